@@ -1,0 +1,119 @@
+#include "qelStrings.h"
+
+#include "qelText.h"
+
+namespace qel {
+
+void TStringList::Assign(const TPersistent& Source)
+{
+    if (auto* src = dynamic_cast<const TStringList*>(&Source)) {
+        SetLines(src->m_lines);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+void TStringList::SetString(int Index, const std::string& S)
+{
+    m_lines.at(Index) = S;
+    Changed();
+}
+
+int TStringList::Add(const std::string& S)
+{
+    m_lines.push_back(S);
+    Changed();
+    return Count() - 1;
+}
+
+void TStringList::Insert(int Index, const std::string& S)
+{
+    if (Index < 0 || Index > Count()) throw std::out_of_range("TStringList::Insert: index out of range");
+    m_lines.insert(m_lines.begin() + Index, S);
+    Changed();
+}
+
+void TStringList::Delete(int Index)
+{
+    if (Index < 0 || Index >= Count()) throw std::out_of_range("TStringList::Delete: index out of range");
+    m_lines.erase(m_lines.begin() + Index);
+    Changed();
+}
+
+void TStringList::Clear()
+{
+    if (m_lines.empty()) return;
+    m_lines.clear();
+    Changed();
+}
+
+void TStringList::AddStrings(const TStringList& Other)
+{
+    m_lines.insert(m_lines.end(), Other.m_lines.begin(), Other.m_lines.end());
+    Changed();
+}
+
+void TStringList::SetLines(std::vector<std::string> Lines)
+{
+    m_lines = std::move(Lines);
+    Changed();
+}
+
+int TStringList::IndexOf(std::string_view S) const
+{
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        if (SameText(m_lines[i], S)) return static_cast<int>(i);
+    return -1;
+}
+
+std::string TStringList::Text() const
+{
+    size_t n = 0;
+    for (const auto& l : m_lines) n += l.size() + 2;
+    std::string r;
+    r.reserve(n);
+    for (const auto& l : m_lines) {
+        r += l;
+        r += "\r\n";
+    }
+    return r;
+}
+
+void TStringList::SetText(std::string_view Text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < Text.size()) {
+        const char c = Text[i];
+        if (c == '\r' || c == '\n') {
+            lines.emplace_back(Text.substr(start, i - start));
+            if (c == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < Text.size()) lines.emplace_back(Text.substr(start));
+    SetLines(std::move(lines));
+}
+
+std::string TStringList::TrimmedText() const { return Trim(Text()); }
+
+void TStringList::EndUpdate()
+{
+    if (m_updating > 0 && --m_updating == 0 && m_pending) {
+        m_pending = false;
+        if (OnChange) OnChange(*this);
+    }
+}
+
+void TStringList::Changed()
+{
+    if (m_updating > 0) {
+        m_pending = true;
+        return;
+    }
+    if (OnChange) OnChange(*this);
+}
+
+} // namespace qel
