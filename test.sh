@@ -18,6 +18,18 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/velmorin-xdg.XXXXXX)}
 chmod 0700 "$XDG_RUNTIME_DIR"
 
+# Throwaway servers on 127.0.0.1, stopped whatever happens.
+export ODBCSYSINI=$ROOT/ci/odbc
+export VELMORIN_FB_HOST=127.0.0.1 VELMORIN_FB_USER=SYSDBA VELMORIN_FB_PASSWORD=${FB_PASSWORD:-masterkey}
+export VELMORIN_PG_CONN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=${PGPORT:-55432};Database=velmorin;Uid=postgres;Pwd=x;"
+# Folders the Firebird server (user firebird) may create its databases in.
+export VELMORIN_FB_SERVER_DIR=/tmp/velmorin-fbdb
+install -d -o firebird -g firebird -m 0777 "$VELMORIN_FB_SERVER_DIR"
+stop_servers() { bash "$ROOT/ci/fb-server.sh" stop || true; bash "$ROOT/ci/pg-server.sh" stop || true; }
+trap stop_servers EXIT
+bash ci/fb-server.sh start
+bash ci/pg-server.sh start
+
 cmake -S . -B "$BUILD" -G Ninja -DVELMORIN_SANITIZE=$SAN >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 
