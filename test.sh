@@ -25,10 +25,13 @@ export VELMORIN_PG_CONN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=${PGP
 # Folders the Firebird server (user firebird) may create its databases in.
 export VELMORIN_FB_SERVER_DIR=/tmp/velmorin-fbdb
 install -d -o firebird -g firebird -m 0777 "$VELMORIN_FB_SERVER_DIR"
-stop_servers() { bash "$ROOT/ci/fb-server.sh" stop || true; bash "$ROOT/ci/pg-server.sh" stop || true; }
+# A server that was already running (a developer's) is used and left running.
+port_open() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+started=()
+stop_servers() { for s in "${started[@]}"; do bash "$ROOT/ci/$s-server.sh" stop || true; done; }
 trap stop_servers EXIT
-bash ci/fb-server.sh start
-bash ci/pg-server.sh start
+if ! port_open 3050; then started+=(fb); bash ci/fb-server.sh start; fi
+if ! port_open "${PGPORT:-55432}"; then started+=(pg); bash ci/pg-server.sh start; fi
 
 cmake -S . -B "$BUILD" -G Ninja -DVELMORIN_SANITIZE=$SAN >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
