@@ -3,9 +3,14 @@
 // that version-dependent text is chosen by.
 #pragma once
 
+#include "qelComponent.h"
+#include "qelSet.h"
 #include "qelTypes.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
 
 namespace qel {
 
@@ -39,5 +44,582 @@ enum class TDB2ServerVersionType : std::uint8_t { st_DB2_8x, st_DB2_9x, st_DB2_1
 
 // The InterBase SQL dialect, 1 to 3.
 using TIBSQLDialectType = std::uint8_t;
+
+// Where and how to connect. Plain values only, so a copy is a member-wise copy.
+class TConnectionOptions : public TPersistent {
+public:
+    static constexpr std::int32_t DefaultPort = 0;
+    static constexpr TQELProtocol DefaultProtocol = TQELProtocol::ptTCP;
+
+    std::string ClassName() const override { return "TConnectionOptions"; }
+    void Assign(const TPersistent& Source) override;
+    // Empties every value. Protocol becomes ptLocal, not the ptTCP of a fresh
+    // object: a cleared connection names no server until one is given.
+    void Clear();
+
+    std::string DatabaseName;
+    std::string UserName;
+    std::string Password;
+    std::string RoleName;
+    // Free for callers that need to carry something with the connection;
+    // copied and cleared with the rest, read by nobody here.
+    std::string Custom1;
+    std::string Custom2;
+    std::string Custom3;
+    std::int32_t Port = DefaultPort;
+    std::string HostName;
+    TQELProtocol Protocol = DefaultProtocol;
+    bool UseWindowsAuthentication = false;
+    // A complete ADO connection string that overrides the built one.
+    std::string ConnectionString;
+    std::string ClientLibrary;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// InterBase/Firebird comparison switches.
+class TIBCompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TIBCompareOptions"; }
+    // Copies every switch, UseRECONNECT included, so that a user's choice
+    // travels with the options into a connection or executor.
+    void Assign(const TPersistent& Source) override;
+    // Resets the comparison switches but keeps ModifySystemTables,
+    // GenerateCOMMIT and AllowDataTypeConversion: executors clear their
+    // options before every run, and those three are the user's decisions about
+    // what a script may do, not state of the previous run.
+    void Clear();
+
+    bool DbCharsetCompare = false;
+    bool FldCharsetCompare = false;
+    TUpdateDescriptionType UpdateDescriptionMode = TUpdateDescriptionType::udSysTables;
+    bool ModifySystemTables = false;
+    bool GenerateCOMMIT = false;
+    bool UseRECONNECT = true;
+    bool AllowDataTypeConversion = false;
+    bool UpdateFieldPosition = true;
+    bool ExtractOnlyComparedObjects = true;
+    bool IgnoreToolObjects = true;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// What the InterBase back end reads from a connected database.
+class TIBDatabaseOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TIBDatabaseOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    std::string VersionText;       // the client's version information of the database
+    std::string ServerVersionText; // from the server's properties service
+    std::int32_t ODSMajorVersion = 0;
+    std::int32_t ODSMinorVersion = 0;
+    std::int32_t PageSize = 0;
+    std::int32_t ForcedWrites = 0; // non-zero: on
+    std::int32_t SweepInterval = 0;
+    std::int32_t ReadOnly = 0; // non-zero: read-only
+    std::int32_t NumBuffers = 0;
+    std::int32_t ImplementationNo = 0;
+    std::int32_t ImplementationClass = 0;
+    std::int32_t DBSQLDialect = 0;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// InterBase/Firebird settings. Owns its compare and database options; they
+// are copied into, never shared. The descendants below are the same settings
+// under the names their owners know them by, and copy to and from each other.
+class TIBServerOptions : public TPersistent {
+public:
+    static constexpr TIBSQLServerVersionType DefaultSQLServerVersion = TIBSQLServerVersionType::st_Firebird_25;
+    static constexpr TIBSQLDialectType DefaultSQLDialect = 3;
+
+    TIBServerOptions();
+    ~TIBServerOptions() override;
+    TIBServerOptions(const TIBServerOptions&) = delete;
+    TIBServerOptions& operator=(const TIBServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TIBServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    // Resets everything but SQLServerVersion, which describes the server and
+    // not the run.
+    void Clear();
+
+    TIBSQLServerVersionType SQLServerVersion = DefaultSQLServerVersion;
+    TIBSQLDialectType SQLDialect = DefaultSQLDialect;
+
+    // Stored upper-cased ("win1252" reads "WIN1252").
+    const std::string& DBCharSet() const { return m_DBCharSet; }
+    void SetDBCharSet(std::string_view Value);
+
+    TIBCompareOptions& IBCompareOptions() { return *m_IBCompareOptions; }
+    const TIBCompareOptions& IBCompareOptions() const { return *m_IBCompareOptions; }
+    void SetIBCompareOptions(const TIBCompareOptions& Value) { m_IBCompareOptions->Assign(Value); }
+
+    TIBDatabaseOptions& IBDatabaseOptions() { return *m_IBDatabaseOptions; }
+    const TIBDatabaseOptions& IBDatabaseOptions() const { return *m_IBDatabaseOptions; }
+    void SetIBDatabaseOptions(const TIBDatabaseOptions& Value) { m_IBDatabaseOptions->Assign(Value); }
+
+    // "SET NAMES WIN1252"; empty when DBCharSet is empty or NONE.
+    std::string GetSetNamesSQL() const;
+    // "SET SQL DIALECT 3" for dialect 3, else empty.
+    std::string GetSQLDialectSQL() const;
+    // "CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'pw' ROLE 'R'", each part after
+    // the name only when set; empty without a database name. No terminator.
+    std::string GetConnectSQL(const TConnectionOptions& ConnectionOptions) const;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TIBServerOptions& Source);
+
+    std::string m_DBCharSet;
+    std::unique_ptr<TIBCompareOptions> m_IBCompareOptions;
+    std::unique_ptr<TIBDatabaseOptions> m_IBDatabaseOptions;
+};
+
+// The InterBase settings of an executor.
+class TIBSQLExecOptions : public TIBServerOptions {
+public:
+    std::string ClassName() const override { return "TIBSQLExecOptions"; }
+};
+
+// The InterBase settings of the comparer.
+class TIBVelmorinOptions : public TIBServerOptions {
+public:
+    std::string ClassName() const override { return "TIBVelmorinOptions"; }
+};
+
+// The InterBase settings of a connection.
+class TIBEngineOptions : public TIBServerOptions {
+public:
+    std::string ClassName() const override { return "TIBEngineOptions"; }
+};
+
+// MS SQL Server comparison switches.
+class TMSSQLCompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TMSSQLCompareOptions"; }
+    void Assign(const TPersistent& Source) override;
+    // Keeps UpdateColumnPosition, the user's choice about generated scripts.
+    void Clear();
+
+    bool IgnoreFileGroup = false;
+    bool IgnoreSysName = true;
+    bool CaseSensitiveIdentifiers = false;
+    bool UpdateColumnPosition = false;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// Properties of an MS SQL database that scripts depend on.
+class TMSSQLDatabaseOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TMSSQLDatabaseOptions"; }
+    void Assign(const TPersistent& Source) override;
+    // Keeps CompatibilityLevel, which says what the server understands.
+    void Clear();
+
+    std::string Collation;
+    bool AnsiNulls = false;
+    bool AnsiPadding = false;
+    bool QuotedIdentifier = false;
+    bool ReadOnly = false;
+    std::int32_t DatabaseId = 0;
+    std::int32_t CompatibilityLevel = 0; // 0: unknown, 90: SQL Server 2005, ...
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TMSSQLServerOptions : public TPersistent {
+public:
+    static constexpr TMSSQLServerVersionType DefaultSQLServerVersion = TMSSQLServerVersionType::st_MSSQL2017;
+
+    TMSSQLServerOptions();
+    ~TMSSQLServerOptions() override;
+    TMSSQLServerOptions(const TMSSQLServerOptions&) = delete;
+    TMSSQLServerOptions& operator=(const TMSSQLServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TMSSQLServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    // The version goes back to st_MSSQL2000, not to the declared default.
+    void Clear();
+
+    std::string DBCharSet;
+    std::string Collation;
+    TMSSQLServerVersionType SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2000;
+
+    TMSSQLCompareOptions& MSSQLCompareOptions() { return *m_MSSQLCompareOptions; }
+    const TMSSQLCompareOptions& MSSQLCompareOptions() const { return *m_MSSQLCompareOptions; }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& Value) { m_MSSQLCompareOptions->Assign(Value); }
+
+    TMSSQLDatabaseOptions& MSSQLDatabaseOptions() { return *m_MSSQLDatabaseOptions; }
+    const TMSSQLDatabaseOptions& MSSQLDatabaseOptions() const { return *m_MSSQLDatabaseOptions; }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TMSSQLServerOptions& Source);
+
+    std::unique_ptr<TMSSQLCompareOptions> m_MSSQLCompareOptions;
+    std::unique_ptr<TMSSQLDatabaseOptions> m_MSSQLDatabaseOptions;
+};
+
+class TMySQLCompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TMySQLCompareOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    bool CaseSensitiveIdentifiers = true;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TMySQLServerOptions : public TPersistent {
+public:
+    TMySQLServerOptions();
+    ~TMySQLServerOptions() override;
+    TMySQLServerOptions(const TMySQLServerOptions&) = delete;
+    TMySQLServerOptions& operator=(const TMySQLServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TMySQLServerOptions"; }
+    // Copies the version, CharSet, Names and the compare options: the
+    // comparer writes its SET CHARACTER SET / SET NAMES header from a copy.
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    TMySQLServerVersionType SQLServerVersion = TMySQLServerVersionType::st_MySQL_5x;
+    std::string CharSet;
+    std::string Names;
+
+    TMySQLCompareOptions& MySQLCompareOptions() { return *m_MySQLCompareOptions; }
+    const TMySQLCompareOptions& MySQLCompareOptions() const { return *m_MySQLCompareOptions; }
+    void SetMySQLCompareOptions(const TMySQLCompareOptions& Value) { m_MySQLCompareOptions->Assign(Value); }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TMySQLServerOptions& Source);
+
+    std::unique_ptr<TMySQLCompareOptions> m_MySQLCompareOptions;
+};
+
+class TASACompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TASACompareOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    bool CaseSensitiveIdentifiers = false;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// Properties of a SQL Anywhere database; copied and cleared, read by nobody here.
+class TASADatabaseOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TASADatabaseOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    bool BlankPadding = true;
+    bool CaseRespect = true;
+    std::string Collation;
+    std::string CharSet;
+    std::int32_t PageSize = 0;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TASAServerOptions : public TPersistent {
+public:
+    TASAServerOptions();
+    ~TASAServerOptions() override;
+    TASAServerOptions(const TASAServerOptions&) = delete;
+    TASAServerOptions& operator=(const TASAServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TASAServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    TASAServerVersionType SQLServerVersion = TASAServerVersionType::st_ASA9;
+
+    TASACompareOptions& ASACompareOptions() { return *m_ASACompareOptions; }
+    const TASACompareOptions& ASACompareOptions() const { return *m_ASACompareOptions; }
+    void SetASACompareOptions(const TASACompareOptions& Value) { m_ASACompareOptions->Assign(Value); }
+
+    TASADatabaseOptions& ASADatabaseOptions() { return *m_ASADatabaseOptions; }
+    const TASADatabaseOptions& ASADatabaseOptions() const { return *m_ASADatabaseOptions; }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TASAServerOptions& Source);
+
+    std::unique_ptr<TASACompareOptions> m_ASACompareOptions;
+    std::unique_ptr<TASADatabaseOptions> m_ASADatabaseOptions;
+};
+
+class TASECompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TASECompareOptions"; }
+    // Copies every switch, CompareDBOptions included.
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    bool IgnoreFileGroup = false;
+    bool IgnoreSysName = true;
+    bool CaseSensitiveIdentifiers = false;
+    bool CompareDBOptions = true;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// The fifteen ASE database options, in the order of their names in
+// TASEDatabaseOptions::GetOptionName.
+enum class TASEDBOption : std::uint8_t {
+    aseAbortTranOnLogFull, aseAllowNullsByDefault, aseAsyncLogService, aseAutoIdentity, aseDboUseOnly,
+    aseDdlInTran, aseDisableAliasAccess, aseIdentityInNonuniqueIndex, aseNoChkptOnRecovery, aseNoFreeSpaceAcctg,
+    aseReadOnly, aseSelectIntoBulkcopyPllsort, aseSingleUser, aseTruncLogOnChkpt, aseUniqueAutoIdentityIndex
+};
+using TASEDBOptions = TSet<TASEDBOption, 16>;
+
+// Properties of an ASE database, as sp_helpdb reports them.
+class TASEDatabaseOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TASEDatabaseOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    // "abort tran on log full" for 0 ... "unique auto_identity index" for 14;
+    // empty for any other index.
+    static std::string GetOptionName(int Index);
+
+    std::string VersionText;
+    std::int32_t DBId = 0;
+    std::int32_t Status = 0;
+    std::string Name;
+    std::string Size;
+    std::string Owner;
+    std::string Created;
+    std::string OptionsText;
+    TASEDBOptions Options;
+    std::int32_t Status2 = 0;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TASEServerOptions : public TPersistent {
+public:
+    TASEServerOptions();
+    ~TASEServerOptions() override;
+    TASEServerOptions(const TASEServerOptions&) = delete;
+    TASEServerOptions& operator=(const TASEServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TASEServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    TASEServerVersionType SQLServerVersion = TASEServerVersionType::st_ASE12;
+
+    TASECompareOptions& ASECompareOptions() { return *m_ASECompareOptions; }
+    const TASECompareOptions& ASECompareOptions() const { return *m_ASECompareOptions; }
+    void SetASECompareOptions(const TASECompareOptions& Value) { m_ASECompareOptions->Assign(Value); }
+
+    TASEDatabaseOptions& ASEDatabaseOptions() { return *m_ASEDatabaseOptions; }
+    const TASEDatabaseOptions& ASEDatabaseOptions() const { return *m_ASEDatabaseOptions; }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TASEServerOptions& Source);
+
+    std::unique_ptr<TASECompareOptions> m_ASECompareOptions;
+    std::unique_ptr<TASEDatabaseOptions> m_ASEDatabaseOptions;
+};
+
+// Oracle, PostgreSQL and DB2 have no comparison switches yet; the classes
+// exist so that their server options have the same shape as the others.
+class TOracleCompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TOracleCompareOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear() {}
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TPgSQLCompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TPgSQLCompareOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear() {}
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TDB2CompareOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TDB2CompareOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear() {}
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+class TOracleServerOptions : public TPersistent {
+public:
+    TOracleServerOptions();
+    ~TOracleServerOptions() override;
+    TOracleServerOptions(const TOracleServerOptions&) = delete;
+    TOracleServerOptions& operator=(const TOracleServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TOracleServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    TOracleServerVersionType SQLServerVersion = TOracleServerVersionType::st_Oracle_10x;
+
+    TOracleCompareOptions& OracleCompareOptions() { return *m_OracleCompareOptions; }
+    const TOracleCompareOptions& OracleCompareOptions() const { return *m_OracleCompareOptions; }
+    void SetOracleCompareOptions(const TOracleCompareOptions& Value) { m_OracleCompareOptions->Assign(Value); }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TOracleServerOptions& Source);
+
+    std::unique_ptr<TOracleCompareOptions> m_OracleCompareOptions;
+};
+
+class TPGSQLServerOptions : public TPersistent {
+public:
+    static constexpr TPGSQLServerVersionType DefaultSQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_12x;
+
+    TPGSQLServerOptions();
+    ~TPGSQLServerOptions() override;
+    TPGSQLServerOptions(const TPGSQLServerOptions&) = delete;
+    TPGSQLServerOptions& operator=(const TPGSQLServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TPGSQLServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    // The version goes back to st_PostgreSQL_8x, not to the declared default.
+    void Clear();
+
+    TPGSQLServerVersionType SQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_8x;
+
+    TPgSQLCompareOptions& PGSQLCompareOptions() { return *m_PGSQLCompareOptions; }
+    const TPgSQLCompareOptions& PGSQLCompareOptions() const { return *m_PGSQLCompareOptions; }
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& Value) { m_PGSQLCompareOptions->Assign(Value); }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TPGSQLServerOptions& Source);
+
+    std::unique_ptr<TPgSQLCompareOptions> m_PGSQLCompareOptions;
+};
+
+class TDB2ServerOptions : public TPersistent {
+public:
+    TDB2ServerOptions();
+    ~TDB2ServerOptions() override;
+    TDB2ServerOptions(const TDB2ServerOptions&) = delete;
+    TDB2ServerOptions& operator=(const TDB2ServerOptions&) = delete;
+
+    std::string ClassName() const override { return "TDB2ServerOptions"; }
+    void Assign(const TPersistent& Source) override;
+    void Clear();
+
+    TDB2ServerVersionType SQLServerVersion = TDB2ServerVersionType::st_DB2_8x;
+
+    TDB2CompareOptions& DB2CompareOptions() { return *m_DB2CompareOptions; }
+    const TDB2CompareOptions& DB2CompareOptions() const { return *m_DB2CompareOptions; }
+    void SetDB2CompareOptions(const TDB2CompareOptions& Value) { m_DB2CompareOptions->Assign(Value); }
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    void CopyFrom(const TDB2ServerOptions& Source);
+
+    std::unique_ptr<TDB2CompareOptions> m_DB2CompareOptions;
+};
+
+// What a generated script contains. There is no Clear: the owner sets what it
+// wants and copies the rest.
+class TScriptOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TScriptOptions"; }
+    void Assign(const TPersistent& Source) override;
+
+    bool GenerateScript = true;
+    bool Connect = true;
+    bool SQLDialect = true;
+    bool DBCharSet = true;
+    bool LocalSQL = false;
+    std::string FloatFormat;
+    std::string DateFormat;
+    std::string TimeFormat;
+    std::string DateTimeFormat;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
+
+// The table options of a MySQL CREATE TABLE. A text counts as given when it
+// is not empty; the numbers as GetSQL says.
+class TMySQLTableOptions : public TPersistent {
+public:
+    std::string ClassName() const override { return "TMySQLTableOptions"; }
+    void Assign(const TPersistent& Source) override;
+
+    // One option a line, each after a line break, e.g. Engine InnoDB and
+    // Comment "it's": "\r\nENGINE=InnoDB\r\nCOMMENT='it\'s'".
+    std::string GetSQL() const;
+
+    std::string DefaultCharSet;
+    std::string Engine;
+    std::int32_t AvgRowLength = 0;
+    std::int32_t Checksum = 0;
+    std::string DefaultCollation;
+    std::string Comment;
+    std::string Connection;
+    std::string DataDirectory;
+    std::int32_t DelayKeyWrite = 0;
+    std::string IndexDirectory;
+    std::string InsertMethod;
+    std::int32_t KeyBlockSize = 0;
+    std::int32_t MaxRows = 0;
+    std::int32_t MinRows = 0;
+    std::string PackKeys;
+    std::string Password;
+    std::string RowFormat;
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+};
 
 } // namespace qel

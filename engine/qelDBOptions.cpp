@@ -1,0 +1,738 @@
+#include "qelDBOptions.h"
+
+#include "qelText.h"
+
+#include <iterator>
+
+namespace qel {
+
+// Every Assign below copies from the same class or a descendant and leaves
+// anything else to the base, which asks the source to copy itself (AssignTo)
+// and, failing that, raises "Cannot assign a TX to a TY.". The plain classes
+// copy member-wise; the server options copy their values and Assign their
+// owned objects, so nothing is ever shared and nothing is allocated.
+
+// ---- TConnectionOptions ----
+
+void TConnectionOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TConnectionOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TConnectionOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TConnectionOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TConnectionOptions::Clear()
+{
+    DatabaseName.clear();
+    UserName.clear();
+    Password.clear();
+    RoleName.clear();
+    Custom1.clear();
+    Custom2.clear();
+    Custom3.clear();
+    Port = 0;
+    HostName.clear();
+    Protocol = TQELProtocol::ptLocal;
+    UseWindowsAuthentication = false;
+    ConnectionString.clear();
+    ClientLibrary.clear();
+}
+
+// ---- InterBase / Firebird ----
+
+void TIBCompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TIBCompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TIBCompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TIBCompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TIBCompareOptions::Clear()
+{
+    DbCharsetCompare = false;
+    FldCharsetCompare = false;
+    UpdateDescriptionMode = TUpdateDescriptionType::udSysTables;
+    UseRECONNECT = true;
+    UpdateFieldPosition = true;
+    ExtractOnlyComparedObjects = true;
+    IgnoreToolObjects = true;
+}
+
+void TIBDatabaseOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TIBDatabaseOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TIBDatabaseOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TIBDatabaseOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TIBDatabaseOptions::Clear() { *this = TIBDatabaseOptions(); }
+
+TIBServerOptions::TIBServerOptions()
+    : m_IBCompareOptions(std::make_unique<TIBCompareOptions>()),
+      m_IBDatabaseOptions(std::make_unique<TIBDatabaseOptions>())
+{
+}
+
+TIBServerOptions::~TIBServerOptions() = default;
+
+void TIBServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TIBServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TIBServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TIBServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TIBServerOptions::CopyFrom(const TIBServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    SQLDialect = Source.SQLDialect;
+    m_DBCharSet = Source.m_DBCharSet; // already upper-cased by the source's setter
+    m_IBCompareOptions->Assign(*Source.m_IBCompareOptions);
+    m_IBDatabaseOptions->Assign(*Source.m_IBDatabaseOptions);
+}
+
+void TIBServerOptions::Clear()
+{
+    SQLDialect = 3;
+    m_DBCharSet.clear();
+    m_IBCompareOptions->Clear();
+    m_IBDatabaseOptions->Clear();
+}
+
+void TIBServerOptions::SetDBCharSet(std::string_view Value) { m_DBCharSet = UpperCase(Value); }
+
+std::string TIBServerOptions::GetSetNamesSQL() const
+{
+    if (m_DBCharSet.empty() || m_DBCharSet == "NONE") return {};
+    return "SET NAMES " + m_DBCharSet;
+}
+
+std::string TIBServerOptions::GetSQLDialectSQL() const
+{
+    return SQLDialect == 3 ? std::string("SET SQL DIALECT 3") : std::string();
+}
+
+std::string TIBServerOptions::GetConnectSQL(const TConnectionOptions& ConnectionOptions) const
+{
+    const TConnectionOptions& c = ConnectionOptions;
+    if (c.DatabaseName.empty()) return {};
+    std::string r = "CONNECT " + SQLQuotedStr(c.DatabaseName, TDatabaseType::dbInterBase);
+    if (!c.UserName.empty()) r += " USER " + SQLQuotedStr(c.UserName, TDatabaseType::dbInterBase);
+    if (!c.Password.empty()) r += " PASSWORD " + SQLQuotedStr(c.Password, TDatabaseType::dbInterBase);
+    if (!c.RoleName.empty()) r += " ROLE " + SQLQuotedStr(c.RoleName, TDatabaseType::dbInterBase);
+    return r;
+}
+
+// ---- MS SQL Server ----
+
+void TMSSQLCompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TMSSQLCompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TMSSQLCompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TMSSQLCompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TMSSQLCompareOptions::Clear()
+{
+    IgnoreFileGroup = false;
+    IgnoreSysName = true;
+    CaseSensitiveIdentifiers = false;
+}
+
+void TMSSQLDatabaseOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TMSSQLDatabaseOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TMSSQLDatabaseOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TMSSQLDatabaseOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TMSSQLDatabaseOptions::Clear()
+{
+    Collation.clear();
+    AnsiNulls = false;
+    AnsiPadding = false;
+    QuotedIdentifier = false;
+    ReadOnly = false;
+    DatabaseId = 0;
+}
+
+TMSSQLServerOptions::TMSSQLServerOptions()
+    : m_MSSQLCompareOptions(std::make_unique<TMSSQLCompareOptions>()),
+      m_MSSQLDatabaseOptions(std::make_unique<TMSSQLDatabaseOptions>())
+{
+    Clear();
+}
+
+TMSSQLServerOptions::~TMSSQLServerOptions() = default;
+
+void TMSSQLServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TMSSQLServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TMSSQLServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TMSSQLServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TMSSQLServerOptions::CopyFrom(const TMSSQLServerOptions& Source)
+{
+    DBCharSet = Source.DBCharSet;
+    Collation = Source.Collation;
+    SQLServerVersion = Source.SQLServerVersion;
+    m_MSSQLCompareOptions->Assign(*Source.m_MSSQLCompareOptions);
+    m_MSSQLDatabaseOptions->Assign(*Source.m_MSSQLDatabaseOptions);
+}
+
+void TMSSQLServerOptions::Clear()
+{
+    DBCharSet.clear();
+    Collation.clear();
+    SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2000;
+    m_MSSQLCompareOptions->Clear();
+    m_MSSQLDatabaseOptions->Clear();
+}
+
+// ---- MySQL ----
+
+void TMySQLCompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TMySQLCompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TMySQLCompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TMySQLCompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TMySQLCompareOptions::Clear() { CaseSensitiveIdentifiers = true; }
+
+TMySQLServerOptions::TMySQLServerOptions() : m_MySQLCompareOptions(std::make_unique<TMySQLCompareOptions>())
+{
+    Clear();
+}
+
+TMySQLServerOptions::~TMySQLServerOptions() = default;
+
+void TMySQLServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TMySQLServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TMySQLServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TMySQLServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TMySQLServerOptions::CopyFrom(const TMySQLServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    CharSet = Source.CharSet;
+    Names = Source.Names;
+    m_MySQLCompareOptions->Assign(*Source.m_MySQLCompareOptions);
+}
+
+void TMySQLServerOptions::Clear()
+{
+    SQLServerVersion = TMySQLServerVersionType::st_MySQL_5x;
+    CharSet.clear();
+    Names.clear();
+    m_MySQLCompareOptions->Clear();
+}
+
+// ---- SQL Anywhere ----
+
+void TASACompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TASACompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TASACompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TASACompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TASACompareOptions::Clear() { CaseSensitiveIdentifiers = false; }
+
+void TASADatabaseOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TASADatabaseOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TASADatabaseOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TASADatabaseOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TASADatabaseOptions::Clear() { *this = TASADatabaseOptions(); }
+
+TASAServerOptions::TASAServerOptions()
+    : m_ASACompareOptions(std::make_unique<TASACompareOptions>()),
+      m_ASADatabaseOptions(std::make_unique<TASADatabaseOptions>())
+{
+    Clear();
+}
+
+TASAServerOptions::~TASAServerOptions() = default;
+
+void TASAServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TASAServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TASAServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TASAServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TASAServerOptions::CopyFrom(const TASAServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    m_ASACompareOptions->Assign(*Source.m_ASACompareOptions);
+    m_ASADatabaseOptions->Assign(*Source.m_ASADatabaseOptions);
+}
+
+void TASAServerOptions::Clear()
+{
+    SQLServerVersion = TASAServerVersionType::st_ASA9;
+    m_ASACompareOptions->Clear();
+    m_ASADatabaseOptions->Clear();
+}
+
+// ---- ASE ----
+
+void TASECompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TASECompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TASECompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TASECompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TASECompareOptions::Clear() { *this = TASECompareOptions(); }
+
+void TASEDatabaseOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TASEDatabaseOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TASEDatabaseOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TASEDatabaseOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TASEDatabaseOptions::Clear() { *this = TASEDatabaseOptions(); }
+
+std::string TASEDatabaseOptions::GetOptionName(int Index)
+{
+    static const char* const names[] = {
+        "abort tran on log full", "allow nulls by default", "async log service", "auto identity",
+        "dbo use only", "ddl in tran", "disable alias access", "identity in nonunique index",
+        "no chkpt on recovery", "no free space acctg", "read only", "select into/bulkcopy/pllsort",
+        "single user", "trunc log on chkpt", "unique auto_identity index"};
+    if (Index < 0 || Index >= static_cast<int>(std::size(names))) return {};
+    return names[Index];
+}
+
+TASEServerOptions::TASEServerOptions()
+    : m_ASECompareOptions(std::make_unique<TASECompareOptions>()),
+      m_ASEDatabaseOptions(std::make_unique<TASEDatabaseOptions>())
+{
+    Clear();
+}
+
+TASEServerOptions::~TASEServerOptions() = default;
+
+void TASEServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TASEServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TASEServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TASEServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TASEServerOptions::CopyFrom(const TASEServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    m_ASECompareOptions->Assign(*Source.m_ASECompareOptions);
+    m_ASEDatabaseOptions->Assign(*Source.m_ASEDatabaseOptions);
+}
+
+void TASEServerOptions::Clear()
+{
+    SQLServerVersion = TASEServerVersionType::st_ASE12;
+    m_ASECompareOptions->Clear();
+    m_ASEDatabaseOptions->Clear();
+}
+
+// ---- Oracle, PostgreSQL, DB2 ----
+
+void TOracleCompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TOracleCompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TOracleCompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TOracleCompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TPgSQLCompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TPgSQLCompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TPgSQLCompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TPgSQLCompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TDB2CompareOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TDB2CompareOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TDB2CompareOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TDB2CompareOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+TOracleServerOptions::TOracleServerOptions() : m_OracleCompareOptions(std::make_unique<TOracleCompareOptions>()) { Clear(); }
+
+TOracleServerOptions::~TOracleServerOptions() = default;
+
+void TOracleServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TOracleServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TOracleServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TOracleServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TOracleServerOptions::CopyFrom(const TOracleServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    m_OracleCompareOptions->Assign(*Source.m_OracleCompareOptions);
+}
+
+void TOracleServerOptions::Clear()
+{
+    SQLServerVersion = TOracleServerVersionType::st_Oracle_10x;
+    m_OracleCompareOptions->Clear();
+}
+
+TPGSQLServerOptions::TPGSQLServerOptions() : m_PGSQLCompareOptions(std::make_unique<TPgSQLCompareOptions>()) { Clear(); }
+
+TPGSQLServerOptions::~TPGSQLServerOptions() = default;
+
+void TPGSQLServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TPGSQLServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TPGSQLServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TPGSQLServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TPGSQLServerOptions::CopyFrom(const TPGSQLServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    m_PGSQLCompareOptions->Assign(*Source.m_PGSQLCompareOptions);
+}
+
+void TPGSQLServerOptions::Clear()
+{
+    SQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_8x;
+    m_PGSQLCompareOptions->Clear();
+}
+
+TDB2ServerOptions::TDB2ServerOptions() : m_DB2CompareOptions(std::make_unique<TDB2CompareOptions>()) { Clear(); }
+
+TDB2ServerOptions::~TDB2ServerOptions() = default;
+
+void TDB2ServerOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TDB2ServerOptions*>(&Source)) {
+        if (s != this) CopyFrom(*s);
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TDB2ServerOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TDB2ServerOptions*>(&Dest)) {
+        if (d != this) d->CopyFrom(*this);
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TDB2ServerOptions::CopyFrom(const TDB2ServerOptions& Source)
+{
+    SQLServerVersion = Source.SQLServerVersion;
+    m_DB2CompareOptions->Assign(*Source.m_DB2CompareOptions);
+}
+
+void TDB2ServerOptions::Clear()
+{
+    SQLServerVersion = TDB2ServerVersionType::st_DB2_8x;
+    m_DB2CompareOptions->Clear();
+}
+
+// ---- Script and MySQL table options ----
+
+void TScriptOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TScriptOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TScriptOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TScriptOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+void TMySQLTableOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TMySQLTableOptions*>(&Source)) {
+        if (s != this) *this = *s;
+    } else {
+        TPersistent::Assign(Source);
+    }
+}
+
+void TMySQLTableOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TMySQLTableOptions*>(&Dest)) {
+        if (d != this) *d = *this;
+    } else {
+        TPersistent::AssignTo(Dest);
+    }
+}
+
+// MySQL reads backslashes in its literals as escapes, so the quoted values use
+// MySQL's own quoting: a Windows directory "C:\data" must not lose its
+// backslash, nor a comment gain a line break.
+std::string TMySQLTableOptions::GetSQL() const
+{
+    std::string r;
+    const auto line = [&r](const char* Name, const std::string& Value) {
+        r += CRLF;
+        r += Name;
+        r += Value;
+    };
+    const auto quoted = [](const std::string& Value) { return SQLQuotedStr(Value, TDatabaseType::dbMySQL); };
+    if (!Engine.empty()) line("ENGINE=", Engine);
+    if (AvgRowLength != 0) line("AVG_ROW_LENGTH=", IntToStr(AvgRowLength));
+    if (!DefaultCharSet.empty()) line("DEFAULT CHARSET=", DefaultCharSet);
+    if (Checksum > 0) line("CHECKSUM=", IntToStr(Checksum));
+    if (!DefaultCollation.empty()) line("DEFAULT COLLATE=", DefaultCollation);
+    if (!Comment.empty()) line("COMMENT=", quoted(Comment));
+    if (!Connection.empty()) line("CONNECTION=", quoted(Connection));
+    if (!DataDirectory.empty()) line("DATA DIRECTORY=", quoted(DataDirectory));
+    if (DelayKeyWrite > 0) line("DELAY_KEY_WRITE=", IntToStr(DelayKeyWrite));
+    if (!IndexDirectory.empty()) line("INDEX DIRECTORY=", quoted(IndexDirectory));
+    if (!InsertMethod.empty()) line("INSERT_METHOD=", InsertMethod);
+    if (KeyBlockSize > 0) line("KEY_BLOCK_SIZE=", IntToStr(KeyBlockSize));
+    if (MaxRows > 0) line("MAX_ROWS=", IntToStr(MaxRows));
+    if (MinRows > 0) line("MIN_ROWS=", IntToStr(MinRows));
+    if (!PackKeys.empty()) line("PACK_KEYS=", PackKeys);
+    if (!Password.empty()) line("PASSWORD=", quoted(Password));
+    if (!RowFormat.empty()) line("ROW_FORMAT=", RowFormat);
+    return r;
+}
+
+} // namespace qel
