@@ -1,0 +1,492 @@
+#include "qelDBOptions.h"
+#include "qelErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace qel;
+using IBVer = TIBSQLServerVersionType;
+
+// ---- initial values, declared defaults and Clear ----
+
+TEST(OptionsInitialAndClear, ConnectionProtocolIsTcpWhenFreshAndLocalAfterClear)
+{
+    TConnectionOptions c;
+    EXPECT_EQ(c.Protocol, TQELProtocol::ptTCP);
+    EXPECT_EQ(c.Protocol, TConnectionOptions::DefaultProtocol);
+    EXPECT_EQ(c.Port, 0);
+
+    c.DatabaseName = "db";
+    c.UserName = "u";
+    c.Password = "p";
+    c.RoleName = "r";
+    c.Custom1 = c.Custom2 = c.Custom3 = "x";
+    c.Port = 3050;
+    c.HostName = "h";
+    c.UseWindowsAuthentication = true;
+    c.ConnectionString = "DSN=x";
+    c.ClientLibrary = "libfbclient.so";
+    c.Clear();
+    EXPECT_EQ(c.Protocol, TQELProtocol::ptLocal);
+    EXPECT_EQ(c.Port, 0);
+    EXPECT_FALSE(c.UseWindowsAuthentication);
+    for (const std::string* s : {&c.DatabaseName, &c.UserName, &c.Password, &c.RoleName, &c.Custom1, &c.Custom2,
+                                 &c.Custom3, &c.HostName, &c.ConnectionString, &c.ClientLibrary})
+        EXPECT_TRUE(s->empty()) << *s;
+}
+
+TEST(OptionsInitialAndClear, MSSQLAndPGSQLStartBelowTheirDeclaredDefault)
+{
+    TMSSQLServerOptions ms;
+    EXPECT_EQ(ms.SQLServerVersion, TMSSQLServerVersionType::st_MSSQL2000);
+    EXPECT_EQ(TMSSQLServerOptions::DefaultSQLServerVersion, TMSSQLServerVersionType::st_MSSQL2017);
+    ms.SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2019;
+    ms.Clear();
+    EXPECT_EQ(ms.SQLServerVersion, TMSSQLServerVersionType::st_MSSQL2000);
+
+    TPGSQLServerOptions pg;
+    EXPECT_EQ(pg.SQLServerVersion, TPGSQLServerVersionType::st_PostgreSQL_8x);
+    EXPECT_EQ(TPGSQLServerOptions::DefaultSQLServerVersion, TPGSQLServerVersionType::st_PostgreSQL_12x);
+    pg.SQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_14x;
+    pg.Clear();
+    EXPECT_EQ(pg.SQLServerVersion, TPGSQLServerVersionType::st_PostgreSQL_8x);
+}
+
+TEST(OptionsInitialAndClear, IBServerClearKeepsVersionAndResetsTheRest)
+{
+    TIBServerOptions ib;
+    EXPECT_EQ(ib.SQLServerVersion, IBVer::st_Firebird_25);
+    EXPECT_EQ(ib.SQLDialect, 3);
+    EXPECT_TRUE(ib.IBCompareOptions().UseRECONNECT);
+
+    ib.SQLServerVersion = IBVer::st_Firebird_30;
+    ib.SQLDialect = 1;
+    ib.SetDBCharSet("utf8");
+    ib.IBCompareOptions().DbCharsetCompare = true;
+    ib.IBCompareOptions().UseRECONNECT = false;
+    ib.IBDatabaseOptions().PageSize = 8192;
+    ib.IBDatabaseOptions().ServerVersionText = "LI-V3.0";
+    ib.Clear();
+    EXPECT_EQ(ib.SQLServerVersion, IBVer::st_Firebird_30);
+    EXPECT_EQ(ib.SQLDialect, 3);
+    EXPECT_EQ(ib.DBCharSet(), "");
+    EXPECT_FALSE(ib.IBCompareOptions().DbCharsetCompare);
+    EXPECT_TRUE(ib.IBCompareOptions().UseRECONNECT);
+    EXPECT_EQ(ib.IBDatabaseOptions().PageSize, 0);
+    EXPECT_EQ(ib.IBDatabaseOptions().ServerVersionText, "");
+}
+
+TEST(OptionsInitialAndClear, CompareClearKeepsTheUsersScriptDecisions)
+{
+    TIBCompareOptions ib;
+    ib.ModifySystemTables = ib.GenerateCOMMIT = ib.AllowDataTypeConversion = true;
+    ib.FldCharsetCompare = true;
+    ib.UpdateDescriptionMode = TUpdateDescriptionType::udComment;
+    ib.UpdateFieldPosition = ib.ExtractOnlyComparedObjects = ib.IgnoreToolObjects = false;
+    ib.Clear();
+    EXPECT_TRUE(ib.ModifySystemTables && ib.GenerateCOMMIT && ib.AllowDataTypeConversion);
+    EXPECT_FALSE(ib.FldCharsetCompare);
+    EXPECT_EQ(ib.UpdateDescriptionMode, TUpdateDescriptionType::udSysTables);
+    EXPECT_TRUE(ib.UpdateFieldPosition && ib.ExtractOnlyComparedObjects && ib.IgnoreToolObjects);
+
+    TMSSQLServerOptions ms;
+    ms.MSSQLCompareOptions().UpdateColumnPosition = true;
+    ms.MSSQLCompareOptions().IgnoreSysName = false;
+    ms.MSSQLDatabaseOptions().Collation = "LATIN1_GENERAL_BIN";
+    ms.MSSQLDatabaseOptions().DatabaseId = 7;
+    ms.MSSQLDatabaseOptions().CompatibilityLevel = 150;
+    ms.Clear();
+    EXPECT_TRUE(ms.MSSQLCompareOptions().UpdateColumnPosition);
+    EXPECT_TRUE(ms.MSSQLCompareOptions().IgnoreSysName);
+    EXPECT_EQ(ms.MSSQLDatabaseOptions().Collation, "");
+    EXPECT_EQ(ms.MSSQLDatabaseOptions().DatabaseId, 0);
+    EXPECT_EQ(ms.MSSQLDatabaseOptions().CompatibilityLevel, 150);
+}
+
+TEST(OptionsInitialAndClear, OtherFamiliesClearBackToTheirInitialValues)
+{
+    TMySQLServerOptions my;
+    my.SQLServerVersion = TMySQLServerVersionType::st_MariaDB_10x;
+    my.CharSet = "utf8mb4";
+    my.Names = "utf8mb4";
+    my.MySQLCompareOptions().CaseSensitiveIdentifiers = false;
+    my.Clear();
+    EXPECT_EQ(my.SQLServerVersion, TMySQLServerVersionType::st_MySQL_5x);
+    EXPECT_EQ(my.CharSet + my.Names, "");
+    EXPECT_TRUE(my.MySQLCompareOptions().CaseSensitiveIdentifiers);
+
+    TASAServerOptions asa;
+    EXPECT_EQ(asa.SQLServerVersion, TASAServerVersionType::st_ASA9);
+    asa.SQLServerVersion = TASAServerVersionType::st_ASA5;
+    asa.ASADatabaseOptions().BlankPadding = false;
+    asa.ASADatabaseOptions().PageSize = 4096;
+    asa.ASACompareOptions().CaseSensitiveIdentifiers = true;
+    asa.Clear();
+    EXPECT_EQ(asa.SQLServerVersion, TASAServerVersionType::st_ASA9);
+    EXPECT_TRUE(asa.ASADatabaseOptions().BlankPadding && asa.ASADatabaseOptions().CaseRespect);
+    EXPECT_EQ(asa.ASADatabaseOptions().PageSize, 0);
+    EXPECT_FALSE(asa.ASACompareOptions().CaseSensitiveIdentifiers);
+
+    TASEServerOptions ase;
+    ase.ASECompareOptions().CompareDBOptions = false;
+    ase.ASECompareOptions().IgnoreSysName = false;
+    ase.ASEDatabaseOptions().Options.Include(TASEDBOption::aseSingleUser);
+    ase.ASEDatabaseOptions().Owner = "sa";
+    ase.Clear();
+    EXPECT_TRUE(ase.ASECompareOptions().CompareDBOptions && ase.ASECompareOptions().IgnoreSysName);
+    EXPECT_TRUE(ase.ASEDatabaseOptions().Options.Empty());
+    EXPECT_EQ(ase.ASEDatabaseOptions().Owner, "");
+
+    TOracleServerOptions ora;
+    TDB2ServerOptions db2;
+    ora.SQLServerVersion = TOracleServerVersionType::st_Oracle_21x;
+    db2.SQLServerVersion = TDB2ServerVersionType::st_DB2_11x;
+    ora.Clear();
+    db2.Clear();
+    EXPECT_EQ(ora.SQLServerVersion, TOracleServerVersionType::st_Oracle_10x);
+    EXPECT_EQ(db2.SQLServerVersion, TDB2ServerVersionType::st_DB2_8x);
+
+    const TScriptOptions so;
+    EXPECT_TRUE(so.GenerateScript && so.Connect && so.SQLDialect && so.DBCharSet);
+    EXPECT_FALSE(so.LocalSQL);
+}
+
+// ---- InterBase header texts ----
+
+TEST(IBServerOptionsText, DBCharSetIsUpperCasedAndNoneWritesNoSetNames)
+{
+    TIBEngineOptions ib;
+    EXPECT_EQ(ib.GetSetNamesSQL(), "");
+    ib.SetDBCharSet("win1252");
+    EXPECT_EQ(ib.DBCharSet(), "WIN1252");
+    EXPECT_EQ(ib.GetSetNamesSQL(), "SET NAMES WIN1252");
+    ib.SetDBCharSet("none");
+    EXPECT_EQ(ib.DBCharSet(), "NONE");
+    EXPECT_EQ(ib.GetSetNamesSQL(), "");
+}
+
+TEST(IBServerOptionsText, OnlyDialectThreeWritesSetSQLDialect)
+{
+    TIBServerOptions ib;
+    EXPECT_EQ(ib.GetSQLDialectSQL(), "SET SQL DIALECT 3");
+    for (TIBSQLDialectType d : {1, 2}) {
+        ib.SQLDialect = d;
+        EXPECT_EQ(ib.GetSQLDialectSQL(), "") << int(d);
+    }
+}
+
+struct ConnectCase {
+    std::string db, user, password, role, expected;
+};
+
+class GetConnectSQLTest : public ::testing::TestWithParam<ConnectCase> {};
+
+TEST_P(GetConnectSQLTest, WritesOnlyTheGivenParts)
+{
+    const ConnectCase& p = GetParam();
+    TConnectionOptions c;
+    c.DatabaseName = p.db;
+    c.UserName = p.user;
+    c.Password = p.password;
+    c.RoleName = p.role;
+    EXPECT_EQ(TIBSQLExecOptions().GetConnectSQL(c), p.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IBServerOptionsText, GetConnectSQLTest,
+    ::testing::Values(
+        ConnectCase{"", "SYSDBA", "pw", "R", ""},
+        ConnectCase{"emp.fdb", "", "", "", "CONNECT 'emp.fdb'"},
+        ConnectCase{"localhost:/db/emp.fdb", "SYSDBA", "masterkey", "ADMIN",
+                    "CONNECT 'localhost:/db/emp.fdb' USER 'SYSDBA' PASSWORD 'masterkey' ROLE 'ADMIN'"},
+        ConnectCase{"emp.fdb", "", "pw", "", "CONNECT 'emp.fdb' PASSWORD 'pw'"},
+        ConnectCase{"emp.fdb", "", "", "R", "CONNECT 'emp.fdb' ROLE 'R'"},
+        ConnectCase{"emp.fdb", "SYSDBA", "", "", "CONNECT 'emp.fdb' USER 'SYSDBA'"},
+        ConnectCase{"C:\\O'Brien\\emp.fdb", "o'neil", "it's", "",
+                    "CONNECT 'C:\\O''Brien\\emp.fdb' USER 'o''neil' PASSWORD 'it''s'"}));
+
+// ---- MySQL table options and ASE option names ----
+
+struct TableOptionsCase {
+    const char* name;
+    std::function<void(TMySQLTableOptions&)> fill;
+    std::string expected;
+};
+
+class MySQLTableOptionsTest : public ::testing::TestWithParam<TableOptionsCase> {};
+
+TEST_P(MySQLTableOptionsTest, GetSQLWritesOneGivenOptionALineInFixedOrder)
+{
+    TMySQLTableOptions o;
+    GetParam().fill(o);
+    EXPECT_EQ(o.GetSQL(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MySQLTableOptions, MySQLTableOptionsTest,
+    ::testing::Values(
+        TableOptionsCase{"Nothing", [](TMySQLTableOptions&) {}, ""},
+        TableOptionsCase{"OnlyEngine", [](TMySQLTableOptions& o) { o.Engine = "InnoDB"; }, "\r\nENGINE=InnoDB"},
+        TableOptionsCase{"PackKeysAfterEngine",
+                         [](TMySQLTableOptions& o) {
+                             o.PackKeys = "1";
+                             o.Engine = "MyISAM";
+                         },
+                         "\r\nENGINE=MyISAM\r\nPACK_KEYS=1"},
+        TableOptionsCase{"NumbersGivenOnlyWhenPositive",
+                         [](TMySQLTableOptions& o) {
+                             o.AvgRowLength = -5; // "not 0" is enough here
+                             o.Checksum = -1;
+                             o.DelayKeyWrite = 0;
+                             o.MaxRows = -1;
+                         },
+                         "\r\nAVG_ROW_LENGTH=-5"},
+        TableOptionsCase{"EveryOption",
+                         [](TMySQLTableOptions& o) {
+                             o.RowFormat = "DYNAMIC";
+                             o.Password = "pw";
+                             o.PackKeys = "DEFAULT";
+                             o.MinRows = 1;
+                             o.MaxRows = 1000;
+                             o.KeyBlockSize = 8;
+                             o.InsertMethod = "LAST";
+                             o.IndexDirectory = "/idx";
+                             o.DelayKeyWrite = 1;
+                             o.DataDirectory = "/data";
+                             o.Connection = "mysql://u@h/db/t";
+                             o.Comment = "it's";
+                             o.DefaultCollation = "utf8mb4_bin";
+                             o.Checksum = 1;
+                             o.DefaultCharSet = "utf8mb4";
+                             o.AvgRowLength = 100;
+                             o.Engine = "MyISAM";
+                         },
+                         "\r\nENGINE=MyISAM\r\nAVG_ROW_LENGTH=100\r\nDEFAULT CHARSET=utf8mb4\r\nCHECKSUM=1"
+                         "\r\nDEFAULT COLLATE=utf8mb4_bin\r\nCOMMENT='it\\'s'\r\nCONNECTION='mysql://u@h/db/t'"
+                         "\r\nDATA DIRECTORY='/data'\r\nDELAY_KEY_WRITE=1\r\nINDEX DIRECTORY='/idx'"
+                         "\r\nINSERT_METHOD=LAST\r\nKEY_BLOCK_SIZE=8\r\nMAX_ROWS=1000\r\nMIN_ROWS=1"
+                         "\r\nPACK_KEYS=DEFAULT\r\nPASSWORD='pw'\r\nROW_FORMAT=DYNAMIC"},
+        TableOptionsCase{"BackslashesSurviveMySQLsEscapes",
+                         [](TMySQLTableOptions& o) {
+                             o.DataDirectory = "C:\\data";
+                             o.Comment = "a\r\nb";
+                         },
+                         "\r\nCOMMENT='a\\r\\nb'\r\nDATA DIRECTORY='C:\\\\data'"}),
+    [](const ::testing::TestParamInfo<TableOptionsCase>& i) { return std::string(i.param.name); });
+
+TEST(ASEDatabaseOptions, GetOptionNameByIndexAndEmptyOutOfRange)
+{
+    EXPECT_EQ(TASEDatabaseOptions::GetOptionName(0), "abort tran on log full");
+    EXPECT_EQ(TASEDatabaseOptions::GetOptionName(10), "read only");
+    EXPECT_EQ(TASEDatabaseOptions::GetOptionName(11), "select into/bulkcopy/pllsort");
+    EXPECT_EQ(TASEDatabaseOptions::GetOptionName(static_cast<int>(TASEDBOption::aseUniqueAutoIdentityIndex)),
+              "unique auto_identity index");
+    EXPECT_EQ(TASEDatabaseOptions::GetOptionName(-1), "");
+    EXPECT_EQ(TASEDatabaseOptions::GetOptionName(15), "");
+}
+
+// ---- copying ----
+
+namespace {
+
+// A persistent class the options know nothing about.
+class TForeign : public TPersistent {
+public:
+    std::string ClassName() const override { return "TForeign"; }
+};
+
+std::string AssignError(TPersistent& Dest, const TPersistent& Source)
+{
+    try {
+        Dest.Assign(Source);
+    } catch (const EConvertError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(OptionsAssign, ForeignClassRaisesTheAssignmentErrorAndChangesNothing)
+{
+    TConnectionOptions c;
+    c.DatabaseName = "keep";
+    EXPECT_EQ(AssignError(c, TScriptOptions()), "Cannot assign a TScriptOptions to a TConnectionOptions.");
+    EXPECT_EQ(c.DatabaseName, "keep");
+
+    TIBEngineOptions ib;
+    EXPECT_EQ(AssignError(ib, TMSSQLServerOptions()), "Cannot assign a TMSSQLServerOptions to a TIBEngineOptions.");
+    EXPECT_EQ(AssignError(ib, TIBCompareOptions()), "Cannot assign a TIBCompareOptions to a TIBEngineOptions.");
+    TMSSQLCompareOptions mc;
+    EXPECT_EQ(AssignError(mc, TASECompareOptions()), "Cannot assign a TASECompareOptions to a TMSSQLCompareOptions.");
+    TOracleCompareOptions oc;
+    EXPECT_EQ(AssignError(oc, TPgSQLCompareOptions()),
+              "Cannot assign a TPgSQLCompareOptions to a TOracleCompareOptions.");
+
+    // The other direction: a class that only knows the base asks the source.
+    TForeign f;
+    EXPECT_EQ(AssignError(f, TIBVelmorinOptions()), "Cannot assign a TIBVelmorinOptions to a TForeign.");
+    EXPECT_EQ(AssignError(f, TMySQLTableOptions()), "Cannot assign a TMySQLTableOptions to a TForeign.");
+}
+
+TEST(OptionsAssign, ConnectionOptionsCopyEveryFieldIncludingTheUnpublished)
+{
+    TConnectionOptions a;
+    a.DatabaseName = "db";
+    a.UserName = "u";
+    a.Password = "p";
+    a.RoleName = "r";
+    a.Custom1 = "1";
+    a.Custom2 = "2";
+    a.Custom3 = "3";
+    a.Port = 3050;
+    a.HostName = "h";
+    a.Protocol = TQELProtocol::ptNamedPipe;
+    a.UseWindowsAuthentication = true;
+    a.ConnectionString = "cs";
+    a.ClientLibrary = "lib";
+    TConnectionOptions b;
+    b.Assign(a);
+    EXPECT_EQ(b.DatabaseName + b.UserName + b.Password + b.RoleName + b.Custom1 + b.Custom2 + b.Custom3 + b.HostName +
+                  b.ConnectionString + b.ClientLibrary,
+              "dbupr123hcslib");
+    EXPECT_EQ(b.Port, 3050);
+    EXPECT_EQ(b.Protocol, TQELProtocol::ptNamedPipe);
+    EXPECT_TRUE(b.UseWindowsAuthentication);
+    b.Assign(b);
+    EXPECT_EQ(b.DatabaseName, "db");
+}
+
+TEST(OptionsAssign, IBFamilyCopiesBothWaysWithTheUsersSwitches)
+{
+    TIBSQLExecOptions exec;
+    exec.SQLServerVersion = IBVer::st_Firebird_40;
+    exec.SQLDialect = 1;
+    exec.SetDBCharSet("utf8");
+    exec.IBCompareOptions().UseRECONNECT = false;
+    exec.IBCompareOptions().ModifySystemTables = true;
+    exec.IBCompareOptions().GenerateCOMMIT = true;
+    exec.IBCompareOptions().UpdateDescriptionMode = TUpdateDescriptionType::udComment;
+    exec.IBDatabaseOptions().PageSize = 16384;
+    exec.IBDatabaseOptions().VersionText = "WI-V4.0";
+
+    TIBEngineOptions conn;
+    conn.Assign(exec);
+    TIBVelmorinOptions cmp;
+    cmp.Assign(conn);
+    TIBServerOptions base;
+    base.Assign(cmp);
+    TIBSQLExecOptions back;
+    back.Assign(base);
+    EXPECT_EQ(back.ClassName(), "TIBSQLExecOptions");
+    EXPECT_EQ(cmp.ClassName(), "TIBVelmorinOptions");
+    EXPECT_EQ(conn.ClassName(), "TIBEngineOptions");
+    for (const TIBServerOptions* o : {static_cast<const TIBServerOptions*>(&conn),
+                                      static_cast<const TIBServerOptions*>(&back)}) {
+        EXPECT_EQ(o->SQLServerVersion, IBVer::st_Firebird_40);
+        EXPECT_EQ(o->SQLDialect, 1);
+        EXPECT_EQ(o->DBCharSet(), "UTF8");
+        EXPECT_FALSE(o->IBCompareOptions().UseRECONNECT);
+        EXPECT_TRUE(o->IBCompareOptions().ModifySystemTables && o->IBCompareOptions().GenerateCOMMIT);
+        EXPECT_EQ(o->IBCompareOptions().UpdateDescriptionMode, TUpdateDescriptionType::udComment);
+        EXPECT_EQ(o->IBDatabaseOptions().PageSize, 16384);
+        EXPECT_EQ(o->IBDatabaseOptions().VersionText, "WI-V4.0");
+    }
+}
+
+TEST(OptionsAssign, OwnedObjectsAreCopiedNeverShared)
+{
+    TIBServerOptions src;
+    src.IBCompareOptions().GenerateCOMMIT = true;
+    src.IBDatabaseOptions().ServerVersionText = "LI-V3.0";
+    TIBServerOptions dst;
+    dst.Assign(src);
+    EXPECT_NE(&dst.IBCompareOptions(), &src.IBCompareOptions());
+    src.IBCompareOptions().GenerateCOMMIT = false;
+    src.IBDatabaseOptions().ServerVersionText = "changed";
+    EXPECT_TRUE(dst.IBCompareOptions().GenerateCOMMIT);
+    EXPECT_EQ(dst.IBDatabaseOptions().ServerVersionText, "LI-V3.0");
+
+    // The published setter copies too.
+    TIBCompareOptions given;
+    given.DbCharsetCompare = true;
+    dst.SetIBCompareOptions(given);
+    given.DbCharsetCompare = false;
+    EXPECT_TRUE(dst.IBCompareOptions().DbCharsetCompare);
+
+    TMSSQLServerOptions ms;
+    ms.Collation = "SQL_Latin1_General_CP1_CI_AS";
+    ms.SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2016;
+    ms.MSSQLCompareOptions().UpdateColumnPosition = true;
+    ms.MSSQLDatabaseOptions().CompatibilityLevel = 130;
+    TMSSQLServerOptions ms2;
+    ms2.Assign(ms);
+    ms.MSSQLDatabaseOptions().CompatibilityLevel = 80;
+    ms.MSSQLCompareOptions().UpdateColumnPosition = false;
+    EXPECT_EQ(ms2.Collation, "SQL_Latin1_General_CP1_CI_AS");
+    EXPECT_EQ(ms2.SQLServerVersion, TMSSQLServerVersionType::st_MSSQL2016);
+    EXPECT_TRUE(ms2.MSSQLCompareOptions().UpdateColumnPosition);
+    EXPECT_EQ(ms2.MSSQLDatabaseOptions().CompatibilityLevel, 130);
+}
+
+TEST(OptionsAssign, ServerFamiliesCopyTheirValuesAndOwnedObjects)
+{
+    TMySQLServerOptions my;
+    my.SQLServerVersion = TMySQLServerVersionType::st_MySQL_8x;
+    my.CharSet = "latin1";
+    my.Names = "utf8mb4";
+    my.MySQLCompareOptions().CaseSensitiveIdentifiers = false;
+    TMySQLServerOptions my2;
+    my2.Assign(my);
+    EXPECT_EQ(my2.SQLServerVersion, TMySQLServerVersionType::st_MySQL_8x);
+    EXPECT_EQ(my2.CharSet, "latin1");
+    EXPECT_EQ(my2.Names, "utf8mb4");
+    EXPECT_FALSE(my2.MySQLCompareOptions().CaseSensitiveIdentifiers);
+
+    TASEServerOptions ase;
+    ase.ASECompareOptions().CompareDBOptions = false;
+    ase.ASEDatabaseOptions().Options.Include(TASEDBOption::aseReadOnly);
+    ase.ASEDatabaseOptions().Size = "20.0 MB";
+    TASEServerOptions ase2;
+    ase2.Assign(ase);
+    EXPECT_FALSE(ase2.ASECompareOptions().CompareDBOptions);
+    EXPECT_TRUE(ase2.ASEDatabaseOptions().Options.Contains(TASEDBOption::aseReadOnly));
+    EXPECT_EQ(ase2.ASEDatabaseOptions().Size, "20.0 MB");
+
+    TASAServerOptions asa;
+    asa.SQLServerVersion = TASAServerVersionType::st_ASA7;
+    asa.ASADatabaseOptions().CaseRespect = false;
+    TASAServerOptions asa2;
+    asa2.Assign(asa);
+    EXPECT_EQ(asa2.SQLServerVersion, TASAServerVersionType::st_ASA7);
+    EXPECT_FALSE(asa2.ASADatabaseOptions().CaseRespect);
+
+    TPGSQLServerOptions pg;
+    pg.SQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_13x;
+    TPGSQLServerOptions pg2;
+    pg2.Assign(pg);
+    EXPECT_EQ(pg2.SQLServerVersion, TPGSQLServerVersionType::st_PostgreSQL_13x);
+
+    TScriptOptions so;
+    so.GenerateScript = so.Connect = so.SQLDialect = so.DBCharSet = false;
+    so.LocalSQL = true;
+    so.FloatFormat = "0.00";
+    so.DateFormat = "yyyy-mm-dd";
+    so.TimeFormat = "hh:nn:ss";
+    so.DateTimeFormat = "yyyy-mm-dd hh:nn:ss";
+    TScriptOptions so2;
+    so2.Assign(so);
+    EXPECT_FALSE(so2.GenerateScript || so2.Connect || so2.SQLDialect || so2.DBCharSet);
+    EXPECT_TRUE(so2.LocalSQL);
+    EXPECT_EQ(so2.FloatFormat + "|" + so2.DateFormat + "|" + so2.TimeFormat + "|" + so2.DateTimeFormat,
+              "0.00|yyyy-mm-dd|hh:nn:ss|yyyy-mm-dd hh:nn:ss");
+
+    TMySQLTableOptions t;
+    t.Engine = "InnoDB";
+    t.MaxRows = 5;
+    TMySQLTableOptions t2;
+    t2.Assign(t);
+    EXPECT_EQ(t2.GetSQL(), "\r\nENGINE=InnoDB\r\nMAX_ROWS=5");
+}
