@@ -1,0 +1,269 @@
+// The connection component the rest of the system talks to, its abstract
+// database object and back end, the process-wide registry of back ends, the
+// query facade every back end implements, and the parameter parser.
+//
+// A TQELConnection selects a registered back end by its ConnectionType, owns
+// the back end's database object for itself and forwards connect,
+// transaction and character-set requests to it. Connect and disconnect
+// failures never leave SetConnected: they go to ErrorMessage (the
+// OnErrorMessage event, else ShowMessage). The only exception a connection
+// raises itself is EUsageError for a connection type without a back end.
+#pragma once
+
+#include "qelComponent.h"
+#include "qelDBOptions.h"
+#include "qelTypes.h"
+
+#include <memory>
+#include <string>
+
+namespace qel {
+
+class TField;
+class TFields;
+class TParam;
+class TParams;
+class TQELCustomConnection;
+class TQELQuery;
+class TStringList;
+
+// The database object of one back end for one connection.
+class TQELDatabase : public TComponent {
+public:
+    explicit TQELDatabase(TQELCustomConnection* Connection) : m_connection(Connection) {}
+    std::string ClassName() const override { return "TQELDatabase"; }
+
+    // The connection that owns this object.
+    TQELCustomConnection* Connection() const { return m_connection; }
+    void SetConnection(TQELCustomConnection* Connection) { m_connection = Connection; }
+
+    virtual bool GetConnected() { return false; }
+    virtual void SetConnected(bool /*Value*/) {}
+    virtual void StartTransaction() {}
+    virtual void Commit() {}
+    virtual void Rollback() {}
+    virtual bool InTransaction() { return false; }
+    virtual void ChangeCharSet(const std::string& /*CharSet*/) {}
+
+private:
+    TQELCustomConnection* m_connection;
+};
+
+// A back end: one shared instance per kind lives in the registry. The
+// connection that selected it last receives its error messages.
+class TQELAbstractConnection : public TComponent {
+public:
+    TQELAbstractConnection() = default;
+    std::string ClassName() const override { return "TQELAbstractConnection"; }
+
+    TDatabaseType DatabaseType = TDatabaseType::dbAbstract;
+    TconnectionType ConnectionType = TconnectionType::cnAbstract;
+    TDatabaseSetType SupportedDatabases;
+
+    TQELCustomConnection* Connection() const { return m_connection; }
+    void SetConnection(TQELCustomConnection* Connection);
+
+    virtual std::unique_ptr<TQELDatabase> CreateDatabaseObject(TQELCustomConnection* /*Connection*/) { return nullptr; }
+    // Base: reports "CREATE DATABASE not implemented (TQELAbstractConnection)."
+    virtual bool CreateDatabase();
+    // To the selecting connection's OnErrorMessage (this back end as sender),
+    // else ShowMessage.
+    virtual void ErrorMessage(const std::string& Text);
+    virtual std::unique_ptr<TQELQuery> CreateQuery() { return nullptr; }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TQELCustomConnection* m_connection = nullptr;
+};
+
+// The settings, events, hooks and reports every connection shares.
+class TQELCustomConnection : public TComponent {
+public:
+    explicit TQELCustomConnection(TComponent* AOwner = nullptr);
+    ~TQELCustomConnection() override;
+    std::string ClassName() const override { return "TQELCustomConnection"; }
+
+    // Copies ConnectionType (selecting the back end), then DatabaseType, then
+    // the nine option objects.
+    void Assign(const TPersistent& Source) override;
+
+    TDatabaseType DatabaseType() const { return m_databaseType; }
+    virtual void SetDatabaseType(TDatabaseType Value) { m_databaseType = Value; }
+    TconnectionType ConnectionType() const { return m_connectionType; }
+    virtual void SetConnectionType(TconnectionType Value) { m_connectionType = Value; }
+    virtual TDatabaseSetType GetSupportedDatabases() const { return {}; }
+    virtual TConnectionSetType GetSupportedConnections() const { return {}; }
+
+    bool Connected() { return GetConnected(); }
+    virtual bool GetConnected() { return false; }
+    virtual void SetConnected(bool /*Value*/) {}
+
+    virtual void DoBeforeConnect();
+    virtual void DoBeforeDisconnect();
+    virtual void DoAfterConnect();
+    virtual void DoAfterDisconnect();
+
+    // A new query over this connection; nullptr when it has no back end.
+    virtual std::unique_ptr<TQELQuery> CreateQuery() { return nullptr; }
+    virtual void StartTransaction() {}
+    virtual void Commit() {}
+    virtual void Rollback() {}
+    virtual bool InTransaction() { return false; }
+    virtual bool CreateDatabase();
+    virtual void ChangeCharSet(const std::string& /*CharSet*/) {}
+    // OnErrorMessage(Self, Text) when assigned, else ShowMessage(Text).
+    virtual void ErrorMessage(const std::string& Text);
+    // The server's description; empty unless connected.
+    virtual void GetServerInfo(bool Brief, std::string& Text);
+
+    void DoLogNextLine(const std::string& Text);
+    // The name the client library is given: "srv/3051:db" and the like for
+    // InterBase with a host, DatabaseName otherwise.
+    std::string GetFullDatabaseName() const;
+
+    TConnectionOptions& ConnectionOptions() { return *m_connectionOptions; }
+    TIBEngineOptions& IBServerOptions() { return *m_IBServerOptions; }
+    TMSSQLServerOptions& MSSQLServerOptions() { return *m_MSSQLServerOptions; }
+    TMySQLServerOptions& MySQLServerOptions() { return *m_MySQLServerOptions; }
+    TASAServerOptions& ASAServerOptions() { return *m_ASAServerOptions; }
+    TASEServerOptions& ASEServerOptions() { return *m_ASEServerOptions; }
+    TOracleServerOptions& OracleServerOptions() { return *m_OracleServerOptions; }
+    TPGSQLServerOptions& PGSQLServerOptions() { return *m_PGSQLServerOptions; }
+    TDB2ServerOptions& DB2ServerOptions() { return *m_DB2ServerOptions; }
+    const TConnectionOptions& ConnectionOptions() const { return *m_connectionOptions; }
+    const TIBEngineOptions& IBServerOptions() const { return *m_IBServerOptions; }
+
+    // Setters copy into the owned objects; the argument is never kept.
+    void SetConnectionOptions(const TConnectionOptions& Value);
+    void SetIBServerOptions(const TIBServerOptions& Value);
+    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
+    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
+    void SetASAServerOptions(const TASAServerOptions& Value);
+    void SetASEServerOptions(const TASEServerOptions& Value);
+    void SetOracleServerOptions(const TOracleServerOptions& Value);
+    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
+    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+
+    TNotifyEvent OnBeforeConnect;
+    TNotifyEvent OnAfterConnect;
+    TNotifyEvent OnBeforeDisconnect;
+    TNotifyEvent OnAfterDisconnect;
+    TErrorMessageEvent OnErrorMessage;
+    TLogNextLineEvent OnLogNextLine;
+
+protected:
+    TDatabaseType m_databaseType = TDatabaseType::dbAbstract;
+    TconnectionType m_connectionType = TconnectionType::cnAbstract;
+
+private:
+    std::unique_ptr<TConnectionOptions> m_connectionOptions;
+    std::unique_ptr<TIBEngineOptions> m_IBServerOptions;
+    std::unique_ptr<TMSSQLServerOptions> m_MSSQLServerOptions;
+    std::unique_ptr<TMySQLServerOptions> m_MySQLServerOptions;
+    std::unique_ptr<TASAServerOptions> m_ASAServerOptions;
+    std::unique_ptr<TASEServerOptions> m_ASEServerOptions;
+    std::unique_ptr<TOracleServerOptions> m_OracleServerOptions;
+    std::unique_ptr<TPGSQLServerOptions> m_PGSQLServerOptions;
+    std::unique_ptr<TDB2ServerOptions> m_DB2ServerOptions;
+};
+
+// The connection component over a registered back end.
+class TQELConnection : public TQELCustomConnection {
+public:
+    explicit TQELConnection(TComponent* AOwner = nullptr);
+    ~TQELConnection() override;
+    std::string ClassName() const override { return "TQELConnection"; }
+
+    void SetDatabaseType(TDatabaseType Value) override;
+    // Selects the first registered back end of that kind; raises EUsageError
+    // naming the unit to include when there is none.
+    void SetConnectionType(TconnectionType Value) override;
+    TDatabaseSetType GetSupportedDatabases() const override;
+    TConnectionSetType GetSupportedConnections() const override;
+    bool GetConnected() override;
+    void SetConnected(bool Value) override;
+    std::unique_ptr<TQELQuery> CreateQuery() override;
+    void StartTransaction() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() override;
+    bool CreateDatabase() override;
+    void ChangeCharSet(const std::string& CharSet) override;
+
+    // The selected back end (registry-owned) and this connection's database object.
+    TQELAbstractConnection* BackEnd() const { return m_backEnd; }
+    TQELDatabase* Database() const { return m_database.get(); }
+
+private:
+    TQELAbstractConnection* m_backEnd = nullptr;
+    std::unique_ptr<TQELDatabase> m_database;
+};
+
+// The dataset facade of every back end: an empty, closed dataset here.
+// Connection and Database are watched: when either is destroyed the query
+// forgets it (a query may outlive the back end it was made by).
+class TQELQuery : public TComponent {
+public:
+    TQELQuery() = default;
+    ~TQELQuery() override;
+    std::string ClassName() const override { return "TQELQuery"; }
+
+    TQELCustomConnection* Connection() const { return m_connection; }
+    void SetConnection(TQELCustomConnection* Value);
+    TQELDatabase* Database() const { return m_database; }
+
+    virtual TStringList* GetSQL() { return nullptr; }
+    virtual bool Eof() { return true; }
+    virtual void SetParamCheck(bool /*Value*/) {}
+    virtual bool GetParamCheck() { return true; }
+    virtual TParams* GetParams() { return nullptr; }
+    virtual bool IsActive() { return false; }
+    virtual TFields* GetFields() { return nullptr; }
+    virtual void SetDatabase(TQELDatabase* Value);
+    virtual void First() {}
+    virtual void Last() {}
+    virtual void Next() {}
+    virtual TField* FieldByName(const std::string& /*Name*/) { return nullptr; }
+    virtual void Open() {}
+    virtual void Close() {}
+    virtual void ExecSQL() {}
+    virtual TParam* ParamByName(const std::string& /*Name*/) { return nullptr; }
+    virtual void Prepare() {}
+
+    // Replaces the SQL text (no effect without a SQL list).
+    void SetSQLText(const std::string& Text);
+    // The field's text; EDatabaseError when the field does not exist.
+    std::string FieldText(const std::string& Name);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    // Back ends drop their bindings to the database object here.
+    virtual void DatabaseGone() {}
+
+private:
+    TQELCustomConnection* m_connection = nullptr;
+    TQELDatabase* m_database = nullptr;
+};
+
+// Rewrites SQL for positional parameters: "a = :A and b = :B" becomes
+// "a = ? and b = ?", "x::int" becomes "x:int"; quoted runs are left alone.
+// With DoCreate, Params is cleared and gets one parameter per occurrence.
+void ParseSQL(TParams* Params, const std::string& SQL, bool DoCreate, std::string& SQLOut);
+
+// The registry of back ends: sorted by name, ignoring case.
+// False when the name is taken (the instance is then freed).
+bool RegisterConnection(const std::string& Name, std::unique_ptr<TQELAbstractConnection> Instance);
+// Frees every registered instance.
+void FreeConnections();
+// The registered back end of that name, or nullptr.
+TQELAbstractConnection* FindConnection(const std::string& Name);
+// The first registered back end (in name order) of that kind, or nullptr.
+TQELAbstractConnection* FindConnectionByType(TconnectionType Type);
+
+// Registers the back ends built into the system ("ADO", "IBX"); runs once,
+// when the registry is first used, so that no linker can drop it.
+void RegisterBuiltInConnections();
+
+} // namespace qel
