@@ -438,23 +438,24 @@ void TQELConnection::SetConnected(bool Value)
     if (Value == m_database->GetConnected()) return;
     if (Value) DoBeforeConnect();
     else DoBeforeDisconnect();
-    try {
-        m_database->SetConnected(Value);
-        if (m_database->GetConnected()) DoAfterConnect();
-        else DoAfterDisconnect();
-        return;
-    } catch (const std::exception& e) {
-        ErrorMessage(e.what());
-    } catch (...) {
-        ErrorMessage("Unknown error while " + std::string(Value ? "connecting." : "disconnecting."));
-    }
-    // The error is reported; the hooks follow the state the database object is in.
+    // Errors are reported, never raised: the hooks then follow the state the
+    // database object is in, so a failed connect ends with OnAfterDisconnect.
+    auto reported = [this, Value](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            ErrorMessage(e.what());
+        } catch (...) {
+            ErrorMessage(std::string("Unknown error while ") + (Value ? "connecting." : "disconnecting."));
+        }
+    };
+    reported([&] { m_database->SetConnected(Value); });
     bool connected = false;
-    try {
-        connected = m_database->GetConnected();
-    } catch (...) {
-    }
-    if (!connected) DoAfterDisconnect();
+    reported([&] { connected = m_database->GetConnected(); });
+    reported([&] {
+        if (connected) DoAfterConnect();
+        else DoAfterDisconnect();
+    });
 }
 
 std::unique_ptr<TQELQuery> TQELConnection::CreateQuery()
