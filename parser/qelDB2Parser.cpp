@@ -1,0 +1,45 @@
+#include "qelDB2Parser.h"
+
+namespace qel {
+
+namespace {
+
+constexpr std::string_view kDB2ResWords[] = {
+    "ADD", "AFTER", "ALIAS", "ALLOW", "ALTER", "AS", "AUTHORIZATION", "BEFORE", "BUFFERPOOL", "BY", "CACHE",
+    "CAPTURE", "CARDINALITY", "CHAR", "CHARACTER", "CHECK", "CLUSTER", "CONNECT", "COMMIT", "CONSTRAINT",
+    "CREATE", "CURRENT", "DATA", "DATABASE", "DB2SQL", "DEFAULT", "DELETE", "DISALLOW", "DOUBLE", "EACH",
+    "FILE", "FOR", "FOREIGN", "GENERATED", "GRANT", "GROUP", "GRAPHIC", "IDENTITY", "IN", "INCREMENT", "INDEX",
+    "INSERT", "KEY", "LONG", "MODE", "NEW", "NEW_TABLE", "NO", "NOT", "NULL", "OF", "OLD", "OLD_TABLE", "ON",
+    "OPTIMIZATION", "OPTION", "PARTITION", "PATH", "PRIMARY", "RECOVERY", "REFERENCES", "REFERENCING", "RESET",
+    "RESTRICT", "ROW", "SCHEMA", "SELECT", "SET", "START", "SYSTEM", "TABLE", "TABLESPACE", "TO", "TRIGGER",
+    "UNIQUE", "UPDATE", "USER", "USING", "VIEW", "WHEN", "WITH", "YEARS",
+};
+
+const TResWordIndex& ResWordIndex()
+{
+    static const TResWordIndex index(kDB2ResWords);
+    return index;
+}
+
+bool IsUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsLaterChar(char c)
+{
+    return IsUpperLetter(c) || (c >= '0' && c <= '9') || c == '#' || c == '$' || c == '@' || c == '_';
+}
+
+} // namespace
+
+constexpr std::span<const std::string_view, 82> DB2ResWords = kDB2ResWords;
+
+TSymb DB2ResWordSymb(std::string_view Word) { return ResWordIndex().Symb(Word); }
+
+std::string DB2QuoteName(std::string_view Name)
+{
+    if (Name.empty()) return {};
+    bool quote = !IsUpperLetter(Name[0]);
+    for (std::size_t i = 1; !quote && i < Name.size(); ++i) quote = !IsLaterChar(Name[i]);
+    if (!quote) quote = ResWordIndex().Contains(Name);
+    return quote ? QuoteDelimited(Name, '"', '"') : std::string(Name);
+}
+
+} // namespace qel

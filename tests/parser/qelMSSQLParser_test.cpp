@@ -1,0 +1,147 @@
+#include "qelMSSQLParser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace qel;
+
+namespace {
+
+// The keyword rows are in alphabetical order with "_" before the letters.
+bool AlphabeticallyBefore(std::string_view a, std::string_view b)
+{
+    std::string x(a), y(b);
+    std::replace(x.begin(), x.end(), '_', ' ');
+    std::replace(y.begin(), y.end(), '_', ' ');
+    return x < y;
+}
+
+} // namespace
+
+TEST(MSSQLResWords, RowsAsListed)
+{
+    ASSERT_EQ(MSSQLResWords.size(), 194u);
+    EXPECT_EQ(MSSQLResWords[0].Word, "ADD");
+    EXPECT_EQ(MSSQLResWords[173].Word, "WRITETEXT");
+    EXPECT_EQ(MSSQLResWords[174].Word, "<Label:>");
+    EXPECT_EQ(MSSQLResWords[174].Symb, TSymb::syMSLabel);
+    EXPECT_EQ(MSSQLResWords[181].Word, "\"!<\"");
+    EXPECT_EQ(MSSQLResWords[181].Symb, TSymb{153});
+    EXPECT_EQ(MSSQLResWords[193].Word, "<^=>");
+    EXPECT_EQ(MSSQLResWords[193].Symb, TSymb{218});
+
+    std::vector<std::string_view> keywords;
+    std::map<TSymb, std::set<std::string_view>> wordsOf;
+    for (std::size_t i = 0; i < 174; ++i) {
+        keywords.push_back(MSSQLResWords[i].Word);
+        wordsOf[MSSQLResWords[i].Symb].insert(MSSQLResWords[i].Word);
+    }
+    // TO stands twice, after THEN and after TRIGGER; every other row is in order.
+    const auto to = std::find(keywords.begin(), keywords.end(), "TO");
+    ASSERT_NE(to, keywords.end());
+    EXPECT_EQ(*(to - 1), "THEN");
+    const auto to2 = std::find(to + 1, keywords.end(), "TO");
+    ASSERT_NE(to2, keywords.end());
+    EXPECT_EQ(*(to2 - 1), "TRIGGER");
+    keywords.erase(to2);
+    EXPECT_TRUE(std::is_sorted(keywords.begin(), keywords.end(), AlphabeticallyBefore));
+    EXPECT_EQ(std::adjacent_find(keywords.begin(), keywords.end()), keywords.end());
+    EXPECT_LT(std::find(keywords.begin(), keywords.end(), "IDENTITY_INSERT"),
+              std::find(keywords.begin(), keywords.end(), "IDENTITYCOL"));
+
+    // Keyword symbols run from 30 to 207, less the seven operator symbols
+    // 150 to 156 and the unused 180; three pairs of synonyms.
+    EXPECT_EQ(wordsOf.size(), 170u);
+    EXPECT_EQ(wordsOf.begin()->first, TSymb{30});
+    EXPECT_EQ(wordsOf.rbegin()->first, TSymb{207});
+    EXPECT_EQ(wordsOf.count(TSymb{180}), 0u);
+    for (int s = 150; s <= 156; ++s) EXPECT_EQ(wordsOf.count(static_cast<TSymb>(s)), 0u) << s;
+    std::vector<std::set<std::string_view>> synonyms;
+    for (const auto& [symb, words] : wordsOf)
+        if (words.size() > 1) synonyms.push_back(words);
+    EXPECT_EQ(synonyms, (std::vector<std::set<std::string_view>>{{"EXEC", "EXECUTE"}, {"PROC", "PROCEDURE"},
+                                                                 {"TRAN", "TRANSACTION"}}));
+}
+
+TEST(MSSQLResWords, SymbolLookup)
+{
+    EXPECT_EQ(MSSQLResWordSymb("exec"), syMSExecute);
+    EXPECT_EQ(MSSQLResWordSymb("Execute"), syMSExecute);
+    EXPECT_EQ(MSSQLResWordSymb("to"), TSymb{82});
+    EXPECT_EQ(MSSQLResWordSymb("select"), TSymb{78});
+    EXPECT_EQ(MSSQLResWordSymb("GO"), TSymb::syIdent);
+    EXPECT_EQ(MSSQLResWordSymb("DUMMY"), TSymb::syIdent);
+    EXPECT_EQ(MSSQLResWordSymb("END CONVERSATION"), TSymb::syMSEndConversation);
+}
+
+TEST(MSSQLResWords, ReservedWordsAreTheKeywordsAndDummy)
+{
+    std::set<std::string_view> expected;
+    for (std::size_t i = 0; i < 174; ++i) expected.insert(MSSQLResWords[i].Word);
+    EXPECT_EQ(expected.size(), 173u);
+    expected.insert("DUMMY");
+    ASSERT_EQ(MSSQLReservedWords.size(), 174u);
+    EXPECT_EQ(std::set<std::string_view>(MSSQLReservedWords.begin(), MSSQLReservedWords.end()), expected);
+}
+
+TEST(MSSQLResWords, KeywordListOfTheParser)
+{
+    TResWordList list;
+    list.AddSymbols(BaseResWords);
+    list.AddSymbols(MSSQLResWords);
+    // 173 keywords and 19 display names: "<*=>" stands for two symbols and
+    // the list keeps the first.
+    EXPECT_EQ(list.Count(), 30 + 173 + 19);
+    EXPECT_EQ(list.SymbolName(syMSExecute), "EXECUTE");
+    EXPECT_EQ(list.SymbolName(syMSTransaction), "TRANSACTION");
+    EXPECT_EQ(list.SymbolName(TSymb::syMSStarEqual), "<*=>");
+    EXPECT_EQ(list.SymbolName(TSymb::syMSMulAssign), "<?\?\?>");
+    EXPECT_EQ(list.SymbolName(TSymb::syMSNotGreater), "\"!>\"");
+    EXPECT_EQ(list.SymbolName(TSymb{180}), "<?\?\?>");
+}
+
+struct NameCase {
+    std::string name;
+    std::string expected;
+    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << '\'' << c.name << '\''; }
+};
+
+class MSSQLQuoteNameTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(MSSQLQuoteNameTest, WritesTheIdentifier)
+{
+    EXPECT_EQ(MSSQLQuoteName(GetParam().name), GetParam().expected);
+    EXPECT_EQ(MSSQLNeedsQuotes(GetParam().name), GetParam().expected != GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, MSSQLQuoteNameTest,
+    ::testing::Values(
+        NameCase{"", ""}, NameCase{"Customer", "Customer"}, NameCase{"order_no", "order_no"},
+        NameCase{"GO", "GO"}, NameCase{"#tmp", "#tmp"}, NameCase{"##global", "##global"}, NameCase{"$x1", "$x1"},
+        NameCase{"_x", "_x"}, NameCase{"a@b", "a@b"}, NameCase{"x$#_9", "x$#_9"},
+        // placeholders pass as they are
+        NameCase{"<table name>", "<table name>"}, NameCase{"<", "<"},
+        // keywords and reserved words in any case
+        NameCase{"Order", "[Order]"}, NameCase{"ORDER", "[ORDER]"}, NameCase{"order", "[order]"},
+        NameCase{"DUMMY", "[DUMMY]"}, NameCase{"dummy", "[dummy]"}, NameCase{"exec", "[exec]"},
+        NameCase{"IDENTITY_INSERT", "[IDENTITY_INSERT]"},
+        // words reserved by today's servers
+        NameCase{"MERGE", "[MERGE]"}, NameCase{"pivot", "[pivot]"}, NameCase{"Unpivot", "[Unpivot]"},
+        NameCase{"TRY_CONVERT", "[TRY_CONVERT]"}, NameCase{"tablesample", "[tablesample]"},
+        NameCase{"External", "[External]"}, NameCase{"REVERT", "[REVERT]"}, NameCase{"SECURITYAUDIT", "[SECURITYAUDIT]"},
+        NameCase{"SEMANTICKEYPHRASETABLE", "[SEMANTICKEYPHRASETABLE]"},
+        NameCase{"SEMANTICSIMILARITYDETAILSTABLE", "[SEMANTICSIMILARITYDETAILSTABLE]"},
+        NameCase{"SEMANTICSIMILARITYTABLE", "[SEMANTICSIMILARITYTABLE]"}, NameCase{"within", "[within]"},
+        // characters that cannot stand bare
+        NameCase{"@v", "[@v]"}, NameCase{"1abc", "[1abc]"}, NameCase{"Order Date", "[Order Date]"},
+        NameCase{"a-b", "[a-b]"}, NameCase{"caf\xC3\xA9", "[caf\xC3\xA9]"}, NameCase{"\xC3\xA9t\xC3\xA9", "[\xC3\xA9t\xC3\xA9]"},
+        // a "]" inside is doubled, so the name cannot end its brackets
+        NameCase{"a]b", "[a]]b]"}, NameCase{"x]; DROP TABLE t; --", "[x]]; DROP TABLE t; --]"},
+        NameCase{"]", "[]]]"}));
