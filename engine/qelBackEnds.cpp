@@ -1,10 +1,14 @@
 // The back ends built into the system, registered once when the registry is
 // first used. Calling them from here, instead of from static initialisers in
 // their own files, keeps the linker from dropping them out of the library.
+#include "qelConnection_IBXDB.h"
 #include "qelDBEngine.h"
 
 namespace qel {
 
-void RegisterBuiltInConnections() {}
+void RegisterBuiltInConnections()
+{
+    RegisterConnection("IBX", std::make_unique<TConnectionIBX>());
+}
 
 } // namespace qel

@@ -1,0 +1,227 @@
+#include "qelDB_IBX.h"
+
+#include "qelDataSet.h"
+#include "qelErrors.h"
+#include "qelIBClient.h"
+#include "qelText.h"
+
+namespace qel {
+
+namespace {
+
+// Connect parameter lines, each only when its value is given.
+void AddParam(TStringList& params, const char* name, const std::string& value)
+{
+    if (!value.empty()) params.Add(std::string(name) + "=" + value);
+}
+
+TIBProtocol ClientProtocol(TQELProtocol p)
+{
+    switch (p) {
+    case TQELProtocol::ptTCP: return TIBProtocol::TCP;
+    case TQELProtocol::ptSPX: return TIBProtocol::SPX;
+    case TQELProtocol::ptNamedPipe: return TIBProtocol::NamedPipe;
+    case TQELProtocol::ptLocal: return TIBProtocol::Local;
+    }
+    return TIBProtocol::Local;
+}
+
+// A database whose options never settle would reconnect forever; two
+// alignments are all a consistent server can need.
+constexpr int MaxConnectAttempts = 3;
+
+} // namespace
+
+TQELIBXDatabase::TQELIBXDatabase(TQELCustomConnection* Connection)
+    : TQELDatabase(Connection),
+      m_database(std::make_unique<TIBDatabase>()),
+      m_transaction(std::make_unique<TIBTransaction>()),
+      m_info(std::make_unique<TIBDatabaseInfo>()),
+      m_service(std::make_unique<TIBServerProperties>())
+{
+    m_transaction->Params().SetLines({"concurrency", "nowait"});
+    m_transaction->SetDefaultDatabase(m_database.get());
+    m_database->SetDefaultTransaction(m_transaction.get());
+    m_info->SetDatabase(m_database.get());
+}
+
+TQELIBXDatabase::~TQELIBXDatabase()
+{
+    // Never commits here: an open transaction is rolled back by the client layer.
+    m_info.reset();
+    m_transaction.reset();
+    m_database.reset();
+}
+
+bool TQELIBXDatabase::GetConnected() { return m_database->Connected(); }
+
+void TQELIBXDatabase::SetConnectParams(const std::string& CharSet)
+{
+    const TConnectionOptions& co = Connection()->ConnectionOptions();
+    TStringList& p = m_database->Params();
+    p.BeginUpdate();
+    p.Clear();
+    AddParam(p, "user_name", co.UserName);
+    AddParam(p, "password", co.Password);
+    AddParam(p, "sql_role_name", co.RoleName);
+    AddParam(p, "lc_ctype", CharSet);
+    p.EndUpdate();
+}
+
+void TQELIBXDatabase::ConnectOnce()
+{
+    TQELCustomConnection& c = *Connection();
+    const TConnectionOptions& co = c.ConnectionOptions();
+    TIBEngineOptions& ib = c.IBServerOptions();
+
+    m_database->SetDatabaseName(c.GetFullDatabaseName());
+    SetConnectParams(ib.DBCharSet());
+    m_database->SetSQLDialect(ib.SQLDialect);
+    m_database->Open();
+    m_transaction->StartTransaction();
+
+    // The server's own version text, from its services manager.
+    m_service->ServerName = (co.Port != 0 && co.Protocol == TQELProtocol::ptTCP && !co.HostName.empty())
+                                ? co.HostName + "/" + IntToStr(co.Port)
+                                : co.HostName;
+    m_service->Protocol = co.HostName.empty() ? TIBProtocol::Local : ClientProtocol(co.Protocol);
+    m_service->Params.SetLines({"user_name=" + co.UserName, "password=" + co.Password});
+    m_service->Attach();
+    m_service->FetchVersionInfo();
+    TIBDatabaseOptions& dbo = ib.IBDatabaseOptions();
+    dbo.ServerVersionText = m_service->VersionInfo().ServerVersion;
+    m_service->Detach();
+
+    dbo.VersionText = m_info->Version();
+    dbo.ODSMajorVersion = m_info->ODSMajorVersion();
+    dbo.ODSMinorVersion = m_info->ODSMinorVersion();
+    dbo.PageSize = m_info->PageSize();
+    dbo.ForcedWrites = m_info->ForcedWrites();
+    dbo.SweepInterval = m_info->SweepInterval();
+    dbo.ReadOnly = m_info->ReadOnly();
+    dbo.NumBuffers = m_info->NumBuffers();
+    dbo.ImplementationNo = m_info->DBImplementationNo();
+    dbo.ImplementationClass = m_info->DBImplementationClass();
+    dbo.DBSQLDialect = m_info->DBSQLDialect();
+}
+
+void TQELIBXDatabase::SetConnected(bool Value)
+{
+    if (Value == m_database->Connected()) return;
+    if (!Value) {
+        if (m_transaction->InTransaction()) m_transaction->Commit();
+        m_database->Close();
+        return;
+    }
+    TIBEngineOptions& ib = Connection()->IBServerOptions();
+    for (m_attempts = 1;; ++m_attempts) {
+        ConnectOnce();
+        const std::string charSet = GetDatabaseCharSet();
+        const int dialect = ib.IBDatabaseOptions().DBSQLDialect;
+        if ((charSet == ib.DBCharSet() && dialect == ib.SQLDialect) || m_attempts >= MaxConnectAttempts) return;
+        // The options follow the database, and the connection is made again
+        // with its own character set and dialect.
+        ib.SetDBCharSet(charSet);
+        ib.SQLDialect = static_cast<TIBSQLDialectType>(dialect);
+        if (m_transaction->InTransaction()) m_transaction->Rollback();
+        m_database->Close();
+    }
+}
+
+void TQELIBXDatabase::StartTransaction() { m_transaction->StartTransaction(); }
+void TQELIBXDatabase::Commit() { m_transaction->Commit(); }
+void TQELIBXDatabase::Rollback() { m_transaction->Rollback(); }
+bool TQELIBXDatabase::InTransaction() { return m_transaction->InTransaction(); }
+
+void TQELIBXDatabase::ChangeCharSet(const std::string& CharSet)
+{
+    if (m_database->Connected()) m_database->Close();
+    if (!CharSet.empty()) SetConnectParams(CharSet);
+    m_database->Open();
+}
+
+std::string TQELIBXDatabase::GetDatabaseCharSet()
+{
+    TIBSQL sql(m_database.get(), m_transaction.get());
+    sql.SetSQL("SELECT RDB$CHARACTER_SET_NAME FROM RDB$DATABASE");
+    sql.ExecQuery();
+    std::string result;
+    if (!sql.Eof()) {
+        const TField& f = sql.FieldByName("RDB$CHARACTER_SET_NAME");
+        if (!f.IsNull()) result = Trim(f.AsString());
+    }
+    sql.Close();
+    return result;
+}
+
+// ---- T_IBQuery ---------------------------------------------------------
+
+T_IBQuery::T_IBQuery()
+{
+    m_previousHandler = SQL().OnChange;
+    SQL().OnChange = [this](TStringList& lines) { SQLChanged(lines); };
+}
+
+void T_IBQuery::SQLChanged(TStringList& Lines)
+{
+    if (m_previousHandler) m_previousHandler(Lines);
+    const std::string text = Lines.Text();
+    if (Loading) {
+        ParseSQL(nullptr, text, false, m_preparedText);
+        return;
+    }
+    if (!ParamCheck()) {
+        m_preparedText = text;
+        return;
+    }
+    TParams fresh;
+    ParseSQL(&fresh, text, true, m_preparedText);
+    fresh.AssignValues(Params());
+    Params() = std::move(fresh);
+}
+
+// ---- TQELIBXQuery ------------------------------------------------------
+
+TQELIBXQuery::TQELIBXQuery() : m_query(std::make_unique<T_IBQuery>()) { m_query->SetUnidirectional(true); }
+
+TQELIBXQuery::~TQELIBXQuery()
+{
+    if (m_query) m_query->Close();
+}
+
+TStringList* TQELIBXQuery::GetSQL() { return &m_query->SQL(); }
+bool TQELIBXQuery::Eof() { return m_query->Eof(); }
+void TQELIBXQuery::SetParamCheck(bool Value) { m_query->SetParamCheck(Value); }
+bool TQELIBXQuery::GetParamCheck() { return m_query->ParamCheck(); }
+TParams* TQELIBXQuery::GetParams() { return &m_query->Params(); }
+bool TQELIBXQuery::IsActive() { return m_query->Active(); }
+TFields* TQELIBXQuery::GetFields() { return &m_query->Fields(); }
+void TQELIBXQuery::First() { m_query->First(); }
+void TQELIBXQuery::Last() { m_query->Last(); }
+void TQELIBXQuery::Next() { m_query->Next(); }
+TField* TQELIBXQuery::FieldByName(const std::string& Name) { return &m_query->FieldByName(Name); }
+void TQELIBXQuery::Open() { m_query->Open(); }
+void TQELIBXQuery::Close() { m_query->Close(); }
+void TQELIBXQuery::ExecSQL() { m_query->ExecSQL(); }
+TParam* TQELIBXQuery::ParamByName(const std::string& Name) { return &m_query->Params().ParamByName(Name); }
+void TQELIBXQuery::Prepare() { m_query->Prepare(); }
+
+void TQELIBXQuery::SetDatabase(TQELDatabase* Value)
+{
+    TQELQuery::SetDatabase(Value);
+    if (auto* db = dynamic_cast<TQELIBXDatabase*>(Value)) {
+        m_query->SetDatabase(&db->ClientDatabase());
+        m_query->SetTransaction(&db->Transaction());
+    } else {
+        DatabaseGone();
+    }
+}
+
+void TQELIBXQuery::DatabaseGone()
+{
+    m_query->Close();
+    m_query->SetTransaction(nullptr);
+    m_query->SetDatabase(nullptr);
+}
+
+} // namespace qel

@@ -1,0 +1,114 @@
+// The database object and query of the InterBase/Firebird back end, over the
+// platform's Firebird client layer.
+//
+// TQELIBXDatabase owns a client database, a transaction ("concurrency",
+// "nowait"), a database-information object and a server-properties object.
+// On connect it fills the connection's TIBDatabaseOptions from the server and
+// aligns the connection's character set and dialect options with the
+// database, reconnecting until they agree. Client-layer errors are raised to
+// the connection, which reports them.
+#pragma once
+
+#include "qelDBEngine.h"
+#include "qelIBQuery.h"
+
+#include <memory>
+
+namespace qel {
+
+class TIBDatabase;
+class TIBDatabaseInfo;
+class TIBServerProperties;
+class TIBTransaction;
+
+class TQELIBXDatabase : public TQELDatabase {
+public:
+    explicit TQELIBXDatabase(TQELCustomConnection* Connection);
+    ~TQELIBXDatabase() override;
+    std::string ClassName() const override { return "TQELIBXDatabase"; }
+
+    bool GetConnected() override;
+    void SetConnected(bool Value) override;
+    void StartTransaction() override;
+    void Commit() override;
+    void Rollback() override;
+    bool InTransaction() override;
+    // Reconnects with lc_ctype CharSet; the transaction is not restarted and
+    // the connection's options are not changed.
+    void ChangeCharSet(const std::string& CharSet) override;
+    // The database's default character set, trimmed; empty when it has none.
+    std::string GetDatabaseCharSet();
+
+    TIBDatabase& ClientDatabase() { return *m_database; }
+    TIBTransaction& Transaction() { return *m_transaction; }
+
+    // How many attaches the last connect needed (1, or 2 after the options
+    // were aligned with the database).
+    int ConnectAttempts() const { return m_attempts; }
+
+private:
+    void SetConnectParams(const std::string& CharSet);
+    void ConnectOnce();
+
+    std::unique_ptr<TIBDatabase> m_database;
+    std::unique_ptr<TIBTransaction> m_transaction;
+    std::unique_ptr<TIBDatabaseInfo> m_info;
+    std::unique_ptr<TIBServerProperties> m_service;
+    int m_attempts = 0;
+};
+
+// The client query whose parameters are written as names (":ID") and sent
+// as positional markers. When the SQL lines change, the parameter list is
+// rebuilt from the text and keeps the values of parameters that keep their
+// names.
+class T_IBQuery : public TIBQuery {
+public:
+    T_IBQuery();
+    // While set, a text change only rewrites the text (a stored description
+    // being loaded); the parameter list is left alone.
+    bool Loading = false;
+
+protected:
+    std::string SQLForPrepare() const override { return m_preparedText; }
+
+private:
+    void SQLChanged(TStringList& Lines);
+
+    std::function<void(TStringList&)> m_previousHandler;
+    std::string m_preparedText;
+};
+
+class TQELIBXQuery : public TQELQuery {
+public:
+    TQELIBXQuery();
+    ~TQELIBXQuery() override;
+    std::string ClassName() const override { return "TQELIBXQuery"; }
+
+    TStringList* GetSQL() override;
+    bool Eof() override;
+    void SetParamCheck(bool Value) override;
+    bool GetParamCheck() override;
+    TParams* GetParams() override;
+    bool IsActive() override;
+    TFields* GetFields() override;
+    void SetDatabase(TQELDatabase* Value) override;
+    void First() override;
+    void Last() override;
+    void Next() override;
+    TField* FieldByName(const std::string& Name) override;
+    void Open() override;
+    void Close() override;
+    void ExecSQL() override;
+    TParam* ParamByName(const std::string& Name) override;
+    void Prepare() override;
+
+    T_IBQuery& Inner() { return *m_query; }
+
+protected:
+    void DatabaseGone() override;
+
+private:
+    std::unique_ptr<T_IBQuery> m_query;
+};
+
+} // namespace qel
