@@ -164,7 +164,7 @@ SQLULEN IsolationOf(TIsolationLevel level)
 
 void SetQueryTimeout(SQLHSTMT stmt, int seconds)
 {
-    Check(SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(seconds, 0))), 0),
+    Check(SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0),
           SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr(QUERY_TIMEOUT)");
 }
 
@@ -583,6 +583,7 @@ struct TADOQuery::TImpl {
     std::string preparedSQL;
     bool prepared = false;
     SQLSMALLINT markerCount = -1;
+    int timeout = 0;
     std::vector<TColumnReader> readers;
     std::vector<char> scratch;
     std::vector<TParamBuffer> params;
@@ -619,7 +620,7 @@ void TADOQuery::SetSQL(std::string_view Value)
 int TADOQuery::EffectiveTimeout() const
 {
     if (CommandTimeout >= 0) return CommandTimeout;
-    return m_connection ? m_connection->CommandTimeout : 0;
+    return m_connection ? std::max(m_connection->CommandTimeout, 0) : 0;
 }
 
 void TADOQuery::ReleaseStatement() noexcept
@@ -655,9 +656,17 @@ void TADOQuery::Prepare()
     if (!m_connection) throw EUsageError(ClassName() + ": no connection is assigned.");
     m_connection->CheckOpen(ClassName().c_str());
     if (Trim(m_sql).empty()) throw EUsageError(ClassName() + ": the SQL text is empty.");
-    if (!m_impl->stmt) m_impl->stmt = AllocHandle(SQL_HANDLE_STMT, m_connection->m_impl->dbc, "SQLAllocHandle(STMT)");
+    if (!m_impl->stmt) {
+        m_impl->stmt = AllocHandle(SQL_HANDLE_STMT, m_connection->m_impl->dbc, "SQLAllocHandle(STMT)");
+        m_impl->timeout = 0;
+    }
     SQLHSTMT stmt = m_impl->stmt.Get();
-    SetQueryTimeout(stmt, EffectiveTimeout());
+    // Only a change is set, so a driver without time-outs still runs
+    // statements that ask for none.
+    if (const int timeout = EffectiveTimeout(); timeout != m_impl->timeout) {
+        SetQueryTimeout(stmt, timeout);
+        m_impl->timeout = timeout;
+    }
     if (!m_impl->prepared || m_impl->preparedSQL != m_sql) {
         m_impl->prepared = false;
         SQLFreeStmt(stmt, SQL_RESET_PARAMS);
@@ -879,8 +888,8 @@ void TADOQuery::Execute(bool wantResult)
     }
     // Row counts of a batch may come before its rows.
     SQLSMALLINT columns = 0;
-    for (;;) {
-        if (rc != SQL_NO_DATA) Check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt, "SQLNumResultCols");
+    while (rc != SQL_NO_DATA) {
+        Check(SQLNumResultCols(stmt, &columns), SQL_HANDLE_STMT, stmt, "SQLNumResultCols");
         if (columns > 0) break;
         const SQLRETURN more = SQLMoreResults(stmt);
         if (more == SQL_NO_DATA) break;

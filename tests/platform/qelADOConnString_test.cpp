@@ -16,8 +16,6 @@ struct TTranslation {
     const char* Driver;
 };
 
-void PrintTo(const TTranslation& t, std::ostream* os) { *os << t.Name; }
-
 class ConnStringTranslation : public ::testing::TestWithParam<TTranslation> {};
 
 TEST_P(ConnStringTranslation, GivesTheExactODBCString)
@@ -71,15 +69,14 @@ INSTANTIATE_TEST_SUITE_P(
         // ODBC strings are used as they stand.
         TTranslation{"OdbcSqliteFile", "Driver={SQLite3};Database=/tmp/a b.db;StepAPI=1", "Driver={SQLite3};Database=/tmp/a b.db;StepAPI=1", ""},
         TTranslation{"OdbcDsnWithQuote", "DSN=prod;PWD=it's", "DSN=prod;PWD=it's", ""},
-        TTranslation{"OdbcDriverLater", " Database=x.db; DRIVER={SQLite3}", " Database=x.db; DRIVER={SQLite3}", ""}));
+        TTranslation{"OdbcDriverLater", " Database=x.db; DRIVER={SQLite3}", " Database=x.db; DRIVER={SQLite3}", ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 struct TBadInput {
     const char* Name;
     const char* Input;
     const char* Message;
 };
-
-void PrintTo(const TBadInput& t, std::ostream* os) { *os << t.Name; }
 
 class ConnStringRejection : public ::testing::TestWithParam<TBadInput> {};
 
@@ -130,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "The OLE DB provider \"Foo.Bar\" has no ODBC driver known to this system: give an ODBC connection string "
                   "(Driver=... or DSN=...) instead."},
         TBadInput{"BridgeWithoutDataSource", "Provider=MSDASQL;User ID=u;",
-                  "The OLE DB provider \"MSDASQL\" needs an ODBC data source: give \"Data Source=\" or \"DSN=\" in the connection string."}));
+                  "The OLE DB provider \"MSDASQL\" needs an ODBC data source: give \"Data Source=\" or \"DSN=\" in the connection string."}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ConnStringDriverCheck, NamesProviderDriverAndPackageWhenTheDriverIsMissing)
 {
@@ -164,6 +162,7 @@ TEST(ConnStringSplit, UnquotesValuesPerForm)
 }
 
 struct THide {
+    const char* Name;
     const char* Input;
     const char* Expected;
 };
@@ -178,14 +177,15 @@ TEST_P(ConnStringHidePassword, ReplacesEveryPasswordValue)
 INSTANTIATE_TEST_SUITE_P(
     Forms, ConnStringHidePassword,
     ::testing::Values(
-        THide{"Provider=SQLOLEDB;Data Source=x;User ID=sa;Password=secret;", "Provider=SQLOLEDB;Data Source=x;User ID=sa;Password=***;"},
-        THide{"Driver={PostgreSQL Unicode};Uid=postgres;Pwd=x;", "Driver={PostgreSQL Unicode};Uid=postgres;Pwd=***;"},
-        THide{"DSN=a;PWD={p;w}}d};UID=u", "DSN=a;PWD=***;UID=u"},
-        THide{"password = \"a;b\" ; User ID=u", "password = *** ; User ID=u"},
-        THide{"Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=y\";", "Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=***\";"},
-        THide{"Password=", "Password=***"},
-        THide{"Password=\"unterminated;User=x", "Password=***"},
-        THide{"no equals at all", "no equals at all"},
-        THide{"Provider=ASAProv;Password=\"\";", "Provider=ASAProv;Password=***;"}));
+        THide{"OleDbPassword", "Provider=SQLOLEDB;Data Source=x;User ID=sa;Password=secret;", "Provider=SQLOLEDB;Data Source=x;User ID=sa;Password=***;"},
+        THide{"OdbcPwd", "Driver={PostgreSQL Unicode};Uid=postgres;Pwd=x;", "Driver={PostgreSQL Unicode};Uid=postgres;Pwd=***;"},
+        THide{"BracedValue", "DSN=a;PWD={p;w}}d};UID=u", "DSN=a;PWD=***;UID=u"},
+        THide{"QuotedValueWithBlanks", "password = \"a;b\" ; User ID=u", "password = *** ; User ID=u"},
+        THide{"ExtendedProperties", "Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=y\";", "Provider=MSDASQL;Extended Properties=\"DSN=x;PWD=***\";"},
+        THide{"EmptyValue", "Password=", "Password=***"},
+        THide{"UnterminatedQuote", "Password=\"unterminated;User=x", "Password=***"},
+        THide{"NoEquals", "no equals at all", "no equals at all"},
+        THide{"EmptyQuotedPassword", "Provider=ASAProv;Password=\"\";", "Provider=ASAProv;Password=***;"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
