@@ -1,0 +1,3 @@
+#include "qelIBQuery.h"
+
+#include <gtest/gtest.h>
