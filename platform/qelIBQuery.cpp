@@ -185,8 +185,8 @@ struct TStatementState final : TDatabaseLink, TTransactionUser {
     TIBStatementType Type = TIBStatementType::stUnknown;
     unsigned short Dialect = 3;
     TTransactionState* ExplicitTr = nullptr; // set on the statement
-    TTransactionState* CursorTr = nullptr;   // holds the open cursor
-    bool CursorOpen = false;
+    TTransactionState* ResultTr = nullptr;   // of the current result, until it is closed
+    bool CursorOpen = false;                 // the server's cursor (closed at the end of the rows)
     bool Eof = true;
 
     TSqlda Out, In;
@@ -202,24 +202,25 @@ struct TStatementState final : TDatabaseLink, TTransactionUser {
 
     void DatabaseDetaching() noexcept override
     {
-        CloseCursorQuietly();
+        CloseResultQuietly();
         FreeHandleQuietly();
     }
     void TransactionEnding(TTransactionState* Tr) noexcept override
     {
-        if (CursorTr == Tr) CloseCursorQuietly();
+        if (ResultTr == Tr) CloseResultQuietly();
     }
     void TransactionDestroyed(TTransactionState* Tr) noexcept override
     {
-        if (CursorTr == Tr) {
-            CursorOpen = false;
+        if (ResultTr == Tr) {
+            CursorOpen = false; // the server closed it with the transaction
             Eof = true;
         }
-        Relink(ExplicitTr == Tr ? nullptr : ExplicitTr, CursorTr == Tr ? nullptr : CursorTr);
+        Relink(ExplicitTr == Tr ? nullptr : ExplicitTr, ResultTr == Tr ? nullptr : ResultTr);
     }
 
     void Relink(TTransactionState* NewExplicit, TTransactionState* NewCursor) noexcept;
-    void CloseCursorQuietly() noexcept;
+    void CloseResultQuietly() noexcept;
+    void CloseServerCursor() noexcept;
     void FreeHandleQuietly() noexcept;
     TTransactionState* ActiveTransaction();
     void Prepare();
@@ -236,42 +237,46 @@ struct TStatementState final : TDatabaseLink, TTransactionUser {
 
 TStatementState::~TStatementState()
 {
-    CloseCursorQuietly();
+    CloseResultQuietly();
     FreeHandleQuietly();
     Relink(nullptr, nullptr);
 }
 
 void TStatementState::Relink(TTransactionState* NewExplicit, TTransactionState* NewCursor) noexcept
 {
-    TTransactionState* const old[] = {ExplicitTr, CursorTr};
+    TTransactionState* const old[] = {ExplicitTr, ResultTr};
     ExplicitTr = NewExplicit;
-    CursorTr = NewCursor;
+    ResultTr = NewCursor;
     for (TTransactionState* t : old)
-        if (t != nullptr && t != ExplicitTr && t != CursorTr) t->RemoveUser(this);
+        if (t != nullptr && t != ExplicitTr && t != ResultTr) t->RemoveUser(this);
     try {
         if (ExplicitTr != nullptr) ExplicitTr->AddUser(this);
-        if (CursorTr != nullptr) CursorTr->AddUser(this);
+        if (ResultTr != nullptr) ResultTr->AddUser(this);
     } catch (...) {
         // Out of memory while noting a link: forget the links instead of
         // keeping one the transaction does not know about.
         if (ExplicitTr != nullptr) ExplicitTr->RemoveUser(this);
-        if (CursorTr != nullptr) CursorTr->RemoveUser(this);
-        ExplicitTr = CursorTr = nullptr;
+        if (ResultTr != nullptr) ResultTr->RemoveUser(this);
+        ExplicitTr = ResultTr = nullptr;
     }
 }
 
-void TStatementState::CloseCursorQuietly() noexcept
+void TStatementState::CloseServerCursor() noexcept
 {
-    if (CursorOpen) {
-        CursorOpen = false;
-        TDatabaseState* db = LinkedDatabase();
-        if (Handle != 0 && db != nullptr && db->Connected()) {
-            TStatus st;
-            isc_dsql_free_statement(&st, &Handle, DSQL_close);
-        }
+    if (!CursorOpen) return;
+    CursorOpen = false;
+    TDatabaseState* db = LinkedDatabase();
+    if (Handle != 0 && db != nullptr && db->Connected()) {
+        TStatus st;
+        isc_dsql_free_statement(&st, &Handle, DSQL_close);
     }
+}
+
+void TStatementState::CloseResultQuietly() noexcept
+{
+    CloseServerCursor();
     Eof = true;
-    if (CursorTr != nullptr) Relink(ExplicitTr, nullptr);
+    if (ResultTr != nullptr) Relink(ExplicitTr, nullptr);
 }
 
 void TStatementState::FreeHandleQuietly() noexcept
@@ -303,7 +308,7 @@ void TStatementState::Prepare()
     isc_db_handle* db = RequireHandle(LinkedDatabase(), "prepare a statement");
     if (Trim(SQL).empty()) throw EUsageError("Cannot prepare an empty statement");
     TTransactionState* tr = ActiveTransaction();
-    CloseCursorQuietly();
+    CloseResultQuietly();
     Prepared = false;
     if (Handle == 0) {
         TStatus st;
@@ -396,13 +401,21 @@ void TStatementState::Describe()
     const int markers = In.Count();
     for (int i = 0; i < markers; ++i) ParamInfo.push_back(info(In.Var(i)));
     InSlots.assign(static_cast<size_t>(markers), TInputSlot{});
-    while (Params.Count() < markers) Params.CreateParam(TFieldType::ftUnknown, "P" + IntToStr(Params.Count() + 1));
+    if (Params.Count() != markers) {
+        // One parameter per marker; values already set keep their places.
+        TParams fitted;
+        for (int i = 0; i < markers; ++i) {
+            if (i < Params.Count()) fitted.CreateParam(Params[i].DataType(), Params[i].Name()).AssignValue(Params[i]);
+            else fitted.CreateParam(TFieldType::ftUnknown, "P" + IntToStr(i + 1));
+        }
+        Params = std::move(fitted);
+    }
 }
 
 void TStatementState::Execute(const TParams& Values)
 {
     if (!Prepared) Prepare();
-    CloseCursorQuietly();
+    CloseResultQuietly();
     TTransactionState* tr = ActiveTransaction();
     FillInput(Values, tr);
     XSQLDA* in = In.Count() > 0 ? In.Get() : nullptr;
@@ -418,6 +431,7 @@ void TStatementState::Execute(const TParams& Values)
         // with the execution itself.
         isc_dsql_execute2(&st, &tr->Handle, &Handle, Dialect, in, Out.Get());
         st.Check();
+        Relink(ExplicitTr, tr);
         DecodeRow(tr);
         Eof = false;
     } else {
@@ -435,11 +449,14 @@ bool TStatementState::Fetch()
     TStatus st;
     const ISC_STATUS rc = isc_dsql_fetch(&st, &Handle, Dialect, Out.Get());
     if (rc == 100) {
-        CloseCursorQuietly();
+        // The server's cursor is given back at once; the result stays open
+        // (at its end) until it is closed.
+        CloseServerCursor();
+        Eof = true;
         return false;
     }
     st.Check();
-    DecodeRow(CursorTr);
+    DecodeRow(ResultTr);
     Eof = false;
     return true;
 }
@@ -805,7 +822,7 @@ void TIBSQL::SetDatabase(TIBDatabase* Database)
 {
     TDatabaseState* next = Database != nullptr ? &Database->State() : nullptr;
     if (next == m->LinkedDatabase()) return;
-    m->CloseCursorQuietly();
+    m->CloseResultQuietly();
     m->FreeHandleQuietly();
     m->LinkDatabase(next);
 }
@@ -816,7 +833,7 @@ void TIBSQL::SetTransaction(TIBTransaction* Transaction)
 {
     TTransactionState* next = Transaction != nullptr ? &Transaction->State() : nullptr;
     if (next == m->ExplicitTr) return;
-    m->CloseCursorQuietly();
+    m->CloseResultQuietly();
     m->Relink(next, nullptr);
 }
 
@@ -825,7 +842,7 @@ const std::string& TIBSQL::SQL() const { return m->SQL; }
 void TIBSQL::SetSQL(std::string_view Text)
 {
     if (Text == m->SQL) return;
-    m->CloseCursorQuietly();
+    m->CloseResultQuietly();
     m->Prepared = false;
     m->SQL = std::string(Text);
 }
@@ -834,7 +851,7 @@ void TIBSQL::Prepare() { m->Prepare(); }
 
 void TIBSQL::Unprepare()
 {
-    m->CloseCursorQuietly();
+    m->CloseResultQuietly();
     m->Prepared = false;
 }
 
@@ -857,15 +874,15 @@ bool TIBSQL::Next()
 {
     if (m->Eof) return false;
     if (!m->CursorOpen) {
-        m->Eof = true;
+        m->Eof = true; // the single row of a procedure
         return false;
     }
     return m->Fetch();
 }
 
 bool TIBSQL::Eof() const { return m->Eof; }
-bool TIBSQL::Open() const { return m->CursorOpen; }
-void TIBSQL::Close() { m->CloseCursorQuietly(); }
+bool TIBSQL::Open() const { return m->ResultTr != nullptr; }
+void TIBSQL::Close() { m->CloseResultQuietly(); }
 
 TIBRowCounts TIBSQL::RowCounts() const { return m->Counts(); }
 
@@ -917,39 +934,37 @@ void TIBQuery::Unprepare()
 
 void TIBQuery::Open()
 {
-    if (m_active) return;
+    if (Active()) return;
     Prepare();
     if (m_statement.FieldInfo().empty()) throw EUsageError("Cannot open a statement that returns no rows: use ExecSQL");
     m_statement.ExecQuery(m_params);
-    m_active = true;
     m_atFirst = true;
 }
 
 void TIBQuery::Close()
 {
     m_statement.Close();
-    m_active = false;
 }
 
-bool TIBQuery::Eof() const { return !m_active || m_statement.Eof(); }
+bool TIBQuery::Eof() const { return !Active() || m_statement.Eof(); }
 
 void TIBQuery::First()
 {
-    if (m_active && m_atFirst) return;
+    if (Active() && m_atFirst) return;
     Close();
     Open();
 }
 
 void TIBQuery::Next()
 {
-    if (!m_active) throw EUsageError("Cannot move in a closed query");
+    if (!Active()) throw EUsageError("Cannot move in a closed query");
     m_statement.Next();
     m_atFirst = false;
 }
 
 void TIBQuery::Last()
 {
-    if (!m_active) throw EUsageError("Cannot move in a closed query");
+    if (!Active()) throw EUsageError("Cannot move in a closed query");
     while (m_statement.Next()) {
     }
     m_atFirst = false;

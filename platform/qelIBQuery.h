@@ -100,8 +100,9 @@ public:
     // The current row. Built at Prepare.
     TFields& Fields() const;
     TField& FieldByName(std::string_view Name) const { return Fields().FieldByName(Name); }
-    // Values for the markers, by index. Prepare adds parameters named "P1",
-    // "P2"... until there is one per marker; an unset parameter is Null.
+    // Values for the markers, by index. Prepare makes it one parameter per
+    // marker (new ones named "P1", "P2"..., values already set keep their
+    // places); an unset parameter is Null.
     TParams& Params() const;
 
     // Runs the statement with the values of Params(), resp. of Values (one
@@ -111,7 +112,9 @@ public:
     // Moves to the next row; false (and Eof) at the end.
     bool Next();
     bool Eof() const;
-    // A cursor is open.
+    // A result is open: the rows of a SELECT (also at their end) or the
+    // single row of a procedure, until Close, a new execution or the end of
+    // the transaction.
     bool Open() const;
     void Close();
 
@@ -165,7 +168,9 @@ public:
     // Runs a statement that returns rows and makes the first row current.
     void Open();
     void Close();
-    bool Active() const { return m_active; }
+    // Open and not yet closed; a commit or rollback of the transaction
+    // closes the query.
+    bool Active() const { return m_statement.Open(); }
     bool Eof() const;
     // Back to the first row: runs the query again unless it is still there.
     void First();
@@ -194,7 +199,6 @@ private:
     TParams m_params;
     bool m_paramCheck = true;
     bool m_unidirectional = true;
-    bool m_active = false;
     bool m_atFirst = false;
 };
 
