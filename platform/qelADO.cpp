@@ -17,7 +17,6 @@ namespace qel {
 namespace {
 
 // Driver-specific types of SQL Server that FreeTDS reports.
-constexpr SQLSMALLINT kSsVariant = -150;
 constexpr SQLSMALLINT kSsXml = -152;
 constexpr SQLSMALLINT kSsTime2 = -154;
 
@@ -576,6 +575,173 @@ struct TParamBuffer {
     std::string Text;
 };
 
+
+// How one parameter goes to SQLBindParameter.
+struct TBinding {
+    SQLSMALLINT CType = SQL_C_CHAR;
+    SQLSMALLINT SQLType = SQL_VARCHAR;
+    SQLULEN Size = 1;
+    SQLSMALLINT Digits = 0;
+    SQLPOINTER Data = nullptr;
+    SQLLEN Length = 0;
+    // Null of no type: the driver's type of the marker applies.
+    bool Untyped = false;
+};
+
+// The type a parameter is bound as: its own, or for an untyped one the type
+// its value suggests.
+TFieldType BindingType(const TParam& p)
+{
+    const TFieldType t = p.DataType();
+    if (t != TFieldType::ftUnknown && t != TFieldType::ftVariant) return t;
+    switch (p.Value().Kind()) {
+    case TValueKind::vkBoolean: return TFieldType::ftBoolean;
+    case TValueKind::vkInteger: return TFieldType::ftLargeint;
+    case TValueKind::vkFloat: return TFieldType::ftFloat;
+    case TValueKind::vkDecimal: return TFieldType::ftFMTBcd;
+    case TValueKind::vkDate: return TFieldType::ftDate;
+    case TValueKind::vkTime: return TFieldType::ftTime;
+    case TValueKind::vkDateTime: return TFieldType::ftDateTime;
+    case TValueKind::vkString: return TFieldType::ftString;
+    case TValueKind::vkBytes: return TFieldType::ftBlob;
+    case TValueKind::vkNull: break;
+    }
+    return TFieldType::ftUnknown;
+}
+
+// Fills the buffer with the parameter's value and says how to bind it.
+// Values of a string or binary kind are bound where they lie in the
+// parameter, which outlives the statement's run.
+TBinding BindingFor(const TParam& p, TParamBuffer& buffer)
+{
+    const TValue& v = p.Value();
+    const TFieldType t = BindingType(p);
+    const bool null = v.IsNull();
+    TBinding b;
+    auto bindText = [&](std::string_view text) {
+        b.Data = const_cast<char*>(text.data());
+        b.Length = static_cast<SQLLEN>(text.size());
+        b.Size = std::max<SQLULEN>(text.size(), 1);
+    };
+    auto textOfValue = [&]() -> std::string_view {
+        if (v.Kind() == TValueKind::vkString || v.Kind() == TValueKind::vkBytes) return v.RawString();
+        buffer.Text = v.AsString();
+        return buffer.Text;
+    };
+    switch (t) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+        b.CType = SQL_C_SBIGINT;
+        b.SQLType = t == TFieldType::ftSmallint ? SQL_SMALLINT : t == TFieldType::ftLargeint ? SQL_BIGINT : SQL_INTEGER;
+        if (!null) buffer.Integer = v.AsInt64();
+        b.Data = &buffer.Integer;
+        break;
+    case TFieldType::ftBoolean:
+        b.CType = SQL_C_BIT;
+        b.SQLType = SQL_BIT;
+        if (!null) buffer.Bit = v.AsBoolean() ? 1 : 0;
+        b.Data = &buffer.Bit;
+        break;
+    case TFieldType::ftFloat:
+        b.CType = SQL_C_DOUBLE;
+        b.SQLType = SQL_DOUBLE;
+        b.Size = 15;
+        if (!null) buffer.Float = v.AsFloat();
+        b.Data = &buffer.Float;
+        break;
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd:
+        // As exact text, with the precision and scale of the value.
+        b.SQLType = SQL_NUMERIC;
+        b.Size = 18;
+        if (!null) {
+            const TDecimal d = v.AsDecimal();
+            buffer.Text = d.ToString();
+            bindText(buffer.Text);
+            const auto digits = std::count_if(buffer.Text.begin(), buffer.Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+            b.Size = std::max<SQLULEN>({static_cast<SQLULEN>(digits), static_cast<SQLULEN>(d.Scale()), 1});
+            b.Digits = static_cast<SQLSMALLINT>(d.Scale());
+        }
+        break;
+    case TFieldType::ftDate:
+        b.CType = SQL_C_TYPE_DATE;
+        b.SQLType = SQL_TYPE_DATE;
+        b.Size = 10;
+        if (!null) {
+            const TDateTimeValue d = v.AsDateTime();
+            buffer.Date = SQL_DATE_STRUCT{static_cast<SQLSMALLINT>(d.Year), static_cast<SQLUSMALLINT>(d.Month), static_cast<SQLUSMALLINT>(d.Day)};
+        }
+        b.Data = &buffer.Date;
+        break;
+    case TFieldType::ftTime:
+        // As text: the ODBC time structure has no fraction.
+        b.SQLType = SQL_TYPE_TIME;
+        b.Size = 8;
+        if (!null) {
+            const TDateTimeValue d = v.AsDateTime();
+            buffer.Text = d.TimeText();
+            bindText(buffer.Text);
+            b.Size = d.Microsecond != 0 ? 15 : 8;
+            b.Digits = d.Microsecond != 0 ? 6 : 0;
+        }
+        break;
+    case TFieldType::ftDateTime:
+    case TFieldType::ftTimeStamp:
+        b.CType = SQL_C_TYPE_TIMESTAMP;
+        b.SQLType = SQL_TYPE_TIMESTAMP;
+        b.Size = 26;
+        b.Digits = 6;
+        if (!null) {
+            const TDateTimeValue d = v.AsDateTime();
+            buffer.TimeStamp = SQL_TIMESTAMP_STRUCT{static_cast<SQLSMALLINT>(d.Year), static_cast<SQLUSMALLINT>(d.Month),
+                                                    static_cast<SQLUSMALLINT>(d.Day), static_cast<SQLUSMALLINT>(d.Hour),
+                                                    static_cast<SQLUSMALLINT>(d.Minute), static_cast<SQLUSMALLINT>(d.Second),
+                                                    static_cast<SQLUINTEGER>(d.Microsecond) * 1000u};
+        }
+        b.Data = &buffer.TimeStamp;
+        break;
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftOraBlob:
+        b.CType = SQL_C_BINARY;
+        if (!null) bindText(textOfValue());
+        b.SQLType = (t == TFieldType::ftBytes || t == TFieldType::ftVarBytes) && b.Size <= kMaxShortBinary ? SQL_VARBINARY
+                                                                                                          : SQL_LONGVARBINARY;
+        break;
+    case TFieldType::ftGuid:
+        b.SQLType = SQL_GUID;
+        b.Size = 36;
+        if (!null) bindText(textOfValue());
+        break;
+    case TFieldType::ftUnknown:
+        b.Untyped = true;
+        break;
+    default: {
+        // Text; wide types when it is not plain ASCII, so that a server
+        // with a narrow code page still receives every character.
+        const std::string_view text = null ? std::string_view() : textOfValue();
+        if (!null) bindText(text);
+        const bool unicode = t == TFieldType::ftWideString || t == TFieldType::ftWideMemo || HasNonAscii(text);
+        const bool longText = IsBlobType(t) || text.size() > kMaxShortText;
+        b.SQLType = longText ? (unicode ? SQL_WLONGVARCHAR : SQL_LONGVARCHAR) : (unicode ? SQL_WVARCHAR : SQL_VARCHAR);
+        break;
+    }
+    }
+    if (null) {
+        buffer.Indicator = SQL_NULL_DATA;
+        if (!b.Data) b.Data = &buffer.Integer;
+    } else {
+        // Lengths matter for character and binary buffers only.
+        buffer.Indicator = b.CType == SQL_C_CHAR || b.CType == SQL_C_BINARY ? b.Length : 0;
+    }
+    return b;
+}
 } // namespace
 
 struct TADOQuery::TImpl {
@@ -689,180 +855,20 @@ void TADOQuery::BindParameters()
     SQLFreeStmt(stmt, SQL_RESET_PARAMS);
     m_impl->params.assign(static_cast<size_t>(count), TParamBuffer());
     for (int i = 0; i < count; ++i) {
-        const TParam& p = m_params[i];
-        TParamBuffer& b = m_impl->params[static_cast<size_t>(i)];
-        const TValue& v = p.Value();
-        TFieldType t = p.DataType();
-        if (t == TFieldType::ftUnknown || t == TFieldType::ftVariant) {
-            switch (v.Kind()) {
-            case TValueKind::vkBoolean: t = TFieldType::ftBoolean; break;
-            case TValueKind::vkInteger: t = TFieldType::ftLargeint; break;
-            case TValueKind::vkFloat: t = TFieldType::ftFloat; break;
-            case TValueKind::vkDecimal: t = TFieldType::ftFMTBcd; break;
-            case TValueKind::vkDate: t = TFieldType::ftDate; break;
-            case TValueKind::vkTime: t = TFieldType::ftTime; break;
-            case TValueKind::vkDateTime: t = TFieldType::ftDateTime; break;
-            case TValueKind::vkString: t = TFieldType::ftString; break;
-            case TValueKind::vkBytes: t = TFieldType::ftBlob; break;
-            case TValueKind::vkNull: t = TFieldType::ftUnknown; break;
-            }
-        }
-        const bool null = v.IsNull();
-        SQLSMALLINT cType = SQL_C_CHAR;
-        SQLSMALLINT sqlType = SQL_VARCHAR;
-        SQLULEN size = 0;
-        SQLSMALLINT digits = 0;
-        SQLPOINTER data = nullptr;
-        SQLLEN bufferLength = 0;
-        // A value of a string or binary kind is bound where it lies.
-        auto bindText = [&](std::string_view text) {
-            data = const_cast<char*>(text.data());
-            bufferLength = static_cast<SQLLEN>(text.size());
-            b.Indicator = bufferLength;
-            size = std::max<SQLULEN>(text.size(), 1);
-        };
-        auto textOf = [&]() -> std::string_view {
-            if (v.Kind() == TValueKind::vkString || v.Kind() == TValueKind::vkBytes) return v.RawString();
-            b.Text = v.AsString();
-            return b.Text;
-        };
-        switch (t) {
-        case TFieldType::ftSmallint:
-        case TFieldType::ftInteger:
-        case TFieldType::ftWord:
-        case TFieldType::ftAutoInc:
-        case TFieldType::ftLargeint:
-            cType = SQL_C_SBIGINT;
-            sqlType = t == TFieldType::ftSmallint ? SQL_SMALLINT : t == TFieldType::ftLargeint ? SQL_BIGINT : SQL_INTEGER;
-            if (!null) b.Integer = v.AsInt64();
-            data = &b.Integer;
-            break;
-        case TFieldType::ftBoolean:
-            cType = SQL_C_BIT;
-            sqlType = SQL_BIT;
-            if (!null) b.Bit = v.AsBoolean() ? 1 : 0;
-            data = &b.Bit;
-            break;
-        case TFieldType::ftFloat:
-            cType = SQL_C_DOUBLE;
-            sqlType = SQL_DOUBLE;
-            size = 15;
-            if (!null) b.Float = v.AsFloat();
-            data = &b.Float;
-            break;
-        case TFieldType::ftCurrency:
-        case TFieldType::ftBCD:
-        case TFieldType::ftFMTBcd: {
-            sqlType = SQL_NUMERIC;
-            size = 18;
-            if (!null) {
-                const TDecimal d = v.AsDecimal();
-                b.Text = d.ToString();
-                const size_t intDigits = static_cast<size_t>(std::count_if(b.Text.begin(), b.Text.end(), [](char c) { return c >= '0' && c <= '9'; }));
-                digits = static_cast<SQLSMALLINT>(d.Scale());
-                size = std::max<SQLULEN>({intDigits, static_cast<SQLULEN>(d.Scale()), 1});
-                data = b.Text.data();
-                bufferLength = static_cast<SQLLEN>(b.Text.size());
-                b.Indicator = bufferLength;
-            }
-            break;
-        }
-        case TFieldType::ftDate:
-            cType = SQL_C_TYPE_DATE;
-            sqlType = SQL_TYPE_DATE;
-            size = 10;
-            if (!null) {
-                const TDateTimeValue d = v.AsDateTime();
-                b.Date = SQL_DATE_STRUCT{static_cast<SQLSMALLINT>(d.Year), static_cast<SQLUSMALLINT>(d.Month), static_cast<SQLUSMALLINT>(d.Day)};
-            }
-            data = &b.Date;
-            break;
-        case TFieldType::ftTime:
-            // As text: the ODBC time structure has no fraction.
-            sqlType = SQL_TYPE_TIME;
-            size = 8;
-            if (!null) {
-                const TDateTimeValue d = v.AsDateTime();
-                b.Text = d.TimeText();
-                if (d.Microsecond != 0) {
-                    digits = 6;
-                    size = 15;
-                }
-                data = b.Text.data();
-                bufferLength = static_cast<SQLLEN>(b.Text.size());
-                b.Indicator = bufferLength;
-            }
-            break;
-        case TFieldType::ftDateTime:
-        case TFieldType::ftTimeStamp:
-            cType = SQL_C_TYPE_TIMESTAMP;
-            sqlType = SQL_TYPE_TIMESTAMP;
-            size = 26;
-            digits = 6;
-            if (!null) {
-                const TDateTimeValue d = v.AsDateTime();
-                b.TimeStamp = SQL_TIMESTAMP_STRUCT{static_cast<SQLSMALLINT>(d.Year), static_cast<SQLUSMALLINT>(d.Month),
-                                                   static_cast<SQLUSMALLINT>(d.Day), static_cast<SQLUSMALLINT>(d.Hour),
-                                                   static_cast<SQLUSMALLINT>(d.Minute), static_cast<SQLUSMALLINT>(d.Second),
-                                                   static_cast<SQLUINTEGER>(d.Microsecond) * 1000u};
-            }
-            data = &b.TimeStamp;
-            break;
-        case TFieldType::ftBytes:
-        case TFieldType::ftVarBytes:
-        case TFieldType::ftBlob:
-        case TFieldType::ftGraphic:
-        case TFieldType::ftOraBlob:
-            cType = SQL_C_BINARY;
-            sqlType = SQL_LONGVARBINARY;
-            size = 1;
-            if (!null) bindText(textOf());
-            if ((t == TFieldType::ftBytes || t == TFieldType::ftVarBytes) && size <= kMaxShortBinary) sqlType = SQL_VARBINARY;
-            break;
-        case TFieldType::ftGuid:
-            sqlType = SQL_GUID;
-            size = 36;
-            if (!null) bindText(textOf());
-            break;
-        case TFieldType::ftUnknown:
+        const SQLUSMALLINT number = static_cast<SQLUSMALLINT>(i + 1);
+        TParamBuffer& buffer = m_impl->params[static_cast<size_t>(i)];
+        TBinding b = BindingFor(m_params[i], buffer);
+        if (b.Untyped) {
             // Null of no particular type: what the driver expects there.
-            size = 1;
-            {
-                SQLSMALLINT described = 0;
-                SQLULEN dsize = 0;
-                SQLSMALLINT ddigits = 0, dnull = 0;
-                if (SQL_SUCCEEDED(SQLDescribeParam(stmt, static_cast<SQLUSMALLINT>(i + 1), &described, &dsize, &ddigits, &dnull)) &&
-                    described != SQL_UNKNOWN_TYPE) {
-                    sqlType = described;
-                    size = std::max<SQLULEN>(dsize, 1);
-                    digits = ddigits;
-                }
+            SQLSMALLINT type = 0, digits = 0, nullable = 0;
+            SQLULEN size = 0;
+            if (SQL_SUCCEEDED(SQLDescribeParam(stmt, number, &type, &size, &digits, &nullable)) && type != SQL_UNKNOWN_TYPE) {
+                b.SQLType = type;
+                b.Size = std::max<SQLULEN>(size, 1);
+                b.Digits = digits;
             }
-            break;
-        default: {
-            // Text: wide types when the text is not plain ASCII, so a server
-            // with a narrow code page still receives every character.
-            const bool wide = t == TFieldType::ftWideString || t == TFieldType::ftWideMemo;
-            const bool memo = IsBlobType(t);
-            std::string_view text;
-            if (!null) {
-                text = textOf();
-                bindText(text);
-            } else {
-                size = 1;
-            }
-            const bool unicode = wide || HasNonAscii(text);
-            const bool longText = memo || text.size() > kMaxShortText;
-            sqlType = longText ? (unicode ? SQL_WLONGVARCHAR : SQL_LONGVARCHAR) : (unicode ? SQL_WVARCHAR : SQL_VARCHAR);
-            break;
         }
-        }
-        if (null) {
-            b.Indicator = SQL_NULL_DATA;
-            if (!data) data = &b.Integer;
-        }
-        Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, cType, sqlType, size, digits, data, bufferLength,
-                               &b.Indicator),
+        Check(SQLBindParameter(stmt, number, SQL_PARAM_INPUT, b.CType, b.SQLType, b.Size, b.Digits, b.Data, b.Length, &buffer.Indicator),
               SQL_HANDLE_STMT, stmt, "SQLBindParameter");
     }
 }
