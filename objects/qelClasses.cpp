@@ -9,8 +9,27 @@
 #include "qelOracleParser.h"
 #include "qelParser.h"
 #include "qelPGSQLParser.h"
+#include "qelText.h"
 
 namespace qel {
+
+void TDbObj::SetDescription(std::string_view Value)
+{
+    std::string text;
+    text.reserve(Value.size());
+    for (std::size_t i = 0; i < Value.size(); ++i) {
+        const char c = Value[i];
+        if (c == '\r') {
+            if (i + 1 < Value.size() && Value[i + 1] == '\n') ++i;
+            text += CRLF;
+        } else if (c == '\n') {
+            text += CRLF;
+        } else {
+            text += c;
+        }
+    }
+    m_description = Trim(text);
+}
 
 std::string QuoteIdentifier(std::string_view Name, TDatabaseType DatabaseType, TIBSQLServerVersionType ServerVersion,
                             TIBSQLDialectType SQLDialect)

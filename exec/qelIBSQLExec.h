@@ -1,0 +1,54 @@
+// The InterBase/Firebird executor: reads CONNECT and CREATE DATABASE texts
+// into its options, stores descriptions in the system tables (or through
+// COMMENT ON where the server keeps its system tables read-only), takes
+// SET NAMES as a change of the connection character set, and runs single
+// statements on their own.
+#pragma once
+
+#include "qelSQL_Exec.h"
+
+#include <string>
+
+namespace qel {
+
+class TIBSQLExec : public TSQLExec {
+public:
+    explicit TIBSQLExec(TComponent* AOwner = nullptr);
+    std::string ClassName() const override { return "TIBSQLExec"; }
+
+    // Copies only ConnectionOptions and IBServerOptions into the connection.
+    void Connect() override;
+    void Disconnect() override;
+    // Runs St with its own commit and marks it Executed; the connection is
+    // expected to be connected.
+    void ExecSingleStatement(TStatement& St) override;
+    // Fills DatabaseName, UserName, Password and RoleName from the quoted
+    // values of a CONNECT text, by position:
+    //   "CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'pw' ROLE 'R'"
+    //     -> db.fdb, SYSDBA, pw, R
+    // A database name with a host part ("srv:/db.fdb", "srv/3051:/db.fdb")
+    // gives HostName, Port and the name on that host.
+    void ParseConnectString(const std::string& Text) override;
+    // Reads a CREATE DATABASE text into the options: name (as for CONNECT),
+    // USER, PASSWORD, PAGE_SIZE and DEFAULT CHARACTER SET.
+    //   "CREATE DATABASE 'x.fdb' USER 'SYSDBA' PASSWORD 'pw' PAGE_SIZE 8192
+    //    DEFAULT CHARACTER SET UTF8"
+    virtual void ParseCreateDatabaseString(const std::string& Text);
+    // SET NAMES changes IBServerOptions.DBCharSet; nothing is sent.
+    bool ExecuteStatement(TStatement& St) override;
+
+    // The statement ExecDescription runs for a description statement, with
+    // the parameter values it sets ("update rdb$relations ..." or, where
+    // system tables are read-only, "COMMENT ON ..."); empty for a kind that
+    // has none.
+    std::string DescriptionSQL(const TStatement& St, bool SystemTablesWritable) const;
+    // False for Firebird 3 and later (ODS 12 and above), whose system tables
+    // refuse updates.
+    bool SystemTablesWritable();
+
+protected:
+    bool ExecDescription() override;
+    bool ExecCreateDatabase() override;
+};
+
+} // namespace qel

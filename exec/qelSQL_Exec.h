@@ -1,0 +1,350 @@
+// The executor half of qelClasses (the object half lives in objects/):
+// TStatement, one statement of a script, and TCustomSQLExec, the statement
+// list every producer of SQL fills and every consumer writes or runs.
+// Also TSQLExec, the executor that runs the list against a connection, writes
+// it as script text and reads BLOB parameters from a side file.
+//
+// TCustomSQLExec owns its statements and its message list. Nothing here
+// raises to the caller of Execute: every failure is reported through
+// ErrorMessage (the OnErrorMessage event, else the modal message hook),
+// stored in the failing statement's ErrorText and counted in ErrorCount.
+#pragma once
+
+#include "qelComponent.h"
+#include "qelStrings.h"
+#include "qelTypes.h"
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qel {
+
+class TASAServerOptions;
+class TASEServerOptions;
+class TConnectionOptions;
+class TCustomSQLExec;
+class TDB2ServerOptions;
+class TDbObj;
+class TIBSQLExecOptions;
+class TIBServerOptions;
+class TMSSQLServerOptions;
+class TMsgManager;
+class TMySQLServerOptions;
+class TOracleServerOptions;
+class TParam;
+class TPGSQLServerOptions;
+class TQELCustomConnection;
+class TQELQuery;
+
+// One statement of a script: its lines and what is known about it. Created by
+// the executor (CreateStatement) and owned by its list.
+class TStatement : public TObject {
+public:
+    explicit TStatement(TCustomSQLExec* Owner);
+    ~TStatement() override;
+    std::string ClassName() const override { return "TStatement"; }
+
+    TCustomSQLExec* Owner() const { return m_owner; }
+
+    TStringList SQL;
+    TStatType StatType = TStatType::stStatement;
+    // 0-based index of the first line in the last script written with line
+    // numbers recorded.
+    std::int32_t LineNo = 0;
+    // Lines of SQL when the statement was added.
+    std::int32_t LineCount = 0;
+    // Already run: skipped by Execute and left out of a written script.
+    bool Executed = false;
+    TDbObject ObjType = TDbObject::dboUnknown;
+    TDbOperation Operation = TDbOperation::odbUnknown;
+    std::string ObjName;
+    std::string ParentName;
+    std::string Description;
+    // The message of the last failure of this statement.
+    std::string ErrorText;
+    std::string Terminator;
+
+    // The statement in one line for the log:
+    //   ObjName ORDERS, odbUpdate          -> "ORDERS: update"
+    //   ObjName NAME, dboField, parent T   -> "T (NAME): alter"
+    //   no name, text "SET SQL DIALECT 3"  -> "SET SQL DIALECT 3"
+    std::string GetSummary() const;
+
+private:
+    TCustomSQLExec* m_owner;
+};
+
+// Sender first; Delphi var parameters are references.
+using TStatementExecuteEvent = std::function<void(TObject& Sender, int Index)>;
+// The handler may hand back a statement of its own (a descendant); it leaves
+// Statement empty to let the executor make a plain one.
+using TStatementCreateEvent = std::function<void(TObject& Sender, std::unique_ptr<TStatement>& Statement)>;
+// Clearing Accept refuses the statement, which is then freed.
+using TStatementAddEvent = std::function<void(TStatement& St, bool& Accept)>;
+// Supplies the value of a parameter that is not a BLOB reference.
+using TGetParamValueEvent = std::function<void(TObject& Sender, TParam& Param)>;
+
+// The statement list and executor interface. The base keeps the list and
+// reports; connecting, running and writing are the descendants' (the base
+// versions do nothing).
+class TCustomSQLExec : public TComponent {
+public:
+    explicit TCustomSQLExec(TComponent* AOwner = nullptr);
+    ~TCustomSQLExec() override;
+    std::string ClassName() const override { return "TCustomSQLExec"; }
+
+    // ---- the list ----
+    int Count() const { return static_cast<int>(m_statements.size()); }
+    TStatement& Statements(int Index) const { return *m_statements.at(static_cast<std::size_t>(Index)); }
+
+    // Adds a statement and returns it (owned by the list), or nullptr when
+    // the text is empty (comments excepted) or OnStatementAdd refused it.
+    // An empty Terminator means the server's (StatementTerminator), except
+    // for comments, which keep none.
+    virtual TStatement* AddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName = {},
+                                     TDbObject ObjType = TDbObject::dboUnknown,
+                                     TDbOperation Operation = TDbOperation::odbUnknown,
+                                     const std::string& ParentName = {}, const std::string& Terminator = {});
+    // The description statement of Obj (its GetDescriptionScript), with the
+    // owning table, view or procedure as parent name for a column or
+    // parameter; nullptr when the object has no description script.
+    virtual TStatement* AddDescription(TDbObj& Obj);
+    virtual TStatement* AddComment(const std::string& Text);
+    virtual TStatement* AddCommit();
+    virtual void AddConnectStatement();
+    virtual void Clear();
+    virtual void DeleteStatement(int Index);
+
+    // ---- script text ----
+    // Appends the list as script text to Lines (Lines is not cleared).
+    virtual void WriteScript(TStringList& Lines, bool RecordLineNumbers);
+    // OnLoadScript when assigned, else the file; then ParseScript.
+    // A missing file is reported with "File not found: " + the name.
+    virtual void LoadScript(const std::string& FileName);
+    // Reads the stream's text (nothing for nullptr) and parses it.
+    virtual void LoadFromStream(std::istream* Stream);
+    virtual void ParseScript(TStringList& Lines);
+    virtual void ParseConnectString(const std::string& Text);
+
+    // ---- running ----
+    virtual void Connect();
+    virtual void Disconnect();
+    virtual void ExecSingleStatement(TStatement& St);
+    // Runs the list; True when no statement failed.
+    virtual bool Execute();
+
+    // ---- reporting ----
+    virtual void LogNextLine(const std::string& Text);
+    virtual void ProgressUpdate(int Value, int MaxValue);
+    // OnErrorMessage, else the modal message hook; then ErrorCount + 1.
+    // Never raises.
+    virtual void ErrorMessage(const std::string& Text);
+    virtual bool GetLogFullSQL() const { return LogFullSQL; }
+
+    const std::string& CurrentSchema() const { return m_currentSchema; }
+    virtual void SetCurrentSchema(const std::string& Name) { m_currentSchema = Name; }
+
+    TDatabaseType DatabaseType() const { return m_databaseType; }
+    void SetDatabaseType(TDatabaseType Value) { m_databaseType = Value; }
+
+    // The sum over added statements of their line count plus one; a written
+    // script sets it to the number of lines before the script.
+    std::int32_t LineTotal() const { return m_lineTotal; }
+    bool HasModifyingStatements() const { return m_hasModifyingStatements; }
+    std::int32_t ErrorCount() const { return m_errorCount; }
+
+    TMsgManager& Messages() { return *m_messages; }
+    const TMsgManager& Messages() const { return *m_messages; }
+
+    std::string ScriptFileName;
+    bool BreakOnError = false;
+    // Log whole statement texts instead of one-line summaries.
+    bool LogFullSQL = false;
+
+    TLogNextLineEvent OnLogNextLine;
+    TProgressUpdateEvent OnProgressUpdate;
+    TErrorMessageEvent OnErrorMessage;
+    TStatementExecuteEvent OnBeforeStatementExecute;
+    TStatementExecuteEvent OnAfterStatementExecute;
+    TStatementCreateEvent OnStatementCreate;
+    TStatementAddEvent OnStatementAdd;
+    TLoadScriptEvent OnLoadScript;
+
+protected:
+    virtual void DoStatementAdd(TStatement& St, bool& Accept);
+    virtual void DoBeforeStatementExecute(int Index);
+    virtual void DoAfterStatementExecute(int Index);
+    // OnStatementCreate's statement, else a plain one owned by this executor.
+    virtual std::unique_ptr<TStatement> CreateStatement();
+
+    std::vector<std::unique_ptr<TStatement>> m_statements;
+    std::string m_currentSchema;
+    TDatabaseType m_databaseType = TDatabaseType::dbAbstract;
+    std::int32_t m_lineTotal = 0;
+    bool m_hasModifyingStatements = false;
+    std::int32_t m_errorCount = 0;
+
+private:
+    std::unique_ptr<TMsgManager> m_messages;
+};
+
+// An object-name filter: a name passes when no exclude mask matches and
+// either there are no include masks or one matches. Only two mask forms
+// match anything, ASCII case ignored, "*" read as "%":
+//   "ABC%" matches names starting with ABC, "%ABC" names ending with ABC.
+bool MatchNameMask(std::string_view Name, std::string_view Mask);
+bool NameFilterAccepts(std::string_view Name, const TStringList& IncludeMasks, const TStringList& ExcludeMasks);
+
+// Log form of a statement text with passwords hidden:
+//   "CONNECT 'db' USER 'SYSDBA' PASSWORD 'pw'" -> "CONNECT 'db' USER 'SYSDBA' PASSWORD '***'"
+//   "Driver={x};Pwd=secret;"                   -> "Driver={x};Pwd=***;"
+std::string HideStatementPassword(std::string_view Text);
+
+// A BLOB reference parameter name: "h" + offset + "_" + size, each part at
+// least eight hexadecimal digits. True (with the numbers) when Name is one;
+// an 18-character name of the reference's shape ("h", "_" at the tenth
+// character) with a part that is not hexadecimal raises EConvertError, as
+// does a number beyond 64 bits.
+//   "h0000000A_00000004"      -> offset 10, size 4
+//   "h100000000_00000001"     -> offset 4 GiB, size 1
+bool ParseBlobParamName(std::string_view Name, std::uint64_t& Offset, std::uint64_t& Size);
+
+// The executor that runs the list over a connection.
+//
+// Data statements of a run share one transaction, committed by the next
+// DDL statement or at the end; each DDL statement runs and is committed on
+// its own. A statement that fails is undone alone: the statements before it
+// keep their effect. When a transaction is lost (a commit fails, the
+// connection drops), the statements it held are reported as rolled back
+// ("< Rolled back >: " + summary) and their ErrorText set.
+class TSQLExec : public TCustomSQLExec {
+public:
+    explicit TSQLExec(TComponent* AOwner = nullptr);
+    ~TSQLExec() override;
+    std::string ClassName() const override { return "TSQLExec"; }
+
+    // The nine option objects; the setters copy (Assign).
+    TConnectionOptions& ConnectionOptions() { return *m_connectionOptions; }
+    TIBSQLExecOptions& IBServerOptions() { return *m_IBServerOptions; }
+    TMSSQLServerOptions& MSSQLServerOptions() { return *m_MSSQLServerOptions; }
+    TMySQLServerOptions& MySQLServerOptions() { return *m_MySQLServerOptions; }
+    TASAServerOptions& ASAServerOptions() { return *m_ASAServerOptions; }
+    TASEServerOptions& ASEServerOptions() { return *m_ASEServerOptions; }
+    TOracleServerOptions& OracleServerOptions() { return *m_OracleServerOptions; }
+    TPGSQLServerOptions& PGSQLServerOptions() { return *m_PGSQLServerOptions; }
+    TDB2ServerOptions& DB2ServerOptions() { return *m_DB2ServerOptions; }
+    const TConnectionOptions& ConnectionOptions() const { return *m_connectionOptions; }
+    const TIBSQLExecOptions& IBServerOptions() const { return *m_IBServerOptions; }
+    const TMSSQLServerOptions& MSSQLServerOptions() const { return *m_MSSQLServerOptions; }
+    void SetConnectionOptions(const TConnectionOptions& Value);
+    void SetIBServerOptions(const TIBServerOptions& Value);
+    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
+    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
+    void SetASAServerOptions(const TASAServerOptions& Value);
+    void SetASEServerOptions(const TASEServerOptions& Value);
+    void SetOracleServerOptions(const TOracleServerOptions& Value);
+    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
+    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+
+    // The connection (not owned); cleared when the connection is destroyed.
+    TQELCustomConnection* QELConnection() const { return m_connection; }
+    virtual void SetQELConnection(TQELCustomConnection* Value);
+
+    // The query of the current run (nullptr between runs).
+    TQELQuery* Query() const { return m_query.get(); }
+    // The statement being executed (nullptr outside a run).
+    TStatement* CurrentStatement() const { return m_currentStatement; }
+    // The side file of the run, resolved by SET BLOBFILE.
+    const std::string& BlobFileName() const { return m_blobFileName; }
+
+    // ---- overrides ----
+    void Clear() override;
+    void ErrorMessage(const std::string& Text) override;
+    // "COMMIT WORK;" (SQL Anywhere: "Commit Work" CR LF "go").
+    TStatement* AddCommit() override;
+    TStatement* AddComment(const std::string& Text) override;
+    // InterBase only: RECONNECT, or the CONNECT text of ConnectionOptions.
+    void AddConnectStatement() override;
+    void WriteScript(TStringList& Lines, bool RecordLineNumbers) override;
+    void Connect() override;
+    void Disconnect() override;
+    void ExecSingleStatement(TStatement& St) override;
+    bool Execute() override;
+
+    // Splits Text at every CR LF and appends the pieces, the one after the
+    // last CR LF too (so "a\r\n" appends "a" and ""). Returns the count.
+    static int AddScriptLines(std::string_view Text, TStringList& Lines);
+    // 1-based position of SubStr in S at or after Offset; 0 when absent.
+    static int PosEx(std::string_view SubStr, std::string_view S, int Offset = 1);
+
+    // The identifier as the executor's server writes it (dialect 3).
+    virtual std::string QuoteName(const std::string& Name) const;
+    // Copies the nine option objects into the connection's.
+    virtual void ApplyOptions();
+    // Runs one statement of a run; the answer is False when it failed.
+    virtual bool ExecuteStatement(TStatement& St);
+    // Null, then OnGetParamValue.
+    virtual void GetParamValue(TParam& Param);
+
+    TGetParamValueEvent OnGetParamValue;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    // Operations on the current statement.
+    virtual bool ExecDescription();
+    virtual bool FillBlobParams();
+    virtual bool ExecConnect();
+    virtual bool ExecReconnect();
+    virtual bool ExecCreateDatabase();
+    virtual bool ExecDescriptionStatement();
+    virtual bool ExecSetBlobFile();
+    virtual bool ExecDML();
+    virtual bool ExecSQL();
+
+    // Helpers for the descendants.
+    bool Connected();
+    bool InTransaction();
+    // Commits the open transaction of the run; a failure is reported and
+    // the statements it held are reported as rolled back. False on failure.
+    bool CommitPending();
+    // Rolls back the open transaction (errors reported); the statements it
+    // held are reported as rolled back with Reason.
+    void RollbackPending(const std::string& Reason);
+    // After a failed statement: when the error means the connection or its
+    // transaction is gone, the statements of the transaction are lost.
+    void CheckTransactionLost(const std::exception& E);
+    void ClearBlobFile();
+    // The statement text with passwords hidden, for log lines.
+    void LogStatement(const std::string& Prefix, const TStatement& St);
+    void EnsureQuery();
+
+    std::unique_ptr<TQELQuery> m_query;
+    TStatement* m_currentStatement = nullptr;
+    // Data statements run in the open transaction and not yet committed.
+    std::vector<TStatement*> m_pending;
+
+private:
+    struct TBlobFile;
+
+    std::unique_ptr<TConnectionOptions> m_connectionOptions;
+    std::unique_ptr<TIBSQLExecOptions> m_IBServerOptions;
+    std::unique_ptr<TMSSQLServerOptions> m_MSSQLServerOptions;
+    std::unique_ptr<TMySQLServerOptions> m_MySQLServerOptions;
+    std::unique_ptr<TASAServerOptions> m_ASAServerOptions;
+    std::unique_ptr<TASEServerOptions> m_ASEServerOptions;
+    std::unique_ptr<TOracleServerOptions> m_OracleServerOptions;
+    std::unique_ptr<TPGSQLServerOptions> m_PGSQLServerOptions;
+    std::unique_ptr<TDB2ServerOptions> m_DB2ServerOptions;
+    TQELCustomConnection* m_connection = nullptr;
+    std::string m_blobFileName;
+    std::unique_ptr<TBlobFile> m_blobFile;
+};
+
+} // namespace qel
