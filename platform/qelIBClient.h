@@ -81,6 +81,9 @@ public:
     //   CREATE DATABASE '/db/x.fdb' USER 'SYSDBA' PASSWORD 'pw' PAGE_SIZE 8192
     // The object is connected afterwards, to the new database, with the
     // connection character set NONE; Close and Open to connect with Params.
+    // The client library reads the statement itself, so ConnectTimeout does
+    // not apply; a local name is created by the embedded engine (a server is
+    // tried only when the engine fails, and reports its own error).
     void CreateDatabase();
     // Deletes the connected database's files and ends the attachment.
     void DropDatabase();
