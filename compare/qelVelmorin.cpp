@@ -1,0 +1,468 @@
+// The comparer component: properties, the run (Execute, RunCompare),
+// reporting and the routing of every produced statement.
+#include "qelVelmorin.h"
+#include "qelVelmorinPrivate.h"
+
+#include "qelDBEngine.h"
+#include "qelDBOptions.h"
+#include "qelMsg.h"
+#include "qelMsgMngr.h"
+#include "qelSQL_Exec.h"
+#include "qelText.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace qel {
+
+using namespace velmorin;
+
+namespace {
+
+// The folder of the running program, where the script goes by default.
+std::string ProgramFolder()
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+}
+
+// The file name with another extension: "/a/out.sql" -> "/a/out.LOB".
+std::string ChangeFileExt(const std::string& Name, const std::string& Ext)
+{
+    std::filesystem::path p(Name);
+    if (p.has_extension()) p.replace_extension();
+    return p.string() + Ext;
+}
+
+} // namespace
+
+TVelmorin::TVelmorin(TComponent* AOwner)
+    : TComponent(AOwner),
+      m_tableOptionsMaster(std::make_unique<TCmpTableOptions>(this)),
+      m_tableOptionsTarget(std::make_unique<TCmpTableOptions>(this)),
+      m_scriptOptions(std::make_unique<TScriptOptions>()),
+      m_messages(std::make_unique<TMsgManager>()),
+      m_connectionOptions(std::make_unique<TConnectionOptions>()),
+      m_IBOptions(std::make_unique<TIBVelmorinOptions>()),
+      m_MSSQLOptions(std::make_unique<TMSSQLServerOptions>()),
+      m_MySQLOptions(std::make_unique<TMySQLServerOptions>())
+{
+    const std::string folder = ProgramFolder();
+    SetScriptFileName(folder.empty() ? std::string("Result.SQL") : (std::filesystem::path(folder) / "Result.SQL").string());
+}
+
+TVelmorin::~TVelmorin()
+{
+    m_merge.reset();
+    m_execQuery.reset();
+    m_targetQuery.reset();
+    m_masterQuery.reset();
+}
+
+void TVelmorin::SetTableNameMaster(const std::string& Value)
+{
+    m_tableNameMaster = Value;
+    m_tableOptionsMaster->TableName = Value;
+}
+
+void TVelmorin::SetTableNameTarget(const std::string& Value)
+{
+    m_tableNameTarget = Value;
+    m_tableOptionsTarget->TableName = Value;
+}
+
+void TVelmorin::SetUpdateImmediately(bool Value)
+{
+    m_updateImmediately = Value;
+    m_scriptOptions->GenerateScript = !Value;
+}
+
+void TVelmorin::SetScriptOptions(const TScriptOptions& Value)
+{
+    m_scriptOptions->Assign(Value);
+}
+
+void TVelmorin::SetScriptFileName(const std::string& Value)
+{
+    m_scriptFileName = Value;
+    m_blobFileName = ChangeFileExt(Value, ".LOB");
+}
+
+// A watched component is released only when no other reference still
+// points at it (one connection may serve both sides).
+void TVelmorin::ChangeWatched(TComponent* Old, TComponent* New)
+{
+    if (Old != nullptr && Old != m_connectionMaster && Old != m_connectionTarget &&
+        Old != static_cast<TComponent*>(m_sqlExec))
+        RemoveFreeNotification(Old);
+    if (New != nullptr) FreeNotification(New);
+}
+
+void TVelmorin::SetQELConnectionMaster(TQELCustomConnection* Value)
+{
+    if (Value == m_connectionMaster) return;
+    TQELCustomConnection* old = m_connectionMaster;
+    m_connectionMaster = Value;
+    ChangeWatched(old, Value);
+    m_tableOptionsMaster->SetConnection(Value);
+}
+
+void TVelmorin::SetQELConnectionTarget(TQELCustomConnection* Value)
+{
+    if (Value == m_connectionTarget) return;
+    TQELCustomConnection* old = m_connectionTarget;
+    m_connectionTarget = Value;
+    ChangeWatched(old, Value);
+    m_tableOptionsTarget->SetConnection(Value);
+}
+
+void TVelmorin::SetSQLExec(TCustomSQLExec* Value)
+{
+    if (Value == m_sqlExec) return;
+    TCustomSQLExec* old = m_sqlExec;
+    m_sqlExec = Value;
+    ChangeWatched(old, Value);
+}
+
+void TVelmorin::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == TOperation::opRemove) {
+        if (AComponent == m_connectionMaster) {
+            m_connectionMaster = nullptr;
+            m_tableOptionsMaster->SetConnection(nullptr);
+        }
+        if (AComponent == m_connectionTarget) {
+            m_connectionTarget = nullptr;
+            m_tableOptionsTarget->SetConnection(nullptr);
+        }
+        if (AComponent == static_cast<TComponent*>(m_sqlExec)) m_sqlExec = nullptr;
+    }
+    TComponent::Notification(AComponent, Operation);
+}
+
+// ---------------------------------------------------------------------------
+// Reporting
+
+void TVelmorin::LogNextLine(const std::string& Text)
+{
+    if (OnLogNextLine) OnLogNextLine(*this, Text);
+    m_messages->Add(Text, TMsgKind::mkInfo);
+}
+
+void TVelmorin::ErrorMessage(const std::string& Text)
+{
+    ++ErrorCount;
+    if (OnErrorMessage) OnErrorMessage(*this, "Error: " + Text);
+    else ShowMessage("Error: " + Text);
+    m_messages->Add(Text, TMsgKind::mkError);
+}
+
+int TVelmorin::GetKeyFieldCount() const
+{
+    return std::min(m_tableOptionsMaster->KeyList.Count(), m_tableOptionsTarget->KeyList.Count());
+}
+
+int TVelmorin::GetDataFieldCount() const
+{
+    return std::min(m_tableOptionsMaster->DataList.Count(), m_tableOptionsTarget->DataList.Count());
+}
+
+TDatabaseType TVelmorin::GetScriptDatabaseType() const
+{
+    if (m_connectionTarget != nullptr) return m_connectionTarget->DatabaseType();
+    if (m_connectionMaster != nullptr) return m_connectionMaster->DatabaseType();
+    return TDatabaseType::dbAbstract;
+}
+
+void TVelmorin::DoProgressUpdateMaster()
+{
+    if (OnProgressUpdateMaster) OnProgressUpdateMaster(*this, ProgressValueMaster, ProgressMaxMaster);
+}
+
+void TVelmorin::DoProgressUpdateTarget()
+{
+    if (OnProgressUpdateTarget) OnProgressUpdateTarget(*this, ProgressValueTarget, ProgressMaxTarget);
+}
+
+void TVelmorin::BuildSelectSQL(TStringList& SQLM, TStringList& SQLT)
+{
+    if (OnGetSelectSQL) {
+        OnGetSelectSQL(*this, SQLM, SQLT);
+        return;
+    }
+    SQLM.SetText(m_tableOptionsMaster->GetSelectSQL());
+    SQLT.SetText(m_tableOptionsTarget->GetSelectSQL());
+}
+
+// ---------------------------------------------------------------------------
+// The run
+
+bool TVelmorin::Execute()
+{
+    Inserted = Updated = Deleted = Equal = ErrorCount = 0;
+    BlobSaveFailed = false;
+    m_messages->Clear();
+    for (TCmpTableOptions* side : {m_tableOptionsMaster.get(), m_tableOptionsTarget.get()}) {
+        side->AllFields.Clear();
+        side->PrimaryKeyList.Clear();
+        side->UniqueKeyList.Clear();
+    }
+    if (m_sqlExec != nullptr) m_sqlExec->Clear();
+
+    if (m_connectionMaster == nullptr) {
+        ErrorMessage("TVelmorin: Master connection not assigned...");
+        return false;
+    }
+    if (!m_tableNameTarget.empty() && m_connectionTarget == nullptr) {
+        ErrorMessage("TVelmorin: Target connection not assigned...");
+        return false;
+    }
+    const TCmpTableOptions& M = *m_tableOptionsMaster;
+    const TCmpTableOptions& T = *m_tableOptionsTarget;
+    if (M.DataFields().Count() != T.DataFields().Count()) {
+        ErrorMessage(std::string("The number of data fields in Master and Target do not match.") + CRLF +
+                     "Please correct: TableOptionsMaster.DataFields, TableOptionsTarget.DataFields properties.");
+        return false;
+    }
+    if (M.KeyFields().Count() != T.KeyFields().Count()) {
+        ErrorMessage(std::string("The number of key fields in Master and Target do not match.") + CRLF +
+                     "Please correct: TableOptionsMaster.KeyFields, TableOptionsTarget.KeyFields properties.");
+        return false;
+    }
+    if (M.ExcludeFields().Count() != T.ExcludeFields().Count()) {
+        ErrorMessage(std::string("The number of exclude fields in Master and Target do not match.") + CRLF +
+                     "Please correct: TableOptionsMaster.ExcludeFields, TableOptionsTarget.ExcludeFields properties.");
+        return false;
+    }
+
+    TargetWasConnected = m_connectionTarget != nullptr && m_connectionTarget->GetConnected();
+    MasterWasConnected = m_connectionMaster->GetConnected();
+
+    // A connection reports its own connect failure and stays closed; the
+    // comparer learns of it by asking afterwards, and reports it too.
+    auto connect = [&](TQELCustomConnection& c, const char* side) {
+        std::string reported;
+        TErrorMessageEvent previous = c.OnErrorMessage;
+        c.OnErrorMessage = [&](TObject& Sender, const std::string& Text) {
+            reported = Text;
+            if (previous) previous(Sender, Text);
+        };
+        try {
+            c.SetConnected(true);
+        } catch (...) {
+            c.OnErrorMessage = previous;
+            throw;
+        }
+        c.OnErrorMessage = previous;
+        if (!c.GetConnected())
+            throw EDatabaseError(reported.empty() ? std::string("Cannot connect to the ") + side + " database." : reported);
+    };
+
+    try {
+        if (m_connectionTarget != nullptr) {
+            if (!TargetWasConnected) {
+                LogNextLine("Connecting to target-database...: " + m_connectionTarget->ConnectionOptions().DatabaseName);
+                connect(*m_connectionTarget, "target");
+                LogNextLine("Connecting: Successfull...");
+            }
+            m_targetQuery = m_connectionTarget->CreateQuery();
+            m_execQuery = m_connectionTarget->CreateQuery();
+            if (!m_targetQuery || !m_execQuery)
+                throw EUsageError("TVelmorin: the target connection has no back end.");
+        }
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return false;
+    }
+    try {
+        if (!MasterWasConnected) {
+            LogNextLine("Connecting to master-database...: " + m_connectionMaster->ConnectionOptions().DatabaseName);
+            connect(*m_connectionMaster, "master");
+            LogNextLine("Connecting: Successfull...");
+        }
+        m_masterQuery = m_connectionMaster->CreateQuery();
+        if (!m_masterQuery) throw EUsageError("TVelmorin: the master connection has no back end.");
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        // The target opened for this run is not left open behind a failed run.
+        m_targetQuery.reset();
+        m_execQuery.reset();
+        if (m_connectionTarget != nullptr && !TargetWasConnected) m_connectionTarget->SetConnected(false);
+        return false;
+    }
+
+    RunCompare();
+
+    if (m_connectionTarget != nullptr && !TargetWasConnected) {
+        m_connectionTarget->SetConnected(false);
+        LogNextLine("Disconnecting from target database: Ok.");
+    }
+    if (m_connectionMaster != nullptr && !MasterWasConnected) {
+        m_connectionMaster->SetConnected(false);
+        LogNextLine("Disconnecting from master database: Ok.");
+    }
+    if (ErrorCount != 0) LogNextLine("Errors: " + IntToStr(ErrorCount));
+    m_targetQuery.reset();
+    m_masterQuery.reset();
+    m_execQuery.reset();
+    return true;
+}
+
+void TVelmorin::RunCompare()
+{
+    TQELCustomConnection* source = m_connectionTarget != nullptr ? m_connectionTarget : m_connectionMaster;
+    m_connectionOptions->Assign(source->ConnectionOptions());
+    m_IBOptions->Assign(source->IBServerOptions());
+    m_MSSQLOptions->Assign(source->MSSQLServerOptions());
+    m_MySQLOptions->Assign(source->MySQLServerOptions());
+    if (auto* exec = dynamic_cast<TSQLExec*>(m_sqlExec)) {
+        exec->SetConnectionOptions(*m_connectionOptions);
+        exec->SetIBServerOptions(*m_IBOptions);
+        exec->SetMSSQLServerOptions(*m_MSSQLOptions);
+        exec->SetMySQLServerOptions(*m_MySQLOptions);
+        exec->ScriptFileName = m_scriptFileName;
+    }
+
+    TCmpTableOptions& M = *m_tableOptionsMaster;
+    TCmpTableOptions& T = *m_tableOptionsTarget;
+    auto clearLists = [&] {
+        for (TCmpTableOptions* side : {&M, &T}) {
+            side->DataList.Clear();
+            side->KeyList.Clear();
+            side->ExcludeList.Clear();
+        }
+    };
+    clearLists();
+    M.TableName = m_tableNameMaster;
+    T.TableName = m_tableNameTarget;
+
+    try {
+        if (OnGetDataFields) OnGetDataFields(*this, M.DataList, T.DataList);
+        if (OnGetKeyFields) OnGetKeyFields(*this, M.KeyList, T.KeyList);
+        if (OnGetExcludeFields) OnGetExcludeFields(*this, M.ExcludeList, T.ExcludeList);
+
+        // Column resolution: an error of a catalogue listing is reported
+        // like any other error of the run, and the clean-up still runs.
+        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get())) {
+            if (!m_targetQuery) {
+                T.TableName = M.TableName;
+                T.DataList.Assign(M.DataList);
+            }
+            if (!m_messages->HasErrors() && !m_scriptFileName.empty() && m_scriptOptions->GenerateScript) {
+                auto stream =
+                    std::make_unique<std::ofstream>(m_scriptFileName, std::ios::binary | std::ios::trunc);
+                if (*stream) m_scriptStream = std::move(stream);
+                else ErrorMessage("Cannot create file \"" + m_scriptFileName + "\". " + std::strerror(errno));
+            }
+            if (!m_messages->HasErrors()) {
+                try {
+                    MergeTables();
+                } catch (const ERowOrderError& e) {
+                    WithdrawStatements();
+                    ErrorMessage(e.what());
+                } catch (const std::exception& e) {
+                    ErrorMessage(e.what());
+                }
+            }
+            CloseStreams();
+        }
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        CloseStreams();
+    }
+    m_merge.reset();
+    clearLists();
+}
+
+void TVelmorin::CloseStreams()
+{
+    if (m_scriptStream) {
+        m_scriptStream->close();
+        if (m_scriptStream->fail()) ErrorMessage("Cannot write file \"" + m_scriptFileName + "\".");
+        m_scriptStream.reset();
+    }
+    if (m_blobStream) {
+        m_blobStream->close();
+        if (m_blobStream->fail()) ErrorMessage("Cannot write file \"" + m_blobFileName + "\".");
+        m_blobStream.reset();
+    }
+}
+
+// Rows out of key order: the pairs made so far cannot be trusted, so every
+// statement of the run is taken back: the executor's list is emptied, both
+// files are emptied and the immediate updates are rolled back.
+void TVelmorin::WithdrawStatements()
+{
+    if (m_sqlExec != nullptr) m_sqlExec->Clear();
+    if (m_scriptStream) {
+        m_scriptStream->close();
+        m_scriptStream->open(m_scriptFileName, std::ios::binary | std::ios::trunc);
+    }
+    if (m_blobStream) {
+        m_blobStream->close();
+        m_blobStream->open(m_blobFileName, std::ios::binary | std::ios::trunc);
+        m_blobPosition = 0;
+    }
+    if (m_updateImmediately && m_connectionTarget != nullptr && m_connectionTarget->GetConnected() &&
+        m_connectionTarget->InTransaction()) {
+        try {
+            m_connectionTarget->Rollback();
+        } catch (const std::exception& e) {
+            ErrorMessage(e.what());
+        }
+    }
+    Inserted = Updated = Deleted = Equal = 0;
+}
+
+void TVelmorin::AddResultSQL(const std::string& SQL, TStatType StatType, const std::string& ObjName,
+                             TDbObject ObjType, TDbOperation Operation)
+{
+    bool Accept = true;
+    if (OnAddResultSQL) OnAddResultSQL(*this, Accept, SQL, StatType, ObjName, ObjType, Operation);
+    if (!Accept) return;
+    const bool data =
+        StatType == TStatType::stInsert || StatType == TStatType::stUpdate || StatType == TStatType::stDelete;
+    if (m_updateImmediately && data && m_execQuery) {
+        TQELQuery& q = *m_execQuery;
+        try {
+            q.SetSQLText(SQL);
+            if (TParams* params = q.GetParams(); params != nullptr && params->Count() > 0) {
+                auto set = [&](const std::string& name, TField& field) {
+                    for (int i = 0; i < params->Count(); ++i) {
+                        TParam& p = (*params)[i];
+                        if (SameText(p.Name(), name)) p.SetValue(field.DataType(), field.Value());
+                    }
+                };
+                const TStringList& keys = m_tableOptionsTarget->KeyList;
+                if (m_targetQuery && !m_targetQuery->Eof() && StatType != TStatType::stInsert)
+                    for (int i = 0; i < keys.Count(); ++i) set("KEY" + IntToStr(i), *m_targetQuery->FieldByName(keys[i]));
+                const TStringList& dataM = m_tableOptionsMaster->DataList;
+                if (m_masterQuery && !m_masterQuery->Eof() && StatType != TStatType::stDelete)
+                    for (int i = 0; i < dataM.Count(); ++i) set("DATA" + IntToStr(i), *m_masterQuery->FieldByName(dataM[i]));
+            }
+            if (BeforeOpen) BeforeOpen(q);
+            q.ExecSQL();
+            q.Close();
+            if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+        } catch (const std::exception& e) {
+            try {
+                q.Close();
+                if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+            } catch (...) {
+            }
+            ErrorMessage(e.what());
+        }
+    }
+    if (m_scriptOptions->GenerateScript) {
+        if (m_sqlExec != nullptr) m_sqlExec->AddStatement(SQL, StatType, ObjName, ObjType, Operation, "", "");
+        if (m_scriptStream) {
+            *m_scriptStream << SQL << ";" << CRLF;
+            if (!*m_scriptStream) throw EDatabaseError("Cannot write file \"" + m_scriptFileName + "\".");
+        }
+    }
+}
+
+} // namespace qel

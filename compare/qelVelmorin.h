@@ -1,0 +1,347 @@
+// The table data comparer: TVelmorin reads a master table and a target table
+// in key order, walks both like a merge of two sorted lists and produces the
+// INSERT, UPDATE and DELETE statements that make the target equal to the
+// master. Each side is described by a TCmpTableOptions that the comparer
+// owns.
+//
+// What the comparer owns: both side objects, the custom column lists, the
+// message list, its copies of the target connection's option objects, the
+// script options and, for one Execute, the three queries and the two output
+// files (the script and the BLOB side file). The connections and the
+// executor are watched, never owned.
+//
+// What it reports: every log line through OnLogNextLine and Messages (mkInfo),
+// every error through OnErrorMessage with "Error: " in front (a message box
+// without a handler), Messages (mkError) and ErrorCount. Execute answers
+// False only when a set-up check or a connect failed; errors inside the run
+// are reported and counted, and Execute answers True.
+//
+// What it guarantees: applying the produced script (with its BLOB side file)
+// to the target makes the target equal to the master at the columns'
+// declared precision, or the run reports an error. A row that arrives out of
+// key order or a key that repeats on one side withdraws every statement of
+// the run; a statement whose BLOB value could not be saved is not produced.
+#pragma once
+
+#include "qelComponent.h"
+#include "qelDataSet.h"
+#include "qelSet.h"
+#include "qelStrings.h"
+#include "qelTypes.h"
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qel {
+
+class TConnectionOptions;
+class TCustomSQLExec;
+class TIBVelmorinOptions;
+class TMSSQLServerOptions;
+class TMsgManager;
+class TMySQLServerOptions;
+class TQELCustomConnection;
+class TQELQuery;
+class TScriptOptions;
+class TVelmorin;
+
+enum class TDataCompareOperation : std::uint8_t { dcopInsert, dcopUpdate, dcopDelete };
+using TDataCompareOperations = TSet<TDataCompareOperation, 8>;
+
+// Event types of the comparer; the sender comes first.
+using TCompareFieldsEvent = std::function<int(TObject& Sender, TField& FieldM, TField& FieldT)>;
+using TGetFieldsEvent = std::function<void(TObject& Sender, TStringList& FieldsM, TStringList& FieldsT)>;
+using TGetDataValueEvent = std::function<void(TObject& Sender, TField& Field, std::string& aValue)>;
+using TGetSQLEvent = std::function<void(TObject& Sender, TStringList& SQLM, TStringList& SQLT)>;
+using TAddResultSQLEvent =
+    std::function<void(TObject& Sender, bool& Accept, const std::string& aSQL, TStatType aStatType,
+                       const std::string& aObjName, TDbObject aObjType, TDbOperation opType)>;
+using TDataSetNotifyEvent = std::function<void(TQELQuery& DataSet)>;
+
+// One side of a comparison: its table, the column lists chosen by the user
+// and the effective lists of the current run.
+class TCmpTableOptions : public TPersistent {
+public:
+    explicit TCmpTableOptions(TVelmorin* Comparer);
+    ~TCmpTableOptions() override;
+    TCmpTableOptions(const TCmpTableOptions&) = delete;
+    TCmpTableOptions& operator=(const TCmpTableOptions&) = delete;
+
+    std::string ClassName() const override { return "TCmpTableOptions"; }
+    // Copies TableName and the lists AllFields, DataList, KeyList,
+    // DataFields, KeyFields, ExcludeFields, PrimaryKeyList, UniqueKeyList.
+    void Assign(const TPersistent& Source) override;
+
+    // Effective lists of the run and what column discovery found.
+    TStringList AllFields;
+    TStringList DataList;
+    TStringList KeyList;
+    TStringList ExcludeList;
+    // Filled by column discovery from the catalogue, in key order; the
+    // unique key only when the table has no primary key.
+    TStringList PrimaryKeyList;
+    TStringList UniqueKeyList;
+    std::string TableName;
+
+    // The user's choices; setters copy the list.
+    TStringList& KeyFields() { return m_keyFields; }
+    const TStringList& KeyFields() const { return m_keyFields; }
+    void SetKeyFields(const TStringList& Value) { m_keyFields.Assign(Value); }
+    TStringList& DataFields() { return m_dataFields; }
+    const TStringList& DataFields() const { return m_dataFields; }
+    void SetDataFields(const TStringList& Value) { m_dataFields.Assign(Value); }
+    TStringList& ExcludeFields() { return m_excludeFields; }
+    const TStringList& ExcludeFields() const { return m_excludeFields; }
+    void SetExcludeFields(const TStringList& Value) { m_excludeFields.Assign(Value); }
+
+    TVelmorin* Comparer() const { return m_comparer; }
+    TQELCustomConnection* Connection() const { return m_connection; }
+    void SetConnection(TQELCustomConnection* Value) { m_connection = Value; }
+    // Stored only.
+    bool AllowSystemTables = false;
+
+    // Reads the table's columns (and its primary or unique key) from the
+    // server's catalogue into AllFields; True when nothing failed. A nil
+    // Query does nothing and answers True.
+    bool LoadAllFields(TQELQuery* Query);
+    // Resolves DataList, KeyList and ExcludeList from the events' lists, the
+    // published lists, the comparer's custom lists and the catalogue.
+    bool PrepareFields(TQELQuery* Query);
+
+    // Name quoted for this side's server ("Order" -> "\"Order\"" on
+    // Firebird dialect 3); unchanged without a connection.
+    std::string QuoteName(const std::string& Name) const;
+    // As QuoteName; Paradox and dBASE qualify keywords: DATE of ORDERS ->
+    // ORDERS."DATE".
+    std::string QuoteFieldName(const std::string& Name) const;
+    // "A, B, C"; a name starting with a double quote is taken verbatim.
+    std::string GetFieldList(const TStringList& List) const;
+    // "select ID, NAME\r\nfrom CUSTOMER\r\n Order by ID": the key columns
+    // order the rows as the comparer compares them (binary collation for
+    // character keys, NULLs last), where the server's default differs.
+    std::string GetSelectSQL() const;
+
+    // The literal of one value of this side's current row: "Null", 'text',
+    // 12.5, '27.02.2024', a BLOB reference ":h00000000_0000012C" ...
+    std::string GetValueLiteral(TField& Field);
+    // "1, 'a', Null": every field of Query's current row.
+    std::string GetValuesList(TQELQuery* Query);
+
+protected:
+    void AssignTo(TPersistent& Dest) const override;
+
+private:
+    friend class TVelmorin;
+
+    // What the catalogue says about one column, for the ORDER BY and the
+    // choice of default keys.
+    struct TColumnInfo {
+        bool NotNull = false;
+        bool Text = false;
+        bool Blob = false;
+        std::string Collate; // appended to a character key: " COLLATE \"C\""
+    };
+
+    bool IsMaster() const;
+    TDatabaseType DatabaseType() const;
+    // TableName in the case the server stores it.
+    std::string NormalizedTableName() const;
+    void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);
+    void LoadColumnInfo(TQELQuery& Query);
+    std::string OrderTerm(const std::string& Name) const;
+    std::string OrderList(const TStringList& List) const;
+    bool IsSQLite() const;
+    // Literal of a value as the statement for TargetType needs it.
+    std::string ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere);
+
+    TVelmorin* m_comparer;
+    TQELCustomConnection* m_connection = nullptr;
+    TStringList m_keyFields;
+    TStringList m_dataFields;
+    TStringList m_excludeFields;
+    std::map<std::string, TColumnInfo> m_columnInfo; // by upper-case name
+};
+
+class TVelmorin : public TComponent {
+public:
+    explicit TVelmorin(TComponent* AOwner = nullptr);
+    ~TVelmorin() override;
+    std::string ClassName() const override { return "TVelmorin"; }
+
+    // ---- published ----
+    const std::string& TableNameMaster() const { return m_tableNameMaster; }
+    void SetTableNameMaster(const std::string& Value);
+    const std::string& TableNameTarget() const { return m_tableNameTarget; }
+    void SetTableNameTarget(const std::string& Value);
+    // Switches ScriptOptions.GenerateScript to the opposite value.
+    bool UpdateImmediately() const { return m_updateImmediately; }
+    void SetUpdateImmediately(bool Value);
+    bool CompareBlobs = true;
+    bool IncludeBlobs = true;
+    TQELCustomConnection* QELConnectionMaster() const { return m_connectionMaster; }
+    void SetQELConnectionMaster(TQELCustomConnection* Value);
+    TQELCustomConnection* QELConnectionTarget() const { return m_connectionTarget; }
+    void SetQELConnectionTarget(TQELCustomConnection* Value);
+    TCmpTableOptions& TableOptionsMaster() { return *m_tableOptionsMaster; }
+    void SetTableOptionsMaster(const TCmpTableOptions& Value) { m_tableOptionsMaster->Assign(Value); }
+    TCmpTableOptions& TableOptionsTarget() { return *m_tableOptionsTarget; }
+    void SetTableOptionsTarget(const TCmpTableOptions& Value) { m_tableOptionsTarget->Assign(Value); }
+    TStringList& CustomKeyFields() { return m_customKeyFields; }
+    void SetCustomKeyFields(const TStringList& Value) { m_customKeyFields.Assign(Value); }
+    TStringList& CustomDataFields() { return m_customDataFields; }
+    void SetCustomDataFields(const TStringList& Value) { m_customDataFields.Assign(Value); }
+    TDataCompareOperations AllowedOperations{TDataCompareOperation::dcopInsert, TDataCompareOperation::dcopUpdate,
+                                             TDataCompareOperation::dcopDelete};
+    TScriptOptions& ScriptOptions() { return *m_scriptOptions; }
+    const TScriptOptions& ScriptOptions() const { return *m_scriptOptions; }
+    void SetScriptOptions(const TScriptOptions& Value);
+    // Setting it also sets BlobFileName to the same name with ".LOB".
+    const std::string& ScriptFileName() const { return m_scriptFileName; }
+    void SetScriptFileName(const std::string& Value);
+    const std::string& BlobFileName() const { return m_blobFileName; }
+    void SetBlobFileName(const std::string& Value) { m_blobFileName = Value; }
+    TCustomSQLExec* SQLExec() const { return m_sqlExec; }
+    void SetSQLExec(TCustomSQLExec* Value);
+    TStringList& ExcludeDataFields() { return m_excludeDataFields; }
+    void SetExcludeDataFields(const TStringList& Value) { m_excludeDataFields.Assign(Value); }
+    bool TrimCharFields = false;
+    bool IgnoreComputedFields = true;
+
+    TLogNextLineEvent OnLogNextLine;
+    TErrorMessageEvent OnErrorMessage;
+    TProgressUpdateEvent OnProgressUpdateMaster;
+    TProgressUpdateEvent OnProgressUpdateTarget;
+    TCompareFieldsEvent OnCompareFields;
+    TGetFieldsEvent OnGetKeyFields;
+    TGetFieldsEvent OnGetDataFields;
+    TGetFieldsEvent OnGetExcludeFields;
+    TGetDataValueEvent OnGetDataValue;
+    TGetSQLEvent OnGetSelectSQL;
+    TGetSQLEvent OnGetCountSQL;
+    TAddResultSQLEvent OnAddResultSQL;
+    TDataSetNotifyEvent BeforeOpen;
+
+    // ---- operations ----
+    // One comparison. False when a set-up check or a connect failed.
+    bool Execute();
+    void LogNextLine(const std::string& Text);
+    // "Error: " + Text to OnErrorMessage (or a message box); Text to Messages.
+    void ErrorMessage(const std::string& Text);
+    int GetKeyFieldCount() const;
+    int GetDataFieldCount() const;
+    // The target connection's server type, else the master's, else dbAbstract.
+    TDatabaseType GetScriptDatabaseType() const;
+    void DoProgressUpdateMaster();
+    void DoProgressUpdateTarget();
+    // Both SELECT texts, or OnGetSelectSQL's.
+    void BuildSelectSQL(TStringList& SQLM, TStringList& SQLT);
+
+    // The merge and its parts; they work on the queries of a running Execute.
+    void MergeTables();
+    int CompareRecords();
+    // Three-way comparison of one master value with one target value
+    // (OnCompareFields when assigned): numbers by value whatever their
+    // types, text byte by byte, NULL after every value.
+    int CompareFieldValues(TField& FieldM, TField& FieldT);
+    // Byte comparison of two BLOB values; NULL reads as empty.
+    int CompareBlobFields(TField& FieldM, TField& FieldT);
+    void WriteInsertSQL();
+    void WriteUpdateSQL();
+    void WriteDeleteSQL();
+    // "ID = 5 and NAME is Null" from Query's current row.
+    std::string GetWhereClause(TQELQuery* Query, const TStringList& KeyList);
+    void WriteScriptHeader();
+    // " 2.5", "100", " 1.E20", "0.30000000000000004": the shortest form that
+    // reads back as the same double.
+    std::string FloatLiteral(double Value) const;
+    static std::string BoolLiteral(bool Value) { return Value ? "1" : "0"; }
+    // Routes one statement: OnAddResultSQL veto, immediate execution, the
+    // executor and the script file.
+    void AddResultSQL(const std::string& SQL, TStatType StatType, const std::string& ObjName, TDbObject ObjType,
+                      TDbOperation Operation);
+    // Saves the value to the BLOB side file and answers its reference.
+    std::string GetBlobLiteral(TField& Field);
+    // ":h" + offset + "_" + size in upper-case hexadecimal of at least eight
+    // digits: (0, 300) -> ":h00000000_0000012C".
+    static std::string BlobParamName(std::int64_t Offset, std::int64_t Size);
+
+    // ---- state of the run ----
+    TQELQuery* MasterQuery() const { return m_masterQuery.get(); }
+    TQELQuery* TargetQuery() const { return m_targetQuery.get(); }
+    TQELQuery* ExecQuery() const { return m_execQuery.get(); }
+    TMsgManager& Messages() { return *m_messages; }
+    TConnectionOptions& ConnectionOptions() { return *m_connectionOptions; }
+    TIBVelmorinOptions& IBOptions() { return *m_IBOptions; }
+    TMSSQLServerOptions& MSSQLOptions() { return *m_MSSQLOptions; }
+    TMySQLServerOptions& MySQLOptions() { return *m_MySQLOptions; }
+
+    int ProgressMaxMaster = 0;
+    int ProgressMaxTarget = 0;
+    int ProgressValueMaster = 0;
+    int ProgressValueTarget = 0;
+    bool DataDiffer = false;
+    bool BlobSaveFailed = false;
+    bool MasterHasBlobs = false;
+    bool MasterWasConnected = false;
+    bool TargetWasConnected = false;
+    int Inserted = 0;
+    int Updated = 0;
+    int Deleted = 0;
+    int Equal = 0;
+    int ErrorCount = 0;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void RunCompare();
+
+private:
+    friend class TCmpTableOptions;
+    struct TMergeState;
+
+    void ChangeWatched(TComponent* Old, TComponent* New);
+    void CloseStreams();
+    void WithdrawStatements();
+    int CompareValues(TField& FieldM, TField& FieldT, bool ForData, int PosM, int PosT);
+    int CompareSideKeys(bool Master);
+    void CheckRowOrder(bool Master);
+    void RememberKeys(bool Master);
+    void AdvanceMaster();
+    void AdvanceTarget();
+    std::string KeyText(bool Master) const;
+
+    std::string m_tableNameMaster;
+    std::string m_tableNameTarget;
+    bool m_updateImmediately = false;
+    TQELCustomConnection* m_connectionMaster = nullptr;
+    TQELCustomConnection* m_connectionTarget = nullptr;
+    TCustomSQLExec* m_sqlExec = nullptr;
+    std::unique_ptr<TCmpTableOptions> m_tableOptionsMaster;
+    std::unique_ptr<TCmpTableOptions> m_tableOptionsTarget;
+    TStringList m_customKeyFields;
+    TStringList m_customDataFields;
+    TStringList m_excludeDataFields;
+    std::unique_ptr<TScriptOptions> m_scriptOptions;
+    std::string m_scriptFileName;
+    std::string m_blobFileName;
+
+    std::unique_ptr<TMsgManager> m_messages;
+    std::unique_ptr<TConnectionOptions> m_connectionOptions;
+    std::unique_ptr<TIBVelmorinOptions> m_IBOptions;
+    std::unique_ptr<TMSSQLServerOptions> m_MSSQLOptions;
+    std::unique_ptr<TMySQLServerOptions> m_MySQLOptions;
+
+    std::unique_ptr<TQELQuery> m_masterQuery;
+    std::unique_ptr<TQELQuery> m_targetQuery;
+    std::unique_ptr<TQELQuery> m_execQuery;
+    std::unique_ptr<std::ofstream> m_scriptStream;
+    std::unique_ptr<std::ofstream> m_blobStream;
+    std::int64_t m_blobPosition = 0;
+    std::unique_ptr<TMergeState> m_merge;
+};
+
+} // namespace qel

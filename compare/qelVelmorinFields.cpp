@@ -1,0 +1,806 @@
+// One side of a comparison: column discovery from the server's catalogue,
+// the effective key, data and excluded columns, name quoting and the SELECT
+// text.
+#include "qelVelmorin.h"
+#include "qelVelmorinPrivate.h"
+
+#include "qelADO.h"
+#include "qelClasses.h"
+#include "qelDBEngine.h"
+#include "qelDBOptions.h"
+#include "qelIBParser.h"
+#include "qelLocalSQLParser.h"
+#include "qelText.h"
+
+#include <initializer_list>
+
+namespace qel {
+
+using namespace velmorin;
+
+namespace {
+
+// The standard string literal: quotes doubled ("O'Brien" -> 'O''Brien').
+std::string Quoted(const std::string& s)
+{
+    std::string r = "'";
+    for (char c : s) {
+        r += c;
+        if (c == '\'') r += '\'';
+    }
+    return r + "'";
+}
+
+void SetLines(TQELQuery& Query, std::initializer_list<std::string> Lines)
+{
+    TStringList* sql = Query.GetSQL();
+    if (sql == nullptr) return;
+    sql->BeginUpdate();
+    for (const std::string& l : Lines) sql->Add(l);
+    sql->EndUpdate();
+}
+
+void AddLine(TQELQuery& Query, const std::string& Line)
+{
+    if (TStringList* sql = Query.GetSQL()) sql->Add(Line);
+}
+
+void Reset(TQELQuery& Query)
+{
+    Query.Close();
+    if (TStringList* sql = Query.GetSQL()) sql->Clear();
+}
+
+// Closes and clears the query however the block is left.
+struct TResetGuard {
+    TQELQuery& Query;
+    ~TResetGuard()
+    {
+        try {
+            Reset(Query);
+        } catch (...) {
+            // Closing after a failure: the failure itself is what counts.
+        }
+    }
+};
+
+std::string FieldText(TQELQuery& Query, const std::string& Name)
+{
+    TField* f = Query.FieldByName(Name);
+    return f == nullptr || f->IsNull() ? std::string() : f->AsString();
+}
+
+bool TruthOf(TQELQuery& Query, const std::string& Name)
+{
+    TField* f = Query.FieldByName(Name);
+    if (f == nullptr || f->IsNull()) return false;
+    if (f->DataType() == TFieldType::ftBoolean) return f->AsBoolean();
+    const std::string t = UpperCase(Trim(f->AsString()));
+    return t == "1" || t == "T" || t == "TRUE" || t == "Y" || t == "YES";
+}
+
+void DeleteAll(TStringList& List, const std::string& Name)
+{
+    for (int i = List.IndexOf(Name); i >= 0; i = List.IndexOf(Name)) List.Delete(i);
+}
+
+void Normalise(TStringList& List)
+{
+    List.SetText(List.TrimmedText());
+}
+
+// Servers that cannot sort by a BLOB column: such a column never becomes a
+// default key.
+bool CannotOrderBlobs(TDatabaseType t)
+{
+    switch (t) {
+    case TDatabaseType::dbPostgreSQL:
+    case TDatabaseType::dbCustomOLEDB:
+    case TDatabaseType::dbAbstract: return false;
+    default: return true;
+    }
+}
+
+// Firebird from 1.5 on sorts NULLs first; InterBase and Firebird 1.0 last.
+bool SortsNullsFirst(TIBSQLServerVersionType v)
+{
+    switch (v) {
+    case TIBSQLServerVersionType::st_FireBird_15:
+    case TIBSQLServerVersionType::st_Firebird_20:
+    case TIBSQLServerVersionType::st_Firebird_21:
+    case TIBSQLServerVersionType::st_Firebird_25:
+    case TIBSQLServerVersionType::st_Firebird_30:
+    case TIBSQLServerVersionType::st_Firebird_40: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+TCmpTableOptions::TCmpTableOptions(TVelmorin* Comparer) : m_comparer(Comparer) {}
+
+TCmpTableOptions::~TCmpTableOptions() = default;
+
+void TCmpTableOptions::Assign(const TPersistent& Source)
+{
+    if (const auto* s = dynamic_cast<const TCmpTableOptions*>(&Source)) {
+        if (s == this) return;
+        if (TableName != s->TableName) TableName = s->TableName;
+        AllFields.Assign(s->AllFields);
+        DataList.Assign(s->DataList);
+        KeyList.Assign(s->KeyList);
+        m_dataFields.Assign(s->m_dataFields);
+        m_keyFields.Assign(s->m_keyFields);
+        m_excludeFields.Assign(s->m_excludeFields);
+        PrimaryKeyList.Assign(s->PrimaryKeyList);
+        UniqueKeyList.Assign(s->UniqueKeyList);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+void TCmpTableOptions::AssignTo(TPersistent& Dest) const
+{
+    if (auto* d = dynamic_cast<TCmpTableOptions*>(&Dest)) {
+        d->Assign(*this);
+        return;
+    }
+    TPersistent::AssignTo(Dest);
+}
+
+bool TCmpTableOptions::IsMaster() const
+{
+    return m_comparer != nullptr && &m_comparer->TableOptionsMaster() == this;
+}
+
+TDatabaseType TCmpTableOptions::DatabaseType() const
+{
+    return m_connection != nullptr ? m_connection->DatabaseType() : TDatabaseType::dbAbstract;
+}
+
+bool TCmpTableOptions::IsSQLite() const
+{
+    TADOConnection* ado = ADOConnectionOf(m_connection);
+    return ado != nullptr && ado->Connected() && SameText(ado->DBMSName(), "SQLite");
+}
+
+std::string TCmpTableOptions::NormalizedTableName() const
+{
+    switch (DatabaseType()) {
+    case TDatabaseType::dbInterBase:
+        return IBNeedsQuotes(TableName, m_comparer->IBOptions().SQLServerVersion) ? TableName : UpperCase(TableName);
+    case TDatabaseType::dbMySQL: return TableName;
+    case TDatabaseType::dbPostgreSQL: return LowerCase(TableName);
+    default: return UpperCase(TableName);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Column discovery
+
+bool TCmpTableOptions::LoadAllFields(TQELQuery* Query)
+{
+    if (Query == nullptr) return true;
+    TVelmorin& C = *m_comparer;
+    bool Result = true;
+    if (Query->IsActive()) Query->Close();
+    if (TStringList* sql = Query->GetSQL()) sql->Clear();
+    TStringList tmpM, tmpT;
+
+    TableName = NormalizedTableName();
+
+    const TDatabaseType queryType =
+        Query->Connection() != nullptr ? Query->Connection()->DatabaseType() : DatabaseType();
+    const std::string databaseName = m_connection != nullptr ? m_connection->ConnectionOptions().DatabaseName : "";
+    auto missing = [&] {
+        C.ErrorMessage("Table: " + TableName + " not exists." + CRLF + "Database: " + databaseName);
+        Result = false;
+    };
+    // One catalogue block: errors are reported, the query is left closed
+    // and empty, and the result becomes False.
+    auto guarded = [&](auto&& block) {
+        try {
+            block();
+        } catch (const std::exception& e) {
+            C.ErrorMessage(e.what());
+            try {
+                Reset(*Query);
+            } catch (...) {
+            }
+            Result = false;
+        }
+    };
+    auto readColumns = [&](const std::string& column, bool trim) {
+        Query->Open();
+        while (!Query->Eof()) {
+            const std::string name = FieldText(*Query, column);
+            AllFields.Add(trim ? Trim(name) : name);
+            Query->Next();
+        }
+        Reset(*Query);
+    };
+
+    switch (queryType) {
+    case TDatabaseType::dbInterBase:
+        if (TableName.empty()) break;
+        guarded([&] {
+            SetLines(*Query, {"Select rdb$relation_name", "from rdb$relations",
+                              "where rdb$relation_name = " + Quoted(TableName)});
+            Query->Open();
+            const bool exists =
+                !Query->Eof() && UpperCase(Trim(FieldText(*Query, "RDB$RELATION_NAME"))) == UpperCase(TableName);
+            Reset(*Query);
+            if (!exists) {
+                missing();
+                return;
+            }
+            SetLines(*Query, {"Select rf.rdb$field_position, rf.rdb$field_name", "from rdb$relation_fields rf",
+                              "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
+                              "where rf.rdb$relation_name = " + Quoted(TableName)});
+            if (C.IgnoreComputedFields) AddLine(*Query, "and f.rdb$computed_blr is Null");
+            AddLine(*Query, "order by rf.rdb$field_position, rf.rdb$field_name");
+            readColumns("RDB$FIELD_NAME", true);
+            LoadKeyCatalogue(*Query, TableName);
+        });
+        break;
+    case TDatabaseType::dbSybaseASA:
+        guarded([&] {
+            SetLines(*Query, {"Select table_name, table_id", "from SYS.SYSTABLE",
+                              "where table_name = " + Quoted(TableName)});
+            Query->Open();
+            const bool exists = !Query->Eof() && !FieldText(*Query, "TABLE_NAME").empty();
+            const std::string id = exists ? IntToStr(Query->FieldByName("TABLE_ID")->AsInteger()) : "";
+            Reset(*Query);
+            if (!exists) {
+                missing();
+                return;
+            }
+            SetLines(*Query, {"Select c.column_id, c.column_name", "from SYS.SYSCOLUMN c", "where c.table_id = " + id,
+                              "order by c.column_id, c.column_name"});
+            readColumns("COLUMN_NAME", true);
+            LoadKeyCatalogue(*Query, id);
+        });
+        break;
+    case TDatabaseType::dbMySQL:
+        guarded([&] {
+            SetLines(*Query, {"SHOW TABLES"});
+            Query->Open();
+            bool exists = false;
+            while (!Query->Eof() && !exists) {
+                const TField& f = (*Query->GetFields())[0];
+                exists = UpperCase(f.AsString()) == UpperCase(TableName);
+                Query->Next();
+            }
+            Reset(*Query);
+            if (!exists) {
+                missing();
+                return;
+            }
+            SetLines(*Query, {"Select * from " + TableName});
+            Query->Open();
+            for (int i = 0; i < Query->GetFields()->Count(); ++i) AllFields.Add((*Query->GetFields())[i].FieldName());
+            Reset(*Query);
+            LoadKeyCatalogue(*Query, TableName);
+        });
+        break;
+    case TDatabaseType::dbMSSQL:
+    case TDatabaseType::dbSybaseASE:
+        guarded([&] {
+            const bool ase = queryType == TDatabaseType::dbSybaseASE;
+            if (ase) {
+                SetLines(*Query, {"Select o.id, o.name", "from sysobjects o", "where o.type = " + Quoted("U "),
+                                  "and o.name = " + Quoted(TableName)});
+            } else {
+                SetLines(*Query, {"Select o.id, o.name,", "objectproperty(o.id, " + Quoted("ExecIsQuotedIdentOn") + ") QI,",
+                                  "objectproperty(o.id, " + Quoted("ExecIsAnsiNullsOn") + ") AN", "from sysobjects o",
+                                  "where o.xtype = " + Quoted("U "),
+                                  "and isnull(objectproperty(o.id, " + Quoted("ISMSShipped") + "), 1) <> 1",
+                                  "and o.name = " + Quoted(TableName)});
+            }
+            Query->Open();
+            const bool exists = !Query->Eof() && !FieldText(*Query, "NAME").empty();
+            const std::string id = exists ? IntToStr(Query->FieldByName("ID")->AsInteger()) : "";
+            Reset(*Query);
+            if (!exists) {
+                missing();
+                return;
+            }
+            SetLines(*Query, {"select c.name COLUMN_NAME", "from syscolumns c", "where c.id = " + id,
+                              ase ? "order by c.colid" : "order by c.colorder"});
+            readColumns("COLUMN_NAME", false);
+            if (!ase) LoadKeyCatalogue(*Query, TableName);
+        });
+        break;
+    case TDatabaseType::dbOracle:
+        guarded([&] {
+            SetLines(*Query, {"Select t.table_name as name, t.tablespace_name", "from user_tables t",
+                              "where t.table_name = " + Quoted(TableName)});
+            Query->Open();
+            const bool exists = !Query->Eof() && !FieldText(*Query, "NAME").empty();
+            Reset(*Query);
+            if (!exists) {
+                missing();
+                return;
+            }
+            SetLines(*Query, {"select c.column_name, c.data_type, c.data_length,", "c.data_precision, c.data_scale, c.column_id,",
+                              "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
+                              "from user_tab_columns c", "where c.table_name = " + Quoted(TableName),
+                              "order by c.column_id"});
+            readColumns("COLUMN_NAME", false);
+            LoadKeyCatalogue(*Query, TableName);
+        });
+        break;
+    case TDatabaseType::dbPostgreSQL:
+        guarded([&] {
+            // The catalogue of PostgreSQL 12 and later: relhastriggers and
+            // pg_get_expr stand for the removed reltriggers and adsrc.
+            SetLines(*Query,
+                     {" SELECT n.nspname AS schemaname, c.relname AS tablename, pg_get_userbyid(c.relowner) AS tableowner,",
+                      "        t.spcname AS \"tablespace\", c.relhasindex AS hasindexes, c.relhasrules AS hasrules,",
+                      "        c.relhastriggers AS hastriggers, c.oid", "   FROM pg_catalog.pg_class c",
+                      "   LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace",
+                      "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace", "  WHERE c.relkind = 'r'",
+                      "  AND n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
+                      "  and c.relname not like 'pg_%'", "  and c.relname = " + Quoted(TableName)});
+            Query->Open();
+            const bool exists = !Query->Eof() && !FieldText(*Query, "TABLENAME").empty();
+            // An oid is unsigned: taken over as text.
+            const std::string oid = exists ? Trim(FieldText(*Query, "OID")) : "";
+            Reset(*Query);
+            if (!exists) {
+                missing();
+                return;
+            }
+            SetLines(*Query, {"select a.attname AS column_name, a.atttypid, a.atttypmod,",
+                              "pg_catalog.format_type(a.atttypid, null) as data_type,",
+                              "information_schema._pg_char_max_length(a.atttypid, a.atttypmod) as char_length,",
+                              "information_schema._pg_numeric_precision(a.atttypid, a.atttypmod) as prec,",
+                              "information_schema._pg_numeric_scale(a.atttypid, a.atttypmod) as scale,",
+                              "pg_get_expr(ad.adbin, ad.adrelid) as adsrc, a.attnotnull as is_notnull",
+                              "from pg_attribute a", "join pg_type t on t.oid = a.atttypid",
+                              "left join pg_attrdef ad on ad.adrelid = a.attrelid and ad.adnum = a.attnum",
+                              "where a.attrelid = " + oid + " and a.attnum >= 1", "and not a.attisdropped",
+                              "order by a.attnum"});
+            readColumns("COLUMN_NAME", false);
+            LoadKeyCatalogue(*Query, oid);
+        });
+        break;
+    case TDatabaseType::dbPervasiveSQL:
+        guarded([&] {
+            SetLines(*Query, {"call psp_columns (null, " + Quoted(TableName) + ", null)"});
+            readColumns("COLUMN_NAME", false);
+        });
+        break;
+    case TDatabaseType::dbMSAccess:
+    case TDatabaseType::dbCustomOLEDB:
+        guarded([&] {
+            if (TADOConnection* ado = ADOConnectionOf(m_connection)) {
+                for (const TADOColumn& col : ado->GetColumns(TableName)) {
+                    if (col.TableName == TableName) AllFields.Add(col.ColumnName);
+                }
+                LoadKeyCatalogue(*Query, TableName);
+            }
+        });
+        break;
+    case TDatabaseType::dbParadox:
+    case TDatabaseType::dbDBASE:
+        guarded([&] {
+            const bool fillKeys = KeyList.Empty();
+            SetLines(*Query, {"Select * from " + TableName});
+            Query->Open();
+            for (int i = 0; i < Query->GetFields()->Count(); ++i) {
+                const TField& f = (*Query->GetFields())[i];
+                AllFields.Add(UpperCase(f.FieldName()));
+                if (fillKeys && !IsBlobType(f.DataType())) KeyList.Add(UpperCase(f.FieldName()));
+            }
+            Reset(*Query);
+        });
+        break;
+    case TDatabaseType::dbAbstract:
+    case TDatabaseType::dbDB2: break;
+    }
+
+    if (!C.IncludeBlobs) {
+        try {
+            C.BuildSelectSQL(tmpM, tmpT);
+            if (C.MasterQuery() != nullptr && C.MasterQuery()->GetSQL() != nullptr)
+                C.MasterQuery()->GetSQL()->Assign(tmpM);
+            if (C.TargetQuery() != nullptr && C.TargetQuery()->GetSQL() != nullptr)
+                C.TargetQuery()->GetSQL()->Assign(tmpT);
+            Query->Open();
+            TFields& fields = *Query->GetFields();
+            for (int i = 0; i < fields.Count(); ++i) {
+                if (!IsBlobType(fields[i].DataType())) continue;
+                const int at = AllFields.IndexOf(fields[i].FieldName());
+                if (at >= 0) AllFields.Delete(at);
+            }
+            Reset(*Query);
+        } catch (const std::exception& e) {
+            const std::string text = Query->GetSQL() != nullptr ? Query->GetSQL()->Text() : std::string();
+            C.ErrorMessage(std::string(e.what()) + CRLF + text);
+            try {
+                Query->Close();
+            } catch (...) {
+            }
+            Result = false;
+        }
+    }
+
+    std::string line = TableName + ": ";
+    for (int i = 0; i < AllFields.Count(); ++i) line += (i == 0 ? "" : " ") + AllFields[i];
+    C.LogNextLine(line);
+    return Result;
+}
+
+// The primary key, else the first unique key, in key order. A catalogue
+// that cannot be read leaves both lists empty: the keys then default to the
+// table's columns.
+void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Table)
+{
+    TResetGuard guard{Query};
+    std::vector<std::pair<std::string, std::string>> rows; // (constraint, column) in key order
+    auto read = [&](const char* kind, const char* constraint, const char* column, bool trim) {
+        Query.Open();
+        while (!Query.Eof()) {
+            std::string k = Trim(FieldText(Query, kind));
+            std::string c = FieldText(Query, constraint);
+            std::string n = FieldText(Query, column);
+            rows.emplace_back(UpperCase(k) + "\x01" + c, trim ? Trim(n) : n);
+            Query.Next();
+        }
+        Reset(Query);
+    };
+    try {
+        switch (DatabaseType()) {
+        case TDatabaseType::dbInterBase:
+            SetLines(Query, {"select rc.rdb$constraint_type as KIND, rc.rdb$constraint_name as CNAME,",
+                             "s.rdb$field_name as COLUMN_NAME", "from rdb$relation_constraints rc",
+                             "join rdb$index_segments s on s.rdb$index_name = rc.rdb$index_name",
+                             "where rc.rdb$relation_name = " + Quoted(Table),
+                             "and rc.rdb$constraint_type in ('PRIMARY KEY', 'UNIQUE')",
+                             "order by rc.rdb$constraint_type, rc.rdb$constraint_name, s.rdb$field_position"});
+            read("KIND", "CNAME", "COLUMN_NAME", true);
+            break;
+        case TDatabaseType::dbPostgreSQL:
+            // Table holds the table's oid; partial and expression indexes
+            // identify no rows and are left out.
+            SetLines(Query, {"select case when i.indisprimary then 'PRIMARY KEY' else 'UNIQUE' end as kind,",
+                             "ic.relname as cname, a.attname as column_name",
+                             "from pg_catalog.pg_index i",
+                             "join pg_catalog.pg_class ic on ic.oid = i.indexrelid",
+                             "join generate_series(0, 31) k(n) on k.n < i.indnkeyatts",
+                             "join pg_catalog.pg_attribute a on a.attrelid = i.indrelid and a.attnum = i.indkey[k.n]",
+                             "where i.indrelid = " + Table + " and i.indisunique and i.indpred is null",
+                             "and i.indexprs is null",
+                             "order by 1, 2, k.n"});
+            read("KIND", "CNAME", "COLUMN_NAME", false);
+            break;
+        case TDatabaseType::dbMSSQL:
+        case TDatabaseType::dbMySQL:
+            SetLines(Query, {"select t.CONSTRAINT_TYPE as KIND, t.CONSTRAINT_NAME as CNAME, k.COLUMN_NAME",
+                             "from INFORMATION_SCHEMA.TABLE_CONSTRAINTS t",
+                             "join INFORMATION_SCHEMA.KEY_COLUMN_USAGE k on k.CONSTRAINT_NAME = t.CONSTRAINT_NAME",
+                             "and k.TABLE_NAME = t.TABLE_NAME and k.TABLE_SCHEMA = t.TABLE_SCHEMA",
+                             "where t.TABLE_NAME = " + Quoted(Table),
+                             "and t.CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE')",
+                             "order by t.CONSTRAINT_TYPE, t.CONSTRAINT_NAME, k.ORDINAL_POSITION"});
+            read("KIND", "CNAME", "COLUMN_NAME", false);
+            break;
+        case TDatabaseType::dbOracle:
+            SetLines(Query, {"select case c.constraint_type when 'P' then 'PRIMARY KEY' else 'UNIQUE' end as KIND,",
+                             "c.constraint_name as CNAME, cc.column_name as COLUMN_NAME",
+                             "from user_constraints c",
+                             "join user_cons_columns cc on cc.constraint_name = c.constraint_name",
+                             "where c.table_name = " + Quoted(Table) + " and c.constraint_type in ('P', 'U')",
+                             "order by 1, 2, cc.position"});
+            read("KIND", "CNAME", "COLUMN_NAME", false);
+            break;
+        case TDatabaseType::dbSybaseASA:
+            // Table holds the table number.
+            SetLines(Query, {"select 'PRIMARY KEY' as KIND, 'PK' as CNAME, c.column_name as COLUMN_NAME",
+                             "from SYS.SYSCOLUMN c", "where c.table_id = " + Table + " and c.pkey = 'Y'",
+                             "order by c.column_id"});
+            read("KIND", "CNAME", "COLUMN_NAME", true);
+            break;
+        case TDatabaseType::dbCustomOLEDB:
+        case TDatabaseType::dbMSAccess:
+            if (!IsSQLite()) break;
+            SetLines(Query, {"select 'PRIMARY KEY' as KIND, 'PK' as CNAME, name as COLUMN_NAME",
+                             "from pragma_table_info(" + Quoted(Table) + ")", "where pk > 0", "order by pk"});
+            read("KIND", "CNAME", "COLUMN_NAME", false);
+            break;
+        default: break;
+        }
+    } catch (const std::exception&) {
+        rows.clear();
+    }
+    std::string firstUnique;
+    for (const auto& [key, column] : rows) {
+        if (key.rfind("PRIMARY KEY\x01", 0) == 0) {
+            PrimaryKeyList.Add(column);
+        } else if (key.rfind("UNIQUE\x01", 0) == 0) {
+            if (firstUnique.empty()) firstUnique = key;
+            if (key == firstUnique) UniqueKeyList.Add(column);
+        }
+    }
+    if (!PrimaryKeyList.Empty()) UniqueKeyList.Clear();
+}
+
+// Nullability, character type and collation of the columns, for the ORDER
+// BY and the default keys. Best effort: what the catalogue does not tell
+// is taken as nullable and not character.
+void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
+{
+    m_columnInfo.clear();
+    const std::string table = NormalizedTableName();
+    if (table.empty()) return;
+    TResetGuard guard{Query};
+    try {
+        if (Query.IsActive()) Query.Close();
+        if (TStringList* sql = Query.GetSQL()) sql->Clear();
+        switch (DatabaseType()) {
+        case TDatabaseType::dbInterBase:
+            SetLines(Query, {"select rf.rdb$field_name as FNAME, f.rdb$field_type as FTYPE,",
+                             "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0) as NOTNULL,",
+                             "coalesce(rf.rdb$collation_id, f.rdb$collation_id, 0) as COLL,",
+                             "cs.rdb$character_set_name as CSNAME",
+                             "from rdb$relation_fields rf",
+                             "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
+                             "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
+                             "where rf.rdb$relation_name = " + Quoted(table)});
+            Query.Open();
+            while (!Query.Eof()) {
+                TColumnInfo info;
+                const int type = Query.FieldByName("FTYPE")->AsInteger();
+                info.NotNull = Query.FieldByName("NOTNULL")->AsInteger() != 0;
+                // CHAR, VARCHAR, CSTRING; 261 is a BLOB.
+                info.Text = type == 14 || type == 37 || type == 40;
+                info.Blob = type == 261;
+                const std::string charset = Trim(FieldText(Query, "CSNAME"));
+                // Collation 0 of a character set is its binary one, named
+                // like the set.
+                if (info.Text && Query.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
+                    info.Collate = " COLLATE " + charset;
+                m_columnInfo[UpperCase(Trim(FieldText(Query, "FNAME")))] = info;
+                Query.Next();
+            }
+            break;
+        case TDatabaseType::dbPostgreSQL:
+            SetLines(Query, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat",
+                             "from pg_catalog.pg_attribute a",
+                             "join pg_catalog.pg_class c on c.oid = a.attrelid",
+                             "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
+                             "join pg_catalog.pg_type t on t.oid = a.atttypid",
+                             "where c.relname = " + Quoted(table) + " and c.relkind = 'r'",
+                             "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast')",
+                             "and a.attnum >= 1 and not a.attisdropped"});
+            Query.Open();
+            while (!Query.Eof()) {
+                TColumnInfo info;
+                info.NotNull = TruthOf(Query, "notnull");
+                info.Text = Trim(FieldText(Query, "cat")) == "S";
+                if (info.Text) info.Collate = " COLLATE \"C\"";
+                m_columnInfo[UpperCase(FieldText(Query, "fname"))] = info;
+                Query.Next();
+            }
+            break;
+        case TDatabaseType::dbMSSQL:
+        case TDatabaseType::dbMySQL: {
+            const bool mssql = DatabaseType() == TDatabaseType::dbMSSQL;
+            SetLines(Query, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE", "from INFORMATION_SCHEMA.COLUMNS",
+                             "where TABLE_NAME = " + Quoted(table)});
+            Query.Open();
+            const std::string binary =
+                m_connection != nullptr &&
+                        m_connection->MSSQLServerOptions().SQLServerVersion == TMSSQLServerVersionType::st_MSSQL2000
+                    ? " COLLATE Latin1_General_BIN"
+                    : " COLLATE Latin1_General_BIN2";
+            while (!Query.Eof()) {
+                TColumnInfo info;
+                const std::string type = LowerCase(Trim(FieldText(Query, "DATA_TYPE")));
+                info.NotNull = UpperCase(Trim(FieldText(Query, "IS_NULLABLE"))) == "NO";
+                info.Text = type == "char" || type == "varchar" || type == "nchar" || type == "nvarchar" ||
+                            type == "sysname" || type == "enum" || type == "set" || type == "text" ||
+                            type == "ntext" || type == "tinytext" || type == "mediumtext" || type == "longtext";
+                info.Blob = type == "text" || type == "ntext" || type == "image" || type == "xml" ||
+                            type == "tinytext" || type == "mediumtext" || type == "longtext" || type == "blob" ||
+                            type == "tinyblob" || type == "mediumblob" || type == "longblob";
+                if (info.Text && mssql) info.Collate = binary;
+                m_columnInfo[UpperCase(FieldText(Query, "COLUMN_NAME"))] = info;
+                Query.Next();
+            }
+            break;
+        }
+        case TDatabaseType::dbOracle:
+            SetLines(Query, {"select c.column_name, c.data_type, c.nullable", "from user_tab_columns c",
+                             "where c.table_name = " + Quoted(table)});
+            Query.Open();
+            while (!Query.Eof()) {
+                TColumnInfo info;
+                const std::string type = UpperCase(Trim(FieldText(Query, "DATA_TYPE")));
+                info.NotNull = UpperCase(Trim(FieldText(Query, "NULLABLE"))) == "N";
+                info.Text = type == "CHAR" || type == "VARCHAR2" || type == "NCHAR" || type == "NVARCHAR2";
+                info.Blob = type == "CLOB" || type == "NCLOB" || type == "BLOB" || type == "LONG" ||
+                            type == "LONG RAW" || type == "BFILE";
+                m_columnInfo[UpperCase(FieldText(Query, "COLUMN_NAME"))] = info;
+                Query.Next();
+            }
+            break;
+        case TDatabaseType::dbCustomOLEDB:
+        case TDatabaseType::dbMSAccess:
+            if (TADOConnection* ado = ADOConnectionOf(m_connection)) {
+                const bool sqlite = IsSQLite();
+                for (const TADOColumn& col : ado->GetColumns(table)) {
+                    if (col.TableName != table) continue;
+                    TColumnInfo info;
+                    info.NotNull = col.Nullable == TColumnNullable::cnNoNulls;
+                    info.Text = ValueClassOf(col.FieldType) == TValueClass::Text;
+                    info.Blob = IsBlobType(col.FieldType);
+                    if (info.Text && sqlite) info.Collate = " COLLATE BINARY";
+                    m_columnInfo[UpperCase(col.ColumnName)] = info;
+                }
+            }
+            break;
+        default: break;
+        }
+    } catch (const std::exception&) {
+        m_columnInfo.clear();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Effective lists
+
+bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
+{
+    TVelmorin& C = *m_comparer;
+    AllFields.Clear();
+    PrimaryKeyList.Clear();
+    UniqueKeyList.Clear();
+    m_columnInfo.clear();
+    if (DataList.Empty()) DataList.Assign(!m_dataFields.Empty() ? m_dataFields : C.CustomDataFields());
+    if (KeyList.Empty()) KeyList.Assign(!m_keyFields.Empty() ? m_keyFields : C.CustomKeyFields());
+    if (ExcludeList.Empty()) ExcludeList.Assign(!m_excludeFields.Empty() ? m_excludeFields : C.ExcludeDataFields());
+    bool Result = true;
+    Normalise(DataList);
+    Normalise(KeyList);
+    Normalise(ExcludeList);
+
+    bool loaded = false;
+    if (DataList.Empty()) {
+        Result = LoadAllFields(Query);
+        loaded = true;
+        DataList.Assign(AllFields);
+        for (const std::string& name : ExcludeList.Lines()) DeleteAll(DataList, name);
+    }
+    bool keysFromColumns = false;
+    if (KeyList.Empty()) {
+        // One reading of the catalogue per run: a missing table is reported once.
+        if (AllFields.Empty() && !loaded) Result = LoadAllFields(Query);
+        if (!KeyList.Empty()) {
+            // Paradox and dBASE discovery already made every non-BLOB column a key.
+        } else if (!PrimaryKeyList.Empty()) {
+            KeyList.Assign(PrimaryKeyList);
+        } else if (!UniqueKeyList.Empty()) {
+            KeyList.Assign(UniqueKeyList);
+        } else {
+            KeyList.Assign(AllFields);
+            keysFromColumns = true;
+        }
+        for (const std::string& name : ExcludeList.Lines()) DeleteAll(KeyList, name);
+    }
+
+    if (Query != nullptr && !C.OnGetSelectSQL) LoadColumnInfo(*Query);
+    if (keysFromColumns && CannotOrderBlobs(DatabaseType())) {
+        // A server that cannot sort by a BLOB cannot key rows by one either:
+        // such columns stay data columns.
+        for (int i = KeyList.Count() - 1; i >= 0; --i) {
+            auto it = m_columnInfo.find(UpperCase(KeyList[i]));
+            if (it != m_columnInfo.end() && it->second.Blob) KeyList.Delete(i);
+        }
+    }
+
+    if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
+        for (int i = 0; i < DataList.Count(); ++i) DataList.SetString(i, LowerCase(DataList[i]));
+        for (int i = 0; i < KeyList.Count(); ++i) KeyList.SetString(i, LowerCase(KeyList[i]));
+    }
+
+    if (Query != nullptr) {
+        const std::string databaseName =
+            m_connection != nullptr ? m_connection->ConnectionOptions().DatabaseName : std::string();
+        if (DataList.Empty()) {
+            C.ErrorMessage("There are no data-fields for comparison. Table: " + TableName + " Database: " + databaseName);
+            Result = false;
+        }
+        if (KeyList.Empty()) {
+            C.ErrorMessage("There are no key-fields for comparison. Table: " + TableName + " Database: " + databaseName);
+            Result = false;
+        }
+    }
+    return Result;
+}
+
+// ---------------------------------------------------------------------------
+// Names and SELECT text
+
+std::string TCmpTableOptions::QuoteName(const std::string& Name) const
+{
+    if (m_connection == nullptr) return Name;
+    return QuoteIdentifier(Name, m_connection->DatabaseType(), m_connection->IBServerOptions().SQLServerVersion,
+                           m_connection->IBServerOptions().SQLDialect);
+}
+
+std::string TCmpTableOptions::QuoteFieldName(const std::string& Name) const
+{
+    const TDatabaseType t = DatabaseType();
+    if (t == TDatabaseType::dbParadox || t == TDatabaseType::dbDBASE) {
+        if (LocalSQLResWordSymb(Name) != TSymb::syIdent) return TableName + "." + QuoteDelimited(Name, '"', '"');
+        return Name;
+    }
+    return QuoteName(Name);
+}
+
+std::string TCmpTableOptions::GetFieldList(const TStringList& List) const
+{
+    std::string r;
+    for (int i = 0; i < List.Count(); ++i) {
+        const std::string& name = List[i];
+        if (i > 0) r += ", ";
+        r += name.empty() || name[0] == '"' ? name : QuoteFieldName(name);
+    }
+    return r;
+}
+
+std::string TCmpTableOptions::OrderTerm(const std::string& Name) const
+{
+    const std::string q = Name.empty() || Name[0] == '"' ? Name : QuoteFieldName(Name);
+    const TDatabaseType t = DatabaseType();
+    TColumnInfo info;
+    if (auto it = m_columnInfo.find(UpperCase(Name)); it != m_columnInfo.end()) info = it->second;
+    std::string term = q;
+    if (info.Text) {
+        if (t == TDatabaseType::dbMySQL) term = "BINARY " + q;
+        else if (t == TDatabaseType::dbOracle) term = "NLSSORT(" + q + ", 'NLS_SORT=BINARY')";
+        else term += info.Collate;
+    }
+    if (info.NotNull) return term;
+    // NULLs after every value, as the comparer orders them.
+    switch (t) {
+    case TDatabaseType::dbInterBase:
+        if (m_connection != nullptr && SortsNullsFirst(m_connection->IBServerOptions().SQLServerVersion))
+            term += " NULLS LAST";
+        return term;
+    case TDatabaseType::dbCustomOLEDB:
+        if (IsSQLite()) return term + " NULLS LAST";
+        return "CASE WHEN " + q + " IS NULL THEN 1 ELSE 0 END, " + term;
+    case TDatabaseType::dbMSSQL:
+    case TDatabaseType::dbSybaseASE:
+    case TDatabaseType::dbSybaseASA:
+    case TDatabaseType::dbMySQL:
+    case TDatabaseType::dbPervasiveSQL: return "CASE WHEN " + q + " IS NULL THEN 1 ELSE 0 END, " + term;
+    case TDatabaseType::dbMSAccess: return "IIF(" + q + " IS NULL, 1, 0), " + term;
+    default: return term;
+    }
+}
+
+std::string TCmpTableOptions::OrderList(const TStringList& List) const
+{
+    std::string r;
+    for (int i = 0; i < List.Count(); ++i) r += (i > 0 ? ", " : "") + OrderTerm(List[i]);
+    return r;
+}
+
+std::string TCmpTableOptions::GetSelectSQL() const
+{
+    std::string order;
+    if (m_comparer->GetKeyFieldCount() != 0) {
+        if (!KeyList.Empty()) order = " Order by " + OrderList(KeyList);
+    } else if (!DataList.Empty()) {
+        order = " Order by " + OrderList(DataList);
+    }
+    if (!DataList.Empty())
+        return "select " + GetFieldList(DataList) + CRLF + "from " + QuoteName(TableName) + CRLF + order;
+    return std::string("select *") + CRLF + " from " + QuoteName(TableName) + CRLF + order;
+}
+
+} // namespace qel

@@ -1,0 +1,308 @@
+// Value literals of the produced statements, the script header and the BLOB
+// side file. Every number and date is formatted here by locale-free code
+// with "." as the decimal and date separator.
+#include "qelVelmorin.h"
+#include "qelVelmorinPrivate.h"
+
+#include "qelDBEngine.h"
+#include "qelDBOptions.h"
+#include "qelText.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+namespace qel {
+
+using namespace velmorin;
+
+namespace {
+
+// The standard literal: quotes doubled.
+std::string Quoted(const std::string& s)
+{
+    std::string r = "'";
+    for (char c : s) {
+        r += c;
+        if (c == '\'') r += '\'';
+    }
+    return r + "'";
+}
+
+bool UsesISODates(TDatabaseType t)
+{
+    switch (t) {
+    case TDatabaseType::dbSybaseASA:
+    case TDatabaseType::dbOracle:
+    case TDatabaseType::dbMSSQL:
+    case TDatabaseType::dbPostgreSQL:
+    case TDatabaseType::dbSybaseASE: return true;
+    default: return false;
+    }
+}
+
+// ".1234" for 123400 microseconds; empty for none.
+std::string FractionText(int Microsecond)
+{
+    if (Microsecond == 0) return {};
+    std::string f = IntToStr(Microsecond);
+    f.insert(0, 6 - f.size(), '0');
+    while (!f.empty() && f.back() == '0') f.pop_back();
+    return "." + f;
+}
+
+bool ReadsBackAs(const std::string& Text, double Value)
+{
+    try {
+        return TextToFloat(Trim(Text)) == Value;
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+std::string TVelmorin::FloatLiteral(double Value) const
+{
+    if (std::isnan(Value) || std::isinf(Value))
+        throw EStatementWithdrawn("The value " + FloatToText(Value) + " has no literal in SQL.");
+    const TScriptOptions& o = ScriptOptions();
+    // The shortest text that reads back as the same double is the answer
+    // whenever a pattern or the shortened scientific form would lose digits.
+    if (!o.FloatFormat.empty()) {
+        const std::string s = FormatFloatPattern(o.FloatFormat, Value);
+        return ReadsBackAs(s, Value) ? s : FloatToText(Value);
+    }
+    if (Value == std::trunc(Value) && Value < 2147483647.0 && Value >= -9.2233720368547758e18)
+        return IntToStr(static_cast<long long>(Value));
+    if (o.LocalSQL) {
+        const std::string s = FormatFloatPattern("0.###########", Value);
+        return ReadsBackAs(s, Value) ? s : FloatToText(Value);
+    }
+    const std::string shortened = ShortenedScientific(ScientificText(Value));
+    return ReadsBackAs(shortened, Value) ? shortened : FloatToText(Value);
+}
+
+std::string TVelmorin::BlobParamName(std::int64_t Offset, std::int64_t Size)
+{
+    auto hex = [](std::int64_t v) {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        std::string s;
+        auto u = static_cast<std::uint64_t>(v);
+        do {
+            s.insert(s.begin(), digits[u & 15]);
+            u >>= 4;
+        } while (u != 0);
+        if (s.size() < 8) s.insert(0, 8 - s.size(), '0');
+        return s;
+    };
+    return ":h" + hex(Offset) + "_" + hex(Size);
+}
+
+std::string TVelmorin::GetBlobLiteral(TField& Field)
+{
+    if (Field.IsNull()) return "Null";
+    // A statement whose BLOB cannot be saved is not produced at all: Null in
+    // its place would overwrite the target's value.
+    if (BlobSaveFailed) throw EStatementWithdrawn("A BLOB value could not be saved.", true);
+    if (!ScriptOptions().GenerateScript) return ":" + TableOptionsTarget().QuoteName(Field.FieldName());
+    if (m_blobFileName.empty()) {
+        ErrorMessage("BlobFileName is not specified. Cann't save BLOBs.");
+        BlobSaveFailed = true;
+        throw EStatementWithdrawn("A BLOB value could not be saved.", true);
+    }
+    if (!m_blobStream) {
+        auto stream = std::make_unique<std::ofstream>(m_blobFileName, std::ios::binary | std::ios::trunc);
+        if (!*stream) {
+            ErrorMessage("Cannot create file \"" + m_blobFileName + "\". " + std::strerror(errno));
+            BlobSaveFailed = true;
+            throw EStatementWithdrawn("A BLOB value could not be saved.", true);
+        }
+        m_blobStream = std::move(stream);
+        m_blobPosition = 0;
+    }
+    const std::int64_t start = m_blobPosition;
+    std::string scratch;
+    const std::string& bytes =
+        Field.Value().Kind() == TValueKind::vkString || Field.Value().Kind() == TValueKind::vkBytes
+            ? Field.Value().RawString()
+            : (scratch = Field.AsString());
+    m_blobStream->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    m_blobStream->flush();
+    if (!*m_blobStream) {
+        ErrorMessage("Cannot write file \"" + m_blobFileName + "\". " + std::strerror(errno));
+        BlobSaveFailed = true;
+        m_blobStream->close();
+        m_blobStream.reset();
+        throw EStatementWithdrawn("A BLOB value could not be saved.", true);
+    }
+    m_blobPosition += static_cast<std::int64_t>(bytes.size());
+    const std::int64_t size = m_blobPosition - start;
+    if (size == 0) {
+        switch (GetScriptDatabaseType()) {
+        case TDatabaseType::dbSybaseASA:
+        case TDatabaseType::dbMSSQL:
+        case TDatabaseType::dbSybaseASE:
+            // These servers cannot take an empty BLOB parameter; an empty
+            // literal keeps the value empty rather than Null.
+            return IsTextBlobType(Field.DataType()) ? std::string("''") : std::string("0x");
+        case TDatabaseType::dbParadox: return "Null";
+        default: break;
+        }
+    }
+    return BlobParamName(start, size);
+}
+
+std::string TCmpTableOptions::GetValueLiteral(TField& Field)
+{
+    return ValueLiteral(Field, nullptr, false, false);
+}
+
+std::string TCmpTableOptions::GetValuesList(TQELQuery* Query)
+{
+    std::string r;
+    if (Query == nullptr || Query->GetFields() == nullptr) return r;
+    TFields& fields = *Query->GetFields();
+    for (int i = 0; i < fields.Count(); ++i) {
+        if (i > 0) r += ", ";
+        r += m_comparer->UpdateImmediately() ? ":DATA" + IntToStr(i) : GetValueLiteral(fields[i]);
+    }
+    return r;
+}
+
+// TargetField: the target column the value goes to (nullptr when unknown);
+// Single: the value comes from a 32-bit float column; ForWhere: the value
+// identifies a target row and is written as it stands.
+std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere)
+{
+    TVelmorin& C = *m_comparer;
+    const TDatabaseType T = C.GetScriptDatabaseType();
+    const TFieldType type = Field.DataType();
+    std::string lit;
+    if (Field.IsNull()) {
+        lit = "Null";
+    } else if (Field.IsBlob() && !(ForWhere && IsTextBlobType(type))) {
+        lit = C.GetBlobLiteral(Field);
+    } else if (!C.ScriptOptions().GenerateScript) {
+        lit = ":" + Field.FieldName();
+    } else {
+        const TScriptOptions& o = C.ScriptOptions();
+        auto dateText = [&](const std::string& custom, const char* iso, const char* other, bool hasTime) {
+            const TDateTimeValue v = Field.AsDateTime();
+            std::string text;
+            if (!custom.empty()) {
+                text = FormatDateTimePattern(custom, v);
+            } else {
+                text = FormatDateTimePattern(UsesISODates(T) ? iso : other, v);
+                if (hasTime) text += FractionText(v.Microsecond);
+            }
+            return Quoted(text);
+        };
+        switch (type) {
+        case TFieldType::ftString:
+        case TFieldType::ftFixedChar:
+        case TFieldType::ftWideString:
+        case TFieldType::ftMemo:
+        case TFieldType::ftFmtMemo:
+        case TFieldType::ftWideMemo:
+        case TFieldType::ftOraClob: {
+            const std::string& text = Field.Value().RawString();
+            lit = SQLQuotedStr(C.TrimCharFields && !ForWhere ? Trim(text) : text, T);
+            break;
+        }
+        case TFieldType::ftGuid: lit = SQLQuotedStr(Field.AsString(), T); break;
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+        case TFieldType::ftWord:
+        case TFieldType::ftAutoInc:
+        case TFieldType::ftLargeint: lit = IntToStr(Field.AsLargeInt()); break;
+        case TFieldType::ftFloat: {
+            double v = Field.AsFloat();
+            // A 32-bit float is written as the double it stands for, which a
+            // REAL column reads back exactly and a comparison matches.
+            if (Single) v = static_cast<double>(static_cast<float>(v));
+            if ((std::isnan(v) || std::isinf(v)) && T == TDatabaseType::dbPostgreSQL) {
+                lit = std::isnan(v) ? "'NaN'" : (v < 0 ? "'-Infinity'" : "'Infinity'");
+            } else {
+                lit = C.FloatLiteral(v);
+            }
+            break;
+        }
+        // Exact decimals are written exactly: a double on the way would lose
+        // digits beyond the fifteenth.
+        case TFieldType::ftBCD:
+        case TFieldType::ftFMTBcd: lit = Field.AsBCD().Normalized().ToString(); break;
+        case TFieldType::ftCurrency: lit = Field.AsCurrency().Normalized().ToString(); break;
+        case TFieldType::ftBoolean: {
+            const bool v = Field.AsBoolean();
+            // Firebird's and PostgreSQL's BOOLEAN take no numbers.
+            const bool keywords = (T == TDatabaseType::dbInterBase || T == TDatabaseType::dbPostgreSQL) &&
+                                  (TargetField == nullptr || TargetField->DataType() == TFieldType::ftBoolean);
+            lit = keywords ? (v ? "TRUE" : "FALSE") : TVelmorin::BoolLiteral(v);
+            break;
+        }
+        case TFieldType::ftDate: lit = dateText(o.DateFormat, "yyyy-mm-dd", "dd/mm/yyyy", false); break;
+        case TFieldType::ftTime: lit = dateText(o.TimeFormat, "hh:mm:ss", "hh:mm:ss", true); break;
+        case TFieldType::ftDateTime:
+        case TFieldType::ftTimeStamp:
+            lit = dateText(o.DateTimeFormat, "yyyy-mm-dd hh:mm:ss", "dd/mm/yyyy hh:mm:ss", true);
+            break;
+        case TFieldType::ftBytes:
+        case TFieldType::ftVarBytes:
+        case TFieldType::ftBlob:
+        case TFieldType::ftGraphic:
+        case TFieldType::ftOraBlob: {
+            // Binary values go to a BLOB column through the side file, like
+            // BLOBs; elsewhere as the server's binary literal.
+            if (!ForWhere && TargetField != nullptr && IsBlobType(TargetField->DataType()))
+                lit = C.GetBlobLiteral(Field);
+            else
+                lit = BinaryLiteral(Field.Value().RawString(), T);
+            break;
+        }
+        default:
+            throw EStatementWithdrawn("Column " + Field.FieldName() + " has the type " +
+                                      FieldTypeName(type) + ", which has no literal in SQL.");
+        }
+    }
+    if (IsMaster() && C.OnGetDataValue) C.OnGetDataValue(C, Field, lit);
+    return lit;
+}
+
+void TVelmorin::WriteScriptHeader()
+{
+    const TScriptOptions& o = ScriptOptions();
+    auto add = [&](const std::string& sql, TStatType kind) {
+        if (!sql.empty()) AddResultSQL(sql, kind, "", TDbObject::dboUnknown, TDbOperation::odbUnknown);
+    };
+    switch (GetScriptDatabaseType()) {
+    case TDatabaseType::dbInterBase:
+        if (o.DBCharSet) add(IBOptions().GetSetNamesSQL(), TStatType::stCharSet);
+        if (o.SQLDialect) add(IBOptions().GetSQLDialectSQL(), TStatType::stSet);
+        if (o.Connect) add(IBOptions().GetConnectSQL(ConnectionOptions()), TStatType::stConnect);
+        break;
+    case TDatabaseType::dbMySQL:
+        if (o.DBCharSet && !MySQLOptions().CharSet.empty())
+            add("SET CHARACTER SET " + MySQLOptions().CharSet, TStatType::stCharSet);
+        if (o.DBCharSet && !MySQLOptions().Names.empty()) add("SET NAMES " + MySQLOptions().Names, TStatType::stSetNames);
+        if (o.Connect && !ConnectionOptions().DatabaseName.empty())
+            add("USE " + ConnectionOptions().DatabaseName, TStatType::stConnect);
+        break;
+    case TDatabaseType::dbMSSQL:
+        if (o.Connect && !ConnectionOptions().DatabaseName.empty())
+            add("USE " + ConnectionOptions().DatabaseName, TStatType::stConnect);
+        break;
+    default: break;
+    }
+    if (MasterHasBlobs && !m_blobFileName.empty()) {
+        namespace fs = std::filesystem;
+        const fs::path blob(m_blobFileName);
+        const std::string name =
+            blob.parent_path() == fs::path(m_scriptFileName).parent_path() ? blob.filename().string() : m_blobFileName;
+        AddResultSQL("SET BLOBFILE " + Quoted(name), TStatType::stSetBlobFile, m_blobFileName, TDbObject::dboUnknown,
+                     TDbOperation::odbUnknown);
+    }
+}
+
+} // namespace qel

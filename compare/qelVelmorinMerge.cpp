@@ -1,0 +1,472 @@
+// The row merge: both sides read in key order and walked like two sorted
+// lists; value comparison; the INSERT, UPDATE and DELETE texts.
+#include "qelVelmorin.h"
+#include "qelVelmorinPrivate.h"
+
+#include "qelDBEngine.h"
+#include "qelMsgMngr.h"
+#include "qelText.h"
+
+#include <algorithm>
+
+namespace qel {
+
+using namespace velmorin;
+
+namespace {
+
+int SignOf(int v)
+{
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
+
+int IndexOfField(const std::vector<TField*>& fields, const TField* f)
+{
+    const auto it = std::find(fields.begin(), fields.end(), f);
+    return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
+}
+
+void ResetQuery(TQELQuery* q)
+{
+    if (q == nullptr) return;
+    q->Close();
+    if (q->GetSQL() != nullptr) q->GetSQL()->Clear();
+}
+
+// The declared decimals of a target column; -1 when they are not known.
+int DeclaredScale(const TField& f)
+{
+    switch (f.DataType()) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint: return 0;
+    case TFieldType::ftCurrency: return 4;
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd: return f.Precision() > 0 ? f.Scale() : -1;
+    default: return -1;
+    }
+}
+
+std::string ValueText(const TField& f)
+{
+    if (f.IsNull()) return "Null";
+    if (ValueClassOf(f.DataType()) == TValueClass::Binary) return "x'" + HexText(f.Value().AsString()) + "'";
+    if (ValueClassOf(f.DataType()) == TValueClass::Text) return "'" + f.AsString() + "'";
+    return f.AsString();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Value comparison
+
+int TVelmorin::CompareFieldValues(TField& FieldM, TField& FieldT)
+{
+    if (OnCompareFields) return OnCompareFields(*this, FieldM, FieldT);
+    return CompareValues(FieldM, FieldT, false, -1, -1);
+}
+
+// ForData: the values are compared as the target column holds them (its
+// decimals, single precision), so that a value the target cannot hold more
+// exactly is no difference. Keys are compared exactly.
+int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int PosM, int PosT)
+{
+    if (OnCompareFields) return OnCompareFields(*this, FieldM, FieldT);
+    // Paradox writes an empty BLOB as Null, so the two compare equal there.
+    if (GetScriptDatabaseType() == TDatabaseType::dbParadox && FieldM.IsBlob()) return CompareBlobFields(FieldM, FieldT);
+    const bool nullM = FieldM.IsNull(), nullT = FieldT.IsNull();
+    if (nullM || nullT) return nullM && nullT ? 0 : (nullM ? 1 : -1);
+    const int r = CompareNonNull(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), TrimCharFields);
+    if (r != 0 && ForData) {
+        const bool single = (m_merge && PosM >= 0 && m_merge->singleM[static_cast<size_t>(PosM)]) ||
+                            (m_merge && PosT >= 0 && m_merge->singleT[static_cast<size_t>(PosT)]);
+        if (SameAtTargetPrecision(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(),
+                                  DeclaredScale(FieldT), single))
+            return 0;
+    }
+    return r;
+}
+
+int TVelmorin::CompareBlobFields(TField& FieldM, TField& FieldT)
+{
+    // Each value is read whole; NULL reads as empty.
+    const std::string m = FieldM.IsNull() ? std::string() : FieldM.Value().AsString();
+    const std::string t = FieldT.IsNull() ? std::string() : FieldT.Value().AsString();
+    return CompareBytes(m, t);
+}
+
+int TVelmorin::CompareRecords()
+{
+    if (!m_merge) throw EUsageError("TVelmorin: CompareRecords needs a running comparison.");
+    TMergeState& s = *m_merge;
+    DataDiffer = false;
+    auto allColumns = [&](bool forData) {
+        for (size_t i = 0; i < s.allM.size(); ++i) {
+            TField& fm = *s.allM[i];
+            TField& ft = *s.allT[i];
+            if (!CompareBlobs && fm.IsBlob()) continue;
+            const int r = forData ? CompareValues(fm, ft, true, static_cast<int>(i), static_cast<int>(i))
+                                  : CompareFieldValues(fm, ft);
+            if (r != 0) return r;
+        }
+        return 0;
+    };
+    const int keys = GetKeyFieldCount();
+    if (keys != 0) {
+        int r = 0;
+        for (int i = 0; i < keys && r == 0; ++i) {
+            TField& fm = *s.keyM[static_cast<size_t>(i)];
+            if (!CompareBlobs && fm.IsBlob()) continue;
+            r = CompareFieldValues(fm, *s.keyT[static_cast<size_t>(i)]);
+        }
+        if (r == 0) DataDiffer = allColumns(true) != 0;
+        return r;
+    }
+    return allColumns(false);
+}
+
+// ---------------------------------------------------------------------------
+// Row order of each side
+
+int TVelmorin::CompareSideKeys(bool Master)
+{
+    TMergeState& s = *m_merge;
+    const std::vector<TField*>& cur = Master ? (GetKeyFieldCount() != 0 ? s.keyM : s.allM)
+                                             : (GetKeyFieldCount() != 0 ? s.keyT : s.allT);
+    auto& prev = Master ? s.prevM : s.prevT;
+    for (size_t i = 0; i < cur.size(); ++i) {
+        if (!CompareBlobs && cur[i]->IsBlob()) continue;
+        const int r = CompareFieldValues(*prev[i], *cur[i]);
+        if (r != 0) return r;
+    }
+    return 0;
+}
+
+void TVelmorin::RememberKeys(bool Master)
+{
+    TMergeState& s = *m_merge;
+    const std::vector<TField*>& cur = Master ? (GetKeyFieldCount() != 0 ? s.keyM : s.allM)
+                                             : (GetKeyFieldCount() != 0 ? s.keyT : s.allT);
+    auto& prev = Master ? s.prevM : s.prevT;
+    if (prev.size() != cur.size()) {
+        prev.clear();
+        for (TField* f : cur) prev.push_back(std::make_unique<TField>(f->FieldName(), f->DataType(), f->Size(),
+                                                                      f->Precision(), f->Scale()));
+    }
+    for (size_t i = 0; i < cur.size(); ++i) prev[i]->SetValue(cur[i]->Value());
+    (Master ? s.hasPrevM : s.hasPrevT) = true;
+}
+
+std::string TVelmorin::KeyText(bool Master) const
+{
+    const TMergeState& s = *m_merge;
+    const std::vector<TField*>& cur = Master ? (GetKeyFieldCount() != 0 ? s.keyM : s.allM)
+                                             : (GetKeyFieldCount() != 0 ? s.keyT : s.allT);
+    std::string r;
+    for (size_t i = 0; i < cur.size(); ++i) r += (i > 0 ? ", " : "") + cur[i]->FieldName() + " = " + ValueText(*cur[i]);
+    return r;
+}
+
+// Two rows of one side with the same key, or a key smaller than the one
+// before, would pair rows wrongly: the run's statements are withdrawn.
+void TVelmorin::CheckRowOrder(bool Master)
+{
+    TMergeState& s = *m_merge;
+    if (!(Master ? s.hasPrevM : s.hasPrevT)) {
+        RememberKeys(Master);
+        return;
+    }
+    const int r = CompareSideKeys(Master);
+    if (r >= 0) {
+        const std::string side = Master ? "Master" : "Target";
+        const std::string table = Master ? m_tableOptionsMaster->TableName : m_tableOptionsTarget->TableName;
+        if (r == 0)
+            throw ERowOrderError(side + " table " + table + ": the key " + KeyText(Master) +
+                                 " occurs more than once. No statements were produced.");
+        std::string before;
+        auto& prev = Master ? s.prevM : s.prevT;
+        for (size_t i = 0; i < prev.size(); ++i)
+            before += (i > 0 ? ", " : "") + prev[i]->FieldName() + " = " + ValueText(*prev[i]);
+        throw ERowOrderError(side + " table " + table + ": the rows do not arrive in key order (" + KeyText(Master) +
+                             " after " + before + "). No statements were produced.");
+    }
+    RememberKeys(Master);
+}
+
+void TVelmorin::AdvanceMaster()
+{
+    m_masterQuery->Next();
+    ++ProgressValueMaster;
+    if (m_targetQuery && !m_masterQuery->Eof()) CheckRowOrder(true);
+}
+
+void TVelmorin::AdvanceTarget()
+{
+    m_targetQuery->Next();
+    ++ProgressValueTarget;
+    if (m_masterQuery && !m_targetQuery->Eof()) CheckRowOrder(false);
+}
+
+// ---------------------------------------------------------------------------
+// The walk
+
+void TVelmorin::MergeTables()
+{
+    TCmpTableOptions& M = *m_tableOptionsMaster;
+    TCmpTableOptions& T = *m_tableOptionsTarget;
+    TQELQuery* qm = m_masterQuery.get();
+    TQELQuery* qt = m_targetQuery.get();
+
+    ProgressMaxMaster = ProgressMaxTarget = 1;
+    ProgressValueMaster = ProgressValueTarget = 0;
+    DoProgressUpdateMaster();
+    DoProgressUpdateTarget();
+
+    TStringList SQLM, SQLT;
+    ResetQuery(qm);
+    ResetQuery(qt);
+    if (OnProgressUpdateMaster || OnProgressUpdateTarget) {
+        if (OnGetCountSQL) {
+            OnGetCountSQL(*this, SQLM, SQLT);
+        } else {
+            SQLM.SetText("Select count(*) from " + M.QuoteName(m_tableNameMaster));
+            SQLT.SetText("Select count(*) from " + T.QuoteName(m_tableNameTarget));
+        }
+        auto count = [](TQELQuery* q, const TStringList& sql, int& max) {
+            if (q == nullptr) return;
+            q->GetSQL()->Assign(sql);
+            q->Open();
+            max = (*q->GetFields())[0].AsInteger();
+            ResetQuery(q);
+        };
+        count(qm, SQLM, ProgressMaxMaster);
+        count(qt, SQLT, ProgressMaxTarget);
+    }
+
+    BuildSelectSQL(SQLM, SQLT);
+    if (!OnGetSelectSQL) {
+        if (qm) LogNextLine("Select-SQL for master table:" + std::string(CRLF) + SQLM.Text());
+        if (qt) LogNextLine("Select-SQL for target table:" + std::string(CRLF) + SQLT.Text());
+    }
+    if (qm) qm->GetSQL()->Assign(SQLM);
+    if (qt) qt->GetSQL()->Assign(SQLT);
+
+    MasterHasBlobs = false;
+    qm->Open();
+    if (!qm->Eof()) ++ProgressValueMaster;
+    if (qt) {
+        qt->Open();
+        if (!qt->Eof()) ++ProgressValueTarget;
+    }
+
+    m_merge = std::make_unique<TMergeState>();
+    TMergeState& s = *m_merge;
+    TFields& fm = *qm->GetFields();
+    for (int i = 0; i < fm.Count(); ++i) {
+        s.allM.push_back(&fm[i]);
+        s.singleM.push_back(IsSingleFloatColumn(qm, i));
+    }
+    if (qt) {
+        TFields& ft = *qt->GetFields();
+        for (int i = 0; i < ft.Count(); ++i) {
+            s.allT.push_back(&ft[i]);
+            s.singleT.push_back(IsSingleFloatColumn(qt, i));
+        }
+        // Fields are paired by position: a count that differs would pair
+        // the wrong columns or read past a row.
+        if (s.allM.size() != s.allT.size())
+            throw EQELError("The master SELECT returns " + IntToStr(static_cast<long long>(s.allM.size())) +
+                            " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
+                            ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
+        for (int i = 0; i < GetKeyFieldCount(); ++i) {
+            s.keyM.push_back(qm->FieldByName(M.KeyList[i]));
+            s.keyT.push_back(qt->FieldByName(T.KeyList[i]));
+        }
+        for (int i = 0; i < GetDataFieldCount(); ++i) {
+            s.dataM.push_back(qm->FieldByName(M.DataList[i]));
+            s.dataT.push_back(qt->FieldByName(T.DataList[i]));
+            s.dataPosM.push_back(IndexOfField(s.allM, s.dataM.back()));
+            s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
+        }
+        for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(qt->FieldByName(T.KeyList[i]));
+    }
+    for (size_t i = 0; i < s.allM.size(); ++i) {
+        // A binary value bound for a BLOB column goes through the side file too.
+        const bool toBlob = ValueClassOf(s.allM[i]->DataType()) == TValueClass::Binary && i < s.allT.size() &&
+                            s.allT[i]->IsBlob();
+        if (s.allM[i]->IsBlob() || toBlob) MasterHasBlobs = true;
+    }
+    if (qt) {
+        if (!qm->Eof()) RememberKeys(true);
+        if (!qt->Eof()) RememberKeys(false);
+    }
+
+    WriteScriptHeader();
+
+    while (qt && !qm->Eof() && !qt->Eof()) {
+        DoProgressUpdateMaster();
+        DoProgressUpdateTarget();
+        const int r = SignOf(CompareRecords());
+        if (r < 0) {
+            WriteInsertSQL();
+            AdvanceMaster();
+        } else if (r == 0) {
+            if (DataDiffer) WriteUpdateSQL();
+            else ++Equal;
+            AdvanceMaster();
+            AdvanceTarget();
+        } else {
+            WriteDeleteSQL();
+            AdvanceTarget();
+        }
+    }
+    while (!qm->Eof()) {
+        DoProgressUpdateMaster();
+        WriteInsertSQL();
+        AdvanceMaster();
+    }
+    if (qt) {
+        while (!qt->Eof()) {
+            DoProgressUpdateTarget();
+            WriteDeleteSQL();
+            AdvanceTarget();
+        }
+    }
+    DoProgressUpdateMaster();
+    DoProgressUpdateTarget();
+    ResetQuery(qm);
+    ResetQuery(qt);
+
+    for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
+        if (c != nullptr && c->GetConnected() && c->InTransaction()) c->Commit();
+    }
+    if (s.withdrawn > 0)
+        ErrorMessage("Statements not produced because a value could not be written: " + IntToStr(s.withdrawn) + ".");
+    LogNextLine("Equal: " + IntToStr(Equal) + ", " + "Inserted: " + IntToStr(Inserted) + ", " +
+                "Updated: " + IntToStr(Updated) + ", " + "Deleted: " + IntToStr(Deleted) + ", " +
+                "All: " + IntToStr(Equal + Inserted + Updated + Deleted) + ".");
+}
+
+// ---------------------------------------------------------------------------
+// Statements
+
+namespace {
+
+// Counts a withdrawn statement; each reason is reported once per run.
+void Withdraw(TVelmorin& C, std::set<std::string>& reported, int& withdrawn, const EStatementWithdrawn& e)
+{
+    ++withdrawn;
+    if (!e.Reported() && reported.insert(e.what()).second) C.ErrorMessage(e.what());
+}
+
+} // namespace
+
+void TVelmorin::WriteInsertSQL()
+{
+    if (!AllowedOperations.Contains(TDataCompareOperation::dcopInsert)) return;
+    TCmpTableOptions& M = *m_tableOptionsMaster;
+    TCmpTableOptions& T = *m_tableOptionsTarget;
+    const std::string columns = T.GetFieldList(T.DataList);
+    if (columns.empty()) return;
+    TMergeState& s = *m_merge;
+    std::string values;
+    try {
+        for (size_t i = 0; i < s.allM.size(); ++i) {
+            if (i > 0) values += ", ";
+            if (m_updateImmediately) {
+                values += ":DATA" + IntToStr(static_cast<long long>(i));
+            } else {
+                const TField* target = i < s.allT.size() ? s.allT[i] : nullptr;
+                values += M.ValueLiteral(*s.allM[i], target, s.singleM[i], false);
+            }
+        }
+    } catch (const EStatementWithdrawn& e) {
+        Withdraw(*this, s.reported, s.withdrawn, e);
+        return;
+    }
+    AddResultSQL("INSERT INTO " + T.QuoteName(T.TableName) + " (" + columns + ")" + CRLF + "VALUES(" + values + ")",
+                 TStatType::stInsert, T.TableName, TDbObject::dboTable, TDbOperation::odbInsert);
+    ++Inserted;
+}
+
+void TVelmorin::WriteUpdateSQL()
+{
+    if (!AllowedOperations.Contains(TDataCompareOperation::dcopUpdate)) return;
+    TCmpTableOptions& M = *m_tableOptionsMaster;
+    TCmpTableOptions& T = *m_tableOptionsTarget;
+    TMergeState& s = *m_merge;
+    std::string items, where;
+    try {
+        for (int i = 0; i < GetDataFieldCount(); ++i) {
+            TField& fm = *s.dataM[static_cast<size_t>(i)];
+            TField& ft = *s.dataT[static_cast<size_t>(i)];
+            const int pm = s.dataPosM[static_cast<size_t>(i)], pt = s.dataPosT[static_cast<size_t>(i)];
+            if (CompareValues(fm, ft, true, pm, pt) == 0) continue;
+            const std::string value =
+                m_updateImmediately ? ":DATA" + IntToStr(i)
+                                    : M.ValueLiteral(fm, &ft, pm >= 0 && s.singleM[static_cast<size_t>(pm)], false);
+            if (!items.empty()) items += ",";
+            items += CRLF + T.QuoteName(ft.FieldName()) + "=" + value;
+        }
+        if (items.empty()) return;
+        where = GetWhereClause(m_targetQuery.get(), T.KeyList);
+    } catch (const EStatementWithdrawn& e) {
+        Withdraw(*this, s.reported, s.withdrawn, e);
+        return;
+    }
+    // The table name as discovery found it: a name given in another case
+    // would not be found on a server that keeps case (PostgreSQL).
+    AddResultSQL("UPDATE " + T.QuoteName(T.TableName) + " SET " + items + CRLF + "WHERE " + where, TStatType::stUpdate,
+                 m_tableNameTarget, TDbObject::dboTable, TDbOperation::odbUpdate);
+    ++Updated;
+}
+
+void TVelmorin::WriteDeleteSQL()
+{
+    if (!AllowedOperations.Contains(TDataCompareOperation::dcopDelete)) return;
+    TCmpTableOptions& T = *m_tableOptionsTarget;
+    TMergeState& s = *m_merge;
+    std::string where;
+    try {
+        where = GetWhereClause(m_targetQuery.get(), T.KeyList);
+    } catch (const EStatementWithdrawn& e) {
+        Withdraw(*this, s.reported, s.withdrawn, e);
+        return;
+    }
+    AddResultSQL("DELETE FROM " + T.QuoteName(T.TableName) + " WHERE " + where, TStatType::stDelete,
+                 m_tableNameTarget, TDbObject::dboTable, TDbOperation::odbDelete);
+    ++Deleted;
+}
+
+// Every key column takes part, BLOBs included: a condition left out would
+// let the statement reach other rows.
+std::string TVelmorin::GetWhereClause(TQELQuery* Query, const TStringList& KeyList)
+{
+    TCmpTableOptions& T = *m_tableOptionsTarget;
+    std::string r;
+    auto add = [&](const std::string& name, TField& f, int i) {
+        std::string c = T.QuoteFieldName(name);
+        if (f.IsNull()) {
+            c += " is Null";
+        } else if (m_updateImmediately) {
+            c += " = :KEY" + IntToStr(i);
+        } else {
+            int pos = -1;
+            if (m_merge && Query == m_targetQuery.get()) pos = IndexOfField(m_merge->allT, &f);
+            c += " = " + T.ValueLiteral(f, &f, pos >= 0 && m_merge->singleT[static_cast<size_t>(pos)], true);
+        }
+        r += (r.empty() ? "" : " and ") + c;
+    };
+    if (KeyList.Count() > 0) {
+        for (int i = 0; i < KeyList.Count(); ++i) add(KeyList[i], *Query->FieldByName(KeyList[i]), i);
+    } else {
+        TFields& fields = *Query->GetFields();
+        for (int i = 0; i < fields.Count(); ++i) add(fields[i].FieldName(), fields[i], i);
+    }
+    if (r.empty()) throw EStatementWithdrawn("A statement without a WHERE condition was not produced.");
+    return r;
+}
+
+} // namespace qel

@@ -1,0 +1,111 @@
+// Helpers the comparer's source files share: value classes and comparison,
+// literal text of numbers, dates and binary values, and the exception that
+// withdraws one statement. Not part of the comparer's public interface.
+#pragma once
+
+#include "qelDataSet.h"
+#include "qelVelmorin.h"
+#include "qelErrors.h"
+#include "qelTypes.h"
+#include "qelValue.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qel {
+
+class TADOConnection;
+class TQELCustomConnection;
+class TQELQuery;
+
+namespace velmorin {
+
+// Thrown while a statement is being built when one of its values cannot be
+// written (a BLOB that could not be saved, a number with no literal): the
+// statement is not produced. The reason was reported already when Reported.
+class EStatementWithdrawn : public EQELError {
+public:
+    explicit EStatementWithdrawn(const std::string& message, bool reported = false)
+        : EQELError(message), m_reported(reported) {}
+    bool Reported() const { return m_reported; }
+
+private:
+    bool m_reported;
+};
+
+// Thrown by the merge when one side's rows are not in key order or repeat a
+// key: every statement of the run is withdrawn.
+class ERowOrderError : public EQELError {
+public:
+    using EQELError::EQELError;
+};
+
+// How values of a field type compare with each other.
+enum class TValueClass : std::uint8_t { Number, Text, Binary, DateTime, Time, Boolean, Other };
+TValueClass ValueClassOf(TFieldType t);
+bool IsExactNumberType(TFieldType t);
+bool IsTextBlobType(TFieldType t);
+
+// Sign of a byte-wise comparison; a proper prefix is smaller.
+int CompareBytes(std::string_view a, std::string_view b);
+
+// Three-way comparison of two non-null values by their classes: numbers by
+// value, text and binary byte by byte (text trimmed when Trim), dates and
+// times by value, False before True; values of unrelated classes by text.
+int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType tb, bool Trim);
+
+// True when writing master value M into a target column of type TT (scale
+// TScale, -1 when unknown) gives back T: M rounded to the target's decimals,
+// or both as single-precision floats when Single.
+bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, int TScale, bool Single);
+
+// The decimal rounded half away from zero to Scale decimals.
+TDecimal RoundDecimal(const TDecimal& v, int Scale);
+
+// "dd/mm/yyyy hh:mm:ss" and the like, "/" and ":" standing for the date
+// and time separators; quoted runs are copied; "mm" after "hh" is minutes.
+std::string FormatDateTimePattern(std::string_view Pattern, const TDateTimeValue& v, char DateSeparator = '.',
+                                  char TimeSeparator = ':');
+// Number pattern of "0", "#", "." and an exponent part ("0.###", "0.00E+00").
+std::string FormatFloatPattern(std::string_view Pattern, double v);
+
+// The 23-character scientific form " 2.50000000000000E+0000".
+std::string ScientificText(double v);
+// The same shortened: " 2.5", " 1.E20", "-1.2345E-5".
+std::string ShortenedScientific(const std::string& Full);
+
+// Upper-case hexadecimal digits of bytes.
+std::string HexText(std::string_view bytes);
+// The server's literal of a byte string: x'0A1B' (InterBase, SQLite...),
+// decode('0A1B', 'hex') (PostgreSQL), 0x0A1B (MS SQL, ASE, ASA),
+// HEXTORAW('0A1B') (Oracle).
+std::string BinaryLiteral(std::string_view bytes, TDatabaseType t);
+
+// The ADO connection object behind a connection (ADO back end or the
+// stand-alone ADO connection); nullptr for any other.
+TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection);
+// True when column Index of Query's result is a 32-bit float.
+bool IsSingleFloatColumn(TQELQuery* Query, int Index);
+
+} // namespace velmorin
+
+// The fields of both current rows, found once per run: the field objects
+// of a query stay the same from row to row.
+struct TVelmorin::TMergeState {
+    std::vector<TField*> allM, allT;
+    std::vector<bool> singleM, singleT;
+    std::vector<TField*> keyM, keyT;
+    std::vector<TField*> dataM, dataT;
+    std::vector<int> dataPosM, dataPosT;
+    std::vector<TField*> whereT; // every target key column
+    std::vector<std::unique_ptr<TField>> prevM, prevT;
+    bool hasPrevM = false, hasPrevT = false;
+    int withdrawn = 0;
+    std::set<std::string> reported;
+};
+
+} // namespace qel

@@ -1,0 +1,468 @@
+// Value comparison and literal text helpers of the comparer.
+#include "qelVelmorinPrivate.h"
+
+#include "qelConnection_ADO.h"
+#include "qelDBEngine.h"
+#include "qelDB_ADO.h"
+#include "qelDB_IBX.h"
+#include "qelText.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <compare>
+#include <cstring>
+
+namespace qel::velmorin {
+
+namespace {
+
+template <class T>
+int Sign(T v)
+{
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
+
+int OrderingSign(std::strong_ordering o)
+{
+    return o < 0 ? -1 : (o > 0 ? 1 : 0);
+}
+
+const std::string& RawOrText(const TValue& v, std::string& scratch)
+{
+    if (v.Kind() == TValueKind::vkString || v.Kind() == TValueKind::vkBytes) return v.RawString();
+    scratch = v.AsString();
+    return scratch;
+}
+
+int CompareDoubles(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b)) {
+        // NaN after every number, equal to itself: a total order for the merge.
+        if (std::isnan(a) && std::isnan(b)) return 0;
+        return std::isnan(a) ? 1 : -1;
+    }
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+TDecimal ExactOf(const TValue& v)
+{
+    if (v.Kind() == TValueKind::vkBoolean) return TDecimal::FromInt(v.AsBoolean() ? 1 : 0);
+    return v.AsDecimal();
+}
+
+int CompareNumbers(const TValue& a, const TValue& b)
+{
+    const bool fa = a.Kind() == TValueKind::vkFloat, fb = b.Kind() == TValueKind::vkFloat;
+    if (!fa && !fb) {
+        try {
+            return OrderingSign(ExactOf(a) <=> ExactOf(b));
+        } catch (const EConvertError&) {
+            // A value that is no exact number (text that does not read as one)
+            // falls back to the double comparison below.
+        }
+    }
+    // With a double on either side: an exact value is taken as its nearest
+    // double. Rounding to nearest keeps the order, and two values that meet
+    // in one double are the same value for a double column.
+    return CompareDoubles(a.AsFloat(), b.AsFloat());
+}
+
+int CompareText(const TValue& a, const TValue& b, bool trim)
+{
+    std::string sa, sb;
+    const std::string& ra = RawOrText(a, sa);
+    const std::string& rb = RawOrText(b, sb);
+    if (trim) return CompareBytes(Trim(ra), Trim(rb));
+    return CompareBytes(ra, rb);
+}
+
+} // namespace
+
+TValueClass ValueClassOf(TFieldType t)
+{
+    switch (t) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd: return TValueClass::Number;
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftGuid:
+    case TFieldType::ftMemo:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftWideMemo:
+    case TFieldType::ftOraClob: return TValueClass::Text;
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftOraBlob: return TValueClass::Binary;
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime:
+    case TFieldType::ftTimeStamp: return TValueClass::DateTime;
+    case TFieldType::ftTime: return TValueClass::Time;
+    case TFieldType::ftBoolean: return TValueClass::Boolean;
+    default: return TValueClass::Other;
+    }
+}
+
+bool IsExactNumberType(TFieldType t)
+{
+    return ValueClassOf(t) == TValueClass::Number && t != TFieldType::ftFloat;
+}
+
+bool IsTextBlobType(TFieldType t)
+{
+    return IsBlobType(t) && ValueClassOf(t) == TValueClass::Text;
+}
+
+int CompareBytes(std::string_view a, std::string_view b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    if (n != 0) {
+        const int r = std::memcmp(a.data(), b.data(), n);
+        if (r != 0) return r < 0 ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType tb, bool Trim)
+{
+    TValueClass ca = ValueClassOf(ta), cb = ValueClassOf(tb);
+    // A boolean beside a number is the number 0 or 1.
+    if (ca == TValueClass::Boolean && cb == TValueClass::Number) ca = TValueClass::Number;
+    if (cb == TValueClass::Boolean && ca == TValueClass::Number) cb = TValueClass::Number;
+    if (ca == cb) {
+        switch (ca) {
+        case TValueClass::Number: return CompareNumbers(a, b);
+        case TValueClass::Text:
+            return CompareText(a, b, Trim && ta != TFieldType::ftGuid && tb != TFieldType::ftGuid);
+        case TValueClass::Binary: return CompareText(a, b, false);
+        case TValueClass::DateTime: return OrderingSign(a.AsDateTime() <=> b.AsDateTime());
+        case TValueClass::Time:
+            return Sign(a.AsDateTime().MicrosecondOfDay() - b.AsDateTime().MicrosecondOfDay());
+        case TValueClass::Boolean: return Sign(int(a.AsBoolean()) - int(b.AsBoolean()));
+        case TValueClass::Other: break;
+        }
+    }
+    // Unrelated kinds (a number in a text column on the other side, ...):
+    // their texts, so that a difference is never taken for equality.
+    return CompareText(a, b, Trim && ca == TValueClass::Text && cb == TValueClass::Text);
+}
+
+TDecimal RoundDecimal(const TDecimal& v, int Scale)
+{
+    if (Scale < 0 || v.Scale() <= Scale) return v;
+    __int128 p = 1;
+    for (int i = Scale; i < v.Scale(); ++i) p *= 10;
+    __int128 q = v.Unscaled() / p;
+    const __int128 r = v.Unscaled() % p;
+    const __int128 ar = r < 0 ? -r : r;
+    if (ar * 2 >= p) q += v.Unscaled() < 0 ? -1 : 1;
+    return TDecimal(q, Scale);
+}
+
+bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, int TScale, bool Single)
+{
+    if (M.IsNull() || T.IsNull()) return false;
+    if (ValueClassOf(TM) != TValueClass::Number || ValueClassOf(TT) != TValueClass::Number) return false;
+    try {
+        if (Single) return static_cast<float>(M.AsFloat()) == static_cast<float>(T.AsFloat());
+        if (TT == TFieldType::ftFloat) return M.AsFloat() == T.AsFloat();
+        if (TScale < 0) return false;
+        TDecimal m = M.Kind() == TValueKind::vkFloat ? TDecimal::FromDouble(M.AsFloat()) : M.AsDecimal();
+        const TDecimal t = T.AsDecimal();
+        // Only a target value that carries exactly the column's decimals
+        // tells that the column rounds; an unconstrained NUMERIC keeps what
+        // it is given.
+        if (t.Scale() != TScale || m.Scale() <= TScale) return false;
+        return RoundDecimal(m, TScale) == t;
+    } catch (const EConvertError&) {
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Date, time and number patterns
+
+namespace {
+
+constexpr std::array<const char*, 12> ShortMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<const char*, 12> LongMonths{"January", "February", "March",     "April",   "May",      "June",
+                                                 "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<const char*, 7> ShortDays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::array<const char*, 7> LongDays{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
+                                              "Saturday"};
+
+std::string Padded(long long v, int width)
+{
+    std::string s = IntToStr(v < 0 ? -v : v);
+    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<size_t>(width) - s.size(), '0');
+    return v < 0 ? "-" + s : s;
+}
+
+} // namespace
+
+std::string FormatDateTimePattern(std::string_view Pattern, const TDateTimeValue& v, char DateSeparator,
+                                  char TimeSeparator)
+{
+    std::string out;
+    char previousLetter = 0;
+    bool twelveHour = false;
+    // AM/PM anywhere in the pattern makes the hours 12-based.
+    for (size_t i = 0; i + 1 < Pattern.size(); ++i) {
+        if (StartsWithText(Pattern.substr(i), "AM/PM") || StartsWithText(Pattern.substr(i), "A/P") ||
+            StartsWithText(Pattern.substr(i), "AMPM")) {
+            twelveHour = true;
+            break;
+        }
+    }
+    size_t i = 0;
+    while (i < Pattern.size()) {
+        const char c = Pattern[i];
+        if (c == '\'' || c == '"') {
+            const size_t end = Pattern.find(c, i + 1);
+            const size_t stop = end == std::string_view::npos ? Pattern.size() : end;
+            out.append(Pattern.substr(i + 1, stop - i - 1));
+            i = stop == Pattern.size() ? stop : stop + 1;
+            continue;
+        }
+        const char u = AsciiUpper(c);
+        if (u == 'A') {
+            const std::string_view rest = Pattern.substr(i);
+            if (StartsWithText(rest, "AM/PM")) {
+                const bool lower = rest[0] == 'a';
+                out += v.Hour < 12 ? (lower ? "am" : "AM") : (lower ? "pm" : "PM");
+                i += 5;
+                continue;
+            }
+            if (StartsWithText(rest, "A/P")) {
+                const bool lower = rest[0] == 'a';
+                out += v.Hour < 12 ? (lower ? "a" : "A") : (lower ? "p" : "P");
+                i += 3;
+                continue;
+            }
+            if (StartsWithText(rest, "AMPM")) {
+                out += v.Hour < 12 ? "AM" : "PM";
+                i += 4;
+                continue;
+            }
+        }
+        size_t run = 1;
+        while (i + run < Pattern.size() && AsciiUpper(Pattern[i + run]) == u) ++run;
+        switch (u) {
+        case 'Y':
+            out += run <= 2 ? Padded(v.Year % 100, 2) : Padded(v.Year, 4);
+            previousLetter = u;
+            break;
+        case 'M':
+            if (run >= 3) {
+                out += (run == 3 ? ShortMonths : LongMonths).at(static_cast<size_t>(std::clamp(v.Month, 1, 12) - 1));
+            } else if (previousLetter == 'H') {
+                out += Padded(v.Minute, static_cast<int>(run));
+            } else {
+                out += Padded(v.Month, static_cast<int>(run));
+            }
+            previousLetter = u;
+            break;
+        case 'D':
+            if (run <= 2) {
+                out += Padded(v.Day, static_cast<int>(run));
+            } else {
+                const std::int64_t day = v.DayNumber();
+                // 1899-12-30 was a Saturday.
+                const size_t weekday = static_cast<size_t>(((day % 7) + 7 + 6) % 7);
+                out += (run == 3 ? ShortDays : LongDays).at(weekday);
+            }
+            previousLetter = u;
+            break;
+        case 'H': {
+            int h = v.Hour;
+            if (twelveHour) {
+                h %= 12;
+                if (h == 0) h = 12;
+            }
+            out += Padded(h, static_cast<int>(std::min<size_t>(run, 2)));
+            previousLetter = u;
+            break;
+        }
+        case 'N':
+            out += Padded(v.Minute, static_cast<int>(std::min<size_t>(run, 2)));
+            previousLetter = u;
+            break;
+        case 'S':
+            out += Padded(v.Second, static_cast<int>(std::min<size_t>(run, 2)));
+            previousLetter = u;
+            break;
+        case 'Z':
+            out += run >= 3 ? Padded(v.Microsecond / 1000, 3) : IntToStr(v.Microsecond / 1000);
+            previousLetter = u;
+            break;
+        case '/': out.append(run, DateSeparator); break;
+        case ':': out.append(run, TimeSeparator); break;
+        default: out.append(run, c); break;
+        }
+        i += run;
+    }
+    return out;
+}
+
+std::string FormatFloatPattern(std::string_view Pattern, double v)
+{
+    // Only the first section counts; "0.00;(0.00)" writes negatives with "-".
+    const size_t semicolon = Pattern.find(';');
+    if (semicolon != std::string_view::npos) Pattern = Pattern.substr(0, semicolon);
+    size_t e = std::string_view::npos;
+    for (size_t i = 0; i + 1 < Pattern.size(); ++i) {
+        if ((Pattern[i] == 'E' || Pattern[i] == 'e') && (Pattern[i + 1] == '+' || Pattern[i + 1] == '-')) {
+            e = i;
+            break;
+        }
+    }
+    const std::string_view mantissa = Pattern.substr(0, e);
+    const size_t dot = mantissa.find('.');
+    const std::string_view intPart = mantissa.substr(0, dot);
+    const std::string_view fracPart = dot == std::string_view::npos ? std::string_view() : mantissa.substr(dot + 1);
+    int minInt = 0, minFrac = 0, maxFrac = 0;
+    for (char c : intPart) minInt += c == '0';
+    for (char c : fracPart) {
+        if (c == '0') {
+            ++minFrac;
+            ++maxFrac;
+        } else if (c == '#') {
+            ++maxFrac;
+        }
+    }
+    char buf[512];
+    std::string digits;
+    std::string exponent;
+    if (e != std::string_view::npos) {
+        auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, maxFrac);
+        std::string s(buf, res.ptr);
+        const size_t ep = s.find('e');
+        digits = s.substr(0, ep);
+        int exp = std::stoi(s.substr(ep + 1));
+        int expDigits = 0;
+        for (size_t i = e + 2; i < Pattern.size() && Pattern[i] == '0'; ++i) ++expDigits;
+        exponent = std::string(1, Pattern[e]);
+        if (exp < 0) exponent += '-';
+        else if (Pattern[e + 1] == '+') exponent += '+';
+        exponent += Padded(exp < 0 ? -exp : exp, std::max(expDigits, 1));
+    } else {
+        auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, maxFrac);
+        digits.assign(buf, res.ptr);
+    }
+    bool negative = !digits.empty() && digits[0] == '-';
+    if (negative) digits.erase(0, 1);
+    size_t point = digits.find('.');
+    std::string ip = digits.substr(0, point);
+    std::string fp = point == std::string::npos ? std::string() : digits.substr(point + 1);
+    while (static_cast<int>(fp.size()) > minFrac && !fp.empty() && fp.back() == '0') fp.pop_back();
+    while (ip.size() > 1 && ip[0] == '0') ip.erase(0, 1);
+    if (ip == "0" && minInt == 0) ip.clear();
+    if (static_cast<int>(ip.size()) < minInt) ip.insert(0, static_cast<size_t>(minInt) - ip.size(), '0');
+    if (ip.empty() && fp.empty()) ip = "0";
+    if (negative && std::all_of(ip.begin(), ip.end(), [](char c) { return c == '0'; }) &&
+        std::all_of(fp.begin(), fp.end(), [](char c) { return c == '0'; }))
+        negative = false;
+    std::string out = negative ? "-" : "";
+    out += ip;
+    if (!fp.empty()) out += "." + fp;
+    out += exponent;
+    return out;
+}
+
+std::string ScientificText(double v)
+{
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+    std::string s(buf, res.ptr);
+    const bool negative = !s.empty() && s[0] == '-';
+    if (negative) s.erase(0, 1);
+    const size_t ep = s.find('e');
+    const std::string mantissa = s.substr(0, ep);
+    const char sign = s[ep + 1];
+    std::string exp = s.substr(ep + 2);
+    if (exp.size() < 4) exp.insert(0, 4 - exp.size(), '0');
+    return std::string(1, negative ? '-' : ' ') + mantissa + "E" + sign + exp;
+}
+
+std::string ShortenedScientific(const std::string& Full)
+{
+    const size_t ep = Full.find('E');
+    if (ep == std::string::npos) return Full;
+    std::string mantissa = Full.substr(0, ep);
+    std::string exp = Full.substr(ep + 1);
+    if (!exp.empty() && exp[0] == '+') exp.erase(0, 1);
+    std::string sign;
+    if (!exp.empty() && exp[0] == '-') {
+        sign = "-";
+        exp.erase(0, 1);
+    }
+    while (!exp.empty() && exp[0] == '0') exp.erase(0, 1);
+    while (!mantissa.empty() && mantissa.back() == '0') mantissa.pop_back();
+    return exp.empty() ? mantissa : mantissa + "E" + sign + exp;
+}
+
+std::string HexText(std::string_view bytes)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string BinaryLiteral(std::string_view bytes, TDatabaseType t)
+{
+    switch (t) {
+    case TDatabaseType::dbPostgreSQL: return "decode('" + HexText(bytes) + "', 'hex')";
+    case TDatabaseType::dbMSSQL:
+    case TDatabaseType::dbSybaseASE:
+    case TDatabaseType::dbSybaseASA: return "0x" + HexText(bytes);
+    case TDatabaseType::dbOracle: return "HEXTORAW('" + HexText(bytes) + "')";
+    default: return "x'" + HexText(bytes) + "'";
+    }
+}
+
+TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection)
+{
+    if (auto* c = dynamic_cast<TQELConnection*>(Connection)) {
+        if (auto* db = dynamic_cast<TQELADODatabase*>(c->Database())) return &db->ADOConnection();
+        return nullptr;
+    }
+    if (auto* a = dynamic_cast<TQELConnectionADO*>(Connection)) return a->Connection();
+    return nullptr;
+}
+
+bool IsSingleFloatColumn(TQELQuery* Query, int Index)
+{
+    if (Query == nullptr || Query->GetFields() == nullptr || Index >= Query->GetFields()->Count()) return false;
+    if ((*Query->GetFields())[Index].DataType() != TFieldType::ftFloat) return false;
+    if (auto* ib = dynamic_cast<TQELIBXQuery*>(Query)) {
+        const auto& info = ib->Inner().Statement().FieldInfo();
+        // SQL_FLOAT of the client library: a 4-byte float.
+        constexpr int SqlFloat = 482;
+        return Index < static_cast<int>(info.size()) && info[static_cast<size_t>(Index)].SQLType == SqlFloat;
+    }
+    if (dynamic_cast<TQELADOQuery*>(Query) != nullptr) {
+        // ODBC describes REAL with a column size of 7 digits (24 bits by
+        // some drivers); DOUBLE with 15 or 53.
+        const int size = (*Query->GetFields())[Index].Size();
+        return size == 7 || size == 24;
+    }
+    return false;
+}
+
+} // namespace qel::velmorin
