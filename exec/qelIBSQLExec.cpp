@@ -1,18 +1,482 @@
 #include "qelIBSQLExec.h"
 
+#include "qelADOConnString.h"
+#include "qelDBEngine.h"
+#include "qelDBOptions.h"
+#include "qelDataSet.h"
+#include "qelErrors.h"
+#include "qelIBClient.h"
+#include "qelText.h"
+
+#include <charconv>
+#include <vector>
+
 namespace qel {
+
+namespace {
+
+// The next single-quoted value at or after Pos, with doubled quotes read as
+// one; Pos moves past its closing quote. False when no quote opens one.
+bool NextQuoted(const std::string& S, size_t& Pos, std::string& Value)
+{
+    const size_t open = S.find('\'', Pos);
+    if (open == std::string::npos) return false;
+    Value.clear();
+    size_t i = open + 1;
+    for (; i < S.size(); ++i) {
+        if (S[i] == '\'') {
+            if (i + 1 < S.size() && S[i + 1] == '\'') {
+                Value += '\'';
+                ++i;
+                continue;
+            }
+            break;
+        }
+        Value += S[i];
+    }
+    Pos = i < S.size() ? i + 1 : S.size();
+    return true;
+}
+
+// A database name with a host part goes to HostName, Port and Protocol, so
+// that the connection does not put its own host in front of it:
+//   "srv:/db.fdb" -> srv, 0, "/db.fdb";  "srv/3051:/db.fdb" -> srv, 3051
+//   "\\srv\db.fdb" -> srv, named pipe, "db.fdb"
+// A local name leaves the host as it was (a CONNECT written for the
+// connection's own server names only the file).
+void SplitHost(TConnectionOptions& Co)
+{
+    const std::string name = Co.DatabaseName;
+    if (!IBIsRemoteName(name)) return;
+    if (name.starts_with("\\\\")) {
+        const size_t sep = name.find('\\', 2);
+        if (sep == std::string::npos) return;
+        Co.HostName = name.substr(2, sep - 2);
+        Co.Protocol = TQELProtocol::ptNamedPipe;
+        Co.Port = 0;
+        Co.DatabaseName = name.substr(sep + 1);
+        return;
+    }
+    if (name.find("://") != std::string::npos) {
+        // A URL form is passed to the client as it stands.
+        Co.HostName.clear();
+        return;
+    }
+    const size_t colon = name.find(':');
+    std::string host = name.substr(0, colon);
+    int port = 0;
+    const size_t slash = host.find('/');
+    if (slash != std::string::npos) {
+        const std::string p = host.substr(slash + 1);
+        auto r = std::from_chars(p.data(), p.data() + p.size(), port);
+        if (r.ec != std::errc() || r.ptr != p.data() + p.size()) {
+            // A service name instead of a number: keep the whole name.
+            Co.HostName.clear();
+            return;
+        }
+        host.resize(slash);
+    }
+    Co.HostName = host;
+    Co.Port = port;
+    Co.Protocol = TQELProtocol::ptTCP;
+    Co.DatabaseName = name.substr(colon + 1);
+}
+
+// Identifier for a COMMENT ON text: the stored name in double quotes
+// (dialect 3), so it names exactly the object the system table holds.
+std::string StoredName(const std::string& Name, int Dialect)
+{
+    if (Dialect < 3) return Name;
+    std::string r = "\"";
+    for (char c : Name) {
+        r += c;
+        if (c == '"') r += '"';
+    }
+    return r + "\"";
+}
+
+// Reads the words of a CREATE DATABASE text: quoted strings, numbers and
+// names, with "=" taken as a word of its own.
+std::vector<std::string> Words(const std::string& S, std::vector<bool>& Quoted)
+{
+    std::vector<std::string> w;
+    size_t i = 0;
+    while (i < S.size()) {
+        const char c = S[i];
+        if (static_cast<unsigned char>(c) <= ' ' || c == ';') {
+            ++i;
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            std::string v;
+            size_t j = i + 1;
+            for (; j < S.size(); ++j) {
+                if (S[j] == c) {
+                    if (j + 1 < S.size() && S[j + 1] == c) {
+                        v += c;
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                v += S[j];
+            }
+            w.push_back(v);
+            Quoted.push_back(true);
+            i = j + 1;
+            continue;
+        }
+        if (c == '=') {
+            w.emplace_back("=");
+            Quoted.push_back(false);
+            ++i;
+            continue;
+        }
+        size_t j = i;
+        while (j < S.size() && static_cast<unsigned char>(S[j]) > ' ' && S[j] != '=' && S[j] != ';' &&
+               S[j] != '\'' && S[j] != '"')
+            ++j;
+        w.push_back(S.substr(i, j - i));
+        Quoted.push_back(false);
+        i = j;
+    }
+    return w;
+}
+
+} // namespace
 
 TIBSQLExec::TIBSQLExec(TComponent* AOwner) : TSQLExec(AOwner) { m_databaseType = TDatabaseType::dbInterBase; }
 
-void TIBSQLExec::Connect() { TSQLExec::Connect(); }
-void TIBSQLExec::Disconnect() { TSQLExec::Disconnect(); }
-void TIBSQLExec::ExecSingleStatement(TStatement& St) { TSQLExec::ExecSingleStatement(St); }
-void TIBSQLExec::ParseConnectString(const std::string&) {}
-void TIBSQLExec::ParseCreateDatabaseString(const std::string&) {}
-bool TIBSQLExec::ExecuteStatement(TStatement& St) { return TSQLExec::ExecuteStatement(St); }
-std::string TIBSQLExec::DescriptionSQL(const TStatement&, bool) const { return {}; }
-bool TIBSQLExec::SystemTablesWritable() { return false; }
-bool TIBSQLExec::ExecDescription() { return TSQLExec::ExecDescription(); }
-bool TIBSQLExec::ExecCreateDatabase() { return TSQLExec::ExecCreateDatabase(); }
+void TIBSQLExec::Connect()
+{
+    TQELCustomConnection* c = QELConnection();
+    if (c == nullptr) {
+        ErrorMessage(ClassName() + "(" + Name() + "): Connection property not assigned.");
+        return;
+    }
+    try {
+        DisconnectForStatement();
+        // Only what an InterBase connection reads: the other servers'
+        // options of the connection stay as they are.
+        c->SetConnectionOptions(ConnectionOptions());
+        c->SetIBServerOptions(IBServerOptions());
+        if (!ConnectForStatement()) return;
+        LogNextLine("Connect: \"" + HidePassword(ConnectionOptions().DatabaseName) + "\"");
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+    }
+}
+
+void TIBSQLExec::Disconnect()
+{
+    TQELCustomConnection* c = QELConnection();
+    if (c == nullptr || !Connected()) return;
+    LogNextLine("Disconnect: \"" + HidePassword(c->ConnectionOptions().DatabaseName) + "\"");
+    try {
+        DisconnectForStatement();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+    }
+}
+
+void TIBSQLExec::ParseConnectString(const std::string& Text)
+{
+    TConnectionOptions& co = ConnectionOptions();
+    co.DatabaseName.clear();
+    co.UserName.clear();
+    co.Password.clear();
+    co.RoleName.clear();
+
+    std::string s = Text;
+    const std::string upper = UpperCase(s);
+    const size_t kw = upper.find("CONNECT '");
+    if (kw != std::string::npos) s.erase(kw, 9);
+    // The name runs to the next quote (the opening one went with CONNECT).
+    const size_t end = s.find('\'');
+    co.DatabaseName = s.substr(0, end);
+    size_t pos = end == std::string::npos ? s.size() : end + 1;
+    // Then the quoted values by position: user, password, role.
+    std::string* fields[] = {&co.UserName, &co.Password, &co.RoleName};
+    for (std::string* f : fields) {
+        std::string v;
+        if (!NextQuoted(s, pos, v)) break;
+        *f = v;
+    }
+    SplitHost(co);
+}
+
+void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
+{
+    std::vector<bool> quoted;
+    const std::vector<std::string> w = Words(Text, quoted);
+    TConnectionOptions& co = ConnectionOptions();
+    TIBSQLExecOptions& ib = IBServerOptions();
+    size_t i = 0;
+    auto is = [&](size_t k, const char* word) { return k < w.size() && !quoted[k] && SameText(w[k], word); };
+    if (is(i, "CREATE")) ++i;
+    if (is(i, "DATABASE") || is(i, "SCHEMA")) ++i;
+    if (i < w.size() && quoted[i]) {
+        co.DatabaseName = w[i++];
+        SplitHost(co);
+    }
+    auto value = [&](size_t& k) -> std::string {
+        if (is(k, "=")) ++k;
+        return k < w.size() ? w[k++] : std::string();
+    };
+    while (i < w.size()) {
+        if (is(i, "USER")) {
+            ++i;
+            co.UserName = value(i);
+        } else if (is(i, "PASSWORD")) {
+            ++i;
+            co.Password = value(i);
+        } else if (is(i, "ROLE")) {
+            ++i;
+            co.RoleName = value(i);
+        } else if (is(i, "PAGE_SIZE")) {
+            ++i;
+            const std::string v = value(i);
+            int size = 0;
+            auto r = std::from_chars(v.data(), v.data() + v.size(), size);
+            if (r.ec == std::errc() && r.ptr == v.data() + v.size()) ib.IBDatabaseOptions().PageSize = size;
+        } else if (is(i, "DEFAULT") && is(i + 1, "CHARACTER") && is(i + 2, "SET")) {
+            i += 3;
+            ib.SetDBCharSet(value(i));
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool TIBSQLExec::ExecuteStatement(TStatement& St)
+{
+    if (St.StatType != TStatType::stSetNames) return TSQLExec::ExecuteStatement(St);
+    m_currentStatement = &St;
+    std::string charSet = St.ObjName;
+    if (charSet.empty()) {
+        // Only the text was given: SET NAMES charset.
+        std::vector<bool> quoted;
+        const std::vector<std::string> w = Words(St.SQL.Text(), quoted);
+        for (size_t i = 0; i + 1 < w.size(); ++i)
+            if (SameText(w[i], "NAMES")) charSet = w[i + 1];
+    }
+    IBServerOptions().SetDBCharSet(charSet);
+    return true;
+}
+
+bool TIBSQLExec::SystemTablesWritable()
+{
+    TQELCustomConnection* c = QELConnection();
+    if (c == nullptr) return true;
+    const TIBDatabaseOptions& db = c->IBServerOptions().IBDatabaseOptions();
+    const bool firebird = db.VersionText.find("Firebird") != std::string::npos ||
+                          db.ServerVersionText.find("Firebird") != std::string::npos;
+    return !(firebird && db.ODSMajorVersion >= 12);
+}
+
+std::string TIBSQLExec::DescriptionSQL(const TStatement& St, bool SystemTablesWritable) const
+{
+    using enum TDbObject;
+    if (SystemTablesWritable) {
+        std::string first, rest;
+        switch (St.ObjType) {
+        case dboTable:
+        case dboView:
+            first = "update rdb$relations";
+            rest = "where Rdb$relation_name = :TBLNAME";
+            break;
+        case dboProcedure:
+            first = "update rdb$procedures";
+            rest = "where Rdb$procedure_name = :OBJNAME";
+            break;
+        case dboTrigger:
+            first = "update rdb$triggers";
+            rest = "where Rdb$trigger_name = :OBJNAME";
+            break;
+        case dboFunction:
+            first = "update rdb$functions";
+            rest = "where Rdb$function_name = :OBJNAME";
+            break;
+        case dboException:
+            first = "update rdb$exceptions";
+            rest = "where Rdb$exception_name = :OBJNAME";
+            break;
+        case dboIndex:
+            first = "update rdb$indices";
+            rest = "where Rdb$index_name = :OBJNAME";
+            break;
+        case dboDomain:
+            first = "update rdb$fields";
+            rest = "where Rdb$field_name = :OBJNAME";
+            break;
+        case dboGenerator:
+            first = "update Rdb$Generators";
+            rest = "where Rdb$Generator_name = :OBJNAME";
+            break;
+        case dboField:
+            first = "update rdb$relation_fields";
+            rest = std::string("where Rdb$relation_name = :TBLNAME") + CRLF + "and Rdb$field_name = :FLDNAME";
+            break;
+        case dboParam:
+            first = "update rdb$procedure_parameters";
+            rest = std::string("where Rdb$procedure_name = :OBJNAME") + CRLF + "and Rdb$parameter_name = :FLDNAME";
+            break;
+        case dboDatabase: first = "update rdb$database"; break;
+        case dboRole:
+            first = "update rdb$Roles";
+            rest = "where Rdb$Role_name = :OBJNAME";
+            break;
+        default: return {};
+        }
+        std::string sql = first + CRLF + "set rdb$description = :DESCRIPTION";
+        if (!rest.empty()) sql += CRLF + rest;
+        return sql;
+    }
+
+    const int dialect = IBServerOptions().SQLDialect;
+    const std::string name = StoredName(St.ObjName, dialect);
+    std::string target;
+    switch (St.ObjType) {
+    case dboTable: target = "TABLE " + name; break;
+    case dboView: target = "VIEW " + name; break;
+    case dboProcedure: target = "PROCEDURE " + name; break;
+    case dboTrigger: target = "TRIGGER " + name; break;
+    case dboFunction: target = "FUNCTION " + name; break;
+    case dboException: target = "EXCEPTION " + name; break;
+    case dboIndex: target = "INDEX " + name; break;
+    case dboDomain: target = "DOMAIN " + name; break;
+    case dboGenerator: target = "GENERATOR " + name; break;
+    case dboField: target = "COLUMN " + StoredName(St.ParentName, dialect) + "." + name; break;
+    case dboParam: target = "PARAMETER " + StoredName(St.ParentName, dialect) + "." + name; break;
+    case dboDatabase: target = "DATABASE"; break;
+    case dboRole: target = "ROLE " + name; break;
+    default: return {};
+    }
+    return "COMMENT ON " + target + " IS " + SQLQuotedStr(St.Description, TDatabaseType::dbInterBase);
+}
+
+bool TIBSQLExec::ExecDescription()
+{
+    if (!Connected()) {
+        ErrorMessage("Disconnected from database...");
+        return false;
+    }
+    TStatement& st = *m_currentStatement;
+    TQELCustomConnection& c = *QELConnection();
+    bool ok = true;
+    try {
+        EnsureQuery();
+        // Open data statements are committed first: a failing description
+        // must not take them along when it is rolled back.
+        if (InTransaction() && !CommitPending()) ok = false;
+        if (!InTransaction()) c.StartTransaction();
+        if (TParams* p = m_query->GetParams()) p->Clear();
+        std::string sql;
+        bool params = false;
+        if (IBServerOptions().IBCompareOptions().UpdateDescriptionMode != TUpdateDescriptionType::udComment) {
+            const bool writable = SystemTablesWritable();
+            sql = DescriptionSQL(st, writable);
+            params = writable;
+        } else {
+            sql = st.SQL.Text();
+        }
+        if (Trim(sql).empty()) throw EUsageError("No description update for " + st.ObjName + ".");
+        m_query->SetParamCheck(params);
+        m_query->SetSQLText(sql);
+        if (params) {
+            TParams& ps = *m_query->GetParams();
+            auto set = [&](const char* name, const std::string& value) {
+                for (int i = 0; i < ps.Count(); ++i)
+                    if (SameText(ps[i].Name(), name)) ps[i].SetAsString(value);
+            };
+            set("DESCRIPTION", st.Description);
+            const bool ownerNamed = st.ObjType == TDbObject::dboField || st.ObjType == TDbObject::dboParam;
+            set("TBLNAME", st.ObjType == TDbObject::dboField ? st.ParentName : st.ObjName);
+            set("OBJNAME", st.ObjType == TDbObject::dboParam ? st.ParentName : st.ObjName);
+            if (ownerNamed) set("FLDNAME", st.ObjName);
+        }
+        m_query->ExecSQL();
+        c.Commit();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        try {
+            if (InTransaction()) c.Rollback();
+        } catch (const std::exception&) {
+        }
+        ok = false;
+    }
+    try {
+        m_query->SetSQLText({});
+        m_query->SetParamCheck(true);
+    } catch (const std::exception&) {
+    }
+    return ok;
+}
+
+bool TIBSQLExec::ExecCreateDatabase()
+{
+    ParseCreateDatabaseString(m_currentStatement->SQL.Text());
+    return TSQLExec::ExecCreateDatabase();
+}
+
+void TIBSQLExec::ExecSingleStatement(TStatement& St)
+{
+    using enum TStatType;
+    TQELCustomConnection* c = QELConnection();
+    if (c == nullptr) {
+        ErrorMessage(ClassName() + "(" + Name() + "): Connection property not assigned.");
+        return;
+    }
+    const bool ownQuery = !m_query;
+    try {
+        EnsureQuery();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return;
+    }
+    switch (St.StatType) {
+    case stStatement:
+    case stProcedure:
+    case stTrigger:
+    case stDescription:
+    case stInsert:
+    case stUpdate:
+    case stDelete: break;
+    default:
+        if (ownQuery) m_query.reset();
+        return;
+    }
+    TStatement* previous = m_currentStatement;
+    m_currentStatement = &St;
+    try {
+        if (!Connected()) throw EUsageError("Disconnected from database...");
+        if (!c->InTransaction()) c->StartTransaction();
+        m_query->Close();
+        m_query->SetSQLText({});
+        m_query->SetParamCheck(false);
+        m_query->SetSQLText(St.SQL.Text());
+        LogStatement("< Exec SQL >:", St);
+        m_query->ExecSQL();
+        m_query->Close();
+        m_query->SetSQLText({});
+        c->Commit();
+        // Marked only once its commit went through.
+        St.Executed = true;
+        c->StartTransaction();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        try {
+            if (c->InTransaction()) c->Rollback();
+        } catch (const std::exception&) {
+        }
+    }
+    try {
+        m_query->SetSQLText({});
+        m_query->SetParamCheck(true);
+    } catch (const std::exception&) {
+    }
+    m_currentStatement = previous;
+    if (ownQuery) m_query.reset();
+}
 
 } // namespace qel

@@ -222,7 +222,10 @@ bool ParseBlobParamName(std::string_view Name, std::uint64_t& Offset, std::uint6
 // its own. A statement that fails is undone alone: the statements before it
 // keep their effect. When a transaction is lost (a commit fails, the
 // connection drops), the statements it held are reported as rolled back
-// ("< Rolled back >: " + summary) and their ErrorText set.
+// ("< Rolled back >: " + summary) and their ErrorText set. While the
+// executor connects, disconnects or creates a database, what the connection
+// reports (its OnErrorMessage) is taken over and reported, counted, as the
+// executor's own error.
 class TSQLExec : public TCustomSQLExec {
 public:
     explicit TSQLExec(TComponent* AOwner = nullptr);
@@ -311,18 +314,26 @@ protected:
     // Helpers for the descendants.
     bool Connected();
     bool InTransaction();
-    // Commits the open transaction of the run; a failure is reported and
-    // the statements it held are reported as rolled back. False on failure.
+    // Connects and disconnects the connection for a statement of the run;
+    // what the connection reports becomes this executor's error.
+    bool ConnectForStatement();
+    void DisconnectForStatement();
+    // Commits the open transaction of the run. A failure is reported, and
+    // the statements the transaction held are reported as rolled back.
     bool CommitPending();
-    // Rolls back the open transaction (errors reported); the statements it
-    // held are reported as rolled back with Reason.
-    void RollbackPending(const std::string& Reason);
-    // After a failed statement: when the error means the connection or its
-    // transaction is gone, the statements of the transaction are lost.
-    void CheckTransactionLost(const std::exception& E);
+    // Rolls back what is left of the open transaction and reports the
+    // statements it held as rolled back; answers how many there were.
+    int LosePending(const std::string& Reason);
+    static std::string LostText(const std::string& Message, int Lost);
+    // Reports the failure of the current statement; an error that took the
+    // transaction along also reports the statements run in it as lost.
+    void StatementFailed(const std::exception& E);
     void ClearBlobFile();
-    // The statement text with passwords hidden, for log lines.
+    // "< Exec SQL >: ORDERS: insert", or the whole text with LogFullSQL;
+    // passwords hidden.
     void LogStatement(const std::string& Prefix, const TStatement& St);
+    // The query of the run, created over the connection when there is none;
+    // EUsageError when the connection has no back end.
     void EnsureQuery();
 
     std::unique_ptr<TQELQuery> m_query;
@@ -343,6 +354,7 @@ private:
     std::unique_ptr<TPGSQLServerOptions> m_PGSQLServerOptions;
     std::unique_ptr<TDB2ServerOptions> m_DB2ServerOptions;
     TQELCustomConnection* m_connection = nullptr;
+    bool m_running = false;
     std::string m_blobFileName;
     std::unique_ptr<TBlobFile> m_blobFile;
 };
