@@ -16,6 +16,7 @@
 #include "qelMsg.h"
 #include "qelTypes.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -146,6 +147,8 @@ private:
     void UpdateLoginEnabling(const TSide& Side);
     void ConfigureConnection(qel::TQELConnection& Connection, qel::TDatabaseType Type, const TSide& Side);
     void ShowProgress(QProgressBar* Bar, int Value, int MaxValue);
+    // During a run: lets Qt handle pending events, at most every 50 ms.
+    void KeepResponsive();
 
     // The bytes of an edit's text. A value read from the settings file that
     // the user has not changed keeps its bytes, even ones that are not UTF-8.
@@ -157,6 +160,7 @@ private:
     bool m_busy = false;
     bool m_closePending = false;
     bool m_destroyed = false;
+    QElapsedTimer m_sinceRepaint;
     qel::TShowMessageHook m_previousShowMessage;
     qel::TProcessMessagesHook m_previousProcessMessages;
 };

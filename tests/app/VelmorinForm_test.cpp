@@ -1,0 +1,670 @@
+#include "VelmorinForm.h"
+
+#include "qelDBEngine.h"
+#include "qelDBOptions.h"
+#include "qelDataSet.h"
+#include "qelIBSQLExec.h"
+#include "qelMsg.h"
+#include "qelTestSupport.h"
+#include "qelVelmorin.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace qel;
+
+namespace {
+
+// One QApplication for the whole program, on the offscreen platform unless
+// the caller chose another one.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+            m_runtime = std::make_unique<qeltest::TempDir>();
+            ::chmod(m_runtime->Path().c_str(), 0700);
+            ::setenv("XDG_RUNTIME_DIR", m_runtime->Path().c_str(), 1);
+        }
+        m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[16] = "VelmorinForm";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<qeltest::TempDir> m_runtime;
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const TheQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(std::make_unique<QtEnvironment>().release());
+
+std::string ReadAll(const std::string& FileName)
+{
+    std::ifstream in(FileName, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& FileName, const std::string& Text)
+{
+    std::ofstream(FileName, std::ios::binary) << Text;
+}
+
+QString Q(const char* Utf8) { return QString::fromUtf8(Utf8); }
+
+// Clicks a button where its indicator is, so that check boxes wider than
+// their caption are hit too.
+void Click(QAbstractButton* Button) { QTest::mouseClick(Button, Qt::LeftButton, {}, QPoint(6, Button->height() / 2)); }
+
+QStringList LogLines(const TForm1& Form) { return Form.MemoLog->toPlainText().split(QLatin1Char('\n')); }
+
+bool HasLineStartingWith(const QStringList& Lines, const QString& Start)
+{
+    for (const QString& line : Lines)
+        if (line.startsWith(Start)) return true;
+    return false;
+}
+
+// A window over a settings folder of its own.
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // No modal box may block a test; messages are collected instead.
+        m_previousShow = SetShowMessageHook([this](const std::string& Text) { shown.push_back(Text); });
+    }
+    void TearDown() override { SetShowMessageHook(std::move(m_previousShow)); }
+
+    std::unique_ptr<TForm1> Open()
+    {
+        auto form = std::make_unique<TForm1>(QString::fromStdString(dir.Path().string()));
+        SetShowMessageHook([this](const std::string& Text) { shown.push_back(Text); });
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return form;
+    }
+
+    std::string IniFile() const { return dir.File("Kestrova.Ini"); }
+
+    qeltest::TempDir dir;
+    std::vector<std::string> shown;
+
+private:
+    TShowMessageHook m_previousShow;
+};
+
+TEST_F(FormTest, FirstStartWithoutSettingsFile)
+{
+    auto form = Open();
+    EXPECT_EQ(form->windowTitle(), Q("Velmorin"));
+    EXPECT_EQ(form->size(), QSize(784, 502));
+    EXPECT_EQ(form->GetIniFileName(), QString::fromStdString(IniFile()));
+    EXPECT_EQ(form->Label1->text(), Q("Master:"));
+    EXPECT_EQ(form->Label2->text(), Q("Target:"));
+    EXPECT_TRUE(form->Label1->font().bold());
+    EXPECT_EQ(form->BtnCompare->text(), Q("Compare"));
+    EXPECT_EQ(form->BtnUpdate->text(), Q("Update"));
+    EXPECT_EQ(form->MemoScript->toPlainText(), Q("< Script is empty >"));
+    EXPECT_EQ(form->MemoLog->toPlainText(), Q("< Log >"));
+    EXPECT_TRUE(form->MemoLog->isReadOnly());
+
+    for (auto [rbIB, rbMS, user, pswd, labelUser, labelPswd, auth, server] :
+         {std::tuple{form->rbMIB, form->rbMMS, form->EditUserM, form->EditPswdM, form->LabelUserM, form->LabelPswdM,
+                     form->cbAuthM, form->EditServerM},
+          std::tuple{form->rbTIB, form->rbTMS, form->EditUserT, form->EditPswdT, form->LabelUserT, form->LabelPswdT,
+                     form->cbAuthT, form->EditServerT}}) {
+        EXPECT_EQ(rbIB->text(), Q("InterBase"));
+        EXPECT_EQ(rbMS->text(), Q("MS SQL"));
+        EXPECT_TRUE(rbIB->isChecked());
+        EXPECT_FALSE(rbMS->isChecked());
+        EXPECT_EQ(user->text(), Q("SYSDBA"));
+        EXPECT_EQ(pswd->text(), Q("cobaltfin"));
+        EXPECT_EQ(pswd->echoMode(), QLineEdit::Normal);
+        EXPECT_TRUE(user->isEnabled());
+        EXPECT_TRUE(pswd->isEnabled());
+        EXPECT_TRUE(labelUser->isEnabled());
+        EXPECT_TRUE(labelPswd->isEnabled());
+        EXPECT_EQ(auth->text(), Q("Windows authentication"));
+        EXPECT_FALSE(auth->isChecked());
+        EXPECT_FALSE(auth->isEnabled());
+        EXPECT_TRUE(server->isEnabled());
+    }
+    EXPECT_EQ(form->GetDatabaseTypeM(), TDatabaseType::dbInterBase);
+    EXPECT_EQ(form->GetDatabaseTypeT(), TDatabaseType::dbInterBase);
+}
+
+TEST_F(FormTest, SwitchingASideToMSSQLAndBack)
+{
+    auto form = Open();
+    struct Side {
+        QRadioButton* rbIB;
+        QRadioButton* rbMS;
+        QLineEdit* user;
+        QLineEdit* pswd;
+        QLabel* labelUser;
+        QLabel* labelPswd;
+        QCheckBox* auth;
+    };
+    for (const Side& s : {Side{form->rbMIB, form->rbMMS, form->EditUserM, form->EditPswdM, form->LabelUserM,
+                               form->LabelPswdM, form->cbAuthM},
+                          Side{form->rbTIB, form->rbTMS, form->EditUserT, form->EditPswdT, form->LabelUserT,
+                               form->LabelPswdT, form->cbAuthT}}) {
+        Click(s.rbMS);
+        ASSERT_TRUE(s.rbMS->isChecked());
+        EXPECT_FALSE(s.rbIB->isChecked());
+        EXPECT_EQ(s.user->text(), QString());
+        EXPECT_EQ(s.pswd->text(), QString());
+        EXPECT_TRUE(s.auth->isChecked());
+        EXPECT_TRUE(s.auth->isEnabled());
+        EXPECT_FALSE(s.user->isEnabled());
+        EXPECT_FALSE(s.pswd->isEnabled());
+        EXPECT_FALSE(s.labelUser->isEnabled());
+        EXPECT_FALSE(s.labelPswd->isEnabled());
+
+        Click(s.auth);
+        EXPECT_FALSE(s.auth->isChecked());
+        EXPECT_TRUE(s.user->isEnabled());
+        EXPECT_TRUE(s.pswd->isEnabled());
+        EXPECT_TRUE(s.labelUser->isEnabled());
+        EXPECT_TRUE(s.labelPswd->isEnabled());
+        QTest::keyClicks(s.user, "sa");
+
+        Click(s.auth);
+        EXPECT_TRUE(s.auth->isChecked());
+        EXPECT_FALSE(s.user->isEnabled());
+        EXPECT_EQ(s.user->text(), QString());
+
+        Click(s.rbIB);
+        EXPECT_TRUE(s.rbIB->isChecked());
+        EXPECT_EQ(s.user->text(), Q("SYSDBA"));
+        EXPECT_EQ(s.pswd->text(), Q("cobaltfin"));
+        EXPECT_FALSE(s.auth->isChecked());
+        EXPECT_FALSE(s.auth->isEnabled());
+        EXPECT_TRUE(s.user->isEnabled());
+        EXPECT_TRUE(s.pswd->isEnabled());
+    }
+    // The other side is never touched by a side's buttons.
+    Click(form->rbMMS);
+    EXPECT_TRUE(form->rbTIB->isChecked());
+    EXPECT_EQ(form->EditUserT->text(), Q("SYSDBA"));
+}
+
+TEST_F(FormTest, ClickingTheCheckedRadioAgainKeepsTheEntries)
+{
+    auto form = Open();
+    form->EditPswdM->setText(Q("typed"));
+    Click(form->rbMIB);
+    EXPECT_TRUE(form->rbMIB->isChecked());
+    EXPECT_EQ(form->EditPswdM->text(), Q("typed"));
+}
+
+TEST_F(FormTest, SavedMSSQLSideIsRestoredWithAndWithoutWindowsAuthentication)
+{
+    WriteAll(IniFile(), "[Databases]\n"
+                        "DatabaseTypeM=5\n"
+                        "DatabaseTypeT=5\n"
+                        "DBNameM=Sales\n"
+                        "DBNameT=SalesCopy\n"
+                        "HostNameM=sqlhost\n"
+                        "HostNameT=sqlhost2\n"
+                        "UserNameM=sa\n"
+                        "UserNameT=ignored\n"
+                        "PasswordM=secret\n"
+                        "PasswordT=ignored too\n"
+                        "WinAuthenticationM=0\n"
+                        "WinAuthenticationT=1\n"
+                        "TableNameM=ORDERS\n"
+                        "TableNameT=ORDERS2\n");
+    auto form = Open();
+    EXPECT_TRUE(form->rbMMS->isChecked());
+    EXPECT_TRUE(form->rbTMS->isChecked());
+    EXPECT_EQ(form->GetDatabaseTypeM(), TDatabaseType::dbMSSQL);
+    EXPECT_EQ(form->EditDBNameM->text(), Q("Sales"));
+    EXPECT_EQ(form->EditServerM->text(), Q("sqlhost"));
+    EXPECT_EQ(form->EditTableT->text(), Q("ORDERS2"));
+
+    // Without Windows authentication: the saved login, usable.
+    EXPECT_FALSE(form->cbAuthM->isChecked());
+    EXPECT_TRUE(form->cbAuthM->isEnabled());
+    EXPECT_EQ(form->EditUserM->text(), Q("sa"));
+    EXPECT_EQ(form->EditPswdM->text(), Q("secret"));
+    EXPECT_TRUE(form->EditUserM->isEnabled());
+    EXPECT_TRUE(form->EditPswdM->isEnabled());
+    EXPECT_TRUE(form->LabelUserM->isEnabled());
+
+    // With it: the box checked, the login fields out of use.
+    EXPECT_TRUE(form->cbAuthT->isChecked());
+    EXPECT_TRUE(form->cbAuthT->isEnabled());
+    EXPECT_FALSE(form->EditUserT->isEnabled());
+    EXPECT_FALSE(form->EditPswdT->isEnabled());
+    EXPECT_FALSE(form->LabelPswdT->isEnabled());
+}
+
+TEST_F(FormTest, UnreadableDatabaseTypeKeepsInterBase)
+{
+    WriteAll(IniFile(), "[Databases]\nDatabaseTypeM=MS SQL\nDatabaseTypeT=7\n");
+    auto form = Open();
+    EXPECT_TRUE(form->rbMIB->isChecked());
+    EXPECT_TRUE(form->rbTIB->isChecked());
+    EXPECT_EQ(form->EditUserM->text(), Q("SYSDBA"));
+}
+
+TEST_F(FormTest, SettingsAreWrittenOnCloseAndReadBackByteForByte)
+{
+    {
+        auto form = Open();
+        Click(form->rbTMS);
+        Click(form->cbAuthT);
+        form->EditDBNameM->setText(Q("C:\\Program Files\\Data\\Main DB.fdb"));
+        form->EditServerM->setText(Q("srv/3051"));
+        form->EditUserM->setText(Q("  sysdba"));
+        form->EditPswdM->setText(Q("p=a\"ss'w;o#rd "));
+        form->EditTableM->setText(Q("\"Mixed Case\""));
+        form->EditDBNameT->setText(Q("\\\\server\\share\\Z\xC3\xBCrich.fdb"));
+        form->EditServerT->setText(Q("sqlhost"));
+        form->EditUserT->setText(Q("sa"));
+        form->EditPswdT->setText(Q(""));
+        form->EditTableT->setText(Q("dbo.ORDERS"));
+    }
+    const std::string expected = "[Databases]\n"
+                                 "DatabaseTypeM=1\n"
+                                 "DatabaseTypeT=5\n"
+                                 "DBNameM=C:\\Program Files\\Data\\Main DB.fdb\n"
+                                 "DBNameT=\\\\server\\share\\Z\xC3\xBCrich.fdb\n"
+                                 "HostNameM=srv/3051\n"
+                                 "HostNameT=sqlhost\n"
+                                 "UserNameM=\"  sysdba\"\n"
+                                 "UserNameT=sa\n"
+                                 "PasswordM=\"p=a\"ss'w;o#rd \"\n"
+                                 "PasswordT=\n"
+                                 "WinAuthenticationM=0\n"
+                                 "WinAuthenticationT=0\n"
+                                 "TableNameM=\"\"Mixed Case\"\"\n"
+                                 "TableNameT=dbo.ORDERS\n";
+    EXPECT_EQ(ReadAll(IniFile()), expected);
+
+    auto form = Open();
+    EXPECT_TRUE(form->rbMIB->isChecked());
+    EXPECT_TRUE(form->rbTMS->isChecked());
+    EXPECT_FALSE(form->cbAuthT->isChecked());
+    EXPECT_EQ(form->EditDBNameM->text(), Q("C:\\Program Files\\Data\\Main DB.fdb"));
+    EXPECT_EQ(form->EditUserM->text(), Q("  sysdba"));
+    EXPECT_EQ(form->EditPswdM->text(), Q("p=a\"ss'w;o#rd "));
+    EXPECT_EQ(form->EditTableM->text(), Q("\"Mixed Case\""));
+    EXPECT_EQ(form->EditDBNameT->text(), Q("\\\\server\\share\\Z\xC3\xBCrich.fdb"));
+    EXPECT_EQ(form->EditUserT->text(), Q("sa"));
+    EXPECT_EQ(form->EditPswdT->text(), QString());
+    form.reset();
+    EXPECT_EQ(ReadAll(IniFile()), expected);
+}
+
+TEST_F(FormTest, HandWrittenSettingsFileIsReadAsItStandsAndKeptOnClose)
+{
+    WriteAll(IniFile(), "; my databases\r\n"
+                        "[Databases]\r\n"
+                        "TableNameM = PRODUCTS\r\n"
+                        "DBNameM = /data/master.fdb\r\n"
+                        "DBNameT=/data/caf\xE9.fdb\r\n"
+                        "PasswordM=\"masterkey\"\r\n"
+                        "\r\n"
+                        "[Other]\r\n"
+                        "Keep=this\r\n");
+    {
+        auto form = Open();
+        EXPECT_EQ(form->EditTableM->text(), Q("PRODUCTS"));
+        EXPECT_EQ(form->EditDBNameM->text(), Q("/data/master.fdb"));
+        EXPECT_EQ(form->EditPswdM->text(), Q("masterkey"));
+        // Keys the file lacks keep the first-start entries.
+        EXPECT_EQ(form->EditUserM->text(), Q("SYSDBA"));
+        EXPECT_EQ(form->EditPswdT->text(), Q("cobaltfin"));
+    }
+    // The byte that is not UTF-8 survives, and so do the comment, the other
+    // section and the order the user gave the keys.
+    EXPECT_EQ(ReadAll(IniFile()), "; my databases\r\n"
+                                  "[Databases]\r\n"
+                                  "TableNameM=PRODUCTS\r\n"
+                                  "DBNameM=/data/master.fdb\r\n"
+                                  "DBNameT=/data/caf\xE9.fdb\r\n"
+                                  "PasswordM=masterkey\r\n"
+                                  "DatabaseTypeM=1\r\n"
+                                  "DatabaseTypeT=1\r\n"
+                                  "HostNameM=\r\n"
+                                  "HostNameT=\r\n"
+                                  "UserNameM=SYSDBA\r\n"
+                                  "UserNameT=SYSDBA\r\n"
+                                  "PasswordT=cobaltfin\r\n"
+                                  "WinAuthenticationM=0\r\n"
+                                  "WinAuthenticationT=0\r\n"
+                                  "TableNameT=\r\n"
+                                  "\r\n"
+                                  "[Other]\r\n"
+                                  "Keep=this\r\n");
+}
+
+TEST_F(FormTest, SettingsFileIsCreatedForTheOwnerOnly)
+{
+    const mode_t old = ::umask(022);
+    Open().reset();
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(IniFile().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(FormTest, UpdateBeforeCompareDoesNothing)
+{
+    auto form = Open();
+    Click(form->BtnUpdate);
+    EXPECT_EQ(form->MemoLog->toPlainText(), Q("< Log >"));
+    EXPECT_EQ(form->MemoScript->toPlainText(), Q("< Script is empty >"));
+    EXPECT_FALSE(form->QELConnectionT->GetConnected());
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(FormTest, ComponentsAreWiredAsTheWindowNeedsThem)
+{
+    auto form = Open();
+    TVelmorin& v = *form->Velmorin;
+    EXPECT_EQ(v.QELConnectionMaster(), form->QELConnectionM.get());
+    EXPECT_EQ(v.QELConnectionTarget(), form->QELConnectionT.get());
+    EXPECT_EQ(v.ScriptFileName(), "Result.SQL");
+    EXPECT_EQ(v.BlobFileName(), "Result.LOB");
+    EXPECT_EQ(v.SQLExec(), nullptr);
+}
+
+TEST_F(FormTest, HooksAreSetWhileTheWindowLivesAndRestoredAfter)
+{
+    bool ownProcess = false;
+    const TProcessMessagesHook before = SetProcessMessagesHook([&] { ownProcess = true; });
+    {
+        auto form = Open();
+        // The window's own hooks are in place.
+        TProcessMessagesHook windows = SetProcessMessagesHook({});
+        ASSERT_TRUE(static_cast<bool>(windows));
+        windows();
+        EXPECT_FALSE(ownProcess);
+        SetProcessMessagesHook(std::move(windows));
+    }
+    ProcessMessages();
+    EXPECT_TRUE(ownProcess);
+    SetProcessMessagesHook(before);
+}
+
+TEST_F(FormTest, LogAndProgress)
+{
+    auto form = Open();
+    for (int i = 0; i < 200; ++i) form->AddLog(QString::number(i));
+    form->AddLog(Q("Error: first\r\nsecond"));
+    const QStringList lines = LogLines(*form);
+    EXPECT_EQ(lines.front(), Q("< Log >"));
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[lines.size() - 2], Q("Error: first"));
+    EXPECT_EQ(lines.back(), Q("second"));
+    QScrollBar* bar = form->MemoLog->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    TObject sender;
+    form->VelmorinProgressUpdateMaster(sender, 5, 10);
+    EXPECT_EQ(form->ProgressBarM->maximum(), 10);
+    EXPECT_EQ(form->ProgressBarM->value(), 5);
+    form->VelmorinProgressUpdateTarget(sender, 0, 0);
+    EXPECT_EQ(form->ProgressBarT->value(), 0);
+    EXPECT_GT(form->ProgressBarT->maximum(), form->ProgressBarT->minimum()); // a bar, not a busy indicator
+}
+
+TEST_F(FormTest, ARunCannotBeStartedAgainNorTheWindowClosedWhileItLasts)
+{
+    auto form = Open();
+    form->EditDBNameM->setText(QString::fromStdString(dir.File("missing-master.fdb")));
+    form->EditDBNameT->setText(QString::fromStdString(dir.File("missing-target.fdb")));
+    form->EditTableM->setText(Q("T"));
+    form->EditTableT->setText(Q("T"));
+
+    int nested = 0;
+    bool enabledDuringRun = true, closedDuringRun = true;
+    const TLogNextLineEvent log = form->Velmorin->OnLogNextLine;
+    form->Velmorin->OnLogNextLine = [&](TObject& Sender, const std::string& Text) {
+        if (nested++ == 0) {
+            enabledDuringRun = form->BtnCompare->isEnabled() || form->BtnUpdate->isEnabled();
+            form->BtnCompareClick();
+            form->BtnUpdateClick();
+            closedDuringRun = form->close();
+        }
+        log(Sender, Text);
+    };
+    form->BtnCompareClick();
+    EXPECT_GT(nested, 0);
+    EXPECT_FALSE(enabledDuringRun);
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(LogLines(*form).filter(Q("< Comparing finished")).size(), 1);
+    EXPECT_TRUE(form->BtnCompare->isEnabled());
+    EXPECT_TRUE(form->BtnUpdate->isEnabled());
+    // The close asked for during the run happens once it is over.
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 2000);
+    EXPECT_FALSE(form->isVisible());
+}
+
+// ---- comparisons of two embedded Firebird databases in the window ----
+
+const char* const TableDDL = "CREATE TABLE PRODUCTS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), "
+                             "PRICE NUMERIC(10, 2), CHANGED_AT TIMESTAMP, NOTES BLOB SUB_TYPE TEXT, "
+                             "PICTURE BLOB SUB_TYPE BINARY)";
+
+class FormDatabaseTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        m_oldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        master = Create("master.fdb", {"INSERT INTO PRODUCTS VALUES (1, 'one', 1.10, '2024-03-01 08:00:00', 'same', x'0001')",
+                                       "INSERT INTO PRODUCTS VALUES (2, 'two', 2.20, '2024-03-02 09:15:30.5', 'new notes', x'0002')",
+                                       "INSERT INTO PRODUCTS VALUES (3, 'three', 3.30, NULL, NULL, x'CAFE00BABE')",
+                                       "INSERT INTO PRODUCTS VALUES (4, 'four', 4.40, '2024-03-04 11:45:00.1234', 'inserted', x'FF00FF')"});
+        target = Create("target.fdb", {"INSERT INTO PRODUCTS VALUES (1, 'one', 1.10, '2024-03-01 08:00:00', 'same', x'0001')",
+                                       "INSERT INTO PRODUCTS VALUES (2, 'two', 2.25, '2024-03-02 09:15:30.5', 'old notes', x'0002')",
+                                       "INSERT INTO PRODUCTS VALUES (3, 'three', 3.30, NULL, NULL, x'CAFE01BABE')",
+                                       "INSERT INTO PRODUCTS VALUES (5, 'five', 5.50, '2024-02-28 16:00:00', 'deleted', NULL)"});
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(m_oldCwd);
+        FormTest::TearDown();
+    }
+
+    static void Configure(TQELConnection& c, const std::string& Path)
+    {
+        c.SetDatabaseType(TDatabaseType::dbInterBase);
+        c.SetConnectionType(TconnectionType::cnIBX);
+        c.ConnectionOptions().Protocol = TQELProtocol::ptLocal;
+        c.ConnectionOptions().DatabaseName = Path;
+        c.ConnectionOptions().UserName = "SYSDBA";
+        c.ConnectionOptions().Password = "masterkey";
+    }
+
+    std::string Create(const std::string& Name, const std::vector<std::string>& Rows)
+    {
+        const std::string path = dir.File(Name);
+        TQELConnection c;
+        std::string error;
+        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
+        Configure(c, path);
+        c.IBServerOptions().SetDBCharSet("UTF8");
+        EXPECT_TRUE(c.CreateDatabase()) << error;
+        c.SetConnected(true);
+        EXPECT_TRUE(c.GetConnected()) << error;
+        auto q = c.CreateQuery();
+        q->SetSQLText(TableDDL);
+        q->ExecSQL();
+        c.Commit();
+        for (const auto& row : Rows) {
+            q->SetSQLText(row);
+            q->ExecSQL();
+        }
+        c.Commit();
+        c.SetConnected(false);
+        return path;
+    }
+
+    // Every row as text, BLOBs as their bytes, in key order.
+    static std::vector<std::vector<std::string>> Rows(const std::string& Path)
+    {
+        TQELConnection c;
+        Configure(c, Path);
+        c.SetConnected(true);
+        auto q = c.CreateQuery();
+        q->SetSQLText("SELECT ID, NAME, PRICE, CHANGED_AT, NOTES, PICTURE FROM PRODUCTS ORDER BY ID");
+        q->Open();
+        std::vector<std::vector<std::string>> rows;
+        while (!q->Eof()) {
+            std::vector<std::string> row;
+            TFields& f = *q->GetFields();
+            for (int i = 0; i < f.Count(); ++i) row.push_back(f[i].IsNull() ? "<null>" : f[i].AsString());
+            rows.push_back(std::move(row));
+            q->Next();
+        }
+        q->Close();
+        c.SetConnected(false);
+        return rows;
+    }
+
+    void Enter(TForm1& Form, const std::string& Master, const std::string& Target)
+    {
+        Form.EditDBNameM->setText(QString::fromStdString(Master));
+        Form.EditDBNameT->setText(QString::fromStdString(Target));
+        Form.EditTableM->setText(Q("PRODUCTS"));
+        Form.EditTableT->setText(Q("PRODUCTS"));
+    }
+
+    std::string master, target;
+
+private:
+    std::filesystem::path m_oldCwd;
+};
+
+TEST_F(FormDatabaseTest, CompareThenUpdateMakesTheTargetEqualToTheMaster)
+{
+    auto form = Open();
+    Enter(*form, master, target);
+    Click(form->BtnCompare);
+
+    QStringList log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Equal: 1, Inserted: 1, Updated: 2, Deleted: 1, All: 5."))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Comparing finished. >"));
+    EXPECT_FALSE(HasLineStartingWith(log, Q("Error: "))) << log.join('\n').toStdString();
+    EXPECT_EQ(form->QELConnectionM->ConnectionOptions().Protocol, TQELProtocol::ptLocal);
+    EXPECT_EQ(form->Velmorin->SQLExec(), static_cast<TCustomSQLExec*>(form->IBSQLExec.get()));
+
+    const QString script = form->MemoScript->toPlainText();
+    EXPECT_TRUE(script.contains(Q("INSERT INTO"))) << script.toStdString();
+    EXPECT_TRUE(script.contains(Q("UPDATE"))) << script.toStdString();
+    EXPECT_TRUE(script.contains(Q("DELETE FROM"))) << script.toStdString();
+    EXPECT_FALSE(script.contains(Q("< Script is empty >")));
+    // The script and its BLOB file are in the current folder.
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "Result.SQL"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "Result.LOB"));
+    EXPECT_EQ(form->ProgressBarM->value(), form->ProgressBarM->maximum());
+
+    Click(form->BtnUpdate);
+    log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Updating target database..."))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Script executed succesfully! >")) << log.join('\n').toStdString();
+    EXPECT_FALSE(form->QELConnectionT->GetConnected());
+    EXPECT_EQ(Rows(target), Rows(master));
+
+    Click(form->BtnCompare);
+    log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Equal: 4, Inserted: 0, Updated: 0, Deleted: 0, All: 4."))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Comparing finished. >"));
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(FormDatabaseTest, UnreachableTargetIsReportedInTheLog)
+{
+    auto form = Open();
+    Enter(*form, master, dir.File("no-such-folder/target.fdb"));
+    Click(form->BtnCompare);
+    const QStringList log = LogLines(*form);
+    EXPECT_TRUE(HasLineStartingWith(log, Q("Error: "))) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.back() == Q("< Comparing finished abnormally! >") || HasLineStartingWith(log, Q("Errors: ")))
+        << log.join('\n').toStdString();
+    EXPECT_FALSE(form->QELConnectionM->GetConnected());
+    EXPECT_FALSE(form->QELConnectionT->GetConnected());
+
+    // Update after the failed comparison runs nothing and breaks nothing.
+    Click(form->BtnUpdate);
+    EXPECT_FALSE(form->QELConnectionT->GetConnected());
+    EXPECT_TRUE(form->BtnCompare->isEnabled());
+}
+
+TEST_F(FormDatabaseTest, ServerNameConnectsOverTCP)
+{
+    const std::string host = qeltest::Env("VELMORIN_FB_HOST");
+    const std::string folder = qeltest::Env("VELMORIN_FB_SERVER_DIR");
+    if (host.empty() || folder.empty()) QEL_SKIP_OR_FAIL("VELMORIN_FB_HOST/VELMORIN_FB_SERVER_DIR not set");
+
+    // A copy of the master that the server creates in a folder of its own.
+    const std::string remote = folder + "/velmorin-form-" + std::to_string(::getpid()) + ".fdb";
+    {
+        TQELConnection c;
+        std::string error;
+        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
+        Configure(c, remote);
+        c.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
+        c.ConnectionOptions().HostName = host;
+        c.ConnectionOptions().UserName = qeltest::Env("VELMORIN_FB_USER", "SYSDBA");
+        c.ConnectionOptions().Password = qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey");
+        if (!c.CreateDatabase()) QEL_SKIP_OR_FAIL("Firebird server not reachable: " + error);
+        c.SetConnected(true);
+        auto q = c.CreateQuery();
+        q->SetSQLText(TableDDL);
+        q->ExecSQL();
+        c.Commit();
+        q->SetSQLText("INSERT INTO PRODUCTS VALUES (9, 'nine', 9.90, NULL, 'remote', x'09')");
+        q->ExecSQL();
+        c.Commit();
+        c.SetConnected(false);
+    }
+
+    auto form = Open();
+    Enter(*form, remote, target);
+    form->EditServerM->setText(QString::fromStdString(host));
+    form->EditUserM->setText(QString::fromStdString(qeltest::Env("VELMORIN_FB_USER", "SYSDBA")));
+    form->EditPswdM->setText(QString::fromStdString(qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey")));
+    Click(form->BtnCompare);
+    const QStringList log = LogLines(*form);
+    EXPECT_EQ(form->QELConnectionM->ConnectionOptions().Protocol, TQELProtocol::ptTCP);
+    EXPECT_EQ(form->QELConnectionT->ConnectionOptions().Protocol, TQELProtocol::ptLocal);
+    EXPECT_TRUE(log.contains(Q("Equal: 0, Inserted: 1, Updated: 0, Deleted: 4, All: 5."))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Comparing finished. >"));
+
+    std::error_code ec;
+    std::filesystem::remove(remote, ec);
+}
+
+} // namespace
