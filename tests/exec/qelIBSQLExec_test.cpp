@@ -1,0 +1,489 @@
+#include "qelIBSQLExec.h"
+
+#include "qelDBOptions.h"
+#include "qelDB_IBX.h"
+#include "qelExecTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <ostream>
+
+using namespace qel;
+using qeltest::TRecorder;
+using ST = TStatType;
+using OT = TDbObject;
+using OP = TDbOperation;
+
+// ---- reading CONNECT and CREATE DATABASE texts -----------------------------
+
+struct ConnectCase {
+    std::string text;
+    std::string database, user, password, role, host;
+    int port;
+    friend void PrintTo(const ConnectCase& c, std::ostream* os) { *os << c.text; }
+};
+
+class ParseConnectStringTest : public ::testing::TestWithParam<ConnectCase> {};
+
+TEST_P(ParseConnectStringTest, FillsTheConnectionOptions)
+{
+    const ConnectCase& c = GetParam();
+    TIBSQLExec x;
+    TConnectionOptions& co = x.ConnectionOptions();
+    co.DatabaseName = co.UserName = co.Password = co.RoleName = "old";
+    co.HostName = "keep";
+    x.ParseConnectString(c.text);
+    EXPECT_EQ(co.DatabaseName, c.database);
+    EXPECT_EQ(co.UserName, c.user);
+    EXPECT_EQ(co.Password, c.password);
+    EXPECT_EQ(co.RoleName, c.role);
+    EXPECT_EQ(co.HostName, c.host);
+    EXPECT_EQ(co.Port, c.port);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseConnectStringTest,
+    ::testing::Values(
+        ConnectCase{"CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'pw' ROLE 'R'", "db.fdb", "SYSDBA", "pw", "R", "keep", 0},
+        ConnectCase{"connect 'db.fdb' user 'SYSDBA' password 'pw' role 'R'", "db.fdb", "SYSDBA", "pw", "R", "keep", 0},
+        ConnectCase{"Connect '/data/db.fdb'\r\n", "/data/db.fdb", "", "", "", "keep", 0},
+        // Values are read by position.
+        ConnectCase{"CONNECT 'db.fdb' PASSWORD 'pw'", "db.fdb", "pw", "", "", "keep", 0},
+        ConnectCase{"CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'it''s'", "db.fdb", "SYSDBA", "it's", "", "keep", 0},
+        ConnectCase{"CONNECT 'srv:/data/db.fdb' USER 'U'", "/data/db.fdb", "U", "", "", "srv", 0},
+        ConnectCase{"CONNECT 'srv/3051:C:\\data\\db.fdb'", "C:\\data\\db.fdb", "", "", "", "srv", 3051},
+        ConnectCase{"CONNECT '\\\\srv\\share\\db.fdb'", "share\\db.fdb", "", "", "", "srv", 0},
+        ConnectCase{"CONNECT 'inet://srv/db.fdb'", "inet://srv/db.fdb", "", "", "", "", 0}));
+
+TEST(ParseCreateDatabaseString, ReadsNameUserPasswordPageSizeAndCharacterSet)
+{
+    TIBSQLExec x;
+    x.ConnectionOptions().UserName = "KEPT";
+    x.ParseCreateDatabaseString("CREATE DATABASE '/tmp/n.fdb'\r\n PAGE_SIZE = 8192 DEFAULT CHARACTER SET win1252");
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, "/tmp/n.fdb");
+    EXPECT_EQ(x.ConnectionOptions().UserName, "KEPT");
+    EXPECT_EQ(x.IBServerOptions().IBDatabaseOptions().PageSize, 8192);
+    EXPECT_EQ(x.IBServerOptions().DBCharSet(), "WIN1252");
+    x.ParseCreateDatabaseString("create schema 'h/3050:/d.fdb' user 'SYSDBA' password 'p''w' page_size 4096;");
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, "/d.fdb");
+    EXPECT_EQ(x.ConnectionOptions().HostName, "h");
+    EXPECT_EQ(x.ConnectionOptions().Port, 3050);
+    EXPECT_EQ(x.ConnectionOptions().UserName, "SYSDBA");
+    EXPECT_EQ(x.ConnectionOptions().Password, "p'w");
+    EXPECT_EQ(x.IBServerOptions().IBDatabaseOptions().PageSize, 4096);
+}
+
+// ---- description statements ------------------------------------------------
+
+struct DescSQLCase {
+    OT kind;
+    std::string name, parent;
+    std::string update; // where system tables are writable
+    std::string comment; // where they are not
+    friend void PrintTo(const DescSQLCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class DescriptionSQLTest : public ::testing::TestWithParam<DescSQLCase> {};
+
+TEST_P(DescriptionSQLTest, GivesTheUpdateOrTheComment)
+{
+    const DescSQLCase& c = GetParam();
+    TIBSQLExec x;
+    TStatement* st = x.AddStatement("x", ST::stDescription, c.name, c.kind, OP::odbDescription, c.parent);
+    st->Description = "it's";
+    EXPECT_EQ(x.DescriptionSQL(*st, true), c.update);
+    EXPECT_EQ(x.DescriptionSQL(*st, false), c.comment);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DescriptionSQLTest,
+    ::testing::Values(
+        DescSQLCase{OT::dboTable, "T", "",
+                    "update rdb$relations\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$relation_name = :TBLNAME",
+                    "COMMENT ON TABLE \"T\" IS 'it''s'"},
+        DescSQLCase{OT::dboView, "V", "",
+                    "update rdb$relations\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$relation_name = :TBLNAME",
+                    "COMMENT ON VIEW \"V\" IS 'it''s'"},
+        DescSQLCase{OT::dboProcedure, "P", "",
+                    "update rdb$procedures\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$procedure_name = :OBJNAME",
+                    "COMMENT ON PROCEDURE \"P\" IS 'it''s'"},
+        DescSQLCase{OT::dboTrigger, "TR", "",
+                    "update rdb$triggers\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$trigger_name = :OBJNAME",
+                    "COMMENT ON TRIGGER \"TR\" IS 'it''s'"},
+        DescSQLCase{OT::dboFunction, "F", "",
+                    "update rdb$functions\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$function_name = :OBJNAME",
+                    "COMMENT ON FUNCTION \"F\" IS 'it''s'"},
+        DescSQLCase{OT::dboException, "E", "",
+                    "update rdb$exceptions\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$exception_name = :OBJNAME",
+                    "COMMENT ON EXCEPTION \"E\" IS 'it''s'"},
+        DescSQLCase{OT::dboIndex, "IX", "",
+                    "update rdb$indices\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$index_name = :OBJNAME",
+                    "COMMENT ON INDEX \"IX\" IS 'it''s'"},
+        DescSQLCase{OT::dboDomain, "D", "",
+                    "update rdb$fields\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$field_name = :OBJNAME",
+                    "COMMENT ON DOMAIN \"D\" IS 'it''s'"},
+        DescSQLCase{OT::dboGenerator, "G", "",
+                    "update Rdb$Generators\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$Generator_name = :OBJNAME",
+                    "COMMENT ON GENERATOR \"G\" IS 'it''s'"},
+        DescSQLCase{OT::dboField, "low", "T",
+                    "update rdb$relation_fields\r\nset rdb$description = :DESCRIPTION\r\n"
+                    "where Rdb$relation_name = :TBLNAME\r\nand Rdb$field_name = :FLDNAME",
+                    "COMMENT ON COLUMN \"T\".\"low\" IS 'it''s'"},
+        DescSQLCase{OT::dboParam, "A", "P",
+                    "update rdb$procedure_parameters\r\nset rdb$description = :DESCRIPTION\r\n"
+                    "where Rdb$procedure_name = :OBJNAME\r\nand Rdb$parameter_name = :FLDNAME",
+                    "COMMENT ON PARAMETER \"P\".\"A\" IS 'it''s'"},
+        DescSQLCase{OT::dboDatabase, "DB", "", "update rdb$database\r\nset rdb$description = :DESCRIPTION",
+                    "COMMENT ON DATABASE IS 'it''s'"},
+        DescSQLCase{OT::dboRole, "R", "",
+                    "update rdb$Roles\r\nset rdb$description = :DESCRIPTION\r\nwhere Rdb$Role_name = :OBJNAME",
+                    "COMMENT ON ROLE \"R\" IS 'it''s'"},
+        DescSQLCase{OT::dboCollation, "C", "", "", ""}, DescSQLCase{OT::dboPackage, "PK", "", "", ""},
+        DescSQLCase{OT::dboTable, "A\"B", "", "update rdb$relations\r\nset rdb$description = :DESCRIPTION\r\n"
+                                             "where Rdb$relation_name = :TBLNAME",
+                    "COMMENT ON TABLE \"A\"\"B\" IS 'it''s'"}));
+
+TEST(DescriptionSQL, DialectOneWritesNamesAsTheyStand)
+{
+    TIBSQLExec x;
+    x.IBServerOptions().SQLDialect = 1;
+    TStatement* st = x.AddStatement("x", ST::stDescription, "NAME", OT::dboField, OP::odbDescription, "TAB");
+    EXPECT_EQ(x.DescriptionSQL(*st, false), "COMMENT ON COLUMN TAB.NAME IS ''");
+}
+
+// ---- against embedded Firebird ---------------------------------------------
+
+namespace {
+
+class IBExecTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = dir.File("a.fdb");
+        qeltest::CreateFirebird(path);
+        qeltest::ConfigureFirebird(c, path);
+        c.IBServerOptions().SetDBCharSet("UTF8");
+        c.OnErrorMessage = [this](TObject&, const std::string& t) { connectionErrors.push_back(t); };
+        x.SetQELConnection(&c);
+        rec.Attach(x);
+        qeltest::TInspector(path).Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOTE VARCHAR(20))");
+    }
+
+    TStatement* Insert(int id, const std::string& note = "n")
+    {
+        return x.AddStatement("INSERT INTO T (ID, NOTE) VALUES (" + std::to_string(id) + ", '" + note + "')",
+                              ST::stInsert, "T", OT::dboTable, OP::odbInsert);
+    }
+
+    std::vector<std::string> Ids(const std::string& db)
+    {
+        return qeltest::TInspector(db).Column("SELECT ID FROM T ORDER BY ID");
+    }
+
+    bool NoPasswordLogged() const { return !rec.AnyLogContains("masterkey"); }
+
+    qeltest::TempDir dir;
+    std::string path;
+    TQELConnection c;
+    TIBSQLExec x;
+    TRecorder rec;
+    std::vector<std::string> connectionErrors;
+};
+
+} // namespace
+
+TEST_F(IBExecTest, ConnectAndDisconnectLogTheDatabase)
+{
+    x.ConnectionOptions().Assign(c.ConnectionOptions());
+    x.Connect();
+    EXPECT_TRUE(c.Connected()) << rec.AllErrors();
+    x.Disconnect();
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(rec.Log, (std::vector<std::string>{"Connect: \"" + path + "\"", "Disconnect: \"" + path + "\""}));
+    x.ConnectionOptions().DatabaseName = dir.File("none.fdb");
+    x.Connect();
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(x.ErrorCount(), 1);
+    EXPECT_TRUE(connectionErrors.empty());
+}
+
+TEST_F(IBExecTest, CreateDatabaseStatementCreatesAndOpensTheFile)
+{
+    const std::string made = dir.File("made.fdb");
+    x.AddStatement("CREATE DATABASE '" + made + "' USER 'SYSDBA' PASSWORD 'masterkey'\r\nPAGE_SIZE 8192 DEFAULT "
+                   "CHARACTER SET WIN1252",
+                   ST::stCreateDb, made, OT::dboDatabase, OP::odbCreate);
+    x.AddStatement("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOTE VARCHAR(20))", ST::stStatement, "T", OT::dboTable,
+                   OP::odbCreate);
+    Insert(7);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    ASSERT_TRUE(std::filesystem::exists(made));
+    EXPECT_EQ(Ids(made), std::vector<std::string>{"7"});
+    EXPECT_TRUE(Ids(path).empty());
+    qeltest::TInspector look(made);
+    EXPECT_EQ(look.Value("SELECT TRIM(RDB$CHARACTER_SET_NAME) FROM RDB$DATABASE"), "WIN1252");
+    EXPECT_EQ(look.Value("SELECT MON$PAGE_SIZE FROM MON$DATABASE"), "8192");
+    EXPECT_TRUE(rec.Logged("< Exec SQL >: " + made + ": create"));
+    EXPECT_TRUE(NoPasswordLogged());
+    // The connection was not connected before the run and is not after it.
+    EXPECT_FALSE(c.Connected());
+}
+
+TEST_F(IBExecTest, CreateDatabaseOverAnExistingFileFailsAndBreaks)
+{
+    x.AddStatement("CREATE DATABASE '" + path + "' USER 'SYSDBA' PASSWORD 'masterkey'", ST::stCreateDb);
+    Insert(1);
+    x.BreakOnError = true;
+    EXPECT_FALSE(x.Execute());
+    ASSERT_EQ(rec.Errors.size(), 1u);
+    EXPECT_EQ(rec.Errors[0].rfind("Cann't create database.\r\n", 0), 0u) << rec.Errors[0];
+    EXPECT_TRUE(rec.Logged("< Break on Error! >"));
+    EXPECT_TRUE(Ids(path).empty());
+    EXPECT_TRUE(rec.Logged("< Exec SQL >: CREATE DATABASE '" + path + "' USER 'SYSDBA' PASSWORD '***'"));
+}
+
+TEST_F(IBExecTest, ConnectStatementMovesTheRunToAnotherDatabase)
+{
+    const std::string other = dir.File("b.fdb");
+    qeltest::CreateFirebird(other);
+    qeltest::TInspector(other).Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOTE VARCHAR(20))");
+    c.SetConnected(true);
+    Insert(1);
+    x.AddStatement("CONNECT '" + other + "' USER 'SYSDBA' PASSWORD 'masterkey'", ST::stConnect);
+    Insert(2);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(Ids(path), std::vector<std::string>{"1"});
+    EXPECT_EQ(Ids(other), std::vector<std::string>{"2"});
+    EXPECT_TRUE(rec.Logged("< Exec SQL >: CONNECT '" + other + "' USER 'SYSDBA' PASSWORD '***'"));
+    EXPECT_TRUE(rec.Logged("Connect: \"" + other + "\""));
+    EXPECT_TRUE(rec.Logged("Dialect: 3."));
+    EXPECT_TRUE(NoPasswordLogged());
+    EXPECT_EQ(c.ConnectionOptions().DatabaseName, other);
+    EXPECT_TRUE(c.Connected());
+}
+
+TEST_F(IBExecTest, ConnectToAMissingDatabaseIsReported)
+{
+    Insert(1);
+    x.AddStatement("CONNECT '" + dir.File("nothing.fdb") + "' USER 'SYSDBA' PASSWORD 'masterkey'", ST::stConnect);
+    Insert(2);
+    EXPECT_FALSE(x.Execute());
+    EXPECT_EQ(x.ErrorCount(), 2) << rec.AllErrors(); // the CONNECT and the INSERT after it
+    EXPECT_NE(x.Statements(1).ErrorText.find("nothing.fdb"), std::string::npos) << x.Statements(1).ErrorText;
+    EXPECT_EQ(Ids(path), std::vector<std::string>{"1"});
+    EXPECT_TRUE(connectionErrors.empty());
+}
+
+TEST_F(IBExecTest, ReconnectKeepsWhatRanBeforeIt)
+{
+    Insert(1);
+    x.AddStatement("RECONNECT", ST::stReconnect);
+    Insert(2);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_TRUE(rec.Logged("ReConnect..."));
+    EXPECT_EQ(Ids(path), (std::vector<std::string>{"1", "2"}));
+}
+
+TEST_F(IBExecTest, SetNamesTakesEffectBeforeTheNextStatement)
+{
+    const std::string latin = dir.File("w.fdb");
+    qeltest::CreateFirebird(latin, "WIN1252");
+    qeltest::TInspector(latin).Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOTE VARCHAR(20))");
+    c.ConnectionOptions().DatabaseName = latin;
+    c.IBServerOptions().SetDBCharSet("");
+    x.AddStatement("SET NAMES win1252", ST::stSetNames, "win1252", OT::dboUnknown, OP::odbSet);
+    Insert(1, "caf\xE9");
+    std::string charSetBeforeInsert;
+    x.OnBeforeStatementExecute = [&](TObject&, int i) {
+        if (i == 1) charSetBeforeInsert = x.IBServerOptions().DBCharSet();
+    };
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(charSetBeforeInsert, "WIN1252");
+    auto* db = dynamic_cast<TQELIBXDatabase*>(c.Database());
+    ASSERT_NE(db, nullptr);
+    // The first attach already used WIN1252: nothing had to be aligned.
+    EXPECT_EQ(db->ConnectAttempts(), 1);
+    // Four characters in the database's own character set.
+    qeltest::TInspector look(latin);
+    EXPECT_EQ(look.Value("SELECT NOTE FROM T"), "caf\xE9");
+    EXPECT_EQ(look.Value("SELECT CHAR_LENGTH(NOTE) FROM T"), "4");
+    EXPECT_FALSE(rec.AnyLogContains("SET NAMES")); // nothing is sent for it
+
+    // The text alone is enough.
+    TIBSQLExec y;
+    y.AddStatement("SET NAMES ISO8859_1;", ST::stSetNames);
+    y.ExecuteStatement(y.Statements(0));
+    EXPECT_EQ(y.IBServerOptions().DBCharSet(), "ISO8859_1");
+}
+
+namespace {
+
+struct DescKind {
+    OT kind;
+    std::string name, parent, query;
+};
+
+const std::vector<DescKind> kDescKinds = {
+    {OT::dboTable, "TT", "", "SELECT RDB$DESCRIPTION FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'TT'"},
+    {OT::dboView, "V", "", "SELECT RDB$DESCRIPTION FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V'"},
+    {OT::dboProcedure, "P", "", "SELECT RDB$DESCRIPTION FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'P'"},
+    {OT::dboTrigger, "TR", "", "SELECT RDB$DESCRIPTION FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'TR'"},
+    {OT::dboFunction, "F", "", "SELECT RDB$DESCRIPTION FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'F'"},
+    {OT::dboException, "EX", "", "SELECT RDB$DESCRIPTION FROM RDB$EXCEPTIONS WHERE RDB$EXCEPTION_NAME = 'EX'"},
+    {OT::dboIndex, "IX", "", "SELECT RDB$DESCRIPTION FROM RDB$INDICES WHERE RDB$INDEX_NAME = 'IX'"},
+    {OT::dboDomain, "D1", "", "SELECT RDB$DESCRIPTION FROM RDB$FIELDS WHERE RDB$FIELD_NAME = 'D1'"},
+    {OT::dboGenerator, "G", "", "SELECT RDB$DESCRIPTION FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'G'"},
+    {OT::dboField, "low", "TT",
+     "SELECT RDB$DESCRIPTION FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TT' AND RDB$FIELD_NAME = 'low'"},
+    {OT::dboParam, "A", "P",
+     "SELECT RDB$DESCRIPTION FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = 'P' AND "
+     "RDB$PARAMETER_NAME = 'A'"},
+    {OT::dboDatabase, "DB", "", "SELECT RDB$DESCRIPTION FROM RDB$DATABASE"},
+    {OT::dboRole, "R1", "", "SELECT RDB$DESCRIPTION FROM RDB$ROLES WHERE RDB$ROLE_NAME = 'R1'"},
+};
+
+class DescriptionTest : public IBExecTest {
+protected:
+    void SetUp() override
+    {
+        IBExecTest::SetUp();
+        qeltest::TInspector db(path);
+        for (const char* ddl : {"CREATE DOMAIN D1 AS INTEGER", "CREATE TABLE TT (ID D1, \"low\" INTEGER)",
+                                "CREATE VIEW V AS SELECT ID FROM TT", "CREATE INDEX IX ON TT (ID)",
+                                "CREATE EXCEPTION EX 'boom'", "CREATE GENERATOR G", "CREATE ROLE R1",
+                                "CREATE PROCEDURE P (A INTEGER) RETURNS (B INTEGER) AS BEGIN B = A; SUSPEND; END",
+                                "CREATE FUNCTION F (A INTEGER) RETURNS INTEGER AS BEGIN RETURN A; END",
+                                "CREATE TRIGGER TR FOR TT BEFORE INSERT AS BEGIN END"})
+            db.Run(ddl);
+    }
+
+    TStatement* Describe(const DescKind& k, const std::string& text, const std::string& sql = "-- by the executor")
+    {
+        TStatement* st = x.AddStatement(sql, ST::stDescription, k.name, k.kind, OP::odbDescription, k.parent);
+        st->Description = text;
+        return st;
+    }
+};
+
+} // namespace
+
+TEST_F(DescriptionTest, EveryKindIsStoredInItsSystemTable)
+{
+    for (const DescKind& k : kDescKinds) Describe(k, "about " + k.name + " (it's)\r\nsecond line");
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(rec.LogCount("<Update Description>"), static_cast<int>(kDescKinds.size()));
+    qeltest::TInspector look(path);
+    for (const DescKind& k : kDescKinds)
+        EXPECT_EQ(look.Value(k.query), "about " + k.name + " (it's)\r\nsecond line") << k.name;
+}
+
+TEST_F(DescriptionTest, CommentModeRunsTheStatementsOwnText)
+{
+    x.IBServerOptions().IBCompareOptions().UpdateDescriptionMode = TUpdateDescriptionType::udComment;
+    x.LogFullSQL = true;
+    Describe(kDescKinds[0], "ignored", "COMMENT ON TABLE TT IS\r\n'from the text'");
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(qeltest::TInspector(path).Value(kDescKinds[0].query), "from the text");
+    EXPECT_TRUE(rec.Logged("< Update Description >:"));
+    EXPECT_TRUE(rec.Logged("COMMENT ON TABLE TT IS\r\n'from the text'"));
+}
+
+TEST_F(DescriptionTest, RefusedSystemTableUpdateIsReportedAndUndoneAlone)
+{
+    c.SetConnected(true);
+    // As on a server whose system tables take updates.
+    c.IBServerOptions().IBDatabaseOptions().ODSMajorVersion = 11;
+    Insert(1);
+    Describe(kDescKinds[0], "never stored");
+    Insert(2);
+    EXPECT_FALSE(x.Execute());
+    EXPECT_EQ(x.ErrorCount(), 1);
+    EXPECT_NE(x.Statements(1).ErrorText.find("UPDATE operation is not allowed for system table RDB$RELATIONS"),
+              std::string::npos)
+        << x.Statements(1).ErrorText;
+    EXPECT_EQ(Ids(path), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(qeltest::TInspector(path).Value(kDescKinds[0].query), "<null>");
+}
+
+TEST_F(DescriptionTest, KindWithoutAnUpdateIsAnError)
+{
+    Describe({OT::dboCollation, "UNICODE", "", ""}, "x");
+    EXPECT_FALSE(x.Execute());
+    EXPECT_EQ(rec.Errors, std::vector<std::string>{"No description update for UNICODE."});
+}
+
+TEST_F(IBExecTest, SingleStatementRunsAndCommitsOnItsOwn)
+{
+    c.SetConnected(true);
+    TStatement* ddl = x.AddStatement("CREATE TABLE S (ID INTEGER)", ST::stStatement, "S", OT::dboTable, OP::odbCreate);
+    TStatement* bad = x.AddStatement("CREATE TABLE S (ID INTEGER)", ST::stStatement, "S", OT::dboTable, OP::odbCreate);
+    TStatement* note = x.AddComment("/* nothing to run */");
+    TStatement* ins = Insert(5);
+    x.ExecSingleStatement(*ddl);
+    x.ExecSingleStatement(*bad);
+    x.ExecSingleStatement(*note);
+    x.ExecSingleStatement(*ins);
+    EXPECT_TRUE(ddl->Executed);
+    EXPECT_FALSE(bad->Executed);
+    EXPECT_NE(bad->ErrorText, "");
+    EXPECT_FALSE(note->Executed);
+    EXPECT_TRUE(ins->Executed);
+    EXPECT_EQ(x.ErrorCount(), 1);
+    EXPECT_EQ(rec.LogCount("< Exec SQL >: S: create"), 2);
+    EXPECT_EQ(Ids(path), std::vector<std::string>{"5"});
+    EXPECT_EQ(qeltest::TInspector(path).Value("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'S'"), "1");
+    EXPECT_EQ(x.Query(), nullptr);
+    // The written script leaves out what already ran.
+    TStringList lines;
+    x.WriteScript(lines, false);
+    EXPECT_EQ(lines.Text(), "CREATE TABLE S (ID INTEGER);\r\n\r\n/* nothing to run */\r\n");
+}
+
+// ---- against the Firebird server -------------------------------------------
+
+TEST_F(IBExecTest, CreateAndConnectOnAServerHost)
+{
+    qeltest::TServerConfig server;
+    if (const std::string why = server.Unusable(); !why.empty()) QEL_SKIP_OR_FAIL(why);
+    const std::string remote = server.NewDatabaseName("exec");
+    const std::string file = remote.substr(server.Host.size() + 1);
+    struct TRemove {
+        std::string f;
+        ~TRemove() { std::filesystem::remove(f); }
+    } cleanup{file};
+    const std::string login = " USER '" + server.User + "' PASSWORD '" + server.Password + "'";
+
+    c.SetConnected(true); // an embedded database first
+    Insert(1);
+    x.AddStatement("CREATE DATABASE '" + remote + "'" + login, ST::stCreateDb);
+    x.AddStatement("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOTE VARCHAR(20))", ST::stStatement, "T", OT::dboTable,
+                   OP::odbCreate);
+    Insert(2);
+    x.AddStatement("CONNECT '" + remote + "'" + login, ST::stConnect);
+    Insert(4);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(c.ConnectionOptions().HostName, server.Host);
+    EXPECT_EQ(c.ConnectionOptions().DatabaseName, file);
+    EXPECT_EQ(c.IBServerOptions().IBDatabaseOptions().ServerVersionText.find("Firebird") != std::string::npos, true);
+    c.SetConnected(false);
+    EXPECT_EQ(Ids(path), std::vector<std::string>{"1"});
+
+    TQELConnection tcp;
+    qeltest::ConfigureFirebird(tcp, file);
+    tcp.ConnectionOptions().HostName = server.Host;
+    tcp.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
+    tcp.ConnectionOptions().UserName = server.User;
+    tcp.ConnectionOptions().Password = server.Password;
+    tcp.SetConnected(true);
+    ASSERT_TRUE(tcp.Connected());
+    auto q = tcp.CreateQuery();
+    q->SetSQLText("SELECT LIST(ID) FROM T");
+    q->Open();
+    EXPECT_EQ((*q->GetFields())[0].AsString(), "2,4");
+    q->Close();
+    tcp.SetConnected(false);
+    EXPECT_FALSE(rec.AnyLogContains(server.Password));
+}
