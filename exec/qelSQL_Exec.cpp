@@ -884,13 +884,17 @@ void TSQLExec::ExecSingleStatement(TStatement& St)
         return;
     }
     const bool wasConnected = Connected();
-    if (!wasConnected) Connect();
-    m_pending.clear();
-    ExecuteStatement(St);
-    // A data statement run on its own is kept: its transaction ends here.
-    CommitPending();
+    // The connection's own settings serve: outside a run the executor's
+    // options have not been taken from it.
+    m_currentStatement = &St;
+    if (wasConnected || ConnectForStatement()) {
+        m_pending.clear();
+        ExecuteStatement(St);
+        // A data statement run on its own is kept: its transaction ends here.
+        CommitPending();
+    }
     m_currentStatement = nullptr;
-    if (!wasConnected) Disconnect();
+    if (!wasConnected) DisconnectForStatement();
     m_query.reset();
 }
 

@@ -198,7 +198,12 @@ protected:
 TEST_F(IBExecTest, ConnectAndDisconnectLogTheDatabase)
 {
     x.ConnectionOptions().Assign(c.ConnectionOptions());
+    // Only the connection and InterBase options travel to the connection.
+    x.MSSQLServerOptions().DBCharSet = "FROM-EXECUTOR";
+    c.MSSQLServerOptions().DBCharSet = "OWN";
+    x.IBServerOptions().SetDBCharSet("UTF8");
     x.Connect();
+    EXPECT_EQ(c.MSSQLServerOptions().DBCharSet, "OWN");
     EXPECT_TRUE(c.Connected()) << rec.AllErrors();
     x.Disconnect();
     EXPECT_FALSE(c.Connected());

@@ -308,6 +308,32 @@ TEST_F(StatementListTest, LoadScriptHandlerSuppliesTheLinesOrDeclines)
     EXPECT_TRUE(rec.Errors.empty());
 }
 
+TEST_F(StatementListTest, ErrorsWithoutAHandlerGoToTheMessageHookAndCount)
+{
+    std::vector<std::string> shown;
+    auto previous = SetShowMessageHook([&](const std::string& t) { shown.push_back(t); });
+    TSQLExec bare;
+    bare.ErrorMessage("first");
+    bare.AddStatement("x", ST::stStatement);
+    bare.ErrorMessage("second");
+    SetShowMessageHook(previous);
+    EXPECT_EQ(shown, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(bare.ErrorCount(), 2);
+    // No statement is current outside a run: no ErrorText is touched.
+    EXPECT_EQ(bare.Statements(0).ErrorText, "");
+}
+
+TEST_F(StatementListTest, QuoteNameFollowsTheExecutorsServer)
+{
+    x.SetDatabaseType(DT::dbInterBase);
+    EXPECT_EQ(x.QuoteName("ORDER"), "\"ORDER\"");
+    EXPECT_EQ(x.QuoteName("ORDERS"), "ORDERS");
+    x.SetDatabaseType(DT::dbMSSQL);
+    EXPECT_EQ(x.QuoteName("Order"), "[Order]");
+    x.SetDatabaseType(DT::dbAbstract);
+    EXPECT_EQ(x.QuoteName("Order"), "Order");
+}
+
 TEST(NameFilter, PrefixAndSuffixMasksOnly)
 {
     EXPECT_TRUE(MatchNameMask("RDB$RELATIONS", "RDB$%"));
@@ -1045,6 +1071,31 @@ TEST_F(SQLiteExecTest, BlobReferencesGoThroughODBC)
     EXPECT_TRUE(seen.empty()); // data statements wait for the end of the run
     qeltest::TInspector look(conn, true);
     EXPECT_EQ(look.Value("SELECT DATA FROM T WHERE ID = 1"), "xyz");
+}
+
+TEST_F(SQLiteExecTest, SingleStatementConnectsRunsCommitsAndDisconnects)
+{
+    TStatement* st = Insert(3);
+    x.ExecSingleStatement(*st);
+    EXPECT_EQ(x.ErrorCount(), 0) << rec.AllErrors();
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(x.Query(), nullptr);
+    EXPECT_EQ(qeltest::TInspector(conn, true).Value("SELECT ID FROM T"), "3");
+    EXPECT_TRUE(rec.Logged("< Exec SQL >: T: insert"));
+}
+
+TEST_F(SQLiteExecTest, ARunCannotBeStartedFromInsideItself)
+{
+    Insert(1);
+    Insert(2);
+    bool nested = true;
+    x.OnBeforeStatementExecute = [&](TObject&, int i) {
+        if (i == 1) nested = x.Execute();
+    };
+    EXPECT_FALSE(x.Execute());
+    EXPECT_FALSE(nested);
+    EXPECT_EQ(rec.Errors, std::vector<std::string>{"TSQLExec(): a script is already running."});
+    EXPECT_EQ(qeltest::TInspector(conn, true).Value("SELECT COUNT(*) FROM T"), "2");
 }
 
 TEST(PostgreSQLExec, FailingStatementInABatchIsUndoneAlone)
