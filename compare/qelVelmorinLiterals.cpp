@@ -70,18 +70,22 @@ std::string TVelmorin::FloatLiteral(double Value) const
     const TScriptOptions& o = ScriptOptions();
     // The shortest text that reads back as the same double is the answer
     // whenever a pattern or the shortened scientific form would lose digits.
+    std::string text;
     if (!o.FloatFormat.empty()) {
-        const std::string s = FormatFloatPattern(o.FloatFormat, Value);
-        return ReadsBackAs(s, Value) ? s : FloatToText(Value);
+        text = FormatFloatPattern(o.FloatFormat, Value);
+    } else if (Value == std::trunc(Value) && Value < 2147483647.0 && Value >= -9.2233720368547758e18) {
+        text = IntToStr(static_cast<long long>(Value));
+    } else if (o.LocalSQL) {
+        text = FormatFloatPattern("0.###########", Value);
+    } else {
+        text = ShortenedScientific(ScientificText(Value));
     }
-    if (Value == std::trunc(Value) && Value < 2147483647.0 && Value >= -9.2233720368547758e18)
-        return IntToStr(static_cast<long long>(Value));
-    if (o.LocalSQL) {
-        const std::string s = FormatFloatPattern("0.###########", Value);
-        return ReadsBackAs(s, Value) ? s : FloatToText(Value);
-    }
-    const std::string shortened = ShortenedScientific(ScientificText(Value));
-    return ReadsBackAs(shortened, Value) ? shortened : FloatToText(Value);
+    if (!ReadsBackAs(text, Value)) text = ShortestFloatText(Value);
+    // Firebird reads long or far-scaled literals a unit off in the last
+    // place: such a value is built exactly from its binary form instead.
+    if (GetScriptDatabaseType() == TDatabaseType::dbInterBase && !FirebirdReadsExactly(text))
+        text = ExactDoubleExpression(Value);
+    return text;
 }
 
 std::string TVelmorin::BlobParamName(std::int64_t Offset, std::int64_t Size)

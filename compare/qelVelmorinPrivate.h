@@ -78,6 +78,19 @@ std::string ScientificText(double v);
 // The same shortened: " 2.5", " 1.E20", "-1.2345E-5".
 std::string ShortenedScientific(const std::string& Full);
 
+// The shortest decimal text of a double in scientific form, with an
+// exponent whenever the value is not small: "1.332242131701796864E19",
+// "0.30000000000000004".
+std::string ShortestFloatText(double v);
+// True when Firebird reads the numeric literal Text as exactly the double
+// nearest to it. Firebird scales the digits by powers of ten itself, which
+// is exact only for at most 15 significant digits and a scale of at most 22
+// places either way; beyond that it is off by a unit in the last place.
+bool FirebirdReadsExactly(std::string_view Text);
+// The double as an expression Firebird evaluates exactly: the 53-bit
+// mantissa times a power of two: 0.1 -> "(7205759403792794 * POWER(2, -56))".
+std::string ExactDoubleExpression(double v);
+
 // Upper-case hexadecimal digits of bytes.
 std::string HexText(std::string_view bytes);
 // The server's literal of a byte string: x'0A1B' (InterBase, SQLite...),

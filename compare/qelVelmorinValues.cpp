@@ -412,6 +412,80 @@ std::string ShortenedScientific(const std::string& Full)
     return exp.empty() ? mantissa : mantissa + "E" + sign + exp;
 }
 
+std::string ShortestFloatText(double v)
+{
+    char buf[64];
+    const double a = std::fabs(v);
+    if (a != 0 && (a >= 1e15 || a < 1e-4)) {
+        auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+        std::string s(buf, res.ptr);
+        const size_t e = s.find('e');
+        std::string exp = s.substr(e + 1);
+        const bool negative = exp[0] == '-';
+        exp.erase(0, 1);
+        while (exp.size() > 1 && exp[0] == '0') exp.erase(0, 1);
+        return s.substr(0, e) + "E" + (negative ? "-" : "") + exp;
+    }
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    return std::string(buf, res.ptr);
+}
+
+bool FirebirdReadsExactly(std::string_view Text)
+{
+    std::string digits;
+    int fraction = 0;
+    bool point = false;
+    size_t i = 0;
+    while (i < Text.size() && (Text[i] == ' ' || Text[i] == '-' || Text[i] == '+')) ++i;
+    for (; i < Text.size() && Text[i] != 'E' && Text[i] != 'e'; ++i) {
+        if (Text[i] == '.') {
+            point = true;
+        } else if (Text[i] >= '0' && Text[i] <= '9') {
+            digits += Text[i];
+            if (point) ++fraction;
+        } else {
+            return false;
+        }
+    }
+    int exponent = 0;
+    if (i < Text.size()) {
+        std::string_view e = Text.substr(i + 1);
+        if (!e.empty() && e[0] == '+') e.remove_prefix(1);
+        auto r = std::from_chars(e.data(), e.data() + e.size(), exponent);
+        if (r.ec != std::errc() || r.ptr != e.data() + e.size()) return false;
+    }
+    while (!digits.empty() && digits.front() == '0') digits.erase(0, 1);
+    int scale = exponent - fraction;
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+        ++scale;
+    }
+    if (digits.empty()) return true;
+    return digits.size() <= 15 && scale >= -22 && scale <= 22;
+}
+
+std::string ExactDoubleExpression(double v)
+{
+    if (v == 0) return "0";
+    int exp = 0;
+    const double m = std::frexp(v, &exp);
+    auto mantissa = static_cast<long long>(std::ldexp(m, 53));
+    int e = exp - 53;
+    while (mantissa % 2 == 0) {
+        mantissa /= 2;
+        ++e;
+    }
+    std::string r = "(" + IntToStr(mantissa);
+    // POWER has no subnormal results: very small scales go in two steps,
+    // each product exact.
+    if (e < -1000) {
+        r += " * POWER(2, -600)";
+        e += 600;
+    }
+    if (e != 0) r += " * POWER(2, " + IntToStr(e) + ")";
+    return r + ")";
+}
+
 std::string HexText(std::string_view bytes)
 {
     static constexpr char digits[] = "0123456789ABCDEF";

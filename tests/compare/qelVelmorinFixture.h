@@ -1,0 +1,137 @@
+// What the comparer's tests share: a test database of each server kind with
+// its connection, the table of every column type the back ends support,
+// seeded random rows and their changes, and a row-by-row reading in a form
+// that compares across servers.
+#pragma once
+
+#include "qelDBEngine.h"
+#include "qelDataSet.h"
+#include "qelSQL_Exec.h"
+#include "qelTestSupport.h"
+#include "qelValue.h"
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace cmptest {
+
+enum class TServer : std::uint8_t { FbEmbedded, FbServer, PostgreSQL, SQLite };
+const char* ServerName(TServer s);
+bool IsFirebird(TServer s);
+
+// One database of a server kind for one test: an embedded Firebird file in
+// a temporary folder, a file on the Firebird test server, the PostgreSQL
+// test database (tables named per process and dropped afterwards) or a
+// SQLite file through ODBC. Connected after construction when usable.
+class TTestDatabase {
+public:
+    explicit TTestDatabase(TServer Kind);
+    ~TTestDatabase();
+    TTestDatabase(const TTestDatabase&) = delete;
+    TTestDatabase& operator=(const TTestDatabase&) = delete;
+
+    // Empty when the database can be used, else why not.
+    const std::string& Unavailable() const { return m_unavailable; }
+    TServer Kind() const { return m_kind; }
+    qel::TQELConnection& Connection() { return *m_connection; }
+
+    // The name a test table gets on this server: upper case for Firebird and
+    // SQLite, lower case and unique per process for PostgreSQL.
+    std::string Table(const std::string& Base) const;
+    std::string Column(const std::string& Name) const;
+
+    // Runs one statement and commits.
+    void Exec(const std::string& SQL);
+    // Runs Sql as it stands and drops errors (DROP of a missing table).
+    void TryExec(const std::string& SQL);
+    // Every row of a SELECT in the comparable form of NormalizedText.
+    std::vector<std::vector<std::string>> Rows(const std::string& SQL);
+    long long Count(const std::string& Table);
+    // Creates a table and remembers it for dropping.
+    void CreateTable(const std::string& Table, const std::string& Body);
+
+    // The executor that applies a script to this database.
+    std::unique_ptr<qel::TSQLExec> NewExecutor();
+
+    qeltest::TempDir& Dir() { return m_dir; }
+
+private:
+    TServer m_kind;
+    std::string m_unavailable;
+    qeltest::TempDir m_dir;
+    std::string m_serverFile;
+    std::unique_ptr<qel::TQELConnection> m_connection;
+    std::vector<std::string> m_tables;
+    std::string m_suffix;
+};
+
+// A value as text that means the same on every server: numbers by value,
+// text as it stands (CHAR without its padding), binary values in
+// hexadecimal, long values as their length and a hash.
+std::string NormalizedText(const qel::TField& Field, bool Single);
+std::string NormalizedValue(const qel::TValue& Value, qel::TFieldType Type, bool Single);
+
+// ---------------------------------------------------------------------------
+// The table of every type
+
+enum class TKeyKind : std::uint8_t { IntegerKey, CompositeKey, CharacterKey, NoKey };
+const char* KeyKindName(TKeyKind k);
+
+struct TColumnSpec {
+    std::string Name;
+    std::string Firebird, PostgreSQL, SQLite;
+    qel::TFieldType Type;
+    bool Single = false; // a 32-bit float
+    bool Key = false;
+    bool NotNull = false;
+};
+
+using TRow = std::vector<qel::TValue>;
+
+// Options of the data generator.
+struct TDataOptions {
+    bool BigBlobs = true;   // a few BLOBs of a megabyte
+    bool Modest = false;    // values SQLite keeps exactly (its NUMERIC is a double)
+    int MaxFractionDigits = 4;
+};
+
+class TAllTypesTable {
+public:
+    TAllTypesTable(TKeyKind Key, TDataOptions Options = {});
+
+    const std::vector<TColumnSpec>& Columns() const { return m_columns; }
+    TKeyKind KeyKind() const { return m_key; }
+    std::string CreateBody(TServer Server, const TTestDatabase& Db) const;
+    std::string ColumnList(const TTestDatabase& Db) const;
+    std::string KeyOrder(const TTestDatabase& Db) const;
+
+    // Count rows with distinct keys.
+    std::vector<TRow> Generate(std::mt19937& Random, int Count);
+    // A value of column C, different from Old when Old is given.
+    qel::TValue RandomValue(std::mt19937& Random, const TColumnSpec& C, int RowNumber);
+    // Inserts the rows with parameters, committing at the end.
+    void Insert(TTestDatabase& Db, const std::string& Table, const std::vector<TRow>& Rows) const;
+
+private:
+    TKeyKind m_key;
+    TDataOptions m_options;
+    std::vector<TColumnSpec> m_columns;
+    int m_bigBlobs = 0;
+    int m_nextKey = 0;
+};
+
+// What the mutation did to the target copy of the master rows.
+struct TChanges {
+    int Missing = 0;  // master rows left out of the target: INSERTs
+    int Changed = 0;  // rows with other values: UPDATEs (keyed tables)
+    int Extra = 0;    // target rows the master lacks: DELETEs
+};
+
+// The target rows: the master's with rows dropped, changed and added.
+std::vector<TRow> MutatedCopy(TAllTypesTable& Table, const std::vector<TRow>& Master, std::mt19937& Random,
+                              TChanges& Changes);
+
+} // namespace cmptest
