@@ -110,3 +110,22 @@ TEST(QuoteIdentifier, InterBaseDialectOneWritesReservedWordsBare)
         for (V v : {V::st_InterBase_4x, V::st_InterBase_6x, FB25, V::st_Firebird_40, V::st_InterBase_2020})
             EXPECT_EQ(QuoteIdentifier(name, DT::dbInterBase, v, 1), name) << name;
 }
+
+TEST(DbObj, KeepsNameKindAndANormalisedDescription)
+{
+    TDbObj o;
+    EXPECT_EQ(o.ObjectType(), TDbObject::dboUnknown);
+    EXPECT_EQ(o.GetParentObj(), nullptr);
+    EXPECT_EQ(o.GetParentName(), "");
+    EXPECT_EQ(o.GetDescriptionScript(), "");
+    o.SetName("ORDERS");
+    o.SetSchema("dbo");
+    o.SetObjectType(TDbObject::dboTable);
+    EXPECT_EQ(o.Name(), "ORDERS");
+    EXPECT_EQ(o.Schema(), "dbo");
+    EXPECT_EQ(o.ObjectType(), TDbObject::dboTable);
+    o.SetDescription("  first\nsecond\rthird\r\n\r\n");
+    EXPECT_EQ(o.Description(), "first\r\nsecond\r\nthird");
+    o.SetDescription("\t \r\n");
+    EXPECT_EQ(o.Description(), "");
+}
