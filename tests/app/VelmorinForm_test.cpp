@@ -14,12 +14,14 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -400,7 +402,19 @@ TEST_F(FormTest, HooksAreSetWhileTheWindowLivesAndRestoredAfter)
     bool ownProcess = false;
     const TProcessMessagesHook before = SetProcessMessagesHook([&] { ownProcess = true; });
     {
-        auto form = Open();
+        auto form = std::make_unique<TForm1>(QString::fromStdString(dir.Path().string()));
+        form->show();
+        // A message is a modal box with the text on lines of its own.
+        QString boxText;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                box->accept();
+            }
+        });
+        ShowMessage("Error: first\r\nsecond");
+        EXPECT_EQ(boxText, Q("Error: first\nsecond"));
+        EXPECT_TRUE(shown.empty());
         // The window's own hooks are in place.
         TProcessMessagesHook windows = SetProcessMessagesHook({});
         ASSERT_TRUE(static_cast<bool>(windows));
@@ -411,6 +425,9 @@ TEST_F(FormTest, HooksAreSetWhileTheWindowLivesAndRestoredAfter)
     ProcessMessages();
     EXPECT_TRUE(ownProcess);
     SetProcessMessagesHook(before);
+    ShowMessage("after");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.back(), "after");
 }
 
 TEST_F(FormTest, LogAndProgress)
@@ -602,6 +619,61 @@ TEST_F(FormDatabaseTest, CompareThenUpdateMakesTheTargetEqualToTheMaster)
     EXPECT_TRUE(log.contains(Q("Equal: 4, Inserted: 0, Updated: 0, Deleted: 0, All: 4."))) << log.join('\n').toStdString();
     EXPECT_EQ(log.back(), Q("< Comparing finished. >"));
     EXPECT_TRUE(shown.empty());
+}
+
+// The sample databases the run command makes from samples/*.sql: "Compare"
+// and then "Update" must work on them at once.
+TEST_F(FormDatabaseTest, SampleDatabasesCompareAndUpdate)
+{
+    auto load = [&](const std::string& Name) {
+        const std::string path = dir.File("sample-" + Name + ".fdb");
+        TQELConnection c;
+        std::string error;
+        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
+        Configure(c, path);
+        c.IBServerOptions().SetDBCharSet("UTF8");
+        EXPECT_TRUE(c.CreateDatabase()) << error;
+        c.SetConnected(true);
+        auto q = c.CreateQuery();
+        for (const char* file : {"schema.sql", Name.c_str()}) {
+            std::ifstream in(std::string(VELMORIN_SAMPLES_DIR) + "/" + file);
+            EXPECT_TRUE(in.good()) << file;
+            std::string line, statement;
+            while (std::getline(in, line)) {
+                if (line.starts_with("--")) continue;
+                statement += line + "\n";
+                if (!line.ends_with(";")) continue;
+                statement.erase(statement.rfind(';'));
+                if (statement == "COMMIT") {
+                    if (c.InTransaction()) c.Commit();
+                }
+                else {
+                    q->SetSQLText(statement);
+                    q->ExecSQL();
+                }
+                statement.clear();
+            }
+        }
+        if (c.InTransaction()) c.Commit();
+        c.SetConnected(false);
+        return path;
+    };
+    const std::string sampleMaster = load("master.sql");
+    const std::string sampleTarget = load("target.sql");
+
+    auto form = Open();
+    Enter(*form, sampleMaster, sampleTarget);
+    form->EditPswdM->setText(Q("masterkey"));
+    form->EditPswdT->setText(Q("masterkey"));
+    Click(form->BtnCompare);
+    QStringList log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Equal: 1, Inserted: 1, Updated: 3, Deleted: 1, All: 6."))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Comparing finished. >"));
+    Click(form->BtnUpdate);
+    log = LogLines(*form);
+    EXPECT_EQ(log.back(), Q("< Script executed succesfully! >")) << log.join('\n').toStdString();
+    EXPECT_EQ(Rows(sampleTarget), Rows(sampleMaster));
+    EXPECT_EQ(Rows(sampleMaster).size(), 5u);
 }
 
 TEST_F(FormDatabaseTest, UnreachableTargetIsReportedInTheLog)
