@@ -666,6 +666,12 @@ TEST_F(FirebirdExecTest, WithoutConnectionNothingRuns)
     lone.ExecSingleStatement(lone.Statements(0));
     EXPECT_EQ(r.Errors.size(), 2u);
     EXPECT_EQ(lone.ErrorCount(), 2);
+    // A connection without a back end cannot run anything either.
+    TQELConnection bare;
+    lone.SetQELConnection(&bare);
+    EXPECT_FALSE(lone.Execute());
+    EXPECT_EQ(r.Errors.back(), "TIBSQLExec(Lonely): the connection has no back end to run statements.");
+    EXPECT_EQ(r.Log.back(), "< Script executed: 1 errors... >");
 }
 
 TEST_F(FirebirdExecTest, ConnectionDestroyedFirstIsForgotten)
