@@ -366,6 +366,18 @@ TEST_F(FormTest, HandWrittenSettingsFileIsReadAsItStandsAndKeptOnClose)
                                   "Keep=this\r\n");
 }
 
+TEST_F(FormTest, UnreadableSettingsFileGivesDefaultsAndIsNotReplaced)
+{
+    std::filesystem::create_directory(IniFile());
+    {
+        auto form = Open();
+        EXPECT_TRUE(form->rbMIB->isChecked());
+        EXPECT_EQ(form->EditUserM->text(), Q("SYSDBA"));
+        form->EditDBNameM->setText(Q("lost.fdb"));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(IniFile()));
+}
+
 TEST_F(FormTest, SettingsFileIsCreatedForTheOwnerOnly)
 {
     const mode_t old = ::umask(022);
