@@ -156,6 +156,8 @@ private:
     std::string OrderTerm(const std::string& Name) const;
     std::string OrderList(const TStringList& List) const;
     bool IsSQLite() const;
+    // A BLOB column of a server that cannot sort by one.
+    bool KeyNotOrderable(const std::string& Name) const;
     // Literal of a value as the statement for TargetType needs it.
     std::string ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere);
 
@@ -165,6 +167,7 @@ private:
     TStringList m_dataFields;
     TStringList m_excludeFields;
     std::map<std::string, TColumnInfo> m_columnInfo; // by upper-case name
+    bool m_keysFromColumns = false; // KeyList defaulted to every column
 };
 
 class TVelmorin : public TComponent {
@@ -304,6 +307,7 @@ private:
     struct TMergeState;
 
     void ChangeWatched(TComponent* Old, TComponent* New);
+    bool AlignDefaultKeys();
     void CloseStreams();
     void WithdrawStatements();
     int CompareValues(TField& FieldM, TField& FieldT, bool ForData, int PosM, int PosT);

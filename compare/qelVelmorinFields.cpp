@@ -690,15 +690,8 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
         for (const std::string& name : ExcludeList.Lines()) DeleteAll(KeyList, name);
     }
 
+    m_keysFromColumns = keysFromColumns;
     if (Query != nullptr && !C.OnGetSelectSQL) LoadColumnInfo(*Query);
-    if (keysFromColumns && CannotOrderBlobs(DatabaseType())) {
-        // A server that cannot sort by a BLOB cannot key rows by one either:
-        // such columns stay data columns.
-        for (int i = KeyList.Count() - 1; i >= 0; --i) {
-            auto it = m_columnInfo.find(UpperCase(KeyList[i]));
-            if (it != m_columnInfo.end() && it->second.Blob) KeyList.Delete(i);
-        }
-    }
 
     if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
         for (int i = 0; i < DataList.Count(); ++i) DataList.SetString(i, LowerCase(DataList[i]));
@@ -718,6 +711,13 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
         }
     }
     return Result;
+}
+
+bool TCmpTableOptions::KeyNotOrderable(const std::string& Name) const
+{
+    if (!CannotOrderBlobs(DatabaseType())) return false;
+    auto it = m_columnInfo.find(UpperCase(Name));
+    return it != m_columnInfo.end() && it->second.Blob;
 }
 
 // ---------------------------------------------------------------------------

@@ -184,9 +184,12 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
     const TDatabaseType T = C.GetScriptDatabaseType();
     const TFieldType type = Field.DataType();
     std::string lit;
+    const TFieldType targetType = TargetField != nullptr ? TargetField->DataType() : TFieldType::ftUnknown;
     if (Field.IsNull()) {
         lit = "Null";
-    } else if (Field.IsBlob() && !(ForWhere && IsTextBlobType(type))) {
+    } else if (!ForWhere && WritesBlobReference(type, targetType, T)) {
+        lit = C.GetBlobLiteral(Field);
+    } else if (ForWhere && IsBlobType(type) && !IsTextBlobType(type)) {
         lit = C.GetBlobLiteral(Field);
     } else if (!C.ScriptOptions().GenerateScript) {
         lit = ":" + Field.FieldName();
@@ -257,12 +260,9 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
         case TFieldType::ftBlob:
         case TFieldType::ftGraphic:
         case TFieldType::ftOraBlob: {
-            // Binary values go to a BLOB column through the side file, like
-            // BLOBs; elsewhere as the server's binary literal.
-            if (!ForWhere && TargetField != nullptr && IsBlobType(TargetField->DataType()))
-                lit = C.GetBlobLiteral(Field);
-            else
-                lit = BinaryLiteral(Field.Value().RawString(), T);
+            // A binary value bound for a BLOB column went through the side
+            // file above; elsewhere it is the server's binary literal.
+            lit = BinaryLiteral(Field.Value().RawString(), T);
             break;
         }
         default:

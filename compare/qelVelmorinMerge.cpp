@@ -33,22 +33,6 @@ void ResetQuery(TQELQuery* q)
     if (q->GetSQL() != nullptr) q->GetSQL()->Clear();
 }
 
-// The declared decimals of a target column; -1 when they are not known.
-int DeclaredScale(const TField& f)
-{
-    switch (f.DataType()) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint: return 0;
-    case TFieldType::ftCurrency: return 4;
-    case TFieldType::ftBCD:
-    case TFieldType::ftFMTBcd: return f.Precision() > 0 ? f.Scale() : -1;
-    default: return -1;
-    }
-}
-
 std::string ValueText(const TField& f)
 {
     if (f.IsNull()) return "Null";
@@ -79,13 +63,18 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     const bool nullM = FieldM.IsNull(), nullT = FieldT.IsNull();
     if (nullM || nullT) return nullM && nullT ? 0 : (nullM ? 1 : -1);
     const int r = CompareNonNull(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), TrimCharFields);
-    if (r != 0 && ForData) {
-        const bool single = (m_merge && PosM >= 0 && m_merge->singleM[static_cast<size_t>(PosM)]) ||
-                            (m_merge && PosT >= 0 && m_merge->singleT[static_cast<size_t>(PosT)]);
-        if (SameAtTargetPrecision(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(),
-                                  DeclaredScale(FieldT), single))
-            return 0;
+    if (r == 0) return 0;
+    const bool single = (m_merge && PosM >= 0 && m_merge->singleM[static_cast<size_t>(PosM)]) ||
+                        (m_merge && PosT >= 0 && m_merge->singleT[static_cast<size_t>(PosT)]);
+    if (single && ValueClassOf(FieldM.DataType()) == TValueClass::Number &&
+        ValueClassOf(FieldT.DataType()) == TValueClass::Number) {
+        // A REAL column holds 32-bit values: the two sides may read one of
+        // them as different doubles ("0.1" and 0.100000001490116...).
+        const float a = static_cast<float>(FieldM.AsFloat()), b = static_cast<float>(FieldT.AsFloat());
+        return a < b ? -1 : (a > b ? 1 : 0);
     }
+    if (ForData && SameAtTargetPrecision(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), false))
+        return 0;
     return r;
 }
 
@@ -119,7 +108,8 @@ int TVelmorin::CompareRecords()
         for (int i = 0; i < keys && r == 0; ++i) {
             TField& fm = *s.keyM[static_cast<size_t>(i)];
             if (!CompareBlobs && fm.IsBlob()) continue;
-            r = CompareFieldValues(fm, *s.keyT[static_cast<size_t>(i)]);
+            r = CompareValues(fm, *s.keyT[static_cast<size_t>(i)], false, s.keyPosM[static_cast<size_t>(i)],
+                              s.keyPosT[static_cast<size_t>(i)]);
         }
         if (r == 0) DataDiffer = allColumns(true) != 0;
         return r;
@@ -283,6 +273,8 @@ void TVelmorin::MergeTables()
         for (int i = 0; i < GetKeyFieldCount(); ++i) {
             s.keyM.push_back(qm->FieldByName(M.KeyList[i]));
             s.keyT.push_back(qt->FieldByName(T.KeyList[i]));
+            s.keyPosM.push_back(IndexOfField(s.allM, s.keyM.back()));
+            s.keyPosT.push_back(IndexOfField(s.allT, s.keyT.back()));
         }
         for (int i = 0; i < GetDataFieldCount(); ++i) {
             s.dataM.push_back(qm->FieldByName(M.DataList[i]));
@@ -292,11 +284,13 @@ void TVelmorin::MergeTables()
         }
         for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(qt->FieldByName(T.KeyList[i]));
     }
+    // Whatever the master's values will be written through the side file
+    // for, the script names it; IncludeBlobs does not matter here, since
+    // BLOB columns named by the user reach the SELECT all the same.
+    const TDatabaseType scriptType = GetScriptDatabaseType();
     for (size_t i = 0; i < s.allM.size(); ++i) {
-        // A binary value bound for a BLOB column goes through the side file too.
-        const bool toBlob = ValueClassOf(s.allM[i]->DataType()) == TValueClass::Binary && i < s.allT.size() &&
-                            s.allT[i]->IsBlob();
-        if (s.allM[i]->IsBlob() || toBlob) MasterHasBlobs = true;
+        const TFieldType target = i < s.allT.size() ? s.allT[i]->DataType() : TFieldType::ftUnknown;
+        if (WritesBlobReference(s.allM[i]->DataType(), target, scriptType)) MasterHasBlobs = true;
     }
     if (qt) {
         if (!qm->Eof()) RememberKeys(true);
@@ -339,6 +333,14 @@ void TVelmorin::MergeTables()
     ResetQuery(qm);
     ResetQuery(qt);
 
+    // The script names the side file whenever the master has BLOB columns;
+    // a run whose BLOB values were all Null still leaves the (empty) file,
+    // so that running the script finds it.
+    if (MasterHasBlobs && !m_blobStream && !BlobSaveFailed && m_scriptOptions->GenerateScript &&
+        !m_blobFileName.empty()) {
+        std::ofstream empty(m_blobFileName, std::ios::binary | std::ios::trunc);
+        if (!empty) ErrorMessage("Cannot create file \"" + m_blobFileName + "\".");
+    }
     for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
         if (c != nullptr && c->GetConnected() && c->InTransaction()) c->Commit();
     }

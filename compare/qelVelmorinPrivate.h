@@ -58,13 +58,10 @@ int CompareBytes(std::string_view a, std::string_view b);
 // times by value, False before True; values of unrelated classes by text.
 int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType tb, bool Trim);
 
-// True when writing master value M into a target column of type TT (scale
-// TScale, -1 when unknown) gives back T: M rounded to the target's decimals,
-// or both as single-precision floats when Single.
-bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, int TScale, bool Single);
-
-// The decimal rounded half away from zero to Scale decimals.
-TDecimal RoundDecimal(const TDecimal& v, int Scale);
+// True when master value M, written into a target column of type TT,
+// reads back as T: as 32-bit floats when Single, as the nearest double for
+// a DOUBLE column. Exact values are never rounded to match.
+bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, bool Single);
 
 // "dd/mm/yyyy hh:mm:ss" and the like, "/" and ":" standing for the date
 // and time separators; quoted runs are copied; "mm" after "hh" is minutes.
@@ -98,6 +95,13 @@ std::string HexText(std::string_view bytes);
 // HEXTORAW('0A1B') (Oracle).
 std::string BinaryLiteral(std::string_view bytes, TDatabaseType t);
 
+// True when a master value of type Master, bound for a target column of
+// type Target (ftUnknown when not known) on server T, is written to the
+// BLOB side file and referenced: BLOBs, and binary values bound for a BLOB
+// column. Text BLOBs for PostgreSQL text columns are plain literals, since
+// the driver takes no binary parameter for a text column.
+bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T);
+
 // The ADO connection object behind a connection (ADO back end or the
 // stand-alone ADO connection); nullptr for any other.
 TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection);
@@ -112,6 +116,7 @@ struct TVelmorin::TMergeState {
     std::vector<TField*> allM, allT;
     std::vector<bool> singleM, singleT;
     std::vector<TField*> keyM, keyT;
+    std::vector<int> keyPosM, keyPosT;
     std::vector<TField*> dataM, dataT;
     std::vector<int> dataPosM, dataPosT;
     std::vector<TField*> whereT; // every target key column

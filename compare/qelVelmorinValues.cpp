@@ -68,12 +68,20 @@ int CompareNumbers(const TValue& a, const TValue& b)
     return CompareDoubles(a.AsFloat(), b.AsFloat());
 }
 
-int CompareText(const TValue& a, const TValue& b, bool trim)
+std::string_view WithoutTrailingBlanks(std::string_view s)
+{
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+// Fixed: a CHAR column on either side, whose padding is no part of the value.
+int CompareText(const TValue& a, const TValue& b, bool trim, bool fixed)
 {
     std::string sa, sb;
     const std::string& ra = RawOrText(a, sa);
     const std::string& rb = RawOrText(b, sb);
     if (trim) return CompareBytes(Trim(ra), Trim(rb));
+    if (fixed) return CompareBytes(WithoutTrailingBlanks(ra), WithoutTrailingBlanks(rb));
     return CompareBytes(ra, rb);
 }
 
@@ -143,8 +151,9 @@ int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType t
         switch (ca) {
         case TValueClass::Number: return CompareNumbers(a, b);
         case TValueClass::Text:
-            return CompareText(a, b, Trim && ta != TFieldType::ftGuid && tb != TFieldType::ftGuid);
-        case TValueClass::Binary: return CompareText(a, b, false);
+            return CompareText(a, b, Trim && ta != TFieldType::ftGuid && tb != TFieldType::ftGuid,
+                               ta == TFieldType::ftFixedChar || tb == TFieldType::ftFixedChar);
+        case TValueClass::Binary: return CompareText(a, b, false, false);
         case TValueClass::DateTime: return OrderingSign(a.AsDateTime() <=> b.AsDateTime());
         case TValueClass::Time:
             return Sign(a.AsDateTime().MicrosecondOfDay() - b.AsDateTime().MicrosecondOfDay());
@@ -154,39 +163,20 @@ int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType t
     }
     // Unrelated kinds (a number in a text column on the other side, ...):
     // their texts, so that a difference is never taken for equality.
-    return CompareText(a, b, Trim && ca == TValueClass::Text && cb == TValueClass::Text);
+    return CompareText(a, b, Trim && ca == TValueClass::Text && cb == TValueClass::Text, false);
 }
 
-TDecimal RoundDecimal(const TDecimal& v, int Scale)
-{
-    if (Scale < 0 || v.Scale() <= Scale) return v;
-    __int128 p = 1;
-    for (int i = Scale; i < v.Scale(); ++i) p *= 10;
-    __int128 q = v.Unscaled() / p;
-    const __int128 r = v.Unscaled() % p;
-    const __int128 ar = r < 0 ? -r : r;
-    if (ar * 2 >= p) q += v.Unscaled() < 0 ? -1 : 1;
-    return TDecimal(q, Scale);
-}
-
-bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, int TScale, bool Single)
+bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, bool Single)
 {
     if (M.IsNull() || T.IsNull()) return false;
     if (ValueClassOf(TM) != TValueClass::Number || ValueClassOf(TT) != TValueClass::Number) return false;
     try {
         if (Single) return static_cast<float>(M.AsFloat()) == static_cast<float>(T.AsFloat());
+        // An exact value in a DOUBLE column is the double nearest to it.
         if (TT == TFieldType::ftFloat) return M.AsFloat() == T.AsFloat();
-        if (TScale < 0) return false;
-        TDecimal m = M.Kind() == TValueKind::vkFloat ? TDecimal::FromDouble(M.AsFloat()) : M.AsDecimal();
-        const TDecimal t = T.AsDecimal();
-        // Only a target value that carries exactly the column's decimals
-        // tells that the column rounds; an unconstrained NUMERIC keeps what
-        // it is given.
-        if (t.Scale() != TScale || m.Scale() <= TScale) return false;
-        return RoundDecimal(m, TScale) == t;
     } catch (const EConvertError&) {
-        return false;
     }
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -510,6 +500,15 @@ std::string BinaryLiteral(std::string_view bytes, TDatabaseType t)
     }
 }
 
+bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T)
+{
+    if (IsTextBlobType(Master))
+        return !(T == TDatabaseType::dbPostgreSQL &&
+                 (Target == TFieldType::ftUnknown || ValueClassOf(Target) == TValueClass::Text));
+    if (IsBlobType(Master)) return true;
+    return ValueClassOf(Master) == TValueClass::Binary && Target != TFieldType::ftUnknown && IsBlobType(Target);
+}
+
 TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection)
 {
     if (auto* c = dynamic_cast<TQELConnection*>(Connection)) {
@@ -531,10 +530,10 @@ bool IsSingleFloatColumn(TQELQuery* Query, int Index)
         return Index < static_cast<int>(info.size()) && info[static_cast<size_t>(Index)].SQLType == SqlFloat;
     }
     if (dynamic_cast<TQELADOQuery*>(Query) != nullptr) {
-        // ODBC describes REAL with a column size of 7 digits (24 bits by
-        // some drivers); DOUBLE with 15 or 53.
+        // ODBC drivers describe REAL with a column size of 7 or 9 digits
+        // (24 bits by some); DOUBLE with 15, 17 or 53.
         const int size = (*Query->GetFields())[Index].Size();
-        return size == 7 || size == 24;
+        return size == 7 || size == 9 || size == 24;
     }
     return false;
 }

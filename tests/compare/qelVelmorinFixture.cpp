@@ -314,7 +314,7 @@ std::string TAllTypesTable::KeyOrder(const TTestDatabase& Db) const
     std::string r;
     for (const TColumnSpec& c : m_columns)
         if (c.Key) r += (r.empty() ? "" : ", ") + Db.Column(c.Name);
-    if (r.empty()) r = Db.Column(m_columns[0].Name);
+    if (r.empty()) r = Db.Column(m_columns[0].Name) + (IsFirebird(Db.Kind()) ? " NULLS LAST" : "");
     // Character keys in byte order on every server.
     if (Db.Kind() == TServer::PostgreSQL && m_key == TKeyKind::CharacterKey) r += " COLLATE \"C\"";
     if (Db.Kind() == TServer::PostgreSQL && m_key == TKeyKind::CompositeKey) r += " COLLATE \"C\"";
@@ -345,7 +345,7 @@ std::string RandomBytes(std::mt19937& r, size_t n)
 
 } // namespace
 
-TValue TAllTypesTable::RandomValue(std::mt19937& r, const TColumnSpec& c, int RowNumber)
+TValue TAllTypesTable::RandomValue(std::mt19937& r, const TColumnSpec& c, int /*RowNumber*/)
 {
     if (!c.Key && !c.NotNull && r() % 8 == 0) return TValue();
     auto pick = [&](std::int64_t lo, std::int64_t hi) {
@@ -424,7 +424,7 @@ TValue TAllTypesTable::RandomValue(std::mt19937& r, const TColumnSpec& c, int Ro
     if (c.Name == "C_BOOL") return TValue::Boolean(r() % 2 == 0);
     // Keys.
     if (c.Name == "ID" || c.Name == "K1") {
-        if (m_key == TKeyKind::NoKey && RowNumber == 3) return TValue();
+        if (m_key == TKeyKind::NoKey && m_nextKey == 3) return TValue();
         return TValue::Integer(m_key == TKeyKind::CompositeKey ? m_nextKey / 3 : m_nextKey * 7 - 100);
     }
     if (c.Name == "K2") {

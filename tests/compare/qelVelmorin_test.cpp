@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,6 +59,13 @@ bool OnlyHeaderStatements(const TCustomSQLExec& Exec)
         if (t == TStatType::stInsert || t == TStatType::stUpdate || t == TStatType::stDelete) return false;
     }
     return true;
+}
+
+std::string StatementTexts(const TCustomSQLExec& Exec)
+{
+    std::string r;
+    for (int i = 0; i < Exec.Count(); ++i) r += Exec.Statements(i).SQL.Text().substr(0, 2000) + "\n";
+    return r;
 }
 
 struct TRoundTripCase {
@@ -115,6 +123,8 @@ TEST_P(RoundTrip, ScriptMakesTargetEqualToMaster)
         EXPECT_EQ(run.C.Deleted, changes.Extra);
         EXPECT_EQ(run.C.Updated, changes.Changed);
         EXPECT_EQ(run.C.Equal, static_cast<int>(rows.size()) - changes.Missing - changes.Changed);
+    } else {
+        EXPECT_GE(run.C.Equal, static_cast<int>(rows.size()) - changes.Missing - changes.Changed) << Joined(run.log);
     }
     if (!p.Immediate) {
         std::vector<std::string> execErrors;
@@ -129,14 +139,17 @@ TEST_P(RoundTrip, ScriptMakesTargetEqualToMaster)
     EXPECT_EQ(run.C.Inserted, 0);
     EXPECT_EQ(run.C.Updated, 0);
     EXPECT_EQ(run.C.Deleted, 0);
-    EXPECT_TRUE(OnlyHeaderStatements(*exec));
+    EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
 
-    const auto masterRows = master.Rows("select " + table.ColumnList(master) + " from " + tm + " order by " +
+    auto masterRows = master.Rows("select " + table.ColumnList(master) + " from " + tm + " order by " +
                                         table.KeyOrder(master));
-    const auto targetRows2 = target.Rows("select " + table.ColumnList(target) + " from " + tt + " order by " +
+    auto targetRows2 = target.Rows("select " + table.ColumnList(target) + " from " + tt + " order by " +
                                          table.KeyOrder(target));
     ASSERT_EQ(masterRows.size(), rows.size());
     ASSERT_EQ(masterRows.size(), targetRows2.size());
+    // Rows that tie on the ORDER BY of this reading may come in either order.
+    std::sort(masterRows.begin(), masterRows.end());
+    std::sort(targetRows2.begin(), targetRows2.end());
     for (size_t i = 0; i < masterRows.size(); ++i) EXPECT_EQ(masterRows[i], targetRows2[i]) << "row " << i;
 }
 
@@ -150,4 +163,32 @@ INSTANTIATE_TEST_SUITE_P(
                       TRoundTripCase{TServer::FbEmbedded, TServer::FbEmbedded, TKeyKind::CompositeKey, true},
                       TRoundTripCase{TServer::FbEmbedded, TServer::FbEmbedded, TKeyKind::CharacterKey, true},
                       TRoundTripCase{TServer::FbEmbedded, TServer::FbEmbedded, TKeyKind::NoKey, true}),
+    CaseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    FirebirdServer, RoundTrip,
+    ::testing::Values(TRoundTripCase{TServer::FbEmbedded, TServer::FbServer, TKeyKind::IntegerKey, false},
+                      TRoundTripCase{TServer::FbServer, TServer::FbEmbedded, TKeyKind::CharacterKey, false},
+                      TRoundTripCase{TServer::FbEmbedded, TServer::FbServer, TKeyKind::CompositeKey, true}),
+    CaseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    PostgreSQL, RoundTrip,
+    ::testing::Values(TRoundTripCase{TServer::FbEmbedded, TServer::PostgreSQL, TKeyKind::IntegerKey, false},
+                      TRoundTripCase{TServer::FbEmbedded, TServer::PostgreSQL, TKeyKind::CompositeKey, false},
+                      TRoundTripCase{TServer::FbEmbedded, TServer::PostgreSQL, TKeyKind::CharacterKey, false},
+                      TRoundTripCase{TServer::FbEmbedded, TServer::PostgreSQL, TKeyKind::NoKey, false},
+                      TRoundTripCase{TServer::PostgreSQL, TServer::FbEmbedded, TKeyKind::IntegerKey, false},
+                      TRoundTripCase{TServer::PostgreSQL, TServer::FbEmbedded, TKeyKind::CompositeKey, false},
+                      TRoundTripCase{TServer::PostgreSQL, TServer::FbEmbedded, TKeyKind::CharacterKey, false},
+                      TRoundTripCase{TServer::PostgreSQL, TServer::FbEmbedded, TKeyKind::NoKey, false},
+                      TRoundTripCase{TServer::FbEmbedded, TServer::PostgreSQL, TKeyKind::CharacterKey, true},
+                      TRoundTripCase{TServer::PostgreSQL, TServer::FbEmbedded, TKeyKind::CompositeKey, true}),
+    CaseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    SQLite, RoundTrip,
+    ::testing::Values(TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::IntegerKey, false},
+                      TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::CharacterKey, false},
+                      TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::NoKey, true}),
     CaseName);
