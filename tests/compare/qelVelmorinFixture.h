@@ -94,7 +94,7 @@ using TRow = std::vector<qel::TValue>;
 // Options of the data generator.
 struct TDataOptions {
     bool BigBlobs = true;   // a few BLOBs of a megabyte
-    bool Modest = false;    // values SQLite keeps exactly (its NUMERIC is a double)
+    bool Modest = false;    // values and columns SQLite keeps exactly (its NUMERIC is a double)
     int MaxFractionDigits = 4;
 };
 
