@@ -660,3 +660,515 @@ INSTANTIATE_TEST_SUITE_P(
         TSelectCase{"ParadoxKeyword", TDatabaseType::dbParadox, {"ID"}, {"ID"}, {"ID", "DATE"}, "ORDERS",
                     "select ID, ORDERS.\"DATE\"\r\nfrom ORDERS\r\n Order by ID"}),
     [](const ::testing::TestParamInfo<TSelectCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------------------
+// Runs over two embedded Firebird databases: exact texts, events, bad input
+
+namespace {
+
+class CompareRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        master = std::make_unique<TTestDatabase>(TServer::FbEmbedded);
+        target = std::make_unique<TTestDatabase>(TServer::FbEmbedded);
+        if (!master->Unavailable().empty()) GTEST_SKIP() << master->Unavailable();
+    }
+
+    // The same table on both sides.
+    void Both(const std::string& Table, const std::string& Body)
+    {
+        master->CreateTable(Table, Body);
+        target->CreateTable(Table, Body);
+    }
+
+    std::unique_ptr<TRun> NewRun(const std::string& Table, bool Connect = false)
+    {
+        auto run = std::make_unique<TRun>(*master, Table, *target, Table, target->Dir().Path().string());
+        // The whole header is the subject of one test; the others keep to
+        // the data statements.
+        run->C.ScriptOptions().Connect = Connect;
+        run->C.ScriptOptions().DBCharSet = Connect;
+        run->C.ScriptOptions().SQLDialect = Connect;
+        run->C.SetSQLExec(&sink);
+        return run;
+    }
+
+    std::vector<std::string> SinkTexts()
+    {
+        std::vector<std::string> r;
+        for (int i = 0; i < sink.Count(); ++i) r.push_back(sink.Statements(i).SQL.Text());
+        return r;
+    }
+
+    std::string Script() { return FileBytes(target->Dir().File("Result.SQL")); }
+    std::string MasterPath() { return master->Connection().ConnectionOptions().DatabaseName; }
+    std::string TargetPath() { return target->Connection().ConnectionOptions().DatabaseName; }
+
+    std::unique_ptr<TTestDatabase> master, target;
+    TCustomSQLExec sink;
+};
+
+} // namespace
+
+TEST_F(CompareRun, KeysOneTwoFourAgainstTwoThreeFour)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    for (int id : {1, 2, 4}) master->Exec("insert into T1 values (" + std::to_string(id) + ", 'n" + std::to_string(id) + "')");
+    for (int id : {2, 3, 4}) target->Exec("insert into T1 values (" + std::to_string(id) + ", 'n" + std::to_string(id) + "')");
+    auto run = NewRun("T1", true);
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    EXPECT_EQ(run->log, (std::vector<std::string>{
+                            "T1: ID NAME", "T1: ID NAME",
+                            "Select-SQL for master table:\r\nselect ID, NAME\r\nfrom T1\r\n Order by ID\r\n",
+                            "Select-SQL for target table:\r\nselect ID, NAME\r\nfrom T1\r\n Order by ID\r\n",
+                            "Equal: 2, Inserted: 1, Updated: 0, Deleted: 1, All: 4."}));
+    const std::string connect = "CONNECT '" + TargetPath() + "' USER 'SYSDBA' PASSWORD 'masterkey'";
+    EXPECT_EQ(Script(), "SET NAMES UTF8;\r\nSET SQL DIALECT 3;\r\n" + connect +
+                            ";\r\nINSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'n1');\r\nDELETE FROM T1 WHERE ID = 3;\r\n");
+    ASSERT_EQ(sink.Count(), 5);
+    EXPECT_EQ(sink.Statements(0).StatType, TStatType::stCharSet);
+    EXPECT_EQ(sink.Statements(1).StatType, TStatType::stSet);
+    EXPECT_EQ(sink.Statements(2).StatType, TStatType::stConnect);
+    EXPECT_EQ(sink.Statements(3).StatType, TStatType::stInsert);
+    EXPECT_EQ(sink.Statements(3).ObjName, "T1");
+    EXPECT_EQ(sink.Statements(3).ObjType, TDbObject::dboTable);
+    EXPECT_EQ(sink.Statements(3).Operation, TDbOperation::odbInsert);
+    EXPECT_EQ(sink.Statements(4).Operation, TDbOperation::odbDelete);
+    EXPECT_EQ(run->C.TableOptionsMaster().PrimaryKeyList.Lines(), std::vector<std::string>{"ID"});
+    // The connections were open before and stay open.
+    EXPECT_TRUE(master->Connection().Connected());
+    EXPECT_TRUE(target->Connection().Connected());
+}
+
+TEST_F(CompareRun, ConnectsWhatWasClosedAndClosesItAgain)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY");
+    master->Connection().SetConnected(false);
+    target->Connection().SetConnected(false);
+    auto run = NewRun("T1");
+    run->C.ScriptOptions().GenerateScript = true;
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    ASSERT_GE(run->log.size(), 6u);
+    EXPECT_EQ(run->log[0], "Connecting to target-database...: " + TargetPath());
+    EXPECT_EQ(run->log[1], "Connecting: Successfull...");
+    EXPECT_EQ(run->log[2], "Connecting to master-database...: " + MasterPath());
+    EXPECT_EQ(run->log[3], "Connecting: Successfull...");
+    EXPECT_EQ(run->log[run->log.size() - 2], "Disconnecting from target database: Ok.");
+    EXPECT_EQ(run->log.back(), "Disconnecting from master database: Ok.");
+    EXPECT_FALSE(master->Connection().Connected());
+    EXPECT_FALSE(target->Connection().Connected());
+}
+
+TEST_F(CompareRun, UpdateListsOnlyTheChangedColumns)
+{
+    Both("T2", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B VARCHAR(10), C INTEGER");
+    master->Exec("insert into T2 values (1, 1, 'new', 1)");
+    master->Exec("insert into T2 values (2, 5, 'x', 7)");
+    target->Exec("insert into T2 values (1, 1, 'old', 1)");
+    target->Exec("insert into T2 values (2, 4, 'x', Null)");
+    auto run = NewRun("T2");
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"UPDATE T2 SET \r\nB='new'\r\nWHERE ID = 1\r\n",
+                                                     "UPDATE T2 SET \r\nA=5,\r\nC=7\r\nWHERE ID = 2\r\n"}));
+    EXPECT_EQ(run->C.Updated, 2);
+    EXPECT_EQ(sink.Statements(0).ObjName, "T2");
+    EXPECT_EQ(sink.Statements(0).StatType, TStatType::stUpdate);
+}
+
+TEST_F(CompareRun, NullKeysSortLastAndMatchWithIsNull)
+{
+    Both("T3", "K INTEGER, V INTEGER");
+    master->Exec("insert into T3 values (Null, 1)");
+    target->Exec("insert into T3 values (5, 0)");
+    target->Exec("insert into T3 values (Null, 2)");
+    auto run = NewRun("T3");
+    run->C.TableOptionsMaster().KeyFields().SetLines({"K"});
+    run->C.TableOptionsTarget().KeyFields().SetLines({"K"});
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    // Firebird puts NULLs first unless asked.
+    EXPECT_EQ(run->log[2], "Select-SQL for master table:\r\nselect K, V\r\nfrom T3\r\n Order by K NULLS LAST\r\n");
+    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"DELETE FROM T3 WHERE K = 5\r\n",
+                                                     "UPDATE T3 SET \r\nV=1\r\nWHERE K is Null\r\n"}));
+}
+
+TEST_F(CompareRun, ImmediateModeRunsParametersAgainstTheTarget)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    master->Exec("insert into T1 values (1, 'a')");
+    master->Exec("insert into T1 values (2, 'b')");
+    target->Exec("insert into T1 values (2, 'x')");
+    target->Exec("insert into T1 values (3, 'c')");
+    auto run = NewRun("T1");
+    run->C.SetUpdateImmediately(true);
+    std::vector<std::string> texts;
+    int opened = 0;
+    run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string& sql, TStatType, const std::string&, TDbObject,
+                                TDbOperation) { texts.push_back(sql); };
+    run->C.BeforeOpen = [&](TQELQuery& q) {
+        ++opened;
+        EXPECT_EQ(&q, run->C.ExecQuery());
+    };
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    EXPECT_EQ(texts, (std::vector<std::string>{"INSERT INTO T1 (ID, NAME)\r\nVALUES(:DATA0, :DATA1)",
+                                               "UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
+                                               "DELETE FROM T1 WHERE ID = :KEY0"}));
+    EXPECT_EQ(opened, 3);
+    EXPECT_EQ(sink.Count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
+    EXPECT_EQ(target->Rows("select ID, NAME from T1 order by ID"), master->Rows("select ID, NAME from T1 order by ID"));
+}
+
+TEST_F(CompareRun, ImmediateModeCanWriteTheScriptAsWell)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    master->Exec("insert into T1 values (1, 'a')");
+    auto run = NewRun("T1");
+    run->C.SetUpdateImmediately(true);
+    run->C.ScriptOptions().GenerateScript = true;
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(target->Count("T1"), 1);
+    EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(:DATA0, :DATA1);\r\n");
+    EXPECT_EQ(sink.Count(), 1);
+}
+
+TEST_F(CompareRun, OperationsLeftOutAreNeitherProducedNorCounted)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    master->Exec("insert into T1 values (1, 'a')");
+    target->Exec("insert into T1 values (2, 'b')");
+    auto run = NewRun("T1");
+    run->C.AllowedOperations.Exclude(TDataCompareOperation::dcopDelete);
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(run->C.Deleted, 0);
+    EXPECT_EQ(run->C.Inserted, 1);
+    EXPECT_EQ(SinkTexts(), std::vector<std::string>{"INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a')\r\n"});
+    EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a');\r\n");
+}
+
+TEST_F(CompareRun, VetoedStatementsReachNothingButAreCounted)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    master->Exec("insert into T1 values (1, 'a')");
+    target->Exec("insert into T1 values (2, 'b')");
+    auto run = NewRun("T1");
+    run->C.OnAddResultSQL = [](TObject&, bool& accept, const std::string&, TStatType t, const std::string&, TDbObject,
+                               TDbOperation) {
+        if (t == TStatType::stDelete) accept = false;
+    };
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(run->C.Deleted, 1);
+    EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a');\r\n");
+    EXPECT_EQ(sink.Count(), 1);
+    EXPECT_EQ(target->Count("T1"), 1);
+}
+
+TEST_F(CompareRun, EventsSupplyTheColumnLists)
+{
+    Both("T4", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B INTEGER, SECRET INTEGER");
+    master->Exec("insert into T4 values (1, 1, 2, 3)");
+    target->Exec("insert into T4 values (1, 1, 5, 9)");
+    auto run = NewRun("T4");
+    int calls = 0;
+    run->C.OnGetKeyFields = [&](TObject&, TStringList& m, TStringList& t) {
+        ++calls;
+        m.SetLines({"ID"});
+        t.SetLines({"ID"});
+    };
+    run->C.OnGetDataFields = [&](TObject&, TStringList& m, TStringList& t) {
+        ++calls;
+        m.SetLines({"ID", "B", "SECRET"});
+        t.SetLines({"ID", "B", "SECRET"});
+    };
+    run->C.OnGetExcludeFields = [&](TObject&, TStringList& m, TStringList& t) {
+        ++calls;
+        m.SetLines({"SECRET"});
+        t.SetLines({"SECRET"});
+    };
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(run->log[0], "Select-SQL for master table:\r\nselect ID, B, SECRET\r\nfrom T4\r\n Order by ID\r\n");
+    EXPECT_EQ(SinkTexts(), std::vector<std::string>{"UPDATE T4 SET \r\nB=2,\r\nSECRET=3\r\nWHERE ID = 1\r\n"});
+}
+
+TEST_F(CompareRun, ExcludedColumnsLeaveDiscoveredLists)
+{
+    Both("T4", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, SECRET INTEGER");
+    master->Exec("insert into T4 values (1, 1, 3)");
+    target->Exec("insert into T4 values (1, 1, 9)");
+    auto run = NewRun("T4");
+    run->C.ExcludeDataFields().SetLines({"secret", "NOT_A_COLUMN"});
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.Equal, 1);
+    EXPECT_EQ(run->log[2], "Select-SQL for master table:\r\nselect ID, A\r\nfrom T4\r\n Order by ID\r\n");
+}
+
+TEST_F(CompareRun, CompareFieldsEventDecidesEquality)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    master->Exec("insert into T1 values (1, 'abc')");
+    target->Exec("insert into T1 values (1, 'ABC')");
+    auto run = NewRun("T1");
+    int calls = 0;
+    run->C.OnCompareFields = [&](TObject&, TField& m, TField& t) {
+        ++calls;
+        if (m.IsNull() || t.IsNull()) return int(t.IsNull()) - int(m.IsNull());
+        return CompareText(m.AsString(), t.AsString());
+    };
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(run->C.Equal, 1);
+    EXPECT_EQ(run->C.Updated, 0);
+    EXPECT_GE(calls, 3);
+}
+
+TEST_F(CompareRun, SelectAndCountEventsSupplyTheTexts)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    for (int id : {1, 2, 3}) master->Exec("insert into T1 values (" + std::to_string(id) + ", 'x')");
+    auto run = NewRun("T1");
+    std::vector<std::string> countLists, selectLists;
+    run->C.OnGetCountSQL = [&](TObject&, TStringList& m, TStringList& t) {
+        countLists.push_back(m.Text() + "|" + t.Text());
+        m.SetText("select 10 from rdb$database");
+        t.SetText("select 20 from rdb$database");
+    };
+    run->C.OnGetSelectSQL = [&](TObject&, TStringList& m, TStringList& t) {
+        selectLists.push_back(m.Text() + "|" + t.Text());
+        m.SetText("select ID, NAME from T1 where ID < 3 order by ID");
+        t.SetText("select ID, NAME from T1 order by ID");
+    };
+    std::vector<std::pair<int, int>> progress;
+    run->C.OnProgressUpdateMaster = [&](TObject&, int v, int m) { progress.emplace_back(v, m); };
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(countLists, std::vector<std::string>{"|"});
+    // The lists still hold the count texts when the SELECT event receives them.
+    EXPECT_EQ(selectLists, std::vector<std::string>{"select 10 from rdb$database\r\n|select 20 from rdb$database\r\n"});
+    EXPECT_EQ(run->C.ProgressMaxMaster, 10);
+    EXPECT_EQ(run->C.ProgressMaxTarget, 20);
+    EXPECT_EQ(run->C.Inserted, 2);
+    for (const auto& l : run->log) EXPECT_EQ(l.find("Select-SQL"), std::string::npos) << l;
+}
+
+TEST_F(CompareRun, ProgressCountsRowsFromOneAfterOpeningToCountPlusOne)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
+    for (int id : {1, 2, 3}) master->Exec("insert into T1 values (" + std::to_string(id) + ", 'x')");
+    for (int id : {1, 2}) target->Exec("insert into T1 values (" + std::to_string(id) + ", 'x')");
+    auto run = NewRun("T1");
+    std::vector<std::pair<int, int>> pm, pt;
+    run->C.OnProgressUpdateMaster = [&](TObject&, int v, int m) { pm.emplace_back(v, m); };
+    run->C.OnProgressUpdateTarget = [&](TObject&, int v, int m) { pt.emplace_back(v, m); };
+    ASSERT_TRUE(run->C.Execute());
+    ASSERT_GE(pm.size(), 3u);
+    EXPECT_EQ(pm.front(), std::make_pair(0, 1));
+    EXPECT_EQ(pm[1], std::make_pair(1, 3));
+    EXPECT_EQ(pm.back(), std::make_pair(4, 3));
+    EXPECT_EQ(pt.back(), std::make_pair(3, 2));
+    EXPECT_TRUE(std::is_sorted(pm.begin() + 1, pm.end()));
+}
+
+TEST_F(CompareRun, BlobColumnsStayOutWhenNotIncluded)
+{
+    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
+    auto run = NewRun("T5");
+    run->C.IncludeBlobs = false;
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->log[0], "T5: ID NAME");
+    EXPECT_EQ(run->log[2], "Select-SQL for master table:\r\nselect ID, NAME\r\nfrom T5\r\n Order by ID\r\n");
+}
+
+TEST_F(CompareRun, LowerCaseTableNameIsLookedUpAsWritten)
+{
+    Both("\"customer\"", "ID INTEGER NOT NULL PRIMARY KEY");
+    Both("CUSTOMER", "ID INTEGER NOT NULL, NAME VARCHAR(5), CONSTRAINT U1 UNIQUE (NAME)");
+    auto run = NewRun("customer");
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->log[0], "customer: ID");
+    auto upper = NewRun("Customer");
+    upper->C.SetTableNameMaster("CUSTOMER");
+    upper->C.SetTableNameTarget("CUSTOMER");
+    ASSERT_TRUE(upper->C.Execute()) << Joined(upper->errors);
+    EXPECT_EQ(upper->log[0], "CUSTOMER: ID NAME");
+    // No primary key: the unique key orders and identifies the rows.
+    EXPECT_EQ(upper->C.TableOptionsMaster().UniqueKeyList.Lines(), std::vector<std::string>{"NAME"});
+    EXPECT_TRUE(upper->C.TableOptionsMaster().PrimaryKeyList.Empty());
+}
+
+TEST_F(CompareRun, ColumnsInPositionOrderWithoutComputedOnes)
+{
+    Both("T6", "B INTEGER NOT NULL, A INTEGER, C COMPUTED BY (A + 1), PRIMARY KEY (A, B)");
+    master->Exec("alter table T6 alter A position 1");
+    target->Exec("alter table T6 alter A position 1");
+    auto run = NewRun("T6");
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->log[0], "T6: A B");
+    EXPECT_EQ(run->C.TableOptionsMaster().PrimaryKeyList.Lines(), (std::vector<std::string>{"A", "B"}));
+    run->C.IgnoreComputedFields = false;
+    run->log.clear();
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->log[0], "T6: A B C");
+}
+
+TEST_F(CompareRun, BlobsGoToTheSideFileNamedByTheHeader)
+{
+    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, PIC BLOB SUB_TYPE BINARY, TXT BLOB SUB_TYPE TEXT");
+    {
+        auto q = master->Connection().CreateQuery();
+        q->SetSQLText("insert into T5 values (:ID, :PIC, :TXT)");
+        q->ParamByName("ID")->SetAsInteger(1);
+        q->ParamByName("PIC")->SetAsBlob(std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F", 16));
+        q->ParamByName("TXT")->SetAsMemo("hello");
+        q->ExecSQL();
+        master->Connection().Commit();
+    }
+    auto run = NewRun("T5");
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(Script(), "SET BLOBFILE 'Result.LOB';\r\nINSERT INTO T5 (ID, PIC, TXT)\r\n"
+                        "VALUES(1, :h00000000_00000010, :h00000010_00000005);\r\n");
+    EXPECT_EQ(FileBytes(target->Dir().File("Result.LOB")),
+              std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0Fhello", 21));
+    ASSERT_EQ(sink.Count(), 2);
+    EXPECT_EQ(sink.Statements(0).StatType, TStatType::stSetBlobFile);
+    EXPECT_EQ(sink.Statements(0).ObjName, target->Dir().File("Result.LOB"));
+    // A side file in another folder is named with its whole path.
+    qeltest::TempDir other;
+    run->C.SetBlobFileName(other.File("b.lob"));
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(Script().substr(0, Script().find(";")), "SET BLOBFILE '" + other.File("b.lob") + "'");
+}
+
+TEST_F(CompareRun, BlobThatCannotBeSavedWithdrawsItsStatementOnly)
+{
+    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5), PIC BLOB SUB_TYPE BINARY");
+    master->Exec("insert into T5 values (1, 'a', x'0102')");
+    master->Exec("insert into T5 values (2, 'new', Null)");
+    target->Exec("insert into T5 values (1, 'a', x'FFFF')");
+    target->Exec("insert into T5 values (2, 'old', Null)");
+    auto run = NewRun("T5");
+    run->C.SetBlobFileName("/no/such/folder/x.LOB");
+    ASSERT_TRUE(run->C.Execute());
+    ASSERT_EQ(run->errors.size(), 2u) << Joined(run->errors);
+    EXPECT_EQ(run->errors[0].rfind("Error: Cannot create file \"/no/such/folder/x.LOB\".", 0), 0u);
+    EXPECT_EQ(run->errors[1], "Error: Statements not produced because a value could not be written: 1.");
+    EXPECT_EQ(run->log.back(), "Errors: 2");
+    EXPECT_EQ(run->C.Updated, 1);
+    EXPECT_EQ(SinkTexts().back(), "UPDATE T5 SET \r\nNAME='new'\r\nWHERE ID = 2\r\n");
+    // Nothing writes Null over the target's value; the script names a side
+    // file that could not be made, which its run reports.
+    auto exec = target->NewExecutor();
+    run->C.SetSQLExec(exec.get());
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_FALSE(exec->Execute());
+    EXPECT_EQ(exec->Statements(0).StatType, TStatType::stSetBlobFile);
+    EXPECT_FALSE(exec->Statements(0).ErrorText.empty());
+    EXPECT_EQ(target->Rows("select PIC, NAME from T5 order by ID"),
+              (std::vector<std::vector<std::string>>{{"xFFFF", "a"}, {"<null>", "new"}}));
+}
+
+// ---- bad input ----
+
+TEST_F(CompareRun, MissingTablesAreReportedAndNothingIsWritten)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY");
+    for (bool missingMaster : {true, false}) {
+        auto run = NewRun("T1");
+        (missingMaster ? run->C.SetTableNameMaster("NOPE") : run->C.SetTableNameTarget("NOPE"));
+        const std::string db = missingMaster ? MasterPath() : TargetPath();
+        ASSERT_TRUE(run->C.Execute());
+        EXPECT_EQ(run->errors, (std::vector<std::string>{
+                                   "Error: Table: NOPE not exists.\r\nDatabase: " + db,
+                                   "Error: There are no data-fields for comparison. Table: NOPE Database: " + db,
+                                   "Error: There are no key-fields for comparison. Table: NOPE Database: " + db}));
+        EXPECT_EQ(run->log.back(), "Errors: 3");
+        EXPECT_EQ(sink.Count(), 0);
+        EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
+    }
+}
+
+TEST_F(CompareRun, KeyFieldThatDoesNotExistIsTheServersError)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)");
+    master->Exec("insert into T1 values (1, 'a')");
+    auto run = NewRun("T1");
+    run->C.TableOptionsMaster().KeyFields().SetLines({"NOPE"});
+    run->C.TableOptionsTarget().KeyFields().SetLines({"NOPE"});
+    ASSERT_TRUE(run->C.Execute());
+    ASSERT_EQ(run->errors.size(), 1u);
+    EXPECT_NE(run->errors[0].find("NOPE"), std::string::npos) << run->errors[0];
+    EXPECT_EQ(sink.Count(), 0);
+    EXPECT_EQ(Script(), "");
+}
+
+TEST_F(CompareRun, DifferentColumnCountsProduceNothing)
+{
+    master->CreateTable("T7", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B INTEGER");
+    target->CreateTable("T7", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER");
+    master->Exec("insert into T7 values (1, 1, 1)");
+    auto run = NewRun("T7");
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(run->errors, std::vector<std::string>{"Error: The master SELECT returns 3 columns and the target SELECT 2. "
+                                                    "Table: T7, T7. No statements were produced."});
+    EXPECT_EQ(sink.Count(), 0);
+    EXPECT_EQ(Script(), "");
+}
+
+TEST_F(CompareRun, RepeatedMasterKeyWithdrawsEveryStatement)
+{
+    Both("T8", "ID INTEGER, NAME VARCHAR(5)");
+    for (const char* row : {"(1, 'a')", "(2, 'b')", "(2, 'c')", "(3, 'd')"}) master->Exec(std::string("insert into T8 values ") + row);
+    target->Exec("insert into T8 values (0, 'z')");
+    auto run = NewRun("T8");
+    run->C.TableOptionsMaster().KeyFields().SetLines({"ID"});
+    run->C.TableOptionsTarget().KeyFields().SetLines({"ID"});
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(run->errors,
+              std::vector<std::string>{"Error: Master table T8: the key ID = 2 occurs more than once. No statements were produced."});
+    EXPECT_EQ(sink.Count(), 0);
+    EXPECT_EQ(Script(), "");
+    EXPECT_EQ(run->C.Inserted + run->C.Deleted + run->C.Updated, 0);
+}
+
+TEST_F(CompareRun, RowsOutOfKeyOrderAreRolledBackInImmediateMode)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)");
+    for (int id : {1, 2, 3}) master->Exec("insert into T1 values (" + std::to_string(id) + ", 'a')");
+    target->Exec("insert into T1 values (0, 'z')");
+    auto run = NewRun("T1");
+    run->C.SetUpdateImmediately(true);
+    run->C.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
+        m.SetText("select ID, NAME from T1 order by ID desc");
+        t.SetText("select ID, NAME from T1 order by ID");
+    };
+    ASSERT_TRUE(run->C.Execute());
+    ASSERT_EQ(run->errors.size(), 1u);
+    EXPECT_EQ(run->errors[0], "Error: Master table T1: the rows do not arrive in key order (ID = 2 after ID = 3). "
+                              "No statements were produced.");
+    EXPECT_EQ(target->Rows("select ID from T1"), std::vector<std::vector<std::string>>{{"0"}});
+}
+
+TEST_F(CompareRun, UnreachableTargetEndsTheRunBeforeAnythingIsWritten)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY");
+    TQELConnection away;
+    away.SetDatabaseType(TDatabaseType::dbInterBase);
+    away.SetConnectionType(TconnectionType::cnIBX);
+    away.ConnectionOptions().HostName = "127.0.0.1/1";
+    away.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
+    away.ConnectionOptions().DatabaseName = "/nowhere/x.fdb";
+    away.ConnectionOptions().UserName = "SYSDBA";
+    away.ConnectionOptions().Password = "masterkey";
+    std::vector<std::string> connectionErrors;
+    away.OnErrorMessage = [&](TObject&, const std::string& t) { connectionErrors.push_back(t); };
+    auto run = NewRun("T1");
+    run->C.SetQELConnectionTarget(&away);
+    EXPECT_FALSE(run->C.Execute());
+    ASSERT_EQ(run->errors.size(), 1u);
+    ASSERT_EQ(connectionErrors.size(), 1u);
+    EXPECT_EQ(run->errors[0], "Error: " + connectionErrors[0]);
+    EXPECT_EQ(run->log, std::vector<std::string>{"Connecting to target-database...: /nowhere/x.fdb"});
+    EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
+    EXPECT_EQ(sink.Count(), 0);
+}
