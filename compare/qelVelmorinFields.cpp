@@ -667,6 +667,7 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     Normalise(ExcludeList);
 
     bool loaded = false;
+    const bool dataFromUser = !DataList.Empty(), keysFromUser = !KeyList.Empty();
     if (DataList.Empty()) {
         Result = LoadAllFields(Query);
         loaded = true;
@@ -693,9 +694,14 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     m_keysFromColumns = keysFromColumns;
     if (Query != nullptr && !C.OnGetSelectSQL) LoadColumnInfo(*Query);
 
+    // PostgreSQL folds names written without quotes to lower case, so a
+    // name the user typed is taken that way. Names read from the catalogue
+    // are already exact: lower-casing "Desc" would name another column.
     if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
-        for (int i = 0; i < DataList.Count(); ++i) DataList.SetString(i, LowerCase(DataList[i]));
-        for (int i = 0; i < KeyList.Count(); ++i) KeyList.SetString(i, LowerCase(KeyList[i]));
+        if (dataFromUser)
+            for (int i = 0; i < DataList.Count(); ++i) DataList.SetString(i, LowerCase(DataList[i]));
+        if (keysFromUser)
+            for (int i = 0; i < KeyList.Count(); ++i) KeyList.SetString(i, LowerCase(KeyList[i]));
     }
 
     if (Query != nullptr) {

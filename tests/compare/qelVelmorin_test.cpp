@@ -1,6 +1,7 @@
 #include "qelVelmorin.h"
 #include "qelVelmorinFixture.h"
 
+#include "qelADO.h"
 #include "qelConnection_ADO.h"
 #include "qelDBOptions.h"
 #include "qelErrors.h"
@@ -1171,4 +1172,150 @@ TEST_F(CompareRun, UnreachableTargetEndsTheRunBeforeAnythingIsWritten)
     EXPECT_EQ(run->log, std::vector<std::string>{"Connecting to target-database...: /nowhere/x.fdb"});
     EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
     EXPECT_EQ(sink.Count(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// MS SQL texts: a Firebird master and a SQLite file standing in as the
+// target, its connection typed dbMSSQL, so that every statement and literal
+// is written for MS SQL.
+
+TEST(MSSQLTexts, StatementsAndLiteralsForAnMSSQLTarget)
+{
+    TTestDatabase master(TServer::FbEmbedded);
+    if (!master.Unavailable().empty()) GTEST_SKIP() << master.Unavailable();
+    master.CreateTable("ITEMS", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), \"Order\" INTEGER, D DATE, "
+                                "TS TIMESTAMP, FLAG BOOLEAN, AMOUNT NUMERIC(18,4), PIC BLOB SUB_TYPE BINARY, "
+                                "NOTE BLOB SUB_TYPE TEXT");
+    master.Exec("insert into ITEMS values (1, 'O''Brien', 7, '2024-02-27', '2024-02-27 13:14:15.5', TRUE, 12.5, "
+                "x'', '')");
+    master.Exec("insert into ITEMS values (2, 'changed', 8, Null, Null, FALSE, -0.0001, Null, Null)");
+
+    qeltest::TempDir dir;
+    TADOConnection file;
+    file.SetConnectionString("Driver={SQLite3};Database=" + dir.File("t.db") + ";");
+    try {
+        file.Open();
+    } catch (const std::exception& e) {
+        QEL_SKIP_OR_FAIL(std::string("no SQLite driver: ") + e.what());
+    }
+    file.Execute("create table ITEMS (ID INTEGER, NAME VARCHAR(20), \"Order\" INTEGER, D DATE, TS TIMESTAMP, "
+                 "FLAG BOOLEAN, AMOUNT DOUBLE, PIC BLOB, NOTE TEXT)");
+    file.Execute("insert into ITEMS (ID, NAME, \"Order\", FLAG) values (2, 'old', 8, 0)");
+    file.Execute("insert into ITEMS (ID, NAME, \"Order\", FLAG) values (3, 'gone', 9, 1)");
+    TQELConnectionADO target;
+    target.SetConnection(&file);
+    target.SetDatabaseType(TDatabaseType::dbMSSQL);
+    target.ConnectionOptions().DatabaseName = "shop";
+
+    TVelmorin c;
+    TCustomSQLExec sink;
+    std::vector<std::string> errors;
+    c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
+    c.SetQELConnectionMaster(&master.Connection());
+    c.SetQELConnectionTarget(&target);
+    c.SetSQLExec(&sink);
+    c.SetScriptFileName(dir.File("Result.SQL"));
+    c.SetTableNameMaster("ITEMS");
+    c.SetTableNameTarget("ITEMS");
+    const TStringList columns{"ID", "NAME", "Order", "D", "TS", "FLAG", "AMOUNT", "PIC", "NOTE"};
+    for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
+        side->SetKeyFields(TStringList{"ID"});
+        side->SetDataFields(columns);
+    }
+    c.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
+        m.SetText("select ID, NAME, \"Order\", D, TS, FLAG, AMOUNT, PIC, NOTE from ITEMS order by ID");
+        t.SetText("select ID, NAME, \"Order\", D, TS, FLAG, AMOUNT, PIC, NOTE from ITEMS order by ID");
+    };
+    ASSERT_TRUE(c.Execute()) << Joined(errors);
+    EXPECT_EQ(c.ErrorCount, 0) << Joined(errors);
+    std::vector<std::string> texts;
+    for (int i = 0; i < sink.Count(); ++i) texts.push_back(sink.Statements(i).SQL.Text());
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "USE shop\r\n",
+                         "SET BLOBFILE 'Result.LOB'\r\n",
+                         "INSERT INTO ITEMS (ID, NAME, [Order], D, TS, FLAG, AMOUNT, PIC, NOTE)\r\n"
+                         "VALUES(1, 'O''Brien', 7, '2024-02-27', '2024-02-27 13:14:15.5', 1, 12.5, 0x, '')\r\n",
+                         "UPDATE ITEMS SET \r\nNAME='changed',\r\nAMOUNT=-0.0001\r\nWHERE ID = 2\r\n",
+                         "DELETE FROM ITEMS WHERE ID = 3\r\n"}));
+    EXPECT_EQ(sink.Statements(0).StatType, TStatType::stConnect);
+    // The script file ends every statement with ";" whatever the server.
+    EXPECT_EQ(FileBytes(dir.File("Result.SQL")).substr(0, 10), "USE shop;\r");
+    TCmpTableOptions& t = c.TableOptionsTarget();
+    c.TableOptionsMaster().KeyList.SetLines({"ID"});
+    t.KeyList.SetLines({"ID"});
+    t.DataList.SetLines({"ID", "Order"});
+    t.TableName = "Items";
+    EXPECT_EQ(t.GetSelectSQL(),
+              "select ID, [Order]\r\nfrom Items\r\n Order by CASE WHEN ID IS NULL THEN 1 ELSE 0 END, ID");
+    t.KeyList.Clear();
+    t.DataList.Clear();
+}
+
+// ---------------------------------------------------------------------------
+// Column discovery on PostgreSQL and SQLite
+
+TEST(Discovery, PostgreSQLLowerCasesNamesAndReadsThePrimaryKey)
+{
+    TTestDatabase db(TServer::PostgreSQL);
+    if (!db.Unavailable().empty()) QEL_SKIP_OR_FAIL(db.Unavailable());
+    const std::string table = db.Table("Disc");
+    db.CreateTable(table, "code varchar(10) not null, \"Desc\" text, n integer, primary key (code)");
+    db.Exec("insert into " + table + " values ('b', 'x', 1), ('B', 'y', 2), ('a', Null, 3)");
+    TTestDatabase other(TServer::PostgreSQL);
+    const std::string table2 = other.Table("Disc2");
+    other.CreateTable(table2, "code varchar(10) not null, \"Desc\" text, n integer, primary key (code)");
+    TVelmorin c;
+    std::vector<std::string> log, errors;
+    c.OnLogNextLine = [&](TObject&, const std::string& t) { log.push_back(t); };
+    c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
+    c.SetQELConnectionMaster(&db.Connection());
+    c.SetQELConnectionTarget(&other.Connection());
+    c.SetTableNameMaster(UpperCase(table));
+    c.SetTableNameTarget(table2);
+    TCustomSQLExec sink;
+    c.SetSQLExec(&sink);
+    qeltest::TempDir dir;
+    c.SetScriptFileName(dir.File("Result.SQL"));
+    ASSERT_TRUE(c.Execute()) << Joined(errors);
+    EXPECT_EQ(c.ErrorCount, 0) << Joined(errors);
+    EXPECT_EQ(c.TableOptionsMaster().TableName, table);
+    EXPECT_EQ(c.TableOptionsMaster().AllFields.Lines(), (std::vector<std::string>{"code", "Desc", "n"}));
+    EXPECT_EQ(c.TableOptionsMaster().PrimaryKeyList.Lines(), std::vector<std::string>{"code"});
+    EXPECT_EQ(log[1], table + ": code Desc n");
+    // Byte order for the character key; the key is NOT NULL, so no NULLS LAST.
+    EXPECT_EQ(log[2], "Select-SQL for master table:\r\nselect code, \"Desc\", n\r\nfrom " + table +
+                          "\r\n Order by code COLLATE \"C\"\r\n");
+    ASSERT_EQ(sink.Count(), 3);
+    EXPECT_EQ(sink.Statements(0).SQL.Text(), "INSERT INTO " + table2 + " (code, \"Desc\", n)\r\nVALUES('B', 'y', 2)\r\n");
+    EXPECT_EQ(sink.Statements(1).SQL.Text(), "INSERT INTO " + table2 + " (code, \"Desc\", n)\r\nVALUES('a', Null, 3)\r\n");
+}
+
+TEST(Discovery, SQLiteColumnsFromTheSchemaListing)
+{
+    TTestDatabase db(TServer::SQLite);
+    if (!db.Unavailable().empty()) QEL_SKIP_OR_FAIL(db.Unavailable());
+    db.CreateTable("ITEMS", "B INTEGER, A VARCHAR(10) NOT NULL, C BLOB, PRIMARY KEY (A, B)");
+    db.CreateTable("items2", "X INTEGER");
+    TVelmorin c;
+    std::vector<std::string> log, errors;
+    c.OnLogNextLine = [&](TObject&, const std::string& t) { log.push_back(t); };
+    c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
+    c.SetQELConnectionMaster(&db.Connection());
+    c.SetTableNameMaster("items");
+    qeltest::TempDir dir;
+    c.SetScriptFileName(dir.File("Result.SQL"));
+    ASSERT_TRUE(c.Execute()) << Joined(errors);
+    EXPECT_EQ(c.ErrorCount, 0) << Joined(errors);
+    EXPECT_EQ(log[0], "ITEMS: B A C");
+    EXPECT_EQ(c.TableOptionsMaster().PrimaryKeyList.Lines(), (std::vector<std::string>{"A", "B"}));
+    // Without a target there is no key to pair by: the rows are ordered by
+    // every column.
+    EXPECT_EQ(log[1], "Select-SQL for master table:\r\nselect B, A, C\r\nfrom ITEMS\r\n"
+                      " Order by B NULLS LAST, A COLLATE BINARY, C NULLS LAST\r\n");
+    // The listing matches the table name exactly: a table stored in lower
+    // case is not found through the upper-cased name.
+    c.SetTableNameMaster("items2");
+    errors.clear();
+    ASSERT_TRUE(c.Execute());
+    EXPECT_EQ(errors.size(), 2u) << Joined(errors);
 }
