@@ -83,8 +83,16 @@ std::string TVelmorin::FloatLiteral(double Value) const
     if (!ReadsBackAs(text, Value)) text = ShortestFloatText(Value);
     // Firebird reads long or far-scaled literals a unit off in the last
     // place: such a value is built exactly from its binary form instead.
-    if (GetScriptDatabaseType() == TDatabaseType::dbInterBase && !FirebirdReadsExactly(text))
-        text = ExactDoubleExpression(Value);
+    // POWER came with Firebird 2.1; older servers get the shortest text.
+    if (GetScriptDatabaseType() == TDatabaseType::dbInterBase && !FirebirdReadsExactly(text)) {
+        switch (m_IBOptions->SQLServerVersion) {
+        case TIBSQLServerVersionType::st_Firebird_21:
+        case TIBSQLServerVersionType::st_Firebird_25:
+        case TIBSQLServerVersionType::st_Firebird_30:
+        case TIBSQLServerVersionType::st_Firebird_40: text = ExactDoubleExpression(Value); break;
+        default: break;
+        }
+    }
     return text;
 }
 

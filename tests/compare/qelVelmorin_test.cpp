@@ -1319,3 +1319,23 @@ TEST(Discovery, SQLiteColumnsFromTheSchemaListing)
     ASSERT_TRUE(c.Execute());
     EXPECT_EQ(errors.size(), 2u) << Joined(errors);
 }
+
+// A double quote inside a string literal must not hide the parameters that
+// follow it, nor make a colon inside the literal a parameter: the script's
+// values arrive as written.
+TEST_F(CompareRun, DoubleQuotesInsideStringsSurviveTheExecutor)
+{
+    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
+    master->Exec("insert into T5 values (1, 'a 5\" screen', x'0102')");
+    master->Exec("insert into T5 values (2, 'say \"x:y', Null)");
+    master->Exec("insert into T5 values (3, 'q\":r', Null)");
+    auto run = NewRun("T5");
+    auto exec = target->NewExecutor();
+    run->C.SetSQLExec(exec.get());
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    std::vector<std::string> execErrors;
+    exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+    EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
+    EXPECT_EQ(target->Rows("select ID, NAME, PIC from T5 order by ID"),
+              master->Rows("select ID, NAME, PIC from T5 order by ID"));
+}
