@@ -666,6 +666,9 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     Normalise(KeyList);
     Normalise(ExcludeList);
 
+    // The table name in the server's case, as discovery would make it, also
+    // when the user named every column: the same name reaches the SELECT.
+    if (Query != nullptr) TableName = NormalizedTableName();
     bool loaded = false;
     const bool dataFromUser = !DataList.Empty(), keysFromUser = !KeyList.Empty();
     if (DataList.Empty()) {

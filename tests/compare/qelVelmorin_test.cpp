@@ -1288,6 +1288,15 @@ TEST(Discovery, PostgreSQLLowerCasesNamesAndReadsThePrimaryKey)
     ASSERT_EQ(sink.Count(), 3);
     EXPECT_EQ(sink.Statements(0).SQL.Text(), "INSERT INTO " + table2 + " (code, \"Desc\", n)\r\nVALUES('B', 'y', 2)\r\n");
     EXPECT_EQ(sink.Statements(1).SQL.Text(), "INSERT INTO " + table2 + " (code, \"Desc\", n)\r\nVALUES('a', Null, 3)\r\n");
+    // Names the user types in upper case are folded as PostgreSQL folds them.
+    for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
+        side->SetDataFields(TStringList{"CODE", "N"});
+        side->SetKeyFields(TStringList{"CODE"});
+    }
+    log.clear();
+    ASSERT_TRUE(c.Execute()) << Joined(errors);
+    EXPECT_EQ(log[0], "Select-SQL for master table:\r\nselect code, n\r\nfrom " + table +
+                          "\r\n Order by code COLLATE \"C\"\r\n");
 }
 
 TEST(Discovery, SQLiteColumnsFromTheSchemaListing)
@@ -1338,4 +1347,21 @@ TEST_F(CompareRun, DoubleQuotesInsideStringsSurviveTheExecutor)
     EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
     EXPECT_EQ(target->Rows("select ID, NAME, PIC from T5 order by ID"),
               master->Rows("select ID, NAME, PIC from T5 order by ID"));
+}
+
+// A key under a case-blind collation is read in byte order, as the comparer
+// compares it; otherwise "a" and "B" would pair wrongly or stop the run.
+TEST_F(CompareRun, CharacterKeyUnderACaseBlindCollationIsReadInByteOrder)
+{
+    Both("T9", "CODE VARCHAR(10) CHARACTER SET UTF8 NOT NULL COLLATE UNICODE_CI_AI, N INTEGER, PRIMARY KEY (CODE)");
+    for (const char* row : {"('a', 1)", "('B', 2)", "('c', 3)"}) master->Exec(std::string("insert into T9 values ") + row);
+    for (const char* row : {"('B', 2)", "('c', 4)", "('d', 5)"}) target->Exec(std::string("insert into T9 values ") + row);
+    auto run = NewRun("T9");
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    EXPECT_EQ(run->log[2],
+              "Select-SQL for master table:\r\nselect CODE, N\r\nfrom T9\r\n Order by CODE COLLATE UTF8\r\n");
+    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"INSERT INTO T9 (CODE, N)\r\nVALUES('a', 1)\r\n",
+                                                     "UPDATE T9 SET \r\nN=3\r\nWHERE CODE = 'c'\r\n",
+                                                     "DELETE FROM T9 WHERE CODE = 'd'\r\n"}));
 }
