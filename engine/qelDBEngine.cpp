@@ -570,6 +570,10 @@ void ParseSQL(TParams* Params, const std::string& SQL, bool DoCreate, std::strin
     if (DoCreate && Params != nullptr) Params->Clear();
     std::string out;
     out.reserve(SQL.size());
+    // The quote that opened the current quoted run; only the same quote ends
+    // it, so a double quote inside a string literal ('a 5" screen') cannot
+    // put the rest of the text out of step.
+    char openQuote = '\0';
     bool literal = false;
     size_t i = 0;
     const size_t n = SQL.size();
@@ -615,7 +619,14 @@ void ParseSQL(TParams* Params, const std::string& SQL, bool DoCreate, std::strin
             i = j;
             continue;
         }
-        if (IsQuote(c)) literal = !literal;
+        if (IsQuote(c)) {
+            if (!literal) {
+                literal = true;
+                openQuote = c;
+            } else if (c == openQuote) {
+                literal = false;
+            }
+        }
         out += c;
         ++i;
     }

@@ -50,7 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"where a=:\"my name\" and b=:c", "where a=? and b=?", {"my name", "c"}},
         ParseCase{"where a=:A;", "where a=?;", {"A"}},
         ParseCase{"where a=:A", "where a=?", {"A"}},
-        ParseCase{"select 'it''s :x' , :y from t", "select 'it''s :x' , ? from t", {"y"}}));
+        ParseCase{"select 'it''s :x' , :y from t", "select 'it''s :x' , ? from t", {"y"}},
+        // A quote of another kind inside a quoted run does not end it.
+        ParseCase{"insert into t values ('a 5\" screen', :h00000000_00000005)",
+                  "insert into t values ('a 5\" screen', ?)", {"h00000000_00000005"}},
+        ParseCase{"select 'q\":r', \"it's\" from t where a=:a", "select 'q\":r', \"it's\" from t where a=?", {"a"}},
+        ParseCase{"select `x':y` , :z", "select `x':y` , ?", {"z"}}));
 
 TEST(ParseSQLOptions, WithoutDoCreateOnlyTheTextChanges)
 {
