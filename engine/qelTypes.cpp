@@ -111,7 +111,9 @@ std::string MySQLQuoted(std::string_view v)
     for (char c : v) {
         switch (c) {
         case '"': r += "\\\""; break;
-        case '\'': r += "\\'"; break;
+        // Doubled rather than escaped: MySQL reads both, and a doubled quote
+        // keeps the parameter parser (which knows no backslash escapes) in step.
+        case '\'': r += "''"; break;
         case '\\': r += "\\\\"; break;
         case '\r': r += "\\r"; break;
         case '\n': r += "\\n"; break;

@@ -128,7 +128,7 @@ std::string QualifiedName(const std::string& Schema, const std::string& Name);
 std::string StatementTerminator(TDatabaseType DatabaseType);
 
 // The SQL string literal of Value for the server type:
-//   MySQL       it's     -> 'it\'s'
+//   MySQL       it's     -> 'it''s'      (a\b -> 'a\\b', CR LF -> \r\n)
 //   PostgreSQL  a\b      -> E'a\x5Cb'   (plain 'it''s' without backslash escapes)
 //   others      it's     -> 'it''s'
 std::string SQLQuotedStr(std::string_view Value, TDatabaseType DatabaseType);

@@ -142,7 +142,20 @@ bool MeansTransactionLost(const std::exception& E)
 
 // ---- TStatement ------------------------------------------------------------
 
-TStatement::TStatement(TCustomSQLExec* Owner) : m_owner(Owner) {}
+TStatement::TStatement(TCustomSQLExec* Owner) : m_owner(Owner)
+{
+    SQL.OnChange = [this](TStringList&) {
+        m_hasExact = false;
+        m_exact.clear();
+    };
+}
+
+void TStatement::SetExactText(const std::string& Text)
+{
+    SQL.SetText(Text);
+    m_exact = Text;
+    m_hasExact = true;
+}
 
 TStatement::~TStatement() { SQL.Clear(); }
 
@@ -182,7 +195,7 @@ TStatement* TCustomSQLExec::AddStatement(const std::string& SQL, TStatType StatT
 {
     if (SQL.empty() && StatType != TStatType::stComment) return nullptr;
     std::unique_ptr<TStatement> st = CreateStatement();
-    st->SQL.SetText(SQL);
+    st->SetExactText(SQL);
     st->StatType = StatType;
     st->ObjName = ObjName;
     st->ParentName = ParentName;
@@ -949,7 +962,7 @@ bool TSQLExec::ExecSQL()
             m_connection->StartTransaction();
         m_query->SetParamCheck(false);
         if (TParams* p = m_query->GetParams()) p->Clear();
-        std::string text = st.SQL.Text();
+        std::string text = st.ExactText();
         if (m_databaseType == TDatabaseType::dbOracle &&
             (st.StatType == TStatType::stProcedure || st.StatType == TStatType::stTrigger)) {
             std::string lf;
@@ -997,7 +1010,7 @@ bool TSQLExec::ExecDML()
         if (!InTransaction()) m_connection->StartTransaction();
         m_query->SetParamCheck(true);
         if (TParams* p = m_query->GetParams()) p->Clear();
-        if (TStringList* sql = m_query->GetSQL()) sql->Assign(st.SQL);
+        if (TStringList* sql = m_query->GetSQL()) sql->SetLines({st.ExactText()});
         TParams* params = m_query->GetParams();
         // A value that cannot be read is never replaced by Null or part of
         // itself: the statement is not run.
@@ -1174,7 +1187,16 @@ bool TSQLExec::FillBlobParams()
     for (int i = 0; i < params->Count(); ++i) {
         TParam& p = (*params)[i];
         std::uint64_t offset = 0, size = 0;
-        if (!m_blobFile || !ParseBlobParamName(p.Name(), offset, size)) {
+        const bool blobReference = ParseBlobParamName(p.Name(), offset, size);
+        if (!blobReference || !m_blobFile) {
+            if (!OnGetParamValue) {
+                // Binding Null in place of a value nobody gave would write
+                // Null over the target's data: the statement is not run.
+                ErrorMessage(blobReference ? "BLOB parameter " + p.Name() + " has no BlobFile to read from."
+                                           : "Parameter " + p.Name() + " has no value.");
+                ok = false;
+                continue;
+            }
             GetParamValue(p);
             continue;
         }

@@ -76,8 +76,17 @@ public:
     //   no name, text "SET SQL DIALECT 3"  -> "SET SQL DIALECT 3"
     std::string GetSummary() const;
 
+    // The text exactly as it was added, as long as nobody changed the lines
+    // since; else the lines joined by CR LF. Splitting into lines turns a lone
+    // LF or CR inside a string literal into a line break of its own, so what
+    // runs against a database is this text, never the re-joined lines.
+    std::string ExactText() const { return m_hasExact ? m_exact : SQL.Text(); }
+    void SetExactText(const std::string& Text);
+
 private:
     TCustomSQLExec* m_owner;
+    std::string m_exact;
+    bool m_hasExact = false;
 };
 
 // Sender first; Delphi var parameters are references.

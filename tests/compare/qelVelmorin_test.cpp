@@ -411,7 +411,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TLiteralCase{"Null", TDatabaseType::dbInterBase, TFieldType::ftInteger, TValue(), "Null"},
         TLiteralCase{"QuoteInterBase", TDatabaseType::dbInterBase, TFieldType::ftString, TValue::String("O'Brien"), "'O''Brien'"},
-        TLiteralCase{"QuoteMySQL", TDatabaseType::dbMySQL, TFieldType::ftString, TValue::String("O'Brien"), "'O\\'Brien'"},
+        TLiteralCase{"QuoteMySQL", TDatabaseType::dbMySQL, TFieldType::ftString, TValue::String("O'Brien"), "'O''Brien'"},
         TLiteralCase{"BackslashPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftString, TValue::String("a\\b"), "E'a\\x5Cb'"},
         TLiteralCase{"LineBreaksKept", TDatabaseType::dbInterBase, TFieldType::ftString, TValue::String("a\r\nb"), "'a\r\nb'"},
         TLiteralCase{"TrimCharFields", TDatabaseType::dbInterBase, TFieldType::ftFixedChar, TValue::String(" ab  "), "'ab'",

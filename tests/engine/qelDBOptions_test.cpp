@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                              o.Engine = "MyISAM";
                          },
                          "\r\nENGINE=MyISAM\r\nAVG_ROW_LENGTH=100\r\nDEFAULT CHARSET=utf8mb4\r\nCHECKSUM=1"
-                         "\r\nDEFAULT COLLATE=utf8mb4_bin\r\nCOMMENT='it\\'s'\r\nCONNECTION='mysql://u@h/db/t'"
+                         "\r\nDEFAULT COLLATE=utf8mb4_bin\r\nCOMMENT='it''s'\r\nCONNECTION='mysql://u@h/db/t'"
                          "\r\nDATA DIRECTORY='/data'\r\nDELAY_KEY_WRITE=1\r\nINDEX DIRECTORY='/idx'"
                          "\r\nINSERT_METHOD=LAST\r\nKEY_BLOCK_SIZE=8\r\nMAX_ROWS=1000\r\nMIN_ROWS=1"
                          "\r\nPACK_KEYS=DEFAULT\r\nPASSWORD='pw'\r\nROW_FORMAT=DYNAMIC"},

@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         QuoteCase{DT::dbInterBase, "it's", "'it''s'"}, QuoteCase{DT::dbMSSQL, "a\\b\r\n", "'a\\b\r\n'"},
         QuoteCase{DT::dbOracle, "", "''"}, QuoteCase{DT::dbMySQL, "", "''"}, QuoteCase{DT::dbPostgreSQL, "", "''"},
-        QuoteCase{DT::dbMySQL, "it's", "'it\\'s'"}, QuoteCase{DT::dbMySQL, "say \"hi\"", "'say \\\"hi\\\"'"},
+        QuoteCase{DT::dbMySQL, "it's", "'it''s'"}, QuoteCase{DT::dbMySQL, "say \"hi\"", "'say \\\"hi\\\"'"},
         QuoteCase{DT::dbMySQL, "a\r\nb", "'a\\r\\nb'"}, QuoteCase{DT::dbMySQL, "c:\\x", "'c:\\\\x'"},
         QuoteCase{DT::dbMySQL, std::string("\0\b\t\x1A", 4), "'\\0\\b\\t\\z'"},
         QuoteCase{DT::dbPostgreSQL, "it's", "'it''s'"},

@@ -938,10 +938,32 @@ TEST_F(FirebirdBlobTest, MissingSideFileIsReported)
     x.AddStatement("SET BLOBFILE 'gone.lob'", ST::stSetBlobFile, "gone.lob");
     Blob(1, "h00000000_00000001");
     EXPECT_FALSE(x.Execute());
-    ASSERT_EQ(rec.Errors.size(), 1u);
+    ASSERT_EQ(rec.Errors.size(), 2u);
     EXPECT_EQ(rec.Errors[0], "BlobFile not found: " + dir.File("gone.lob"));
     EXPECT_EQ(x.Statements(0).ErrorText, rec.Errors[0]);
-    EXPECT_EQ(rec.Log.back(), "< Script executed: 1 errors... >");
+    // The statement that needed a value from the missing file is not run:
+    // Null must never be written in place of the value.
+    EXPECT_EQ(rec.Errors[1], "BLOB parameter h00000000_00000001 has no BlobFile to read from.");
+    EXPECT_EQ(Data(1), "<no row>");
+    EXPECT_EQ(rec.Log.back(), "< Script executed: 2 errors... >");
+}
+
+TEST_F(FirebirdBlobTest, ParameterWithoutValueOrHandlerFailsItsStatement)
+{
+    x.AddStatement("INSERT INTO B (ID, DATA) VALUES (:ID, NULL)", ST::stInsert, "B", OT::dboTable, OP::odbInsert);
+    EXPECT_FALSE(x.Execute());
+    ASSERT_EQ(rec.Errors.size(), 1u);
+    EXPECT_EQ(rec.Errors[0], "Parameter ID has no value.");
+    EXPECT_EQ(qeltest::TInspector(path).Value("SELECT COUNT(*) FROM B"), "0");
+}
+
+TEST_F(FirebirdBlobTest, LineBreaksInsideValuesReachTheDatabaseExactly)
+{
+    // A lone LF or CR inside a literal is data, not a line break of the statement.
+    x.AddStatement(std::string("INSERT INTO B (ID, DATA) VALUES (7, 'a\nb\rc\r\nd')"), ST::stInsert, "B", OT::dboTable,
+                   OP::odbInsert);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(Data(7), "a\nb\rc\r\nd");
 }
 
 TEST_F(FirebirdBlobTest, ReferencePastTheEndFailsItsStatementOnly)
