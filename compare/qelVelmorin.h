@@ -145,6 +145,14 @@ private:
         bool Text = false;
         bool Blob = false;
         std::string Collate; // appended to a character key: " COLLATE \"C\""
+        // What makes a key condition on this column match the bytes the
+        // merge paired, where "=" alone is blind to case or trailing blanks:
+        // a byte-wise form of the column ("BINARY " + name, name + " COLLATE
+        // UTF8") and a function of its stored length with the unit it counts.
+        std::string ExactPrefix;
+        std::string ExactCollate;
+        std::string LengthFunction;
+        enum class TLengthUnit : std::uint8_t { Bytes, CodePoints, Utf16Bytes } LengthUnit = TLengthUnit::Bytes;
     };
 
     bool IsMaster() const;
@@ -154,6 +162,11 @@ private:
     void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);
     void LoadColumnInfo(TQELQuery& Query);
     std::string OrderTerm(const std::string& Name) const;
+    // The terms after "K = value" that keep a key condition from reaching
+    // rows the server's collation takes for equal: " and K COLLATE UTF8 =
+    // 'a' and OCTET_LENGTH(K) = 1"; empty where "=" compares bytes.
+    std::string ExactKeyTerms(const std::string& Name, const std::string& Quoted, const TField& Field,
+                              const std::string& Value) const;
     std::string OrderList(const TStringList& List) const;
     bool IsSQLite() const;
     // A BLOB column of a server that cannot sort by one.

@@ -556,21 +556,45 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 // CHAR, VARCHAR, CSTRING; 261 is a BLOB.
                 info.Text = type == 14 || type == 37 || type == 40;
                 info.Blob = type == 261;
-                const std::string charset = Trim(FieldText(Query, "CSNAME"));
+                const std::string charset = UpperCase(Trim(FieldText(Query, "CSNAME")));
                 // Collation 0 of a character set is its binary one, named
                 // like the set.
                 if (info.Text && Query.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
                     info.Collate = " COLLATE " + charset;
+                info.ExactCollate = info.Collate;
+                // Firebird compares VARCHAR values as if padded with blanks,
+                // under every collation: "a" = "a ". The stored length tells
+                // them apart; CHAR values are padded anyway.
+                if (info.Text && type != 14) {
+                    const std::string connection =
+                        m_connection != nullptr ? UpperCase(Trim(m_connection->IBServerOptions().DBCharSet())) : "";
+                    using U = TColumnInfo::TLengthUnit;
+                    if (charset == "NONE" || charset == "OCTETS" || connection.empty() || connection == "NONE" ||
+                        connection == charset) {
+                        // The value arrives in the column's own bytes.
+                        info.LengthFunction = "OCTET_LENGTH";
+                        info.LengthUnit = U::Bytes;
+                    } else {
+                        // Transliterated: count characters, which survive it.
+                        info.LengthFunction = "CHAR_LENGTH";
+                        info.LengthUnit = connection == "UTF8" || connection == "UNICODE_FSS" ? U::CodePoints : U::Bytes;
+                    }
+                }
                 m_columnInfo[UpperCase(Trim(FieldText(Query, "FNAME")))] = info;
                 Query.Next();
             }
             break;
         case TDatabaseType::dbPostgreSQL:
-            SetLines(Query, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat",
+            // A nondeterministic collation (case-blind ICU ones) makes "="
+            // blind too; servers before 12 have no such collations, and
+            // reading the flag through to_jsonb keeps the query valid there.
+            SetLines(Query, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
+                             "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
                              "from pg_catalog.pg_attribute a",
                              "join pg_catalog.pg_class c on c.oid = a.attrelid",
                              "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
                              "join pg_catalog.pg_type t on t.oid = a.atttypid",
+                             "left join pg_catalog.pg_collation co on co.oid = a.attcollation",
                              "where c.relname = " + Quoted(table) + " and c.relkind = 'r'",
                              "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast')",
                              "and a.attnum >= 1 and not a.attisdropped"});
@@ -580,6 +604,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 info.NotNull = TruthOf(Query, "notnull");
                 info.Text = Trim(FieldText(Query, "cat")) == "S";
                 if (info.Text) info.Collate = " COLLATE \"C\"";
+                if (info.Text && !TruthOf(Query, "determ")) info.ExactCollate = info.Collate;
                 m_columnInfo[UpperCase(FieldText(Query, "fname"))] = info;
                 Query.Next();
             }
@@ -587,7 +612,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
         case TDatabaseType::dbMSSQL:
         case TDatabaseType::dbMySQL: {
             const bool mssql = DatabaseType() == TDatabaseType::dbMSSQL;
-            SetLines(Query, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE", "from INFORMATION_SCHEMA.COLUMNS",
+            SetLines(Query, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
                              "where TABLE_NAME = " + Quoted(table)});
             Query.Open();
             const std::string binary =
@@ -606,6 +631,28 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                             type == "tinytext" || type == "mediumtext" || type == "longtext" || type == "blob" ||
                             type == "tinyblob" || type == "mediumblob" || type == "longblob";
                 if (info.Text && mssql) info.Collate = binary;
+                // Both servers compare VARCHAR values as if padded with
+                // blanks; CHAR values are padded (MS SQL) or trimmed (MySQL)
+                // anyway. MySQL's BINARY comparison is exact by itself, the
+                // length is checked all the same.
+                const bool variable = type == "varchar" || type == "nvarchar" || type == "sysname";
+                using U = TColumnInfo::TLengthUnit;
+                if (info.Text && !info.Blob && mssql) {
+                    info.ExactCollate = binary;
+                    if (variable) {
+                        info.LengthFunction = "DATALENGTH";
+                        info.LengthUnit = type != "varchar" ? U::Utf16Bytes
+                                          : UpperCase(FieldText(Query, "COLLATION_NAME")).find("_UTF8") != std::string::npos
+                                              ? U::Bytes
+                                              : U::CodePoints;
+                    }
+                } else if (info.Text && !info.Blob) {
+                    info.ExactPrefix = "BINARY ";
+                    if (variable) {
+                        info.LengthFunction = "CHAR_LENGTH";
+                        info.LengthUnit = U::CodePoints;
+                    }
+                }
                 m_columnInfo[UpperCase(FieldText(Query, "COLUMN_NAME"))] = info;
                 Query.Next();
             }
@@ -637,6 +684,8 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                     info.Text = ValueClassOf(col.FieldType) == TValueClass::Text;
                     info.Blob = IsBlobType(col.FieldType);
                     if (info.Text && sqlite) info.Collate = " COLLATE BINARY";
+                    // NOCASE and RTRIM columns: BINARY compares every byte.
+                    info.ExactCollate = info.Collate;
                     m_columnInfo[UpperCase(col.ColumnName)] = info;
                 }
             }
@@ -695,7 +744,9 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     }
 
     m_keysFromColumns = keysFromColumns;
-    if (Query != nullptr && !C.OnGetSelectSQL) LoadColumnInfo(*Query);
+    // Read also when the SELECT comes from the event: the key conditions of
+    // the statements depend on it.
+    if (Query != nullptr) LoadColumnInfo(*Query);
 
     // PostgreSQL folds names written without quotes to lower case, so a
     // name the user typed is taken that way. Names read from the catalogue
@@ -790,6 +841,40 @@ std::string TCmpTableOptions::OrderTerm(const std::string& Name) const
     case TDatabaseType::dbMSAccess: return "IIF(" + q + " IS NULL, 1, 0), " + term;
     default: return term;
     }
+}
+
+// "CODE = 'a'" reaches "A" under a case-blind collation and "a " under the
+// blank-padding comparison of Firebird, MS SQL and MySQL: the merge paired
+// exactly one target row, and the statement must reach only that one. The
+// plain term stays first so that the server can use its index.
+// CODE, 'a' (Firebird UNICODE_CI) -> " and CODE COLLATE UTF8 = 'a' and
+// OCTET_LENGTH(CODE) = 1".
+std::string TCmpTableOptions::ExactKeyTerms(const std::string& Name, const std::string& Quoted, const TField& Field,
+                                            const std::string& Value) const
+{
+    const TValueClass kind = ValueClassOf(Field.DataType());
+    if (Field.IsNull() || Field.IsBlob() || (kind != TValueClass::Text && kind != TValueClass::Binary)) return {};
+    const auto it = m_columnInfo.find(UpperCase(Name));
+    if (it == m_columnInfo.end() || !it->second.Text) return {};
+    const TColumnInfo& info = it->second;
+    std::string r;
+    if (!info.ExactPrefix.empty() || !info.ExactCollate.empty())
+        r += " and " + info.ExactPrefix + Quoted + info.ExactCollate + " = " + Value;
+    if (!info.LengthFunction.empty()) {
+        // The value arrives as UTF-8; the length in the unit the function counts.
+        const std::string& text = Field.Value().RawString();
+        long long length = static_cast<long long>(text.size());
+        if (info.LengthUnit != TColumnInfo::TLengthUnit::Bytes) {
+            long long points = 0, pairs = 0;
+            for (const unsigned char c : text) {
+                if ((c & 0xC0) != 0x80) ++points;
+                if (c >= 0xF0) ++pairs; // beyond the BMP: two UTF-16 units
+            }
+            length = info.LengthUnit == TColumnInfo::TLengthUnit::CodePoints ? points : 2 * (points + pairs);
+        }
+        r += " and " + info.LengthFunction + "(" + Quoted + ") = " + IntToStr(length);
+    }
+    return r;
 }
 
 std::string TCmpTableOptions::OrderList(const TStringList& List) const

@@ -449,15 +449,20 @@ std::string TVelmorin::GetWhereClause(TQELQuery* Query, const TStringList& KeyLi
     TCmpTableOptions& T = *m_tableOptionsTarget;
     std::string r;
     auto add = [&](const std::string& name, TField& f, int i) {
-        std::string c = T.QuoteFieldName(name);
+        const std::string q = T.QuoteFieldName(name);
+        std::string c = q;
         if (f.IsNull()) {
             c += " is Null";
-        } else if (m_updateImmediately) {
-            c += " = :KEY" + IntToStr(i);
         } else {
-            int pos = -1;
-            if (m_merge && Query == m_targetQuery.get()) pos = IndexOfField(m_merge->allT, &f);
-            c += " = " + T.ValueLiteral(f, &f, pos >= 0 && m_merge->singleT[static_cast<size_t>(pos)], true);
+            std::string value;
+            if (m_updateImmediately) {
+                value = ":KEY" + IntToStr(i);
+            } else {
+                int pos = -1;
+                if (m_merge && Query == m_targetQuery.get()) pos = IndexOfField(m_merge->allT, &f);
+                value = T.ValueLiteral(f, &f, pos >= 0 && m_merge->singleT[static_cast<size_t>(pos)], true);
+            }
+            c += " = " + value + T.ExactKeyTerms(name, q, f, value);
         }
         r += (r.empty() ? "" : " and ") + c;
     };

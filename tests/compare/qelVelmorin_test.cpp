@@ -1362,6 +1362,205 @@ TEST_F(CompareRun, CharacterKeyUnderACaseBlindCollationIsReadInByteOrder)
     EXPECT_EQ(run->log[2],
               "Select-SQL for master table:\r\nselect CODE, N\r\nfrom T9\r\n Order by CODE COLLATE UTF8\r\n");
     EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"INSERT INTO T9 (CODE, N)\r\nVALUES('a', 1)\r\n",
-                                                     "UPDATE T9 SET \r\nN=3\r\nWHERE CODE = 'c'\r\n",
-                                                     "DELETE FROM T9 WHERE CODE = 'd'\r\n"}));
+                                                     "UPDATE T9 SET \r\nN=3\r\nWHERE CODE = 'c' and CODE COLLATE UTF8 = 'c' and "
+                                                     "OCTET_LENGTH(CODE) = 1\r\n",
+                                                     "DELETE FROM T9 WHERE CODE = 'd' and CODE COLLATE UTF8 = 'd' and "
+                                                     "OCTET_LENGTH(CODE) = 1\r\n"}));
 }
+
+// ---------------------------------------------------------------------------
+// Key conditions reach exactly the row the merge paired, whatever the
+// server's collation calls equal
+
+namespace {
+
+// Compares, applies what was produced (through the executor, or at once in
+// immediate mode) and compares again; the second run must find nothing.
+void SyncAndCompareAgain(TTestDatabase& M, const std::string& TableM, TTestDatabase& T, const std::string& TableT,
+                         bool Immediate, const std::function<void(TVelmorin&)>& Setup = nullptr)
+{
+    {
+        TRun run(M, TableM, T, TableT, T.Dir().Path().string());
+        std::unique_ptr<TSQLExec> exec = T.NewExecutor();
+        if (Setup) Setup(run.C);
+        if (Immediate) run.C.SetUpdateImmediately(true);
+        else run.C.SetSQLExec(exec.get());
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors) << Joined(run.log);
+        if (!Immediate) {
+            std::vector<std::string> execErrors;
+            exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+            ASSERT_TRUE(exec->Execute()) << Joined(execErrors) << StatementTexts(*exec);
+        }
+    }
+    TRun again(M, TableM, T, TableT, T.Dir().Path().string());
+    TCustomSQLExec sink;
+    if (Setup) Setup(again.C);
+    again.C.SetSQLExec(&sink);
+    ASSERT_TRUE(again.C.Execute()) << Joined(again.errors);
+    EXPECT_EQ(again.C.ErrorCount, 0) << Joined(again.errors);
+    EXPECT_EQ(again.C.Inserted + again.C.Updated + again.C.Deleted, 0) << StatementTexts(sink);
+}
+
+} // namespace
+
+// "abc" beside "ABC" under UNICODE_CI, "a " beside "a" under Firebird's
+// blank padding: one row each to the server's "=", two to the comparer.
+TEST_F(CompareRun, KeyConditionsReachOnlyThePairedRow)
+{
+    for (bool immediate : {false, true}) {
+        SCOPED_TRACE(immediate ? "immediate" : "script");
+        Both("T10", "NAME VARCHAR(10) CHARACTER SET UTF8 COLLATE UNICODE_CI, QTY INTEGER");
+        for (const char* row : {"('ABC', 1)", "('a', 1)"}) master->Exec(std::string("insert into T10 values ") + row);
+        for (const char* row : {"('ABC', 1)", "('abc', 1)", "('a', 1)", "('a ', 1)"})
+            target->Exec(std::string("insert into T10 values ") + row);
+        auto run = NewRun("T10");
+        ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+        EXPECT_EQ(SinkTexts(),
+                  (std::vector<std::string>{
+                      "DELETE FROM T10 WHERE NAME = 'a ' and NAME COLLATE UTF8 = 'a ' and OCTET_LENGTH(NAME) = 2 and QTY = 1\r\n",
+                      "DELETE FROM T10 WHERE NAME = 'abc' and NAME COLLATE UTF8 = 'abc' and OCTET_LENGTH(NAME) = 3 and QTY = 1\r\n"}));
+        SyncAndCompareAgain(*master, "T10", *target, "T10", immediate);
+        const std::string rows = "select '[' || NAME || ']', QTY from T10 order by NAME collate UTF8";
+        EXPECT_EQ(target->Rows(rows), master->Rows(rows));
+    }
+}
+
+TEST(KeyConditions, SQLiteNoCaseAndRTrimColumns)
+{
+    TTestDatabase m(TServer::SQLite), t(TServer::SQLite);
+    if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+    for (TTestDatabase* d : {&m, &t}) d->CreateTable("R2", "NAME VARCHAR(10) COLLATE NOCASE, CODE VARCHAR(5) COLLATE RTRIM, QTY INTEGER");
+    for (const char* row : {"('ABC', 'x', 1)", "('q', 'a', 2)"}) m.Exec(std::string("insert into R2 values ") + row);
+    for (const char* row : {"('ABC', 'x', 1)", "('abc', 'x', 1)", "('q', 'a', 2)", "('q', 'a ', 2)"})
+        t.Exec(std::string("insert into R2 values ") + row);
+    for (bool immediate : {false, true}) {
+        SCOPED_TRACE(immediate ? "immediate" : "script");
+        TRun run(m, "R2", t, "R2", t.Dir().Path().string());
+        TCustomSQLExec sink;
+        run.C.SetSQLExec(&sink);
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        EXPECT_EQ(StatementTexts(sink),
+                  "DELETE FROM R2 WHERE NAME = 'abc' and NAME COLLATE BINARY = 'abc' and CODE = 'x' and CODE COLLATE BINARY = "
+                  "'x' and QTY = 1\r\n\n"
+                  "DELETE FROM R2 WHERE NAME = 'q' and NAME COLLATE BINARY = 'q' and CODE = 'a ' and CODE COLLATE BINARY = 'a "
+                  "' and QTY = 2\r\n\n");
+        SyncAndCompareAgain(m, "R2", t, "R2", immediate);
+        const std::string rows = "select '[' || NAME || '|' || CODE || ']', QTY from R2 order by 1";
+        EXPECT_EQ(t.Rows(rows), m.Rows(rows));
+        if (!immediate)
+            for (const char* row : {"('abc', 'x', 1)", "('q', 'a ', 2)"}) t.Exec(std::string("insert into R2 values ") + row);
+    }
+}
+
+// A nondeterministic ICU collation makes PostgreSQL's "=" blind to case.
+TEST(KeyConditions, PostgreSQLNondeterministicCollation)
+{
+    TTestDatabase m(TServer::PostgreSQL), t(TServer::PostgreSQL);
+    if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+    m.TryExec("create collation if not exists velmorin_ci (provider = icu, locale = 'und-u-ks-level2', deterministic = false)");
+    const std::string tm = m.Table("kc"), tt = t.Table("kc2");
+    m.CreateTable(tm, "name varchar(10) collate velmorin_ci, plain varchar(10), qty integer");
+    t.CreateTable(tt, "name varchar(10) collate velmorin_ci, plain varchar(10), qty integer");
+    m.Exec("insert into " + tm + " values ('ABC', 'p', 1)");
+    t.Exec("insert into " + tt + " values ('ABC', 'p', 1), ('abc', 'p', 1)");
+    for (bool immediate : {false, true}) {
+        SCOPED_TRACE(immediate ? "immediate" : "script");
+        TRun run(m, tm, t, tt, t.Dir().Path().string());
+        TCustomSQLExec sink;
+        run.C.SetSQLExec(&sink);
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        // A deterministic collation compares bytes already: no second term.
+        EXPECT_EQ(StatementTexts(sink), "DELETE FROM " + tt +
+                                            " WHERE name = 'abc' and name COLLATE \"C\" = 'abc' and plain = 'p' and qty = 1\r\n\n");
+        SyncAndCompareAgain(m, tm, t, tt, immediate);
+        EXPECT_EQ(t.Rows("select name, plain, qty from " + tt), m.Rows("select name, plain, qty from " + tm));
+        if (!immediate) t.Exec("insert into " + tt + " values ('abc', 'p', 1)");
+    }
+}
+
+// The conditions for MS SQL and MySQL, whose servers the tests do not have:
+// a SQLite file stands in for the target, with a catalogue table that
+// answers the INFORMATION_SCHEMA query.
+namespace {
+
+struct TForeignKeyCase {
+    const char* Name;
+    TDatabaseType Server;
+    const char* DataType;
+    const char* Collation;
+    std::string Expected;
+};
+
+class ForeignKeyConditions : public ::testing::TestWithParam<TForeignKeyCase> {};
+
+} // namespace
+
+TEST_P(ForeignKeyConditions, CompareBytesAndLength)
+{
+    const TForeignKeyCase& p = GetParam();
+    TTestDatabase master(TServer::FbEmbedded);
+    if (!master.Unavailable().empty()) QEL_SKIP_OR_FAIL(master.Unavailable());
+    master.CreateTable("ITEMS", "K VARCHAR(10), N INTEGER");
+    qeltest::TempDir dir;
+    TADOConnection file;
+    file.SetConnectionString("Driver={SQLite3};Database=" + dir.File("t.db") + ";");
+    try {
+        file.Open();
+    } catch (const std::exception& e) {
+        QEL_SKIP_OR_FAIL(std::string("no SQLite driver: ") + e.what());
+    }
+    file.Execute("attach database '" + dir.File("schema.db") + "' as INFORMATION_SCHEMA");
+    file.Execute("create table INFORMATION_SCHEMA.COLUMNS (TABLE_NAME, COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME)");
+    file.Execute(std::string("insert into INFORMATION_SCHEMA.COLUMNS values ('ITEMS', 'K', 'YES', '") + p.DataType + "', '" +
+                 p.Collation + "')");
+    file.Execute("insert into INFORMATION_SCHEMA.COLUMNS values ('ITEMS', 'N', 'YES', 'int', Null)");
+    file.Execute("create table ITEMS (K VARCHAR(10), N INTEGER)");
+    file.Execute("insert into ITEMS values ('caf\xC3\xA9', 1)");
+    TQELConnectionADO target;
+    target.SetConnection(&file);
+    target.SetDatabaseType(p.Server);
+    target.MSSQLServerOptions().SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2019;
+
+    TVelmorin c;
+    TCustomSQLExec sink;
+    std::vector<std::string> errors;
+    c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
+    c.SetQELConnectionMaster(&master.Connection());
+    c.SetQELConnectionTarget(&target);
+    c.SetSQLExec(&sink);
+    c.SetScriptFileName(dir.File("Result.SQL"));
+    c.SetTableNameMaster("ITEMS");
+    c.SetTableNameTarget("ITEMS");
+    for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
+        side->SetKeyFields(TStringList{"K"});
+        side->SetDataFields(TStringList{"K", "N"});
+    }
+    c.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
+        m.SetText("select K, N from ITEMS order by K");
+        t.SetText("select K, N from ITEMS order by K");
+    };
+    ASSERT_TRUE(c.Execute()) << Joined(errors);
+    EXPECT_EQ(c.ErrorCount, 0) << Joined(errors);
+    EXPECT_EQ(StatementTexts(sink), p.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Velmorin, ForeignKeyConditions,
+    ::testing::Values(
+        TForeignKeyCase{"MSSQLNVarChar", TDatabaseType::dbMSSQL, "nvarchar", "Latin1_General_CI_AS",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9' and "
+                        "DATALENGTH(K) = 8\r\n\n"},
+        TForeignKeyCase{"MSSQLVarChar", TDatabaseType::dbMSSQL, "varchar", "Latin1_General_CI_AS",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9' and "
+                        "DATALENGTH(K) = 4\r\n\n"},
+        TForeignKeyCase{"MSSQLVarCharUTF8", TDatabaseType::dbMSSQL, "varchar", "Latin1_General_100_CI_AS_SC_UTF8",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9' and "
+                        "DATALENGTH(K) = 5\r\n\n"},
+        TForeignKeyCase{"MSSQLChar", TDatabaseType::dbMSSQL, "nchar", "Latin1_General_CI_AS",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9'\r\n\n"},
+        TForeignKeyCase{"MySQLVarChar", TDatabaseType::dbMySQL, "varchar", "utf8mb4_general_ci",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and BINARY K = 'caf\xC3\xA9' and CHAR_LENGTH(K) = 4\r\n\n"},
+        TForeignKeyCase{"MySQLChar", TDatabaseType::dbMySQL, "char", "utf8mb4_general_ci",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and BINARY K = 'caf\xC3\xA9'\r\n\n"}),
+    [](const ::testing::TestParamInfo<TForeignKeyCase>& i) { return std::string(i.param.Name); });
