@@ -431,6 +431,7 @@ void TVelmorin::CloseStreams()
 // files are emptied and the immediate updates are rolled back.
 void TVelmorin::WithdrawStatements()
 {
+    if (m_merge) m_merge->heldInserts.Clear();
     if (m_sqlExec != nullptr) m_sqlExec->Clear();
     if (m_scriptStream) {
         m_scriptStream->close();
@@ -455,49 +456,243 @@ void TVelmorin::WithdrawStatements()
 void TVelmorin::AddResultSQL(const std::string& SQL, TStatType StatType, const std::string& ObjName,
                              TDbObject ObjType, TDbOperation Operation)
 {
+    TProducedStatement s;
+    s.ScriptSQL = SQL;
+    if (m_updateImmediately) s.ImmediateSQL = SQL;
+    s.StatType = StatType;
+    s.ObjName = ObjName;
+    s.ObjType = ObjType;
+    s.Operation = Operation;
+    RouteStatement(s);
+}
+
+// The event sees the text that runs against the target in immediate mode,
+// else the script's text; a veto keeps the statement from everything.
+void TVelmorin::RouteStatement(TProducedStatement& S)
+{
     bool Accept = true;
-    if (OnAddResultSQL) OnAddResultSQL(*this, Accept, SQL, StatType, ObjName, ObjType, Operation);
+    const std::string& shown = m_updateImmediately && !S.ImmediateSQL.empty() ? S.ImmediateSQL : S.ScriptSQL;
+    if (OnAddResultSQL) OnAddResultSQL(*this, Accept, shown, S.StatType, S.ObjName, S.ObjType, S.Operation);
     if (!Accept) return;
     const bool data =
-        StatType == TStatType::stInsert || StatType == TStatType::stUpdate || StatType == TStatType::stDelete;
-    if (m_updateImmediately && data && m_execQuery) {
-        TQELQuery& q = *m_execQuery;
-        try {
-            q.SetSQLText(SQL);
-            if (TParams* params = q.GetParams(); params != nullptr && params->Count() > 0) {
-                auto set = [&](const std::string& name, TField& field) {
-                    for (int i = 0; i < params->Count(); ++i) {
-                        TParam& p = (*params)[i];
-                        if (SameText(p.Name(), name)) p.SetValue(field.DataType(), field.Value());
-                    }
-                };
-                const TStringList& keys = m_tableOptionsTarget->KeyList;
-                if (m_targetQuery && !m_targetQuery->Eof() && StatType != TStatType::stInsert)
-                    for (int i = 0; i < keys.Count(); ++i) set("KEY" + IntToStr(i), *m_targetQuery->FieldByName(keys[i]));
-                const TStringList& dataM = m_tableOptionsMaster->DataList;
-                if (m_masterQuery && !m_masterQuery->Eof() && StatType != TStatType::stDelete)
-                    for (int i = 0; i < dataM.Count(); ++i) set("DATA" + IntToStr(i), *m_masterQuery->FieldByName(dataM[i]));
-            }
-            if (BeforeOpen) BeforeOpen(q);
-            q.ExecSQL();
-            q.Close();
-            if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
-        } catch (const std::exception& e) {
-            try {
-                q.Close();
-                if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
-            } catch (...) {
-            }
-            ErrorMessage(e.what());
-        }
-    }
+        S.StatType == TStatType::stInsert || S.StatType == TStatType::stUpdate || S.StatType == TStatType::stDelete;
+    if (m_updateImmediately && data && m_execQuery && !S.ImmediateSQL.empty()) ExecuteImmediate(S);
     if (m_scriptOptions->GenerateScript) {
-        if (m_sqlExec != nullptr) m_sqlExec->AddStatement(SQL, StatType, ObjName, ObjType, Operation, "", "");
+        if (m_sqlExec != nullptr) m_sqlExec->AddStatement(S.ScriptSQL, S.StatType, S.ObjName, S.ObjType, S.Operation, "", "");
         if (m_scriptStream) {
-            *m_scriptStream << SQL << ";" << CRLF;
+            *m_scriptStream << S.ScriptSQL << ";" << CRLF;
             if (!*m_scriptStream) throw EDatabaseError("Cannot write file \"" + m_scriptFileName + "\".");
         }
     }
 }
+
+// A failing statement is reported and the merge goes on with the next row.
+void TVelmorin::ExecuteImmediate(const TProducedStatement& S)
+{
+    TQELQuery& q = *m_execQuery;
+    try {
+        q.SetSQLText(S.ImmediateSQL);
+        if (TParams* params = q.GetParams(); params != nullptr && params->Count() > 0) {
+            auto set = [&](const std::string& name, TFieldType type, const TValue& value) {
+                for (int i = 0; i < params->Count(); ++i) {
+                    TParam& p = (*params)[i];
+                    if (SameText(p.Name(), name)) p.SetValue(type, value);
+                }
+            };
+            if (S.HeldValues) {
+                for (const TImmediateParam& p : S.Params) set(p.Name, p.Type, p.Value);
+            } else {
+                const TStringList& keys = m_tableOptionsTarget->KeyList;
+                if (m_targetQuery && !m_targetQuery->Eof() && S.StatType != TStatType::stInsert) {
+                    for (int i = 0; i < keys.Count(); ++i) {
+                        const TField& f = *m_targetQuery->FieldByName(keys[i]);
+                        set("KEY" + IntToStr(i), f.DataType(), f.Value());
+                    }
+                }
+                const TStringList& dataM = m_tableOptionsMaster->DataList;
+                if (m_masterQuery && !m_masterQuery->Eof() && S.StatType != TStatType::stDelete) {
+                    for (int i = 0; i < dataM.Count(); ++i) {
+                        const TField& f = *m_masterQuery->FieldByName(dataM[i]);
+                        set("DATA" + IntToStr(i), f.DataType(), f.Value());
+                    }
+                }
+            }
+        }
+        if (BeforeOpen) BeforeOpen(q);
+        q.ExecSQL();
+        q.Close();
+        if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+    } catch (const std::exception& e) {
+        try {
+            q.Close();
+            if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+        } catch (...) {
+        }
+        ErrorMessage(e.what());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Statements held back
+
+namespace velmorin {
+
+namespace {
+
+[[noreturn]] void HeldFileFailed(const char* what)
+{
+    throw EQELError(std::string("Cannot ") + what + " the temporary file of the held statements. " + std::strerror(errno));
+}
+
+void Put(std::FILE* f, const void* data, size_t size)
+{
+    if (size != 0 && std::fwrite(data, 1, size, f) != size) HeldFileFailed("write");
+}
+
+template <class T>
+void PutNumber(std::FILE* f, T v)
+{
+    Put(f, &v, sizeof v);
+}
+
+void PutText(std::FILE* f, const std::string& s)
+{
+    PutNumber<std::uint64_t>(f, s.size());
+    Put(f, s.data(), s.size());
+}
+
+void Get(std::FILE* f, void* data, size_t size)
+{
+    if (size != 0 && std::fread(data, 1, size, f) != size) HeldFileFailed("read");
+}
+
+template <class T>
+T GetNumber(std::FILE* f)
+{
+    T v{};
+    Get(f, &v, sizeof v);
+    return v;
+}
+
+std::string GetText(std::FILE* f)
+{
+    std::string s(GetNumber<std::uint64_t>(f), '\0');
+    Get(f, s.data(), s.size());
+    return s;
+}
+
+void PutValue(std::FILE* f, const TValue& v)
+{
+    PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(v.Kind()));
+    switch (v.Kind()) {
+    case TValueKind::vkNull: break;
+    case TValueKind::vkBoolean: PutNumber<std::uint8_t>(f, v.AsBoolean() ? 1 : 0); break;
+    case TValueKind::vkInteger: PutNumber<std::int64_t>(f, v.AsInt64()); break;
+    case TValueKind::vkFloat: PutNumber<double>(f, v.AsFloat()); break;
+    case TValueKind::vkDecimal: {
+        const TDecimal d = v.AsDecimal();
+        PutNumber<__int128>(f, d.Unscaled());
+        PutNumber<std::int32_t>(f, d.Scale());
+        break;
+    }
+    case TValueKind::vkDate:
+    case TValueKind::vkTime:
+    case TValueKind::vkDateTime: {
+        const TDateTimeValue d = v.AsDateTime();
+        PutNumber<std::int64_t>(f, d.DayNumber());
+        PutNumber<std::int64_t>(f, d.MicrosecondOfDay());
+        break;
+    }
+    case TValueKind::vkString:
+    case TValueKind::vkBytes: PutText(f, v.RawString()); break;
+    }
+}
+
+TValue GetValue(std::FILE* f)
+{
+    const auto kind = static_cast<TValueKind>(GetNumber<std::uint8_t>(f));
+    switch (kind) {
+    case TValueKind::vkNull: return TValue();
+    case TValueKind::vkBoolean: return TValue::Boolean(GetNumber<std::uint8_t>(f) != 0);
+    case TValueKind::vkInteger: return TValue::Integer(GetNumber<std::int64_t>(f));
+    case TValueKind::vkFloat: return TValue::Float(GetNumber<double>(f));
+    case TValueKind::vkDecimal: {
+        const auto unscaled = GetNumber<__int128>(f);
+        return TValue::Decimal(TDecimal(unscaled, GetNumber<std::int32_t>(f)));
+    }
+    case TValueKind::vkDate:
+    case TValueKind::vkTime:
+    case TValueKind::vkDateTime: {
+        const auto day = GetNumber<std::int64_t>(f);
+        const TDateTimeValue d = TDateTimeValue::FromDayAndMicros(day, GetNumber<std::int64_t>(f));
+        return kind == TValueKind::vkDate ? TValue::Date(d) : kind == TValueKind::vkTime ? TValue::Time(d) : TValue::DateTime(d);
+    }
+    case TValueKind::vkString: return TValue::String(GetText(f));
+    case TValueKind::vkBytes: return TValue::Bytes(GetText(f));
+    }
+    throw EQELError("The temporary file of the held statements is damaged.");
+}
+
+} // namespace
+
+void THeldStatements::Add(const TProducedStatement& S)
+{
+    if (!m_file) {
+        m_file.reset(std::tmpfile());
+        if (!m_file) HeldFileFailed("create");
+    }
+    std::FILE* f = m_file.get();
+    PutText(f, S.ScriptSQL);
+    PutText(f, S.ImmediateSQL);
+    PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.StatType));
+    PutText(f, S.ObjName);
+    PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.ObjType));
+    PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.Operation));
+    PutNumber<std::uint8_t>(f, S.HeldValues ? 1 : 0);
+    PutNumber<std::uint64_t>(f, S.Params.size());
+    for (const TImmediateParam& p : S.Params) {
+        PutText(f, p.Name);
+        PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(p.Type));
+        PutValue(f, p.Value);
+    }
+    ++m_count;
+}
+
+void THeldStatements::Release(const std::function<void(TProducedStatement&)>& Route)
+{
+    if (!m_file) return;
+    std::FILE* f = m_file.get();
+    if (std::fflush(f) != 0) HeldFileFailed("write");
+    std::rewind(f);
+    const std::size_t count = m_count;
+    for (std::size_t i = 0; i < count; ++i) {
+        TProducedStatement s;
+        s.ScriptSQL = GetText(f);
+        s.ImmediateSQL = GetText(f);
+        s.StatType = static_cast<TStatType>(GetNumber<std::uint8_t>(f));
+        s.ObjName = GetText(f);
+        s.ObjType = static_cast<TDbObject>(GetNumber<std::uint8_t>(f));
+        s.Operation = static_cast<TDbOperation>(GetNumber<std::uint8_t>(f));
+        s.HeldValues = GetNumber<std::uint8_t>(f) != 0;
+        const auto params = GetNumber<std::uint64_t>(f);
+        for (std::uint64_t k = 0; k < params; ++k) {
+            TImmediateParam p;
+            p.Name = GetText(f);
+            p.Type = static_cast<TFieldType>(GetNumber<std::uint8_t>(f));
+            p.Value = GetValue(f);
+            s.Params.push_back(std::move(p));
+        }
+        Route(s);
+    }
+    Clear();
+}
+
+void THeldStatements::Clear()
+{
+    m_file.reset();
+    m_count = 0;
+}
+
+} // namespace velmorin
 
 } // namespace qel

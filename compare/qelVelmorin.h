@@ -49,6 +49,9 @@ class TQELCustomConnection;
 class TQELQuery;
 class TScriptOptions;
 class TVelmorin;
+namespace velmorin {
+struct TProducedStatement;
+}
 
 enum class TDataCompareOperation : std::uint8_t { dcopInsert, dcopUpdate, dcopDelete };
 using TDataCompareOperations = TSet<TDataCompareOperation, 8>;
@@ -330,6 +333,11 @@ private:
     void AdvanceMaster();
     void AdvanceTarget();
     std::string KeyText(bool Master) const;
+    // The veto, the immediate execution, the executor and the script.
+    void RouteStatement(velmorin::TProducedStatement& Statement);
+    void ExecuteImmediate(const velmorin::TProducedStatement& Statement);
+    // With Parameters: ":KEY0" in place of each value.
+    std::string WhereClause(TQELQuery* Query, const TStringList& KeyList, bool Parameters);
 
     std::string m_tableNameMaster;
     std::string m_tableNameTarget;

@@ -332,6 +332,7 @@ void TVelmorin::MergeTables()
     DoProgressUpdateTarget();
     ResetQuery(qm);
     ResetQuery(qt);
+    s.heldInserts.Release([this](TProducedStatement& p) { RouteStatement(p); });
 
     // The script names the side file whenever the master has BLOB columns;
     // a run whose BLOB values were all Null still leaves the (empty) file,
@@ -373,13 +374,18 @@ void TVelmorin::WriteInsertSQL()
     const std::string columns = T.GetFieldList(T.DataList);
     if (columns.empty()) return;
     TMergeState& s = *m_merge;
-    std::string values;
+    // The script takes literals; the target at once takes parameters, and
+    // with both switched on each gets its own text.
+    const bool literals = !m_updateImmediately || m_scriptOptions->GenerateScript;
+    std::string values, parameters;
     try {
         for (size_t i = 0; i < s.allM.size(); ++i) {
-            if (i > 0) values += ", ";
-            if (m_updateImmediately) {
-                values += ":DATA" + IntToStr(static_cast<long long>(i));
-            } else {
+            if (i > 0) {
+                values += ", ";
+                parameters += ", ";
+            }
+            if (m_updateImmediately) parameters += ":DATA" + IntToStr(static_cast<long long>(i));
+            if (literals) {
                 const TField* target = i < s.allT.size() ? s.allT[i] : nullptr;
                 values += M.ValueLiteral(*s.allM[i], target, s.singleM[i], false);
             }
@@ -388,8 +394,23 @@ void TVelmorin::WriteInsertSQL()
         Withdraw(*this, s.reported, s.withdrawn, e);
         return;
     }
-    AddResultSQL("INSERT INTO " + T.QuoteName(T.TableName) + " (" + columns + ")" + CRLF + "VALUES(" + values + ")",
-                 TStatType::stInsert, T.TableName, TDbObject::dboTable, TDbOperation::odbInsert);
+    const std::string head = "INSERT INTO " + T.QuoteName(T.TableName) + " (" + columns + ")" + CRLF + "VALUES(";
+    TProducedStatement p;
+    if (literals) p.ScriptSQL = head + values + ")";
+    p.StatType = TStatType::stInsert;
+    p.ObjName = T.TableName;
+    p.ObjType = TDbObject::dboTable;
+    p.Operation = TDbOperation::odbInsert;
+    if (m_updateImmediately) {
+        // The row is gone when the statement runs: its values go with it.
+        p.ImmediateSQL = head + parameters + ")";
+        p.HeldValues = true;
+        for (int i = 0; i < M.DataList.Count(); ++i) {
+            const TField& f = *m_masterQuery->FieldByName(M.DataList[i]);
+            p.Params.push_back(TImmediateParam{"DATA" + IntToStr(i), f.DataType(), f.Value()});
+        }
+    }
+    s.heldInserts.Add(p);
     ++Inserted;
 }
 
@@ -399,29 +420,40 @@ void TVelmorin::WriteUpdateSQL()
     TCmpTableOptions& M = *m_tableOptionsMaster;
     TCmpTableOptions& T = *m_tableOptionsTarget;
     TMergeState& s = *m_merge;
-    std::string items, where;
+    const bool literals = !m_updateImmediately || m_scriptOptions->GenerateScript;
+    std::string items, parameters, where, whereParameters;
     try {
         for (int i = 0; i < GetDataFieldCount(); ++i) {
             TField& fm = *s.dataM[static_cast<size_t>(i)];
             TField& ft = *s.dataT[static_cast<size_t>(i)];
             const int pm = s.dataPosM[static_cast<size_t>(i)], pt = s.dataPosT[static_cast<size_t>(i)];
             if (CompareValues(fm, ft, true, pm, pt) == 0) continue;
-            const std::string value =
-                m_updateImmediately ? ":DATA" + IntToStr(i)
-                                    : M.ValueLiteral(fm, &ft, pm >= 0 && s.singleM[static_cast<size_t>(pm)], false);
-            if (!items.empty()) items += ",";
-            items += CRLF + T.QuoteName(ft.FieldName()) + "=" + value;
+            const std::string name = CRLF + T.QuoteName(ft.FieldName()) + "=";
+            if (!parameters.empty() || !items.empty()) {
+                items += ",";
+                parameters += ",";
+            }
+            if (m_updateImmediately) parameters += name + ":DATA" + IntToStr(i);
+            if (literals) items += name + M.ValueLiteral(fm, &ft, pm >= 0 && s.singleM[static_cast<size_t>(pm)], false);
         }
-        if (items.empty()) return;
-        where = GetWhereClause(m_targetQuery.get(), T.KeyList);
+        if (items.empty() && parameters.empty()) return;
+        if (literals) where = WhereClause(m_targetQuery.get(), T.KeyList, false);
+        if (m_updateImmediately) whereParameters = WhereClause(m_targetQuery.get(), T.KeyList, true);
     } catch (const EStatementWithdrawn& e) {
         Withdraw(*this, s.reported, s.withdrawn, e);
         return;
     }
     // The table name as discovery found it: a name given in another case
     // would not be found on a server that keeps case (PostgreSQL).
-    AddResultSQL("UPDATE " + T.QuoteName(T.TableName) + " SET " + items + CRLF + "WHERE " + where, TStatType::stUpdate,
-                 m_tableNameTarget, TDbObject::dboTable, TDbOperation::odbUpdate);
+    const std::string head = "UPDATE " + T.QuoteName(T.TableName) + " SET ";
+    TProducedStatement p;
+    if (literals) p.ScriptSQL = head + items + CRLF + "WHERE " + where;
+    if (m_updateImmediately) p.ImmediateSQL = head + parameters + CRLF + "WHERE " + whereParameters;
+    p.StatType = TStatType::stUpdate;
+    p.ObjName = m_tableNameTarget;
+    p.ObjType = TDbObject::dboTable;
+    p.Operation = TDbOperation::odbUpdate;
+    RouteStatement(p);
     ++Updated;
 }
 
@@ -430,21 +462,35 @@ void TVelmorin::WriteDeleteSQL()
     if (!AllowedOperations.Contains(TDataCompareOperation::dcopDelete)) return;
     TCmpTableOptions& T = *m_tableOptionsTarget;
     TMergeState& s = *m_merge;
-    std::string where;
+    const bool literals = !m_updateImmediately || m_scriptOptions->GenerateScript;
+    std::string where, whereParameters;
     try {
-        where = GetWhereClause(m_targetQuery.get(), T.KeyList);
+        if (literals) where = WhereClause(m_targetQuery.get(), T.KeyList, false);
+        if (m_updateImmediately) whereParameters = WhereClause(m_targetQuery.get(), T.KeyList, true);
     } catch (const EStatementWithdrawn& e) {
         Withdraw(*this, s.reported, s.withdrawn, e);
         return;
     }
-    AddResultSQL("DELETE FROM " + T.QuoteName(T.TableName) + " WHERE " + where, TStatType::stDelete,
-                 m_tableNameTarget, TDbObject::dboTable, TDbOperation::odbDelete);
+    const std::string head = "DELETE FROM " + T.QuoteName(T.TableName) + " WHERE ";
+    TProducedStatement p;
+    if (literals) p.ScriptSQL = head + where;
+    if (m_updateImmediately) p.ImmediateSQL = head + whereParameters;
+    p.StatType = TStatType::stDelete;
+    p.ObjName = m_tableNameTarget;
+    p.ObjType = TDbObject::dboTable;
+    p.Operation = TDbOperation::odbDelete;
+    RouteStatement(p);
     ++Deleted;
+}
+
+std::string TVelmorin::GetWhereClause(TQELQuery* Query, const TStringList& KeyList)
+{
+    return WhereClause(Query, KeyList, m_updateImmediately);
 }
 
 // Every key column takes part, BLOBs included: a condition left out would
 // let the statement reach other rows.
-std::string TVelmorin::GetWhereClause(TQELQuery* Query, const TStringList& KeyList)
+std::string TVelmorin::WhereClause(TQELQuery* Query, const TStringList& KeyList, bool Parameters)
 {
     TCmpTableOptions& T = *m_tableOptionsTarget;
     std::string r;
@@ -455,7 +501,7 @@ std::string TVelmorin::GetWhereClause(TQELQuery* Query, const TStringList& KeyLi
             c += " is Null";
         } else {
             std::string value;
-            if (m_updateImmediately) {
+            if (Parameters) {
                 value = ":KEY" + IntToStr(i);
             } else {
                 int pos = -1;

@@ -10,6 +10,8 @@
 #include "qelValue.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -108,6 +110,49 @@ TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection);
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
 
+// One parameter value of an immediate statement, held by value.
+struct TImmediateParam {
+    std::string Name;
+    TFieldType Type = TFieldType::ftUnknown;
+    TValue Value;
+};
+
+// A produced statement on its way out: the text with literals for the
+// script and the executor, the text with parameters for the target at once
+// (empty outside immediate mode) and, for a statement held back, the
+// parameter values it takes; without them the parameters take the current
+// rows' values.
+struct TProducedStatement {
+    std::string ScriptSQL;
+    std::string ImmediateSQL;
+    TStatType StatType = TStatType::stInsert;
+    std::string ObjName;
+    TDbObject ObjType = TDbObject::dboUnknown;
+    TDbOperation Operation = TDbOperation::odbUnknown;
+    bool HeldValues = false;
+    std::vector<TImmediateParam> Params;
+};
+
+// Statements held back until the merge ends, in a temporary file so that
+// memory stays flat however many there are. The file goes with the object.
+class THeldStatements {
+public:
+    // Throws EQELError when the temporary file cannot be made or written.
+    void Add(const TProducedStatement& Statement);
+    // Hands every held statement to Route in the order they were added, then
+    // forgets them all.
+    void Release(const std::function<void(TProducedStatement&)>& Route);
+    void Clear();
+    bool Empty() const { return m_count == 0; }
+
+private:
+    struct TCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, TCloser> m_file;
+    std::size_t m_count = 0;
+};
+
 } // namespace velmorin
 
 // The fields of both current rows, found once per run: the field objects
@@ -124,6 +169,9 @@ struct TVelmorin::TMergeState {
     bool hasPrevM = false, hasPrevT = false;
     int withdrawn = 0;
     std::set<std::string> reported;
+    // INSERTs wait for the merge's end: a DELETE of a target row the server
+    // takes for the same key (another case, trailing blanks) runs first.
+    velmorin::THeldStatements heldInserts;
 };
 
 } // namespace qel

@@ -726,17 +726,18 @@ TEST_F(CompareRun, KeysOneTwoFourAgainstTwoThreeFour)
                             "Select-SQL for target table:\r\nselect ID, NAME\r\nfrom T1\r\n Order by ID\r\n",
                             "Equal: 2, Inserted: 1, Updated: 0, Deleted: 1, All: 4."}));
     const std::string connect = "CONNECT '" + TargetPath() + "' USER 'SYSDBA' PASSWORD 'masterkey'";
+    // Every DELETE comes before the INSERTs, which wait for the merge's end.
     EXPECT_EQ(Script(), "SET NAMES UTF8;\r\nSET SQL DIALECT 3;\r\n" + connect +
-                            ";\r\nINSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'n1');\r\nDELETE FROM T1 WHERE ID = 3;\r\n");
+                            ";\r\nDELETE FROM T1 WHERE ID = 3;\r\nINSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'n1');\r\n");
     ASSERT_EQ(sink.Count(), 5);
     EXPECT_EQ(sink.Statements(0).StatType, TStatType::stCharSet);
     EXPECT_EQ(sink.Statements(1).StatType, TStatType::stSet);
     EXPECT_EQ(sink.Statements(2).StatType, TStatType::stConnect);
-    EXPECT_EQ(sink.Statements(3).StatType, TStatType::stInsert);
-    EXPECT_EQ(sink.Statements(3).ObjName, "T1");
-    EXPECT_EQ(sink.Statements(3).ObjType, TDbObject::dboTable);
-    EXPECT_EQ(sink.Statements(3).Operation, TDbOperation::odbInsert);
-    EXPECT_EQ(sink.Statements(4).Operation, TDbOperation::odbDelete);
+    EXPECT_EQ(sink.Statements(3).Operation, TDbOperation::odbDelete);
+    EXPECT_EQ(sink.Statements(4).StatType, TStatType::stInsert);
+    EXPECT_EQ(sink.Statements(4).ObjName, "T1");
+    EXPECT_EQ(sink.Statements(4).ObjType, TDbObject::dboTable);
+    EXPECT_EQ(sink.Statements(4).Operation, TDbOperation::odbInsert);
     EXPECT_EQ(run->C.TableOptionsMaster().PrimaryKeyList.Lines(), std::vector<std::string>{"ID"});
     // The connections were open before and stay open.
     EXPECT_TRUE(master->Connection().Connected());
@@ -814,26 +815,55 @@ TEST_F(CompareRun, ImmediateModeRunsParametersAgainstTheTarget)
     };
     ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
     EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
-    EXPECT_EQ(texts, (std::vector<std::string>{"INSERT INTO T1 (ID, NAME)\r\nVALUES(:DATA0, :DATA1)",
-                                               "UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
-                                               "DELETE FROM T1 WHERE ID = :KEY0"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
+                                               "DELETE FROM T1 WHERE ID = :KEY0",
+                                               "INSERT INTO T1 (ID, NAME)\r\nVALUES(:DATA0, :DATA1)"}));
     EXPECT_EQ(opened, 3);
     EXPECT_EQ(sink.Count(), 0);
     EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
     EXPECT_EQ(target->Rows("select ID, NAME from T1 order by ID"), master->Rows("select ID, NAME from T1 order by ID"));
 }
 
+// The target takes parameters at once; the script and the executor get the
+// values themselves, or running them later would write Nulls.
 TEST_F(CompareRun, ImmediateModeCanWriteTheScriptAsWell)
 {
-    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
-    master->Exec("insert into T1 values (1, 'a')");
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
+    master->Exec("insert into T1 values (1, 'a', x'0102')");
+    master->Exec("insert into T1 values (2, 'b', Null)");
+    target->Exec("insert into T1 values (2, 'x', Null)");
+    target->Exec("insert into T1 values (3, 'c', Null)");
     auto run = NewRun("T1");
+    auto exec = target->NewExecutor();
+    run->C.SetSQLExec(exec.get());
     run->C.SetUpdateImmediately(true);
     run->C.ScriptOptions().GenerateScript = true;
-    ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(target->Count("T1"), 1);
-    EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(:DATA0, :DATA1);\r\n");
-    EXPECT_EQ(sink.Count(), 1);
+    std::vector<std::string> shown;
+    run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string& sql, TStatType, const std::string&, TDbObject,
+                                TDbOperation) { shown.push_back(sql); };
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    const std::string rows = "select ID, NAME, PIC from T1 order by ID";
+    EXPECT_EQ(target->Rows(rows), master->Rows(rows));
+    EXPECT_EQ(Script(), "SET BLOBFILE 'Result.LOB';\r\n"
+                        "UPDATE T1 SET \r\nNAME='b'\r\nWHERE ID = 2;\r\n"
+                        "DELETE FROM T1 WHERE ID = 3;\r\n"
+                        "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(1, 'a', :h00000000_00000002);\r\n");
+    EXPECT_EQ(StatementTexts(*exec), "SET BLOBFILE 'Result.LOB'\r\n\nUPDATE T1 SET \r\nNAME='b'\r\nWHERE ID = 2\r\n\n"
+                                     "DELETE FROM T1 WHERE ID = 3\r\n\n"
+                                     "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(1, 'a', :h00000000_00000002)\r\n\n");
+    // The event sees what runs against the target.
+    EXPECT_EQ(shown, (std::vector<std::string>{"SET BLOBFILE 'Result.LOB'", "UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
+                                               "DELETE FROM T1 WHERE ID = :KEY0",
+                                               "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(:DATA0, :DATA1, :DATA2)"}));
+    // The script brings a target in the old state to the master's rows.
+    target->Exec("delete from T1");
+    target->Exec("insert into T1 values (2, 'x', Null)");
+    target->Exec("insert into T1 values (3, 'c', Null)");
+    std::vector<std::string> execErrors;
+    exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+    EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
+    EXPECT_EQ(target->Rows(rows), master->Rows(rows));
 }
 
 TEST_F(CompareRun, OperationsLeftOutAreNeitherProducedNorCounted)
@@ -1233,10 +1263,10 @@ TEST(MSSQLTexts, StatementsAndLiteralsForAnMSSQLTarget)
     EXPECT_EQ(texts, (std::vector<std::string>{
                          "USE shop\r\n",
                          "SET BLOBFILE 'Result.LOB'\r\n",
-                         "INSERT INTO ITEMS (ID, NAME, [Order], D, TS, FLAG, AMOUNT, PIC, NOTE)\r\n"
-                         "VALUES(1, 'O''Brien', 7, '2024-02-27', '2024-02-27 13:14:15.5', 1, 12.5, 0x, '')\r\n",
                          "UPDATE ITEMS SET \r\nNAME='changed',\r\nAMOUNT=-0.0001\r\nWHERE ID = 2\r\n",
-                         "DELETE FROM ITEMS WHERE ID = 3\r\n"}));
+                         "DELETE FROM ITEMS WHERE ID = 3\r\n",
+                         "INSERT INTO ITEMS (ID, NAME, [Order], D, TS, FLAG, AMOUNT, PIC, NOTE)\r\n"
+                         "VALUES(1, 'O''Brien', 7, '2024-02-27', '2024-02-27 13:14:15.5', 1, 12.5, 0x, '')\r\n"}));
     EXPECT_EQ(sink.Statements(0).StatType, TStatType::stConnect);
     // The script file ends every statement with ";" whatever the server.
     EXPECT_EQ(FileBytes(dir.File("Result.SQL")).substr(0, 10), "USE shop;\r");
@@ -1361,11 +1391,11 @@ TEST_F(CompareRun, CharacterKeyUnderACaseBlindCollationIsReadInByteOrder)
     EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
     EXPECT_EQ(run->log[2],
               "Select-SQL for master table:\r\nselect CODE, N\r\nfrom T9\r\n Order by CODE COLLATE UTF8\r\n");
-    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"INSERT INTO T9 (CODE, N)\r\nVALUES('a', 1)\r\n",
-                                                     "UPDATE T9 SET \r\nN=3\r\nWHERE CODE = 'c' and CODE COLLATE UTF8 = 'c' and "
+    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"UPDATE T9 SET \r\nN=3\r\nWHERE CODE = 'c' and CODE COLLATE UTF8 = 'c' and "
                                                      "OCTET_LENGTH(CODE) = 1\r\n",
                                                      "DELETE FROM T9 WHERE CODE = 'd' and CODE COLLATE UTF8 = 'd' and "
-                                                     "OCTET_LENGTH(CODE) = 1\r\n"}));
+                                                     "OCTET_LENGTH(CODE) = 1\r\n",
+                                                     "INSERT INTO T9 (CODE, N)\r\nVALUES('a', 1)\r\n"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -1564,3 +1594,25 @@ INSTANTIATE_TEST_SUITE_P(
         TForeignKeyCase{"MySQLChar", TDatabaseType::dbMySQL, "char", "utf8mb4_general_ci",
                         "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and BINARY K = 'caf\xC3\xA9'\r\n\n"}),
     [](const ::testing::TestParamInfo<TForeignKeyCase>& i) { return std::string(i.param.Name); });
+
+// A primary key whose case changed under a case-blind collation: the new
+// row's INSERT would collide with the old row until its DELETE has run, so
+// every DELETE goes first, and nothing is lost.
+TEST(DeletesBeforeInserts, CaseOnlyChangeOfACaseBlindPrimaryKey)
+{
+    for (TServer server : {TServer::FbEmbedded, TServer::SQLite}) {
+        for (bool immediate : {false, true}) {
+            SCOPED_TRACE(std::string(ServerName(server)) + (immediate ? " immediate" : " script"));
+            TTestDatabase m(server), t(server);
+            if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+            const std::string body = IsFirebird(server)
+                                         ? "CODE VARCHAR(10) CHARACTER SET UTF8 NOT NULL COLLATE UNICODE_CI, N INTEGER, PRIMARY KEY (CODE)"
+                                         : "CODE VARCHAR(10) NOT NULL COLLATE NOCASE PRIMARY KEY, N INTEGER";
+            for (TTestDatabase* d : {&m, &t}) d->CreateTable("R10", body);
+            for (const char* row : {"('ABC', 1)", "('b', 2)", "('Zz', 3)"}) m.Exec(std::string("insert into R10 values ") + row);
+            for (const char* row : {"('abc', 1)", "('B', 2)", "('zz', 3)"}) t.Exec(std::string("insert into R10 values ") + row);
+            SyncAndCompareAgain(m, "R10", t, "R10", immediate);
+            EXPECT_EQ(t.Rows("select CODE, N from R10 order by N"), m.Rows("select CODE, N from R10 order by N"));
+        }
+    }
+}
