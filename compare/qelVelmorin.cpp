@@ -364,7 +364,10 @@ void TVelmorin::RunCompare()
                     WithdrawStatements();
                     ErrorMessage(e.what());
                 } catch (const std::exception& e) {
-                    ErrorMessage(e.what());
+                    // A merge that stopped half-way leaves statements that
+                    // look complete: they go the same way.
+                    WithdrawStatements();
+                    ErrorMessage(std::string(e.what()) + CRLF + "No statements were produced.");
                 }
             }
             CloseStreams();
@@ -426,9 +429,10 @@ void TVelmorin::CloseStreams()
     }
 }
 
-// Rows out of key order: the pairs made so far cannot be trusted, so every
-// statement of the run is taken back: the executor's list is emptied, both
-// files are emptied and the immediate updates are rolled back.
+// Rows out of key order or a merge that failed half-way: the statements
+// made so far cannot be trusted, so every statement of the run is taken
+// back: the executor's list is emptied, both files are emptied and the
+// immediate updates are rolled back.
 void TVelmorin::WithdrawStatements()
 {
     if (m_merge) m_merge->heldInserts.Clear();

@@ -243,6 +243,13 @@ void TVelmorin::MergeTables()
     if (qm) qm->GetSQL()->Assign(SQLM);
     if (qt) qt->GetSQL()->Assign(SQLT);
 
+    // Immediate statements run in one transaction of the target, committed
+    // when the merge is through, so that a withdrawn run leaves nothing
+    // behind; ODBC connections would run each statement on its own.
+    if (m_updateImmediately && m_connectionTarget != nullptr && m_connectionTarget->GetConnected() &&
+        !m_connectionTarget->InTransaction())
+        m_connectionTarget->StartTransaction();
+
     MasterHasBlobs = false;
     qm->Open();
     if (!qm->Eof()) ++ProgressValueMaster;
@@ -267,9 +274,9 @@ void TVelmorin::MergeTables()
         // Fields are paired by position: a count that differs would pair
         // the wrong columns or read past a row.
         if (s.allM.size() != s.allT.size())
-            throw EQELError("The master SELECT returns " + IntToStr(static_cast<long long>(s.allM.size())) +
-                            " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
-                            ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
+            throw ERowOrderError("The master SELECT returns " + IntToStr(static_cast<long long>(s.allM.size())) +
+                                 " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
+                                 ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
         for (int i = 0; i < GetKeyFieldCount(); ++i) {
             s.keyM.push_back(qm->FieldByName(M.KeyList[i]));
             s.keyT.push_back(qt->FieldByName(T.KeyList[i]));

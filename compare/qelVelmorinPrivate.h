@@ -39,8 +39,9 @@ private:
     bool m_reported;
 };
 
-// Thrown by the merge when one side's rows are not in key order or repeat a
-// key: every statement of the run is withdrawn.
+// Thrown by the merge when rows cannot be paired soundly (one side's rows
+// not in key order, a repeated key, columns that do not correspond): every
+// statement of the run is withdrawn, and the message says so.
 class ERowOrderError : public EQELError {
 public:
     using EQELError::EQELError;

@@ -1616,3 +1616,93 @@ TEST(DeletesBeforeInserts, CaseOnlyChangeOfACaseBlindPrimaryKey)
         }
     }
 }
+
+// ---------------------------------------------------------------------------
+// A run that stops half-way leaves nothing behind
+
+// A server error while the master's rows are read (the fourth row divides by
+// zero): the statements made before it would look like a whole script.
+TEST_F(CompareRun, FailureInMidMergeWithdrawsEverything)
+{
+    for (bool immediate : {false, true}) {
+        SCOPED_TRACE(immediate ? "immediate" : "script");
+        Both("T11", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(10), PIC BLOB SUB_TYPE BINARY");
+        for (const char* row : {"(1, 'a', x'01')", "(2, 'b', Null)", "(3, 'c', x'03')", "(4, 'd', Null)", "(5, 'e', Null)"})
+            master->Exec(std::string("insert into T11 values ") + row);
+        for (const char* row : {"(0, 'z', Null)", "(1, 'x', Null)", "(3, 'c', x'03')"})
+            target->Exec(std::string("insert into T11 values ") + row);
+        auto run = NewRun("T11");
+        if (immediate) run->C.SetUpdateImmediately(true);
+        run->C.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
+            m.SetText("select ID, NAME, PIC from T11 where 1 / (4 - ID) <> 99 order by ID");
+            t.SetText("select ID, NAME, PIC from T11 order by ID");
+        };
+        int produced = 0;
+        run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string&, TStatType, const std::string&, TDbObject,
+                                    TDbOperation) { ++produced; };
+        ASSERT_TRUE(run->C.Execute());
+        EXPECT_GE(produced, 2); // the DELETE of 0 and the UPDATE of 1 went out before the failure
+        ASSERT_EQ(run->errors.size(), 1u) << Joined(run->errors);
+        EXPECT_NE(run->errors[0].find("divide by zero"), std::string::npos) << run->errors[0];
+        EXPECT_EQ(run->errors[0].substr(run->errors[0].size() - 30), "\r\nNo statements were produced.");
+        EXPECT_EQ(sink.Count(), 0);
+        EXPECT_EQ(Script(), "");
+        EXPECT_EQ(FileBytes(target->Dir().File("Result.LOB")), "");
+        EXPECT_EQ(run->C.Inserted + run->C.Updated + run->C.Deleted, 0);
+        EXPECT_EQ(target->Rows("select ID, NAME, PIC from T11 order by ID"),
+                  (std::vector<std::vector<std::string>>{{"0", "z", "<null>"}, {"1", "x", "<null>"}, {"3", "c", "x03"}}));
+    }
+}
+
+// Immediate statements over ODBC run in one transaction: a withdrawn run
+// rolls back the DELETE and UPDATE it ran before the repeated key.
+TEST(ImmediateTransaction, WithdrawnRunLeavesAnODBCTargetUnchanged)
+{
+    for (TServer server : {TServer::SQLite, TServer::PostgreSQL}) {
+        SCOPED_TRACE(ServerName(server));
+        TTestDatabase m(server), t(server);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        const std::string tm = m.Table("R5"), tt = t.Table("R5T");
+        m.CreateTable(tm, "ID INTEGER, NAME VARCHAR(5)");
+        t.CreateTable(tt, "ID INTEGER, NAME VARCHAR(5)");
+        for (const char* r : {"(1, 'a')", "(2, 'b')", "(3, 'c')", "(3, 'd')"}) m.Exec("insert into " + tm + " values " + r);
+        for (const char* r : {"(0, 'z')", "(1, 'x')"}) t.Exec("insert into " + tt + " values " + r);
+        TRun run(m, tm, t, tt, t.Dir().Path().string());
+        const std::string id = t.Column("ID");
+        run.C.TableOptionsMaster().KeyFields().SetLines({id});
+        run.C.TableOptionsTarget().KeyFields().SetLines({id});
+        run.C.SetUpdateImmediately(true);
+        int produced = 0;
+        run.C.OnAddResultSQL = [&](TObject&, bool&, const std::string&, TStatType, const std::string&, TDbObject,
+                                   TDbOperation) { ++produced; };
+        ASSERT_TRUE(run.C.Execute());
+        EXPECT_EQ(produced, 2);
+        EXPECT_EQ(run.errors, std::vector<std::string>{"Error: Master table " + tm + ": the key " + id +
+                                                       " = 3 occurs more than once. No statements were produced."});
+        EXPECT_EQ(t.Rows("select ID, NAME from " + tt + " order by ID"),
+                  (std::vector<std::vector<std::string>>{{"0", "z"}, {"1", "x"}}));
+        EXPECT_FALSE(t.Connection().InTransaction());
+    }
+}
+
+// In the one transaction a failing statement is still undone alone: the
+// statements around it keep their effect.
+TEST(ImmediateTransaction, FailingStatementIsUndoneAlone)
+{
+    for (TServer server : {TServer::FbEmbedded, TServer::SQLite, TServer::PostgreSQL}) {
+        SCOPED_TRACE(ServerName(server));
+        TTestDatabase m(server), t(server);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        const std::string tm = m.Table("R6"), tt = t.Table("R6T");
+        m.CreateTable(tm, "ID INTEGER NOT NULL PRIMARY KEY, N INTEGER");
+        t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, N INTEGER CHECK (N < 100)");
+        for (const char* r : {"(1, 1)", "(2, 200)", "(3, 3)"}) m.Exec("insert into " + tm + " values " + r);
+        for (const char* r : {"(1, 0)", "(2, 0)", "(3, 0)", "(4, 0)"}) t.Exec("insert into " + tt + " values " + r);
+        TRun run(m, tm, t, tt, t.Dir().Path().string());
+        run.C.SetUpdateImmediately(true);
+        ASSERT_TRUE(run.C.Execute());
+        EXPECT_EQ(run.C.ErrorCount, 1) << Joined(run.errors);
+        EXPECT_EQ(t.Rows("select ID, N from " + tt + " order by ID"),
+                  (std::vector<std::vector<std::string>>{{"1", "1"}, {"2", "0"}, {"3", "3"}}));
+    }
+}
