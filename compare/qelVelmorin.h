@@ -333,6 +333,10 @@ private:
     void AdvanceMaster();
     void AdvanceTarget();
     std::string KeyText(bool Master) const;
+    // Decimals of a second the target column keeps: Firebird's 1/10000 s,
+    // the milliseconds of a time stamp the SQLite driver reads, an MS SQL
+    // column's scale. Value is the type written when the column is unknown.
+    int TargetTimeDigits(const TField* TargetField, TFieldType Value) const;
     // The veto, the immediate execution, the executor and the script.
     void RouteStatement(velmorin::TProducedStatement& Statement);
     void ExecuteImmediate(const velmorin::TProducedStatement& Statement);

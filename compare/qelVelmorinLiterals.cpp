@@ -30,18 +30,6 @@ std::string Quoted(const std::string& s)
     return r + "'";
 }
 
-bool UsesISODates(TDatabaseType t)
-{
-    switch (t) {
-    case TDatabaseType::dbSybaseASA:
-    case TDatabaseType::dbOracle:
-    case TDatabaseType::dbMSSQL:
-    case TDatabaseType::dbPostgreSQL:
-    case TDatabaseType::dbSybaseASE: return true;
-    default: return false;
-    }
-}
-
 // ".1234" for 123400 microseconds; empty for none.
 std::string FractionText(int Microsecond)
 {
@@ -203,17 +191,28 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
         lit = ":" + Field.FieldName();
     } else {
         const TScriptOptions& o = C.ScriptOptions();
-        auto dateText = [&](const std::string& custom, const char* iso, const char* other, bool hasTime) {
-            const TDateTimeValue v = Field.AsDateTime();
+        // InterBase reads day.month.year; every other server gets the ISO
+        // form, which SQLite stores as its dates and MySQL requires. MS SQL
+        // reads "yyyy-mm-dd hh:nn:ss" by its session's language for a
+        // datetime column: the form with "T" is read the same everywhere.
+        // The fraction goes no further than the target column keeps
+        // (Firebird rejects a fifth digit).
+        auto dateText = [&](const std::string& custom, const char* pattern, bool hasTime) {
+            const TDateTimeValue v = TruncatedToDigits(Field.AsDateTime(), C.TargetTimeDigits(TargetField, type));
             std::string text;
             if (!custom.empty()) {
                 text = FormatDateTimePattern(custom, v);
             } else {
-                text = FormatDateTimePattern(UsesISODates(T) ? iso : other, v);
+                text = FormatDateTimePattern(pattern, v);
                 if (hasTime) text += FractionText(v.Microsecond);
             }
             return Quoted(text);
         };
+        const bool interBase = T == TDatabaseType::dbInterBase, msSQL = T == TDatabaseType::dbMSSQL;
+        const char* dateTimePattern =
+            interBase ? "dd/mm/yyyy hh:mm:ss" : msSQL ? "yyyy-mm-dd'T'hh:mm:ss" : "yyyy-mm-dd hh:mm:ss";
+        const bool dateIntoDateTime =
+            msSQL && (targetType == TFieldType::ftDateTime || targetType == TFieldType::ftTimeStamp);
         switch (type) {
         case TFieldType::ftString:
         case TFieldType::ftFixedChar:
@@ -257,11 +256,13 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
             lit = keywords ? (v ? "TRUE" : "FALSE") : TVelmorin::BoolLiteral(v);
             break;
         }
-        case TFieldType::ftDate: lit = dateText(o.DateFormat, "yyyy-mm-dd", "dd/mm/yyyy", false); break;
-        case TFieldType::ftTime: lit = dateText(o.TimeFormat, "hh:mm:ss", "hh:mm:ss", true); break;
+        case TFieldType::ftDate:
+            lit = dateText(o.DateFormat, interBase ? "dd/mm/yyyy" : dateIntoDateTime ? dateTimePattern : "yyyy-mm-dd", false);
+            break;
+        case TFieldType::ftTime: lit = dateText(o.TimeFormat, "hh:mm:ss", true); break;
         case TFieldType::ftDateTime:
         case TFieldType::ftTimeStamp:
-            lit = dateText(o.DateTimeFormat, "yyyy-mm-dd hh:mm:ss", "dd/mm/yyyy hh:mm:ss", true);
+            lit = dateText(o.DateTimeFormat, dateTimePattern, true);
             break;
         case TFieldType::ftBytes:
         case TFieldType::ftVarBytes:

@@ -75,7 +75,41 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     }
     if (ForData && SameAtTargetPrecision(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), false))
         return 0;
+    // A time the target keeps to fewer decimals is written cut to them: it
+    // is the same value when the cut one is.
+    const TValueClass kind = ValueClassOf(FieldM.DataType());
+    if (ForData && (kind == TValueClass::DateTime || kind == TValueClass::Time) &&
+        ValueClassOf(FieldT.DataType()) == kind) {
+        const int digits = TargetTimeDigits(&FieldT, FieldM.DataType());
+        if (digits < 6) {
+            const TDateTimeValue m = TruncatedToDigits(FieldM.Value().AsDateTime(), digits);
+            const TValue cut = kind == TValueClass::Time ? TValue::Time(m) : TValue::DateTime(m);
+            if (CompareNonNull(cut, FieldM.DataType(), FieldT.Value(), FieldT.DataType(), false) == 0) return 0;
+        }
+    }
     return r;
+}
+
+int TVelmorin::TargetTimeDigits(const TField* TargetField, TFieldType Value) const
+{
+    switch (GetScriptDatabaseType()) {
+    case TDatabaseType::dbInterBase: return 4;
+    case TDatabaseType::dbMSSQL: {
+        // datetime reports 3, datetime2 up to 7; a driver that tells
+        // nothing gets datetime's milliseconds.
+        const int scale = TargetField != nullptr ? TargetField->Scale() : 0;
+        return scale <= 0 ? 3 : std::min(scale, 6);
+    }
+    case TDatabaseType::dbCustomOLEDB:
+    case TDatabaseType::dbMSAccess: {
+        // The driver stores a time stamp parameter to the millisecond, so
+        // immediate updates and scripts alike keep milliseconds; times are
+        // text both ways.
+        const TFieldType type = TargetField != nullptr ? TargetField->DataType() : Value;
+        return type != TFieldType::ftTime && m_connectionTarget != nullptr && m_tableOptionsTarget->IsSQLite() ? 3 : 6;
+    }
+    default: return 6;
+    }
 }
 
 int TVelmorin::CompareBlobFields(TField& FieldM, TField& FieldT)

@@ -66,6 +66,10 @@ int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType t
 // a DOUBLE column. Exact values are never rounded to match.
 bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFieldType TT, bool Single);
 
+// The value with its fraction of a second cut to Digits decimals (0 to 6):
+// 10:11:12.123456 at 4 digits is 10:11:12.1234.
+TDateTimeValue TruncatedToDigits(const TDateTimeValue& v, int Digits);
+
 // "dd/mm/yyyy hh:mm:ss" and the like, "/" and ":" standing for the date
 // and time separators; quoted runs are copied; "mm" after "hh" is minutes.
 std::string FormatDateTimePattern(std::string_view Pattern, const TDateTimeValue& v, char DateSeparator = '.',

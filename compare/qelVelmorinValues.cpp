@@ -179,6 +179,15 @@ bool SameAtTargetPrecision(const TValue& M, TFieldType TM, const TValue& T, TFie
     return false;
 }
 
+TDateTimeValue TruncatedToDigits(const TDateTimeValue& v, int Digits)
+{
+    int unit = 1;
+    for (int i = std::clamp(Digits, 0, 6); i < 6; ++i) unit *= 10;
+    TDateTimeValue r = v;
+    r.Microsecond -= r.Microsecond % unit;
+    return r;
+}
+
 // ---------------------------------------------------------------------------
 // Date, time and number patterns
 

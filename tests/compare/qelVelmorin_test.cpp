@@ -456,8 +456,25 @@ INSTANTIATE_TEST_SUITE_P(
                      [](TVelmorin& c) { c.ScriptOptions().TimeFormat = "hh:mm"; }},
         TLiteralCase{"DateTimeInterBase", TDatabaseType::dbInterBase, TFieldType::ftDateTime,
                      TValue::DateTime(DT("2024-02-27 13:14:15.5")), "'27.02.2024 13:14:15.5'"},
+        TLiteralCase{"DateTimeInterBaseToTheTenThousandth", TDatabaseType::dbInterBase, TFieldType::ftDateTime,
+                     TValue::DateTime(DT("2024-02-27 13:14:15.123456")), "'27.02.2024 13:14:15.1234'"},
+        TLiteralCase{"TimeInterBaseToTheTenThousandth", TDatabaseType::dbInterBase, TFieldType::ftTime,
+                     TValue::Time(DT("23:59:59.999999")), "'23:59:59.9999'"},
+        // MS SQL reads the form with "T" alike in every session language.
         TLiteralCase{"TimeStampMSSQL", TDatabaseType::dbMSSQL, TFieldType::ftTimeStamp,
-                     TValue::DateTime(DT("2024-02-27 13:14:15")), "'2024-02-27 13:14:15'"},
+                     TValue::DateTime(DT("2024-02-27 13:14:15")), "'2024-02-27T13:14:15'"},
+        TLiteralCase{"TimeStampMSSQLMilliseconds", TDatabaseType::dbMSSQL, TFieldType::ftDateTime,
+                     TValue::DateTime(DT("2024-02-27 13:14:15.123456")), "'2024-02-27T13:14:15.123'"},
+        TLiteralCase{"DateMSSQL", TDatabaseType::dbMSSQL, TFieldType::ftDate, TValue::Date(DT("2024-02-27")), "'2024-02-27'"},
+        // Every server but InterBase takes ISO dates.
+        TLiteralCase{"DateODBC", TDatabaseType::dbCustomOLEDB, TFieldType::ftDate, TValue::Date(DT("2024-02-27")),
+                     "'2024-02-27'"},
+        TLiteralCase{"DateTimeODBC", TDatabaseType::dbCustomOLEDB, TFieldType::ftDateTime,
+                     TValue::DateTime(DT("2024-02-27 13:14:15.123456")), "'2024-02-27 13:14:15.123456'"},
+        TLiteralCase{"DateTimeMySQL", TDatabaseType::dbMySQL, TFieldType::ftDateTime,
+                     TValue::DateTime(DT("2024-02-27 13:14:15.25")), "'2024-02-27 13:14:15.25'"},
+        TLiteralCase{"TimeStampPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftTimeStamp,
+                     TValue::DateTime(DT("2024-02-27 13:14:15.000001")), "'2024-02-27 13:14:15.000001'"},
         TLiteralCase{"BytesFirebird", TDatabaseType::dbInterBase, TFieldType::ftVarBytes,
                      TValue::Bytes(std::string("\x00\xFF", 2)), "x'00FF'"},
         TLiteralCase{"BytesPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftBytes,
@@ -1266,7 +1283,7 @@ TEST(MSSQLTexts, StatementsAndLiteralsForAnMSSQLTarget)
                          "UPDATE ITEMS SET \r\nNAME='changed',\r\nAMOUNT=-0.0001\r\nWHERE ID = 2\r\n",
                          "DELETE FROM ITEMS WHERE ID = 3\r\n",
                          "INSERT INTO ITEMS (ID, NAME, [Order], D, TS, FLAG, AMOUNT, PIC, NOTE)\r\n"
-                         "VALUES(1, 'O''Brien', 7, '2024-02-27', '2024-02-27 13:14:15.5', 1, 12.5, 0x, '')\r\n"}));
+                         "VALUES(1, 'O''Brien', 7, '2024-02-27', '2024-02-27T13:14:15.5', 1, 12.5, 0x, '')\r\n"}));
     EXPECT_EQ(sink.Statements(0).StatType, TStatType::stConnect);
     // The script file ends every statement with ";" whatever the server.
     EXPECT_EQ(FileBytes(dir.File("Result.SQL")).substr(0, 10), "USE shop;\r");
@@ -1704,5 +1721,50 @@ TEST(ImmediateTransaction, FailingStatementIsUndoneAlone)
         EXPECT_EQ(run.C.ErrorCount, 1) << Joined(run.errors);
         EXPECT_EQ(t.Rows("select ID, N from " + tt + " order by ID"),
                   (std::vector<std::vector<std::string>>{{"1", "1"}, {"2", "0"}, {"3", "3"}}));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Dates and times at the target's precision
+
+// Microseconds from PostgreSQL and SQLite: Firebird keeps ten-thousandths
+// and rejects more digits, the SQLite driver stores a time stamp parameter
+// to the millisecond. Written to that precision and compared at it, the
+// second run finds the tables equal. Dates reach SQLite as ISO text.
+TEST(TimeValues, FractionsAtTheTargetsPrecision)
+{
+    for (TServer from : {TServer::PostgreSQL, TServer::SQLite})
+    for (TServer server : {TServer::FbEmbedded, TServer::SQLite}) {
+        for (bool immediate : {false, true}) {
+            SCOPED_TRACE(std::string(ServerName(from)) + " to " + ServerName(server) + (immediate ? " immediate" : " script"));
+            TTestDatabase m(from), t(server);
+            if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+            const std::string tm = m.Table("tv"), tt = t.Table("TV");
+            m.CreateTable(tm, "id integer not null primary key, d date, tm time, ts timestamp");
+            t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, D DATE, TM TIME, TS TIMESTAMP");
+            m.Exec("insert into " + tm + " values (1, '2024-02-27', '10:11:12.123456', '2024-02-27 10:11:12.123456'), "
+                   "(2, '1999-12-31', '23:59:59.999999', '1999-12-31 23:59:59.999999'), "
+                   "(3, '2024-01-02', '00:00:00.5', '2024-01-02 03:04:05.5')");
+            t.Exec("insert into " + tt + " values (3, '2020-01-01', '01:00:00', '2020-01-01 00:00:00')");
+            SyncAndCompareAgain(m, tm, t, tt, immediate, [&](TVelmorin& c) {
+                for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
+                    side->SetKeyFields(TStringList{"ID"});
+                    side->SetDataFields(TStringList{"ID", "D", "TM", "TS"});
+                }
+            });
+            const bool fb = IsFirebird(server), stamp4 = fb;
+            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"),
+                      (std::vector<std::vector<std::string>>{
+                          {"1", "2024-02-27", fb ? "10:11:12.1234" : "10:11:12.123456",
+                           stamp4 ? "2024-02-27 10:11:12.1234" : "2024-02-27 10:11:12.123"},
+                          {"2", "1999-12-31", fb ? "23:59:59.9999" : "23:59:59.999999",
+                           stamp4 ? "1999-12-31 23:59:59.9999" : "1999-12-31 23:59:59.999"},
+                          {"3", "2024-01-02", "00:00:00.5", "2024-01-02 03:04:05.5"}}));
+            if (!fb) {
+                // SQLite keeps what the literal says: ISO text, which its date functions read.
+                EXPECT_EQ(t.Rows("select date(D), TS from " + tt + " where ID = 3"),
+                          (std::vector<std::vector<std::string>>{{"2024-01-02", "2024-01-02 03:04:05.5"}}));
+            }
+        }
     }
 }
