@@ -33,6 +33,36 @@ void ResetQuery(TQELQuery* q)
     if (q->GetSQL() != nullptr) q->GetSQL()->Clear();
 }
 
+// Kinds of values that every server orders alike: a number beside a
+// boolean, text beside bytes (both in byte order here).
+int OrderKind(TFieldType t)
+{
+    switch (ValueClassOf(t)) {
+    case TValueClass::Number:
+    case TValueClass::Boolean: return 0;
+    case TValueClass::Text:
+    case TValueClass::Binary: return 1;
+    case TValueClass::DateTime: return 2;
+    case TValueClass::Time: return 3;
+    case TValueClass::Other: break;
+    }
+    return 100 + static_cast<int>(t);
+}
+
+const char* KindName(TFieldType t)
+{
+    switch (ValueClassOf(t)) {
+    case TValueClass::Number: return "a number";
+    case TValueClass::Boolean: return "a boolean";
+    case TValueClass::Text: return "text";
+    case TValueClass::Binary: return "binary";
+    case TValueClass::DateTime: return "a date";
+    case TValueClass::Time: return "a time";
+    case TValueClass::Other: break;
+    }
+    return FieldTypeName(t);
+}
+
 std::string ValueText(const TField& f)
 {
     if (f.IsNull()) return "Null";
@@ -324,6 +354,21 @@ void TVelmorin::MergeTables()
             s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
         }
         for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(qt->FieldByName(T.KeyList[i]));
+        // Each server sorts a key by its own type: text "10" before "9",
+        // the number 9 before 10. Rows of two such keys cannot be paired.
+        const bool keys = GetKeyFieldCount() != 0;
+        const std::vector<TField*>& orderM = keys ? s.keyM : s.allM;
+        const std::vector<TField*>& orderT = keys ? s.keyT : s.allT;
+        for (size_t i = 0; i < orderM.size(); ++i) {
+            const TField& fm = *orderM[i];
+            const TField& ft = *orderT[i];
+            if (!CompareBlobs && fm.IsBlob()) continue;
+            if (OrderKind(fm.DataType()) != OrderKind(ft.DataType()))
+                throw ERowOrderError(std::string("The key columns differ in kind: master ") + M.TableName + "." +
+                                     fm.FieldName() + " is " + KindName(fm.DataType()) + ", target " + T.TableName +
+                                     "." + ft.FieldName() + " is " + KindName(ft.DataType()) +
+                                     ". No statements were produced.");
+        }
     }
     // Whatever the master's values will be written through the side file
     // for, the script names it; IncludeBlobs does not matter here, since

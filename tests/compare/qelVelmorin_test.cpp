@@ -1768,3 +1768,45 @@ TEST(TimeValues, FractionsAtTheTargetsPrecision)
         }
     }
 }
+
+// ---------------------------------------------------------------------------
+// Keys of different kinds
+
+// Text "10" sorts before "9", the number 10 after 9: such keys would pair
+// the wrong rows, so the run stops before anything is produced.
+TEST_F(CompareRun, KeysOfDifferentKindsProduceNothing)
+{
+    struct TCase {
+        const char* Master;
+        const char* Target;
+        const char* RowsM[2];
+        const char* RowsT[2];
+        std::string Message;
+    };
+    const TCase cases[] = {
+        {"K VARCHAR(5) NOT NULL, V INTEGER", "K INTEGER NOT NULL, V INTEGER", {"('9', 1)", "('10', 1)"}, {"(9, 2)", "(10, 2)"},
+         "Error: The key columns differ in kind: master T12.K is text, target T12.K is a number. No statements were produced."},
+        {"K DATE NOT NULL, V INTEGER", "K VARCHAR(10) NOT NULL, V INTEGER", {"('2024-02-27', 1)", "('2024-03-01', 1)"},
+         {"('27.02.2024', 2)", "('01.03.2024', 2)"},
+         "Error: The key columns differ in kind: master T12.K is a date, target T12.K is text. No statements were produced."}};
+    for (const TCase& c : cases) {
+        for (bool immediate : {false, true}) {
+            SCOPED_TRACE(std::string(c.Master) + (immediate ? " immediate" : " script"));
+            master->CreateTable("T12", c.Master);
+            target->CreateTable("T12", c.Target);
+            for (const char* r : c.RowsM) master->Exec(std::string("insert into T12 values ") + r);
+            for (const char* r : c.RowsT) target->Exec(std::string("insert into T12 values ") + r);
+            auto run = NewRun("T12");
+            run->C.TableOptionsMaster().KeyFields().SetLines({"K"});
+            run->C.TableOptionsTarget().KeyFields().SetLines({"K"});
+            if (immediate) run->C.SetUpdateImmediately(true);
+            ASSERT_TRUE(run->C.Execute());
+            EXPECT_EQ(run->errors, std::vector<std::string>{c.Message});
+            EXPECT_EQ(sink.Count(), 0);
+            if (!immediate) {
+                EXPECT_EQ(Script(), "");
+            }
+            EXPECT_EQ(target->Rows("select V from T12"), (std::vector<std::vector<std::string>>{{"2"}, {"2"}}));
+        }
+    }
+}
