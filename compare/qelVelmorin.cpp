@@ -382,11 +382,22 @@ void TVelmorin::RunCompare()
 
 // Keys that defaulted to every column leave out the BLOB columns a server
 // cannot sort by. Both sides keep their keys paired by position: a column
-// that one side cannot sort by leaves both lists.
+// that one side cannot sort by leaves both lists. Keys that both sides read
+// from their catalogues are paired by name: a key declared (A, B) on one
+// side and (B, A) on the other orders both sides by A, then B.
 bool TVelmorin::AlignDefaultKeys()
 {
     TCmpTableOptions& M = *m_tableOptionsMaster;
     TCmpTableOptions& T = *m_tableOptionsTarget;
+    if (m_targetQuery && M.m_keysFromCatalogue && T.m_keysFromCatalogue && M.KeyList.Count() == T.KeyList.Count()) {
+        TStringList byName;
+        for (int i = 0; i < M.KeyList.Count(); ++i) {
+            const int at = T.KeyList.IndexOf(M.KeyList[i]);
+            if (at < 0 || byName.IndexOf(T.KeyList[at]) >= 0) break;
+            byName.Add(T.KeyList[at]);
+        }
+        if (byName.Count() == T.KeyList.Count()) T.KeyList.Assign(byName);
+    }
     const bool paired = m_targetQuery && M.m_keysFromColumns && T.m_keysFromColumns &&
                         M.KeyList.Count() == T.KeyList.Count();
     if (paired) {

@@ -184,6 +184,7 @@ private:
     TStringList m_excludeFields;
     std::map<std::string, TColumnInfo> m_columnInfo; // by upper-case name
     bool m_keysFromColumns = false; // KeyList defaulted to every column
+    bool m_keysFromCatalogue = false; // KeyList is the primary or unique key
 };
 
 class TVelmorin : public TComponent {

@@ -726,7 +726,7 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
         DataList.Assign(AllFields);
         for (const std::string& name : ExcludeList.Lines()) DeleteAll(DataList, name);
     }
-    bool keysFromColumns = false;
+    bool keysFromColumns = false, keysFromCatalogue = false;
     if (KeyList.Empty()) {
         // One reading of the catalogue per run: a missing table is reported once.
         if (AllFields.Empty() && !loaded) Result = LoadAllFields(Query);
@@ -734,8 +734,10 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
             // Paradox and dBASE discovery already made every non-BLOB column a key.
         } else if (!PrimaryKeyList.Empty()) {
             KeyList.Assign(PrimaryKeyList);
+            keysFromCatalogue = true;
         } else if (!UniqueKeyList.Empty()) {
             KeyList.Assign(UniqueKeyList);
+            keysFromCatalogue = true;
         } else {
             KeyList.Assign(AllFields);
             keysFromColumns = true;
@@ -744,6 +746,7 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     }
 
     m_keysFromColumns = keysFromColumns;
+    m_keysFromCatalogue = keysFromCatalogue;
     // Read also when the SELECT comes from the event: the key conditions of
     // the statements depend on it.
     if (Query != nullptr) LoadColumnInfo(*Query);

@@ -1810,3 +1810,22 @@ TEST_F(CompareRun, KeysOfDifferentKindsProduceNothing)
         }
     }
 }
+
+// Primary keys declared (A, B) on one side and (B, A) on the other: both
+// sides are ordered and compared by A, then B.
+TEST_F(CompareRun, CatalogueKeysArePairedByName)
+{
+    master->CreateTable("T13", "A INTEGER NOT NULL, B INTEGER NOT NULL, V INTEGER, PRIMARY KEY (A, B)");
+    target->CreateTable("T13", "A INTEGER NOT NULL, B INTEGER NOT NULL, V INTEGER, PRIMARY KEY (B, A)");
+    for (const char* r : {"(1, 2, 10)", "(2, 1, 20)", "(3, 0, 30)"}) master->Exec(std::string("insert into T13 values ") + r);
+    for (const char* r : {"(1, 2, 10)", "(2, 1, 21)", "(0, 3, 30)"}) target->Exec(std::string("insert into T13 values ") + r);
+    auto run = NewRun("T13");
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    EXPECT_EQ(run->C.TableOptionsTarget().PrimaryKeyList.Lines(), (std::vector<std::string>{"B", "A"}));
+    EXPECT_EQ(run->log[3], "Select-SQL for target table:\r\nselect A, B, V\r\nfrom T13\r\n Order by A, B\r\n");
+    EXPECT_EQ(run->C.Equal, 1);
+    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"DELETE FROM T13 WHERE A = 0 and B = 3\r\n",
+                                                     "UPDATE T13 SET \r\nV=20\r\nWHERE A = 2 and B = 1\r\n",
+                                                     "INSERT INTO T13 (A, B, V)\r\nVALUES(3, 0, 30)\r\n"}));
+}
