@@ -18,9 +18,14 @@
 //
 // What it guarantees: applying the produced script (with its BLOB side file)
 // to the target makes the target equal to the master at the columns'
-// declared precision, or the run reports an error. A row that arrives out of
-// key order or a key that repeats on one side withdraws every statement of
-// the run; a statement whose BLOB value could not be saved is not produced.
+// declared precision, or the run reports an error. Each UPDATE and DELETE
+// reaches exactly the row the merge paired, whatever the target's collation
+// calls equal, and every DELETE comes before the INSERTs, which are held
+// back until the merge ends. A row that arrives out of key order, a key that
+// repeats on one side, keys of different kinds or a merge that fails
+// half-way withdraw every statement of the run (immediate updates, which
+// run in one transaction of the target, are rolled back); a statement whose
+// BLOB value could not be saved is not produced.
 #pragma once
 
 #include "qelComponent.h"
@@ -281,7 +286,8 @@ public:
     std::string FloatLiteral(double Value) const;
     static std::string BoolLiteral(bool Value) { return Value ? "1" : "0"; }
     // Routes one statement: OnAddResultSQL veto, immediate execution, the
-    // executor and the script file.
+    // executor and the script file. The merge's INSERTs come here after its
+    // last DELETE and UPDATE.
     void AddResultSQL(const std::string& SQL, TStatType StatType, const std::string& ObjName, TDbObject ObjType,
                       TDbOperation Operation);
     // Saves the value to the BLOB side file and answers its reference.
