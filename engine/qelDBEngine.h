@@ -229,6 +229,11 @@ public:
     virtual void Open() {}
     virtual void Close() {}
     virtual void ExecSQL() {}
+    // ExecSQL for a statement whose result nobody reads, in the fewest calls
+    // to the server the back end has (Firebird: one execute-immediate for a
+    // statement without parameters instead of prepare, describe and
+    // execute). Fields and RowsAffected are not to be read after it.
+    virtual void ExecSQLDirect() { ExecSQL(); }
     virtual TParam* ParamByName(const std::string& /*Name*/) { return nullptr; }
     virtual void Prepare() {}
 

@@ -203,6 +203,7 @@ TField* TQELIBXQuery::FieldByName(const std::string& Name) { return &m_query->Fi
 void TQELIBXQuery::Open() { m_query->Open(); }
 void TQELIBXQuery::Close() { m_query->Close(); }
 void TQELIBXQuery::ExecSQL() { m_query->ExecSQL(); }
+void TQELIBXQuery::ExecSQLDirect() { m_query->ExecSQLImmediate(); }
 TParam* TQELIBXQuery::ParamByName(const std::string& Name) { return &m_query->Params().ParamByName(Name); }
 void TQELIBXQuery::Prepare() { m_query->Prepare(); }
 

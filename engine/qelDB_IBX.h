@@ -99,6 +99,7 @@ public:
     void Open() override;
     void Close() override;
     void ExecSQL() override;
+    void ExecSQLDirect() override;
     TParam* ParamByName(const std::string& Name) override;
     void Prepare() override;
 

@@ -1016,7 +1016,10 @@ bool TSQLExec::ExecDML()
         // itself: the statement is not run.
         if (params != nullptr && params->Count() > 0 && !FillBlobParams()) ok = false;
         if (ok) {
-            m_query->ExecSQL();
+            // Nothing is read back from a data statement: without parameters
+            // the back end may run it in one call instead of preparing it.
+            if (params != nullptr && params->Count() > 0) m_query->ExecSQL();
+            else m_query->ExecSQLDirect();
             if (InTransaction()) m_pending.push_back(&st);
         }
     } catch (const std::exception& e) {

@@ -226,6 +226,7 @@ struct TStatementState final : TDatabaseLink, TTransactionUser {
     void Prepare();
     void Describe();
     void Execute(const TParams& Values);
+    void ExecuteImmediate();
     bool Fetch();
     void DecodeRow(TTransactionState* Tr);
     void FillInput(const TParams& Values, TTransactionState* Tr);
@@ -438,6 +439,25 @@ void TStatementState::Execute(const TParams& Values)
         isc_dsql_execute(&st, &tr->Handle, &Handle, Dialect, in);
         st.Check();
     }
+}
+
+void TStatementState::ExecuteImmediate()
+{
+    isc_db_handle* db = RequireHandle(LinkedDatabase(), "run a statement");
+    if (Trim(SQL).empty()) throw EUsageError("Cannot prepare an empty statement");
+    TTransactionState* tr = ActiveTransaction();
+    CloseResultQuietly();
+    // Whatever the handle held before no longer describes this text.
+    Prepared = false;
+    Type = TIBStatementType::stUnknown;
+    FieldInfo.clear();
+    ParamInfo.clear();
+    Fields.Clear();
+    const auto dialect = static_cast<unsigned short>(LinkedDatabase()->SQLDialect);
+    const auto len = static_cast<unsigned short>(SQL.size() > 65535 ? 0 : SQL.size());
+    TStatus st;
+    isc_dsql_execute_immediate(&st, db, &tr->Handle, len, SQL.c_str(), dialect, nullptr);
+    st.Check();
 }
 
 bool TStatementState::Fetch()
@@ -870,6 +890,8 @@ void TIBSQL::ExecQuery()
 
 void TIBSQL::ExecQuery(const TParams& Values) { m->Execute(Values); }
 
+void TIBSQL::ExecImmediate() { m->ExecuteImmediate(); }
+
 bool TIBSQL::Next()
 {
     if (m->Eof) return false;
@@ -976,6 +998,20 @@ void TIBQuery::ExecSQL()
     Prepare();
     m_statement.ExecQuery(m_params);
     m_statement.Close();
+}
+
+void TIBQuery::ExecSQLImmediate()
+{
+    std::string text = SQLForPrepare();
+    // A marker needs a prepared statement to be bound to; a "?" inside a
+    // literal only costs the prepared way.
+    if (m_params.Count() > 0 || text.find('?') != std::string::npos) {
+        ExecSQL();
+        return;
+    }
+    Close();
+    m_statement.SetSQL(text);
+    m_statement.ExecImmediate();
 }
 
 } // namespace qel

@@ -109,6 +109,12 @@ public:
     // per marker, in order; fewer or more is an error).
     void ExecQuery();
     void ExecQuery(const TParams& Values);
+    // Runs the text once in a single call to the server, without preparing
+    // it on this statement's handle: for a statement that takes no parameter
+    // values and returns no row (a row it would return is dropped). Nothing
+    // is described: afterwards the statement is not prepared, has no fields
+    // and its row counts are 0. Errors are the server's, as from ExecQuery.
+    void ExecImmediate();
     // Moves to the next row; false (and Eof) at the end.
     bool Next();
     bool Eof() const;
@@ -179,6 +185,11 @@ public:
     void Last();
     // Runs a statement that returns no rows (or a procedure's single row).
     void ExecSQL();
+    // Runs a statement whose result nobody reads: with no parameter set and
+    // no "?" in the text, in one call to the server (TIBSQL::ExecImmediate),
+    // which saves the prepare, the descriptions and a separate execute;
+    // otherwise as ExecSQL.
+    void ExecSQLImmediate();
 
     TFields& Fields() const { return m_statement.Fields(); }
     TField& FieldByName(std::string_view Name) const { return m_statement.FieldByName(Name); }

@@ -268,6 +268,29 @@ TEST_F(IBXConnectionTest, QueryKeepsParameterValuesAcrossATextChange)
     EXPECT_EQ(q->FieldByName("NAME")->AsString(), "seven");
 }
 
+TEST_F(IBXConnectionTest, ExecSQLDirectRunsPlainStatementsAndBindsNamedParameters)
+{
+    c.ConnectionOptions().DatabaseName = Create("direct.fdb");
+    c.SetConnected(true);
+    Exec(c, "create table t (id integer, name varchar(20))");
+    c.Commit();
+    c.StartTransaction();
+    auto q = c.CreateQuery();
+    q->SetSQLText("insert into t (id, name) values (1, 'one')");
+    q->ExecSQLDirect();
+    q->SetSQLText("insert into t (id, name) values (:ID, 'two')");
+    q->ParamByName("ID")->SetAsInteger(2);
+    q->ExecSQLDirect();
+    q->SetSQLText("select name from t order by id");
+    q->Open();
+    ASSERT_FALSE(q->Eof());
+    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "one");
+    q->Next();
+    ASSERT_FALSE(q->Eof());
+    EXPECT_EQ(q->FieldByName("NAME")->AsString(), "two");
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(IBXConnectionTest, QueryOutlivesItsConnectionsBackEndChange)
 {
     const std::string path = Create("o.fdb");

@@ -597,6 +597,50 @@ TEST_F(IBQueryDataSetTest, OpenRefusesAStatementWithoutRowsBeforeRunningIt)
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "0");
 }
 
+// The executor runs data statements this way: one call to the server
+// instead of prepare, describe and execute, with the same effect and errors.
+TEST_F(IBQueryDataSetTest, ExecSQLImmediateRunsInOneCallOrFallsBackToThePreparedWay)
+{
+    q.SQL().SetText("SELECT ID FROM T");
+    q.Open();
+    q.SQL().SetText("UPDATE T SET NAME = 'x' WHERE ID = 1");
+    q.ExecSQLImmediate();
+    EXPECT_FALSE(q.Active());
+    EXPECT_FALSE(q.Prepared()); // nothing of the earlier SELECT is left described
+    EXPECT_EQ(q.Fields().Count(), 0);
+    EXPECT_EQ(q.StatementType(), TIBStatementType::stUnknown);
+    EXPECT_EQ(q.RowsAffected(), 0);
+    EXPECT_EQ(Scalar("SELECT NAME FROM T WHERE ID = 1"), "x");
+
+    // A row it would return is dropped.
+    q.SQL().SetText("INSERT INTO T VALUES (10, 'r') RETURNING ID");
+    q.ExecSQLImmediate();
+    EXPECT_EQ(Scalar("SELECT NAME FROM T WHERE ID = 10"), "r");
+
+    // The server's whole message, and the statements before stay.
+    q.SQL().SetText("INSERT INTO T VALUES (1, 'dup')");
+    const EDatabaseError e = DatabaseErrorOf([&] { q.ExecSQLImmediate(); });
+    EXPECT_EQ(e.SQLCode(), -803);
+    EXPECT_NE(std::string(e.what()).find("violation of PRIMARY or UNIQUE KEY constraint"), std::string::npos);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "4");
+
+    // A marker needs the prepared statement: its value is bound.
+    q.SQL().SetText("DELETE FROM T WHERE ID = ?");
+    q.Params().CreateParam(TFieldType::ftInteger, "X").SetAsInteger(2);
+    q.ExecSQLImmediate();
+    EXPECT_TRUE(q.Prepared());
+    EXPECT_EQ(q.RowsAffected(), 1);
+    q.Params().Clear();
+    // A "?" inside a literal takes the prepared way too, with the same effect.
+    q.SQL().SetText("UPDATE T SET NAME = '?' WHERE ID = 3");
+    q.ExecSQLImmediate();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T WHERE ID = 2"), "0");
+    EXPECT_EQ(Scalar("SELECT NAME FROM T WHERE ID = 3"), "?");
+
+    q.SQL().SetText("  ");
+    EXPECT_THROW(q.ExecSQLImmediate(), EUsageError);
+}
+
 TEST_F(IBQueryDataSetTest, CommitClosesTheOpenQuery)
 {
     q.SQL().SetText("SELECT ID FROM T ORDER BY ID");
