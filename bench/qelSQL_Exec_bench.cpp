@@ -4,9 +4,21 @@
 // and their ratio.
 //
 //   qelSQL_Exec_bench [statements]     (default 100000)
+//
+// For bench/run.sh, which runs a comparer's Result.SQL against copies of
+// one target (the script's CONNECT names the database):
+//   qelSQL_Exec_bench update MASTER TARGET TABLE SCRIPT
+//       the comparer fills the executor and writes SCRIPT; the executor's
+//       Execute then runs the statements against the target, as "Update"
+//       does after "Compare" in the window; only Execute is timed
+//   qelSQL_Exec_bench isql SCRIPT
+//       isql-fb runs the file, its start included
+// each printing "name value" lines (seconds, statements, errors).
+#include "qelBenchSupport.h"
 #include "qelDBEngine.h"
 #include "qelDataSet.h"
 #include "qelIBSQLExec.h"
+#include "qelVelmorin.h"
 
 #include <unistd.h>
 
@@ -72,10 +84,63 @@ long long CountRows(TQELConnection& C)
     return (*q->GetFields())[0].AsLargeInt();
 }
 
+// The executor as the window's Update uses it: the comparer has put the
+// statements into its list, and Execute connects, runs and commits them.
+int RunUpdate(const std::string& Master, const std::string& Target, const std::string& Table,
+              const std::string& Script)
+{
+    TQELConnection m, t;
+    bench::Open(m, bench::ParseDbSpec(Master));
+    bench::Open(t, bench::ParseDbSpec(Target));
+    TIBSQLExec x;
+    x.SetQELConnection(&t);
+    int errors = 0;
+    x.OnErrorMessage = [&](TObject&, const std::string& text) {
+        if (++errors <= 3) std::cerr << "executor: " << text << "\n";
+    };
+    {
+        TVelmorin c;
+        c.SetQELConnectionMaster(&m);
+        c.SetQELConnectionTarget(&t);
+        c.SetTableNameMaster(Table);
+        c.SetTableNameTarget(Table);
+        c.SetScriptFileName(Script);
+        c.SetSQLExec(&x);
+        c.OnErrorMessage = [&](TObject&, const std::string& text) {
+            if (++errors <= 3) std::cerr << "comparer: " << text << "\n";
+        };
+        if (!c.Execute()) return 1;
+    }
+    m.SetConnected(false);
+    bench::Report("statements", static_cast<long long>(x.Count()));
+    const auto t1 = std::chrono::steady_clock::now();
+    const bool ok = x.Execute();
+    bench::Report("exec_s", bench::SecondsSince(t1));
+    bench::Report("errors", static_cast<long long>(errors));
+    bench::Report("peak_kib", static_cast<long long>(bench::PeakKiB()));
+    return ok && errors == 0 ? 0 : 1;
+}
+
+int RunIsqlScript(const std::string& Script)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    const int rc = RunIsql("", Script);
+    bench::Report("isql_s", bench::SecondsSince(t0));
+    bench::Report("isql_rc", static_cast<long long>(rc));
+    return rc == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    try {
+        if (argc == 6 && std::string(argv[1]) == "update") return RunUpdate(argv[2], argv[3], argv[4], argv[5]);
+    } catch (const std::exception& e) {
+        std::cerr << "qelSQL_Exec_bench: " << e.what() << "\n";
+        return 1;
+    }
+    if (argc == 3 && std::string(argv[1]) == "isql") return RunIsqlScript(argv[2]);
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     const fs::path dir = fs::temp_directory_path() / ("velmorin-bench-" + std::to_string(::getpid()));
     fs::create_directories(dir / "lock");

@@ -1,233 +1,149 @@
-// Compares two Firebird tables of N rows that differ in 1% of them, and
-// prints beside the comparer's time the time the plain client layer needs to
-// fetch both ordered result sets, their ratio, and the peak resident memory
-// of the comparison beside that of a 10,000-row comparison.
+// The comparer against the physical limit: the time the client layer needs
+// to fetch both ordered result sets without comparing them, and the time
+// and peak memory of a comparison of the same tables writing Result.SQL.
+// Each run is its own process, so that its peak resident memory (VmHWM) is
+// that of the one thing it did; with the embedded engine the engine's page
+// cache counts too.
 //
-//   qelVelmorin_bench [rows]     (default 1000000)
+//   qelVelmorin_bench fetch   MASTER TARGET TABLE [TARGET_TABLE]
+//   qelVelmorin_bench instep  MASTER TARGET TABLE [TARGET_TABLE]
+//   qelVelmorin_bench compare MASTER TARGET TABLE SCRIPT|- [TARGET_TABLE]
 //
-// With VELMORIN_FB_HOST and VELMORIN_FB_SERVER_DIR set the databases live on
-// that server, so that the engine's page cache and sort memory stay out of
-// the measured process; otherwise the embedded engine is used, whose own
-// memory then counts too.
-#include "qelDBEngine.h"
+// MASTER and TARGET are named as in qelBenchSupport.h; bench/qelBenchData
+// builds them, bench/run.sh runs everything. The figures are "name value"
+// lines: seconds, rows, BLOB bytes read, statements by kind, peak KiB.
+#include "qelBenchSupport.h"
+
 #include "qelDataSet.h"
-#include "qelIBClient.h"
-#include "qelIBQuery.h"
 #include "qelVelmorin.h"
 
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <random>
 #include <string>
 
 using namespace qel;
-namespace fs = std::filesystem;
+using namespace qel::bench;
 
 namespace {
 
-std::string Env(const char* name)
+// Every column, in the order of ID, the key of every table the benchmarks
+// build.
+std::string OrderedSelect(const std::string& Table)
 {
-    const char* v = std::getenv(name);
-    return v != nullptr ? std::string(v) : std::string();
+    return "select * from " + Table + " order by ID";
 }
 
-// Peak resident memory (VmHWM) in KiB, and its reset.
-long PeakKiB()
+// Both ordered result sets through the client layer alone, one after the
+// other; every value is decoded by the layer, the BLOB bytes are counted.
+int Fetch(TQELConnection& M, TQELConnection& T, const std::string& TableM, const std::string& TableT)
 {
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-    return -1;
-}
-
-void ResetPeak()
-{
-    std::ofstream f("/proc/self/clear_refs");
-    f << "5";
-}
-
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-struct TDatabase {
-    std::string Name;     // as the client library takes it
-    std::string Host;
-    std::string Path;
-    TQELConnection Connection;
-
-    void Run(const std::string& SQL)
-    {
-        auto q = Connection.CreateQuery();
-        q->SetParamCheck(false);
-        q->SetSQLText(SQL);
-        q->ExecSQL();
-        Connection.Commit();
-    }
-};
-
-void Open(TDatabase& Db, const std::string& Folder, const std::string& File)
-{
-    TQELConnection& c = Db.Connection;
-    c.SetDatabaseType(TDatabaseType::dbInterBase);
-    c.SetConnectionType(TconnectionType::cnIBX);
-    c.ConnectionOptions().UserName = Env("VELMORIN_FB_USER").empty() ? "SYSDBA" : Env("VELMORIN_FB_USER");
-    c.ConnectionOptions().Password = Env("VELMORIN_FB_PASSWORD").empty() ? "masterkey" : Env("VELMORIN_FB_PASSWORD");
-    c.IBServerOptions().SetDBCharSet("UTF8");
-    c.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
-    Db.Path = (fs::path(Folder) / File).string();
-    fs::remove(Db.Path);
-    c.ConnectionOptions().DatabaseName = Db.Path;
-    if (!Db.Host.empty()) {
-        c.ConnectionOptions().HostName = Db.Host;
-        c.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
-        Db.Name = Db.Host + ":" + Db.Path;
-    } else {
-        c.ConnectionOptions().Protocol = TQELProtocol::ptLocal;
-        Db.Name = Db.Path;
-    }
-    c.OnErrorMessage = [](TObject&, const std::string& t) { std::cerr << t << "\n"; };
-    if (!c.CreateDatabase()) std::exit(1);
-    c.SetConnected(true);
-    if (!c.Connected()) std::exit(1);
-}
-
-// N rows made by the server; Changes alters 1% of them on the target.
-void Fill(TDatabase& Db, const std::string& Table, int Rows, bool Target)
-{
-    Db.Run("create table " + Table +
-           " (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), AMOUNT NUMERIC(18,4), TS TIMESTAMP, D DOUBLE PRECISION)");
-    Db.Run("execute block as declare i integer = 0; begin while (i < " + std::to_string(Rows) +
-           ") do begin insert into " + Table +
-           " values (:i, 'name ' || :i, :i * 1.25, dateadd(:i second to timestamp '2020-01-01 00:00:00'), :i / 7.0); "
-           "i = i + 1; end end");
-    if (Target) {
-        // 0.4% changed, 0.3% missing, 0.3% more.
-        Db.Run("update " + Table + " set NAME = 'changed' where mod(ID, 250) = 0");
-        Db.Run("delete from " + Table + " where mod(ID, 333) = 1");
-        Db.Run("execute block as declare i integer = 0; begin while (i < " + std::to_string(Rows * 3 / 1000) +
-               ") do begin insert into " + Table + " values (" + std::to_string(Rows) +
-               " + :i, 'extra', 0, Null, Null); i = i + 1; end end");
-    }
-}
-
-// Both ordered result sets through the client layer alone, every value read.
-double FetchBoth(TDatabase& M, TDatabase& T, const std::string& Table, long long& Rows)
-{
+    long long rows = 0, blobBytes = 0;
     const auto start = std::chrono::steady_clock::now();
-    Rows = 0;
-    for (TDatabase* db : {&M, &T}) {
-        TIBDatabase d;
-        d.SetDatabaseName(db->Name);
-        d.Params().SetLines({"user_name=" + db->Connection.ConnectionOptions().UserName,
-                             "password=" + db->Connection.ConnectionOptions().Password, "lc_ctype=UTF8"});
-        d.Open();
-        TIBTransaction tr(&d);
-        tr.Params().SetLines({"concurrency", "nowait"});
-        d.SetDefaultTransaction(&tr);
-        TIBSQL s(&d, &tr);
-        s.SetSQL("select ID, NAME, AMOUNT, TS, D from " + Table + " order by ID");
-        s.ExecQuery();
-        std::size_t bytes = 0;
-        while (!s.Eof()) {
-            TFields& f = s.Fields();
-            for (int i = 0; i < f.Count(); ++i) bytes += f[i].IsNull() ? 0 : 1;
-            ++Rows;
-            s.Next();
+    for (auto [c, table] : {std::pair{&M, TableM}, std::pair{&T, TableT}}) {
+        auto q = c->CreateQuery();
+        q->SetSQLText(OrderedSelect(table));
+        q->Open();
+        TFields& f = *q->GetFields();
+        while (!q->Eof()) {
+            for (int i = 0; i < f.Count(); ++i)
+                if (f[i].IsBlob() && !f[i].IsNull()) blobBytes += static_cast<long long>(f[i].Value().RawString().size());
+            ++rows;
+            q->Next();
         }
-        s.Close();
-        tr.Commit();
-        if (bytes == 0) std::cerr << "";
+        q->Close();
+        if (c->InTransaction()) c->Commit();
     }
-    return Seconds(start);
+    Report("fetch_s", SecondsSince(start));
+    Report("rows", rows);
+    Report("blob_bytes", blobBytes);
+    return 0;
 }
 
-double Compare(TDatabase& M, TDatabase& T, const std::string& Table, const std::string& Folder, TVelmorin& C)
+// Both ordered result sets read in step, one row of each in turn, as a
+// merge reads them but without comparing: what interleaving two client
+// stacks in one thread costs by itself.
+int FetchInStep(TQELConnection& M, TQELConnection& T, const std::string& TableM, const std::string& TableT)
 {
-    C.SetQELConnectionMaster(&M.Connection);
-    C.SetQELConnectionTarget(&T.Connection);
-    C.SetTableNameMaster(Table);
-    C.SetTableNameTarget(Table);
-    C.SetScriptFileName((fs::path(Folder) / ("Result-" + Table + ".SQL")).string());
-    C.OnErrorMessage = [](TObject&, const std::string& t) { std::cerr << t << "\n"; };
+    long long rows = 0;
     const auto start = std::chrono::steady_clock::now();
-    if (!C.Execute()) std::exit(1);
-    return Seconds(start);
+    auto qm = M.CreateQuery();
+    auto qt = T.CreateQuery();
+    qm->SetSQLText(OrderedSelect(TableM));
+    qt->SetSQLText(OrderedSelect(TableT));
+    qm->Open();
+    qt->Open();
+    while (!qm->Eof() || !qt->Eof()) {
+        for (TQELQuery* q : {qm.get(), qt.get()}) {
+            if (q->Eof()) continue;
+            ++rows;
+            q->Next();
+        }
+    }
+    qm->Close();
+    qt->Close();
+    for (TQELConnection* c : {&M, &T})
+        if (c->InTransaction()) c->Commit();
+    Report("fetch_s", SecondsSince(start));
+    Report("rows", rows);
+    return 0;
+}
+
+int Compare(TQELConnection& M, TQELConnection& T, const std::string& TableM, const std::string& TableT,
+            const std::string& Script)
+{
+    TVelmorin c;
+    c.SetQELConnectionMaster(&M);
+    c.SetQELConnectionTarget(&T);
+    c.SetTableNameMaster(TableM);
+    c.SetTableNameTarget(TableT);
+    if (Script != "-") c.SetScriptFileName(Script);
+    else c.ScriptOptions().GenerateScript = false;
+    c.OnErrorMessage = [](TObject&, const std::string& t) { std::cerr << "comparer: " << t << "\n"; };
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = c.Execute();
+    Report("compare_s", SecondsSince(start));
+    Report("inserted", static_cast<long long>(c.Inserted));
+    Report("updated", static_cast<long long>(c.Updated));
+    Report("deleted", static_cast<long long>(c.Deleted));
+    Report("equal", static_cast<long long>(c.Equal));
+    Report("errors", static_cast<long long>(c.ErrorCount));
+    return ok && c.ErrorCount == 0 ? 0 : 1;
+}
+
+int Usage()
+{
+    std::cerr << "usage: qelVelmorin_bench fetch MASTER TARGET TABLE [TARGET_TABLE]\n"
+                 "       qelVelmorin_bench instep MASTER TARGET TABLE [TARGET_TABLE]\n"
+                 "       qelVelmorin_bench compare MASTER TARGET TABLE SCRIPT|- [TARGET_TABLE]\n";
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const int small = 10000;
-    std::string host = Env("VELMORIN_FB_HOST");
-    std::string folder = Env("VELMORIN_FB_SERVER_DIR");
-    if (host.empty() || folder.empty()) {
-        host.clear();
-        folder = (fs::temp_directory_path() / ("velmorin-bench-" + std::to_string(::getpid()))).string();
-        fs::create_directories(folder);
-        if (Env("FIREBIRD_LOCK").empty()) {
-            const std::string lock = folder + "/lock";
-            fs::create_directories(lock);
-            ::setenv("FIREBIRD_LOCK", lock.c_str(), 1);
-        }
+    if (argc < 5) return Usage();
+    const std::string mode = argv[1];
+    const bool compare = mode == "compare";
+    if (!compare && mode != "fetch" && mode != "instep") return Usage();
+    const int tableArg = compare ? 6 : 5;
+    if (argc > tableArg + 1 || (compare && argc < 6)) return Usage();
+    const std::string table = argv[4];
+    const std::string targetTable = argc > tableArg ? argv[tableArg] : table;
+    int rc = 1;
+    try {
+        TQELConnection master, target;
+        Open(master, ParseDbSpec(argv[2]));
+        Open(target, ParseDbSpec(argv[3]));
+        if (compare) rc = Compare(master, target, table, targetTable, argv[5]);
+        else if (mode == "instep") rc = FetchInStep(master, target, table, targetTable);
+        else rc = Fetch(master, target, table, targetTable);
+        master.SetConnected(false);
+        target.SetConnected(false);
+    } catch (const std::exception& e) {
+        std::cerr << "qelVelmorin_bench: " << e.what() << "\n";
+        return 1;
     }
-    const std::string outFolder = (fs::temp_directory_path() / ("velmorin-bench-out-" + std::to_string(::getpid()))).string();
-    fs::create_directories(outFolder);
-
-    TDatabase master, target;
-    master.Host = target.Host = host;
-    const std::string stem = "velmorin-bench-" + std::to_string(::getpid());
-    Open(master, folder, stem + "-m.fdb");
-    Open(target, folder, stem + "-t.fdb");
-    std::cout << "engine: " << (host.empty() ? "embedded (its memory counts)" : "server " + host) << "\n";
-    std::cout << "filling " << rows << " and " << small << " rows on both sides..." << std::flush;
-    const auto fillStart = std::chrono::steady_clock::now();
-    Fill(master, "BIG", rows, false);
-    Fill(target, "BIG", rows, true);
-    Fill(master, "SMALL", small, false);
-    Fill(target, "SMALL", small, true);
-    std::cout << " " << Seconds(fillStart) << " s\n";
-
-    ResetPeak();
-    long long fetched = 0;
-    const double fetch = FetchBoth(master, target, "BIG", fetched);
-    const long fetchPeak = PeakKiB();
-
-    ResetPeak();
-    TVelmorin smallRun;
-    Compare(master, target, "SMALL", outFolder, smallRun);
-    const long smallPeak = PeakKiB();
-
-    ResetPeak();
-    TVelmorin bigRun;
-    const double compare = Compare(master, target, "BIG", outFolder, bigRun);
-    const long bigPeak = PeakKiB();
-
-    std::printf("rows per side:            %d (target %lld fetched in all)\n", rows, fetched);
-    std::printf("differences:              inserted %d, updated %d, deleted %d, equal %d\n", bigRun.Inserted,
-                bigRun.Updated, bigRun.Deleted, bigRun.Equal);
-    std::printf("fetch both ordered sets:  %.2f s (client layer alone)\n", fetch);
-    std::printf("comparer:                 %.2f s\n", compare);
-    std::printf("ratio comparer / fetch:   %.2f\n", compare / fetch);
-    std::printf("peak resident memory:     %ld KiB for %d rows, %ld KiB for %d rows (fetch alone: %ld KiB)\n",
-                bigPeak, rows, smallPeak, small, fetchPeak);
-
-    master.Connection.SetConnected(false);
-    target.Connection.SetConnected(false);
-    std::error_code ec;
-    fs::remove(master.Path, ec);
-    fs::remove(target.Path, ec);
-    fs::remove_all(outFolder, ec);
-    if (host.empty()) fs::remove_all(folder, ec);
-    return 0;
+    Report("peak_kib", static_cast<long long>(PeakKiB()));
+    return rc;
 }

@@ -1,0 +1,289 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and runs them all, then prints a table:
+# each figure beside its reference, their ratio, the goal and whether it is
+# met. Every database is built from a seed in a temporary folder that is
+# removed at the end (the PostgreSQL tables are dropped).
+#
+#   bench/run.sh                 (from the repository's root or anywhere)
+#
+# Settings (environment): BUILD_DIR (build-bench), ROWS (1000000), SMALL
+# (10000), BLOB_ROWS (10000), BLOB_KIB (100), SEED (20240601), REPS (3: each
+# timing is the best of REPS runs, reference and figure taken in turn),
+# UPDATE_REPS (5, the same for the update, whose disk writes vary most).
+# PostgreSQL and the Firebird server are used as ci/dev-env.sh names them
+# (sourced when VELMORIN_PG_CONN is not set); without them their rows say
+# "skipped".
+set -uo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build-bench}
+ROWS=${ROWS:-1000000}
+SMALL=${SMALL:-10000}
+BLOB_ROWS=${BLOB_ROWS:-10000}
+BLOB_KIB=${BLOB_KIB:-100}
+SEED=${SEED:-20240601}
+REPS=${REPS:-3}
+UPDATE_REPS=${UPDATE_REPS:-5}
+# Page buffers of the copies on which the comparer's own memory is measured.
+FIXED_PAGES=256
+
+if [ -z "${VELMORIN_PG_CONN:-}" ] && [ -f "$ROOT/ci/dev-env.sh" ]; then
+    # shellcheck disable=SC1091
+    . "$ROOT/ci/dev-env.sh"
+fi
+
+echo "== building (Release) in $BUILD_DIR"
+mkdir -p "$BUILD_DIR"
+cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release > "$BUILD_DIR/bench-cmake.log" 2>&1 ||
+    { cat "$BUILD_DIR/bench-cmake.log"; exit 1; }
+cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench ||
+    exit 1
+B=$BUILD_DIR/bench
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmorin-bench.XXXXXX")
+PG_TABLES=()
+SERVER_FILES=()
+cleanup() {
+    if [ ${#PG_TABLES[@]} -gt 0 ]; then "$B/qelBenchData" drop pg: "${PG_TABLES[@]}" 2> /dev/null; fi
+    for f in "${SERVER_FILES[@]}"; do rm -f "$f"; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+# The lock folder of every embedded process of this run, isql-fb included.
+export FIREBIRD_LOCK=$WORK/lock
+mkdir -p "$FIREBIRD_LOCK"
+echo "== data in $WORK ($(df -h --output=avail "$WORK" | tail -1 | tr -d ' ') free)"
+
+MASTER=$WORK/master.fdb
+TARGET=$WORK/target.fdb
+LOG=$WORK/log
+TABLE_L=PERF_ROWS_L
+TABLE_S=PERF_ROWS_S
+
+# run NAME COMMAND...: runs a program, keeps its "name value" lines in
+# $WORK/NAME.out; its messages go to the log.
+run() {
+    local name=$1
+    shift
+    "$@" > "$WORK/$name.out" 2>> "$LOG"
+    local rc=$?
+    if [ $rc -ne 0 ]; then
+        echo "   $name failed (exit $rc):" >&2
+        tail -5 "$LOG" >&2
+    fi
+    return $rc
+}
+# val NAME KEY: a figure of the last run called NAME.
+val() { awk -v k="$2" '$1 == k { print $2 }' "$WORK/$1.out"; }
+min() { printf '%s\n' "$@" | sort -g | head -1; }
+max() { printf '%s\n' "$@" | sort -g | tail -1; }
+calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+
+ROWS_OUT=()
+# row FIGURE MEASURED REFERENCE RATIO GOAL MET
+row() { ROWS_OUT+=("$(printf '%-44s|%14s|%14s|%7s|%10s|%s' "$@")"); }
+skip() { row "$1" "skipped" "" "" "$2" "${3:-}"; }
+# judge RATIO OP LIMIT: "yes" or "NO".
+judge() { awk -v r="$1" -v l="$3" -v op="$2" 'BEGIN { ok = (op == "<=") ? (r <= l) : (r >= l); print ok ? "yes" : "NO" }'; }
+
+differences() {
+    echo $(($(val "$1" inserted) + $(val "$1" updated) + $(val "$1" deleted)))
+}
+
+# compare_series TAG MASTER TARGET TABLE [TARGET_TABLE]: REPS rounds of the
+# sequential fetch, the fetch in step and the comparison; sets BEST_FETCH,
+# BEST_STEP, BEST_COMPARE, PEAK_COMPARE (the highest of the runs).
+compare_series() {
+    local tag=$1 m=$2 t=$3 table=$4 ttable=${5:-$4}
+    local fetches=() steps=() compares=() peaks=()
+    for ((i = 1; i <= REPS; i++)); do
+        run "$tag-fetch" "$B/qelVelmorin_bench" fetch "$m" "$t" "$table" "$ttable" || return 1
+        fetches+=("$(val "$tag-fetch" fetch_s)")
+        run "$tag-step" "$B/qelVelmorin_bench" instep "$m" "$t" "$table" "$ttable" || return 1
+        steps+=("$(val "$tag-step" fetch_s)")
+        run "$tag-compare" "$B/qelVelmorin_bench" compare "$m" "$t" "$table" "$WORK/Result-$tag.SQL" "$ttable" ||
+            return 1
+        compares+=("$(val "$tag-compare" compare_s)")
+        peaks+=("$(val "$tag-compare" peak_kib)")
+    done
+    BEST_FETCH=$(min "${fetches[@]}")
+    BEST_STEP=$(min "${steps[@]}")
+    BEST_COMPARE=$(min "${compares[@]}")
+    PEAK_COMPARE=$(max "${peaks[@]}")
+    echo "   $tag: fetch ${fetches[*]} s; in step ${steps[*]} s; compare ${compares[*]} s;" \
+        "statements $(val "$tag-compare" inserted)/$(val "$tag-compare" updated)/$(val "$tag-compare" deleted)"
+}
+
+# peak_of TAG MASTER TARGET TABLE [TARGET_TABLE]: the peak (KiB) of one
+# comparison (it hardly varies from run to run).
+peak_of() {
+    run "$1" "$B/qelVelmorin_bench" compare "$2" "$3" "$4" "$WORK/Result-$1.SQL" "${5:-$4}" || return 1
+    val "$1" peak_kib
+}
+
+# memory_row FIGURE BIG_KIB SMALL_KIB
+memory_row() {
+    local limit=$(($3 + 16384))
+    row "$1" "$(calc "$2 / 1024" 1) MiB" "$(calc "$limit / 1024" 1) MiB" "$(calc "$2 / $limit")" "<= 1.00" \
+        "$(judge "$(calc "$2 / $limit" 4)" "<=" 1)"
+}
+
+echo "== generating $ROWS and $SMALL rows (seed $SEED)"
+run gen-l "$B/qelBenchData" rows "fb:$MASTER" "fb:$TARGET" $TABLE_L "$ROWS" "$SEED" || exit 1
+run gen-s "$B/qelBenchData" rows "fb:$MASTER" "fb:$TARGET" $TABLE_S "$SMALL" "$SEED" || exit 1
+cp "$TARGET" "$WORK/target-pristine.fdb"
+
+# ---- 1. comparison, embedded ---------------------------------------------
+echo "== 1. comparison, embedded engine"
+if compare_series emb "fb:$MASTER" "fb:$TARGET" $TABLE_L; then
+    r=$(calc "$BEST_COMPARE / $BEST_FETCH" 4)
+    row "1. compare ${ROWS} rows, embedded (s)" "$BEST_COMPARE" "$BEST_FETCH" "$(calc "$r")" "<= 1.30" \
+        "$(judge "$r" "<=" 1.3)"
+    row "   reference read in step instead (s)" "$BEST_COMPARE" "$BEST_STEP" \
+        "$(calc "$BEST_COMPARE / $BEST_STEP")" "info" ""
+    EMB_PEAK=$PEAK_COMPARE
+else
+    skip "1. compare ${ROWS} rows, embedded (s)" "<= 1.30" "NO"
+fi
+
+# ---- 2. memory -------------------------------------------------------------
+echo "== 2. memory"
+if [ -n "${EMB_PEAK:-}" ] && small_peak=$(peak_of emb-small "fb:$MASTER" "fb:$TARGET" $TABLE_S); then
+    memory_row "2. peak memory ${ROWS} vs ${SMALL} rows + 16 MiB" "$EMB_PEAK" "$small_peak"
+else
+    skip "2. peak memory ${ROWS} vs ${SMALL} rows + 16 MiB" "<= 1.00" "NO"
+fi
+# The same on copies whose page cache is fixed at FIXED_PAGES pages, so that
+# the engine's cache is equally small in both runs.
+cp "$MASTER" "$WORK/mem-master.fdb" && cp "$WORK/target-pristine.fdb" "$WORK/mem-target.fdb"
+if gfix -buffers $FIXED_PAGES -user SYSDBA "$WORK/mem-master.fdb" >> "$LOG" 2>&1 &&
+    gfix -buffers $FIXED_PAGES -user SYSDBA "$WORK/mem-target.fdb" >> "$LOG" 2>&1 &&
+    big=$(peak_of mem-big "fb:$WORK/mem-master.fdb" "fb:$WORK/mem-target.fdb" $TABLE_L) &&
+    small=$(peak_of mem-small "fb:$WORK/mem-master.fdb" "fb:$WORK/mem-target.fdb" $TABLE_S); then
+    memory_row "   same, engine page cache $FIXED_PAGES pages" "$big" "$small"
+else
+    skip "   same, engine page cache $FIXED_PAGES pages" "<= 1.00"
+fi
+rm -f "$WORK/mem-target.fdb"
+
+# ---- 1 and 2 on the Firebird server, when there is one ---------------------
+SDIR=${VELMORIN_FB_SERVER_DIR:-}
+SHOST=${VELMORIN_FB_HOST:-}
+if [ -n "$SHOST" ] && [ -n "$SDIR" ] && [ -d "$SDIR" ] && [ -w "$SDIR" ]; then
+    echo "== 1 and 2 on the Firebird server $SHOST"
+    SM=$SDIR/velmorin-bench-$$-m.fdb
+    ST=$SDIR/velmorin-bench-$$-t.fdb
+    SERVER_FILES=("$SM" "$ST")
+    cp "$MASTER" "$SM" && cp "$WORK/target-pristine.fdb" "$ST"
+    if id firebird > /dev/null 2>&1; then chown firebird:firebird "$SM" "$ST"; fi
+    if compare_series srv "fb:$SHOST:$SM" "fb:$SHOST:$ST" $TABLE_L &&
+        small=$(peak_of srv-small "fb:$SHOST:$SM" "fb:$SHOST:$ST" $TABLE_S); then
+        r=$(calc "$BEST_COMPARE / $BEST_FETCH" 4)
+        row "   compare ${ROWS} rows, server (s)" "$BEST_COMPARE" "$BEST_FETCH" "$(calc "$r")" "<= 1.30" \
+            "$(judge "$r" "<=" 1.3)"
+        memory_row "   peak memory, server" "$PEAK_COMPARE" "$small"
+    else
+        skip "   compare ${ROWS} rows, server (s)" "<= 1.30"
+    fi
+    rm -f "$SM" "$ST"
+else
+    skip "   compare ${ROWS} rows, server (s)" "<= 1.30" "(no server)"
+fi
+
+# ---- 3. update: executor and isql-fb on the same Result.SQL ---------------
+echo "== 3. update"
+# update_series PRISTINE: UPDATE_REPS rounds of the executor and isql-fb, each
+# on a fresh copy of PRISTINE (written to disk first, so that no run pays for
+# the copy); the first round of each is checked by comparing again. Sets
+# BEST_EXEC, BEST_ISQL.
+update_series() {
+    local pristine=$1 execs=() isqls=() checked=""
+    for ((i = 1; i <= UPDATE_REPS; i++)); do
+        cp "$pristine" "$TARGET" && sync
+        run update "$B/qelSQL_Exec_bench" update "fb:$MASTER" "fb:$TARGET" $TABLE_L "$WORK/Result.SQL" || return 1
+        execs+=("$(val update exec_s)")
+        STATEMENTS=$(val update statements)
+        if [ $i -eq 1 ]; then
+            run check-exec "$B/qelVelmorin_bench" compare "fb:$MASTER" "fb:$TARGET" $TABLE_L - &&
+                checked+="executor $(differences check-exec) differences left; "
+        fi
+        cp "$pristine" "$TARGET" && sync
+        run isql "$B/qelSQL_Exec_bench" isql "$WORK/Result.SQL" || return 1
+        isqls+=("$(val isql isql_s)")
+        if [ $i -eq 1 ]; then
+            run check-isql "$B/qelVelmorin_bench" compare "fb:$MASTER" "fb:$TARGET" $TABLE_L - &&
+                checked+="isql-fb $(differences check-isql) differences left"
+        fi
+    done
+    echo "   executor ${execs[*]} s; isql-fb ${isqls[*]} s; $checked"
+    BEST_EXEC=$(min "${execs[@]}")
+    BEST_ISQL=$(min "${isqls[@]}")
+}
+if update_series "$WORK/target-pristine.fdb"; then
+    r=$(calc "$BEST_EXEC / $BEST_ISQL" 4)
+    row "3. executor, ${STATEMENTS:-?} statements (s)" "$BEST_EXEC" "$BEST_ISQL" "$(calc "$r")" "<= 1.00" \
+        "$(judge "$r" "<=" 1)"
+else
+    skip "3. executor vs isql-fb (s)" "<= 1.00" "NO"
+fi
+# The same with asynchronous writes: the disk's synchronous page writes, the
+# same for both and most of the time, are left out.
+cp "$WORK/target-pristine.fdb" "$WORK/target-async.fdb"
+if gfix -write async -user SYSDBA "$WORK/target-async.fdb" >> "$LOG" 2>&1 && update_series "$WORK/target-async.fdb"; then
+    row "   same, asynchronous writes (s)" "$BEST_EXEC" "$BEST_ISQL" "$(calc "$BEST_EXEC / $BEST_ISQL")" "info" ""
+fi
+rm -f "$TARGET" "$WORK/target-pristine.fdb" "$WORK/target-async.fdb"
+
+# ---- 4. BLOBs --------------------------------------------------------------
+echo "== 4. BLOBs: $BLOB_ROWS rows of $BLOB_KIB KiB"
+BM=$WORK/blob-master.fdb
+BT=$WORK/blob-target.fdb
+if run gen-blobs "$B/qelBenchData" blobs "fb:$BM" "fb:$BT" PERF_BLOBS "$BLOB_ROWS" "$BLOB_KIB" "$SEED" &&
+    compare_series blob "fb:$BM" "fb:$BT" PERF_BLOBS; then
+    bytes=$(val blob-fetch blob_bytes)
+    mc=$(calc "$bytes / 1000000 / $BEST_COMPARE" 0)
+    mf=$(calc "$bytes / 1000000 / $BEST_FETCH" 0)
+    r=$(calc "$mc / $mf" 4)
+    row "4. BLOB compare (MB/s)" "$mc" "$mf" "$(calc "$r")" ">= 0.50" "$(judge "$r" ">=" 0.5)"
+else
+    skip "4. BLOB compare (MB/s)" ">= 0.50" "NO"
+fi
+rm -f "$BM" "$BT"
+
+# ---- 5. ODBC: PostgreSQL target ---------------------------------------------
+echo "== 5. PostgreSQL target through ODBC"
+PG_L=velmorin_bench_l_$$
+PG_S=velmorin_bench_s_$$
+if [ -n "${VELMORIN_PG_CONN:-}" ] && PG_TABLES=("$PG_L" "$PG_S") &&
+    run gen-pg-l "$B/qelBenchData" rows - pg: "$PG_L" "$ROWS" "$SEED" &&
+    run gen-pg-s "$B/qelBenchData" rows - pg: "$PG_S" "$SMALL" "$SEED" &&
+    compare_series pg "fb:$MASTER" pg: $TABLE_L "$PG_L" &&
+    small=$(peak_of pg-small "fb:$MASTER" pg: $TABLE_S "$PG_S"); then
+    row "5. compare ${ROWS} rows to PostgreSQL (s)" "$BEST_COMPARE" "$BEST_FETCH" \
+        "$(calc "$BEST_COMPARE / $BEST_FETCH")" "info" ""
+    memory_row "   peak memory ${ROWS} vs ${SMALL} rows + 16 MiB" "$PEAK_COMPARE" "$small"
+    if big=$(peak_of pg-mem-big "fb:$WORK/mem-master.fdb" pg: $TABLE_L "$PG_L") &&
+        small=$(peak_of pg-mem-small "fb:$WORK/mem-master.fdb" pg: $TABLE_S "$PG_S"); then
+        memory_row "   same, engine page cache $FIXED_PAGES pages" "$big" "$small"
+    fi
+else
+    skip "5. compare ${ROWS} rows to PostgreSQL (s)" "info" "(no PostgreSQL)"
+fi
+
+echo
+echo "Velmorin benchmarks: $(nproc) cores ($(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)), seed $SEED," \
+    "best of $REPS ($UPDATE_REPS for the update)"
+printf '%-44s|%14s|%14s|%7s|%10s|%s\n' "figure" "measured" "reference" "ratio" "goal" "met"
+printf '%s\n' "--------------------------------------------+--------------+--------------+-------+----------+----"
+printf '%s\n' "${ROWS_OUT[@]}"
+cat << 'EOF'
+
+References: 1 and 5, both ordered result sets fetched through the same
+client layer one after the other without comparing ("in step": one row of
+each in turn, as a merge reads them); 2, a comparison of the small tables
+plus 16 MiB (the embedded engine's page cache counts in the first row: 2048
+pages of 8 KiB for each database); 3, isql-fb running the same Result.SQL
+on a copy of the same target, its start included (forced writes as the
+database was created; asynchronous writes in the row below); 4, the BLOB
+bytes of both tables read through the client layer per second.
+EOF
