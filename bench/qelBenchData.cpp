@@ -15,10 +15,6 @@
 // created.
 #include "qelBenchSupport.h"
 
-#include "qelDataSet.h"
-#include "qelIBClient.h"
-#include "qelIBQuery.h"
-
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -27,81 +23,6 @@ using namespace qel;
 using namespace qel::bench;
 
 namespace {
-
-void CreateTable(TQELConnection& C, const std::string& Table, const std::string& Body)
-{
-    TryExec(C, "drop table " + Table);
-    Exec(C, "create table " + Table + " (" + Body + ")");
-}
-
-// Firebird fills a table in a loop on the server; PostgreSQL from a series.
-void FillRows(TQELConnection& C, const TDbSpec& Spec, const std::string& Table, long long Rows, std::uint32_t Seed,
-              bool Target)
-{
-    const TRowFormulas f(Spec.Kind, Seed);
-    CreateTable(C, Table, f.TableBody());
-    const std::string insert = "insert into " + Table + " (" + TRowFormulas::Columns() + ") ";
-    const std::string n = std::to_string(Rows);
-    if (Spec.Kind == TDbKind::PostgreSQL) {
-        const std::string series = " from generate_series(0::bigint, " + n + " - 1) as g(i)";
-        if (!Target) {
-            Exec(C, insert + "select " + f.MasterValues("i") + series);
-            return;
-        }
-        Exec(C, insert + "select " + f.TargetValues("i") + series + " where " + f.RowClass("i") + " <> 0");
-        Exec(C, insert + "select " + f.ExtraValues("i") + series + " where " + f.RowClass("i") + " = 2");
-        Exec(C, "analyze " + Table);
-        return;
-    }
-    std::string body;
-    if (!Target) {
-        body = insert + "values (" + f.MasterValues(":i") + ");";
-    } else {
-        body = "if (" + f.RowClass("i") + " <> 0) then " + insert + "values (" + f.TargetValues(":i") + "); " +
-               "if (" + f.RowClass("i") + " = 2) then " + insert + "values (" + f.ExtraValues(":i") + ");";
-    }
-    Exec(C, "execute block as declare i bigint = 0; begin while (i < " + n + ") do begin " + body +
-                " i = i + 1; end end");
-}
-
-// BLOBs are written by the client layer, one parameterised INSERT a row.
-void FillBlobs(TQELConnection& C, const std::string& Table, long long Rows, size_t Bytes, std::uint32_t Seed,
-               bool Target)
-{
-    CreateTable(C, Table, "ID BIGINT NOT NULL PRIMARY KEY, DATA BLOB SUB_TYPE 0");
-    TIBDatabase db;
-    db.SetDatabaseName(C.ConnectionOptions().HostName.empty()
-                           ? C.ConnectionOptions().DatabaseName
-                           : C.ConnectionOptions().HostName + ":" + C.ConnectionOptions().DatabaseName);
-    db.Params().SetLines({"user_name=" + C.ConnectionOptions().UserName,
-                          "password=" + C.ConnectionOptions().Password, "lc_ctype=UTF8"});
-    db.Open();
-    TIBTransaction tr(&db);
-    db.SetDefaultTransaction(&tr);
-    TIBSQL ins(&db, &tr);
-    ins.SetSQL("insert into " + Table + " (ID, DATA) values (?, ?)");
-    ins.Prepare();
-    auto put = [&](long long key, const std::string& data) {
-        ins.Params()[0].SetAsLargeInt(key);
-        ins.Params()[1].SetAsBlob(data);
-        ins.ExecQuery();
-    };
-    const std::uint32_t shift = Seed % 100;
-    for (long long i = 0; i < Rows; ++i) {
-        const long long cls = (i * 37 + shift) % 100;
-        std::string data = BlobBytes(Seed, i, Bytes);
-        if (!Target) {
-            put(2 * i + 2, data);
-        } else {
-            if (cls == 1) data[static_cast<size_t>(i) % Bytes] = static_cast<char>(data[static_cast<size_t>(i) % Bytes] ^ 1);
-            if (cls != 0) put(2 * i + 2, data);
-            if (cls == 2) put(2 * i + 3, BlobBytes(Seed, Rows + i, Bytes));
-        }
-        if (i % 500 == 499) tr.CommitRetaining();
-    }
-    tr.Commit();
-    db.Close();
-}
 
 int Usage()
 {
@@ -138,8 +59,8 @@ int main(int argc, char** argv)
             TQELConnection c;
             Open(c, spec, true);
             const auto start = std::chrono::steady_clock::now();
-            if (blobs) FillBlobs(c, table, rows, bytes, seed, side == 1);
-            else FillRows(c, spec, table, rows, seed, side == 1);
+            if (blobs) FillBlobTable(c, table, rows, bytes, seed, side == 1);
+            else FillRowTable(c, spec.Kind, table, rows, seed, side == 1);
             std::cerr << (side == 0 ? "master " : "target ") << name << " " << table << ": "
                       << CountRows(c, table) << " rows in " << SecondsSince(start) << " s\n";
             c.SetConnected(false);

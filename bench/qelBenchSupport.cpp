@@ -1,6 +1,8 @@
 #include "qelBenchSupport.h"
 
 #include "qelDataSet.h"
+#include "qelIBClient.h"
+#include "qelIBQuery.h"
 #include "qelText.h"
 
 #include <cstdio>
@@ -219,6 +221,11 @@ std::string TRowFormulas::RowClass(const std::string& I) const
     return "mod(" + I + " * 37 + " + std::to_string(m_seed % 100) + ", 100)";
 }
 
+int TRowFormulas::ClassOf(long long I) const
+{
+    return static_cast<int>((I * 37 + m_seed % 100) % 100);
+}
+
 std::string TRowFormulas::MasterValues(const std::string& I) const
 {
     std::string r = "2 * " + I + " + 2";
@@ -246,6 +253,84 @@ std::string TRowFormulas::ExtraValues(const std::string& I) const
     std::string r = "2 * " + I + " + 3";
     for (int c = 1; c <= 6; ++c) r += ", " + Value(c, I, 10);
     return r;
+}
+
+namespace {
+
+// Drops the table when it is there and creates it anew.
+void CreateTable(TQELConnection& C, const std::string& Table, const std::string& Body)
+{
+    TryExec(C, "drop table " + Table);
+    Exec(C, "create table " + Table + " (" + Body + ")");
+}
+
+} // namespace
+
+void FillRowTable(TQELConnection& C, TDbKind Kind, const std::string& Table, long long Rows, std::uint32_t Seed,
+                  bool Target)
+{
+    const TRowFormulas f(Kind, Seed);
+    CreateTable(C, Table, f.TableBody());
+    const std::string insert = "insert into " + Table + " (" + TRowFormulas::Columns() + ") ";
+    const std::string n = std::to_string(Rows);
+    if (Kind == TDbKind::PostgreSQL) {
+        const std::string series = " from generate_series(0::bigint, " + n + " - 1) as g(i)";
+        if (!Target) {
+            Exec(C, insert + "select " + f.MasterValues("i") + series);
+            return;
+        }
+        Exec(C, insert + "select " + f.TargetValues("i") + series + " where " + f.RowClass("i") + " <> 0");
+        Exec(C, insert + "select " + f.ExtraValues("i") + series + " where " + f.RowClass("i") + " = 2");
+        Exec(C, "analyze " + Table);
+        return;
+    }
+    std::string body;
+    if (!Target) {
+        body = insert + "values (" + f.MasterValues(":i") + ");";
+    } else {
+        body = "if (" + f.RowClass("i") + " <> 0) then " + insert + "values (" + f.TargetValues(":i") + "); " +
+               "if (" + f.RowClass("i") + " = 2) then " + insert + "values (" + f.ExtraValues(":i") + ");";
+    }
+    Exec(C, "execute block as declare i bigint = 0; begin while (i < " + n + ") do begin " + body +
+                " i = i + 1; end end");
+}
+
+void FillBlobTable(TQELConnection& C, const std::string& Table, long long Rows, size_t Bytes, std::uint32_t Seed,
+                   bool Target)
+{
+    CreateTable(C, Table, "ID BIGINT NOT NULL PRIMARY KEY, DATA BLOB SUB_TYPE 0");
+    TIBDatabase db;
+    db.SetDatabaseName(C.ConnectionOptions().HostName.empty()
+                           ? C.ConnectionOptions().DatabaseName
+                           : C.ConnectionOptions().HostName + ":" + C.ConnectionOptions().DatabaseName);
+    db.Params().SetLines({"user_name=" + C.ConnectionOptions().UserName,
+                          "password=" + C.ConnectionOptions().Password, "lc_ctype=UTF8"});
+    db.Open();
+    TIBTransaction tr(&db);
+    db.SetDefaultTransaction(&tr);
+    TIBSQL ins(&db, &tr);
+    ins.SetSQL("insert into " + Table + " (ID, DATA) values (?, ?)");
+    ins.Prepare();
+    auto put = [&](long long key, const std::string& data) {
+        ins.Params()[0].SetAsLargeInt(key);
+        ins.Params()[1].SetAsBlob(data);
+        ins.ExecQuery();
+    };
+    const TRowFormulas f(TDbKind::FirebirdEmbedded, Seed);
+    for (long long i = 0; i < Rows; ++i) {
+        const int cls = f.ClassOf(i);
+        std::string data = BlobBytes(Seed, i, Bytes);
+        if (!Target) {
+            put(2 * i + 2, data);
+        } else {
+            if (cls == 1 && Bytes > 0) data[static_cast<size_t>(i) % Bytes] ^= 1;
+            if (cls != 0) put(2 * i + 2, data);
+            if (cls == 2) put(2 * i + 3, BlobBytes(Seed, Rows + i, Bytes));
+        }
+        if (i % 500 == 499) tr.CommitRetaining();
+    }
+    tr.Commit();
+    db.Close();
 }
 
 std::string BlobBytes(std::uint32_t Seed, long long Row, std::size_t Size)

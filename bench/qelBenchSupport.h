@@ -71,8 +71,9 @@ public:
     std::string TargetValues(const std::string& I) const;
     // The extra target row next to row I of class 2.
     std::string ExtraValues(const std::string& I) const;
-    // The class of row I: 0..99.
+    // The class of row I: 0..99, as an expression and as a number.
     std::string RowClass(const std::string& I) const;
+    int ClassOf(long long I) const;
 
 private:
     std::string X(const std::string& I, int Step) const;
@@ -84,5 +85,17 @@ private:
 
 // The bytes of BLOB number Row: Size pseudo-random bytes of the seed.
 std::string BlobBytes(std::uint32_t Seed, long long Row, std::size_t Size);
+
+// (Re)creates Table on C's database and fills it with the master's or the
+// target's rows of TRowFormulas: Firebird in a loop on the server,
+// PostgreSQL from a series.
+void FillRowTable(TQELConnection& C, TDbKind Kind, const std::string& Table, long long Rows, std::uint32_t Seed,
+                  bool Target);
+// (Re)creates Table (ID BIGINT key, DATA a binary BLOB of Bytes bytes) on
+// C's Firebird database, written by the client layer one row at a time.
+// The target differs by the classes of TRowFormulas: missing, one byte
+// changed, an extra row.
+void FillBlobTable(TQELConnection& C, const std::string& Table, long long Rows, std::size_t Bytes,
+                   std::uint32_t Seed, bool Target);
 
 } // namespace qel::bench
