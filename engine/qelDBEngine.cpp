@@ -88,19 +88,7 @@ void TQELAbstractConnection::ErrorMessage(const std::string& Text)
 
 // ---- custom connection -------------------------------------------------
 
-TQELCustomConnection::TQELCustomConnection(TComponent* AOwner)
-    : TComponent(AOwner),
-      m_connectionOptions(std::make_unique<TConnectionOptions>()),
-      m_IBServerOptions(std::make_unique<TIBEngineOptions>()),
-      m_MSSQLServerOptions(std::make_unique<TMSSQLServerOptions>()),
-      m_MySQLServerOptions(std::make_unique<TMySQLServerOptions>()),
-      m_ASAServerOptions(std::make_unique<TASAServerOptions>()),
-      m_ASEServerOptions(std::make_unique<TASEServerOptions>()),
-      m_OracleServerOptions(std::make_unique<TOracleServerOptions>()),
-      m_PGSQLServerOptions(std::make_unique<TPGSQLServerOptions>()),
-      m_DB2ServerOptions(std::make_unique<TDB2ServerOptions>())
-{
-}
+TQELCustomConnection::TQELCustomConnection(TComponent* AOwner) : TComponent(AOwner) {}
 
 TQELCustomConnection::~TQELCustomConnection() = default;
 
@@ -114,26 +102,8 @@ void TQELCustomConnection::Assign(const TPersistent& Source)
     if (src == this) return;
     SetConnectionType(src->m_connectionType);
     SetDatabaseType(src->m_databaseType);
-    m_connectionOptions->Assign(*src->m_connectionOptions);
-    m_IBServerOptions->Assign(*src->m_IBServerOptions);
-    m_MSSQLServerOptions->Assign(*src->m_MSSQLServerOptions);
-    m_MySQLServerOptions->Assign(*src->m_MySQLServerOptions);
-    m_ASAServerOptions->Assign(*src->m_ASAServerOptions);
-    m_ASEServerOptions->Assign(*src->m_ASEServerOptions);
-    m_OracleServerOptions->Assign(*src->m_OracleServerOptions);
-    m_PGSQLServerOptions->Assign(*src->m_PGSQLServerOptions);
-    m_DB2ServerOptions->Assign(*src->m_DB2ServerOptions);
+    AssignOptions(*src);
 }
-
-void TQELCustomConnection::SetConnectionOptions(const TConnectionOptions& Value) { m_connectionOptions->Assign(Value); }
-void TQELCustomConnection::SetIBServerOptions(const TIBServerOptions& Value) { m_IBServerOptions->Assign(Value); }
-void TQELCustomConnection::SetMSSQLServerOptions(const TMSSQLServerOptions& Value) { m_MSSQLServerOptions->Assign(Value); }
-void TQELCustomConnection::SetMySQLServerOptions(const TMySQLServerOptions& Value) { m_MySQLServerOptions->Assign(Value); }
-void TQELCustomConnection::SetASAServerOptions(const TASAServerOptions& Value) { m_ASAServerOptions->Assign(Value); }
-void TQELCustomConnection::SetASEServerOptions(const TASEServerOptions& Value) { m_ASEServerOptions->Assign(Value); }
-void TQELCustomConnection::SetOracleServerOptions(const TOracleServerOptions& Value) { m_OracleServerOptions->Assign(Value); }
-void TQELCustomConnection::SetPGSQLServerOptions(const TPGSQLServerOptions& Value) { m_PGSQLServerOptions->Assign(Value); }
-void TQELCustomConnection::SetDB2ServerOptions(const TDB2ServerOptions& Value) { m_DB2ServerOptions->Assign(Value); }
 
 void TQELCustomConnection::DoLogNextLine(const std::string& Text)
 {
@@ -178,9 +148,9 @@ void TQELCustomConnection::DoAfterConnect()
 
     std::unique_ptr<TQELQuery> query = CreateQuery();
     if (query && query->GetSQL() != nullptr) {
-        const TConnectionOptions& co = *m_connectionOptions;
-        if (m_databaseType == TDatabaseType::dbMySQL && GetConnected() && !m_MySQLServerOptions->CharSet.empty()) {
-            query->SetSQLText("SET CHARACTER SET " + m_MySQLServerOptions->CharSet);
+        const TConnectionOptions& co = ConnectionOptions();
+        if (m_databaseType == TDatabaseType::dbMySQL && GetConnected() && !MySQLServerOptions().CharSet.empty()) {
+            query->SetSQLText("SET CHARACTER SET " + MySQLServerOptions().CharSet);
             DoLogNextLine(query->GetSQL()->Text());
             query->ExecSQL(); // a failure here is reported by SetConnected
         }
@@ -202,7 +172,7 @@ void TQELCustomConnection::DoAfterConnect()
 
 std::string TQELCustomConnection::GetFullDatabaseName() const
 {
-    const TConnectionOptions& co = *m_connectionOptions;
+    const TConnectionOptions& co = ConnectionOptions();
     if (m_databaseType != TDatabaseType::dbInterBase || co.HostName.empty()) return co.DatabaseName;
     switch (co.Protocol) {
     case TQELProtocol::ptSPX: return co.HostName + "@" + co.DatabaseName;
@@ -245,10 +215,10 @@ void TQELCustomConnection::GetServerInfo(bool Brief, std::string& Text)
 {
     Text.clear();
     if (!GetConnected()) return;
-    const TConnectionOptions& co = *m_connectionOptions;
+    const TConnectionOptions& co = ConnectionOptions();
 
     if (m_databaseType == TDatabaseType::dbInterBase) {
-        const TIBDatabaseOptions& db = m_IBServerOptions->IBDatabaseOptions();
+        const TIBDatabaseOptions& db = IBServerOptions().IBDatabaseOptions();
         if (db.VersionText.empty()) return;
         Text = db.VersionText;
         if (!db.ServerVersionText.empty()) Text += " (" + db.ServerVersionText + ")";
@@ -256,8 +226,8 @@ void TQELCustomConnection::GetServerInfo(bool Brief, std::string& Text)
         if (!co.ClientLibrary.empty()) Text += "Client library: " + co.ClientLibrary + CRLF;
         if (Brief) return;
         Text += "Database name : " + co.DatabaseName + CRLF;
-        if (!m_IBServerOptions->DBCharSet().empty())
-            Text += "Character set : " + m_IBServerOptions->DBCharSet() + CRLF;
+        if (!IBServerOptions().DBCharSet().empty())
+            Text += "Character set : " + IBServerOptions().DBCharSet() + CRLF;
         Text += "ODS version   : " + IntToStr(db.ODSMajorVersion) + "." + IntToStr(db.ODSMinorVersion) + CRLF;
         Text += "SQL Dialect   : " + IntToStr(db.DBSQLDialect) + CRLF;
         Text += "Sweep interval: " + IntToStr(db.SweepInterval) + CRLF;

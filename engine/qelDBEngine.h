@@ -79,7 +79,7 @@ private:
 };
 
 // The settings, events, hooks and reports every connection shares.
-class TQELCustomConnection : public TComponent {
+class TQELCustomConnection : public TComponent, public TServerOptionSet<TIBEngineOptions> {
 public:
     explicit TQELCustomConnection(TComponent* AOwner = nullptr);
     ~TQELCustomConnection() override;
@@ -123,28 +123,8 @@ public:
     // InterBase with a host, DatabaseName otherwise.
     std::string GetFullDatabaseName() const;
 
-    TConnectionOptions& ConnectionOptions() { return *m_connectionOptions; }
-    TIBEngineOptions& IBServerOptions() { return *m_IBServerOptions; }
-    TMSSQLServerOptions& MSSQLServerOptions() { return *m_MSSQLServerOptions; }
-    TMySQLServerOptions& MySQLServerOptions() { return *m_MySQLServerOptions; }
-    TASAServerOptions& ASAServerOptions() { return *m_ASAServerOptions; }
-    TASEServerOptions& ASEServerOptions() { return *m_ASEServerOptions; }
-    TOracleServerOptions& OracleServerOptions() { return *m_OracleServerOptions; }
-    TPGSQLServerOptions& PGSQLServerOptions() { return *m_PGSQLServerOptions; }
-    TDB2ServerOptions& DB2ServerOptions() { return *m_DB2ServerOptions; }
-    const TConnectionOptions& ConnectionOptions() const { return *m_connectionOptions; }
-    const TIBEngineOptions& IBServerOptions() const { return *m_IBServerOptions; }
-
-    // Setters copy into the owned objects; the argument is never kept.
-    void SetConnectionOptions(const TConnectionOptions& Value);
-    void SetIBServerOptions(const TIBServerOptions& Value);
-    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
-    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
-    void SetASAServerOptions(const TASAServerOptions& Value);
-    void SetASEServerOptions(const TASEServerOptions& Value);
-    void SetOracleServerOptions(const TOracleServerOptions& Value);
-    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
-    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+    // The nine option objects, their accessors and copying setters come
+    // from TServerOptionSet.
 
     TNotifyEvent OnBeforeConnect;
     TNotifyEvent OnAfterConnect;
@@ -156,17 +136,6 @@ public:
 protected:
     TDatabaseType m_databaseType = TDatabaseType::dbAbstract;
     TconnectionType m_connectionType = TconnectionType::cnAbstract;
-
-private:
-    std::unique_ptr<TConnectionOptions> m_connectionOptions;
-    std::unique_ptr<TIBEngineOptions> m_IBServerOptions;
-    std::unique_ptr<TMSSQLServerOptions> m_MSSQLServerOptions;
-    std::unique_ptr<TMySQLServerOptions> m_MySQLServerOptions;
-    std::unique_ptr<TASAServerOptions> m_ASAServerOptions;
-    std::unique_ptr<TASEServerOptions> m_ASEServerOptions;
-    std::unique_ptr<TOracleServerOptions> m_OracleServerOptions;
-    std::unique_ptr<TPGSQLServerOptions> m_PGSQLServerOptions;
-    std::unique_ptr<TDB2ServerOptions> m_DB2ServerOptions;
 };
 
 // The connection component over a registered back end.

@@ -438,16 +438,7 @@ struct TSQLExec::TBlobFile {
 };
 
 TSQLExec::TSQLExec(TComponent* AOwner)
-    : TCustomSQLExec(AOwner),
-      m_connectionOptions(std::make_unique<TConnectionOptions>()),
-      m_IBServerOptions(std::make_unique<TIBSQLExecOptions>()),
-      m_MSSQLServerOptions(std::make_unique<TMSSQLServerOptions>()),
-      m_MySQLServerOptions(std::make_unique<TMySQLServerOptions>()),
-      m_ASAServerOptions(std::make_unique<TASAServerOptions>()),
-      m_ASEServerOptions(std::make_unique<TASEServerOptions>()),
-      m_OracleServerOptions(std::make_unique<TOracleServerOptions>()),
-      m_PGSQLServerOptions(std::make_unique<TPGSQLServerOptions>()),
-      m_DB2ServerOptions(std::make_unique<TDB2ServerOptions>())
+    : TCustomSQLExec(AOwner)
 {
 }
 
@@ -458,16 +449,6 @@ TSQLExec::~TSQLExec()
     m_pending.clear();
     m_currentStatement = nullptr;
 }
-
-void TSQLExec::SetConnectionOptions(const TConnectionOptions& Value) { m_connectionOptions->Assign(Value); }
-void TSQLExec::SetIBServerOptions(const TIBServerOptions& Value) { m_IBServerOptions->Assign(Value); }
-void TSQLExec::SetMSSQLServerOptions(const TMSSQLServerOptions& Value) { m_MSSQLServerOptions->Assign(Value); }
-void TSQLExec::SetMySQLServerOptions(const TMySQLServerOptions& Value) { m_MySQLServerOptions->Assign(Value); }
-void TSQLExec::SetASAServerOptions(const TASAServerOptions& Value) { m_ASAServerOptions->Assign(Value); }
-void TSQLExec::SetASEServerOptions(const TASEServerOptions& Value) { m_ASEServerOptions->Assign(Value); }
-void TSQLExec::SetOracleServerOptions(const TOracleServerOptions& Value) { m_OracleServerOptions->Assign(Value); }
-void TSQLExec::SetPGSQLServerOptions(const TPGSQLServerOptions& Value) { m_PGSQLServerOptions->Assign(Value); }
-void TSQLExec::SetDB2ServerOptions(const TDB2ServerOptions& Value) { m_DB2ServerOptions->Assign(Value); }
 
 void TSQLExec::SetQELConnection(TQELCustomConnection* Value)
 {
@@ -489,15 +470,7 @@ void TSQLExec::Notification(TComponent* AComponent, TOperation Operation)
 
 void TSQLExec::Clear()
 {
-    m_connectionOptions->Clear();
-    m_IBServerOptions->Clear();
-    m_MSSQLServerOptions->Clear();
-    m_MySQLServerOptions->Clear();
-    m_ASAServerOptions->Clear();
-    m_ASEServerOptions->Clear();
-    m_OracleServerOptions->Clear();
-    m_PGSQLServerOptions->Clear();
-    m_DB2ServerOptions->Clear();
+    ClearOptions();
     m_pending.clear();
     m_currentStatement = nullptr;
     TCustomSQLExec::Clear();
@@ -526,31 +499,23 @@ TStatement* TSQLExec::AddComment(const std::string& Text)
 void TSQLExec::AddConnectStatement()
 {
     if (m_databaseType != TDatabaseType::dbInterBase) return;
-    if (m_IBServerOptions->IBCompareOptions().UseRECONNECT) {
+    if (IBServerOptions().IBCompareOptions().UseRECONNECT) {
         AddStatement("RECONNECT", TStatType::stReconnect);
         return;
     }
-    const std::string sql = m_IBServerOptions->GetConnectSQL(*m_connectionOptions);
+    const std::string sql = IBServerOptions().GetConnectSQL(ConnectionOptions());
     if (!sql.empty()) AddStatement(sql, TStatType::stConnect);
 }
 
 std::string TSQLExec::QuoteName(const std::string& Name) const
 {
-    return QuoteIdentifier(Name, m_databaseType, m_IBServerOptions->SQLServerVersion, 3);
+    return QuoteIdentifier(Name, m_databaseType, IBServerOptions().SQLServerVersion, 3);
 }
 
 void TSQLExec::ApplyOptions()
 {
     if (m_connection == nullptr) return;
-    m_connection->SetConnectionOptions(*m_connectionOptions);
-    m_connection->SetIBServerOptions(*m_IBServerOptions);
-    m_connection->SetMSSQLServerOptions(*m_MSSQLServerOptions);
-    m_connection->SetMySQLServerOptions(*m_MySQLServerOptions);
-    m_connection->SetASAServerOptions(*m_ASAServerOptions);
-    m_connection->SetASEServerOptions(*m_ASEServerOptions);
-    m_connection->SetOracleServerOptions(*m_OracleServerOptions);
-    m_connection->SetPGSQLServerOptions(*m_PGSQLServerOptions);
-    m_connection->SetDB2ServerOptions(*m_DB2ServerOptions);
+    m_connection->AssignOptions(*this);
 }
 
 // ---- script writer ---------------------------------------------------------
@@ -583,7 +548,7 @@ void TSQLExec::WriteScript(TStringList& Lines, bool RecordLineNumbers)
     const TDatabaseType D = m_databaseType;
     const bool ib = D == TDatabaseType::dbInterBase;
     const std::string term = StatementTerminator(D);
-    const bool generateCommit = ib && m_IBServerOptions->IBCompareOptions().GenerateCOMMIT;
+    const bool generateCommit = ib && IBServerOptions().IBCompareOptions().GenerateCOMMIT;
 
     struct TUpdateGuard {
         TStringList& L;
@@ -718,11 +683,11 @@ void TSQLExec::Connect()
         return;
     }
     if (!capture.Text().empty() || !Connected()) {
-        ErrorMessage(capture.Text().empty() ? "Cannot connect to " + QuotedForLog(m_connectionOptions->DatabaseName)
+        ErrorMessage(capture.Text().empty() ? "Cannot connect to " + QuotedForLog(ConnectionOptions().DatabaseName)
                                             : capture.Text());
         return;
     }
-    LogNextLine("Connect: " + QuotedForLog(m_connectionOptions->DatabaseName));
+    LogNextLine("Connect: " + QuotedForLog(ConnectionOptions().DatabaseName));
 }
 
 void TSQLExec::Disconnect()
@@ -836,7 +801,7 @@ bool TSQLExec::Execute()
     } guard(*this);
 
     bool result = true;
-    m_connectionOptions->Assign(m_connection->ConnectionOptions());
+    ConnectionOptions().Assign(m_connection->ConnectionOptions());
     const bool wasConnected = Connected();
     m_pending.clear();
     m_query = m_connection->CreateQuery();
@@ -1053,7 +1018,7 @@ bool TSQLExec::ConnectForStatement()
     TConnectionErrorCapture capture(*m_connection);
     m_connection->SetConnected(true);
     if (!capture.Text().empty() || !Connected()) {
-        ErrorMessage(capture.Text().empty() ? "Cannot connect to " + QuotedForLog(m_connectionOptions->DatabaseName)
+        ErrorMessage(capture.Text().empty() ? "Cannot connect to " + QuotedForLog(ConnectionOptions().DatabaseName)
                                             : capture.Text());
         return false;
     }
@@ -1077,11 +1042,11 @@ bool TSQLExec::ExecConnect()
             ParseConnectString(m_currentStatement->SQL.Text());
         ApplyOptions();
         if (!ConnectForStatement()) return false;
-        LogNextLine("Connect: " + QuotedForLog(m_connectionOptions->DatabaseName));
+        LogNextLine("Connect: " + QuotedForLog(ConnectionOptions().DatabaseName));
         if (m_databaseType == TDatabaseType::dbInterBase) {
-            std::string line = "Dialect: " + IntToStr(m_IBServerOptions->SQLDialect) + ".";
-            if (!m_IBServerOptions->DBCharSet().empty())
-                line += " DBCharSet: " + m_IBServerOptions->DBCharSet() + ".";
+            std::string line = "Dialect: " + IntToStr(IBServerOptions().SQLDialect) + ".";
+            if (!IBServerOptions().DBCharSet().empty())
+                line += " DBCharSet: " + IBServerOptions().DBCharSet() + ".";
             LogNextLine(line);
         }
         return true;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "qelComponent.h"
+#include "qelDBOptions.h"
 #include "qelStrings.h"
 #include "qelTypes.h"
 
@@ -25,20 +26,10 @@
 
 namespace qel {
 
-class TASAServerOptions;
-class TASEServerOptions;
-class TConnectionOptions;
 class TCustomSQLExec;
-class TDB2ServerOptions;
 class TDbObj;
-class TIBSQLExecOptions;
-class TIBServerOptions;
-class TMSSQLServerOptions;
 class TMsgManager;
-class TMySQLServerOptions;
-class TOracleServerOptions;
 class TParam;
-class TPGSQLServerOptions;
 class TQELCustomConnection;
 class TQELQuery;
 
@@ -235,34 +226,14 @@ bool ParseBlobParamName(std::string_view Name, std::uint64_t& Offset, std::uint6
 // executor connects, disconnects or creates a database, what the connection
 // reports (its OnErrorMessage) is taken over and reported, counted, as the
 // executor's own error.
-class TSQLExec : public TCustomSQLExec {
+class TSQLExec : public TCustomSQLExec, public TServerOptionSet<TIBSQLExecOptions> {
 public:
     explicit TSQLExec(TComponent* AOwner = nullptr);
     ~TSQLExec() override;
     std::string ClassName() const override { return "TSQLExec"; }
 
-    // The nine option objects; the setters copy (Assign).
-    TConnectionOptions& ConnectionOptions() { return *m_connectionOptions; }
-    TIBSQLExecOptions& IBServerOptions() { return *m_IBServerOptions; }
-    TMSSQLServerOptions& MSSQLServerOptions() { return *m_MSSQLServerOptions; }
-    TMySQLServerOptions& MySQLServerOptions() { return *m_MySQLServerOptions; }
-    TASAServerOptions& ASAServerOptions() { return *m_ASAServerOptions; }
-    TASEServerOptions& ASEServerOptions() { return *m_ASEServerOptions; }
-    TOracleServerOptions& OracleServerOptions() { return *m_OracleServerOptions; }
-    TPGSQLServerOptions& PGSQLServerOptions() { return *m_PGSQLServerOptions; }
-    TDB2ServerOptions& DB2ServerOptions() { return *m_DB2ServerOptions; }
-    const TConnectionOptions& ConnectionOptions() const { return *m_connectionOptions; }
-    const TIBSQLExecOptions& IBServerOptions() const { return *m_IBServerOptions; }
-    const TMSSQLServerOptions& MSSQLServerOptions() const { return *m_MSSQLServerOptions; }
-    void SetConnectionOptions(const TConnectionOptions& Value);
-    void SetIBServerOptions(const TIBServerOptions& Value);
-    void SetMSSQLServerOptions(const TMSSQLServerOptions& Value);
-    void SetMySQLServerOptions(const TMySQLServerOptions& Value);
-    void SetASAServerOptions(const TASAServerOptions& Value);
-    void SetASEServerOptions(const TASEServerOptions& Value);
-    void SetOracleServerOptions(const TOracleServerOptions& Value);
-    void SetPGSQLServerOptions(const TPGSQLServerOptions& Value);
-    void SetDB2ServerOptions(const TDB2ServerOptions& Value);
+    // The nine option objects, their accessors and copying setters come
+    // from TServerOptionSet.
 
     // The connection (not owned); cleared when the connection is destroyed.
     TQELCustomConnection* QELConnection() const { return m_connection; }
@@ -353,15 +324,6 @@ protected:
 private:
     struct TBlobFile;
 
-    std::unique_ptr<TConnectionOptions> m_connectionOptions;
-    std::unique_ptr<TIBSQLExecOptions> m_IBServerOptions;
-    std::unique_ptr<TMSSQLServerOptions> m_MSSQLServerOptions;
-    std::unique_ptr<TMySQLServerOptions> m_MySQLServerOptions;
-    std::unique_ptr<TASAServerOptions> m_ASAServerOptions;
-    std::unique_ptr<TASEServerOptions> m_ASEServerOptions;
-    std::unique_ptr<TOracleServerOptions> m_OracleServerOptions;
-    std::unique_ptr<TPGSQLServerOptions> m_PGSQLServerOptions;
-    std::unique_ptr<TDB2ServerOptions> m_DB2ServerOptions;
     TQELCustomConnection* m_connection = nullptr;
     bool m_running = false;
     std::string m_blobFileName;
