@@ -21,12 +21,6 @@ const TResWordIndex& ResWordIndex()
     return index;
 }
 
-bool IsUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsLaterChar(char c)
-{
-    return IsUpperLetter(c) || (c >= '0' && c <= '9') || c == '#' || c == '$' || c == '@' || c == '_';
-}
-
 } // namespace
 
 constexpr std::span<const std::string_view, 82> DB2ResWords = kDB2ResWords;
@@ -35,11 +29,7 @@ TSymb DB2ResWordSymb(std::string_view Word) { return ResWordIndex().Symb(Word); 
 
 std::string DB2QuoteName(std::string_view Name)
 {
-    if (Name.empty()) return {};
-    bool quote = !IsUpperLetter(Name[0]);
-    for (std::size_t i = 1; !quote && i < Name.size(); ++i) quote = !IsLaterChar(Name[i]);
-    if (!quote) quote = ResWordIndex().Contains(Name);
-    return quote ? QuoteDelimited(Name, '"', '"') : std::string(Name);
+    return QuoteUpperName(Name, "#$@", ResWordIndex());
 }
 
 } // namespace qel

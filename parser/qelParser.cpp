@@ -150,4 +150,17 @@ std::string QuoteDelimited(std::string_view Name, char Open, char Close)
     return r;
 }
 
+std::string QuoteUpperName(std::string_view Name, std::string_view LaterSpecials, const TResWordIndex& Reserved)
+{
+    if (Name.empty()) return {};
+    auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+    bool quote = !upper(Name[0]);
+    for (std::size_t i = 1; !quote && i < Name.size(); ++i) {
+        const char c = Name[i];
+        quote = !(upper(c) || (c >= '0' && c <= '9') || c == '_' || LaterSpecials.find(c) != std::string_view::npos);
+    }
+    if (!quote) quote = Reserved.Contains(Name);
+    return quote ? QuoteDelimited(Name, '"', '"') : std::string(Name);
+}
+
 } // namespace qel

@@ -157,4 +157,10 @@ private:
 //   QuoteDelimited("X]Y", '[', ']')  -> "[X]]Y]"
 std::string QuoteDelimited(std::string_view Name, char Open, char Close);
 
+// The rule of the dialects that fold names to upper case: a name stays bare
+// when it starts with A-Z, goes on with A-Z, 0-9, "_" and the dialect's
+// LaterSpecials, and is not reserved; else it is written in double quotes.
+//   QuoteUpperName("ORDERS", "#$", w) -> ORDERS;  QuoteUpperName("Orders", "#$", w) -> "Orders"
+std::string QuoteUpperName(std::string_view Name, std::string_view LaterSpecials, const TResWordIndex& Reserved);
+
 } // namespace qel
