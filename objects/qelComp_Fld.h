@@ -1,0 +1,105 @@
+// Columns, routine parameters and the fields that carry a domain's or a
+// generator's type, and the table of data-type names their type codes index.
+#pragma once
+
+#include "qelClasses.h"
+#include "qelStrings.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qel {
+
+class TGnrData;
+class TTblData;
+
+// The type names by code, 0 "? DataType" to 96 "BOOLEAN". Codes 21 and 22
+// repeat TIME and TIMESTAMP: they are the time-zone variants.
+inline constexpr int DataTypeCount = 97;
+extern const std::array<std::string_view, DataTypeCount> DataTypeNames;
+// A column based on a domain or user type, whose name is in DomainName.
+inline constexpr std::uint8_t dtDomain = 97;
+// The name of a type code; empty for the domain code and anything beyond.
+std::string_view DataTypeName(int Code);
+
+// One dimension of an array column.
+struct TArrayBound {
+    std::int32_t Lower = 0;
+    std::int32_t Upper = 0;
+};
+
+// One column of a table or view, one parameter or result of a routine or
+// external function, or the field that carries a domain's or a generator's
+// type. Owns its identity generator (made only under a table), the table type
+// of a TABLE column and the ENUM/SET members; Parent is its owner and is not
+// owned. The computed expression is Body, the comment Description.
+class TFldData : public TDbObj {
+public:
+    explicit TFldData(TCustomObjs* AObjs, TDbObj* AParent = nullptr);
+    ~TFldData() override;
+    std::string ClassName() const override { return "TFldData"; }
+
+    std::string GetDisplayName() const override { return Name(); }
+    TDbObj* GetParentObj() const override { return Parent; }
+    // The owner's name, or TableName for a field without one.
+    std::string GetParentName() const override;
+
+    // True for a parameter of a routine that names an external language.
+    bool IsExternalRoutineParam() const;
+
+    std::string DefaultValue;
+    std::uint8_t DataType = 0;
+    std::int32_t Length = 0; // -1 means MAX
+    std::int32_t Precision = 0;
+    std::int32_t Scale = 0;
+    bool Nullable = true;
+    bool Unsigned = false;
+    bool ZeroFill = false;
+    bool BinaryAttr = false;
+    bool AutoIncrement = false;
+    std::string DomainName;
+    std::string DomainSchema;
+    std::string TableName;
+    TDbObj* Parent = nullptr;
+    std::string CharSet;
+    std::string CheckText;
+    std::string CheckName;
+    std::string Collation;
+    std::int32_t SubType = 0;
+    std::int32_t SegmentSize = 0;
+    bool TypeOf = false;
+    std::string TypeOfTable;
+    std::string TypeOfColumn;
+    std::vector<TArrayBound> ArrayBounds;
+    std::uint8_t Direction = 0; // 0 none, 1 in, 2 out, 3 inout, 4 variadic
+    bool ByValue = false;
+    bool ByDescriptor = false;
+    std::int32_t ParamNumber = 0;
+    bool Deterministic = false;
+    TStringList Values;
+    bool Identity = false;
+    std::int32_t IdentitySeed = 0;
+    std::int32_t IdentityIncrement = 0;
+    std::unique_ptr<TGnrData> IdentityGenerator;
+    char GeneratedKind = '\0'; // 'A' always, 'D' by default; blank or zero: none
+    std::string GeneratedExpr;
+    bool RowGuidCol = false;
+    bool Persisted = false;
+    std::string XmlSchema;
+    bool IsRef = false;
+    bool WithTimeZone = false;
+    bool WithLocalTimeZone = false;
+    std::string KeyName;
+    std::unique_ptr<TTblData> TableType;
+    std::int32_t Logged = -1; // -1 unset, 0 NOT LOGGED, 1 LOGGED
+    std::int32_t Compact = -1;
+    bool ForBitData = false;
+    bool IsJava = false;
+    std::string JavaClass;
+};
+
+} // namespace qel

@@ -1,0 +1,92 @@
+// Tables, Sybase ASA publications with their articles, and schemas.
+#pragma once
+
+#include "qelClasses.h"
+#include "qelComp_Trg.h"
+#include "qelDBOptions.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qel {
+
+class TFldData;
+
+// One table. Owns its columns (in order; found by name ignoring ASCII case
+// under MS SQL, exactly under every other server type, as the collection's
+// type stood when the table was made) and its storage and MySQL options.
+class TTblData : public TDbObj {
+public:
+    explicit TTblData(TCustomObjs* AObjs);
+    ~TTblData() override;
+    std::string ClassName() const override { return "TTblData"; }
+
+    bool DeferComputedFields = false;
+    TTableSpace TableSpace;
+    TMySQLTableOptions MySQLOptions;
+    TOwnedNameList<TFldData> Fields;
+    std::string ExternalFile;
+    bool GlobalTemporary = false;
+    std::uint8_t OnCommit = 0; // 1 DELETE ROWS, 2 PRESERVE ROWS
+    std::string OfType;
+    std::string AsQuery;
+    std::string NestedTable;
+    std::string OracleExtra;
+    std::string StoreAs;
+    std::string Storage;
+    std::string ClusterName;
+    std::string ClusterColumns;
+    std::string LobClause;
+    bool NoLogging = false;
+    bool Compress = false;
+    std::string TablespaceName;
+    std::string PartitionColumns;
+    std::string PartitionsText;
+    bool WithOids = false;
+
+    // The triggers defined on this table forget it when it goes.
+    TTriggerRefs TriggerRefs;
+};
+
+class TPblData;
+
+// One article of a publication: a table and, optionally, some of its
+// columns (an entry's column object, when there is one, is owned).
+class TPblArtData {
+public:
+    explicit TPblArtData(TPblData* APublication);
+    ~TPblArtData();
+    TPblArtData(const TPblArtData&) = delete;
+    TPblArtData& operator=(const TPblArtData&) = delete;
+
+    TOwnedNameList<TFldData> Columns;
+    TPblData* Publication; // the owner, whose QuoteName quotes the names
+    std::string TableName;
+    std::string TableOwner;
+};
+
+// A Sybase ASA publication; owns its articles. Its owner name is Owner.
+class TPblData : public TDbObj {
+public:
+    explicit TPblData(TCustomObjs* AObjs);
+    ~TPblData() override;
+    std::string ClassName() const override { return "TPblData"; }
+
+    // Appends a new article of this publication and returns it.
+    TPblArtData* AddArticle();
+
+    std::vector<std::unique_ptr<TPblArtData>> Articles;
+};
+
+// A schema and the owner CREATE SCHEMA names.
+class TSchData : public TDbObj {
+public:
+    explicit TSchData(TCustomObjs* AObjs);
+    std::string ClassName() const override { return "TSchData"; }
+
+    std::string Authorization;
+};
+
+} // namespace qel
