@@ -346,7 +346,7 @@ void TVelmorin::RunCompare()
 
         // Column resolution: an error of a catalogue listing is reported
         // like any other error of the run, and the clean-up still runs.
-        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && AlignDefaultKeys()) {
+        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && PairColumns()) {
             if (!m_targetQuery) {
                 T.TableName = M.TableName;
                 T.DataList.Assign(M.DataList);
@@ -378,52 +378,6 @@ void TVelmorin::RunCompare()
     }
     m_merge.reset();
     clearLists();
-}
-
-// Keys that defaulted to every column leave out the BLOB columns a server
-// cannot sort by. Both sides keep their keys paired by position: a column
-// that one side cannot sort by leaves both lists. Keys that both sides read
-// from their catalogues are paired by name: a key declared (A, B) on one
-// side and (B, A) on the other orders both sides by A, then B.
-bool TVelmorin::AlignDefaultKeys()
-{
-    TCmpTableOptions& M = *m_tableOptionsMaster;
-    TCmpTableOptions& T = *m_tableOptionsTarget;
-    if (m_targetQuery && M.m_keysFromCatalogue && T.m_keysFromCatalogue && M.KeyList.Count() == T.KeyList.Count()) {
-        TStringList byName;
-        for (int i = 0; i < M.KeyList.Count(); ++i) {
-            const int at = T.KeyList.IndexOf(M.KeyList[i]);
-            if (at < 0 || byName.IndexOf(T.KeyList[at]) >= 0) break;
-            byName.Add(T.KeyList[at]);
-        }
-        if (byName.Count() == T.KeyList.Count()) T.KeyList.Assign(byName);
-    }
-    const bool paired = m_targetQuery && M.m_keysFromColumns && T.m_keysFromColumns &&
-                        M.KeyList.Count() == T.KeyList.Count();
-    if (paired) {
-        for (int i = M.KeyList.Count() - 1; i >= 0; --i) {
-            if (M.KeyNotOrderable(M.KeyList[i]) || T.KeyNotOrderable(T.KeyList[i])) {
-                M.KeyList.Delete(i);
-                T.KeyList.Delete(i);
-            }
-        }
-    } else {
-        for (TCmpTableOptions* side : {&M, &T}) {
-            if (!side->m_keysFromColumns) continue;
-            for (int i = side->KeyList.Count() - 1; i >= 0; --i)
-                if (side->KeyNotOrderable(side->KeyList[i])) side->KeyList.Delete(i);
-        }
-    }
-    bool ok = true;
-    for (TCmpTableOptions* side : {&T, &M}) {
-        if (side == &T && !m_targetQuery) continue;
-        if (side->KeyList.Empty()) {
-            const std::string db = side->Connection() != nullptr ? side->Connection()->ConnectionOptions().DatabaseName : "";
-            ErrorMessage("There are no key-fields for comparison. Table: " + side->TableName + " Database: " + db);
-            ok = false;
-        }
-    }
-    return ok;
 }
 
 void TVelmorin::CloseStreams()

@@ -190,6 +190,8 @@ private:
     std::map<std::string, TColumnInfo> m_columnInfo; // by upper-case name
     bool m_keysFromColumns = false; // KeyList defaulted to every column
     bool m_keysFromCatalogue = false; // KeyList is the primary or unique key
+    bool m_dataFromUser = false; // DataList came from an event or a given list
+    bool m_keysFromUser = false; // KeyList came from an event or a given list
 };
 
 class TVelmorin : public TComponent {
@@ -330,7 +332,12 @@ private:
     struct TMergeState;
 
     void ChangeWatched(TComponent* Old, TComponent* New);
-    bool AlignDefaultKeys();
+    // Pairs the two sides' columns by name where a list came from a
+    // catalogue, and settles one key for both sides; False after reporting
+    // a column one side lacks.
+    bool PairColumns();
+    bool PairDataColumns();
+    bool PairKeyColumns();
     void CloseStreams();
     void WithdrawStatements();
     int CompareValues(TField& FieldM, TField& FieldT, bool ForData, int PosM, int PosT);

@@ -747,6 +747,8 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
 
     m_keysFromColumns = keysFromColumns;
     m_keysFromCatalogue = keysFromCatalogue;
+    m_dataFromUser = dataFromUser;
+    m_keysFromUser = keysFromUser;
     // Read also when the SELECT comes from the event: the key conditions of
     // the statements depend on it.
     if (Query != nullptr) LoadColumnInfo(*Query);

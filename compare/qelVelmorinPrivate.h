@@ -115,6 +115,12 @@ TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection);
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
 
+// The column of Columns that Name stands for: the same name, else the only
+// one that differs from it in ASCII case alone ("NAME" on Firebird is
+// "name" on PostgreSQL); -1 when there is none, or several. A name in
+// double quotes stands for the name inside them.
+int MatchColumnByName(const TStringList& Columns, const std::string& Name);
+
 // One parameter value of an immediate statement, held by value.
 struct TImmediateParam {
     std::string Name;
