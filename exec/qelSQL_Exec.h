@@ -10,6 +10,7 @@
 // stored in the failing statement's ErrorText and counted in ErrorCount.
 #pragma once
 
+#include "qelClasses.h"
 #include "qelComponent.h"
 #include "qelDBOptions.h"
 #include "qelStrings.h"
@@ -93,7 +94,7 @@ using TGetParamValueEvent = std::function<void(TObject& Sender, TParam& Param)>;
 // The statement list and executor interface. The base keeps the list and
 // reports; connecting, running and writing are the descendants' (the base
 // versions do nothing).
-class TCustomSQLExec : public TComponent {
+class TCustomSQLExec : public TComponent, public TStatementSink {
 public:
     explicit TCustomSQLExec(TComponent* AOwner = nullptr);
     ~TCustomSQLExec() override;
@@ -107,17 +108,17 @@ public:
     // the text is empty (comments excepted) or OnStatementAdd refused it.
     // An empty Terminator means the server's (StatementTerminator), except
     // for comments, which keep none.
-    virtual TStatement* AddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName = {},
-                                     TDbObject ObjType = TDbObject::dboUnknown,
-                                     TDbOperation Operation = TDbOperation::odbUnknown,
-                                     const std::string& ParentName = {}, const std::string& Terminator = {});
+    TStatement* AddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName = {},
+                             TDbObject ObjType = TDbObject::dboUnknown,
+                             TDbOperation Operation = TDbOperation::odbUnknown, const std::string& ParentName = {},
+                             const std::string& Terminator = {}) override;
     // The description statement of Obj (its GetDescriptionScript), with the
     // owning table, view or procedure as parent name for a column or
     // parameter; nullptr when the object has no description script.
-    virtual TStatement* AddDescription(TDbObj& Obj);
-    virtual TStatement* AddComment(const std::string& Text);
+    TStatement* AddDescription(TDbObj& Obj) override;
+    TStatement* AddComment(const std::string& Text) override;
     virtual TStatement* AddCommit();
-    virtual void AddConnectStatement();
+    void AddConnectStatement() override;
     virtual void Clear();
     virtual void DeleteStatement(int Index);
 
@@ -140,7 +141,7 @@ public:
     virtual bool Execute();
 
     // ---- reporting ----
-    virtual void LogNextLine(const std::string& Text);
+    void LogNextLine(const std::string& Text) override;
     virtual void ProgressUpdate(int Value, int MaxValue);
     // OnErrorMessage, else the modal message hook; then ErrorCount + 1.
     // Never raises.
@@ -148,7 +149,7 @@ public:
     virtual bool GetLogFullSQL() const { return LogFullSQL; }
 
     const std::string& CurrentSchema() const { return m_currentSchema; }
-    virtual void SetCurrentSchema(const std::string& Name) { m_currentSchema = Name; }
+    void SetCurrentSchema(const std::string& Name) override { m_currentSchema = Name; }
 
     TDatabaseType DatabaseType() const { return m_databaseType; }
     void SetDatabaseType(TDatabaseType Value) { m_databaseType = Value; }

@@ -1,0 +1,209 @@
+#include "qelCustomObjs.h"
+
+#include "qelText.h"
+
+#include <algorithm>
+
+namespace qel {
+
+// ---- the name index ----
+
+int TObjIndex::Compare(std::string_view A, std::string_view B) const
+{
+    if (!m_caseSensitive) return CompareText(A, B);
+    return A.compare(B) < 0 ? -1 : (A == B ? 0 : 1);
+}
+
+void TObjIndex::Sort()
+{
+    std::stable_sort(m_items.begin(), m_items.end(),
+                     [this](const TItem& a, const TItem& b) { return Compare(a.Key, b.Key) < 0; });
+}
+
+void TObjIndex::SetCaseSensitive(bool Value)
+{
+    if (Value == m_caseSensitive) return;
+    m_caseSensitive = Value;
+    Sort();
+}
+
+int TObjIndex::IndexOf(std::string_view Key) const
+{
+    const auto it = std::lower_bound(m_items.begin(), m_items.end(), Key,
+                                     [this](const TItem& item, std::string_view k) { return Compare(item.Key, k) < 0; });
+    if (it == m_items.end() || Compare(it->Key, Key) != 0) return -1;
+    return static_cast<int>(it - m_items.begin());
+}
+
+TDbObj* TObjIndex::Find(std::string_view Key) const
+{
+    const int i = IndexOf(Key);
+    return i < 0 ? nullptr : m_items[static_cast<std::size_t>(i)].Object;
+}
+
+bool TObjIndex::Add(std::string Key, TDbObj* Obj)
+{
+    const auto it = std::lower_bound(m_items.begin(), m_items.end(), Key,
+                                     [this](const TItem& item, const std::string& k) { return Compare(item.Key, k) < 0; });
+    if (it != m_items.end() && Compare(it->Key, Key) == 0) return false;
+    m_items.insert(it, TItem{std::move(Key), Obj});
+    return true;
+}
+
+void TObjIndex::Rekey(const std::function<std::string(const TDbObj&)>& KeyOf)
+{
+    for (TItem& item : m_items) item.Key = KeyOf(*item.Object);
+    Sort();
+}
+
+// ---- the collection ----
+
+TCustomObjs::TCustomObjs()
+{
+    // The InterBase administrator account a script without CONNECT runs as.
+    ConnectionOptions().UserName = "SYSDBA";
+    ConnectionOptions().Password = "cobaltfin";
+}
+
+TCustomObjs::~TCustomObjs()
+{
+    TCustomObjs::Clear();
+    m_objects.clear();
+    SetLinkedObjs(nullptr);
+}
+
+void TCustomObjs::SetLinkedObjs(TCustomObjs* Value)
+{
+    if (Value == m_linkedObjs) return;
+    if (m_linkedObjs != nullptr && m_linkedObjs->m_linkedObjs == this) m_linkedObjs->m_linkedObjs = nullptr;
+    m_linkedObjs = Value;
+    if (Value == nullptr || Value == this) return;
+    if (Value->m_linkedObjs != nullptr && Value->m_linkedObjs != this) Value->m_linkedObjs->SetLinkedObjs(nullptr);
+    Value->m_linkedObjs = this;
+}
+
+void TCustomObjs::Clear()
+{
+    Script.Clear();
+    for (TObjIndex* index : {&Schemas, &Domains, &UDFs, &Triggers, &Procedures, &Tables, &Exceptions, &Generators,
+                             &Indexes, &Views, &Roles, &Grants, &Constraints, &Rules, &Defaults, &Packages,
+                             &Publications, &Operators, &OperatorClasses, &Databases, &Events, &Collations})
+        index->Clear();
+    for (TObjIndex& index : UnusedLists) index.Clear();
+    IBServerOptions().IBDatabaseOptions().Clear();
+    MSSQLServerOptions().MSSQLDatabaseOptions().Clear();
+    ASAServerOptions().ASADatabaseOptions().Clear();
+    Terminator = ";";
+    ScriptText1.clear();
+    ScriptText2.clear();
+    ScriptText3.clear();
+    ScriptFlag = false;
+    DB2CurrentSchema.clear();
+}
+
+void TCustomObjs::SetDatabaseType(TDatabaseType Value)
+{
+    using enum TDatabaseType;
+    m_databaseType = Value;
+    const bool sensitive = Value != dbSybaseASA && Value != dbMSSQL && Value != dbSybaseASE;
+    for (TObjIndex* index : {&Domains, &UDFs, &Triggers, &Procedures, &Tables, &Exceptions, &Generators, &Indexes,
+                             &Views, &Roles, &Grants, &Constraints, &Rules, &Defaults, &Packages, &Publications,
+                             &Collations})
+        index->SetCaseSensitive(sensitive);
+    for (TObjIndex& index : UnusedLists) index.SetCaseSensitive(sensitive);
+}
+
+bool TCustomObjs::AcceptObject(TDbObj* Obj)
+{
+    if (Obj == nullptr) return false;
+    bool accept = true;
+    if (OnAcceptObject) OnAcceptObject(*this, *Obj, accept);
+    return accept;
+}
+
+TDbObj* TCustomObjs::AddObject(std::unique_ptr<TDbObj> Obj)
+{
+    if (!Obj || !AcceptObject(Obj.get())) return nullptr;
+    if (m_databaseType == TDatabaseType::dbInterBase &&
+        IBServerOptions().IBCompareOptions().IgnoreToolObjects && StartsWithText(Obj->Name(), "QEL$"))
+        return nullptr;
+    TObjIndex* index = IndexFor(*Obj);
+    if (index == nullptr) {
+        LogOwnerMessage("Unknown DbObject to add (" + Obj->ClassName() + ")");
+        return nullptr;
+    }
+    // A second object under a taken key stays unfiled but alive: the parser
+    // that made it goes on using it until the collection is cleared.
+    index->Add(Obj->GetKey(), Obj.get());
+    m_objects.push_back(std::move(Obj));
+    return m_objects.back().get();
+}
+
+TObjIndex* TCustomObjs::IndexFor(const TDbObj& Obj)
+{
+    using enum TDbObject;
+    switch (Obj.ObjectType()) {
+    case dboFunction: return &UDFs;
+    case dboDomain: return &Domains;
+    case dboTable: return &Tables;
+    case dboView: return &Views;
+    case dboProcedure: return &Procedures;
+    case dboTrigger: return &Triggers;
+    case dboIndex: return &Indexes;
+    case dboGenerator: return &Generators;
+    case dboConstraint:
+    case dboPKey:
+    case dboFKey:
+    case dboUnique:
+    case dboCheck:
+    case dboReferences: return &Constraints;
+    case dboException: return &Exceptions;
+    case dboGrant: return &Grants;
+    case dboDefault: return &Defaults;
+    case dboRule: return &Rules;
+    case dboPackage: return &Packages;
+    case dboRole: return &Roles;
+    case dboPublication: return &Publications;
+    case dboSchema: return &Schemas;
+    case dboOperator: return &Operators;
+    case dboOperatorClass: return &OperatorClasses;
+    case dboEvent: return &Events;
+    case dboCollation: return &Collations;
+    default: return nullptr;
+    }
+}
+
+void TCustomObjs::RemoveObjectLinks(TDbObj& Obj, TDbObj* Target)
+{
+    if (Target == nullptr) return;
+    const auto pointsAt = [](const TDbObj* to) { return [to](const TDependObj& link) { return link.Target == to; }; };
+    Obj.Uses.RemoveIf(pointsAt(Target));
+    Obj.UsedBy.RemoveIf(pointsAt(Target));
+    Target->Uses.RemoveIf(pointsAt(&Obj));
+    Target->UsedBy.RemoveIf(pointsAt(&Obj));
+}
+
+TCustomObjs* TCustomObjs::GetSourceObjs() { return Side == 1 ? this : m_linkedObjs; }
+
+TCustomObjs* TCustomObjs::GetTargetObjs() { return Side == 2 ? this : m_linkedObjs; }
+
+std::int32_t TCustomObjs::GetTargetODSVersion()
+{
+    TCustomObjs* target = GetTargetObjs();
+    return target == nullptr ? 0 : target->IBServerOptions().IBDatabaseOptions().ODSMajorVersion;
+}
+
+void TCustomObjs::DoLog(const std::string& Text)
+{
+    if (OnLogNextLine)
+        OnLogNextLine(*this, Text);
+    else if (Executor != nullptr)
+        Executor->LogNextLine(Text);
+}
+
+void TCustomObjs::LogOwnerMessage(const std::string& Text)
+{
+    if (OnOwnerMessage) OnOwnerMessage(*this, Text);
+}
+
+} // namespace qel
