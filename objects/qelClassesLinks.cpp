@@ -2,6 +2,13 @@
 // of the object kinds.
 #include "qelClasses.h"
 
+#include "qelComp_Ctr.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Idx.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
 #include "qelCustomObjs.h"
 
 namespace qel {
@@ -31,6 +38,80 @@ void TDbObj::DetachLinks()
     UsedBy.Clear();
 }
 
+namespace {
+
+// The column object of a table or view named Name; nullptr for other objects
+// and unknown columns.
+TDbObj* ColumnOf(TDbObj* Obj, std::string_view Name)
+{
+    if (auto* table = dynamic_cast<TTblData*>(Obj)) return table->Fields.Find(Name);
+    if (auto* view = dynamic_cast<TViwData*>(Obj)) return view->Columns.Find(Name);
+    return nullptr;
+}
+
+bool HasLink(const TDbObj& User, const TDbObj* Used, const std::string& FieldName)
+{
+    for (const auto& item : User.Uses)
+        if (item.Object && item.Object->Target == Used && item.Object->FieldName == FieldName) return true;
+    return false;
+}
+
+std::unique_ptr<TDependObj> NewLink(TCustomObjs* Objs, TDbObj* Target)
+{
+    auto link = std::make_unique<TDependObj>(Objs);
+    link->SetName(Target->Name());
+    link->SetObjectType(Target->ObjectType());
+    link->Target = Target;
+    return link;
+}
+
+} // namespace
+
+void AddDependency(TCustomObjs* Objs, TDbObj* User, TDbObj* Used, std::int32_t Line, std::int32_t Column,
+                   const std::string& FieldName)
+{
+    if (User == nullptr || Used == nullptr) return;
+    std::string field = FieldName;
+    if (!field.empty()) {
+        if (dynamic_cast<TTblData*>(Used) != nullptr || dynamic_cast<TViwData*>(Used) != nullptr) {
+            if (TDbObj* column = ColumnOf(Used, field)) {
+                Used = column;
+                field.clear();
+            }
+        } else {
+            // A table's constraint or domain reached through one of its
+            // fields: the table depends on it, and so does the field.
+            auto* table = dynamic_cast<TTblData*>(User);
+            if (table != nullptr && (dynamic_cast<TCtrData*>(Used) != nullptr || dynamic_cast<TDmnData*>(Used) != nullptr)) {
+                AddDependency(Objs, table, Used, Line, Column, {});
+                if (TDbObj* f = table->Fields.Find(field)) {
+                    User = f;
+                    field.clear();
+                }
+            }
+            if (dynamic_cast<TPrcData*>(Used) != nullptr) field.clear();
+        }
+    }
+    if (HasLink(*User, Used, field)) return;
+    CreateDependLinks(Objs, User, Used, Line, Column, field);
+}
+
+void CreateDependLinks(TCustomObjs* Objs, TDbObj* User, TDbObj* Used, std::int32_t Line, std::int32_t Column,
+                       const std::string& FieldName)
+{
+    if (User == nullptr || Used == nullptr) return;
+    if (!FieldName.empty()) {
+        if (TDbObj* column = ColumnOf(Used, FieldName)) AddDependency(Objs, User, column, Line, Column, {});
+        return;
+    }
+    std::unique_ptr<TDependObj> uses = NewLink(Objs, Used);
+    uses->FieldName = FieldName;
+    uses->Column = Column;
+    uses->Line = Line;
+    User->Uses.Add(Used->Name(), std::move(uses));
+    Used->UsedBy.Add(User->Name(), NewLink(Objs, User));
+}
+
 bool TDbObj::HasMissingDependency() const
 {
     for (const auto& item : Uses) {
@@ -44,27 +125,31 @@ bool TDbObj::HasMissingDependency() const
 
 // ---- kinds ----
 
-bool TDbObj::IsColumn() const
-{
-    return m_objectType == TDbObject::dboField || m_objectType == TDbObject::dboParam;
-}
+bool TDbObj::IsColumn() const { return dynamic_cast<const TFldData*>(this) != nullptr; }
 
-bool TDbObj::IsView() const { return m_objectType == TDbObject::dboView; }
+bool TDbObj::IsView() const { return dynamic_cast<const TViwData*>(this) != nullptr; }
 
 bool TDbObj::IsOwnedByUser() const
 {
-    return m_objectType == TDbObject::dboTable || m_objectType == TDbObject::dboView ||
-           m_objectType == TDbObject::dboProcedure;
+    return dynamic_cast<const TTblData*>(this) != nullptr || dynamic_cast<const TViwData*>(this) != nullptr ||
+           dynamic_cast<const TPrcData*>(this) != nullptr;
 }
 
-std::string TDbObj::GetIndexTableName() const { return {}; }
+std::string TDbObj::GetIndexTableName() const
+{
+    const auto* index = dynamic_cast<const TIdxData*>(this);
+    return index == nullptr ? std::string() : index->TableName;
+}
 
 const char* TDbObj::SystemConstraintPrefix() const
 {
-    switch (m_objectType) {
-    case TDbObject::dboPKey: return "PK__";
-    case TDbObject::dboUnique: return "UQ__";
-    case TDbObject::dboFKey: return "FK__";
+    const auto* constraint = dynamic_cast<const TCtrData*>(this);
+    if (constraint == nullptr) return nullptr;
+    switch (constraint->ConstraintKind() & 0x7F) {
+    case ckPrimaryKey: return "PK__";
+    case ckUnique: return "UQ__";
+    case ckForeignKey: return "FK__";
+    case ckDefault: return "DF__";
     default: return nullptr;
     }
 }

@@ -1,5 +1,21 @@
 #include "qelCustomObjs.h"
 
+#include "qelComp_Ctr.h"
+#include "qelComp_Def.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Exc.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Fnc.h"
+#include "qelComp_Gnr.h"
+#include "qelComp_Idx.h"
+#include "qelComp_Opr.h"
+#include "qelComp_Pkg.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Rol.h"
+#include "qelComp_Rul.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
+#include "qelComp_Viw.h"
 #include "qelText.h"
 
 #include <algorithm>
@@ -139,38 +155,88 @@ TDbObj* TCustomObjs::AddObject(std::unique_ptr<TDbObj> Obj)
     return m_objects.back().get();
 }
 
+namespace {
+
+template <class T>
+bool Is(const TDbObj& Obj)
+{
+    return dynamic_cast<const T*>(&Obj) != nullptr;
+}
+
+// Which index files which class; a derived class goes where its first
+// listed base goes. No class is made for the databases index.
+struct TFiling {
+    bool (*Test)(const TDbObj&);
+    TObjIndex TCustomObjs::*Index;
+};
+const TFiling kFilings[] = {
+    {Is<TUdfData>, &TCustomObjs::UDFs},           {Is<TDmnData>, &TCustomObjs::Domains},
+    {Is<TTblData>, &TCustomObjs::Tables},         {Is<TViwData>, &TCustomObjs::Views},
+    {Is<TPrcData>, &TCustomObjs::Procedures},     {Is<TTrgData>, &TCustomObjs::Triggers},
+    {Is<TIdxData>, &TCustomObjs::Indexes},        {Is<TGnrData>, &TCustomObjs::Generators},
+    {Is<TCtrData>, &TCustomObjs::Constraints},    {Is<TExcData>, &TCustomObjs::Exceptions},
+    {Is<TGntData>, &TCustomObjs::Grants},         {Is<TDefData>, &TCustomObjs::Defaults},
+    {Is<TRulData>, &TCustomObjs::Rules},          {Is<TPkgData>, &TCustomObjs::Packages},
+    {Is<TRolData>, &TCustomObjs::Roles},          {Is<TPblData>, &TCustomObjs::Publications},
+    {Is<TSchData>, &TCustomObjs::Schemas},        {Is<TOprData>, &TCustomObjs::Operators},
+    {Is<TOpcData>, &TCustomObjs::OperatorClasses}, {Is<TEvtData>, &TCustomObjs::Events},
+    {Is<TCltData>, &TCustomObjs::Collations},
+};
+
+} // namespace
+
 TObjIndex* TCustomObjs::IndexFor(const TDbObj& Obj)
 {
-    using enum TDbObject;
-    switch (Obj.ObjectType()) {
-    case dboFunction: return &UDFs;
-    case dboDomain: return &Domains;
-    case dboTable: return &Tables;
-    case dboView: return &Views;
-    case dboProcedure: return &Procedures;
-    case dboTrigger: return &Triggers;
-    case dboIndex: return &Indexes;
-    case dboGenerator: return &Generators;
-    case dboConstraint:
-    case dboPKey:
-    case dboFKey:
-    case dboUnique:
-    case dboCheck:
-    case dboReferences: return &Constraints;
-    case dboException: return &Exceptions;
-    case dboGrant: return &Grants;
-    case dboDefault: return &Defaults;
-    case dboRule: return &Rules;
-    case dboPackage: return &Packages;
-    case dboRole: return &Roles;
-    case dboPublication: return &Publications;
-    case dboSchema: return &Schemas;
-    case dboOperator: return &Operators;
-    case dboOperatorClass: return &OperatorClasses;
-    case dboEvent: return &Events;
-    case dboCollation: return &Collations;
-    default: return nullptr;
+    for (const TFiling& filing : kFilings)
+        if (filing.Test(Obj)) return &(this->*filing.Index);
+    return nullptr;
+}
+
+TGntData* TCustomObjs::AddGrant(std::unique_ptr<TGntData> Grant)
+{
+    if (!Grant) return nullptr;
+    const bool sensitive = Grants.CaseSensitive();
+    const auto same = [sensitive](std::string_view a, std::string_view b) { return sensitive ? a == b : SameText(a, b); };
+    for (const auto& item : Grants) {
+        auto* g = dynamic_cast<TGntData*>(item.Object);
+        if (g == nullptr || !same(g->ObjectName, Grant->ObjectName) || !same(g->Grantee, Grant->Grantee) ||
+            g->GrantOption != Grant->GrantOption || g->ObjectKind != Grant->ObjectKind ||
+            g->GranteeKind != Grant->GranteeKind)
+            continue;
+        if (g->Columns.Empty() && Grant->Columns.Empty()) {
+            g->Privileges = g->Privileges | Grant->Privileges;
+            return nullptr;
+        }
+        if (!g->Columns.Empty() && !Grant->Columns.Empty() && g->Privileges == Grant->Privileges) {
+            for (const std::string& column : Grant->Columns.Lines())
+                if (std::none_of(g->Columns.Lines().begin(), g->Columns.Lines().end(),
+                                 [&](const std::string& c) { return same(c, column); }))
+                    g->Columns.Add(column);
+            return nullptr;
+        }
     }
+    TGntData* raw = Grant.get();
+    Grants.Add(raw->GetKey(), raw);
+    m_objects.push_back(std::move(Grant));
+    return raw;
+}
+
+void TCustomObjs::ResortGrants()
+{
+    Grants.Rekey([](const TDbObj& Obj) { return Obj.GetKey(); });
+}
+
+void TCustomObjs::RemoveDependLinks(TDbObj* Target)
+{
+    if (Target == nullptr) return;
+    for (TObjIndex* index : {&Domains, &UDFs, &Views, &Tables, &Procedures, &Triggers, &Constraints, &Exceptions,
+                             &Generators, &Indexes})
+        for (const auto& item : *index) {
+            RemoveObjectLinks(*item.Object, Target);
+            if (auto* table = dynamic_cast<TTblData*>(item.Object))
+                for (const auto& field : table->Fields)
+                    if (field.Object) RemoveObjectLinks(*field.Object, Target);
+        }
 }
 
 void TCustomObjs::RemoveObjectLinks(TDbObj& Obj, TDbObj* Target)
