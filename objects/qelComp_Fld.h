@@ -100,6 +100,8 @@ public:
     bool ForBitData = false;
     bool IsJava = false;
     std::string JavaClass;
+    // A key column of an index: 1 ascending, 2 descending.
+    std::uint8_t SortOrder = 0;
 };
 
 } // namespace qel
