@@ -39,6 +39,26 @@ bool IsModifying(TStatType t)
     }
 }
 
+// Statements that do work in the database: each of them runs once. The
+// others (CONNECT, SET NAMES, SET BLOBFILE, COMMIT, comments) only set the
+// stage for them and run again as long as any of them is left.
+bool RunsOnce(TStatType t)
+{
+    return IsModifying(t) || t == TStatType::stPackage || t == TStatType::stCreateDb;
+}
+
+// Once every statement that does work has run, the statements that set the
+// stage are done as well: a later run skips the whole list and a written
+// script is empty. While work is left they stay, so that the next run (on a
+// fresh connection) and a written script still connect, choose the
+// character set and open the BLOB file for it.
+void MarkFinishedList(const std::vector<std::unique_ptr<TStatement>>& List)
+{
+    for (const auto& st : List)
+        if (RunsOnce(st->StatType) && !st->Executed) return;
+    for (const auto& st : List) st->Executed = true;
+}
+
 bool IsBlockKind(TStatType t)
 {
     return t == TStatType::stProcedure || t == TStatType::stTrigger || t == TStatType::stPackage;
@@ -738,6 +758,8 @@ bool TSQLExec::CommitPending()
     }
     try {
         m_connection->Commit();
+        // A data statement counts as run only once its transaction is kept.
+        for (TStatement* st : m_pending) st->Executed = true;
         m_pending.clear();
         return true;
     } catch (const std::exception& e) {
@@ -840,6 +862,7 @@ bool TSQLExec::Execute()
         if (InTransaction() && !CommitPending()) result = false;
         if (!wasConnected) Disconnect();
     }
+    if (m_query) MarkFinishedList(m_statements);
     if (m_errorCount > 0) {
         LogNextLine("< Script executed: " + IntToStr(m_errorCount) + " errors... >");
         result = false;
@@ -890,22 +913,28 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
         if (!Connected()) return false;
     }
     LogStatement("< Exec SQL >:", St);
+    bool ok = true;
     switch (St.StatType) {
-    case stConnect: return ExecConnect();
-    case stReconnect: return ExecReconnect();
-    case stCreateDb: return ExecCreateDatabase();
-    case stSet: return m_databaseType == TDatabaseType::dbOracle ? ExecSQL() : true;
-    case stSetBlobFile: return ExecSetBlobFile();
+    case stConnect: ok = ExecConnect(); break;
+    case stReconnect: ok = ExecReconnect(); break;
+    case stCreateDb: ok = ExecCreateDatabase(); break;
+    case stSet: ok = m_databaseType != TDatabaseType::dbOracle || ExecSQL(); break;
+    case stSetBlobFile: ok = ExecSetBlobFile(); break;
     case stStatement:
     case stProcedure:
     case stTrigger:
-    case stPackage: return ExecSQL();
-    case stDescription: return ExecDescriptionStatement();
+    case stPackage: ok = ExecSQL(); break;
+    case stDescription: ok = ExecDescriptionStatement(); break;
     case stInsert:
     case stUpdate:
-    case stDelete: return ExecDML();
-    default: return true;
+    case stDelete: ok = ExecDML(); break;
+    default: break;
     }
+    // A data statement still in the open transaction waits for its commit
+    // (CommitPending); one whose transaction is lost stays to run again.
+    const bool waitsForCommit = !m_pending.empty() && m_pending.back() == &St;
+    if (ok && RunsOnce(St.StatType) && !waitsForCommit) St.Executed = true;
+    return ok;
 }
 
 bool TSQLExec::ExecSQL()
@@ -939,6 +968,9 @@ bool TSQLExec::ExecSQL()
         m_query->ExecSQL();
         m_query->SetSQLText({});
         if (InTransaction()) m_connection->Commit();
+        // Kept even when committing the data before it failed: it must not
+        // run a second time.
+        if (RunsOnce(st.StatType)) st.Executed = true;
     } catch (const std::exception& e) {
         ErrorMessage(e.what());
         try {

@@ -1020,6 +1020,79 @@ TEST_F(FirebirdBlobTest, ReferenceWithBadDigitsFailsItsStatement)
     EXPECT_EQ(qeltest::TInspector(path).Column("SELECT ID FROM B"), std::vector<std::string>{"2"});
 }
 
+// ---- a list is run once ------------------------------------------------------
+
+namespace {
+
+struct RunTwiceCase {
+    const char* Name;
+    // A last INSERT into LATE, a table made only after the first run.
+    bool Late;
+    // The attachment ends before the second INSERT of the first run.
+    bool Lose;
+    std::vector<bool> ExecutedAfterFirst;
+    std::vector<std::string> SkippedInSecond;
+};
+
+class RunTwiceTest : public FirebirdBlobTest, public ::testing::WithParamInterface<RunTwiceCase> {};
+
+} // namespace
+
+// B has no key: a second run of the same INSERTs would double its rows.
+TEST_P(RunTwiceTest, WorkIsDoneOnceAndWhatDidNotStickRunsAgain)
+{
+    const RunTwiceCase& k = GetParam();
+    x.AddStatement("SET SQL DIALECT 3", ST::stSqlDialect);
+    x.AddStatement("SET BLOBFILE 'values.lob'", ST::stSetBlobFile, "values.lob");
+    Blob(1, "h00000000_00000005");
+    Blob(2, "h00000001_00000002");
+    if (k.Late)
+        x.AddStatement("INSERT INTO LATE (ID, DATA) VALUES (3, :h00000000_00000002)", ST::stInsert, "LATE",
+                       OT::dboTable, OP::odbInsert);
+    qeltest::TInspector killer(path);
+    x.OnBeforeStatementExecute = [&](TObject&, int i) {
+        if (k.Lose && i == 3) killer.Run("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
+    };
+    x.Execute();
+    x.OnBeforeStatementExecute = nullptr;
+    std::vector<bool> executed;
+    for (int i = 0; i < x.Count(); ++i) executed.push_back(x.Statements(i).Executed);
+    EXPECT_EQ(executed, k.ExecutedAfterFirst) << rec.AllErrors();
+    // The written script holds what is left to do, with what it needs first.
+    TStringList script;
+    x.WriteScript(script, false);
+    for (int i = 0; i < x.Count(); ++i)
+        EXPECT_EQ(script.Text().find(x.Statements(i).SQL[0]) == std::string::npos, executed[size_t(i)]) << i;
+
+    if (k.Late) killer.Run("CREATE TABLE LATE (ID INTEGER, DATA BLOB SUB_TYPE 0)");
+    if (c.Connected()) c.SetConnected(false);
+    rec.Log.clear();
+    rec.Errors.clear();
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    std::vector<std::string> skipped;
+    for (const auto& line : rec.Log)
+        if (line.starts_with("< Skipping statement >")) skipped.push_back(line);
+    EXPECT_EQ(skipped, k.SkippedInSecond);
+    for (int i = 0; i < x.Count(); ++i) EXPECT_TRUE(x.Statements(i).Executed) << i;
+    qeltest::TInspector look(path);
+    EXPECT_EQ(look.Column("SELECT DATA FROM B ORDER BY ID"), (std::vector<std::string>{"hello", "el"}));
+    if (k.Late) {
+        EXPECT_EQ(look.Value("SELECT DATA FROM LATE"), "he");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunTwiceTest,
+    ::testing::Values(
+        RunTwiceCase{"EverythingRanSoEverythingIsSkipped", false, false, {true, true, true, true},
+                     {"< Skipping statement >: SET SQL DIALECT 3", "< Skipping statement >: values.lob",
+                      "< Skipping statement >: B: insert", "< Skipping statement >: B: insert"}},
+        // The set-up statements run again: the INSERT left needs the BLOB file.
+        RunTwiceCase{"FailedStatementRunsAgainOnceItsCauseIsGone", true, false, {false, false, true, true, false},
+                     {"< Skipping statement >: B: insert", "< Skipping statement >: B: insert"}},
+        RunTwiceCase{"StatementsOfALostTransactionRunAgain", false, true, {false, false, false, false}, {}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 // ---- plain TSQLExec over ODBC ----------------------------------------------
 
 namespace {
