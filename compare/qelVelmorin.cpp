@@ -294,7 +294,13 @@ bool TVelmorin::Execute()
         return false;
     }
 
-    RunCompare();
+    try {
+        AlignCharSets();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+    }
+    if (!m_messages->HasErrors()) RunCompare();
+    RestoreCharSets();
 
     if (m_connectionTarget != nullptr && !TargetWasConnected) {
         m_connectionTarget->SetConnected(false);
@@ -378,6 +384,39 @@ void TVelmorin::RunCompare()
     }
     m_merge.reset();
     clearLists();
+}
+
+void TVelmorin::AlignCharSets()
+{
+    m_charSetsAligned = false;
+    m_charSetsChanged.clear();
+    if (m_connectionTarget == nullptr) return;
+    const std::string csM = UpperCase(m_connectionMaster->ClientCharSet());
+    const std::string csT = UpperCase(m_connectionTarget->ClientCharSet());
+    if (csM.empty() || csT.empty() || csM == csT) return;
+    LogNextLine("Character sets differ (master " + csM + ", target " + csT + "): both sides are read through UTF8.");
+    m_charSetsAligned = true;
+    for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
+        if (c->DatabaseType() != TDatabaseType::dbInterBase || UpperCase(c->ClientCharSet()) == "UTF8") continue;
+        m_charSetsChanged.emplace_back(c, c->IBServerOptions().DBCharSet());
+        c->IBServerOptions().SetDBCharSet("UTF8");
+        c->ChangeCharSet("UTF8");
+    }
+}
+
+void TVelmorin::RestoreCharSets()
+{
+    for (auto& [c, charSet] : m_charSetsChanged) {
+        c->IBServerOptions().SetDBCharSet(charSet);
+        const bool stays = c == m_connectionTarget ? TargetWasConnected : MasterWasConnected;
+        if (!stays || !c->GetConnected()) continue;
+        try {
+            c->ChangeCharSet(charSet);
+        } catch (const std::exception& e) {
+            ErrorMessage(e.what());
+        }
+    }
+    m_charSetsChanged.clear();
 }
 
 void TVelmorin::CloseStreams()

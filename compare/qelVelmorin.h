@@ -153,6 +153,8 @@ private:
         bool Text = false;
         bool Blob = false;
         std::string Collate; // appended to a character key: " COLLATE \"C\""
+        // The key ordered as another character set: CAST(K + OrderCast.
+        std::string OrderCast;
         // What makes a key condition on this column match the bytes the
         // merge paired, where "=" alone is blind to case or trailing blanks:
         // a byte-wise form of the column ("BINARY " + name, name + " COLLATE
@@ -336,6 +338,10 @@ private:
     // catalogue, and settles one key for both sides; False after reporting
     // a column one side lacks.
     bool PairColumns();
+    // Sides of two character sets are both read and written through UTF8,
+    // so equal texts compare equal; RestoreCharSets undoes it afterwards.
+    void AlignCharSets();
+    void RestoreCharSets();
     bool PairDataColumns();
     bool PairKeyColumns();
     void CloseStreams();
@@ -385,6 +391,9 @@ private:
     std::unique_ptr<std::ofstream> m_blobStream;
     std::int64_t m_blobPosition = 0;
     std::unique_ptr<TMergeState> m_merge;
+    bool m_charSetsAligned = false;
+    // Connections switched to UTF8 for the run, with their own set.
+    std::vector<std::pair<TQELCustomConnection*, std::string>> m_charSetsChanged;
 };
 
 } // namespace qel

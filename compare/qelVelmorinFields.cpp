@@ -4,7 +4,6 @@
 #include "qelVelmorin.h"
 #include "qelVelmorinPrivate.h"
 
-#include "qelADO.h"
 #include "qelClasses.h"
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
@@ -12,6 +11,7 @@
 #include "qelLocalSQLParser.h"
 #include "qelText.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace qel {
@@ -160,8 +160,7 @@ TDatabaseType TCmpTableOptions::DatabaseType() const
 
 bool TCmpTableOptions::IsSQLite() const
 {
-    TADOConnection* ado = ADOConnectionOf(m_connection);
-    return ado != nullptr && ado->Connected() && SameText(ado->DBMSName(), "SQLite");
+    return m_connection != nullptr && SameText(m_connection->DBMSName(), "SQLite");
 }
 
 std::string TCmpTableOptions::NormalizedTableName() const
@@ -374,10 +373,9 @@ bool TCmpTableOptions::LoadAllFields(TQELQuery* Query)
     case TDatabaseType::dbMSAccess:
     case TDatabaseType::dbCustomOLEDB:
         guarded([&] {
-            if (TADOConnection* ado = ADOConnectionOf(m_connection)) {
-                for (const TADOColumn& col : ado->GetColumns(TableName)) {
-                    if (col.TableName == TableName) AllFields.Add(col.ColumnName);
-                }
+            std::vector<TColumnListing> columns;
+            if (m_connection != nullptr && m_connection->ListColumns(TableName, columns)) {
+                for (const TColumnListing& col : columns) AllFields.Add(col.ColumnName);
                 LoadKeyCatalogue(*Query, TableName);
             }
         });
@@ -543,7 +541,8 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
             SetLines(Query, {"select rf.rdb$field_name as FNAME, f.rdb$field_type as FTYPE,",
                              "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0) as NOTNULL,",
                              "coalesce(rf.rdb$collation_id, f.rdb$collation_id, 0) as COLL,",
-                             "cs.rdb$character_set_name as CSNAME",
+                             "cs.rdb$character_set_name as CSNAME,",
+                             "coalesce(f.rdb$character_length, f.rdb$field_length) as CLEN",
                              "from rdb$relation_fields rf",
                              "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
                              "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
@@ -562,6 +561,16 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 if (info.Text && Query.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
                     info.Collate = " COLLATE " + charset;
                 info.ExactCollate = info.Collate;
+                const std::string client =
+                    m_connection != nullptr ? UpperCase(Trim(m_connection->IBServerOptions().DBCharSet())) : "";
+                // Values of a single-byte set arrive as UTF-8 through a UTF8
+                // connection, and the merge compares those bytes: the server
+                // must order them as UTF-8 too.
+                if (info.Text && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
+                    charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" && charset != "OCTETS") {
+                    const long long length = std::max<long long>(1, Query.FieldByName("CLEN")->AsInteger());
+                    info.OrderCast = " AS VARCHAR(" + IntToStr(length) + ") CHARACTER SET UTF8)";
+                }
                 // Firebird compares VARCHAR values as if padded with blanks,
                 // under every collation: "a" = "a ". The stored length tells
                 // them apart; CHAR values are padded anyway.
@@ -675,12 +684,11 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
             break;
         case TDatabaseType::dbCustomOLEDB:
         case TDatabaseType::dbMSAccess:
-            if (TADOConnection* ado = ADOConnectionOf(m_connection)) {
+            if (std::vector<TColumnListing> columns; m_connection != nullptr && m_connection->ListColumns(table, columns)) {
                 const bool sqlite = IsSQLite();
-                for (const TADOColumn& col : ado->GetColumns(table)) {
-                    if (col.TableName != table) continue;
+                for (const TColumnListing& col : columns) {
                     TColumnInfo info;
-                    info.NotNull = col.Nullable == TColumnNullable::cnNoNulls;
+                    info.NotNull = col.NotNull;
                     info.Text = ValueClassOf(col.FieldType) == TValueClass::Text;
                     info.Blob = IsBlobType(col.FieldType);
                     if (info.Text && sqlite) info.Collate = " COLLATE BINARY";
@@ -823,7 +831,9 @@ std::string TCmpTableOptions::OrderTerm(const std::string& Name) const
     TColumnInfo info;
     if (auto it = m_columnInfo.find(UpperCase(Name)); it != m_columnInfo.end()) info = it->second;
     std::string term = q;
-    if (info.Text) {
+    if (!info.OrderCast.empty()) {
+        term = "CAST(" + q + info.OrderCast;
+    } else if (info.Text) {
         if (t == TDatabaseType::dbMySQL) term = "BINARY " + q;
         else if (t == TDatabaseType::dbOracle) term = "NLSSORT(" + q + ", 'NLS_SORT=BINARY')";
         else term += info.Collate;

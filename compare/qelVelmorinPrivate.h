@@ -20,7 +20,6 @@
 
 namespace qel {
 
-class TADOConnection;
 class TQELCustomConnection;
 class TQELQuery;
 
@@ -102,6 +101,14 @@ std::string HexText(std::string_view bytes);
 // HEXTORAW('0A1B') (Oracle).
 std::string BinaryLiteral(std::string_view bytes, TDatabaseType t);
 
+// Firebird's literal of a character value, read back the same by the
+// engine and by isql: pieces under the literal limits joined with || (never
+// cut inside a UTF-8 sequence), ASCII_CHAR(0) for each NUL byte, which ends
+// isql's reading of a line; a value longer than a string expression holds
+// becomes a BLOB when BlobAllowed. "it's" -> 'it''s', "a\0b" ->
+// ('a' || ASCII_CHAR(0) || 'b'), 40,000 x "a" -> ('a..a' || 'a..a' || 'a..a').
+std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed);
+
 // True when a master value of type Master, bound for a target column of
 // type Target (ftUnknown when not known) on server T, is written to the
 // BLOB side file and referenced: BLOBs, and binary values bound for a BLOB
@@ -109,9 +116,6 @@ std::string BinaryLiteral(std::string_view bytes, TDatabaseType t);
 // the driver takes no binary parameter for a text column.
 bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T);
 
-// The ADO connection object behind a connection (ADO back end or the
-// stand-alone ADO connection); nullptr for any other.
-TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection);
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
 

@@ -1,10 +1,7 @@
 // Value comparison and literal text helpers of the comparer.
 #include "qelVelmorinPrivate.h"
 
-#include "qelConnection_ADO.h"
 #include "qelDBEngine.h"
-#include "qelDB_ADO.h"
-#include "qelDB_IBX.h"
 #include "qelText.h"
 
 #include <array>
@@ -518,33 +515,10 @@ bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T)
     return ValueClassOf(Master) == TValueClass::Binary && Target != TFieldType::ftUnknown && IsBlobType(Target);
 }
 
-TADOConnection* ADOConnectionOf(TQELCustomConnection* Connection)
-{
-    if (auto* c = dynamic_cast<TQELConnection*>(Connection)) {
-        if (auto* db = dynamic_cast<TQELADODatabase*>(c->Database())) return &db->ADOConnection();
-        return nullptr;
-    }
-    if (auto* a = dynamic_cast<TQELConnectionADO*>(Connection)) return a->Connection();
-    return nullptr;
-}
-
 bool IsSingleFloatColumn(TQELQuery* Query, int Index)
 {
     if (Query == nullptr || Query->GetFields() == nullptr || Index >= Query->GetFields()->Count()) return false;
-    if ((*Query->GetFields())[Index].DataType() != TFieldType::ftFloat) return false;
-    if (auto* ib = dynamic_cast<TQELIBXQuery*>(Query)) {
-        const auto& info = ib->Inner().Statement().FieldInfo();
-        // SQL_FLOAT of the client library: a 4-byte float.
-        constexpr int SqlFloat = 482;
-        return Index < static_cast<int>(info.size()) && info[static_cast<size_t>(Index)].SQLType == SqlFloat;
-    }
-    if (dynamic_cast<TQELADOQuery*>(Query) != nullptr) {
-        // ODBC drivers describe REAL with a column size of 7 or 9 digits
-        // (24 bits by some); DOUBLE with 15, 17 or 53.
-        const int size = (*Query->GetFields())[Index].Size();
-        return size == 7 || size == 9 || size == 24;
-    }
-    return false;
+    return (*Query->GetFields())[Index].DataType() == TFieldType::ftFloat && Query->IsSingleFloatField(Index);
 }
 
 } // namespace qel::velmorin

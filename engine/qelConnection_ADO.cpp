@@ -83,4 +83,15 @@ void TQELConnectionADO::ChangeCharSet(const std::string& /*CharSet*/)
     m_connection->Open();
 }
 
+std::string TQELConnectionADO::ClientCharSet() { return GetConnected() ? "UTF8" : ""; }
+
+std::string TQELConnectionADO::DBMSName() { return GetConnected() ? m_connection->DBMSName() : ""; }
+
+bool TQELConnectionADO::ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns)
+{
+    if (m_connection == nullptr) return false;
+    ListADOColumns(*m_connection, Table, Columns);
+    return true;
+}
+
 } // namespace qel

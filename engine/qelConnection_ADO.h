@@ -31,6 +31,9 @@ public:
     // False; otherwise disconnects the object and answers True.
     bool CreateDatabase() override;
     void ChangeCharSet(const std::string& CharSet) override;
+    std::string ClientCharSet() override;
+    std::string DBMSName() override;
+    bool ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns) override;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;

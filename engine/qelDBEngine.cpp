@@ -444,6 +444,12 @@ void TQELConnection::Commit() { if (m_database) m_database->Commit(); }
 void TQELConnection::Rollback() { if (m_database) m_database->Rollback(); }
 bool TQELConnection::InTransaction() { return m_database ? m_database->InTransaction() : false; }
 void TQELConnection::ChangeCharSet(const std::string& CharSet) { if (m_database) m_database->ChangeCharSet(CharSet); }
+std::string TQELConnection::ClientCharSet() { return m_database ? m_database->ClientCharSet() : std::string(); }
+std::string TQELConnection::DBMSName() { return m_database ? m_database->DBMSName() : std::string(); }
+bool TQELConnection::ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns)
+{
+    return m_database && m_database->ListColumns(Table, Columns);
+}
 
 bool TQELConnection::CreateDatabase()
 {

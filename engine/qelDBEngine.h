@@ -14,11 +14,14 @@
 #include "qelDBOptions.h"
 #include "qelTypes.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qel {
 
+enum class TFieldType : std::uint8_t;
 class TField;
 class TFields;
 class TParam;
@@ -26,6 +29,15 @@ class TParams;
 class TQELCustomConnection;
 class TQELQuery;
 class TStringList;
+
+// One column of a table as a driver's catalogue lists it, for the sources
+// whose catalogue has no SQL of its own.
+struct TColumnListing {
+    std::string TableName;
+    std::string ColumnName;
+    TFieldType FieldType{};
+    bool NotNull = false;
+};
 
 // The database object of one back end for one connection.
 class TQELDatabase : public TComponent {
@@ -44,6 +56,11 @@ public:
     virtual void Rollback() {}
     virtual bool InTransaction() { return false; }
     virtual void ChangeCharSet(const std::string& /*CharSet*/) {}
+    // What a caller may ask of the server reached, without knowing the back
+    // end: see TQELCustomConnection.
+    virtual std::string ClientCharSet() { return {}; }
+    virtual std::string DBMSName() { return {}; }
+    virtual bool ListColumns(const std::string& /*Table*/, std::vector<TColumnListing>& /*Columns*/) { return false; }
 
 private:
     TQELCustomConnection* m_connection;
@@ -113,6 +130,15 @@ public:
     virtual bool InTransaction() { return false; }
     virtual bool CreateDatabase();
     virtual void ChangeCharSet(const std::string& /*CharSet*/) {}
+    // The character set text values are read and written in while
+    // connected ("UTF8", "WIN1252", "NONE"); empty when not known.
+    virtual std::string ClientCharSet() { return {}; }
+    // The server product as the driver names it ("SQLite", "PostgreSQL");
+    // empty when not known.
+    virtual std::string DBMSName() { return {}; }
+    // The columns of Table in the driver's order, from a catalogue listing
+    // that needs no SQL; False when the back end has none.
+    virtual bool ListColumns(const std::string& /*Table*/, std::vector<TColumnListing>& /*Columns*/) { return false; }
     // OnErrorMessage(Self, Text) when assigned, else ShowMessage(Text).
     virtual void ErrorMessage(const std::string& Text);
     // The server's description; empty unless connected.
@@ -160,6 +186,9 @@ public:
     bool InTransaction() override;
     bool CreateDatabase() override;
     void ChangeCharSet(const std::string& CharSet) override;
+    std::string ClientCharSet() override;
+    std::string DBMSName() override;
+    bool ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns) override;
 
     // The selected back end (registry-owned) and this connection's database object.
     TQELAbstractConnection* BackEnd() const { return m_backEnd; }
@@ -205,6 +234,9 @@ public:
     virtual void ExecSQLDirect() { ExecSQL(); }
     virtual TParam* ParamByName(const std::string& /*Name*/) { return nullptr; }
     virtual void Prepare() {}
+    // True when result column Index holds 32-bit floats, whose values are
+    // compared and written at that precision.
+    virtual bool IsSingleFloatField(int /*Index*/) { return false; }
 
     // Replaces the SQL text (no effect without a SQL list).
     void SetSQLText(const std::string& Text);

@@ -130,6 +130,25 @@ void TQELADODatabase::Commit() { m_connection->CommitTrans(); }
 void TQELADODatabase::Rollback() { m_connection->RollbackTrans(); }
 bool TQELADODatabase::InTransaction() { return m_connection->InTransaction(); }
 
+std::string TQELADODatabase::ClientCharSet() { return m_connection->Connected() ? "UTF8" : ""; }
+
+std::string TQELADODatabase::DBMSName() { return m_connection->Connected() ? m_connection->DBMSName() : ""; }
+
+bool TQELADODatabase::ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns)
+{
+    ListADOColumns(*m_connection, Table, Columns);
+    return true;
+}
+
+void ListADOColumns(TADOConnection& Connection, const std::string& Table, std::vector<TColumnListing>& Columns)
+{
+    Columns.clear();
+    for (const TADOColumn& c : Connection.GetColumns(Table)) {
+        if (c.TableName != Table) continue;
+        Columns.push_back({c.TableName, c.ColumnName, c.FieldType, c.Nullable == TColumnNullable::cnNoNulls});
+    }
+}
+
 // ---- TADO_Query --------------------------------------------------------
 
 TADO_Query::TADO_Query()
@@ -180,6 +199,16 @@ void TQELADOQuery::Next() { m_query->Next(); }
 TField* TQELADOQuery::FieldByName(const std::string& Name) { return &m_query->FieldByName(Name); }
 void TQELADOQuery::Close() { m_query->Close(); }
 TParam* TQELADOQuery::ParamByName(const std::string& Name) { return &m_query->OwnParams().ParamByName(Name); }
+
+bool TQELADOQuery::IsSingleFloatField(int Index)
+{
+    const TFields& fields = m_query->Fields();
+    if (Index < 0 || Index >= fields.Count() || fields[Index].DataType() != TFieldType::ftFloat) return false;
+    // ODBC drivers describe REAL with a column size of 7 or 9 digits (24
+    // bits by some); DOUBLE with 15, 17 or 53.
+    const int size = fields[Index].Size();
+    return size == 7 || size == 9 || size == 24;
+}
 
 void TQELADOQuery::Last()
 {

@@ -37,12 +37,20 @@ public:
     // same way as over the InterBase back end.
     void Rollback() override;
     bool InTransaction() override;
+    // ODBC drivers hand text over as UTF-8 here.
+    std::string ClientCharSet() override;
+    std::string DBMSName() override;
+    bool ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns) override;
 
     TADOConnection& ADOConnection() { return *m_connection; }
 
 private:
     std::unique_ptr<TADOConnection> m_connection;
 };
+
+// The columns of Table as an ADO connection's catalogue lists them, exact
+// name matches only; what TQELADODatabase and TQELConnectionADO answer.
+void ListADOColumns(TADOConnection& Connection, const std::string& Table, std::vector<TColumnListing>& Columns);
 
 // The ADO query with its own SQL lines and parameter list: parameters are
 // written as names (":ID") and sent as positional markers; own parameter i
@@ -87,6 +95,7 @@ public:
     void ExecSQL() override;
     TParam* ParamByName(const std::string& Name) override;
     void Prepare() override {}
+    bool IsSingleFloatField(int Index) override;
 
     TADO_Query& Inner() { return *m_query; }
     // Binds the inner query straight to an ADO connection (no database object).

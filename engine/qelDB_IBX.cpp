@@ -66,6 +66,7 @@ void TQELIBXDatabase::SetConnectParams(const std::string& CharSet)
     AddParam(p, "sql_role_name", co.RoleName);
     AddParam(p, "lc_ctype", CharSet);
     p.EndUpdate();
+    m_charSet = CharSet;
 }
 
 void TQELIBXDatabase::ConnectOnce()
@@ -135,9 +136,21 @@ bool TQELIBXDatabase::InTransaction() { return m_transaction->InTransaction(); }
 
 void TQELIBXDatabase::ChangeCharSet(const std::string& CharSet)
 {
+    // As a disconnect, the reconnect commits. Queries of this connection run
+    // in its one transaction: the new attachment gets a new one, or the
+    // next query would find none.
+    const bool hadTransaction = m_transaction->InTransaction();
+    if (hadTransaction) m_transaction->Commit();
     if (m_database->Connected()) m_database->Close();
     if (!CharSet.empty()) SetConnectParams(CharSet);
     m_database->Open();
+    if (hadTransaction) m_transaction->StartTransaction();
+}
+
+std::string TQELIBXDatabase::ClientCharSet()
+{
+    if (!m_database->Connected()) return {};
+    return m_charSet.empty() ? std::string("NONE") : UpperCase(m_charSet);
 }
 
 std::string TQELIBXDatabase::GetDatabaseCharSet()
@@ -206,6 +219,14 @@ void TQELIBXQuery::ExecSQL() { m_query->ExecSQL(); }
 void TQELIBXQuery::ExecSQLDirect() { m_query->ExecSQLImmediate(); }
 TParam* TQELIBXQuery::ParamByName(const std::string& Name) { return &m_query->Params().ParamByName(Name); }
 void TQELIBXQuery::Prepare() { m_query->Prepare(); }
+
+bool TQELIBXQuery::IsSingleFloatField(int Index)
+{
+    const auto& info = m_query->Statement().FieldInfo();
+    // SQL_FLOAT of the client library: a 4-byte float.
+    constexpr int SqlFloat = 482;
+    return Index >= 0 && Index < static_cast<int>(info.size()) && info[static_cast<size_t>(Index)].SQLType == SqlFloat;
+}
 
 void TQELIBXQuery::SetDatabase(TQELDatabase* Value)
 {

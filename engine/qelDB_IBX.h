@@ -36,6 +36,9 @@ public:
     // Reconnects with lc_ctype CharSet; the transaction is not restarted and
     // the connection's options are not changed.
     void ChangeCharSet(const std::string& CharSet) override;
+    // The lc_ctype of the attachment; NONE when none was given.
+    std::string ClientCharSet() override;
+    std::string DBMSName() override { return "Firebird"; }
     // The database's default character set, trimmed; empty when it has none.
     std::string GetDatabaseCharSet();
 
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<TIBDatabaseInfo> m_info;
     std::unique_ptr<TIBServerProperties> m_service;
     int m_attempts = 0;
+    std::string m_charSet; // the lc_ctype of the current attachment
 };
 
 // The client query whose parameters are written as names (":ID") and sent
@@ -102,6 +106,7 @@ public:
     void ExecSQLDirect() override;
     TParam* ParamByName(const std::string& Name) override;
     void Prepare() override;
+    bool IsSingleFloatField(int Index) override;
 
     T_IBQuery& Inner() { return *m_query; }
 

@@ -162,6 +162,7 @@ void TIBSQLExec::Connect()
         c->SetIBServerOptions(IBServerOptions());
         if (!ConnectForStatement()) return;
         LogNextLine("Connect: \"" + HidePassword(ConnectionOptions().DatabaseName) + "\"");
+        UseCharSet();
     } catch (const std::exception& e) {
         ErrorMessage(e.what());
     }
@@ -250,7 +251,8 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
 
 bool TIBSQLExec::ExecuteStatement(TStatement& St)
 {
-    if (St.StatType != TStatType::stSetNames) return TSQLExec::ExecuteStatement(St);
+    if (St.StatType != TStatType::stSetNames && St.StatType != TStatType::stCharSet)
+        return TSQLExec::ExecuteStatement(St);
     m_currentStatement = &St;
     std::string charSet = St.ObjName;
     if (charSet.empty()) {
@@ -261,7 +263,25 @@ bool TIBSQLExec::ExecuteStatement(TStatement& St)
             if (SameText(w[i], "NAMES")) charSet = w[i + 1];
     }
     IBServerOptions().SetDBCharSet(charSet);
-    return true;
+    return UseCharSet();
+}
+
+// The literals that follow are in the character set SET NAMES gave: the
+// attachment must read them so, or the engine stores other characters.
+bool TIBSQLExec::UseCharSet()
+{
+    TQELCustomConnection* c = QELConnection();
+    const std::string& charSet = IBServerOptions().DBCharSet();
+    if (c == nullptr || charSet.empty() || !Connected() || SameText(c->ClientCharSet(), charSet)) return true;
+    if (InTransaction() && !CommitPending()) return false;
+    try {
+        c->ChangeCharSet(charSet);
+        LogNextLine("Character set of the connection: " + charSet);
+        return true;
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return false;
+    }
 }
 
 bool TIBSQLExec::SystemTablesWritable()

@@ -47,6 +47,9 @@ public:
     bool SystemTablesWritable();
 
 protected:
+    // Changes the connection's character set to the one SET NAMES gave
+    // when they differ; False after reporting a failure.
+    bool UseCharSet();
     bool ExecDescription() override;
     bool ExecCreateDatabase() override;
 };
