@@ -752,3 +752,61 @@ TEST_F(FormDatabaseTest, ServerNameConnectsOverTCP)
 }
 
 } // namespace
+
+// A table without a key: every column is its key, so pressing "Update" a
+// second time after one "Compare" would insert the missing rows again.
+TEST_F(FormDatabaseTest, SecondUpdateSkipsWhatTheFirstDidOnATableWithoutKey)
+{
+    auto make = [&](const std::string& Name, const std::vector<std::string>& Rows) {
+        const std::string path = dir.File(Name);
+        TQELConnection c;
+        std::string error;
+        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
+        Configure(c, path);
+        c.IBServerOptions().SetDBCharSet("UTF8");
+        EXPECT_TRUE(c.CreateDatabase()) << error;
+        c.SetConnected(true);
+        auto q = c.CreateQuery();
+        q->SetSQLText("CREATE TABLE NOTES (NAME VARCHAR(20), QTY INTEGER)");
+        q->ExecSQL();
+        c.Commit();
+        for (const auto& row : Rows) {
+            q->SetSQLText("INSERT INTO NOTES VALUES " + row);
+            q->ExecSQL();
+        }
+        c.Commit();
+        c.SetConnected(false);
+        return path;
+    };
+    auto rows = [&](const std::string& Path) {
+        TQELConnection c;
+        Configure(c, Path);
+        c.SetConnected(true);
+        auto q = c.CreateQuery();
+        q->SetSQLText("SELECT NAME || ':' || QTY FROM NOTES ORDER BY NAME");
+        q->Open();
+        std::vector<std::string> all;
+        for (; !q->Eof(); q->Next()) all.push_back((*q->GetFields())[0].AsString());
+        q->Close();
+        c.SetConnected(false);
+        return all;
+    };
+    const std::string m = make("nokey-master.fdb", {"('a', 1)", "('b', 2)", "('c', 3)"});
+    const std::string t = make("nokey-target.fdb", {"('a', 1)"});
+
+    auto form = Open();
+    Enter(*form, m, t);
+    form->EditTableM->setText(Q("NOTES"));
+    form->EditTableT->setText(Q("NOTES"));
+    Click(form->BtnCompare);
+    QStringList log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Equal: 1, Inserted: 2, Updated: 0, Deleted: 0, All: 3."))) << log.join('\n').toStdString();
+    Click(form->BtnUpdate);
+    const qsizetype firstUpdateEnd = LogLines(*form).size();
+    Click(form->BtnUpdate);
+    log = LogLines(*form).mid(firstUpdateEnd);
+    EXPECT_EQ(log.count(Q("< Skipping statement >: NOTES: insert")), 2) << log.join('\n').toStdString();
+    EXPECT_FALSE(HasLineStartingWith(log, Q("< Exec SQL >"))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Script executed succesfully! >"));
+    EXPECT_EQ(rows(t), (std::vector<std::string>{"a:1", "b:2", "c:3"}));
+}
