@@ -562,7 +562,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                     info.Collate = " COLLATE " + charset;
                 info.ExactCollate = info.Collate;
                 const std::string client =
-                    m_connection != nullptr ? UpperCase(Trim(m_connection->IBServerOptions().DBCharSet())) : "";
+                    m_connection != nullptr ? UpperCase(m_connection->ClientCharSet()) : "";
                 // Values of a single-byte set arrive as UTF-8 through a UTF8
                 // connection, and the merge compares those bytes: the server
                 // must order them as UTF-8 too.
@@ -575,8 +575,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 // under every collation: "a" = "a ". The stored length tells
                 // them apart; CHAR values are padded anyway.
                 if (info.Text && type != 14) {
-                    const std::string connection =
-                        m_connection != nullptr ? UpperCase(Trim(m_connection->IBServerOptions().DBCharSet())) : "";
+                    const std::string& connection = client;
                     using U = TColumnInfo::TLengthUnit;
                     if (charset == "NONE" || charset == "OCTETS" || connection.empty() || connection == "NONE" ||
                         connection == charset) {

@@ -162,7 +162,6 @@ void TIBSQLExec::Connect()
         c->SetIBServerOptions(IBServerOptions());
         if (!ConnectForStatement()) return;
         LogNextLine("Connect: \"" + HidePassword(ConnectionOptions().DatabaseName) + "\"");
-        UseCharSet();
     } catch (const std::exception& e) {
         ErrorMessage(e.what());
     }

@@ -50,6 +50,7 @@ protected:
     // Changes the connection's character set to the one SET NAMES gave
     // when they differ; False after reporting a failure.
     bool UseCharSet();
+    bool AfterConnect() override { return UseCharSet(); }
     bool ExecDescription() override;
     bool ExecCreateDatabase() override;
 };

@@ -1054,7 +1054,7 @@ bool TSQLExec::ConnectForStatement()
                                             : capture.Text());
         return false;
     }
-    return true;
+    return AfterConnect();
 }
 
 void TSQLExec::DisconnectForStatement()

@@ -299,6 +299,9 @@ protected:
     // what the connection reports becomes this executor's error.
     bool ConnectForStatement();
     void DisconnectForStatement();
+    // What a dialect does on a new connection before the first statement;
+    // False after reporting a failure.
+    virtual bool AfterConnect() { return true; }
     // Commits the open transaction of the run. A failure is reported, and
     // the statements the transaction held are reported as rolled back.
     bool CommitPending();

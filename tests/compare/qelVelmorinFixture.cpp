@@ -57,7 +57,7 @@ const char* KeyKindName(TKeyKind k)
 // ---------------------------------------------------------------------------
 // TTestDatabase
 
-TTestDatabase::TTestDatabase(TServer Kind) : m_kind(Kind), m_connection(std::make_unique<TQELConnection>())
+TTestDatabase::TTestDatabase(TServer Kind, const std::string& CharSet) : m_kind(Kind), m_connection(std::make_unique<TQELConnection>())
 {
     std::random_device rd;
     m_suffix = std::to_string(::getpid()) + "_" + std::to_string(rd() % 100000);
@@ -72,7 +72,7 @@ TTestDatabase::TTestDatabase(TServer Kind) : m_kind(Kind), m_connection(std::mak
         c.SetConnectionType(TconnectionType::cnIBX);
         c.ConnectionOptions().UserName = qeltest::Env("VELMORIN_FB_USER", "SYSDBA");
         c.ConnectionOptions().Password = qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey");
-        c.IBServerOptions().SetDBCharSet("UTF8");
+        c.IBServerOptions().SetDBCharSet(CharSet);
         c.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
         if (Kind == TServer::FbEmbedded) {
             c.ConnectionOptions().Protocol = TQELProtocol::ptLocal;

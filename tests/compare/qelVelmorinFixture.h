@@ -28,7 +28,8 @@ bool IsFirebird(TServer s);
 // SQLite file through ODBC. Connected after construction when usable.
 class TTestDatabase {
 public:
-    explicit TTestDatabase(TServer Kind);
+    // A Firebird database is created with CharSet as its default set.
+    explicit TTestDatabase(TServer Kind, const std::string& CharSet = "UTF8");
     ~TTestDatabase();
     TTestDatabase(const TTestDatabase&) = delete;
     TTestDatabase& operator=(const TTestDatabase&) = delete;
