@@ -28,11 +28,14 @@ void TCtrData::SetConstraintKind(TConstraintKind Value)
 }
 
 // The names of the tables a constraint joins are stored as SetName stores
-// the constraint's own name.
+// the constraint's own name, by the options of the collection that decides
+// the server type.
 std::string TCtrData::StoredTableName(std::string_view Value) const
 {
-    if (GetDatabaseType() == TDatabaseType::dbMSSQL && Objs() != nullptr &&
-        !Objs()->MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers)
+    const TCustomObjs* objs = Objs();
+    if (objs != nullptr && objs->UseLinked && objs->LinkedObjs() != nullptr) objs = objs->LinkedObjs();
+    if (objs != nullptr && objs->DatabaseType() == TDatabaseType::dbMSSQL &&
+        !objs->MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers)
         return UpperCase(Value);
     return std::string(Value);
 }
