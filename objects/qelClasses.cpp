@@ -52,15 +52,7 @@ TDbObj::~TDbObj()
     DetachLinks();
 }
 
-void TDbObj::SetCounterpart(TDbObj* Value)
-{
-    if (Value == m_counterpart) return;
-    if (m_counterpart != nullptr && m_counterpart->m_counterpart == this) m_counterpart->m_counterpart = nullptr;
-    m_counterpart = Value;
-    if (Value == nullptr || Value == this) return;
-    if (Value->m_counterpart != nullptr && Value->m_counterpart != this) Value->m_counterpart->SetCounterpart(nullptr);
-    Value->m_counterpart = this;
-}
+void TDbObj::SetCounterpart(TDbObj* Value) { PairMutually(this, &TDbObj::m_counterpart, Value); }
 
 // ---- texts and names ----
 
@@ -68,7 +60,7 @@ void TDbObj::SetDescription(std::string_view Value) { m_description = Normalised
 
 void TDbObj::SetBody(std::string_view Value) { m_body = NormalisedText(Value); }
 
-const TCustomObjs* TDbObj::ServerObjs() const
+TCustomObjs* TDbObj::ServerObjs() const
 {
     if (m_objs != nullptr && m_objs->UseLinked && m_objs->LinkedObjs() != nullptr) return m_objs->LinkedObjs();
     return m_objs;
@@ -95,8 +87,8 @@ TDatabaseType TDbObj::GetDatabaseType() const
 
 TIBServerOptions* TDbObj::GetIBServerOptions() const
 {
-    const TCustomObjs* objs = ServerObjs();
-    return objs == nullptr ? nullptr : &const_cast<TCustomObjs*>(objs)->IBServerOptions();
+    TCustomObjs* objs = ServerObjs();
+    return objs == nullptr ? nullptr : &objs->IBServerOptions();
 }
 
 std::uint32_t TDbObj::GetScriptFlags() const { return m_objs == nullptr ? sfAllScriptFlags : m_objs->ScriptFlags; }

@@ -91,15 +91,16 @@ public:
         const int i = IndexOf(Name);
         return i < 0 ? nullptr : Objects(i);
     }
-    // Frees the entry's object.
-    void Delete(int Index) { m_items.erase(m_items.begin() + Index); }
-    // Removes the entry and hands its object to the caller.
+    // Removes the entry and hands its object to the caller; std::out_of_range
+    // for a position that is not in the list.
     std::unique_ptr<T> Extract(int Index)
     {
         std::unique_ptr<T> obj = std::move(m_items.at(static_cast<std::size_t>(Index)).Object);
-        Delete(Index);
+        m_items.erase(m_items.begin() + Index);
         return obj;
     }
+    // Removes the entry and frees its object.
+    void Delete(int Index) { Extract(Index); }
     // Frees every entry whose object Pred accepts; answers how many.
     template <class Pred>
     int RemoveIf(Pred pred)
@@ -117,6 +118,20 @@ private:
 };
 
 using TDependList = TOwnedNameList<TDependObj>;
+
+// Points Self and Value at each other through Link (a member pointer), after
+// unpairing whatever either was paired with; nullptr unpairs Self. Pairs
+// that are always mutual can be undone from either end when one goes.
+template <class T>
+void PairMutually(T* Self, T* T::*Link, T* Value)
+{
+    if (Self->*Link == Value) return;
+    if (T* old = Self->*Link; old != nullptr && old->*Link == Self) old->*Link = nullptr;
+    Self->*Link = Value;
+    if (Value == nullptr || Value == Self) return;
+    if (T* old = Value->*Link; old != nullptr && old != Self) PairMutually(old, Link, static_cast<T*>(nullptr));
+    Value->*Link = Self;
+}
 
 // Flag bits of TCustomObjs::ScriptFlags; an object without a collection
 // reads all of them as set.
@@ -279,7 +294,7 @@ private:
     TDbObject m_objectType = TDbObject::dboUnknown;
 
     // The collection whose server type and options the object follows.
-    const TCustomObjs* ServerObjs() const;
+    TCustomObjs* ServerObjs() const;
     // As stored by SetName and SetSchema.
     std::string StoredName(std::string_view Value) const;
     // Removes the links that point at this object from the other ends.

@@ -59,6 +59,7 @@ TDbObj* TObjIndex::Find(std::string_view Key) const
 
 bool TObjIndex::Add(std::string Key, TDbObj* Obj)
 {
+    if (Obj == nullptr) return false;
     const auto it = std::lower_bound(m_items.begin(), m_items.end(), Key,
                                      [this](const TItem& item, const std::string& k) { return Compare(item.Key, k) < 0; });
     if (it != m_items.end() && Compare(it->Key, Key) == 0) return false;
@@ -88,15 +89,7 @@ TCustomObjs::~TCustomObjs()
     SetLinkedObjs(nullptr);
 }
 
-void TCustomObjs::SetLinkedObjs(TCustomObjs* Value)
-{
-    if (Value == m_linkedObjs) return;
-    if (m_linkedObjs != nullptr && m_linkedObjs->m_linkedObjs == this) m_linkedObjs->m_linkedObjs = nullptr;
-    m_linkedObjs = Value;
-    if (Value == nullptr || Value == this) return;
-    if (Value->m_linkedObjs != nullptr && Value->m_linkedObjs != this) Value->m_linkedObjs->SetLinkedObjs(nullptr);
-    Value->m_linkedObjs = this;
-}
+void TCustomObjs::SetLinkedObjs(TCustomObjs* Value) { PairMutually(this, &TCustomObjs::m_linkedObjs, Value); }
 
 void TCustomObjs::Clear()
 {
@@ -141,7 +134,7 @@ TDbObj* TCustomObjs::AddObject(std::unique_ptr<TDbObj> Obj)
 {
     if (!Obj || !AcceptObject(Obj.get())) return nullptr;
     if (m_databaseType == TDatabaseType::dbInterBase &&
-        IBServerOptions().IBCompareOptions().IgnoreToolObjects && StartsWithText(Obj->Name(), "QEL$"))
+        IBServerOptions().IBCompareOptions().IgnoreToolObjects && Obj->Name().starts_with("QEL$"))
         return nullptr;
     TObjIndex* index = IndexFor(*Obj);
     if (index == nullptr) {

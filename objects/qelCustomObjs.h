@@ -45,7 +45,8 @@ public:
     const std::string& Keys(int Index) const { return m_items.at(static_cast<std::size_t>(Index)).Key; }
     TDbObj* Objects(int Index) const { return m_items.at(static_cast<std::size_t>(Index)).Object; }
 
-    // Files Obj under Key; False (nothing filed) when Key is there already.
+    // Files Obj under Key; False (nothing filed) for nullptr or a key that is
+    // there already.
     bool Add(std::string Key, TDbObj* Obj);
     // Position of Key by the case rule, or -1.
     int IndexOf(std::string_view Key) const;

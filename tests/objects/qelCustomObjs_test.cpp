@@ -263,6 +263,31 @@ INSTANTIATE_TEST_SUITE_P(
                   {prSelect}, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
+TEST(CustomObjs, ResortGrantsKeysEveryGrantAnew)
+{
+    class TNamedGrant : public TGntData {
+    public:
+        using TGntData::TGntData;
+        std::string GetKey() const override { return Name(); }
+    };
+    TObjs objs;
+    TGntData* grants[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        auto g = std::make_unique<TNamedGrant>(&objs);
+        g->SetName(std::string(1, static_cast<char>('A' + i)));
+        g->Grantee = g->Name();
+        grants[i] = objs.AddGrant(std::move(g));
+    }
+    grants[0]->SetName("Z");
+    grants[2]->SetName("B");
+    objs.ResortGrants();
+    ASSERT_EQ(objs.Grants.Count(), 3);
+    EXPECT_EQ(objs.Grants.Keys(0), "B");
+    EXPECT_EQ(objs.Grants.Keys(1), "B");
+    EXPECT_EQ(objs.Grants.Keys(2), "Z");
+    EXPECT_EQ(objs.Grants.Objects(2), grants[0]);
+}
+
 // ---- sides, lifetimes and messages ----
 
 // What the leak checker watches: every object a collection was handed goes
