@@ -1,15 +1,15 @@
 #include "qelADO.h"
 
+#include "qelADOBinding.h"
 #include "qelADOConnString.h"
 #include "qelErrors.h"
+#include "qelSQLite.h"
 #include "qelText.h"
 
 #include <sql.h>
 #include <sqlext.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 namespace qel {
@@ -19,12 +19,6 @@ namespace {
 // Driver-specific types of SQL Server that FreeTDS reports.
 constexpr SQLSMALLINT kSsXml = -152;
 constexpr SQLSMALLINT kSsTime2 = -154;
-
-// Longest character value bound as VARCHAR and binary value bound as
-// VARBINARY; longer ones go as LONGVARCHAR/LONGVARBINARY, which SQL Server
-// needs beyond its 8000-byte types.
-constexpr size_t kMaxShortText = 4000;
-constexpr size_t kMaxShortBinary = 8000;
 
 // One ODBC handle, freed when the owner goes. Move-only.
 class THandle {
@@ -207,8 +201,8 @@ int CountParamMarkers(std::string_view sql)
     return count;
 }
 
-// The SQLite driver says no more than "connect failed"; name the file and
-// what is wrong with it.
+// The older SQLite driver says no more than "connect failed"; name the file
+// and what is wrong with it.
 std::string SqliteHint(const std::string& odbcString)
 {
     std::string driver, database;
@@ -221,16 +215,26 @@ std::string SqliteHint(const std::string& odbcString)
         return {};
     }
     if (driver.find("sqlite") == std::string::npos || database.empty()) return {};
-    std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::absolute(database, ec).parent_path();
-    if (!ec && !std::filesystem::is_directory(folder, ec))
-        return "The folder of the SQLite database \"" + database + "\" does not exist.";
-    return "The SQLite database \"" + database + "\" cannot be opened.";
+    return SQLiteOpenHint(database);
 }
 
-bool HasNonAscii(std::string_view s)
+// The ODBC type code that stands for a field type in a column listing.
+int SQLTypeOf(TFieldType t)
 {
-    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    switch (t) {
+    case TFieldType::ftSmallint: return SQL_SMALLINT;
+    case TFieldType::ftInteger: return SQL_INTEGER;
+    case TFieldType::ftLargeint: return SQL_BIGINT;
+    case TFieldType::ftFloat: return SQL_DOUBLE;
+    case TFieldType::ftBoolean: return SQL_BIT;
+    case TFieldType::ftDate: return SQL_TYPE_DATE;
+    case TFieldType::ftTime: return SQL_TYPE_TIME;
+    case TFieldType::ftDateTime: return SQL_TYPE_TIMESTAMP;
+    case TFieldType::ftMemo: return SQL_LONGVARCHAR;
+    case TFieldType::ftVarBytes: return SQL_VARBINARY;
+    case TFieldType::ftBlob: return SQL_LONGVARBINARY;
+    default: return SQL_VARCHAR;
+    }
 }
 
 } // namespace
@@ -280,9 +284,12 @@ std::vector<std::string> InstalledODBCDrivers()
 // ---------------------------------------------------------------------------
 // TADOConnection
 
+// An ODBC connection, or a SQLite file opened through libsqlite3 when the
+// string's driver is the SQLite3 driver.
 struct TADOConnection::TImpl {
     THandle env;
     THandle dbc;
+    std::unique_ptr<TSQLiteDatabase> lite;
 };
 
 TADOConnection::TADOConnection(TComponent* AOwner) : TComponent(AOwner), m_impl(std::make_unique<TImpl>()) {}
@@ -301,7 +308,7 @@ void TADOConnection::SetConnectionString(const std::string& Value)
     m_connectionString = Value;
 }
 
-bool TADOConnection::Connected() const { return static_cast<bool>(m_impl->dbc); }
+bool TADOConnection::Connected() const { return m_impl->dbc || m_impl->lite; }
 
 void TADOConnection::CheckOpen(const char* what) const
 {
@@ -312,6 +319,17 @@ void TADOConnection::Open()
 {
     if (Connected()) return;
     const TODBCTarget target = TranslateConnectionString(m_connectionString);
+    m_inTransaction = false;
+    if (TSQLiteTarget file; SQLiteTargetOf(target.ConnectionString, file)) {
+        // The SQLite3 driver reads and writes REAL values through 15-digit
+        // text and holds whole results in memory: libsqlite3 does neither.
+        m_impl->lite = std::make_unique<TSQLiteDatabase>(file);
+        m_dbmsName = "SQLite";
+        m_dbmsVersion = SQLiteLibraryVersion();
+        m_driverName = "libsqlite3";
+        m_odbcString = target.ConnectionString;
+        return;
+    }
     THandle env = NewEnvironment();
     if (!target.Driver.empty()) CheckDriverInstalled(target, DriversOf(env));
     THandle dbc = AllocHandle(SQL_HANDLE_DBC, env, "SQLAllocHandle(DBC)");
@@ -344,7 +362,6 @@ void TADOConnection::Open()
     m_dbmsVersion = InfoText(dbc.Get(), SQL_DBMS_VER);
     m_driverName = InfoText(dbc.Get(), SQL_DRIVER_NAME);
     m_odbcString = target.ConnectionString;
-    m_inTransaction = false;
     m_impl->env = std::move(env);
     m_impl->dbc = std::move(dbc);
 }
@@ -353,6 +370,9 @@ void TADOConnection::CloseNoThrow() noexcept
 {
     if (!Connected()) return;
     for (TADOQuery* q : m_queries) q->ReleaseStatement();
+    m_inTransaction = m_inTransaction && !m_impl->lite;
+    m_impl->lite.reset(); // closing the file rolls back
+    if (!m_impl->dbc) return;
     SQLHDBC dbc = m_impl->dbc.Get();
     if (m_inTransaction) {
         SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
@@ -368,6 +388,13 @@ void TADOConnection::Close()
 {
     if (!Connected()) return;
     for (TADOQuery* q : m_queries) q->ReleaseStatement();
+    if (m_impl->lite) {
+        // Closing never commits: work not committed on purpose is undone.
+        const bool rollback = std::exchange(m_inTransaction, false);
+        const std::unique_ptr<TSQLiteDatabase> file = std::move(m_impl->lite);
+        if (rollback) file->Rollback();
+        return;
+    }
     SQLHDBC dbc = m_impl->dbc.Get();
     std::vector<TODBCDiagRecord> records;
     if (m_inTransaction) {
@@ -394,6 +421,11 @@ void TADOConnection::BeginTrans()
 {
     CheckOpen("BeginTrans");
     if (m_inTransaction) throw EUsageError("BeginTrans: a transaction is already open.");
+    if (m_impl->lite) {
+        m_impl->lite->Begin();
+        m_inTransaction = true;
+        return;
+    }
     SQLHDBC dbc = m_impl->dbc.Get();
     Check(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0), SQL_HANDLE_DBC, dbc,
           "SQLSetConnectAttr(AUTOCOMMIT)");
@@ -404,6 +436,11 @@ void TADOConnection::CommitTrans()
 {
     CheckOpen("CommitTrans");
     if (!m_inTransaction) throw EUsageError("CommitTrans: no transaction is open.");
+    if (m_impl->lite) {
+        m_impl->lite->Commit();
+        m_inTransaction = false;
+        return;
+    }
     SQLHDBC dbc = m_impl->dbc.Get();
     // A failed commit leaves the transaction open for the caller's rollback.
     Check(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), SQL_HANDLE_DBC, dbc, "SQLEndTran(COMMIT)");
@@ -416,6 +453,11 @@ void TADOConnection::RollbackTrans()
 {
     CheckOpen("RollbackTrans");
     if (!m_inTransaction) throw EUsageError("RollbackTrans: no transaction is open.");
+    if (m_impl->lite) {
+        m_impl->lite->Rollback();
+        m_inTransaction = false;
+        return;
+    }
     SQLHDBC dbc = m_impl->dbc.Get();
     Check(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK), SQL_HANDLE_DBC, dbc, "SQLEndTran(ROLLBACK)");
     Check(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0), SQL_HANDLE_DBC, dbc,
@@ -426,6 +468,7 @@ void TADOConnection::RollbackTrans()
 std::int64_t TADOConnection::Execute(std::string_view SQL)
 {
     CheckOpen("Execute");
+    if (m_impl->lite) return m_impl->lite->Execute(SQL, CommandTimeout);
     THandle stmt = AllocHandle(SQL_HANDLE_STMT, m_impl->dbc, "SQLAllocHandle(STMT)");
     if (CommandTimeout > 0) SetQueryTimeout(stmt.Get(), CommandTimeout);
     std::string text(SQL);
@@ -473,6 +516,11 @@ std::vector<TADOColumn> TADOConnection::GetColumns(std::string_view TableName, s
                                                     std::string_view CatalogName)
 {
     CheckOpen("GetColumns");
+    if (m_impl->lite) {
+        std::vector<TADOColumn> columns = m_impl->lite->Columns(TableName, SchemaName, CommandTimeout);
+        for (TADOColumn& c : columns) c.DataType = SQLTypeOf(c.FieldType);
+        return columns;
+    }
     SQLHDBC dbc = m_impl->dbc.Get();
     const std::string escape = InfoText(dbc, SQL_SEARCH_PATTERN_ESCAPE);
     std::string table = LiteralPattern(TableName, escape);
@@ -563,188 +611,12 @@ TReadAs ReadAsFor(TFieldType t)
     }
 }
 
-// The buffers of one bound parameter; they must stay put until the
-// statement has run.
-struct TParamBuffer {
-    SQLLEN Indicator = 0;
-    SQLBIGINT Integer = 0;
-    double Float = 0;
-    unsigned char Bit = 0;
-    SQL_DATE_STRUCT Date{};
-    SQL_TIMESTAMP_STRUCT TimeStamp{};
-    std::string Text;
-};
-
-
-// How one parameter goes to SQLBindParameter.
-struct TBinding {
-    SQLSMALLINT CType = SQL_C_CHAR;
-    SQLSMALLINT SQLType = SQL_VARCHAR;
-    SQLULEN Size = 1;
-    SQLSMALLINT Digits = 0;
-    SQLPOINTER Data = nullptr;
-    SQLLEN Length = 0;
-    // Null of no type: the driver's type of the marker applies.
-    bool Untyped = false;
-};
-
-// The type a parameter is bound as: its own, or for an untyped one the type
-// its value suggests.
-TFieldType BindingType(const TParam& p)
-{
-    const TFieldType t = p.DataType();
-    if (t != TFieldType::ftUnknown && t != TFieldType::ftVariant) return t;
-    switch (p.Value().Kind()) {
-    case TValueKind::vkBoolean: return TFieldType::ftBoolean;
-    case TValueKind::vkInteger: return TFieldType::ftLargeint;
-    case TValueKind::vkFloat: return TFieldType::ftFloat;
-    case TValueKind::vkDecimal: return TFieldType::ftFMTBcd;
-    case TValueKind::vkDate: return TFieldType::ftDate;
-    case TValueKind::vkTime: return TFieldType::ftTime;
-    case TValueKind::vkDateTime: return TFieldType::ftDateTime;
-    case TValueKind::vkString: return TFieldType::ftString;
-    case TValueKind::vkBytes: return TFieldType::ftBlob;
-    case TValueKind::vkNull: break;
-    }
-    return TFieldType::ftUnknown;
-}
-
-// Fills the buffer with the parameter's value and says how to bind it.
-// Values of a string or binary kind are bound where they lie in the
-// parameter, which outlives the statement's run.
-TBinding BindingFor(const TParam& p, TParamBuffer& buffer)
-{
-    const TValue& v = p.Value();
-    const TFieldType t = BindingType(p);
-    const bool null = v.IsNull();
-    TBinding b;
-    auto bindText = [&](std::string_view text) {
-        b.Data = const_cast<char*>(text.data());
-        b.Length = static_cast<SQLLEN>(text.size());
-        b.Size = std::max<SQLULEN>(text.size(), 1);
-    };
-    auto textOfValue = [&]() -> std::string_view {
-        if (v.Kind() == TValueKind::vkString || v.Kind() == TValueKind::vkBytes) return v.RawString();
-        buffer.Text = v.AsString();
-        return buffer.Text;
-    };
-    switch (t) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint:
-        b.CType = SQL_C_SBIGINT;
-        b.SQLType = t == TFieldType::ftSmallint ? SQL_SMALLINT : t == TFieldType::ftLargeint ? SQL_BIGINT : SQL_INTEGER;
-        if (!null) buffer.Integer = v.AsInt64();
-        b.Data = &buffer.Integer;
-        break;
-    case TFieldType::ftBoolean:
-        b.CType = SQL_C_BIT;
-        b.SQLType = SQL_BIT;
-        if (!null) buffer.Bit = v.AsBoolean() ? 1 : 0;
-        b.Data = &buffer.Bit;
-        break;
-    case TFieldType::ftFloat:
-        b.CType = SQL_C_DOUBLE;
-        b.SQLType = SQL_DOUBLE;
-        b.Size = 15;
-        if (!null) buffer.Float = v.AsFloat();
-        b.Data = &buffer.Float;
-        break;
-    case TFieldType::ftCurrency:
-    case TFieldType::ftBCD:
-    case TFieldType::ftFMTBcd:
-        // As exact text, with the precision and scale of the value.
-        b.SQLType = SQL_NUMERIC;
-        b.Size = 18;
-        if (!null) {
-            const TDecimal d = v.AsDecimal();
-            buffer.Text = d.ToString();
-            bindText(buffer.Text);
-            const auto digits = std::count_if(buffer.Text.begin(), buffer.Text.end(), [](char c) { return c >= '0' && c <= '9'; });
-            b.Size = std::max<SQLULEN>({static_cast<SQLULEN>(digits), static_cast<SQLULEN>(d.Scale()), 1});
-            b.Digits = static_cast<SQLSMALLINT>(d.Scale());
-        }
-        break;
-    case TFieldType::ftDate:
-        b.CType = SQL_C_TYPE_DATE;
-        b.SQLType = SQL_TYPE_DATE;
-        b.Size = 10;
-        if (!null) {
-            const TDateTimeValue d = v.AsDateTime();
-            buffer.Date = SQL_DATE_STRUCT{static_cast<SQLSMALLINT>(d.Year), static_cast<SQLUSMALLINT>(d.Month), static_cast<SQLUSMALLINT>(d.Day)};
-        }
-        b.Data = &buffer.Date;
-        break;
-    case TFieldType::ftTime:
-        // As text: the ODBC time structure has no fraction.
-        b.SQLType = SQL_TYPE_TIME;
-        b.Size = 8;
-        if (!null) {
-            const TDateTimeValue d = v.AsDateTime();
-            buffer.Text = d.TimeText();
-            bindText(buffer.Text);
-            b.Size = d.Microsecond != 0 ? 15 : 8;
-            b.Digits = d.Microsecond != 0 ? 6 : 0;
-        }
-        break;
-    case TFieldType::ftDateTime:
-    case TFieldType::ftTimeStamp:
-        b.CType = SQL_C_TYPE_TIMESTAMP;
-        b.SQLType = SQL_TYPE_TIMESTAMP;
-        b.Size = 26;
-        b.Digits = 6;
-        if (!null) {
-            const TDateTimeValue d = v.AsDateTime();
-            buffer.TimeStamp = SQL_TIMESTAMP_STRUCT{static_cast<SQLSMALLINT>(d.Year), static_cast<SQLUSMALLINT>(d.Month),
-                                                    static_cast<SQLUSMALLINT>(d.Day), static_cast<SQLUSMALLINT>(d.Hour),
-                                                    static_cast<SQLUSMALLINT>(d.Minute), static_cast<SQLUSMALLINT>(d.Second),
-                                                    static_cast<SQLUINTEGER>(d.Microsecond) * 1000u};
-        }
-        b.Data = &buffer.TimeStamp;
-        break;
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-        b.CType = SQL_C_BINARY;
-        if (!null) bindText(textOfValue());
-        b.SQLType = (t == TFieldType::ftBytes || t == TFieldType::ftVarBytes) && b.Size <= kMaxShortBinary ? SQL_VARBINARY
-                                                                                                          : SQL_LONGVARBINARY;
-        break;
-    case TFieldType::ftGuid:
-        b.SQLType = SQL_GUID;
-        b.Size = 36;
-        if (!null) bindText(textOfValue());
-        break;
-    case TFieldType::ftUnknown:
-        b.Untyped = true;
-        break;
-    default: {
-        // Text; wide types when it is not plain ASCII, so that a server
-        // with a narrow code page still receives every character.
-        const std::string_view text = null ? std::string_view() : textOfValue();
-        if (!null) bindText(text);
-        const bool unicode = t == TFieldType::ftWideString || t == TFieldType::ftWideMemo || HasNonAscii(text);
-        const bool longText = IsBlobType(t) || text.size() > kMaxShortText;
-        b.SQLType = longText ? (unicode ? SQL_WLONGVARCHAR : SQL_LONGVARCHAR) : (unicode ? SQL_WVARCHAR : SQL_VARCHAR);
-        break;
-    }
-    }
-    if (null) {
-        buffer.Indicator = SQL_NULL_DATA;
-        if (!b.Data) b.Data = &buffer.Integer;
-    } else {
-        // Lengths matter for character and binary buffers only.
-        buffer.Indicator = b.CType == SQL_C_CHAR || b.CType == SQL_C_BINARY ? b.Length : 0;
-    }
-    return b;
-}
 } // namespace
 
+// An ODBC statement, or the prepared text of a SQLite file.
 struct TADOQuery::TImpl {
+    std::unique_ptr<TSQLiteStatement> lite;
+    std::vector<TSQLiteParam> liteParams;
     THandle stmt;
     std::string preparedSQL;
     bool prepared = false;
@@ -795,6 +667,7 @@ void TADOQuery::ReleaseStatement() noexcept
     m_eof = true;
     m_fields.Clear();
     m_impl->readers.clear();
+    m_impl->lite.reset();
     m_impl->stmt.Reset();
     m_impl->prepared = false;
     m_impl->preparedSQL.clear();
@@ -809,6 +682,7 @@ void TADOQuery::ConnectionGone() noexcept
 
 void TADOQuery::Close()
 {
+    if (m_impl->lite) m_impl->lite->Reset();
     if (m_impl->stmt) SQLFreeStmt(m_impl->stmt.Get(), SQL_CLOSE);
     m_active = false;
     m_eof = true;
@@ -822,6 +696,16 @@ void TADOQuery::Prepare()
     if (!m_connection) throw EUsageError(ClassName() + ": no connection is assigned.");
     m_connection->CheckOpen(ClassName().c_str());
     if (Trim(m_sql).empty()) throw EUsageError(ClassName() + ": the SQL text is empty.");
+    if (TSQLiteDatabase* file = m_connection->m_impl->lite.get()) {
+        if (!m_impl->lite || m_impl->preparedSQL != m_sql) {
+            m_impl->lite.reset();
+            m_impl->preparedSQL.clear();
+            m_impl->lite = std::make_unique<TSQLiteStatement>(*file, m_sql);
+            m_impl->markerCount = static_cast<SQLSMALLINT>(m_impl->lite->ParamCount());
+            m_impl->preparedSQL = m_sql;
+        }
+        return;
+    }
     if (!m_impl->stmt) {
         m_impl->stmt = AllocHandle(SQL_HANDLE_STMT, m_connection->m_impl->dbc, "SQLAllocHandle(STMT)");
         m_impl->timeout = 0;
@@ -852,6 +736,11 @@ void TADOQuery::BindParameters()
     if (m_impl->markerCount >= 0 && m_impl->markerCount != count)
         throw EUsageError(ClassName() + ": the statement has " + IntToStr(m_impl->markerCount) + " parameter markers but " +
                           IntToStr(count) + " parameters are given.");
+    if (m_impl->lite) {
+        m_impl->liteParams.clear();
+        for (int i = 0; i < count; ++i) m_impl->liteParams.push_back(TSQLiteParam{BindingType(m_params[i]), &m_params[i].Value()});
+        return;
+    }
     SQLFreeStmt(stmt, SQL_RESET_PARAMS);
     m_impl->params.assign(static_cast<size_t>(count), TParamBuffer());
     for (int i = 0; i < count; ++i) {
@@ -878,8 +767,21 @@ void TADOQuery::Execute(bool wantResult)
     Close();
     Prepare();
     BindParameters();
-    SQLHSTMT stmt = m_impl->stmt.Get();
     m_rowsAffected = -1;
+    if (TSQLiteStatement* lite = m_impl->lite.get()) {
+        if (!wantResult) {
+            m_rowsAffected = lite->ExecSQL(m_impl->liteParams, EffectiveTimeout());
+            return;
+        }
+        // Checked before the text runs, so that nothing has happened.
+        if (!lite->ReturnsRows()) throw EDatabaseError(ClassName() + ": the statement returned no result set.");
+        const bool row = lite->Open(m_impl->liteParams, EffectiveTimeout(), m_fields);
+        m_active = true;
+        m_eof = !row;
+        m_rowNumber = row ? 1 : 0;
+        return;
+    }
+    SQLHSTMT stmt = m_impl->stmt.Get();
     const SQLRETURN rc = SQLExecute(stmt);
     if (rc == SQL_NO_DATA) {
         m_rowsAffected = 0;
@@ -1076,6 +978,20 @@ void TADOQuery::Next()
 {
     if (!m_active) throw EUsageError(ClassName() + ": the query is not open.");
     if (m_eof) return;
+    if (m_impl->lite) {
+        try {
+            if (!m_impl->lite->Next(EffectiveTimeout())) {
+                m_eof = true;
+                return;
+            }
+        } catch (...) {
+            // A failed step resets the statement: reading on would start over.
+            m_eof = true;
+            throw;
+        }
+        ++m_rowNumber;
+        return;
+    }
     SQLHSTMT stmt = m_impl->stmt.Get();
     const SQLRETURN rc = SQLFetch(stmt);
     if (rc == SQL_NO_DATA) {
