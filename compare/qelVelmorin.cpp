@@ -476,15 +476,16 @@ void TVelmorin::AddResultSQL(const std::string& SQL, TStatType StatType, const s
 
 // The event sees the text that runs against the target in immediate mode,
 // else the script's text; a veto keeps the statement from everything.
-void TVelmorin::RouteStatement(TProducedStatement& S)
+bool TVelmorin::RouteStatement(TProducedStatement& S)
 {
+    bool applied = true;
     bool Accept = true;
     const std::string& shown = m_updateImmediately && !S.ImmediateSQL.empty() ? S.ImmediateSQL : S.ScriptSQL;
     if (OnAddResultSQL) OnAddResultSQL(*this, Accept, shown, S.StatType, S.ObjName, S.ObjType, S.Operation);
-    if (!Accept) return;
+    if (!Accept) return true;
     const bool data =
         S.StatType == TStatType::stInsert || S.StatType == TStatType::stUpdate || S.StatType == TStatType::stDelete;
-    if (m_updateImmediately && data && m_execQuery && !S.ImmediateSQL.empty()) ExecuteImmediate(S);
+    if (m_updateImmediately && data && m_execQuery && !S.ImmediateSQL.empty()) applied = ExecuteImmediate(S);
     if (m_scriptOptions->GenerateScript) {
         if (m_sqlExec != nullptr) m_sqlExec->AddStatement(S.ScriptSQL, S.StatType, S.ObjName, S.ObjType, S.Operation, "", "");
         if (m_scriptStream) {
@@ -492,10 +493,12 @@ void TVelmorin::RouteStatement(TProducedStatement& S)
             if (!*m_scriptStream) throw EDatabaseError("Cannot write file \"" + m_scriptFileName + "\".");
         }
     }
+    return applied;
 }
 
-// A failing statement is reported and the merge goes on with the next row.
-void TVelmorin::ExecuteImmediate(const TProducedStatement& S)
+// A failing statement is reported with its row and the merge goes on with
+// the next row.
+bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
 {
     TQELQuery& q = *m_execQuery;
     try {
@@ -530,13 +533,19 @@ void TVelmorin::ExecuteImmediate(const TProducedStatement& S)
         q.ExecSQL();
         q.Close();
         if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+        return true;
     } catch (const std::exception& e) {
         try {
             q.Close();
             if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
         } catch (...) {
         }
-        ErrorMessage(e.what());
+        const char* verb = S.StatType == TStatType::stInsert ? "INSERT INTO "
+                           : S.StatType == TStatType::stUpdate ? "UPDATE "
+                                                                : "DELETE FROM ";
+        ErrorMessage(std::string(e.what()) + CRLF + "Not applied: " + verb + S.ObjName +
+                     (S.KeyText.empty() ? "" : " (" + S.KeyText + ")"));
+        return false;
     }
 }
 
@@ -654,6 +663,7 @@ void THeldStatements::Add(const TProducedStatement& S)
     PutText(f, S.ImmediateSQL);
     PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.StatType));
     PutText(f, S.ObjName);
+    PutText(f, S.KeyText);
     PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.ObjType));
     PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.Operation));
     PutNumber<std::uint8_t>(f, S.HeldValues ? 1 : 0);
@@ -679,6 +689,7 @@ void THeldStatements::Release(const std::function<void(TProducedStatement&)>& Ro
         s.ImmediateSQL = GetText(f);
         s.StatType = static_cast<TStatType>(GetNumber<std::uint8_t>(f));
         s.ObjName = GetText(f);
+        s.KeyText = GetText(f);
         s.ObjType = static_cast<TDbObject>(GetNumber<std::uint8_t>(f));
         s.Operation = static_cast<TDbOperation>(GetNumber<std::uint8_t>(f));
         s.HeldValues = GetNumber<std::uint8_t>(f) != 0;

@@ -358,8 +358,9 @@ private:
     // column's scale. Value is the type written when the column is unknown.
     int TargetTimeDigits(const TField* TargetField, TFieldType Value) const;
     // The veto, the immediate execution, the executor and the script.
-    void RouteStatement(velmorin::TProducedStatement& Statement);
-    void ExecuteImmediate(const velmorin::TProducedStatement& Statement);
+    // False when the statement failed against the target at once.
+    bool RouteStatement(velmorin::TProducedStatement& Statement);
+    bool ExecuteImmediate(const velmorin::TProducedStatement& Statement);
     // With Parameters: ":KEY0" in place of each value.
     std::string WhereClause(TQELQuery* Query, const TStringList& KeyList, bool Parameters);
 

@@ -418,7 +418,10 @@ void TVelmorin::MergeTables()
     DoProgressUpdateTarget();
     ResetQuery(qm);
     ResetQuery(qt);
-    s.heldInserts.Release([this](TProducedStatement& p) { RouteStatement(p); });
+    // Immediate mode counts what the target took.
+    s.heldInserts.Release([this](TProducedStatement& p) {
+        if (!RouteStatement(p)) --Inserted;
+    });
 
     // The script names the side file whenever the master has BLOB columns;
     // a run whose BLOB values were all Null still leaves the (empty) file,
@@ -487,6 +490,7 @@ void TVelmorin::WriteInsertSQL()
     p.ObjName = T.TableName;
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbInsert;
+    p.KeyText = KeyText(true);
     if (m_updateImmediately) {
         // The row is gone when the statement runs: its values go with it.
         p.ImmediateSQL = head + parameters + ")";
@@ -539,8 +543,8 @@ void TVelmorin::WriteUpdateSQL()
     p.ObjName = m_tableNameTarget;
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbUpdate;
-    RouteStatement(p);
-    ++Updated;
+    p.KeyText = KeyText(false);
+    if (RouteStatement(p)) ++Updated;
 }
 
 void TVelmorin::WriteDeleteSQL()
@@ -565,8 +569,8 @@ void TVelmorin::WriteDeleteSQL()
     p.ObjName = m_tableNameTarget;
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbDelete;
-    RouteStatement(p);
-    ++Deleted;
+    p.KeyText = KeyText(false);
+    if (RouteStatement(p)) ++Deleted;
 }
 
 std::string TVelmorin::GetWhereClause(TQELQuery* Query, const TStringList& KeyList)

@@ -142,6 +142,7 @@ struct TProducedStatement {
     std::string ImmediateSQL;
     TStatType StatType = TStatType::stInsert;
     std::string ObjName;
+    std::string KeyText; // "ID = 5" of the row, for the log
     TDbObject ObjType = TDbObject::dboUnknown;
     TDbOperation Operation = TDbOperation::odbUnknown;
     bool HeldValues = false;

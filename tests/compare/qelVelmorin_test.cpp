@@ -1042,6 +1042,28 @@ TEST_F(CompareRun, ImmediateModeRunsParametersAgainstTheTarget)
 
 // The target takes parameters at once; the script and the executor get the
 // values themselves, or running them later would write Nulls.
+// The summary counts what the target took; a statement it refused is
+// named with its row.
+TEST_F(CompareRun, ImmediateModeCountsWhatTheTargetTook)
+{
+    master->CreateTable("T14", "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(10)");
+    target->CreateTable("T14", "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(3)");
+    for (const char* r : {"(1, 'ok')", "(2, 'too long')", "(3, 'yes')", "(4, 'very long!')"})
+        master->Exec(std::string("insert into T14 values ") + r);
+    for (const char* r : {"(3, 'no')", "(4, 'old')", "(5, 'del')"}) target->Exec(std::string("insert into T14 values ") + r);
+    auto run = NewRun("T14");
+    run->C.SetUpdateImmediately(true);
+    ASSERT_TRUE(run->C.Execute());
+    EXPECT_EQ(run->C.Inserted, 1);
+    EXPECT_EQ(run->C.Updated, 1);
+    EXPECT_EQ(run->C.Deleted, 1);
+    ASSERT_EQ(run->errors.size(), 2u) << Joined(run->errors);
+    EXPECT_NE(run->errors[0].find("Not applied: UPDATE T14 (ID = 4)"), std::string::npos) << run->errors[0];
+    EXPECT_NE(run->errors[1].find("Not applied: INSERT INTO T14 (ID = 2)"), std::string::npos) << run->errors[1];
+    EXPECT_EQ(target->Rows("select ID, A from T14 order by ID"),
+              (std::vector<std::vector<std::string>>{{"1", "ok"}, {"3", "yes"}, {"4", "old"}}));
+}
+
 TEST_F(CompareRun, ImmediateModeCanWriteTheScriptAsWell)
 {
     Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
