@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -143,29 +142,11 @@ TEST(DbObj, KeepsNameKindAndANormalisedDescription)
 
 // ---- names, keys and quoting of the objects ----
 
-namespace {
-
-enum class Kind { Table, Index, Field, View };
-
-std::unique_ptr<TDbObj> MakeObj(Kind k, TCustomObjs* objs)
-{
-    switch (k) {
-    case Kind::Table: return std::make_unique<TTblData>(objs);
-    case Kind::Index: return std::make_unique<TIdxData>(objs);
-    case Kind::Field: return std::make_unique<TFldData>(objs);
-    case Kind::View: return std::make_unique<TViwData>(objs);
-    }
-    return nullptr;
-}
-
-} // namespace
-
 struct NameCase {
     DT type;
-    Kind kind;
-    std::string name, schema, owner, table;
-    bool caseSensitive;
-    int quoteStyle;
+    TDbObject kind; // dboIndex: an index on table T; dboField: a column; else a table
+    std::string name, schema, owner;
+    int style; // -1: MS SQL identifiers case-sensitive; else the OLE DB quote style
     std::string stored, key, qualified, display;
     friend void PrintTo(const NameCase& c, std::ostream* os) { *os << DatabaseTypeName(c.type) << " " << c.name; }
 };
@@ -177,53 +158,55 @@ TEST_P(DbObjNames, StoreKeyQualifyAndDisplayByServer)
     const NameCase& c = GetParam();
     TObjs objs;
     objs.SetDatabaseType(c.type);
-    objs.MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers = c.caseSensitive;
-    objs.QuoteStyle = c.quoteStyle;
-    std::unique_ptr<TDbObj> o = MakeObj(c.kind, &objs);
+    objs.MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers = c.style < 0;
+    objs.QuoteStyle = c.style;
+    std::unique_ptr<TDbObj> o = std::make_unique<TTblData>(&objs);
+    if (c.kind == TDbObject::dboField) o = std::make_unique<TFldData>(&objs);
+    if (c.kind == TDbObject::dboIndex) {
+        auto index = std::make_unique<TIdxData>(&objs);
+        index->TableName = "T";
+        o = std::move(index);
+    }
     o->SetName(c.name);
     o->SetSchema(c.schema);
     o->Owner = c.owner;
-    if (auto* index = dynamic_cast<TIdxData*>(o.get())) index->TableName = c.table;
-    EXPECT_EQ(o->Name(), c.stored);
-    EXPECT_EQ(o->GetKey(), c.key);
-    EXPECT_EQ(o->GetQualifiedName(), c.qualified);
-    EXPECT_EQ(o->GetDisplayName(), c.display);
+    EXPECT_EQ(o->Name() + "|" + o->GetKey() + "|" + o->GetQualifiedName() + "|" + o->GetDisplayName(),
+              c.stored + "|" + c.key + "|" + c.qualified + "|" + c.display);
 }
+
+constexpr auto Tbl = TDbObject::dboTable;
+constexpr auto Idx = TDbObject::dboIndex;
+constexpr auto Fld = TDbObject::dboField;
+const std::string OD = "Order Details";
 
 INSTANTIATE_TEST_SUITE_P(
     PerServer, DbObjNames,
-    ::testing::Values(
-        NameCase{DT::dbMSSQL, Kind::Table, "orders", "", "", "", false, 0, "ORDERS", "ORDERS", "ORDERS", "ORDERS"},
-        NameCase{DT::dbMSSQL, Kind::Table, "orders", "", "", "", true, 0, "orders", "orders", "orders", "orders"},
-        NameCase{DT::dbMSSQL, Kind::Index, "IX", "dbo", "", "T", true, 0, "IX", "dbo.T.IX", "dbo.IX", "dbo.IX"},
-        NameCase{DT::dbMSSQL, Kind::Index, "IX", "", "", "T", true, 0, "IX", "T.IX", "IX", "IX"},
-        NameCase{DT::dbMSSQL, Kind::Field, "qty", "dbo", "", "", false, 0, "QTY", "DBO.QTY", "QTY", "QTY"},
-        NameCase{DT::dbSybaseASA, Kind::Table, "T", "", "", "", false, 0, "T", "T", "DBA.T", "T"},
-        NameCase{DT::dbSybaseASA, Kind::View, "V", "S", "bob", "", false, 0, "V", "S.V", "bob.V", "bob.V"},
-        NameCase{DT::dbSybaseASA, Kind::Index, "IX", "", "bob", "T", false, 0, "IX", "IX", "IX", "bob.IX"},
-        NameCase{DT::dbPostgreSQL, Kind::Table, "Orders", "public", "", "", false, 0, "Orders", "public.Orders",
-                 "public.\"Orders\"", "public.\"Orders\""},
-        NameCase{DT::dbPostgreSQL, Kind::Field, "Qty", "public", "", "", false, 0, "Qty", "public.Qty", "\"Qty\"",
-                 "Qty"},
-        NameCase{DT::dbOracle, Kind::Table, "T", "S", "", "", false, 0, "T", "S.T", "S.T", "T"},
-        NameCase{DT::dbInterBase, Kind::Table, "Order", "S", "", "", false, 0, "Order", "Order", "\"Order\"", "Order"},
-        NameCase{DT::dbCustomOLEDB, Kind::Table, "Order Details", "", "", "", false, 4, "Order Details",
-                 "Order Details", "[Order Details]", "Order Details"},
-        NameCase{DT::dbCustomOLEDB, Kind::Table, "Order Details", "", "", "", false, 3, "Order Details",
-                 "Order Details", "\"Order Details\"", "Order Details"},
-        NameCase{DT::dbCustomOLEDB, Kind::Table, "Order Details", "", "", "", false, 2, "Order Details",
-                 "Order Details", "'Order Details'", "Order Details"},
-        NameCase{DT::dbCustomOLEDB, Kind::Table, "Order Details", "", "", "", false, 7, "Order Details",
-                 "Order Details", "Order Details", "Order Details"},
-        NameCase{DT::dbCustomOLEDB, Kind::Table, "a]b", "", "", "", false, 4, "a]b", "a]b", "[a]]b]", "a]b"},
-        NameCase{DT::dbCustomOLEDB, Kind::Table, "it's", "", "", "", false, 2, "it's", "it's", "'it''s'", "it's"}));
+    ::testing::Values(NameCase{DT::dbMSSQL, Tbl, "orders", "", "", 0, "ORDERS", "ORDERS", "ORDERS", "ORDERS"},
+                      NameCase{DT::dbMSSQL, Tbl, "orders", "", "", -1, "orders", "orders", "orders", "orders"},
+                      NameCase{DT::dbMSSQL, Idx, "IX", "dbo", "", -1, "IX", "dbo.T.IX", "dbo.IX", "dbo.IX"},
+                      NameCase{DT::dbMSSQL, Idx, "IX", "", "", -1, "IX", "T.IX", "IX", "IX"},
+                      NameCase{DT::dbMSSQL, Fld, "qty", "dbo", "", 0, "QTY", "DBO.QTY", "QTY", "QTY"},
+                      NameCase{DT::dbSybaseASA, Tbl, "T", "", "", 0, "T", "T", "DBA.T", "T"},
+                      NameCase{DT::dbSybaseASA, Tbl, "T", "S", "bob", 0, "T", "S.T", "bob.T", "bob.T"},
+                      NameCase{DT::dbSybaseASA, Idx, "IX", "", "bob", 0, "IX", "IX", "IX", "bob.IX"},
+                      NameCase{DT::dbPostgreSQL, Tbl, "Orders", "public", "", 0, "Orders", "public.Orders",
+                               "public.\"Orders\"", "public.\"Orders\""},
+                      NameCase{DT::dbPostgreSQL, Fld, "Qty", "public", "", 0, "Qty", "public.Qty", "\"Qty\"", "Qty"},
+                      NameCase{DT::dbOracle, Tbl, "T", "S", "", 0, "T", "S.T", "S.T", "T"},
+                      NameCase{DT::dbInterBase, Tbl, "Order", "S", "", 0, "Order", "Order", "\"Order\"", "Order"},
+                      NameCase{DT::dbCustomOLEDB, Tbl, OD, "", "", 4, OD, OD, "[Order Details]", OD},
+                      NameCase{DT::dbCustomOLEDB, Tbl, OD, "", "", 3, OD, OD, "\"Order Details\"", OD},
+                      NameCase{DT::dbCustomOLEDB, Tbl, OD, "", "", 2, OD, OD, "'Order Details'", OD},
+                      NameCase{DT::dbCustomOLEDB, Tbl, OD, "", "", 7, OD, OD, OD, OD},
+                      NameCase{DT::dbCustomOLEDB, Tbl, "a]b", "", "", 4, "a]b", "a]b", "[a]]b]", "a]b"},
+                      NameCase{DT::dbCustomOLEDB, Tbl, "it's", "", "", 2, "it's", "it's", "'it''s'", "it's"}));
 
 // ---- comment, drop and alter texts ----
 
 namespace {
 
-// A column of table T as the base sees it.
-class TColumnOfT : public TDbObj {
+// An object of any kind the base writes, named as a column of table T.
+class TPlainObj : public TDbObj {
 public:
     using TDbObj::TDbObj;
     std::string GetParentName() const override { return "T"; }
@@ -233,8 +216,9 @@ public:
 
 struct TextCase {
     DT type;
-    std::function<std::unique_ptr<TDbObj>(TCustomObjs*)> make;
-    std::function<std::string(const TDbObj&)> text;
+    TDbObject kind; // dboException: a TExcData
+    std::string name;
+    std::string comment; // the text to comment; none: the drop script, "-": the alter script
     std::string expected;
     friend void PrintTo(const TextCase& c, std::ostream* os) { *os << c.expected; }
 };
@@ -246,86 +230,52 @@ TEST_P(DbObjTexts, WriteExactText)
     const TextCase& c = GetParam();
     TObjs objs;
     objs.SetDatabaseType(c.type);
-    EXPECT_EQ(c.text(*c.make(&objs)), c.expected);
+    std::unique_ptr<TDbObj> o = std::make_unique<TPlainObj>(&objs);
+    if (c.kind == TDbObject::dboException) o = std::make_unique<TExcData>(&objs);
+    o->SetObjectType(c.kind);
+    o->SetName(c.name);
+    const std::string text = c.comment.empty() ? o->GetDropScript()
+                             : c.comment == "-" ? o->GetAlterScript()
+                                                : o->GetCommentText(c.comment);
+    EXPECT_EQ(text, c.expected);
 }
 
-namespace {
-
-template <class T>
-std::function<std::unique_ptr<TDbObj>(TCustomObjs*)> Named(std::string name, TDbObject kind = TDbObject::dboUnknown)
-{
-    return [=](TCustomObjs* objs) {
-        std::unique_ptr<TDbObj> o = std::make_unique<T>(objs);
-        o->SetName(name);
-        if (kind != TDbObject::dboUnknown) o->SetObjectType(kind);
-        return o;
-    };
-}
-
-std::function<std::string(const TDbObj&)> Comment(std::string text)
-{
-    return [=](const TDbObj& o) { return o.GetCommentText(text); };
-}
-
-std::string Drop(const TDbObj& o) { return o.GetDropScript(); }
-
-} // namespace
+constexpr auto Exc = TDbObject::dboException;
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, DbObjTexts,
-    ::testing::Values(
-        TextCase{DT::dbInterBase, Named<TDbObj>("X"), Comment("x"), "/* x */"},
-        TextCase{DT::dbSybaseASA, Named<TDbObj>("X"), Comment("x"), "% x"},
-        TextCase{DT::dbInterBase, Named<TDbObj>("X"), Comment("a*/b"), "/* a* /b */"},
-        TextCase{DT::dbMSSQL, Named<TDbObj>("X"), Comment("a/*b*/"), "/* a/ *b* / */"},
-        TextCase{DT::dbSybaseASA, Named<TDbObj>("X"), Comment("a\r\nb\nc\rd"), "% a b c d"},
-        TextCase{DT::dbInterBase, Named<TExcData>("E"), Drop, "/* Drop: E (TExcData) */\r\nDROP EXCEPTION E"},
-        TextCase{DT::dbInterBase, Named<TExcData>("x*/y"), Drop,
-                 "/* Drop: x* /y (TExcData) */\r\nDROP EXCEPTION \"x*/y\""},
-        TextCase{DT::dbInterBase, Named<TColumnOfT>("A", TDbObject::dboField), Drop,
-                 "/* Drop: A (TDbObj) */\r\nALTER TABLE T DROP A"},
-        TextCase{DT::dbMSSQL, Named<TDbObj>("RUL", TDbObject::dboRule), Drop, "/* Drop: RUL (TDbObj) */\r\nDROP RULE RUL"},
-        TextCase{DT::dbInterBase, Named<TDbObj>("V", TDbObject::dboView), Drop, "/* Drop: V (TDbObj) */\r\n"},
-        TextCase{DT::dbInterBase, Named<TDbObj>("V"), [](const TDbObj& o) { return o.GetAlterScript(); },
-                 "/* Alter V */"},
-        TextCase{DT::dbInterBase, Named<TDbObj>("V"),
-                 [](const TDbObj& o) {
-                     TDependObj link(o.Objs());
-                     link.SetName("T");
-                     link.FieldName = "A";
-                     return link.GetDisplayName();
-                 },
-                 "T (field: A)"}));
+    ::testing::Values(TextCase{DT::dbInterBase, Tbl, "X", "x", "/* x */"}, TextCase{DT::dbSybaseASA, Tbl, "X", "x", "% x"},
+                      TextCase{DT::dbInterBase, Tbl, "X", "a*/b", "/* a* /b */"},
+                      TextCase{DT::dbMSSQL, Tbl, "X", "a/*b*/", "/* a/ *b* / */"},
+                      TextCase{DT::dbSybaseASA, Tbl, "X", "a\r\nb\nc\rd", "% a b c d"},
+                      TextCase{DT::dbInterBase, Exc, "E", "", "/* Drop: E (TExcData) */\r\nDROP EXCEPTION E"},
+                      TextCase{DT::dbInterBase, Exc, "x*/y", "", "/* Drop: x* /y (TExcData) */\r\nDROP EXCEPTION \"x*/y\""},
+                      TextCase{DT::dbInterBase, Fld, "A", "", "/* Drop: A (TDbObj) */\r\nALTER TABLE T DROP A"},
+                      TextCase{DT::dbMSSQL, TDbObject::dboRule, "RUL", "", "/* Drop: RUL (TDbObj) */\r\nDROP RULE RUL"},
+                      TextCase{DT::dbInterBase, TDbObject::dboView, "V", "", "/* Drop: V (TDbObj) */\r\n"},
+                      TextCase{DT::dbInterBase, Tbl, "V", "-", "/* Alter V */"}));
 
 // The MS SQL server's own constraint names: prefix by kind, "__" and eight
 // upper-case hexadecimal digits.
-struct SystemNameCase {
-    int kind;
-    std::string name;
-    bool system;
-};
-
-class SystemConstraintName : public ::testing::TestWithParam<SystemNameCase> {};
-
-TEST_P(SystemConstraintName, MovesToDisplayNameOnlyWhenTheServerMadeItUp)
+TEST(DbObj, SystemConstraintNamesMoveToTheDisplayName)
 {
-    const SystemNameCase& c = GetParam();
-    TCtrData ctr(nullptr);
-    ctr.SetConstraintKind(static_cast<TConstraintKind>(c.kind));
-    ctr.SetName(c.name);
-    EXPECT_EQ(ctr.CheckSystemConstraintName(), c.system);
-    EXPECT_EQ(ctr.Name(), c.system ? "" : c.name);
-    EXPECT_EQ(ctr.DisplayName, c.system ? c.name : "");
+    const struct {
+        int kind;
+        std::string name;
+        bool system;
+    } cases[] = {{0, "PK__ORDERS__1A2B3C4D", true},  {0x80, "PK__ORDERS__1A2B3C4D", true},
+                 {0, "PK__ORDERS__1a2b3c4d", false}, {2, "PK__ORDERS__1A2B3C4D", false},
+                 {1, "UQ__T__00000000", true},       {2, "FK__A__B__0123ABCD", true},
+                 {5, "DF__T__C__89ABCDEF", true},     {3, "CK__T__1A2B3C4D", false},
+                 {0, "PK__ORDERS_1A2B3C4D", false},  {0, "PK__ORDERS__1A2B3C4", false}};
+    for (const auto& c : cases) {
+        TCtrData ctr(nullptr);
+        ctr.SetConstraintKind(static_cast<TConstraintKind>(c.kind));
+        ctr.SetName(c.name);
+        EXPECT_EQ(ctr.CheckSystemConstraintName(), c.system) << c.name;
+        EXPECT_EQ(ctr.Name() + "|" + ctr.DisplayName, c.system ? "|" + c.name : c.name + "|");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    MSSQL, SystemConstraintName,
-    ::testing::Values(SystemNameCase{0, "PK__ORDERS__1A2B3C4D", true}, SystemNameCase{0x80, "PK__ORDERS__1A2B3C4D", true},
-                      SystemNameCase{0, "PK__ORDERS__1a2b3c4d", false}, SystemNameCase{2, "PK__ORDERS__1A2B3C4D", false},
-                      SystemNameCase{1, "UQ__T__00000000", true}, SystemNameCase{2, "FK__A__B__0123ABCD", true},
-                      SystemNameCase{5, "DF__T__C__89ABCDEF", true}, SystemNameCase{3, "CK__T__1A2B3C4D", false},
-                      SystemNameCase{0, "PK__ORDERS_1A2B3C4D", false}, SystemNameCase{0, "PK__ORDERS__1A2B3C4", false},
-                      SystemNameCase{0, "PK____1A2B3C4G", false}));
 
 TEST(DbObj, PostgreSQLViewsCompareWithoutLineBreaksAndBlankRuns)
 {
@@ -350,21 +300,19 @@ class DependLinks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        objs.SetDatabaseType(DT::dbInterBase);
         auto table = std::make_unique<TTblData>(&objs);
-        table->SetName("T");
         a = table->Fields.Add("A", std::make_unique<TFldData>(&objs, table.get()));
         f = table->Fields.Add("F", std::make_unique<TFldData>(&objs, table.get()));
         a->SetName("A");
         f->SetName("F");
-        t = File(std::move(table));
+        t = File(std::move(table), "T");
         v = File(std::make_unique<TViwData>(&objs), "V");
         d = File(std::make_unique<TDmnData>(&objs), "D");
         p = File(std::make_unique<TPrcData>(&objs), "P");
     }
-    TDbObj* File(std::unique_ptr<TDbObj> o, const char* name = nullptr)
+    TDbObj* File(std::unique_ptr<TDbObj> o, const char* name)
     {
-        if (name != nullptr) o->SetName(name);
+        o->SetName(name);
         return objs.AddObject(std::move(o));
     }
     static TDbObj* Target(const TDependList& l, int i) { return l.Objects(i)->Target; }
@@ -373,96 +321,69 @@ protected:
     TDbObj *t = nullptr, *a = nullptr, *f = nullptr, *v = nullptr, *d = nullptr, *p = nullptr;
 };
 
-TEST_F(DependLinks, ViewOnAColumnLinksTheColumnOnce)
+TEST_F(DependLinks, ResolveColumnsAndFieldsOnce)
 {
+    // A view on column A of T uses the column object, once.
     AddDependency(&objs, v, t, 3, 7, "A");
     AddDependency(&objs, v, t, 4, 1, "A");
     ASSERT_EQ(v->Uses.Count(), 1);
-    EXPECT_EQ(Target(v->Uses, 0), a);
-    EXPECT_EQ(v->Uses.Names(0), "A");
-    EXPECT_EQ(v->Uses.Objects(0)->ObjectType(), TDbObject::dboField);
-    EXPECT_EQ(v->Uses.Objects(0)->Line, 3);
-    EXPECT_EQ(v->Uses.Objects(0)->Column, 7);
-    ASSERT_EQ(a->UsedBy.Count(), 1);
+    const TDependObj& link = *v->Uses.Objects(0);
+    EXPECT_EQ(link.Target, a);
+    EXPECT_EQ(v->Uses.Names(0) + "/" + a->UsedBy.Names(0), "A/V");
+    EXPECT_EQ(link.ObjectType(), TDbObject::dboField);
+    EXPECT_EQ(link.Line * 10 + link.Column, 37);
     EXPECT_EQ(Target(a->UsedBy, 0), v);
-    EXPECT_EQ(a->UsedBy.Names(0), "V");
     EXPECT_TRUE(t->UsedBy.Empty());
-}
-
-TEST_F(DependLinks, TableUsingADomainThroughAFieldLinksBoth)
-{
+    // T uses domain D through field F: T and F both use D.
     AddDependency(&objs, t, d, 1, 1, "F");
-    ASSERT_EQ(t->Uses.Count(), 1);
+    AddDependency(&objs, t, d, 2, 1, "F");
     EXPECT_EQ(Target(t->Uses, 0), d);
-    ASSERT_EQ(f->Uses.Count(), 1);
     EXPECT_EQ(Target(f->Uses, 0), d);
     EXPECT_EQ(d->UsedBy.Count(), 2);
-    AddDependency(&objs, t, d, 2, 1, "F");
-    EXPECT_EQ(d->UsedBy.Count(), 2);
-}
-
-TEST_F(DependLinks, NoLinkForAnUnknownColumnOrANilEnd)
-{
+    // No link for an unknown column or a nil end; a procedure is used whole.
     AddDependency(&objs, v, t, 1, 1, "NOSUCH");
     AddDependency(&objs, nullptr, t, 1, 1, "");
     AddDependency(&objs, v, nullptr, 1, 1, "");
     CreateDependLinks(&objs, v, d, 1, 1, "A");
-    EXPECT_TRUE(v->Uses.Empty());
-    EXPECT_TRUE(t->UsedBy.Empty());
-    EXPECT_TRUE(d->UsedBy.Empty());
-    // A procedure is used as a whole, whatever column is named.
+    EXPECT_EQ(v->Uses.Count(), 1);
     AddDependency(&objs, v, p, 1, 1, "OUT1");
-    ASSERT_EQ(v->Uses.Count(), 1);
-    EXPECT_EQ(Target(v->Uses, 0), p);
-    EXPECT_EQ(v->Uses.Objects(0)->GetDisplayName(), "P");
+    EXPECT_EQ(Target(v->Uses, 1), p);
+    EXPECT_EQ(v->Uses.Objects(1)->GetDisplayName(), "P");
+    TDependObj named(&objs);
+    named.SetName("T");
+    named.FieldName = "A";
+    EXPECT_EQ(named.GetDisplayName(), "T (field: A)");
 }
 
-TEST_F(DependLinks, MissingDependencyOnlyThroughActiveLinks)
+// Every way an end of a link can go takes the mirror link along, and a
+// counterpart that goes unpairs the other.
+TEST_F(DependLinks, NothingOutlivesItsTarget)
 {
-    AddDependency(&objs, v, t, 1, 1, "");
-    EXPECT_FALSE(v->HasMissingDependency());
-    t->SetExists(false);
+    auto loose = std::make_unique<TTblData>(&objs);
+    TDbObj* column = loose->Fields.Add("C", std::make_unique<TFldData>(&objs, loose.get()));
+    AddDependency(&objs, v, loose.get(), 1, 1, "");
+    AddDependency(&objs, v, column, 1, 1, "");
+    AddDependency(&objs, loose.get(), d, 1, 1, "");
+    loose->SetExists(false);
     EXPECT_TRUE(v->HasMissingDependency());
     v->Uses.Objects(0)->Active = false;
     EXPECT_FALSE(v->HasMissingDependency());
-}
-
-// Every way an end of a link can go takes the mirror link along.
-TEST_F(DependLinks, NoLinkOutlivesItsTarget)
-{
-    auto loose = std::make_unique<TTblData>(&objs);
-    loose->SetName("L");
-    TDbObj* column = loose->Fields.Add("C", std::make_unique<TFldData>(&objs, loose.get()));
-    AddDependency(&objs, v, loose.get(), 1, 1, "");
-    AddDependency(&objs, v, loose.get(), 1, 1, "C");
-    AddDependency(&objs, loose.get(), d, 1, 1, "");
-    ASSERT_EQ(v->Uses.Count(), 2);
-    EXPECT_EQ(Target(v->Uses, 1), column);
     loose.reset();
-    EXPECT_TRUE(v->Uses.Empty());
-    EXPECT_TRUE(d->UsedBy.Empty());
+    EXPECT_TRUE(v->Uses.Empty() && d->UsedBy.Empty());
 
-    AddDependency(&objs, v, t, 1, 1, "A");
+    AddDependency(&objs, v, a, 1, 1, "");
     AddDependency(&objs, t, v, 1, 1, "");
     objs.RemoveDependLinks(a);
-    EXPECT_TRUE(a->UsedBy.Empty());
-    EXPECT_EQ(v->Uses.Count(), 0);
+    EXPECT_TRUE(a->UsedBy.Empty() && v->Uses.Empty());
     objs.RemoveObjectLinks(*t, v);
-    EXPECT_TRUE(t->Uses.Empty());
-    EXPECT_TRUE(v->UsedBy.Empty());
-}
+    EXPECT_TRUE(t->Uses.Empty() && v->UsedBy.Empty());
 
-TEST(DbObj, CounterpartsPairBothWaysAndShareExists)
-{
-    TTblData a(nullptr), b(nullptr);
-    auto c = std::make_unique<TTblData>(nullptr);
-    a.SetCounterpart(&b);
-    EXPECT_EQ(b.Counterpart(), &a);
-    a.SetExists(false);
-    EXPECT_FALSE(b.Exists);
-    c->SetCounterpart(&a);
-    EXPECT_EQ(a.Counterpart(), c.get());
-    EXPECT_EQ(b.Counterpart(), nullptr);
-    c.reset();
-    EXPECT_EQ(a.Counterpart(), nullptr);
+    auto other = std::make_unique<TTblData>(nullptr);
+    t->SetCounterpart(v);
+    other->SetCounterpart(t);
+    EXPECT_EQ(v->Counterpart(), nullptr);
+    t->SetExists(false);
+    EXPECT_FALSE(other->Exists);
+    other.reset();
+    EXPECT_EQ(t->Counterpart(), nullptr);
 }
