@@ -1183,6 +1183,7 @@ TEST_F(SQLiteExecTest, SingleStatementConnectsRunsCommitsAndDisconnects)
     EXPECT_EQ(x.Query(), nullptr);
     EXPECT_EQ(qeltest::TInspector(conn, true).Value("SELECT ID FROM T"), "3");
     EXPECT_TRUE(rec.Logged("< Exec SQL >: T: insert"));
+    EXPECT_TRUE(st->Executed);
 }
 
 TEST_F(SQLiteExecTest, ARunCannotBeStartedFromInsideItself)
@@ -1229,6 +1230,7 @@ TEST(PostgreSQLExec, FailingStatementInABatchIsUndoneAlone)
     EXPECT_EQ(x.ErrorCount(), 1) << rec.AllErrors();
     EXPECT_NE(x.Statements(2).ErrorText.find("duplicate key"), std::string::npos) << x.Statements(2).ErrorText;
     EXPECT_EQ(admin.Value("SELECT count(*) FROM " + table), "9");
+    for (int i = 0; i < x.Count(); ++i) EXPECT_EQ(x.Statements(i).Executed, i != 2) << i;
     EXPECT_FALSE(rec.AnyLogContains("Pwd=x"));
     admin.Run("DROP TABLE " + table);
 }
