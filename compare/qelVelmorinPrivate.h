@@ -94,6 +94,11 @@ bool FirebirdReadsExactly(std::string_view Text);
 // mantissa times a power of two: 0.1 -> "(7205759403792794 * POWER(2, -56))".
 std::string ExactDoubleExpression(double v);
 
+// The double as an expression SQLite evaluates exactly, since its reading
+// of decimal text can be a unit off in the last place: 0.1 ->
+// "(CAST(3602879701896397 AS REAL) / 36028797018963968)".
+std::string SQLiteExactDouble(double v);
+
 // Upper-case hexadecimal digits of bytes.
 std::string HexText(std::string_view bytes);
 // The server's literal of a byte string: x'0A1B' (InterBase, SQLite...),
@@ -112,8 +117,9 @@ std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed);
 // True when a master value of type Master, bound for a target column of
 // type Target (ftUnknown when not known) on server T, is written to the
 // BLOB side file and referenced: BLOBs, and binary values bound for a BLOB
-// column. Text BLOBs for PostgreSQL text columns are plain literals, since
-// the driver takes no binary parameter for a text column.
+// column. Text BLOBs for text columns reached through ODBC (PostgreSQL,
+// SQLite, MySQL) are plain literals, since those drivers bind a side-file
+// value as bytes.
 bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T);
 
 // True when column Index of Query's result is a 32-bit float.

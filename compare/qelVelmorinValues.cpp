@@ -6,6 +6,7 @@
 
 #include <array>
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <compare>
 #include <cstring>
@@ -460,17 +461,29 @@ bool FirebirdReadsExactly(std::string_view Text)
     return digits.size() <= 15 && scale >= -22 && scale <= 22;
 }
 
+namespace {
+
+// v as an odd integer Mantissa times two to the power E.
+void SplitDouble(double v, long long& Mantissa, int& E)
+{
+    int exp = 0;
+    const double m = std::frexp(v, &exp);
+    Mantissa = static_cast<long long>(std::ldexp(m, 53));
+    E = exp - 53;
+    while (Mantissa % 2 == 0) {
+        Mantissa /= 2;
+        ++E;
+    }
+}
+
+} // namespace
+
 std::string ExactDoubleExpression(double v)
 {
     if (v == 0) return "0";
-    int exp = 0;
-    const double m = std::frexp(v, &exp);
-    auto mantissa = static_cast<long long>(std::ldexp(m, 53));
-    int e = exp - 53;
-    while (mantissa % 2 == 0) {
-        mantissa /= 2;
-        ++e;
-    }
+    long long mantissa = 0;
+    int e = 0;
+    SplitDouble(v, mantissa, e);
     std::string r = "(" + IntToStr(mantissa);
     // POWER has no subnormal results: very small scales go in two steps,
     // each product exact.
@@ -479,6 +492,24 @@ std::string ExactDoubleExpression(double v)
         e += 600;
     }
     if (e != 0) r += " * POWER(2, " + IntToStr(e) + ")";
+    return r + ")";
+}
+
+std::string SQLiteExactDouble(double v)
+{
+    if (v == 0) return std::signbit(v) ? "(-0.0)" : "0.0";
+    long long mantissa = 0;
+    int e = 0;
+    SplitDouble(v, mantissa, e);
+    std::string r = "(CAST(" + IntToStr(mantissa) + " AS REAL)";
+    // Steps of at most 2^62, whose integers SQLite turns into doubles
+    // exactly; each step moves toward the value, so none leaves the range.
+    const char op = e < 0 ? '/' : '*';
+    for (int left = std::abs(e); left > 0;) {
+        const int step = std::min(left, 62);
+        r += std::string(" ") + op + " " + IntToStr(1LL << step);
+        left -= step;
+    }
     return r + ")";
 }
 
@@ -508,9 +539,14 @@ std::string BinaryLiteral(std::string_view bytes, TDatabaseType t)
 
 bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T)
 {
-    if (IsTextBlobType(Master))
-        return !(T == TDatabaseType::dbPostgreSQL &&
-                 (Target == TFieldType::ftUnknown || ValueClassOf(Target) == TValueClass::Text));
+    if (IsTextBlobType(Master)) {
+        // The ODBC drivers bind a side-file value as bytes, which a text
+        // column takes as another type (PostgreSQL refuses it, SQLite keeps
+        // a BLOB): text goes there as a literal.
+        const bool odbcText = T == TDatabaseType::dbPostgreSQL || T == TDatabaseType::dbCustomOLEDB ||
+                              T == TDatabaseType::dbMSAccess || T == TDatabaseType::dbMySQL;
+        return !(odbcText && (Target == TFieldType::ftUnknown || ValueClassOf(Target) == TValueClass::Text));
+    }
     if (IsBlobType(Master)) return true;
     return ValueClassOf(Master) == TValueClass::Binary && Target != TFieldType::ftUnknown && IsBlobType(Target);
 }

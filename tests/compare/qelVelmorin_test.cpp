@@ -195,7 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     SQLite, RoundTrip,
-    ::testing::Values(TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::IntegerKey, false},
+    ::testing::Values(TRoundTripCase{TServer::SQLite, TServer::SQLite, TKeyKind::IntegerKey, false},
+                      TRoundTripCase{TServer::SQLite, TServer::SQLite, TKeyKind::CharacterKey, true},
+                      TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::IntegerKey, false},
                       TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::CharacterKey, false},
                       TRoundTripCase{TServer::SQLite, TServer::FbEmbedded, TKeyKind::NoKey, true}),
     CaseName);
@@ -398,6 +400,35 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.Master) + "To" + ServerName(info.param.Target) + info.param.TargetSet +
                (info.param.Immediate ? "_Immediate" : "_Script");
     });
+
+// SQLite keeps a value's storage class per cell: the target must get the
+// master's classes, and every REAL to the last bit.
+TEST(SQLiteCells, ExactValuesInTheirStorageClasses)
+{
+    TTestDatabase master(TServer::SQLite), target(TServer::SQLite);
+    if (!master.Unavailable().empty()) QEL_SKIP_OR_FAIL(master.Unavailable());
+    const std::string body = "ID INTEGER PRIMARY KEY, R REAL, T TEXT, B BLOB";
+    master.CreateTable("CELLS", body);
+    target.CreateTable("CELLS", body);
+    const char* rows[] = {"(1, 0.1 + 0.2, 'it''s', x'00FF')", "(2, 1.0 / 3, 'Grüße „€“', x'')",
+                          "(3, 2.0 / 7 * 1e-300, '\"quoted\"', NULL)", "(4, 1e300 / 3, '', x'41')",
+                          "(5, -123456789.12345678, 'line' || char(10) || 'break', x'0a')"};
+    for (const char* r : rows) master.Exec(std::string("insert into CELLS values ") + r);
+    target.Exec("insert into CELLS values (1, 0.30000000000000001, 'its', x'00')");
+    target.Exec("insert into CELLS values (9, 1, 'extra', NULL)");
+
+    TRun run(master, "CELLS", target, "CELLS", target.Dir().Path().string());
+    std::unique_ptr<TSQLExec> exec = target.NewExecutor();
+    run.C.SetSQLExec(exec.get());
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
+    ASSERT_TRUE(exec->Execute());
+    const std::string cells = "select ID, typeof(R), R, typeof(T), T, typeof(B), hex(B) from CELLS order by ID";
+    EXPECT_EQ(target.Rows(cells), master.Rows(cells));
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    EXPECT_EQ(run.C.Equal, 5);
+    EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
+}
 
 // ---------------------------------------------------------------------------
 // The component
