@@ -757,43 +757,21 @@ TEST_F(FormDatabaseTest, ServerNameConnectsOverTCP)
 // second time after one "Compare" would insert the missing rows again.
 TEST_F(FormDatabaseTest, SecondUpdateSkipsWhatTheFirstDidOnATableWithoutKey)
 {
-    auto make = [&](const std::string& Name, const std::vector<std::string>& Rows) {
-        const std::string path = dir.File(Name);
+    auto make = [&](const std::string& Name, const std::string& Rows) {
+        const std::string path = Create(Name, {"CREATE TABLE NOTES (NAME VARCHAR(20), QTY INTEGER)"});
         TQELConnection c;
-        std::string error;
-        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
         Configure(c, path);
-        c.IBServerOptions().SetDBCharSet("UTF8");
-        EXPECT_TRUE(c.CreateDatabase()) << error;
         c.SetConnected(true);
         auto q = c.CreateQuery();
-        q->SetSQLText("CREATE TABLE NOTES (NAME VARCHAR(20), QTY INTEGER)");
+        q->SetSQLText("INSERT INTO NOTES " + Rows);
         q->ExecSQL();
         c.Commit();
-        for (const auto& row : Rows) {
-            q->SetSQLText("INSERT INTO NOTES VALUES " + row);
-            q->ExecSQL();
-        }
-        c.Commit();
-        c.SetConnected(false);
         return path;
     };
-    auto rows = [&](const std::string& Path) {
-        TQELConnection c;
-        Configure(c, Path);
-        c.SetConnected(true);
-        auto q = c.CreateQuery();
-        q->SetSQLText("SELECT NAME || ':' || QTY FROM NOTES ORDER BY NAME");
-        q->Open();
-        std::vector<std::string> all;
-        for (; !q->Eof(); q->Next()) all.push_back((*q->GetFields())[0].AsString());
-        q->Close();
-        c.SetConnected(false);
-        return all;
-    };
-    const std::string m = make("nokey-master.fdb", {"('a', 1)", "('b', 2)", "('c', 3)"});
-    const std::string t = make("nokey-target.fdb", {"('a', 1)"});
-
+    const std::string a = "SELECT 'a', 1 FROM RDB$DATABASE";
+    const std::string m = make("nokey-master.fdb", a + " UNION ALL SELECT 'b', 2 FROM RDB$DATABASE UNION ALL "
+                                                   "SELECT 'c', 3 FROM RDB$DATABASE");
+    const std::string t = make("nokey-target.fdb", a);
     auto form = Open();
     Enter(*form, m, t);
     form->EditTableM->setText(Q("NOTES"));
@@ -808,5 +786,8 @@ TEST_F(FormDatabaseTest, SecondUpdateSkipsWhatTheFirstDidOnATableWithoutKey)
     EXPECT_EQ(log.count(Q("< Skipping statement >: NOTES: insert")), 2) << log.join('\n').toStdString();
     EXPECT_FALSE(HasLineStartingWith(log, Q("< Exec SQL >"))) << log.join('\n').toStdString();
     EXPECT_EQ(log.back(), Q("< Script executed succesfully! >"));
-    EXPECT_EQ(rows(t), (std::vector<std::string>{"a:1", "b:2", "c:3"}));
+    // Rows that repeat would stop the comparison of a table keyed by all its columns.
+    Click(form->BtnCompare);
+    log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Equal: 3, Inserted: 0, Updated: 0, Deleted: 0, All: 3."))) << log.join('\n').toStdString();
 }
