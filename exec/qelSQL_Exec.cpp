@@ -39,19 +39,16 @@ bool IsModifying(TStatType t)
     }
 }
 
-// Statements that do work in the database: each of them runs once. The
-// others (CONNECT, SET NAMES, SET BLOBFILE, COMMIT, comments) only set the
-// stage for them and run again as long as any of them is left.
+// Statements that do work in the database run once. The others (CONNECT,
+// SET NAMES, SET BLOBFILE, COMMIT, comments) set the stage for them: while
+// work is left they stay, so that the next run on a fresh connection and a
+// written script still connect, pick the character set and open the BLOB
+// file for it; once no work is left they are done too.
 bool RunsOnce(TStatType t)
 {
     return IsModifying(t) || t == TStatType::stPackage || t == TStatType::stCreateDb;
 }
 
-// Once every statement that does work has run, the statements that set the
-// stage are done as well: a later run skips the whole list and a written
-// script is empty. While work is left they stay, so that the next run (on a
-// fresh connection) and a written script still connect, choose the
-// character set and open the BLOB file for it.
 void MarkFinishedList(const std::vector<std::unique_ptr<TStatement>>& List)
 {
     for (const auto& st : List)

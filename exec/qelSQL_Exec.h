@@ -223,10 +223,13 @@ bool ParseBlobParamName(std::string_view Name, std::uint64_t& Offset, std::uint6
 // its own. A statement that fails is undone alone: the statements before it
 // keep their effect. When a transaction is lost (a commit fails, the
 // connection drops), the statements it held are reported as rolled back
-// ("< Rolled back >: " + summary) and their ErrorText set. While the
-// executor connects, disconnects or creates a database, what the connection
-// reports (its OnErrorMessage) is taken over and reported, counted, as the
-// executor's own error.
+// ("< Rolled back >: " + summary) and their ErrorText set. A statement whose
+// work was kept is marked Executed, so a second run skips it; the set-up
+// statements (CONNECT, SET NAMES, SET BLOBFILE ...) run again while any
+// work is left and are marked once none is. While the executor connects,
+// disconnects or creates a database, what the connection reports (its
+// OnErrorMessage) is taken over and reported, counted, as the executor's own
+// error.
 class TSQLExec : public TCustomSQLExec, public TServerOptionSet<TIBSQLExecOptions> {
 public:
     explicit TSQLExec(TComponent* AOwner = nullptr);
