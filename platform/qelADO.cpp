@@ -370,9 +370,11 @@ void TADOConnection::CloseNoThrow() noexcept
 {
     if (!Connected()) return;
     for (TADOQuery* q : m_queries) q->ReleaseStatement();
-    m_inTransaction = m_inTransaction && !m_impl->lite;
-    m_impl->lite.reset(); // closing the file rolls back
-    if (!m_impl->dbc) return;
+    if (m_impl->lite) {
+        m_impl->lite.reset(); // closing the file rolls back
+        m_inTransaction = false;
+        return;
+    }
     SQLHDBC dbc = m_impl->dbc.Get();
     if (m_inTransaction) {
         SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
