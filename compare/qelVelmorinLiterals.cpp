@@ -40,6 +40,19 @@ std::string FractionText(int Microsecond)
     return "." + f;
 }
 
+// Built-in functions (ASCII_CHAR, POWER) came with Firebird 2.1; InterBase
+// has none of them.
+bool HasFirebird21Functions(TIBSQLServerVersionType v)
+{
+    switch (v) {
+    case TIBSQLServerVersionType::st_Firebird_21:
+    case TIBSQLServerVersionType::st_Firebird_25:
+    case TIBSQLServerVersionType::st_Firebird_30:
+    case TIBSQLServerVersionType::st_Firebird_40: return true;
+    default: return false;
+    }
+}
+
 bool ReadsBackAs(const std::string& Text, double Value)
 {
     try {
@@ -72,17 +85,52 @@ std::string TVelmorin::FloatLiteral(double Value) const
     // Firebird reads long or far-scaled literals a unit off in the last
     // place: such a value is built exactly from its binary form instead.
     // POWER came with Firebird 2.1; older servers get the shortest text.
-    if (GetScriptDatabaseType() == TDatabaseType::dbInterBase && !FirebirdReadsExactly(text)) {
-        switch (m_IBOptions->SQLServerVersion) {
-        case TIBSQLServerVersionType::st_Firebird_21:
-        case TIBSQLServerVersionType::st_Firebird_25:
-        case TIBSQLServerVersionType::st_Firebird_30:
-        case TIBSQLServerVersionType::st_Firebird_40: text = ExactDoubleExpression(Value); break;
-        default: break;
-        }
-    }
+    if (GetScriptDatabaseType() == TDatabaseType::dbInterBase && !FirebirdReadsExactly(text) &&
+        HasFirebird21Functions(m_IBOptions->SQLServerVersion))
+        text = ExactDoubleExpression(Value);
     return text;
 }
+
+namespace velmorin {
+
+std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed)
+{
+    // Firebird refuses a literal over 32,767 bytes (65,535 since 3.0) or,
+    // under a UTF8 connection, over 16,383 characters; one string
+    // expression holds 32,765 bytes (65,535 since 3.0), a BLOB any length.
+    constexpr std::size_t MaxPieceBytes = 32767, MaxPieceChars = 16383, MaxStringBytes = 32765;
+    const auto continuation = [&](std::size_t i) { return (static_cast<unsigned char>(Value[i]) & 0xC0) == 0x80; };
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i < Value.size()) {
+        if (Value[i] == '\0') {
+            parts.emplace_back("ASCII_CHAR(0)");
+            ++i;
+            continue;
+        }
+        std::size_t j = i, chars = 0;
+        while (j < Value.size() && Value[j] != '\0' && j - i < MaxPieceBytes) {
+            if (!continuation(j) && ++chars > MaxPieceChars) break;
+            ++j;
+        }
+        // A piece cut by its byte count ends before the sequence it cut into.
+        if (j < Value.size() && continuation(j)) {
+            std::size_t k = j;
+            while (k > i && j - k < 3 && continuation(k)) --k;
+            if (k > i && !continuation(k)) j = k;
+        }
+        parts.push_back(Quoted(std::string(Value.substr(i, j - i))));
+        i = j;
+    }
+    if (parts.empty()) return "''";
+    if (parts.size() == 1 && parts.front().front() == '\'') return parts.front();
+    std::string r = "(";
+    if (BlobAllowed && Value.size() > MaxStringBytes) r += "CAST('' AS BLOB SUB_TYPE TEXT) || ";
+    for (std::size_t p = 0; p < parts.size(); ++p) r += (p > 0 ? " || " : "") + parts[p];
+    return r + ")";
+}
+
+} // namespace velmorin
 
 std::string TVelmorin::BlobParamName(std::int64_t Offset, std::int64_t Size)
 {
@@ -221,8 +269,21 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
         case TFieldType::ftFmtMemo:
         case TFieldType::ftWideMemo:
         case TFieldType::ftOraClob: {
-            const std::string& text = Field.Value().RawString();
-            lit = SQLQuotedStr(C.TrimCharFields && !ForWhere ? Trim(text) : text, T);
+            std::string trimmed;
+            std::string_view text = Field.Value().RawString();
+            if (C.TrimCharFields && !ForWhere) text = trimmed = Trim(Field.Value().RawString());
+            if (interBase) {
+                const bool functions = HasFirebird21Functions(C.IBOptions().SQLServerVersion);
+                if (!functions && text.find('\0') != std::string_view::npos)
+                    throw EStatementWithdrawn("Column " + Field.FieldName() +
+                                              " holds a NUL character, which this server reads in no string "
+                                              "literal (ASCII_CHAR needs Firebird 2.1 or later).");
+                // A column takes a BLOB longer than a string expression
+                // holds; a comparison with a BLOB fails (BLOBs are no keys).
+                lit = FirebirdTextLiteral(text, functions && !ForWhere);
+            } else {
+                lit = SQLQuotedStr(text, T);
+            }
             break;
         }
         case TFieldType::ftGuid: lit = SQLQuotedStr(Field.AsString(), T); break;
