@@ -359,7 +359,7 @@ bool TSQLiteDatabase::Step(sqlite3_stmt* Statement, int TimeoutSeconds)
 
     const int code = sqlite3_extended_errcode(m_db);
     std::string message = (rc & 0xff) == SQLITE_INTERRUPT
-                              ? "The statement was stopped when its time-out of " + IntToStr(TimeoutSeconds) + " seconds ran out."
+                              ? "The statement was stopped when its time-out (" + IntToStr(TimeoutSeconds) + " s) ran out."
                               : std::string(sqlite3_errmsg(m_db));
     sqlite3_reset(Statement);
     if (m_explicitTransaction && sqlite3_get_autocommit(m_db)) {
@@ -609,7 +609,10 @@ void TSQLiteStatement::ReadRow()
         try {
             ReadValue(s, static_cast<int>(i), r.Kind, r.Field->MutableValue());
         } catch (const EConvertError& e) {
-            throw EConvertError("Column \"" + r.Field->FieldName() + "\": " + e.what());
+            const std::string message = "Column \"" + r.Field->FieldName() + "\": " + e.what();
+            // Reading stops here: the read lock goes with the cursor.
+            Reset();
+            throw EConvertError(message);
         }
     }
 }
