@@ -487,7 +487,11 @@ bool TVelmorin::RouteStatement(TProducedStatement& S)
         S.StatType == TStatType::stInsert || S.StatType == TStatType::stUpdate || S.StatType == TStatType::stDelete;
     if (m_updateImmediately && data && m_execQuery && !S.ImmediateSQL.empty()) applied = ExecuteImmediate(S);
     if (m_scriptOptions->GenerateScript) {
-        if (m_sqlExec != nullptr) m_sqlExec->AddStatement(S.ScriptSQL, S.StatType, S.ObjName, S.ObjType, S.Operation, "", "");
+        if (m_sqlExec != nullptr) {
+            TStatement* st = m_sqlExec->AddStatement(S.ScriptSQL, S.StatType, S.ObjName, S.ObjType, S.Operation, "", "");
+            // Applied at once already: running the list must not apply it again.
+            if (st != nullptr && data && m_updateImmediately && applied && m_execQuery) st->Executed = true;
+        }
         if (m_scriptStream) {
             *m_scriptStream << S.ScriptSQL << ";" << CRLF;
             if (!*m_scriptStream) throw EDatabaseError("Cannot write file \"" + m_scriptFileName + "\".");

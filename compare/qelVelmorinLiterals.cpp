@@ -88,6 +88,8 @@ std::string TVelmorin::FloatLiteral(double Value) const
     if (GetScriptDatabaseType() == TDatabaseType::dbInterBase && !FirebirdReadsExactly(text) &&
         HasFirebird21Functions(m_IBOptions->SQLServerVersion))
         text = ExactDoubleExpression(Value);
+    if (m_tableOptionsTarget->IsSQLite() && o.FloatFormat.empty() && text.find_first_of(".eE") != std::string::npos)
+        text = SQLiteExactDouble(Value);
     return text;
 }
 
@@ -352,7 +354,8 @@ void TVelmorin::WriteScriptHeader()
     };
     switch (GetScriptDatabaseType()) {
     case TDatabaseType::dbInterBase:
-        if (o.DBCharSet) add(IBOptions().GetSetNamesSQL(), TStatType::stCharSet);
+        // Values read through UTF8 from sides of two character sets are written so.
+        if (o.DBCharSet || m_charSetsAligned) add(IBOptions().GetSetNamesSQL(), TStatType::stCharSet);
         if (o.SQLDialect) add(IBOptions().GetSQLDialectSQL(), TStatType::stSet);
         if (o.Connect) add(IBOptions().GetConnectSQL(ConnectionOptions()), TStatType::stConnect);
         break;

@@ -1125,7 +1125,11 @@ TEST_F(CompareRun, ImmediateModeCanWriteTheScriptAsWell)
     EXPECT_EQ(shown, (std::vector<std::string>{"SET BLOBFILE 'Result.LOB'", "UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
                                                "DELETE FROM T1 WHERE ID = :KEY0",
                                                "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(:DATA0, :DATA1, :DATA2)"}));
+    // What was applied at once is not applied again by the executor.
+    for (int i = 0; i < exec->Count(); ++i)
+        EXPECT_EQ(exec->Statements(i).Executed, exec->Statements(i).StatType != TStatType::stSetBlobFile) << i;
     // The script brings a target in the old state to the master's rows.
+    for (int i = 0; i < exec->Count(); ++i) exec->Statements(i).Executed = false;
     target->Exec("delete from T1");
     target->Exec("insert into T1 values (2, 'x', Null)");
     target->Exec("insert into T1 values (3, 'c', Null)");
