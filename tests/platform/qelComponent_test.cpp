@@ -1,5 +1,6 @@
 #include "qelComponent.h"
 #include "qelErrors.h"
+#include "qelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -120,10 +121,5 @@ TEST(Persistent, AssignFromForeignClassRaisesStandardError)
 {
     THolder h;
     TOther o;
-    try {
-        h.Assign(o);
-        FAIL() << "no error";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "Cannot assign a TOther to a THolder.");
-    }
+    EXPECT_STREQ(qeltest::ErrorOf<EConvertError>([&] { h.Assign(o); }).what(), "Cannot assign a TOther to a THolder.");
 }

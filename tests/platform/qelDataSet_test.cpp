@@ -1,5 +1,6 @@
 #include "qelDataSet.h"
 #include "qelErrors.h"
+#include "qelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,7 @@ TEST(Fields, FoundByNameIgnoringCaseAndMissingOnesNamed)
     f.Add(std::make_unique<TField>("Name", TFieldType::ftString, 50));
     EXPECT_EQ(&f.FieldByName("name"), &f[1]);
     EXPECT_EQ(f.FindField("none"), nullptr);
-    try {
-        f.FieldByName("NONE");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "Field 'NONE' not found");
-    }
+    EXPECT_STREQ(qeltest::ErrorOf<EDatabaseError>([&] { f.FieldByName("NONE"); }).what(), "Field 'NONE' not found");
 }
 
 TEST(Fields, EveryValueKindRoundTripsExactly)

@@ -12,79 +12,50 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 
 using namespace qel;
+using qeltest::ErrorOf;
+using qeltest::ScalarText;
 using qeltest::TEmbeddedDatabase;
 
 namespace {
 
-std::string ScalarText(TIBDatabase& Db, const std::string& Sql)
-{
-    TIBSQL s(&Db);
-    s.SetSQL(Sql);
-    s.ExecQuery();
-    return s.Eof() ? "<no row>" : s.Fields()[0].IsNull() ? "<null>" : s.Fields()[0].AsString();
-}
-
 std::int64_t Count(TIBDatabase& Db, const std::string& Table)
 {
-    TIBSQL s(&Db);
-    s.SetSQL("SELECT COUNT(*) FROM " + Table);
-    s.ExecQuery();
-    return s.Fields()[0].AsLargeInt();
+    return std::stoll(ScalarText(Db, "SELECT COUNT(*) FROM " + Table));
 }
 
-// Runs F and returns the EDatabaseError it raises (fails when none).
-template <class F>
-EDatabaseError DatabaseErrorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no EDatabaseError raised";
-    return EDatabaseError("");
-}
-
-// A TCP port on 127.0.0.1 that accepts connections (the kernel completes
-// them from the backlog) and never answers: a host that does not respond.
-class TSilentListener {
+// A TCP port on 127.0.0.1. Listening, it accepts connections (the kernel
+// completes them from the backlog) and never answers: a host that does not
+// respond. Not listening, it refuses them.
+class TLoopbackPort {
 public:
-    TSilentListener()
+    explicit TLoopbackPort(bool Listen)
     {
         m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(m_socket, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(m_socket, 8);
+        if (Listen) ::listen(m_socket, 8);
         socklen_t len = sizeof a;
         ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&a), &len);
         m_port = ntohs(a.sin_port);
+        if (!Listen) {
+            ::close(m_socket);
+            m_socket = -1;
+        }
     }
-    ~TSilentListener() { ::close(m_socket); }
-    int Port() const { return m_port; }
+    ~TLoopbackPort()
+    {
+        if (m_socket >= 0) ::close(m_socket);
+    }
+    std::string Name() const { return "127.0.0.1/" + std::to_string(m_port) + ":/nowhere.fdb"; }
 
 private:
     int m_socket;
     int m_port = 0;
 };
-
-// A port on 127.0.0.1 where nothing listens: bound, then released.
-int ClosedPort()
-{
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
 
 } // namespace
 
@@ -180,34 +151,28 @@ TEST_F(IBDatabaseTest, DatabaseInformationItems)
     EXPECT_THROW(info.PageSize(), EUsageError);
 }
 
-TEST_F(IBDatabaseTest, MissingFileReportedWithTheServersTextAndCodes)
+TEST_F(IBDatabaseTest, FilesThatCannotBeOpenedAreReportedWithTheServersTextAndCodes)
 {
     qeltest::TempDir dir;
-    TIBDatabase db;
-    db.SetDatabaseName(dir.File("missing.fdb"));
-    db.Params().SetLines({"user_name=SYSDBA", "password=masterkey"});
-    const EDatabaseError e = DatabaseErrorOf([&] { db.Open(); });
-    EXPECT_EQ(std::string(e.what()), "I/O error during \"open\" operation for file \"" + dir.File("missing.fdb") +
-                                         "\"\r\nError while trying to open file\r\nNo such file or directory");
-    EXPECT_EQ(e.SQLCode(), -902);
-    EXPECT_EQ(e.SQLState(), "08001");
-    EXPECT_FALSE(db.Connected());
-}
-
-TEST_F(IBDatabaseTest, FileThatIsNotADatabase)
-{
-    qeltest::TempDir dir;
-    const std::string path = dir.File("junk.fdb");
-    {
-        std::ofstream f(path, std::ios::binary);
-        f << std::string(32768, 'x');
+    const std::string junk = dir.File("junk.fdb");
+    qeltest::WriteFile(junk, std::string(32768, 'x'));
+    struct Case {
+        std::string Path, Message;
+        int SQLCode;
+    };
+    for (const Case& c : {Case{dir.File("missing.fdb"),
+                               "I/O error during \"open\" operation for file \"" + dir.File("missing.fdb") +
+                                   "\"\r\nError while trying to open file\r\nNo such file or directory",
+                               -902},
+                          Case{junk, "file " + junk + " is not a valid database", -922}}) {
+        TIBDatabase db;
+        db.SetDatabaseName(c.Path);
+        db.Params().SetLines({"user_name=SYSDBA", "password=masterkey"});
+        const EDatabaseError e = ErrorOf<EDatabaseError>([&] { db.Open(); });
+        EXPECT_EQ(std::string(e.what()), c.Message);
+        EXPECT_EQ(e.SQLCode(), c.SQLCode);
+        EXPECT_FALSE(db.Connected());
     }
-    TIBDatabase db;
-    db.SetDatabaseName(path);
-    const EDatabaseError e = DatabaseErrorOf([&] { db.Open(); });
-    EXPECT_EQ(std::string(e.what()), "file " + path + " is not a valid database");
-    EXPECT_EQ(e.SQLCode(), -922);
-    EXPECT_FALSE(db.Connected());
 }
 
 TEST_F(IBDatabaseTest, ParameterLinesAreCheckedAndEmptyValuesLeftOut)
@@ -215,12 +180,8 @@ TEST_F(IBDatabaseTest, ParameterLinesAreCheckedAndEmptyValuesLeftOut)
     TEmbeddedDatabase d;
     d.Database.Close();
     d.Database.Params().SetLines({"no_such_item=1"});
-    try {
-        d.Database.Open();
-        FAIL();
-    } catch (const EUsageError& e) {
-        EXPECT_STREQ(e.what(), "Unknown database parameter \"no_such_item\"");
-    }
+    EXPECT_STREQ(ErrorOf<EUsageError>([&] { d.Database.Open(); }).what(),
+                 "Unknown database parameter \"no_such_item\"");
     // Prefixed names, blank lines and empty values are accepted.
     d.Database.Params().SetLines({"isc_dpb_user_name=SYSDBA", "", "password=", "sql_role_name=", "LC_CTYPE=UTF8"});
     d.Database.Open();
@@ -326,7 +287,7 @@ TEST_F(IBTransactionTest, ReadOnlyTransactionRefusesWrites)
     tr.StartTransaction();
     TIBSQL s(&d.Database, &tr);
     s.SetSQL("INSERT INTO T (ID) VALUES (1)");
-    const EDatabaseError e = DatabaseErrorOf([&] { s.ExecQuery(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { s.ExecQuery(); });
     EXPECT_NE(std::string(e.what()).find("read-only transaction"), std::string::npos) << e.what();
 }
 
@@ -342,7 +303,7 @@ TEST_F(IBTransactionTest, NowaitReportsALockConflictAtOnce)
     ub.SetSQL("UPDATE T SET NAME = 'b' WHERE ID = 1");
     ua.ExecQuery();
     const auto start = std::chrono::steady_clock::now();
-    const EDatabaseError e = DatabaseErrorOf([&] { ub.ExecQuery(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { ub.ExecQuery(); });
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(std::string(e.what()).starts_with("deadlock\r\nupdate conflicts with concurrent update\r\n"))
         << e.what();
@@ -354,12 +315,8 @@ TEST_F(IBTransactionTest, UnknownTransactionParameterIsRefused)
 {
     TIBTransaction tr(&d.Database);
     tr.Params().SetLines({"concurrency", "snapshot_please"});
-    try {
-        tr.StartTransaction();
-        FAIL();
-    } catch (const EUsageError& e) {
-        EXPECT_STREQ(e.what(), "Unknown transaction parameter \"snapshot_please\"");
-    }
+    EXPECT_STREQ(ErrorOf<EUsageError>([&] { tr.StartTransaction(); }).what(),
+                 "Unknown transaction parameter \"snapshot_please\"");
     EXPECT_FALSE(tr.InTransaction());
 }
 
@@ -380,11 +337,12 @@ TEST_F(IBTransactionTest, MisuseIsReported)
 TEST(IBNetwork, RefusedPortFailsAtOnce)
 {
     qeltest::UsePrivateFirebirdLock();
+    TLoopbackPort closed(false);
     TIBDatabase db;
-    db.SetDatabaseName("127.0.0.1/" + std::to_string(ClosedPort()) + ":/nowhere.fdb");
+    db.SetDatabaseName(closed.Name());
     db.Params().SetLines({"user_name=SYSDBA", "password=masterkey"});
     const auto start = std::chrono::steady_clock::now();
-    const EDatabaseError e = DatabaseErrorOf([&] { db.Open(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { db.Open(); });
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(std::string(e.what()),
               "Unable to complete network request to host \"127.0.0.1\".\r\nFailed to establish a connection.");
@@ -394,13 +352,13 @@ TEST(IBNetwork, RefusedPortFailsAtOnce)
 TEST(IBNetwork, HostThatDoesNotAnswerFailsAfterTheConnectTimeout)
 {
     qeltest::UsePrivateFirebirdLock();
-    TSilentListener silent;
+    TLoopbackPort silent(true);
     TIBDatabase db;
-    db.SetDatabaseName("127.0.0.1/" + std::to_string(silent.Port()) + ":/nowhere.fdb");
+    db.SetDatabaseName(silent.Name());
     db.Params().SetLines({"user_name=SYSDBA", "password=masterkey"});
     db.SetConnectTimeout(1);
     const auto start = std::chrono::steady_clock::now();
-    const EDatabaseError e = DatabaseErrorOf([&] { db.Open(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { db.Open(); });
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, std::chrono::milliseconds(900));
     EXPECT_LT(took, std::chrono::seconds(5));
@@ -496,7 +454,7 @@ TEST_F(IBServerTest, CreateAttachAndReadInformationOverTcp)
     CreateOnServer(db, name);
     db.Close();
     // The host/port form reaches the same database.
-    const std::string withPort = server.Host + "/3050:" + name.substr(server.Host.size() + 1);
+    const std::string withPort = server.Host + "/3050:" + server.FileOf(name);
     db.SetDatabaseName(withPort);
     db.Params().SetLines({"user_name=" + server.User, "password=" + server.Password, "lc_ctype=UTF8"});
     db.Open();
@@ -522,7 +480,7 @@ TEST_F(IBServerTest, WrongPasswordReportedWithTheServersText)
     TIBDatabase db;
     db.SetDatabaseName(name);
     db.Params().SetLines({"user_name=" + server.User, "password=wrong-" + server.Password});
-    const EDatabaseError e = DatabaseErrorOf([&] { db.Open(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { db.Open(); });
     EXPECT_EQ(std::string(e.what()), "Your user name and password are not defined. Ask your database administrator to "
                                      "set up a Firebird login.");
     EXPECT_EQ(e.SQLCode(), -902);
@@ -541,7 +499,7 @@ TEST_F(IBServerTest, ServicesManagerOverTcp)
     svc.Detach();
 
     svc.Params.SetLines({"user_name=" + server.User, "password=wrong-" + server.Password});
-    const EDatabaseError e = DatabaseErrorOf([&] { svc.Attach(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { svc.Attach(); });
     EXPECT_EQ(e.SQLState(), "28000");
 }
 
@@ -551,9 +509,9 @@ TEST_F(IBServerTest, LocalPathOfADatabaseTheServerHoldsIsNotTakenThroughTheServe
     TIBDatabase held;
     CreateOnServer(held, name); // the server keeps the file open
     TIBDatabase local;
-    local.SetDatabaseName(name.substr(server.Host.size() + 1));
+    local.SetDatabaseName(server.FileOf(name));
     local.Params().SetLines({"user_name=" + server.User, "password=" + server.Password});
-    const EDatabaseError e = DatabaseErrorOf([&] { local.Open(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { local.Open(); });
     EXPECT_NE(std::string(e.what()).find("Database already opened with engine instance"), std::string::npos)
         << e.what();
     EXPECT_FALSE(local.Connected());

@@ -10,6 +10,7 @@
 #include <limits>
 
 using namespace qel;
+using qeltest::ErrorOf;
 using qeltest::TEmbeddedDatabase;
 
 namespace {
@@ -40,18 +41,6 @@ std::vector<std::string> RenderRow(const TFields& fields)
 
 TDecimal Dec(const char* text) { return TDecimal::FromString(text); }
 TDateTimeValue DT(const char* text) { return TDateTimeValue::Parse(text); }
-
-template <class F>
-EDatabaseError DatabaseErrorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const EDatabaseError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no EDatabaseError raised";
-    return EDatabaseError("");
-}
 
 const char* const AllTypesTable =
     "CREATE TABLE ALLTYPES (ID INTEGER NOT NULL PRIMARY KEY, SI SMALLINT, II INTEGER, BI BIGINT, "
@@ -381,37 +370,29 @@ TEST_F(IBQueryTest, ValuesTheColumnCannotHoldAreRefusedWithTheServersText)
     p[0].SetAsInteger(70000);
     p[1].SetAsString("ok");
     p[2].SetAsInteger(1);
-    EDatabaseError e = DatabaseErrorOf([&] { ins.ExecQuery(); });
+    EDatabaseError e = ErrorOf<EDatabaseError>([&] { ins.ExecQuery(); });
     EXPECT_EQ(std::string(e.what()), "Dynamic SQL Error\r\nSQL error code = -303\r\narithmetic exception, numeric "
                                      "overflow, or string truncation\r\nnumeric value is out of range");
     EXPECT_EQ(e.SQLCode(), -303);
 
     p[0].SetAsInteger(1);
     p[1].SetAsString(std::string(21, 'x'));
-    e = DatabaseErrorOf([&] { ins.ExecQuery(); });
+    e = ErrorOf<EDatabaseError>([&] { ins.ExecQuery(); });
     EXPECT_NE(std::string(e.what()).find("string right truncation"), std::string::npos) << e.what();
 
     p[1].SetAsString("ok");
     p[2].SetAsBCD(Dec("123456789012345678901234567890")); // beyond 64 bits: the server's overflow
-    e = DatabaseErrorOf([&] { ins.ExecQuery(); });
+    e = ErrorOf<EDatabaseError>([&] { ins.ExecQuery(); });
     EXPECT_NE(std::string(e.what()).find("numeric"), std::string::npos) << e.what();
 
     p[2].SetAsBytes("\x01");
-    try {
-        ins.ExecQuery();
-        FAIL();
-    } catch (const EConvertError& c) {
-        EXPECT_STREQ(c.what(), "Parameter 3 (P3): value cannot be read as a decimal");
-    }
+    EXPECT_STREQ(ErrorOf<EConvertError>([&] { ins.ExecQuery(); }).what(),
+                 "Parameter 3 (P3): value cannot be read as a decimal");
 
     TParams tooFew;
     tooFew.CreateParam(TFieldType::ftInteger, "A").SetAsInteger(1);
-    try {
-        ins.ExecQuery(tooFew);
-        FAIL();
-    } catch (const EUsageError& u) {
-        EXPECT_STREQ(u.what(), "The statement has 3 parameter markers, 1 values were given");
-    }
+    EXPECT_STREQ(ErrorOf<EUsageError>([&] { ins.ExecQuery(tooFew); }).what(),
+                 "The statement has 3 parameter markers, 1 values were given");
     d.Transaction.Rollback();
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ALLTYPES"), "0");
 }
@@ -420,7 +401,7 @@ TEST_F(IBQueryTest, ErrorsOfPrepareCarryTheServersWholeMessage)
 {
     TIBSQL s(&d.Database);
     s.SetSQL("SELECT * FROM NO_SUCH_TABLE");
-    const EDatabaseError e = DatabaseErrorOf([&] { s.Prepare(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { s.Prepare(); });
     EXPECT_EQ(std::string(e.what()), "Dynamic SQL Error\r\nSQL error code = -204\r\nTable unknown\r\nNO_SUCH_TABLE\r\n"
                                      "At line 1, column 15");
     EXPECT_EQ(e.SQLCode(), -204);
@@ -619,7 +600,7 @@ TEST_F(IBQueryDataSetTest, ExecSQLImmediateRunsInOneCallOrFallsBackToThePrepared
 
     // The server's whole message, and the statements before stay.
     q.SQL().SetText("INSERT INTO T VALUES (1, 'dup')");
-    const EDatabaseError e = DatabaseErrorOf([&] { q.ExecSQLImmediate(); });
+    const EDatabaseError e = ErrorOf<EDatabaseError>([&] { q.ExecSQLImmediate(); });
     EXPECT_EQ(e.SQLCode(), -803);
     EXPECT_NE(std::string(e.what()).find("violation of PRIMARY or UNIQUE KEY constraint"), std::string::npos);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM T"), "4");
