@@ -284,6 +284,11 @@ public:
     // a primary key) moves to DisplayName and Name becomes empty; True then.
     bool CheckSystemConstraintName();
 
+protected:
+    // As stored by SetName and SetSchema: upper case under MS SQL's
+    // case-blind rule. Kinds store the names they hold of others so too.
+    std::string StoredName(std::string_view Value) const;
+
 private:
     TCustomObjs* m_objs;
     TDbObj* m_counterpart = nullptr;
@@ -295,8 +300,6 @@ private:
 
     // The collection whose server type and options the object follows.
     TCustomObjs* ServerObjs() const;
-    // As stored by SetName and SetSchema.
-    std::string StoredName(std::string_view Value) const;
     // Removes the links that point at this object from the other ends.
     void DetachLinks();
     // What the base asks of the kinds.

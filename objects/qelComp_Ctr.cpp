@@ -30,18 +30,8 @@ void TCtrData::SetConstraintKind(TConstraintKind Value)
 // The names of the tables a constraint joins are stored as SetName stores
 // the constraint's own name, by the options of the collection that decides
 // the server type.
-std::string TCtrData::StoredTableName(std::string_view Value) const
-{
-    const TCustomObjs* objs = Objs();
-    if (objs != nullptr && objs->UseLinked && objs->LinkedObjs() != nullptr) objs = objs->LinkedObjs();
-    if (objs != nullptr && objs->DatabaseType() == TDatabaseType::dbMSSQL &&
-        !objs->MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers)
-        return UpperCase(Value);
-    return std::string(Value);
-}
-
-void TCtrData::SetTableName(std::string_view Value) { m_tableName = StoredTableName(Value); }
-void TCtrData::SetRefTableName(std::string_view Value) { m_refTableName = StoredTableName(Value); }
-void TCtrData::SetRefSchema(std::string_view Value) { m_refSchema = StoredTableName(Value); }
+void TCtrData::SetTableName(std::string_view Value) { m_tableName = StoredName(Value); }
+void TCtrData::SetRefTableName(std::string_view Value) { m_refTableName = StoredName(Value); }
+void TCtrData::SetRefSchema(std::string_view Value) { m_refSchema = StoredName(Value); }
 
 } // namespace qel

@@ -68,8 +68,6 @@ public:
     TIndexOptions Options;
 
 private:
-    std::string StoredTableName(std::string_view Value) const;
-
     TConstraintKind m_constraintKind = ckForeignKey;
     std::string m_tableName;
     std::string m_refTableName;
