@@ -3,7 +3,7 @@
 #include "qelConnection_ADODB.h"
 #include "qelDB_ADO.h"
 #include "qelDataSet.h"
-#include "qelTestSupport.h"
+#include "qelEngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -83,14 +83,7 @@ protected:
     {
         c.SetDatabaseType(DT::dbCustomOLEDB);
         c.SetConnectionType(TconnectionType::cnADO);
-        c.OnBeforeConnect = [this](TObject&) { events.push_back("BeforeConnect"); };
-        c.OnAfterConnect = [this](TObject&) { events.push_back("AfterConnect"); };
-        c.OnAfterDisconnect = [this](TObject&) { events.push_back("AfterDisconnect"); };
-        c.OnErrorMessage = [this](TObject&, const std::string& t) {
-            events.push_back("Error");
-            errors.push_back(t);
-        };
-        c.OnLogNextLine = [this](TObject&, const std::string& t) { log.push_back(t); };
+        rec.Attach(c);
     }
 
     void Exec(const std::string& sql)
@@ -110,7 +103,8 @@ protected:
 
     qeltest::TempDir dir;
     TQELConnection c;
-    std::vector<std::string> events, errors, log;
+    qeltest::TConnectionRecorder rec;
+    std::vector<std::string>&events = rec.Events, &errors = rec.Errors, &log = rec.Log;
 };
 
 } // namespace
@@ -125,7 +119,7 @@ TEST(ADORegistry, BothBackEndsAreRegistered)
 TEST_F(ADOConnectionTest, SQLiteFileTransactionsAndNamedParameters)
 {
     const std::string file = dir.File("t.db");
-    c.ConnectionOptions().DatabaseName = "Driver={SQLite3};Database=" + file + ";StepAPI=1;";
+    c.ConnectionOptions().DatabaseName = qeltest::SQLiteString(file) + "StepAPI=1;";
     c.SetConnected(true);
     ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
     EXPECT_EQ(events, (std::vector<std::string>{"BeforeConnect", "AfterConnect"}));
@@ -162,7 +156,7 @@ TEST_F(ADOConnectionTest, SQLiteFileTransactionsAndNamedParameters)
 
 TEST_F(ADOConnectionTest, DisconnectCommitsAnOpenTransaction)
 {
-    c.ConnectionOptions().DatabaseName = "Driver={SQLite3};Database=" + dir.File("c.db") + ";";
+    c.ConnectionOptions().DatabaseName = qeltest::SQLiteString(dir.File("c.db"));
     c.SetConnected(true);
     Exec("create table t (id integer)");
     c.StartTransaction();
@@ -174,7 +168,7 @@ TEST_F(ADOConnectionTest, DisconnectCommitsAnOpenTransaction)
 
 TEST_F(ADOConnectionTest, BadInputIsReportedNotRaised)
 {
-    c.ConnectionOptions().DatabaseName = "Driver={SQLite3};Database=" + dir.File("no/such/folder/x.db") + ";";
+    c.ConnectionOptions().DatabaseName = qeltest::SQLiteString(dir.File("no/such/folder/x.db"));
     c.SetConnected(true);
     EXPECT_FALSE(c.Connected());
     EXPECT_EQ(events, (std::vector<std::string>{"BeforeConnect", "Error", "AfterDisconnect"}));
@@ -217,8 +211,7 @@ TEST_F(ADOConnectionTest, SQLServerWithoutServerFailsCleanlyThroughFreeTDS)
 
 TEST_F(ADOConnectionTest, PostgreSQLServerInfoAndHiddenPassword)
 {
-    const std::string conn = qeltest::Env("VELMORIN_PG_CONN");
-    if (conn.empty()) QEL_SKIP_OR_FAIL("no PostgreSQL server: VELMORIN_PG_CONN is not set");
+    if (qeltest::PostgreSQLString().empty()) QEL_SKIP_OR_FAIL("no PostgreSQL server: VELMORIN_PG_CONN is not set");
     c.SetDatabaseType(DT::dbPostgreSQL);
     c.ConnectionOptions().HostName = "127.0.0.1:" + qeltest::Env("PGPORT", "55432");
     c.ConnectionOptions().DatabaseName = "velmorin";
@@ -269,7 +262,7 @@ TEST(StandAloneADO, SuppliedConnectionDestroyedFirstClearsTheProperty)
     EXPECT_EQ(errors.at(0), "TQELConnectionADO(Conn1): Database not assigned.");
     {
         TADOConnection ado;
-        ado.SetConnectionString("Driver={SQLite3};Database=" + dir.File("s.db") + ";");
+        ado.SetConnectionString(qeltest::SQLiteString(dir.File("s.db")));
         c.SetConnection(&ado);
         c.SetConnected(true);
         ASSERT_TRUE(c.Connected());

@@ -2,8 +2,8 @@
 #include "qelDB_IBX.h"
 #include "qelIBClient.h"
 #include "qelDataSet.h"
+#include "qelEngineTestSupport.h"
 #include "qelStrings.h"
-#include "qelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,25 +21,10 @@ protected:
     void SetUp() override
     {
         Attach(c);
-        c.SetDatabaseType(TDatabaseType::dbInterBase);
-        c.SetConnectionType(TconnectionType::cnIBX);
-        c.ConnectionOptions().UserName = "SYSDBA";
-        c.ConnectionOptions().Password = "masterkey";
-        c.ConnectionOptions().Protocol = TQELProtocol::ptLocal;
+        qeltest::ConfigureFirebird(c, "");
     }
 
-    void Attach(TQELConnection& conn)
-    {
-        conn.OnBeforeConnect = [this](TObject&) { events.push_back("BeforeConnect"); };
-        conn.OnAfterConnect = [this](TObject&) { events.push_back("AfterConnect"); };
-        conn.OnBeforeDisconnect = [this](TObject&) { events.push_back("BeforeDisconnect"); };
-        conn.OnAfterDisconnect = [this](TObject&) { events.push_back("AfterDisconnect"); };
-        conn.OnErrorMessage = [this](TObject&, const std::string& t) {
-            events.push_back("Error");
-            errors.push_back(t);
-        };
-        conn.OnLogNextLine = [this](TObject&, const std::string& t) { log.push_back(t); };
-    }
+    void Attach(TQELConnection& conn) { rec.Attach(conn); }
 
     // Creates a database file with the given options and leaves the
     // connection's options as they were.
@@ -55,6 +40,17 @@ protected:
         maker.IBServerOptions().SQLDialect = static_cast<TIBSQLDialectType>(dialect);
         maker.IBServerOptions().IBDatabaseOptions().PageSize = pageSize;
         EXPECT_TRUE(maker.CreateDatabase()) << (errors.empty() ? "" : errors.back());
+        return path;
+    }
+
+    // Creates a database and connects the test's connection to it.
+    std::string Connect(const std::string& name, const std::string& charSet = "UTF8", int dialect = 3,
+                        int pageSize = 0)
+    {
+        const std::string path = Create(name, charSet, dialect, pageSize);
+        c.ConnectionOptions().DatabaseName = path;
+        c.SetConnected(true);
+        EXPECT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
         return path;
     }
 
@@ -75,7 +71,8 @@ protected:
 
     qeltest::TempDir dir;
     TQELConnection c;
-    std::vector<std::string> events, errors, log;
+    qeltest::TConnectionRecorder rec;
+    std::vector<std::string>&events = rec.Events, &errors = rec.Errors, &log = rec.Log;
 };
 
 } // namespace
@@ -91,11 +88,8 @@ TEST(IBXRegistry, BackEndIsRegisteredUnderItsName)
 
 TEST_F(IBXConnectionTest, ConnectLogsNameAndServerVersionThenDisconnects)
 {
-    const std::string path = Create("a.fdb");
-    c.ConnectionOptions().DatabaseName = path;
     c.IBServerOptions().SetDBCharSet("UTF8");
-    c.SetConnected(true);
-    ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
+    const std::string path = Connect("a.fdb");
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0], "Connect to: '" + path + "'...");
     EXPECT_EQ(log[1].rfind("Server version: ", 0), 0u) << log[1];
@@ -111,10 +105,7 @@ TEST_F(IBXConnectionTest, ConnectLogsNameAndServerVersionThenDisconnects)
 
 TEST_F(IBXConnectionTest, EmptyCharSetFollowsTheDatabaseDefaultWithASecondAttach)
 {
-    const std::string path = Create("w.fdb", "WIN1252");
-    c.ConnectionOptions().DatabaseName = path;
-    c.SetConnected(true);
-    ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
+    Connect("w.fdb", "WIN1252");
     EXPECT_EQ(c.IBServerOptions().DBCharSet(), "WIN1252");
     auto* db = dynamic_cast<TQELIBXDatabase*>(c.Database());
     EXPECT_EQ(db->ConnectAttempts(), 2);
@@ -134,22 +125,16 @@ TEST_F(IBXConnectionTest, EmptyCharSetFollowsTheDatabaseDefaultWithASecondAttach
 
 TEST_F(IBXConnectionTest, DialectOneDatabaseCorrectsTheDialectOption)
 {
-    const std::string path = Create("d1.fdb", "UTF8", 1);
-    c.ConnectionOptions().DatabaseName = path;
     c.IBServerOptions().SetDBCharSet("UTF8");
     ASSERT_EQ(c.IBServerOptions().SQLDialect, 3);
-    c.SetConnected(true);
-    ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
+    Connect("d1.fdb", "UTF8", 1);
     EXPECT_EQ(c.IBServerOptions().SQLDialect, 1);
     EXPECT_EQ(c.IBServerOptions().IBDatabaseOptions().DBSQLDialect, 1);
 }
 
 TEST_F(IBXConnectionTest, DatabaseWithoutDefaultCharSetConnectsOnce)
 {
-    const std::string path = Create("none.fdb", "");
-    c.ConnectionOptions().DatabaseName = path;
-    c.SetConnected(true);
-    ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
+    Connect("none.fdb", "");
     auto* db = dynamic_cast<TQELIBXDatabase*>(c.Database());
     const std::string dbCharSet = db->GetDatabaseCharSet();
     // Firebird records NONE for a database created without a character set.
@@ -159,10 +144,8 @@ TEST_F(IBXConnectionTest, DatabaseWithoutDefaultCharSetConnectsOnce)
 
 TEST_F(IBXConnectionTest, DisconnectCommitsTheOpenTransaction)
 {
-    const std::string path = Create("tx.fdb");
-    c.ConnectionOptions().DatabaseName = path;
     c.IBServerOptions().SetDBCharSet("UTF8");
-    c.SetConnected(true);
+    Connect("tx.fdb");
     Exec(c, "create table t (id integer)");
     c.Commit();
     c.StartTransaction();
@@ -189,7 +172,7 @@ TEST_F(IBXConnectionTest, FailedConnectIsReportedAndNeverAnnouncedAsConnected)
 
     // A file that is not a database.
     const std::string junk = dir.File("junk.fdb");
-    { std::FILE* f = std::fopen(junk.c_str(), "wb"); std::fputs("not a database at all", f); std::fclose(f); }
+    qeltest::WriteFile(junk, "not a database at all");
     events.clear();
     errors.clear();
     c.ConnectionOptions().DatabaseName = junk;
@@ -200,10 +183,7 @@ TEST_F(IBXConnectionTest, FailedConnectIsReportedAndNeverAnnouncedAsConnected)
 
 TEST_F(IBXConnectionTest, CreateDatabaseWithPageSizeAndCharSet)
 {
-    const std::string path = Create("p.fdb", "ISO8859_1", 3, 16384);
-    c.ConnectionOptions().DatabaseName = path;
-    c.SetConnected(true);
-    ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
+    Connect("p.fdb", "ISO8859_1", 3, 16384);
     EXPECT_EQ(c.IBServerOptions().IBDatabaseOptions().PageSize, 16384);
     EXPECT_EQ(c.IBServerOptions().DBCharSet(), "ISO8859_1");
     // Creating over an existing file is refused and reported.
@@ -217,11 +197,9 @@ TEST_F(IBXConnectionTest, CreateDatabaseWithPageSizeAndCharSet)
 
 TEST_F(IBXConnectionTest, ServerInfoLinesWhenNotBrief)
 {
-    const std::string path = Create("i.fdb", "UTF8", 3, 8192);
-    c.ConnectionOptions().DatabaseName = path;
     c.IBServerOptions().SetDBCharSet("UTF8");
     c.ConnectionOptions().ClientLibrary = "libfbclient.so.2";
-    c.SetConnected(true);
+    const std::string path = Connect("i.fdb", "UTF8", 3, 8192);
     std::string info;
     c.GetServerInfo(false, info);
     TStringList lines;
@@ -247,10 +225,8 @@ TEST_F(IBXConnectionTest, ServerInfoLinesWhenNotBrief)
 
 TEST_F(IBXConnectionTest, QueryKeepsParameterValuesAcrossATextChange)
 {
-    const std::string path = Create("q.fdb");
-    c.ConnectionOptions().DatabaseName = path;
     c.IBServerOptions().SetDBCharSet("UTF8");
-    c.SetConnected(true);
+    Connect("q.fdb");
     Exec(c, "create table t (id integer, name varchar(20))");
     c.Commit();
     c.StartTransaction();
@@ -270,8 +246,7 @@ TEST_F(IBXConnectionTest, QueryKeepsParameterValuesAcrossATextChange)
 
 TEST_F(IBXConnectionTest, ExecSQLDirectRunsPlainStatementsAndBindsNamedParameters)
 {
-    c.ConnectionOptions().DatabaseName = Create("direct.fdb");
-    c.SetConnected(true);
+    Connect("direct.fdb");
     Exec(c, "create table t (id integer, name varchar(20))");
     c.Commit();
     c.StartTransaction();
@@ -293,10 +268,8 @@ TEST_F(IBXConnectionTest, ExecSQLDirectRunsPlainStatementsAndBindsNamedParameter
 
 TEST_F(IBXConnectionTest, QueryOutlivesItsConnectionsBackEndChange)
 {
-    const std::string path = Create("o.fdb");
-    c.ConnectionOptions().DatabaseName = path;
     c.IBServerOptions().SetDBCharSet("UTF8");
-    c.SetConnected(true);
+    Connect("o.fdb");
     auto q = c.CreateQuery();
     q->SetSQLText("select 1 from rdb$database");
     q->Open();
@@ -317,17 +290,10 @@ protected:
     void SetUp() override
     {
         IBXConnectionTest::SetUp();
-        host = qeltest::Env("VELMORIN_FB_HOST");
-        serverDir = qeltest::Env("VELMORIN_FB_SERVER_DIR");
-        if (host.empty() || serverDir.empty()) return;
-        c.ConnectionOptions().HostName = host;
-        c.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
-        c.ConnectionOptions().UserName = qeltest::Env("VELMORIN_FB_USER", "SYSDBA");
-        c.ConnectionOptions().Password = qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey");
+        if (const std::string why = server.Unusable(); !why.empty()) QEL_SKIP_OR_FAIL(why);
+        path = server.FileOf(server.NewDatabaseName("ibx"));
+        qeltest::ConfigureFirebirdServer(c, server, path);
         c.IBServerOptions().SetDBCharSet("UTF8");
-        path = serverDir + "/ibx-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".fdb";
-        std::filesystem::remove(path);
     }
     void TearDown() override
     {
@@ -336,17 +302,16 @@ protected:
             std::filesystem::remove(path);
         }
     }
-    std::string host, serverDir, path;
+    qeltest::TServerConfig server;
+    std::string path;
 };
 
 TEST_F(IBXServerTest, CreateConnectAndReadOverTcp)
 {
-    if (host.empty()) QEL_SKIP_OR_FAIL("no Firebird server: VELMORIN_FB_HOST is not set");
-    c.ConnectionOptions().DatabaseName = path;
     ASSERT_TRUE(c.CreateDatabase()) << (errors.empty() ? "" : errors.back());
     c.SetConnected(true);
     ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
-    EXPECT_EQ(log[0], "Connect to: '" + host + ":" + path + "'...");
+    EXPECT_EQ(log[0], "Connect to: '" + server.Host + ":" + path + "'...");
     EXPECT_NE(c.IBServerOptions().IBDatabaseOptions().ServerVersionText.find("Firebird"), std::string::npos);
     EXPECT_EQ(Count(c, "rdb$database"), 1);
     c.ConnectionOptions().Port = 3050;
@@ -354,13 +319,11 @@ TEST_F(IBXServerTest, CreateConnectAndReadOverTcp)
     log.clear();
     c.SetConnected(true);
     EXPECT_TRUE(c.Connected());
-    EXPECT_EQ(log[0], "Connect to: '" + host + "/3050:" + path + "'...");
+    EXPECT_EQ(log[0], "Connect to: '" + server.Host + "/3050:" + path + "'...");
 }
 
-TEST_F(IBXServerTest, WrongPasswordIsReportedWithTheServersText)
+TEST_F(IBXServerTest, WrongPasswordOrRefusedPortIsReportedWithTheServersText)
 {
-    if (host.empty()) QEL_SKIP_OR_FAIL("no Firebird server: VELMORIN_FB_HOST is not set");
-    c.ConnectionOptions().DatabaseName = path;
     ASSERT_TRUE(c.CreateDatabase());
     c.ConnectionOptions().Password = "definitely-wrong";
     c.SetConnected(true);
@@ -368,15 +331,10 @@ TEST_F(IBXServerTest, WrongPasswordIsReportedWithTheServersText)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("user name and password are not defined"), std::string::npos) << errors[0];
     EXPECT_EQ(events.back(), "AfterDisconnect");
-}
 
-TEST_F(IBXServerTest, RefusedPortFailsQuicklyWithTheLibrarysMessage)
-{
-    if (host.empty()) QEL_SKIP_OR_FAIL("no Firebird server: VELMORIN_FB_HOST is not set");
-    c.ConnectionOptions().DatabaseName = path;
     c.ConnectionOptions().Port = 1;
     c.SetConnected(true);
     EXPECT_FALSE(c.Connected());
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("Unable to complete network request"), std::string::npos) << errors[0];
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[1].find("Unable to complete network request"), std::string::npos) << errors[1];
 }

@@ -6,27 +6,6 @@
 using namespace qel;
 using DT = TDatabaseType;
 
-TEST(Enumerations, OneByteAndOrdinalsAsStored)
-{
-    static_assert(sizeof(TDatabaseType) == 1 && sizeof(TDbObject) == 1 && sizeof(TStatType) == 1);
-    EXPECT_EQ(static_cast<int>(DT::dbCustomOLEDB), 13);
-    EXPECT_EQ(static_cast<int>(TconnectionType::cnUniDAC), 16);
-    EXPECT_EQ(static_cast<int>(TQELProtocol::ptLocal), 3);
-    EXPECT_EQ(static_cast<int>(TStatType::stPackage), 19);
-    EXPECT_EQ(static_cast<int>(TDbOperation::odbDelete), 14);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboEvent), 10);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboCheck), 20);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboSchema), 30);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboComputed), 40);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboRolList), 50);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboViwList), 60);
-    EXPECT_EQ(static_cast<int>(TDbObject::dboUseOfList), 70);
-    EXPECT_EQ(static_cast<int>(TIBSQLServerVersionType::st_Firebird_25), 10);
-    EXPECT_EQ(static_cast<int>(TIBSQLServerVersionType::st_InterBase_2020), 13);
-    EXPECT_EQ(static_cast<int>(TMSSQLServerVersionType::st_MSSQL2019), 7);
-    EXPECT_EQ(static_cast<int>(TOracleServerVersionType::st_Oracle_21x), 8);
-}
-
 struct QuoteCase {
     DT type;
     std::string value;

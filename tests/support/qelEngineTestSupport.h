@@ -75,6 +75,24 @@ inline void CreateFirebird(const std::string& Path, const std::string& CharSet =
     CreateDatabase(maker, CharSet);
 }
 
+// Records a connection's events in order, its errors and its log lines.
+struct TConnectionRecorder {
+    std::vector<std::string> Events, Errors, Log;
+
+    void Attach(qel::TQELConnection& C)
+    {
+        C.OnBeforeConnect = [this](qel::TObject&) { Events.push_back("BeforeConnect"); };
+        C.OnAfterConnect = [this](qel::TObject&) { Events.push_back("AfterConnect"); };
+        C.OnBeforeDisconnect = [this](qel::TObject&) { Events.push_back("BeforeDisconnect"); };
+        C.OnAfterDisconnect = [this](qel::TObject&) { Events.push_back("AfterDisconnect"); };
+        C.OnErrorMessage = [this](qel::TObject&, const std::string& t) {
+            Events.push_back("Error");
+            Errors.push_back(t);
+        };
+        C.OnLogNextLine = [this](qel::TObject&, const std::string& t) { Log.push_back(t); };
+    }
+};
+
 // A connection of its own for preparing and inspecting a database.
 class TInspector {
 public:
