@@ -1,10 +1,13 @@
 // The ADO layer: a connection and a forward-reading query over ODBC, with the
 // column listing of a table. The engine's ADO back end is built on it; it
-// reaches SQL Server through FreeTDS, PostgreSQL through psqlODBC and SQLite
-// files through the SQLite3 driver (see qelADOConnString.h for the strings).
+// reaches SQL Server through FreeTDS and PostgreSQL through psqlODBC (see
+// qelADOConnString.h for the strings). A string naming the SQLite3 driver
+// opens the file through libsqlite3 instead (qelSQLite.h), behind the same
+// interface.
 //
 // Every failing ODBC call raises EODBCError carrying every diagnostic record
-// of the call; its message is the records' texts joined by CR LF. Wrong use
+// of the call; its message is the records' texts joined by CR LF. SQLite
+// failures raise EODBCError with one record. Wrong use
 // (reading a closed query, committing without a transaction) raises
 // EUsageError. Destructors never throw and never commit.
 #pragma once

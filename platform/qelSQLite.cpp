@@ -7,7 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <system_error>
 
@@ -321,6 +323,10 @@ TSQLiteDatabase::TSQLiteDatabase(const TSQLiteTarget& Target) : m_lockTimeoutMs(
         std::vector<TODBCDiagRecord> records = e.Records();
         for (auto& r : records) r.SQLState = "08001";
         throw EODBCError(std::string(e.what()) + CRLF + SQLiteOpenHint(Target.Database), std::move(records));
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
     }
 }
 
@@ -340,7 +346,7 @@ void TSQLiteDatabase::Prepare(int TimeoutSeconds)
 {
     // Lock waits end with the statement's time-out, or after the lock
     // time-out when the statement has none.
-    const int ms = TimeoutSeconds > 0 ? TimeoutSeconds * 1000 : m_lockTimeoutMs;
+    const int ms = TimeoutSeconds > 0 ? static_cast<int>(std::min<long long>(TimeoutSeconds * 1000LL, INT_MAX)) : m_lockTimeoutMs;
     if (ms != m_busyTimeoutMs) {
         sqlite3_busy_timeout(m_db, ms);
         m_busyTimeoutMs = ms;
