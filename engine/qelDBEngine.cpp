@@ -172,17 +172,8 @@ void TQELCustomConnection::DoAfterConnect()
 
 std::string TQELCustomConnection::GetFullDatabaseName() const
 {
-    const TConnectionOptions& co = ConnectionOptions();
-    if (m_databaseType != TDatabaseType::dbInterBase || co.HostName.empty()) return co.DatabaseName;
-    switch (co.Protocol) {
-    case TQELProtocol::ptSPX: return co.HostName + "@" + co.DatabaseName;
-    case TQELProtocol::ptNamedPipe: return "\\\\" + co.HostName + "\\" + co.DatabaseName;
-    case TQELProtocol::ptTCP:
-    case TQELProtocol::ptLocal:
-        if (co.Port == 0) return co.HostName + ":" + co.DatabaseName;
-        return co.HostName + "/" + IntToStr(co.Port) + ":" + co.DatabaseName;
-    }
-    return co.DatabaseName;
+    if (m_databaseType != TDatabaseType::dbInterBase) return ConnectionOptions().DatabaseName;
+    return FullInterBaseName(ConnectionOptions());
 }
 
 namespace {

@@ -156,11 +156,28 @@ std::string TIBServerOptions::GetSQLDialectSQL() const
     return SQLDialect == 3 ? std::string("SET SQL DIALECT 3") : std::string();
 }
 
+std::string FullInterBaseName(const TConnectionOptions& Options)
+{
+    const TConnectionOptions& co = Options;
+    if (co.HostName.empty()) return co.DatabaseName;
+    switch (co.Protocol) {
+    case TQELProtocol::ptSPX: return co.HostName + "@" + co.DatabaseName;
+    case TQELProtocol::ptNamedPipe: return "\\\\" + co.HostName + "\\" + co.DatabaseName;
+    case TQELProtocol::ptTCP:
+    case TQELProtocol::ptLocal:
+        if (co.Port == 0) return co.HostName + ":" + co.DatabaseName;
+        return co.HostName + "/" + IntToStr(co.Port) + ":" + co.DatabaseName;
+    }
+    return co.DatabaseName;
+}
+
+// The database of a server is named with its host: a script run by isql on
+// another machine would otherwise open a local file of the same path.
 std::string TIBServerOptions::GetConnectSQL(const TConnectionOptions& ConnectionOptions) const
 {
     const TConnectionOptions& c = ConnectionOptions;
     if (c.DatabaseName.empty()) return {};
-    std::string r = "CONNECT " + SQLQuotedStr(c.DatabaseName, TDatabaseType::dbInterBase);
+    std::string r = "CONNECT " + SQLQuotedStr(FullInterBaseName(c), TDatabaseType::dbInterBase);
     if (!c.UserName.empty()) r += " USER " + SQLQuotedStr(c.UserName, TDatabaseType::dbInterBase);
     if (!c.Password.empty()) r += " PASSWORD " + SQLQuotedStr(c.Password, TDatabaseType::dbInterBase);
     if (!c.RoleName.empty()) r += " ROLE " + SQLQuotedStr(c.RoleName, TDatabaseType::dbInterBase);

@@ -78,6 +78,11 @@ protected:
     void AssignTo(TPersistent& Dest) const override;
 };
 
+// The name the InterBase client library is given for these options: the
+// host in front of the file when there is one. ("srv", 3051, "db") ->
+// "srv/3051:db"; ("srv", 0, "db") -> "srv:db"; without a host "db".
+std::string FullInterBaseName(const TConnectionOptions& Options);
+
 // InterBase/Firebird comparison switches.
 class TIBCompareOptions : public TPersistent {
 public:
