@@ -8,13 +8,23 @@
 //       ID BIGINT key and a binary BLOB of KIB KiB per row; the target
 //       differs in 3% of the rows like the row table (missing, one byte
 //       changed, an extra row)
+//   qelBenchData sqlite MASTER.db TARGET.db TABLE ROWS SEED
+//       the SQLite table of qelBenchSQLite.h in two files, built with
+//       libsqlite3
+//   qelBenchData check MASTER.db TARGET.db TABLE [SCRIPT]
+//       compares every cell of the two SQLite tables, value and storage
+//       class; "cells_equal 1" when all are equal, else 0 and the first
+//       difference on lines that start with "# " (with the lines of SCRIPT,
+//       the Result.SQL applied, that name its key)
 //   qelBenchData drop  DB TABLE...
 //       drops the tables (the PostgreSQL ones at the end of a run)
 //
 // Databases are named as in qelBenchSupport.h; a missing Firebird file is
 // created.
+#include "qelBenchSQLite.h"
 #include "qelBenchSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -28,8 +38,29 @@ int Usage()
 {
     std::cerr << "usage: qelBenchData rows MASTER TARGET TABLE ROWS SEED\n"
                  "       qelBenchData blobs MASTER TARGET TABLE ROWS KIB SEED\n"
+                 "       qelBenchData sqlite MASTER.db TARGET.db TABLE ROWS SEED\n"
+                 "       qelBenchData check MASTER.db TARGET.db TABLE [SCRIPT]\n"
                  "       qelBenchData drop DB TABLE...\n";
     return 2;
+}
+
+int Check(const std::string& Master, const std::string& Target, const std::string& Table, const std::string& Script)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const TSQLiteCellCheck c = CheckSQLiteCells(Master, Target, Table, Script);
+    Report("check_s", SecondsSince(start));
+    Report("master_rows", c.MasterRows);
+    Report("target_rows", c.TargetRows);
+    Report("missing", c.Missing);
+    Report("extra", c.Extra);
+    Report("differing", c.Differing);
+    Report("cells_equal", static_cast<long long>(c.Equal() ? 1 : 0));
+    for (size_t at = 0; at < c.First.size();) {
+        const size_t end = std::min(c.First.find('\n', at), c.First.size());
+        std::cout << "# " << c.First.substr(at, end - at) << "\n";
+        at = end + 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -46,6 +77,17 @@ int main(int argc, char** argv)
             c.SetConnected(false);
             return 0;
         }
+        if (mode == "sqlite" && argc == 7) {
+            const auto seed = static_cast<std::uint32_t>(std::strtoul(argv[6], nullptr, 10));
+            for (int side = 0; side < 2; ++side) {
+                const auto start = std::chrono::steady_clock::now();
+                FillSQLiteTable(argv[2 + side], argv[4], std::atoll(argv[5]), seed, side == 1);
+                std::cerr << (side == 0 ? "master " : "target ") << argv[2 + side] << " " << argv[4] << " in "
+                          << SecondsSince(start) << " s\n";
+            }
+            return 0;
+        }
+        if (mode == "check" && (argc == 5 || argc == 6)) return Check(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : "");
         const bool blobs = mode == "blobs";
         if (!(mode == "rows" && argc == 7) && !(blobs && argc == 8)) return Usage();
         const std::string table = argv[4];

@@ -91,6 +91,11 @@ TDbSpec ParseDbSpec(const std::string& Text)
         s.Kind = TDbKind::PostgreSQL;
         return s;
     }
+    if (Text.rfind("sqlite:", 0) == 0 && Text.size() > 7) {
+        s.Kind = TDbKind::SQLite;
+        s.Path = Text.substr(7);
+        return s;
+    }
     if (Text.rfind("fb:", 0) != 0 || Text.size() < 4) throw std::invalid_argument("not a database: " + Text);
     const std::string rest = Text.substr(3);
     if (rest.front() == '/') {
@@ -118,6 +123,12 @@ void Configure(TQELConnection& C, const TDbSpec& Spec)
         C.ConnectionOptions().DatabaseName = ConnItem(conn, "Database");
         C.ConnectionOptions().UserName = ConnItem(conn, "Uid");
         C.ConnectionOptions().Password = ConnItem(conn, "Pwd");
+        return;
+    }
+    if (Spec.Kind == TDbKind::SQLite) {
+        C.SetDatabaseType(TDatabaseType::dbCustomOLEDB);
+        C.SetConnectionType(TconnectionType::cnADO);
+        C.ConnectionOptions().DatabaseName = "Driver={SQLite3};Database=" + Spec.Path + ";";
         return;
     }
     C.SetDatabaseType(TDatabaseType::dbInterBase);

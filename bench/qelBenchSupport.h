@@ -6,6 +6,7 @@
 //   fb:/path/file.fdb        a local file, opened by the embedded engine
 //   fb:host:/path/file.fdb   a file on a Firebird server
 //   pg:                      the PostgreSQL database of VELMORIN_PG_CONN
+//   sqlite:/path/file.db     a SQLite file, through the ADO layer
 // Each program prints its figures as "name value" lines on standard output,
 // which bench/run.sh collects into its table.
 #pragma once
@@ -27,7 +28,7 @@ double SecondsSince(std::chrono::steady_clock::time_point Start);
 void Report(const std::string& Name, double Value);
 void Report(const std::string& Name, long long Value);
 
-enum class TDbKind : std::uint8_t { FirebirdEmbedded, FirebirdServer, PostgreSQL };
+enum class TDbKind : std::uint8_t { FirebirdEmbedded, FirebirdServer, PostgreSQL, SQLite };
 
 struct TDbSpec {
     TDbKind Kind = TDbKind::FirebirdEmbedded;
@@ -39,7 +40,8 @@ struct TDbSpec {
 TDbSpec ParseDbSpec(const std::string& Text);
 
 // Sets up C for Spec (SYSDBA, UTF8, Firebird 3 for Firebird; the server,
-// port, database, user and password of VELMORIN_PG_CONN for PostgreSQL).
+// port, database, user and password of VELMORIN_PG_CONN for PostgreSQL;
+// the SQLite3 driver's connection string for a SQLite file).
 // Errors of the connection go to standard error.
 void Configure(TQELConnection& C, const TDbSpec& Spec);
 // Configure, create the Firebird file when Create and it is missing, and

@@ -8,9 +8,10 @@
 // For bench/run.sh, which runs a comparer's Result.SQL against copies of
 // one target (the script's CONNECT names the database):
 //   qelSQL_Exec_bench update MASTER TARGET TABLE SCRIPT
-//       the comparer fills the executor and writes SCRIPT; the executor's
-//       Execute then runs the statements against the target, as "Update"
-//       does after "Compare" in the window; only Execute is timed
+//       the comparer fills the target's executor (a Firebird or a SQLite
+//       one) and writes SCRIPT; the executor's Execute then runs the
+//       statements against the target, as "Update" does after "Compare" in
+//       the window; only Execute is timed, the peak memory is of both
 //   qelSQL_Exec_bench isql SCRIPT
 //       isql-fb runs the file, its start included
 // each printing "name value" lines (seconds, statements, errors).
@@ -28,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -91,8 +93,13 @@ int RunUpdate(const std::string& Master, const std::string& Target, const std::s
 {
     TQELConnection m, t;
     bench::Open(m, bench::ParseDbSpec(Master));
-    bench::Open(t, bench::ParseDbSpec(Target));
-    TIBSQLExec x;
+    const bench::TDbSpec target = bench::ParseDbSpec(Target);
+    bench::Open(t, target);
+    // The target's executor: the InterBase one for Firebird, else the
+    // general one, as the window chooses.
+    const bool firebird = target.Kind == bench::TDbKind::FirebirdEmbedded || target.Kind == bench::TDbKind::FirebirdServer;
+    const std::unique_ptr<TSQLExec> owner = firebird ? std::make_unique<TIBSQLExec>() : std::make_unique<TSQLExec>();
+    TSQLExec& x = *owner;
     x.SetQELConnection(&t);
     int errors = 0;
     x.OnErrorMessage = [&](TObject&, const std::string& text) {

@@ -270,6 +270,49 @@ else
     skip "5. compare ${ROWS} rows to PostgreSQL (s)" "info" "(no PostgreSQL)"
 fi
 
+# ---- 6. SQLite files: compared, applied through the executor, checked ---
+echo "== 6. SQLite files: $ROWS and $SMALL rows"
+LM=$WORK/master.db
+LT=$WORK/target.db
+LITE_L=PERF_LITE_L
+LITE_S=PERF_LITE_S
+LITE_CHECK=""
+if run gen-lite-l "$B/qelBenchData" sqlite "$LM" "$LT" $LITE_L "$ROWS" "$SEED" &&
+    run gen-lite-s "$B/qelBenchData" sqlite "$LM" "$LT" $LITE_S "$SMALL" "$SEED" &&
+    compare_series lite "sqlite:$LM" "sqlite:$LT" $LITE_L &&
+    small=$(peak_of lite-small "sqlite:$LM" "sqlite:$LT" $LITE_S); then
+    row "6. compare ${ROWS} rows, SQLite files (s)" "$BEST_COMPARE" "$BEST_FETCH" \
+        "$(calc "$BEST_COMPARE / $BEST_FETCH")" "info" ""
+    memory_row "   peak memory ${ROWS} vs ${SMALL} rows + 16 MiB" "$PEAK_COMPARE" "$small"
+    # The comparer fills the target's executor, which applies Result.SQL;
+    # the peak is of the comparison and the update together.
+    if run lite-apply-s "$B/qelSQL_Exec_bench" update "sqlite:$LM" "sqlite:$LT" $LITE_S "$WORK/Result-lite-s.SQL" &&
+        run lite-apply "$B/qelSQL_Exec_bench" update "sqlite:$LM" "sqlite:$LT" $LITE_L "$WORK/Result-lite.SQL"; then
+        echo "   executor: $(val lite-apply statements) statements in $(val lite-apply exec_s) s"
+        row "   executor, $(val lite-apply statements) statements (s)" "$(val lite-apply exec_s)" "" "" "info" ""
+        memory_row "   same, compared and applied" "$(val lite-apply peak_kib)" "$(val lite-apply-s peak_kib)"
+    else
+        skip "   executor, SQLite target (s)" "info" "NO"
+    fi
+    # Every cell of the target against the master, read with libsqlite3
+    # itself; then the comparer once more.
+    if run lite-check "$B/qelBenchData" check "$LM" "$LT" $LITE_L "$WORK/Result-lite.SQL" &&
+        run lite-again "$B/qelVelmorin_bench" compare "sqlite:$LM" "sqlite:$LT" $LITE_L -; then
+        equal=$([ "$(val lite-check cells_equal)" = 1 ] && echo yes || echo NO)
+        row "   every cell equal after the update" "$equal" "" "" "all" "$equal"
+        LITE_CHECK="SQLite, every cell of $(val lite-check master_rows) master rows and $(val lite-check target_rows)"
+        LITE_CHECK+=" target rows (value to the bit, storage class): all equal: $equal;"
+        LITE_CHECK+=" $(val lite-check missing) missing, $(val lite-check extra) extra, $(val lite-check differing) rows"
+        LITE_CHECK+=" differing; the comparer finds $(differences lite-again) differences left."
+        LITE_CHECK+=$'\n'$(sed -n 's/^# /  /p' "$WORK/lite-check.out")
+    else
+        skip "   every cell equal after the update" "all" "NO"
+    fi
+else
+    skip "6. compare ${ROWS} rows, SQLite files (s)" "info" "NO"
+fi
+rm -f "$LM" "$LT"
+
 echo
 echo "Velmorin benchmarks: $(nproc) cores ($(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)), seed $SEED," \
     "best of $REPS ($UPDATE_REPS for the update)"
@@ -285,5 +328,12 @@ plus 16 MiB (the embedded engine's page cache counts in the first row: 2048
 pages of 8 KiB for each database); 3, isql-fb running the same Result.SQL
 on a copy of the same target, its start included (forced writes as the
 database was created; asynchronous writes in the row below); 4, the BLOB
-bytes of both tables read through the client layer per second.
+bytes of both tables read through the client layer per second; 6, as 1
+and 2, with a SQLite master and target (REAL values of 17 significant
+digits, text with quotes and characters beyond ASCII, BLOBs), Result.SQL
+applied by the target's executor.
 EOF
+if [ -n "$LITE_CHECK" ]; then
+    echo
+    echo "$LITE_CHECK"
+fi
