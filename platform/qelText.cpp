@@ -68,4 +68,14 @@ bool StartsWithText(std::string_view s, std::string_view prefix)
     return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
 }
 
+std::string Join(const std::vector<std::string>& Items, std::string_view Separator)
+{
+    std::string out;
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        if (i > 0) out += Separator;
+        out += Items[i];
+    }
+    return out;
+}
+
 } // namespace qel

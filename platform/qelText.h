@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -27,5 +28,9 @@ std::string TrimRight(std::string_view s);
 std::string IntToStr(long long v);
 
 bool StartsWithText(std::string_view s, std::string_view prefix);
+
+// The items with Separator between them; empty for no items:
+//   ({"A INTEGER", "B INTEGER"}, ",\r\n") -> "A INTEGER,\r\nB INTEGER"
+std::string Join(const std::vector<std::string>& Items, std::string_view Separator);
 
 } // namespace qel
