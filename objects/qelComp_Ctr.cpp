@@ -1,5 +1,6 @@
 #include "qelComp_Ctr.h"
 
+#include "qelCompText.h"
 #include "qelComp_Fld.h"
 #include "qelCustomObjs.h"
 
@@ -33,5 +34,184 @@ void TCtrData::SetConstraintKind(TConstraintKind Value)
 void TCtrData::SetTableName(std::string_view Value) { m_tableName = StoredName(Value); }
 void TCtrData::SetRefTableName(std::string_view Value) { m_refTableName = StoredName(Value); }
 void TCtrData::SetRefSchema(std::string_view Value) { m_refSchema = StoredName(Value); }
+
+// ---- texts ----
+
+namespace {
+
+using enum TDatabaseType;
+
+// The referential actions by rule: 1 RESTRICT, 2 CASCADE, 3 SET DEFAULT,
+// 4 SET NULL; nothing for 0 or an unknown rule.
+const char* ActionText(std::uint8_t Rule)
+{
+    static constexpr const char* kActions[] = {nullptr, "RESTRICT", "CASCADE", "SET DEFAULT", "SET NULL"};
+    return Rule < std::size(kActions) ? kActions[Rule] : nullptr;
+}
+
+} // namespace
+
+std::string TCtrData::GetFieldsText() const { return QuotedNames(*this, Fields); }
+
+std::string TCtrData::GetRefFieldsText() const { return QuotedNames(*this, RefFields); }
+
+std::string TCtrData::GetDisplayName() const
+{
+    if (!Name().empty()) return Name();
+    return DisplayName.empty() ? GetCreateDDL() : DisplayName;
+}
+
+std::string TCtrData::GetKey() const
+{
+    if (!Name().empty()) return TDbObj::GetKey();
+    const TIBDialectOneScope unquoted(*this);
+    return GetCreateDDL();
+}
+
+// SQL Anywhere "O.T" (DBA without an owner); Oracle, MS SQL and PostgreSQL
+// "s.T" with a schema, else "T"; the others "T".
+std::string TCtrData::TableText() const
+{
+    switch (GetDatabaseType()) {
+    case dbSybaseASA: return ASAOwnerText(*this, Owner) + "." + QuoteName(m_tableName);
+    case dbOracle:
+    case dbMSSQL:
+    case dbPostgreSQL: return SchemaQualified(*this, Schema(), m_tableName);
+    default: return QuoteName(m_tableName);
+    }
+}
+
+// A PostgreSQL or Oracle key into another schema names it in RefSchema; one
+// without names the constraint's own schema.
+std::string TCtrData::RefTableText() const
+{
+    switch (GetDatabaseType()) {
+    case dbSybaseASA: return ASAOwnerText(*this, RefOwner) + "." + QuoteName(m_refTableName);
+    case dbMSSQL: return SchemaQualified(*this, m_refSchema, m_refTableName);
+    case dbPostgreSQL:
+    case dbOracle: return SchemaQualified(*this, m_refSchema.empty() ? Schema() : m_refSchema, m_refTableName);
+    default: return QuoteName(m_refTableName);
+    }
+}
+
+std::string TCtrData::IndexClause() const
+{
+    if (IndexName.empty()) return {};
+    switch (GetDatabaseType()) {
+    case dbInterBase: return CRLF + std::string(DescIndex ? "USING DESC INDEX " : "USING INDEX ") + QuoteName(IndexName);
+    case dbMySQL: return {};
+    default: return " " + IndexName;
+    }
+}
+
+// "FOREIGN KEY (A) REFERENCES T2 (B) ON DELETE CASCADE"; a target of ODS 8
+// or older (InterBase 5 and before) takes no referential actions.
+std::string TCtrData::ForeignKeyText() const
+{
+    const TDatabaseType db = GetDatabaseType();
+    std::string text = "FOREIGN KEY ";
+    if (db == dbSybaseASA && !RoleName.empty()) text += QuoteName(RoleName) + " ";
+    text += "(" + GetFieldsText() + ") REFERENCES " + RefTableText();
+    if (const std::string refs = GetRefFieldsText(); !refs.empty()) text += " (" + refs + ")";
+    if (db == dbPostgreSQL) {
+        if (MatchType == 1) text += " MATCH FULL";
+        else if (MatchType == 2) text += " MATCH PARTIAL";
+    }
+    bool actions = true;
+    if (db == dbInterBase && Objs() != nullptr) {
+        const std::int32_t ods = Objs()->GetTargetODSVersion();
+        actions = ods == 0 || ods >= 9;
+    }
+    if (actions) {
+        if (const char* update = ActionText(UpdateRule)) text += std::string(" ON UPDATE ") + update;
+        if (const char* remove = ActionText(DeleteRule)) text += std::string(" ON DELETE ") + remove;
+    }
+    if (NotForReplication) text += " NOT FOR REPLICATION";
+    text += IndexClause();
+    if (CheckOnCommit) text += " CHECK ON COMMIT";
+    return text;
+}
+
+std::string TCtrData::GetConstraintText(bool InColumn) const
+{
+    const TDatabaseType db = GetDatabaseType();
+    std::string text = Name().empty() ? "" : "CONSTRAINT " + QuoteName(Name()) + " ";
+    switch (Kind()) {
+    case ckForeignKey: text += ForeignKeyText(); break;
+    case ckCheck: text += std::string("CHECK") + (NotForReplication ? " NOT FOR REPLICATION" : "") + Body(); break;
+    case ckPrimaryKey:
+        text += "PRIMARY KEY ";
+        if (db == dbSybaseASA && Clustered) text += "CLUSTERED ";
+        if (db == dbMSSQL && !Clustered) text += "NONCLUSTERED ";
+        text += "(" + GetFieldsText() + ")" + IndexClause();
+        break;
+    case ckUnique:
+        text += "UNIQUE ";
+        if (db == dbMSSQL && Clustered) text += "CLUSTERED ";
+        if (db == dbMySQL && !IndexName.empty()) text += IndexName + " ";
+        text += "(" + GetFieldsText() + ")" + IndexClause();
+        break;
+    case ckReferences:
+        text += "REFERENCES " + QuoteName(m_refTableName);
+        if (const std::string refs = GetRefFieldsText(); !refs.empty()) text += "(" + refs + ")";
+        break;
+    default: break;
+    }
+    if (DeferredConstraint) text += CRLF + std::string("DEFERRABLE INITIALLY DEFERRED");
+    if ((db == dbMSSQL || db == dbSybaseASE) && Kind() == ckDefault) {
+        text += "DEFAULT " + Body();
+        if (!Fields.Empty() && !(InColumn && Fields.Count() == 1)) text += " FOR " + GetFieldsText();
+    }
+    if (db == dbPostgreSQL) {
+        if (Deferrable) text += " DEFERRABLE";
+        if (InitiallyDeferred) text += " INITIALLY DEFERRED";
+    }
+    if (const std::string space = TableSpace.GetSQL(); !space.empty()) text += CRLF + space;
+    return text;
+}
+
+std::string TCtrData::GetCreateDDL() const
+{
+    std::string text = "ALTER TABLE " + TableText();
+    if (GetDatabaseType() == dbOracle && Kind() == ckNotNull) {
+        if (Fields.Empty()) return text;
+        return text + " MODIFY (" + QuoteName(Fields.Names(0)) +
+               (Name().empty() ? "" : " CONSTRAINT " + QuoteName(Name())) + " NOT NULL)";
+    }
+    return text + " ADD " + GetConstraintText(false);
+}
+
+std::string TCtrData::GetDropScript() const
+{
+    const TDatabaseType db = GetDatabaseType();
+    const std::string table = "ALTER TABLE " + TableText();
+    if (db == dbMySQL) {
+        switch (Kind()) {
+        case ckPrimaryKey: return table + " DROP PRIMARY KEY";
+        case ckUnique:
+            if (!Name().empty()) return table + " DROP CONSTRAINT " + QuoteName(Name());
+            return table + (IndexName.empty() ? " DROP UNIQUE" : " DROP KEY " + QuoteName(IndexName));
+        case ckForeignKey: return table + " DROP FOREIGN KEY " + QuoteName(Name());
+        default: return table + " DROP CONSTRAINT " + QuoteName(Name());
+        }
+    }
+    if (!Name().empty() || !DisplayName.empty())
+        return table + " DROP CONSTRAINT " + QuoteName(Name().empty() ? DisplayName : Name());
+    if (db == dbSybaseASA) {
+        switch (Kind()) {
+        case ckPrimaryKey: return table + " DROP PRIMARY KEY";
+        case ckUnique: return table + " DROP UNIQUE(" + GetFieldsText() + ")";
+        case ckForeignKey: return table + " DROP FOREIGN KEY " + QuoteName(RoleName.empty() ? m_refTableName : RoleName);
+        case ckCheck: return table + " DROP CHECK";
+        default: break;
+        }
+    }
+    // InterBase gives an unnamed primary key a made-up name that no script
+    // knows; its row in the system table is what there is to drop.
+    if (db == dbInterBase && Kind() == ckPrimaryKey)
+        return "Delete from Rdb$Relation_Constraints" + std::string(CRLF) + "where Rdb$Relation_Name = " +
+               SQLQuotedStr(m_tableName, db) + CRLF + "and Rdb$Constraint_Type = " + SQLQuotedStr("PRIMARY KEY", db);
+    return "/* drop constraint: " + BlockCommentText(GetCreateDDL()) + " */" + CRLF;
+}
 
 } // namespace qel

@@ -67,7 +67,40 @@ public:
     bool DeferredConstraint = false;
     TIndexOptions Options;
 
+    // ---- texts ----
+    // Name, else DisplayName, else the CREATE text.
+    std::string GetDisplayName() const override;
+    // A named constraint: the base key. An unnamed one: its CREATE text,
+    // written with no name quoted (InterBase dialect 1 for the while), so
+    // that two equal definitions on one table share a key.
+    std::string GetKey() const override;
+    // "ALTER TABLE T1 ADD CONSTRAINT FK_X FOREIGN KEY (A) REFERENCES T2 (B)
+    // ON DELETE CASCADE\r\nUSING INDEX IX"; Oracle NOT NULL "ALTER TABLE T
+    // MODIFY (A CONSTRAINT NN_A NOT NULL)".
+    std::string GetCreateDDL() const override;
+    // "ALTER TABLE T DROP CONSTRAINT FK_X"; MySQL by kind ("... DROP PRIMARY
+    // KEY"); an unnamed one "/* drop constraint: <CREATE text> */\r\n", or
+    // its SQL Anywhere or InterBase primary-key statement.
+    std::string GetDropScript() const override;
+    // "A, B"
+    std::string GetFieldsText() const;
+    std::string GetRefFieldsText() const;
+    // The clause after ADD: "CONSTRAINT PK_T PRIMARY KEY (A)". In a column
+    // definition (InColumn) an MS SQL default on that column alone ends
+    // after its value: "CONSTRAINT DF_C DEFAULT 0"; else "... DEFAULT 0 FOR C".
+    std::string GetConstraintText(bool InColumn) const;
+
 private:
+    // The kind without its top bit.
+    int Kind() const { return m_constraintKind & 0x7F; }
+    // The constrained table as the statements write it.
+    std::string TableText() const;
+    // The referenced table of a foreign key.
+    std::string RefTableText() const;
+    // "\r\nUSING INDEX IX" (InterBase), " IX" (others); empty without one.
+    std::string IndexClause() const;
+    std::string ForeignKeyText() const;
+
     TConstraintKind m_constraintKind = ckForeignKey;
     std::string m_tableName;
     std::string m_refTableName;

@@ -51,6 +51,25 @@ public:
     // True for a parameter of a routine that names an external language.
     bool IsExternalRoutineParam() const;
 
+    // ---- texts ----
+    // The column or parameter text: name and definition.
+    //   IB "C VARCHAR(10) DEFAULT 'it''s'", MS SQL "C CHAR(1) NULL", "@p INTEGER"
+    std::string GetCreateDDL() const override;
+    // "ALTER TABLE T ADD C INTEGER"; under MS SQL a NOT NULL column takes its
+    // one-column default constraint in line, which then counts as existing.
+    std::string GetCreateScript() override;
+    // "ALTER TABLE T DROP C"; MS SQL "... DROP COLUMN C", Oracle "... DROP (C)".
+    std::string GetDropScript() const override;
+    // DefaultValue; one in double quotes becomes a single-quoted literal:
+    //   "it's" (with the double quotes) -> 'it''s'
+    std::string GetDefaultValue() const;
+    // The type alone, as routine parameter lists and keys write it:
+    //   IB "VARCHAR(10)", PostgreSQL "timestamp(3) with time zone", "TYPE OF D"
+    std::string GetTypeText() const;
+    // Everything after the name, in the syntax of the collection's server:
+    //   IB "INTEGER NOT NULL", MS SQL "DATETIME2(0) NULL", MySQL "INT UNSIGNED"
+    std::string GetColumnDefinition() const;
+
     std::string DefaultValue;
     std::uint8_t DataType = 0;
     std::int32_t Length = 0; // -1 means MAX
@@ -102,6 +121,28 @@ public:
     std::string JavaClass;
     // A key column of an index: 1 ascending, 2 descending.
     std::uint8_t SortOrder = 0;
+
+private:
+    // The type code, with a code outside the table read as 0.
+    std::uint8_t TypeCode() const;
+    // The parent when it is of the class asked for; anything else is absent.
+    const TTblData* ParentTable() const;
+    bool IsRoutineParam() const;
+    // The table part of ALTER TABLE for this column's table.
+    std::string AddTableText() const;
+    std::string DropTableText() const;
+    // " DEFAULT x", or " = x" for a routine parameter; empty without a default.
+    std::string DefaultClause() const;
+    std::string IBDefaultClause() const;
+    // The column definitions of each server family.
+    std::string IBColumnDefinition() const;
+    std::string ASAColumnDefinition() const;
+    std::string MySQLColumnDefinition() const;
+    std::string OracleColumnDefinition() const;
+    std::string MSSQLColumnDefinition() const;
+    std::string PGColumnDefinition() const;
+    std::string DB2ColumnDefinition() const;
+    std::string ASEColumnDefinition() const;
 };
 
 } // namespace qel

@@ -44,6 +44,19 @@ public:
     bool Cycle = false;
     bool Temporary = false;
 
+    // ---- texts ----
+    // Oracle "CREATE SEQUENCE SEQ\r\ncache 20"; MS SQL "CREATE SEQUENCE S\r\n
+    //     MINVALUE 1\r\n    CYCLE\r\n    CACHE 20"; PostgreSQL "CREATE
+    // SEQUENCE s INCREMENT BY 2 CACHE 20 OWNED BY t.id"; InterBase and the
+    // rest "CREATE GENERATOR G".
+    std::string GetCreateDDL() const override;
+    // "DROP GENERATOR G" (InterBase 6 and before delete the system-table
+    // row); "DROP SEQUENCE s.S" for Oracle, MS SQL and PostgreSQL; empty for
+    // the servers without either.
+    std::string GetDropScript() const override;
+    // DB2 only: "(START WITH 1, INCREMENT BY 1, CACHE 20)", the options set.
+    std::string GetIdentityOptionsText() const;
+
 private:
     std::string m_maxValue;
     std::string m_cache;

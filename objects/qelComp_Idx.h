@@ -47,6 +47,23 @@ public:
     TFullTextIndexOptions FullTextOptions;
     bool Spatial = false;
     bool AllowReverseScans = false;
+
+    // ---- texts ----
+    // MySQL "T.IX" (an index name is unique only within its table); the
+    // base key elsewhere.
+    std::string GetKey() const override;
+    // "CREATE UNIQUE DESC INDEX I ON T(A, B)", "CREATE INDEX I ON T COMPUTED
+    // BY(UPPER(NAME))", "CREATE CLUSTERED INDEX IX ON dbo.T(A DESC)\r\n
+    //   INCLUDE (B)\r\nON FG"
+    std::string GetCreateDDL() const override;
+    // MS SQL "DROP INDEX dbo.T.IX", MySQL "DROP INDEX IX ON T", PostgreSQL
+    // "DROP INDEX s.IX" ("DROP INDEX IX" without a schema); InterBase and
+    // the rest the base text.
+    std::string GetDropScript() const override;
+    // "A DESC, B"; MySQL "C(10), D" for a prefix length.
+    std::string GetFieldsText() const;
+    // "B, C"
+    std::string GetIncludeFieldsText() const;
 };
 
 } // namespace qel

@@ -1,6 +1,10 @@
 #include "qelComp_Tbl.h"
 
+#include "qelCompText.h"
+#include "qelComp_Ctr.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Idx.h"
+#include "qelCustomObjs.h"
 
 namespace qel {
 
@@ -27,5 +31,137 @@ TPblArtData* TPblData::AddArticle()
 }
 
 TSchData::TSchData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboSchema); }
+
+// ---- table texts ----
+
+namespace {
+using enum TDatabaseType;
+}
+
+std::string TTblData::GetTableText() const
+{
+    const TDatabaseType db = GetDatabaseType();
+    std::string text = GlobalTemporary ? "GLOBAL TEMPORARY " : "";
+    text += "TABLE " + GetQualifiedName();
+    if (db == dbInterBase && !ExternalFile.empty())
+        text += CRLF + ("EXTERNAL FILE " + SQLQuotedStr(ExternalFile, db)) + CRLF;
+    if (db == dbOracle) {
+        if (!OfType.empty()) text += " OF " + OfType;
+        if (!NestedTable.empty()) text += CRLF + ("NESTED TABLE " + NestedTable);
+    }
+    std::vector<std::string> items;
+    for (const auto& [name, field] : Fields)
+        if (field != nullptr && !(DeferComputedFields && !field->Body().empty())) items.push_back(field->GetCreateDDL());
+    if (db == dbMySQL)
+        for (const auto& [name, field] : Fields)
+            if (field != nullptr && !field->KeyName.empty())
+                items.push_back("KEY " + QuoteName(field->KeyName) + "(" + QuoteName(field->Name()) + ")");
+    // Only columns that are written open the list: a table whose columns
+    // are all held back gets no empty parentheses.
+    if (!items.empty()) text += "(" + Join(items, std::string(",") + CRLF) + ")";
+    if (!AsQuery.empty()) text += CRLF + ("AS " + AsQuery);
+    if (WithOids) text += " WITH OIDS";
+    if (OnCommit == 1 && db != dbSybaseASA) text += CRLF + std::string(" ON COMMIT DELETE ROWS");
+    else if (OnCommit == 2) text += CRLF + std::string(" ON COMMIT PRESERVE ROWS");
+    if (db == dbOracle) {
+        const auto line = [&text](const std::string& Clause) {
+            if (!Clause.empty()) text += CRLF + Clause;
+        };
+        line(TableSpace.GetSQL());
+        line(TablespaceName.empty() ? "" : "TABLESPACE " + TablespaceName);
+        line(Compress ? "COMPRESS" : "");
+        line(NoLogging ? "NOLOGGING" : "");
+        line(Storage.empty() ? "" : "STORAGE" + Storage);
+        line(ClusterName.empty() ? "" : "CLUSTER " + ClusterName + ClusterColumns);
+        line(LobClause.empty() ? "" : "LOB" + LobClause);
+        line(StoreAs.empty() ? "" : "STORE AS " + StoreAs);
+        line(OracleExtra);
+        line(PartitionColumns.empty() && PartitionsText.empty()
+                 ? ""
+                 : "PARTITION BY RANGE " + PartitionColumns + " " + PartitionsText);
+    }
+    return text;
+}
+
+std::string TTblData::MySQLCreateText(bool MarkExisting) const
+{
+    std::string text = "CREATE TABLE " + QuoteName(GetCounterpartName());
+    if (!Fields.Empty()) {
+        std::vector<std::string> items;
+        for (const auto& [name, field] : Fields)
+            if (field != nullptr) items.push_back(field->GetCreateDDL());
+        if (TCustomObjs* objs = Objs()) {
+            for (const auto& [key, obj] : objs->Constraints) {
+                auto* constraint = dynamic_cast<TCtrData*>(obj);
+                const int kind = constraint == nullptr ? -1 : constraint->ConstraintKind() & 0x7F;
+                if ((kind != ckPrimaryKey && kind != ckUnique) || constraint->TableName() != Name()) continue;
+                const char* word = kind == ckPrimaryKey ? "PRIMARY KEY" : "UNIQUE";
+                std::string item = constraint->Name().empty()
+                                       ? std::string(word)
+                                       : "CONSTRAINT " + QuoteName(constraint->GetCounterpartName()) + " " + word;
+                items.push_back(item + "(" + constraint->GetFieldsText() + ")");
+                if (MarkExisting) constraint->SetExists(true);
+            }
+            for (const auto& [key, obj] : objs->Indexes) {
+                auto* index = dynamic_cast<TIdxData*>(obj);
+                if (index == nullptr || index->TableName != Name()) continue;
+                std::string item = std::string(index->Unique ? "UNIQUE " : "") + "KEY " + QuoteName(index->Name());
+                if (!index->Options.IndexMethod.empty()) item += " USING " + index->Options.IndexMethod;
+                items.push_back(item + " (" + index->GetFieldsText() + ")");
+                if (MarkExisting) index->SetExists(true);
+            }
+        }
+        text += "(" + Join(items, std::string(",") + CRLF) + ")";
+    }
+    return text + MySQLOptions.GetSQL();
+}
+
+std::string TTblData::GetMySQLCreateText() { return MySQLCreateText(true); }
+
+std::string TTblData::GetCreateDDL() const
+{
+    return GetDatabaseType() == dbMySQL ? MySQLCreateText(false) : "CREATE " + GetTableText();
+}
+
+std::string TTblData::GetCreateScript()
+{
+    if (NoScript) return {};
+    return GetDatabaseType() == dbMySQL ? GetMySQLCreateText() : GetCreateDDL();
+}
+
+std::string TTblData::GetDropScript() const { return "DROP TABLE " + GetQualifiedName(); }
+
+// ---- publications and schemas ----
+
+std::string TPblArtData::GetText() const
+{
+    std::string text = "    TABLE " + ASAOwnerText(*Publication, TableOwner) + "." + Publication->QuoteName(TableName);
+    if (!Columns.Empty()) text += "(" + QuotedNames(*Publication, Columns) + ")";
+    return text;
+}
+
+std::string TPblData::GetCreateDDL() const
+{
+    std::vector<std::string> articles;
+    for (const auto& article : Articles) articles.push_back(article->GetText());
+    std::string text = "CREATE PUBLICATION " + ASAOwnerText(*this, Owner) + "." + QuoteName(Name()) + " (" + CRLF;
+    if (!articles.empty()) text += Join(articles, std::string(", ") + CRLF) + CRLF;
+    return text + ")";
+}
+
+std::string TPblData::GetDropScript() const
+{
+    return "DROP PUBLICATION " + ASAOwnerText(*this, Owner) + "." + QuoteName(Name());
+}
+
+std::string TSchData::GetCreateDDL() const
+{
+    std::string text = "CREATE SCHEMA " + QuoteName(Name());
+    if (GetDatabaseType() == dbMSSQL && !Authorization.empty() && Authorization != Name())
+        text += " AUTHORIZATION " + QuoteName(Authorization);
+    return text;
+}
+
+std::string TSchData::GetDropScript() const { return "DROP SCHEMA " + QuoteName(Name()); }
 
 } // namespace qel

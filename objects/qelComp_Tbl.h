@@ -48,6 +48,27 @@ public:
 
     // The triggers defined on this table forget it when it goes.
     TTriggerRefs TriggerRefs;
+
+    // ---- texts ----
+    // "CREATE TABLE T(A INTEGER NOT NULL,\r\nB VARCHAR(10))"; under MySQL the
+    // whole statement with the table's keys in line (as GetMySQLCreateText,
+    // but nothing is marked).
+    std::string GetCreateDDL() const override;
+    // The same text; under MySQL the keys written in line count as created.
+    std::string GetCreateScript() override;
+    // "DROP TABLE dbo.T"
+    std::string GetDropScript() const override;
+    // What follows CREATE: "TABLE T(A INTEGER)\r\n ON COMMIT DELETE ROWS";
+    // also the type of a TABLE-typed column.
+    std::string GetTableText() const;
+    // "CREATE TABLE T(A INTEGER NOT NULL,\r\nCONSTRAINT PK_T PRIMARY KEY(A),
+    // \r\nKEY IX (A))" + the table options: the collection's primary and
+    // unique keys and indexes of the table, each of which then counts as
+    // created.
+    std::string GetMySQLCreateText();
+
+private:
+    std::string MySQLCreateText(bool MarkExisting) const;
 };
 
 class TPblData;
@@ -65,6 +86,9 @@ public:
     TPblData* Publication; // the owner, whose QuoteName quotes the names
     std::string TableName;
     std::string TableOwner;
+
+    // "    TABLE O.T(A, B)"; DBA for a table without owner.
+    std::string GetText() const;
 };
 
 // A Sybase ASA publication; owns its articles. Its owner name is Owner.
@@ -78,6 +102,11 @@ public:
     TPblArtData* AddArticle();
 
     std::vector<std::unique_ptr<TPblArtData>> Articles;
+
+    // "CREATE PUBLICATION O.P (\r\n    TABLE O.T(A, B)\r\n)"
+    std::string GetCreateDDL() const override;
+    // "DROP PUBLICATION O.P"
+    std::string GetDropScript() const override;
 };
 
 // A schema and the owner CREATE SCHEMA names.
@@ -87,6 +116,12 @@ public:
     std::string ClassName() const override { return "TSchData"; }
 
     std::string Authorization;
+
+    // "CREATE SCHEMA S"; MS SQL "CREATE SCHEMA S AUTHORIZATION U" for an
+    // owner other than the schema.
+    std::string GetCreateDDL() const override;
+    // "DROP SCHEMA S"
+    std::string GetDropScript() const override;
 };
 
 } // namespace qel
