@@ -8,6 +8,7 @@
 #include "qelErrors.h"
 #include "qelMsg.h"
 #include "qelMsgMngr.h"
+#include "qelSQLParser.h"
 #include "qelText.h"
 
 #include <filesystem>
@@ -528,6 +529,8 @@ std::string TSQLExec::QuoteName(const std::string& Name) const
 {
     return QuoteIdentifier(Name, m_databaseType, IBServerOptions().SQLServerVersion, 3);
 }
+
+std::unique_ptr<TCustomSQLParser> TSQLExec::CreateParser() { return MakeParser<TCustomSQLParser>(); }
 
 void TSQLExec::ApplyOptions()
 {

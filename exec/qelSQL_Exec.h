@@ -28,6 +28,7 @@
 namespace qel {
 
 class TCustomSQLExec;
+class TCustomSQLParser;
 class TDbObj;
 class TMsgManager;
 class TParam;
@@ -274,6 +275,8 @@ public:
     virtual std::string QuoteName(const std::string& Name) const;
     // Copies the nine option objects into the connection's.
     virtual void ApplyOptions();
+    // The parser of this executor's scripts: a plain SQL parser.
+    virtual std::unique_ptr<TCustomSQLParser> CreateParser();
     // Runs one statement of a run; the answer is False when it failed.
     virtual bool ExecuteStatement(TStatement& St);
     // Null, then OnGetParamValue.
