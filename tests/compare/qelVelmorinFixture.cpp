@@ -2,7 +2,7 @@
 
 #include "qelDBOptions.h"
 #include "qelIBSQLExec.h"
-#include "qelIBTestSupport.h"
+#include "qelEngineTestSupport.h"
 #include "qelText.h"
 #include "qelVelmorinPrivate.h"
 
@@ -19,10 +19,11 @@ using namespace qel;
 // thread-local storage; what the Firebird engine's plugins leave there after
 // they are unloaded makes that reading crash at exit, depending on the
 // memory layout. The heap is still searched for leaks; what libraries keep
-// only in thread-local storage is listed in the suppressions file.
+// only in thread-local storage is listed in the suppressions file. CTest
+// passes the same options; these serve a test program started by hand.
 extern "C" const char* __lsan_default_options()
 {
-    return "use_tls=0:suppressions=" QEL_COMPARE_LSAN_SUPPRESSIONS;
+    return "use_tls=0:suppressions=" QEL_LSAN_SUPPRESSIONS;
 }
 
 namespace cmptest {
@@ -62,54 +63,39 @@ TTestDatabase::TTestDatabase(TServer Kind, const std::string& CharSet) : m_kind(
     std::random_device rd;
     m_suffix = std::to_string(::getpid()) + "_" + std::to_string(rd() % 100000);
     TQELConnection& c = *m_connection;
-    std::string lastError;
-    c.OnErrorMessage = [&lastError](TObject&, const std::string& t) { lastError = t; };
-    switch (Kind) {
-    case TServer::FbEmbedded:
-    case TServer::FbServer: {
-        qeltest::UsePrivateFirebirdLock();
-        c.SetDatabaseType(TDatabaseType::dbInterBase);
-        c.SetConnectionType(TconnectionType::cnIBX);
-        c.ConnectionOptions().UserName = qeltest::Env("VELMORIN_FB_USER", "SYSDBA");
-        c.ConnectionOptions().Password = qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey");
-        c.IBServerOptions().SetDBCharSet(CharSet);
-        c.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+    if (IsFirebird(Kind)) {
         if (Kind == TServer::FbEmbedded) {
-            c.ConnectionOptions().Protocol = TQELProtocol::ptLocal;
-            c.ConnectionOptions().DatabaseName = m_dir.File("db.fdb");
+            qeltest::ConfigureFirebird(c, m_dir.File("db.fdb"));
         } else {
-            qeltest::TServerConfig server;
+            const qeltest::TServerConfig server;
             m_unavailable = server.Unusable();
             if (!m_unavailable.empty()) return;
-            c.ConnectionOptions().HostName = server.Host;
-            c.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
-            m_serverFile = server.Dir + "/cmp-" + m_suffix + "-" + std::to_string(rd()) + ".fdb";
-            c.ConnectionOptions().DatabaseName = m_serverFile;
+            m_serverFile = server.FileOf(server.NewDatabaseName("cmp-" + m_suffix));
+            qeltest::ConfigureFirebirdServer(c, server, m_serverFile);
         }
-        if (!c.CreateDatabase()) {
-            m_unavailable = "cannot create the database: " + lastError;
+        c.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+        std::string error;
+        if (!qeltest::CreateDatabase(c, CharSet, &error)) {
+            m_unavailable = "cannot create the database: " + error;
             return;
         }
-        break;
-    }
-    case TServer::PostgreSQL:
-        if (qeltest::Env("VELMORIN_PG_CONN").empty()) {
+    } else if (Kind == TServer::PostgreSQL) {
+        if (qeltest::PostgreSQLString().empty()) {
             m_unavailable = "no PostgreSQL server: VELMORIN_PG_CONN is not set";
             return;
         }
+        // The comparer's own PostgreSQL path, not a ready ODBC string.
         c.SetDatabaseType(TDatabaseType::dbPostgreSQL);
         c.SetConnectionType(TconnectionType::cnADO);
         c.ConnectionOptions().HostName = "127.0.0.1:" + qeltest::Env("PGPORT", "55432");
         c.ConnectionOptions().DatabaseName = "velmorin";
         c.ConnectionOptions().UserName = "postgres";
         c.ConnectionOptions().Password = "x";
-        break;
-    case TServer::SQLite:
-        c.SetDatabaseType(TDatabaseType::dbCustomOLEDB);
-        c.SetConnectionType(TconnectionType::cnADO);
-        c.ConnectionOptions().DatabaseName = "Driver={SQLite3};Database=" + m_dir.File("db.sqlite") + ";";
-        break;
+    } else {
+        qeltest::ConfigureODBC(c, qeltest::SQLiteString(m_dir.File("db.sqlite")));
     }
+    std::string lastError;
+    c.OnErrorMessage = [&lastError](TObject&, const std::string& t) { lastError = t; };
     c.SetConnected(true);
     if (!c.Connected()) m_unavailable = std::string("cannot connect to ") + ServerName(Kind) + ": " + lastError;
     c.OnErrorMessage = nullptr;
@@ -158,9 +144,9 @@ void TTestDatabase::TryExec(const std::string& SQL)
     }
 }
 
-std::vector<std::vector<std::string>> TTestDatabase::Rows(const std::string& SQL)
+TRows TTestDatabase::Rows(const std::string& SQL)
 {
-    std::vector<std::vector<std::string>> rows;
+    TRows rows;
     auto q = m_connection->CreateQuery();
     q->SetSQLText(SQL);
     q->Open();
@@ -178,22 +164,16 @@ std::vector<std::vector<std::string>> TTestDatabase::Rows(const std::string& SQL
     return rows;
 }
 
-long long TTestDatabase::Count(const std::string& Table)
-{
-    auto q = m_connection->CreateQuery();
-    q->SetSQLText("select count(*) from " + Table);
-    q->Open();
-    const long long n = (*q->GetFields())[0].AsLargeInt();
-    q->Close();
-    if (m_connection->InTransaction()) m_connection->Commit();
-    return n;
-}
-
 void TTestDatabase::CreateTable(const std::string& Table, const std::string& Body)
 {
     TryExec("drop table " + Table);
     Exec("create table " + Table + " (" + Body + ")");
     m_tables.push_back(Table);
+}
+
+void TTestDatabase::Insert(const std::string& Table, std::initializer_list<const char*> Rows)
+{
+    for (const char* row : Rows) Exec("insert into " + Table + " values " + row);
 }
 
 std::unique_ptr<TSQLExec> TTestDatabase::NewExecutor()

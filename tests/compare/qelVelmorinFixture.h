@@ -11,6 +11,7 @@
 #include "qelValue.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -21,6 +22,9 @@ namespace cmptest {
 enum class TServer : std::uint8_t { FbEmbedded, FbServer, PostgreSQL, SQLite };
 const char* ServerName(TServer s);
 bool IsFirebird(TServer s);
+
+// Rows read back as text.
+using TRows = std::vector<std::vector<std::string>>;
 
 // One database of a server kind for one test: an embedded Firebird file in
 // a temporary folder, a file on the Firebird test server, the PostgreSQL
@@ -49,10 +53,11 @@ public:
     // Runs Sql as it stands and drops errors (DROP of a missing table).
     void TryExec(const std::string& SQL);
     // Every row of a SELECT in the comparable form of NormalizedText.
-    std::vector<std::vector<std::string>> Rows(const std::string& SQL);
-    long long Count(const std::string& Table);
+    TRows Rows(const std::string& SQL);
     // Creates a table and remembers it for dropping.
     void CreateTable(const std::string& Table, const std::string& Body);
+    // One INSERT a row: Insert("T", {"(1, 'a')", "(2, Null)"}).
+    void Insert(const std::string& Table, std::initializer_list<const char*> Rows);
 
     // The executor that applies a script to this database.
     std::unique_ptr<qel::TSQLExec> NewExecutor();
