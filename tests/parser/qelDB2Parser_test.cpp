@@ -1,41 +1,24 @@
 #include "qelDB2Parser.h"
 
+#include "qelParserTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <ostream>
-#include <set>
-#include <string>
-
 using namespace qel;
+using qeltest::TNameCase;
 
-TEST(DB2WordTables, RowsAsListed)
-{
-    ASSERT_EQ(DB2ResWords.size(), 82u);
-    EXPECT_EQ(DB2ResWords.front(), "ADD");
-    EXPECT_EQ(DB2ResWords.back(), "YEARS");
-    EXPECT_EQ(std::set<std::string_view>(DB2ResWords.begin(), DB2ResWords.end()).size(), 82u);
-    for (std::size_t i = 0; i < DB2ResWords.size(); ++i)
-        EXPECT_EQ(DB2ResWordSymb(DB2ResWords[i]), static_cast<TSymb>(30 + i)) << DB2ResWords[i];
-    EXPECT_EQ(DB2ResWordSymb("new_table"), DB2ResWordSymb("NEW_TABLE"));
-    EXPECT_EQ(DB2ResWordSymb("CUSTOMER"), TSymb::syIdent);
-}
+TEST(DB2WordTables, EveryWordIsFoundWithItsNumber) { qeltest::ExpectNumberedWords(DB2ResWords, DB2ResWordSymb); }
 
-struct NameCase {
-    std::string name;
-    std::string expected;
-    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << '\'' << c.name << '\''; }
-};
+class DB2QuoteNameTest : public ::testing::TestWithParam<TNameCase> {};
 
-class DB2QuoteNameTest : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(DB2QuoteNameTest, WritesTheIdentifier) { EXPECT_EQ(DB2QuoteName(GetParam().name), GetParam().expected); }
+TEST_P(DB2QuoteNameTest, WritesTheIdentifier) { EXPECT_EQ(DB2QuoteName(GetParam().Name), GetParam().Expected); }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, DB2QuoteNameTest,
     ::testing::Values(
-        NameCase{"", ""}, NameCase{"CUSTOMER", "CUSTOMER"}, NameCase{"A#$@_9", "A#$@_9"},
-        NameCase{"customer", "\"customer\""}, NameCase{"Customer", "\"Customer\""},
-        NameCase{"USER", "\"USER\""}, NameCase{"YEARS", "\"YEARS\""}, NameCase{"DB2SQL", "\"DB2SQL\""},
-        NameCase{"1A", "\"1A\""}, NameCase{"_A", "\"_A\""}, NameCase{"#A", "\"#A\""},
-        NameCase{"A B", "\"A B\""}, NameCase{"A-B", "\"A-B\""}, NameCase{"\xC3\x89T\xC3\x89", "\"\xC3\x89T\xC3\x89\""},
-        NameCase{"A\"B", "\"A\"\"B\""}));
+        TNameCase{"", ""}, TNameCase{"CUSTOMER", "CUSTOMER"}, TNameCase{"A#$@_9", "A#$@_9"},
+        TNameCase{"customer", "\"customer\""}, TNameCase{"Customer", "\"Customer\""},
+        TNameCase{"USER", "\"USER\""}, TNameCase{"YEARS", "\"YEARS\""}, TNameCase{"DB2SQL", "\"DB2SQL\""},
+        TNameCase{"1A", "\"1A\""}, TNameCase{"_A", "\"_A\""}, TNameCase{"#A", "\"#A\""},
+        TNameCase{"A B", "\"A B\""}, TNameCase{"A-B", "\"A-B\""}, TNameCase{"\xC3\x89T\xC3\x89", "\"\xC3\x89T\xC3\x89\""},
+        TNameCase{"A\"B", "\"A\"\"B\""}));

@@ -1,44 +1,31 @@
 #include "qelLocalSQLParser.h"
 
+#include "qelParserTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <ostream>
-#include <set>
-#include <string>
-
 using namespace qel;
+using qeltest::TNameCase;
 
-TEST(LocalSQLWordTables, RowsAsListed)
+TEST(LocalSQLWordTables, EveryWordIsFoundWithItsNumber)
 {
-    ASSERT_EQ(LocalSQLResWords.size(), 215u);
-    EXPECT_EQ(LocalSQLResWords.front(), "IACTIVE");
-    EXPECT_EQ(LocalSQLResWords.back(), "YEAR");
-    EXPECT_EQ(std::set<std::string_view>(LocalSQLResWords.begin(), LocalSQLResWords.end()).size(), 215u);
-    for (std::size_t i = 0; i < LocalSQLResWords.size(); ++i)
-        EXPECT_EQ(LocalSQLResWordSymb(LocalSQLResWords[i]), static_cast<TSymb>(30 + i)) << LocalSQLResWords[i];
-    EXPECT_EQ(LocalSQLResWordSymb("rdb$db_key"), LocalSQLResWordSymb("RDB$DB_KEY"));
-    EXPECT_EQ(LocalSQLResWordSymb("ACTIVE"), TSymb::syIdent); // the table has IACTIVE
+    qeltest::ExpectNumberedWords(LocalSQLResWords, LocalSQLResWordSymb);
+    EXPECT_EQ(LocalSQLResWordSymb("ACTIVE"), TSymb::syIdent);    // the table has IACTIVE
     EXPECT_EQ(LocalSQLResWordSymb("COMMITTED"), TSymb::syIdent); // and COMMITED
 }
 
-struct NameCase {
-    std::string name;
-    std::string expected;
-    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << '\'' << c.name << '\''; }
-};
-
-class LocalSQLQuoteNameTest : public ::testing::TestWithParam<NameCase> {};
+class LocalSQLQuoteNameTest : public ::testing::TestWithParam<TNameCase> {};
 
 TEST_P(LocalSQLQuoteNameTest, QuotesKeywordsOnly)
 {
-    EXPECT_EQ(LocalSQLQuoteName(GetParam().name), GetParam().expected);
+    EXPECT_EQ(LocalSQLQuoteName(GetParam().Name), GetParam().Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, LocalSQLQuoteNameTest,
     ::testing::Values(
-        NameCase{"", ""}, NameCase{"customer", "customer"}, NameCase{"Cust No", "Cust No"},
-        NameCase{"1st", "1st"}, NameCase{"caf\xC3\xA9", "caf\xC3\xA9"}, NameCase{"a\"b", "a\"b"},
-        NameCase{"date", "\"date\""}, NameCase{"DATE", "\"DATE\""}, NameCase{"Position", "\"Position\""},
-        NameCase{"iactive", "\"iactive\""}, NameCase{"COMMITED", "\"COMMITED\""}, NameCase{"RESERV", "\"RESERV\""},
-        NameCase{"rdb$db_key", "\"rdb$db_key\""}));
+        TNameCase{"", ""}, TNameCase{"customer", "customer"}, TNameCase{"Cust No", "Cust No"},
+        TNameCase{"1st", "1st"}, TNameCase{"caf\xC3\xA9", "caf\xC3\xA9"}, TNameCase{"a\"b", "a\"b"},
+        TNameCase{"date", "\"date\""}, TNameCase{"DATE", "\"DATE\""}, TNameCase{"Position", "\"Position\""},
+        TNameCase{"iactive", "\"iactive\""}, TNameCase{"COMMITED", "\"COMMITED\""}, TNameCase{"RESERV", "\"RESERV\""},
+        TNameCase{"rdb$db_key", "\"rdb$db_key\""}));

@@ -1,52 +1,32 @@
 #include "qelPGSQLParser.h"
 
+#include "qelParserTestSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <ostream>
-#include <set>
-#include <string>
-
 using namespace qel;
+using qeltest::TNameCase;
 
-TEST(PGSQLWordTables, RowsAsListed)
-{
-    ASSERT_EQ(PGSQLResWords.size(), 98u);
-    EXPECT_EQ(PGSQLResWords.front(), "ALL");
-    EXPECT_EQ(PGSQLResWords[92], "WHERE");
-    EXPECT_EQ(PGSQLResWords[93], ":=");
-    EXPECT_EQ(PGSQLResWords.back(), ">>");
-    EXPECT_EQ(std::set<std::string_view>(PGSQLResWords.begin(), PGSQLResWords.end()).size(), 98u);
-    for (std::size_t i = 0; i < PGSQLResWords.size(); ++i)
-        EXPECT_EQ(PGSQLResWordSymb(PGSQLResWords[i]), static_cast<TSymb>(30 + i)) << PGSQLResWords[i];
-    EXPECT_EQ(PGSQLResWordSymb("analyse"), PGSQLResWordSymb("ANALYSE"));
-    EXPECT_EQ(PGSQLResWordSymb("customer"), TSymb::syIdent);
-}
+TEST(PGSQLWordTables, EveryWordIsFoundWithItsNumber) { qeltest::ExpectNumberedWords(PGSQLResWords, PGSQLResWordSymb); }
 
-struct NameCase {
-    std::string name;
-    bool needsQuotes;
-    std::string expected;
-    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << '\'' << c.name << '\''; }
-};
-
-class PGSQLQuoteNameTest : public ::testing::TestWithParam<NameCase> {};
+class PGSQLQuoteNameTest : public ::testing::TestWithParam<TNameCase> {};
 
 TEST_P(PGSQLQuoteNameTest, WritesTheIdentifier)
 {
-    EXPECT_EQ(PGSQLNeedsQuotes(GetParam().name), GetParam().needsQuotes);
-    EXPECT_EQ(PGSQLQuoteName(GetParam().name), GetParam().expected);
+    EXPECT_EQ(PGSQLNeedsQuotes(GetParam().Name), GetParam().Expected != GetParam().Name);
+    EXPECT_EQ(PGSQLQuoteName(GetParam().Name), GetParam().Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PGSQLQuoteNameTest,
     ::testing::Values(
-        NameCase{"", false, ""}, NameCase{"customer", false, "customer"}, NameCase{"_x1$", false, "_x1$"},
-        NameCase{"order_no", false, "order_no"},
+        TNameCase{"", ""}, TNameCase{"customer", "customer"}, TNameCase{"_x1$", "_x1$"},
+        TNameCase{"order_no", "order_no"},
         // bare names fold to lower case, so upper case must be quoted
-        NameCase{"Customer", true, "\"Customer\""}, NameCase{"CUSTOMER", true, "\"CUSTOMER\""},
+        TNameCase{"Customer", "\"Customer\""}, TNameCase{"CUSTOMER", "\"CUSTOMER\""},
         // keywords in any case
-        NameCase{"user", true, "\"user\""}, NameCase{"analyse", true, "\"analyse\""},
-        NameCase{"verbose", true, "\"verbose\""},
-        NameCase{"1x", true, "\"1x\""}, NameCase{"$x", true, "\"$x\""}, NameCase{"a b", true, "\"a b\""},
-        NameCase{"a-b", true, "\"a-b\""}, NameCase{"caf\xC3\xA9", true, "\"caf\xC3\xA9\""},
-        NameCase{"a\"b", true, "\"a\"\"b\""}));
+        TNameCase{"user", "\"user\""}, TNameCase{"analyse", "\"analyse\""},
+        TNameCase{"verbose", "\"verbose\""},
+        TNameCase{"1x", "\"1x\""}, TNameCase{"$x", "\"$x\""}, TNameCase{"a b", "\"a b\""},
+        TNameCase{"a-b", "\"a-b\""}, TNameCase{"caf\xC3\xA9", "\"caf\xC3\xA9\""},
+        TNameCase{"a\"b", "\"a\"\"b\""}));
