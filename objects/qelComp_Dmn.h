@@ -22,6 +22,12 @@ public:
     TPGTypeOptions(const TPGTypeOptions&) = delete;
     TPGTypeOptions& operator=(const TPGTypeOptions&) = delete;
 
+    // What follows the type's name: a composite type " AS (\r\na integer,\r\n
+    // b text)", a base type "(\r\nINPUT = in_f,\r\nOUTPUT = out_f,\r\n
+    // ALIGNMENT = int4,\r\nSTORAGE = plain)"; nothing when no option is given
+    // (a shell type).
+    std::string GetText() const;
+
     TDmnData* Owner;
     bool IsType = false; // a type, not a domain
     std::string Input;
@@ -51,6 +57,25 @@ public:
     std::string ClassName() const override { return "TDmnData"; }
 
     std::string GetDisplayName() const override { return Name(); }
+    // By server type: MS SQL/ASE CREATE TYPE ... FROM, sp_addtype or an XML
+    // schema collection; Oracle GetOracleTypeText; PostgreSQL CREATE TYPE or
+    // CREATE DOMAIN; InterBase "CREATE DOMAIN D AS INTEGER NOT NULL"; others
+    // "CREATE DOMAIN D INTEGER".
+    std::string GetCreateDDL() const override;
+    // "exec sp_droptype 'D'" (ASE, MS SQL 2000), "DROP TYPE dbo.D" (later MS SQL,
+    // Oracle, PostgreSQL types), "DROP DOMAIN s.d" (PostgreSQL), else the
+    // base text with its comment line.
+    std::string GetDropScript() const override;
+
+    // "CREATE OR REPLACE TYPE T AS VARRAY(10) OF VARCHAR2(30)", an OBJECT
+    // with attributes and members, a TABLE OF, a subtype UNDER another, then
+    // the directive and the attributes added by ALTER TYPE.
+    std::string GetOracleTypeText() const;
+    // "  (A NUMBER,\r\n   B DATE)"; the Attributes of a type with members
+    // leave the parenthesis open for the members to close.
+    std::string GetAttributesText(const TOwnedNameList<TFldData>& List) const;
+    // "   MEMBER FUNCTION F RETURN NUMBER)"; empty without members.
+    std::string GetMembersText() const;
 
     std::unique_ptr<TFldData> BaseField;
     std::string BaseTypeText; // "XML SCHEMA COLLECTION" marks such a collection

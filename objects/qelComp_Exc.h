@@ -19,6 +19,10 @@ public:
     explicit TExcData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TExcData"; }
 
+    // "CREATE EXCEPTION E 'Can''t'"; the alter text says ALTER instead.
+    std::string GetCreateDDL() const override;
+    std::string GetAlterScript() const override;
+
     std::string Message;
 };
 
@@ -28,6 +32,10 @@ public:
     explicit TEvtSdlData(TEvtData* AEvent) : Event(AEvent) {}
     TEvtSdlData(const TEvtSdlData&) = delete;
     TEvtSdlData& operator=(const TEvtSdlData&) = delete;
+
+    // "SCHEDULE S1 START TIME '08:00' EVERY 1 HOURS ON(0, 1, 15)": the first
+    // interval given wins; day 0 (bit 31) comes first, then days 1 to 31.
+    std::string GetScheduleText() const;
 
     TEvtData* Event;
     std::string Name;
@@ -46,6 +54,12 @@ public:
     explicit TEvtData(TCustomObjs* AObjs);
     ~TEvtData() override;
     std::string ClassName() const override { return "TEvtData"; }
+
+    // "CREATE EVENT EV\r\n SCHEDULE ...\r\n ENABLE\r\nHANDLER\r\nBEGIN END";
+    // an event without schedules or handler leaves those parts out.
+    std::string GetCreateDDL() const override;
+    // "DROP EVENT EV", without the drop comment.
+    std::string GetDropScript() const override;
 
     // Appends a new schedule of this event and returns it.
     TEvtSdlData* AddSchedule();

@@ -18,6 +18,11 @@ public:
     ~TUdfData() override;
     std::string ClassName() const override { return "TUdfData"; }
 
+    // "DECLARE EXTERNAL FUNCTION F\r\nINTEGER, CSTRING(10)\r\n
+    // RETURNS CSTRING(10) FREE_IT\r\nENTRY_POINT 'f' MODULE_NAME 'lib'"; without
+    // parameters RETURNS follows on the second line.
+    std::string GetCreateDDL() const override;
+
     TOwnedNameList<TFldData> Params;
     std::unique_ptr<TFldData> ResultField;
     std::string EntryPoint;

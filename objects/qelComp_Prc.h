@@ -19,6 +19,39 @@ public:
     ~TPrcData() override;
     std::string ClassName() const override { return "TPrcData"; }
 
+    std::string GetDisplayName() const override { return GetKey(); }
+    // PostgreSQL "s.f(integer, varchar)" (overloads get keys of their own),
+    // MS SQL "DBO.P;2" for a numbered procedure, else the base key.
+    std::string GetKey() const override;
+    // "CREATE PROCEDURE P(A INTEGER)\r\n RETURNS(B VARCHAR(10))\r\n AS\r\n" +
+    // Body, in each server's form; Oracle CREATE OR REPLACE; MS SQL and ASE
+    // without body or language their stored ScriptText; DB2 and the rest
+    // nothing.
+    std::string GetCreateDDL() const override;
+    // "DROP PROCEDURE P", "DROP FUNCTION f(integer)" (PostgreSQL with its
+    // argument types), "DROP PROCEDURE  IF EXISTS P" (MySQL); empty when
+    // NoScript.
+    std::string GetDropScript() const override;
+    // "ALTER PROCEDURE P(..." ; MS SQL a body stored as a whole statement
+    // "create procedure dbo.P as select 1" -> "ALTER procedure dbo.P as
+    // select 1"; Oracle and PostgreSQL CREATE OR REPLACE (PostgreSQL tells the
+    // executor the schema first); DB2 and the rest nothing.
+    std::string GetAlterScript() const override;
+
+    // The parameter list and, where the server writes it there, the result:
+    //   Firebird "(A INTEGER)\r\n RETURNS(B VARCHAR(10))\r\n"
+    //   PostgreSQL "(IN a integer)\r\nRETURNS integer" (WithReturns)
+    // WithReturns matters only for PostgreSQL and MySQL.
+    std::string GetParamsText(bool WithReturns) const;
+    // A body that references nothing: " BEGIN SUSPEND; END" for a Firebird
+    // procedure with outputs, " BEGIN EXIT; END" without, " BEGIN RETURN
+    // NULL; END" for a function; Oracle ends it with ";"; MS SQL, SQL
+    // Anywhere, MySQL and PostgreSQL have their own.
+    std::string GetStubBody() const;
+    // The CREATE text of the routine's head with the stub body; empty when
+    // NoScript.
+    std::string GetStubCreateScript() const;
+
     bool StubCreated() const { return m_stubCreated; }
     // Sets the flag here and on the counterpart.
     void SetStubCreated(bool Value);
@@ -53,8 +86,19 @@ public:
     // 8 SQL SECURITY INVOKER.
     std::uint16_t Characteristics = 0;
 
+protected:
+    // "FUNCTION " or "PROCEDURE ".
+    std::string RoutineWord() const;
+
 private:
     bool m_stubCreated = false;
+
+    // What follows "CREATE ", "ALTER " or "CREATE OR REPLACE " for the server.
+    std::string RoutineText() const;
+    std::string MSSQLRoutineText() const;
+    std::string PGRoutineText() const;
+    // Body is the stub body (as SetBody stores it).
+    bool BodyIsStub() const;
 };
 
 // A member routine of an Oracle object type; MemberParamsText is written
@@ -63,6 +107,9 @@ class TMemberPrcData : public TPrcData {
 public:
     explicit TMemberPrcData(TCustomObjs* AObjs) : TPrcData(AObjs) {}
     std::string ClassName() const override { return "TMemberPrcData"; }
+
+    // "   NOT FINAL MEMBER FUNCTION F(X NUMBER) RETURN NUMBER".
+    std::string GetCreateDDL() const override;
 
     std::string MemberParamsText;
     TTypeDirective Directive;

@@ -15,6 +15,15 @@ public:
     explicit TRulData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TRulData"; }
 
+    // MS SQL "CREATE RULE [R] AS @v > 0"; PostgreSQL
+    // "CREATE RULE r AS ON INSERT TO s.t DO INSTEAD NOTHING"; others
+    // "CREATE RULE R AS <Action>".
+    std::string GetCreateDDL() const override;
+    std::string GetCreateScript() override { return GetCreateDDL(); }
+    // PostgreSQL "DROP RULE IF EXISTS r ON s.t" (the rule's table, whose
+    // schema is TableSchema, else the rule's own); others the base text.
+    std::string GetDropScript() const override;
+
     bool Bracketed = false; // the script wrote the name in square brackets
     std::string Action;
     std::uint8_t Event = 0; // 1 insert, 2 update, 3 delete, 5 select
@@ -22,6 +31,9 @@ public:
     std::string TableSchema;
     std::string DoKind;
     bool DoNothing = false;
+
+private:
+    std::string RuleTableName() const;
 };
 
 } // namespace qel

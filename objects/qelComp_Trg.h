@@ -37,6 +37,32 @@ public:
     ~TTrgData() override;
     std::string ClassName() const override { return "TTrgData"; }
 
+    // The server's trigger head followed by Body:
+    //   "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT OR UPDATE POSITION 0 \r\nAS BEGIN END"
+    // (MS SQL and ASE without a body: ScriptText).
+    std::string GetCreateDDL() const override;
+    // The CREATE text with the body the trigger was created with; that is
+    // the current body until one was kept (CreatedBody is filled then).
+    std::string GetSourceText() const override;
+    // "DROP TRIGGER TR", with the schema, owner and table each server needs:
+    // "DROP TRIGGER O.T.TR" (SQL Anywhere), "DROP TRIGGER TR ON DATABASE".
+    std::string GetDropScript() const override;
+    // MS SQL: its head in the ALTER form and Body; others
+    // "ALTER TRIGGER TR\r\n" + Body.
+    std::string GetAlterScript() const override;
+
+    // 1 "INSERT", 2 "UPDATE", 3 "DELETE"; empty for anything else.
+    static std::string GetEventWord(int Code);
+    // IBTypeCode as words, the way Firebird encodes it: 17 -> "BEFORE INSERT
+    // OR UPDATE", 114 -> "AFTER INSERT OR UPDATE OR DELETE"; a database
+    // trigger "ON CONNECT\r\n".
+    std::string GetIBTypeText() const;
+    // A body that references nothing: " AS Declare variable I integer;\r\n
+    // BEGIN I = 0; END" (MS SQL and MySQL have their own).
+    std::string GetStubBody() const;
+    // The CREATE text with the stub as body; Body itself is never touched.
+    std::string GetStubCreateScript() const;
+
     const std::string& TableName() const { return m_tableName; }
     // Stores the name and resolves Table: a table of that name, else a view,
     // else none (and none when the collection is not a TObjs). SQL Anywhere
@@ -48,7 +74,9 @@ public:
     // Sets the flag here and on the counterpart.
     void SetStubPending(bool Value);
 
-    std::string CreatedBody;
+    // Filled from Body the first time the source text is asked for, which
+    // is why a const text may set it.
+    mutable std::string CreatedBody;
     bool Active = true;
     std::uint8_t Timing = 0; // 1 before, 2 after, 4 for, 5 instead of
     std::uint8_t Events = 0; // bit 1 insert, bit 2 update, bit 3 delete
@@ -70,9 +98,17 @@ public:
     bool NotForReplication = false;
     std::string DatabaseEvent;
 
+    // A trigger of the database (Firebird ON CONNECT and the like, MS SQL
+    // DATABASE and ALL SERVER triggers), not of a table.
+    bool IsDatabaseTrigger() const;
+    // "INSERT, UPDATE" or "INSERT OR UPDATE" for the held Events.
+    std::string GetEventsText(const char* Separator) const;
+
 private:
     friend class TTriggerRefs;
     void LinkTable(TDbObj* Target);
+    std::string CreateText(const std::string& TriggerBody) const;
+    std::string MSSQLHeader(bool Alter) const;
 
     std::string m_tableName;
     TDbObj* m_table = nullptr;

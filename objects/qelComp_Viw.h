@@ -19,6 +19,16 @@ public:
     ~TViwData() override;
     std::string ClassName() const override { return "TViwData"; }
 
+    // "CREATE VIEW V(\r\nA,\r\nB)\r\n AS \r\nSELECT A, B FROM T", with the
+    // server's own head: Oracle "CREATE OR REPLACE VIEW" with OF and WITH
+    // OBJECT, MS SQL options ("  WITH SCHEMABINDING\r\n"; ScriptText without
+    // a query), MySQL ALGORITHM and SQL SECURITY.
+    std::string GetCreateDDL() const override;
+    // "DROP VIEW dbo.V", without the drop comment; empty when NoScript.
+    std::string GetDropScript() const override;
+    // "(\r\nA,\r\nB)"; empty without columns.
+    std::string GetColumnsText() const;
+
     TOwnedNameList<TFldData> Columns;
     std::string OfType;
     std::string ObjectIdKeyword;
