@@ -5,7 +5,7 @@
 #include "qelDataSet.h"
 #include "qelIBSQLExec.h"
 #include "qelMsg.h"
-#include "qelTestSupport.h"
+#include "qelEngineTestSupport.h"
 #include "qelVelmorin.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +26,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace qel;
@@ -64,16 +62,8 @@ private:
 [[maybe_unused]] ::testing::Environment* const TheQtEnvironment =
     ::testing::AddGlobalTestEnvironment(std::make_unique<QtEnvironment>().release());
 
-std::string ReadAll(const std::string& FileName)
-{
-    std::ifstream in(FileName, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& FileName, const std::string& Text)
-{
-    std::ofstream(FileName, std::ios::binary) << Text;
-}
+using qeltest::ReadFile;
+using qeltest::WriteFile;
 
 QString Q(const char* Utf8) { return QString::fromUtf8(Utf8); }
 
@@ -225,7 +215,7 @@ TEST_F(FormTest, ClickingTheCheckedRadioAgainKeepsTheEntries)
 
 TEST_F(FormTest, SavedMSSQLSideIsRestoredWithAndWithoutWindowsAuthentication)
 {
-    WriteAll(IniFile(), "[Databases]\n"
+    WriteFile(IniFile(), "[Databases]\n"
                         "DatabaseTypeM=5\n"
                         "DatabaseTypeT=5\n"
                         "DBNameM=Sales\n"
@@ -267,7 +257,7 @@ TEST_F(FormTest, SavedMSSQLSideIsRestoredWithAndWithoutWindowsAuthentication)
 
 TEST_F(FormTest, UnreadableDatabaseTypeKeepsInterBase)
 {
-    WriteAll(IniFile(), "[Databases]\nDatabaseTypeM=MS SQL\nDatabaseTypeT=7\n");
+    WriteFile(IniFile(), "[Databases]\nDatabaseTypeM=MS SQL\nDatabaseTypeT=7\n");
     auto form = Open();
     EXPECT_TRUE(form->rbMIB->isChecked());
     EXPECT_TRUE(form->rbTIB->isChecked());
@@ -306,7 +296,7 @@ TEST_F(FormTest, SettingsAreWrittenOnCloseAndReadBackByteForByte)
                                  "WinAuthenticationT=0\n"
                                  "TableNameM=\"\"Mixed Case\"\"\n"
                                  "TableNameT=dbo.ORDERS\n";
-    EXPECT_EQ(ReadAll(IniFile()), expected);
+    EXPECT_EQ(ReadFile(IniFile()), expected);
 
     auto form = Open();
     EXPECT_TRUE(form->rbMIB->isChecked());
@@ -320,12 +310,12 @@ TEST_F(FormTest, SettingsAreWrittenOnCloseAndReadBackByteForByte)
     EXPECT_EQ(form->EditUserT->text(), Q("sa"));
     EXPECT_EQ(form->EditPswdT->text(), QString());
     form.reset();
-    EXPECT_EQ(ReadAll(IniFile()), expected);
+    EXPECT_EQ(ReadFile(IniFile()), expected);
 }
 
 TEST_F(FormTest, HandWrittenSettingsFileIsReadAsItStandsAndKeptOnClose)
 {
-    WriteAll(IniFile(), "; my databases\r\n"
+    WriteFile(IniFile(), "; my databases\r\n"
                         "[Databases]\r\n"
                         "TableNameM = PRODUCTS\r\n"
                         "DBNameM = /data/master.fdb\r\n"
@@ -345,7 +335,7 @@ TEST_F(FormTest, HandWrittenSettingsFileIsReadAsItStandsAndKeptOnClose)
     }
     // The byte that is not UTF-8 survives, and so do the comment, the other
     // section and the order the user gave the keys.
-    EXPECT_EQ(ReadAll(IniFile()), "; my databases\r\n"
+    EXPECT_EQ(ReadFile(IniFile()), "; my databases\r\n"
                                   "[Databases]\r\n"
                                   "TableNameM=PRODUCTS\r\n"
                                   "DBNameM=/data/master.fdb\r\n"
@@ -526,60 +516,21 @@ protected:
         FormTest::TearDown();
     }
 
-    static void Configure(TQELConnection& c, const std::string& Path)
-    {
-        c.SetDatabaseType(TDatabaseType::dbInterBase);
-        c.SetConnectionType(TconnectionType::cnIBX);
-        c.ConnectionOptions().Protocol = TQELProtocol::ptLocal;
-        c.ConnectionOptions().DatabaseName = Path;
-        c.ConnectionOptions().UserName = "SYSDBA";
-        c.ConnectionOptions().Password = "masterkey";
-    }
-
+    // An embedded database with the table and the rows.
     std::string Create(const std::string& Name, const std::vector<std::string>& Rows)
     {
         const std::string path = dir.File(Name);
-        TQELConnection c;
-        std::string error;
-        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
-        Configure(c, path);
-        c.IBServerOptions().SetDBCharSet("UTF8");
-        EXPECT_TRUE(c.CreateDatabase()) << error;
-        c.SetConnected(true);
-        EXPECT_TRUE(c.GetConnected()) << error;
-        auto q = c.CreateQuery();
-        q->SetSQLText(TableDDL);
-        q->ExecSQL();
-        c.Commit();
-        for (const auto& row : Rows) {
-            q->SetSQLText(row);
-            q->ExecSQL();
-        }
-        c.Commit();
-        c.SetConnected(false);
+        qeltest::CreateFirebird(path);
+        qeltest::TInspector db(path);
+        db.Run(TableDDL);
+        for (const auto& row : Rows) db.Run(row);
         return path;
     }
 
     // Every row as text, BLOBs as their bytes, in key order.
     static std::vector<std::vector<std::string>> Rows(const std::string& Path)
     {
-        TQELConnection c;
-        Configure(c, Path);
-        c.SetConnected(true);
-        auto q = c.CreateQuery();
-        q->SetSQLText("SELECT ID, NAME, PRICE, CHANGED_AT, NOTES, PICTURE FROM PRODUCTS ORDER BY ID");
-        q->Open();
-        std::vector<std::vector<std::string>> rows;
-        while (!q->Eof()) {
-            std::vector<std::string> row;
-            TFields& f = *q->GetFields();
-            for (int i = 0; i < f.Count(); ++i) row.push_back(f[i].IsNull() ? "<null>" : f[i].AsString());
-            rows.push_back(std::move(row));
-            q->Next();
-        }
-        q->Close();
-        c.SetConnected(false);
-        return rows;
+        return qeltest::TInspector(Path).Rows("SELECT ID, NAME, PRICE, CHANGED_AT, NOTES, PICTURE FROM PRODUCTS ORDER BY ID");
     }
 
     void Enter(TForm1& Form, const std::string& Master, const std::string& Target)
@@ -639,14 +590,8 @@ TEST_F(FormDatabaseTest, SampleDatabasesCompareAndUpdate)
 {
     auto load = [&](const std::string& Name) {
         const std::string path = dir.File("sample-" + Name + ".fdb");
-        TQELConnection c;
-        std::string error;
-        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
-        Configure(c, path);
-        c.IBServerOptions().SetDBCharSet("UTF8");
-        EXPECT_TRUE(c.CreateDatabase()) << error;
-        c.SetConnected(true);
-        auto q = c.CreateQuery();
+        qeltest::CreateFirebird(path);
+        qeltest::TInspector db(path);
         for (const char* file : {"schema.sql", Name.c_str()}) {
             std::ifstream in(std::string(VELMORIN_SAMPLES_DIR) + "/" + file);
             EXPECT_TRUE(in.good()) << file;
@@ -656,18 +601,10 @@ TEST_F(FormDatabaseTest, SampleDatabasesCompareAndUpdate)
                 statement += line + "\n";
                 if (!line.ends_with(";")) continue;
                 statement.erase(statement.rfind(';'));
-                if (statement == "COMMIT") {
-                    if (c.InTransaction()) c.Commit();
-                }
-                else {
-                    q->SetSQLText(statement);
-                    q->ExecSQL();
-                }
+                if (statement != "COMMIT") db.Run(statement);
                 statement.clear();
             }
         }
-        if (c.InTransaction()) c.Commit();
-        c.SetConnected(false);
         return path;
     };
     const std::string sampleMaster = load("master.sql");
@@ -708,38 +645,26 @@ TEST_F(FormDatabaseTest, UnreachableTargetIsReportedInTheLog)
 
 TEST_F(FormDatabaseTest, ServerNameConnectsOverTCP)
 {
-    const std::string host = qeltest::Env("VELMORIN_FB_HOST");
-    const std::string folder = qeltest::Env("VELMORIN_FB_SERVER_DIR");
-    if (host.empty() || folder.empty()) QEL_SKIP_OR_FAIL("VELMORIN_FB_HOST/VELMORIN_FB_SERVER_DIR not set");
+    const qeltest::TServerConfig server;
+    if (const std::string why = server.Unusable(); !why.empty()) QEL_SKIP_OR_FAIL(why);
 
     // A copy of the master that the server creates in a folder of its own.
-    const std::string remote = folder + "/velmorin-form-" + std::to_string(::getpid()) + ".fdb";
+    const std::string remote = server.FileOf(server.NewDatabaseName("velmorin-form"));
+    const auto onServer = [&](TQELConnection& c) { qeltest::ConfigureFirebirdServer(c, server, remote); };
     {
         TQELConnection c;
-        std::string error;
-        c.OnErrorMessage = [&](TObject&, const std::string& Text) { error += Text; };
-        Configure(c, remote);
-        c.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
-        c.ConnectionOptions().HostName = host;
-        c.ConnectionOptions().UserName = qeltest::Env("VELMORIN_FB_USER", "SYSDBA");
-        c.ConnectionOptions().Password = qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey");
-        if (!c.CreateDatabase()) QEL_SKIP_OR_FAIL("Firebird server not reachable: " + error);
-        c.SetConnected(true);
-        auto q = c.CreateQuery();
-        q->SetSQLText(TableDDL);
-        q->ExecSQL();
-        c.Commit();
-        q->SetSQLText("INSERT INTO PRODUCTS VALUES (9, 'nine', 9.90, NULL, 'remote', x'09')");
-        q->ExecSQL();
-        c.Commit();
-        c.SetConnected(false);
+        onServer(c);
+        qeltest::CreateDatabase(c, "UTF8");
+        qeltest::TInspector db(onServer);
+        db.Run(TableDDL);
+        db.Run("INSERT INTO PRODUCTS VALUES (9, 'nine', 9.90, NULL, 'remote', x'09')");
     }
 
     auto form = Open();
     Enter(*form, remote, target);
-    form->EditServerM->setText(QString::fromStdString(host));
-    form->EditUserM->setText(QString::fromStdString(qeltest::Env("VELMORIN_FB_USER", "SYSDBA")));
-    form->EditPswdM->setText(QString::fromStdString(qeltest::Env("VELMORIN_FB_PASSWORD", "masterkey")));
+    form->EditServerM->setText(QString::fromStdString(server.Host));
+    form->EditUserM->setText(QString::fromStdString(server.User));
+    form->EditPswdM->setText(QString::fromStdString(server.Password));
     Click(form->BtnCompare);
     const QStringList log = LogLines(*form);
     EXPECT_EQ(form->QELConnectionM->ConnectionOptions().Protocol, TQELProtocol::ptTCP);
@@ -758,15 +683,7 @@ TEST_F(FormDatabaseTest, ServerNameConnectsOverTCP)
 TEST_F(FormDatabaseTest, SecondUpdateSkipsWhatTheFirstDidOnATableWithoutKey)
 {
     auto make = [&](const std::string& Name, const std::string& Rows) {
-        const std::string path = Create(Name, {"CREATE TABLE NOTES (NAME VARCHAR(20), QTY INTEGER)"});
-        TQELConnection c;
-        Configure(c, path);
-        c.SetConnected(true);
-        auto q = c.CreateQuery();
-        q->SetSQLText("INSERT INTO NOTES " + Rows);
-        q->ExecSQL();
-        c.Commit();
-        return path;
+        return Create(Name, {"CREATE TABLE NOTES (NAME VARCHAR(20), QTY INTEGER)", "INSERT INTO NOTES " + Rows});
     };
     const std::string a = "SELECT 'a', 1 FROM RDB$DATABASE";
     const std::string m = make("nokey-master.fdb", a + " UNION ALL SELECT 'b', 2 FROM RDB$DATABASE UNION ALL "

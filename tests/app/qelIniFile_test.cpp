@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <sys/stat.h>
 
@@ -14,16 +13,8 @@ using namespace qel;
 
 namespace {
 
-std::string ReadAll(const std::string& FileName)
-{
-    std::ifstream in(FileName, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& FileName, const std::string& Text)
-{
-    std::ofstream(FileName, std::ios::binary) << Text;
-}
+using qeltest::ReadFile;
+using qeltest::WriteFile;
 
 unsigned Mode(const std::string& FileName)
 {
@@ -52,7 +43,7 @@ TEST_P(IniValueTest, WrittenAsExpectedAndReadBackByteForByte)
         ini.WriteString("Databases", "Key", c.value);
         ini.UpdateFile();
     }
-    EXPECT_EQ(ReadAll(file), "[Databases]\nKey=" + c.line + "\n");
+    EXPECT_EQ(ReadFile(file), "[Databases]\nKey=" + c.line + "\n");
     TIniFile again(file);
     EXPECT_EQ(again.ReadString("Databases", "Key", "<default>"), c.value);
 }
@@ -101,13 +92,13 @@ TEST_F(IniFileTest, MissingFileReadsDefaultsAndIsCreatedInWriteOrder)
     ini.WriteBool("Databases", "WinAuthenticationM", true);
     ini.WriteBool("Databases", "WinAuthenticationT", false);
     ini.UpdateFile();
-    EXPECT_EQ(ReadAll(file), "[Databases]\nDatabaseTypeM=5\nDatabaseTypeT=1\nDBNameM=m.fdb\n"
+    EXPECT_EQ(ReadFile(file), "[Databases]\nDatabaseTypeM=5\nDatabaseTypeT=1\nDBNameM=m.fdb\n"
                              "WinAuthenticationM=1\nWinAuthenticationT=0\n");
 }
 
 TEST_F(IniFileTest, HandWrittenFileIsReadAsItStands)
 {
-    WriteAll(file, "; written by hand\r\n"
+    WriteFile(file, "; written by hand\r\n"
                    "[Other]\r\n"
                    "DBNameM=other.fdb\r\n"
                    "\r\n"
@@ -132,7 +123,7 @@ TEST_F(IniFileTest, HandWrittenFileIsReadAsItStands)
 
 TEST_F(IniFileTest, RewriteKeepsCommentsOtherSectionsLineBreaksAndKeyOrder)
 {
-    WriteAll(file, "\xEF\xBB\xBF; settings\r\n"
+    WriteFile(file, "\xEF\xBB\xBF; settings\r\n"
                    "[Databases]\r\n"
                    "TableNameM=T1\r\n"
                    "DBNameM=old.fdb\r\n"
@@ -144,7 +135,7 @@ TEST_F(IniFileTest, RewriteKeepsCommentsOtherSectionsLineBreaksAndKeyOrder)
     ini.WriteString("Databases", "DBNameT", "t.fdb");
     ini.WriteString("Third", "Y", "2");
     ini.UpdateFile();
-    EXPECT_EQ(ReadAll(file), "\xEF\xBB\xBF; settings\r\n"
+    EXPECT_EQ(ReadFile(file), "\xEF\xBB\xBF; settings\r\n"
                              "[Databases]\r\n"
                              "TableNameM=T1\r\n"
                              "DBNameM=new.fdb\r\n"
@@ -158,7 +149,7 @@ TEST_F(IniFileTest, RewriteKeepsCommentsOtherSectionsLineBreaksAndKeyOrder)
 
 TEST_F(IniFileTest, NumbersAndBooleans)
 {
-    WriteAll(file, "[S]\nA=5\nB= 7\nC=$1F\nD=abc\nE=\nF=99999999999\nG=-3\n"
+    WriteFile(file, "[S]\nA=5\nB= 7\nC=$1F\nD=abc\nE=\nF=99999999999\nG=-3\n"
                    "T1=1\nT2=0\nT3=2\nT4=TRUE\nT5=false\nT6=yes\n");
     const TIniFile ini(file);
     EXPECT_EQ(ini.ReadInteger("S", "A", 1), 5);
@@ -208,12 +199,7 @@ TEST_F(IniFileTest, WrittenForTheOwnerOnly)
     ::umask(old);
     EXPECT_EQ(Mode(file), 0600u);
     // Nothing of the temporary file stays behind.
-    int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
-        (void)e;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST_F(IniFileTest, FailuresAreReported)
@@ -221,13 +207,9 @@ TEST_F(IniFileTest, FailuresAreReported)
     TIniFile nowhere(dir.File("missing-folder/Kestrova.Ini"));
     EXPECT_TRUE(nowhere.Readable());
     nowhere.WriteString("S", "A", "1");
-    try {
-        nowhere.UpdateFile();
-        FAIL() << "no exception";
-    } catch (const EQELError& e) {
-        EXPECT_NE(std::string(e.what()).find("missing-folder/Kestrova.Ini"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos) << e.what();
-    }
+    const std::string e = qeltest::ErrorOf<EQELError>([&] { nowhere.UpdateFile(); }).what();
+    EXPECT_NE(e.find("missing-folder/Kestrova.Ini"), std::string::npos) << e;
+    EXPECT_NE(e.find("No such file or directory"), std::string::npos) << e;
 
     std::filesystem::create_directory(file);
     const TIniFile folder(file);
