@@ -4,7 +4,6 @@
 // a comparison between them finds only the differences that were made.
 #include "qelBenchSupport.h"
 
-#include "qelIBTestSupport.h"
 #include "qelTestSupport.h"
 #include "qelVelmorin.h"
 
@@ -106,7 +105,7 @@ TEST_F(BenchDataTest, BlobTargetDiffersInOnePercentOfTheRowsOfEachKind)
 
 TEST_F(BenchDataTest, PostgreSQLComputesTheSameRowsAsFirebird)
 {
-    if (qeltest::Env("VELMORIN_PG_CONN").empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
+    if (qeltest::PostgreSQLString().empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
     TQELConnection pg;
     Open(pg, ParseDbSpec("pg:"));
     const std::string table = "velmorin_bench_test_" + std::to_string(::getpid());
