@@ -88,11 +88,13 @@ void TCustomSQLParser::LinkColumnDepend(TDbObj* Obj, const std::string& Alias, c
         }
         return nullptr;
     };
-    const auto hasColumn = [objs](const std::string& Name, const std::string& Field) {
-        if (objs->FindTable(Name) != nullptr) return objs->FindTableField(Name, Field) != nullptr;
-        if (objs->FindView(Name) != nullptr) return objs->FindViewField(Name, Field) != nullptr;
-        const TPrcData* proc = objs->FindProcedure(Name);
-        return proc != nullptr && proc->OutputParams.Find(Field) != nullptr;
+    // The table, view or procedure of that name with such a column (a
+    // procedure: an output parameter).
+    const auto withColumn = [objs, &Column](const std::string& Name) -> TDbObj* {
+        if (objs->FindTableField(Name, Column) != nullptr) return objs->FindTable(Name);
+        if (objs->FindViewField(Name, Column) != nullptr) return objs->FindView(Name);
+        TPrcData* proc = objs->FindProcedure(Name);
+        return proc != nullptr && proc->OutputParams.Find(Column) != nullptr ? proc : nullptr;
     };
 
     if (!Alias.empty()) {
@@ -102,8 +104,8 @@ void TCustomSQLParser::LinkColumnDepend(TDbObj* Obj, const std::string& Alias, c
     } else {
         for (auto it = Contexts.rbegin(); it != Contexts.rend(); ++it)
             for (const std::string& name : (*it)->Names.Lines())
-                if (hasColumn(name, Column)) {
-                    AddDepend(Obj, source(name), Column);
+                if (TDbObj* found = withColumn(name)) {
+                    AddDepend(Obj, found, Column);
                     return;
                 }
     }
