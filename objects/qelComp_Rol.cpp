@@ -300,11 +300,14 @@ std::string TGntData::GetCreateDDL() const
 }
 
 // A grant on an object is revoked by its own privilege text, also when the
-// object's kind was not resolved; statement privileges by the REVOKE list.
+// object's kind was not resolved; statement privileges by the REVOKE list,
+// Oracle system privileges by the list they were granted with.
 std::string TGntData::GetDropScript() const
 {
-    if (ObjectKind == dboUnknown && ObjectName.empty())
+    if (ObjectKind == dboUnknown && ObjectName.empty()) {
+        if (GetDatabaseType() == dbOracle) return "REVOKE " + ListText(Privileges, kOracleSystemWords) + " FROM " + Grantee;
         return "REVOKE " + ListText(Privileges, kRevokeStatementWords) + " FROM " + QuoteName(Grantee);
+    }
     const char* option = GrantOption != 1 ? "" : ObjectKind == dboRole ? "ADMIN OPTION FOR " : "GRANT OPTION FOR ";
     return "REVOKE " + std::string(option) + GetPrivilegeText() + " FROM " + GetGranteeText();
 }
