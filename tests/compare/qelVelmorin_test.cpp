@@ -15,8 +15,6 @@
 #include <cmath>
 #include <functional>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace qel;
 using namespace cmptest;
@@ -30,22 +28,27 @@ std::string Joined(const std::vector<std::string>& lines)
     return r;
 }
 
-// A comparer over two test databases, recording what it reports.
+// A comparer of two tables, recording what it reports; the script goes to
+// Folder.
 struct TRun {
     TVelmorin C;
     std::vector<std::string> log, errors;
-    std::vector<std::string> statements;
 
-    TRun(TTestDatabase& Master, const std::string& TableM, TTestDatabase& Target, const std::string& TableT,
+    TRun(TQELCustomConnection& Master, const std::string& TableM, TQELCustomConnection* Target, const std::string& TableT,
          const std::string& Folder)
     {
-        C.SetQELConnectionMaster(&Master.Connection());
-        C.SetQELConnectionTarget(&Target.Connection());
+        C.SetQELConnectionMaster(&Master);
+        C.SetQELConnectionTarget(Target);
         C.SetTableNameMaster(TableM);
         C.SetTableNameTarget(TableT);
         C.SetScriptFileName((std::filesystem::path(Folder) / "Result.SQL").string());
         C.OnLogNextLine = [this](TObject&, const std::string& t) { log.push_back(t); };
         C.OnErrorMessage = [this](TObject&, const std::string& t) { errors.push_back(t); };
+    }
+    // Two test databases; the script goes to the target's folder.
+    TRun(TTestDatabase& Master, const std::string& TableM, TTestDatabase& Target, const std::string& TableT)
+        : TRun(Master.Connection(), TableM, &Target.Connection(), TableT, Target.Dir().Path().string())
+    {
     }
 };
 
@@ -65,6 +68,52 @@ std::string StatementTexts(const TCustomSQLExec& Exec)
     return r;
 }
 
+// What the first comparison of SyncAndCompareAgain counted, and the rows the
+// second found equal.
+struct TSync {
+    int Equal = -1, Inserted = -1, Updated = -1, Deleted = -1, EqualAfter = -1;
+};
+
+// Compares, applies what was produced (through the target's executor, or at
+// once in immediate mode) and compares again: the second run must find
+// nothing to do.
+void SyncAndCompareAgain(TTestDatabase& M, const std::string& TableM, TTestDatabase& T, const std::string& TableT,
+                         bool Immediate, TSync* Counts = nullptr, const std::function<void(TVelmorin&)>& Setup = nullptr)
+{
+    TSync s;
+    {
+        TRun run(M, TableM, T, TableT);
+        std::unique_ptr<TSQLExec> exec = T.NewExecutor();
+        if (Setup) Setup(run.C);
+        if (Immediate) run.C.SetUpdateImmediately(true);
+        else run.C.SetSQLExec(exec.get());
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors) << Joined(run.log);
+        s = {run.C.Equal, run.C.Inserted, run.C.Updated, run.C.Deleted};
+        if (!Immediate) {
+            std::vector<std::string> execErrors;
+            exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+            ASSERT_TRUE(exec->Execute()) << Joined(execErrors) << StatementTexts(*exec);
+            EXPECT_TRUE(execErrors.empty()) << Joined(execErrors);
+        }
+    }
+    TRun again(M, TableM, T, TableT);
+    TCustomSQLExec sink;
+    if (Setup) Setup(again.C);
+    again.C.SetSQLExec(&sink);
+    ASSERT_TRUE(again.C.Execute()) << Joined(again.errors);
+    EXPECT_EQ(again.C.ErrorCount, 0) << Joined(again.errors);
+    EXPECT_EQ(again.C.Inserted + again.C.Updated + again.C.Deleted, 0) << StatementTexts(sink);
+    EXPECT_TRUE(OnlyHeaderStatements(sink)) << StatementTexts(sink);
+    s.EqualAfter = again.C.Equal;
+    if (Counts != nullptr) *Counts = s;
+}
+
+std::string Mode(bool Immediate)
+{
+    return Immediate ? "_Immediate" : "_Script";
+}
+
 struct TRoundTripCase {
     TServer Master;
     TServer Target;
@@ -75,7 +124,7 @@ struct TRoundTripCase {
 std::string CaseName(const ::testing::TestParamInfo<TRoundTripCase>& info)
 {
     return std::string(ServerName(info.param.Master)) + "To" + ServerName(info.param.Target) + "_" +
-           KeyKindName(info.param.Key) + (info.param.Immediate ? "_Immediate" : "_Script");
+           KeyKindName(info.param.Key) + Mode(info.param.Immediate);
 }
 
 class RoundTrip : public ::testing::TestWithParam<TRoundTripCase> {};
@@ -89,10 +138,9 @@ class RoundTrip : public ::testing::TestWithParam<TRoundTripCase> {};
 TEST_P(RoundTrip, ScriptMakesTargetEqualToMaster)
 {
     const TRoundTripCase& p = GetParam();
-    TTestDatabase master(p.Master);
-    if (!master.Unavailable().empty()) QEL_SKIP_OR_FAIL(master.Unavailable());
-    TTestDatabase target(p.Target);
-    if (!target.Unavailable().empty()) QEL_SKIP_OR_FAIL(target.Unavailable());
+    TTestDatabase master(p.Master), target(p.Target);
+    for (TTestDatabase* d : {&master, &target})
+        if (!d->Unavailable().empty()) QEL_SKIP_OR_FAIL(d->Unavailable());
 
     TDataOptions options;
     options.Modest = p.Master == TServer::SQLite || p.Target == TServer::SQLite;
@@ -110,40 +158,23 @@ TEST_P(RoundTrip, ScriptMakesTargetEqualToMaster)
     table.Insert(master, tm, rows);
     table.Insert(target, tt, targetRows);
 
-    TRun run(master, tm, target, tt, target.Dir().Path().string());
-    std::unique_ptr<TSQLExec> exec = target.NewExecutor();
-    if (p.Immediate) run.C.SetUpdateImmediately(true);
-    else run.C.SetSQLExec(exec.get());
-
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors) << Joined(run.log);
+    TSync s;
+    SyncAndCompareAgain(master, tm, target, tt, p.Immediate, &s);
+    const int unchanged = static_cast<int>(rows.size()) - changes.Missing - changes.Changed;
     if (p.Key != TKeyKind::NoKey) {
-        EXPECT_EQ(run.C.Inserted, changes.Missing);
-        EXPECT_EQ(run.C.Deleted, changes.Extra);
-        EXPECT_EQ(run.C.Updated, changes.Changed);
-        EXPECT_EQ(run.C.Equal, static_cast<int>(rows.size()) - changes.Missing - changes.Changed);
+        EXPECT_EQ(s.Inserted, changes.Missing);
+        EXPECT_EQ(s.Deleted, changes.Extra);
+        EXPECT_EQ(s.Updated, changes.Changed);
+        EXPECT_EQ(s.Equal, unchanged);
     } else {
-        EXPECT_GE(run.C.Equal, static_cast<int>(rows.size()) - changes.Missing - changes.Changed) << Joined(run.log);
+        EXPECT_GE(s.Equal, unchanged);
     }
-    if (!p.Immediate) {
-        std::vector<std::string> execErrors;
-        exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
-        ASSERT_TRUE(exec->Execute()) << Joined(execErrors);
-    }
-
-    run.errors.clear();
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
-    EXPECT_EQ(run.C.Equal, static_cast<int>(rows.size()));
-    EXPECT_EQ(run.C.Inserted, 0);
-    EXPECT_EQ(run.C.Updated, 0);
-    EXPECT_EQ(run.C.Deleted, 0);
-    EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
+    EXPECT_EQ(s.EqualAfter, static_cast<int>(rows.size()));
 
     auto masterRows = master.Rows("select " + table.ColumnList(master) + " from " + tm + " order by " +
-                                        table.KeyOrder(master));
+                                  table.KeyOrder(master));
     auto targetRows2 = target.Rows("select " + table.ColumnList(target) + " from " + tt + " order by " +
-                                         table.KeyOrder(target));
+                                   table.KeyOrder(target));
     ASSERT_EQ(masterRows.size(), rows.size());
     ASSERT_EQ(masterRows.size(), targetRows2.size());
     // Rows that tie on the ORDER BY of this reading may come in either order.
@@ -222,46 +253,36 @@ TRows ShapeRows(TTestDatabase& Db, const std::string& Table)
 TEST_P(TableShapes, PairByNameWithOneKey)
 {
     const TShapeCase& p = GetParam();
-    TTestDatabase master(TServer::FbEmbedded);
-    if (!master.Unavailable().empty()) QEL_SKIP_OR_FAIL(master.Unavailable());
-    TTestDatabase target(p.Target);
-    if (!target.Unavailable().empty()) QEL_SKIP_OR_FAIL(target.Unavailable());
+    TTestDatabase master(TServer::FbEmbedded), target(p.Target);
+    for (TTestDatabase* d : {&master, &target})
+        if (!d->Unavailable().empty()) QEL_SKIP_OR_FAIL(d->Unavailable());
     const std::string tm = master.Table("SHAPE"), tt = target.Table("SHAPE");
     master.CreateTable(tm, p.MasterBody);
     target.CreateTable(tt, p.TargetBody);
-    for (const char* r : {"(1, 'a1', 'b1')", "(2, 'a2', 'b2')", "(3, 'a3', 'b3')", "(5, 'a5', NULL)"})
-        master.Exec("insert into " + tm + " (ID, A, B) values " + r);
+    master.Insert(tm + " (ID, A, B)", {"(1, 'a1', 'b1')", "(2, 'a2', 'b2')", "(3, 'a3', 'b3')", "(5, 'a5', NULL)"});
     // Row 2 changed in both columns, 3 missing, 4 extra, 5 with the
     // master's A under another ID: paired by A it would be rewritten.
-    for (const char* r : {"(1, 'a1', 'b1')", "(2, 'b2', 'a2')", "(4, 'a4', 'b4')", "(6, 'a5', NULL)"})
-        target.Exec("insert into " + tt + " (ID, A, B) values " + r);
-    const auto before = ShapeRows(target, tt);
-
-    TRun run(master, tm, target, tt, target.Dir().Path().string());
-    std::unique_ptr<TSQLExec> exec = target.NewExecutor();
-    run.C.SetSQLExec(exec.get());
-    if (p.Immediate) run.C.SetUpdateImmediately(true);
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    target.Insert(tt + " (ID, A, B)", {"(1, 'a1', 'b1')", "(2, 'b2', 'a2')", "(4, 'a4', 'b4')", "(6, 'a5', NULL)"});
     if (p.Error != nullptr) {
+        const TRows before = ShapeRows(target, tt);
+        TRun run(master, tm, target, tt);
+        TCustomSQLExec sink;
+        run.C.SetSQLExec(&sink);
+        run.C.SetUpdateImmediately(p.Immediate);
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
         EXPECT_EQ(run.errors, std::vector<std::string>{p.Error});
-        EXPECT_EQ(exec->Count(), 0);
+        EXPECT_EQ(sink.Count(), 0);
         EXPECT_EQ(qeltest::ReadFile(target.Dir().File("Result.SQL")), "");
         EXPECT_EQ(ShapeRows(target, tt), before);
         return;
     }
-    ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
+    TSync s;
+    SyncAndCompareAgain(master, tm, target, tt, p.Immediate, &s);
     // Without keys a changed row is deleted and inserted again.
     const bool keyed = std::string(p.TargetBody).find("KEY") != std::string::npos;
-    EXPECT_EQ(run.C.Inserted + run.C.Updated + run.C.Deleted, keyed ? 5 : 6) << StatementTexts(*exec);
-    if (!p.Immediate) {
-        ASSERT_TRUE(exec->Execute());
-    }
+    EXPECT_EQ(s.Inserted + s.Updated + s.Deleted, keyed ? 5 : 6);
+    EXPECT_EQ(s.EqualAfter, 4);
     EXPECT_EQ(ShapeRows(target, tt), ShapeRows(master, tm));
-    run.C.SetUpdateImmediately(false);
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
-    EXPECT_EQ(run.C.Equal, 4);
-    EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
 }
 
 namespace {
@@ -273,36 +294,30 @@ constexpr const char* UniqueA = "ID INTEGER NOT NULL, A VARCHAR(10) NOT NULL UNI
 constexpr const char* NoKey = "ID INTEGER, A VARCHAR(10), B VARCHAR(10)";
 constexpr const char* NoKeyOtherOrder = "A VARCHAR(10), B VARCHAR(10), ID INTEGER";
 constexpr const char* WithC = "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(10), B VARCHAR(10), C VARCHAR(10)";
-
-std::string ShapeName(const ::testing::TestParamInfo<TShapeCase>& info)
-{
-    return std::string(info.param.Name) + "To" + ServerName(info.param.Target) +
-           (info.param.Immediate ? "_Immediate" : "_Script");
-}
+constexpr const char* MissingC = "Error: Field C of table SHAPE is missing in the target table.";
+constexpr TServer Fb = TServer::FbEmbedded, Pg = TServer::PostgreSQL;
 
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Velmorin, TableShapes,
-    ::testing::Values(
-        TShapeCase{"OtherOrder", PlainBody, OtherOrder, TServer::FbEmbedded, false, nullptr},
-        TShapeCase{"OtherOrder", PlainBody, OtherOrder, TServer::FbEmbedded, true, nullptr},
-        TShapeCase{"OtherOrder", PlainBody, OtherOrder, TServer::PostgreSQL, false, nullptr},
-        TShapeCase{"OtherOrder", PlainBody, OtherOrder, TServer::PostgreSQL, true, nullptr},
-        TShapeCase{"ExtraTargetColumn", PlainBody, ExtraColumn, TServer::FbEmbedded, false, nullptr},
-        TShapeCase{"ExtraTargetColumn", PlainBody, ExtraColumn, TServer::PostgreSQL, true, nullptr},
-        TShapeCase{"UniqueAgainstPrimary", UniqueA, OtherOrder, TServer::FbEmbedded, false, nullptr},
-        TShapeCase{"UniqueAgainstPrimary", UniqueA, PlainBody, TServer::FbEmbedded, true, nullptr},
-        TShapeCase{"UniqueAgainstPrimary", UniqueA, PlainBody, TServer::PostgreSQL, false, nullptr},
-        TShapeCase{"NoKeys", NoKey, NoKeyOtherOrder, TServer::FbEmbedded, false, nullptr},
-        TShapeCase{"NoKeys", NoKey, NoKeyOtherOrder, TServer::PostgreSQL, true, nullptr},
-        TShapeCase{"MissingColumn", WithC, PlainBody, TServer::FbEmbedded, false,
-                   "Error: Field C of table SHAPE is missing in the target table."},
-        TShapeCase{"MissingColumn", WithC, PlainBody, TServer::FbEmbedded, true,
-                   "Error: Field C of table SHAPE is missing in the target table."},
-        TShapeCase{"MissingColumn", WithC, PlainBody, TServer::PostgreSQL, false,
-                   "Error: Field C of table SHAPE is missing in the target table."}),
-    ShapeName);
+    ::testing::Values(TShapeCase{"OtherOrder", PlainBody, OtherOrder, Fb, false, nullptr},
+                      TShapeCase{"OtherOrder", PlainBody, OtherOrder, Fb, true, nullptr},
+                      TShapeCase{"OtherOrder", PlainBody, OtherOrder, Pg, false, nullptr},
+                      TShapeCase{"OtherOrder", PlainBody, OtherOrder, Pg, true, nullptr},
+                      TShapeCase{"ExtraTargetColumn", PlainBody, ExtraColumn, Fb, false, nullptr},
+                      TShapeCase{"ExtraTargetColumn", PlainBody, ExtraColumn, Pg, true, nullptr},
+                      TShapeCase{"UniqueAgainstPrimary", UniqueA, OtherOrder, Fb, false, nullptr},
+                      TShapeCase{"UniqueAgainstPrimary", UniqueA, PlainBody, Fb, true, nullptr},
+                      TShapeCase{"UniqueAgainstPrimary", UniqueA, PlainBody, Pg, false, nullptr},
+                      TShapeCase{"NoKeys", NoKey, NoKeyOtherOrder, Fb, false, nullptr},
+                      TShapeCase{"NoKeys", NoKey, NoKeyOtherOrder, Pg, true, nullptr},
+                      TShapeCase{"MissingColumn", WithC, PlainBody, Fb, false, MissingC},
+                      TShapeCase{"MissingColumn", WithC, PlainBody, Fb, true, MissingC},
+                      TShapeCase{"MissingColumn", WithC, PlainBody, Pg, false, MissingC}),
+    [](const ::testing::TestParamInfo<TShapeCase>& info) {
+        return std::string(info.param.Name) + "To" + ServerName(info.param.Target) + Mode(info.param.Immediate);
+    });
 
 // ---------------------------------------------------------------------------
 // Databases of two character sets
@@ -335,10 +350,9 @@ TRows TextRows(TTestDatabase& Db, const std::string& Table)
 TEST_P(CharSets, SameTextsWhateverTheSets)
 {
     const TCharSetCase& p = GetParam();
-    TTestDatabase master(TServer::FbEmbedded, p.Master);
-    if (!master.Unavailable().empty()) QEL_SKIP_OR_FAIL(master.Unavailable());
-    TTestDatabase target(p.Target, p.TargetSet);
-    if (!target.Unavailable().empty()) QEL_SKIP_OR_FAIL(target.Unavailable());
+    TTestDatabase master(TServer::FbEmbedded, p.Master), target(p.Target, p.TargetSet);
+    for (TTestDatabase* d : {&master, &target})
+        if (!d->Unavailable().empty()) QEL_SKIP_OR_FAIL(d->Unavailable());
     const std::string tm = master.Table("CS"), tt = target.Table("CS");
     master.CreateTable(tm, "K VARCHAR(10) NOT NULL PRIMARY KEY, T VARCHAR(40), B BLOB SUB_TYPE TEXT");
     target.CreateTable(tt, std::string("K VARCHAR(10) NOT NULL PRIMARY KEY, T VARCHAR(40), B ") +
@@ -347,36 +361,19 @@ TEST_P(CharSets, SameTextsWhateverTheSets)
     // sort differently in WIN1252 bytes (the euro sign is 0x80) and UTF-8.
     for (TTestDatabase* db : {&master, &target})
         if (IsFirebird(db->Kind())) db->Connection().ChangeCharSet("UTF8");
-    for (const char* r : {"('a', 'Grüße', 'Ärger „quoted“ …')", "('é', 'same', 'é')", "('€', 'Euro €', NULL)",
-                          "('ü', 'changed', 'x')", "('ß', 'missing', 'ß')"})
-        master.Exec("insert into " + tm + " (K, T, B) values " + r);
-    for (const char* r : {"('a', 'Grüße', 'Ärger „quoted“ …')", "('é', 'same', 'é')", "('€', 'Euro €', NULL)",
-                          "('ü', 'chängéd', 'y')", "('ñ', 'extra', 'ñ')"})
-        target.Exec("insert into " + tt + " (K, T, B) values " + r);
+    master.Insert(tm, {"('a', 'Grüße', 'Ärger „quoted“ …')", "('é', 'same', 'é')", "('€', 'Euro €', NULL)",
+                       "('ü', 'changed', 'x')", "('ß', 'missing', 'ß')"});
+    target.Insert(tt, {"('a', 'Grüße', 'Ärger „quoted“ …')", "('é', 'same', 'é')", "('€', 'Euro €', NULL)",
+                       "('ü', 'chängéd', 'y')", "('ñ', 'extra', 'ñ')"});
     for (TTestDatabase* db : {&master, &target}) {
         db->Connection().SetConnected(false);
         db->Connection().SetConnected(true);
     }
-
-    TRun run(master, tm, target, tt, target.Dir().Path().string());
-    std::unique_ptr<TSQLExec> exec = target.NewExecutor();
-    run.C.SetSQLExec(exec.get());
-    run.C.SetUpdateImmediately(p.Immediate);
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors) << Joined(run.log);
-    EXPECT_EQ(run.C.Equal, 3) << StatementTexts(*exec);
-    EXPECT_EQ(run.C.Inserted + run.C.Updated + run.C.Deleted, 3) << StatementTexts(*exec);
-    if (!p.Immediate) {
-        std::vector<std::string> execErrors;
-        exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
-        ASSERT_TRUE(exec->Execute()) << Joined(execErrors);
-        EXPECT_TRUE(execErrors.empty()) << Joined(execErrors);
-    }
-    run.C.SetUpdateImmediately(false);
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
-    EXPECT_EQ(run.C.Equal, 5) << StatementTexts(*exec);
-    EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
+    TSync s;
+    SyncAndCompareAgain(master, tm, target, tt, p.Immediate, &s);
+    EXPECT_EQ(s.Equal, 3);
+    EXPECT_EQ(s.Inserted + s.Updated + s.Deleted, 3);
+    EXPECT_EQ(s.EqualAfter, 5);
     EXPECT_EQ(TextRows(target, tt), TextRows(master, tm));
 }
 
@@ -390,7 +387,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TCharSetCase{"WIN1252", TServer::PostgreSQL, "", false}),
     [](const ::testing::TestParamInfo<TCharSetCase>& info) {
         return std::string(info.param.Master) + "To" + ServerName(info.param.Target) + info.param.TargetSet +
-               (info.param.Immediate ? "_Immediate" : "_Script");
+               Mode(info.param.Immediate);
     });
 
 // SQLite keeps a value's storage class per cell: the target must get the
@@ -402,23 +399,15 @@ TEST(SQLiteCells, ExactValuesInTheirStorageClasses)
     const std::string body = "ID INTEGER PRIMARY KEY, R REAL, T TEXT, B BLOB";
     master.CreateTable("CELLS", body);
     target.CreateTable("CELLS", body);
-    const char* rows[] = {"(1, 0.1 + 0.2, 'it''s', x'00FF')", "(2, 1.0 / 3, 'Grüße „€“', x'')",
-                          "(3, 2.0 / 7 * 1e-300, '\"quoted\"', NULL)", "(4, 1e300 / 3, '', x'41')",
-                          "(5, -123456789.12345678, 'line' || char(10) || 'break', x'0a')"};
-    for (const char* r : rows) master.Exec(std::string("insert into CELLS values ") + r);
+    master.Insert("CELLS", {"(1, 0.1 + 0.2, 'it''s', x'00FF')", "(2, 1.0 / 3, 'Grüße „€“', x'')",
+                            "(3, 2.0 / 7 * 1e-300, '\"quoted\"', NULL)", "(4, 1e300 / 3, '', x'41')",
+                            "(5, -123456789.12345678, 'line' || char(10) || 'break', x'0a')"});
     target.Insert("CELLS", {"(1, 0.30000000000000001, 'its', x'00')", "(9, 1, 'extra', NULL)"});
-
-    TRun run(master, "CELLS", target, "CELLS", target.Dir().Path().string());
-    std::unique_ptr<TSQLExec> exec = target.NewExecutor();
-    run.C.SetSQLExec(exec.get());
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
-    ASSERT_TRUE(exec->Execute());
+    TSync s;
+    SyncAndCompareAgain(master, "CELLS", target, "CELLS", false, &s);
     const std::string cells = "select ID, typeof(R), R, typeof(T), T, typeof(B), hex(B) from CELLS order by ID";
     EXPECT_EQ(target.Rows(cells), master.Rows(cells));
-    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-    EXPECT_EQ(run.C.Equal, 5);
-    EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
+    EXPECT_EQ(s.EqualAfter, 5);
 }
 
 // ---------------------------------------------------------------------------
@@ -923,7 +912,7 @@ protected:
 
     std::unique_ptr<TRun> NewRun(const std::string& Table, bool Connect = false)
     {
-        auto run = std::make_unique<TRun>(*master, Table, *target, Table, target->Dir().Path().string());
+        auto run = std::make_unique<TRun>(*master, Table, *target, Table);
         // The whole header is the subject of one test; the others keep to
         // the data statements.
         run->C.ScriptOptions().Connect = Connect;
@@ -1663,37 +1652,6 @@ TEST_F(CompareRun, CharacterKeyUnderACaseBlindCollationIsReadInByteOrder)
 // Key conditions reach exactly the row the merge paired, whatever the
 // server's collation calls equal
 
-namespace {
-
-// Compares, applies what was produced (through the executor, or at once in
-// immediate mode) and compares again; the second run must find nothing.
-void SyncAndCompareAgain(TTestDatabase& M, const std::string& TableM, TTestDatabase& T, const std::string& TableT,
-                         bool Immediate, const std::function<void(TVelmorin&)>& Setup = nullptr)
-{
-    {
-        TRun run(M, TableM, T, TableT, T.Dir().Path().string());
-        std::unique_ptr<TSQLExec> exec = T.NewExecutor();
-        if (Setup) Setup(run.C);
-        if (Immediate) run.C.SetUpdateImmediately(true);
-        else run.C.SetSQLExec(exec.get());
-        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
-        ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors) << Joined(run.log);
-        if (!Immediate) {
-            std::vector<std::string> execErrors;
-            exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
-            ASSERT_TRUE(exec->Execute()) << Joined(execErrors) << StatementTexts(*exec);
-        }
-    }
-    TRun again(M, TableM, T, TableT, T.Dir().Path().string());
-    TCustomSQLExec sink;
-    if (Setup) Setup(again.C);
-    again.C.SetSQLExec(&sink);
-    ASSERT_TRUE(again.C.Execute()) << Joined(again.errors);
-    EXPECT_EQ(again.C.ErrorCount, 0) << Joined(again.errors);
-    EXPECT_EQ(again.C.Inserted + again.C.Updated + again.C.Deleted, 0) << StatementTexts(sink);
-}
-
-} // namespace
 
 // "abc" beside "ABC" under UNICODE_CI, "a " beside "a" under Firebird's
 // blank padding: one row each to the server's "=", two to the comparer.
@@ -1725,7 +1683,7 @@ TEST(KeyConditions, SQLiteNoCaseAndRTrimColumns)
     t.Insert("R2", {"('ABC', 'x', 1)", "('abc', 'x', 1)", "('q', 'a', 2)", "('q', 'a ', 2)"});
     for (bool immediate : {false, true}) {
         SCOPED_TRACE(immediate ? "immediate" : "script");
-        TRun run(m, "R2", t, "R2", t.Dir().Path().string());
+        TRun run(m, "R2", t, "R2");
         TCustomSQLExec sink;
         run.C.SetSQLExec(&sink);
         ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
@@ -1755,7 +1713,7 @@ TEST(KeyConditions, PostgreSQLNondeterministicCollation)
     t.Exec("insert into " + tt + " values ('ABC', 'p', 1), ('abc', 'p', 1)");
     for (bool immediate : {false, true}) {
         SCOPED_TRACE(immediate ? "immediate" : "script");
-        TRun run(m, tm, t, tt, t.Dir().Path().string());
+        TRun run(m, tm, t, tt);
         TCustomSQLExec sink;
         run.C.SetSQLExec(&sink);
         ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
@@ -1924,7 +1882,7 @@ TEST(ImmediateTransaction, WithdrawnRunLeavesAnODBCTargetUnchanged)
         t.CreateTable(tt, "ID INTEGER, NAME VARCHAR(5)");
         m.Insert(tm, {"(1, 'a')", "(2, 'b')", "(3, 'c')", "(3, 'd')"});
         t.Insert(tt, {"(0, 'z')", "(1, 'x')"});
-        TRun run(m, tm, t, tt, t.Dir().Path().string());
+        TRun run(m, tm, t, tt);
         const std::string id = t.Column("ID");
         run.C.TableOptionsMaster().KeyFields().SetLines({id});
         run.C.TableOptionsTarget().KeyFields().SetLines({id});
@@ -1955,7 +1913,7 @@ TEST(ImmediateTransaction, FailingStatementIsUndoneAlone)
         t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, N INTEGER CHECK (N < 100)");
         m.Insert(tm, {"(1, 1)", "(2, 200)", "(3, 3)"});
         t.Insert(tt, {"(1, 0)", "(2, 0)", "(3, 0)", "(4, 0)"});
-        TRun run(m, tm, t, tt, t.Dir().Path().string());
+        TRun run(m, tm, t, tt);
         run.C.SetUpdateImmediately(true);
         ASSERT_TRUE(run.C.Execute());
         EXPECT_EQ(run.C.ErrorCount, 1) << Joined(run.errors);
@@ -1986,7 +1944,7 @@ TEST(TimeValues, FractionsAtTheTargetsPrecision)
                    "(2, '1999-12-31', '23:59:59.999999', '1999-12-31 23:59:59.999999'), "
                    "(3, '2024-01-02', '00:00:00.5', '2024-01-02 03:04:05.5')");
             t.Exec("insert into " + tt + " values (3, '2020-01-01', '01:00:00', '2020-01-01 00:00:00')");
-            SyncAndCompareAgain(m, tm, t, tt, immediate, [&](TVelmorin& c) {
+            SyncAndCompareAgain(m, tm, t, tt, immediate, nullptr, [&](TVelmorin& c) {
                 for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
                     side->SetKeyFields(TStringList{"ID"});
                     side->SetDataFields(TStringList{"ID", "D", "TM", "TS"});
