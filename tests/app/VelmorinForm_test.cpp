@@ -101,6 +101,25 @@ protected:
 
     std::string IniFile() const { return dir.File("Kestrova.Ini"); }
 
+    // A side's server kind and login as text, "IB SYSDBA/cobaltfin login:on
+    // auth:off,disabled": login is on when its two edits and their labels are
+    // all in use, off when none is.
+    static std::string Side(const TForm1& F, bool Master)
+    {
+        const QLineEdit* user = Master ? F.EditUserM : F.EditUserT;
+        const QLineEdit* pswd = Master ? F.EditPswdM : F.EditPswdT;
+        const QCheckBox* auth = Master ? F.cbAuthM : F.cbAuthT;
+        const QWidget* loginWidgets[] = {user, pswd, Master ? F.LabelUserM : F.LabelUserT,
+                                         Master ? F.LabelPswdM : F.LabelPswdT};
+        std::string login;
+        for (const QWidget* w : loginWidgets) login += w->isEnabled() ? '1' : '0';
+        return std::string((Master ? F.rbMIB : F.rbTIB)->isChecked() ? "IB" : "") +
+               ((Master ? F.rbMMS : F.rbTMS)->isChecked() ? "MS" : "") + " " + user->text().toStdString() + "/" +
+               pswd->text().toStdString() + " login:" + (login == "1111" ? "on" : login == "0000" ? "off" : login) +
+               " auth:" + (auth->isChecked() ? "on" : "off") + (auth->isEnabled() ? "" : ",disabled");
+    }
+    static constexpr const char* FirstStartSide = "IB SYSDBA/cobaltfin login:on auth:off,disabled";
+
     qeltest::TempDir dir;
     std::vector<std::string> shown;
 
@@ -123,27 +142,11 @@ TEST_F(FormTest, FirstStartWithoutSettingsFile)
     EXPECT_EQ(form->MemoLog->toPlainText(), Q("< Log >"));
     EXPECT_TRUE(form->MemoLog->isReadOnly());
 
-    for (auto [rbIB, rbMS, user, pswd, labelUser, labelPswd, auth, server] :
-         {std::tuple{form->rbMIB, form->rbMMS, form->EditUserM, form->EditPswdM, form->LabelUserM, form->LabelPswdM,
-                     form->cbAuthM, form->EditServerM},
-          std::tuple{form->rbTIB, form->rbTMS, form->EditUserT, form->EditPswdT, form->LabelUserT, form->LabelPswdT,
-                     form->cbAuthT, form->EditServerT}}) {
-        EXPECT_EQ(rbIB->text(), Q("InterBase"));
-        EXPECT_EQ(rbMS->text(), Q("MS SQL"));
-        EXPECT_TRUE(rbIB->isChecked());
-        EXPECT_FALSE(rbMS->isChecked());
-        EXPECT_EQ(user->text(), Q("SYSDBA"));
-        EXPECT_EQ(pswd->text(), Q("cobaltfin"));
-        EXPECT_EQ(pswd->echoMode(), QLineEdit::Normal);
-        EXPECT_TRUE(user->isEnabled());
-        EXPECT_TRUE(pswd->isEnabled());
-        EXPECT_TRUE(labelUser->isEnabled());
-        EXPECT_TRUE(labelPswd->isEnabled());
-        EXPECT_EQ(auth->text(), Q("Windows authentication"));
-        EXPECT_FALSE(auth->isChecked());
-        EXPECT_FALSE(auth->isEnabled());
-        EXPECT_TRUE(server->isEnabled());
-    }
+    for (bool master : {true, false}) EXPECT_EQ(Side(*form, master), FirstStartSide);
+    EXPECT_EQ(form->rbTIB->text() + "|" + form->rbTMS->text() + "|" + form->cbAuthT->text(),
+              Q("InterBase|MS SQL|Windows authentication"));
+    EXPECT_EQ(form->EditPswdM->echoMode(), QLineEdit::Normal);
+    EXPECT_TRUE(form->EditServerM->isEnabled() && form->EditServerT->isEnabled());
     EXPECT_EQ(form->GetDatabaseTypeM(), TDatabaseType::dbInterBase);
     EXPECT_EQ(form->GetDatabaseTypeT(), TDatabaseType::dbInterBase);
 }
@@ -151,57 +154,21 @@ TEST_F(FormTest, FirstStartWithoutSettingsFile)
 TEST_F(FormTest, SwitchingASideToMSSQLAndBack)
 {
     auto form = Open();
-    struct Side {
-        QRadioButton* rbIB;
-        QRadioButton* rbMS;
-        QLineEdit* user;
-        QLineEdit* pswd;
-        QLabel* labelUser;
-        QLabel* labelPswd;
-        QCheckBox* auth;
-    };
-    for (const Side& s : {Side{form->rbMIB, form->rbMMS, form->EditUserM, form->EditPswdM, form->LabelUserM,
-                               form->LabelPswdM, form->cbAuthM},
-                          Side{form->rbTIB, form->rbTMS, form->EditUserT, form->EditPswdT, form->LabelUserT,
-                               form->LabelPswdT, form->cbAuthT}}) {
-        Click(s.rbMS);
-        ASSERT_TRUE(s.rbMS->isChecked());
-        EXPECT_FALSE(s.rbIB->isChecked());
-        EXPECT_EQ(s.user->text(), QString());
-        EXPECT_EQ(s.pswd->text(), QString());
-        EXPECT_TRUE(s.auth->isChecked());
-        EXPECT_TRUE(s.auth->isEnabled());
-        EXPECT_FALSE(s.user->isEnabled());
-        EXPECT_FALSE(s.pswd->isEnabled());
-        EXPECT_FALSE(s.labelUser->isEnabled());
-        EXPECT_FALSE(s.labelPswd->isEnabled());
-
-        Click(s.auth);
-        EXPECT_FALSE(s.auth->isChecked());
-        EXPECT_TRUE(s.user->isEnabled());
-        EXPECT_TRUE(s.pswd->isEnabled());
-        EXPECT_TRUE(s.labelUser->isEnabled());
-        EXPECT_TRUE(s.labelPswd->isEnabled());
-        QTest::keyClicks(s.user, "sa");
-
-        Click(s.auth);
-        EXPECT_TRUE(s.auth->isChecked());
-        EXPECT_FALSE(s.user->isEnabled());
-        EXPECT_EQ(s.user->text(), QString());
-
-        Click(s.rbIB);
-        EXPECT_TRUE(s.rbIB->isChecked());
-        EXPECT_EQ(s.user->text(), Q("SYSDBA"));
-        EXPECT_EQ(s.pswd->text(), Q("cobaltfin"));
-        EXPECT_FALSE(s.auth->isChecked());
-        EXPECT_FALSE(s.auth->isEnabled());
-        EXPECT_TRUE(s.user->isEnabled());
-        EXPECT_TRUE(s.pswd->isEnabled());
+    for (bool master : {true, false}) {
+        Click(master ? form->rbMMS : form->rbTMS);
+        EXPECT_EQ(Side(*form, master), "MS / login:off auth:on");
+        QCheckBox* auth = master ? form->cbAuthM : form->cbAuthT;
+        Click(auth);
+        EXPECT_EQ(Side(*form, master), "MS / login:on auth:off");
+        QTest::keyClicks(master ? form->EditUserM : form->EditUserT, "sa");
+        Click(auth);
+        EXPECT_EQ(Side(*form, master), "MS / login:off auth:on");
+        Click(master ? form->rbMIB : form->rbTIB);
+        EXPECT_EQ(Side(*form, master), FirstStartSide);
     }
     // The other side is never touched by a side's buttons.
     Click(form->rbMMS);
-    EXPECT_TRUE(form->rbTIB->isChecked());
-    EXPECT_EQ(form->EditUserT->text(), Q("SYSDBA"));
+    EXPECT_EQ(Side(*form, false), FirstStartSide);
 }
 
 TEST_F(FormTest, ClickingTheCheckedRadioAgainKeepsTheEntries)
@@ -215,53 +182,26 @@ TEST_F(FormTest, ClickingTheCheckedRadioAgainKeepsTheEntries)
 
 TEST_F(FormTest, SavedMSSQLSideIsRestoredWithAndWithoutWindowsAuthentication)
 {
-    WriteFile(IniFile(), "[Databases]\n"
-                        "DatabaseTypeM=5\n"
-                        "DatabaseTypeT=5\n"
-                        "DBNameM=Sales\n"
-                        "DBNameT=SalesCopy\n"
-                        "HostNameM=sqlhost\n"
-                        "HostNameT=sqlhost2\n"
-                        "UserNameM=sa\n"
-                        "UserNameT=ignored\n"
-                        "PasswordM=secret\n"
-                        "PasswordT=ignored too\n"
-                        "WinAuthenticationM=0\n"
-                        "WinAuthenticationT=1\n"
-                        "TableNameM=ORDERS\n"
-                        "TableNameT=ORDERS2\n");
+    WriteFile(IniFile(), "[Databases]\nDatabaseTypeM=5\nDatabaseTypeT=5\nDBNameM=Sales\nDBNameT=SalesCopy\n"
+                         "HostNameM=sqlhost\nHostNameT=sqlhost2\nUserNameM=sa\nUserNameT=ignored\nPasswordM=secret\n"
+                         "PasswordT=ignored too\nWinAuthenticationM=0\nWinAuthenticationT=1\nTableNameM=ORDERS\n"
+                         "TableNameT=ORDERS2\n");
     auto form = Open();
-    EXPECT_TRUE(form->rbMMS->isChecked());
-    EXPECT_TRUE(form->rbTMS->isChecked());
     EXPECT_EQ(form->GetDatabaseTypeM(), TDatabaseType::dbMSSQL);
     EXPECT_EQ(form->EditDBNameM->text(), Q("Sales"));
     EXPECT_EQ(form->EditServerM->text(), Q("sqlhost"));
     EXPECT_EQ(form->EditTableT->text(), Q("ORDERS2"));
-
-    // Without Windows authentication: the saved login, usable.
-    EXPECT_FALSE(form->cbAuthM->isChecked());
-    EXPECT_TRUE(form->cbAuthM->isEnabled());
-    EXPECT_EQ(form->EditUserM->text(), Q("sa"));
-    EXPECT_EQ(form->EditPswdM->text(), Q("secret"));
-    EXPECT_TRUE(form->EditUserM->isEnabled());
-    EXPECT_TRUE(form->EditPswdM->isEnabled());
-    EXPECT_TRUE(form->LabelUserM->isEnabled());
-
-    // With it: the box checked, the login fields out of use.
-    EXPECT_TRUE(form->cbAuthT->isChecked());
-    EXPECT_TRUE(form->cbAuthT->isEnabled());
-    EXPECT_FALSE(form->EditUserT->isEnabled());
-    EXPECT_FALSE(form->EditPswdT->isEnabled());
-    EXPECT_FALSE(form->LabelPswdT->isEnabled());
+    // Without Windows authentication the saved login, usable; with it, the
+    // login out of use.
+    EXPECT_EQ(Side(*form, true), "MS sa/secret login:on auth:off");
+    EXPECT_EQ(Side(*form, false), "MS ignored/ignored too login:off auth:on");
 }
 
 TEST_F(FormTest, UnreadableDatabaseTypeKeepsInterBase)
 {
     WriteFile(IniFile(), "[Databases]\nDatabaseTypeM=MS SQL\nDatabaseTypeT=7\n");
     auto form = Open();
-    EXPECT_TRUE(form->rbMIB->isChecked());
-    EXPECT_TRUE(form->rbTIB->isChecked());
-    EXPECT_EQ(form->EditUserM->text(), Q("SYSDBA"));
+    for (bool master : {true, false}) EXPECT_EQ(Side(*form, master), FirstStartSide);
 }
 
 TEST_F(FormTest, SettingsAreWrittenOnCloseAndReadBackByteForByte)
