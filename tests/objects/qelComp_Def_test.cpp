@@ -108,3 +108,9 @@ TEST(TDefData, CreateScriptSetsNoSchema)
     EXPECT_NE(Collation(objs)->GetCreateScript(), "");
     EXPECT_EQ(spy.schemas, 0);
 }
+
+TEST(TCltData, BareDefaultsCollationsAndRulesRaiseNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TDefData>([](TDefData&) {});
+    qeltest::ExpectTextsRaiseNothing<TCltData>([](TCltData&) {});
+}

@@ -204,3 +204,16 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "CREATE OR REPLACE TYPE T AS OBJECT\r\n  (   MEMBER FUNCTION F RETURN NUMBER)"}),
     qeltest::RowName);
+
+// Domains and types of every shape, with nothing else set, write their
+// texts under every server type.
+TEST(TDmnData, BareTypesRaiseNothing)
+{
+    for (std::uint8_t kind = 0; kind <= 5; ++kind)
+        qeltest::ExpectTextsRaiseNothing<TDmnData>([&](TDmnData& d) { d.OracleTypeKind = kind; });
+    qeltest::ExpectTextsRaiseNothing<TDmnData>([](TDmnData& d) {
+        d.PGTypeOptions.IsType = d.UseCreateType = true;
+        d.Members.Add("M");
+        d.Attributes.Add("A");
+    });
+}

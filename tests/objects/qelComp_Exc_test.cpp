@@ -1,6 +1,7 @@
 #include "qelComp_Fld.h"
 #include "qelComp_Exc.h"
 #include "qelDDLTestSupport.h"
+#include "qelFieldListSupport.h"
 #include "qelObjs.h"
 
 #include <gtest/gtest.h>
@@ -74,3 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
         TDDLRow{"EventWithoutSchedules", DT::dbSybaseASA, [](TObjs& o) { return Event(o)->GetCreateDDL(); },
                 "CREATE EVENT EV\r\n ENABLE"}),
     qeltest::RowName);
+
+TEST(TEvtData, BareExceptionsAndEventsRaiseNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TExcData>([](TExcData&) {});
+    qeltest::ExpectTextsRaiseNothing<TEvtData>([](TEvtData& e) { e.AddSchedule(); });
+}

@@ -66,3 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "DECLARE EXTERNAL FUNCTION F\r\nRETURNS INTEGER\r\nENTRY_POINT 'f' MODULE_NAME 'it''s' | "
                 "/* Drop: F (TUdfData) */\r\nDROP EXTERNAL FUNCTION F"}),
     qeltest::RowName);
+
+TEST(TUdfData, BareFunctionsRaiseNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TUdfData>([](TUdfData& f) { f.Params.Add("P"); });
+}

@@ -1,6 +1,7 @@
 #include "qelComp_Fld.h"
 #include "qelComp_Opr.h"
 #include "qelDDLTestSupport.h"
+#include "qelFieldListSupport.h"
 #include "qelObjs.h"
 
 #include <gtest/gtest.h>
@@ -109,3 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "CREATE OPERATOR CLASS s.c FOR TYPE int4 USING btree AS\r\nOPERATOR 1 < (int4, NONE),\r\nOPERATOR 3 =,\r\n"
                 "FUNCTION 1 btint4cmp(int4, int4),\r\nSTORAGE int4"}),
     qeltest::RowName);
+
+// An operator without arguments and a class without entries still write
+// their texts.
+TEST(TOprData, BareOperatorsAndClassesRaiseNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TOprData>([](TOprData&) {});
+    qeltest::ExpectTextsRaiseNothing<TOpcData>([](TOpcData& c) {
+        c.AddFunction();
+        c.AddOperator();
+    });
+}

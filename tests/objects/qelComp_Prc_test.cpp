@@ -287,3 +287,17 @@ TEST(TPrcData, StubCreatedReachesTheCounterpart)
     mine.SetStubCreated(false);
     EXPECT_FALSE(theirs.StubCreated());
 }
+
+// A routine with nothing but a name, or with a body shorter than the word
+// CREATE, still writes every text.
+TEST(TPrcData, BareRoutinesRaiseNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TPrcData>([](TPrcData&) {});
+    qeltest::ExpectTextsRaiseNothing<TPrcData>([](TPrcData& p) {
+        p.IsFunction = p.TableResult = true;
+        p.SetBody("x");
+        p.InputParams.Add("A");
+        p.OutputParams.Add("R");
+    });
+    qeltest::ExpectTextsRaiseNothing<TMemberPrcData>([](TMemberPrcData& m) { m.IsFunction = true; });
+}

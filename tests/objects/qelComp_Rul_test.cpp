@@ -1,5 +1,6 @@
 #include "qelComp_Rul.h"
 #include "qelDDLTestSupport.h"
+#include "qelFieldListSupport.h"
 #include "qelObjs.h"
 
 #include <gtest/gtest.h>
@@ -88,3 +89,5 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "CREATE RULE S.R AS X > 0"}),
     qeltest::RowName);
+
+TEST(TRulData, BareRulesRaiseNothing) { qeltest::ExpectTextsRaiseNothing<TRulData>([](TRulData&) {}); }

@@ -109,3 +109,12 @@ TEST(TViwData, PostgreSQLViewsCompareByTheirWords)
     objs.SetDatabaseType(DT::dbInterBase);
     EXPECT_NE(a->GetCompareText(), b->GetCompareText());
 }
+
+// A view without query or columns writes its texts all the same.
+TEST(TViwData, EmptyBodyRaisesNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TViwData>([](TViwData&) {});
+    TObjs objs;
+    objs.SetDatabaseType(DT::dbInterBase);
+    EXPECT_EQ(View(objs, "")->GetCreateDDL(), "CREATE VIEW V\r\n AS \r\n");
+}

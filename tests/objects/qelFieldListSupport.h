@@ -1,10 +1,14 @@
-// What the DDL text tables of routines, triggers, domains and external
-// functions share besides their rows: filling a parameter, attribute or
-// column list, and a collection that keeps MS SQL names as written.
+// What the DDL text tests of routines, triggers, views, domains and the
+// other kinds share besides their rows: filling a parameter, attribute or
+// column list, a collection that keeps MS SQL names as written, and the
+// check that an object with nothing but a name writes every text under
+// every server type without raising.
 #pragma once
 
 #include "qelComp_Fld.h"
 #include "qelObjs.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
@@ -29,6 +33,23 @@ inline qel::TFldData* AddField(qel::TObjs& Objs, qel::TOwnedNameList<qel::TFldDa
 inline void KeepMSSQLCase(qel::TObjs& Objs)
 {
     Objs.MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers = true;
+}
+
+// Every text of a T set up by Setup, under each server type, raises
+// nothing: missing parts only drop their clauses.
+template <class T, class Setup>
+void ExpectTextsRaiseNothing(Setup&& Prepare)
+{
+    for (int type = 0; type <= static_cast<int>(qel::TDatabaseType::dbCustomOLEDB); ++type) {
+        qel::TObjs objs;
+        objs.SetDatabaseType(static_cast<qel::TDatabaseType>(type));
+        T obj(&objs);
+        obj.SetName("X");
+        Prepare(obj);
+        EXPECT_NO_THROW((void)(obj.GetCreateDDL() + obj.GetAlterScript() + obj.GetDropScript() + obj.GetKey() +
+                               obj.GetDisplayName() + obj.GetSourceText() + obj.GetCreateScript()))
+            << obj.ClassName() << " under " << qel::DatabaseTypeName(objs.DatabaseType());
+    }
 }
 
 } // namespace qeltest
