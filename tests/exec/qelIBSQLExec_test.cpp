@@ -84,7 +84,7 @@ namespace {
 
 // A description of each kind of object: the statement that stores it where the
 // system tables are writable, the COMMENT ON where they are not, and the
-// query that reads it back from a database made by DescriptionTest.
+// table and condition that find it in a database made by DescriptionTest.
 struct DescRow {
     OT kind;
     std::string name, parent, update, comment, query;
@@ -97,41 +97,44 @@ std::string Upd(const std::string& Table, const std::string& Where)
 }
 
 const std::vector<DescRow> kDescRows = {
-    {OT::dboTable, "TT", "", Upd("rdb$relations", "Rdb$relation_name = :TBLNAME"), "COMMENT ON TABLE \"TT\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'TT'"},
+    {OT::dboTable, "TT", "", Upd("rdb$relations", "Rdb$relation_name = :TBLNAME"),
+     "COMMENT ON TABLE \"TT\" IS 'it''s'", "RDB$RELATIONS WHERE RDB$RELATION_NAME = 'TT'"},
     {OT::dboView, "V", "", Upd("rdb$relations", "Rdb$relation_name = :TBLNAME"), "COMMENT ON VIEW \"V\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V'"},
+     "RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V'"},
     {OT::dboProcedure, "P", "", Upd("rdb$procedures", "Rdb$procedure_name = :OBJNAME"),
-     "COMMENT ON PROCEDURE \"P\" IS 'it''s'", "SELECT RDB$DESCRIPTION FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'P'"},
-    {OT::dboTrigger, "TR", "", Upd("rdb$triggers", "Rdb$trigger_name = :OBJNAME"), "COMMENT ON TRIGGER \"TR\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'TR'"},
-    {OT::dboFunction, "F", "", Upd("rdb$functions", "Rdb$function_name = :OBJNAME"), "COMMENT ON FUNCTION \"F\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'F'"},
+     "COMMENT ON PROCEDURE \"P\" IS 'it''s'", "RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'P'"},
+    {OT::dboTrigger, "TR", "", Upd("rdb$triggers", "Rdb$trigger_name = :OBJNAME"),
+     "COMMENT ON TRIGGER \"TR\" IS 'it''s'", "RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'TR'"},
+    {OT::dboFunction, "F", "", Upd("rdb$functions", "Rdb$function_name = :OBJNAME"),
+     "COMMENT ON FUNCTION \"F\" IS 'it''s'", "RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'F'"},
     {OT::dboException, "EX", "", Upd("rdb$exceptions", "Rdb$exception_name = :OBJNAME"),
-     "COMMENT ON EXCEPTION \"EX\" IS 'it''s'", "SELECT RDB$DESCRIPTION FROM RDB$EXCEPTIONS WHERE RDB$EXCEPTION_NAME = 'EX'"},
+     "COMMENT ON EXCEPTION \"EX\" IS 'it''s'", "RDB$EXCEPTIONS WHERE RDB$EXCEPTION_NAME = 'EX'"},
     {OT::dboIndex, "IX", "", Upd("rdb$indices", "Rdb$index_name = :OBJNAME"), "COMMENT ON INDEX \"IX\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$INDICES WHERE RDB$INDEX_NAME = 'IX'"},
+     "RDB$INDICES WHERE RDB$INDEX_NAME = 'IX'"},
     {OT::dboDomain, "D1", "", Upd("rdb$fields", "Rdb$field_name = :OBJNAME"), "COMMENT ON DOMAIN \"D1\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$FIELDS WHERE RDB$FIELD_NAME = 'D1'"},
+     "RDB$FIELDS WHERE RDB$FIELD_NAME = 'D1'"},
     {OT::dboGenerator, "G", "", Upd("Rdb$Generators", "Rdb$Generator_name = :OBJNAME"),
-     "COMMENT ON GENERATOR \"G\" IS 'it''s'", "SELECT RDB$DESCRIPTION FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'G'"},
-    {OT::dboField, "low", "TT", Upd("rdb$relation_fields", "Rdb$relation_name = :TBLNAME\r\nand Rdb$field_name = :FLDNAME"),
+     "COMMENT ON GENERATOR \"G\" IS 'it''s'", "RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'G'"},
+    {OT::dboField, "low", "TT",
+     Upd("rdb$relation_fields", "Rdb$relation_name = :TBLNAME\r\nand Rdb$field_name = :FLDNAME"),
      "COMMENT ON COLUMN \"TT\".\"low\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TT' AND RDB$FIELD_NAME = 'low'"},
+     "RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'TT' AND RDB$FIELD_NAME = 'low'"},
     {OT::dboParam, "A", "P",
      Upd("rdb$procedure_parameters", "Rdb$procedure_name = :OBJNAME\r\nand Rdb$parameter_name = :FLDNAME"),
      "COMMENT ON PARAMETER \"P\".\"A\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = 'P' AND RDB$PARAMETER_NAME = 'A'"},
-    {OT::dboDatabase, "DB", "", Upd("rdb$database", ""), "COMMENT ON DATABASE IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$DATABASE"},
+     "RDB$PROCEDURE_PARAMETERS WHERE RDB$PROCEDURE_NAME = 'P' AND RDB$PARAMETER_NAME = 'A'"},
+    {OT::dboDatabase, "DB", "", Upd("rdb$database", ""), "COMMENT ON DATABASE IS 'it''s'", "RDB$DATABASE"},
     {OT::dboRole, "R1", "", Upd("rdb$Roles", "Rdb$Role_name = :OBJNAME"), "COMMENT ON ROLE \"R1\" IS 'it''s'",
-     "SELECT RDB$DESCRIPTION FROM RDB$ROLES WHERE RDB$ROLE_NAME = 'R1'"},
+     "RDB$ROLES WHERE RDB$ROLE_NAME = 'R1'"},
     // Kinds without a description statement, and a name that needs quotes.
     {OT::dboCollation, "C", "", "", "", ""},
     {OT::dboPackage, "PK", "", "", "", ""},
-    {OT::dboTable, "A\"B", "", Upd("rdb$relations", "Rdb$relation_name = :TBLNAME"), "COMMENT ON TABLE \"A\"\"B\" IS 'it''s'",
-     ""},
+    {OT::dboTable, "A\"B", "", Upd("rdb$relations", "Rdb$relation_name = :TBLNAME"),
+     "COMMENT ON TABLE \"A\"\"B\" IS 'it''s'", ""},
 };
+
+// The stored description of a row's object.
+std::string Stored(const DescRow& Row) { return "SELECT RDB$DESCRIPTION FROM " + Row.query; }
 
 class DescriptionSQLTest : public ::testing::TestWithParam<DescRow> {};
 
@@ -359,13 +362,13 @@ protected:
 
 TEST_F(DescriptionTest, EveryKindIsStoredInItsSystemTable)
 {
-    std::vector<DescRow> stored;
-    std::copy_if(kDescRows.begin(), kDescRows.end(), std::back_inserter(stored), [](auto& k) { return !k.query.empty(); });
-    for (const DescRow& k : stored) Describe(k, "about " + k.name + " (it's)\r\nsecond line");
+    std::vector<DescRow> kinds;
+    std::copy_if(kDescRows.begin(), kDescRows.end(), std::back_inserter(kinds), [](auto& k) { return !k.query.empty(); });
+    for (const DescRow& k : kinds) Describe(k, "about " + k.name + " (it's)\r\nsecond line");
     EXPECT_TRUE(x.Execute()) << rec.AllErrors();
-    EXPECT_EQ(rec.LogCount("<Update Description>"), static_cast<int>(stored.size()));
+    EXPECT_EQ(rec.LogCount("<Update Description>"), static_cast<int>(kinds.size()));
     qeltest::TInspector look(path);
-    for (const DescRow& k : stored) EXPECT_EQ(look.Value(k.query), "about " + k.name + " (it's)\r\nsecond line") << k.name;
+    for (const DescRow& k : kinds) EXPECT_EQ(look.Value(Stored(k)), "about " + k.name + " (it's)\r\nsecond line");
 }
 
 TEST_F(DescriptionTest, CommentModeRunsTheStatementsOwnText)
@@ -374,7 +377,7 @@ TEST_F(DescriptionTest, CommentModeRunsTheStatementsOwnText)
     x.LogFullSQL = true;
     Describe(kDescRows[0], "ignored", "COMMENT ON TABLE TT IS\r\n'from the text'");
     EXPECT_TRUE(x.Execute()) << rec.AllErrors();
-    EXPECT_EQ(qeltest::TInspector(path).Value(kDescRows[0].query), "from the text");
+    EXPECT_EQ(qeltest::TInspector(path).Value(Stored(kDescRows[0])), "from the text");
     EXPECT_TRUE(rec.Logged("< Update Description >:"));
     EXPECT_TRUE(rec.Logged("COMMENT ON TABLE TT IS\r\n'from the text'"));
 }
@@ -393,7 +396,7 @@ TEST_F(DescriptionTest, RefusedSystemTableUpdateIsReportedAndUndoneAlone)
               std::string::npos)
         << x.Statements(1).ErrorText;
     EXPECT_EQ(Ids(path), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(qeltest::TInspector(path).Value(kDescRows[0].query), "<null>");
+    EXPECT_EQ(qeltest::TInspector(path).Value(Stored(kDescRows[0])), "<null>");
 }
 
 TEST_F(DescriptionTest, KindWithoutAnUpdateIsAnError)

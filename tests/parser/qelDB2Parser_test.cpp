@@ -20,5 +20,6 @@ INSTANTIATE_TEST_SUITE_P(
         TNameCase{"customer", "\"customer\""}, TNameCase{"Customer", "\"Customer\""},
         TNameCase{"USER", "\"USER\""}, TNameCase{"YEARS", "\"YEARS\""}, TNameCase{"DB2SQL", "\"DB2SQL\""},
         TNameCase{"1A", "\"1A\""}, TNameCase{"_A", "\"_A\""}, TNameCase{"#A", "\"#A\""},
-        TNameCase{"A B", "\"A B\""}, TNameCase{"A-B", "\"A-B\""}, TNameCase{"\xC3\x89T\xC3\x89", "\"\xC3\x89T\xC3\x89\""},
+        TNameCase{"A B", "\"A B\""}, TNameCase{"A-B", "\"A-B\""},
+        TNameCase{"\xC3\x89T\xC3\x89", "\"\xC3\x89T\xC3\x89\""},
         TNameCase{"A\"B", "\"A\"\"B\""}));
