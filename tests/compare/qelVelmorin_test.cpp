@@ -413,34 +413,14 @@ TEST(SQLiteCells, ExactValuesInTheirStorageClasses)
 // ---------------------------------------------------------------------------
 // The component
 
-TEST(VelmorinComponent, DefaultsOfThePublishedProperties)
-{
-    TVelmorin c;
-    EXPECT_EQ(c.ClassName(), "TVelmorin");
-    EXPECT_TRUE(c.CompareBlobs);
-    EXPECT_TRUE(c.IncludeBlobs);
-    EXPECT_TRUE(c.IgnoreComputedFields);
-    EXPECT_FALSE(c.TrimCharFields);
-    EXPECT_FALSE(c.UpdateImmediately());
-    EXPECT_TRUE(c.ScriptOptions().GenerateScript);
-    EXPECT_TRUE(c.AllowedOperations.Contains(TDataCompareOperation::dcopInsert));
-    EXPECT_TRUE(c.AllowedOperations.Contains(TDataCompareOperation::dcopUpdate));
-    EXPECT_TRUE(c.AllowedOperations.Contains(TDataCompareOperation::dcopDelete));
-    EXPECT_EQ(std::filesystem::path(c.ScriptFileName()).filename(), "Result.SQL");
-    EXPECT_EQ(std::filesystem::path(c.ScriptFileName()).parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
-    EXPECT_EQ(std::filesystem::path(c.BlobFileName()).filename(), "Result.LOB");
-    EXPECT_EQ(c.QELConnectionMaster(), nullptr);
-    EXPECT_EQ(c.SQLExec(), nullptr);
-    EXPECT_EQ(c.GetScriptDatabaseType(), TDatabaseType::dbAbstract);
-}
-
 TEST(VelmorinComponent, ScriptFileNameDerivesTheBlobFileName)
 {
     TVelmorin c;
+    // Next to the program until the user names a place.
+    EXPECT_EQ(c.ScriptFileName(), (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Result.SQL").string());
+    EXPECT_EQ(std::filesystem::path(c.BlobFileName()).filename(), "Result.LOB");
     c.SetScriptFileName("/data/run/out.sql");
     EXPECT_EQ(c.BlobFileName(), "/data/run/out.LOB");
-    c.SetScriptFileName("Result.SQL");
-    EXPECT_EQ(c.BlobFileName(), "Result.LOB");
     c.SetBlobFileName("other.bin");
     EXPECT_EQ(c.BlobFileName(), "other.bin");
 }
@@ -452,10 +432,6 @@ TEST(VelmorinComponent, UpdateImmediatelySwitchesScriptGeneration)
     EXPECT_FALSE(c.ScriptOptions().GenerateScript);
     c.SetUpdateImmediately(false);
     EXPECT_TRUE(c.ScriptOptions().GenerateScript);
-    c.SetTableNameMaster("ORDERS");
-    c.SetTableNameTarget("orders");
-    EXPECT_EQ(c.TableOptionsMaster().TableName, "ORDERS");
-    EXPECT_EQ(c.TableOptionsTarget().TableName, "orders");
 }
 
 TEST(VelmorinComponent, TableOptionsCopyTheirListsButNotTheExcludeListOrSwitch)
@@ -585,6 +561,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
+using DB = TDatabaseType;
+using FT = TFieldType;
+
 struct TLiteralCase {
     const char* Name;
     TDatabaseType Server;
@@ -596,10 +575,25 @@ struct TLiteralCase {
 
 class ValueLiterals : public ::testing::TestWithParam<TLiteralCase> {};
 
-TDateTimeValue DT(const char* text)
+TValue Date(const char* Text)
 {
-    return TDateTimeValue::Parse(text);
+    return TValue::Date(TDateTimeValue::Parse(Text));
 }
+TValue Time(const char* Text)
+{
+    return TValue::Time(TDateTimeValue::Parse(Text));
+}
+TValue Stamp(const char* Text)
+{
+    return TValue::DateTime(TDateTimeValue::Parse(Text));
+}
+TValue Dec(const char* Text)
+{
+    return TValue::Decimal(TDecimal::FromString(Text));
+}
+
+const auto Trimming = [](TVelmorin& c) { c.TrimCharFields = true; };
+const auto TwoDecimals = [](TVelmorin& c) { c.ScriptOptions().FloatFormat = "0.00"; };
 
 } // namespace
 
@@ -619,80 +613,65 @@ TEST_P(ValueLiterals, OfTheMasterSide)
 INSTANTIATE_TEST_SUITE_P(
     Velmorin, ValueLiterals,
     ::testing::Values(
-        TLiteralCase{"Null", TDatabaseType::dbInterBase, TFieldType::ftInteger, TValue(), "Null"},
-        TLiteralCase{"QuoteInterBase", TDatabaseType::dbInterBase, TFieldType::ftString, TValue::String("O'Brien"), "'O''Brien'"},
-        TLiteralCase{"QuoteMySQL", TDatabaseType::dbMySQL, TFieldType::ftString, TValue::String("O'Brien"), "'O''Brien'"},
-        TLiteralCase{"BackslashPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftString, TValue::String("a\\b"), "E'a\\x5Cb'"},
-        TLiteralCase{"LineBreaksKept", TDatabaseType::dbInterBase, TFieldType::ftString, TValue::String("a\r\nb"), "'a\r\nb'"},
-        TLiteralCase{"TrimCharFields", TDatabaseType::dbInterBase, TFieldType::ftFixedChar, TValue::String(" ab  "), "'ab'",
-                     [](TVelmorin& c) { c.TrimCharFields = true; }},
-        TLiteralCase{"GuidNeverTrimmed", TDatabaseType::dbInterBase, TFieldType::ftGuid, TValue::String(" {A} "), "' {A} '",
-                     [](TVelmorin& c) { c.TrimCharFields = true; }},
-        TLiteralCase{"Integer", TDatabaseType::dbInterBase, TFieldType::ftLargeint, TValue::Integer(-9223372036854775807LL),
+        TLiteralCase{"Null", DB::dbInterBase, FT::ftInteger, TValue(), "Null"},
+        TLiteralCase{"QuoteInterBase", DB::dbInterBase, FT::ftString, TValue::String("O'Brien"), "'O''Brien'"},
+        TLiteralCase{"QuoteMySQL", DB::dbMySQL, FT::ftString, TValue::String("O'Brien"), "'O''Brien'"},
+        TLiteralCase{"BackslashPostgreSQL", DB::dbPostgreSQL, FT::ftString, TValue::String("a\\b"), "E'a\\x5Cb'"},
+        TLiteralCase{"LineBreaksKept", DB::dbInterBase, FT::ftString, TValue::String("a\r\nb"), "'a\r\nb'"},
+        TLiteralCase{"TrimCharFields", DB::dbInterBase, FT::ftFixedChar, TValue::String(" ab  "), "'ab'", Trimming},
+        TLiteralCase{"GuidNeverTrimmed", DB::dbInterBase, FT::ftGuid, TValue::String(" {A} "), "' {A} '", Trimming},
+        TLiteralCase{"Integer", DB::dbInterBase, FT::ftLargeint, TValue::Integer(-9223372036854775807LL),
                      "-9223372036854775807"},
-        TLiteralCase{"FloatIntegral", TDatabaseType::dbInterBase, TFieldType::ftFloat, TValue::Float(100.0), "100"},
-        TLiteralCase{"FloatShortened", TDatabaseType::dbInterBase, TFieldType::ftFloat, TValue::Float(2.5), " 2.5"},
-        TLiteralCase{"FloatExponent", TDatabaseType::dbPostgreSQL, TFieldType::ftFloat, TValue::Float(1e20), " 1.E20"},
-        TLiteralCase{"FloatNegative", TDatabaseType::dbInterBase, TFieldType::ftFloat, TValue::Float(-2.5), "-2.5"},
-        TLiteralCase{"FloatShortestRoundTrip", TDatabaseType::dbPostgreSQL, TFieldType::ftFloat, TValue::Float(0.1 + 0.2),
-                     "0.30000000000000004"},
-        TLiteralCase{"FloatExactForFirebird", TDatabaseType::dbInterBase, TFieldType::ftFloat, TValue::Float(0.1 + 0.2),
+        TLiteralCase{"FloatIntegral", DB::dbInterBase, FT::ftFloat, TValue::Float(100.0), "100"},
+        TLiteralCase{"FloatShortened", DB::dbInterBase, FT::ftFloat, TValue::Float(2.5), " 2.5"},
+        TLiteralCase{"FloatExponent", DB::dbPostgreSQL, FT::ftFloat, TValue::Float(1e20), " 1.E20"},
+        TLiteralCase{"FloatNegative", DB::dbInterBase, FT::ftFloat, TValue::Float(-2.5), "-2.5"},
+        TLiteralCase{"FloatShortestRoundTrip", DB::dbPostgreSQL, FT::ftFloat, TValue::Float(0.1 + 0.2), "0.30000000000000004"},
+        TLiteralCase{"FloatExactForFirebird", DB::dbInterBase, FT::ftFloat, TValue::Float(0.1 + 0.2),
                      "(1351079888211149 * POWER(2, -52))"},
-        TLiteralCase{"FloatFormatKeptWhenExact", TDatabaseType::dbPostgreSQL, TFieldType::ftFloat, TValue::Float(2.5), "2.50",
-                     [](TVelmorin& c) { c.ScriptOptions().FloatFormat = "0.00"; }},
-        TLiteralCase{"FloatFormatThatLosesDigits", TDatabaseType::dbPostgreSQL, TFieldType::ftFloat, TValue::Float(2.125),
-                     "2.125", [](TVelmorin& c) { c.ScriptOptions().FloatFormat = "0.00"; }},
-        TLiteralCase{"LocalSQL", TDatabaseType::dbParadox, TFieldType::ftFloat, TValue::Float(2.5), "2.5",
+        TLiteralCase{"FloatFormatKeptWhenExact", DB::dbPostgreSQL, FT::ftFloat, TValue::Float(2.5), "2.50", TwoDecimals},
+        TLiteralCase{"FloatFormatThatLosesDigits", DB::dbPostgreSQL, FT::ftFloat, TValue::Float(2.125), "2.125", TwoDecimals},
+        TLiteralCase{"LocalSQL", DB::dbParadox, FT::ftFloat, TValue::Float(2.5), "2.5",
                      [](TVelmorin& c) { c.ScriptOptions().LocalSQL = true; }},
-        TLiteralCase{"DecimalExact", TDatabaseType::dbInterBase, TFieldType::ftBCD,
-                     TValue::Decimal(TDecimal::FromString("123456789012345.6700")), "123456789012345.67"},
-        TLiteralCase{"FMTBcd", TDatabaseType::dbPostgreSQL, TFieldType::ftFMTBcd,
-                     TValue::Decimal(TDecimal::FromString("-0.00000000000000000001")), "-0.00000000000000000001"},
-        TLiteralCase{"Currency", TDatabaseType::dbMSSQL, TFieldType::ftCurrency,
-                     TValue::Decimal(TDecimal::FromString("12.5000")), "12.5"},
-        TLiteralCase{"BooleanFirebird", TDatabaseType::dbInterBase, TFieldType::ftBoolean, TValue::Boolean(true), "TRUE"},
-        TLiteralCase{"BooleanPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftBoolean, TValue::Boolean(false), "FALSE"},
-        TLiteralCase{"BooleanMSSQL", TDatabaseType::dbMSSQL, TFieldType::ftBoolean, TValue::Boolean(true), "1"},
-        TLiteralCase{"DateInterBase", TDatabaseType::dbInterBase, TFieldType::ftDate, TValue::Date(DT("2024-02-27")),
-                     "'27.02.2024'"},
-        TLiteralCase{"DatePostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftDate, TValue::Date(DT("2024-02-27")),
-                     "'2024-02-27'"},
-        TLiteralCase{"DateFormat", TDatabaseType::dbPostgreSQL, TFieldType::ftDate, TValue::Date(DT("2024-02-27")),
-                     "'2024.02.27'", [](TVelmorin& c) { c.ScriptOptions().DateFormat = "yyyy/mm/dd"; }},
-        TLiteralCase{"Time", TDatabaseType::dbInterBase, TFieldType::ftTime, TValue::Time(DT("13:14:15")), "'13:14:15'"},
-        TLiteralCase{"TimeFraction", TDatabaseType::dbInterBase, TFieldType::ftTime, TValue::Time(DT("13:14:15.1234")),
-                     "'13:14:15.1234'"},
-        TLiteralCase{"TimeFormat", TDatabaseType::dbInterBase, TFieldType::ftTime, TValue::Time(DT("13:14:15")), "'13:14'",
+        TLiteralCase{"DecimalExact", DB::dbInterBase, FT::ftBCD, Dec("123456789012345.6700"), "123456789012345.67"},
+        TLiteralCase{"FMTBcd", DB::dbPostgreSQL, FT::ftFMTBcd, Dec("-0.00000000000000000001"), "-0.00000000000000000001"},
+        TLiteralCase{"Currency", DB::dbMSSQL, FT::ftCurrency, Dec("12.5000"), "12.5"},
+        TLiteralCase{"BooleanFirebird", DB::dbInterBase, FT::ftBoolean, TValue::Boolean(true), "TRUE"},
+        TLiteralCase{"BooleanPostgreSQL", DB::dbPostgreSQL, FT::ftBoolean, TValue::Boolean(false), "FALSE"},
+        TLiteralCase{"BooleanMSSQL", DB::dbMSSQL, FT::ftBoolean, TValue::Boolean(true), "1"},
+        TLiteralCase{"DateInterBase", DB::dbInterBase, FT::ftDate, Date("2024-02-27"), "'27.02.2024'"},
+        TLiteralCase{"DatePostgreSQL", DB::dbPostgreSQL, FT::ftDate, Date("2024-02-27"), "'2024-02-27'"},
+        TLiteralCase{"DateFormat", DB::dbPostgreSQL, FT::ftDate, Date("2024-02-27"), "'2024.02.27'",
+                     [](TVelmorin& c) { c.ScriptOptions().DateFormat = "yyyy/mm/dd"; }},
+        TLiteralCase{"Time", DB::dbInterBase, FT::ftTime, Time("13:14:15"), "'13:14:15'"},
+        TLiteralCase{"TimeFraction", DB::dbInterBase, FT::ftTime, Time("13:14:15.1234"), "'13:14:15.1234'"},
+        TLiteralCase{"TimeFormat", DB::dbInterBase, FT::ftTime, Time("13:14:15"), "'13:14'",
                      [](TVelmorin& c) { c.ScriptOptions().TimeFormat = "hh:mm"; }},
-        TLiteralCase{"DateTimeInterBase", TDatabaseType::dbInterBase, TFieldType::ftDateTime,
-                     TValue::DateTime(DT("2024-02-27 13:14:15.5")), "'27.02.2024 13:14:15.5'"},
-        TLiteralCase{"DateTimeInterBaseToTheTenThousandth", TDatabaseType::dbInterBase, TFieldType::ftDateTime,
-                     TValue::DateTime(DT("2024-02-27 13:14:15.123456")), "'27.02.2024 13:14:15.1234'"},
-        TLiteralCase{"TimeInterBaseToTheTenThousandth", TDatabaseType::dbInterBase, TFieldType::ftTime,
-                     TValue::Time(DT("23:59:59.999999")), "'23:59:59.9999'"},
+        TLiteralCase{"DateTimeInterBase", DB::dbInterBase, FT::ftDateTime, Stamp("2024-02-27 13:14:15.5"),
+                     "'27.02.2024 13:14:15.5'"},
+        TLiteralCase{"DateTimeInterBaseToTheTenThousandth", DB::dbInterBase, FT::ftDateTime,
+                     Stamp("2024-02-27 13:14:15.123456"), "'27.02.2024 13:14:15.1234'"},
+        TLiteralCase{"TimeInterBaseToTheTenThousandth", DB::dbInterBase, FT::ftTime, Time("23:59:59.999999"),
+                     "'23:59:59.9999'"},
         // MS SQL reads the form with "T" alike in every session language.
-        TLiteralCase{"TimeStampMSSQL", TDatabaseType::dbMSSQL, TFieldType::ftTimeStamp,
-                     TValue::DateTime(DT("2024-02-27 13:14:15")), "'2024-02-27T13:14:15'"},
-        TLiteralCase{"TimeStampMSSQLMilliseconds", TDatabaseType::dbMSSQL, TFieldType::ftDateTime,
-                     TValue::DateTime(DT("2024-02-27 13:14:15.123456")), "'2024-02-27T13:14:15.123'"},
-        TLiteralCase{"DateMSSQL", TDatabaseType::dbMSSQL, TFieldType::ftDate, TValue::Date(DT("2024-02-27")), "'2024-02-27'"},
+        TLiteralCase{"TimeStampMSSQL", DB::dbMSSQL, FT::ftTimeStamp, Stamp("2024-02-27 13:14:15"), "'2024-02-27T13:14:15'"},
+        TLiteralCase{"TimeStampMSSQLMilliseconds", DB::dbMSSQL, FT::ftDateTime, Stamp("2024-02-27 13:14:15.123456"),
+                     "'2024-02-27T13:14:15.123'"},
+        TLiteralCase{"DateMSSQL", DB::dbMSSQL, FT::ftDate, Date("2024-02-27"), "'2024-02-27'"},
         // Every server but InterBase takes ISO dates.
-        TLiteralCase{"DateODBC", TDatabaseType::dbCustomOLEDB, TFieldType::ftDate, TValue::Date(DT("2024-02-27")),
-                     "'2024-02-27'"},
-        TLiteralCase{"DateTimeODBC", TDatabaseType::dbCustomOLEDB, TFieldType::ftDateTime,
-                     TValue::DateTime(DT("2024-02-27 13:14:15.123456")), "'2024-02-27 13:14:15.123456'"},
-        TLiteralCase{"DateTimeMySQL", TDatabaseType::dbMySQL, TFieldType::ftDateTime,
-                     TValue::DateTime(DT("2024-02-27 13:14:15.25")), "'2024-02-27 13:14:15.25'"},
-        TLiteralCase{"TimeStampPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftTimeStamp,
-                     TValue::DateTime(DT("2024-02-27 13:14:15.000001")), "'2024-02-27 13:14:15.000001'"},
-        TLiteralCase{"BytesFirebird", TDatabaseType::dbInterBase, TFieldType::ftVarBytes,
-                     TValue::Bytes(std::string("\x00\xFF", 2)), "x'00FF'"},
-        TLiteralCase{"BytesPostgreSQL", TDatabaseType::dbPostgreSQL, TFieldType::ftBytes,
-                     TValue::Bytes(std::string("\x01\xAB", 2)), "decode('01AB', 'hex')"},
-        TLiteralCase{"BytesMSSQL", TDatabaseType::dbMSSQL, TFieldType::ftVarBytes, TValue::Bytes(""), "0x"},
-        TLiteralCase{"NoScript", TDatabaseType::dbInterBase, TFieldType::ftInteger, TValue::Integer(5), ":C",
+        TLiteralCase{"DateODBC", DB::dbCustomOLEDB, FT::ftDate, Date("2024-02-27"), "'2024-02-27'"},
+        TLiteralCase{"DateTimeODBC", DB::dbCustomOLEDB, FT::ftDateTime, Stamp("2024-02-27 13:14:15.123456"),
+                     "'2024-02-27 13:14:15.123456'"},
+        TLiteralCase{"DateTimeMySQL", DB::dbMySQL, FT::ftDateTime, Stamp("2024-02-27 13:14:15.25"), "'2024-02-27 13:14:15.25'"},
+        TLiteralCase{"TimeStampPostgreSQL", DB::dbPostgreSQL, FT::ftTimeStamp, Stamp("2024-02-27 13:14:15.000001"),
+                     "'2024-02-27 13:14:15.000001'"},
+        TLiteralCase{"BytesFirebird", DB::dbInterBase, FT::ftVarBytes, TValue::Bytes(std::string("\x00\xFF", 2)), "x'00FF'"},
+        TLiteralCase{"BytesPostgreSQL", DB::dbPostgreSQL, FT::ftBytes, TValue::Bytes(std::string("\x01\xAB", 2)),
+                     "decode('01AB', 'hex')"},
+        TLiteralCase{"BytesMSSQL", DB::dbMSSQL, FT::ftVarBytes, TValue::Bytes(""), "0x"},
+        TLiteralCase{"NoScript", DB::dbInterBase, FT::ftInteger, TValue::Integer(5), ":C",
                      [](TVelmorin& c) { c.SetUpdateImmediately(true); }},
-        TLiteralCase{"DataValueEvent", TDatabaseType::dbInterBase, TFieldType::ftInteger, TValue::Integer(5), "5 + 1",
+        TLiteralCase{"DataValueEvent", DB::dbInterBase, FT::ftInteger, TValue::Integer(5), "5 + 1",
                      [](TVelmorin& c) {
                          c.OnGetDataValue = [](TObject&, TField& f, std::string& v) { v = v + " + 1" + f.FieldName().substr(1); };
                      }}),
@@ -742,11 +721,10 @@ TEST_P(FloatLiterals, ShortestFormThatReadsBack)
     EXPECT_EQ(c.FloatLiteral(GetParam().Value), GetParam().Expected);
 }
 
+// Forms beyond those that ValueLiterals shows.
 INSTANTIATE_TEST_SUITE_P(Velmorin, FloatLiterals,
-                         ::testing::Values(TFloatCase{100.0, "100"}, TFloatCase{-7.0, "-7"}, TFloatCase{2.5, " 2.5"},
-                                           TFloatCase{1e20, " 1.E20"}, TFloatCase{-2.5, "-2.5"},
-                                           TFloatCase{1.2345e-5, " 1.2345E-5"}, TFloatCase{2147483647.0, " 2.147483647E9"},
-                                           TFloatCase{0.1 + 0.2, "0.30000000000000004"},
+                         ::testing::Values(TFloatCase{-7.0, "-7"}, TFloatCase{1.2345e-5, " 1.2345E-5"},
+                                           TFloatCase{2147483647.0, " 2.147483647E9"},
                                            TFloatCase{1.0 / 3, "0.3333333333333333"},
                                            TFloatCase{-1e300 / 3, "-3.3333333333333335E299"},
                                            TFloatCase{-1.3322421317017969e19, "-1.3322421317017969E19"}));
@@ -798,33 +776,28 @@ TEST(BlobSideFile, ValuesBackToBackAndReferencedByOffsetAndSize)
     EXPECT_EQ(c.GetBlobLiteral(et), "''");
 }
 
-TEST(BlobSideFile, MissingFileNameIsReportedOnceAndTheStatementIsWithdrawn)
+// A side file that cannot be written is reported once; every value that
+// needs it withdraws its statement (the literal throws), while a NULL needs
+// no file.
+TEST(BlobSideFile, UnusableFileIsReportedOnceAndTheStatementIsWithdrawn)
 {
-    TVelmorin c;
-    std::vector<std::string> errors;
-    c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
-    c.SetBlobFileName("");
-    TField a("A", TFieldType::ftBlob);
-    a.SetValue(TValue::Bytes("x"));
-    EXPECT_THROW(c.GetBlobLiteral(a), EQELError);
-    EXPECT_THROW(c.GetBlobLiteral(a), EQELError);
-    EXPECT_EQ(errors, std::vector<std::string>{"Error: BlobFileName is not specified. Cann't save BLOBs."});
-    EXPECT_TRUE(c.BlobSaveFailed);
-    TField n("N", TFieldType::ftBlob);
-    EXPECT_EQ(c.GetBlobLiteral(n), "Null");
-}
-
-TEST(BlobSideFile, FileThatCannotBeCreatedIsReported)
-{
-    TVelmorin c;
-    std::vector<std::string> errors;
-    c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
-    c.SetBlobFileName("/no/such/folder/x.LOB");
-    TField a("A", TFieldType::ftBlob);
-    a.SetValue(TValue::Bytes("x"));
-    EXPECT_THROW(c.GetBlobLiteral(a), EQELError);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].rfind("Error: Cannot create file \"/no/such/folder/x.LOB\".", 0), 0u) << errors[0];
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Error: BlobFileName is not specified. Cann't save BLOBs."},
+        {"/no/such/folder/x.LOB", "Error: Cannot create file \"/no/such/folder/x.LOB\"."}};
+    for (const auto& [file, message] : cases) {
+        TVelmorin c;
+        std::vector<std::string> errors;
+        c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
+        c.SetBlobFileName(file);
+        TField a("A", TFieldType::ftBlob), n("N", TFieldType::ftBlob);
+        a.SetValue(TValue::Bytes("x"));
+        EXPECT_THROW(c.GetBlobLiteral(a), EQELError);
+        EXPECT_THROW(c.GetBlobLiteral(a), EQELError);
+        ASSERT_EQ(errors.size(), 1u) << Joined(errors);
+        EXPECT_EQ(errors[0].rfind(message, 0), 0u) << errors[0];
+        EXPECT_TRUE(c.BlobSaveFailed);
+        EXPECT_EQ(c.GetBlobLiteral(n), "Null");
+    }
 }
 
 TEST(BlobSideFile, WithoutScriptTheValueIsAParameterOfTheTargetName)
@@ -882,6 +855,8 @@ INSTANTIATE_TEST_SUITE_P(
         TSelectCase{"NoTargetKeysOrderByData", TDatabaseType::dbMSSQL, {"ID"}, {}, {"ID", "Order"}, "T",
                     "select ID, [Order]\r\nfrom T\r\n Order by CASE WHEN ID IS NULL THEN 1 ELSE 0 END, ID, CASE WHEN [Order] IS NULL "
                     "THEN 1 ELSE 0 END, [Order]"},
+        TSelectCase{"KeysMSSQL", TDatabaseType::dbMSSQL, {"ID"}, {"ID"}, {"ID", "Order"}, "Items",
+                    "select ID, [Order]\r\nfrom Items\r\n Order by CASE WHEN ID IS NULL THEN 1 ELSE 0 END, ID"},
         TSelectCase{"NoDataColumns", TDatabaseType::dbAbstract, {}, {}, {}, "T", "select *\r\n from T\r\n"},
         TSelectCase{"VerbatimName", TDatabaseType::dbInterBase, {"ID"}, {"ID"}, {"\"x\" || 1", "ID"}, "T",
                     "select \"x\" || 1, ID\r\nfrom T\r\n Order by ID NULLS LAST"},
@@ -1522,15 +1497,6 @@ TEST(MSSQLTexts, StatementsAndLiteralsForAnMSSQLTarget)
     EXPECT_EQ(sink.Statements(0).StatType, TStatType::stConnect);
     // The script file ends every statement with ";" whatever the server.
     EXPECT_EQ(qeltest::ReadFile(dir.File("Result.SQL")).substr(0, 10), "USE shop;\r");
-    TCmpTableOptions& t = c.TableOptionsTarget();
-    c.TableOptionsMaster().KeyList.SetLines({"ID"});
-    t.KeyList.SetLines({"ID"});
-    t.DataList.SetLines({"ID", "Order"});
-    t.TableName = "Items";
-    EXPECT_EQ(t.GetSelectSQL(),
-              "select ID, [Order]\r\nfrom Items\r\n Order by CASE WHEN ID IS NULL THEN 1 ELSE 0 END, ID");
-    t.KeyList.Clear();
-    t.DataList.Clear();
 }
 
 // ---------------------------------------------------------------------------
