@@ -119,9 +119,12 @@ class TTempFile {
 public:
     TTempFile()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmorin-script-XXXXXX").string();
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+        if (ec) throw std::runtime_error("Cannot create a temporary file: " + ec.message());
+        std::string pattern = (folder / "velmorin-script-XXXXXX").string();
         const int fd = ::mkstemp(pattern.data());
-        if (fd < 0) throw std::runtime_error("Cannot create a temporary file in " + pattern);
+        if (fd < 0) throw std::runtime_error("Cannot create a temporary file in " + folder.string());
         ::close(fd);
         m_path = pattern;
     }
@@ -957,8 +960,10 @@ void TCustomParser::ParseFile(const std::string& FileName, TObjs* AObjs)
     m_objs = AObjs;
     std::unique_ptr<TTempFile> temp;
     try {
-        std::ifstream file(FileName, std::ios::binary);
-        if (!file) throw std::runtime_error("Cannot open file \"" + FileName + "\".");
+        std::error_code ec;
+        std::ifstream file;
+        if (std::filesystem::is_regular_file(FileName, ec)) file.open(FileName, std::ios::binary);
+        if (!file.is_open()) throw std::runtime_error("Cannot open file \"" + FileName + "\".");
         if (SourceMode == 2) {
             // Copied in chunks, each character widened and every line break
             // made CR LF; a CR LF split between two chunks stays one break.

@@ -79,6 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ParserErrors, InvalidCharactersAreReportedAndSkipped)
 {
     auto p = NewParser();
+    EXPECT_EQ(p->ResWords().Symb("select"), TSymb{30}) << "the final class's words are there before any source";
     EXPECT_EQ(Tokens(*p, "a ! b\n _x \xC3\xA9"), "<Ident>:A <Ident>:B <Ident>:X");
     ASSERT_EQ(p->Errors.size(), 1u);
     EXPECT_EQ(p->Errors[0], "Invalid char in source text: \"!\".\r\nScript: s.sql Line:1 Pos:4\r\n");
@@ -132,8 +133,14 @@ TEST(ParserErrors, MessagesOfTheExpectations)
         EXPECT_EQ(p->Messages().Items(0).Line, 1);
         EXPECT_EQ(p->Messages().Items(0).Column, c.column) << c.source;
     }
-    // A scanner that stalls is moved on, and told so through the event only.
+    // A warning is stored at its position and fires nothing.
     auto p = NewParser();
+    Tokens(*p, "ab");
+    p->AddWarning("w");
+    EXPECT_EQ(p->Messages().Items(0).Kind, TMsgKind::mkWarning);
+    EXPECT_EQ(p->Messages().Items(0).Column, 2);
+    // A scanner that stalls is moved on, and told so through the event only.
+    p = NewParser();
     p->Stall = true;
     EXPECT_EQ(Tokens(*p, "a~b"), "<Ident>:A <Ident>:B");
     EXPECT_EQ(p->Errors, std::vector<std::string>{"Parser TTestParser deadlock."});
@@ -149,6 +156,13 @@ TEST(ParserExpect, FoldsTheSignAndReadsSizes)
     p->Expect(syInteger);
     EXPECT_EQ(TokenString(*p), "<Integer value>:-5=5");
     EXPECT_EQ(p->IntValueInRange(-9, 9), -5);
+    // A grammar loop that stands still is moved on by its guard.
+    p->SetSource("a b c");
+    p->NextToken();
+    TLoopGuard guard(*p);
+    int turns = 0;
+    for (; p->Symb != syEOF && turns < 10; ++turns) guard.Turn();
+    EXPECT_EQ(turns, 4);
 
     const struct {
         const char* source;

@@ -1,5 +1,5 @@
 // A small dialect for the parser-base tests: one statement per terminator,
-// "(" nests, "ERR" must be followed by DO, "THROW" raises, "INSERT x" sets
+// "(" nests, "ERR" must be followed by DO, "THROW" and "RAISE" raise, "INSERT x" sets
 // the statement's kind, and "~" stalls the scanner when asked to. Records
 // every event it fires.
 #pragma once
@@ -49,6 +49,8 @@ public:
             NextToken();
         } else if (IsWord("THROW")) {
             throw std::runtime_error("boom");
+        } else if (IsWord("RAISE")) {
+            throw 42;
         } else {
             NextToken();
         }
