@@ -6,6 +6,9 @@
 #include "qelDataSet.h"
 #include "qelErrors.h"
 #include "qelIBClient.h"
+#include "qelIBScriptParser.h"
+#include "qelMsgMngr.h"
+#include "qelObjs.h"
 #include "qelText.h"
 
 #include <charconv>
@@ -246,6 +249,41 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
             ++i;
         }
     }
+}
+
+void TIBSQLExec::ParseScript(TStringList& Lines)
+{
+    Clear();
+    Messages().Clear();
+    // The script's objects are only read here: the collection goes with the
+    // parser.
+    TObjs objs;
+    objs.SetDatabaseType(TDatabaseType::dbInterBase);
+    objs.SetIBServerOptions(IBServerOptions());
+    auto parser = MakeParser<TIbParser>();
+    parser->ConnectionOptions().Assign(ConnectionOptions());
+    parser->ScriptName = ScriptFileName;
+    parser->OnErrorMessage = OnErrorMessage;
+    parser->OnLogNextLine = OnLogNextLine;
+    parser->OnProgressUpdate = OnProgressUpdate;
+    parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
+                                    TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
+                                    TStatement*& Statement) {
+        Statement = AddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName);
+    };
+    parser->OnDescribeStatement = [](TStatement& St, const std::string& Text) { St.Description = Text; };
+    LogNextLine("Loading script...");
+    parser->ParseScript(Lines, &objs);
+    ConnectionOptions().Assign(parser->ConnectionOptions());
+    // Only what the script set comes back: the dialect 1 a script is read
+    // with until it says otherwise would make dialect-1 databases.
+    const TIBServerOptions& read = objs.IBServerOptions();
+    TIBSQLExecOptions& own = IBServerOptions();
+    if (parser->ScriptSettings.Dialect) own.SQLDialect = read.SQLDialect;
+    if (parser->ScriptSettings.CharSet) own.SetDBCharSet(read.DBCharSet());
+    if (parser->ScriptSettings.PageSize) own.IBDatabaseOptions().PageSize = read.IBDatabaseOptions().PageSize;
+    Messages().AddMessages(&parser->Messages());
+    LogNextLine("Script loaded.");
 }
 
 bool TIBSQLExec::ExecuteStatement(TStatement& St)

@@ -34,6 +34,13 @@ public:
     //   "CREATE DATABASE 'x.fdb' USER 'SYSDBA' PASSWORD 'pw' PAGE_SIZE 8192
     //    DEFAULT CHARACTER SET UTF8"
     virtual void ParseCreateDatabaseString(const std::string& Text);
+    // Reads an isql script into the statement list (the list and the
+    // messages are replaced). A CONNECT or CREATE DATABASE of the script
+    // changes the connection options; SET SQL DIALECT, SET NAMES, PAGE_SIZE
+    // and DEFAULT CHARACTER SET change the InterBase options only when the
+    // script says them. Errors and warnings reach OnErrorMessage and
+    // OnLogNextLine while the script is read and stay in Messages.
+    void ParseScript(TStringList& Lines) override;
     // SET NAMES changes IBServerOptions.DBCharSet; nothing is sent.
     bool ExecuteStatement(TStatement& St) override;
 

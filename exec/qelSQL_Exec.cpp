@@ -35,7 +35,8 @@ bool IsModifying(TStatType t)
     case stDescription:
     case stInsert:
     case stUpdate:
-    case stDelete: return true;
+    case stDelete:
+    case stExecuteBlock: return true;
     default: return false;
     }
 }
@@ -59,7 +60,8 @@ void MarkFinishedList(const std::vector<std::unique_ptr<TStatement>>& List)
 
 bool IsBlockKind(TStatType t)
 {
-    return t == TStatType::stProcedure || t == TStatType::stTrigger || t == TStatType::stPackage;
+    return t == TStatType::stProcedure || t == TStatType::stTrigger || t == TStatType::stPackage ||
+           t == TStatType::stExecuteBlock;
 }
 
 const char* OperationText(TDbOperation op)
@@ -923,7 +925,8 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
     case stStatement:
     case stProcedure:
     case stTrigger:
-    case stPackage: ok = ExecSQL(); break;
+    case stPackage:
+    case stExecuteBlock: ok = ExecSQL(); break;
     case stDescription: ok = ExecDescriptionStatement(); break;
     case stInsert:
     case stUpdate:

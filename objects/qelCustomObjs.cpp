@@ -67,6 +67,11 @@ bool TObjIndex::Add(std::string Key, TDbObj* Obj)
     return true;
 }
 
+int TObjIndex::Remove(const TDbObj* Obj)
+{
+    return static_cast<int>(std::erase_if(m_items, [Obj](const TItem& item) { return item.Object == Obj; }));
+}
+
 void TObjIndex::Rekey(const std::function<std::string(const TDbObj&)>& KeyOf)
 {
     for (TItem& item : m_items) item.Key = KeyOf(*item.Object);
@@ -212,6 +217,19 @@ TGntData* TCustomObjs::AddGrant(std::unique_ptr<TGntData> Grant)
     Grants.Add(raw->GetKey(), raw);
     m_objects.push_back(std::move(Grant));
     return raw;
+}
+
+bool TCustomObjs::DeleteObject(TDbObj* Obj)
+{
+    const auto held = std::find_if(m_objects.begin(), m_objects.end(), [Obj](const auto& o) { return o.get() == Obj; });
+    if (Obj == nullptr || held == m_objects.end()) return false;
+    for (TObjIndex* index : {&Schemas, &Domains, &UDFs, &Triggers, &Procedures, &Tables, &Exceptions, &Generators,
+                             &Indexes, &Views, &Roles, &Grants, &Constraints, &Rules, &Defaults, &Packages,
+                             &Publications, &Operators, &OperatorClasses, &Databases, &Events, &Collations})
+        index->Remove(Obj);
+    for (TObjIndex& index : UnusedLists) index.Remove(Obj);
+    m_objects.erase(held);
+    return true;
 }
 
 void TCustomObjs::ResortGrants()

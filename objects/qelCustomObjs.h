@@ -48,6 +48,8 @@ public:
     // Files Obj under Key; False (nothing filed) for nullptr or a key that is
     // there already.
     bool Add(std::string Key, TDbObj* Obj);
+    // Takes every entry of Obj out; answers how many there were.
+    int Remove(const TDbObj* Obj);
     // Position of Key by the case rule, or -1.
     int IndexOf(std::string_view Key) const;
     TDbObj* Find(std::string_view Key) const;
@@ -173,6 +175,9 @@ public:
     TGntData* AddGrant(std::unique_ptr<TGntData> Grant);
     // Re-keys every grant and sorts the grant index again.
     void ResortGrants();
+    // Takes Obj out of every index and frees it (its links go with it);
+    // False when the collection does not hold it.
+    bool DeleteObject(TDbObj* Obj);
     // Frees every link of Obj whose target is Target, in Uses and UsedBy,
     // and their mirrors in Target's lists, so that no half pair is left.
     void RemoveObjectLinks(TDbObj& Obj, TDbObj* Target);

@@ -1,0 +1,225 @@
+// TIbParser, the script half of the InterBase/Firebird parser unit (its
+// keyword tables stay in qelIBParser.h, below the object model): reads an
+// isql script - DDL, grants, comments, SET, CONNECT, CREATE DATABASE, INPUT
+// and DML - one statement per terminator, hands every statement on through
+// the statement event and files the objects the DDL declares in the
+// collection.
+//
+// A statement always ends at its terminator: one that cannot be read is
+// reported once, skipped to its terminator and handed on whole with the kind
+// read so far, so that the server judges it. COMMIT, SET TERM, INPUT,
+// REINSERT and ALTER SESSION RESET are the parser's own and hand nothing on.
+// The dialect settings (server version, SQL dialect, character set) are the
+// collection's; ScriptSettings says which of them the script itself set.
+// Owns the parser that reads an INPUT file while it runs; raises nothing
+// past ParseScript.
+#pragma once
+
+#include "qelIBParser.h"
+#include "qelSQLParser.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qel {
+
+class TCtrData;
+class TDbObj;
+class TExcData;
+class TFldData;
+class TGntData;
+class TPrcData;
+class TStatement;
+class TTblData;
+template <class T>
+class TOwnedNameList;
+
+// A symbol as a switch label: the dialect symbols are no enumerators.
+constexpr int SymbCode(TSymb S) { return static_cast<int>(S); }
+
+class TIbParser : public TCustomSQLParser {
+public:
+    // INPUT files included within one another, at most.
+    static constexpr int MaxInputNesting = 16;
+
+    TIbParser();
+    ~TIbParser() override;
+    std::string ClassName() const override { return "TIbParser"; }
+
+    // The InterBase options the parser reads and writes: the collection's,
+    // else the parser's own.
+    TIBServerOptions& IBOptions() { return ServerOptions().IBServerOptions(); }
+    TIBSQLServerVersionType ServerVersion() { return IBOptions().SQLServerVersion; }
+
+    // The isql AUTODDL switch; on at the start of every script.
+    bool AutoDDL = true;
+    // The table and the column or parameter being read; both appear in the
+    // position text of a message while both are set.
+    std::string CurrentTableName;
+    std::string CurrentFieldName;
+    // ParseQualifiedName's result: schema (or package), name, third part.
+    std::string QualifiedSchema;
+    std::string QualifiedObjName;
+    std::string QualifiedThird;
+    // The statement the executor made of the last statement handed on
+    // (nullptr when it refused it).
+    TStatement* StatementRef = nullptr;
+
+    // Gives the statement a DESCRIBE handed on (StatementRef) its text; the
+    // statement is the executor's, which the parser does not know.
+    std::function<void(TStatement& Statement, const std::string& Text)> OnDescribeStatement;
+
+    // What the script set itself, so that a caller copies back only that.
+    struct TScriptSettings {
+        bool Dialect = false;
+        bool CharSet = false;
+        bool PageSize = false;
+    };
+    TScriptSettings ScriptSettings;
+
+    // ---- overrides ----
+    // "_charset" introducers; from Firebird 2.5 0x.. numbers, X'..' strings
+    // and ":="; from Firebird 3 q'<...>' strings; in dialect 3 a
+    // double-quoted text is a name.
+    void ScanToken() override;
+    void FillResWords() override;
+    // Dialect 1 and AUTODDL on, then the statements.
+    void ParseScript(TStringList& Script, TObjs* AObjs) override;
+    void Parse() override;
+    //   "\r\nScript: s.sql Line:1 Pos:40\r\n Table:T Field:A "
+    std::string GetPositionText() const override;
+    // The keyword list, then the server version's keyword set.
+    TSymb LookupResWord() override;
+    // Grantees resolved, indexes that only back a constraint removed, the
+    // base passes, then columns and views linked to their domains.
+    void AfterParse() override;
+    // Dialect 3 quotes what the version needs quoted: Order -> "Order".
+    std::string QuoteName(const std::string& Name) const override;
+
+    // ---- added operations ----
+    // Stores the raw text of a body on Obj: a check, a computed column or an
+    // index expression is the parenthesised expression at the current "(";
+    // any other body (after a leading AS) runs to the terminator, which is
+    // left current. Start is where the body's first token begins.
+    virtual void ReadBodyText(TDbObj* Obj, std::int64_t Start);
+    // The value text of DEFAULT (or "="): NULL, USER, CURRENT_DATE, a name,
+    // a number, a string, a signed number, _charset 'string', CURRENT_TIME
+    // or CURRENT_TIMESTAMP with an optional "(precision)".
+    virtual void ParseDefault(TFldData& Field, std::string& Text);
+    // name or schema.name into the qualified-name parts.
+    void ParseQualifiedName();
+
+protected:
+    // ---- helpers shared by the statement routines ----
+    // The symbol, or (where the version's keyword set lacks it) the word.
+    bool Is(TSymb S, std::string_view Word) const { return Symb == S || IsWord(Word); }
+    // Reports "Missing: ..." unless Is(S, Word).
+    void ExpectIs(TSymb S, std::string_view Word);
+    // The current name (a name, or with AllowString a quoted text); reports
+    // "Missing: <Ident> ..." otherwise.
+    std::string ExpectName(bool AllowString = false);
+    // The kind the statement is handed on with, also after an error.
+    void SetKind(TStatType StatType, const std::string& ObjName, TDbObject ObjType, TDbOperation Operation,
+                 const std::string& ParentName = {});
+    // Hands the statement on at its terminator (or at the end of the script
+    // unless Required); anything else is "Missing: <TERM> ...".
+    void Emit(bool Required = true);
+    // Tokens up to the terminator or the end.
+    void SkipToEnd();
+    // The balanced parenthesised text at the current "(" with its
+    // parentheses; the token after ")" is current then.
+    std::string ReadParenText();
+    // TObjs of the parse, or nullptr.
+    TObjs* Collection() const { return Objs(); }
+    // The server is a Firebird of version V or later.
+    bool FirebirdFrom(TIBSQLServerVersionType V);
+
+    // ---- statements (qelIBScriptParser.cpp) ----
+    void ParseStatement();
+    bool ParseOwnStatement();
+    void ParseCreate();
+    void ParseAlter();
+    void ParseSet();
+    void ParseSetTerm();
+    void ParseConnect(bool Create);
+    void ParseInput();
+    void ParseDML();
+    void ParseExecute();
+    void UnknownStatement();
+
+    // ---- tables, columns and constraints (qelIBScriptParserTables.cpp) ----
+    std::unique_ptr<TFldData> ParseColumn(TDbObj* Owner, bool AllowString = false);
+    void ParseDataType(TFldData& Field, bool IsDomain);
+    bool IsDataTypeWord();
+    void ParseTypeSize(TFldData& Field);
+    void ParseArrayDims(TFldData& Field);
+    void ParseColumnAttributes(TFldData& Field, bool IsDomain);
+    void ParseColumnList(TOwnedNameList<TFldData>& List);
+    void ParseUsingIndex(TCtrData& Ctr, std::string& Text);
+    // EmitStatement: hand the constraint on as its own statement (ALTER TABLE ADD);
+    // InTable: read inside CREATE TABLE, whose log lines it writes.
+    void ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Field, const std::string& TableName,
+                              TTblData* Table, bool EmitStatement, bool InTable = false);
+    void ParseNamedConstraint(TFldData* Field, TTblData* Table, const std::string& TableName, bool EmitStatement,
+                              bool InTable = false);
+    void ParseReferences(TTblData* Table, TCtrData& Ctr);
+    void ParseReferencesTail(TTblData* Table, TCtrData& Ctr);
+    void ReadCheckBody(TCtrData& Ctr);
+    void ParseCreateTable(bool Temporary);
+    void ParseAlterTable();
+
+    // ---- other object kinds (qelIBScriptParserObjects.cpp) ----
+    void ParseCreateIndex();
+    void ParseAlterIndex();
+    void ParseCreateDomain();
+    void ParseAlterDomain();
+    void ParseGenerator();
+    void ParseAlterSequence();
+    void ParseCreateException(TExcData* Existing);
+    void ParseAlterException();
+    void ParseCreateRole();
+    void ParseCreateCollation();
+    void ParseDeclareExternalFunction();
+
+    // ---- objects with a body (qelIBScriptParserRoutines.cpp) ----
+    void ParseCreateProcedure(bool IsFunction, bool InPackage = false);
+    void ParseRoutineHeader(TPrcData& Routine);
+    void ParseCreatePackage();
+    void ParseCreateTrigger(bool Alter);
+    void ParseCreateView();
+    void ParseExecuteBlock();
+
+    // ---- grants, drops and descriptions (qelIBScriptParserGrants.cpp) ----
+    void ParseGrant();
+    void ParseRevoke();
+    void ParseDrop();
+    void ParseComment();
+    void ParseDescribe();
+    // The name after the current token, and the collection's object of
+    // that kind and name; the token after the name is current then.
+    TDbObj* ReadObjectName(TDbObject Kind, std::string& Name);
+    // The grant the collection keeps: Grant, or nullptr when it was merged
+    // into an equal one (and freed).
+    TGntData* FindGrantObject(std::unique_ptr<TGntData> Grant);
+
+private:
+    // Reads a package body into Body, anything else of a package into its
+    // header text.
+    bool m_packageBody = false;
+    // The INPUT chain: how deep this parser reads, and the files it is
+    // reading within (its own first).
+    int m_inputDepth = 0;
+    std::vector<std::string> m_inputFiles;
+
+    // What the parser reads an INPUT file with.
+    void ReadInputFile(const std::string& FileName);
+    void ResolveGrantees();
+    void RemoveConstraintIndexes();
+    void LinkDomains();
+};
+
+} // namespace qel

@@ -1,0 +1,236 @@
+// The InterBase script parser: the heads of procedures, functions, packages,
+// triggers, views and EXECUTE BLOCK; their bodies go to ReadBodyText.
+#include "qelIBScriptParser.h"
+
+#include "qelComp_Fld.h"
+#include "qelComp_Pkg.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Trg.h"
+#include "qelComp_Viw.h"
+#include "qelObjs.h"
+#include "qelText.h"
+
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace qel {
+
+using enum TSymb;
+using enum TStatType;
+using enum TDbObject;
+using enum TDbOperation;
+using TVersion = TIBSQLServerVersionType;
+
+namespace {
+
+using TDescriptions = std::vector<std::pair<std::string, std::string>>;
+
+TDescriptions DescriptionsOf(const TOwnedNameList<TFldData>& Params)
+{
+    TDescriptions list;
+    for (const auto& item : Params)
+        if (item.Object) list.emplace_back(item.Name, item.Object->Description());
+    return list;
+}
+
+// A parameter read again under its old name keeps its description.
+void KeepDescriptions(const TOwnedNameList<TFldData>& Params, const TDescriptions& Old)
+{
+    for (const auto& [name, text] : Old)
+        if (TFldData* param = Params.Find(name)) param->SetDescription(text);
+}
+
+} // namespace
+
+void TIbParser::ParseCreateProcedure(bool IsFunction, bool InPackage)
+{
+    if (IsFunction) ExpectIs(syIBFunction, "FUNCTION");
+    else ExpectIs(syIBProcedure, "PROCEDURE");
+    NextToken();
+    const std::string name = ExpectName();
+    std::unique_ptr<TPrcData> made;
+    TPrcData* routine = nullptr;
+    if (!InPackage && Collection() != nullptr) routine = Collection()->FindProcedure(name);
+    const TDbOperation operation = routine != nullptr ? odbAlter : odbCreate;
+    if (routine == nullptr) {
+        made = std::make_unique<TPrcData>(Objs());
+        made->SetName(name);
+        routine = made.get();
+    } else {
+        routine->SetBody({});
+    }
+    routine->IsFunction = IsFunction;
+    if (!InPackage) SetKind(stStatement, name, dboProcedure, operation);
+    DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + name);
+    const TDescriptions inputs = DescriptionsOf(routine->InputParams);
+    const TDescriptions outputs = DescriptionsOf(routine->OutputParams);
+    routine->ClearParams();
+    NextToken();
+    ParseRoutineHeader(*routine);
+    if (Symb != sySemicolon) ReadBodyText(routine, TokenStart);
+    KeepDescriptions(routine->InputParams, inputs);
+    KeepDescriptions(routine->OutputParams, outputs);
+    if (InPackage) return;
+    Emit();
+    // A routine first met here is filed, whatever form met it.
+    if (made) RegisterObject(std::move(made));
+}
+
+void TIbParser::ParseRoutineHeader(TPrcData& Routine)
+{
+    const auto params = [&](TOwnedNameList<TFldData>& List) {
+        Expect(syLParen);
+        NextToken();
+        if (Symb == syRParen) {
+            NextToken();
+            return;
+        }
+        for (;;) {
+            std::unique_ptr<TFldData> param = ParseColumn(&Routine);
+            param->SetObjectType(dboParam);
+            const std::string paramName = param->Name();
+            List.Add(paramName, std::move(param));
+            if (Symb != syComma) break;
+            NextToken();
+        }
+        CurrentFieldName.clear();
+        ExpectAndNext(syRParen);
+    };
+    if (Symb == syLParen) params(Routine.InputParams);
+    if (!Is(syIBReturns, "RETURNS")) return;
+    NextToken();
+    if (!Routine.IsFunction) {
+        params(Routine.OutputParams);
+        return;
+    }
+    auto result = std::make_unique<TFldData>(Objs(), &Routine);
+    result->TableName = Routine.Name();
+    result->SetObjectType(dboParam);
+    ParseDataType(*result, false);
+    if (FirebirdFrom(TVersion::st_Firebird_30) && IsWord("DETERMINISTIC")) {
+        result->Deterministic = true;
+        NextToken();
+    }
+    Routine.OutputParams.Add({}, std::move(result));
+}
+
+void TIbParser::ParseCreatePackage()
+{
+    ExpectWord("PACKAGE");
+    NextToken();
+    const bool body = IsWord("BODY");
+    if (body) NextToken();
+    const std::string name = ExpectName();
+    std::unique_ptr<TPkgData> made;
+    TPkgData* package = Collection() != nullptr ? Collection()->FindPackage(name) : nullptr;
+    SetKind(stStatement, name, dboPackage, package != nullptr ? odbAlter : odbCreate);
+    if (package == nullptr) {
+        made = std::make_unique<TPkgData>(Objs());
+        made->SetName(name);
+        package = made.get();
+    }
+    NextToken();
+    m_packageBody = body;
+    ReadBodyText(package, TokenStart);
+    m_packageBody = false;
+    Emit(false);
+    if (made) RegisterObject(std::move(made));
+}
+
+void TIbParser::ParseCreateTrigger(bool Alter)
+{
+    ExpectIs(syIBTrigger, "TRIGGER");
+    NextToken();
+    const std::string name = ExpectName();
+    std::unique_ptr<TTrgData> made;
+    TTrgData* trigger = Alter && Collection() != nullptr ? Collection()->FindTrigger(name) : nullptr;
+    SetKind(stStatement, name, dboTrigger, trigger != nullptr ? odbAlter : odbCreate);
+    if (trigger == nullptr) {
+        made = std::make_unique<TTrgData>(Objs());
+        made->SetName(name);
+        trigger = made.get();
+    }
+    NextToken();
+    if (Symb == syIBFor) {
+        NextToken();
+        trigger->SetTableName(ExpectName());
+        AddDepend(trigger, trigger->Table(), {});
+        NextToken();
+    } else if (made) {
+        // A trigger already known keeps its table.
+        trigger->SetTableName("DATABASE");
+    }
+    if (Is(syIBActive, "ACTIVE") || Is(syIBInactive, "INACTIVE")) {
+        trigger->Active = Is(syIBActive, "ACTIVE");
+        NextToken();
+    }
+    if (Symb == syIBOn) {
+        NextToken();
+        if (IsWord("CONNECT") || IsWord("DISCONNECT")) {
+            trigger->DatabaseEvent = UpperCase(TokenText);
+        } else if (IsWord("TRANSACTION")) {
+            NextToken();
+            if (IsWord("START") || Symb == syIBCommit || IsWord("COMMIT") || IsWord("ROLLBACK"))
+                trigger->DatabaseEvent = "TRANSACTION " + UpperCase(Symb == syIBCommit ? std::string("COMMIT") : TokenText);
+            else ParseError("Unknown event for database trigger");
+        } else {
+            ParseError("Unknown event for database trigger");
+        }
+        NextToken();
+    } else if (!Alter || Is(syIBBefore, "BEFORE") || Is(syIBAfter, "AFTER")) {
+        if (Is(syIBBefore, "BEFORE")) trigger->Timing = 1;
+        else if (Is(syIBAfter, "AFTER")) trigger->Timing = 2;
+        else ParseError("Must be: BEFORE / AFTER");
+        NextToken();
+        trigger->Events = 0;
+        std::int32_t code = trigger->Timing == 2 ? 1 : 0;
+        int k = 0;
+        for (TLoopGuard guard(*this); Symb == syIBInsert || Symb == syIBUpdate || Symb == syIBDelete; guard.Turn()) {
+            const int c = Symb == syIBInsert ? 1 : Symb == syIBUpdate ? 2 : 3;
+            trigger->Events = static_cast<std::uint8_t>(trigger->Events | (1 << c));
+            if (++k <= 3) code += c << (2 * k - 1);
+            NextToken();
+            if (Symb == syIBOr) NextToken();
+        }
+        trigger->IBTypeCode = code - 1;
+    }
+    if (Is(syIBPosition, "POSITION")) {
+        NextAndExpect(syInteger);
+        trigger->Position = static_cast<std::int32_t>(IntValueInRange(0, std::numeric_limits<std::int32_t>::max()));
+        NextToken();
+    }
+    DoLogNextLine("Trigger: " + name);
+    if (Is(syIBAs, "AS")) ReadBodyText(trigger, TokenStart);
+    Emit();
+    if (made) RegisterObject(std::move(made));
+}
+
+void TIbParser::ParseCreateView()
+{
+    ExpectIs(syIBView, "VIEW");
+    NextToken();
+    auto view = std::make_unique<TViwData>(Objs());
+    view->SetName(ExpectName());
+    SetKind(stStatement, view->Name(), dboView, odbCreate);
+    NextToken();
+    if (Symb == syLParen) ParseColumnList(view->Columns);
+    DoLogNextLine("View: " + view->Name());
+    ReadBodyText(view.get(), TokenStart);
+    Emit();
+    RegisterObject(std::move(view));
+}
+
+void TIbParser::ParseExecuteBlock()
+{
+    SetKind(stExecuteBlock, {}, dboUnknown, odbUnknown);
+    NextToken();
+    // The block's parameters and body are read into a routine of its own,
+    // which nothing keeps.
+    TPrcData block(nullptr);
+    ParseRoutineHeader(block);
+    ReadBodyText(&block, TokenStart);
+    Emit(false);
+}
+
+} // namespace qel

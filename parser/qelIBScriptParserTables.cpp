@@ -1,0 +1,635 @@
+// The InterBase script parser: CREATE and ALTER TABLE, columns and routine
+// parameters with their data types and attributes, DEFAULT values and
+// constraints.
+#include "qelIBScriptParser.h"
+
+#include "qelComp_Ctr.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Tbl.h"
+#include "qelObjs.h"
+#include "qelText.h"
+
+#include <limits>
+
+namespace qel {
+
+using enum TSymb;
+using enum TStatType;
+using enum TDbObject;
+using enum TDbOperation;
+using TVersion = TIBSQLServerVersionType;
+
+namespace {
+
+constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMinInt32 = std::numeric_limits<std::int32_t>::min();
+
+bool IsToolName(const std::string& Name) { return Name.starts_with("QEL$"); }
+
+} // namespace
+
+std::unique_ptr<TFldData> TIbParser::ParseColumn(TDbObj* Owner, bool AllowString)
+{
+    const std::string name = ExpectName(AllowString);
+    auto field = std::make_unique<TFldData>(Objs(), Owner);
+    field->SetName(name);
+    if (Owner != nullptr) field->TableName = Owner->Name();
+    CurrentFieldName = name;
+    NextToken();
+    ParseDataType(*field, false);
+    return field;
+}
+
+bool TIbParser::IsDataTypeWord()
+{
+    if (Symb == syIdent) {
+        const TVersion v = ServerVersion();
+        if (v == TVersion::st_Yaffil_1x) {
+            static const std::pair<std::string_view, TSymb> words[] = {
+                {"BIGINT", syIBBigint}, {"REAL", syIBReal},       {"FLOAT", syIBFloat},       {"NUMERIC", syIBNumeric},
+                {"NUM", syIBNumeric},   {"DECIMAL", syIBDecimal}, {"DEC", syIBDecimal},       {"BLOB", syIBBlob},
+                {"CHAR", syIBChar},     {"CHARACTER", syIBChar},  {"INT", syIBInteger},       {"INTEGER", syIBInteger},
+                {"SMALLINT", syIBSmallint}, {"CSTRING", syIBCstring}, {"TIME", syIBTime},     {"DATE", syIBDate},
+                {"TIMESTAMP", syIBTimestamp}, {"NCHAR", syIBNchar}};
+            for (const auto& [word, symb] : words)
+                if (IsWord(word)) Symb = symb;
+        } else if (FirebirdFrom(TVersion::st_Firebird_30)) {
+            if (IsWord("CSTRING")) Symb = syIBCstring;
+            else if (IsWord("TYPE")) Symb = syIBType;
+            else if (IsWord("DECFLOAT") && ServerVersion() == TVersion::st_Firebird_40) Symb = syIBDecfloat;
+        }
+    }
+    return IBDataTypeSymbols().Contains(Symb);
+}
+
+void TIbParser::ParseTypeSize(TFldData& Field)
+{
+    Field.Length = 1;
+    if (Symb != syLParen) return;
+    NextAndExpect(syInteger);
+    Field.Length = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
+    NextAndExpect(syRParen);
+    NextToken();
+}
+
+void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
+{
+    IsDataTypeWord();
+    const auto simple = [&](int Code) {
+        Field.DataType = static_cast<std::uint8_t>(Code);
+        NextToken();
+    };
+    switch (SymbCode(Symb)) {
+    case SymbCode(syIBSmallint): simple(54); break;
+    case SymbCode(syIBInteger): simple(1); break;
+    case SymbCode(syIBBigint): simple(2); break;
+    case SymbCode(syIBBoolean): simple(96); break;
+    case SymbCode(syIBReal): simple(9); break;
+    case SymbCode(syIBFloat): simple(3); break;
+    case SymbCode(syIBDouble):
+        simple(4);
+        ExpectIs(syIBPrecision, "PRECISION");
+        NextToken();
+        break;
+    case SymbCode(syIBDate): simple(18); break;
+    case SymbCode(syIBTime): simple(19); break;
+    case SymbCode(syIBTimestamp): simple(20); break;
+    case SymbCode(syIBNumeric):
+    case SymbCode(syIBDecimal):
+        simple(Symb == syIBNumeric ? 46 : 47);
+        ParseSizeScale(Field);
+        break;
+    case SymbCode(syIBDecfloat):
+        simple(7);
+        Field.Precision = 34;
+        if (Symb == syLParen) ParseSizeScale(Field);
+        break;
+    case SymbCode(syIBChar):
+    case SymbCode(syIBNchar):
+        if (Symb == syIBNchar) Field.CharSet = "ISO8859_1";
+        simple(15);
+        if (Is(syIBVarying, "VARYING")) simple(14);
+        ParseTypeSize(Field);
+        break;
+    case SymbCode(syIBVarchar): simple(14); ParseTypeSize(Field); break;
+    case SymbCode(syIBCstring): simple(56); ParseTypeSize(Field); break;
+    case SymbCode(syIBBinary):
+        simple(44);
+        if (Is(syIBVarying, "VARYING")) simple(76);
+        ParseTypeSize(Field);
+        break;
+    case SymbCode(syIBVarbinary): simple(76); ParseTypeSize(Field); break;
+    case SymbCode(syIBBlob):
+        simple(41);
+        Field.SegmentSize = 80;
+        for (TLoopGuard guard(*this);; guard.Turn()) {
+            if (Is(syIBSubType, "SUB_TYPE")) {
+                NextToken();
+                if (Is(syIBBinary, "BINARY")) Field.SubType = 0;
+                else if (IsWord("TEXT")) Field.SubType = 1;
+                else if (IsWord("BLR")) Field.SubType = 2;
+                else if (Symb == syInteger || Symb == syMinus || Symb == syPlus) {
+                    Expect(syInteger);
+                    Field.SubType = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
+                } else ParseError("Unknown blob-subtype.");
+                NextToken();
+            } else if (Is(syIBSegment, "SEGMENT")) {
+                NextToken();
+                ExpectIs(syIBSize, "SIZE");
+                NextAndExpect(syInteger);
+                Field.SegmentSize = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
+                NextToken();
+            } else if (Symb == syLParen) {
+                NextAndExpect(syInteger);
+                Field.SegmentSize = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
+                NextToken();
+                if (Symb == syComma) {
+                    NextAndExpect(syInteger);
+                    Field.SubType = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
+                    NextToken();
+                }
+                ExpectAndNext(syRParen);
+            } else {
+                break;
+            }
+        }
+        break;
+    case SymbCode(syIBType): {
+        NextToken();
+        ExpectIs(syIBOf, "OF");
+        NextToken();
+        Field.TypeOf = true;
+        if (!Is(syIBColumn, "COLUMN")) {
+            ParseDataType(Field, IsDomain);
+            return;
+        }
+        NextToken();
+        Field.DataType = dtDomain;
+        Field.TypeOfTable = ExpectName();
+        NextAndExpect(syDot);
+        NextToken();
+        Field.TypeOfColumn = ExpectName();
+        // The field keeps its owner; what owns it uses the table instead.
+        if (Collection() != nullptr)
+            if (TTblData* table = Collection()->FindTable(Field.TypeOfTable))
+                AddDepend(Field.Parent != nullptr ? Field.Parent : &Field, table, Field.TypeOfColumn);
+        NextToken();
+        break;
+    }
+    default:
+        if (Is(syIBComputed, "COMPUTED")) break;
+        if (Symb != syIdent && Symb != syString) return;
+        if (IsWord("TYPE")) {
+            NextToken();
+            ExpectIs(syIBOf, "OF");
+            NextToken();
+            Field.TypeOf = true;
+            ParseDataType(Field, IsDomain);
+            return;
+        }
+        Field.DataType = dtDomain;
+        Field.DomainName = Symb == syString ? ValueText : TokenText;
+        NextToken();
+        break;
+    }
+    ParseArrayDims(Field);
+    if (Is(syIBChar, "CHARACTER")) {
+        NextToken();
+        ExpectIs(syIBSet, "SET");
+        NextToken();
+        Field.CharSet = ExpectName();
+        if (SameText(Field.CharSet, IBOptions().DBCharSet())) Field.CharSet.clear();
+        NextToken();
+    }
+    if ((Field.DataType == 19 || Field.DataType == 20) && ServerVersion() == TVersion::st_Firebird_40 &&
+        (Is(syIBWith, "WITH") || IsWord("WITHOUT"))) {
+        Field.WithTimeZone = Symb == syIBWith || IsWord("WITH");
+        NextToken();
+        ExpectIs(syIBTime, "TIME");
+        NextToken();
+        ExpectWord("ZONE");
+        NextToken();
+    }
+    ParseColumnAttributes(Field, IsDomain);
+    if (Is(syIBComputed, "COMPUTED")) {
+        NextToken();
+        if (Is(syIBBy, "BY")) NextToken();
+        Expect(syLParen);
+        ReadBodyText(&Field, TokenStart);
+    }
+}
+
+// [n] is 1:n; [l:u] keeps both bounds with their signs.
+void TIbParser::ParseArrayDims(TFldData& Field)
+{
+    if (Symb != syLBracket) return;
+    do {
+        NextAndExpect(syInteger);
+        TArrayBound bound;
+        bound.Lower = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
+        NextToken();
+        if (Symb == syColon) {
+            NextAndExpect(syInteger);
+            bound.Upper = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
+            NextToken();
+        } else {
+            bound.Upper = bound.Lower;
+            bound.Lower = 1;
+        }
+        Field.ArrayBounds.push_back(bound);
+    } while (Symb == syComma);
+    ExpectAndNext(syRBracket);
+}
+
+void TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
+{
+    if (IsWord("GENERATED")) {
+        NextToken();
+        ExpectIs(syIBBy, "BY");
+        NextToken();
+        ExpectIs(syIBDefault, "DEFAULT");
+        NextToken();
+        ExpectIs(syIBAs, "AS");
+        NextToken();
+        ExpectWord("IDENTITY");
+        Field.Identity = true;
+        NextToken();
+    }
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Is(syIBDefault, "DEFAULT") || Symb == syEqual) {
+            NextToken();
+            std::string text;
+            ParseDefault(Field, text);
+            Field.DefaultValue = text;
+            if (Field.DataType == dtDomain && Collection() != nullptr)
+                if (TDmnData* domain = Collection()->FindDomain(Field.DomainName))
+                    if (domain->BaseField && domain->BaseField->DefaultValue == Field.DefaultValue)
+                        Field.DefaultValue.clear();
+        } else if (Symb == syIBNot) {
+            NextToken();
+            ExpectIs(syIBNull, "NULL");
+            Field.Nullable = false;
+            NextToken();
+        } else if (Symb == syIBNull) {
+            NextToken();
+        } else if (Is(syIBCollate, "COLLATE")) {
+            NextToken();
+            Field.Collation = ExpectName();
+            NextToken();
+        } else if (Symb == syIBBy) {
+            NextToken();
+            if (Is(syIBDescriptor, "DESCRIPTOR")) Field.ByDescriptor = true;
+            else if (Is(syIBValue, "VALUE")) Field.ByValue = true;
+            else ParseError("Must be: BY DESCRIPTOR / BY VALUE");
+            NextToken();
+        } else if (Symb == syIBForeign || Symb == syIBPrimary || Symb == syIBUnique || Symb == syIBReferences) {
+            ParseTableConstraint(nullptr, &Field, {}, nullptr, false);
+        } else if (Symb == syIBCheck) {
+            if (IsDomain) {
+                NextToken();
+                Field.CheckText = ReadParenText();
+            } else ParseTableConstraint(nullptr, &Field, {}, nullptr, false);
+        } else if (Symb == syIBConstraint) {
+            if (IsDomain) {
+                NextToken();
+                Field.CheckName = ExpectName();
+                NextToken();
+                ExpectIs(syIBCheck, "CHECK");
+            } else {
+                ParseNamedConstraint(&Field, nullptr, {}, false);
+            }
+        } else {
+            break;
+        }
+    }
+}
+
+void TIbParser::ParseDefault(TFldData& /*Field*/, std::string& Text)
+{
+    const std::int64_t start = TokenStart;
+    switch (SymbCode(Symb)) {
+    case SymbCode(syIBNull):
+    case SymbCode(syIBUser):
+    case SymbCode(syIBCurrentDate):
+    case SymbCode(syIdent):
+    case SymbCode(syInteger):
+    case SymbCode(syFloat):
+    case SymbCode(syString): break;
+    case SymbCode(syIBCurrentTime):
+    case SymbCode(syIBCurrentTimestamp): {
+        // "(precision)" directly after belongs to the value.
+        const TParseContext before(this);
+        NextToken();
+        if (Symb == syLParen) {
+            NextAndExpect(syInteger);
+            NextAndExpect(syRParen);
+        } else {
+            before.Restore();
+        }
+        break;
+    }
+    case SymbCode(syPlus):
+    case SymbCode(syMinus):
+        NextToken();
+        if (Symb != syInteger && Symb != syFloat) ParseError("DEFAUT <value> error...");
+        break;
+    case SymbCode(syIBCharset): NextAndExpect(syString); break;
+    default: ParseError("DEFAUT <value> error..."); break;
+    }
+    Text = GetText(start, NextPos - 1 - start);
+    Text = Trim(Text);
+    NextToken();
+}
+
+void TIbParser::ParseColumnList(TOwnedNameList<TFldData>& List)
+{
+    Expect(syLParen);
+    do {
+        NextToken();
+        const std::string name = ExpectName();
+        List.Add(name, std::make_unique<TFldData>(Objs()))->SetName(name);
+        NextToken();
+    } while (Symb == syComma);
+    ExpectAndNext(syRParen);
+}
+
+void TIbParser::ParseUsingIndex(TCtrData& Ctr, std::string& Text)
+{
+    Text.clear();
+    if (!Is(syIBUsing, "USING")) return;
+    Text = "USING ";
+    NextToken();
+    if (Symb == syIBAsc || IsWord("ASC") || IsWord("ASCENDING")) {
+        NextToken();
+    } else if (Symb == syIBDesc || IsWord("DESC") || IsWord("DESCENDING")) {
+        Text += "DESC ";
+        Ctr.DescIndex = true;
+        NextToken();
+    }
+    Text += "INDEX ";
+    ExpectIs(syIBIndex, "INDEX");
+    NextToken();
+    Ctr.IndexName = ExpectName();
+    Text += QuoteName(Ctr.IndexName);
+    NextToken();
+}
+
+void TIbParser::ParseReferences(TTblData* Table, TCtrData& Ctr)
+{
+    NextToken();
+    ExpectIs(syIBKey, "KEY");
+    NextToken();
+    ParseColumnList(Ctr.Fields);
+    ExpectIs(syIBReferences, "REFERENCES");
+    ParseReferencesTail(Table, Ctr);
+}
+
+// From REFERENCES: the referenced table, its columns, the rules and USING.
+void TIbParser::ParseReferencesTail(TTblData* Table, TCtrData& Ctr)
+{
+    NextToken();
+    Ctr.SetRefTableName(ExpectName());
+    NextToken();
+    TTblData* refTable = Collection() != nullptr ? Collection()->FindTable(Ctr.RefTableName()) : nullptr;
+    if (Symb == syLParen) ParseColumnList(Ctr.RefFields);
+    AddDepend(&Ctr, Table, {});
+    AddDepend(&Ctr, refTable, {});
+    while (Symb == syIBOn) {
+        NextToken();
+        std::uint8_t* rule = nullptr;
+        if (Symb == syIBUpdate) rule = &Ctr.UpdateRule;
+        else if (Symb == syIBDelete) rule = &Ctr.DeleteRule;
+        else ParseError("Missing: UPDATE/DELETE");
+        NextToken();
+        std::uint8_t ignored = 0;
+        if (rule == nullptr) rule = &ignored;
+        if (Symb == syIBNo) {
+            NextToken();
+            if (!Is(syIBAction, "ACTION")) ParseError("Must be: ACTION");
+        } else if (Is(syIBCascade, "CASCADE")) {
+            *rule = 2;
+        } else if (Symb == syIBSet) {
+            NextToken();
+            if (Symb == syIBDefault) *rule = 3;
+            else if (Symb == syIBNull) *rule = 4;
+            else ParseError("Missing: DEFAULT/NULL");
+        } else {
+            ParseError("Unknown action into UPDATE/DELETE rule.");
+        }
+        NextToken();
+    }
+    std::string usingText;
+    ParseUsingIndex(Ctr, usingText);
+    DoLogNextLine("Foreign key 1: " + Ctr.GetCreateDDL());
+}
+
+void TIbParser::ReadCheckBody(TCtrData& Ctr) { ReadBodyText(&Ctr, -1); }
+
+void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Field, const std::string& TableName,
+                                     TTblData* Table, bool EmitStatement, bool InTable)
+{
+    if (!Ctr) Ctr = std::make_unique<TCtrData>(Objs());
+    TCtrData& ctr = *Ctr;
+    ctr.SetTableName(Table != nullptr ? Table->Name() : TableName);
+    if (Field != nullptr) {
+        ctr.Fields.Add(Field->Name(), std::make_unique<TFldData>(Objs()))->SetName(Field->Name());
+        ctr.SetTableName(Field->TableName);
+        if (Table == nullptr) Table = dynamic_cast<TTblData*>(Field->Parent);
+    }
+    const bool named = !ctr.Name().empty();
+    std::string usingText;
+    std::string log;
+    TDbObject kind = dboConstraint;
+    bool discard = false;
+    // Inside CREATE TABLE the table's own log lines are written.
+    const auto inTableLog = [&](const char* Own, const char* InTableText) {
+        return std::string(InTable ? (named ? "Constraint: " : InTableText) : Own);
+    };
+    if (Symb == syIBPrimary) {
+        ctr.SetConstraintKind(ckPrimaryKey);
+        kind = dboPKey;
+        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        NextToken();
+        ExpectIs(syIBKey, "KEY");
+        NextToken();
+        if (Symb == syLParen) ParseColumnList(ctr.Fields);
+        ParseUsingIndex(ctr, usingText);
+        if (Collection() != nullptr)
+            for (const auto& item : Collection()->Constraints) {
+                auto* other = dynamic_cast<TCtrData*>(item.Object);
+                if (other == nullptr || other->ConstraintKind() != ckPrimaryKey || other->TableName() != ctr.TableName())
+                    continue;
+                AddWarning("Duplicate Primary Key, Table: " + QuoteName(ctr.TableName()) + " (convert to Unique)");
+                AddWarning(other->GetCreateDDL());
+                AddWarning(ctr.GetCreateDDL());
+                ctr.SetConstraintKind(ckUnique);
+                AddWarning(ctr.GetCreateDDL());
+                AddWarning({});
+                discard = true;
+                break;
+            }
+        log = inTableLog("Primary key: ", "Primary Key: ");
+    } else if (Symb == syIBUnique) {
+        ctr.SetConstraintKind(ckUnique);
+        kind = dboUnique;
+        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        NextToken();
+        if (Symb == syLParen) ParseColumnList(ctr.Fields);
+        ParseUsingIndex(ctr, usingText);
+        log = inTableLog("Unique: ", "Unique: ");
+    } else if (Symb == syIBForeign || Symb == syIBReferences) {
+        ctr.SetConstraintKind(ckForeignKey);
+        kind = dboFKey;
+        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        if (Symb == syIBForeign) ParseReferences(Table, ctr);
+        else ParseReferencesTail(Table, ctr);
+        if (Collection() != nullptr && Collection()->Constraints.Find(ctr.GetKey()) != nullptr) {
+            AddWarning("Duplicate Foreign Key:");
+            AddWarning(ctr.GetCreateDDL());
+            AddWarning({});
+            discard = true;
+        }
+        log = inTableLog("Foreign key 2: ", "Foreign key 2: ");
+    } else if (Symb == syIBCheck) {
+        ctr.SetConstraintKind(ckCheck);
+        kind = dboCheck;
+        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        NextToken();
+        ReadCheckBody(ctr);
+        log = inTableLog("Check: ", "Check: ");
+    } else {
+        return;
+    }
+    AddDepend(&ctr, Table, {});
+    DoLogNextLine(log + ctr.GetCreateDDL());
+    if (EmitStatement) {
+        StatementKind.ObjType = kind;
+        Emit();
+    }
+    const bool tool = Collection() != nullptr && Collection()->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
+                      (IsToolName(ctr.Name()) || IsToolName(ctr.TableName()));
+    // A discarded constraint goes with its links (its destructor).
+    if (!discard && !tool) RegisterObject(std::move(Ctr));
+}
+
+void TIbParser::ParseNamedConstraint(TFldData* Field, TTblData* Table, const std::string& TableName,
+                                     bool EmitStatement, bool InTable)
+{
+    ExpectIs(syIBConstraint, "CONSTRAINT");
+    NextToken();
+    auto ctr = std::make_unique<TCtrData>(Objs());
+    ctr->SetName(ExpectName());
+    NextToken();
+    if (Symb != syIBPrimary && Symb != syIBUnique && Symb != syIBForeign && Symb != syIBCheck &&
+        Symb != syIBReferences)
+        ParseError("Missing: PRIMARY... or UNIQUE...");
+    ParseTableConstraint(std::move(ctr), Field, TableName, Table, EmitStatement, InTable);
+}
+
+void TIbParser::ParseCreateTable(bool Temporary)
+{
+    ExpectIs(syIBTable, "TABLE");
+    NextToken();
+    const std::string name = ExpectName();
+    SetKind(stStatement, name, dboTable, odbCreate);
+    DoLogNextLine("Table: " + name);
+    auto table = std::make_unique<TTblData>(Objs());
+    table->SetName(name);
+    table->GlobalTemporary = Temporary;
+    CurrentTableName = name;
+    NextToken();
+    if (Is(syIBExternal, "EXTERNAL")) {
+        NextToken();
+        if (Is(syIBFile, "FILE")) NextToken();
+        Expect(syString);
+        table->ExternalFile = ValueText;
+        NextToken();
+    }
+    Expect(syLParen);
+    do {
+        NextToken();
+        CurrentFieldName.clear();
+        if (Symb == syIdent || Symb == syString) {
+            std::unique_ptr<TFldData> column = ParseColumn(table.get(), true);
+            const std::string columnName = column->Name();
+            TFldData* field = table->Fields.Add(columnName, std::move(column));
+            if (field->DataType == dtDomain && Collection() != nullptr)
+                if (TDmnData* domain = Collection()->FindDomain(field->DomainName))
+                    AddDepend(table.get(), domain, field->Name());
+        } else if (Symb == syIBConstraint) {
+            ParseNamedConstraint(nullptr, table.get(), name, false, true);
+        } else if (Symb == syIBPrimary || Symb == syIBUnique || Symb == syIBForeign || Symb == syIBCheck) {
+            ParseTableConstraint(nullptr, nullptr, name, table.get(), false, true);
+        } else {
+            break;
+        }
+    } while (Symb == syComma);
+    CurrentFieldName.clear();
+    ExpectAndNext(syRParen);
+    if (Symb == syIBOn) {
+        NextToken();
+        ExpectIs(syIBCommit, "COMMIT");
+        NextToken();
+        if (Symb == syIBDelete) table->OnCommit = 1;
+        else if (Is(syIBPreserve, "PRESERVE")) table->OnCommit = 2;
+        else ParseError("Must be: DELETE ROWS / PRESERVE ROWS.");
+        NextToken();
+        ExpectIs(syIBRows, "ROWS");
+        NextToken();
+    }
+    Emit();
+    RegisterObject(std::move(table));
+    CurrentTableName.clear();
+}
+
+void TIbParser::ParseAlterTable()
+{
+    NextToken();
+    const std::string name = ExpectName();
+    SetKind(stStatement, name, dboTable, odbAlter);
+    TTblData* table = Collection() != nullptr ? Collection()->FindTable(name) : nullptr;
+    CurrentTableName = name;
+    NextToken();
+    if (Symb == syIBAdd) {
+        NextToken();
+        if (Symb == syIBForeign || Symb == syIBCheck || Symb == syIBPrimary || Symb == syIBUnique) {
+            ParseTableConstraint(nullptr, nullptr, name, table, true);
+        } else if (Symb == syIBConstraint) {
+            ParseNamedConstraint(nullptr, table, name, true);
+        } else {
+            SetKind(stStatement, ExpectName(true), dboField, odbCreate, name);
+            std::unique_ptr<TFldData> column = ParseColumn(table, true);
+            if (table == nullptr) column->TableName = name;
+            Emit();
+            if (table == nullptr) return;
+            const std::string columnName = column->Name();
+            TFldData* field = table->Fields.Add(columnName, std::move(column));
+            if (field->DataType == dtDomain && Collection() != nullptr)
+                if (TDmnData* domain = Collection()->FindDomain(field->DomainName)) AddDepend(table, domain, field->Name());
+        }
+    } else if (Symb == syIBAlter) {
+        NextToken();
+        // Firebird takes ALTER [COLUMN]: the word is optional here.
+        if (Is(syIBColumn, "COLUMN")) NextToken();
+        SetKind(stStatement, ExpectName(), dboField, odbAlter, name);
+        SkipToEnd();
+        Emit();
+    } else if (Symb == syIBDrop) {
+        NextToken();
+        if (Symb == syIBConstraint) {
+            NextToken();
+            SetKind(stStatement, ExpectName(), dboConstraint, odbDrop, name);
+        } else if (Symb == syIdent) {
+            SetKind(stStatement, TokenText, dboField, odbDrop, name);
+        } else {
+            ParseError("Unknown ALTER TABLE <table-name> DROP statement");
+        }
+        NextToken();
+        Emit();
+    } else {
+        ParseError("Unknown symbol");
+    }
+}
+
+} // namespace qel
