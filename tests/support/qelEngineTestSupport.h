@@ -119,7 +119,7 @@ public:
         EXPECT_TRUE(m_c.Connected()) << (Errors.empty() ? "" : Errors.back());
     }
 
-    // Runs statements, each committed.
+    // Runs a statement and commits it.
     void Run(const std::string& Sql)
     {
         if (!m_c.InTransaction()) m_c.StartTransaction();
@@ -128,10 +128,6 @@ public:
         q->SetSQLText(Sql);
         q->ExecSQL();
         m_c.Commit();
-    }
-    void Run(std::initializer_list<std::string> Statements)
-    {
-        for (const std::string& s : Statements) Run(s);
     }
 
     // Every row, every value as text ("<null>" for NULL).
