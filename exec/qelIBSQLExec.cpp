@@ -253,7 +253,10 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
 
 void TIBSQLExec::ParseScript(TStringList& Lines)
 {
-    Clear();
+    // The list goes, the options stay (TSQLExec::Clear would reset them).
+    TCustomSQLExec::Clear();
+    m_pending.clear();
+    m_currentStatement = nullptr;
     Messages().Clear();
     // The script's objects are only read here: the collection goes with the
     // parser.

@@ -3,6 +3,7 @@
 #include "qelDBOptions.h"
 #include "qelDB_IBX.h"
 #include "qelExecTestSupport.h"
+#include "qelMsgMngr.h"
 
 #include <gtest/gtest.h>
 
@@ -465,4 +466,137 @@ TEST_F(IBExecTest, CreateAndConnectOnAServerHost)
     qeltest::TInspector tcp([&](TQELConnection& t) { qeltest::ConfigureFirebirdServer(t, server, file); });
     EXPECT_EQ(tcp.Value("SELECT LIST(ID) FROM T"), "2,4");
     EXPECT_FALSE(rec.AnyLogContains(server.Password));
+}
+
+// ---- loading isql scripts --------------------------------------------------
+
+namespace {
+
+const std::string kExamples = "/usr/share/doc/firebird3.0-common-doc/examples/";
+
+// Runs in a folder of its own, since the sample scripts create their
+// databases by relative names.
+class ScriptLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        qeltest::ConfigureFirebird(c, dir.File("none.fdb"));
+        x.SetQELConnection(&c);
+        x.ConnectionOptions().Assign(c.ConnectionOptions());
+        x.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+        rec.Attach(x);
+    }
+    void TearDown() override { std::filesystem::current_path(old); }
+
+    // The loaded script's statements of one kind.
+    int Count(ST Type, OT Object = OT::dboUnknown, OP Operation = OP::odbUnknown) const
+    {
+        int n = 0;
+        for (int i = 0; i < x.Count(); ++i) {
+            const TStatement& st = x.Statements(i);
+            n += st.StatType == Type && (Object == OT::dboUnknown || st.ObjType == Object) &&
+                 (Operation == OP::odbUnknown || st.Operation == Operation);
+        }
+        return n;
+    }
+
+    qeltest::TempDir dir;
+    std::filesystem::path old;
+    TQELConnection c;
+    TIBSQLExec x;
+    TRecorder rec;
+};
+
+} // namespace
+
+TEST_F(ScriptLoadTest, EmployeeScriptBuildsTheSampleDatabase)
+{
+    if (!std::filesystem::exists(kExamples + "employee.sql.gz")) QEL_SKIP_OR_FAIL("firebird3.0-examples is missing");
+    ASSERT_EQ(std::system(("gzip -dc " + kExamples + "employee.sql.gz > employee.sql").c_str()), 0);
+    x.IBServerOptions().SQLDialect = 1;
+    x.LoadScript("employee.sql");
+    EXPECT_EQ(x.Count(), 397);
+    EXPECT_EQ(x.Messages().Count(), 0);
+    EXPECT_TRUE(rec.Logged("Loading script...") && rec.Logged("Script loaded."));
+    // The script's dialect and database came back; nothing else did.
+    EXPECT_EQ(x.IBServerOptions().SQLDialect, 3);
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, "employee.fdb");
+    EXPECT_EQ(x.ConnectionOptions().UserName, "SYSDBA");
+    EXPECT_EQ(Count(ST::stInsert), 216);
+    EXPECT_EQ(Count(ST::stUpdate), 65);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_TRUE(rec.Logged("< Script executed succesfully! >"));
+    c.SetConnected(false);
+
+    qeltest::TInspector db(dir.File("employee.fdb"));
+    const auto count = [&](const std::string& From) { return db.Value("SELECT COUNT(*) FROM " + From); };
+    EXPECT_EQ(count("RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 AND RDB$VIEW_BLR IS NULL"), "10");
+    EXPECT_EQ(count("RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 AND RDB$VIEW_BLR IS NOT NULL"), "1");
+    EXPECT_EQ(count("RDB$PROCEDURES"), "10");
+    EXPECT_EQ(count("RDB$TRIGGERS WHERE RDB$SYSTEM_FLAG = 0 AND RDB$TRIGGER_INACTIVE = 0"), "4");
+    EXPECT_EQ(count("RDB$FIELDS WHERE RDB$FIELD_NAME NOT STARTING 'RDB$' AND RDB$SYSTEM_FLAG = 0"), "15");
+    EXPECT_EQ(db.Value("SELECT GEN_ID(EMP_NO_GEN, 0) || ',' || GEN_ID(CUST_NO_GEN, 0) FROM RDB$DATABASE"), "145,1015");
+    EXPECT_EQ(count("RDB$EXCEPTIONS"), "5");
+    EXPECT_EQ(count("RDB$INDICES WHERE RDB$SYSTEM_FLAG = 0 AND RDB$INDEX_NAME NOT STARTING 'RDB$' AND "
+                    "RDB$INDEX_INACTIVE = 0"),
+              "12");
+    const auto constraints = [&](const std::string& Kind) {
+        return count("RDB$RELATION_CONSTRAINTS WHERE RDB$CONSTRAINT_TYPE = '" + Kind +
+                     "' AND RDB$RELATION_NAME NOT STARTING 'RDB$' AND RDB$RELATION_NAME NOT STARTING 'MON$' "
+                     "AND RDB$RELATION_NAME NOT STARTING 'SEC$'");
+    };
+    EXPECT_EQ(constraints("PRIMARY KEY"), "10");
+    EXPECT_EQ(constraints("FOREIGN KEY"), "14");
+    EXPECT_EQ(constraints("UNIQUE"), "2");
+    EXPECT_EQ(constraints("CHECK"), "14");
+    EXPECT_EQ(count("RDB$USER_PRIVILEGES WHERE RDB$USER = 'PUBLIC' AND RDB$GRANT_OPTION = 1"), "65");
+    EXPECT_EQ(db.Value("SELECT MON$SQL_DIALECT FROM MON$DATABASE"), "3");
+    const std::pair<const char*, const char*> rows[] = {
+        {"COUNTRY", "16"}, {"JOB", "31"},     {"DEPARTMENT", "21"},       {"EMPLOYEE", "42"},     {"PROJECT", "6"},
+        {"EMPLOYEE_PROJECT", "28"}, {"PROJ_DEPT_BUDGET", "24"}, {"SALARY_HISTORY", "49"}, {"CUSTOMER", "15"},
+        {"SALES", "33"}};
+    for (const auto& [table, n] : rows) EXPECT_EQ(count(table), n) << table;
+}
+
+TEST_F(ScriptLoadTest, PackageSampleIncludesItsFilesAndRuns)
+{
+    if (!std::filesystem::exists(kExamples + "package")) QEL_SKIP_OR_FAIL("firebird3.0-examples is missing");
+    for (const char* f : {"fbout-test.sql", "fbout-header.sql", "fbout-body.sql"})
+        std::filesystem::copy_file(kExamples + "package/" + f, dir.File(f));
+    x.LoadScript(dir.File("fbout-test.sql"));
+    EXPECT_EQ(x.Count(), 14);
+    EXPECT_EQ(x.Messages().Count(), 0);
+    EXPECT_EQ(x.IBServerOptions().DBCharSet(), "UTF8");
+    // No SET SQL DIALECT: the executor's own stays.
+    EXPECT_EQ(x.IBServerOptions().SQLDialect, 3);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    c.SetConnected(false);
+
+    qeltest::TInspector db(dir.File("test.fdb"));
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$PACKAGES WHERE RDB$SYSTEM_FLAG = 0"), "1");
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PACKAGE_NAME IS NULL AND RDB$SYSTEM_FLAG = 0"), "1");
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG = 0"), "1");
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$FIELDS WHERE RDB$FIELD_NAME = 'FB$OUT_TYPE'"), "1");
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_TYPE IN (4, 5)"), "1");
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$USER_PRIVILEGES WHERE RDB$USER <> 'SYSDBA' AND "
+                       "RDB$RELATION_NAME NOT STARTING 'RDB$' AND RDB$RELATION_NAME NOT STARTING 'MON$' AND "
+                       "RDB$RELATION_NAME NOT STARTING 'SEC$'"),
+              "7");
+}
+
+TEST_F(ScriptLoadTest, ConnectOfTheScriptReachesTheExecutor)
+{
+    qeltest::WriteFile(dir.File("c.sql"), "CONNECT 'other.fdb' USER 'U' PASSWORD 'P';\nSET NAMES WIN1252;\n"
+                                          "EXECUTE BLOCK AS BEGIN END;\n");
+    x.IBServerOptions().SQLDialect = 3;
+    x.LoadScript(dir.File("c.sql"));
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, "other.fdb");
+    EXPECT_EQ(x.ConnectionOptions().UserName, "U");
+    EXPECT_EQ(x.ConnectionOptions().Password, "P");
+    EXPECT_EQ(x.IBServerOptions().DBCharSet(), "WIN1252");
+    EXPECT_EQ(x.IBServerOptions().SQLDialect, 3);
+    ASSERT_EQ(x.Count(), 3);
+    EXPECT_EQ(x.Statements(2).StatType, ST::stExecuteBlock);
 }
