@@ -71,116 +71,57 @@ namespace {
 using qeltest::TDDLRow;
 using DT = TDatabaseType;
 using V = TIBSQLServerVersionType;
+using G = TGnrData;
 
-// Generator SEQ after Setup: its CREATE text, " | " and its drop.
-TDDLRow Sequence(const char* Label, DT Server, std::function<void(TGnrData&)> Setup, const char* Expected)
+// Generator S after Setup: its CREATE text and its drop.
+TDDLRow Sequence(const char* Label, DT Server, std::function<void(G&)> Setup, const char* Expected)
 {
-    return {Label, Server,
-            [=](TObjs& o) {
-                TGnrData g(&o);
-                g.SetName("SEQ");
+    return {Label, Server, [=](TObjs& o) {
+                G g(&o);
+                g.SetName("S");
                 Setup(g);
                 return g.GetCreateDDL() + " | " + g.GetDropScript();
-            },
-            Expected};
+            }, Expected};
 }
 
-// Package P with a header and, unless empty, a body, under Version.
+// Package P (header H, body B unless empty) under Version: CREATE and drop.
 TDDLRow Package(const char* Label, DT Server, V Version, const char* Body, const char* Expected)
 {
-    return {Label, Server,
-            [=](TObjs& o) {
+    return {Label, Server, [=](TObjs& o) {
                 o.IBServerOptions().SQLServerVersion = Version;
                 TPkgData p(&o);
-                p.SetName("P");
-                p.HeaderText = "BEGIN\r\n  FUNCTION F RETURNS INT;\r\nEND";
-                p.SetBody(Body);
+                p.SetName("P"), p.HeaderText = "H", p.SetBody(Body);
                 return p.GetCreateDDL() + " | " + p.GetDropScript();
-            },
-            Expected};
+            }, Expected};
 }
 
 class GeneratorTextTest : public qeltest::TDDLTest {};
 TEST_P(GeneratorTextTest, WritesTheExactText) { Check(); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GeneratorTextTest,
-    ::testing::ValuesIn(std::vector<TDDLRow>{
-        Sequence("Oracle new", DT::dbOracle, [](TGnrData&) {}, "CREATE SEQUENCE SEQ\r\ncache 20 | DROP SEQUENCE SEQ"),
-        Sequence("Oracle no cache, ones left out", DT::dbOracle,
-                 [](TGnrData& g) {
-                     g.SetCache("0");
-                     g.MinValue = g.IncrementBy = g.StartWith = "1";
-                     g.SetSchema("S");
-                     g.Cycle = g.Order = true;
-                 },
-                 "CREATE SEQUENCE S.SEQ\r\nnocache\r\norder\r\ncycle | DROP SEQUENCE S.SEQ"),
-        Sequence("Oracle limits", DT::dbOracle,
-                 [](TGnrData& g) {
-                     g.MinValue = "5";
-                     g.SetMaxValue("100");
-                     g.IncrementBy = "2";
-                 },
-                 "CREATE SEQUENCE SEQ\r\nminvalue 5\r\nmaxvalue 100\r\nincrement by 2\r\ncache 20 | DROP SEQUENCE SEQ"),
-        Sequence("PG temporary", DT::dbPostgreSQL,
-                 [](TGnrData& g) {
-                     g.SetName("s");
-                     g.Temporary = true;
-                     g.IncrementBy = "2";
-                     g.OwnedBy = "t.id";
-                 },
-                 "CREATE TEMPORARY SEQUENCE s INCREMENT BY 2 CACHE 20 OWNED BY t.id | DROP SEQUENCE s"),
-        // MINVALUE is kept even when 1: the type's minimum would let CYCLE wrap negative.
-        Sequence("MSSQL cycle", DT::dbMSSQL,
-                 [](TGnrData& g) {
-                     g.SetName("S");
-                     g.MinValue = "1";
-                     g.Cycle = true;
-                 },
-                 "CREATE SEQUENCE S\r\n    MINVALUE 1\r\n    CYCLE\r\n    CACHE 20 | DROP SEQUENCE S"),
-        Sequence("MSSQL typed", DT::dbMSSQL,
-                 [](TGnrData& g) {
-                     g.SetName("S");
-                     g.SetSchema("dbo");
-                     g.ValueField->DataType = 2;
-                     g.StartWith = "10";
-                     g.IncrementBy = "5";
-                     g.SetNoCache(true);
-                 },
-                 "CREATE SEQUENCE DBO.S\r\n    AS BIGINT\r\n    START WITH 10\r\n    INCREMENT BY 5\r\n    NOCACHE | "
-                 "DROP SEQUENCE DBO.S"),
-        Sequence("FB25 generator", DT::dbInterBase, [](TGnrData& g) { g.StartWith = "5"; },
-                 "CREATE GENERATOR SEQ | DROP GENERATOR SEQ"),
-        {"IB6 generator drop", DT::dbInterBase,
-         [](TObjs& o) {
-             o.IBServerOptions().SQLServerVersion = V::st_InterBase_6x;
-             TGnrData g(&o);
-             g.SetName("G");
-             return g.GetDropScript();
-         },
-         "/* Drop generator: G */\r\nDELETE FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'G'"},
-        Sequence("ASE has none", DT::dbSybaseASE, [](TGnrData&) {}, "CREATE GENERATOR SEQ | "),
-        {"DB2 identity options", DT::dbDB2,
-         [](TObjs& o) {
-             TGnrData g(&o), none(&o);
-             g.StartWith = "1";
-             g.IncrementBy = "1";
-             none.SetNoCache(true);
-             TGnrData empty(&o);
-             empty.SetCache("");
-             return g.GetIdentityOptionsText() + " | " + none.GetIdentityOptionsText() + " | " +
-                    empty.GetIdentityOptionsText();
-         },
-         "(START WITH 1, INCREMENT BY 1, CACHE 20) | (NO CACHE) | "},
-        Package("FB40 header and body", DT::dbInterBase, V::st_Firebird_40, "BEGIN\r\n  FUNCTION F RETURNS INT AS BEGIN RETURN 1; END\r\nEND",
-                "CREATE OR ALTER PACKAGE P\r\n    AS\r\nBEGIN\r\n  FUNCTION F RETURNS INT;\r\nEND\r\n^\r\n\r\n"
-                "RECREATE PACKAGE BODY P\r\n    AS\r\nBEGIN\r\n  FUNCTION F RETURNS INT AS BEGIN RETURN 1; END\r\nEND | "
-                "DROP PACKAGE P"),
-        Package("FB30 header only", DT::dbInterBase, V::st_Firebird_30, "",
-                "CREATE OR ALTER PACKAGE P\r\n    AS\r\nBEGIN\r\n  FUNCTION F RETURNS INT;\r\nEND | DROP PACKAGE P"),
-        Package("Oracle", DT::dbOracle, V::st_Firebird_25, "B",
-                "CREATE OR REPLACE PACKAGE P\r\nBEGIN\r\n  FUNCTION F RETURNS INT;\r\nEND\r\n/\r\n\r\n"
-                "CREATE OR REPLACE PACKAGE BODY P\r\nB | DROP PACKAGE P")}),
-    qeltest::RowName);
+INSTANTIATE_TEST_SUITE_P(Rows, GeneratorTextTest, ::testing::ValuesIn(std::vector<TDDLRow>{
+    Sequence("Oracle", DT::dbOracle, [](G&) {}, "CREATE SEQUENCE S\r\ncache 20 | DROP SEQUENCE S"),
+    // Ones are left out, the start value always.
+    Sequence("Oracle nocache", DT::dbOracle, [](G& g) { g.SetCache("0"), g.MinValue = g.IncrementBy = g.StartWith = "1";
+             g.SetMaxValue("9"), g.Cycle = true; }, "CREATE SEQUENCE S\r\nmaxvalue 9\r\nnocache\r\ncycle | DROP SEQUENCE S"),
+    Sequence("PG temporary", DT::dbPostgreSQL, [](G& g) { g.SetName("s"), g.Temporary = true, g.IncrementBy = "2",
+             g.OwnedBy = "t.id"; }, "CREATE TEMPORARY SEQUENCE s INCREMENT BY 2 CACHE 20 OWNED BY t.id | DROP SEQUENCE s"),
+    // MINVALUE stays when 1: the type's minimum would let CYCLE wrap negative.
+    Sequence("MSSQL cycle", DT::dbMSSQL, [](G& g) { g.MinValue = "1", g.Cycle = true; },
+             "CREATE SEQUENCE S\r\n    MINVALUE 1\r\n    CYCLE\r\n    CACHE 20 | DROP SEQUENCE S"),
+    Sequence("MSSQL typed", DT::dbMSSQL, [](G& g) { g.SetSchema("dbo"), g.ValueField->DataType = 2, g.StartWith = "5";
+             g.SetNoCache(true); }, "CREATE SEQUENCE DBO.S\r\n    AS BIGINT\r\n    START WITH 5\r\n    NOCACHE | DROP SEQUENCE DBO.S"),
+    Sequence("FB25", DT::dbInterBase, [](G&) {}, "CREATE GENERATOR S | DROP GENERATOR S"),
+    Sequence("IB6", DT::dbInterBase, [](G& g) { g.Objs()->IBServerOptions().SQLServerVersion = V::st_InterBase_6x; },
+             "CREATE GENERATOR S | /* Drop generator: S */\r\nDELETE FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'S'"),
+    Sequence("ASE", DT::dbSybaseASE, [](G&) {}, "CREATE GENERATOR S | "),
+    {"DB2 identity", DT::dbDB2, [](TObjs& o) { G g(&o), none(&o); g.StartWith = "1", g.IncrementBy = "2";
+         none.SetNoCache(true); return g.GetIdentityOptionsText() + " | " + none.GetIdentityOptionsText(); },
+     "(START WITH 1, INCREMENT BY 2, CACHE 20) | (NO CACHE)"},
+    Package("FB40", DT::dbInterBase, V::st_Firebird_40, "B", "CREATE OR ALTER PACKAGE P\r\n    AS\r\nH\r\n^\r\n\r\n"
+            "RECREATE PACKAGE BODY P\r\n    AS\r\nB | DROP PACKAGE P"),
+    Package("FB30 header", DT::dbInterBase, V::st_Firebird_30, "", "CREATE OR ALTER PACKAGE P\r\n    AS\r\nH | DROP PACKAGE P"),
+    Package("Oracle", DT::dbOracle, V::st_Firebird_25, "B", "CREATE OR REPLACE PACKAGE P\r\nH\r\n/\r\n\r\n"
+            "CREATE OR REPLACE PACKAGE BODY P\r\nB | DROP PACKAGE P"),
+}), qeltest::RowName);
 
 } // namespace
