@@ -171,9 +171,9 @@ void TTestDatabase::CreateTable(const std::string& Table, const std::string& Bod
     m_tables.push_back(Table);
 }
 
-void TTestDatabase::Insert(const std::string& Table, std::initializer_list<const char*> Rows)
+void TTestDatabase::Insert(const std::string& Table, const std::vector<std::string>& Rows)
 {
-    for (const char* row : Rows) Exec("insert into " + Table + " values " + row);
+    for (const std::string& row : Rows) Exec("insert into " + Table + " values " + row);
 }
 
 std::unique_ptr<TSQLExec> TTestDatabase::NewExecutor()

@@ -11,7 +11,6 @@
 #include "qelValue.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -57,7 +56,7 @@ public:
     // Creates a table and remembers it for dropping.
     void CreateTable(const std::string& Table, const std::string& Body);
     // One INSERT a row: Insert("T", {"(1, 'a')", "(2, Null)"}).
-    void Insert(const std::string& Table, std::initializer_list<const char*> Rows);
+    void Insert(const std::string& Table, const std::vector<std::string>& Rows);
 
     // The executor that applies a script to this database.
     std::unique_ptr<qel::TSQLExec> NewExecutor();

@@ -4,6 +4,7 @@
 #include "qelADO.h"
 #include "qelConnection_ADO.h"
 #include "qelDBOptions.h"
+#include "qelEngineTestSupport.h"
 #include "qelErrors.h"
 #include "qelMsgMngr.h"
 #include "qelSQL_Exec.h"
@@ -1085,35 +1086,27 @@ TEST_F(CompareRun, ImmediateModeCanWriteTheScriptAsWell)
     EXPECT_EQ(target->Rows(rows), master->Rows(rows));
 }
 
-TEST_F(CompareRun, OperationsLeftOutAreNeitherProducedNorCounted)
+// A DELETE left out of the allowed operations is neither produced nor
+// counted; one that OnAddResultSQL vetoes is counted and reaches nothing.
+TEST_F(CompareRun, OperationsLeftOutOrVetoed)
 {
     Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
     master->Insert("T1", {"(1, 'a')"});
     target->Insert("T1", {"(2, 'b')"});
-    auto run = NewRun("T1");
-    run->C.AllowedOperations.Exclude(TDataCompareOperation::dcopDelete);
-    ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(run->C.Deleted, 0);
-    EXPECT_EQ(run->C.Inserted, 1);
-    EXPECT_EQ(SinkTexts(), std::vector<std::string>{"INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a')\r\n"});
-    EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a');\r\n");
-}
-
-TEST_F(CompareRun, VetoedStatementsReachNothingButAreCounted)
-{
-    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
-    master->Insert("T1", {"(1, 'a')"});
-    target->Insert("T1", {"(2, 'b')"});
-    auto run = NewRun("T1");
-    run->C.OnAddResultSQL = [](TObject&, bool& accept, const std::string&, TStatType t, const std::string&, TDbObject,
-                               TDbOperation) {
-        if (t == TStatType::stDelete) accept = false;
-    };
-    ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(run->C.Deleted, 1);
-    EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a');\r\n");
-    EXPECT_EQ(sink.Count(), 1);
-    EXPECT_EQ(target->Rows("select ID from T1").size(), 1u);
+    for (bool veto : {false, true}) {
+        auto run = NewRun("T1");
+        if (veto) {
+            run->C.OnAddResultSQL = [](TObject&, bool& accept, const std::string&, TStatType t, const std::string&, TDbObject,
+                                       TDbOperation) { accept = t != TStatType::stDelete; };
+        } else {
+            run->C.AllowedOperations.Exclude(TDataCompareOperation::dcopDelete);
+        }
+        ASSERT_TRUE(run->C.Execute());
+        EXPECT_EQ(run->C.Deleted, veto ? 1 : 0);
+        EXPECT_EQ(run->C.Inserted, 1);
+        EXPECT_EQ(SinkTexts(), std::vector<std::string>{"INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a')\r\n"});
+        EXPECT_EQ(Script(), "INSERT INTO T1 (ID, NAME)\r\nVALUES(1, 'a');\r\n");
+    }
 }
 
 TEST_F(CompareRun, EventsSupplyTheColumnLists)
@@ -1336,88 +1329,103 @@ TEST_F(CompareRun, MissingTablesAreReportedAndNothingIsWritten)
     }
 }
 
-TEST_F(CompareRun, KeyFieldThatDoesNotExistIsTheServersError)
+namespace {
+
+// Input the comparer cannot pair safely: the run reports it and stops
+// before anything reaches the script, the executor or the target.
+struct TRefusedCase {
+    const char* Name;
+    const char* MasterBody;
+    const char* TargetBody; // nullptr: as the master's
+    std::vector<std::string> MasterRows, TargetRows;
+    std::function<void(TVelmorin&)> Setup;
+    std::vector<std::string> Errors;
+};
+
+class RefusedRuns : public CompareRun, public ::testing::WithParamInterface<std::tuple<TRefusedCase, bool>> {};
+
+std::function<void(TVelmorin&)> KeyFields(const std::string& Key)
 {
-    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)");
-    master->Insert("T1", {"(1, 'a')"});
-    auto run = NewRun("T1");
-    run->C.TableOptionsMaster().KeyFields().SetLines({"NOPE"});
-    run->C.TableOptionsTarget().KeyFields().SetLines({"NOPE"});
-    ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(run->errors, (std::vector<std::string>{
-                               "Error: Key field NOPE of table T1 is not among the data fields of the comparison.",
-                               "Error: Key field NOPE of table T1 is not among the data fields of the comparison."}));
-    EXPECT_EQ(sink.Count(), 0);
-    EXPECT_EQ(Script(), "");
+    return [Key](TVelmorin& c) {
+        c.TableOptionsMaster().KeyFields().SetLines({Key});
+        c.TableOptionsTarget().KeyFields().SetLines({Key});
+    };
 }
 
-TEST_F(CompareRun, DifferentColumnCountsProduceNothing)
+std::string Refused(const std::string& Message)
 {
-    master->CreateTable("T7", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B INTEGER");
-    target->CreateTable("T7", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER");
-    master->Insert("T7", {"(1, 1, 1)"});
-    auto run = NewRun("T7");
+    return "Error: " + Message + " No statements were produced.";
+}
+
+const std::vector<TRefusedCase> RefusedCases = {
+    {"KeyFieldThatDoesNotExist", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)", nullptr, {"(1, 'a')"}, {},
+     KeyFields("NOPE"),
+     {"Error: Key field NOPE of table R is not among the data fields of the comparison.",
+      "Error: Key field NOPE of table R is not among the data fields of the comparison."}},
     // Lists given for both sides pair by position.
-    run->C.TableOptionsMaster().DataFields().SetLines({"ID", "A", "B"});
-    run->C.TableOptionsTarget().DataFields().SetLines({"ID", "A"});
-    run->C.TableOptionsMaster().DataFields().Clear();
-    run->C.OnGetDataFields = [](TObject&, TStringList& M, TStringList& T) {
-        M.SetLines({"ID", "A", "B"});
-        T.SetLines({"ID", "A"});
-    };
-    run->C.TableOptionsTarget().DataFields().Clear();
+    {"DifferentColumnCounts", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B INTEGER",
+     "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER", {"(1, 1, 1)"}, {},
+     [](TVelmorin& c) {
+         c.OnGetDataFields = [](TObject&, TStringList& M, TStringList& T) {
+             M.SetLines({"ID", "A", "B"});
+             T.SetLines({"ID", "A"});
+         };
+     },
+     {Refused("The master SELECT returns 3 columns and the target SELECT 2. Table: R, R.")}},
+    {"RepeatedMasterKey", "ID INTEGER, NAME VARCHAR(5)", nullptr, {"(1, 'a')", "(2, 'b')", "(2, 'c')", "(3, 'd')"},
+     {"(0, 'z')"}, KeyFields("ID"), {Refused("Master table R: the key ID = 2 occurs more than once.")}},
+    {"RowsOutOfKeyOrder", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)", nullptr, {"(1, 'a')", "(2, 'a')", "(3, 'a')"},
+     {"(0, 'z')"},
+     [](TVelmorin& c) {
+         c.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
+             m.SetText("select ID, NAME from R order by ID desc");
+             t.SetText("select ID, NAME from R order by ID");
+         };
+     },
+     {Refused("Master table R: the rows do not arrive in key order (ID = 2 after ID = 3).")}},
+    // Text "10" sorts before "9", the number 10 after 9: such keys would
+    // pair the wrong rows.
+    {"TextKeyAgainstNumberKey", "K VARCHAR(5) NOT NULL, V INTEGER", "K INTEGER NOT NULL, V INTEGER",
+     {"('9', 1)", "('10', 1)"}, {"(9, 2)", "(10, 2)"}, KeyFields("K"),
+     {Refused("The key columns differ in kind: master R.K is text, target R.K is a number.")}},
+    {"DateKeyAgainstTextKey", "K DATE NOT NULL, V INTEGER", "K VARCHAR(10) NOT NULL, V INTEGER",
+     {"('2024-02-27', 1)", "('2024-03-01', 1)"}, {"('27.02.2024', 2)", "('01.03.2024', 2)"}, KeyFields("K"),
+     {Refused("The key columns differ in kind: master R.K is a date, target R.K is text.")}},
+};
+
+} // namespace
+
+TEST_P(RefusedRuns, ProduceNothingAndLeaveTheTargetAlone)
+{
+    const auto& [p, immediate] = GetParam();
+    master->CreateTable("R", p.MasterBody);
+    target->CreateTable("R", p.TargetBody != nullptr ? p.TargetBody : p.MasterBody);
+    master->Insert("R", p.MasterRows);
+    target->Insert("R", p.TargetRows);
+    const TRows before = target->Rows("select * from R");
+    auto run = NewRun("R");
+    run->C.SetUpdateImmediately(immediate);
+    p.Setup(run->C);
     ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(run->errors, std::vector<std::string>{"Error: The master SELECT returns 3 columns and the target SELECT 2. "
-                                                    "Table: T7, T7. No statements were produced."});
+    EXPECT_EQ(run->errors, p.Errors);
     EXPECT_EQ(sink.Count(), 0);
     EXPECT_EQ(Script(), "");
+    EXPECT_EQ(run->C.Inserted + run->C.Updated + run->C.Deleted, 0);
+    EXPECT_EQ(target->Rows("select * from R"), before);
 }
 
-TEST_F(CompareRun, RepeatedMasterKeyWithdrawsEveryStatement)
-{
-    Both("T8", "ID INTEGER, NAME VARCHAR(5)");
-    master->Insert("T8", {"(1, 'a')", "(2, 'b')", "(2, 'c')", "(3, 'd')"});
-    target->Insert("T8", {"(0, 'z')"});
-    auto run = NewRun("T8");
-    run->C.TableOptionsMaster().KeyFields().SetLines({"ID"});
-    run->C.TableOptionsTarget().KeyFields().SetLines({"ID"});
-    ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(run->errors,
-              std::vector<std::string>{"Error: Master table T8: the key ID = 2 occurs more than once. No statements were produced."});
-    EXPECT_EQ(sink.Count(), 0);
-    EXPECT_EQ(Script(), "");
-    EXPECT_EQ(run->C.Inserted + run->C.Deleted + run->C.Updated, 0);
-}
-
-TEST_F(CompareRun, RowsOutOfKeyOrderAreRolledBackInImmediateMode)
-{
-    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)");
-    for (int id : {1, 2, 3}) master->Exec("insert into T1 values (" + std::to_string(id) + ", 'a')");
-    target->Insert("T1", {"(0, 'z')"});
-    auto run = NewRun("T1");
-    run->C.SetUpdateImmediately(true);
-    run->C.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
-        m.SetText("select ID, NAME from T1 order by ID desc");
-        t.SetText("select ID, NAME from T1 order by ID");
-    };
-    ASSERT_TRUE(run->C.Execute());
-    ASSERT_EQ(run->errors.size(), 1u);
-    EXPECT_EQ(run->errors[0], "Error: Master table T1: the rows do not arrive in key order (ID = 2 after ID = 3). "
-                              "No statements were produced.");
-    EXPECT_EQ(target->Rows("select ID from T1"), TRows{{"0"}});
-}
+INSTANTIATE_TEST_SUITE_P(Velmorin, RefusedRuns, ::testing::Combine(::testing::ValuesIn(RefusedCases), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<TRefusedCase, bool>>& i) {
+                             return std::string(std::get<0>(i.param).Name) + Mode(std::get<1>(i.param));
+                         });
 
 TEST_F(CompareRun, UnreachableTargetEndsTheRunBeforeAnythingIsWritten)
 {
     Both("T1", "ID INTEGER NOT NULL PRIMARY KEY");
     TQELConnection away;
-    away.SetDatabaseType(TDatabaseType::dbInterBase);
-    away.SetConnectionType(TconnectionType::cnIBX);
+    qeltest::ConfigureFirebird(away, "/nowhere/x.fdb");
     away.ConnectionOptions().HostName = "127.0.0.1/1";
     away.ConnectionOptions().Protocol = TQELProtocol::ptTCP;
-    away.ConnectionOptions().DatabaseName = "/nowhere/x.fdb";
-    away.ConnectionOptions().UserName = "SYSDBA";
-    away.ConnectionOptions().Password = "masterkey";
     std::vector<std::string> connectionErrors;
     away.OnErrorMessage = [&](TObject&, const std::string& t) { connectionErrors.push_back(t); };
     auto run = NewRun("T1");
@@ -1929,48 +1937,6 @@ TEST(TimeValues, FractionsAtTheTargetsPrecision)
                 EXPECT_EQ(t.Rows("select date(D), TS from " + tt + " where ID = 3"),
                           (TRows{{"2024-01-02", "2024-01-02 03:04:05.5"}}));
             }
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Keys of different kinds
-
-// Text "10" sorts before "9", the number 10 after 9: such keys would pair
-// the wrong rows, so the run stops before anything is produced.
-TEST_F(CompareRun, KeysOfDifferentKindsProduceNothing)
-{
-    struct TCase {
-        const char* Master;
-        const char* Target;
-        const char* RowsM[2];
-        const char* RowsT[2];
-        std::string Message;
-    };
-    const TCase cases[] = {
-        {"K VARCHAR(5) NOT NULL, V INTEGER", "K INTEGER NOT NULL, V INTEGER", {"('9', 1)", "('10', 1)"}, {"(9, 2)", "(10, 2)"},
-         "Error: The key columns differ in kind: master T12.K is text, target T12.K is a number. No statements were produced."},
-        {"K DATE NOT NULL, V INTEGER", "K VARCHAR(10) NOT NULL, V INTEGER", {"('2024-02-27', 1)", "('2024-03-01', 1)"},
-         {"('27.02.2024', 2)", "('01.03.2024', 2)"},
-         "Error: The key columns differ in kind: master T12.K is a date, target T12.K is text. No statements were produced."}};
-    for (const TCase& c : cases) {
-        for (bool immediate : {false, true}) {
-            SCOPED_TRACE(std::string(c.Master) + (immediate ? " immediate" : " script"));
-            master->CreateTable("T12", c.Master);
-            target->CreateTable("T12", c.Target);
-            for (const char* r : c.RowsM) master->Exec(std::string("insert into T12 values ") + r);
-            for (const char* r : c.RowsT) target->Exec(std::string("insert into T12 values ") + r);
-            auto run = NewRun("T12");
-            run->C.TableOptionsMaster().KeyFields().SetLines({"K"});
-            run->C.TableOptionsTarget().KeyFields().SetLines({"K"});
-            if (immediate) run->C.SetUpdateImmediately(true);
-            ASSERT_TRUE(run->C.Execute());
-            EXPECT_EQ(run->errors, std::vector<std::string>{c.Message});
-            EXPECT_EQ(sink.Count(), 0);
-            if (!immediate) {
-                EXPECT_EQ(Script(), "");
-            }
-            EXPECT_EQ(target->Rows("select V from T12"), (TRows{{"2"}, {"2"}}));
         }
     }
 }
