@@ -96,22 +96,203 @@ std::string ExampleFile(const std::string& Name)
 
 } // namespace
 
-TEST(IBScriptParserSample, EmployeeScriptLoads)
+// ---- statements -------------------------------------------------------------
+
+struct TStatementCase {
+    std::string Name, Script;
+    V Version;
+    std::vector<std::string> Statements, Messages;
+    friend void PrintTo(const TStatementCase& c, std::ostream* os) { *os << c.Name; }
+};
+
+class IBScriptStatements : public ::testing::TestWithParam<TStatementCase> {};
+
+TEST_P(IBScriptStatements, EachStatementWholeOnceWithItsKind)
 {
-    const std::string gz = ExampleFile("employee.sql.gz");
-    if (!std::filesystem::exists(gz)) GTEST_SKIP() << "firebird3.0-examples is not installed";
-    qeltest::TempDir dir;
-    const std::string sql = dir.File("employee.sql");
-    ASSERT_EQ(std::system(("gzip -dc '" + gz + "' > '" + sql + "'").c_str()), 0);
-    std::ifstream in(sql, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    for (V version : {V::st_Firebird_25, V::st_Firebird_30}) {
-        TRun run(text, version, sql);
-        EXPECT_EQ(run.Messages(), std::vector<std::string>{});
-        std::map<std::string, int> counts;
-        for (const std::string& k : run.Kinds()) ++counts[k.substr(0, k.find('|')) + "|" + k.substr(k.find('|', k.find('|') + 1) + 1)];
-        for (auto& m : run.Messages()) std::cout << m << "\n";
-        for (auto& [k, n] : counts) std::cout << n << " " << k << "\n";
-        EXPECT_EQ(run.Statements.size(), 397u);
-    }
+    const TStatementCase& c = GetParam();
+    TRun run(c.Script, c.Version);
+    EXPECT_EQ(run.Statements, c.Statements);
+    EXPECT_EQ(run.Messages(), c.Messages);
+    EXPECT_EQ(run.parser->Terminator(), ";");
+}
+
+const TStatementCase kStatementCases[] = {
+    {"Dml",
+     "INSERT INTO T VALUES ('a;b', 'it''s'); -- c;d\n/* x; y */ UPDATE T SET A = 'x;' WHERE B = 1;\n"
+     "DELETE FROM T WHERE A = ';';\nSELECT * FROM T;\nWITH X AS (SELECT 1 FROM T) SELECT * FROM X;",
+     V::st_Firebird_25,
+     {"stInsert|T|dboTable|odbInsert||INSERT INTO T VALUES ('a;b', 'it''s')",
+      "stUpdate|T|dboTable|odbUpdate||UPDATE T SET A = 'x;' WHERE B = 1",
+      "stDelete|T|dboTable|odbDelete||DELETE FROM T WHERE A = ';'", "stSelect||dboUnknown|odbUnknown||SELECT * FROM T",
+      "stSelect||dboUnknown|odbUnknown||WITH X AS (SELECT 1 FROM T) SELECT * FROM X"},
+     {}},
+    {"SetTerm",
+     "SET TERM !! ;\nCREATE EXCEPTION E 'a -- y; b' !!\nCREATE PROCEDURE P AS\nDECLARE S VARCHAR(5) = ';';\n"
+     "BEGIN\n  BEGIN S = ';'; /* ; !! */ END -- !!\nEND !!\nSET TERM ; !!\nCOMMIT;\nset term !;\n"
+     "execute procedure p!\nset term ;!",
+     V::st_Firebird_25,
+     {"stStatement|E|dboException|odbCreate||CREATE EXCEPTION E 'a -- y; b'",
+      "stStatement|P|dboProcedure|odbCreate||CREATE PROCEDURE P AS\r\nDECLARE S VARCHAR(5) = ';';\r\nBEGIN\r\n"
+      "  BEGIN S = ';'; /* ; !! */ END -- !!\r\nEND",
+      "stStatement|P|dboProcedure|odbUnknown||execute procedure p"},
+     {}},
+    {"OwnStatementsHandNothingOn", "COMMIT;\nCOMMIT WORK;\n;;\nREINSERT INTO T VALUES (1);\nALTER SESSION RESET;",
+     V::st_Firebird_40, {}, {}},
+    {"UnknownStatementsGoWholeToTheServer",
+     "FOO BAR;\nCREATE FOO X (A);\nALTER FOO;\n( 1 );\nCOMMIT WORK RETAIN;\nCREATE TABLE T (A INTEGER) X Y;",
+     V::st_Firebird_25,
+     {"stStatement||dboUnknown|odbUnknown||FOO BAR", "stStatement||dboUnknown|odbUnknown||CREATE FOO X (A)",
+      "stStatement||dboUnknown|odbUnknown||ALTER FOO", "stStatement||dboUnknown|odbUnknown||( 1 )",
+      "stStatement|T|dboTable|odbCreate||CREATE TABLE T (A INTEGER) X Y"},
+     {"E Unknown statement: <Ident> @1:4", "E Unknown CREATE-statement @2:11",
+      "E Unknown ALTER statement. @3:10", "E Missing/unknown: DDL-statement: <(> @4:2",
+      "E Missing: <TERM> (<Ident>: RETAIN) @5:19", "E Missing: <TERM> (<Ident>: X) @6:29"}},
+    {"Execute",
+     "EXECUTE PROCEDURE PKG.P 1, 'a;b';\nEXECUTE BLOCK (X INTEGER = 1) RETURNS (Y INTEGER) AS BEGIN Y = X; "
+     "SUSPEND; END;\nEXECUTE STATEMENT 'x';",
+     V::st_Firebird_25,
+     {"stStatement|PKG.P|dboProcedure|odbUnknown||EXECUTE PROCEDURE PKG.P 1, 'a;b'",
+      "stExecuteBlock||dboUnknown|odbUnknown||EXECUTE BLOCK (X INTEGER = 1) RETURNS (Y INTEGER) AS BEGIN Y = X",
+      "stStatement||dboUnknown|odbUnknown||SUSPEND", "stStatement||dboUnknown|odbUnknown||END",
+      "stStatement||dboUnknown|odbUnknown||EXECUTE STATEMENT 'x'"},
+     {"E Missing/unknown: DDL-statement: SUSPEND @2:74", "E Missing/unknown: DDL-statement: END @2:79"}},
+    {"SetAndConnect",
+     "SET SQL DIALECT 3;\nSET NAMES win1252;\nSET BLOBFILE 'b.lob';\nSET AUTODDL OFF;\nSET GENERATOR G TO -5;\n"
+     "SET STATISTICS INDEX IX;\nSET LIST ON;\nCONNECT 'db.fdb' USER 'u' PASSWORD 'p' ROLE 'r';\n"
+     "CREATE DATABASE 'n.fdb' PAGE_SIZE = 8192 DEFAULT CHARACTER SET utf8 COLLATION x;\nRECONNECT;",
+     V::st_Firebird_30,
+     {"stSqlDialect|3|dboUnknown|odbSet||SET SQL DIALECT 3", "stSetNames|WIN1252|dboUnknown|odbSet||SET NAMES win1252",
+      "stSetBlobFile|b.lob|dboUnknown|odbSet||SET BLOBFILE 'b.lob'", "stSet||dboUnknown|odbSet||SET AUTODDL OFF",
+      "stStatement|G|dboGenerator|odbAlter||SET GENERATOR G TO -5",
+      "stStatement|IX|dboIndex|odbSet||SET STATISTICS INDEX IX", "stSet||dboUnknown|odbSet||SET LIST ON",
+      "stConnect|db.fdb|dboUnknown|odbSet||CONNECT 'db.fdb' USER 'u' PASSWORD 'p' ROLE 'r'",
+      "stCreateDb|n.fdb|dboUnknown|odbSet||CREATE DATABASE 'n.fdb' PAGE_SIZE = 8192 DEFAULT CHARACTER SET utf8 "
+      "COLLATION x",
+      "stReconnect||dboUnknown|odbUnknown||RECONNECT"},
+     {}},
+    {"GrantsCommentsDropsAndAlters",
+     "CREATE TABLE T (A INTEGER);\nGRANT ALL PRIVILEGES ON T TO PUBLIC WITH GRANT OPTION;\nREVOKE ALL ON T FROM U;\n"
+     "COMMENT ON COLUMN T.A IS 'x';\nALTER INDEX IX ACTIVE;\nDROP SEQUENCE S;\nDESCRIBE DATABASE 'd';\n"
+     "ALTER TABLE T ADD B VARCHAR(5);\nALTER TABLE T ADD CONSTRAINT PK PRIMARY KEY (A);\n"
+     "ALTER TABLE T ALTER COLUMN B TYPE VARCHAR(9);\nALTER TABLE T DROP B;\nALTER TABLE T DROP CONSTRAINT PK;\n"
+     "ALTER TRIGGER TR INACTIVE;\nALTER DOMAIN D SET DEFAULT 1;\nRECREATE VIEW V AS SELECT A FROM T;",
+     V::st_Firebird_25,
+     {"stStatement|T|dboTable|odbCreate||CREATE TABLE T (A INTEGER)",
+      "stStatement|T|dboGrant|odbCreate||GRANT ALL PRIVILEGES ON T TO PUBLIC WITH GRANT OPTION",
+      "stStatement||dboGrant|odbDrop||REVOKE ALL ON T FROM U",
+      "stStatement|A|dboField|odbDescription|T|COMMENT ON COLUMN T.A IS 'x'",
+      "stStatement|IX|dboIndex|odbAlter||ALTER INDEX IX ACTIVE", "stStatement|S|dboGenerator|odbDrop||DROP SEQUENCE S",
+      "stDescription||dboUnknown|odbDescription||DESCRIBE DATABASE 'd'",
+      "stStatement|B|dboField|odbCreate|T|ALTER TABLE T ADD B VARCHAR(5)",
+      "stStatement|PK|dboPKey|odbCreate||ALTER TABLE T ADD CONSTRAINT PK PRIMARY KEY (A)",
+      "stStatement|B|dboField|odbAlter|T|ALTER TABLE T ALTER COLUMN B TYPE VARCHAR(9)",
+      "stStatement|B|dboField|odbDrop|T|ALTER TABLE T DROP B",
+      "stStatement|PK|dboConstraint|odbDrop|T|ALTER TABLE T DROP CONSTRAINT PK",
+      "stStatement|TR|dboTrigger|odbCreate||ALTER TRIGGER TR INACTIVE",
+      "stStatement|D|dboDomain|odbAlter||ALTER DOMAIN D SET DEFAULT 1",
+      "stStatement|V|dboView|odbCreate||RECREATE VIEW V AS SELECT A FROM T"},
+     {}},
+    {"AlternativeStringsAreOneString",
+     "INSERT INTO T VALUES (q'{a;'b}', Q'!x;!');\nSET TERM ^ ;\nCREATE PROCEDURE P AS BEGIN X = q'[^;']'; END^\n"
+     "SET TERM ; ^",
+     V::st_Firebird_30,
+     {"stInsert|T|dboTable|odbInsert||INSERT INTO T VALUES (q'{a;'b}', Q'!x;!')",
+      "stStatement|P|dboProcedure|odbCreate||CREATE PROCEDURE P AS BEGIN X = q'[^;']'; END"},
+     {}},
+    {"EmptyTerminatorIsRefused", "SET TERM ;\nSELECT 1 FROM T;", V::st_Firebird_25,
+     {"stSelect||dboUnknown|odbUnknown||SELECT 1 FROM T"}, {"E Missing: terminator in \"SET TERM...\" @1:10"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Scripts, IBScriptStatements, ::testing::ValuesIn(kStatementCases),
+                         [](const auto& info) { return info.param.Name; });
+
+// ---- messages -------------------------------------------------------------
+
+struct TMessageCase {
+    std::string Script;
+    V Version;
+    // The event's text: the message, then the position text.
+    std::string Event;
+    friend void PrintTo(const TMessageCase& c, std::ostream* os) { *os << c.Script; }
+};
+
+class IBScriptMessages : public ::testing::TestWithParam<TMessageCase> {};
+
+TEST_P(IBScriptMessages, FirstErrorReportedWithItsPosition)
+{
+    const TMessageCase& c = GetParam();
+    TRun run(c.Script, c.Version);
+    ASSERT_EQ(run.Events.size(), 1u) << run.Messages().size();
+    EXPECT_EQ(run.Events[0], c.Event);
+    // Whatever went wrong, each statement was handed on once.
+    EXPECT_EQ(run.Statements.size(), 1u);
+}
+
+std::string At(int Line, int Pos, const std::string& TableField = {})
+{
+    return "\r\nScript: s.sql Line:" + std::to_string(Line) + " Pos:" + std::to_string(Pos) + "\r\n" + TableField;
+}
+
+const TMessageCase kMessageCases[] = {
+    // the statement loop and the isql statements
+    {"FOO;", V::st_Firebird_25, "Unknown statement: <Ident>" + At(1, 5)},
+    {"1;", V::st_Firebird_25, "Missing/unknown: DDL-statement: <Integer value>" + At(1, 3)},
+    {"CREATE FOO;", V::st_Firebird_25, "Unknown CREATE-statement" + At(1, 12)},
+    {"CREATE OR ALTER FOO;", V::st_Firebird_25, "Unknown ALTER-statement" + At(1, 21)},
+    {"ALTER FOO;", V::st_Firebird_25, "Unknown ALTER statement." + At(1, 11)},
+    {"CREATE GLOBAL TEMP TABLE T (A INTEGER);", V::st_Firebird_25, "TEMPORARY expected, but TEMP found." + At(1, 20)},
+    {"SET AUTODDL MAYBE;", V::st_Firebird_25, "Missing: ON/OFF in \"SET AUTODDL...\"" + At(1, 19)},
+    {"CONNECT 'x.fdb' FOO;", V::st_Firebird_25, "Unknown token in DB-declaration." + At(1, 21)},
+    // tables, columns and constraints
+    {"CREATE TABLE T (A BLOB SUB_TYPE FOO);", V::st_Firebird_25, "Unknown blob-subtype." + At(1, 37, " Table:T Field:A ")},
+    {"DECLARE EXTERNAL FUNCTION F INTEGER BY REF RETURNS INTEGER ENTRY_POINT 'e' MODULE_NAME 'm';", V::st_Firebird_25,
+     "Must be: BY DESCRIPTOR / BY VALUE" + At(1, 44)},
+    {"CREATE TABLE T (A INTEGER DEFAULT CAST(1 AS INTEGER), B INTEGER);", V::st_Firebird_25,
+     "DEFAUT <value> error..." + At(1, 40, " Table:T Field:A ")},
+    {"CREATE TABLE T (A INTEGER, CONSTRAINT C NOT NULL);", V::st_Firebird_25, "Missing: PRIMARY... or UNIQUE..." + At(1, 45)},
+    {"CREATE GLOBAL TEMPORARY TABLE T (A INTEGER) ON COMMIT KEEP ROWS;", V::st_Firebird_25,
+     "Must be: DELETE ROWS / PRESERVE ROWS." + At(1, 60)},
+    {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES R (B) ON INSERT CASCADE;", V::st_Firebird_25,
+     "Missing: UPDATE/DELETE" + At(1, 62)},
+    {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES R (B) ON DELETE NO WAY;", V::st_Firebird_25,
+     "Must be: ACTION" + At(1, 69)},
+    {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES R (B) ON DELETE SET ZERO;", V::st_Firebird_25,
+     "Missing: DEFAULT/NULL" + At(1, 71)},
+    {"ALTER TABLE T ADD FOREIGN KEY (A) REFERENCES R (B) ON DELETE RESTRICT;", V::st_Firebird_25,
+     "Unknown action into UPDATE/DELETE rule." + At(1, 71)},
+    {"ALTER TABLE T DROP 1;", V::st_Firebird_25, "Unknown ALTER TABLE <table-name> DROP statement" + At(1, 22)},
+    {"ALTER TABLE T RENAME TO U;", V::st_Firebird_25, "Unknown symbol" + At(1, 22)},
+    // other object kinds
+    {"ALTER INDEX IX OFF;", V::st_Firebird_25, "Must be: ACTIVE/INACTIVE (ALTER INDEX... declaration)" + At(1, 20)},
+    {"CREATE COLLATION C FOR UTF8 FROM 'X';", V::st_Firebird_25,
+     "Must be: FROM basecoll | FROM EXTERNAL ('extname')" + At(1, 38)},
+    {"CREATE COLLATION C FOR UTF8 FROM UNICODE CASE BLIND;", V::st_Firebird_25,
+     "Must be: SENSITIVE / INSENSITIVE" + At(1, 53)},
+    // triggers
+    {"CREATE TRIGGER T ACTIVE ON LOGIN AS BEGIN END;", V::st_Firebird_25, "Unknown event for database trigger" + At(1, 34)},
+    {"CREATE TRIGGER T FOR X ACTIVE INSERT AS BEGIN END;", V::st_Firebird_25, "Must be: BEFORE / AFTER" + At(1, 38)},
+    // grants, drops and descriptions
+    {"GRANT R TO U WITH OPTION;", V::st_Firebird_25, "Must be: with GRANT/ADMIN option" + At(1, 26)},
+    {"DROP FOO X;", V::st_Firebird_25, "Unknown DROP statement" + At(1, 10)},
+    {"COMMENT ON FOO X IS 'a';", V::st_Firebird_25, "Unknown Comment-statement" + At(1, 16)},
+    {"COMMENT ON TABLE T IS 1;", V::st_Firebird_25, "Invalid comment text" + At(1, 25)},
+    {"DESCRIBE FIELD A PROCEDURE P 'a';", V::st_Firebird_25, "Unknown DESCRIBE statement." + At(1, 28)},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryMessage, IBScriptMessages, ::testing::ValuesIn(kMessageCases));
+
+TEST(IBScriptParser, DuplicateKeysAreWarnedAndNotKept)
+{
+    TRun run("CREATE TABLE R (B INTEGER NOT NULL PRIMARY KEY);\n"
+             "CREATE TABLE T (A INTEGER NOT NULL PRIMARY KEY, B INTEGER, PRIMARY KEY (B),\n"
+             "  FOREIGN KEY (B) REFERENCES R (B), FOREIGN KEY (B) REFERENCES R (B));");
+    EXPECT_EQ(run.Messages(),
+              (std::vector<std::string>{"W Duplicate Primary Key, Table: T (convert to Unique) @2:76",
+                                        "W ALTER TABLE T ADD PRIMARY KEY (A) @2:76",
+                                        "W ALTER TABLE T ADD PRIMARY KEY (B) @2:76",
+                                        "W ALTER TABLE T ADD UNIQUE (B) @2:76", "W  @2:76",
+                                        "W Duplicate Foreign Key: @3:70",
+                                        "W ALTER TABLE T ADD FOREIGN KEY (B) REFERENCES R (B) @3:70", "W  @3:70"}));
+    EXPECT_EQ(run.objs.Constraints.Count(), 3);
+    EXPECT_TRUE(run.Events.empty());
 }
