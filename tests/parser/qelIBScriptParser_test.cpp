@@ -296,3 +296,155 @@ TEST(IBScriptParser, DuplicateKeysAreWarnedAndNotKept)
     EXPECT_EQ(run.objs.Constraints.Count(), 3);
     EXPECT_TRUE(run.Events.empty());
 }
+
+// ---- objects and links ------------------------------------------------------
+
+namespace {
+
+// What an object uses: "class name" each, a column as "table.column".
+std::vector<std::string> UsesOf(const TDbObj* Obj)
+{
+    std::vector<std::string> out;
+    if (Obj == nullptr) return out;
+    for (const auto& link : Obj->Uses) {
+        const TDbObj* t = link.Object->Target;
+        const auto* f = dynamic_cast<const TFldData*>(t);
+        out.push_back(t->ClassName() + " " + (f != nullptr ? f->GetParentName() + "." : "") + t->Name());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Every constraint: "name|kind|table|columns|referenced table|update rule|delete rule|body".
+std::vector<std::string> ConstraintsOf(const TObjs& Objs)
+{
+    std::vector<std::string> out;
+    for (const auto& item : Objs.Constraints) {
+        const auto* c = dynamic_cast<const TCtrData*>(item.Object);
+        out.push_back(c->Name() + "|" + std::to_string(c->ConstraintKind()) + "|" + c->TableName() + "|" +
+                      c->GetFieldsText() + "|" + c->RefTableName() + "|" + std::to_string(c->UpdateRule) + "|" +
+                      std::to_string(c->DeleteRule) + "|" + c->Body());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+} // namespace
+
+TEST(IBScriptParser, SmallScriptBuildsObjectsAndLinks)
+{
+    TRun run("CREATE DOMAIN D_ID AS INTEGER NOT NULL;\n"
+             "CREATE TABLE DEPT (ID D_ID, NAME VARCHAR(20) CHARACTER SET UTF8 COLLATE UNICODE,\n"
+             "  CONSTRAINT PK_DEPT PRIMARY KEY (ID), UNIQUE (NAME));\n"
+             "CREATE TABLE EMP (ID D_ID PRIMARY KEY, DEPT_ID INTEGER REFERENCES DEPT (ID) ON DELETE CASCADE,\n"
+             "  SALARY NUMERIC(10,2) DEFAULT 0 CHECK (SALARY >= 0), MGR INTEGER, NOTE BLOB SUB_TYPE TEXT,\n"
+             "  CONSTRAINT FK_MGR FOREIGN KEY (MGR) REFERENCES EMP (ID) ON UPDATE SET NULL,\n"
+             "  CONSTRAINT CK_M CHECK (MGR <> ID));\n"
+             "CREATE DESC INDEX IX_SAL ON EMP (SALARY, MGR);\n"
+             "CREATE GENERATOR G_EMP;\nCREATE EXCEPTION E_BAD 'Bad ''one''';\n"
+             "GRANT SELECT, UPDATE ON EMP TO CLERK;\nCOMMENT ON COLUMN EMP.SALARY IS 'Monthly';");
+    EXPECT_TRUE(run.Messages().empty()) << run.Messages().front();
+    ASSERT_EQ(run.Statements.size(), 8u);
+    const TObjs& o = run.objs;
+    TDmnData* domain = o.FindDomain("D_ID");
+    ASSERT_NE(domain, nullptr);
+    EXPECT_EQ(domain->GetCreateDDL(), "CREATE DOMAIN D_ID AS INTEGER NOT NULL");
+    TTblData* emp = o.FindTable("EMP");
+    ASSERT_NE(emp, nullptr);
+    EXPECT_EQ(emp->GetCreateDDL(), "CREATE TABLE EMP(ID D_ID,\r\nDEPT_ID INTEGER,\r\nSALARY NUMERIC(10,2) DEFAULT 0,\r\n"
+                                   "MGR INTEGER,\r\nNOTE BLOB SUB_TYPE 1)");
+    EXPECT_EQ(o.FindTableField("DEPT", "NAME")->Collation, "UNICODE");
+    EXPECT_EQ(ConstraintsOf(o),
+              (std::vector<std::string>{"CK_M|3|EMP|||0|0|(MGR <> ID)", "FK_MGR|2|EMP|MGR|EMP|4|0|",
+                                        "PK_DEPT|0|DEPT|ID||0|0|", "|0|EMP|ID||0|0|", "|1|DEPT|NAME||0|0|",
+                                        "|2|EMP|DEPT_ID|DEPT|0|2|", "|3|EMP|SALARY||0|0|(SALARY >= 0)"}));
+    // column -> domain; foreign key -> its tables, the referenced column and key; index -> table and columns
+    EXPECT_EQ(UsesOf(o.FindTableField("EMP", "ID")), std::vector<std::string>{"TDmnData D_ID"});
+    const TCtrData* fk = nullptr;
+    for (const auto& item : o.Constraints)
+        if (auto* c = dynamic_cast<TCtrData*>(item.Object); c->RefTableName() == "DEPT") fk = c;
+    EXPECT_EQ(UsesOf(fk), (std::vector<std::string>{"TCtrData PK_DEPT", "TFldData DEPT.ID", "TFldData EMP.DEPT_ID",
+                                                     "TTblData DEPT", "TTblData EMP"}));
+    const TIdxData* index = o.FindIndex("IX_SAL");
+    ASSERT_NE(index, nullptr);
+    EXPECT_TRUE(index->Descending);
+    EXPECT_EQ(UsesOf(index), (std::vector<std::string>{"TFldData EMP.MGR", "TFldData EMP.SALARY", "TTblData EMP"}));
+    EXPECT_NE(o.FindGenerator("G_EMP"), nullptr);
+    EXPECT_EQ(o.FindException("E_BAD")->Message, "Bad 'one'");
+    ASSERT_EQ(o.Grants.Count(), 1);
+    const auto* grant = dynamic_cast<const TGntData*>(o.Grants.Objects(0));
+    EXPECT_EQ(grant->GetCreateDDL(), "GRANT SELECT, UPDATE ON EMP TO CLERK");
+    EXPECT_EQ(grant->GranteeType, 12);
+    EXPECT_EQ(o.FindTableField("EMP", "SALARY")->Description(), "Monthly");
+}
+
+TEST(IBScriptParser, RoutinesTriggersViewsAndPackages)
+{
+    TRun run("SET TERM ^ ;\n"
+             "CREATE PROCEDURE P (A INTEGER, B VARCHAR(5) = 'x') RETURNS (R INTEGER) AS BEGIN R = A; SUSPEND; END^\n"
+             "COMMENT ON PARAMETER P.A IS 'first'^\n"
+             "ALTER PROCEDURE P (A INTEGER) RETURNS (R INTEGER) AS BEGIN END^\n"
+             "CREATE TABLE X (A INTEGER)^\n"
+             "CREATE TRIGGER T FOR X AFTER INSERT OR UPDATE OR DELETE POSITION 5 AS BEGIN END^\n"
+             "ALTER TRIGGER T INACTIVE^\n"
+             "CREATE TRIGGER C ACTIVE ON CONNECT AS BEGIN END^\n"
+             "CREATE OR ALTER FUNCTION F (X INTEGER) RETURNS INTEGER DETERMINISTIC AS BEGIN RETURN X; END^\n"
+             "CREATE VIEW V (A, B) AS SELECT A, A FROM X^\n"
+             "CREATE PACKAGE K AS BEGIN PROCEDURE Q; END^\nCREATE PACKAGE BODY K AS BEGIN PROCEDURE Q AS BEGIN END END^\n"
+             "EXECUTE BLOCK AS BEGIN END^\nSET TERM ; ^",
+             V::st_Firebird_30);
+    EXPECT_TRUE(run.Messages().empty()) << run.Messages().front();
+    EXPECT_EQ(run.Kinds(), (std::vector<std::string>{
+                               "stStatement|P|dboProcedure|odbCreate|", "stStatement|A|dboParam|odbDescription|P",
+                               "stStatement|P|dboProcedure|odbAlter|", "stStatement|X|dboTable|odbCreate|",
+                               "stStatement|T|dboTrigger|odbCreate|", "stStatement|T|dboTrigger|odbAlter|",
+                               "stStatement|C|dboTrigger|odbCreate|", "stStatement|F|dboProcedure|odbCreate|",
+                               "stStatement|V|dboView|odbCreate|", "stStatement|K|dboPackage|odbCreate|",
+                               "stStatement|K|dboPackage|odbAlter|", "stExecuteBlock||dboUnknown|odbUnknown|"}));
+    const TObjs& o = run.objs;
+    const TPrcData* p = o.FindProcedure("P");
+    ASSERT_EQ(p->InputParams.Count(), 1);
+    EXPECT_EQ(p->InputParams.Objects(0)->ObjectType(), TDbObject::dboParam);
+    EXPECT_EQ(p->InputParams.Objects(0)->Parent, p);
+    EXPECT_EQ(p->InputParams.Objects(0)->Description(), "first");
+    EXPECT_EQ(p->GetCreateDDL(), "CREATE PROCEDURE P(A INTEGER)\r\n RETURNS(R INTEGER)\r\n AS\r\nBEGIN END");
+    const TTrgData* t = o.FindTrigger("T");
+    EXPECT_EQ(t->IBTypeCode, 114);
+    EXPECT_EQ(t->Position, 5);
+    EXPECT_EQ(t->Events, 0b1110);
+    EXPECT_FALSE(t->Active);
+    EXPECT_EQ(t->TableName(), "X");
+    EXPECT_EQ(UsesOf(t), std::vector<std::string>{"TTblData X"});
+    EXPECT_EQ(o.FindTrigger("C")->TableName(), "DATABASE");
+    EXPECT_EQ(o.FindTrigger("C")->DatabaseEvent, "CONNECT");
+    const TPrcData* f = o.FindProcedure("F");
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->IsFunction && f->OutputParams.Objects(0)->Deterministic);
+    EXPECT_EQ(o.FindView("V")->GetCreateDDL(), "CREATE VIEW V(\r\nA,\r\nB)\r\n AS \r\nSELECT A, A FROM X");
+    const TPkgData* k = o.FindPackage("K");
+    EXPECT_EQ(k->HeaderText, "BEGIN PROCEDURE Q; END");
+    EXPECT_EQ(k->Body(), "BEGIN PROCEDURE Q AS BEGIN END END");
+    EXPECT_EQ(o.Procedures.Count(), 2);
+}
+
+TEST(IBScriptParser, AfterTheScript)
+{
+    TRun run("CREATE TABLE T (A INTEGER NOT NULL, B INTEGER);\nCREATE ROLE R;\nCREATE DOMAIN D AS INTEGER;\n"
+             "ALTER TABLE T ADD CONSTRAINT UQ UNIQUE (A);\nCREATE UNIQUE INDEX UQ ON T (A);\nCREATE INDEX IB ON T (B);\n"
+             "ALTER TABLE T ADD C D;\nCREATE VIEW V AS SELECT C FROM T;\n"
+             "GRANT SELECT ON T TO R;\nGRANT SELECT ON T TO V;\nGRANT SELECT ON T TO SOMEONE;\nGRANT R TO U WITH ADMIN OPTION;");
+    const TObjs& o = run.objs;
+    // An index that only backs its constraint goes.
+    EXPECT_EQ(o.FindIndex("UQ"), nullptr);
+    EXPECT_NE(o.FindIndex("IB"), nullptr);
+    EXPECT_TRUE(std::count(run.Log.begin(), run.Log.end(),
+                           "Remove index: CREATE UNIQUE INDEX UQ ON T(A)\r\nfor constraint: ALTER TABLE T ADD CONSTRAINT "
+                           "UQ UNIQUE (A)"));
+    std::map<std::string, int> types;
+    for (const auto& item : o.Grants) {
+        const auto* g = dynamic_cast<const TGntData*>(item.Object);
+        types[g->Grantee + (g->ObjectKind == TDbObject::dboRole ? " role" : "")] = g->GranteeType;
+    }
+    EXPECT_EQ(types, (std::map<std::string, int>{{"R", 11}, {"V", 13}, {"SOMEONE", 12}, {"U role", 12}}));
+    EXPECT_EQ(UsesOf(o.FindTableField("T", "C")), std::vector<std::string>{"TDmnData D"});
+}
