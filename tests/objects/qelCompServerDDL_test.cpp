@@ -1,6 +1,6 @@
-// The texts of routines, triggers, views, domains and the other kinds, run
-// on real servers through an executor: what is created can be used, what is
-// altered takes its new body, and every drop leaves nothing behind.
+// The texts of routines, triggers, views, domains and the other kinds run on
+// real servers through an executor: what is created can be used, an altered
+// routine runs its new body, and the drops leave nothing behind.
 #include "qelComp_Def.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Exc.h"
@@ -19,54 +19,47 @@
 
 #include <unistd.h>
 
-#include <memory>
 #include <string>
 
 using namespace qel;
-using qeltest::AddField;
-using ST = TStatType;
+using qeltest::AddFields;
+using qeltest::Make;
 using OP = TDbOperation;
+using Rows = std::vector<std::vector<std::string>>;
 
 namespace {
 
 constexpr std::uint8_t INTEGER = 1, VARCHAR = 14, TEXT = 48;
 
-template <class T>
-std::unique_ptr<T> Make(TObjs& objs, const std::string& name, const std::string& schema = {})
-{
-    auto obj = std::make_unique<T>(&objs);
-    obj->SetName(name);
-    obj->SetSchema(schema);
-    return obj;
-}
-
-// Hands Sql to the executor as the object's statement of kind Type.
-void Add(TSQLExec& x, const std::string& Sql, const TDbObj& Obj, OP Operation, ST Type = ST::stStatement)
-{
-    ASSERT_FALSE(Sql.empty()) << Obj.Name();
-    x.AddStatement(Sql, Type, Obj.Name(), Obj.ObjectType(), Operation);
-}
-
-// The errors an executor reports, one a line.
-struct TErrors {
-    std::string Text;
-    void Attach(TSQLExec& X)
+// An executor whose statements are objects' texts, run step by step.
+struct TRun {
+    explicit TRun(TSQLExec& X) : x(X)
     {
-        X.OnErrorMessage = [this](TObject&, const std::string& t) { Text += t + "\n"; };
+        x.OnErrorMessage = [this](TObject&, const std::string& t) { errors += t + "\n"; };
     }
+    void Add(const std::string& Sql, const TDbObj& Obj, OP Operation)
+    {
+        EXPECT_FALSE(Sql.empty()) << Obj.Name();
+        const TStatType type = dynamic_cast<const TPrcData*>(&Obj) ? TStatType::stProcedure
+                               : dynamic_cast<const TTrgData*>(&Obj) ? TStatType::stTrigger
+                                                                     : TStatType::stStatement;
+        x.AddStatement(Sql, type, Obj.Name(), Obj.ObjectType(), Operation);
+    }
+    void Drop(std::initializer_list<const TDbObj*> Objects)
+    {
+        for (const TDbObj* obj : Objects) Add(obj->GetDropScript(), *obj, OP::odbDrop);
+    }
+    void Go()
+    {
+        EXPECT_TRUE(x.Execute()) << errors;
+        EXPECT_EQ(x.ErrorCount(), 0) << errors;
+        x.Clear();
+    }
+    TSQLExec& x;
+    std::string errors;
 };
 
-// Runs what was added and empties the list for the next step.
-void RunStep(TSQLExec& x, const TErrors& errors)
-{
-    EXPECT_TRUE(x.Execute()) << errors.Text;
-    EXPECT_EQ(x.ErrorCount(), 0) << errors.Text;
-    x.Clear();
-}
-
 } // namespace
-
-// ---- Firebird ----------------------------------------------------------------
 
 TEST(FirebirdDDL, RoutinesTriggersViewDomainExceptionAndCollationGoAndCome)
 {
@@ -74,7 +67,6 @@ TEST(FirebirdDDL, RoutinesTriggersViewDomainExceptionAndCollationGoAndCome)
     const std::string path = dir.File("ddl.fdb");
     qeltest::CreateFirebird(path);
     qeltest::TInspector(path).Run("CREATE TABLE T (A INTEGER, B VARCHAR(10))");
-
     TObjs objs;
     objs.SetDatabaseType(TDatabaseType::dbInterBase);
     objs.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
@@ -88,14 +80,13 @@ TEST(FirebirdDDL, RoutinesTriggersViewDomainExceptionAndCollationGoAndCome)
     collation->CharacterSet = "UTF8";
     collation->FromCollation = "UNICODE";
     collation->CaseSensitive = false;
-    // A selectable procedure, first as its stub, then with its real body.
-    auto proc = Make<TPrcData>(objs, "P");
-    AddField(objs, proc->InputParams, proc.get(), "A", INTEGER);
-    AddField(objs, proc->OutputParams, proc.get(), "B", VARCHAR, 10);
+    auto proc = Make<TPrcData>(objs, "P"); // selectable
+    AddFields(objs, proc->InputParams, proc.get(), {{"A", INTEGER}});
+    AddFields(objs, proc->OutputParams, proc.get(), {{"B", VARCHAR, 10}});
     auto func = Make<TPrcData>(objs, "F");
     func->IsFunction = true;
-    AddField(objs, func->InputParams, func.get(), "A", INTEGER);
-    AddField(objs, func->OutputParams, func.get(), "", INTEGER);
+    AddFields(objs, func->InputParams, func.get(), {{"A", INTEGER}});
+    AddFields(objs, func->OutputParams, func.get(), {{"", INTEGER}});
     auto raiser = Make<TPrcData>(objs, "RAISER");
     auto trigger = Make<TTrgData>(objs, "TR");
     trigger->SetTableName("T");
@@ -105,8 +96,7 @@ TEST(FirebirdDDL, RoutinesTriggersViewDomainExceptionAndCollationGoAndCome)
     onConnect->DatabaseEvent = "CONNECT";
     onConnect->SetBody("AS BEGIN END");
     auto view = Make<TViwData>(objs, "V");
-    AddField(objs, view->Columns, view.get(), "A", 0);
-    AddField(objs, view->Columns, view.get(), "B", 0);
+    AddFields(objs, view->Columns, view.get(), {{"A", 0}, {"B", 0}});
     view->SetBody("SELECT A, B FROM T");
 
     TQELConnection c;
@@ -114,18 +104,18 @@ TEST(FirebirdDDL, RoutinesTriggersViewDomainExceptionAndCollationGoAndCome)
     c.IBServerOptions().SetDBCharSet("UTF8");
     TIBSQLExec x;
     x.SetQELConnection(&c);
-    TErrors rec;
-    rec.Attach(x);
-
-    Add(x, exc->GetCreateDDL(), *exc, OP::odbCreate);
-    Add(x, domain->GetCreateDDL(), *domain, OP::odbCreate);
-    Add(x, collation->GetCreateScript(), *collation, OP::odbCreate);
-    for (TPrcData* routine : {proc.get(), func.get(), raiser.get()})
-        Add(x, routine->GetStubCreateScript(), *routine, OP::odbEmptyCreate, ST::stProcedure);
-    Add(x, trigger->GetStubCreateScript(), *trigger, OP::odbEmptyCreate, ST::stTrigger);
-    Add(x, onConnect->GetCreateDDL(), *onConnect, OP::odbCreate, ST::stTrigger);
-    Add(x, view->GetCreateDDL(), *view, OP::odbCreate);
-    RunStep(x, rec);
+    TRun run(x);
+    // Routines and the table trigger first as stubs, as when what they use
+    // is still to come.
+    run.Add(exc->GetCreateDDL(), *exc, OP::odbCreate);
+    run.Add(domain->GetCreateDDL(), *domain, OP::odbCreate);
+    run.Add(collation->GetCreateScript(), *collation, OP::odbCreate);
+    for (const TPrcData* routine : {proc.get(), func.get(), raiser.get()})
+        run.Add(routine->GetStubCreateScript(), *routine, OP::odbEmptyCreate);
+    run.Add(trigger->GetStubCreateScript(), *trigger, OP::odbEmptyCreate);
+    run.Add(onConnect->GetCreateDDL(), *onConnect, OP::odbCreate);
+    run.Add(view->GetCreateDDL(), *view, OP::odbCreate);
+    run.Go();
     // An attachment that used a routine holds it until it goes: each look
     // is a connection of its own.
     EXPECT_EQ(qeltest::TInspector(path).Value("SELECT COUNT(*) FROM P(7)"), "1"); // the stub suspends once
@@ -134,94 +124,61 @@ TEST(FirebirdDDL, RoutinesTriggersViewDomainExceptionAndCollationGoAndCome)
     func->SetBody("BEGIN RETURN A + 1; END");
     raiser->SetBody("BEGIN EXCEPTION E; END");
     trigger->SetBody("AS BEGIN NEW.B = 'x'; END");
-    for (TPrcData* routine : {proc.get(), func.get(), raiser.get()})
-        Add(x, routine->GetAlterScript(), *routine, OP::odbAlter, ST::stProcedure);
-    Add(x, trigger->GetAlterScript(), *trigger, OP::odbAlter, ST::stTrigger);
-    RunStep(x, rec);
-
+    for (const TDbObj* obj : std::initializer_list<const TDbObj*>{proc.get(), func.get(), raiser.get(), trigger.get()})
+        run.Add(obj->GetAlterScript(), *obj, OP::odbAlter);
+    run.Go();
     {
         qeltest::TInspector use(path);
-        EXPECT_EQ(use.Value("SELECT B FROM P(7)"), "7");
-        EXPECT_EQ(use.Value("SELECT F(1) FROM RDB$DATABASE"), "2");
         use.Run("INSERT INTO T (A) VALUES (1)");
-        EXPECT_EQ(use.Rows("SELECT A, B FROM V"), (std::vector<std::vector<std::string>>{{"1", "x"}}));
-        EXPECT_EQ(use.Value("SELECT CAST('A' AS VARCHAR(1) CHARACTER SET UTF8) COLLATE CO = 'a' FROM RDB$DATABASE"),
-                  "True");
+        EXPECT_EQ(use.Rows("SELECT P.B, F(1), V.B, CAST('A' AS VARCHAR(1) CHARACTER SET UTF8) COLLATE CO = 'a' "
+                           "FROM P(7) CROSS JOIN V"),
+                  (Rows{{"7", "2", "x", "True"}}));
         use.Run("EXECUTE BLOCK AS BEGIN EXECUTE PROCEDURE RAISER; WHEN EXCEPTION E DO BEGIN END END");
-        EXPECT_EQ(use.Value("SELECT RDB$MESSAGE FROM RDB$EXCEPTIONS WHERE RDB$EXCEPTION_NAME = 'E'"), "Can't");
+        EXPECT_EQ(use.Value("SELECT RDB$MESSAGE FROM RDB$EXCEPTIONS"), "Can't");
         use.Run("DELETE FROM T");
     }
 
-    Add(x, onConnect->GetDropScript(), *onConnect, OP::odbDrop);
-    Add(x, trigger->GetDropScript(), *trigger, OP::odbDrop);
-    Add(x, view->GetDropScript(), *view, OP::odbDrop);
-    for (TPrcData* routine : {raiser.get(), func.get(), proc.get()})
-        Add(x, routine->GetDropScript(), *routine, OP::odbDrop);
-    Add(x, exc->GetDropScript(), *exc, OP::odbDrop);
-    Add(x, domain->GetDropScript(), *domain, OP::odbDrop);
-    Add(x, collation->GetDropScript(), *collation, OP::odbDrop);
-    RunStep(x, rec);
-    EXPECT_EQ(qeltest::TInspector(path).Value("SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES) + (SELECT COUNT(*) FROM RDB$FUNCTIONS "
-                         "WHERE RDB$SYSTEM_FLAG = 0) + (SELECT COUNT(*) FROM RDB$TRIGGERS WHERE RDB$SYSTEM_FLAG = 0) + "
-                         "(SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V') + (SELECT COUNT(*) FROM "
-                         "RDB$EXCEPTIONS) + (SELECT COUNT(*) FROM RDB$FIELDS WHERE RDB$FIELD_NAME = 'D') + (SELECT "
-                         "COUNT(*) FROM RDB$COLLATIONS WHERE RDB$COLLATION_NAME = 'CO') FROM RDB$DATABASE"),
+    run.Drop({onConnect.get(), trigger.get(), view.get(), raiser.get(), func.get(), proc.get(), exc.get(),
+              domain.get(), collation.get()});
+    run.Go();
+    EXPECT_EQ(qeltest::TInspector(path).Value(
+                  "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES) + (SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE "
+                  "RDB$SYSTEM_FLAG = 0) + (SELECT COUNT(*) FROM RDB$TRIGGERS WHERE RDB$SYSTEM_FLAG = 0) + (SELECT "
+                  "COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'V') + (SELECT COUNT(*) FROM RDB$EXCEPTIONS) + "
+                  "(SELECT COUNT(*) FROM RDB$FIELDS WHERE RDB$FIELD_NAME = 'D') + (SELECT COUNT(*) FROM RDB$COLLATIONS "
+                  "WHERE RDB$COLLATION_NAME = 'CO') FROM RDB$DATABASE"),
               "0");
 }
-
-// ---- PostgreSQL ----------------------------------------------------------------
-
-namespace {
-
-// A schema of the test's own on the PostgreSQL test cluster, dropped with
-// everything in it however the test ends.
-class PGSchema {
-public:
-    explicit PGSchema(const std::string& Conn)
-        : Name("ddl_" + std::to_string(::getpid())), Admin(Conn, true, TDatabaseType::dbPostgreSQL)
-    {
-        Admin.Run("DROP SCHEMA IF EXISTS " + Name + " CASCADE");
-        Admin.Run("CREATE SCHEMA " + Name);
-    }
-    ~PGSchema() { Admin.Run("DROP SCHEMA IF EXISTS " + Name + " CASCADE"); }
-    PGSchema(const PGSchema&) = delete;
-    PGSchema& operator=(const PGSchema&) = delete;
-
-    const std::string Name;
-    qeltest::TInspector Admin;
-};
-
-} // namespace
 
 TEST(PostgreSQLDDL, FunctionTriggerViewDomainRuleOperatorAndClassGoAndCome)
 {
     const std::string conn = qeltest::PostgreSQLString();
     if (conn.empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
     TQELConnection c;
-    std::vector<std::string> connErrors;
-    c.OnErrorMessage = [&](TObject&, const std::string& t) { connErrors.push_back(t); };
+    std::string connError;
+    c.OnErrorMessage = [&](TObject&, const std::string& t) { connError = t; };
     qeltest::ConfigureODBC(c, conn, TDatabaseType::dbPostgreSQL);
     c.SetConnected(true);
-    if (!c.Connected()) QEL_SKIP_OR_FAIL("PostgreSQL not reachable: " + (connErrors.empty() ? "" : connErrors[0]));
+    if (!c.Connected()) QEL_SKIP_OR_FAIL("PostgreSQL not reachable: " + connError);
     c.SetConnected(false);
-    PGSchema schema(conn);
-    const std::string& s = schema.Name;
-    schema.Admin.Run("CREATE TABLE " + s + ".t (a integer, b text)");
+    // A schema of the test's own, dropped with all in it however the test ends.
+    const std::string s = "ddl_" + std::to_string(::getpid());
+    qeltest::TInspector use(conn, true, TDatabaseType::dbPostgreSQL);
+    for (const std::string& sql : {"DROP SCHEMA IF EXISTS " + s + " CASCADE", "CREATE SCHEMA " + s,
+                                   "CREATE TABLE " + s + ".t (a int, b text)"})
+        use.Run(sql);
+    struct TDropSchema {
+        qeltest::TInspector& admin;
+        std::string name;
+        ~TDropSchema() { admin.Run("DROP SCHEMA IF EXISTS " + name + " CASCADE"); }
+    } dropSchema{use, s};
 
     TObjs objs;
     objs.SetDatabaseType(TDatabaseType::dbPostgreSQL);
-    TSQLExec x;
-    x.SetDatabaseType(TDatabaseType::dbPostgreSQL);
-    x.SetQELConnection(&c);
-    objs.Executor = &x;
-    TErrors rec;
-    rec.Attach(x);
-
-    // f(a) = a + 1, first as its PL/pgSQL stub.
-    auto func = Make<TPrcData>(objs, "f", s);
+    auto func = Make<TPrcData>(objs, "f", s); // a + 1, first as its PL/pgSQL stub
     func->IsFunction = true;
     func->ReturnType = "integer";
-    AddField(objs, func->InputParams, func.get(), "a", INTEGER)->Direction = 1;
+    AddFields(objs, func->InputParams, func.get(), {{"a", INTEGER, 0, 1}});
     auto trgFunc = Make<TPrcData>(objs, "trg_f", s);
     trgFunc->IsFunction = true;
     trgFunc->ReturnType = "trigger";
@@ -230,20 +187,18 @@ TEST(PostgreSQLDDL, FunctionTriggerViewDomainRuleOperatorAndClassGoAndCome)
     auto trigger = Make<TTrgData>(objs, "tr", s);
     trigger->SetTableName("t");
     trigger->Timing = 1;
-    trigger->Events = 1 << 1;
+    trigger->Events = 1 << 1; // insert
     trigger->ForEachRow = true;
     trigger->SetBody("EXECUTE PROCEDURE " + s + ".trg_f()");
     auto view = Make<TViwData>(objs, "v", s);
-    AddField(objs, view->Columns, view.get(), "a", 0);
-    AddField(objs, view->Columns, view.get(), "b", 0);
+    AddFields(objs, view->Columns, view.get(), {{"a", 0}, {"b", 0}});
     view->SetBody("SELECT a, b FROM " + s + ".t");
     auto domain = Make<TDmnData>(objs, "d", s);
     domain->BaseField->DataType = INTEGER;
     domain->BaseField->Nullable = false;
     auto pair = Make<TDmnData>(objs, "pair", s);
     pair->PGTypeOptions.IsType = true;
-    AddField(objs, pair->PGTypeOptions.Attributes, pair.get(), "a", INTEGER);
-    AddField(objs, pair->PGTypeOptions.Attributes, pair.get(), "b", TEXT);
+    AddFields(objs, pair->PGTypeOptions.Attributes, pair.get(), {{"a", INTEGER}, {"b", TEXT}});
     auto rule = Make<TRulData>(objs, "r");
     rule->Event = 3; // delete
     rule->TableName = "t";
@@ -264,45 +219,34 @@ TEST(PostgreSQLDDL, FunctionTriggerViewDomainRuleOperatorAndClassGoAndCome)
     hash->FunctionName = "hashint4";
     hash->ArgTypes.Add("int4");
 
+    TSQLExec x;
+    x.SetDatabaseType(TDatabaseType::dbPostgreSQL);
+    x.SetQELConnection(&c);
+    objs.Executor = &x;
+    TRun run(x);
     // The operator names its function without a schema.
-    x.AddStatement("SET search_path TO " + s + ", public", ST::stStatement);
-    Add(x, func->GetStubCreateScript(), *func, OP::odbEmptyCreate, ST::stProcedure);
-    Add(x, trgFunc->GetCreateDDL(), *trgFunc, OP::odbCreate, ST::stProcedure);
-    Add(x, trigger->GetCreateDDL(), *trigger, OP::odbCreate, ST::stTrigger);
-    Add(x, view->GetCreateDDL(), *view, OP::odbCreate);
-    Add(x, domain->GetCreateDDL(), *domain, OP::odbCreate);
-    Add(x, pair->GetCreateDDL(), *pair, OP::odbCreate);
-    Add(x, rule->GetCreateScript(), *rule, OP::odbCreate);
-    Add(x, op->GetCreateDDL(), *op, OP::odbCreate);
-    Add(x, opClass->GetCreateDDL(), *opClass, OP::odbCreate);
-    RunStep(x, rec);
-
+    x.AddStatement("SET search_path TO " + s + ", public", TStatType::stStatement);
+    run.Add(func->GetStubCreateScript(), *func, OP::odbEmptyCreate);
+    for (TDbObj* obj : std::initializer_list<TDbObj*>{trgFunc.get(), trigger.get(), view.get(), domain.get(),
+                                                       pair.get(), rule.get(), op.get(), opClass.get()})
+        run.Add(obj->GetCreateScript(), *obj, OP::odbCreate);
+    run.Go();
     func->Language = "sql";
     func->Strict = true;
     func->SetBody("SELECT a + 1");
-    Add(x, func->GetAlterScript(), *func, OP::odbAlter, ST::stProcedure);
-    RunStep(x, rec);
+    run.Add(func->GetAlterScript(), *func, OP::odbAlter);
+    run.Go();
 
-    qeltest::TInspector& use = schema.Admin;
-    EXPECT_EQ(use.Value("SELECT " + s + ".f(1)"), "2");
-    EXPECT_EQ(use.Value("SELECT OPERATOR(" + s + ".#+#) 41"), "42");
     use.Run("INSERT INTO " + s + ".t (a) VALUES (1)");
     use.Run("DELETE FROM " + s + ".t"); // the rule keeps the row
-    EXPECT_EQ(use.Rows("SELECT a, b FROM " + s + ".v"), (std::vector<std::vector<std::string>>{{"1", "x"}}));
-    EXPECT_EQ(use.Value("SELECT (CAST(ROW(1, 'y') AS " + s + ".pair)).b"), "y");
-    EXPECT_EQ(use.Value("SELECT CAST(3 AS " + s + ".d)"), "3");
-    EXPECT_EQ(use.Value("SELECT count(*) FROM pg_opclass WHERE opcname = 'c'"), "1");
+    EXPECT_EQ(use.Rows("SELECT " + s + ".f(1), OPERATOR(" + s + ".#+#) 41, v.b, (CAST(ROW(1, 'y') AS " + s +
+                       ".pair)).b, CAST(3 AS " + s + ".d), (SELECT count(*) FROM pg_opclass WHERE opcname = 'c') FROM " +
+                       s + ".v"),
+              (Rows{{"2", "42", "x", "y", "3", "1"}}));
 
-    Add(x, rule->GetDropScript(), *rule, OP::odbDrop);
-    Add(x, trigger->GetDropScript(), *trigger, OP::odbDrop);
-    Add(x, opClass->GetDropScript(), *opClass, OP::odbDrop);
-    Add(x, op->GetDropScript(), *op, OP::odbDrop);
-    Add(x, view->GetDropScript(), *view, OP::odbDrop);
-    Add(x, trgFunc->GetDropScript(), *trgFunc, OP::odbDrop);
-    Add(x, func->GetDropScript(), *func, OP::odbDrop);
-    Add(x, domain->GetDropScript(), *domain, OP::odbDrop);
-    Add(x, pair->GetDropScript(), *pair, OP::odbDrop);
-    RunStep(x, rec);
+    run.Drop({rule.get(), trigger.get(), opClass.get(), op.get(), view.get(), trgFunc.get(), func.get(), domain.get(),
+              pair.get()});
+    run.Go();
     const std::string ns = "(SELECT oid FROM pg_namespace WHERE nspname = '" + s + "')";
     EXPECT_EQ(use.Value("SELECT (SELECT count(*) FROM pg_proc WHERE pronamespace = " + ns +
                         ") + (SELECT count(*) FROM pg_operator WHERE oprnamespace = " + ns +

@@ -7,10 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace qel;
-using qeltest::AddField;
 using qeltest::TDDLRow;
 using DT = TDatabaseType;
 
@@ -18,47 +15,29 @@ namespace {
 
 constexpr std::uint8_t INTEGER = 1, NUMBER = 11, VARCHAR = 14, VARCHAR2 = 17, DATE = 18, TEXT = 48;
 
-// Domain or type D whose base type is Code(Length).
-std::unique_ptr<TDmnData> Domain(TObjs& objs, const std::string& name, std::uint8_t code = 0,
-                                 std::int32_t length = 0)
+// Domain or type Name based on Code(Length).
+std::unique_ptr<TDmnData> Domain(TObjs& o, const char* name, std::uint8_t code = 0, std::int32_t length = 0,
+                                 const char* schema = "")
 {
-    auto d = std::make_unique<TDmnData>(&objs);
-    d->SetName(name);
+    auto d = qeltest::Make<TDmnData>(o, name, schema);
     d->BaseField->DataType = code;
     d->BaseField->Length = length;
     return d;
 }
 
-// The MS SQL alias type D of VARCHAR(20).
-std::unique_ptr<TDmnData> AliasType(TObjs& objs, bool nullable)
+// Oracle object type T (A NUMBER, B DATE) with member function F.
+std::unique_ptr<TDmnData> ObjectType(TObjs& o)
 {
-    auto d = Domain(objs, "D", VARCHAR, 20);
-    d->BaseTypeText = "VARCHAR(20)";
-    d->BaseField->Nullable = nullable;
-    return d;
-}
-
-// Oracle object type T (A NUMBER, B DATE) with one member function.
-std::unique_ptr<TDmnData> ObjectType(TObjs& objs)
-{
-    auto t = Domain(objs, "T");
+    auto t = Domain(o, "T");
     t->OracleTypeKind = 2;
-    AddField(objs, t->Attributes, t.get(), "A", NUMBER);
-    AddField(objs, t->Attributes, t.get(), "B", DATE);
-    auto* member = t->Members.Add("F", std::make_unique<TMemberPrcData>(&objs));
-    member->SetName("F");
+    qeltest::AddFields(o, t->Attributes, t.get(), {{"A", NUMBER}, {"B", DATE}});
+    auto* member = t->Members.Add("F", qeltest::Make<TMemberPrcData>(o, "F"));
     member->IsFunction = true;
-    AddField(objs, member->OutputParams, member, "", NUMBER);
+    qeltest::AddFields(o, member->OutputParams, member, {{"", NUMBER}});
     return t;
 }
 
-std::string MSSQLDrop(TObjs& objs, TMSSQLServerVersionType version, const std::string& baseText = {})
-{
-    objs.MSSQLServerOptions().SQLServerVersion = version;
-    auto d = Domain(objs, "D", VARCHAR, 20);
-    d->BaseTypeText = baseText;
-    return d->GetDropScript();
-}
+std::string CreateAndDrop(const TDmnData& d) { return d.GetCreateDDL() + " | " + d.GetDropScript(); }
 
 } // namespace
 
@@ -68,152 +47,110 @@ TEST_P(DomainText, IsExact) { Check(); }
 INSTANTIATE_TEST_SUITE_P(
     Rows, DomainText,
     ::testing::Values(
-        TDDLRow{"IBDomain", DT::dbInterBase,
+        TDDLRow{"IB", DT::dbInterBase,
                 [](TObjs& o) {
                     auto d = Domain(o, "D", INTEGER);
                     d->BaseField->Nullable = false;
-                    return d->GetCreateDDL() + " | " + d->GetDropScript();
+                    return CreateAndDrop(*d);
                 },
                 "CREATE DOMAIN D AS INTEGER NOT NULL | /* Drop: D (TDmnData) */\r\nDROP DOMAIN D"},
-        TDDLRow{"MSSQLAddTypeNull", DT::dbMSSQL, [](TObjs& o) { return AliasType(o, true)->GetCreateDDL(); },
-                "EXEC sp_addtype N'D', N'VARCHAR(20)', N'NULL'"},
-        TDDLRow{"MSSQLAddTypeNotNull", DT::dbMSSQL, [](TObjs& o) { return AliasType(o, false)->GetCreateDDL(); },
-                "EXEC sp_addtype N'D', N'VARCHAR(20)', N'NOT NULL'"},
-        TDDLRow{"MSSQLCreateTypeFrom", DT::dbMSSQL,
+        TDDLRow{"MSSQL 2000 alias types", DT::dbMSSQL,
                 [](TObjs& o) {
-                    auto d = AliasType(o, true);
-                    d->UseCreateType = true;
-                    return d->GetCreateDDL();
+                    auto d = Domain(o, "D", VARCHAR, 20);
+                    d->BaseTypeText = "VARCHAR(20)";
+                    const std::string null = CreateAndDrop(*d) + " | ";
+                    d->BaseField->Nullable = false;
+                    const std::string notNull = d->GetCreateDDL() + " | ";
+                    d->BaseField->Nullable = d->UseCreateType = true;
+                    return null + notNull + d->GetCreateDDL();
                 },
-                "CREATE TYPE D FROM VARCHAR(20) NULL"},
-        TDDLRow{"MSSQLXmlSchemaCollection", DT::dbMSSQL,
+                "EXEC sp_addtype N'D', N'VARCHAR(20)', N'NULL' | exec sp_droptype 'D' | "
+                "EXEC sp_addtype N'D', N'VARCHAR(20)', N'NOT NULL' | CREATE TYPE D FROM VARCHAR(20) NULL"},
+        TDDLRow{"MSSQL 2005 types", DT::dbMSSQL,
                 [](TObjs& o) {
                     o.MSSQLServerOptions().SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2005;
-                    auto d = Domain(o, "X");
-                    d->BaseTypeText = "XML SCHEMA COLLECTION";
-                    d->SetBody("<schema a='1'/>");
-                    return d->GetCreateDDL() + " | " + d->GetDropScript();
+                    auto x = Domain(o, "X");
+                    x->BaseTypeText = "XML SCHEMA COLLECTION";
+                    x->SetBody("<schema a='1'/>");
+                    return Domain(o, "D")->GetDropScript() + " | " + CreateAndDrop(*x);
                 },
-                "CREATE XML SCHEMA COLLECTION X AS N'<schema a=''1''/>' | DROP XML SCHEMA COLLECTION X"},
-        TDDLRow{"MSSQL2000Drop", DT::dbMSSQL,
-                [](TObjs& o) { return MSSQLDrop(o, TMSSQLServerVersionType::st_MSSQL2000); }, "exec sp_droptype 'D'"},
-        TDDLRow{"MSSQL2005Drop", DT::dbMSSQL,
-                [](TObjs& o) { return MSSQLDrop(o, TMSSQLServerVersionType::st_MSSQL2005); }, "DROP TYPE D"},
-        TDDLRow{"ASEDrop", DT::dbSybaseASE, [](TObjs& o) { return Domain(o, "D")->GetDropScript(); },
+                "DROP TYPE D | CREATE XML SCHEMA COLLECTION X AS N'<schema a=''1''/>' | DROP XML SCHEMA COLLECTION X"},
+        TDDLRow{"ASE", DT::dbSybaseASE, [](TObjs& o) { return Domain(o, "D")->GetDropScript(); },
                 "exec sp_droptype 'D'"},
-        TDDLRow{"PGBaseType", DT::dbPostgreSQL,
+        TDDLRow{"PostgreSQL", DT::dbPostgreSQL,
                 [](TObjs& o) {
-                    auto t = Domain(o, "t");
-                    t->PGTypeOptions.IsType = true;
-                    t->PGTypeOptions.Input = "in_f";
-                    t->PGTypeOptions.Output = "out_f";
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
+                    auto base = Domain(o, "t");
+                    base->PGTypeOptions.IsType = true;
+                    base->PGTypeOptions.Input = "in_f";
+                    base->PGTypeOptions.Output = "out_f";
+                    auto pair = Domain(o, "pair", 0, 0, "s");
+                    pair->PGTypeOptions.IsType = true;
+                    qeltest::AddFields(o, pair->PGTypeOptions.Attributes, pair.get(), {{"a", INTEGER}, {"b", TEXT}});
+                    auto d = Domain(o, "d", INTEGER, 0, "s");
+                    d->BaseField->Nullable = false;
+                    return CreateAndDrop(*base) + " | " + pair->GetCreateDDL() + " | " + CreateAndDrop(*d);
                 },
-                "CREATE TYPE t(\r\nINPUT = in_f,\r\nOUTPUT = out_f,\r\nALIGNMENT = int4,\r\nSTORAGE = plain) | "
-                "DROP TYPE t"},
-        TDDLRow{"PGBaseTypeEveryOption", DT::dbPostgreSQL,
+                "CREATE TYPE t(\r\nINPUT = in_f,\r\nOUTPUT = out_f,\r\nALIGNMENT = int4,\r\nSTORAGE = plain) | DROP TYPE t | "
+                "CREATE TYPE s.pair AS (\r\na integer,\r\nb text) | CREATE DOMAIN s.d integer not null | DROP DOMAIN s.d"},
+        // No option given: the shell type a base type starts as.
+        TDDLRow{"PostgreSQL options", DT::dbPostgreSQL,
                 [](TObjs& o) {
                     auto t = Domain(o, "t");
                     TPGTypeOptions& p = t->PGTypeOptions;
-                    p.IsType = p.PassedByValue = true;
-                    p.Input = "i", p.Output = "o", p.Receive = "r", p.Send = "s", p.Analyze = "a";
-                    p.InternalLength = 4, p.ExternalLength = 0, p.Alignment = 0, p.Storage.clear();
-                    p.Default = "0", p.Delimiter = "'";
+                    p.IsType = true;
+                    p.Alignment = 0, p.Storage.clear();
+                    const std::string shell = t->GetCreateDDL() + " | ";
+                    p.PassedByValue = true;
+                    p.InternalLength = 4, p.ExternalLength = 0, p.Delimiter = "'";
                     p.Element = std::make_unique<TFldData>(&o);
                     p.Element->DataType = INTEGER;
-                    return t->GetCreateDDL();
+                    return shell + t->GetCreateDDL();
                 },
-                "CREATE TYPE t(\r\nINPUT = i,\r\nOUTPUT = o,\r\nRECEIVE = r,\r\nSEND = s,\r\nANALYZE = a,\r\n"
-                "INTERNALLENGTH = 4,\r\nEXTERNALLENGTH = 0,\r\nPASSEDBYVALUE,\r\nDEFAULT = 0,\r\nELEMENT = integer,\r\n"
-                "DELIMITER = '''')"},
-        // No option given: the shell type that a base type starts as.
-        TDDLRow{"PGShellType", DT::dbPostgreSQL,
+                "CREATE TYPE t | CREATE TYPE t(\r\nINTERNALLENGTH = 4,\r\nEXTERNALLENGTH = 0,\r\nPASSEDBYVALUE,\r\n"
+                "ELEMENT = integer,\r\nDELIMITER = '''')"},
+        TDDLRow{"Oracle collections", DT::dbOracle,
                 [](TObjs& o) {
-                    auto t = Domain(o, "t");
-                    t->PGTypeOptions.IsType = true;
-                    t->PGTypeOptions.Alignment = 0;
-                    t->PGTypeOptions.Storage.clear();
-                    return t->GetCreateDDL();
+                    auto varray = Domain(o, "T", VARCHAR2, 30);
+                    varray->OracleTypeKind = 3;
+                    varray->VarrayLimit = 10;
+                    auto table = Domain(o, "T", NUMBER);
+                    table->OracleTypeKind = 5;
+                    return CreateAndDrop(*varray) + " | " + table->GetCreateDDL();
                 },
-                "CREATE TYPE t"},
-        TDDLRow{"PGCompositeType", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto t = Domain(o, "pair");
-                    t->SetSchema("s");
-                    t->PGTypeOptions.IsType = true;
-                    AddField(o, t->PGTypeOptions.Attributes, t.get(), "a", INTEGER);
-                    AddField(o, t->PGTypeOptions.Attributes, t.get(), "b", TEXT);
-                    return t->GetCreateDDL();
-                },
-                "CREATE TYPE s.pair AS (\r\na integer,\r\nb text)"},
-        TDDLRow{"PGDomain", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto d = Domain(o, "d", INTEGER);
-                    d->SetSchema("s");
-                    d->BaseField->Nullable = false;
-                    return d->GetCreateDDL() + " | " + d->GetDropScript();
-                },
-                "CREATE DOMAIN s.d integer not null | DROP DOMAIN s.d"},
-        TDDLRow{"OracleVarray", DT::dbOracle,
-                [](TObjs& o) {
-                    auto t = Domain(o, "T", VARCHAR2, 30);
-                    t->OracleTypeKind = 3;
-                    t->VarrayLimit = 10;
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE OR REPLACE TYPE T AS VARRAY(10) OF VARCHAR2(30) | DROP TYPE T"},
-        TDDLRow{"OracleNestedTableWithIs", DT::dbOracle,
-                [](TObjs& o) {
-                    auto t = Domain(o, "T", NUMBER);
-                    t->OracleTypeKind = 5;
-                    return t->GetCreateDDL();
-                },
+                "CREATE OR REPLACE TYPE T AS VARRAY(10) OF VARCHAR2(30) | DROP TYPE T | "
                 "CREATE OR REPLACE TYPE T IS TABLE OF NUMBER"},
-        // The member closes the parenthesis the attributes opened.
-        TDDLRow{"OracleObjectWithMember", DT::dbOracle, [](TObjs& o) { return ObjectType(o)->GetCreateDDL(); },
-                "CREATE OR REPLACE TYPE T AS OBJECT\r\n  (A NUMBER,\r\n   B DATE,\r\n"
-                "   MEMBER FUNCTION F RETURN NUMBER)"},
-        TDDLRow{"OracleObjectDirectiveAndAddedAttribute", DT::dbOracle,
+        // The member closes the parenthesis the attributes opened, and opens
+        // one itself when there are no attributes.
+        TDDLRow{"Oracle objects", DT::dbOracle,
+                [](TObjs& o) {
+                    auto t = ObjectType(o);
+                    const std::string withMember = t->GetCreateDDL() + " | ";
+                    t->SuperType = "BASE_T";
+                    const std::string under = t->GetCreateDDL() + " | ";
+                    t->Attributes.Clear();
+                    t->SuperType.clear();
+                    return withMember + under + t->GetCreateDDL();
+                },
+                "CREATE OR REPLACE TYPE T AS OBJECT\r\n  (A NUMBER,\r\n   B DATE,\r\n   MEMBER FUNCTION F RETURN NUMBER) | "
+                "CREATE OR REPLACE TYPE T UNDER BASE_T\r\n  (A NUMBER,\r\n   B DATE,\r\n   MEMBER FUNCTION F RETURN NUMBER) | "
+                "CREATE OR REPLACE TYPE T AS OBJECT\r\n  (   MEMBER FUNCTION F RETURN NUMBER)"},
+        TDDLRow{"Oracle object, directive, added attribute", DT::dbOracle,
                 [](TObjs& o) {
                     auto t = ObjectType(o);
                     t->Members.Clear();
                     t->TimestampText = "2020-01-01:00:00:00";
                     t->OidText = "1A";
-                    t->TypeDirective.NotFinal = true;
-                    AddField(o, t->AddedAttributes, t.get(), "C", NUMBER);
-                    t->Cascade = true;
+                    t->TypeDirective.NotFinal = t->Cascade = true;
+                    qeltest::AddFields(o, t->AddedAttributes, t.get(), {{"C", NUMBER}});
                     return t->GetCreateDDL();
                 },
-                "CREATE OR REPLACE TYPE T\r\n   TIMESTAMP '2020-01-01:00:00:00' OID '1A'\r\n AS OBJECT\r\n"
-                "  (A NUMBER,\r\n   B DATE)\r\n   NOT FINAL ;\r\n\r\nALTER TYPE T ADD ATTRIBUTE\r\n  (C NUMBER)\r\n"
-                "   CASCADE"},
-        TDDLRow{"OracleSubtype", DT::dbOracle,
-                [](TObjs& o) {
-                    auto t = ObjectType(o);
-                    t->SuperType = "BASE_T";
-                    return t->GetCreateDDL();
-                },
-                "CREATE OR REPLACE TYPE T UNDER BASE_T\r\n  (A NUMBER,\r\n   B DATE,\r\n"
-                "   MEMBER FUNCTION F RETURN NUMBER)"},
-        // Members without attributes still get an opening parenthesis.
-        TDDLRow{"OracleMembersOnly", DT::dbOracle,
-                [](TObjs& o) {
-                    auto t = ObjectType(o);
-                    t->Attributes.Clear();
-                    return t->GetCreateDDL();
-                },
-                "CREATE OR REPLACE TYPE T AS OBJECT\r\n  (   MEMBER FUNCTION F RETURN NUMBER)"}),
+                "CREATE OR REPLACE TYPE T\r\n   TIMESTAMP '2020-01-01:00:00:00' OID '1A'\r\n AS OBJECT\r\n  (A NUMBER,\r\n"
+                "   B DATE)\r\n   NOT FINAL ;\r\n\r\nALTER TYPE T ADD ATTRIBUTE\r\n  (C NUMBER)\r\n   CASCADE"}),
     qeltest::RowName);
 
-// Domains and types of every shape, with nothing else set, write their
-// texts under every server type.
 TEST(TDmnData, BareTypesRaiseNothing)
 {
     for (std::uint8_t kind = 0; kind <= 5; ++kind)
         qeltest::ExpectTextsRaiseNothing<TDmnData>([&](TDmnData& d) { d.OracleTypeKind = kind; });
-    qeltest::ExpectTextsRaiseNothing<TDmnData>([](TDmnData& d) {
-        d.PGTypeOptions.IsType = d.UseCreateType = true;
-        d.Members.Add("M");
-        d.Attributes.Add("A");
-    });
+    qeltest::ExpectTextsRaiseNothing<TDmnData>([](TDmnData& d) { d.PGTypeOptions.IsType = d.UseCreateType = true; });
 }

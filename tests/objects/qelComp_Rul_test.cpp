@@ -1,3 +1,4 @@
+#include "qelComp_Fld.h"
 #include "qelComp_Rul.h"
 #include "qelDDLTestSupport.h"
 #include "qelFieldListSupport.h"
@@ -5,30 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace qel;
 using qeltest::TDDLRow;
 using DT = TDatabaseType;
 
 namespace {
 
-// PostgreSQL rule r on table s.t (the table's schema given as TableSchema
-// or, when Table is false, as the rule's own schema).
-std::unique_ptr<TRulData> PGRule(TObjs& objs, std::uint8_t event, bool tableSchema = true)
-{
-    auto r = std::make_unique<TRulData>(&objs);
-    r->SetName("r");
-    r->Event = event;
-    r->TableName = "t";
-    if (tableSchema)
-        r->TableSchema = "s";
-    else
-        r->SetSchema("s");
-    r->DoKind = "INSTEAD";
-    r->DoNothing = true;
-    return r;
-}
+std::string CreateAndDrop(const TRulData& r) { return r.GetCreateDDL() + " | " + r.GetDropScript(); }
 
 } // namespace
 
@@ -40,54 +24,32 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TDDLRow{"MSSQL", DT::dbMSSQL,
                 [](TObjs& o) {
-                    TRulData r(&o);
-                    r.SetName("R");
-                    r.Action = "@v > 0";
-                    return r.GetCreateScript() + " | " + r.GetDropScript();
+                    auto r = qeltest::Make<TRulData>(o, "R");
+                    const std::string bare = r->GetCreateScript() + "| ";
+                    r->Action = "@v > 0";
+                    return bare + CreateAndDrop(*r);
                 },
-                "CREATE RULE [R] AS @v > 0 | /* Drop: R (TRulData) */\r\nDROP RULE R"},
-        TDDLRow{"MSSQLWithoutAction", DT::dbMSSQL,
+                "| CREATE RULE [R] AS @v > 0 | /* Drop: R (TRulData) */\r\nDROP RULE R"},
+        // Event 4 has no word; the table's schema is TableSchema, else the
+        // rule's own, in the drop as in the create; names are quoted.
+        TDDLRow{"PostgreSQL", DT::dbPostgreSQL,
                 [](TObjs& o) {
-                    TRulData r(&o);
-                    r.SetName("R");
-                    return r.GetCreateDDL();
+                    auto r = qeltest::Make<TRulData>(o, "r");
+                    r->Event = 4, r->TableName = "t", r->TableSchema = "s", r->DoKind = "INSTEAD", r->DoNothing = true;
+                    const std::string nothing = CreateAndDrop(*r) + " | ";
+                    r->TableSchema.clear(), r->SetSchema("s"), r->TableName = "My T";
+                    r->Event = 1, r->DoKind = "ALSO", r->DoNothing = false, r->Action = "NOTIFY t";
+                    return nothing + CreateAndDrop(*r);
                 },
-                ""},
-        // Event 4 has no word: ON is followed by TO.
-        TDDLRow{"PGUnknownEvent", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto r = PGRule(o, 4);
-                    return r->GetCreateDDL() + " | " + r->GetDropScript();
-                },
-                "CREATE RULE r AS ON TO s.t DO INSTEAD NOTHING | DROP RULE IF EXISTS r ON s.t"},
-        // The rule's own schema is the table's when TableSchema is empty,
-        // for the drop as for the create.
-        TDDLRow{"PGSchemaOfTheRule", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto r = PGRule(o, 1, false);
-                    return r->GetCreateDDL() + " | " + r->GetDropScript();
-                },
-                "CREATE RULE r AS ON INSERT TO s.t DO INSTEAD NOTHING | DROP RULE IF EXISTS r ON s.t"},
-        TDDLRow{"PGActionAndQuotedNames", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto r = PGRule(o, 2);
-                    r->TableName = "My Table";
-                    r->DoKind = "ALSO";
-                    r->DoNothing = false;
-                    r->Action = "NOTIFY t";
-                    return r->GetCreateDDL() + " | " + r->GetDropScript();
-                },
-                "CREATE RULE r AS ON UPDATE TO s.\"My Table\" DO ALSO\r\n NOTIFY t | "
-                "DROP RULE IF EXISTS r ON s.\"My Table\""},
+                "CREATE RULE r AS ON TO s.t DO INSTEAD NOTHING | DROP RULE IF EXISTS r ON s.t | CREATE RULE r AS ON INSERT "
+                "TO s.\"My T\" DO ALSO\r\n NOTIFY t | DROP RULE IF EXISTS r ON s.\"My T\""},
         TDDLRow{"Others", DT::dbOracle,
                 [](TObjs& o) {
-                    TRulData r(&o);
-                    r.SetName("R");
-                    r.SetSchema("S");
-                    r.Action = "X > 0";
-                    return r.GetCreateDDL();
+                    auto r = qeltest::Make<TRulData>(o, "R", "S");
+                    r->Action = "X > 0";
+                    return r->GetCreateDDL();
                 },
                 "CREATE RULE S.R AS X > 0"}),
     qeltest::RowName);
 
-TEST(TRulData, BareRulesRaiseNothing) { qeltest::ExpectTextsRaiseNothing<TRulData>([](TRulData&) {}); }
+TEST(TRulData, BareRulesRaiseNothing) { qeltest::ExpectTextsRaiseNothing<TRulData>(); }

@@ -1,6 +1,6 @@
 #include "qelComp_Fld.h"
-#include "qelComp_Trg.h"
 #include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
 #include "qelDDLTestSupport.h"
 #include "qelFieldListSupport.h"
@@ -12,8 +12,6 @@
 #include <string>
 
 using namespace qel;
-using qeltest::TDDLRow;
-using DT = TDatabaseType;
 
 namespace {
 
@@ -25,212 +23,7 @@ T* File(TObjs& objs, const std::string& name)
     return static_cast<T*>(objs.AddObject(std::move(obj)));
 }
 
-constexpr std::uint8_t Insert = 1 << 1, Update = 1 << 2, Delete = 1 << 3;
-
-// Trigger TR on table T: timing, events and body as given.
-std::unique_ptr<TTrgData> Trigger(TObjs& objs, std::uint8_t timing, std::uint8_t events, const std::string& body,
-                                  const std::string& table = "T")
-{
-    auto t = std::make_unique<TTrgData>(&objs);
-    t->SetName("TR");
-    t->SetTableName(table);
-    t->Timing = timing;
-    t->Events = events;
-    t->SetBody(body);
-    return t;
-}
-
-// The Firebird trigger of the rows: type 17 (before insert or update).
-std::unique_ptr<TTrgData> IBTrigger(TObjs& objs)
-{
-    auto t = Trigger(objs, 0, 0, "AS BEGIN END");
-    t->IBTypeCode = 17;
-    return t;
-}
-
-void AddColumns(TObjs& objs, TTrgData& t, std::initializer_list<const char*> names)
-{
-    for (const char* name : names) qeltest::AddField(objs, t.UpdateColumns, &t, name, 0);
-}
-
 } // namespace
-
-class TriggerText : public qeltest::TDDLTest {};
-TEST_P(TriggerText, IsExact) { Check(); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, TriggerText,
-    ::testing::Values(
-        TDDLRow{"IBTableTrigger", DT::dbInterBase, [](TObjs& o) { return IBTrigger(o)->GetCreateDDL(); },
-                "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT OR UPDATE POSITION 0 \r\nAS BEGIN END"},
-        TDDLRow{"IBType114", DT::dbInterBase,
-                [](TObjs& o) {
-                    auto t = IBTrigger(o);
-                    t->IBTypeCode = 114;
-                    return t->GetIBTypeText();
-                },
-                "AFTER INSERT OR UPDATE OR DELETE"},
-        TDDLRow{"IBType2", DT::dbInterBase,
-                [](TObjs& o) {
-                    auto t = IBTrigger(o);
-                    t->IBTypeCode = 2;
-                    return t->GetIBTypeText();
-                },
-                "AFTER INSERT"},
-        TDDLRow{"IBDatabaseTrigger", DT::dbInterBase,
-                [](TObjs& o) {
-                    auto t = IBTrigger(o);
-                    t->SetTableName("DATABASE");
-                    t->DatabaseEvent = "CONNECT";
-                    return t->GetCreateDDL();
-                },
-                "CREATE TRIGGER TR\r\nACTIVE ON CONNECT\r\n POSITION 0 \r\nAS BEGIN END"},
-        TDDLRow{"IBInactiveAlterAndDrop", DT::dbInterBase,
-                [](TObjs& o) {
-                    auto t = IBTrigger(o);
-                    t->Active = false;
-                    t->Position = 5;
-                    return t->GetCreateDDL() + " | " + t->GetAlterScript() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER TR FOR T\r\nINACTIVE BEFORE INSERT OR UPDATE POSITION 5 \r\nAS BEGIN END | "
-                "ALTER TRIGGER TR\r\nAS BEGIN END | DROP TRIGGER TR"},
-        TDDLRow{"OracleUpdateOfColumns", DT::dbOracle,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 1, Update | Delete, "BEGIN NULL; END;");
-                    AddColumns(o, *t, {"A", "B"});
-                    t->ForEachRow = true;
-                    return t->GetCreateDDL();
-                },
-                "CREATE OR REPLACE TRIGGER TR\r\n  BEFORE UPDATE  OF A, B OR DELETE ON T\r\n  FOR EACH ROW\r\n"
-                "BEGIN NULL; END;"},
-        TDDLRow{"OracleInSchema", DT::dbOracle,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 5, Insert, "BEGIN NULL; END;", "V");
-                    t->SetSchema("S");
-                    t->NewName = "N";
-                    t->WhenCondition = "(1 = 1)";
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE OR REPLACE TRIGGER S.TR\r\n  INSTEAD OF INSERT ON S.V\r\n  REFERENCING NEW AS N\r\n"
-                "  WHEN (1 = 1)\r\nBEGIN NULL; END; | DROP TRIGGER S.TR"},
-        TDDLRow{"MySQL", DT::dbMySQL,
-                [](TObjs& o) { return Trigger(o, 1, Insert | Delete, "BEGIN END")->GetCreateDDL(); },
-                "CREATE TRIGGER TR BEFORE DELETE ON T\r\n     FOR EACH ROW\r\nBEGIN END"},
-        TDDLRow{"MSSQLCreateAndAlter", DT::dbMSSQL,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 2, Insert | Update, "SET NOCOUNT ON");
-                    return t->GetCreateDDL() + " | " + t->GetAlterScript();
-                },
-                "CREATE TRIGGER TR ON T\r\n AFTER INSERT, UPDATE\r\n AS\r\nSET NOCOUNT ON | "
-                "ALTER TRIGGER TR ON T\r\n AFTER INSERT, UPDATE\r\n AS\r\nSET NOCOUNT ON"},
-        TDDLRow{"MSSQLInSchemaWithOptions", DT::dbMSSQL,
-                [](TObjs& o) {
-                    qeltest::KeepMSSQLCase(o);
-                    auto t = Trigger(o, 5, Delete, "SELECT 1");
-                    t->SetSchema("dbo");
-                    t->WithAppend = t->NotForReplication = true;
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER dbo.TR ON dbo.T\r\n INSTEAD OF DELETE\r\n WITH APPEND\r\n NOT FOR REPLICATION\r\n"
-                " AS\r\nSELECT 1 | DROP TRIGGER dbo.TR"},
-        TDDLRow{"MSSQLWithoutBody", DT::dbMSSQL,
-                [](TObjs& o) { return Trigger(o, 2, Insert, "")->GetCreateDDL(); }, ""},
-        TDDLRow{"MSSQLDatabaseTrigger", DT::dbMSSQL,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 4, 0, "PRINT 1", "DATABASE");
-                    t->DatabaseEvent = "DROP_TABLE";
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER TR ON DATABASE\r\n FOR DROP_TABLE\r\n AS\r\nPRINT 1 | DROP TRIGGER TR ON DATABASE"},
-        TDDLRow{"MSSQLStub", DT::dbMSSQL,
-                [](TObjs& o) { return Trigger(o, 2, Insert, "SELECT 1")->GetStubCreateScript(); },
-                "CREATE TRIGGER TR ON T\r\n AFTER INSERT\r\n AS\r\ndeclare @i integer;\r\nbegin set @i = 0; end"},
-        TDDLRow{"ASAWatcomForm", DT::dbSybaseASA,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 1, Insert | Update, "BEGIN END");
-                    t->Owner = "O";
-                    t->Position = 2;
-                    AddColumns(o, *t, {"A", "B"});
-                    t->OldName = "OLD_ROW";
-                    t->NewName = "NEW_ROW";
-                    t->ForEachRow = true;
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER \r\nTR BEFORE INSERT, UPDATE OF A, B ORDER 2 ON\r\nO.T\r\n"
-                "REFERENCING OLD AS OLD_ROW NEW AS NEW_ROW\r\nFOR EACH ROW\r\nBEGIN END | DROP TRIGGER O.T.TR"},
-        TDDLRow{"ASATransactSQLForm", DT::dbSybaseASA,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 0, Insert | Delete, "BEGIN END");
-                    t->TransactSQL = true;
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER \r\nTR ON DBA.T\r\n  FOR INSERT, DELETE\r\n  AS\r\nBEGIN END | DROP TRIGGER DBA.T.TR"},
-        TDDLRow{"PostgreSQL", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 1, Insert | Update, "EXECUTE PROCEDURE s.f()", "t");
-                    t->SetName("tr");
-                    t->SetSchema("s");
-                    t->ForEachRow = true;
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER tr\r\n  BEFORE INSERT OR UPDATE\r\n  ON s.t\r\n  FOR EACH ROW\r\n"
-                "EXECUTE PROCEDURE s.f() | DROP TRIGGER tr ON s.t"},
-        TDDLRow{"PostgreSQLWithoutSchema", DT::dbPostgreSQL,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 2, Delete, "EXECUTE PROCEDURE f()", "t");
-                    t->SetName("tr");
-                    t->ForEachStatement = true;
-                    return t->GetCreateDDL() + " | " + t->GetDropScript();
-                },
-                "CREATE TRIGGER tr\r\n  AFTER DELETE\r\n  ON t\r\n  FOR EACH STATEMENT\r\nEXECUTE PROCEDURE f() | "
-                "DROP TRIGGER tr ON t"},
-        TDDLRow{"DB2", DT::dbDB2,
-                [](TObjs& o) {
-                    auto t = Trigger(o, 1, Update, "BEGIN ATOMIC END");
-                    AddColumns(o, *t, {"A"});
-                    t->NewName = "N";
-                    t->ForEachRow = true;
-                    t->Mode = "DB2SQL";
-                    return t->GetCreateDDL();
-                },
-                "CREATE TRIGGER TR\r\n  NO CASCADE BEFORE UPDATE OF A ON T\r\n  REFERENCING\r\n  NEW AS N\r\n"
-                "  FOR EACH ROW MODE DB2SQL\r\nBEGIN ATOMIC END"}),
-    qeltest::RowName);
-
-// The stub text takes the stub body in place of the real one and leaves the
-// real one as it was; the source text keeps the body the trigger was created
-// with.
-TEST(TTrgData, StubCreateScriptLeavesTheBodyAlone)
-{
-    TObjs objs;
-    objs.SetDatabaseType(TDatabaseType::dbInterBase);
-    auto t = IBTrigger(objs);
-    t->SetBody("AS\nBEGIN\n  NEW.A = 1;\nEND  ");
-    const std::string body = t->Body();
-    EXPECT_EQ(t->GetStubCreateScript(), "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT OR UPDATE POSITION 0 \r\n"
-                                        "AS Declare variable I integer;\r\nBEGIN I = 0; END");
-    EXPECT_EQ(t->Body(), body);
-    EXPECT_EQ(body, "AS\r\nBEGIN\r\n  NEW.A = 1;\r\nEND");
-
-    const std::string created = t->GetSourceText();
-    EXPECT_EQ(t->CreatedBody, body);
-    t->SetBody(t->GetStubBody());
-    EXPECT_EQ(t->GetSourceText(), created);
-    EXPECT_NE(t->GetCreateDDL(), created);
-}
-
-// A trigger with a timing no server knows and no events still gets texts,
-// and MS SQL keeps the event words apart from the table name.
-TEST(TTrgData, UnknownTimingAndNoEventsRaiseNothing)
-{
-    qeltest::ExpectTextsRaiseNothing<TTrgData>([](TTrgData& t) { t.Timing = 9; });
-    TObjs objs;
-    objs.SetDatabaseType(DT::dbMSSQL);
-    EXPECT_EQ(Trigger(objs, 9, 0, "X")->GetCreateDDL(), "CREATE TRIGGER TR ON T\r\n AS\r\nX");
-    EXPECT_EQ(Trigger(objs, 9, Insert, "X")->GetCreateDDL(), "CREATE TRIGGER TR ON T\r\n INSERT\r\n AS\r\nX");
-    objs.SetDatabaseType(DT::dbOracle);
-    EXPECT_EQ(Trigger(objs, 9, 0, "X")->GetCreateDDL(), "CREATE OR REPLACE TRIGGER TR\r\n ON T\r\nX");
-}
 
 // A trigger's table name resolves to a table, else a view of that name, else
 // to nothing; SQL Anywhere looks the name up under the trigger's owner.
@@ -334,4 +127,167 @@ TEST(TrgTypes, RowsAgreeWithTheEncodings)
         EXPECT_EQ(row.Text, text) << row.IBTypeCode;
         EXPECT_EQ(row.TriggerType, type) << row.IBTypeCode;
     }
+}
+
+// ---- texts ---------------------------------------------------------------------
+
+namespace {
+
+using qeltest::TDDLRow;
+using DT = TDatabaseType;
+constexpr std::uint8_t Insert = 1 << 1, Update = 1 << 2, Delete = 1 << 3;
+
+// Trigger TR on Table (with the UPDATE OF columns given), timing and events
+// as given.
+std::unique_ptr<TTrgData> Trigger(TObjs& o, std::uint8_t timing, std::uint8_t events, const char* body,
+                                  const char* table = "T", std::initializer_list<qeltest::TFieldSpec> columns = {})
+{
+    auto t = qeltest::Make<TTrgData>(o, "TR");
+    t->SetTableName(table);
+    t->Timing = timing;
+    t->Events = events;
+    t->SetBody(body);
+    qeltest::AddFields(o, t->UpdateColumns, t.get(), columns);
+    return t;
+}
+
+// The Firebird trigger of type 17 (before insert or update).
+std::unique_ptr<TTrgData> IBTrigger(TObjs& o, const char* table = "T")
+{
+    auto t = Trigger(o, 0, 0, "AS BEGIN END", table);
+    t->IBTypeCode = 17;
+    return t;
+}
+
+std::string CreateAndDrop(const TTrgData& t) { return t.GetCreateDDL() + " | " + t.GetDropScript(); }
+
+} // namespace
+
+class TriggerText : public qeltest::TDDLTest {};
+TEST_P(TriggerText, IsExact) { Check(); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TriggerText,
+    ::testing::Values(
+        TDDLRow{"IB", DT::dbInterBase,
+                [](TObjs& o) {
+                    auto t = IBTrigger(o);
+                    const std::string text = CreateAndDrop(*t) + " | " + t->GetAlterScript() + " | ";
+                    t->IBTypeCode = 114;
+                    const std::string all = t->GetIBTypeText();
+                    t->IBTypeCode = 2;
+                    return text + all + " | " + t->GetIBTypeText();
+                },
+                "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT OR UPDATE POSITION 0 \r\nAS BEGIN END | DROP TRIGGER TR | "
+                "ALTER TRIGGER TR\r\nAS BEGIN END | AFTER INSERT OR UPDATE OR DELETE | AFTER INSERT"},
+        TDDLRow{"IB database", DT::dbInterBase,
+                [](TObjs& o) {
+                    auto t = IBTrigger(o, "DATABASE");
+                    t->DatabaseEvent = "CONNECT";
+                    t->Active = false;
+                    return t->GetCreateDDL();
+                },
+                "CREATE TRIGGER TR\r\nINACTIVE ON CONNECT\r\n POSITION 0 \r\nAS BEGIN END"},
+        TDDLRow{"Oracle", DT::dbOracle,
+                [](TObjs& o) {
+                    auto t = Trigger(o, 1, Update | Delete, "BEGIN NULL; END;", "T", {{"A", 0}, {"B", 0}});
+                    t->ForEachRow = true;
+                    auto v = Trigger(o, 5, Insert, "BEGIN NULL; END;", "V");
+                    v->SetSchema("S");
+                    v->NewName = "N";
+                    v->WhenCondition = "(1 = 1)";
+                    return t->GetCreateDDL() + " | " + CreateAndDrop(*v);
+                },
+                "CREATE OR REPLACE TRIGGER TR\r\n  BEFORE UPDATE  OF A, B OR DELETE ON T\r\n  FOR EACH ROW\r\nBEGIN NULL; END;"
+                " | CREATE OR REPLACE TRIGGER S.TR\r\n  INSTEAD OF INSERT ON S.V\r\n  REFERENCING NEW AS N\r\n"
+                "  WHEN (1 = 1)\r\nBEGIN NULL; END; | DROP TRIGGER S.TR"},
+        TDDLRow{"MySQL", DT::dbMySQL, [](TObjs& o) { return Trigger(o, 1, Insert | Delete, "BEGIN END")->GetCreateDDL(); },
+                "CREATE TRIGGER TR BEFORE DELETE ON T\r\n     FOR EACH ROW\r\nBEGIN END"},
+        TDDLRow{"MSSQL", DT::dbMSSQL,
+                [](TObjs& o) {
+                    auto t = Trigger(o, 2, Insert | Update, "SET NOCOUNT ON");
+                    return t->GetCreateDDL() + " | " + t->GetAlterScript() + " | " + t->GetStubCreateScript() + " |" +
+                           Trigger(o, 2, Insert, "")->GetCreateDDL();
+                },
+                "CREATE TRIGGER TR ON T\r\n AFTER INSERT, UPDATE\r\n AS\r\nSET NOCOUNT ON | ALTER TRIGGER TR ON T\r\n"
+                " AFTER INSERT, UPDATE\r\n AS\r\nSET NOCOUNT ON | CREATE TRIGGER TR ON T\r\n AFTER INSERT, UPDATE\r\n "
+                "AS\r\ndeclare @i integer;\r\nbegin set @i = 0; end |"},
+        TDDLRow{"MSSQL schema, options, database", DT::dbMSSQL,
+                [](TObjs& o) {
+                    qeltest::KeepMSSQLCase(o);
+                    auto t = Trigger(o, 5, Delete, "SELECT 1");
+                    t->SetSchema("dbo");
+                    t->WithAppend = t->NotForReplication = true;
+                    auto d = Trigger(o, 4, 0, "PRINT 1", "DATABASE");
+                    d->DatabaseEvent = "DROP_TABLE";
+                    return CreateAndDrop(*t) + " | " + CreateAndDrop(*d);
+                },
+                "CREATE TRIGGER dbo.TR ON dbo.T\r\n INSTEAD OF DELETE\r\n WITH APPEND\r\n NOT FOR REPLICATION\r\n AS\r\n"
+                "SELECT 1 | DROP TRIGGER dbo.TR | CREATE TRIGGER TR ON DATABASE\r\n FOR DROP_TABLE\r\n AS\r\nPRINT 1 | "
+                "DROP TRIGGER TR ON DATABASE"},
+        TDDLRow{"ASA", DT::dbSybaseASA,
+                [](TObjs& o) {
+                    auto t = Trigger(o, 1, Insert | Update, "BEGIN END", "T", {{"A", 0}, {"B", 0}});
+                    t->Owner = "O";
+                    t->Position = 2;
+                    t->OldName = "OLD_ROW";
+                    t->ForEachRow = true;
+                    auto tsql = Trigger(o, 0, Insert | Delete, "BEGIN END");
+                    tsql->TransactSQL = true;
+                    return CreateAndDrop(*t) + " | " + CreateAndDrop(*tsql);
+                },
+                "CREATE TRIGGER \r\nTR BEFORE INSERT, UPDATE OF A, B ORDER 2 ON\r\nO.T\r\nREFERENCING OLD AS OLD_ROW\r\n"
+                "FOR EACH ROW\r\nBEGIN END | DROP TRIGGER O.T.TR | CREATE TRIGGER \r\nTR ON DBA.T\r\n  FOR INSERT, DELETE"
+                "\r\n  AS\r\nBEGIN END | DROP TRIGGER DBA.T.TR"},
+        TDDLRow{"PostgreSQL", DT::dbPostgreSQL,
+                [](TObjs& o) {
+                    auto t = Trigger(o, 1, Insert | Update, "EXECUTE PROCEDURE f()", "t");
+                    t->SetSchema("s");
+                    t->ForEachRow = true;
+                    auto plain = Trigger(o, 2, Delete, "EXECUTE PROCEDURE f()", "t");
+                    plain->ForEachStatement = true;
+                    return CreateAndDrop(*t) + " | " + CreateAndDrop(*plain);
+                },
+                "CREATE TRIGGER \"TR\"\r\n  BEFORE INSERT OR UPDATE\r\n  ON s.t\r\n  FOR EACH ROW\r\nEXECUTE PROCEDURE f() | "
+                "DROP TRIGGER \"TR\" ON s.t | CREATE TRIGGER \"TR\"\r\n  AFTER DELETE\r\n  ON t\r\n  FOR EACH STATEMENT\r\n"
+                "EXECUTE PROCEDURE f() | DROP TRIGGER \"TR\" ON t"},
+        TDDLRow{"DB2", DT::dbDB2,
+                [](TObjs& o) {
+                    auto t = Trigger(o, 1, Update, "BEGIN ATOMIC END", "T", {{"A", 0}});
+                    t->NewName = "N";
+                    t->ForEachRow = true;
+                    t->Mode = "DB2SQL";
+                    return t->GetCreateDDL();
+                },
+                "CREATE TRIGGER TR\r\n  NO CASCADE BEFORE UPDATE OF A ON T\r\n  REFERENCING\r\n  NEW AS N\r\n"
+                "  FOR EACH ROW MODE DB2SQL\r\nBEGIN ATOMIC END"}),
+    qeltest::RowName);
+
+// The stub text takes the stub body in place of the real one and leaves the
+// real one as it was; the source text keeps the body the trigger was created
+// with.
+TEST(TTrgData, StubCreateScriptLeavesTheBodyAlone)
+{
+    TObjs objs;
+    objs.SetDatabaseType(TDatabaseType::dbInterBase);
+    auto t = IBTrigger(objs);
+    t->SetBody("AS\nBEGIN\n  NEW.A = 1;\nEND  ");
+    EXPECT_EQ(t->GetStubCreateScript(), "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT OR UPDATE POSITION 0 \r\n"
+                                        "AS Declare variable I integer;\r\nBEGIN I = 0; END");
+    EXPECT_EQ(t->Body(), "AS\r\nBEGIN\r\n  NEW.A = 1;\r\nEND");
+    const std::string created = t->GetSourceText();
+    EXPECT_EQ(t->CreatedBody, t->Body());
+    t->SetBody(t->GetStubBody());
+    EXPECT_EQ(t->GetSourceText(), created);
+}
+
+// A trigger with a timing no server knows and no events still gets its
+// texts; MS SQL keeps the event words apart from the table name.
+TEST(TTrgData, UnknownTimingAndNoEventsRaiseNothing)
+{
+    qeltest::ExpectTextsRaiseNothing<TTrgData>([](TTrgData& t) { t.Timing = 9; });
+    TObjs objs;
+    objs.SetDatabaseType(DT::dbMSSQL);
+    EXPECT_EQ(Trigger(objs, 9, 0, "X")->GetCreateDDL(), "CREATE TRIGGER TR ON T\r\n AS\r\nX");
+    EXPECT_EQ(Trigger(objs, 9, Insert, "X")->GetCreateDDL(), "CREATE TRIGGER TR ON T\r\n INSERT\r\n AS\r\nX");
 }

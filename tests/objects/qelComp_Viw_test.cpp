@@ -6,29 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace qel;
 using qeltest::TDDLRow;
 using DT = TDatabaseType;
 
 namespace {
 
-std::unique_ptr<TViwData> View(TObjs& objs, const std::string& body, std::initializer_list<const char*> columns = {})
+std::unique_ptr<TViwData> View(TObjs& o, const char* body, std::initializer_list<qeltest::TFieldSpec> columns = {},
+                               const char* schema = "")
 {
-    auto v = std::make_unique<TViwData>(&objs);
-    v->SetName("V");
+    auto v = qeltest::Make<TViwData>(o, "V", schema);
     v->SetBody(body);
-    for (const char* column : columns) qeltest::AddField(objs, v->Columns, v.get(), column, 0);
-    return v;
-}
-
-// dbo.V over SELECT 1 AS X under MS SQL, with the names kept as written.
-std::unique_ptr<TViwData> MSSQLView(TObjs& objs)
-{
-    qeltest::KeepMSSQLCase(objs);
-    auto v = View(objs, "SELECT 1 AS X");
-    v->SetSchema("dbo");
+    qeltest::AddFields(o, v->Columns, v.get(), columns);
     return v;
 }
 
@@ -40,27 +29,26 @@ TEST_P(ViewText, IsExact) { Check(); }
 INSTANTIATE_TEST_SUITE_P(
     Rows, ViewText,
     ::testing::Values(
-        TDDLRow{"IBColumns", DT::dbInterBase,
-                [](TObjs& o) { return View(o, "SELECT A, B FROM T", {"A", "B"})->GetCreateDDL(); },
-                "CREATE VIEW V(\r\nA,\r\nB)\r\n AS \r\nSELECT A, B FROM T"},
-        TDDLRow{"IBNoColumns", DT::dbInterBase,
-                [](TObjs& o) { return View(o, "SELECT 1 FROM RDB$DATABASE")->GetCreateDDL(); },
-                "CREATE VIEW V\r\n AS \r\nSELECT 1 FROM RDB$DATABASE"},
-        TDDLRow{"MSSQLSchemaBinding", DT::dbMSSQL,
+        TDDLRow{"IB", DT::dbInterBase,
                 [](TObjs& o) {
-                    auto v = MSSQLView(o);
+                    auto bare = View(o, "SELECT 1 FROM RDB$DATABASE");
+                    bare->NoScript = true;
+                    return View(o, "SELECT A, B FROM T", {{"A", 0}, {"B", 0}})->GetCreateDDL() + " | " +
+                           bare->GetCreateDDL() + " | " + View(o, "")->GetCreateDDL() + "|" + bare->GetDropScript();
+                },
+                "CREATE VIEW V(\r\nA,\r\nB)\r\n AS \r\nSELECT A, B FROM T | CREATE VIEW V\r\n AS \r\nSELECT 1 FROM "
+                "RDB$DATABASE | CREATE VIEW V\r\n AS \r\n|"},
+        TDDLRow{"MSSQL", DT::dbMSSQL,
+                [](TObjs& o) {
+                    qeltest::KeepMSSQLCase(o);
+                    auto v = View(o, "SELECT 1 AS X", {}, "dbo");
                     v->SchemaBinding = true;
-                    return v->GetCreateDDL() + " | " + v->GetDropScript();
+                    const std::string one = v->GetCreateDDL() + " | " + v->GetDropScript() + " | ";
+                    v->WithEncryption = v->ViewMetadata = true;
+                    return one + v->GetCreateDDL() + " |" + View(o, "")->GetCreateDDL();
                 },
-                "CREATE VIEW dbo.V\r\n  WITH SCHEMABINDING\r\n AS \r\nSELECT 1 AS X | DROP VIEW dbo.V"},
-        TDDLRow{"MSSQLAllOptions", DT::dbMSSQL,
-                [](TObjs& o) {
-                    auto v = MSSQLView(o);
-                    v->WithEncryption = v->SchemaBinding = v->ViewMetadata = true;
-                    return v->GetCreateDDL();
-                },
-                "CREATE VIEW dbo.V\r\n  WITH ENCRYPTION, SCHEMABINDING, VIEW_METADATA\r\n AS \r\nSELECT 1 AS X"},
-        TDDLRow{"MSSQLWithoutQuery", DT::dbMSSQL, [](TObjs& o) { return View(o, "")->GetCreateDDL(); }, ""},
+                "CREATE VIEW dbo.V\r\n  WITH SCHEMABINDING\r\n AS \r\nSELECT 1 AS X | DROP VIEW dbo.V | CREATE VIEW dbo.V"
+                "\r\n  WITH ENCRYPTION, SCHEMABINDING, VIEW_METADATA\r\n AS \r\nSELECT 1 AS X |"},
         TDDLRow{"MySQL", DT::dbMySQL,
                 [](TObjs& o) {
                     auto v = View(o, "SELECT 1");
@@ -69,52 +57,31 @@ INSTANTIATE_TEST_SUITE_P(
                     return v->GetCreateDDL();
                 },
                 "CREATE ALGORITHM=MERGE SQL SECURITY DEFINER VIEW V\r\n AS \r\nSELECT 1"},
-        TDDLRow{"OracleObjectView", DT::dbOracle,
+        TDDLRow{"Oracle", DT::dbOracle,
                 [](TObjs& o) {
-                    auto v = View(o, "SELECT ID, NAME FROM EMP", {"ID", "NAME"});
-                    v->SetSchema("S");
+                    auto v = View(o, "SELECT ID FROM EMP", {{"ID", 0}}, "S");
                     v->OfType = "EMP_T";
                     v->ObjectIdColumns.Add("ID");
                     return v->GetCreateDDL();
                 },
-                "CREATE OR REPLACE VIEW S.V OF EMP_T\r\n   WITH OBJECT IDENTIFIER(ID)(\r\nID,\r\nNAME)\r\n   AS \r\n"
-                "SELECT ID, NAME FROM EMP"},
-        TDDLRow{"PostgreSQLInSchema", DT::dbPostgreSQL,
+                "CREATE OR REPLACE VIEW S.V OF EMP_T\r\n   WITH OBJECT IDENTIFIER(ID)(\r\nID)\r\n   AS \r\nSELECT ID FROM EMP"},
+        TDDLRow{"PostgreSQL", DT::dbPostgreSQL,
                 [](TObjs& o) {
-                    auto v = View(o, "SELECT a FROM t", {"a"});
-                    v->SetName("v");
-                    v->SetSchema("s");
+                    auto v = View(o, "SELECT a FROM t", {{"a", 0}}, "s");
                     return v->GetCreateDDL() + " | " + v->GetDropScript();
                 },
-                "CREATE VIEW s.v(\r\na)\r\n AS \r\nSELECT a FROM t | DROP VIEW s.v"},
-        TDDLRow{"NoScriptDropsNothing", DT::dbInterBase,
-                [](TObjs& o) {
-                    auto v = View(o, "SELECT 1 FROM RDB$DATABASE");
-                    v->NoScript = true;
-                    return v->GetDropScript();
-                },
-                ""}),
+                "CREATE VIEW s.\"V\"(\r\na)\r\n AS \r\nSELECT a FROM t | DROP VIEW s.\"V\""}),
     qeltest::RowName);
 
-// PostgreSQL gives back a view's query in its own layout: two definitions
-// that differ only in line breaks and runs of blanks are the same view.
+// PostgreSQL gives a view's query back in its own layout: definitions that
+// differ only in line breaks and runs of blanks are the same view. A view
+// without query or columns still writes its texts.
 TEST(TViwData, PostgreSQLViewsCompareByTheirWords)
 {
     TObjs objs;
     objs.SetDatabaseType(DT::dbPostgreSQL);
-    auto a = View(objs, "SELECT a\r\nFROM  t");
-    auto b = View(objs, "SELECT a FROM t");
-    EXPECT_EQ(a->GetCompareText(), b->GetCompareText());
-    EXPECT_NE(a->GetCreateDDL(), b->GetCreateDDL());
+    EXPECT_EQ(View(objs, "SELECT a\r\nFROM  t")->GetCompareText(), View(objs, "SELECT a FROM t")->GetCompareText());
     objs.SetDatabaseType(DT::dbInterBase);
-    EXPECT_NE(a->GetCompareText(), b->GetCompareText());
-}
-
-// A view without query or columns writes its texts all the same.
-TEST(TViwData, EmptyBodyRaisesNothing)
-{
-    qeltest::ExpectTextsRaiseNothing<TViwData>([](TViwData&) {});
-    TObjs objs;
-    objs.SetDatabaseType(DT::dbInterBase);
-    EXPECT_EQ(View(objs, "")->GetCreateDDL(), "CREATE VIEW V\r\n AS \r\n");
+    EXPECT_NE(View(objs, "SELECT a\r\nFROM  t")->GetCompareText(), View(objs, "SELECT a FROM t")->GetCompareText());
+    qeltest::ExpectTextsRaiseNothing<TViwData>();
 }
