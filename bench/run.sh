@@ -12,7 +12,10 @@
 # UPDATE_REPS (5, the same for the update, whose disk writes vary most).
 # PostgreSQL and the Firebird server are used as ci/dev-env.sh names them
 # (sourced when VELMORIN_PG_CONN is not set); without them their rows say
-# "skipped".
+# "skipped". The SQLite rows need no server: after the update every cell of
+# the target is checked against the master with libsqlite3, and the first
+# difference is printed below the table with the statements of Result.SQL
+# for its key.
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
