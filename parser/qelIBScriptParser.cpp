@@ -612,6 +612,8 @@ void TIbParser::ParseInput()
     if (Symb == syString) name = ValueText;
     else if (Symb == syIdent && QuoteChar == '"') name = TokenText;
     else Expect(syString);
+    // A file that cannot be read is reported where its name stands.
+    const TParseContext atName(this);
     if (Symb == syString || Symb == syIdent) NextToken();
     if (Symb != syTerminator && Symb != syEOF) {
         Expect(syTerminator);
@@ -619,25 +621,31 @@ void TIbParser::ParseInput()
     }
     // Read while this statement's terminator is current: what the file sets
     // (the terminator too) holds for the token after it.
-    if (!name.empty()) ReadInputFile(name);
+    if (!name.empty()) ReadInputFile(name, atName);
     if (Symb == syTerminator) NextToken();
 }
 
-void TIbParser::ReadInputFile(const std::string& Name)
+void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
 {
+    const auto report = [&](const std::string& Msg) {
+        const TParseContext here(this);
+        At.Restore();
+        ParseError(Msg);
+        here.Restore();
+    };
     namespace fs = std::filesystem;
     fs::path path(Name);
     if (path.is_relative() && !ScriptName.empty()) path = fs::path(ScriptName).parent_path() / path;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
-        ParseError("File not found: " + Name);
+        report("File not found: " + Name);
         return;
     }
     std::vector<std::string> chain = m_inputFiles;
     if (m_inputDepth == 0 && !ScriptName.empty()) chain.push_back(fs::weakly_canonical(ScriptName, ec).string());
     const std::string file = fs::weakly_canonical(path, ec).string();
     if (m_inputDepth >= MaxInputNesting || std::find(chain.begin(), chain.end(), file) != chain.end()) {
-        ParseError("INPUT nesting too deep: " + Name);
+        report("INPUT nesting too deep: " + Name);
         return;
     }
     chain.push_back(file);

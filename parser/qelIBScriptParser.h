@@ -216,7 +216,8 @@ private:
     std::vector<std::string> m_inputFiles;
 
     // What the parser reads an INPUT file with.
-    void ReadInputFile(const std::string& FileName);
+    // At: where the file's name stands, for a message about the file.
+    void ReadInputFile(const std::string& FileName, const TParseContext& At);
     void ResolveGrantees();
     void RemoveConstraintIndexes();
     void LinkDomains();

@@ -15,6 +15,7 @@
 #include "qelComp_Viw.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
+#include "qelSQLParserTestSupport.h"
 #include "qelTestSupport.h"
 #include "qelText.h"
 
@@ -447,4 +448,160 @@ TEST(IBScriptParser, AfterTheScript)
     }
     EXPECT_EQ(types, (std::map<std::string, int>{{"R", 11}, {"V", 13}, {"SOMEONE", 12}, {"U role", 12}}));
     EXPECT_EQ(UsesOf(o.FindTableField("T", "C")), std::vector<std::string>{"TDmnData D"});
+}
+
+// ---- tokens ---------------------------------------------------------------
+
+struct TTokenCase {
+    V Version;
+    int Dialect;
+    std::string Text, Tokens;
+    friend void PrintTo(const TTokenCase& c, std::ostream* os) { *os << c.Text; }
+};
+
+class IBScriptTokens : public ::testing::TestWithParam<TTokenCase> {};
+
+TEST_P(IBScriptTokens, DialectAdditions)
+{
+    const TTokenCase& c = GetParam();
+    TObjs objs;
+    objs.IBServerOptions().SQLServerVersion = c.Version;
+    objs.IBServerOptions().SQLDialect = static_cast<TIBSQLDialectType>(c.Dialect);
+    auto parser = MakeParser<TIbParser>();
+    parser->SetObjs(&objs);
+    EXPECT_EQ(qeltest::Tokens(*parser, c.Text), c.Tokens);
+}
+
+const TTokenCase kTokenCases[] = {
+    {V::st_Firebird_25, 1, "0x1F X'4142' x := _win1252 'a' \"Q\"",
+     "<Integer value>:31=31 <String value>:AB <Ident>:X <???>: _<charset>:_win1252 <String value>:a <String value>:Q"},
+    {V::st_Firebird_20, 1, "0x1F X'41' a:=b", "<Integer value>:0=0 <Ident>:X1F <Ident>:X <String value>:41 <Ident>:A <:> "
+                                               "<=> <Ident>:B"},
+    {V::st_Firebird_30, 3, "q'<a'b>' Q'{}}' \"Mixed Case\" \"\" q", "<String value>:a'b <String value>:} <Ident>:Mixed Case <String value>: "
+                                                                    "<Ident>:Q"},
+    // Words that are no keywords of the version are names.
+    {V::st_Firebird_30, 1, "DOMAIN domain TABLE", "<Ident>:DOMAIN <Ident>:DOMAIN TABLE:TABLE"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, IBScriptTokens, ::testing::ValuesIn(kTokenCases));
+
+TEST(IBScriptParser, DescribeSetsTheDescriptionWithoutAStatement)
+{
+    TRun run("CREATE ROLE R;\nCREATE TABLE T (A INTEGER);\nDESCRIBE ROLE R 'role text';\n"
+             "DESCRIBE FIELD A TABLE T 'column text';");
+    EXPECT_EQ(run.Kinds(), (std::vector<std::string>{"stStatement|R|dboRole|odbCreate|", "stStatement|T|dboTable|odbCreate|",
+                                                      "stDescription|R|dboRole|odbDescription|",
+                                                      "stDescription|A|dboField|odbDescription|T"}));
+    EXPECT_EQ(run.objs.FindRole("R")->Description(), "role text");
+    EXPECT_EQ(run.objs.FindTableField("T", "A")->Description(), "column text");
+}
+
+// ---- INPUT ----------------------------------------------------------------
+
+TEST(IBScriptParser, InputReadsFilesWhereTheyStand)
+{
+    qeltest::TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "sub");
+    qeltest::WriteFile(dir.File("sub/a.sql"), "SELECT 1 FROM T;\nSET TERM ^ ;\nSELECT 2 FROM T^\nINPUT 'b.sql'^\n");
+    qeltest::WriteFile(dir.File("sub/b.sql"), "SET SQL DIALECT 3^\nFOO^\n");
+    qeltest::WriteFile(dir.File("loop.sql"), "SELECT 0 FROM T;\nINPUT 'loop.sql';\n");
+    for (int i = 0; i < 18; ++i)
+        qeltest::WriteFile(dir.File("n" + std::to_string(i) + ".sql"),
+                           "INPUT 'n" + std::to_string(i + 1) + ".sql';\nSELECT " + std::to_string(i) + " FROM T;\n");
+    TRun run("INPUT 'sub/a.sql';\nSELECT 3 FROM T^\nSET TERM ; ^\nINPUT 'none.sql';\nINPUT 'loop.sql';\n"
+             "INPUT 'n0.sql';",
+             V::st_Firebird_25, dir.File("main.sql"));
+    std::vector<std::string> texts;
+    for (const std::string& s : run.Statements) texts.push_back(s.substr(s.rfind('|') + 1));
+    std::vector<std::string> expected{"SELECT 1 FROM T", "SELECT 2 FROM T", "SET SQL DIALECT 3", "FOO",
+                                      "SELECT 3 FROM T", "SELECT 0 FROM T"};
+    for (int i = 15; i >= 0; --i) expected.push_back("SELECT " + std::to_string(i) + " FROM T");
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(run.Messages(), (std::vector<std::string>{"E Unknown statement: <Ident> @2:4",
+                                                         "E File not found: none.sql @4:17",
+                                                         "E INPUT nesting too deep: loop.sql @2:17",
+                                                         "E INPUT nesting too deep: n16.sql @1:16"}));
+    // The first error is the one shown, with the position in its own file.
+    ASSERT_EQ(run.Events.size(), 1u);
+    EXPECT_EQ(run.Events[0], "Unknown statement: <Ident>\r\nScript: " + dir.File("sub/b.sql") + " Line:2 Pos:5\r\n");
+    EXPECT_TRUE(run.parser->ScriptSettings.Dialect);
+    EXPECT_EQ(run.objs.IBServerOptions().SQLDialect, 3);
+}
+
+// ---- the Firebird sample scripts ------------------------------------------
+
+namespace {
+
+const std::string kExamples = "/usr/share/doc/firebird3.0-common-doc/examples/";
+
+std::string SampleText(const std::string& Name)
+{
+    if (!Name.ends_with(".gz")) return qeltest::ReadFile(kExamples + Name);
+    qeltest::TempDir dir;
+    const std::string out = dir.File("x.sql");
+    if (std::system(("gzip -dc '" + kExamples + Name + "' > '" + out + "'").c_str()) != 0) return {};
+    return qeltest::ReadFile(out);
+}
+
+// "StatType|ObjType|Operation" -> how many.
+std::map<std::string, int> KindCounts(const TRun& Run)
+{
+    std::map<std::string, int> counts;
+    for (const std::string& k : Run.Kinds()) {
+        const auto first = k.find('|');
+        const auto second = k.find('|', first + 1);
+        ++counts[k.substr(0, first) + "|" + k.substr(second + 1, k.rfind('|') - second - 1)];
+    }
+    return counts;
+}
+
+} // namespace
+
+TEST(IBScriptParserSample, EmployeeScript)
+{
+    if (!std::filesystem::exists(kExamples + "employee.sql.gz")) QEL_SKIP_OR_FAIL("firebird3.0-examples is missing");
+    const std::string text = SampleText("employee.sql.gz");
+    for (V version : {V::st_Firebird_25, V::st_Firebird_30}) {
+        TRun run(text, version, "employee.sql");
+        EXPECT_TRUE(run.Messages().empty()) << run.Messages().front();
+        ASSERT_EQ(run.Statements.size(), 397u);
+        EXPECT_EQ(run.Kinds()[0], "stSqlDialect|3|dboUnknown|odbSet|");
+        EXPECT_EQ(run.Kinds()[1], "stCreateDb|employee.fdb|dboUnknown|odbSet|");
+        EXPECT_EQ(KindCounts(run),
+                  (std::map<std::string, int>{
+                      {"stCreateDb|dboUnknown|odbSet", 1},        {"stInsert|dboTable|odbInsert", 216},
+                      {"stSqlDialect|dboUnknown|odbSet", 1},      {"stStatement|dboDomain|odbCreate", 15},
+                      {"stStatement|dboException|odbCreate", 5},  {"stStatement|dboFKey|odbCreate", 1},
+                      {"stStatement|dboGenerator|odbAlter", 3},   {"stStatement|dboGenerator|odbCreate", 2},
+                      {"stStatement|dboGrant|odbCreate", 21},     {"stStatement|dboIndex|odbAlter", 24},
+                      {"stStatement|dboIndex|odbCreate", 12},     {"stStatement|dboProcedure|odbCreate", 10},
+                      {"stStatement|dboTable|odbCreate", 10},     {"stStatement|dboTrigger|odbAlter", 6},
+                      {"stStatement|dboTrigger|odbCreate", 4},    {"stStatement|dboView|odbCreate", 1},
+                      {"stUpdate|dboTable|odbUpdate", 65}}));
+        // Texts whole: the longest procedure ends with its END.
+        const auto org = std::find_if(run.Statements.begin(), run.Statements.end(),
+                                      [](const std::string& s) { return s.starts_with("stStatement|ORG_CHART|"); });
+        ASSERT_NE(org, run.Statements.end());
+        EXPECT_TRUE(org->ends_with("SUSPEND;\r\n\tEND\r\nEND")) << *org;
+        EXPECT_EQ(run.objs.Tables.Count(), 10);
+        EXPECT_EQ(run.objs.Procedures.Count(), 10);
+    }
+}
+
+TEST(IBScriptParserSample, PackageAndExternalFunctionScripts)
+{
+    if (!std::filesystem::exists(kExamples + "udf/udf.sql")) QEL_SKIP_OR_FAIL("firebird3.0-examples is missing");
+    TRun udf(SampleText("udf/udf.sql"), V::st_Firebird_25, kExamples + "udf/udf.sql");
+    EXPECT_TRUE(udf.Messages().empty()) << udf.Messages().front();
+    EXPECT_EQ(KindCounts(udf), (std::map<std::string, int>{{"stStatement|dboFunction|odbCreate", 18}}));
+    EXPECT_EQ(udf.objs.FindUDF("SUBSTR")->GetCreateDDL(),
+              "DECLARE EXTERNAL FUNCTION SUBSTR\r\nCSTRING(256), SMALLINT, SMALLINT\r\nRETURNS CSTRING(80) FREE_IT\r\n"
+              "ENTRY_POINT 'fn_substr' MODULE_NAME 'udflib'");
+
+    TRun package(SampleText("package/fbout-test.sql"), V::st_Firebird_30, kExamples + "package/fbout-test.sql");
+    EXPECT_TRUE(package.Messages().empty()) << package.Messages().front();
+    EXPECT_EQ(package.Statements.size(), 14u);
+    EXPECT_EQ(package.Kinds()[5], "stStatement|FB$OUT|dboPackage|odbCreate|");
+    EXPECT_EQ(package.Kinds()[8], "stStatement|FB$OUT|dboPackage|odbAlter|");
+    EXPECT_EQ(package.objs.FindTable("FB$OUT_TABLE")->OnCommit, 2);
 }
