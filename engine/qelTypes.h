@@ -109,8 +109,14 @@ struct TIndexOptions {
     void Clear();
 };
 
-// Full-text settings of an index; nothing reads them yet.
-struct TFullTextIndexOptions {};
+// Full-text settings of an index, as the MS SQL script parser reads them.
+struct TFullTextIndexOptions {
+    std::string ChangeTracking; // "OFF", "AUTO" or "MANUAL"; empty when not given
+    bool StopListOff = false;
+    bool SystemStopList = false;
+    std::string StopListName;
+    std::string SearchPropertyList;
+};
 
 using TCharSet = std::bitset<256>;
 // The set of the characters of Chars.

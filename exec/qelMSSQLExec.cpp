@@ -1,8 +1,67 @@
 #include "qelMSSQLExec.h"
 
 #include "qelDBEngine.h"
+#include "qelMSSQLScriptParser.h"
+#include "qelMsgMngr.h"
+#include "qelObjs.h"
+#include "qelText.h"
+
+#include <istream>
+#include <iterator>
 
 namespace qel {
+
+namespace {
+
+void AppendUtf8(std::string& Out, std::uint32_t Code)
+{
+    if (Code < 0x80) {
+        Out += static_cast<char>(Code);
+    } else if (Code < 0x800) {
+        Out += static_cast<char>(0xC0 | (Code >> 6));
+        Out += static_cast<char>(0x80 | (Code & 0x3F));
+    } else if (Code < 0x10000) {
+        Out += static_cast<char>(0xE0 | (Code >> 12));
+        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (Code & 0x3F));
+    } else {
+        Out += static_cast<char>(0xF0 | (Code >> 18));
+        Out += static_cast<char>(0x80 | ((Code >> 12) & 0x3F));
+        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (Code & 0x3F));
+    }
+}
+
+// The script's text in UTF-8: a UTF-8 byte-order mark is dropped, UTF-16
+// with a byte-order mark (either byte order) is decoded; a lone surrogate
+// becomes U+FFFD. Text without a mark is taken as it is.
+std::string ScriptText(const std::string& Bytes)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(Bytes[i]); };
+    if (Bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) return Bytes.substr(3);
+    if (Bytes.size() < 2) return Bytes;
+    const bool little = byte(0) == 0xFF && byte(1) == 0xFE;
+    const bool big = byte(0) == 0xFE && byte(1) == 0xFF;
+    if (!little && !big) return Bytes;
+    const auto unit = [&](std::size_t i) -> std::uint32_t {
+        return little ? byte(i) | (byte(i + 1) << 8) : (byte(i) << 8) | byte(i + 1);
+    };
+    std::string text;
+    text.reserve(Bytes.size());
+    for (std::size_t i = 2; i + 1 < Bytes.size(); i += 2) {
+        std::uint32_t code = unit(i);
+        if (code >= 0xD800 && code < 0xDC00 && i + 3 < Bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(text, code);
+    }
+    return text;
+}
+
+} // namespace
 
 TMSSQLExec::TMSSQLExec(TComponent* AOwner) : TSQLExec(AOwner) { m_databaseType = TDatabaseType::dbMSSQL; }
 
@@ -17,6 +76,69 @@ bool TMSSQLExec::ExecCreateDatabase()
         return false;
     }
     return ExecSQL();
+}
+
+void TMSSQLExec::LoadFromStream(std::istream* Stream)
+{
+    TStringList lines;
+    if (Stream != nullptr)
+        lines.SetText(ScriptText(std::string(std::istreambuf_iterator<char>(*Stream), std::istreambuf_iterator<char>())));
+    ParseScript(lines);
+}
+
+void TMSSQLExec::ParseScript(TStringList& Lines)
+{
+    // The list goes, the options stay (TSQLExec::Clear would reset them).
+    TCustomSQLExec::Clear();
+    m_pending.clear();
+    m_currentStatement = nullptr;
+    Messages().Clear();
+    // The script's objects are only read here: the collection goes with the
+    // parser. It reads names and types by the executor's server options.
+    TObjs objs;
+    objs.SetDatabaseType(TDatabaseType::dbMSSQL);
+    objs.MSSQLServerOptions().Assign(MSSQLServerOptions());
+    auto parser = MakeParser<TMSSQLParser>();
+    parser->ConnectionOptions().Assign(ConnectionOptions());
+    parser->ScriptName = ScriptFileName;
+    parser->OnErrorMessage = OnErrorMessage;
+    parser->OnLogNextLine = OnLogNextLine;
+    parser->OnProgressUpdate = OnProgressUpdate;
+    parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
+                                    TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
+                                    TStatement*& Statement) {
+        Statement = AddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName);
+    };
+    LogNextLine("Loading script...");
+    parser->ParseScript(Lines, &objs);
+    ConnectionOptions().Assign(parser->ConnectionOptions());
+    Messages().AddMessages(&parser->Messages());
+    LogNextLine("Script loaded: " + IntToStr(Count()) + " statements");
+}
+
+void TMSSQLExec::ParseConnectString(const std::string& Text)
+{
+    std::string rest = Trim(Text);
+    if (!StartsWithText(rest, "USE")) return;
+    rest = Trim(std::string_view(rest).substr(3));
+    while (!rest.empty() && (rest.back() == ';')) rest = Trim(std::string_view(rest).substr(0, rest.size() - 1));
+    std::string name;
+    if (!rest.empty() && (rest.front() == '[' || rest.front() == '"')) {
+        const char close = rest.front() == '[' ? ']' : '"';
+        for (std::size_t i = 1; i < rest.size(); ++i) {
+            if (rest[i] == close) {
+                if (i + 1 < rest.size() && rest[i + 1] == close) ++i;
+                else break;
+            }
+            name += rest[i];
+        }
+    } else {
+        for (const char c : rest) {
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '-' || c == '/') break;
+            name += c;
+        }
+    }
+    if (!name.empty()) ConnectionOptions().DatabaseName = name;
 }
 
 } // namespace qel

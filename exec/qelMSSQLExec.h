@@ -1,5 +1,7 @@
 // The Microsoft SQL Server executor: CREATE DATABASE runs as a plain
-// statement on the connection instead of through the back end.
+// statement on the connection instead of through the back end; scripts are
+// loaded through the MS SQL script parser, and USE moves the connection to
+// the database it names.
 #pragma once
 
 #include "qelSQL_Exec.h"
@@ -12,6 +14,16 @@ class TMSSQLExec : public TSQLExec {
 public:
     explicit TMSSQLExec(TComponent* AOwner = nullptr);
     std::string ClassName() const override { return "TMSSQLExec"; }
+
+    // Reads the text as the server's tools do: a UTF-8 byte-order mark is
+    // dropped, UTF-16 with a byte-order mark becomes UTF-8.
+    void LoadFromStream(std::istream* Stream) override;
+    // The statement list becomes the script's statements, batch by batch;
+    // the options stay, but for the database a CREATE DATABASE names.
+    // Logs "Script loaded: " + the count + " statements".
+    void ParseScript(TStringList& Lines) override;
+    // "USE [Shop]" -> DatabaseName Shop ("]]" inside brackets is one "]").
+    void ParseConnectString(const std::string& Text) override;
 
 protected:
     // Connects when needed, commits an open transaction and runs the

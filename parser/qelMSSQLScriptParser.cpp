@@ -1,0 +1,930 @@
+// The MS SQL script parser: its lexer, the GO rule, the statement loop and
+// dispatcher, qualified names, messages and the links made after the parse.
+#include "qelMSSQLScriptParser.h"
+
+#include "qelComp_Ctr.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Gnr.h"
+#include "qelComp_Idx.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Rol.h"
+#include "qelComp_Rul.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
+#include "qelComp_Viw.h"
+#include "qelMsg.h"
+#include "qelMsgMngr.h"
+#include "qelObjs.h"
+#include "qelText.h"
+
+#include <cctype>
+#include <string>
+#include <utility>
+
+namespace qel {
+
+using enum TSymb;
+using enum TDbObject;
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\x1A'; }
+bool IsBlank(char c) { return IsLineBlank(c) || c == '\r' || c == '\n'; }
+
+// Characters that continue an identifier: "$", "#", "@", digits, letters,
+// "_" and every byte from 0x80 (names in UTF-8 or a code page).
+TCharSet MSSQLIdentChars()
+{
+    TCharSet set = MakeCharSet("$#@0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz");
+    for (int c = 0x80; c < 0x100; ++c) set.set(static_cast<std::size_t>(c));
+    return set;
+}
+
+} // namespace
+
+TMSSQLParser::TMSSQLParser()
+{
+    TCustomParser::SetDatabaseType(TDatabaseType::dbMSSQL);
+    SetTerminator(std::string(CRLF) + "GO");
+    IdentChars = MSSQLIdentChars();
+}
+
+TMSSQLParser::~TMSSQLParser() = default;
+
+void TMSSQLParser::FillResWords()
+{
+    TCustomSQLParser::FillResWords();
+    ResWords().AddSymbols(MSSQLResWords);
+}
+
+std::string TMSSQLParser::QuoteName(const std::string& Name) const { return MSSQLQuoteName(Name); }
+
+// ---- lexer -----------------------------------------------------------------
+
+bool TMSSQLParser::CaseSensitive()
+{
+    return ServerOptions().MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers;
+}
+
+std::string TMSSQLParser::NameCase(const std::string& Name) { return CaseSensitive() ? Name : UpperCase(Name); }
+
+bool TMSSQLParser::GoLineAt(std::int64_t Pos, std::int64_t& CountEnd, std::string& Count)
+{
+    if (AsciiUpper(CharAt(Pos)) != 'G' || AsciiUpper(CharAt(Pos + 1)) != 'O') return false;
+    for (std::int64_t p = Pos - 1; p >= 1; --p) {
+        const char c = CharAt(p);
+        if (c == '\n' || c == '\r') break;
+        if (!IsLineBlank(c)) return false;
+    }
+    const std::int64_t length = GetLength();
+    const auto lineEnds = [&](std::int64_t p) {
+        const char c = CharAt(p);
+        return p > length || c == '\r' || c == '\n' || (c == '-' && CharAt(p + 1) == '-');
+    };
+    std::int64_t p = Pos + 2;
+    if (!lineEnds(p) && !IsLineBlank(CharAt(p))) return false;
+    while (p <= length && IsLineBlank(CharAt(p))) ++p;
+    const std::int64_t digits = p;
+    while (p <= length && IsDigit(CharAt(p))) ++p;
+    Count = GetText(digits, p - digits);
+    CountEnd = p;
+    while (p <= length && IsLineBlank(CharAt(p))) ++p;
+    return lineEnds(p);
+}
+
+bool TMSSQLParser::IsGoTerminator()
+{
+    std::int64_t end = 0;
+    std::string count;
+    return !AtEnd() && GoLineAt(NextPos - 1, end, count);
+}
+
+bool TMSSQLParser::CheckTerminator()
+{
+    std::int64_t end = 0;
+    std::string count;
+    if (AtEnd() || !GoLineAt(NextPos - 1, end, count)) return false;
+    m_goLine = Line;
+    m_goColumn = Column;
+    MoveTo(end);
+    Symb = syTerminator;
+    TokenText = "GO";
+    m_goPending = true;
+    m_goCount = 1;
+    m_goCountText = count;
+    m_goCountBad = false;
+    if (!count.empty()) {
+        const bool valid = count.size() <= 4 && std::stoi(count) >= 1 && std::stoi(count) <= 1000;
+        if (valid) m_goCount = std::stoi(count);
+        else m_goCountBad = true;
+    }
+    return true;
+}
+
+void TMSSQLParser::NextToken()
+{
+    if (Symb == syTerminator && m_goPending) {
+        m_goPending = false;
+        FinishBatch();
+    }
+    TCustomSQLParser::NextToken();
+}
+
+void TMSSQLParser::FinishBatch()
+{
+    if (m_goCountBad) {
+        m_goCountBad = false;
+        const std::int32_t line = Line;
+        const std::int32_t column = Column;
+        Line = m_goLine;
+        Column = m_goColumn;
+        ParseError("Invalid count after GO: " + m_goCountText);
+        Line = line;
+        Column = column;
+    }
+    if (!FullMode && SourceObject == nullptr)
+        for (std::int32_t round = 1; round < m_goCount; ++round)
+            for (const TBatchStatement& s : m_batch) {
+                TStatement* statement = nullptr;
+                TCustomSQLParser::DoAddStatement(s.SQL, s.StatType, s.ObjName, s.ObjType, s.Operation, s.ParentName,
+                                                 statement);
+                LastStatement = statement;
+            }
+    m_batch.clear();
+    m_goCount = 1;
+}
+
+void TMSSQLParser::MoveTo(std::int64_t Pos)
+{
+    while (NextPos - 1 < Pos && !AtEnd()) NextChar();
+}
+
+bool TMSSQLParser::ReadComment()
+{
+    if (!(CurChar == '/' && PeekChar() == '*')) return TCustomSQLParser::ReadComment();
+    LastComment.clear();
+    NextChar();
+    NextChar();
+    int depth = 1;
+    while (!AtEnd()) {
+        if (CurChar == '/' && PeekChar() == '*') {
+            ++depth;
+        } else if (CurChar == '*' && PeekChar() == '/') {
+            if (--depth == 0) {
+                NextChar();
+                NextChar();
+                break;
+            }
+        }
+        LastComment += CurChar;
+        NextChar();
+    }
+    if ((TraceFlags & 2) != 0) DoLogNextLine("Comment: " + LastComment);
+    return true;
+}
+
+void TMSSQLParser::ScanToken()
+{
+    TokenStart = NextPos - 1;
+    QuoteChar = '\0';
+    NationalString = false;
+    if (CheckTerminator()) {
+        AfterScanToken();
+        return;
+    }
+    const char c = CurChar;
+    const auto u = static_cast<unsigned char>(c);
+    const auto single = [this](TSymb S, int Length) {
+        Symb = S;
+        for (int i = 0; i < Length; ++i) NextChar();
+    };
+    // The first character after blanks from the next one: its index.
+    const auto afterBlanks = [this]() {
+        std::int64_t p = NextPos;
+        while (p <= GetLength() && IsBlank(CharAt(p))) ++p;
+        return p;
+    };
+    if (u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || c == '$' || c == '@' || c == '_' ||
+        (c == '#' && CharInSet(PeekChar(), IdentChars))) {
+        if ((c == 'N' || c == 'n') && PeekChar() == '\'') {
+            NextChar();
+            Symb = syString;
+            QuoteChar = '\'';
+            ReadString(ValueText);
+            NationalString = true;
+        } else if (c == '$' && IsDigit(PeekChar())) {
+            NextChar();
+            Symb = syInteger;
+            IntValue = ReadNumber();
+        } else {
+            ReadIdent();
+            Symb = c == '#' ? syIdent : LookupResWord();
+            if (Symb == syIdent && c != '#' && !CaseSensitive()) TokenText = UpperCase(TokenText);
+        }
+        AfterScanToken();
+        return;
+    }
+    switch (c) {
+    case '!': {
+        const std::int64_t p = afterBlanks();
+        const char next = CharAt(p);
+        if (next == '=' || next == '<' || next == '>') {
+            MoveTo(p);
+            single(next == '=' ? syNotEqual : next == '<' ? syMSNotLess : syMSNotGreater, 1);
+        } else {
+            ParseError("Invalid char in source text: \"!\".");
+            NextChar();
+        }
+        break;
+    }
+    case '%':
+    case '&':
+    case '+':
+    case '-':
+    case '/':
+    case '^':
+    case '|':
+        if (PeekChar() == '=') {
+            const TSymb assign = c == '%'   ? syMSModAssign
+                                 : c == '&' ? syMSAndAssign
+                                 : c == '+' ? syMSAddAssign
+                                 : c == '-' ? syMSSubAssign
+                                 : c == '/' ? syMSDivAssign
+                                 : c == '^' ? syMSXorAssign
+                                            : syMSOrAssign;
+            single(assign, 2);
+        } else if (c == '^') {
+            single(syMSBitXor, 1);
+        } else if (c == '|' && PeekChar() != '|') {
+            single(syMSBitOr, 1);
+        } else {
+            TCustomSQLParser::ScanToken();
+            return;
+        }
+        break;
+    case '*': {
+        const std::int64_t p = afterBlanks();
+        if (CharAt(p) == '=') {
+            MoveTo(p);
+            single(syMSStarEqual, 1);
+        } else {
+            single(syStar, 1);
+        }
+        break;
+    }
+    case '0':
+        if (PeekChar() == 'x' || PeekChar() == 'X') {
+            NextChar();
+            NextChar();
+            std::string digits;
+            while (!AtEnd() && std::isxdigit(static_cast<unsigned char>(CurChar)) != 0) {
+                digits += AsciiLower(CurChar);
+                NextChar();
+            }
+            if (digits.size() % 2 != 0) digits.insert(digits.size() - 1, 1, '0');
+            ValueText.clear();
+            for (std::size_t i = 0; i < digits.size(); i += 2)
+                ValueText += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+            Symb = syString;
+            break;
+        }
+        TCustomSQLParser::ScanToken();
+        return;
+    case ':':
+        if (PeekChar() == ':') {
+            single(syMSDoubleColon, 2);
+            break;
+        }
+        TCustomSQLParser::ScanToken();
+        return;
+    case '=': {
+        const std::int64_t p = afterBlanks();
+        const char next = CharAt(p);
+        if (next == '*' || next == '=') {
+            MoveTo(p);
+            single(next == '*' ? syMSEqualStar : syDoubleEqual, 1);
+        } else {
+            single(syEqual, 1);
+        }
+        break;
+    }
+    case '[': {
+        // Everything up to the closing bracket is the name; "]]" stands for
+        // one "]", as the server writes such names.
+        NextChar();
+        TokenText.clear();
+        bool closed = false;
+        while (!AtEnd()) {
+            if (CurChar == ']') {
+                if (PeekChar() != ']') {
+                    closed = true;
+                    NextChar();
+                    break;
+                }
+                NextChar();
+            }
+            TokenText += CurChar;
+            NextChar();
+        }
+        Symb = syIdent;
+        QuoteChar = '[';
+        if (!closed) ParseError("Unterminated bracket Identifier");
+        break;
+    }
+    case '{': single(syMSLBrace, 1); break;
+    case '}': single(syMSRBrace, 1); break;
+    case '~': single(syMSBitNot, 1); break;
+    default: TCustomSQLParser::ScanToken(); return;
+    }
+    AfterScanToken();
+}
+
+void TMSSQLParser::AfterScanToken()
+{
+    if (Symb == syString && QuoteChar == '"' && QuotedIdentifier) {
+        Symb = syIdent;
+        TokenText = ValueText;
+    }
+    if (Symb == syIdent && !TokenText.empty() && TokenText.front() != '@') {
+        // A label: the name, blanks of its line, then one ":".
+        std::int64_t p = NextPos - 1;
+        while (p <= GetLength() && IsLineBlank(CharAt(p))) ++p;
+        if (CharAt(p) == ':' && CharAt(p + 1) != ':') {
+            MoveTo(p + 1);
+            Symb = syMSLabel;
+        }
+    } else if (Symb == syMSEnd) {
+        std::int64_t p = NextPos - 1;
+        while (p <= GetLength() && IsBlank(CharAt(p))) ++p;
+        if (p > NextPos - 1 && SameText(GetText(p, 12), "CONVERSATION") && !CharInSet(CharAt(p + 12), IdentChars)) {
+            MoveTo(p + 12);
+            Symb = syMSEndConversation;
+        }
+    }
+    TCustomSQLParser::AfterScanToken();
+}
+
+std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos)
+{
+    const std::int64_t length = GetLength();
+    bool lineStart = true;
+    for (std::int64_t p = Pos - 1; p >= 1; --p) {
+        const char c = CharAt(p);
+        if (c == '\n' || c == '\r') break;
+        if (!IsLineBlank(c)) {
+            lineStart = false;
+            break;
+        }
+    }
+    std::int64_t p = Pos;
+    while (p <= length) {
+        const char c = CharAt(p);
+        if (c == '\'' || c == '"' || c == '[') {
+            const char close = c == '[' ? ']' : c;
+            for (++p; p <= length; ++p)
+                if (CharAt(p) == close) {
+                    if (CharAt(p + 1) != close) break;
+                    ++p;
+                }
+            ++p;
+            lineStart = false;
+        } else if (c == '-' && CharAt(p + 1) == '-') {
+            while (p <= length && CharAt(p) != '\n') ++p;
+        } else if (c == '/' && CharAt(p + 1) == '*') {
+            int depth = 0;
+            while (p <= length) {
+                if (CharAt(p) == '/' && CharAt(p + 1) == '*') {
+                    ++depth;
+                    p += 2;
+                } else if (CharAt(p) == '*' && CharAt(p + 1) == '/') {
+                    p += 2;
+                    if (--depth == 0) break;
+                } else {
+                    ++p;
+                }
+            }
+            lineStart = false;
+        } else {
+            std::int64_t end = 0;
+            std::string count;
+            if (lineStart && (c == 'G' || c == 'g') && GoLineAt(p, end, count)) return p;
+            if (c == '\n') lineStart = true;
+            else if (!IsLineBlank(c) && c != '\r') lineStart = false;
+            ++p;
+        }
+    }
+    return length + 1;
+}
+
+void TMSSQLParser::ReadToGo(std::string& Text)
+{
+    const std::int64_t start = NextPos - 1;
+    const std::int64_t end = FindBatchEnd(start);
+    Text = GetText(start, end - start);
+    MoveTo(end);
+}
+
+// ---- statement loop ----------------------------------------------------------
+
+void TMSSQLParser::ParseScript(TStringList& Script, TObjs* AObjs)
+{
+    QuotedIdentifier = AnsiNulls = false;
+    FullMode = false;
+    m_sourcePassDue = true;
+    TCustomSQLParser::ParseScript(Script, AObjs);
+    FullMode = false;
+}
+
+void TMSSQLParser::ParseFile(const std::string& FileName, TObjs* AObjs)
+{
+    QuotedIdentifier = AnsiNulls = false;
+    FullMode = false;
+    m_sourcePassDue = true;
+    TCustomSQLParser::ParseFile(FileName, AObjs);
+    FullMode = false;
+}
+
+void TMSSQLParser::Parse()
+{
+    m_batch.clear();
+    m_goPending = m_goCountBad = false;
+    m_goCount = 1;
+    NextToken();
+    while (Symb != syEOF) {
+        StatementStart = TokenStart;
+        if (Symb == syTerminator) NextToken();
+        else ParseBatch();
+    }
+    FinishBatch();
+}
+
+void TMSSQLParser::ParseBatch()
+{
+    while (Symb != syEOF && Symb != syTerminator) {
+        if (Symb == sySemicolon) {
+            NextToken();
+            continue;
+        }
+        RunStatement([this] { ParseTopStatement(); });
+    }
+}
+
+void TMSSQLParser::ParseTopStatement()
+{
+    m_statementDepth = 0;
+    ParseStatement(nullptr);
+    // What follows must end the batch or begin the next statement; else the
+    // rest of the batch goes to the server as it stands.
+    if (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon && !StartsStatement(Symb))
+        ParseError("Unknown statement: " + SymbName);
+    AddStatement();
+}
+
+void TMSSQLParser::DoAddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName,
+                                  TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
+                                  TStatement*& Statement)
+{
+    Statement = nullptr;
+    if (FullMode || SourceObject != nullptr) return;
+    TCustomSQLParser::DoAddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+    LastStatement = Statement;
+    m_batch.push_back({SQL, StatType, ObjName, ObjType, Operation, ParentName});
+}
+
+bool TMSSQLParser::StartsStatement(TSymb S)
+{
+    static const TSymbSet starts{
+        syIdent, syLParen, syMSSet, syMSInsert, syMSDelete, syMSReconfigure, syMSCreate, syMSSetuser, syMSExecute,
+        syMSTruncate, syMSShutdown, syMSUpdatetext, syMSWritetext, syMSGrant, syMSSelect, syMSBegin, syMSUpdate,
+        syMSRevoke, syMSIf, syMSDeclare, syMSAlter, syMSDrop, syMSWith, syMSUse, syMSRaiserror, syMSOpen,
+        syMSDeallocate, syMSDump, syMSCheckpoint, syMSPrint, syMSWaitfor, syMSRollback, syMSCommit, syMSReturn,
+        syMSWhile, syMSBreak, syMSContinue, syMSFetch, syMSBackup, syMSDbcc, syMSGoto, syMSSave, syMSClose,
+        syMSDeny, syMSReadtext, syMSRestore, syMSLabel, syMSEndConversation};
+    return starts.Contains(S);
+}
+
+bool TMSSQLParser::ParseStatement(TDbObj* Context)
+{
+    TNestingLevel level(*this);
+    ++m_statementDepth;
+    const bool top = m_statementDepth == 1;
+    // A statement inside another one leaves the outer one's kind alone.
+    struct TScope {
+        TMSSQLParser& p;
+        bool top;
+        TStatementKind kind;
+        ~TScope()
+        {
+            --p.m_statementDepth;
+            if (!top) p.StatementKind = kind;
+        }
+    } scope{*this, top, StatementKind};
+    if (!StartsStatement(Symb)) {
+        if (Symb != syEOF && Symb != syTerminator) ParseError("Unknown statement: " + SymbName);
+        return false;
+    }
+    if (top) StatementKind = {};
+    switch (static_cast<int>(Symb)) {
+    case int(syIdent):
+        if (IsWord("SEND") || IsWord("RECEIVE")) ParseReceiveOrSend(Context, IsWord("RECEIVE"));
+        else if (IsWord("MERGE")) ParseMerge(Context);
+        else if (IsWord("REVERT") || IsWord("ENABLE") || IsWord("DISABLE")) ParseSimpleStatement(Context);
+        else ParseProcedureCall(Context, false);
+        break;
+    case int(syLParen): ParseQuery(Context); break;
+    case int(syMSSet): ParseSet(Context); break;
+    case int(syMSInsert):
+        StatementKind.StatType = TStatType::stInsert;
+        if (FullMode) ParseInsert(Context);
+        else SkipBatch();
+        break;
+    case int(syMSDelete):
+        StatementKind.StatType = TStatType::stDelete;
+        if (FullMode) ParseDelete(Context);
+        else SkipBatch();
+        break;
+    case int(syMSUpdate):
+        StatementKind.StatType = TStatType::stUpdate;
+        if (FullMode) ParseUpdate(Context);
+        else
+            while (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon) NextToken();
+        break;
+    case int(syMSSelect):
+        if (FullMode) {
+            StatementKind.StatType = ParseQuery(Context) ? TStatType::stStatement : TStatType::stSelect;
+        } else {
+            StatementKind.StatType = JudgeSelect(TokenStart);
+            SkipBatch();
+        }
+        break;
+    case int(syMSBegin):
+        if (FullMode) ParseBegin(Context);
+        else SkipBatch();
+        break;
+    case int(syMSIf):
+    case int(syMSDeclare):
+        if (FullMode) {
+            if (Symb == syMSIf) ParseIf(Context);
+            else ParseDeclare(Context);
+        } else {
+            std::string text;
+            ReadToGo(text);
+            NextToken();
+        }
+        break;
+    case int(syMSWhile): ParseWhile(Context); break;
+    case int(syMSCreate): ParseCreate(Context); break;
+    case int(syMSAlter): ParseAlter(Context); break;
+    case int(syMSDrop): ParseDrop(); break;
+    case int(syMSUse):
+        NextToken();
+        ParseObjectName(dboDatabase, false);
+        StatementKind = {TStatType::stConnect, NameObject, dboDatabase, TDbOperation::odbUnknown, {}};
+        break;
+    case int(syMSExecute):
+        NextToken();
+        ParseExec(Context);
+        break;
+    case int(syMSGrant):
+    case int(syMSRevoke):
+    case int(syMSDeny): ParseGrant(Symb); break;
+    case int(syMSWith): StatementKind.StatType = ParseWith(Context); break;
+    default: ParseSimpleStatement(Context); break;
+    }
+    return true;
+}
+
+TStatType TMSSQLParser::JudgeSelect(std::int64_t Start)
+{
+    const std::int64_t end = FindBatchEnd(Start);
+    auto judge = MakeParser<TMSSQLParser>();
+    judge->QuotedIdentifier = QuotedIdentifier;
+    judge->ServerOptions().MSSQLServerOptions().Assign(ServerOptions().MSSQLServerOptions());
+    judge->OnErrorMessage = [](TObject&, const std::string&) {};
+    judge->ProgressEnabled = false;
+    judge->SetSource(GetText(Start, end - Start));
+    bool whole = false;
+    bool into = false;
+    judge->NextToken();
+    judge->RunStatement([&] {
+        into = judge->ParseQuery(nullptr);
+        while (judge->Symb == sySemicolon) judge->NextToken();
+        whole = judge->Symb == syEOF;
+    });
+    return whole && !into && !judge->Messages().HasErrors() ? TStatType::stSelect : TStatType::stStatement;
+}
+
+void TMSSQLParser::SkipBatch()
+{
+    while (Symb != syEOF && Symb != syTerminator) NextToken();
+}
+
+// ---- names -------------------------------------------------------------------
+
+std::string TMSSQLParser::Word() const { return UpperCase(TokenText); }
+
+namespace {
+
+bool IsKeywordSymb(TSymb S)
+{
+    const auto v = static_cast<int>(S);
+    return v >= 30 && v <= 207 && !(v >= 150 && v <= 156);
+}
+
+} // namespace
+
+bool TMSSQLParser::IsNameToken() const { return Symb == syIdent || (IsKeywordSymb(Symb) && !TokenText.empty()); }
+
+bool TMSSQLParser::IsAnyWord(std::string_view W) const { return IsNameToken() && UpperCase(TokenText) == W; }
+
+void TMSSQLParser::ExpectAnyWord(std::string_view W)
+{
+    if (!IsAnyWord(W)) ParseError("Must be: " + UpperCase(W));
+}
+
+void TMSSQLParser::ParseObjectName(TDbObject Kind, bool DefaultOwner)
+{
+    NameServer.clear();
+    NameDatabase.clear();
+    NameOwner.clear();
+    NameObject.clear();
+    NameColumn.clear();
+    std::vector<std::string> parts;
+    const auto readPart = [&] {
+        if (Symb == syIdent || (!parts.empty() && IsNameToken())) {
+            parts.push_back(TokenText);
+            NextToken();
+        } else if (Symb == syStar) {
+            parts.emplace_back("*");
+            NextToken();
+        } else if (Symb == syLess) {
+            // A placeholder of a template: "<" to the next ">" as written.
+            std::int64_t p = NextPos - 1;
+            while (p <= GetLength() && CharAt(p) != '>' && CharAt(p) != '\n') ++p;
+            parts.push_back(GetText(TokenStart, p - TokenStart + 1));
+            MoveTo(p + 1);
+            NextToken();
+        } else if (!parts.empty() && Symb == syDot) {
+            // "db..t": the owner left out.
+            parts.emplace_back();
+        } else {
+            Expect(syDot);
+            parts.emplace_back();
+        }
+    };
+    readPart();
+    const std::size_t most = Kind == dboIndex || Kind == dboField ? 5 : 4;
+    while (Symb == syDot && parts.size() < most) {
+        NextToken();
+        readPart();
+    }
+    std::string* slots[5] = {&NameObject, &NameOwner, &NameDatabase, &NameServer, nullptr};
+    std::string* indexSlots[5] = {&NameColumn, &NameObject, &NameOwner, &NameDatabase, &NameServer};
+    std::string** order = Kind == dboIndex || Kind == dboField ? indexSlots : slots;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        if (std::string* slot = order[i]) *slot = parts[parts.size() - 1 - i];
+    if (NameOwner.empty() && DefaultOwner) NameOwner = "dbo";
+    for (std::string* part : indexSlots) *part = NameCase(*part);
+}
+
+std::string TMSSQLParser::KeyOf(const std::string& Schema, const std::string& Name)
+{
+    return Schema.empty() ? Name : Schema + "." + Name;
+}
+
+TDbObj* TMSSQLParser::FindIn(const TObjIndex& Index, const std::string& Schema, const std::string& Name)
+{
+    if (TDbObj* found = Index.Find(KeyOf(Schema, Name))) return found;
+    if (Schema.empty()) return Index.Find(KeyOf(NameCase("dbo"), Name));
+    if (SameText(Schema, "dbo")) return Index.Find(Name);
+    return nullptr;
+}
+
+TDbObj* TMSSQLParser::FindObject(TDbObject Kind, const std::string& Schema, const std::string& Name)
+{
+    TObjs* objs = Objs();
+    if (objs == nullptr || Name.empty()) return nullptr;
+    switch (Kind) {
+    case dboTable: return FindIn(objs->Tables, Schema, Name);
+    case dboView: return FindIn(objs->Views, Schema, Name);
+    case dboProcedure: return FindIn(objs->Procedures, Schema, Name);
+    case dboTrigger: return FindIn(objs->Triggers, Schema, Name);
+    case dboDomain: return FindIn(objs->Domains, Schema, Name);
+    case dboIndex: return FindIn(objs->Indexes, Schema, Name);
+    case dboConstraint: return FindIn(objs->Constraints, Schema, Name);
+    case dboSchema: return FindIn(objs->Schemas, {}, Name);
+    case dboRule: return FindIn(objs->Rules, Schema, Name);
+    case dboDefault: return FindIn(objs->Defaults, Schema, Name);
+    case dboGenerator: return FindIn(objs->Generators, Schema, Name);
+    default: return nullptr;
+    }
+}
+
+void TMSSQLParser::LinkName(TDbObj* Context, const std::string& Schema, const std::string& Name,
+                            std::initializer_list<TDbObject> Kinds)
+{
+    if (Context == nullptr || Objs() == nullptr) return;
+    for (const TDbObject kind : Kinds)
+        if (TDbObj* found = FindObject(kind, Schema, Name)) {
+            if (found != Context) AddDepend(Context, found, {});
+            return;
+        }
+}
+
+TDbObj* TMSSQLParser::Register(std::unique_ptr<TDbObj> Obj)
+{
+    if (Obj == nullptr) return nullptr;
+    Obj->QuotedIdentifier = QuotedIdentifier;
+    Obj->AnsiNulls = AnsiNulls;
+    return RegisterObject(std::move(Obj));
+}
+
+void TMSSQLParser::SkipParens()
+{
+    if (Symb != syLParen) return;
+    int depth = 0;
+    TLoopGuard guard(*this);
+    do {
+        guard.Turn();
+        if (Symb == syLParen) ++depth;
+        else if (Symb == syRParen) --depth;
+        NextToken();
+    } while (depth > 0 && Symb != syEOF && Symb != syTerminator);
+    if (depth > 0) Expect(syRParen);
+}
+
+char TMSSQLParser::PeekNonBlank()
+{
+    std::int64_t p = NextPos - 1;
+    while (p <= GetLength() && IsBlank(CharAt(p))) ++p;
+    return CharAt(p);
+}
+
+std::string TMSSQLParser::PeekWord()
+{
+    std::int64_t p = NextPos - 1;
+    while (p <= GetLength() && IsBlank(CharAt(p))) ++p;
+    std::string word;
+    for (; p <= GetLength() && CharInSet(CharAt(p), IdentChars); ++p) word += AsciiUpper(CharAt(p));
+    return word;
+}
+
+void TMSSQLParser::ForEachListed(const std::function<void()>& Item)
+{
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        Item();
+        if (Symb != syComma) return;
+        NextToken();
+    }
+}
+
+void TMSSQLParser::SkipOptionList()
+{
+    ForEachListed([this] {
+        NextToken();
+        if (Symb == syEqual) {
+            NextToken();
+            NextToken();
+        }
+        if (Symb == syLParen) SkipParens();
+    });
+}
+
+std::int64_t TMSSQLParser::IntegerValue()
+{
+    Expect(syInteger);
+    return IntValueInRange(-2147483647 - 1, 2147483647);
+}
+
+// ---- messages ------------------------------------------------------------------
+
+void TMSSQLParser::ParseError(const std::string& Msg)
+{
+    if (SourceObject == nullptr) {
+        TCustomSQLParser::ParseError(Msg);
+        return;
+    }
+    std::string prefix = SourceObject->Name() + ": ";
+    if (auto* field = dynamic_cast<TFldData*>(SourceObject)) prefix = "Field " + field->GetParentName() + "/" + prefix;
+    else if (dynamic_cast<TPrcData*>(SourceObject) != nullptr) prefix = "Procedure " + prefix;
+    else if (dynamic_cast<TTrgData*>(SourceObject) != nullptr) prefix = "Trigger " + prefix;
+    else if (dynamic_cast<TViwData*>(SourceObject) != nullptr) prefix = "View " + prefix;
+    else if (dynamic_cast<TIdxData*>(SourceObject) != nullptr) prefix = "Index " + prefix;
+    else if (auto* ctr = dynamic_cast<TCtrData*>(SourceObject); ctr != nullptr && (ctr->ConstraintKind() & 0x7F) == ckCheck)
+        prefix = "Check-constraint " + prefix;
+    if (!ScriptName.empty()) {
+        TCustomSQLParser::ParseError(prefix + Msg);
+        return;
+    }
+    // Without a script name the message is attached to the object.
+    const int before = Messages().Count();
+    const std::string text = prefix + Msg + GetPositionText();
+    TDbObj* object = SourceObject;
+    const auto attach = [&] {
+        if (Messages().Count() <= before) return;
+        TMsgData& m = Messages().Items(Messages().Count() - 1);
+        m.Text = text;
+        m.ScriptName.clear();
+        m.Data = object;
+    };
+    try {
+        TCustomSQLParser::ParseError(prefix + Msg);
+    } catch (const EStatementAbort&) {
+        attach();
+        throw;
+    }
+    attach();
+}
+
+// ---- object-source pass and links ---------------------------------------------
+
+void TMSSQLParser::ParseObjectSources()
+{
+    TObjs* objs = Objs();
+    if (objs == nullptr) return;
+    std::vector<TDbObj*> objects;
+    for (const auto& item : objs->Views) objects.push_back(item.Object);
+    for (const auto& item : objs->Procedures) objects.push_back(item.Object);
+    for (const auto& item : objs->Triggers) objects.push_back(item.Object);
+    for (TDbObj* obj : objects) {
+        ParseObjectSource(*obj);
+        ProcessMessages();
+    }
+}
+
+void TMSSQLParser::ParseObjectSource(TDbObj& Obj)
+{
+    auto* view = dynamic_cast<TViwData*>(&Obj);
+    if (view == nullptr || view->Body().empty()) return;
+    SetTerminator(std::string(CRLF) + "GO");
+    SourceObject = view;
+    const bool wasFull = FullMode;
+    FullMode = true;
+    SetSource(view->Body());
+    NextToken();
+    RunStatement([this, view] {
+        if (Symb == syMSWith) ParseWith(view);
+        else ParseQuery(view);
+        while (Symb == sySemicolon) NextToken();
+        if (Symb != syEOF) ParseError("Unknown statement: " + SymbName);
+    });
+    SetSource({});
+    FullMode = wasFull;
+    SourceObject = nullptr;
+}
+
+void TMSSQLParser::AfterParse()
+{
+    if (m_sourcePassDue) {
+        m_sourcePassDue = false;
+        FullMode = true;
+        ParseObjectSources();
+    }
+    TCustomSQLParser::AfterParse();
+    LinkAfterParse();
+}
+
+void TMSSQLParser::LinkAfterParse()
+{
+    TObjs* objs = Objs();
+    if (objs == nullptr) return;
+    for (const auto& item : objs->Tables) {
+        auto* table = dynamic_cast<TTblData*>(item.Object);
+        if (table == nullptr) continue;
+        for (const auto& column : table->Fields) {
+            TFldData* field = column.Object.get();
+            if (field == nullptr) continue;
+            if (!field->DomainName.empty())
+                if (TDbObj* domain = FindObject(dboDomain, field->DomainSchema, field->DomainName))
+                    AddDepend(field, domain, {});
+            // The name of the rule bound to the column (sp_bindrule).
+            if (!field->CheckName.empty())
+                if (TDbObj* rule = FindObject(dboRule, {}, field->CheckName)) AddDepend(field, rule, {});
+            if (!field->DefaultValue.empty())
+                if (TDbObj* value = FindObject(dboDefault, {}, field->DefaultValue)) AddDepend(field, value, {});
+        }
+    }
+    for (const auto& item : objs->Triggers) {
+        auto* trigger = dynamic_cast<TTrgData*>(item.Object);
+        if (trigger == nullptr || trigger->IsDatabaseTrigger()) continue;
+        if (TDbObj* table = FindObject(dboTable, trigger->Schema(), trigger->TableName())) AddDepend(trigger, table, {});
+        else if (TDbObj* view = FindObject(dboView, trigger->Schema(), trigger->TableName())) AddDepend(trigger, view, {});
+    }
+    for (const auto& item : objs->Indexes) {
+        auto* index = dynamic_cast<TIdxData*>(item.Object);
+        if (index == nullptr) continue;
+        if (TDbObj* table = FindObject(dboTable, index->Schema(), index->TableName)) AddDepend(index, table, {});
+        else if (TDbObj* view = FindObject(dboView, index->Schema(), index->TableName)) AddDepend(index, view, {});
+    }
+    // Grants keep the owner of their object as their schema.
+    for (const auto& item : objs->Grants) {
+        auto* grant = dynamic_cast<TGntData*>(item.Object);
+        if (grant == nullptr || grant->ObjectName.empty()) continue;
+        if (grant->ObjectKind == dboTable || grant->ObjectKind == dboView || grant->ObjectKind == dboProcedure)
+            AddDepend(grant, FindObject(grant->ObjectKind, grant->Schema(), grant->ObjectName), {});
+    }
+}
+
+} // namespace qel

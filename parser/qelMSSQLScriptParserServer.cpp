@@ -1,0 +1,483 @@
+// Statements of the server and its security: logins, users, roles, the
+// Service Broker objects, certificates, CREATE and ALTER DATABASE, BACKUP and
+// RESTORE. They are read and checked; only CREATE DATABASE changes what the
+// parser hands on (the database the script's connection settings name).
+#include "qelMSSQLScriptParser.h"
+
+#include "qelText.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace qel {
+
+using enum TSymb;
+using enum TDbObject;
+
+void TMSSQLParser::Skip(int Count)
+{
+    for (int i = 0; i < Count && Symb != syEOF && Symb != syTerminator; ++i) NextToken();
+}
+
+void TMSSQLParser::ExpectWords(std::initializer_list<std::string_view> Words)
+{
+    for (const std::string_view word : Words) {
+        ExpectAnyWord(word);
+        NextToken();
+    }
+}
+
+void TMSSQLParser::SkipNameAndOwner()
+{
+    Skip(2);
+    if (Symb == syMSAuthorization) Skip(2);
+}
+
+void TMSSQLParser::ExpectOnOff(const char* Message)
+{
+    if (!IsOnOff(Symb)) ParseError(Message);
+    NextToken();
+}
+
+// ---- logins, users, roles, Service Broker, certificates ----------------------------
+
+void TMSSQLParser::ParseLogin(bool IsAlter)
+{
+    Skip(2);
+    if (IsAlter && (IsWord("ENABLE") || IsWord("DISABLE"))) {
+        NextToken();
+        return;
+    }
+    if (!IsAlter && Symb == syMSFrom) {
+        // FROM WINDOWS [WITH options] | CERTIFICATE name | ASYMMETRIC KEY name
+        NextToken();
+        if (IsWord("WINDOWS")) {
+            NextToken();
+            if (Symb == syMSWith) {
+                NextToken();
+                SkipOptionList();
+            }
+        } else {
+            Skip(IsWord("ASYMMETRIC") ? 3 : 2);
+        }
+        return;
+    }
+    if (IsAlter) Expect(syMSWith);
+    else if (Symb != syMSWith) ParseError("Must be: WITH / FROM");
+    NextToken();
+    ForEachListed([&] {
+        const std::string option = Word();
+        NextToken();
+        if (Symb == syEqual) NextToken();
+        if (option == "CHECK_EXPIRATION" || option == "CHECK_POLICY") {
+            ExpectOnOff("Must be: ON / OFF");
+        } else {
+            NextToken();
+            while (IsWord("HASHED") || IsWord("MUST_CHANGE")) NextToken();
+        }
+    });
+}
+
+void TMSSQLParser::ParseUser()
+{
+    Skip(2);
+    if (Symb == syMSFor || Symb == syMSFrom) {
+        NextToken();
+        if (!IsWord("LOGIN") && !IsWord("CERTIFICATE") && !IsWord("ASYMMETRIC"))
+            ParseError("Must be: LOGIN / CERTIFICATE / ASYMMETRIC KEY");
+        Skip(IsWord("ASYMMETRIC") ? 3 : 2);
+    } else if (IsWord("WITHOUT")) {
+        NextToken();
+        ExpectWords({"LOGIN"});
+    }
+    if (Symb != syMSWith) return;
+    NextToken();
+    SkipOptionList();
+}
+
+void TMSSQLParser::ParseRole(bool IsAlter)
+{
+    SkipNameAndOwner();
+    if (!IsAlter) return;
+    if (Symb == syMSAdd || Symb == syMSDrop) {
+        NextToken();
+        ExpectWords({"MEMBER"});
+        NextToken();
+    } else if (Symb == syMSWith) {
+        NextToken();
+        ExpectWords({"NAME"});
+        ExpectAndNext(syEqual);
+        NextToken();
+    } else {
+        ParseError("Unknown/Invalid ALTER ROLE statement");
+    }
+}
+
+void TMSSQLParser::ParseAssembly()
+{
+    SkipNameAndOwner();
+    if (Symb == syMSFrom) {
+        NextToken();
+        ForEachListed([&] {
+            if (Symb != syString && Symb != syMSAll && Symb != syIdent) ParseError("Must be: <filename>, ALL");
+            NextToken();
+        });
+    }
+    if (Symb != syMSWith) return;
+    // PERMISSION_SET = SAFE, VISIBILITY = ON, UNCHECKED DATA
+    NextToken();
+    ForEachListed([&] { Skip(IsWord("UNCHECKED") ? 2 : 3); });
+}
+
+void TMSSQLParser::ParseMessageType()
+{
+    NextToken();
+    ExpectAnyWord("TYPE");
+    SkipNameAndOwner();
+    if (!IsWord("VALIDATION")) return;
+    NextToken();
+    ExpectAndNext(syEqual);
+    if (IsWord("NONE") || IsWord("EMPTY") || IsWord("WELL_FORMED_XML")) {
+        NextToken();
+    } else if (IsWord("VALID_XML")) {
+        NextToken();
+        ExpectAndNext(syMSWith);
+        ExpectWords({"SCHEMA", "COLLECTION"});
+        ParseObjectName(dboDomain, false);
+    } else {
+        ParseError("Unknown VALIDATION-option (CREATE MESSAGE TYPE)");
+    }
+}
+
+void TMSSQLParser::ParseContract()
+{
+    SkipNameAndOwner();
+    ExpectAndNext(syLParen);
+    ForEachListed([&] {
+        NextToken();
+        ExpectWords({"SENT", "BY"});
+        if (!IsWord("INITIATOR") && !IsWord("TARGET") && Symb != syMSAny) ParseError("Must be: INITIATOR / TARGET / ANY");
+        NextToken();
+    });
+    ExpectAndNext(syRParen);
+}
+
+void TMSSQLParser::ParseQueue()
+{
+    NextToken();
+    ParseObjectName(dboUnknown, false);
+    if (Symb != syMSWith) return;
+    NextToken();
+    // STATUS = ON, RETENTION = OFF, ACTIVATION ( STATUS = ON, PROCEDURE_NAME = p,
+    // MAX_QUEUE_READERS = n, EXECUTE AS SELF )
+    ForEachListed([&] {
+        const std::string option = Word();
+        NextToken();
+        if (option != "ACTIVATION") {
+            ExpectAndNext(syEqual);
+            if (option == "STATUS" || option == "RETENTION") ExpectOnOff("Must be: ON / OFF");
+            else NextToken();
+            return;
+        }
+        ExpectAndNext(syLParen);
+        ForEachListed([&] {
+            const std::string item = Word();
+            if (Symb == syMSExecute) {
+                NextToken();
+                ExpectAndNext(syMSAs);
+                NextToken();
+                return;
+            }
+            NextToken();
+            ExpectAndNext(syEqual);
+            if (item == "STATUS") ExpectOnOff("Must be: ON / OFF");
+            else if (item == "PROCEDURE_NAME") ParseObjectName(dboProcedure, false);
+            else NextToken();
+        });
+        ExpectAndNext(syRParen);
+    });
+}
+
+void TMSSQLParser::ParseService()
+{
+    SkipNameAndOwner();
+    ExpectAndNext(syMSOn);
+    ExpectWords({"QUEUE"});
+    ParseObjectName(dboUnknown, false);
+    if (Symb == syLParen) SkipParens();
+}
+
+void TMSSQLParser::ParseCertificate(bool IsAlter)
+{
+    // ( FILE = 'f', ENCRYPTION BY PASSWORD = 'p', DECRYPTION BY PASSWORD = 'p' )
+    // and the options after WITH.
+    const auto options = [this] {
+        ForEachListed([&] {
+            if (IsWord("ENCRYPTION") || IsWord("DECRYPTION")) {
+                NextToken();
+                ExpectWords({"BY", "PASSWORD"});
+            } else {
+                NextToken();
+            }
+            ExpectAndNext(syEqual);
+            NextToken();
+        });
+    };
+    const auto privateKey = [&] {
+        NextToken();
+        ExpectAndNext(syMSKey);
+        ExpectAndNext(syLParen);
+        options();
+        ExpectAndNext(syRParen);
+    };
+    const auto active = [&] {
+        NextToken();
+        ExpectAndNext(syMSFor);
+        NextToken();
+        ExpectAndNext(syEqual);
+        ExpectOnOff("Must be: ON / OFF");
+    };
+    SkipNameAndOwner();
+    if (IsAlter) {
+        if (IsWord("REMOVE")) {
+            NextToken();
+            ExpectWords({"PRIVATE", "KEY"});
+        } else if (Symb != syMSWith) {
+            ParseError("Unknown ALTER CERTIFICATE statement");
+        } else {
+            NextToken();
+            if (IsWord("PRIVATE")) privateKey();
+            else if (IsWord("ACTIVE")) active();
+            else ParseError("Must be: ACTIVE / PRIVATE");
+        }
+        return;
+    }
+    if (Symb == syMSFrom) {
+        // FROM ASSEMBLY name | [EXECUTABLE] FILE = 'path'
+        NextToken();
+        if (IsWord("ASSEMBLY")) {
+            Skip(2);
+        } else {
+            if (IsWord("EXECUTABLE")) NextToken();
+            ExpectAndNext(syMSFile);
+            ExpectAndNext(syEqual);
+            NextToken();
+        }
+    }
+    for (TLoopGuard guard(*this); Symb == syMSWith || IsWord("ENCRYPTION"); guard.Turn()) {
+        NextToken();
+        if (IsWord("PRIVATE")) privateKey();
+        else options();
+    }
+    if (IsWord("ACTIVE")) active();
+}
+
+// ---- databases --------------------------------------------------------------------
+
+void TMSSQLParser::ParseFileSpecs()
+{
+    ForEachListed([&] {
+        if (Symb == syMSPrimary) NextToken();
+        if (IsWord("FILEGROUP")) {
+            // FILEGROUP name [CONTAINS FILESTREAM | MEMORY_OPTIMIZED_DATA] [DEFAULT]
+            Skip(2);
+            while (Symb == syMSContains || Symb == syMSDefault || IsWord("FILESTREAM") || IsWord("MEMORY_OPTIMIZED_DATA"))
+                NextToken();
+        }
+        Expect(syLParen);
+        SkipParens();
+    });
+}
+
+void TMSSQLParser::ParseCreateDatabase()
+{
+    NextToken();
+    if (Symb != syString && !IsNameToken()) Expect(syIdent);
+    const std::string written = Symb == syString ? ValueText : TokenText;
+    ConnectionOptions().DatabaseName = written;
+    StatementKind = {TStatType::stCreateDb, NameCase(written), dboDatabase, TDbOperation::odbCreate, {}};
+    NextToken();
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (IsWord("CONTAINMENT")) {
+            NextToken();
+            ExpectAndNext(syEqual);
+            if (!IsWord("NONE") && !IsWord("PARTIAL")) ParseError("Must be: NONE / PARTIAL");
+            NextToken();
+        } else if (Symb == syMSOn || IsWord("LOG")) {
+            if (IsWord("LOG")) NextToken();
+            ExpectAndNext(syMSOn);
+            ParseFileSpecs();
+        } else if (Symb == syMSCollate) {
+            NextToken();
+            const std::string collation = UpperCase(TokenText);
+            ServerOptions().MSSQLServerOptions().Collation = collation;
+            ServerOptions().MSSQLServerOptions().MSSQLDatabaseOptions().Collation = collation;
+            NextToken();
+        } else if (Symb == syMSWith) {
+            // CATALOG_COLLATION = ..., LEDGER = OFF, FILESTREAM ( ... )
+            NextToken();
+            SkipOptionList();
+        } else if (Symb == syMSFor) {
+            // FOR ATTACH | FOR ATTACH_REBUILD_LOG
+            Skip(2);
+        } else {
+            return;
+        }
+    }
+}
+
+void TMSSQLParser::ParseDatabaseOption()
+{
+    const std::string option = Word();
+    NextToken();
+    if (Symb == syEqual) NextToken();
+    if (option == "COMPATIBILITY_LEVEL") {
+        IntegerValue();
+        NextToken();
+    } else if (option == "FILESTREAM") {
+        ExpectAndNext(syLParen);
+        ForEachListed([&] {
+            const bool access = IsWord("NON_TRANSACTED_ACCESS");
+            if (!access && !IsWord("DIRECTORY_NAME")) ParseError("Invalid FILESTREAM option");
+            NextToken();
+            ExpectAndNext(syEqual);
+            if (access && Symb != syMSOff && !IsWord("READ_ONLY") && Symb != syMSFull)
+                ParseError("Must be: OFF / READ_ONLY / FULL");
+            NextToken();
+        });
+        ExpectAndNext(syRParen);
+    } else if (option == "TARGET_RECOVERY_TIME") {
+        IntegerValue();
+        NextToken();
+        if (!IsWord("MINUTES") && !IsWord("SECONDS")) ParseError("Must be: MINUTES / SECONDS");
+        NextToken();
+    } else if (option == "DELAYED_DURABILITY") {
+        if (!IsWord("DISABLED") && !IsWord("ALLOWED") && !IsWord("FORCED")) ParseError("Myst be: DISABLED | ALLOWED | FORCED");
+        NextToken();
+    } else if (Symb == syLParen) {
+        SkipParens();
+    } else if (IsNameToken() || Symb == syInteger || Symb == syString) {
+        // A word, ON, OFF, FULL or a number; QUERY_STORE = ON ( ... ) too.
+        NextToken();
+        if (Symb == syLParen) SkipParens();
+    }
+}
+
+void TMSSQLParser::ParseAlterDatabase()
+{
+    NextToken();
+    if (IsWord("SCOPED")) {
+        SkipBatch();
+        return;
+    }
+    if (Symb != syString && !IsNameToken()) Expect(syIdent);
+    StatementKind = {TStatType::stStatement, NameCase(Symb == syString ? ValueText : TokenText), dboDatabase,
+                     TDbOperation::odbAlter, {}};
+    NextToken();
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Symb == syMSSet) {
+            NextToken();
+            ForEachListed([this] { ParseDatabaseOption(); });
+            if (Symb == syMSWith) {
+                // WITH ROLLBACK IMMEDIATE | AFTER n [SECONDS], WITH NO_WAIT
+                Skip(2);
+                if (IsWord("IMMEDIATE") || IsWord("AFTER")) NextToken();
+                if (Symb == syInteger) NextToken();
+                if (IsWord("SECONDS")) NextToken();
+            }
+        } else if (Symb == syMSCollate) {
+            NextToken();
+            ServerOptions().MSSQLServerOptions().MSSQLDatabaseOptions().Collation = UpperCase(TokenText);
+            NextToken();
+        } else if (IsWord("MODIFY")) {
+            NextToken();
+            if (Symb == syMSFile) {
+                NextToken();
+                SkipParens();
+            } else if (IsWord("NAME")) {
+                NextToken();
+                ExpectAndNext(syEqual);
+                NextToken();
+            } else if (IsWord("FILEGROUP")) {
+                // MODIFY FILEGROUP name DEFAULT | READ_ONLY | NAME = new
+                Skip(3);
+                if (Symb == syEqual) Skip(2);
+            } else {
+                ParseError("Must be: FILE / NAME");
+            }
+        } else if (Symb == syMSAdd || IsWord("REMOVE")) {
+            // ADD [LOG] FILE ( ... ) [TO FILEGROUP name], REMOVE FILE name
+            NextToken();
+            if (IsWord("LOG")) NextToken();
+            NextToken();
+            if (Symb == syLParen) ParseFileSpecs();
+            else NextToken();
+            if (Symb == syMSTo) Skip(3);
+        } else {
+            return;
+        }
+    }
+}
+
+// ---- BACKUP and RESTORE -------------------------------------------------------------
+
+void TMSSQLParser::ParseDeviceOptions(bool Backup)
+{
+    // Devices: DISK | TAPE | URL = expression, or a logical name.
+    ForEachListed([&] {
+        if (Symb == syMSDisk || IsWord("TAPE") || IsWord("URL")) {
+            NextToken();
+            ExpectAndNext(syEqual);
+        }
+        ParseFactor(nullptr);
+    });
+    if (Symb != syMSWith) return;
+    NextToken();
+    ForEachListed([&] {
+        // MOVE 'logical' TO 'path'; FORMAT, INIT, STATS = n and the other words
+        if (IsWord("MOVE")) {
+            NextToken();
+            ParseFactor(nullptr);
+            ExpectAndNext(syMSTo);
+            ParseFactor(nullptr);
+            return;
+        }
+        if (!IsNameToken()) ParseError(Backup ? "Unknown BACKUP-statement" : "Unknown RESTORE statement");
+        NextToken();
+        if (Symb != syEqual) return;
+        NextToken();
+        ParseFactor(nullptr);
+    });
+}
+
+void TMSSQLParser::ParseBackupRestore(bool Backup)
+{
+    NextToken();
+    const bool log = IsWord("LOG");
+    if (Symb != syMSDatabase && !log) {
+        if (Backup) ParseError("Unknown BACKUP-statement");
+        // RESTORE HEADERONLY | FILELISTONLY | VERIFYONLY | LABELONLY FROM ...
+        NextToken();
+        ExpectAndNext(syMSFrom);
+        ParseDeviceOptions(false);
+        return;
+    }
+    NextToken();
+    ParseFactor(nullptr);
+    if (Backup && log && Symb == syMSWith && (PeekWord() == "NO_LOG" || PeekWord() == "TRUNCATE_ONLY")) {
+        Skip(2);
+        return;
+    }
+    for (TLoopGuard guard(*this); Symb == syMSFile || IsWord("FILEGROUP"); guard.Turn()) {
+        NextToken();
+        ExpectAndNext(syEqual);
+        ParseFactor(nullptr);
+        if (Symb == syComma) NextToken();
+    }
+    if (Backup) ExpectAndNext(syMSTo);
+    else if (Symb == syMSFrom) NextToken();
+    else ParseError("Unknown RESTORE statement");
+    ParseDeviceOptions(Backup);
+}
+
+} // namespace qel

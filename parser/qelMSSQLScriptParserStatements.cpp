@@ -1,0 +1,1024 @@
+// The CREATE, ALTER and DROP dispatch; rules, defaults, types, schemas,
+// sequences and XML schema collections; GRANT, REVOKE and DENY; SET; EXEC
+// with the system procedures that build objects; and the other single
+// statements.
+#include "qelMSSQLScriptParser.h"
+
+#include "qelComp_Def.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Gnr.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Rol.h"
+#include "qelComp_Rul.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
+#include "qelObjs.h"
+#include "qelText.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+#include <iterator>
+#include <utility>
+
+namespace qel {
+
+using enum TSymb;
+using enum TDbObject;
+using P = TPrivilege;
+
+namespace {
+
+// Strips one pair of square brackets: "[dbo]" -> "dbo".
+std::string Unbracket(std::string Part)
+{
+    Part = Trim(Part);
+    if (Part.size() >= 2 && Part.front() == '[' && Part.back() == ']') Part = Part.substr(1, Part.size() - 2);
+    return Part;
+}
+
+std::vector<std::string> SplitDots(const std::string& Text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t dot = Text.find('.', start);
+        parts.push_back(Unbracket(Text.substr(start, dot == std::string::npos ? std::string::npos : dot - start)));
+        if (dot == std::string::npos) break;
+        start = dot + 1;
+    }
+    return parts;
+}
+
+} // namespace
+
+std::string TMSSQLParser::ReadNameOrString()
+{
+    std::string text;
+    if (Symb == syString) text = ValueText;
+    else if (IsNameToken()) text = NameCase(TokenText);
+    else ParseError("Must be: <Ident> / <StrVal>");
+    NextToken();
+    return text;
+}
+
+// ---- CREATE, ALTER, DROP -------------------------------------------------------
+
+void TMSSQLParser::ParseCreate(TDbObj* Context)
+{
+    NextToken();
+    bool orAlter = false;
+    if (Symb == syMSOr) {
+        NextToken();
+        ExpectAndNext(syMSAlter);
+        orAlter = true;
+        if (Symb != syMSFunction && Symb != syMSProcedure && Symb != syMSTrigger && Symb != syMSView)
+            ParseError("Unknown CREATE-statement: " + SymbName);
+    }
+    switch (static_cast<int>(Symb)) {
+    case int(syMSFunction):
+    case int(syMSProcedure): ParseCreateProcedure(Context, Symb == syMSFunction, false, orAlter); return;
+    case int(syMSTrigger): ParseCreateTrigger(false, orAlter); return;
+    case int(syMSView): ParseCreateView(false, orAlter); return;
+    case int(syMSIndex): ParseCreateIndex(false, false, false, false); return;
+    case int(syMSClustered):
+    case int(syMSNonclustered): {
+        const bool clustered = Symb == syMSClustered;
+        NextToken();
+        ParseCreateIndex(false, clustered, false, false);
+        return;
+    }
+    case int(syMSUnique): {
+        NextToken();
+        const bool clustered = Symb == syMSClustered;
+        if (Symb == syMSClustered || Symb == syMSNonclustered) NextToken();
+        ParseCreateIndex(true, clustered, false, false);
+        return;
+    }
+    case int(syMSPrimary):
+        NextToken();
+        ExpectWord("XML");
+        NextToken();
+        ParseCreateIndex(false, false, true, true);
+        return;
+    case int(syMSTable): ParseCreateTable(nullptr, Context != nullptr); return;
+    case int(syMSRule):
+    case int(syMSDefault): ParseCreateRuleOrDefault(Symb == syMSRule, Context); return;
+    case int(syMSSchema): ParseCreateSchema(); return;
+    case int(syMSUser): ParseUser(); return;
+    case int(syMSDatabase): ParseCreateDatabase(); return;
+    case int(syMSStatistics): ParseCreateStatistics(); return;
+    default: break;
+    }
+    if (IsWord("XML")) ParseCreateXml();
+    else if (IsWord("FULLTEXT")) ParseCreateFullText();
+    else if (IsWord("COLUMNSTORE")) ParseCreateIndex(false, false, false, false);
+    else if (IsWord("ASSEMBLY")) ParseAssembly();
+    else if (IsWord("MESSAGE")) ParseMessageType();
+    else if (IsWord("CONTRACT")) ParseContract();
+    else if (IsWord("QUEUE")) ParseQueue();
+    else if (IsWord("SERVICE")) ParseService();
+    else if (IsWord("CERTIFICATE")) ParseCertificate(false);
+    else if (IsWord("LOGIN")) ParseLogin(false);
+    else if (IsWord("TYPE")) ParseCreateType();
+    else if (IsWord("SEQUENCE")) ParseCreateSequence();
+    else if (IsWord("ROLE")) ParseRole(false);
+    else {
+        ParseError("Unknown CREATE-statement: " + (Symb == syIdent ? TokenText : SymbName));
+        NextToken();
+    }
+}
+
+void TMSSQLParser::ParseAlter(TDbObj* Context)
+{
+    NextToken();
+    switch (static_cast<int>(Symb)) {
+    case int(syMSTable): ParseAlterTable(); return;
+    case int(syMSFunction):
+    case int(syMSProcedure): ParseCreateProcedure(Context, Symb == syMSFunction, true, false); return;
+    case int(syMSTrigger): ParseCreateTrigger(true, false); return;
+    case int(syMSView): ParseCreateView(true, false); return;
+    case int(syMSDatabase): ParseAlterDatabase(); return;
+    default: break;
+    }
+    if (IsWord("ASSEMBLY")) ParseAssembly();
+    else if (IsWord("QUEUE")) ParseQueue();
+    else if (IsWord("CERTIFICATE")) ParseCertificate(true);
+    else if (IsWord("LOGIN")) ParseLogin(true);
+    else if (IsWord("ROLE")) ParseRole(true);
+    else ParseError("Unknown/Invalid ALTER-statement");
+}
+
+void TMSSQLParser::ParseDrop()
+{
+    NextToken();
+    TDbObject kind = dboUnknown;
+    switch (static_cast<int>(Symb)) {
+    case int(syMSDatabase): kind = dboDatabase; break;
+    case int(syMSProcedure):
+    case int(syMSFunction): kind = dboProcedure; break;
+    case int(syMSTable): kind = dboTable; break;
+    case int(syMSView): kind = dboView; break;
+    case int(syMSTrigger): kind = dboTrigger; break;
+    case int(syMSDefault): kind = dboDefault; break;
+    case int(syMSRule): kind = dboRule; break;
+    case int(syMSIndex): kind = dboIndex; break;
+    case int(syMSSchema): kind = dboSchema; break;
+    case int(syMSUser): break;
+    default:
+        if (IsWord("TYPE")) {
+            kind = dboDomain;
+        } else if (IsWord("SEQUENCE")) {
+            kind = dboGenerator;
+        } else if (IsWord("MESSAGE")) {
+            NextToken();
+            ExpectWord("TYPE");
+        } else if (!IsWord("LOGIN") && !IsWord("SERVICE") && !IsWord("QUEUE") && !IsWord("CONTRACT") &&
+                   !IsWord("CERTIFICATE") && !IsWord("ROLE") && !IsWord("SYNONYM")) {
+            ParseError("Unknown DROP-statement");
+            NextToken();
+            return;
+        }
+        break;
+    }
+    NextToken();
+    if (Symb == syMSIf) {
+        NextToken();
+        ExpectAndNext(syMSExists);
+    }
+    std::string name;
+    ForEachListed([&] {
+        ParseObjectName(kind == dboIndex ? dboIndex : dboUnknown, false);
+        name = NameObject;
+        if (kind == dboIndex) {
+            name = NameObject + "." + NameColumn;
+            // DROP INDEX ix ON t
+            if (Symb == syMSOn) {
+                const std::string index = NameColumn;
+                NextToken();
+                ParseObjectName(dboTable, false);
+                name = NameObject + "." + index;
+            }
+        }
+    });
+    StatementKind = {TStatType::stStatement, name, kind, TDbOperation::odbDrop, {}};
+}
+
+// ---- rules, defaults, types, schemas, sequences ------------------------------------
+
+void TMSSQLParser::ParseCreateRuleOrDefault(bool IsRule, TDbObj* /*Context*/)
+{
+    NextToken();
+    const bool bracketed = Symb == syIdent && CharAt(TokenStart) == '[';
+    ParseObjectName(IsRule ? dboRule : dboDefault, false);
+    std::unique_ptr<TDbObj> owned;
+    std::string* value = nullptr;
+    if (IsRule) {
+        auto rule = std::make_unique<TRulData>(Objs());
+        rule->Bracketed = bracketed;
+        value = &rule->Action;
+        owned = std::move(rule);
+    } else {
+        auto def = std::make_unique<TDefData>(Objs());
+        def->Bracketed = bracketed;
+        value = &def->Value;
+        owned = std::move(def);
+    }
+    owned->SetName(NameObject);
+    const std::string name = owned->Name();
+    StatementKind = {TStatType::stStatement, name, IsRule ? dboRule : dboDefault, TDbOperation::odbCreate, {}};
+    Expect(syMSAs);
+    if (FullMode) {
+        NextToken();
+        const std::int64_t start = TokenStart;
+        ParseExpression(owned.get());
+        *value = GetTextFrom(start);
+    } else {
+        std::string text;
+        ReadToGo(text);
+        *value = Trim(text);
+        NextToken();
+    }
+    DoLogNextLine((IsRule ? "Rule: " : "Default: ") + name);
+    Register(std::move(owned));
+}
+
+void TMSSQLParser::ParseCreateType()
+{
+    NextToken();
+    ParseObjectName(dboDomain, true);
+    auto type = std::make_unique<TDmnData>(Objs());
+    type->SetSchema(NameOwner);
+    type->SetName(NameObject);
+    const std::string name = type->Name();
+    if (Symb == syMSAs) {
+        // A table type: read, and not kept, since the model writes user
+        // types only as CREATE TYPE ... FROM.
+        NextToken();
+        ExpectAndNext(syMSTable);
+        TTblData scratch(Objs());
+        ParseTableElements(scratch, false);
+        return;
+    }
+    if (IsWord("EXTERNAL")) {
+        NextToken();
+        ExpectWord("NAME");
+        NextToken();
+        ParseObjectName(dboUnknown, false);
+        return;
+    }
+    ExpectAndNext(syMSFrom);
+    type->UseCreateType = true;
+    ParseColumnType(*type->BaseField, false, false);
+    StatementKind = {TStatType::stStatement, name, dboDomain, TDbOperation::odbCreate, {}};
+    DoLogNextLine("Create type: " + name);
+    Register(std::move(type));
+}
+
+void TMSSQLParser::ParseCreateSchema()
+{
+    NextToken();
+    auto schema = std::make_unique<TSchData>(Objs());
+    std::string name;
+    std::string owner;
+    if (IsNameToken() && Symb != syMSAuthorization) {
+        name = NameCase(TokenText);
+        NextToken();
+    }
+    if (Symb == syMSAuthorization) {
+        NextToken();
+        owner = NameCase(TokenText);
+        NextToken();
+    }
+    schema->SetName(name.empty() ? owner : name);
+    schema->Authorization = owner.empty() ? name : owner;
+    StatementKind = {TStatType::stStatement, schema->Name(), dboSchema, TDbOperation::odbCreate, {}};
+    Register(std::move(schema));
+}
+
+void TMSSQLParser::ParseCreateSequence()
+{
+    NextToken();
+    ParseObjectName(dboGenerator, true);
+    auto sequence = std::make_unique<TGnrData>(Objs());
+    sequence->SetSchema(NameOwner);
+    sequence->SetName(NameObject);
+    const auto number = [this] {
+        Expect(syInteger);
+        std::string text = ValueText;
+        NextToken();
+        return text;
+    };
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Symb == syMSAs) {
+            NextToken();
+            ParseColumnType(*sequence->ValueField, false, false);
+        } else if (IsWord("START")) {
+            NextToken();
+            ExpectAndNext(syMSWith);
+            sequence->StartWith = number();
+        } else if (IsWord("INCREMENT")) {
+            NextToken();
+            ExpectAndNext(syMSBy);
+            sequence->IncrementBy = number();
+        } else if (IsWord("MINVALUE")) {
+            NextToken();
+            sequence->MinValue = number();
+            sequence->NoMinValue = false;
+        } else if (IsWord("MAXVALUE")) {
+            NextToken();
+            sequence->SetMaxValue(number());
+            sequence->NoMaxValue = false;
+        } else if (IsWord("CYCLE")) {
+            NextToken();
+            sequence->Cycle = true;
+        } else if (IsWord("CACHE")) {
+            NextToken();
+            sequence->SetCache(Symb == syInteger ? number() : std::string());
+        } else if (IsWord("NO")) {
+            NextToken();
+            if (IsWord("MINVALUE")) sequence->NoMinValue = true;
+            else if (IsWord("MAXVALUE")) sequence->NoMaxValue = true;
+            else if (IsWord("CYCLE")) sequence->Cycle = false;
+            else if (IsWord("CACHE")) sequence->SetNoCache(true);
+            else ParseError("Must be: MINVALUE / MAXVALUE / CYCLE / CACHE");
+            NextToken();
+        } else {
+            break;
+        }
+    }
+    StatementKind = {TStatType::stStatement, sequence->Name(), dboGenerator, TDbOperation::odbCreate, {}};
+    Register(std::move(sequence));
+}
+
+void TMSSQLParser::ParseCreateXml()
+{
+    NextToken();
+    if (Symb == syMSIndex) {
+        ParseCreateIndex(false, false, true, false);
+        return;
+    }
+    if (!IsWord("SCHEMA")) {
+        ParseError("Must be: SCHEMA COLLECTION / INDEX");
+        NextToken();
+        return;
+    }
+    NextToken();
+    ExpectWord("COLLECTION");
+    NextToken();
+    ParseObjectName(dboDomain, true);
+    auto collection = std::make_unique<TDmnData>(Objs());
+    collection->SetSchema(NameOwner);
+    collection->SetName(NameObject);
+    collection->BaseTypeText = "XML SCHEMA COLLECTION";
+    ExpectAndNext(syMSAs);
+    if (Symb == syString) {
+        collection->SetBody(ValueText);
+        NextToken();
+    } else {
+        ParseExpression(nullptr);
+    }
+    StatementKind = {TStatType::stStatement, collection->Name(), dboDomain, TDbOperation::odbCreate, {}};
+    Register(std::move(collection));
+}
+
+// ---- GRANT, REVOKE, DENY ----------------------------------------------------------
+
+void TMSSQLParser::ParseGrant(TSymb Kind)
+{
+    NextToken();
+    auto grant = std::make_unique<TGntData>(Objs());
+    if (Kind == syMSRevoke && Symb == syMSGrant) {
+        // REVOKE GRANT OPTION FOR ...
+        NextToken();
+        NextToken();
+        ExpectAndNext(syMSFor);
+    }
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        switch (static_cast<int>(Symb)) {
+        case int(syMSReferences): grant->Privileges.Include(P::prReferences); break;
+        case int(syMSInsert): grant->Privileges.Include(P::prInsert); break;
+        case int(syMSDelete): grant->Privileges.Include(P::prDelete); break;
+        case int(syMSExecute): grant->Privileges.Include(P::prExecute); break;
+        case int(syMSSelect): grant->Privileges.Include(P::prSelect); break;
+        case int(syMSUpdate): grant->Privileges.Include(P::prUpdate); break;
+        case int(syMSAll):
+            grant->Privileges.Include(P::prAll);
+            if (PeekWord() == "PRIVILEGES") NextToken();
+            break;
+        case int(syMSView):
+            NextToken();
+            if (Symb != syMSAny) ParseError("Unknown GRANT statement (" + SymbName + ")");
+            NextToken();
+            Expect(syMSDatabase);
+            grant->Privileges.Include(P::prViewAnyDatabase);
+            break;
+        case int(syMSCreate):
+            NextToken();
+            switch (static_cast<int>(Symb)) {
+            case int(syMSView): grant->Privileges.Include(P::prCreateView); break;
+            case int(syMSProcedure): grant->Privileges.Include(P::prCreateProcedure); break;
+            case int(syMSTable): grant->Privileges.Include(P::prCreateTable); break;
+            case int(syMSRule): grant->Privileges.Include(P::prCreateRule); break;
+            case int(syMSDefault): grant->Privileges.Include(P::prCreateDefault); break;
+            case int(syMSFunction): grant->Privileges.Include(P::prCreateFunction); break;
+            default: ParseError("Unknown GRANT statement (" + SymbName + ")"); break;
+            }
+            break;
+        default:
+            if (IsWord("CONNECT")) grant->Privileges.Include(P::prConnect);
+            else ParseError("Unknown GRANT statement (" + SymbName + ")");
+            break;
+        }
+        NextToken();
+        if (Symb == syLParen) {
+            NextToken();
+            for (TLoopGuard columns(*this);; columns.Turn()) {
+                grant->Columns.Add(NameCase(TokenText));
+                NextToken();
+                if (Symb != syComma) break;
+                NextToken();
+            }
+            ExpectAndNext(syRParen);
+        }
+        if (Symb != syComma) break;
+        NextToken();
+    }
+    std::string objectName;
+    bool objectGrant = true;
+    if (Symb == syMSOn) {
+        NextToken();
+        // A class before "::"; only objects are kept in the model.
+        if (IsNameToken() && CharAt(NextPos - 1) == ':' && CharAt(NextPos) == ':') {
+            objectGrant = IsAnyWord("OBJECT");
+            NextToken();
+            ExpectAndNext(syMSDoubleColon);
+        }
+        ParseObjectName(dboTable, false);
+        objectName = NameObject;
+        grant->ObjectName = NameObject;
+        grant->SetSchema(NameOwner);
+        if (FindObject(dboTable, NameOwner, NameObject) != nullptr) grant->ObjectKind = dboTable;
+        else if (FindObject(dboView, NameOwner, NameObject) != nullptr) grant->ObjectKind = dboView;
+        else if (FindObject(dboProcedure, NameOwner, NameObject) != nullptr) grant->ObjectKind = dboProcedure;
+    }
+    StatementKind = {TStatType::stStatement, objectName, dboGrant,
+                     Kind == syMSRevoke ? TDbOperation::odbDrop : TDbOperation::odbCreate, {}};
+    if (Kind == syMSRevoke) {
+        if (Symb != syMSFrom) Expect(syMSTo);
+    } else {
+        Expect(syMSTo);
+    }
+    NextToken();
+    if (Symb != syIdent && Symb != syMSPublic && Symb != syMSNull) Expect(syIdent);
+    grant->Grantee = NameCase(TokenText);
+    NextToken();
+    if (Symb == syMSWith && PeekWord() == "GRANT") {
+        NextToken();
+        NextToken();
+        ExpectWord("OPTION");
+        NextToken();
+        grant->GrantOption = 1;
+    }
+    if (Symb == syMSCascade) NextToken();
+    if (Symb == syMSAs) {
+        NextToken();
+        if (Symb != syIdent && Symb != syMSPublic && Symb != syMSNull) Expect(syIdent);
+        NextToken();
+    }
+    if (Kind != syMSGrant || !objectGrant || Objs() == nullptr) return;
+    grant->QuotedIdentifier = QuotedIdentifier;
+    grant->AnsiNulls = AnsiNulls;
+    Objs()->AddGrant(std::move(grant));
+}
+
+// ---- SET --------------------------------------------------------------------------
+
+void TMSSQLParser::ParseSet(TDbObj* Context)
+{
+    NextToken();
+    // ON and OFF options: those the parser follows, and those it lets pass.
+    static constexpr std::string_view kSwitches[] = {
+        "NOCOUNT", "IMPLICIT_TRANSACTIONS", "ARITHABORT", "NUMERIC_ROUNDABORT", "CONCAT_NULL_YIELDS_NULL",
+        "ANSI_WARNINGS", "NOEXEC", "ANSI_PADDING", "ANSI_NULLS", "QUOTED_IDENTIFIER", "XACT_ABORT",
+        "ANSI_NULL_DFLT_ON", "ANSI_NULL_DFLT_OFF", "ANSI_DEFAULTS", "CURSOR_CLOSE_ON_COMMIT", "FMTONLY", "FORCEPLAN",
+        "PARSEONLY", "SHOWPLAN_ALL", "SHOWPLAN_TEXT", "SHOWPLAN_XML", "REMOTE_PROC_TRANSACTIONS", "ARITHIGNORE"};
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        const std::string word = Word();
+        if (Symb == syMSTransaction) {
+            NextToken();
+            ExpectWord("ISOLATION");
+            NextToken();
+            ExpectWord("LEVEL");
+            NextToken();
+            if (Symb == syMSRead) {
+                NextToken();
+                if (!IsWord("UNCOMMITTED") && !IsWord("COMMITTED")) ParseError("Unknown transaction isolation level");
+            } else if (IsWord("REPEATABLE")) {
+                NextToken();
+                if (Symb != syMSRead) ParseError("Unknown transaction isolation level");
+            } else if (!IsWord("SERIALIZABLE") && !IsWord("SNAPSHOT")) {
+                ParseError("Unknown transaction isolation level");
+            }
+            NextToken();
+        } else if (Symb == syMSIdentityInsert) {
+            NextToken();
+            ParseObjectName(dboTable, false);
+            if (!IsOnOff(Symb)) ParseError("Must be: ON / OFF.");
+            NextToken();
+        } else if (Symb == syMSTextsize || Symb == syMSRowcount) {
+            NextToken();
+            ParseExpression(Context);
+        } else if (IsWord("DATEFORMAT") || IsWord("LANGUAGE") || IsWord("DATEFIRST") || IsWord("LOCK_TIMEOUT") ||
+                   IsWord("DEADLOCK_PRIORITY") || IsWord("CONTEXT_INFO")) {
+            NextToken();
+            ParseFactor(Context);
+        } else if (IsWord("BLOBFILE")) {
+            NextToken();
+            Expect(syString);
+            StatementKind = {TStatType::stSetBlobFile, ValueText, dboUnknown, TDbOperation::odbSet, {}};
+            NextToken();
+        } else if (Symb == syIdent && !word.empty() && word.front() == '@') {
+            NextToken();
+            const bool compound = ServerOptions().MSSQLServerOptions().SQLServerVersion >=
+                                      TMSSQLServerVersionType::st_MSSQL2008 &&
+                                  (Symb == syMSAddAssign || Symb == syMSSubAssign || Symb == syMSStarEqual ||
+                                   Symb == syMSDivAssign || Symb == syMSModAssign);
+            if (Symb == syEqual || compound) {
+                NextToken();
+                if (Symb == syMSCursor) ParseCursorDefinition(Context);
+                else ParseExpression(Context);
+            } else {
+                NextToken();
+            }
+        } else if (std::find(std::begin(kSwitches), std::end(kSwitches), word) != std::end(kSwitches) ||
+                   Symb == syMSStatistics) {
+            // One or more options, then ON or OFF for all of them.
+            std::vector<std::string> names;
+            for (TLoopGuard options(*this);; options.Turn()) {
+                names.push_back(Word());
+                NextToken();
+                if (names.back() == "STATISTICS") {
+                    names.back() += " " + Word();
+                    NextToken();
+                }
+                if (Symb != syComma) break;
+                NextToken();
+            }
+            if (!IsOnOff(Symb)) ParseError("Must be: ON / OFF.");
+            const bool on = Symb == syMSOn;
+            for (const std::string& name : names) {
+                if (name == "ANSI_NULLS") AnsiNulls = on;
+                else if (name == "QUOTED_IDENTIFIER") QuotedIdentifier = on;
+            }
+            NextToken();
+        } else {
+            ParseError("Unknown SET-statement.");
+            NextToken();
+        }
+        if (Symb != syComma) break;
+        NextToken();
+    }
+}
+
+// ---- EXEC ---------------------------------------------------------------------------
+
+void TMSSQLParser::ParseExec(TDbObj* Context)
+{
+    if (Symb == syMSAs) {
+        NextToken();
+        if (IsWord("CALLER")) {
+            NextToken();
+        } else {
+            if (!IsWord("LOGIN") && Symb != syMSUser) ParseError("Must be: LOGIN / USER / CALLER");
+            NextToken();
+            ExpectAndNext(syEqual);
+            ParseExpression(Context);
+            if (Symb == syMSWith) {
+                NextToken();
+                NextToken();
+            }
+        }
+        return;
+    }
+    // EXEC @result = procedure ...
+    if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
+        NextToken();
+        NextToken();
+    }
+    if (Symb == syIdent && !(!TokenText.empty() && TokenText.front() == '@')) {
+        ParseProcedureCall(Context, true);
+        return;
+    }
+    ParseExpression(Context);
+    if (IsWord("AT")) {
+        NextToken();
+        NextToken();
+    }
+}
+
+void TMSSQLParser::ParseProcedureCall(TDbObj* Context, bool WithExec)
+{
+    ParseObjectName(dboProcedure, false);
+    const std::string name = LowerCase(NameObject);
+    LinkName(Context, NameOwner, NameObject, {dboProcedure});
+    if (name == "sp_addtype") {
+        ParseAddType();
+    } else if (name == "sp_bindrule") {
+        ParseBindRule();
+    } else if (name == "sp_dboption") {
+        ParseDboption();
+    } else if (name == "sp_addextendedproperty") {
+        ParseAddExtendedProperty(Context);
+    } else if (name == "sp_executesql") {
+        // The statement text: a string, possibly named, else an expression;
+        // then the parameters.
+        if (Symb == syIdent && PeekNonBlank() == '=') {
+            NextToken();
+            NextToken();
+        }
+        if (Symb == syString) NextToken();
+        else if (StartsExpression()) ParseExpression(Context);
+        if (Symb == syComma) {
+            NextToken();
+            ParseExecArgs(Context);
+        }
+    } else if (!WithExec && name == "sp_configure") {
+        if (Symb == syString || Symb == syIdent) {
+            NextToken();
+            if (Symb == syComma) {
+                NextToken();
+                IntegerValue();
+                NextToken();
+            }
+        } else if (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon) {
+            ParseError("Must be: <Ident> / <StrVal>");
+        }
+    } else if (!WithExec && name == "sp_addextendedproc") {
+        Expect(syString);
+        NextToken();
+        ExpectAndNext(syComma);
+        Expect(syString);
+        NextToken();
+        if (Symb != syEOF) Expect(syTerminator);
+    } else if (WithExec || FullMode || name == "sp_addmessage") {
+        ParseExecArgs(Context);
+    } else {
+        SkipBatch();
+    }
+}
+
+void TMSSQLParser::ParseExecArgs(TDbObj* Context)
+{
+    // A numbered procedure: ";2" right after the name.
+    if (Symb == sySemicolon && IsDigitChar(PeekNonBlank())) {
+        NextToken();
+        NextToken();
+    }
+    if (!StartsExpression() && Symb != syMSDefault) return;
+    ForEachListed([&] {
+        if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
+            NextToken();
+            NextToken();
+        }
+        if (Symb == syMSDefault) NextToken();
+        else ParseExpression(Context);
+        if (IsWord("OUT") || IsWord("OUTPUT") || IsWord("READONLY")) NextToken();
+    });
+    if (Symb == syMSWith) {
+        NextToken();
+        if (IsWord("RECOMPILE")) {
+            NextToken();
+        } else {
+            // WITH RESULT SETS ( ... ) | NONE | UNDEFINED
+            NextToken();
+            NextToken();
+            if (Symb == syLParen) SkipParens();
+            else NextToken();
+        }
+    }
+}
+
+std::vector<std::string> TMSSQLParser::ReadArgs(TDbObj* Context, std::span<const std::string_view> Names)
+{
+    std::vector<std::string> args(Names.size());
+    std::size_t position = 0;
+    for (TLoopGuard guard(*this); Symb != syEOF && Symb != syTerminator && Symb != sySemicolon; guard.Turn()) {
+        std::size_t slot = position++;
+        if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
+            slot = static_cast<std::size_t>(std::find(Names.begin(), Names.end(), UpperCase(TokenText)) - Names.begin());
+            NextToken();
+            NextToken();
+        }
+        if (slot >= args.size()) args.resize(slot + 1);
+        if (Symb == syString || Symb == syIdent) {
+            args[slot] = Symb == syString ? ValueText : TokenText;
+            NextToken();
+        } else {
+            ParseExpression(Context);
+        }
+        if (Symb != syComma) break;
+        NextToken();
+    }
+    args.resize(Names.size());
+    return args;
+}
+
+void TMSSQLParser::ParseAddType()
+{
+    static constexpr std::string_view kNames[] = {"@TYPENAME", "@PHYSTYPE", "@NULLTYPE", "@OWNER"};
+    const std::vector<std::string> args = ReadArgs(nullptr, kNames);
+    auto type = std::make_unique<TDmnData>(Objs());
+    type->SetName(NameCase(args[0]));
+    for (const char c : UpperCase(args[1]))
+        if (c != ' ') type->BaseTypeText += c;
+    if (!args[2].empty()) type->BaseField->Nullable = UpperCase(Trim(args[2])) == "NULL";
+    const std::string name = type->Name();
+    StatementKind = {TStatType::stStatement, name, dboDomain, TDbOperation::odbCreate, {}};
+    DoLogNextLine("sp_addtype: " + name);
+    Register(std::move(type));
+}
+
+void TMSSQLParser::ParseBindRule()
+{
+    static constexpr std::string_view kNames[] = {"@RULENAME", "@OBJNAME", "@FUTUREONLY"};
+    const std::vector<std::string> args = ReadArgs(nullptr, kNames);
+    const std::vector<std::string> ruleParts = SplitDots(args[0]);
+    const std::vector<std::string> objectParts = SplitDots(args[1]);
+    const std::string rule = NameCase(ruleParts.back());
+    DoLogNextLine("sp_bindrule: " + args[0] + " to " + args[1]);
+    TDbObj* found = FindObject(dboRule, {}, rule);
+    if (objectParts.size() == 1) {
+        const std::string type = NameCase(objectParts[0]);
+        StatementKind = {TStatType::stStatement, type, dboDomain, TDbOperation::odbAlter, {}};
+        if (found == nullptr) ParseError("Rule not found: " + rule + ".");
+        auto* domain = dynamic_cast<TDmnData*>(FindObject(dboDomain, {}, type));
+        if (domain == nullptr) ParseError("User data type: " + type + " not found for rule: " + rule + ".");
+        if (domain != nullptr) domain->BaseField->CheckName = rule;
+        return;
+    }
+    const std::string column = NameCase(objectParts.back());
+    const std::string table = NameCase(objectParts[objectParts.size() - 2]);
+    const std::string owner = objectParts.size() > 2 ? NameCase(objectParts[objectParts.size() - 3]) : std::string();
+    StatementKind = {TStatType::stStatement, column, dboField, TDbOperation::odbAlter, table};
+    if (found == nullptr) ParseError("Rule not found: " + rule + ".");
+    auto* tableObj = dynamic_cast<TTblData*>(FindObject(dboTable, owner, table));
+    TFldData* field = tableObj != nullptr ? tableObj->Fields.Find(column) : nullptr;
+    if (field == nullptr) ParseError("Table field: " + table + "." + column + " not found for rule: " + rule + ".");
+    // The bound rule's name is kept where a column keeps its check's name.
+    if (field != nullptr) field->CheckName = rule;
+}
+
+void TMSSQLParser::ParseDboption()
+{
+    if (Symb != syIdent && Symb != syString) ParseError("Must be: <Ident> / <StrVal>");
+    NextToken();
+    ExpectAndNext(syComma);
+    Expect(syString);
+    NextToken();
+    if (Symb != syComma) return;
+    NextToken();
+    if (!IsWord("TRUE") && !IsWord("FALSE") && Symb != syString) ParseError("Must be: TRUE / FALSE / <StrVal>");
+    NextToken();
+}
+
+void TMSSQLParser::ParseAddExtendedProperty(TDbObj* Context)
+{
+    static constexpr std::string_view kNames[] = {"@NAME",       "@VALUE",      "@LEVEL0TYPE", "@LEVEL0NAME",
+                                                  "@LEVEL1TYPE", "@LEVEL1NAME", "@LEVEL2TYPE", "@LEVEL2NAME"};
+    const std::vector<std::string> args = ReadArgs(Context, kNames);
+    if (!SameText(args[0], "MS_Description") || Objs() == nullptr) return;
+    TObjs& objs = *Objs();
+    const std::string type0 = UpperCase(args[2]), type1 = UpperCase(args[4]), type2 = UpperCase(args[6]);
+    const std::string schema = NameCase(args[3]), name1 = NameCase(args[5]), name2 = NameCase(args[7]);
+    const bool schemaLevel = type0 == "SCHEMA" || type0 == "USER";
+    TDbObj* object = nullptr;
+    if (schemaLevel && type1.empty()) {
+        object = FindObject(dboSchema, {}, schema);
+    } else if (type0 == "TRIGGER") {
+        object = FindObject(dboTrigger, {}, NameCase(args[3]));
+    } else if (schemaLevel && (type1 == "TYPE" || type1 == "XML SCHEMA COLLECTION")) {
+        object = FindObject(dboDomain, schema, name1);
+    } else if (schemaLevel && (type1 == "PROCEDURE" || type1 == "FUNCTION")) {
+        object = FindObject(dboProcedure, schema, name1);
+        if (object != nullptr && type2 == "PARAMETER") object = objs.FindProcedureParam(object->GetKey(), name2);
+    } else if (schemaLevel && (type1 == "TABLE" || type1 == "VIEW")) {
+        object = FindObject(type1 == "TABLE" ? dboTable : dboView, schema, name1);
+        if (object != nullptr && !type2.empty()) {
+            const std::string key = object->GetKey();
+            if (type2 == "COLUMN")
+                object = type1 == "TABLE" ? objs.FindTableField(key, name2) : objs.FindViewField(key, name2);
+            else if (type2 == "CONSTRAINT") object = FindObject(dboConstraint, schema, name2);
+            else if (type2 == "INDEX") object = FindObject(dboIndex, schema, name1 + "." + name2);
+            else if (type2 == "TRIGGER") object = FindObject(dboTrigger, schema, name2);
+            else object = nullptr;
+        }
+    }
+    if (object != nullptr) object->SetDescription(args[1]);
+    else DoWarning("? Unknown MS_Description: [" + args[2] + "] [" + args[4] + "] [" + args[6] + "]");
+}
+
+// ---- the other single statements ------------------------------------------------------
+
+void TMSSQLParser::ParseTriggerSwitch()
+{
+    NextToken();
+    ExpectAndNext(syMSTrigger);
+    ForEachListed([&] {
+        if (Symb == syMSAll) NextToken();
+        else ParseObjectName(dboTrigger, false);
+    });
+    ExpectAndNext(syMSOn);
+    if (Symb == syMSDatabase) {
+        NextToken();
+    } else if (Symb == syMSAll) {
+        NextToken();
+        ExpectWord("SERVER");
+        NextToken();
+    } else {
+        ParseObjectName(dboTable, false);
+    }
+}
+
+void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
+{
+    const TSymb first = Symb;
+    if (first == syIdent) {
+        if (IsWord("REVERT")) {
+            NextToken();
+            if (Symb == syMSWith) {
+                NextToken();
+                if (!IsWord("COOKIE")) ExpectWord("GOOKIE");
+                NextToken();
+                ExpectAndNext(syEqual);
+                ParseExpression(Context);
+            }
+        } else {
+            ParseTriggerSwitch();
+        }
+        return;
+    }
+    NextToken();
+    switch (static_cast<int>(first)) {
+    case int(syMSTruncate):
+        ExpectAndNext(syMSTable);
+        ParseObjectName(dboTable, false);
+        break;
+    case int(syMSDump):
+        ExpectAndNext(syMSTransaction);
+        NextToken();
+        if (Symb == syMSWith) {
+            NextToken();
+            NextToken();
+        }
+        break;
+    case int(syMSSave):
+        ExpectAndNext(syMSTransaction);
+        NextToken();
+        break;
+    case int(syMSOpen):
+    case int(syMSClose):
+    case int(syMSDeallocate):
+        if (IsWord("GLOBAL") || (first == syMSDeallocate && Symb == syMSCursor)) NextToken();
+        NextToken();
+        break;
+    case int(syMSGoto): NextToken(); break;
+    case int(syMSCheckpoint):
+        if (Symb == syInteger) NextToken();
+        break;
+    case int(syMSBreak):
+    case int(syMSContinue):
+    case int(syMSLabel): break;
+    case int(syMSReconfigure):
+        if (Symb == syMSWith) {
+            NextToken();
+            ExpectWord("OVERRIDE");
+            NextToken();
+        }
+        break;
+    case int(syMSShutdown):
+        if (Symb == syMSWith) {
+            NextToken();
+            ExpectWord("NOWAIT");
+            NextToken();
+        }
+        break;
+    case int(syMSCommit):
+    case int(syMSRollback):
+        if (IsWord("WORK")) {
+            NextToken();
+        } else if (Symb == syMSTransaction) {
+            NextToken();
+            if (Symb == syIdent) NextToken();
+        }
+        if (Symb == syMSWith) {
+            // WITH ( DELAYED_DURABILITY = ON )
+            NextToken();
+            SkipParens();
+        }
+        break;
+    case int(syMSPrint):
+        ParseExpression(Context);
+        while (Symb == syComma) {
+            NextToken();
+            ParseExpression(Context);
+        }
+        break;
+    case int(syMSRaiserror):
+        if (Symb == syLParen) {
+            NextToken();
+            ParseExpressionList(Context);
+            ExpectAndNext(syRParen);
+        } else {
+            ParseExpression(Context);
+            if (Symb == syString || Symb == syIdent) ParseExpression(Context);
+        }
+        if (Symb == syMSWith) {
+            NextToken();
+            ForEachListed([&] {
+                NextToken();
+            });
+        }
+        break;
+    case int(syMSReturn):
+        if (StartsExpression()) ParseExpression(Context);
+        break;
+    case int(syMSFetch): ParseFetch(); break;
+    case int(syMSBackup):
+    case int(syMSRestore): ParseBackupRestore(first == syMSBackup); break;
+    case int(syMSDbcc):
+        if (IsNameToken()) NextToken();
+        if (Symb == syLParen) SkipParens();
+        if (Symb == syMSWith) {
+            NextToken();
+            ForEachListed([&] {
+                NextToken();
+            });
+        }
+        break;
+    case int(syMSReadtext):
+    case int(syMSUpdatetext):
+    case int(syMSWritetext):
+        // table.column, then the text pointer, offsets and data.
+        ParseObjectName(dboField, false);
+        for (TLoopGuard guard(*this); StartsExpression() || Symb == syMSWith || Symb == syMSHoldlock; guard.Turn()) {
+            if (Symb == syMSWith) {
+                NextToken();
+                ExpectWord("LOG");
+                NextToken();
+            } else if (Symb == syMSHoldlock) {
+                NextToken();
+            } else {
+                ParseFactor(Context);
+            }
+        }
+        break;
+    case int(syMSWaitfor):
+        if (IsWord("DELAY") || IsWord("TIME")) {
+            NextToken();
+            ParseExpression(Context);
+        } else if (Symb == syLParen) {
+            NextToken();
+            ParseStatement(Context);
+            ExpectAndNext(syRParen);
+            if (Symb == syComma) {
+                NextToken();
+                ExpectWord("TIMEOUT");
+                NextToken();
+                ParseExpression(Context);
+            }
+        } else {
+            ParseError("Must be: DELAY/TIME / (...)");
+        }
+        break;
+    case int(syMSSetuser):
+        if (Symb == syString) {
+            NextToken();
+            if (Symb == syMSWith) {
+                NextToken();
+                ExpectWord("NORESET");
+                NextToken();
+            }
+        }
+        break;
+    case int(syMSEndConversation):
+        ParseFactor(Context);
+        if (Symb == syMSWith) {
+            NextToken();
+            if (IsWord("CLEANUP")) {
+                NextToken();
+            } else {
+                for (TLoopGuard guard(*this); IsWord("ERROR") || IsWord("DESCRIPTION"); guard.Turn()) {
+                    NextToken();
+                    ExpectAndNext(syEqual);
+                    ParseFactor(Context);
+                }
+            }
+        }
+        break;
+    default: ParseError("Missing / unknown: DDL-statement: " + SymbolName(first)); break;
+    }
+}
+
+} // namespace qel
