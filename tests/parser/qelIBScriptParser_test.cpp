@@ -605,3 +605,24 @@ TEST(IBScriptParserSample, PackageAndExternalFunctionScripts)
     EXPECT_EQ(package.Kinds()[8], "stStatement|FB$OUT|dboPackage|odbAlter|");
     EXPECT_EQ(package.objs.FindTable("FB$OUT_TABLE")->OnCommit, 2);
 }
+
+TEST(IBScriptParser, SignsBoundsAndQuoting)
+{
+    TRun run("CREATE TABLE T (A INTEGER[3, -1:2], B CHAR(2) CHARACTER SET NONE, C DECIMAL(18,4) DEFAULT -1.5);\n"
+             "CREATE SEQUENCE S START WITH -5 INCREMENT BY -2;\nCREATE SEQUENCE Z START WITH 0 INCREMENT BY 1;",
+             V::st_Firebird_30);
+    EXPECT_TRUE(run.Messages().empty()) << run.Messages().front();
+    const TFldData* a = run.objs.FindTableField("T", "A");
+    ASSERT_EQ(a->ArrayBounds.size(), 2u);
+    EXPECT_EQ(std::to_string(a->ArrayBounds[0].Lower) + ":" + std::to_string(a->ArrayBounds[0].Upper) + "," +
+                  std::to_string(a->ArrayBounds[1].Lower) + ":" + std::to_string(a->ArrayBounds[1].Upper),
+              "1:3,-1:2");
+    EXPECT_EQ(run.objs.FindTableField("T", "C")->DefaultValue, "-1.5");
+    EXPECT_EQ(run.objs.FindGenerator("S")->StartWith + " " + run.objs.FindGenerator("S")->IncrementBy, "-5 -2");
+    EXPECT_EQ(run.objs.FindGenerator("Z")->StartWith + run.objs.FindGenerator("Z")->IncrementBy, "");
+    // Dialect 3 (set by the script) quotes what the version needs quoted.
+    TRun three("SET SQL DIALECT 3;", V::st_Firebird_25);
+    EXPECT_EQ(three.parser->QuoteName("Order") + three.parser->QuoteName("ORDER") + three.parser->QuoteName("T"),
+              "\"Order\"\"ORDER\"T");
+    EXPECT_EQ(run.parser->QuoteName("Order"), "Order");
+}
