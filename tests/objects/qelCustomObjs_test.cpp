@@ -166,7 +166,7 @@ TEST_P(AddGrant, MergesOnlyEqualGrants)
     EXPECT_EQ(objs.AddGrant(make(c.second)) == nullptr, c.merged);
     objs.ResortGrants();
     EXPECT_EQ(objs.Grants.Count(), c.merged ? 1 : 2);
-    EXPECT_EQ(objs.Grants.Objects(0), first);
+    EXPECT_EQ(objs.Grants.Find(first->GetKey()), first);
     const bool joined = c.merged && c.first.columns.empty();
     EXPECT_EQ(first->Privileges.Contains(c.second.privilege), joined || c.first.privilege == c.second.privilege);
     EXPECT_EQ(first->Columns.Lines(), c.columns);
