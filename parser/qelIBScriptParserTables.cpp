@@ -75,6 +75,8 @@ void TIbParser::ParseTypeSize(TFldData& Field)
 
 void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
 {
+    // TYPE OF TYPE OF ... nests: bounded like every other nesting.
+    const TNestingLevel level(*this);
     IsDataTypeWord();
     const auto simple = [&](int Code) {
         Field.DataType = static_cast<std::uint8_t>(Code);

@@ -626,3 +626,13 @@ TEST(IBScriptParser, SignsBoundsAndQuoting)
               "\"Order\"\"ORDER\"T");
     EXPECT_EQ(run.parser->QuoteName("Order"), "Order");
 }
+
+TEST(IBScriptParser, DeepTypeNestingEndsWithAnError)
+{
+    std::string script = "CREATE DOMAIN D AS ";
+    for (int i = 0; i < 5000; ++i) script += "TYPE OF ";
+    TRun run(script + "INTEGER;\nSELECT 1 FROM T;");
+    EXPECT_EQ(run.Events.size(), 1u);
+    EXPECT_EQ(run.Kinds(), (std::vector<std::string>{"stStatement|D|dboDomain|odbCreate|",
+                                                      "stSelect||dboUnknown|odbUnknown|"}));
+}
