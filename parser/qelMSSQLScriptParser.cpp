@@ -474,6 +474,7 @@ void TMSSQLParser::ParseBatch()
 void TMSSQLParser::ParseTopStatement()
 {
     m_statementDepth = 0;
+    m_cursorQuery = false;
     ParseStatement(nullptr);
     // What follows must end the batch or begin the next statement; else the
     // rest of the batch goes to the server as it stands.

@@ -334,6 +334,8 @@ private:
     std::int32_t m_goColumn = 0;
     bool m_goCountBad = false;
     bool m_sourcePassDue = false;
+    // The query of a cursor is read: its FOR READ ONLY / UPDATE is the cursor's.
+    bool m_cursorQuery = false;
     int m_statementDepth = 0;
 };
 

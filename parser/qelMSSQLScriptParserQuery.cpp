@@ -181,7 +181,9 @@ void TMSSQLParser::ParseCursorDefinition(TDbObj* Context)
     while (Symb == syIdent && std::find(std::begin(kOptions), std::end(kOptions), Word()) != std::end(kOptions))
         NextToken();
     ExpectAndNext(syMSFor);
+    m_cursorQuery = true;
     ParseQuery(Context);
+    m_cursorQuery = false;
     if (Symb != syMSFor) return;
     NextToken();
     if (Symb == syMSRead) {
@@ -816,7 +818,7 @@ void TMSSQLParser::ParseForClause()
 {
     // FOR READ ONLY and FOR UPDATE belong to a cursor declaration.
     const std::string next = PeekWord();
-    if (next == "READ" || next == "UPDATE") return;
+    if (m_cursorQuery && next != "BROWSE" && next != "XML" && next != "JSON") return;
     NextToken();
     if (IsWord("BROWSE")) {
         NextToken();

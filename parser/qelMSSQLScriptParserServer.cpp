@@ -452,7 +452,6 @@ void TMSSQLParser::ParseDeviceOptions(bool Backup)
 
 void TMSSQLParser::ParseBackupRestore(bool Backup)
 {
-    NextToken();
     const bool log = IsWord("LOG");
     if (Symb != syMSDatabase && !log) {
         if (Backup) ParseError("Unknown BACKUP-statement");

@@ -12,12 +12,13 @@
 #include "qelComp_Viw.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
+#include "qelStatementText.h"
 #include "qelText.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iostream>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,28 +26,21 @@ using namespace qel;
 
 namespace {
 
-const char* const kStatTypes[] = {"stConnect", "stReconnect", "stCreateDb", "stSet", "stSetBlobFile", "st_Commit",
-                                  "stStatement", "stComment", "stProcedure", "stTrigger", "stSetNames", "stCharSet",
-                                  "stSqlDialect", "stDescription", "stSelect", "stInsert", "stUpdate", "stDelete",
-                                  "stExecuteBlock", "stPackage"};
-
-// Parses a script into a collection of its own and records what the parser
-// reports: statements as "StatType|ObjName|ObjType|Operation|ParentName|SQL"
-// (kinds by number past the statement type), messages as "text @line:column".
+// Parses a script (split and object-source pass, or Parse alone in full mode)
+// into a collection of its own and records what the parser reports.
 struct TRun {
-    explicit TRun(const std::string& Text, bool Full = false)
+    explicit TRun(const std::string& Text, bool Full = false,
+                  TMSSQLServerVersionType Version = TMSSQLServerVersionType::st_MSSQL2017)
     {
         objs.SetDatabaseType(TDatabaseType::dbMSSQL);
-        objs.MSSQLServerOptions().SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2017;
+        objs.MSSQLServerOptions().SQLServerVersion = Version;
         parser = MakeParser<TMSSQLParser>();
         parser->ScriptName = "s.sql";
         parser->OnErrorMessage = [this](TObject&, const std::string& t) { Events.push_back(t); };
         parser->OnWarning = [this](TObject&, const std::string& t) { Warnings.push_back(t); };
         parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType St, const std::string& Obj,
                                         TDbObject Ot, TDbOperation Op, const std::string& Parent, TStatement*&) {
-            Statements.push_back(std::string(kStatTypes[static_cast<int>(St)]) + "|" + Obj + "|" +
-                                 std::to_string(static_cast<int>(Ot)) + "|" + std::to_string(static_cast<int>(Op)) +
-                                 "|" + Parent + "|" + SQL);
+            Statements.push_back(qeltest::StatementText(St, Obj, Ot, Op, Parent, SQL));
         };
         if (Full) {
             parser->SetObjs(&objs);
@@ -58,6 +52,7 @@ struct TRun {
         lines.SetText(Text);
         parser->ParseScript(lines, &objs);
     }
+    // Every stored message as "text @line:column".
     std::vector<std::string> Messages() const
     {
         std::vector<std::string> out;
@@ -67,32 +62,503 @@ struct TRun {
         }
         return out;
     }
+    // What Obj uses, as "NAME" or "NAME.FIELD", in order.
+    static std::vector<std::string> Uses(const TDbObj* Obj)
+    {
+        std::vector<std::string> out;
+        if (Obj != nullptr)
+            for (const auto& use : Obj->Uses)
+                out.push_back(use.Name + (use.Object->FieldName.empty() ? "" : "." + use.Object->FieldName));
+        return out;
+    }
     TObjs objs;
     std::unique_ptr<TMSSQLParser> parser;
     std::vector<std::string> Statements, Events, Warnings;
 };
 
-std::string Join(const std::vector<std::string>& Items)
+} // namespace
+
+// ---- GO batches and statements ------------------------------------------------------
+
+struct TSplitCase {
+    std::string Name, Script;
+    std::vector<std::string> Statements, Messages;
+    friend void PrintTo(const TSplitCase& c, std::ostream* os) { *os << c.Name; }
+};
+
+class MSSQLSplit : public ::testing::TestWithParam<TSplitCase> {};
+
+TEST_P(MSSQLSplit, EveryStatementWholeOnceWithItsKind)
 {
-    std::string out;
-    for (const auto& s : Items) out += s + "\n";
-    return out;
+    const TSplitCase& c = GetParam();
+    TRun run(c.Script);
+    EXPECT_EQ(run.Statements, c.Statements);
+    EXPECT_EQ(run.Messages(), c.Messages);
+    // Only the first error reaches the event, with its position.
+    ASSERT_EQ(run.Events.size(), c.Messages.empty() ? 0U : 1U);
+    if (!c.Messages.empty()) {
+        const std::string first = c.Messages[0].substr(0, c.Messages[0].find(" @"));
+        EXPECT_EQ(run.Events[0].substr(0, first.size() + 16), first + "\r\nScript: s.sql ");
+    }
+}
+
+const TSplitCase kSplitCases[] = {
+    {"GoLines",
+     "CREATE TABLE t1 (a int)\nGO\nCREATE TABLE t2 (a int)\ngo\n   GO\n"
+     "CREATE PROCEDURE p AS\nagain:\n  PRINT 1\nGOTO again\n-- Go on\nGO\n"
+     "INSERT INTO t VALUES ('a\nGO\nb')\nGO\n/* c\nGO\n*/ SELECT 1\nGO 3\nCREATE TABLE t3 ([GO] int, x int)\nGO -- end",
+     {"stStatement|T1|dboTable|odbCreate||CREATE TABLE t1 (a int)",
+      "stStatement|T2|dboTable|odbCreate||CREATE TABLE t2 (a int)",
+      "stStatement|P|dboProcedure|odbCreate||CREATE PROCEDURE p AS\r\nagain:\r\n  PRINT 1\r\nGOTO again\r\n-- Go on",
+      "stInsert||dboUnknown|odbUnknown||INSERT INTO t VALUES ('a\r\nGO\r\nb')",
+      "stSelect||dboUnknown|odbUnknown||SELECT 1", "stSelect||dboUnknown|odbUnknown||SELECT 1",
+      "stSelect||dboUnknown|odbUnknown||SELECT 1",
+      "stStatement|T3|dboTable|odbCreate||CREATE TABLE t3 ([GO] int, x int)"},
+     {}},
+    {"Batches",
+     "CREATE TABLE a (x int); CREATE TABLE b (y int)\nGO\nUPDATE t SET a = 1; SELECT 1\nGO\n"
+     "SELECT 1\nUPDATE t SET a = 1\nGO\nSELECT * INTO n FROM t\nGO\nIF 1 = 1\n  PRINT 'x'\nSELECT 2\nGO\n"
+     "DECLARE @i int\nSET @i = 1\nGO\nUSE [Shop]\nEXEC sp_help; EXEC sp_who\n",
+     {"stStatement|A|dboTable|odbCreate||CREATE TABLE a (x int)",
+      "stStatement|B|dboTable|odbCreate||CREATE TABLE b (y int)", "stUpdate||dboUnknown|odbUnknown||UPDATE t SET a = 1",
+      "stSelect||dboUnknown|odbUnknown||SELECT 1",
+      "stStatement||dboUnknown|odbUnknown||SELECT 1\r\nUPDATE t SET a = 1",
+      "stStatement||dboUnknown|odbUnknown||SELECT * INTO n FROM t",
+      "stStatement||dboUnknown|odbUnknown||IF 1 = 1\r\n  PRINT 'x'\r\nSELECT 2",
+      "stStatement||dboUnknown|odbUnknown||DECLARE @i int\r\nSET @i = 1",
+      "stConnect|SHOP|dboDatabase|odbUnknown||USE [Shop]", "stStatement||dboUnknown|odbUnknown||EXEC sp_help",
+      "stStatement||dboUnknown|odbUnknown||EXEC sp_who"},
+     {}},
+    {"ErrorsKeepTheRestOfTheBatch",
+     "ORDER BY x\nGO\nSELECT 1 ! 2\nGO\nGRANT SELECT ON t TO a, b\nGO\nALTER TABLE t DROP COLUMN a, b\nGO\n"
+     "PRINT 1\nGO 1001\nCREATE TABLE [broken (a int)\nGO\nPRINT 2",
+     {"stStatement||dboUnknown|odbUnknown||ORDER BY x", "stStatement||dboUnknown|odbUnknown||SELECT 1 ! 2",
+      "stStatement|T|dboGrant|odbCreate||GRANT SELECT ON t TO a, b",
+      "stStatement||dboUnknown|odbUnknown||ALTER TABLE t DROP COLUMN a, b",
+      "stStatement||dboUnknown|odbUnknown||PRINT 1",
+      "stStatement||dboUnknown|odbUnknown||CREATE TABLE [broken (a int)\r\nGO\r\nPRINT 2"},
+     {"Unknown statement: ORDER @1:6", "Invalid char in source text: \"!\". @3:10", "Unknown statement: <,> @5:24",
+      "Unknown statement: <,> @7:29", "Invalid count after GO: 1001 @10:1", "Unterminated bracket Identifier @14:0"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Scripts, MSSQLSplit, ::testing::ValuesIn(kSplitCases),
+                         [](const auto& Info) { return Info.param.Name; });
+
+// ---- objects --------------------------------------------------------------------------
+
+TEST(MSSQLScriptParser, ObjectsFieldsAndLinks)
+{
+    TRun run("SET ANSI_NULLS ON\nGO\nSET QUOTED_IDENTIFIER ON\nGO\n"
+             "EXEC sp_addtype N'Phone', N'varchar (20)', N'NOT NULL'\nGO\n"
+             "CREATE RULE [PhoneRule] AS @v LIKE '[0-9]%'\nGO\n"
+             "CREATE TABLE [dbo].[Customers](\n"
+             "  [CustomerID] [int] IDENTITY(1,1) NOT NULL,\n"
+             "  [Name] [nvarchar](100) NOT NULL,\n"
+             "  [Phone] [Phone] NULL,\n"
+             "  [Credit] money NOT NULL DEFAULT 0,\n"
+             "  [Code] char(5) NULL CONSTRAINT [UQ_Customers_Code] UNIQUE,\n"
+             "  CONSTRAINT [PK_Customers] PRIMARY KEY CLUSTERED ([CustomerID] ASC)\n"
+             "    WITH (PAD_INDEX = OFF, IGNORE_DUP_KEY = OFF, ALLOW_ROW_LOCKS = ON, OPTIMIZE_FOR_SEQUENTIAL_KEY = OFF) ON [PRIMARY],\n"
+             "  CHECK ([Credit] >= 0)\n) ON [PRIMARY]\nGO\n"
+             "CREATE TABLE Orders (\n  OrderID int NOT NULL PRIMARY KEY,\n  CustomerID int NOT NULL,\n"
+             "  OrderDate datetime2(3) NOT NULL,\n  Total decimal(10, 2) NULL,\n"
+             "  FOREIGN KEY (CustomerID) REFERENCES dbo.Customers (CustomerID) ON DELETE CASCADE\n)\nGO\n"
+             "CREATE NONCLUSTERED INDEX [IX_Orders_Date] ON [dbo].[Orders] ([OrderDate] DESC)\n"
+             "INCLUDE ([Total]) WHERE ([Total] IS NOT NULL) WITH (FILLFACTOR = 80) ON [PRIMARY]\nGO\n"
+             "SET ANSI_NULLS OFF\nGO\n"
+             "CREATE VIEW BigOrders AS\nSELECT o.OrderID, c.Name FROM dbo.Orders o JOIN Customers c "
+             "ON c.CustomerID = o.CustomerID WHERE o.Total > 1000\nGO\n"
+             "CREATE TRIGGER trOrders ON Orders AFTER INSERT, UPDATE AS\n  SET NOCOUNT ON\nGO\n"
+             "CREATE FUNCTION dbo.TopOrders (@n int = 10)\nRETURNS @r TABLE (OrderID int PRIMARY KEY, Total money)\nAS\n"
+             "BEGIN\n  INSERT INTO @r SELECT TOP (@n) OrderID, Total FROM Orders ORDER BY Total DESC\n  RETURN\nEND\nGO\n"
+             "GRANT SELECT ON Customers TO app\nGO\nGRANT INSERT, UPDATE ON dbo.Customers TO app\nGO\n"
+             "EXEC sp_bindrule 'PhoneRule', 'Customers.Phone'\nGO\nEXEC sp_bindrule 'PhoneRule', 'Customers.Fax'\nGO\n"
+             "EXEC sys.sp_addextendedproperty @name=N'MS_Description', @value=N'People who buy' , "
+             "@level0type=N'SCHEMA',@level0name=N'dbo', @level1type=N'TABLE',@level1name=N'Customers'\nGO\n"
+             "EXEC sp_addextendedproperty N'MS_Description', N'The name', N'SCHEMA', N'dbo', N'TABLE', N'Customers', "
+             "N'COLUMN', N'Name'\nGO\n"
+             "EXEC sp_addextendedproperty N'MS_Description', N'?', N'SCHEMA', N'dbo', N'TABLE', N'Nothing'\nGO\n");
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{"Table field: CUSTOMERS.FAX not found for rule: PHONERULE. @54:3"});
+    EXPECT_EQ(run.Statements[14],
+              "stStatement|FAX|dboField|odbAlter|CUSTOMERS|EXEC sp_bindrule 'PhoneRule', 'Customers.Fax'");
+    EXPECT_EQ(run.Warnings, std::vector<std::string>{"? Unknown MS_Description: [SCHEMA] [TABLE] []"});
+    TObjs& o = run.objs;
+
+    auto* phone = o.FindDomain("PHONE");
+    ASSERT_NE(phone, nullptr);
+    EXPECT_EQ(phone->BaseTypeText, "VARCHAR(20)");
+    EXPECT_FALSE(phone->BaseField->Nullable);
+
+    TTblData* customers = o.FindTable("DBO.CUSTOMERS");
+    ASSERT_NE(customers, nullptr);
+    EXPECT_EQ(customers->Description(), "People who buy");
+    ASSERT_EQ(customers->Fields.Count(), 5);
+    const TFldData& id = *customers->Fields.Objects(0);
+    EXPECT_TRUE(id.Identity && !id.Nullable && id.IdentitySeed == 1 && id.IdentityIncrement == 1);
+    EXPECT_EQ(customers->Fields.Objects(1)->Description(), "The name");
+    const TFldData& phoneColumn = *customers->Fields.Find("PHONE");
+    EXPECT_EQ(phoneColumn.DataType, dtDomain);
+    EXPECT_EQ(phoneColumn.DomainName, "PHONE");
+    EXPECT_EQ(phoneColumn.CheckName, "PHONERULE");
+    EXPECT_EQ(TRun::Uses(&phoneColumn), (std::vector<std::string>{"PHONE", "PHONERULE"}));
+    EXPECT_TRUE(customers->Fields.Find("CREDIT")->DefaultValue.empty());
+
+    // Constraints: the named keys, the column's default as a constraint of
+    // its own, the table's CHECK; the foreign key of Orders.
+    std::vector<std::string> constraints;
+    for (const auto& item : o.Constraints) {
+        auto* c = dynamic_cast<TCtrData*>(item.Object);
+        constraints.push_back(std::to_string(c->ConstraintKind()) + " " + c->Name() + " " + c->TableName() + "(" +
+                              c->GetFieldsText() + ") " + c->Body());
+    }
+    std::sort(constraints.begin(), constraints.end());
+    EXPECT_EQ(constraints, (std::vector<std::string>{"0  ORDERS(ORDERID) ", "0 PK_CUSTOMERS CUSTOMERS(CUSTOMERID) ",
+                                                     "1 UQ_CUSTOMERS_CODE CUSTOMERS(CODE) ", "2  ORDERS(CUSTOMERID) ",
+                                                     "3  CUSTOMERS() ([Credit] >= 0)", "5  CUSTOMERS(CREDIT) (0)"}));
+    auto* pk = o.FindConstraint("DBO.PK_CUSTOMERS");
+    ASSERT_NE(pk, nullptr);
+    EXPECT_TRUE(pk->Clustered && pk->Options.AllowRowLocks && !pk->Options.PadIndex);
+    for (const auto& item : o.Constraints)
+        if (auto* fk = dynamic_cast<TCtrData*>(item.Object); fk->ConstraintKind() == ckForeignKey) {
+            EXPECT_EQ(fk->DeleteRule, 2);
+            EXPECT_EQ(fk->RefTableName() + "(" + fk->GetRefFieldsText() + ")", "CUSTOMERS(CUSTOMERID)");
+            EXPECT_EQ(TRun::Uses(fk), (std::vector<std::string>{"ORDERS", "CUSTOMERID", "CUSTOMERS", "CUSTOMERID",
+                                                                "PK_CUSTOMERS"}));
+        }
+
+    TTblData* orders = o.FindTable("DBO.ORDERS");
+    ASSERT_NE(orders, nullptr);
+    EXPECT_EQ(orders->Fields.Find("ORDERDATE")->Precision, 3);
+    TIdxData* index = o.FindIndex("DBO.ORDERS.IX_ORDERS_DATE");
+    ASSERT_NE(index, nullptr);
+    EXPECT_EQ(index->GetFieldsText() + " | " + index->GetIncludeFieldsText() + " | " + index->Filter + " | " +
+                  index->FileGroup + " | " + std::to_string(index->Options.FillFactor),
+              "ORDERDATE DESC | TOTAL | ([Total] IS NOT NULL) | PRIMARY | 80");
+    EXPECT_EQ(TRun::Uses(index), (std::vector<std::string>{"ORDERS", "ORDERDATE"}));
+
+    // A name without owner finds the object made with owner dbo, and the
+    // reverse; each object keeps the SET states it was created under.
+    TViwData* view = o.FindView("DBO.BIGORDERS");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(TRun::Uses(view), (std::vector<std::string>{"ORDERS", "CUSTOMERS"}));
+    EXPECT_TRUE(view->QuotedIdentifier);
+    EXPECT_FALSE(view->AnsiNulls);
+    EXPECT_TRUE(customers->AnsiNulls);
+    TTrgData* trigger = o.FindTrigger("DBO.TRORDERS");
+    ASSERT_NE(trigger, nullptr);
+    EXPECT_EQ(trigger->Timing, 2);
+    EXPECT_EQ(trigger->Events, 2 | 4);
+    EXPECT_EQ(trigger->Body(), "SET NOCOUNT ON");
+    EXPECT_EQ(TRun::Uses(trigger), std::vector<std::string>{"ORDERS"});
+
+    TPrcData* function = o.FindProcedure("DBO.TOPORDERS");
+    ASSERT_NE(function, nullptr);
+    EXPECT_TRUE(function->IsFunction);
+    EXPECT_EQ(function->InputParams.Objects(0)->DefaultValue, "10");
+    ASSERT_EQ(function->OutputParams.Count(), 1);
+    const TFldData& result = *function->OutputParams.Objects(0);
+    EXPECT_EQ(result.Name(), "@R");
+    ASSERT_NE(result.TableType, nullptr);
+    EXPECT_EQ(result.TableType->Fields.Count(), 2);
+    EXPECT_EQ(function->Body().substr(0, 8), "AS\r\nBEGI");
+
+    // Two grants of one grantee on one table are one.
+    ASSERT_EQ(o.Grants.Count(), 1);
+    auto* grant = dynamic_cast<TGntData*>(o.Grants.Objects(0));
+    EXPECT_EQ(grant->ObjectName + " " + grant->Grantee + " " + std::to_string(static_cast<int>(grant->ObjectKind)), "CUSTOMERS APP 1");
+    EXPECT_TRUE(grant->Privileges.Contains(TPrivilege::prSelect) && grant->Privileges.Contains(TPrivilege::prUpdate));
+    EXPECT_EQ(TRun::Uses(grant), std::vector<std::string>{"CUSTOMERS"});
+}
+
+// ---- data types ------------------------------------------------------------------------
+
+struct TTypeCase {
+    std::string Column, Expected;
+    friend void PrintTo(const TTypeCase& c, std::ostream* os) { *os << c.Column; }
+};
+
+class MSSQLTypes : public ::testing::TestWithParam<TTypeCase> {};
+
+// "TYPE length/precision/scale", the user type, identity seed and increment.
+TEST_P(MSSQLTypes, ColumnTypes)
+{
+    TRun run("CREATE TABLE t (c " + GetParam().Column + ")");
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    const TTblData* table = run.objs.FindTable("DBO.T");
+    ASSERT_NE(table, nullptr);
+    const TFldData& f = *table->Fields.Objects(0);
+    std::string text = (f.DataType == dtDomain ? f.DomainSchema + "." + f.DomainName : std::string(DataTypeName(f.DataType))) +
+                       " " + std::to_string(f.Length) + "/" + std::to_string(f.Precision) + "/" + std::to_string(f.Scale);
+    if (f.Identity) text += " identity " + std::to_string(f.IdentitySeed) + "," + std::to_string(f.IdentityIncrement);
+    if (!f.XmlSchema.empty()) text += " " + f.XmlSchema;
+    EXPECT_EQ(text, GetParam().Expected);
+}
+
+const TTypeCase kTypeCases[] = {
+    {"float", "FLOAT 0/53/0"},           {"float(10)", "REAL 0/0/0"},       {"float(24)", "REAL 0/0/0"},
+    {"float(30)", "FLOAT 0/53/0"},       {"float(60)", "FLOAT 0/60/0"},     {"varchar", "VARCHAR 1/0/0"},
+    {"varchar(max)", "VARCHAR -1/0/0"},  {"varbinary", "VARBINARY 0/0/0"},  {"datetime2(3)", "DATETIME2 0/3/0"},
+    {"time", "TIME 0/7/0"},              {"[nvarchar](50)", "NVARCHAR 50/0/0"}, {"DateTimeOffset", "DATETIMEOFFSET 0/7/0"},
+    {"smalldatetime", "SMALLDATETIME 0/0/0"}, {"decimal(10, 2)", "DECIMAL 0/10/2"}, {"char varying(5)", "VARCHAR 5/0/0"},
+    {"double precision", "DOUBLE PRECISION 0/0/0"}, {"[dbo].[Phone]", "DBO.PHONE 0/0/0"}, {"geography", ".GEOGRAPHY 0/0/0"},
+    {"int IDENTITY(0,0)", "INTEGER 0/0/0 identity 1,1"}, {"bigint IDENTITY(-5, 2)", "BIGINT 0/0/0 identity -5,2"},
+    {"xml(CONTENT dbo.Orders)", "XML 0/0/0 (CONTENT DBO.ORDERS)"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Columns, MSSQLTypes, ::testing::ValuesIn(kTypeCases));
+
+// ---- messages ----------------------------------------------------------------------------
+
+struct TMessageCase {
+    std::string Script;
+    bool Full;
+    std::string Expected; // "text @line:column"
+    friend void PrintTo(const TMessageCase& c, std::ostream* os) { *os << c.Expected; }
+};
+
+class MSSQLMessages : public ::testing::TestWithParam<TMessageCase> {};
+
+// The first error of a script, stored with its position and fired with the
+// position text.
+TEST_P(MSSQLMessages, FirstErrorWithItsPosition)
+{
+    const TMessageCase& c = GetParam();
+    TRun run(c.Script, c.Full);
+    ASSERT_FALSE(run.Messages().empty()) << c.Script;
+    EXPECT_EQ(run.Messages()[0], c.Expected);
+    const TMsgData& m = run.parser->Messages().Items(0);
+    ASSERT_EQ(run.Events.size(), 1U);
+    EXPECT_EQ(run.Events[0], m.Text + "\r\nScript: s.sql Line:" + std::to_string(m.Line) + " Pos:" +
+                                 std::to_string(m.Column + 1) + "\r\n");
+}
+
+const TMessageCase kMessageCases[] = {
+    {"sp_configure 1", false, "Must be: <Ident> / <StrVal> @1:15"},
+    {"CREATE TABLE t (a 5)", false, "Unknown DataType: <Integer value> @1:20"},
+    {"CREATE TABLE t (a varchar(x))", false, "Unknown data-length @1:28"},
+    {"CREATE TABLE t (a int) LOCK ROWS", false, "Must be: DATAROWS / DATAPAGES / ALLPAGES @1:33"},
+    {"CREATE TABLE t (a int CONSTRAINT c NULL)", false, "Unknown constraint declaration (PRIMARY/FOREIGN/UNIQUE). @1:40"},
+    {"CREATE TABLE t (a int REFERENCES u (b) ON INSERT CASCADE)", false, "Must be: UPDATE / DELETE @1:49"},
+    {"CREATE TABLE t (a int REFERENCES u (b) ON DELETE RESTRICT)", false, "Unknown action for FK @1:58"},
+    {"CREATE TABLE t (a int REFERENCES u (b) ON UPDATE SET x)", false, "Unknown action for FK (? SET NULL/DEFAULT) @1:55"},
+    {"CREATE TABLE t (a int PRIMARY KEY WITH (FOO = 1))", false, "Unknown WITH-option for index-keys @1:44"},
+    {"CREATE TABLE t (a int) ON (x)", false, "Must be: FileGroup/DEFAULT. @1:28"},
+    {"ALTER TABLE t DROP INDEX x", false, "Unknown ALTER TABLE ... DROP statement @1:25"},
+    {"ALTER TABLE t WITH FOO ADD CHECK (a > 0)", false, "Must be: CHECK / NOCHECK. @1:23"},
+    {"ALTER TABLE t WITH CHECK ADD a int", false, "Unknown constraint. @1:31"},
+    {"ALTER TABLE t NOCHECK CONSTRAINT 1", false, "Must be: ALL / <Ident> @1:35"},
+    {"CREATE VIEW v WITH FOO AS SELECT 1", false, "Unknown view option: <Ident> FOO @1:23"},
+    {"CREATE TRIGGER tr ON t BEFORE INSERT AS PRINT 1", false, "Must be: FOR / AFTER / INSTEAD OF @1:30"},
+    {"CREATE PROCEDURE p AS PRINT 1 )", true, "Unknown statement: <)> @1:31"},
+    {"CREATE FULLTEXT INDEX ON t (a) KEY INDEX pk WITH CHANGE_TRACKING = ON", false,
+     "Must be: CHANGE TRACKING [=] AUTO / MANUAL / OFF @1:70"},
+    {"CREATE FULLTEXT INDEX ON t (a) KEY INDEX pk WITH FOO", false, "Unknown FillText-index option directive @1:53"},
+    {"CREATE FULLTEXT CATALOG c ON PRIMARY", false, "Must be: ON FILEGROUP <filegroup> @1:37"},
+    {"CREATE SPATIAL INDEX x ON t (g)", false, "Unknown CREATE-statement: SPATIAL @1:15"},
+    {"ALTER INDEX ix ON t REBUILD", false, "Unknown/Invalid ALTER-statement @1:12"},
+    {"DROP PARTITION FUNCTION f", false, "Unknown DROP-statement @1:15"},
+    {"CREATE XML FOO", false, "Must be: SCHEMA COLLECTION / INDEX @1:15"},
+    {"GRANT ALTER ON t TO u", false, "Unknown GRANT statement (ALTER) @1:12"},
+    {"CREATE LOGIN l WITH PASSWORD = 'x', CHECK_POLICY = YES", false, "Must be: ON / OFF @1:55"},
+    {"CREATE LOGIN l PASSWORD = 'x'", false, "Must be: WITH / FROM @1:24"},
+    {"CREATE USER u FOR ROLE r", false, "Must be: LOGIN / CERTIFICATE / ASYMMETRIC KEY @1:23"},
+    {"ALTER ROLE r RENAME", false, "Unknown/Invalid ALTER ROLE statement @1:20"},
+    {"CREATE ASSEMBLY a FROM 5", false, "Must be: <filename>, ALL @1:25"},
+    {"CREATE MESSAGE TYPE m VALIDATION = XML", false, "Unknown VALIDATION-option (CREATE MESSAGE TYPE) @1:39"},
+    {"CREATE CONTRACT c (m SENT BY ME)", false, "Must be: INITIATOR / TARGET / ANY @1:32"},
+    {"ALTER CERTIFICATE c WITH PUBLIC", false, "Must be: ACTIVE / PRIVATE @1:32"},
+    {"ALTER CERTIFICATE c DROP", false, "Unknown ALTER CERTIFICATE statement @1:25"},
+    {"CREATE DATABASE d CONTAINMENT = FULL", false, "Must be: NONE / PARTIAL @1:37"},
+    {"ALTER DATABASE d SET FILESTREAM (NON_TRANSACTED_ACCESS = ON)", false, "Must be: OFF / READ_ONLY / FULL @1:60"},
+    {"ALTER DATABASE d SET FILESTREAM (FOO = 1)", false, "Invalid FILESTREAM option @1:37"},
+    {"ALTER DATABASE d SET TARGET_RECOVERY_TIME = 60 HOURS", false, "Must be: MINUTES / SECONDS @1:53"},
+    {"ALTER DATABASE d SET DELAYED_DURABILITY = SOMETIMES", false, "Myst be: DISABLED | ALLOWED | FORCED @1:52"},
+    {"ALTER DATABASE d MODIFY LOG", false, "Must be: FILE / NAME @1:28"},
+    {"SET TRANSACTION ISOLATION LEVEL CHAOS", false, "Unknown transaction isolation level @1:38"},
+    {"SET NOCOUNT YES", false, "Must be: ON / OFF. @1:16"},
+    {"SET FOO ON", false, "Unknown SET-statement. @1:8"},
+    {"EXECUTE AS ROLE = 'x'", false, "Must be: LOGIN / USER / CALLER @1:16"},
+    {"EXEC sp_bindrule 'r', 't.a'", false, "Rule not found: R. @2:0"},
+    {"CREATE RULE r AS @v > 0\nGO\nEXEC sp_bindrule 'r', 'phone'", false,
+     "User data type: PHONE not found for rule: R. @4:0"},
+    {"EXEC sp_dboption db, 'read only', 1", false, "Must be: TRUE / FALSE / <StrVal> @1:36"},
+    {"BACKUP CERTIFICATE c TO FILE = 'x'", false, "Unknown BACKUP-statement @1:19"},
+    {"RESTORE DATABASE d WITH REPLACE", false, "Unknown RESTORE statement @1:24"},
+    {"WAITFOR 5", false, "Must be: DELAY/TIME / (...) @1:10"},
+    {"REVERT WITH FOO = 1", false, "Must be: GOOKIE @1:16"},
+    {"MERGE t USING u ON 1 = 1 WHEN NOT MATCHED BY ME THEN DELETE;", false, "Must be: SOURCE / TARGET @1:48"},
+    {"MERGE t USING u ON 1 = 1 WHEN NOT MATCHED THEN INSERT (a) SELECT 1;", false,
+     "Must be: VALUES(...) / DEFAULT VALUES @1:65"},
+    {"MERGE t USING u ON 1 = 1 WHEN MATCHED THEN TRUNCATE;", false, "Must be: INSERT / UPDATE / DELETE @1:52"},
+    {"BEGIN PRINT 1 ) END", true, "Unknown Statement: <)> @1:16"},
+    {"BEGIN PRINT 1", true, "Must be: END @1:13"},
+    {"DECLARE c CURSOR FOR SELECT 1 FOR DELETE", true, "Must be: READ ONLY / UPDATE @1:40"},
+    {"INSERT INTO t FOO", true, "Unknown INSERT-statement @1:17"},
+    {"UPDATE t SET a IN (1)", true, "? Must be Assignment (=) @1:18"},
+    {"SELECT a FROM t GROUP BY a WITH TOTALS", true, "Must be: CUBE / ROLLUP @1:38"},
+    {"SELECT a FROM t COMPUTE TOTAL(a)", true, "Unknown aggregate function in COMPUTE-clause @1:30"},
+    {"SELECT a FROM t FOR JSONB", true, "Must be: BROWSE / XML @1:25"},
+    {"SELECT a FROM t FOR XML TREE", true, "Must be: RAW / AUTO / EXPLICIT / PATH @1:28"},
+    {"SELECT a FROM t FOR XML RAW, FOO", true, "Must be: XMLDATA / XMLSCHEMA / ELEMENTS @1:32"},
+    {"SELECT a FROM t FOR XML RAW, ELEMENTS NULLS", true, "Must be: XSINIL / ABSENT @1:43"},
+    {"SELECT a FROM t FOR XML RAW, BINARY BASE32", true, "Must be: BINARY BASE54 / TYPE / ROOT [ ('RootName') ] @1:42"},
+    {"SELECT a FROM t OPTION (FOO)", true, "Unknown <query_hint> @1:28"},
+    {"SELECT 1 FROM 5", true, "Unknown <table-source> in FROM-clause @1:15"},
+    {"SELECT 1 WHERE a IS 5", true, "Must be: NULL/DISTINCT FROM. @1:21"},
+    {"SELECT 1 WHERE a NOT 5", true, "Must be: IS/IN/EXISTS/SINGULAR/LIKE/BETWEEN/STARTING/CONTAINING. @1:22"},
+    {"SELECT 1 + )", true, "Unknown/Invalid factor in expression (<)>) @1:12"},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryMessage, MSSQLMessages, ::testing::ValuesIn(kMessageCases));
+
+// ---- full mode ------------------------------------------------------------------------------
+
+TEST(MSSQLScriptParser, FullModeReadsBodiesAndLinksWhatTheyUse)
+{
+    TRun run("CREATE TABLE dbo.Orders (OrderID int, CustomerID int, Total money, Region varchar(10))\nGO\n"
+             "CREATE TABLE dbo.Archive (OrderID int, Total money)\nGO\n"
+             "CREATE TABLE dbo.Customers (CustomerID int, Name nvarchar(50))\nGO\n"
+             "CREATE SEQUENCE dbo.Ids\nGO\n"
+             "CREATE FUNCTION dbo.Split (@s varchar(100)) RETURNS TABLE AS RETURN (SELECT 1 AS Item)\nGO\n"
+             "CREATE PROCEDURE dbo.Process @from date, @rows int OUTPUT\nAS\nBEGIN\n"
+             "  SET NOCOUNT ON;\n  DECLARE @id int = NEXT VALUE FOR dbo.Ids, @total money;\n"
+             "  DECLARE c CURSOR LOCAL FAST_FORWARD FOR SELECT OrderID, Total FROM dbo.Orders WHERE Total > 0 FOR READ ONLY;\n"
+             "  BEGIN TRY\n    BEGIN TRAN;\n    OPEN c;\n    FETCH NEXT FROM c INTO @id, @total;\n"
+             "    WHILE @@FETCH_STATUS = 0\n    BEGIN\n      IF @total > 100 SET @rows += 1 ELSE PRINT 'small';\n"
+             "      FETCH NEXT FROM c INTO @id, @total;\n    END;\n    CLOSE c; DEALLOCATE c;\n"
+             "    MERGE INTO dbo.Archive AS a\n    USING (SELECT OrderID, Total FROM Orders) AS s ON a.OrderID = s.OrderID\n"
+             "    WHEN MATCHED THEN UPDATE SET a.Total = s.Total\n"
+             "    WHEN NOT MATCHED BY TARGET THEN INSERT (OrderID, Total) VALUES (s.OrderID, s.Total)\n"
+             "    WHEN NOT MATCHED BY SOURCE THEN DELETE;\n"
+             "    WITH Big AS (SELECT CustomerID, SUM(Total) AS T FROM dbo.Orders GROUP BY CustomerID)\n"
+             "    SELECT c.Name, b.T,\n      (SELECT o.OrderID AS [@id] FROM dbo.Orders o WHERE o.CustomerID = c.CustomerID "
+             "FOR XML PATH('order'), TYPE) AS X\n"
+             "    FROM dbo.Customers c WITH (NOLOCK) CROSS APPLY dbo.Split(c.Name) s\n"
+             "    JOIN Big b ON b.CustomerID = c.CustomerID\n    OPTION (MAXDOP 1, RECOMPILE);\n"
+             "    SELECT * FROM (SELECT Region, Total FROM dbo.Orders) AS src\n"
+             "    PIVOT (SUM(Total) FOR Region IN ([North], [South])) AS p;\n"
+             "    SELECT ROW_NUMBER() OVER (PARTITION BY CustomerID ORDER BY Total DESC) AS rn, CAST(Total AS decimal(10,2)),\n"
+             "      CONVERT(varchar(10), @from, 120), CASE WHEN Total IS NULL THEN 0 ELSE 1 END, {fn NOW()}\n"
+             "    FROM dbo.Orders WHERE CustomerID IN (SELECT CustomerID FROM dbo.Customers) AND NOT Total BETWEEN 1 AND 2\n"
+             "      AND EXISTS (SELECT 1 FROM Archive) ORDER BY 1 OFFSET 0 ROWS FETCH NEXT 5 ROWS ONLY;\n"
+             "    COMMIT;\n  END TRY\n  BEGIN CATCH\n    IF @@TRANCOUNT > 0 ROLLBACK;\n    THROW;\n  END CATCH\nEND\n",
+             true);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    EXPECT_EQ(run.Statements, std::vector<std::string>{});
+    EXPECT_EQ(TRun::Uses(run.objs.FindProcedure("DBO.PROCESS")),
+              (std::vector<std::string>{"IDS", "ORDERS", "ARCHIVE", "CUSTOMERS", "SPLIT"}));
+    // Before SQL Server 2008 "+=" is no assignment.
+    TRun old("DECLARE @i int\nSET @i += 1", true, TMSSQLServerVersionType::st_MSSQL2005);
+    EXPECT_EQ(old.Messages(), std::vector<std::string>{"Unknown statement: <Integer value> @2:11"});
+}
+
+// ---- installation scripts -------------------------------------------------------------------
+
+namespace {
+
+// An installation script as the server's tools write one: a database, then
+// per table its SET lines, CREATE TABLE, default, foreign key, index and
+// description batches, views, procedures, and long INSERT batches with
+// national strings. Batches counts the GO batches (one statement each).
+std::string InstallScript(int Tables, int Rows, int& Batches)
+{
+    std::string s = "/****** Script for Shop ******/\nUSE [master]\nGO\nCREATE DATABASE [Shop]\n CONTAINMENT = NONE\n"
+                    " ON  PRIMARY \n( NAME = N'Shop', FILENAME = N'C:\\Data\\Shop.mdf' , SIZE = 8192KB , MAXSIZE = "
+                    "UNLIMITED, FILEGROWTH = 65536KB )\n LOG ON \n( NAME = N'Shop_log', FILENAME = N'C:\\Data\\Shop_log.ldf' "
+                    ", SIZE = 8192KB , FILEGROWTH = 10%)\n WITH CATALOG_COLLATION = DATABASE_DEFAULT\nGO\n"
+                    "ALTER DATABASE [Shop] SET COMPATIBILITY_LEVEL = 150\nGO\nIF (1 = FULLTEXTSERVICEPROPERTY("
+                    "'IsFullTextInstalled'))\nbegin\nEXEC [Shop].[dbo].[sp_fulltext_database] @action = 'enable'\nend\nGO\n"
+                    "ALTER DATABASE [Shop] SET RECOVERY FULL \nGO\nALTER DATABASE [Shop] SET  MULTI_USER \nGO\n"
+                    "ALTER DATABASE [Shop] SET QUERY_STORE (OPERATION_MODE = READ_WRITE, CLEANUP_POLICY = "
+                    "(STALE_QUERY_THRESHOLD_DAYS = 30))\nGO\nUSE [Shop]\nGO\nCREATE SCHEMA [sales]\nGO\n"
+                    "CREATE TYPE [dbo].[Amount] FROM [decimal](18, 2) NOT NULL\nGO\n";
+    Batches = 10;
+    for (int i = 0; i < Tables; ++i) {
+        const std::string t = "T" + std::to_string(i);
+        const std::string prev = "T" + std::to_string(i - 1);
+        s += "/****** Object:  Table [sales].[" + t + "] ******/\nSET ANSI_NULLS ON\nGO\nSET QUOTED_IDENTIFIER ON\nGO\n"
+             "CREATE TABLE [sales].[" + t + "](\n\t[Id] [int] IDENTITY(1,1) NOT NULL,\n\t[Name] [nvarchar](100) NOT NULL,\n"
+             "\t[Price] [dbo].[Amount] NOT NULL,\n\t[Created] [datetime2](7) NOT NULL,\n\t[ParentId] [int] NULL,\n"
+             " CONSTRAINT [PK_" + t + "] PRIMARY KEY CLUSTERED \n(\n\t[Id] ASC\n)WITH (PAD_INDEX = OFF, "
+             "STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, ALLOW_ROW_LOCKS = ON, ALLOW_PAGE_LOCKS = ON, "
+             "OPTIMIZE_FOR_SEQUENTIAL_KEY = OFF) ON [PRIMARY]\n) ON [PRIMARY]\nGO\n"
+             "ALTER TABLE [sales].[" + t + "] ADD  CONSTRAINT [DF_" + t + "_Created]  DEFAULT (sysutcdatetime()) FOR "
+             "[Created]\nGO\nCREATE NONCLUSTERED INDEX [IX_" + t + "_Name] ON [sales].[" + t + "]\n(\n\t[Name] ASC\n)\n"
+             "INCLUDE([Price]) WITH (SORT_IN_TEMPDB = OFF, DROP_EXISTING = OFF, ONLINE = OFF) ON [PRIMARY]\nGO\n"
+             "EXEC sys.sp_addextendedproperty @name=N'MS_Description', @value=N'Table " + t + "' , "
+             "@level0type=N'SCHEMA',@level0name=N'sales', @level1type=N'TABLE',@level1name=N'" + t + "'\nGO\n";
+        Batches += 6;
+        if (i == 0) continue;
+        s += "ALTER TABLE [sales].[" + t + "]  WITH CHECK ADD  CONSTRAINT [FK_" + t + "_" + prev + "] FOREIGN KEY("
+             "[ParentId])\nREFERENCES [sales].[" + prev + "] ([Id])\nON DELETE CASCADE\nGO\nALTER TABLE [sales].[" + t +
+             "] CHECK CONSTRAINT [FK_" + t + "_" + prev + "]\nGO\n"
+             "CREATE VIEW [sales].[V" + std::to_string(i) + "]\nAS\n/* joins " + t + "\nGO\n*/\nSELECT a.Id, b.Name "
+             "FROM sales." + t + " AS a INNER JOIN [sales].[" + prev + "] b ON b.Id = a.ParentId -- GO\nGO\n"
+             "CREATE PROCEDURE [sales].[Add" + t + "] @Name nvarchar(100), @Price dbo.Amount\nAS\nBEGIN\n"
+             "\tSET NOCOUNT ON;\n\t-- GO on with the insert\n\tINSERT INTO sales." + t + " (Name, Price, Created) "
+             "VALUES (@Name, @Price, SYSUTCDATETIME());\n\tPRINT N'Added:\nGO\n' + @Name\nEND\nGO\n"
+             "GRANT EXECUTE ON [sales].[Add" + t + "] TO [app]\nGO\n";
+        Batches += 5;
+    }
+    s += "SET IDENTITY_INSERT [sales].[T0] ON \nGO\n";
+    for (int r = 0; r < Rows; ++r)
+        s += "INSERT [sales].[T0] ([Id], [Name], [Price], [Created]) VALUES (" + std::to_string(r + 1) +
+             ", N'O''Brien " + std::to_string(r) + "; go', CAST(12.50 AS Decimal(18, 2)), CAST(N'2024-01-01T00:00:00' AS "
+             "DateTime2))\n";
+    s += "GO\nSET IDENTITY_INSERT [sales].[T0] OFF\nGO\n";
+    Batches += 3;
+    return s;
 }
 
 } // namespace
 
-TEST(MSSQLScratch, Dump)
+TEST(MSSQLScriptParser, InstallationScript)
 {
-    const char* env = std::getenv("MSSQL_SCRIPT");
-    if (env == nullptr) GTEST_SKIP();
-    std::ifstream f(env);
-    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    TRun r(text, std::getenv("MSSQL_FULL") != nullptr);
-    for (const auto& item : r.objs.Procedures)
-        for (const auto& use : item.Object->Uses) std::cout << item.Key << " -> " << use.Name << "\n";
-    for (const auto& item : r.objs.Views)
-        for (const auto& use : item.Object->Uses) std::cout << item.Key << " -> " << use.Name << "\n";
-    for (const auto& item : r.objs.Triggers)
-        for (const auto& use : item.Object->Uses) std::cout << item.Key << " -> " << use.Name << "\n";
-    std::cout << Join(r.Statements) << "--- messages\n" << Join(r.Messages()) << "--- events\n" << Join(r.Events);
+    int batches = 0;
+    const std::string script = InstallScript(120, 500, batches);
+    TRun run(script);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    ASSERT_EQ(static_cast<int>(run.Statements.size()), batches);
+    EXPECT_EQ(run.Statements[1].substr(0, 43), "stCreateDb|SHOP|dboDatabase|odbCreate||CREA");
+    const std::string& inserts = run.Statements[batches - 2];
+    EXPECT_EQ(inserts.substr(0, 40), "stInsert||dboUnknown|odbUnknown||INSERT ");
+    EXPECT_EQ(std::count(inserts.begin(), inserts.end(), '\n'), 499);
+    const TObjs& o = run.objs;
+    EXPECT_EQ(o.Tables.Count(), 120);
+    EXPECT_EQ(o.Views.Count(), 119);
+    EXPECT_EQ(o.Procedures.Count(), 119);
+    EXPECT_EQ(o.Indexes.Count(), 120);
+    EXPECT_EQ(o.Constraints.Count(), 120 * 2 + 119);
+    EXPECT_EQ(o.Grants.Count(), 119);
+    const TTblData* t7 = o.FindTable("SALES.T7");
+    ASSERT_NE(t7, nullptr);
+    EXPECT_EQ(t7->Description(), "Table T7");
+    EXPECT_EQ(t7->Fields.Find("PRICE")->DomainSchema + "." + t7->Fields.Find("PRICE")->DomainName, "DBO.AMOUNT");
+    EXPECT_EQ(TRun::Uses(t7->Fields.Find("PRICE")), std::vector<std::string>{"AMOUNT"});
+    EXPECT_EQ(TRun::Uses(o.FindView("SALES.V7")), (std::vector<std::string>{"T7", "T6"}));
+    const TPrcData* add = o.FindProcedure("SALES.ADDT7");
+    ASSERT_NE(add, nullptr);
+    EXPECT_NE(add->Body().find("PRINT N'Added:\r\nGO\r\n' + @Name\r\nEND"), std::string::npos);
+    EXPECT_EQ(TRun::Uses(o.FindConstraint("SALES.FK_T7_T6")),
+              (std::vector<std::string>{"T7", "PARENTID", "T6", "ID", "PK_T6"}));
+}
+
+// The model's texts of a parsed script, parsed again, give the same objects.
+TEST(MSSQLScriptParser, RoundTripThroughTheModelsTexts)
+{
+    int batches = 0;
+    TRun first(InstallScript(4, 1, batches));
+    const auto texts = [](const TObjs& Objs) {
+        std::vector<std::string> out;
+        for (const TObjIndex* index : {&Objs.Domains, &Objs.Tables, &Objs.Constraints, &Objs.Indexes, &Objs.Views,
+                                       &Objs.Procedures, &Objs.Grants})
+            for (const auto& item : *index) out.push_back(item.Object->GetCreateDDL());
+        return out;
+    };
+    std::string script;
+    for (const std::string& text : texts(first.objs)) script += text + "\r\nGO\r\n";
+    TRun second(script);
+    EXPECT_EQ(second.Messages(), std::vector<std::string>{});
+    EXPECT_EQ(texts(second.objs), texts(first.objs));
+    EXPECT_EQ(TRun::Uses(second.objs.FindView("SALES.V3")), (std::vector<std::string>{"T3", "T2"}));
 }
