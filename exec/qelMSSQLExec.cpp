@@ -88,27 +88,13 @@ void TMSSQLExec::LoadFromStream(std::istream* Stream)
 
 void TMSSQLExec::ParseScript(TStringList& Lines)
 {
-    // The list goes, the options stay (TSQLExec::Clear would reset them).
-    TCustomSQLExec::Clear();
-    m_pending.clear();
-    m_currentStatement = nullptr;
-    Messages().Clear();
     // The script's objects are only read here: the collection goes with the
     // parser. It reads names and types by the executor's server options.
     TObjs objs;
     objs.SetDatabaseType(TDatabaseType::dbMSSQL);
     objs.MSSQLServerOptions().Assign(MSSQLServerOptions());
     auto parser = MakeParser<TMSSQLParser>();
-    parser->ConnectionOptions().Assign(ConnectionOptions());
-    parser->ScriptName = ScriptFileName;
-    parser->OnErrorMessage = OnErrorMessage;
-    parser->OnLogNextLine = OnLogNextLine;
-    parser->OnProgressUpdate = OnProgressUpdate;
-    parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                    TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                    TStatement*& Statement) {
-        Statement = AddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName);
-    };
+    PrepareScriptLoad(*parser);
     LogNextLine("Loading script...");
     parser->ParseScript(Lines, &objs);
     ConnectionOptions().Assign(parser->ConnectionOptions());

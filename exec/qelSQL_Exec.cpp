@@ -35,8 +35,7 @@ bool IsModifying(TStatType t)
     case stDescription:
     case stInsert:
     case stUpdate:
-    case stDelete:
-    case stExecuteBlock: return true;
+    case stDelete: return true;
     default: return false;
     }
 }
@@ -48,7 +47,7 @@ bool IsModifying(TStatType t)
 // file for it; once no work is left they are done too.
 bool RunsOnce(TStatType t)
 {
-    return IsModifying(t) || t == TStatType::stPackage || t == TStatType::stCreateDb;
+    return IsModifying(t) || t == TStatType::stPackage || t == TStatType::stCreateDb || t == TStatType::stExecuteBlock;
 }
 
 void MarkFinishedList(const std::vector<std::unique_ptr<TStatement>>& List)
@@ -534,6 +533,25 @@ std::string TSQLExec::QuoteName(const std::string& Name) const
 
 std::unique_ptr<TCustomSQLParser> TSQLExec::CreateParser() { return MakeParser<TCustomSQLParser>(); }
 
+void TSQLExec::PrepareScriptLoad(TCustomSQLParser& Parser)
+{
+    // TSQLExec::Clear would reset the options as well.
+    TCustomSQLExec::Clear();
+    m_pending.clear();
+    m_currentStatement = nullptr;
+    Messages().Clear();
+    Parser.ConnectionOptions().Assign(ConnectionOptions());
+    Parser.ScriptName = ScriptFileName;
+    Parser.OnErrorMessage = OnErrorMessage;
+    Parser.OnLogNextLine = OnLogNextLine;
+    Parser.OnProgressUpdate = OnProgressUpdate;
+    Parser.OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
+                                   TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
+                                   TStatement*& Statement) {
+        Statement = AddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName);
+    };
+}
+
 void TSQLExec::ApplyOptions()
 {
     if (m_connection == nullptr) return;
@@ -909,7 +927,8 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
         ErrorMessage(ClassName() + "(" + Name() + NotAssigned);
         return false;
     }
-    if (!Connected() && IsModifying(St.StatType)) {
+    // An EXECUTE BLOCK does its work in the database too.
+    if (!Connected() && (IsModifying(St.StatType) || St.StatType == stExecuteBlock)) {
         Connect();
         // A failed connect has been reported; the statement is not tried.
         if (!Connected()) return false;

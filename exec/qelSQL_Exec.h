@@ -277,6 +277,10 @@ public:
     virtual void ApplyOptions();
     // The parser of this executor's scripts: a plain SQL parser.
     virtual std::unique_ptr<TCustomSQLParser> CreateParser();
+    // A script load: the list and the messages emptied (the options stay),
+    // then Parser takes the script name and this executor's error, log and
+    // progress handlers, and hands each statement to AddStatement.
+    void PrepareScriptLoad(TCustomSQLParser& Parser);
     // Runs one statement of a run; the answer is False when it failed.
     virtual bool ExecuteStatement(TStatement& St);
     // Null, then OnGetParamValue.

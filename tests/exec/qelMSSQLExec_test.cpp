@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 using namespace qel;
 using qeltest::TRecorder;
@@ -64,4 +66,81 @@ TEST(MSSQLExec, CreateDatabaseRunsTheStatementOutsideATransaction)
     EXPECT_FALSE(y.Execute());
     EXPECT_EQ(y.ErrorCount(), 1);
     EXPECT_NE(y.Statements(0).ErrorText, "");
+}
+
+namespace {
+
+// Text as UTF-16 with a byte-order mark, little or big end first.
+std::string Utf16(const std::u16string& Text, bool Little)
+{
+    std::string bytes = Little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t c : Text) {
+        const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+        bytes += Little ? std::string{lo, hi} : std::string{hi, lo};
+    }
+    return bytes;
+}
+
+std::vector<std::string> Texts(const TMSSQLExec& X)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < X.Count(); ++i) out.push_back(X.Statements(i).SQL.Text());
+    return out;
+}
+
+} // namespace
+
+// A script file becomes its statements batch by batch (GO 2 runs its batch
+// twice); UTF-16 and UTF-8 with a byte-order mark read as the plain copy; the
+// statements run (SQLite standing in for the server).
+TEST(MSSQLExec, LoadScriptReadsGoBatches)
+{
+    qeltest::TempDir dir;
+    const std::string plain = dir.File("plain.sql");
+    qeltest::WriteFile(plain, "CREATE TABLE T (A int, B varchar(10))\r\nGO\r\nINSERT INTO T VALUES (1, 'Gr\xC3\xBC\xC3\x9F"
+                              "e')\r\nGO 2\r\n");
+    TMSSQLExec x;
+    TRecorder rec;
+    rec.Attach(x);
+    x.LoadScript(plain);
+    EXPECT_TRUE(rec.Logged("Script loaded: 3 statements")) << rec.AllErrors();
+    ASSERT_EQ(x.Count(), 3);
+    EXPECT_EQ(x.Statements(0).ObjName, "T");
+    EXPECT_EQ(x.Statements(2).StatType, ST::stInsert);
+    const std::u16string text = u"CREATE TABLE T (A int, B varchar(10))\r\nGO\r\nINSERT INTO T VALUES (1, 'Gr\u00FC\u00DFe')\r\nGO 2\r\n";
+    for (const std::string& bytes : {Utf16(text, true), Utf16(text, false), "\xEF\xBB\xBF" + qeltest::ReadFile(plain)}) {
+        const std::string file = dir.File("coded.sql");
+        qeltest::WriteFile(file, bytes);
+        TMSSQLExec y;
+        y.LoadScript(file);
+        EXPECT_EQ(Texts(y), Texts(x));
+    }
+
+    const std::string conn = qeltest::SQLiteString(dir.File("shop.db"));
+    TQELConnection c;
+    c.SetDatabaseType(TDatabaseType::dbCustomOLEDB);
+    c.SetConnectionType(TconnectionType::cnADO);
+    c.ConnectionOptions().DatabaseName = conn;
+    x.SetQELConnection(&c);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(qeltest::TInspector(conn, true).Value("SELECT COUNT(*) FROM T WHERE B = 'Gr\xC3\xBC\xC3\x9F" "e'"), "2");
+}
+
+// USE names the database the executor connects to next; CREATE DATABASE
+// names it in the options the load gives back.
+TEST(MSSQLExec, UseAndCreateDatabaseNameTheDatabase)
+{
+    TMSSQLExec x;
+    TStringList lines;
+    lines.SetText("CREATE DATABASE [Shop Data]\nGO\nUSE Shop -- the shop\nGO\nUSE [My]]Db];\nGO\n"
+                  "SET QUOTED_IDENTIFIER ON\nGO\nUSE \"Other\"");
+    x.ParseScript(lines);
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, "Shop Data");
+    ASSERT_EQ(x.Count(), 5);
+    EXPECT_EQ(x.Statements(0).StatType, ST::stCreateDb);
+    for (const auto& [i, name] : std::vector<std::pair<int, std::string>>{{1, "Shop"}, {2, "My]Db"}, {4, "Other"}}) {
+        EXPECT_EQ(x.Statements(i).StatType, ST::stConnect);
+        x.ParseConnectString(x.Statements(i).SQL.Text());
+        EXPECT_EQ(x.ConnectionOptions().DatabaseName, name);
+    }
 }
