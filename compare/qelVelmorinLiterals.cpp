@@ -283,6 +283,10 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
                 // A column takes a BLOB longer than a string expression
                 // holds; a comparison with a BLOB fails (BLOBs are no keys).
                 lit = FirebirdTextLiteral(text, functions && !ForWhere);
+            } else if (Field.Value().Kind() == TValueKind::vkBytes && C.TableOptionsTarget().IsSQLite()) {
+                // SQLite keeps a BLOB in a text column as a BLOB: the target
+                // cell gets the master's storage class.
+                lit = BinaryLiteral(text, T);
             } else {
                 lit = SQLQuotedStr(text, T);
             }

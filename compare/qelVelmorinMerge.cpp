@@ -92,6 +92,14 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     if (GetScriptDatabaseType() == TDatabaseType::dbParadox && FieldM.IsBlob()) return CompareBlobFields(FieldM, FieldT);
     const bool nullM = FieldM.IsNull(), nullT = FieldT.IsNull();
     if (nullM || nullT) return nullM && nullT ? 0 : (nullM ? 1 : -1);
+    // An SQLite cell keeps its own storage class: text and a BLOB of the
+    // same bytes are different values there.
+    if (ForData && m_merge && m_merge->storageClasses) {
+        const TValueKind km = FieldM.Value().Kind(), kt = FieldT.Value().Kind();
+        if ((km == TValueKind::vkBytes) != (kt == TValueKind::vkBytes) &&
+            (km == TValueKind::vkString || kt == TValueKind::vkString))
+            return km == TValueKind::vkBytes ? 1 : -1;
+    }
     const int r = CompareNonNull(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), TrimCharFields);
     if (r == 0) return 0;
     const bool single = (m_merge && PosM >= 0 && m_merge->singleM[static_cast<size_t>(PosM)]) ||
@@ -324,6 +332,7 @@ void TVelmorin::MergeTables()
 
     m_merge = std::make_unique<TMergeState>();
     TMergeState& s = *m_merge;
+    s.storageClasses = qt != nullptr && T.IsSQLite();
     TFields& fm = *qm->GetFields();
     for (int i = 0; i < fm.Count(); ++i) {
         s.allM.push_back(&fm[i]);

@@ -189,6 +189,7 @@ struct TVelmorin::TMergeState {
     std::vector<TField*> whereT; // every target key column
     std::vector<std::unique_ptr<TField>> prevM, prevT;
     bool hasPrevM = false, hasPrevT = false;
+    bool storageClasses = false; // the target keeps a storage class per cell (SQLite)
     int withdrawn = 0;
     std::set<std::string> reported;
     // INSERTs wait for the merge's end: a DELETE of a target row the server

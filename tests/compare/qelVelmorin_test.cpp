@@ -402,13 +402,16 @@ TEST(SQLiteCells, ExactValuesInTheirStorageClasses)
     target.CreateTable("CELLS", body);
     master.Insert("CELLS", {"(1, 0.1 + 0.2, 'it''s', x'00FF')", "(2, 1.0 / 3, 'Grüße „€“', x'')",
                             "(3, 2.0 / 7 * 1e-300, '\"quoted\"', NULL)", "(4, 1e300 / 3, '', x'41')",
-                            "(5, -123456789.12345678, 'line' || char(10) || 'break', x'0a')"});
-    target.Insert("CELLS", {"(1, 0.30000000000000001, 'its', x'00')", "(9, 1, 'extra', NULL)"});
+                            "(5, -123456789.12345678, 'line' || char(10) || 'break', x'0a')",
+                            "(6, 0.5, cast('bytes' as blob), NULL)"});
+    // Rows 2 and 6 hold the same bytes on both sides, once as text, once as a BLOB.
+    target.Insert("CELLS", {"(1, 0.30000000000000001, 'its', x'00')", "(9, 1, 'extra', NULL)",
+                            "(2, 1.0 / 3, cast('Grüße „€“' as blob), x'')", "(6, 0.5, 'bytes', NULL)"});
     TSync s;
     SyncAndCompareAgain(master, "CELLS", target, "CELLS", false, &s);
     const std::string cells = "select ID, typeof(R), R, typeof(T), T, typeof(B), hex(B) from CELLS order by ID";
     EXPECT_EQ(target.Rows(cells), master.Rows(cells));
-    EXPECT_EQ(s.EqualAfter, 5);
+    EXPECT_EQ(s.EqualAfter, 6);
 }
 
 // ---------------------------------------------------------------------------
@@ -996,34 +999,6 @@ TEST_F(CompareRun, NullKeysSortLastAndMatchWithIsNull)
                                                      "UPDATE T3 SET \r\nV=1\r\nWHERE K is Null\r\n"}));
 }
 
-TEST_F(CompareRun, ImmediateModeRunsParametersAgainstTheTarget)
-{
-    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
-    master->Insert("T1", {"(1, 'a')", "(2, 'b')"});
-    target->Insert("T1", {"(2, 'x')", "(3, 'c')"});
-    auto run = NewRun("T1");
-    run->C.SetUpdateImmediately(true);
-    std::vector<std::string> texts;
-    int opened = 0;
-    run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string& sql, TStatType, const std::string&, TDbObject,
-                                TDbOperation) { texts.push_back(sql); };
-    run->C.BeforeOpen = [&](TQELQuery& q) {
-        ++opened;
-        EXPECT_EQ(&q, run->C.ExecQuery());
-    };
-    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
-    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
-    EXPECT_EQ(texts, (std::vector<std::string>{"UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
-                                               "DELETE FROM T1 WHERE ID = :KEY0",
-                                               "INSERT INTO T1 (ID, NAME)\r\nVALUES(:DATA0, :DATA1)"}));
-    EXPECT_EQ(opened, 3);
-    EXPECT_EQ(sink.Count(), 0);
-    EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
-    EXPECT_EQ(target->Rows("select ID, NAME from T1 order by ID"), master->Rows("select ID, NAME from T1 order by ID"));
-}
-
-// The target takes parameters at once; the script and the executor get the
-// values themselves, or running them later would write Nulls.
 // The summary counts what the target took; a statement it refused is
 // named with its row.
 TEST_F(CompareRun, ImmediateModeCountsWhatTheTargetTook)
@@ -1045,45 +1020,64 @@ TEST_F(CompareRun, ImmediateModeCountsWhatTheTargetTook)
               (TRows{{"1", "ok"}, {"3", "yes"}, {"4", "old"}}));
 }
 
-TEST_F(CompareRun, ImmediateModeCanWriteTheScriptAsWell)
+// The target takes parameters at once; a script written as well, and the
+// executor, get the values themselves, or running them later would write
+// Nulls.
+TEST_F(CompareRun, ImmediateModeRunsParametersWithOrWithoutAScript)
 {
+    const std::string rows = "select ID, NAME, PIC from T1 order by ID";
     Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
     master->Insert("T1", {"(1, 'a', x'0102')", "(2, 'b', Null)"});
-    target->Insert("T1", {"(2, 'x', Null)", "(3, 'c', Null)"});
-    auto run = NewRun("T1");
-    auto exec = target->NewExecutor();
-    run->C.SetSQLExec(exec.get());
-    run->C.SetUpdateImmediately(true);
-    run->C.ScriptOptions().GenerateScript = true;
-    std::vector<std::string> shown;
-    run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string& sql, TStatType, const std::string&, TDbObject,
-                                TDbOperation) { shown.push_back(sql); };
-    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
-    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
-    const std::string rows = "select ID, NAME, PIC from T1 order by ID";
-    EXPECT_EQ(target->Rows(rows), master->Rows(rows));
-    EXPECT_EQ(Script(), "SET BLOBFILE 'Result.LOB';\r\n"
-                        "UPDATE T1 SET \r\nNAME='b'\r\nWHERE ID = 2;\r\n"
-                        "DELETE FROM T1 WHERE ID = 3;\r\n"
-                        "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(1, 'a', :h00000000_00000002);\r\n");
-    EXPECT_EQ(StatementTexts(*exec), "SET BLOBFILE 'Result.LOB'\r\n\nUPDATE T1 SET \r\nNAME='b'\r\nWHERE ID = 2\r\n\n"
-                                     "DELETE FROM T1 WHERE ID = 3\r\n\n"
-                                     "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(1, 'a', :h00000000_00000002)\r\n\n");
-    // The event sees what runs against the target.
-    EXPECT_EQ(shown, (std::vector<std::string>{"SET BLOBFILE 'Result.LOB'", "UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
-                                               "DELETE FROM T1 WHERE ID = :KEY0",
-                                               "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(:DATA0, :DATA1, :DATA2)"}));
-    // What was applied at once is not applied again by the executor.
-    for (int i = 0; i < exec->Count(); ++i)
-        EXPECT_EQ(exec->Statements(i).Executed, exec->Statements(i).StatType != TStatType::stSetBlobFile) << i;
-    // The script brings a target in the old state to the master's rows.
-    for (int i = 0; i < exec->Count(); ++i) exec->Statements(i).Executed = false;
-    target->Exec("delete from T1");
-    target->Insert("T1", {"(2, 'x', Null)", "(3, 'c', Null)"});
-    std::vector<std::string> execErrors;
-    exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
-    EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
-    EXPECT_EQ(target->Rows(rows), master->Rows(rows));
+    for (bool script : {false, true}) {
+        SCOPED_TRACE(script ? "with a script" : "without a script");
+        target->Exec("delete from T1");
+        target->Insert("T1", {"(2, 'x', Null)", "(3, 'c', Null)"});
+        auto run = NewRun("T1");
+        auto exec = target->NewExecutor();
+        run->C.SetSQLExec(exec.get());
+        run->C.SetUpdateImmediately(true);
+        run->C.ScriptOptions().GenerateScript = script;
+        std::vector<std::string> shown;
+        int opened = 0;
+        run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string& sql, TStatType, const std::string&, TDbObject,
+                                    TDbOperation) { shown.push_back(sql); };
+        run->C.BeforeOpen = [&](TQELQuery& q) {
+            ++opened;
+            EXPECT_EQ(&q, run->C.ExecQuery());
+        };
+        ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+        EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+        EXPECT_EQ(target->Rows(rows), master->Rows(rows));
+        EXPECT_EQ(opened, 3);
+        // The event sees what runs against the target, after the header.
+        EXPECT_EQ(shown, (std::vector<std::string>{"SET BLOBFILE 'Result.LOB'",
+                                                   "UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0",
+                                                   "DELETE FROM T1 WHERE ID = :KEY0",
+                                                   "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(:DATA0, :DATA1, :DATA2)"}));
+        if (!script) {
+            EXPECT_EQ(exec->Count(), 0);
+            EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
+            continue;
+        }
+        EXPECT_EQ(Script(), "SET BLOBFILE 'Result.LOB';\r\n"
+                            "UPDATE T1 SET \r\nNAME='b'\r\nWHERE ID = 2;\r\n"
+                            "DELETE FROM T1 WHERE ID = 3;\r\n"
+                            "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(1, 'a', :h00000000_00000002);\r\n");
+        EXPECT_EQ(StatementTexts(*exec), "SET BLOBFILE 'Result.LOB'\r\n\nUPDATE T1 SET \r\nNAME='b'\r\nWHERE ID = 2\r\n\n"
+                                         "DELETE FROM T1 WHERE ID = 3\r\n\n"
+                                         "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(1, 'a', :h00000000_00000002)\r\n\n");
+        // What was applied at once is not applied again by the executor.
+        for (int i = 0; i < exec->Count(); ++i)
+            EXPECT_EQ(exec->Statements(i).Executed, exec->Statements(i).StatType != TStatType::stSetBlobFile) << i;
+        // The script brings a target in the old state to the master's rows.
+        for (int i = 0; i < exec->Count(); ++i) exec->Statements(i).Executed = false;
+        target->Exec("delete from T1");
+        target->Insert("T1", {"(2, 'x', Null)", "(3, 'c', Null)"});
+        std::vector<std::string> execErrors;
+        exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+        EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
+        EXPECT_EQ(target->Rows(rows), master->Rows(rows));
+    }
 }
 
 // A DELETE left out of the allowed operations is neither produced nor
