@@ -571,13 +571,15 @@ TEST_F(ScriptLoadTest, PackageSampleIncludesItsFilesAndRuns)
     EXPECT_EQ(x.IBServerOptions().DBCharSet(), "UTF8");
     // No SET SQL DIALECT: the executor's own stays.
     EXPECT_EQ(x.IBServerOptions().SQLDialect, 3);
+    // An EXECUTE BLOCK runs as well.
+    x.AddStatement("EXECUTE BLOCK AS BEGIN EXECUTE STATEMENT 'CREATE SEQUENCE BLOCK_SEQ'; END", ST::stExecuteBlock);
     EXPECT_TRUE(x.Execute()) << rec.AllErrors();
     c.SetConnected(false);
 
     qeltest::TInspector db(dir.File("test.fdb"));
     EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$PACKAGES WHERE RDB$SYSTEM_FLAG = 0"), "1");
     EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PACKAGE_NAME IS NULL AND RDB$SYSTEM_FLAG = 0"), "1");
-    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG = 0"), "1");
+    EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$SYSTEM_FLAG = 0"), "2");
     EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$FIELDS WHERE RDB$FIELD_NAME = 'FB$OUT_TYPE'"), "1");
     EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_TYPE IN (4, 5)"), "1");
     EXPECT_EQ(db.Value("SELECT COUNT(*) FROM RDB$USER_PRIVILEGES WHERE RDB$USER <> 'SYSDBA' AND "
