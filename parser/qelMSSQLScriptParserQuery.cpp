@@ -820,7 +820,7 @@ void TMSSQLParser::ParseForClause()
     const std::string next = PeekWord();
     if (m_cursorQuery && next != "BROWSE" && next != "XML" && next != "JSON") return;
     NextToken();
-    if (IsWord("BROWSE")) {
+    if (IsAnyWord("BROWSE")) {
         NextToken();
         return;
     }

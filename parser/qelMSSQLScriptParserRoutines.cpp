@@ -115,7 +115,7 @@ void TMSSQLParser::ParseCreateFullText()
             if (!IsWord("FILEGROUP")) ParseError("Must be: ON FILEGROUP <filegroup>");
             NextToken();
             NextToken();
-        } else if (IsWord("IN") || Symb == syMSIn || IsWord("PATH")) {
+        } else if (Symb == syMSIn || IsWord("PATH")) {
             if (Symb == syMSIn) NextToken();
             NextToken();
             NextToken();

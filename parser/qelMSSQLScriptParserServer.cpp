@@ -265,7 +265,7 @@ void TMSSQLParser::ParseCertificate(bool IsAlter)
         }
     }
     for (TLoopGuard guard(*this); Symb == syMSWith || IsWord("ENCRYPTION"); guard.Turn()) {
-        NextToken();
+        if (Symb == syMSWith) NextToken();
         if (IsWord("PRIVATE")) privateKey();
         else options();
     }
@@ -356,7 +356,7 @@ void TMSSQLParser::ParseDatabaseOption()
         NextToken();
     } else if (Symb == syLParen) {
         SkipParens();
-    } else if (IsNameToken() || Symb == syInteger || Symb == syString) {
+    } else if ((IsNameToken() && Symb != syMSWith) || Symb == syInteger || Symb == syString) {
         // A word, ON, OFF, FULL or a number; QUERY_STORE = ON ( ... ) too.
         NextToken();
         if (Symb == syLParen) SkipParens();

@@ -359,7 +359,7 @@ void TMSSQLParser::ParseCreateXml()
         ParseCreateIndex(false, false, true, false);
         return;
     }
-    if (!IsWord("SCHEMA")) {
+    if (!IsAnyWord("SCHEMA")) {
         ParseError("Must be: SCHEMA COLLECTION / INDEX");
         NextToken();
         return;
@@ -477,7 +477,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
     if (Symb == syMSWith && PeekWord() == "GRANT") {
         NextToken();
         NextToken();
-        ExpectWord("OPTION");
+        ExpectAnyWord("OPTION");
         NextToken();
         grant->GrantOption = 1;
     }

@@ -116,7 +116,7 @@ void TMSSQLParser::ParseTableElements(TTblData& Table, bool Register)
 {
     ExpectAndNext(syLParen);
     for (TLoopGuard guard(*this);; guard.Turn()) {
-        if (Symb == syIdent && !IsWord("PERIOD") && !IsWord("INDEX")) {
+        if (Symb == syIdent && !(IsWord("PERIOD") && PeekWord() == "FOR")) {
             ParseColumn(Table, Register);
         } else if (Symb == syMSConstraint) {
             ParseNamedConstraint(Register, nullptr, false, false, nullptr, &Table);
@@ -424,10 +424,7 @@ void TMSSQLParser::ParseConstraint(bool Register, std::unique_ptr<TCtrData> Ctr,
             if (Field == nullptr) ctr.Fields.Add(column, KeyColumn(Objs(), &ctr, column, 0));
             NextToken();
         }
-        if (Symb == syMSWith && IsWord("VALUES") == false) {
-            NextToken();
-            ExpectAndNext(syMSValues);
-        }
+        if (Symb == syMSWith && PeekWord() == "VALUES") Skip(2);
         break;
     }
     case int(syMSCheck): {
@@ -622,19 +619,21 @@ void TMSSQLParser::ParseAlterTable()
     scratch->SetSchema(schema);
     scratch->SetName(name);
     TTblData* target = table != nullptr ? table : scratch.get();
+    // A local temporary table keeps what it gets to itself.
+    const bool keep = !(name.size() >= 2 && name[0] == '#' && name[1] != '#');
     const auto addConstraints = [&](bool NoCheck, bool Check, bool Strict) {
         for (TLoopGuard guard(*this);; guard.Turn()) {
             if (Symb == syMSConstraint) {
                 auto ctr = std::make_unique<TCtrData>(Objs());
-                ParseNamedConstraint(true, std::move(ctr), NoCheck, Check, nullptr, target);
+                ParseNamedConstraint(keep, std::move(ctr), NoCheck, Check, nullptr, target);
             } else if (Symb == syMSDefault || Symb == syMSPrimary || Symb == syMSForeign || Symb == syMSUnique ||
                        Symb == syMSCheck) {
                 auto ctr = std::make_unique<TCtrData>(Objs());
                 ctr->WithNoCheck = NoCheck;
                 ctr->WithCheck = Check;
-                ParseConstraint(true, std::move(ctr), target, nullptr);
+                ParseConstraint(keep, std::move(ctr), target, nullptr);
             } else if (!Strict && Symb == syIdent) {
-                ParseColumn(*target, true);
+                ParseColumn(*target, keep);
             } else if (Strict) {
                 ParseError("Unknown constraint.");
             } else {
