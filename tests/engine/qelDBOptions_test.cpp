@@ -153,6 +153,8 @@ TEST(IBServerOptionsText, OnlyDialectThreeWritesSetSQLDialect)
 
 struct ConnectCase {
     std::string db, user, password, role, expected;
+    std::string host = {};
+    int port = 0;
 };
 
 class GetConnectSQLTest : public ::testing::TestWithParam<ConnectCase> {};
@@ -165,6 +167,8 @@ TEST_P(GetConnectSQLTest, WritesOnlyTheGivenParts)
     c.UserName = p.user;
     c.Password = p.password;
     c.RoleName = p.role;
+    c.HostName = p.host;
+    c.Port = p.port;
     EXPECT_EQ(TIBSQLExecOptions().GetConnectSQL(c), p.expected);
 }
 
@@ -179,7 +183,9 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectCase{"emp.fdb", "", "", "R", "CONNECT 'emp.fdb' ROLE 'R'"},
         ConnectCase{"emp.fdb", "SYSDBA", "", "", "CONNECT 'emp.fdb' USER 'SYSDBA'"},
         ConnectCase{"C:\\O'Brien\\emp.fdb", "o'neil", "it's", "",
-                    "CONNECT 'C:\\O''Brien\\emp.fdb' USER 'o''neil' PASSWORD 'it''s'"}));
+                    "CONNECT 'C:\\O''Brien\\emp.fdb' USER 'o''neil' PASSWORD 'it''s'"},
+        // A server database is named with its host, or isql opens a local file.
+        ConnectCase{"/db/emp.fdb", "SYSDBA", "", "", "CONNECT 'srv/3051:/db/emp.fdb' USER 'SYSDBA'", "srv", 3051}));
 
 // ---- MySQL table options and ASE option names ----
 
