@@ -916,7 +916,87 @@ protected:
     TCustomSQLExec sink;
 };
 
+// Key is the key field of both sides.
+std::function<void(TVelmorin&)> KeyFields(const std::string& Key)
+{
+    return [Key](TVelmorin& c) {
+        c.TableOptionsMaster().KeyFields().SetLines({Key});
+        c.TableOptionsTarget().KeyFields().SetLines({Key});
+    };
+}
+
 } // namespace
+
+namespace {
+
+// One table on both sides: the data statements a run produces, each marked
+// with its kind and table, and lines its log holds.
+struct TRunTextCase {
+    const char* Name;
+    const char* MasterBody;
+    const char* TargetBody; // nullptr: as the master's
+    std::vector<std::string> MasterRows, TargetRows;
+    std::function<void(TVelmorin&)> Setup;
+    std::vector<std::string> Statements, Log;
+};
+
+class RunTexts : public CompareRun, public ::testing::WithParamInterface<TRunTextCase> {};
+
+std::string MasterSelect(const std::string& Text)
+{
+    return "Select-SQL for master table:\r\n" + Text + "\r\n";
+}
+
+const std::vector<TRunTextCase> RunTextCases = {
+    {"UpdateListsOnlyTheChangedColumns", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B VARCHAR(10), C INTEGER", nullptr,
+     {"(1, 1, 'new', 1)", "(2, 5, 'x', 7)"}, {"(1, 1, 'old', 1)", "(2, 4, 'x', Null)"}, nullptr,
+     {"UPDATE T SET \r\nB='new'\r\nWHERE ID = 1\r\n", "UPDATE T SET \r\nA=5,\r\nC=7\r\nWHERE ID = 2\r\n"}, {}},
+    // Firebird puts NULLs first unless asked.
+    {"NullKeysSortLastAndMatchWithIsNull", "K INTEGER, V INTEGER", nullptr, {"(Null, 1)"}, {"(5, 0)", "(Null, 2)"},
+     KeyFields("K"), {"DELETE FROM T WHERE K = 5\r\n", "UPDATE T SET \r\nV=1\r\nWHERE K is Null\r\n"},
+     {MasterSelect("select K, V\r\nfrom T\r\n Order by K NULLS LAST")}},
+    {"ExcludedColumnsLeaveDiscoveredLists", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, SECRET INTEGER", nullptr,
+     {"(1, 1, 3)"}, {"(1, 1, 9)"}, [](TVelmorin& c) { c.ExcludeDataFields().SetLines({"secret", "NOT_A_COLUMN"}); }, {},
+     {MasterSelect("select ID, A\r\nfrom T\r\n Order by ID")}},
+    {"BlobColumnsStayOutWhenNotIncluded", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY",
+     nullptr, {"(1, 'a', x'01')"}, {"(1, 'a', x'02')"}, [](TVelmorin& c) { c.IncludeBlobs = false; }, {},
+     {"T: ID NAME", MasterSelect("select ID, NAME\r\nfrom T\r\n Order by ID")}},
+    // Primary keys declared (A, B) on one side and (B, A) on the other:
+    // both sides are ordered and compared by A, then B.
+    {"CatalogueKeysArePairedByName", "A INTEGER NOT NULL, B INTEGER NOT NULL, V INTEGER, PRIMARY KEY (A, B)",
+     "A INTEGER NOT NULL, B INTEGER NOT NULL, V INTEGER, PRIMARY KEY (B, A)", {"(1, 2, 10)", "(2, 1, 20)", "(3, 0, 30)"},
+     {"(1, 2, 10)", "(2, 1, 21)", "(0, 3, 30)"}, nullptr,
+     {"DELETE FROM T WHERE A = 0 and B = 3\r\n", "UPDATE T SET \r\nV=20\r\nWHERE A = 2 and B = 1\r\n",
+      "INSERT INTO T (A, B, V)\r\nVALUES(3, 0, 30)\r\n"},
+     {"Select-SQL for target table:\r\nselect A, B, V\r\nfrom T\r\n Order by A, B\r\n"}},
+};
+
+} // namespace
+
+TEST_P(RunTexts, StatementsAndLog)
+{
+    const TRunTextCase& p = GetParam();
+    master->CreateTable("T", p.MasterBody);
+    target->CreateTable("T", p.TargetBody != nullptr ? p.TargetBody : p.MasterBody);
+    master->Insert("T", p.MasterRows);
+    target->Insert("T", p.TargetRows);
+    auto run = NewRun("T");
+    if (p.Setup) p.Setup(run->C);
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
+    EXPECT_EQ(SinkTexts(), p.Statements);
+    for (const std::string& line : p.Log)
+        EXPECT_NE(std::find(run->log.begin(), run->log.end(), line), run->log.end()) << line << "\n--- in:\n" << Joined(run->log);
+    for (int i = 0; i < sink.Count(); ++i) {
+        const std::string verb = sink.Statements(i).SQL.Text().substr(0, 6);
+        EXPECT_EQ(sink.Statements(i).StatType,
+                  verb == "INSERT" ? TStatType::stInsert : verb == "UPDATE" ? TStatType::stUpdate : TStatType::stDelete);
+        EXPECT_EQ(sink.Statements(i).ObjName, "T");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Velmorin, RunTexts, ::testing::ValuesIn(RunTextCases),
+                         [](const ::testing::TestParamInfo<TRunTextCase>& i) { return std::string(i.param.Name); });
 
 TEST_F(CompareRun, KeysOneTwoFourAgainstTwoThreeFour)
 {
@@ -967,36 +1047,6 @@ TEST_F(CompareRun, ConnectsWhatWasClosedAndClosesItAgain)
     EXPECT_EQ(run->log.back(), "Disconnecting from master database: Ok.");
     EXPECT_FALSE(master->Connection().Connected());
     EXPECT_FALSE(target->Connection().Connected());
-}
-
-TEST_F(CompareRun, UpdateListsOnlyTheChangedColumns)
-{
-    Both("T2", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B VARCHAR(10), C INTEGER");
-    master->Insert("T2", {"(1, 1, 'new', 1)", "(2, 5, 'x', 7)"});
-    target->Insert("T2", {"(1, 1, 'old', 1)", "(2, 4, 'x', Null)"});
-    auto run = NewRun("T2");
-    ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"UPDATE T2 SET \r\nB='new'\r\nWHERE ID = 1\r\n",
-                                                     "UPDATE T2 SET \r\nA=5,\r\nC=7\r\nWHERE ID = 2\r\n"}));
-    EXPECT_EQ(run->C.Updated, 2);
-    EXPECT_EQ(sink.Statements(0).ObjName, "T2");
-    EXPECT_EQ(sink.Statements(0).StatType, TStatType::stUpdate);
-}
-
-TEST_F(CompareRun, NullKeysSortLastAndMatchWithIsNull)
-{
-    Both("T3", "K INTEGER, V INTEGER");
-    master->Insert("T3", {"(Null, 1)"});
-    target->Insert("T3", {"(5, 0)", "(Null, 2)"});
-    auto run = NewRun("T3");
-    run->C.TableOptionsMaster().KeyFields().SetLines({"K"});
-    run->C.TableOptionsTarget().KeyFields().SetLines({"K"});
-    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
-    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
-    // Firebird puts NULLs first unless asked.
-    EXPECT_EQ(run->log[2], "Select-SQL for master table:\r\nselect K, V\r\nfrom T3\r\n Order by K NULLS LAST\r\n");
-    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"DELETE FROM T3 WHERE K = 5\r\n",
-                                                     "UPDATE T3 SET \r\nV=1\r\nWHERE K is Null\r\n"}));
 }
 
 // The summary counts what the target took; a statement it refused is
@@ -1131,18 +1181,6 @@ TEST_F(CompareRun, EventsSupplyTheColumnLists)
     EXPECT_EQ(SinkTexts(), std::vector<std::string>{"UPDATE T4 SET \r\nB=2,\r\nSECRET=3\r\nWHERE ID = 1\r\n"});
 }
 
-TEST_F(CompareRun, ExcludedColumnsLeaveDiscoveredLists)
-{
-    Both("T4", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, SECRET INTEGER");
-    master->Insert("T4", {"(1, 1, 3)"});
-    target->Insert("T4", {"(1, 1, 9)"});
-    auto run = NewRun("T4");
-    run->C.ExcludeDataFields().SetLines({"secret", "NOT_A_COLUMN"});
-    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
-    EXPECT_EQ(run->C.Equal, 1);
-    EXPECT_EQ(run->log[2], "Select-SQL for master table:\r\nselect ID, A\r\nfrom T4\r\n Order by ID\r\n");
-}
-
 TEST_F(CompareRun, CompareFieldsEventDecidesEquality)
 {
     Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20)");
@@ -1205,16 +1243,6 @@ TEST_F(CompareRun, ProgressCountsRowsFromOneAfterOpeningToCountPlusOne)
     EXPECT_EQ(pm.back(), std::make_pair(4, 3));
     EXPECT_EQ(pt.back(), std::make_pair(3, 2));
     EXPECT_TRUE(std::is_sorted(pm.begin() + 1, pm.end()));
-}
-
-TEST_F(CompareRun, BlobColumnsStayOutWhenNotIncluded)
-{
-    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
-    auto run = NewRun("T5");
-    run->C.IncludeBlobs = false;
-    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
-    EXPECT_EQ(run->log[0], "T5: ID NAME");
-    EXPECT_EQ(run->log[2], "Select-SQL for master table:\r\nselect ID, NAME\r\nfrom T5\r\n Order by ID\r\n");
 }
 
 TEST_F(CompareRun, LowerCaseTableNameIsLookedUpAsWritten)
@@ -1337,14 +1365,6 @@ struct TRefusedCase {
 };
 
 class RefusedRuns : public CompareRun, public ::testing::WithParamInterface<std::tuple<TRefusedCase, bool>> {};
-
-std::function<void(TVelmorin&)> KeyFields(const std::string& Key)
-{
-    return [Key](TVelmorin& c) {
-        c.TableOptionsMaster().KeyFields().SetLines({Key});
-        c.TableOptionsTarget().KeyFields().SetLines({Key});
-    };
-}
 
 std::string Refused(const std::string& Message)
 {
@@ -1914,21 +1934,3 @@ TEST(TimeValues, FractionsAtTheTargetsPrecision)
     }
 }
 
-// Primary keys declared (A, B) on one side and (B, A) on the other: both
-// sides are ordered and compared by A, then B.
-TEST_F(CompareRun, CatalogueKeysArePairedByName)
-{
-    master->CreateTable("T13", "A INTEGER NOT NULL, B INTEGER NOT NULL, V INTEGER, PRIMARY KEY (A, B)");
-    target->CreateTable("T13", "A INTEGER NOT NULL, B INTEGER NOT NULL, V INTEGER, PRIMARY KEY (B, A)");
-    master->Insert("T13", {"(1, 2, 10)", "(2, 1, 20)", "(3, 0, 30)"});
-    target->Insert("T13", {"(1, 2, 10)", "(2, 1, 21)", "(0, 3, 30)"});
-    auto run = NewRun("T13");
-    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
-    EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
-    EXPECT_EQ(run->C.TableOptionsTarget().PrimaryKeyList.Lines(), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(run->log[3], "Select-SQL for target table:\r\nselect A, B, V\r\nfrom T13\r\n Order by A, B\r\n");
-    EXPECT_EQ(run->C.Equal, 1);
-    EXPECT_EQ(SinkTexts(), (std::vector<std::string>{"DELETE FROM T13 WHERE A = 0 and B = 3\r\n",
-                                                     "UPDATE T13 SET \r\nV=20\r\nWHERE A = 2 and B = 1\r\n",
-                                                     "INSERT INTO T13 (A, B, V)\r\nVALUES(3, 0, 30)\r\n"}));
-}
