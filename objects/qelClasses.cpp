@@ -194,15 +194,6 @@ std::string TDbObj::GetCompareText() const
     return flat;
 }
 
-// ---- the walk: filled in with the create and drop texts ----
-
-void TDbObj::CreateObject() {}
-void TDbObj::DropObject() {}
-void TDbObj::DropDependents() {}
-void TDbObj::AfterDrop() {}
-void TDbObj::CreateDependencies() {}
-void TDbObj::AfterCreate() {}
-
 void TDbObj::SetExists(bool Value)
 {
     Exists = Value;

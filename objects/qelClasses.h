@@ -252,8 +252,12 @@ public:
     virtual std::string GetCommentText(const std::string& Text) const;
     // The identifier as written in generated SQL for the collection's server.
     virtual std::string QuoteName(const std::string& Name) const;
-    // The statement that stores the description on the server; empty here.
-    virtual std::string GetDescriptionScript() { return {}; }
+    // The statement that stores the description on the server, by server
+    // type; empty without the descriptions flag, for NoScript objects and
+    // for kinds the server has no form for:
+    //   Firebird (COMMENT mode) "COMMENT ON COLUMN T.C IS\r\n'it''s'"
+    //   MySQL                   "ALTER TABLE T COMMENT = 'it''s'"
+    virtual std::string GetDescriptionScript();
 
     // The table, view or procedure that owns a column or parameter, and the
     // name it is known by there; none for other objects.
@@ -271,6 +275,9 @@ public:
     TIBServerOptions* GetIBServerOptions() const;
     // The collection's flags; all 23 bits without a collection.
     std::uint32_t GetScriptFlags() const;
+    // How InterBase descriptions are written (the compare option); every
+    // other server type udDescribe.
+    TUpdateDescriptionType GetUpdateDescriptionMode() const;
     // The collection's executor; nullptr without one.
     TStatementSink* GetExecutor() const;
     // The side's name prefix; no collection owner supplies one, so empty.
@@ -289,6 +296,21 @@ protected:
     // case-blind rule. Kinds store the names they hold of others so too.
     std::string StoredName(std::string_view Value) const;
 
+    // Marks the object while its create (or drop) walk runs. A walk that
+    // reaches a marked object has met a dependency cycle: Entered() is false
+    // and, with Report, "Dependency cycle: V" goes to the collection's log.
+    class TWalkScope {
+    public:
+        TWalkScope(TDbObj& Obj, bool Drop, bool Report = true);
+        ~TWalkScope();
+        TWalkScope(const TWalkScope&) = delete;
+        TWalkScope& operator=(const TWalkScope&) = delete;
+        bool Entered() const { return m_mark != nullptr; }
+
+    private:
+        bool* m_mark = nullptr;
+    };
+
 private:
     TCustomObjs* m_objs;
     TDbObj* m_counterpart = nullptr;
@@ -297,6 +319,8 @@ private:
     std::string m_name;
     std::string m_schema;
     TDbObject m_objectType = TDbObject::dboUnknown;
+    bool m_inCreate = false;
+    bool m_inDrop = false;
 
     // The collection whose server type and options the object follows.
     TCustomObjs* ServerObjs() const;

@@ -2,6 +2,7 @@
 
 #include "qelCompText.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Tbl.h"
 #include "qelCustomObjs.h"
 
 namespace qel {
@@ -212,6 +213,36 @@ std::string TCtrData::GetDropScript() const
         return "Delete from Rdb$Relation_Constraints" + std::string(CRLF) + "where Rdb$Relation_Name = " +
                SQLQuotedStr(m_tableName, db) + CRLF + "and Rdb$Constraint_Type = " + SQLQuotedStr("PRIMARY KEY", db);
     return "/* drop constraint: " + BlockCommentText(GetCreateDDL()) + " */" + CRLF;
+}
+
+// ---- the walk ----
+
+// Only keys have dependants: the foreign keys that reference them, dropped
+// whether or not their links were handled already.
+void TCtrData::DropDependents()
+{
+    if (Kind() != ckPrimaryKey && Kind() != ckUnique) return;
+    if (GetDatabaseType() == TDatabaseType::dbInterBase)
+        if (TStatementSink* executor = GetExecutor()) executor->AddConnectStatement();
+    for (const auto& item : UsedBy) {
+        auto* foreignKey = item.Object ? dynamic_cast<TCtrData*>(item.Object->Target) : nullptr;
+        if (foreignKey != nullptr && foreignKey->Kind() == ckForeignKey) foreignKey->DropObject();
+    }
+}
+
+// The referenced table (or column) must be there; nothing else of what a
+// constraint uses is created for it.
+void TCtrData::CreateDependencies()
+{
+    for (const auto& item : Uses) {
+        TDbObj* target = item.Object ? item.Object->Target : nullptr;
+        if (target == nullptr || target == this) continue;
+        const auto* column = dynamic_cast<const TFldData*>(target);
+        auto* table = column != nullptr ? dynamic_cast<TTblData*>(column->Parent) : nullptr;
+        // A column of a table still to come comes with its table.
+        if (table != nullptr && !table->GetExists()) target = table;
+        if (dynamic_cast<TTblData*>(target) != nullptr || table != nullptr) target->CreateObject();
+    }
 }
 
 } // namespace qel

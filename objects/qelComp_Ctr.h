@@ -82,6 +82,11 @@ public:
     // KEY"); an unnamed one "/* drop constraint: <CREATE text> */\r\n", or
     // its SQL Anywhere or InterBase primary-key statement.
     std::string GetDropScript() const override;
+    // A primary or unique key: the foreign keys that reference it go first
+    // (InterBase reconnects before).
+    void DropDependents() override;
+    // The tables and table columns it uses are created first.
+    void CreateDependencies() override;
     // "A, B"
     std::string GetFieldsText() const;
     std::string GetRefFieldsText() const;

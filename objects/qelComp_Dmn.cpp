@@ -4,6 +4,10 @@
 #include "qelComp_Fld.h"
 #include "qelComp_Prc.h"
 #include "qelCompText.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
+#include "qelObjs.h"
+#include "qelWalk.h"
 #include "qelText.h"
 
 namespace qel {
@@ -151,6 +155,35 @@ std::string TDmnData::GetDropScript() const
         return "DROP TYPE " + GetQualifiedName();
     default: return TDbObj::GetDropScript();
     }
+}
+
+// ---- the walk ----
+
+void TDmnData::CreateDependencies()
+{
+    TDbObj::CreateDependencies();
+    ForEachActiveLink(*this, Uses, [](TDependObj& Link, TDbObj& Used) {
+        if (dynamic_cast<TDmnData*>(&Used) == nullptr) return;
+        Used.CreateObject();
+        Link.Active = false;
+    });
+}
+
+void TDmnData::DropDependents()
+{
+    TDbObj::DropDependents();
+    const TObjs* target = TargetSideOf(*this);
+    ForEachActiveLink(*this, UsedBy, [target](TDependObj& Link, TDbObj& User) {
+        if (dynamic_cast<TDmnData*>(&User) != nullptr || dynamic_cast<TViwData*>(&User) != nullptr) {
+            User.DropObject();
+            Link.Active = false;
+        } else if (dynamic_cast<TTblData*>(&User) != nullptr && !Link.FieldName.empty()) {
+            if (TFldData* column = target == nullptr ? nullptr : target->FindTableField(User.GetKey(), Link.FieldName))
+                column->DropDependents();
+        } else if (auto* column = dynamic_cast<TFldData*>(&User)) {
+            column->DropDependents();
+        }
+    });
 }
 
 } // namespace qel

@@ -77,6 +77,13 @@ public:
     // "   MEMBER FUNCTION F RETURN NUMBER)"; empty without members.
     std::string GetMembersText() const;
 
+    // ---- the walk ----
+    // The base walk, then the domains this one uses.
+    void CreateDependencies() override;
+    // The base walk, then domains and views that use it go, and columns
+    // based on it drop what depends on them.
+    void DropDependents() override;
+
     std::unique_ptr<TFldData> BaseField;
     std::string BaseTypeText; // "XML SCHEMA COLLECTION" marks such a collection
     std::uint8_t OracleTypeKind = 0; // 2 object, 3 VARRAY, 4 nested table, 5 the same written with IS

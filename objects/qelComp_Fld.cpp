@@ -6,8 +6,11 @@
 #include "qelComp_Fnc.h"
 #include "qelComp_Gnr.h"
 #include "qelComp_Prc.h"
+#include "qelComp_Idx.h"
 #include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
 #include "qelObjs.h"
+#include "qelWalk.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -507,6 +510,64 @@ std::string TFldData::GetDropScript() const
     case dbOracle: return "ALTER TABLE " + DropTableText() + " DROP (" + name + ")";
     default: return "ALTER TABLE " + DropTableText() + " DROP " + name;
     }
+}
+
+// ---- the walk ----
+
+void TFldData::DropDependents()
+{
+    const std::string table = GetParentName();
+    const std::string dropped = " for drop " + table + "(" + Name() + ")";
+    ForEachActiveLink(*this, UsedBy, [this, &dropped](TDependObj& Link, TDbObj& User) {
+        if (auto* routine = dynamic_cast<TPrcData*>(&User)) {
+            if (routine->Body() == Trim(routine->GetStubBody())) return;
+            EmitComment(*this, "Empty " + routine->Name() + dropped);
+            routine->EmptyBody(true);
+        } else if (auto* computed = dynamic_cast<TFldData*>(&User); computed != nullptr && !computed->Body().empty()) {
+            EmitComment(*this, "Drop " + computed->GetParentName() + "(" + computed->Name() + ")" + dropped);
+            computed->DropObject();
+        } else if (dynamic_cast<TIdxData*>(&User) != nullptr || dynamic_cast<TCtrData*>(&User) != nullptr ||
+                   dynamic_cast<TPblData*>(&User) != nullptr) {
+            User.DropObject();
+        } else {
+            return;
+        }
+        Link.Active = false;
+    });
+    // Views over the column's table go too.
+    if (const TObjs* target = TargetSideOf(*this))
+        for (const auto& item : target->Views)
+            for (const auto& used : item.Object->Uses) {
+                TDependObj* link = used.Object.get();
+                if (link == nullptr || !link->Active || dynamic_cast<TTblData*>(link->Target) == nullptr ||
+                    !SameObjectName(*this, link->Target->Name(), table))
+                    continue;
+                link->Active = false;
+                item.Object->DropObject();
+                break;
+            }
+    TDbObj::DropDependents();
+}
+
+void TFldData::CreateDomain()
+{
+    if (DataType != dtDomain || DomainName.empty()) return;
+    const TObjs* objs = SourceSideOf(*this);
+    if (objs == nullptr) objs = dynamic_cast<const TObjs*>(Objs());
+    TDmnData* domain = objs == nullptr ? nullptr : objs->FindDomain(DomainName);
+    if (domain != nullptr && !domain->GetExists()) domain->CreateObject();
+}
+
+void TFldData::CreateDependencies()
+{
+    TDbObj::CreateDependencies();
+    CreateDomain();
+    if (Body().empty()) return;
+    ForEachActiveLink(*this, Uses, [](TDependObj& Link, TDbObj& Used) {
+        if (dynamic_cast<TUdfData*>(&Used) == nullptr) return;
+        Used.CreateObject();
+        Link.Active = false;
+    });
 }
 
 } // namespace qel

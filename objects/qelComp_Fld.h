@@ -70,6 +70,18 @@ public:
     //   IB "INTEGER NOT NULL", MS SQL "DATETIME2(0) NULL", MySQL "INT UNSIGNED"
     std::string GetColumnDefinition() const;
 
+    // ---- the walk ----
+    // Before the column goes: routines that use it are emptied ("/* Empty P
+    // for drop T(C) */"), computed columns ("/* Drop T(D) for drop T(C) */"),
+    // indexes, constraints, publications and the views over its table go.
+    void DropDependents() override;
+    // The base walk, then its domain, then the external functions a computed
+    // column calls.
+    void CreateDependencies() override;
+    // Creates the domain the column is based on when it does not exist: the
+    // source side's (its own collection's without one).
+    void CreateDomain();
+
     std::string DefaultValue;
     std::uint8_t DataType = 0;
     std::int32_t Length = 0; // -1 means MAX

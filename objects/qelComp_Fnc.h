@@ -22,6 +22,10 @@ public:
     // RETURNS CSTRING(10) FREE_IT\r\nENTRY_POINT 'f' MODULE_NAME 'lib'"; without
     // parameters RETURNS follows on the second line.
     std::string GetCreateDDL() const override;
+    // The base walk, then the views and computed columns that call it go...
+    void DropDependents() override;
+    // ...and come back from the source side once it is gone.
+    void AfterDrop() override;
 
     TOwnedNameList<TFldData> Params;
     std::unique_ptr<TFldData> ResultField;

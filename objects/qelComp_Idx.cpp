@@ -104,4 +104,14 @@ std::string TIdxData::GetDropScript() const
     }
 }
 
+// ---- the walk ----
+
+void TIdxData::DropDependents()
+{
+    TDbObj::DropDependents();
+    // InterBase drops an index in use by an attachment only after a new one.
+    if (GetDatabaseType() == dbInterBase)
+        if (TStatementSink* executor = GetExecutor()) executor->AddConnectStatement();
+}
+
 } // namespace qel

@@ -60,6 +60,8 @@ public:
     // "DROP INDEX s.IX" ("DROP INDEX IX" without a schema); InterBase and
     // the rest the base text.
     std::string GetDropScript() const override;
+    // The base walk; InterBase then reconnects before the index goes.
+    void DropDependents() override;
     // "A DESC, B"; MySQL "C(10), D" for a prefix length.
     std::string GetFieldsText() const;
     // "B, C"

@@ -29,6 +29,8 @@ public:
     std::string GetDropScript() const override;
     // "(int4, NONE)" for a postfix operator, "(NONE, int4)" for a prefix one.
     std::string GetArgsText() const;
+    // "s.+": the symbol, after its quoted schema when it has one.
+    std::string GetSymbolText() const;
 
     std::string ProcedureName;
     std::string LeftArg;
@@ -43,9 +45,6 @@ public:
     std::string Sort2;
     std::string LtCmp;
     std::string GtCmp;
-
-private:
-    std::string GetSymbolText() const;
 };
 
 // One OPERATOR entry of an operator class; OpClass owns it.

@@ -1,6 +1,10 @@
 #include "qelComp_Prc.h"
 
 #include "qelComp_Fld.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
+#include "qelObjs.h"
+#include "qelWalk.h"
 #include "qelCompText.h"
 #include "qelText.h"
 
@@ -336,6 +340,44 @@ std::string TMemberPrcData::GetCreateDDL() const
     if (IsFunction && !OutputParams.Empty() && OutputParams.Objects(0) != nullptr)
         text += " RETURN " + OutputParams.Objects(0)->GetCreateDDL();
     return text;
+}
+
+// ---- the walk ----
+
+void TPrcData::EmptyBody(bool Emit)
+{
+    if (!GetExists() || BodyIsStub()) return;
+    SetBody(GetStubBody());
+    SetLinksActive(Uses, false);
+    if (TObjs* source = SourceSideOf(*this))
+        if (TPrcData* original = source->FindProcedure(GetKey())) original->SetStubCreated(true);
+    if (!Emit) return;
+    EmitStatement(*this, GetAlterScript(), TStatType::stProcedure, Name(), TDbObject::dboProcedure,
+                  TDbOperation::odbEmpty);
+    SavedText = GetCreateDDL();
+}
+
+void TPrcData::DropDependents()
+{
+    TDbObj::DropDependents();
+    const TObjs* target = TargetSideOf(*this);
+    ForEachActiveLink(*this, UsedBy, [target](TDependObj& Link, TDbObj& User) {
+        auto* computed = dynamic_cast<TFldData*>(&User);
+        if (computed == nullptr && target != nullptr && dynamic_cast<TTblData*>(&User) != nullptr &&
+            !Link.FieldName.empty())
+            computed = target->FindTableField(User.GetKey(), Link.FieldName);
+        if (computed == nullptr || computed->Body().empty()) return;
+        computed->DropObject();
+        Link.Active = false;
+    });
+}
+
+void TPrcData::CreateDependencies()
+{
+    TDbObj::CreateDependencies();
+    for (const auto& item : Uses)
+        if (auto* view = item.Object ? dynamic_cast<TViwData*>(item.Object->Target) : nullptr)
+            CreateUsedView(*this, "procedure", *view);
 }
 
 } // namespace qel

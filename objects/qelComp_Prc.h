@@ -62,6 +62,18 @@ public:
     // Frees every parameter, before a routine's parameters are read again.
     void ClearParams();
 
+    // ---- the walk ----
+    // The base walk, then computed columns that use the routine go.
+    void DropDependents() override;
+    // The base walk, then each view the routine uses is created, or
+    // re-created from the source side when the sides' saved texts differ.
+    void CreateDependencies() override;
+    // A live routine whose body is not its stub yet: Body becomes the stub,
+    // what it uses no longer counts, the source side's routine of that key
+    // is marked StubCreated, and with Emit its ALTER text goes to the
+    // executor (odbEmpty) and SavedText becomes its CREATE text.
+    void EmptyBody(bool Emit);
+
     TOwnedNameList<TFldData> InputParams;
     TOwnedNameList<TFldData> OutputParams;
     bool TableResult = false;

@@ -5,6 +5,8 @@
 #include "qelComp_Fld.h"
 #include "qelComp_Idx.h"
 #include "qelCustomObjs.h"
+#include "qelObjs.h"
+#include "qelWalk.h"
 
 namespace qel {
 
@@ -130,6 +132,99 @@ std::string TTblData::GetCreateScript()
 }
 
 std::string TTblData::GetDropScript() const { return "DROP TABLE " + GetQualifiedName(); }
+
+// ---- the walk ----
+
+void TTblData::WriteCreate(bool Defer)
+{
+    if (Defer) SetDeferComputedFields(true);
+    // Columns the CREATE leaves out are still to come.
+    if (DeferComputedFields)
+        for (const auto& field : Fields)
+            if (field.Object && !field.Object->Body().empty()) field.Object->SetExists(false);
+    EmitStatement(*this, GetCreateScript(), TStatType::stStatement, Name(), TDbObject::dboTable,
+                  TDbOperation::odbCreate);
+    if (TStatementSink* executor = GetExecutor()) executor->AddComment({});
+    SetExists(true);
+    AfterCreate();
+}
+
+// A computed column C of T that uses a view V over T: CREATE TABLE T without
+// C, CREATE VIEW V, then ALTER TABLE T ADD C.
+void TTblData::CreateObject()
+{
+    TWalkScope walk(*this, false, false);
+    if (!walk.Entered()) {
+        if (!GetExists()) WriteCreate(true);
+        return;
+    }
+    const bool deferred = DeferComputedFields;
+    if (!GetExists() || DeferComputedFields) {
+        if (!GetExists()) CreateDependencies();
+        if (!GetExists()) WriteCreate(false);
+    }
+    // Held back while this walk ran: what they use is there now.
+    if (!deferred && DeferComputedFields) SetDeferComputedFields(false);
+    if (!GetExists() || DeferComputedFields) return;
+    for (const auto& field : Fields) {
+        TFldData* column = field.Object.get();
+        if (column != nullptr && !column->Body().empty() && !column->GetExists() && !column->HasMissingDependency())
+            column->CreateObject();
+    }
+}
+
+// CREATE TABLE writes the columns: they count as created. A computed column
+// needs what it uses first, a column its domain.
+void TTblData::CreateDependencies()
+{
+    for (const auto& field : Fields) {
+        TFldData* column = field.Object.get();
+        if (column == nullptr) continue;
+        const bool computed = !column->Body().empty();
+        if (!computed || !DeferComputedFields) column->SetExists(true);
+        if (!computed)
+            column->CreateDomain();
+        else if (!DeferComputedFields)
+            column->CreateDependencies();
+    }
+}
+
+void TTblData::DropDependents()
+{
+    if (const TObjs* target = TargetSideOf(*this)) {
+        for (const auto& item : target->Triggers) {
+            auto* trigger = dynamic_cast<TTrgData*>(item.Object);
+            if (trigger != nullptr && trigger->GetExists() &&
+                (trigger->Table() == this || SameObjectName(*this, trigger->TableName(), Name())))
+                trigger->DropObject();
+        }
+        for (const auto& item : target->Indexes) {
+            auto* index = dynamic_cast<TIdxData*>(item.Object);
+            if (index != nullptr && SameObjectName(*this, index->TableName, Name())) index->DropObject();
+        }
+    }
+    ForEachActiveLink(*this, UsedBy, [](TDependObj& Link, TDbObj& User) {
+        if (dynamic_cast<TCtrData*>(&User) != nullptr || dynamic_cast<TPblData*>(&User) != nullptr) {
+            User.DropObject();
+            Link.Active = false;
+        } else if (auto* computed = dynamic_cast<TFldData*>(&User); computed != nullptr && !computed->Body().empty()) {
+            computed->DropObject();
+        }
+    });
+    for (const auto& field : Fields)
+        if (field.Object && !field.Object->Body().empty() && field.Object->GetExists()) field.Object->DropDependents();
+    TDbObj::DropDependents();
+}
+
+void TTblData::AfterDrop()
+{
+    TDbObj::AfterDrop();
+    if (const TCustomObjs* objs = Objs())
+        for (const auto& item : objs->Constraints)
+            if (const auto* constraint = dynamic_cast<const TCtrData*>(item.Object);
+                constraint != nullptr && SameObjectName(*this, constraint->TableName(), Name()))
+                item.Object->SetExists(false);
+}
 
 // ---- publications and schemas ----
 

@@ -67,7 +67,24 @@ public:
     // created.
     std::string GetMySQLCreateText();
 
+    // ---- the walk ----
+    void SetDeferComputedFields(bool Value) { DeferComputedFields = Value; }
+    // CREATE TABLE (then an empty comment line) once its columns' domains
+    // and its computed columns' dependencies exist; computed columns left
+    // out (DeferComputedFields) are added one by one once what they use
+    // exists. Reached again from such a dependency, the table is written at
+    // once without its computed columns.
+    void CreateObject() override;
+    void CreateDependencies() override;
+    // Its triggers, indexes, constraints, computed columns and publications
+    // that use it go first.
+    void DropDependents() override;
+    // Its constraints went with it.
+    void AfterDrop() override;
+
 private:
+    // The CREATE statement; with Defer the computed columns are left out.
+    void WriteCreate(bool Defer);
     std::string MySQLCreateText(bool MarkExisting) const;
 };
 

@@ -6,6 +6,7 @@
 #include "qelComp_Viw.h"
 #include "qelObjs.h"
 #include "qelText.h"
+#include "qelWalk.h"
 
 #include <algorithm>
 
@@ -326,5 +327,35 @@ std::string TTrgData::GetStubBody() const
 // The body as Body would hold it: SetBody trims, and the stubs have CR LF
 // line breaks already.
 std::string TTrgData::GetStubCreateScript() const { return CreateText(Trim(GetStubBody())); }
+
+// ---- the walk ----
+
+void TTrgData::EmptyTriggerBody(TDbOperation Operation)
+{
+    if (!GetExists() || Body() == Trim(GetStubBody())) return;
+    SetBody(GetStubBody());
+    SetLinksActive(Uses, false);
+    if (TObjs* source = SourceSideOf(*this))
+        if (TTrgData* original = source->FindTrigger(GetKey())) original->SetStubPending(true);
+    EmitStatement(*this, GetAlterScript(), TStatType::stTrigger, Name(), TDbObject::dboTrigger, Operation);
+}
+
+// Other triggers on a view of this trigger's table name that use the view
+// are emptied before this one goes.
+void TTrgData::DropDependents()
+{
+    const TObjs* target = TargetSideOf(*this);
+    const TViwData* view = target == nullptr ? nullptr : target->FindView(m_tableName);
+    if (view != nullptr)
+        ForEachActiveLink(*view, view->UsedBy, [this](TDependObj& Link, TDbObj& User) {
+            auto* other = dynamic_cast<TTrgData*>(&User);
+            if (other == nullptr || other->Name() == Name() || !other->GetExists() ||
+                other->Body() == Trim(other->GetStubBody()))
+                return;
+            other->EmptyTriggerBody();
+            Link.Active = false;
+        });
+    TDbObj::DropDependents();
+}
 
 } // namespace qel

@@ -63,6 +63,16 @@ public:
     // The CREATE text with the stub as body; Body itself is never touched.
     std::string GetStubCreateScript() const;
 
+    // ---- the walk ----
+    // Empties the triggers of the view of this trigger's table that use it
+    // (other triggers), then the base walk.
+    void DropDependents() override;
+    // A live trigger whose body is not its stub yet: Body becomes the stub,
+    // what it uses no longer counts, the source side's trigger of that name
+    // is marked StubPending, and "ALTER TRIGGER TR\r\n<stub>" goes to the
+    // executor with Operation (odbEmpty when the base walk empties it).
+    void EmptyTriggerBody(TDbOperation Operation = TDbOperation::odbAlter);
+
     const std::string& TableName() const { return m_tableName; }
     // Stores the name and resolves Table: a table of that name, else a view,
     // else none (and none when the collection is not a TObjs). SQL Anywhere

@@ -29,6 +29,21 @@ public:
     // "(\r\nA,\r\nB)"; empty without columns.
     std::string GetColumnsText() const;
 
+    // ---- the walk ----
+    // What the view uses first (a used view re-created when the sides'
+    // saved texts differ), then the view with its comment "/* Create view: V
+    // (ViwData.CreateDependDef) */" (DB2: after SET CURRENT SCHEMA when the
+    // schema changes), then the source side's triggers on it as stubs.
+    void CreateObject() override;
+    void CreateDependencies() override;
+    // Views and domains that use this view count on it again.
+    void AfterCreate() override;
+    // Triggers and routines that use the view are emptied, constraints and
+    // the triggers on it dropped, then the base walk.
+    void DropDependents() override;
+    // The source side's grants on the view are to be written again.
+    void AfterDrop() override;
+
     TOwnedNameList<TFldData> Columns;
     std::string OfType;
     std::string ObjectIdKeyword;

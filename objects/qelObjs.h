@@ -5,7 +5,10 @@
 
 #include "qelCustomObjs.h"
 #include "qelDBOptions.h"
+#include "qelStrings.h"
+#include "qelTypes.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,6 +53,45 @@ public:
     // its CREATE text.
     void SaveSourceTexts() override;
 
+    // ---- the database script ----
+    // Writes the whole database into Script, one item a statement (CR LF
+    // inside), in dependency order: the header; schemas; external functions;
+    // collations; domains (MS SQL defaults and rules), tables, indexes,
+    // packages, constraints and exceptions; generators; views, procedures
+    // and triggers; events and roles; grants; an empty item after each
+    // group. Terminator becomes the server's (";", MS SQL "\r\ngo") and
+    // stays so. With OutputFolder set, each object is written to its files
+    // too; FileErrorCount counts this build's failed writes.
+    void BuildScript() override;
+    // Appends the built script to Lines; Script is left empty.
+    void GetScript(TStringList& Lines) override;
+    // The server's opening statements, each + Terminator + CR LF:
+    //   Firebird "SET NAMES UTF8;\r\n", "SET SQL DIALECT 3;\r\n"
+    //   MS SQL   "USE db\r\ngo\r\n", "SET QUOTED_IDENTIFIER OFF\r\ngo\r\n"
+    //   Oracle   "-- CONNECT scott/****@orcl;\r\n" (never the password)
+    void WriteHeader(TStringList& Lines);
+    // MS SQL only: "SET QUOTED_IDENTIFIER ON" + Terminator + CR LF, and the
+    // same for ANSI_NULLS, for each state that differs from the last one
+    // written into Script.
+    void WriteMSSQLSetOptions(bool QuotedIdentifier, bool AnsiNulls);
+    // What follows an object's statement: PostgreSQL "ALTER TABLE s.t OWNER
+    // TO u;", then the description statements of the object and of its
+    // columns or parameters, each followed by an empty item.
+    void WriteOwnerStatement(TDbObj& Obj, TStringList& Lines);
+    // With OutputFolder set: "<folder>/table_T_body.sql" holds the CREATE
+    // text, "<folder>/procedure_P_header.sql" a routine's or trigger's stub.
+    // A name byte outside A-Z a-z 0-9 _ $ - is written %XX ("../x" ->
+    // "%2E%2E%2Fx"); a name longer than 200 bytes so written keeps 183 of
+    // them, then "~" and 16 hexadecimal digits of its hash.
+    void SaveObjectFiles(TDbObj& Obj);
+    // Writes Text's bytes as they are (no byte-order mark, no line break
+    // added). A failure raises nothing: "Cannot write <file>: <reason>" goes
+    // to OnFileError, else the collection's log, and is counted.
+    void SaveTextToFile(const std::string& FileName, const std::string& Text);
+
+    TLogNextLineEvent OnFileError;
+    std::int32_t FileErrorCount() const { return m_fileErrorCount; }
+
     // Finders: Name is the key the object is filed under, compared by its
     // index's case rule; nullptr when nothing matches.
     TDmnData* FindDomain(std::string_view Name) const;
@@ -78,7 +120,17 @@ public:
 private:
     TRolData* FindRoleOfKind(std::string_view Name, int Kind) const;
 
+    // The script's sections.
+    void WriteSetOptions(TStringList& Lines, bool QuotedIdentifier, bool AnsiNulls);
+    void WriteObjects(const TObjIndex& Index, bool SetOptions, bool EmptyLine);
+    void WritePackages();
+    void WriteConstraints();
+    void WriteRoutines(const TObjIndex& Index);
+    // A MySQL key or index its table's CREATE TABLE writes in line.
+    bool WrittenInLine(const TDbObj& Obj) const;
+
     std::unique_ptr<TScriptOptions> m_scriptOptions;
+    std::int32_t m_fileErrorCount = 0;
 };
 
 } // namespace qel

@@ -1,0 +1,229 @@
+// The create and drop walk of the object base: an object creates what it
+// uses before itself and empties or drops what uses it before it goes, and
+// writes each step as a statement into the collection's executor.
+#include "qelClasses.h"
+
+#include "qelComp_Ctr.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Gnr.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
+#include "qelComp_Viw.h"
+#include "qelCustomObjs.h"
+#include "qelObjs.h"
+#include "qelWalk.h"
+
+namespace qel {
+
+// ---- what the walks share ----
+
+TObjs* SourceSideOf(const TDbObj& Obj)
+{
+    return Obj.Objs() == nullptr ? nullptr : dynamic_cast<TObjs*>(Obj.Objs()->GetSourceObjs());
+}
+
+TObjs* TargetSideOf(const TDbObj& Obj)
+{
+    return Obj.Objs() == nullptr ? nullptr : dynamic_cast<TObjs*>(Obj.Objs()->GetTargetObjs());
+}
+
+void EmitStatement(const TDbObj& Obj, const std::string& SQL, TStatType Type, const std::string& Name,
+                   TDbObject Kind, TDbOperation Operation, const std::string& Parent)
+{
+    if (TStatementSink* executor = Obj.GetExecutor()) executor->AddStatement(SQL, Type, Name, Kind, Operation, Parent);
+}
+
+void EmitComment(const TDbObj& Obj, const std::string& Text)
+{
+    if (TStatementSink* executor = Obj.GetExecutor()) executor->AddComment(Obj.GetCommentText(Text));
+}
+
+void WalkLog(const TDbObj& Obj, const std::string& Text)
+{
+    if (Obj.Objs() != nullptr) Obj.Objs()->DoLog(Text);
+}
+
+bool SameObjectName(const TDbObj& Obj, std::string_view A, std::string_view B)
+{
+    using enum TDatabaseType;
+    const TDatabaseType type = Obj.GetDatabaseType();
+    return type == dbSybaseASA || type == dbMSSQL || type == dbSybaseASE ? SameText(A, B) : A == B;
+}
+
+void SetLinksActive(const TDependList& List, bool Active)
+{
+    for (const auto& item : List)
+        if (item.Object) item.Object->Active = Active;
+}
+
+TDbObj::TWalkScope::TWalkScope(TDbObj& Obj, bool Drop, bool Report)
+{
+    bool& mark = Drop ? Obj.m_inDrop : Obj.m_inCreate;
+    if (!mark) {
+        mark = true;
+        m_mark = &mark;
+    } else if (Report) {
+        WalkLog(Obj, "Dependency cycle: " + Obj.GetDisplayName());
+    }
+}
+
+TDbObj::TWalkScope::~TWalkScope()
+{
+    if (m_mark != nullptr) *m_mark = false;
+}
+
+namespace {
+
+using enum TStatType;
+using enum TDbOperation;
+
+// What a link to Target asks to be created: a column of a table that is not
+// there yet comes with its table (CREATE TABLE writes it), except for a
+// column of the user's own table, which its table's CREATE writes anyway.
+TDbObj* CreationTarget(const TDbObj& User, TDbObj* Target)
+{
+    const auto* column = dynamic_cast<const TFldData*>(Target);
+    auto* table = column == nullptr ? nullptr : dynamic_cast<TTblData*>(column->Parent);
+    if (table == nullptr || table->GetExists()) return Target;
+    if (table == &User || table == User.GetParentObj()) return nullptr;
+    return table;
+}
+
+// A routine some object needs before its real body can be written: its
+// head with a body that uses nothing, so that routines that use each other
+// can all be created; the real body follows through its ALTER text.
+void CreateStub(TPrcData& Routine)
+{
+    EmitStatement(Routine, Routine.GetStubCreateScript(), stProcedure, Routine.Name(), TDbObject::dboProcedure,
+                  odbEmptyCreate);
+    Routine.SetStubCreated(true);
+    Routine.SetExists(true);
+}
+
+} // namespace
+
+// ---- creating ----
+
+void TDbObj::CreateObject()
+{
+    TWalkScope walk(*this, false);
+    if (!walk.Entered()) return;
+    CreateDependencies();
+    TStatementSink* executor = GetExecutor();
+    if (GetDatabaseType() == TDatabaseType::dbPostgreSQL && executor != nullptr) executor->SetCurrentSchema(Schema());
+    auto* routine = dynamic_cast<TPrcData*>(this);
+    auto* trigger = dynamic_cast<TTrgData*>(this);
+    if (!GetExists()) {
+        const std::string sql = GetCreateScript();
+        if (routine != nullptr) {
+            EmitStatement(*this, sql, stProcedure, Name(), TDbObject::dboProcedure, odbCreate);
+        } else if (trigger != nullptr) {
+            EmitStatement(*this, sql, stTrigger, Name(), TDbObject::dboTrigger, odbCreate);
+            trigger->CreatedBody = Body();
+            SetLinksActive(UsedBy, false);
+        } else {
+            EmitStatement(*this, sql, stStatement, GetQualifiedName(), ObjectType(), odbCreate, GetParentName());
+        }
+        if ((GetScriptFlags() & sfDescriptions) != 0 && executor != nullptr) {
+            if ((routine != nullptr || dynamic_cast<TFldData*>(this) != nullptr) && !Description().empty())
+                executor->AddDescription(*this);
+            if (routine != nullptr)
+                for (const auto* params : {&routine->InputParams, &routine->OutputParams})
+                    for (const auto& param : *params)
+                        if (param.Object && !param.Object->Description().empty())
+                            executor->AddDescription(*param.Object);
+        }
+        SetExists(true);
+    } else if ((routine != nullptr && routine->StubCreated()) || (trigger != nullptr && trigger->StubPending())) {
+        // Written as a stub earlier (or emptied on the other side): the real
+        // body comes now, whether or not the object counts as existing.
+        EmitStatement(*this, GetAlterScript(), routine != nullptr ? stProcedure : stTrigger, Name(), ObjectType(),
+                      odbAlter);
+        if (trigger != nullptr) trigger->CreatedBody = Body();
+    }
+    if (routine != nullptr) routine->SetStubCreated(false);
+    if (trigger != nullptr) trigger->SetStubPending(false);
+    AfterCreate();
+}
+
+void TDbObj::CreateDependencies()
+{
+    const bool debug = Objs() != nullptr && Objs()->Debug;
+    if (debug) WalkLog(*this, "CreateDependencies: " + ClassName() + " " + GetDisplayName());
+    for (const auto& item : Uses) {
+        const TDependObj* link = item.Object.get();
+        if (link == nullptr || !link->Active || link->Target == nullptr || link->Target == this) continue;
+        TDbObj* target = CreationTarget(*this, link->Target);
+        if (target == nullptr || target->GetExists()) continue;
+        if (debug) WalkLog(*this, "  Create: " + target->ClassName() + " " + target->GetDisplayName());
+        if (auto* routine = dynamic_cast<TPrcData*>(target))
+            CreateStub(*routine);
+        else
+            target->CreateObject();
+    }
+}
+
+void TDbObj::AfterCreate() { SetExists(true); }
+
+// ---- dropping ----
+
+void TDbObj::DropObject()
+{
+    if (!GetExists()) return;
+    // A table or generator the source side still has stays with its data.
+    if (dynamic_cast<TTblData*>(this) != nullptr || dynamic_cast<TGnrData*>(this) != nullptr) {
+        const TCustomObjs* source = Objs() == nullptr ? nullptr : Objs()->GetSourceObjs();
+        const TObjIndex* index = source == nullptr ? nullptr
+                                 : dynamic_cast<TTblData*>(this) != nullptr ? &source->Tables
+                                                                            : &source->Generators;
+        const TDbObj* held = index == nullptr ? nullptr : index->Find(GetKey());
+        if (held != nullptr && held != this) return;
+    }
+    TWalkScope walk(*this, true);
+    if (!walk.Entered()) return;
+    DropDependents();
+    if (GetExists()) {
+        if (auto* table = dynamic_cast<TTblData*>(this))
+            for (const auto& field : table->Fields)
+                if (field.Object) field.Object->SetExists(false);
+        if (auto* view = dynamic_cast<TViwData*>(this))
+            for (const auto& column : view->Columns)
+                if (column.Object) column.Object->SetExists(false);
+        EmitStatement(*this, GetDropScript(), stStatement, Name().empty() ? DisplayName : Name(), ObjectType(),
+                      odbDrop, GetParentName());
+        SetExists(false);
+    }
+    AfterDrop();
+}
+
+void TDbObj::DropDependents()
+{
+    const bool sybaseASE = GetDatabaseType() == TDatabaseType::dbSybaseASE;
+    for (const auto& item : UsedBy) {
+        TDependObj* link = item.Object.get();
+        if (link == nullptr || !link->Active) continue;
+        link->Active = false;
+        TDbObj* user = link->Target;
+        if (user == nullptr || user == this || !user->GetExists()) continue;
+        if (auto* routine = dynamic_cast<TPrcData*>(user)) {
+            // Emptied, not dropped: what uses the routine keeps working.
+            if (!sybaseASE) routine->EmptyBody(true);
+        } else if (auto* trigger = dynamic_cast<TTrgData*>(user)) {
+            if (sybaseASE || GetDatabaseType() == TDatabaseType::dbPostgreSQL)
+                trigger->DropObject();
+            else
+                trigger->EmptyTriggerBody(odbEmpty);
+        } else if (auto* column = dynamic_cast<TFldData*>(user); column != nullptr &&
+                                                                  dynamic_cast<TViwData*>(column->Parent) != nullptr) {
+            // A view's column cannot go alone: its view goes.
+            column->Parent->DropObject();
+        } else {
+            user->DropObject();
+        }
+    }
+}
+
+void TDbObj::AfterDrop() { SetExists(false); }
+
+} // namespace qel

@@ -1,0 +1,58 @@
+// What the create and drop walks of the object kinds share: the collections
+// of the two sides, statements and comments to the executor, and names
+// compared by the server's rule. Private to objects/.
+#pragma once
+
+#include "qelClasses.h"
+#include "qelTypes.h"
+
+#include <string>
+#include <string_view>
+
+namespace qel {
+
+class TObjs;
+class TViwData;
+
+// The source (side 1) and target (side 2) collections as the object's own
+// collection knows them; nullptr for a side that does not exist, so that no
+// walk step ever reads a side that is not there.
+TObjs* SourceSideOf(const TDbObj& Obj);
+TObjs* TargetSideOf(const TDbObj& Obj);
+
+// A statement to the object's executor; nothing without one (or for an empty
+// text, which the executor refuses).
+void EmitStatement(const TDbObj& Obj, const std::string& SQL, TStatType Type, const std::string& Name,
+                   TDbObject Kind, TDbOperation Operation, const std::string& Parent = {});
+// A comment statement in the server's comment form: "/* Text */".
+void EmitComment(const TDbObj& Obj, const std::string& Text);
+// A line to the collection's log; nothing without a collection.
+void WalkLog(const TDbObj& Obj, const std::string& Text);
+
+// Names equal by the rule of the server's name indexes: blind to ASCII case
+// for SQL Anywhere, MS SQL and ASE, exact for every other server type.
+bool SameObjectName(const TDbObj& Obj, std::string_view A, std::string_view B);
+
+// A view that User (a view or routine; Role "view" or "procedure") uses:
+// created when it does not exist ("Create view: V for view: W"), then, when
+// both sides hold it and their saved texts differ, dropped on the target
+// side and created from the source side ("Alter view (drop/create): ...").
+void CreateUsedView(const TDbObj& User, const std::string& Role, TViwData& View);
+
+// Every link of the list made inactive (or active again).
+void SetLinksActive(const TDependList& List, bool Active);
+
+// Visit(link, object) for each active link of List to another object; a
+// link back to Self is made inactive on the way.
+template <class F>
+void ForEachActiveLink(const TDbObj& Self, const TDependList& List, F Visit)
+{
+    for (const auto& item : List) {
+        TDependObj* link = item.Object.get();
+        if (link == nullptr) continue;
+        if (link->Target == &Self) link->Active = false;
+        if (link->Active && link->Target != nullptr) Visit(*link, *link->Target);
+    }
+}
+
+} // namespace qel
