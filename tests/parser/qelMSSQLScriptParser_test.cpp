@@ -735,3 +735,30 @@ TEST(MSSQLScriptParser, TemporaryTablesAlteredViewsAndNames)
     EXPECT_EQ(v->Body(), "SELECT a FROM [x]]y].[Gr\xC3\xB6\xC3\x9F" "e]");
     EXPECT_EQ(TRun::Uses(v), std::vector<std::string>{"GR\xC3\xB6\xC3\x9F" "E"});
 }
+
+// Any input ends, in both passes: deep nesting, unclosed brackets, strings
+// and comments, and soups of the dialect's words and signs.
+TEST(MSSQLScriptParser, AnyInputEnds)
+{
+    const std::string deep = "SELECT " + std::string(100000, '(') + "1";
+    TRun nested(deep, true);
+    EXPECT_EQ(nested.Messages()[0].substr(0, 18), "Nesting too deep. ");
+    TRun split("CREATE VIEW v AS " + deep + "\nGO\nCREATE TABLE t (a int)");
+    EXPECT_NE(split.objs.FindTable("DBO.T"), nullptr);
+    const char* const words[] = {"CREATE", "TABLE", "PROCEDURE", "VIEW", "AS", "BEGIN", "END", "SELECT", "FROM", "(",
+                                 ")", ",", ";", "'x", "[y", "/*", "*/", "--", "\n", "GO", "\nGO 2\n", "IF", "ELSE",
+                                 "WHILE", "EXEC", "@v", "=", "*", "N'", "0x1", "!", "::", ":", "CASE", "WHEN", "MERGE",
+                                 "WITH", "INSERT", "INTO", "VALUES", "DECLARE", "CURSOR", "FOR", "GRANT", "ON", "TO",
+                                 "ALTER", "DROP", "SET", "CONSTRAINT", "PRIMARY", "KEY", "FOREIGN", "REFERENCES"};
+    unsigned seed = 20;
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (int i = 0; i < 60; ++i) {
+            seed = seed * 1103515245U + 12345U;
+            text += std::string(words[(seed >> 16) % std::size(words)]) + " ";
+        }
+        TRun a(text);
+        TRun b(text, true);
+    }
+    SUCCEED();
+}
