@@ -287,6 +287,8 @@ public:
     // True when an active link of Uses points to an object that does not
     // exist (in the generated script).
     bool HasMissingDependency() const;
+    // True while the object's create walk runs.
+    bool InCreateWalk() const { return m_inCreate; }
     // An MS SQL system-generated constraint name ("PK__ORDERS__1A2B3C4D" for
     // a primary key) moves to DisplayName and Name becomes empty; True then.
     bool CheckSystemConstraintName();

@@ -164,7 +164,7 @@ void TDmnData::CreateDependencies()
     TDbObj::CreateDependencies();
     ForEachActiveLink(*this, Uses, [](TDependObj& Link, TDbObj& Used) {
         if (dynamic_cast<TDmnData*>(&Used) == nullptr) return;
-        Used.CreateObject();
+        if (!Used.InCreateWalk()) Used.CreateObject();
         Link.Active = false;
     });
 }

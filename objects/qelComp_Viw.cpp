@@ -74,7 +74,8 @@ std::string TViwData::GetDropScript() const { return NoScript ? std::string() : 
 void CreateUsedView(const TDbObj& User, const std::string& Role, TViwData& View)
 {
     const std::string tail = View.Name() + " for " + Role + ": " + User.Name();
-    if (!View.GetExists()) {
+    // A view on the way already (a cycle) is not announced twice.
+    if (!View.GetExists() && !View.InCreateWalk()) {
         EmitComment(User, "Create view: " + tail);
         View.CreateObject();
     }

@@ -1,0 +1,278 @@
+// The create and drop walk over two sides (source 1, target 2, counterparts
+// paired) or one, recorded by an executor without connection: each row acts
+// and lists the statements in order, log lines and notes among them.
+#include "qelComp_Ctr.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Exc.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Fnc.h"
+#include "qelComp_Idx.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
+#include "qelComp_Viw.h"
+#include "qelObjs.h"
+#include "qelSQL_Exec.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using namespace qel;
+using DT = TDatabaseType;
+
+namespace {
+
+constexpr std::uint8_t INTEGER = 1;
+
+struct TWorld {
+    explicit TWorld(DT Type)
+    {
+        for (TObjs* o : {&Source, &Target}) {
+            o->SetDatabaseType(Type);
+            o->Executor = &X;
+            o->OnLogNextLine = [this](TObject&, const std::string& t) { Seq.push_back("log: " + t); };
+        }
+        Source.Side = 1;
+        Source.SetLinkedObjs(&Target);
+        X.SetDatabaseType(Type);
+        X.OnStatementAdd = [this](TStatement& s, bool&) {
+            static const char* const kinds[] = {"connect", "reconnect", "createdb", "set", "blobfile", "commit",
+                                                "stmt", "comment", "proc", "trg", "names", "charset", "dialect",
+                                                "desc"};
+            static const char* const ops[] = {"unknown", "create", "alter", "drop", "empty", "restore", "emptycreate",
+                                              "emptydrop", "set", "commit", "comment", "description"};
+            Seq.push_back(std::string(kinds[static_cast<int>(s.StatType)]) + " " + ops[static_cast<int>(s.Operation)] +
+                          ": " + s.ExactText());
+        };
+    }
+    // An object of side O, existing or still to be created.
+    template <class T>
+    T& Add(TObjs& O, const std::string& Name, bool Exists = true)
+    {
+        auto obj = std::make_unique<T>(&O);
+        obj->SetName(Name);
+        obj->Exists = Exists;
+        return *static_cast<T*>(O.AddObject(std::move(obj)));
+    }
+    // The same object on both sides, paired.
+    template <class T>
+    std::pair<T&, T&> Both(const std::string& Name, bool Exists = true)
+    {
+        T& s = Add<T>(Source, Name, Exists);
+        T& t = Add<T>(Target, Name, Exists);
+        s.SetCounterpart(&t);
+        return {s, t};
+    }
+    static TFldData& Column(TDbObj& Parent, TOwnedNameList<TFldData>& List, const std::string& Name,
+                            const std::string& Body = {})
+    {
+        TFldData* f = List.Add(Name, std::make_unique<TFldData>(Parent.Objs(), &Parent));
+        f->SetName(Name);
+        f->DataType = INTEGER;
+        f->SetBody(Body);
+        return *f;
+    }
+    static void Uses(TDbObj& User, TDbObj& Used, const std::string& Field = {})
+    {
+        AddDependency(User.Objs(), &User, &Used, 1, 1, Field);
+    }
+    void Note(const std::string& Text) { Seq.push_back("note: " + Text); }
+
+    TObjs Source;
+    TObjs Target;
+    TSQLExec X;
+    std::vector<std::string> Seq;
+};
+
+struct TWalkRow {
+    std::string Label;
+    DT Server;
+    std::function<void(TWorld&)> Act;
+    std::vector<std::string> Expected;
+    friend void PrintTo(const TWalkRow& Row, std::ostream* Os) { *Os << Row.Label; }
+};
+
+class Walk : public ::testing::TestWithParam<TWalkRow> {};
+
+TEST_P(Walk, WritesTheStatementsInOrder)
+{
+    TWorld w(GetParam().Server);
+    GetParam().Act(w);
+    EXPECT_EQ(w.Seq, GetParam().Expected);
+}
+
+const std::string kStubIB = "CREATE PROCEDURE P2 AS\r\n BEGIN EXIT; END";
+const std::string kTriggerStub = "AS Declare variable I integer;\r\nBEGIN I = 0; END";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Walk,
+    ::testing::Values(
+        TWalkRow{"UdfUsedByAViewColumn", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& f = w.Add<TUdfData>(w.Target, "F");
+                     auto [source, target] = w.Both<TViwData>("V");
+                     source.SetBody("SELECT 1 FROM RDB$DATABASE");
+                     TWorld::Uses(TWorld::Column(target, target.Columns, "C"), f);
+                     f.DropObject();
+                 },
+                 {"stmt drop: DROP VIEW V", "stmt drop: /* Drop: F (TUdfData) */\r\nDROP EXTERNAL FUNCTION F",
+                  "comment comment: /* Create view: V (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW V\r\n AS \r\nSELECT 1 FROM RDB$DATABASE"}},
+        TWalkRow{"KeyWithForeignKeysAndATableTheSourceHolds", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& key = w.Add<TCtrData>(w.Target, "PK1");
+                     key.SetConstraintKind(ckPrimaryKey), key.SetTableName("T1");
+                     auto& foreign = w.Add<TCtrData>(w.Target, "FK2");
+                     foreign.SetTableName("T2");
+                     TWorld::Uses(foreign, key);
+                     key.DropObject();
+                     w.Both<TTblData>("T1").second.DropObject();
+                     w.Note(w.Target.FindTable("T1")->GetExists() ? "T1 kept" : "T1 gone");
+                 },
+                 {"reconnect unknown: RECONNECT", "stmt drop: ALTER TABLE T2 DROP CONSTRAINT FK2",
+                  "stmt drop: ALTER TABLE T1 DROP CONSTRAINT PK1", "note: T1 kept"}},
+        TWalkRow{"StubsForRoutinesAndViewTriggers", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& p1 = w.Add<TPrcData>(w.Source, "P1", false);
+                     auto& p2 = w.Add<TPrcData>(w.Source, "P2", false);
+                     p1.SetBody("BEGIN EXECUTE PROCEDURE P2; END"), p2.SetBody("BEGIN END");
+                     p1.SetDescription("x");
+                     TWorld::Uses(p1, p2);
+                     p1.CreateObject();
+                     p2.CreateObject();
+                     auto& v = w.Add<TViwData>(w.Source, "V", false);
+                     v.SetBody("SELECT 1 FROM RDB$DATABASE");
+                     auto& tr = w.Add<TTrgData>(w.Source, "TR", false);
+                     tr.SetTableName("V"), tr.IBTypeCode = 1, tr.SetBody("AS BEGIN END");
+                     v.CreateObject();
+                     w.Note(tr.StubPending() ? "pending" : "done");
+                     tr.CreateObject();
+                     w.Note(tr.StubPending() ? "pending" : "done");
+                 },
+                 {"proc emptycreate: " + kStubIB, "proc create: CREATE PROCEDURE P1 AS\r\nBEGIN EXECUTE PROCEDURE P2; END",
+                  "desc description: UPDATE RDB$PROCEDURES SET RDB$DESCRIPTION = \r\n'x'\r\nWHERE RDB$PROCEDURE_NAME = 'P1'",
+                  "proc alter: ALTER PROCEDURE P2 AS\r\nBEGIN END",
+                  "comment comment: /* Create view: V (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW V\r\n AS \r\nSELECT 1 FROM RDB$DATABASE",
+                  "trg emptycreate: CREATE TRIGGER TR FOR V\r\nACTIVE BEFORE INSERT POSITION 0 \r\n" + kTriggerStub,
+                  "note: pending", "trg alter: ALTER TRIGGER TR\r\nAS BEGIN END", "note: done"}},
+        TWalkRow{"ExceptionDroppedOnce", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& e = w.Add<TExcData>(w.Target, "E");
+                     e.DropObject();
+                     w.Note(e.GetExists() ? "exists" : "gone");
+                     e.DropObject();
+                 },
+                 {"stmt drop: /* Drop: E (TExcData) */\r\nDROP EXCEPTION E", "note: gone"}},
+        TWalkRow{"DB2SchemaSetOnce", DT::dbDB2,
+                 [](TWorld& w) {
+                     for (const char* name : {"V1", "V2"}) {
+                         auto& v = w.Add<TViwData>(w.Target, name, false);
+                         v.SetSchema("S"), v.SetBody("SELECT 1 FROM SYSIBM.SYSDUMMY1");
+                         v.CreateObject();
+                     }
+                 },
+                 {"stmt set: SET CURRENT SCHEMA = S", "comment comment: /* Create view: V1 (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW S.V1\r\n AS \r\nSELECT 1 FROM SYSIBM.SYSDUMMY1",
+                  "comment comment: /* Create view: V2 (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW S.V2\r\n AS \r\nSELECT 1 FROM SYSIBM.SYSDUMMY1"}},
+        TWalkRow{"CyclesStopWithALogLine", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& a = w.Add<TViwData>(w.Target, "A", false);
+                     auto& b = w.Add<TViwData>(w.Target, "B", false);
+                     a.SetBody("SELECT * FROM B"), b.SetBody("SELECT * FROM A");
+                     TWorld::Uses(a, b), TWorld::Uses(b, a);
+                     a.CreateObject();
+                     auto& d1 = w.Add<TDmnData>(w.Target, "D1", false);
+                     auto& d2 = w.Add<TDmnData>(w.Target, "D2", false);
+                     d1.BaseField->DataType = d2.BaseField->DataType = INTEGER;
+                     TWorld::Uses(d1, d2), TWorld::Uses(d2, d1);
+                     d1.CreateObject();
+                     auto& p = w.Add<TPrcData>(w.Target, "P", false);
+                     auto& q = w.Add<TPrcData>(w.Target, "Q", false);
+                     TWorld::Uses(p, q), TWorld::Uses(q, p);
+                     p.CreateObject();
+                     q.CreateObject();
+                 },
+                 {"log: Dependency cycle: A", "comment comment: /* Create view: B (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW B\r\n AS \r\nSELECT * FROM A",
+                  "comment comment: /* Create view: A (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW A\r\n AS \r\nSELECT * FROM B", "log: Dependency cycle: D1",
+                  "stmt create: CREATE DOMAIN D2 AS INTEGER", "stmt create: CREATE DOMAIN D1 AS INTEGER", "proc emptycreate: CREATE PROCEDURE Q AS\r\n BEGIN EXIT; END",
+                  "proc create: CREATE PROCEDURE P AS\r\n", "proc alter: ALTER PROCEDURE Q AS\r\n"}},
+        TWalkRow{"LoneCollectionDropsTriggersAndIndexesFirst", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& t = w.Add<TTblData>(w.Target, "T");
+                     w.Add<TTrgData>(w.Target, "TR").SetTableName("T");
+                     w.Add<TIdxData>(w.Target, "IX").TableName = "T";
+                     w.Target.SetLinkedObjs(nullptr);
+                     t.DropObject();
+                 },
+                 {"stmt drop: DROP TRIGGER TR", "reconnect unknown: RECONNECT",
+                  "stmt drop: /* Drop: IX (TIdxData) */\r\nDROP INDEX IX", "stmt drop: DROP TABLE T"}},
+        TWalkRow{"LoneSourceSideReadsNoTargetSide", DT::dbInterBase,
+                 [](TWorld& w) {
+                     w.Source.SetLinkedObjs(nullptr);
+                     auto& f = w.Add<TUdfData>(w.Source, "F");
+                     auto& v = w.Add<TViwData>(w.Source, "V");
+                     v.SetBody("SELECT F(1) FROM RDB$DATABASE");
+                     TWorld::Uses(TWorld::Column(v, v.Columns, "C"), f);
+                     f.DropObject();
+                 },
+                 {"stmt drop: DROP VIEW V", "stmt drop: /* Drop: F (TUdfData) */\r\nDROP EXTERNAL FUNCTION F",
+                  "comment comment: /* Create view: V (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW V(\r\nC)\r\n AS \r\nSELECT F(1) FROM RDB$DATABASE"}},
+        TWalkRow{"ComputedColumnOverAViewOfItsTableIsDeferred", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto& d = w.Add<TDmnData>(w.Source, "D", false);
+                     d.BaseField->DataType = INTEGER;
+                     auto& t = w.Add<TTblData>(w.Source, "T", false);
+                     TFldData& a = TWorld::Column(t, t.Fields, "A");
+                     a.DataType = dtDomain, a.DomainName = "D";
+                     TFldData& c = TWorld::Column(t, t.Fields, "C", "((SELECT COUNT(*) FROM V))");
+                     auto& v = w.Add<TViwData>(w.Source, "V", false);
+                     v.SetBody("SELECT A FROM T");
+                     TWorld::Uses(c, v), TWorld::Uses(v, t, "A");
+                     t.CreateObject();
+                 },
+                 {"stmt create: CREATE DOMAIN D AS INTEGER", "stmt create: CREATE TABLE T(A D)", "comment comment: ",
+                  "comment comment: /* Create view: V (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW V\r\n AS \r\nSELECT A FROM T",
+                  "stmt create: ALTER TABLE T ADD C COMPUTED BY ((SELECT COUNT(*) FROM V))"}},
+        TWalkRow{"RoutineEmptiedForAColumnAndRestoredFromTheSource", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto [st, tt] = w.Both<TTblData>("T");
+                     TWorld::Column(st, st.Fields, "C");
+                     TFldData& c = TWorld::Column(tt, tt.Fields, "C");
+                     auto [sp, tp] = w.Both<TPrcData>("P");
+                     sp.SetBody("BEGIN END"), tp.SetBody("BEGIN DELETE FROM T WHERE C = 1; END");
+                     TWorld::Uses(tp, tt, "C");
+                     c.DropObject();
+                     sp.CreateObject();
+                 },
+                 {"comment comment: /* Empty P for drop T(C) */", "proc empty: ALTER PROCEDURE P AS\r\nBEGIN EXIT; END",
+                  "stmt drop: ALTER TABLE T DROP C", "proc alter: ALTER PROCEDURE P AS\r\nBEGIN END"}},
+        TWalkRow{"UsedViewRecreatedWhenTheSidesDiffer", DT::dbInterBase,
+                 [](TWorld& w) {
+                     auto [s2, t2] = w.Both<TViwData>("V2");
+                     s2.SetBody("SELECT 2 FROM RDB$DATABASE"), s2.SavedText = "new", t2.SavedText = "old";
+                     auto& v1 = w.Add<TViwData>(w.Source, "V1", false);
+                     v1.SetBody("SELECT * FROM V2");
+                     TWorld::Uses(v1, s2);
+                     v1.CreateObject();
+                     w.Note(t2.SavedText);
+                 },
+                 {"comment comment: /* Alter view (drop/create): V2 for view: V1 */",
+                  "comment comment: /* Alter view (drop): V2 for view: V1 */", "stmt drop: DROP VIEW V2",
+                  "comment comment: /* Alter view (create): V2 for view: V1 */",
+                  "comment comment: /* Create view: V2 (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW V2\r\n AS \r\nSELECT 2 FROM RDB$DATABASE",
+                  "comment comment: /* Create view: V1 (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW V1\r\n AS \r\nSELECT * FROM V2", "note: new"}}),
+    [](const auto& info) { return info.param.Label; });
+
+} // namespace
