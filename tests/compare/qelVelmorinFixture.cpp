@@ -30,13 +30,8 @@ namespace cmptest {
 
 const char* ServerName(TServer s)
 {
-    switch (s) {
-    case TServer::FbEmbedded: return "FirebirdEmbedded";
-    case TServer::FbServer: return "FirebirdServer";
-    case TServer::PostgreSQL: return "PostgreSQL";
-    case TServer::SQLite: return "SQLite";
-    }
-    return "?";
+    static const char* const names[] = {"FirebirdEmbedded", "FirebirdServer", "PostgreSQL", "SQLite"};
+    return names[static_cast<int>(s)];
 }
 
 bool IsFirebird(TServer s)
@@ -46,13 +41,8 @@ bool IsFirebird(TServer s)
 
 const char* KeyKindName(TKeyKind k)
 {
-    switch (k) {
-    case TKeyKind::IntegerKey: return "IntegerKey";
-    case TKeyKind::CompositeKey: return "CompositeKey";
-    case TKeyKind::CharacterKey: return "CharacterKey";
-    case TKeyKind::NoKey: return "NoKey";
-    }
-    return "?";
+    static const char* const names[] = {"IntegerKey", "CompositeKey", "CharacterKey", "NoKey"};
+    return names[static_cast<int>(k)];
 }
 
 // ---------------------------------------------------------------------------
@@ -311,8 +301,8 @@ std::string TAllTypesTable::KeyOrder(const TTestDatabase& Db) const
         if (c.Key) r += (r.empty() ? "" : ", ") + Db.Column(c.Name);
     if (r.empty()) r = Db.Column(m_columns[0].Name) + (IsFirebird(Db.Kind()) ? " NULLS LAST" : "");
     // Character keys in byte order on every server.
-    if (Db.Kind() == TServer::PostgreSQL && m_key == TKeyKind::CharacterKey) r += " COLLATE \"C\"";
-    if (Db.Kind() == TServer::PostgreSQL && m_key == TKeyKind::CompositeKey) r += " COLLATE \"C\"";
+    if (Db.Kind() == TServer::PostgreSQL && (m_key == TKeyKind::CharacterKey || m_key == TKeyKind::CompositeKey))
+        r += " COLLATE \"C\"";
     return r;
 }
 
@@ -340,7 +330,7 @@ std::string RandomBytes(std::mt19937& r, size_t n)
 
 } // namespace
 
-TValue TAllTypesTable::RandomValue(std::mt19937& r, const TColumnSpec& c, int /*RowNumber*/)
+TValue TAllTypesTable::RandomValue(std::mt19937& r, const TColumnSpec& c)
 {
     if (!c.Key && !c.NotNull && r() % 8 == 0) return TValue();
     auto pick = [&](std::int64_t lo, std::int64_t hi) {
@@ -444,7 +434,7 @@ std::vector<TRow> TAllTypesTable::Generate(std::mt19937& Random, int Count)
     std::vector<TRow> rows;
     for (int i = 0; i < Count; ++i) {
         TRow row;
-        for (const TColumnSpec& c : m_columns) row.push_back(RandomValue(Random, c, i));
+        for (const TColumnSpec& c : m_columns) row.push_back(RandomValue(Random, c));
         ++m_nextKey;
         rows.push_back(std::move(row));
     }
@@ -495,7 +485,7 @@ std::vector<TRow> MutatedCopy(TAllTypesTable& Table, const std::vector<TRow>& Ma
                 const size_t c = Random() % cols.size();
                 if (cols[c].Key) continue;
                 for (int attempt = 0; attempt < 20; ++attempt) {
-                    TValue v = Table.RandomValue(Random, cols[c], static_cast<int>(i));
+                    TValue v = Table.RandomValue(Random, cols[c]);
                     if (NormalizedValue(v, cols[c].Type, cols[c].Single) !=
                         NormalizedValue(row[c], cols[c].Type, cols[c].Single)) {
                         row[c] = v;

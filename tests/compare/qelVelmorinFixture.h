@@ -115,8 +115,8 @@ public:
 
     // Count rows with distinct keys.
     std::vector<TRow> Generate(std::mt19937& Random, int Count);
-    // A value of column C, different from Old when Old is given.
-    qel::TValue RandomValue(std::mt19937& Random, const TColumnSpec& C, int RowNumber);
+    // A value for column C (a key column: the next row's).
+    qel::TValue RandomValue(std::mt19937& Random, const TColumnSpec& C);
     // Inserts the rows with parameters, committing at the end.
     void Insert(TTestDatabase& Db, const std::string& Table, const std::vector<TRow>& Rows) const;
 
