@@ -1,0 +1,180 @@
+// The whole-database script: the items a build writes per server (empty
+// items left out, "|" between the others, "#" and the terminator after),
+// and the one-file-per-object output.
+#include "qelComp_Ctr.h"
+#include "qelComp_Def.h"
+#include "qelComp_Exc.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Idx.h"
+#include "qelComp_Pkg.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Tbl.h"
+#include "qelDDLTestSupport.h"
+#include "qelFieldListSupport.h"
+#include "qelTestSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace qel;
+using qeltest::TDDLRow;
+using DT = TDatabaseType;
+namespace fs = std::filesystem;
+
+namespace {
+
+template <class T>
+T& Add(TObjs& o, const std::string& Name, const std::string& Schema = {})
+{
+    return *static_cast<T*>(o.AddObject(qeltest::Make<T>(o, Name, Schema)));
+}
+
+TTblData& Table(TObjs& o, const std::string& Name, const char* Column = "A", const std::string& Schema = {})
+{
+    TTblData& t = Add<TTblData>(o, Name, Schema);
+    qeltest::AddFields(o, t.Fields, &t, {{Column, 1}});
+    return t;
+}
+
+std::string Script(TObjs& o)
+{
+    TStringList lines;
+    o.GetScript(lines);
+    std::vector<std::string> items;
+    for (const std::string& line : lines.Lines())
+        if (!line.empty()) items.push_back(line);
+    return Join(items, "|") + "#" + o.Terminator + (o.Script.Empty() ? "" : " (script left over)");
+}
+
+} // namespace
+
+class BuildScript : public qeltest::TDDLTest {};
+TEST_P(BuildScript, WritesTheItems) { Check(); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BuildScript,
+    ::testing::Values(
+        TDDLRow{"FirebirdRoutinesInSetTerm", DT::dbInterBase,
+                [](TObjs& o) {
+                    Add<TPrcData>(o, "P").SetBody("BEGIN END");
+                    std::string text = Script(o);
+                    TObjs bare;
+                    bare.SetDatabaseType(DT::dbInterBase);
+                    Add<TExcData>(bare, "E").Message = "x";
+                    return text + " " + Script(bare);
+                },
+                "SET SQL DIALECT 3;\r\n|SET TERM ^ ;\r\n|CREATE PROCEDURE P AS\r\nBEGIN END\r\n^|SET TERM ; ^\r\n#; "
+                "SET SQL DIALECT 3;\r\n|CREATE EXCEPTION E 'x';#;"},
+        TDDLRow{"MSSQLSetOptionsOnceAndDefaultsBeforeTables", DT::dbMSSQL,
+                [](TObjs& o) {
+                    o.ConnectionOptions().DatabaseName = "db";
+                    for (const char* name : {"T1", "T2"}) {
+                        TTblData& t = Table(o, name);
+                        t.QuotedIdentifier = t.AnsiNulls = true;
+                    }
+                    Add<TDefData>(o, "D0").Value = "0";
+                    return Script(o);
+                },
+                "USE db\r\ngo\r\n|SET QUOTED_IDENTIFIER OFF\r\ngo\r\n|SET ANSI_NULLS OFF\r\ngo\r\n|CREATE DEFAULT [D0] AS "
+                "0\r\ngo|SET QUOTED_IDENTIFIER ON\r\ngo\r\n|SET ANSI_NULLS ON\r\ngo\r\n|CREATE TABLE T1(A INTEGER "
+                "NULL)\r\ngo|CREATE TABLE T2(A INTEGER NULL)\r\ngo#\r\ngo"},
+        TDDLRow{"OracleConnectWithoutPassword", DT::dbOracle,
+                [](TObjs& o) {
+                    o.ConnectionOptions().UserName = "scott";
+                    o.ConnectionOptions().Password = "pw";
+                    o.ConnectionOptions().DatabaseName = "orcl";
+                    return Script(o);
+                },
+                "-- CONNECT scott/****@orcl;\r\n#;"},
+        TDDLRow{"Firebird25DescriptionsAsComments", DT::dbInterBase,
+                [](TObjs& o) {
+                    Table(o, "T").SetDescription("x");
+                    const std::string text = Script(o);
+                    const auto mode = o.IBServerOptions().IBCompareOptions().UpdateDescriptionMode;
+                    return text + (mode == TUpdateDescriptionType::udSysTables ? " restored" : " changed");
+                },
+                "SET SQL DIALECT 3;\r\n|CREATE TABLE T(A INTEGER);|COMMENT ON TABLE T IS\r\n'x';#; restored"},
+        TDDLRow{"Firebird3PackagesInSetTerm", DT::dbInterBase,
+                [](TObjs& o) {
+                    o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+                    TPkgData& p = Add<TPkgData>(o, "PK");
+                    p.HeaderText = "BEGIN PROCEDURE X; END";
+                    p.SetBody("BEGIN PROCEDURE X AS BEGIN END END");
+                    return Script(o);
+                },
+                "SET SQL DIALECT 3;\r\n|SET TERM ^ ;\r\n|CREATE OR ALTER PACKAGE PK\r\n    AS\r\nBEGIN PROCEDURE X; "
+                "END\r\n^|RECREATE PACKAGE BODY PK\r\n    AS\r\nBEGIN PROCEDURE X AS BEGIN END END\r\n^|SET TERM ; ^\r\n#;"},
+        TDDLRow{"MySQLKeysInLineOnceAndRoutinesDelimited", DT::dbMySQL,
+                [](TObjs& o) {
+                    Table(o, "T");
+                    TCtrData& key = Add<TCtrData>(o, "");
+                    key.SetConstraintKind(ckPrimaryKey), key.SetTableName("T"), key.Fields.Add("A");
+                    TIdxData& index = Add<TIdxData>(o, "IX");
+                    index.TableName = "T", index.Fields.Add("A");
+                    Add<TPrcData>(o, "P").SetBody("BEGIN SELECT 1; END");
+                    return Script(o);
+                },
+                "CREATE TABLE T(A INTEGER,\r\nPRIMARY KEY(A),\r\nKEY IX (A));|DELIMITER //|CREATE PROCEDURE P()\r\n"
+                "BEGIN SELECT 1; END\r\n//|DELIMITER ;#;"},
+        TDDLRow{"PostgreSQLOwners", DT::dbPostgreSQL,
+                [](TObjs& o) {
+                    Table(o, "t", "a", "s").Owner = "u";
+                    return Script(o);
+                },
+                "CREATE TABLE s.t(a integer);|ALTER TABLE s.t OWNER TO u;#;"}),
+    qeltest::RowName);
+
+// Every object's files: the CREATE text byte for byte, a routine's stub as
+// its header, names that cannot leave the folder or grow without end, and a
+// folder that cannot be written: the build completes, every failure logged
+// and counted.
+TEST(ObjectFiles, HoldTheTextsUnderSafeNames)
+{
+    qeltest::TempDir dir;
+    const fs::path folder = dir.Path() / "out";
+    fs::create_directory(folder);
+    TObjs o;
+    o.SetDatabaseType(DT::dbInterBase);
+    TTblData& t = Table(o, "T");
+    t.SetDescription("line\r\nbreak");
+    TPrcData& p = Add<TPrcData>(o, "P");
+    p.SetBody("BEGIN END");
+    Table(o, "../x");
+    const std::string longName(300, 'N');
+    Table(o, longName);
+    o.OutputFolder = folder.string();
+    std::vector<std::string> log;
+    o.OnLogNextLine = [&](TObject&, const std::string& Text) { log.push_back(Text); };
+    o.BuildScript();
+
+    const auto file = [&](const std::string& Name) { return qeltest::ReadFile((folder / Name).string()); };
+    EXPECT_EQ(file("table_T_body.sql"), t.GetCreateDDL());
+    EXPECT_EQ(file("procedure_P_header.sql"), p.GetStubCreateScript());
+    EXPECT_EQ(file("procedure_P_body.sql"), "CREATE PROCEDURE P AS\r\nBEGIN END");
+    EXPECT_EQ(file("table_%2E%2E%2Fx_body.sql"), "CREATE TABLE \"../x\"(A INTEGER)");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), 5u);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [&](const std::string& n) {
+                                return n.size() == 6 + 183 + 1 + 16 + 9 && n.starts_with("table_" + longName.substr(0, 183) + "~") &&
+                                       n.ends_with("_body.sql");
+                            }),
+              1);
+    EXPECT_FALSE(fs::exists(dir.Path() / "x_body.sql"));
+    EXPECT_EQ(o.FileErrorCount(), 0);
+    EXPECT_TRUE(log.empty());
+
+    // A regular file where the folder should be: nothing can be written there,
+    // even by an administrator.
+    o.OutputFolder = (folder / "table_T_body.sql").string();
+    o.BuildScript();
+    EXPECT_EQ(o.FileErrorCount(), 5);
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_NE(std::find(log.begin(), log.end(), "Cannot write " + o.OutputFolder + "/table_T_body.sql: Not a directory"),
+              log.end());
+    TStringList lines;
+    o.GetScript(lines);
+    EXPECT_EQ(o.FileErrorCount(), 5); // counted anew for each build
+    EXPECT_NE(lines.Text().find("COMMENT ON TABLE T IS\r\n'line\r\nbreak'"), std::string::npos);
+}
