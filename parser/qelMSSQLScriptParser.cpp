@@ -577,7 +577,7 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
         break;
     case int(syMSWhile): ParseWhile(Context); break;
     case int(syMSCreate): ParseCreate(Context); break;
-    case int(syMSAlter): ParseAlter(Context); break;
+    case int(syMSAlter): ParseAlter(); break;
     case int(syMSDrop): ParseDrop(); break;
     case int(syMSUse):
         NextToken();
@@ -786,8 +786,7 @@ void TMSSQLParser::SkipOptionList()
     ForEachListed([this] {
         NextToken();
         if (Symb == syEqual) {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         if (Symb == syLParen) SkipParens();
     });

@@ -200,7 +200,7 @@ protected:
     void ParseCreateFullText();
     void ParseCreateStatistics();
     void ParseCreateView(bool IsAlter, bool OrAlter);
-    void ParseCreateProcedure(TDbObj* Context, bool IsFunction, bool IsAlter, bool OrAlter);
+    void ParseCreateProcedure(bool IsFunction, bool IsAlter, bool OrAlter);
     void ParseRoutineParams(TPrcData& Routine);
     // The body text; KeepAs keeps a leading AS in it.
     std::string ParseRoutineBody(TDbObj* Routine, bool KeepAs);
@@ -209,9 +209,9 @@ protected:
     // ---- other statement families (...Statements.cpp; the server's own in
     // ...Server.cpp) ----
     void ParseCreate(TDbObj* Context);
-    void ParseAlter(TDbObj* Context);
+    void ParseAlter();
     void ParseDrop();
-    void ParseCreateRuleOrDefault(bool IsRule, TDbObj* Context);
+    void ParseCreateRuleOrDefault(bool IsRule);
     void ParseCreateType();
     void ParseCreateSchema();
     void ParseCreateSequence();
@@ -249,12 +249,11 @@ protected:
     void ParseBackupRestore(bool Backup);
     void ParseDeviceOptions(bool Backup);
     void ParseTriggerSwitch();
-    // One string or identifier argument: its text (an identifier upper-cased).
-    std::string ReadNameOrString();
 
     // ---- procedural statements and DML (...Query.cpp) ----
     void ParseBegin(TDbObj* Context);
-    void ParseBlock(TDbObj* Context, bool Try);
+    // Statements up to END, END current afterwards passed.
+    void ParseBlock(TDbObj* Context);
     void ParseIf(TDbObj* Context);
     void ParseWhile(TDbObj* Context);
     void ParseDeclare(TDbObj* Context);

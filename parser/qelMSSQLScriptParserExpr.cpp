@@ -367,8 +367,7 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         break;
     case int(syIdent): {
         if (IsWord("NEXT") && PeekWord() == "VALUE") {
-            NextToken();
-            NextToken();
+            Skip(2);
             ExpectAndNext(syMSFor);
             ParseObjectName(dboGenerator, false);
             LinkName(Context, NameOwner, NameObject, {dboGenerator});
@@ -396,8 +395,7 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
             ParseObjectName(dboField, false);
             // Type::Method ( ... )
             if (Symb == syMSDoubleColon) {
-                NextToken();
-                NextToken();
+                Skip(2);
             }
             if (Symb == syLParen) {
                 const std::string owner = NameColumn.empty() ? NameOwner : NameObject;
@@ -412,19 +410,15 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
     }
     // Methods of a value: x.value ( ... ), (SELECT ...).query ( ... )
     for (TLoopGuard guard(*this); Symb == syDot; guard.Turn()) {
-        NextToken();
-        NextToken();
+        Skip(2);
         if (Symb == syLParen) ParseFunctionArgs(Context);
     }
     if (Symb == syMSCollate) {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
     if (IsWord("AT") && PeekWord() == "TIME") {
-        NextToken();
-        NextToken();
-        ExpectWord("ZONE");
-        NextToken();
+        Skip(2);
+        ExpectWords({"ZONE"});
         ParseFactor(Context);
     }
 }

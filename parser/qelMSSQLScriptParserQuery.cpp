@@ -19,9 +19,8 @@ using enum TDbObject;
 
 // ---- blocks and control flow ---------------------------------------------------------
 
-void TMSSQLParser::ParseBlock(TDbObj* Context, bool Try)
+void TMSSQLParser::ParseBlock(TDbObj* Context)
 {
-    (void)Try;
     for (TLoopGuard guard(*this);; guard.Turn()) {
         while (Symb == sySemicolon) NextToken();
         if (Symb == syMSEnd) break;
@@ -40,24 +39,20 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
     NextToken();
     if (IsWord("TRY")) {
         NextToken();
-        ParseBlock(Context, true);
-        ExpectWord("TRY");
-        NextToken();
+        ParseBlock(Context);
+        ExpectWords({"TRY"});
         while (Symb == sySemicolon) NextToken();
         ExpectAndNext(syMSBegin);
-        ExpectWord("CATCH");
-        NextToken();
-        ParseBlock(Context, true);
-        ExpectWord("CATCH");
-        NextToken();
+        ExpectWords({"CATCH"});
+        ParseBlock(Context);
+        ExpectWords({"CATCH"});
     } else if (Symb == syMSTransaction || Symb == syMSDistributed) {
         if (Symb == syMSDistributed) NextToken();
         ExpectAndNext(syMSTransaction);
         if (Symb == syIdent && PeekNonBlank() != ':') NextToken();
         if (Symb == syMSWith) {
             NextToken();
-            ExpectWord("MARK");
-            NextToken();
+            ExpectWords({"MARK"});
             if (Symb == syString) NextToken();
         }
     } else if (IsWord("DIALOG")) {
@@ -66,11 +61,9 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
         NextToken();
         ExpectAndNext(syMSFrom);
         ExpectWord("SERVICE");
-        NextToken();
-        NextToken();
+        Skip(2);
         ExpectAndNext(syMSTo);
-        ExpectWord("SERVICE");
-        NextToken();
+        ExpectWords({"SERVICE"});
         ParseExpression(Context);
         if (Symb == syComma) {
             NextToken();
@@ -79,8 +72,7 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
         if (Symb == syMSOn) {
             NextToken();
             ExpectWord("CONTRACT");
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         if (Symb == syMSWith) {
             NextToken();
@@ -94,13 +86,11 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
         }
     } else if (IsWord("CONVERSATION")) {
         NextToken();
-        ExpectWord("TIMER");
-        NextToken();
+        ExpectWords({"TIMER"});
         ExpectAndNext(syLParen);
         ParseExpression(Context);
         ExpectAndNext(syRParen);
-        ExpectWord("TIMEOUT");
-        NextToken();
+        ExpectWords({"TIMEOUT"});
         ExpectAndNext(syEqual);
         ParseExpression(Context);
     } else {
@@ -110,7 +100,7 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
             ExpectAndNext(syMSWith);
             SkipParens();
         }
-        ParseBlock(Context, false);
+        ParseBlock(Context);
     }
 }
 
@@ -188,8 +178,7 @@ void TMSSQLParser::ParseCursorDefinition(TDbObj* Context)
     NextToken();
     if (Symb == syMSRead) {
         NextToken();
-        ExpectWord("ONLY");
-        NextToken();
+        ExpectWords({"ONLY"});
     } else if (Symb == syMSUpdate) {
         NextToken();
         if (Symb == syMSOf) {
@@ -227,13 +216,11 @@ void TMSSQLParser::ParseReceiveOrSend(TDbObj* Context, bool Receive)
     if (!Receive) {
         // SEND ON CONVERSATION h [MESSAGE TYPE t] [( body )]
         ExpectAndNext(syMSOn);
-        ExpectWord("CONVERSATION");
-        NextToken();
+        ExpectWords({"CONVERSATION"});
         ParseFactor(Context);
         if (IsWord("MESSAGE")) {
             NextToken();
-            ExpectWord("TYPE");
-            NextToken();
+            ExpectWords({"TYPE"});
             ParseObjectName(dboUnknown, false);
         }
         if (Symb == syLParen) {
@@ -248,8 +235,7 @@ void TMSSQLParser::ParseReceiveOrSend(TDbObj* Context, bool Receive)
     ExpectAndNext(syMSFrom);
     ParseObjectName(dboUnknown, false);
     if (Symb == syMSInto) {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
     if (Symb == syMSWhere) {
         NextToken();
@@ -271,8 +257,7 @@ void TMSSQLParser::ParseTop(TDbObj* Context)
     }
     if (Symb == syMSPercent) NextToken();
     if (Symb == syMSWith && PeekWord() == "TIES") {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
 }
 
@@ -405,8 +390,7 @@ void TMSSQLParser::ParseMerge(TDbObj* Context)
         NextToken();
         const bool notMatched = Symb == syMSNot;
         if (notMatched) NextToken();
-        ExpectWord("MATCHED");
-        NextToken();
+        ExpectWords({"MATCHED"});
         if (Symb == syMSBy) {
             NextToken();
             if (!IsWord("SOURCE") && !IsWord("TARGET")) ParseError("Must be: SOURCE / TARGET");
@@ -537,8 +521,7 @@ bool TMSSQLParser::ParseQuerySpec(TDbObj* Context)
         NextToken();
         ParseObjectName(dboTable, false);
         if (IsWord("FILESTREAM_ON") || Symb == syMSOn) {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
     }
     if (Symb == syMSFrom) ParseFrom(Context);
@@ -649,8 +632,7 @@ void TMSSQLParser::ParseTablePrimary(TDbObj* Context)
         SkipParens();
         // OPENDATASOURCE ( ... ).db.owner.table
         while (Symb == syDot) {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         if ((kind == syMSOpenxml || kind == syIdent || kind == syMSOpenrowset) && Symb == syMSWith) {
             NextToken();
@@ -672,12 +654,10 @@ void TMSSQLParser::ParseTablePrimary(TDbObj* Context)
         }
         if (Symb == syMSFor && PeekWord() == "SYSTEM_TIME") {
             // FOR SYSTEM_TIME AS OF ... | BETWEEN ... AND ... | ALL
-            NextToken();
-            NextToken();
+            Skip(2);
             if (Symb == syMSAll) NextToken();
             else if (Symb == syMSAs) {
-                NextToken();
-                NextToken();
+                Skip(2);
                 ParseFactor(Context);
             } else {
                 NextToken();
@@ -716,8 +696,7 @@ void TMSSQLParser::ParseTableHints()
         if (Symb == syMSIndex) {
             NextToken();
             if (Symb == syEqual) {
-                NextToken();
-                NextToken();
+                Skip(2);
             } else {
                 SkipParens();
             }
@@ -725,8 +704,7 @@ void TMSSQLParser::ParseTableHints()
             NextToken();
             if (Symb == syLParen) SkipParens();
             else if (Symb == syEqual) {
-                NextToken();
-                NextToken();
+                Skip(2);
             }
         } else {
             Expect(syIdent);
@@ -767,12 +745,10 @@ void TMSSQLParser::ParseOrderBy(TDbObj* Context)
         ParseExpression(Context);
         NextToken();
         if (Symb == syMSFetch) {
-            NextToken();
-            NextToken();
+            Skip(2);
             ParseExpression(Context);
             NextToken();
-            ExpectWord("ONLY");
-            NextToken();
+            ExpectWords({"ONLY"});
         }
     }
 }
@@ -800,8 +776,7 @@ void TMSSQLParser::ParseGroupBy(TDbObj* Context)
     if (Symb == syMSAll) NextToken();
     ForEachListed([&] {
         if (IsWord("GROUPING") && PeekWord() == "SETS") {
-            NextToken();
-            NextToken();
+            Skip(2);
             SkipParens();
         } else {
             ParseExpression(Context);
@@ -873,11 +848,9 @@ void TMSSQLParser::ParseOptionClause(TDbObj* Context)
     ForEachListed([&] {
         const std::string hint = Word();
         if (hint == "HASH" || hint == "ORDER" || hint == "CONCAT" || hint == "MERGE" || hint == "LOOP") {
-            NextToken();
-            NextToken();
+            Skip(2);
         } else if (hint == "FORCE" || hint == "ROBUST" || hint == "KEEP" || hint == "KEEPFIXED" || hint == "EXPAND") {
-            NextToken();
-            NextToken();
+            Skip(2);
         } else if (hint == "MAXRECURSION" || hint == "FAST" || hint == "MAXDOP") {
             NextToken();
             ParseFactor(Context);
@@ -889,8 +862,7 @@ void TMSSQLParser::ParseOptionClause(TDbObj* Context)
             if (Symb == syLParen) SkipParens();
             else NextToken();
         } else if (hint == "USE") {
-            NextToken();
-            NextToken();
+            Skip(2);
             SkipParens();
         } else {
             ParseError("Unknown <query_hint>");

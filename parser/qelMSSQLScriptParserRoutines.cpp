@@ -58,8 +58,7 @@ void TMSSQLParser::ParseCreateIndex(bool Unique, bool Clustered, bool Xml, bool 
     if (Xml && IsWord("USING")) {
         // USING XML INDEX name [FOR VALUE | PATH | PROPERTY], with options of its own
         NextToken();
-        ExpectWord("XML");
-        NextToken();
+        ExpectWords({"XML"});
         ExpectAndNext(syMSIndex);
         ParseObjectName(dboIndex, false);
         index->XmlUsing = "USING XML INDEX " + QuoteName(NameColumn);
@@ -89,23 +88,20 @@ void TMSSQLParser::ParseCreateFullText()
         ParseError("Unknown CREATE-statement: " + (Symb == syIdent ? TokenText : SymbName));
         return;
     }
-    NextToken();
-    NextToken();
+    Skip(2);
     if (!catalog) {
         // FROM [db.]stoplist | SYSTEM STOPLIST, AUTHORIZATION owner
         if (Symb == syMSFrom) {
             NextToken();
             if (IsWord("SYSTEM")) {
                 NextToken();
-                ExpectWord("STOPLIST");
-                NextToken();
+                ExpectWords({"STOPLIST"});
             } else {
                 ParseObjectName(dboUnknown, false);
             }
         }
         if (Symb == syMSAuthorization) {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         return;
     }
@@ -113,12 +109,10 @@ void TMSSQLParser::ParseCreateFullText()
         if (Symb == syMSOn) {
             NextToken();
             if (!IsWord("FILEGROUP")) ParseError("Must be: ON FILEGROUP <filegroup>");
-            NextToken();
-            NextToken();
+            Skip(2);
         } else if (Symb == syMSIn || IsWord("PATH")) {
             if (Symb == syMSIn) NextToken();
-            NextToken();
-            NextToken();
+            Skip(2);
         } else if (Symb == syMSWith) {
             NextToken();
             if (IsWord("ACCENT_SENSITIVITY")) {
@@ -130,8 +124,7 @@ void TMSSQLParser::ParseCreateFullText()
             NextToken();
             ExpectAndNext(syMSDefault);
         } else if (Symb == syMSAuthorization) {
-            NextToken();
-            NextToken();
+            Skip(2);
         } else {
             break;
         }
@@ -163,8 +156,7 @@ void TMSSQLParser::ParseCreateFullTextIndex()
                     ExpectAndNext(syMSColumn);
                     NextToken();
                 } else if (IsWord("LANGUAGE")) {
-                    NextToken();
-                    NextToken();
+                    Skip(2);
                 } else if (IsWord("STATISTICAL_SEMANTICS")) {
                     NextToken();
                 } else {
@@ -221,8 +213,7 @@ void TMSSQLParser::ParseFullTextOptions(TIdxData& Index)
             // CHANGE_TRACKING OFF, NO POPULATION
         } else if (IsWord("NO")) {
             NextToken();
-            ExpectWord("POPULATION");
-            NextToken();
+            ExpectWords({"POPULATION"});
         } else if (IsWord("STOPLIST")) {
             NextToken();
             if (Symb == syEqual) NextToken();
@@ -232,10 +223,8 @@ void TMSSQLParser::ParseFullTextOptions(TIdxData& Index)
             NextToken();
         } else if (IsWord("SEARCH")) {
             NextToken();
-            ExpectWord("PROPERTY");
-            NextToken();
-            ExpectWord("LIST");
-            NextToken();
+            ExpectWords({"PROPERTY"});
+            ExpectWords({"LIST"});
             if (Symb == syEqual) NextToken();
             options.SearchPropertyList = QuoteName(TokenText);
             NextToken();
@@ -250,8 +239,7 @@ void TMSSQLParser::ParseFullTextOptions(TIdxData& Index)
 
 void TMSSQLParser::ParseCreateStatistics()
 {
-    NextToken();
-    NextToken();
+    Skip(2);
     ExpectAndNext(syMSOn);
     ParseObjectName(dboTable, false);
     SkipParens();
@@ -265,8 +253,7 @@ void TMSSQLParser::ParseCreateStatistics()
         NextToken();
         if (Symb == syInteger) {
             // SAMPLE n PERCENT | ROWS
-            NextToken();
-            NextToken();
+            Skip(2);
         }
     });
 }
@@ -343,9 +330,8 @@ void TMSSQLParser::ParseCreateView(bool IsAlter, bool OrAlter)
 
 // ---- procedures and functions -----------------------------------------------------------
 
-void TMSSQLParser::ParseCreateProcedure(TDbObj* Context, bool IsFunction, bool IsAlter, bool OrAlter)
+void TMSSQLParser::ParseCreateProcedure(bool IsFunction, bool IsAlter, bool OrAlter)
 {
-    (void)Context;
     NextToken();
     ParseObjectName(dboProcedure, true);
     auto* known =
@@ -501,8 +487,7 @@ void TMSSQLParser::ParseCreateTrigger(bool IsAlter, bool OrAlter)
         NextToken();
     } else if (Symb == syMSAll) {
         NextToken();
-        ExpectWord("SERVER");
-        NextToken();
+        ExpectWords({"SERVER"});
         table = "ALL SERVER";
     } else {
         ParseObjectName(dboTable, true);
@@ -564,8 +549,7 @@ void TMSSQLParser::ParseCreateTrigger(bool IsAlter, bool OrAlter)
     trigger->WithAppend = trigger->NotForReplication = false;
     if (Symb == syMSWith) {
         NextToken();
-        ExpectWord("APPEND");
-        NextToken();
+        ExpectWords({"APPEND"});
         trigger->WithAppend = true;
     }
     if (Symb == syMSNot) {

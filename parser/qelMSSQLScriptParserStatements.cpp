@@ -53,16 +53,6 @@ std::vector<std::string> SplitDots(const std::string& Text)
 
 } // namespace
 
-std::string TMSSQLParser::ReadNameOrString()
-{
-    std::string text;
-    if (Symb == syString) text = ValueText;
-    else if (IsNameToken()) text = NameCase(TokenText);
-    else ParseError("Must be: <Ident> / <StrVal>");
-    NextToken();
-    return text;
-}
-
 // ---- CREATE, ALTER, DROP -------------------------------------------------------
 
 void TMSSQLParser::ParseCreate(TDbObj* Context)
@@ -78,7 +68,7 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     }
     switch (static_cast<int>(Symb)) {
     case int(syMSFunction):
-    case int(syMSProcedure): ParseCreateProcedure(Context, Symb == syMSFunction, false, orAlter); return;
+    case int(syMSProcedure): ParseCreateProcedure(Symb == syMSFunction, false, orAlter); return;
     case int(syMSTrigger): ParseCreateTrigger(false, orAlter); return;
     case int(syMSView): ParseCreateView(false, orAlter); return;
     case int(syMSIndex): ParseCreateIndex(false, false, false, false); return;
@@ -98,13 +88,12 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     }
     case int(syMSPrimary):
         NextToken();
-        ExpectWord("XML");
-        NextToken();
+        ExpectWords({"XML"});
         ParseCreateIndex(false, false, true, true);
         return;
     case int(syMSTable): ParseCreateTable(nullptr, Context != nullptr); return;
     case int(syMSRule):
-    case int(syMSDefault): ParseCreateRuleOrDefault(Symb == syMSRule, Context); return;
+    case int(syMSDefault): ParseCreateRuleOrDefault(Symb == syMSRule); return;
     case int(syMSSchema): ParseCreateSchema(); return;
     case int(syMSUser): ParseUser(); return;
     case int(syMSDatabase): ParseCreateDatabase(); return;
@@ -130,13 +119,13 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     }
 }
 
-void TMSSQLParser::ParseAlter(TDbObj* Context)
+void TMSSQLParser::ParseAlter()
 {
     NextToken();
     switch (static_cast<int>(Symb)) {
     case int(syMSTable): ParseAlterTable(); return;
     case int(syMSFunction):
-    case int(syMSProcedure): ParseCreateProcedure(Context, Symb == syMSFunction, true, false); return;
+    case int(syMSProcedure): ParseCreateProcedure(Symb == syMSFunction, true, false); return;
     case int(syMSTrigger): ParseCreateTrigger(true, false); return;
     case int(syMSView): ParseCreateView(true, false); return;
     case int(syMSDatabase): ParseAlterDatabase(); return;
@@ -207,7 +196,7 @@ void TMSSQLParser::ParseDrop()
 
 // ---- rules, defaults, types, schemas, sequences ------------------------------------
 
-void TMSSQLParser::ParseCreateRuleOrDefault(bool IsRule, TDbObj* /*Context*/)
+void TMSSQLParser::ParseCreateRuleOrDefault(bool IsRule)
 {
     NextToken();
     const bool bracketed = Symb == syIdent && CharAt(TokenStart) == '[';
@@ -263,8 +252,7 @@ void TMSSQLParser::ParseCreateType()
     }
     if (IsWord("EXTERNAL")) {
         NextToken();
-        ExpectWord("NAME");
-        NextToken();
+        ExpectWords({"NAME"});
         ParseObjectName(dboUnknown, false);
         return;
     }
@@ -365,8 +353,7 @@ void TMSSQLParser::ParseCreateXml()
         return;
     }
     NextToken();
-    ExpectWord("COLLECTION");
-    NextToken();
+    ExpectWords({"COLLECTION"});
     ParseObjectName(dboDomain, true);
     auto collection = std::make_unique<TDmnData>(Objs());
     collection->SetSchema(NameOwner);
@@ -391,8 +378,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
     auto grant = std::make_unique<TGntData>(Objs());
     if (Kind == syMSRevoke && Symb == syMSGrant) {
         // REVOKE GRANT OPTION FOR ...
-        NextToken();
-        NextToken();
+        Skip(2);
         ExpectAndNext(syMSFor);
     }
     for (TLoopGuard guard(*this);; guard.Turn()) {
@@ -475,8 +461,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
     grant->Grantee = NameCase(TokenText);
     NextToken();
     if (Symb == syMSWith && PeekWord() == "GRANT") {
-        NextToken();
-        NextToken();
+        Skip(2);
         ExpectAnyWord("OPTION");
         NextToken();
         grant->GrantOption = 1;
@@ -508,10 +493,8 @@ void TMSSQLParser::ParseSet(TDbObj* Context)
         const std::string word = Word();
         if (Symb == syMSTransaction) {
             NextToken();
-            ExpectWord("ISOLATION");
-            NextToken();
-            ExpectWord("LEVEL");
-            NextToken();
+            ExpectWords({"ISOLATION"});
+            ExpectWords({"LEVEL"});
             if (Symb == syMSRead) {
                 NextToken();
                 if (!IsWord("UNCOMMITTED") && !IsWord("COMMITTED")) ParseError("Unknown transaction isolation level");
@@ -596,16 +579,14 @@ void TMSSQLParser::ParseExec(TDbObj* Context)
             ExpectAndNext(syEqual);
             ParseExpression(Context);
             if (Symb == syMSWith) {
-                NextToken();
-                NextToken();
+                Skip(2);
             }
         }
         return;
     }
     // EXEC @result = procedure ...
     if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
     if (Symb == syIdent && !(!TokenText.empty() && TokenText.front() == '@')) {
         ParseProcedureCall(Context, true);
@@ -613,8 +594,7 @@ void TMSSQLParser::ParseExec(TDbObj* Context)
     }
     ParseExpression(Context);
     if (IsWord("AT")) {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
 }
 
@@ -635,8 +615,7 @@ void TMSSQLParser::ParseProcedureCall(TDbObj* Context, bool WithExec)
         // The statement text: a string, possibly named, else an expression;
         // then the parameters.
         if (Symb == syIdent && PeekNonBlank() == '=') {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         if (Symb == syString) NextToken();
         else if (StartsExpression()) ParseExpression(Context);
@@ -673,14 +652,12 @@ void TMSSQLParser::ParseExecArgs(TDbObj* Context)
 {
     // A numbered procedure: ";2" right after the name.
     if (Symb == sySemicolon && IsDigitChar(PeekNonBlank())) {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
     if (!StartsExpression() && Symb != syMSDefault) return;
     ForEachListed([&] {
         if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         if (Symb == syMSDefault) NextToken();
         else ParseExpression(Context);
@@ -692,8 +669,7 @@ void TMSSQLParser::ParseExecArgs(TDbObj* Context)
             NextToken();
         } else {
             // WITH RESULT SETS ( ... ) | NONE | UNDEFINED
-            NextToken();
-            NextToken();
+            Skip(2);
             if (Symb == syLParen) SkipParens();
             else NextToken();
         }
@@ -708,8 +684,7 @@ std::vector<std::string> TMSSQLParser::ReadArgs(TDbObj* Context, std::span<const
         std::size_t slot = position++;
         if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
             slot = static_cast<std::size_t>(std::find(Names.begin(), Names.end(), UpperCase(TokenText)) - Names.begin());
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         if (slot >= args.size()) args.resize(slot + 1);
         if (Symb == syString || Symb == syIdent) {
@@ -834,8 +809,7 @@ void TMSSQLParser::ParseTriggerSwitch()
         NextToken();
     } else if (Symb == syMSAll) {
         NextToken();
-        ExpectWord("SERVER");
-        NextToken();
+        ExpectWords({"SERVER"});
     } else {
         ParseObjectName(dboTable, false);
     }
@@ -869,8 +843,7 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         ExpectAndNext(syMSTransaction);
         NextToken();
         if (Symb == syMSWith) {
-            NextToken();
-            NextToken();
+            Skip(2);
         }
         break;
     case int(syMSSave):
@@ -893,15 +866,13 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
     case int(syMSReconfigure):
         if (Symb == syMSWith) {
             NextToken();
-            ExpectWord("OVERRIDE");
-            NextToken();
+            ExpectWords({"OVERRIDE"});
         }
         break;
     case int(syMSShutdown):
         if (Symb == syMSWith) {
             NextToken();
-            ExpectWord("NOWAIT");
-            NextToken();
+            ExpectWords({"NOWAIT"});
         }
         break;
     case int(syMSCommit):
@@ -965,8 +936,7 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         for (TLoopGuard guard(*this); StartsExpression() || Symb == syMSWith || Symb == syMSHoldlock; guard.Turn()) {
             if (Symb == syMSWith) {
                 NextToken();
-                ExpectWord("LOG");
-                NextToken();
+                ExpectWords({"LOG"});
             } else if (Symb == syMSHoldlock) {
                 NextToken();
             } else {
@@ -984,8 +954,7 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
             ExpectAndNext(syRParen);
             if (Symb == syComma) {
                 NextToken();
-                ExpectWord("TIMEOUT");
-                NextToken();
+                ExpectWords({"TIMEOUT"});
                 ParseExpression(Context);
             }
         } else {
@@ -997,8 +966,7 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
             NextToken();
             if (Symb == syMSWith) {
                 NextToken();
-                ExpectWord("NORESET");
-                NextToken();
+                ExpectWords({"NORESET"});
             }
         }
         break;

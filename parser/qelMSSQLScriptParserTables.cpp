@@ -360,11 +360,9 @@ void TMSSQLParser::ParseColumnOptions(TFldData& Field, bool Register)
             SkipParens();
         } else if (IsWord("GENERATED")) {
             // GENERATED ALWAYS AS ROW START | END
-            NextToken();
-            NextToken();
+            Skip(2);
             ExpectAndNext(syMSAs);
-            NextToken();
-            NextToken();
+            Skip(2);
         } else {
             return;
         }
@@ -519,8 +517,7 @@ std::uint8_t TMSSQLParser::ParseFKAction()
     }
     if (IsWord("NO")) {
         NextToken();
-        ExpectWord("ACTION");
-        NextToken();
+        ExpectWords({"ACTION"});
         return 0;
     }
     if (Symb == syMSSet) {
@@ -569,8 +566,7 @@ void TMSSQLParser::ParseIndexOptions(TIndexOptions& Options)
             if (Symb == syLParen) SkipParens();
             if (Symb == syMSOn && other) {
                 // DATA_COMPRESSION = PAGE ON PARTITIONS (1 TO 4)
-                NextToken();
-                NextToken();
+                Skip(2);
                 SkipParens();
             }
         } else if (flag != nullptr) {
@@ -600,8 +596,7 @@ void TMSSQLParser::ParseFileGroup(std::string& Name)
         if (Symb == syLParen) SkipParens();
     }
     for (TLoopGuard guard(*this); IsWord("TEXTIMAGE_ON") || IsWord("FILESTREAM_ON"); guard.Turn()) {
-        NextToken();
-        NextToken();
+        Skip(2);
     }
     if (ServerOptions().MSSQLServerOptions().MSSQLCompareOptions().IgnoreFileGroup) Name.clear();
 }
@@ -654,8 +649,7 @@ void TMSSQLParser::ParseAlterTable()
             NextToken();
             auto field = std::make_unique<TFldData>(Objs(), nullptr);
             if (Symb == syMSAdd || Symb == syMSDrop) {
-                NextToken();
-                NextToken();
+                Skip(2);
             } else {
                 ParseColumnType(*field, false, false);
             }
@@ -668,8 +662,7 @@ void TMSSQLParser::ParseAlterTable()
                 if (table != nullptr)
                     if (const int i = table->Fields.IndexOf(column); i >= 0) table->Fields.Delete(i);
             } else if (Symb == syMSConstraint) {
-                NextToken();
-                NextToken();
+                Skip(2);
             } else {
                 ParseError("Unknown ALTER TABLE ... DROP statement");
             }
