@@ -115,6 +115,15 @@ const TSplitCase kSplitCases[] = {
       "stSelect||dboUnknown|odbUnknown||SELECT 1",
       "stStatement|T3|dboTable|odbCreate||CREATE TABLE t3 ([GO] int, x int)"},
      {}},
+    {"RawBatches",
+     "DECLARE @s varchar(20) = 'a\nGO\n'\nSELECT [x\nGO\n] FROM t /* c\nGO\n /* d */\nGO\n*/ WHERE a.go = 1\n"
+     "GOTO x\n\"GO\" = 1\nGO\nCREATE PROC p AS\nGOAL_ID:\n  PRINT 'GO'\n  GO 2 -- twice\nIF 1 = 1 PRINT 1",
+     {"stStatement||dboUnknown|odbUnknown||DECLARE @s varchar(20) = 'a\r\nGO\r\n'\r\nSELECT [x\r\nGO\r\n] FROM t "
+      "/* c\r\nGO\r\n /* d */\r\nGO\r\n*/ WHERE a.go = 1\r\nGOTO x\r\n\"GO\" = 1",
+      "stStatement|P|dboProcedure|odbCreate||CREATE PROC p AS\r\nGOAL_ID:\r\n  PRINT 'GO'",
+      "stStatement|P|dboProcedure|odbCreate||CREATE PROC p AS\r\nGOAL_ID:\r\n  PRINT 'GO'",
+      "stStatement||dboUnknown|odbUnknown||IF 1 = 1 PRINT 1"},
+     {}},
     {"Batches",
      "CREATE TABLE a (x int); CREATE TABLE b (y int)\nGO\nUPDATE t SET a = 1; SELECT 1\nGO\n"
      "SELECT 1\nUPDATE t SET a = 1\nGO\nSELECT * INTO n FROM t\nGO\nIF 1 = 1\n  PRINT 'x'\nSELECT 2\nGO\n"
@@ -761,4 +770,30 @@ TEST(MSSQLScriptParser, AnyInputEnds)
         TRun b(text, true);
     }
     SUCCEED();
+}
+
+// A stored source is read with its object named in the message; without a
+// script name the message is attached to the object.
+TEST(MSSQLScriptParser, ObjectSourceMessagesNameTheirObject)
+{
+    for (const std::string name : {"s.sql", ""}) {
+        TObjs objs;
+        objs.SetDatabaseType(TDatabaseType::dbMSSQL);
+        auto parser = MakeParser<TMSSQLParser>();
+        parser->ScriptName = name;
+        std::vector<std::string> events;
+        parser->OnErrorMessage = [&](TObject&, const std::string& t) { events.push_back(t); };
+        TStringList lines;
+        lines.SetText("CREATE TABLE t (a int)\nGO\nCREATE VIEW v AS\nSELECT a FROM t WHERE a = \nGO\n");
+        parser->ParseScript(lines, &objs);
+        ASSERT_EQ(parser->Messages().Count(), 1);
+        const TMsgData& m = parser->Messages().Items(0);
+        const std::string position = "\r\nScript: " + name + " Line:1 Pos:26\r\n";
+        EXPECT_EQ(events, std::vector<std::string>{"View V: Unknown/Invalid factor in expression (<EOF>)" + position});
+        EXPECT_EQ(m.Text, "View V: Unknown/Invalid factor in expression (<EOF>)" + (name.empty() ? position : ""));
+        EXPECT_EQ(m.ScriptName, name);
+        EXPECT_EQ(m.Data, name.empty() ? objs.FindView("DBO.V") : nullptr);
+        EXPECT_EQ(m.Line, 1);
+        EXPECT_EQ(TRun::Uses(objs.FindView("DBO.V")), std::vector<std::string>{"T"});
+    }
 }
