@@ -64,6 +64,7 @@ stop)
     pid=$(cat "$PIDFILE"); kill -TERM "$pid" 2>/dev/null || true
     for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -KILL "$pid" 2>/dev/null || true
-    rm -f "$PIDFILE" ;;
+    rm -f "$PIDFILE"
+    rm -rf "$(dirname "$PIDFILE")/root" ;;
 *) echo "usage: $0 start|stop" >&2; exit 2 ;;
 esac
