@@ -211,8 +211,10 @@ void TTblData::DropDependents()
             computed->DropObject();
         }
     });
+    // Whatever uses one of its columns (views, routines, computed columns of
+    // other tables) must go or be emptied too, or the server refuses the drop.
     for (const auto& field : Fields)
-        if (field.Object && !field.Object->Body().empty() && field.Object->GetExists()) field.Object->DropDependents();
+        if (field.Object && field.Object->GetExists()) field.Object->DropDependents();
     TDbObj::DropDependents();
 }
 

@@ -77,7 +77,7 @@ public:
     void CreateObject() override;
     void CreateDependencies() override;
     // Its triggers, indexes, constraints, computed columns and publications
-    // that use it go first.
+    // that use it go first, and what uses its columns.
     void DropDependents() override;
     // Its constraints went with it.
     void AfterDrop() override;
