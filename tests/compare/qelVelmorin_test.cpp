@@ -501,7 +501,8 @@ namespace {
 
 struct TSetupCase {
     const char* Name;
-    std::function<void(TVelmorin&, TQELConnection&)> Prepare;
+    bool Master; // the master connection assigned
+    std::function<void(TVelmorin&)> Prepare;
     std::string Message;
 };
 
@@ -516,7 +517,8 @@ TEST_P(SetupChecks, EndExecuteWithFalseAndOneMessage)
     std::vector<std::string> log, errors;
     c.OnLogNextLine = [&](TObject&, const std::string& t) { log.push_back(t); };
     c.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
-    GetParam().Prepare(c, conn);
+    if (GetParam().Master) c.SetQELConnectionMaster(&conn);
+    if (GetParam().Prepare) GetParam().Prepare(c);
     EXPECT_FALSE(c.Execute());
     EXPECT_EQ(errors, std::vector<std::string>{"Error: " + GetParam().Message});
     EXPECT_TRUE(log.empty());
@@ -530,32 +532,16 @@ TEST_P(SetupChecks, EndExecuteWithFalseAndOneMessage)
 INSTANTIATE_TEST_SUITE_P(
     Velmorin, SetupChecks,
     ::testing::Values(
-        TSetupCase{"NoMaster", [](TVelmorin&, TQELConnection&) {}, "TVelmorin: Master connection not assigned..."},
-        TSetupCase{"NoTarget",
-                   [](TVelmorin& c, TQELConnection& m) {
-                       c.SetQELConnectionMaster(&m);
-                       c.SetTableNameTarget("T");
-                   },
+        TSetupCase{"NoMaster", false, nullptr, "TVelmorin: Master connection not assigned..."},
+        TSetupCase{"NoTarget", true, [](TVelmorin& c) { c.SetTableNameTarget("T"); },
                    "TVelmorin: Target connection not assigned..."},
-        TSetupCase{"DataFields",
-                   [](TVelmorin& c, TQELConnection& m) {
-                       c.SetQELConnectionMaster(&m);
-                       c.TableOptionsMaster().DataFields().SetLines({"A", "B"});
-                   },
+        TSetupCase{"DataFields", true, [](TVelmorin& c) { c.TableOptionsMaster().DataFields().SetLines({"A", "B"}); },
                    "The number of data fields in Master and Target do not match.\r\n"
                    "Please correct: TableOptionsMaster.DataFields, TableOptionsTarget.DataFields properties."},
-        TSetupCase{"KeyFields",
-                   [](TVelmorin& c, TQELConnection& m) {
-                       c.SetQELConnectionMaster(&m);
-                       c.TableOptionsTarget().KeyFields().SetLines({"ID"});
-                   },
+        TSetupCase{"KeyFields", true, [](TVelmorin& c) { c.TableOptionsTarget().KeyFields().SetLines({"ID"}); },
                    "The number of key fields in Master and Target do not match.\r\n"
                    "Please correct: TableOptionsMaster.KeyFields, TableOptionsTarget.KeyFields properties."},
-        TSetupCase{"ExcludeFields",
-                   [](TVelmorin& c, TQELConnection& m) {
-                       c.SetQELConnectionMaster(&m);
-                       c.TableOptionsMaster().ExcludeFields().SetLines({"X"});
-                   },
+        TSetupCase{"ExcludeFields", true, [](TVelmorin& c) { c.TableOptionsMaster().ExcludeFields().SetLines({"X"}); },
                    "The number of exclude fields in Master and Target do not match.\r\n"
                    "Please correct: TableOptionsMaster.ExcludeFields, TableOptionsTarget.ExcludeFields properties."}),
     [](const ::testing::TestParamInfo<TSetupCase>& i) { return std::string(i.param.Name); });
