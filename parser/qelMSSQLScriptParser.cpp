@@ -600,11 +600,15 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
 TStatType TMSSQLParser::JudgeSelect(std::int64_t Start)
 {
     const std::int64_t end = FindBatchEnd(Start);
-    auto judge = MakeParser<TMSSQLParser>();
+    if (m_judge == nullptr) {
+        m_judge = MakeParser<TMSSQLParser>();
+        m_judge->OnErrorMessage = [](TObject&, const std::string&) {};
+        m_judge->ProgressEnabled = false;
+    }
+    TMSSQLParser* judge = m_judge.get();
+    judge->Messages().Clear();
     judge->QuotedIdentifier = QuotedIdentifier;
     judge->ServerOptions().MSSQLServerOptions().Assign(ServerOptions().MSSQLServerOptions());
-    judge->OnErrorMessage = [](TObject&, const std::string&) {};
-    judge->ProgressEnabled = false;
     judge->SetSource(GetText(Start, end - Start));
     bool whole = false;
     bool into = false;

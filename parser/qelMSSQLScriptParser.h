@@ -333,6 +333,8 @@ private:
     std::int32_t m_goColumn = 0;
     bool m_goCountBad = false;
     bool m_sourcePassDue = false;
+    // Reads the SELECT batches of the split pass whole, to judge their kind.
+    std::unique_ptr<TMSSQLParser> m_judge;
     // The query of a cursor is read: its FOR READ ONLY / UPDATE is the cursor's.
     bool m_cursorQuery = false;
     int m_statementDepth = 0;
