@@ -293,7 +293,10 @@ void TMSSQLParser::ParseCreateDatabase()
 {
     NextToken();
     if (Symb != syString && !IsNameToken()) Expect(syIdent);
-    const std::string written = Symb == syString ? ValueText : TokenText;
+    // The name as written: the server may tell case apart in database names.
+    const std::string written = Symb == syString ? ValueText
+                                : QuoteChar != '\0' ? TokenText
+                                                     : GetText(TokenStart, static_cast<std::int64_t>(TokenText.size()));
     ConnectionOptions().DatabaseName = written;
     StatementKind = {TStatType::stCreateDb, NameCase(written), dboDatabase, TDbOperation::odbCreate, {}};
     NextToken();

@@ -1,0 +1,68 @@
+// What the MS SQL script-parser tests share: a parse of a script, split or
+// in full mode, into a collection of its own, with what the parser reported.
+#pragma once
+
+#include "qelMSSQLScriptParser.h"
+
+#include "qelMsgMngr.h"
+#include "qelObjs.h"
+#include "qelStatementText.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qeltest {
+
+// Parses a script (split and object-source pass, or Parse alone in full mode)
+// into a collection of its own and records what the parser reports.
+struct TRun {
+    explicit TRun(const std::string& Text, bool Full = false,
+                  qel::TMSSQLServerVersionType Version = qel::TMSSQLServerVersionType::st_MSSQL2017)
+    {
+        objs.SetDatabaseType(qel::TDatabaseType::dbMSSQL);
+        objs.MSSQLServerOptions().SQLServerVersion = Version;
+        parser = qel::MakeParser<qel::TMSSQLParser>();
+        parser->ScriptName = "s.sql";
+        parser->OnErrorMessage = [this](qel::TObject&, const std::string& t) { Events.push_back(t); };
+        parser->OnWarning = [this](qel::TObject&, const std::string& t) { Warnings.push_back(t); };
+        parser->OnAddStatement = [this](qel::TObject&, const std::string& SQL, qel::TStatType St, const std::string& Obj,
+                                        qel::TDbObject Ot, qel::TDbOperation Op, const std::string& Parent, qel::TStatement*&) {
+            Statements.push_back(qeltest::StatementText(St, Obj, Ot, Op, Parent, SQL));
+        };
+        if (Full) {
+            parser->SetObjs(&objs);
+            parser->SetSource(Text);
+            parser->Parse();
+            return;
+        }
+        qel::TStringList lines;
+        lines.SetText(Text);
+        parser->ParseScript(lines, &objs);
+    }
+    // Every stored message as "text @line:column".
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < parser->Messages().Count(); ++i) {
+            const qel::TMsgData& m = parser->Messages().Items(i);
+            out.push_back(m.Text + " @" + std::to_string(m.Line) + ":" + std::to_string(m.Column));
+        }
+        return out;
+    }
+    // What Obj uses, as "NAME" or "NAME.FIELD", in order.
+    static std::vector<std::string> Uses(const qel::TDbObj* Obj)
+    {
+        std::vector<std::string> out;
+        if (Obj != nullptr)
+            for (const auto& use : Obj->Uses)
+                out.push_back(use.Name + (use.Object->FieldName.empty() ? "" : "." + use.Object->FieldName));
+        return out;
+    }
+    qel::TObjs objs;
+    std::unique_ptr<qel::TMSSQLParser> parser;
+    std::vector<std::string> Statements, Events, Warnings;
+};
+
+
+} // namespace qeltest
