@@ -170,14 +170,17 @@ INSTANTIATE_TEST_SUITE_P(
                  {"stmt drop: /* Drop: E (TExcData) */\r\nDROP EXCEPTION E", "note: gone"}},
         TWalkRow{"DB2SchemaSetOnce", DT::dbDB2,
                  [](TWorld& w) {
+                     w.Target.Debug = true;
                      for (const char* name : {"V1", "V2"}) {
                          auto& v = w.Add<TViwData>(w.Target, name, false);
                          v.SetSchema("S"), v.SetBody("SELECT 1 FROM SYSIBM.SYSDUMMY1");
                          v.CreateObject();
                      }
                  },
-                 {"stmt set: SET CURRENT SCHEMA = S", "comment comment: /* Create view: V1 (ViwData.CreateDependDef) */",
+                 {"log: CreateDependencies: TViwData S.V1", "stmt set: SET CURRENT SCHEMA = S",
+                  "comment comment: /* Create view: V1 (ViwData.CreateDependDef) */",
                   "stmt create: CREATE VIEW S.V1\r\n AS \r\nSELECT 1 FROM SYSIBM.SYSDUMMY1",
+                  "log: CreateDependencies: TViwData S.V2",
                   "comment comment: /* Create view: V2 (ViwData.CreateDependDef) */",
                   "stmt create: CREATE VIEW S.V2\r\n AS \r\nSELECT 1 FROM SYSIBM.SYSDUMMY1"}},
         TWalkRow{"CyclesStopWithALogLine", DT::dbInterBase,

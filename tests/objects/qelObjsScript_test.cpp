@@ -83,9 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
                     o.ConnectionOptions().UserName = "scott";
                     o.ConnectionOptions().Password = "pw";
                     o.ConnectionOptions().DatabaseName = "orcl";
+                    Add<TPrcData>(o, "P").SetBody("IS BEGIN NULL; END;");
+                    TPkgData& package = Add<TPkgData>(o, "PK");
+                    package.HeaderText = "IS PROCEDURE X; END;";
                     return Script(o);
                 },
-                "-- CONNECT scott/****@orcl;\r\n#;"},
+                "-- CONNECT scott/****@orcl;\r\n|CREATE OR REPLACE PACKAGE PK\r\nIS PROCEDURE X; END;\r\n/|CREATE OR "
+                "REPLACE PROCEDURE P\r\nIS BEGIN NULL; END;\r\n/#;"},
         TDDLRow{"Firebird25DescriptionsAsComments", DT::dbInterBase,
                 [](TObjs& o) {
                     Table(o, "T").SetDescription("x");
@@ -116,6 +120,28 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "CREATE TABLE T(A INTEGER,\r\nPRIMARY KEY(A),\r\nKEY IX (A));|DELIMITER //|CREATE PROCEDURE P()\r\n"
                 "BEGIN SELECT 1; END\r\n//|DELIMITER ;#;"},
+        TDDLRow{"FirebirdCreateDatabaseHeader", DT::dbInterBase,
+                [](TObjs& o) {
+                    o.ConnectionOptions().DatabaseName = "db.fdb";
+                    o.IBServerOptions().SetDBCharSet("UTF8");
+                    TIBDatabaseOptions& database = o.IBServerOptions().IBDatabaseOptions();
+                    database.PageSize = 8192, database.ODSMajorVersion = 12, database.ServerVersionText = "WI-V3.0";
+                    return Script(o);
+                },
+                "SET NAMES UTF8;\r\n|SET SQL DIALECT 3;\r\n|CREATE DATABASE 'db.fdb'\r\n USER 'SYSDBA' PASSWORD "
+                "'cobaltfin'\r\nPAGE_SIZE 8192  DEFAULT CHARACTER SET UTF8;\r\n|/* Server Version: WI-V3.0.  ODS "
+                "Version: 12.0. */\r\n#;"},
+        TDDLRow{"SybaseASEDatabaseAnew", DT::dbSybaseASE,
+                [](TObjs& o) {
+                    o.ConnectionOptions().DatabaseName = "db";
+                    TASEDatabaseOptions& database = o.ASEServerOptions().ASEDatabaseOptions();
+                    database.VersionText = "ASE 12", database.Options.Include(TASEDBOption::aseSingleUser);
+                    return Script(o);
+                },
+                "-- ASE 12\r\n|-- Database: db\r\n|use db\r\ngo\r\n|use master\r\ngo\r\n|if exists( select 1 from "
+                "master.dbo.sysdatabases where name = 'db')\r\n  drop database db\r\ngo\r\n|create database "
+                "db\r\ngo\r\n|use db\r\ngo\r\n|exec master.dbo.sp_dboption db, 'single user', True\r\ngo\r\n|"
+                "checkpoint\r\ngo\r\n#\r\ngo"},
         TDDLRow{"PostgreSQLOwners", DT::dbPostgreSQL,
                 [](TObjs& o) {
                     Table(o, "t", "a", "s").Owner = "u";
