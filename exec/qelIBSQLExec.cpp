@@ -6,7 +6,7 @@
 #include "qelDataSet.h"
 #include "qelErrors.h"
 #include "qelIBClient.h"
-#include "qelIBScriptParser.h"
+#include "qelIBExParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
 #include "qelText.h"
@@ -253,27 +253,13 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
 
 void TIBSQLExec::ParseScript(TStringList& Lines)
 {
-    // The list goes, the options stay (TSQLExec::Clear would reset them).
-    TCustomSQLExec::Clear();
-    m_pending.clear();
-    m_currentStatement = nullptr;
-    Messages().Clear();
     // The script's objects are only read here: the collection goes with the
     // parser.
     TObjs objs;
     objs.SetDatabaseType(TDatabaseType::dbInterBase);
+    auto parser = MakeParser<TIbExParser>();
+    PrepareScriptLoad(*parser);
     objs.SetIBServerOptions(IBServerOptions());
-    auto parser = MakeParser<TIbParser>();
-    parser->ConnectionOptions().Assign(ConnectionOptions());
-    parser->ScriptName = ScriptFileName;
-    parser->OnErrorMessage = OnErrorMessage;
-    parser->OnLogNextLine = OnLogNextLine;
-    parser->OnProgressUpdate = OnProgressUpdate;
-    parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                    TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                    TStatement*& Statement) {
-        Statement = AddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName);
-    };
     parser->OnDescribeStatement = [](TStatement& St, const std::string& Text) { St.Description = Text; };
     LogNextLine("Loading script...");
     parser->ParseScript(Lines, &objs);
@@ -286,6 +272,8 @@ void TIBSQLExec::ParseScript(TStringList& Lines)
     if (parser->ScriptSettings.CharSet) own.SetDBCharSet(read.DBCharSet());
     if (parser->ScriptSettings.PageSize) own.IBDatabaseOptions().PageSize = read.IBDatabaseOptions().PageSize;
     Messages().AddMessages(&parser->Messages());
+    // The objects a message was attached to go with the collection.
+    for (int i = 0; i < Messages().Count(); ++i) Messages().Items(i).Data = nullptr;
     LogNextLine("Script loaded.");
 }
 

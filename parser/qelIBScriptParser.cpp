@@ -649,7 +649,7 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
         return;
     }
     chain.push_back(file);
-    auto inner = MakeParser<TIbParser>();
+    std::unique_ptr<TIbParser> inner = NewInputParser();
     inner->m_inputDepth = m_inputDepth + 1;
     inner->m_inputFiles = std::move(chain);
     inner->ScriptName = path.string();
@@ -681,7 +681,11 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
     Messages().AddMessages(&inner->Messages());
 }
 
+std::unique_ptr<TIbParser> TIbParser::NewInputParser() { return MakeParser<TIbParser>(); }
+
 // ---- bodies ----
+
+void TIbParser::ReadDomainCheck(TFldData& Field) { Field.CheckText = ReadParenText(); }
 
 void TIbParser::ReadBodyText(TDbObj* Obj, std::int64_t Start)
 {

@@ -114,6 +114,17 @@ public:
     void ParseQualifiedName();
 
 protected:
+    // The parser an INPUT file is read with: one of this parser's class.
+    virtual std::unique_ptr<TIbParser> NewInputParser();
+    // A domain's CHECK at its "(": the parenthesised text into CheckText.
+    virtual void ReadDomainCheck(TFldData& Field);
+    // The table CREATE TABLE is reading, before it is filed (nullptr
+    // otherwise): its computed columns and checks refer to it by name.
+    TTblData* TableInCreation = nullptr;
+    // Reads a package body into Body, anything else of a package into its
+    // header text.
+    bool m_packageBody = false;
+
     // ---- helpers shared by the statement routines ----
     // The symbol, or (where the version's keyword set lacks it) the word.
     bool Is(TSymb S, std::string_view Word) const { return Symb == S || IsWord(Word); }
@@ -207,9 +218,6 @@ protected:
     TGntData* FindGrantObject(std::unique_ptr<TGntData> Grant);
 
 private:
-    // Reads a package body into Body, anything else of a package into its
-    // header text.
-    bool m_packageBody = false;
     // The INPUT chain: how deep this parser reads, and the files it is
     // reading within (its own first).
     int m_inputDepth = 0;

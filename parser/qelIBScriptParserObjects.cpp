@@ -60,7 +60,7 @@ void TIbParser::ParseCreateIndex()
         NextToken();
         ExpectIs(syIBBy, "BY");
         NextToken();
-        index->SetBody(ReadParenText());
+        ReadBodyText(index.get(), TokenStart);
     } else {
         ParseColumnList(index->Fields);
     }

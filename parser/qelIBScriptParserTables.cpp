@@ -290,7 +290,7 @@ void TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
         } else if (Symb == syIBCheck) {
             if (IsDomain) {
                 NextToken();
-                Field.CheckText = ReadParenText();
+                ReadDomainCheck(Field);
             } else ParseTableConstraint(nullptr, &Field, {}, nullptr, false);
         } else if (Symb == syIBConstraint) {
             if (IsDomain) {
@@ -540,6 +540,11 @@ void TIbParser::ParseCreateTable(bool Temporary)
     table->SetName(name);
     table->GlobalTemporary = Temporary;
     CurrentTableName = name;
+    // Known by name to its own computed columns and checks until it is filed.
+    struct TInCreation {
+        TTblData*& Table;
+        ~TInCreation() { Table = nullptr; }
+    } inCreation{TableInCreation = table.get()};
     NextToken();
     if (Is(syIBExternal, "EXTERNAL")) {
         NextToken();

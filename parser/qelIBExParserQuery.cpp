@@ -1,0 +1,608 @@
+// The InterBase body parser: SELECT with its clauses, FROM items, joins,
+// PLAN, common table expressions, and INSERT, UPDATE OR INSERT, UPDATE,
+// DELETE and MERGE. Each query reads its own scope of table names and
+// aliases, against which its column references are linked.
+#include "qelIBExParser.h"
+
+#include "qelComp_Idx.h"
+#include "qelMsgMngr.h"
+#include "qelObjs.h"
+#include "qelText.h"
+
+namespace qel {
+
+using enum TSymb;
+using enum TDbObject;
+using TVersion = TIBSQLServerVersionType;
+
+// A query's scope: pushed, and popped with every scope pushed above it
+// whatever way the rule ends.
+class TIbExParser::TScopeGuard {
+public:
+    explicit TScopeGuard(TIbExParser& P) : m_p(P), m_depth(P.Contexts.size()) {}
+    ~TScopeGuard() { Drop(); }
+    TScopeGuard(const TScopeGuard&) = delete;
+    TScopeGuard& operator=(const TScopeGuard&) = delete;
+
+    // A new scope; complete ones take column references at once.
+    TParseContext& Push(const std::string& Name = {}, const std::string& Alias = {}, bool Complete = false)
+    {
+        Drop();
+        TParseContext& scope = m_p.PushContext();
+        if (Complete) {
+            scope.Names.Add(Name);
+            scope.Aliases.Add(Alias);
+            scope.Active = true;
+        }
+        return scope;
+    }
+    void Drop()
+    {
+        if (m_p.Contexts.size() > m_depth) m_p.Contexts.resize(m_depth);
+    }
+
+private:
+    TIbExParser& m_p;
+    std::size_t m_depth;
+};
+
+namespace {
+
+bool IsJoinWord(TSymb S)
+{
+    return S == syIBFull || S == syIBInner || S == syIBJoin || S == syIBLeft || S == syIBNatural || S == syIBRight ||
+           S == syIBCross || S == syIBOuter;
+}
+
+} // namespace
+
+bool TIbExParser::IsTableAlias()
+{
+    if (Symb != syIdent) return false;
+    const TVersion v = ServerVersion();
+    const bool clauseWords = v == TVersion::st_InterBase_6x || v == TVersion::st_InterBase_7x || v >= TVersion::st_Firebird_20;
+    return !(clauseWords && (IsWord("ROWS") || IsWord("USING")));
+}
+
+// ---- SELECT ----
+
+// The first pass: the FROM list's names and aliases, everything in
+// parentheses skipped by matching, so that nested queries are not read twice
+// per level.
+void TIbExParser::CollectFromList(TParseContext& Scope)
+{
+    for (int depth = 0; Symb != syIBFrom || depth > 0; NextToken()) {
+        if (AtStatementEnd() || (depth == 0 && Symb == sySemicolon)) return;
+        if (Symb == syLParen) ++depth;
+        else if (Symb == syRParen && --depth < 0) return;
+    }
+    NextToken();
+    for (;;) {
+        if (Symb == syLParen) {
+            SkipParens();
+            if (Symb == syIBAs) NextToken();
+            if (IsTableAlias()) NextToken();
+            if (Symb == syLParen) SkipParens();
+        } else if (Symb == syIdent) {
+            const std::string name = TokenText;
+            NextToken();
+            if (Symb == syLParen) SkipParens();
+            if (Symb == syIBAs) NextToken();
+            std::string alias;
+            if (IsTableAlias()) {
+                alias = TokenText;
+                NextToken();
+            }
+            Scope.Names.Add(name);
+            Scope.Aliases.Add(alias);
+        } else {
+            return;
+        }
+        // What follows the item: the next item, or a join condition.
+        for (;;) {
+            if (Symb == syComma) {
+                NextToken();
+                break;
+            }
+            if (IsJoinWord(Symb)) {
+                while (IsJoinWord(Symb) && Symb != syIBJoin) NextToken();
+                if (Symb == syIBJoin) NextToken();
+                break;
+            }
+            if (Symb == syIBOn || Is(syIBUsing, "USING")) {
+                // Up to the next item, join or clause; LEFT( and RIGHT( are
+                // functions there.
+                int depth = 0;
+                for (NextToken(); !AtStatementEnd(); NextToken()) {
+                    if (Symb == syLParen) ++depth;
+                    else if (Symb == syRParen && --depth < 0) return;
+                    else if (depth == 0 && (Symb == syComma || Symb == sySemicolon || Symb == syIBWhere ||
+                                            Symb == syIBGroup || Symb == syIBHaving || Symb == syIBPlan ||
+                                            Symb == syIBUnion || Symb == syIBOrder || Symb == syIBRows ||
+                                            Symb == syIBFor || Symb == syIBInto || Symb == syIBWith))
+                        break;
+                    else if (depth == 0 && IsJoinWord(Symb) && CurChar != '(') break;
+                }
+                continue;
+            }
+            return;
+        }
+    }
+}
+
+void TIbExParser::ParseSelect()
+{
+    const TNestingLevel level(*this);
+    TScopeGuard scope(*this);
+    // UNION members one after another: a long UNION costs no depth.
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Symb == syIBDistinct || Symb == syIBAll) NextToken();
+        if (ServerVersion() >= TVersion::st_FireBird_1x)
+            for (const char* word : {"FIRST", "SKIP"}) {
+                if (!IsWord(word)) continue;
+                NextToken();
+                if (Symb != syLParen) {
+                    Take(syInteger);
+                    continue;
+                }
+                NextToken();
+                ParseExpression();
+                Take(syRParen);
+            }
+        if (Symb == syIBDistinct || Symb == syIBAll) NextToken();
+        TParseContext& ctx = scope.Push();
+        // Without an error so far the first pass fills the scope, so that
+        // the second links every column reference; after one, nothing of
+        // the query's columns is linked.
+        if (!Messages().HasErrors()) {
+            ++m_quiet;
+            CollectFromList(ctx);
+            --m_quiet;
+            ctx.Active = true;
+            ctx.Restore();
+        }
+        ParseValueList();
+        Take(syIBFrom);
+        ParseFromList();
+        OptionalExpression(syIBWhere);
+        if (Symb == syIBGroup) ParseByList();
+        OptionalExpression(syIBHaving);
+        if (Symb == syIBPlan) ParsePlan();
+        if (Symb != syIBUnion) break;
+        NextToken();
+        if (Symb == syIBAll || Symb == syIBDistinct) NextToken();
+        if (Symb == syIBWith) {
+            ParseQueryExpression();
+            break;
+        }
+        Take(syIBSelect);
+    }
+    if (Symb == syIBOrder) ParseByList();
+    if (Symb == syIBRows) ParseRowsClause();
+    if (Symb == syIBFor) {
+        NextAndExpect(syIBUpdate);
+        NextToken();
+        if (Symb == syIBOf) {
+            NextToken();
+            ParseValueList();
+        }
+    }
+    if (Symb == syIBWith) {
+        NextToken();
+        if (Symb == syIBCheck) NextAndExpect(syIBOption);
+        else if (!IsWord("LOCK")) ParseError("Must be: WITH LOCK / WITH CHECK OPTION");
+        Skip();
+    }
+}
+
+void TIbExParser::ParseQueryExpression()
+{
+    if (Symb == syIBWith) {
+        NextToken();
+        if (IsWord("RECURSIVE")) NextToken();
+        for (;;) {
+            Expect(syIdent);
+            NextToken();
+            if (Symb == syLParen) {
+                NextToken();
+                ParseValueList();
+                Take(syRParen);
+            }
+            Take(syIBAs);
+            Take(syLParen);
+            Take(syIBSelect);
+            ParseSelect();
+            Take(syRParen);
+            if (Symb != syComma) break;
+            NextToken();
+        }
+    }
+    Take(syIBSelect);
+    ParseSelect();
+}
+
+void TIbExParser::ParseSelectInto()
+{
+    ParseSelect();
+    Take(syIBInto);
+    ParseIntoList();
+}
+
+void TIbExParser::ParseValueList()
+{
+    for (;;) {
+        ParseExpression();
+        if (Symb == syIBAs) NextToken();
+        if (Symb == syIdent && !IsWord("NULLS") && !IsWord("ASC") && !IsWord("ASCENDING") && !IsWord("DESC") &&
+            !IsWord("DESCENDING") && !IsWord("ROWS"))
+            NextToken();
+        if (Symb == syIBAsc || Symb == syIBDesc || IsWord("ASC") || IsWord("ASCENDING") || IsWord("DESC") ||
+            IsWord("DESCENDING"))
+            NextToken();
+        if (IsWord("ROWS")) {
+            NextToken();
+            Skip();
+        }
+        if (IsWord("NULLS")) {
+            NextToken();
+            if (IsWord("FIRST") || IsWord("LAST")) NextToken();
+            else ParseError("Must be: NULLS FIRST / NULLS LAST (order by clause).");
+        }
+        if (Symb != syComma) return;
+        NextToken();
+    }
+}
+
+void TIbExParser::ParseRowsClause()
+{
+    Take(syIBRows);
+    ParseExpression();
+    for (const TSymb s : {syIBTo, syIBBy})
+        if (Symb == s) {
+            NextToken();
+            ParseExpression();
+        }
+    if (Is(syIBPercent, "PERCENT")) NextToken();
+    if (Symb == syIBWith) {
+        NextToken();
+        if (!Is(syIBTies, "TIES")) Expect(syIBTies);
+        Skip();
+    }
+}
+
+// ---- FROM ----
+
+void TIbExParser::ParseFromList()
+{
+    for (;;) {
+        ParseTableReference();
+        if (Symb != syComma) return;
+        NextToken();
+    }
+}
+
+void TIbExParser::ParseTableReference()
+{
+    const TNestingLevel level(*this);
+    // A derived table (its alias required after JOIN), a nested reference,
+    // or a table, view or procedure.
+    const auto primary = [this](bool AfterJoin) {
+        if (Symb == syLParen) {
+            NextToken();
+            if (Symb == syIBSelect || Symb == syIBWith) {
+                ParseQueryExpression();
+                Take(syRParen);
+                if (Symb == syIBAs) NextToken();
+                if (AfterJoin) Take(syIdent);
+                else if (IsTableAlias()) NextToken();
+                if (Symb == syLParen) {
+                    NextToken();
+                    ParseValueList();
+                    Take(syRParen);
+                }
+            } else {
+                ParseTableReference();
+                Take(syRParen);
+            }
+            return;
+        }
+        if (Symb != syIdent) {
+            Expect(syIdent);
+            return;
+        }
+        const std::string name = TokenText;
+        LinkSource(name);
+        NextToken();
+        if (Symb == syLParen) {
+            NextToken();
+            if (Symb != syRParen) ParseValueList();
+            Take(syRParen);
+        }
+        if (Symb == syIBAs) NextToken();
+        std::string alias;
+        if (IsTableAlias()) {
+            alias = TokenText;
+            NextToken();
+        }
+        if (!Contexts.empty() && !Contexts.back()->Active) {
+            Contexts.back()->Names.Add(name);
+            Contexts.back()->Aliases.Add(alias);
+        }
+    };
+    primary(false);
+    for (TLoopGuard guard(*this); IsJoinWord(Symb) && Symb != syIBOuter; guard.Turn()) {
+        if (Symb == syIBNatural) NextToken();
+        if (Symb == syIBFull || Symb == syIBInner || Symb == syIBLeft || Symb == syIBRight || Symb == syIBCross)
+            NextToken();
+        if (Symb == syIBFull || Symb == syIBLeft || Symb == syIBRight || Symb == syIBCross) NextToken();
+        if (Symb == syIBInner || Symb == syIBOuter || Symb == syIBCross) NextToken();
+        if (Symb != syIBJoin) continue;
+        NextToken();
+        primary(true);
+        if (Symb == syIBOn) {
+            NextToken();
+            ParseExpression();
+        } else if (Is(syIBUsing, "USING") && VersionIn(TVersion::st_Firebird_25, TVersion::st_Firebird_40)) {
+            NextToken();
+            Take(syLParen);
+            ParseValueList();
+            Take(syRParen);
+        }
+    }
+}
+
+void TIbExParser::ParsePlan()
+{
+    Take(syIBPlan);
+    // One plan expression: [JOIN | SORT [MERGE]] ( item, ... ).
+    const auto expression = [this](const auto& Self) -> void {
+        const TNestingLevel level(*this);
+        if (Symb == syIBJoin) {
+            NextToken();
+        } else if (Is(syIBSort, "SORT")) {
+            NextToken();
+            if (Symb == syIBMerge) NextToken();
+        }
+        Take(syLParen);
+        for (;;) {
+            if (Symb == syLParen || Symb == syIBJoin || Is(syIBSort, "SORT")) {
+                Self(Self);
+            } else {
+                Take(syIdent);
+                if (Symb == syIdent) NextToken();
+                const auto indexes = [this] {
+                    NextAndExpect(syLParen);
+                    do {
+                        NextToken();
+                        if (Symb == syIdent && Objs() != nullptr)
+                            AddDepend(m_bodyObj, Objs()->FindIndex(TokenText), {});
+                        Take(syIdent);
+                    } while (Symb == syComma);
+                    Take(syRParen);
+                };
+                if (Symb == syIBIndex) {
+                    indexes();
+                } else if (Symb == syIBNatural) {
+                    NextToken();
+                } else if (Symb == syIBOrder) {
+                    NextAndExpect(syIdent);
+                    if (Objs() != nullptr) AddDepend(m_bodyObj, Objs()->FindIndex(TokenText), {});
+                    NextToken();
+                    if (Symb == syIBIndex) indexes();
+                } else {
+                    ParseError("Invalid symbol in PLAN-expression: " + SymbName);
+                    Skip();
+                }
+            }
+            if (Symb != syComma) break;
+            NextToken();
+        }
+        Take(syRParen);
+    };
+    expression(expression);
+}
+
+// ---- DML ----
+
+void TIbExParser::ParseInsert(bool FromInto)
+{
+    TScopeGuard scope(*this);
+    if (!FromInto) {
+        Take(syIBInsert);
+        if (Symb == syIBOr) {
+            NextToken();
+            Take(syIBUpdate);
+        }
+    }
+    Take(syIBInto);
+    const std::string target = TokenText;
+    Take(syIdent);
+    if (Symb == syIBAs) NextToken();
+    std::string alias;
+    if (Symb == syIdent && !IsWord("MATCHING") && !IsWord("RETURNING")) {
+        alias = TokenText;
+        NextToken();
+    }
+    scope.Push(target, alias, true);
+    LinkTarget(target);
+    const auto parenList = [this] {
+        NextToken();
+        ParseValueList();
+        Take(syRParen);
+    };
+    if (Symb == syLParen) parenList();
+    if (Symb == syIBValues) {
+        NextAndExpect(syLParen);
+        parenList();
+    } else if (Symb == syIBSelect) {
+        NextToken();
+        ParseSelect();
+    } else if (Symb == syIBDefault) {
+        NextAndExpect(syIBValues);
+        NextToken();
+    }
+    if (IsWord("MATCHING")) {
+        NextAndExpect(syLParen);
+        parenList();
+    }
+    if (IsWord("RETURNING")) {
+        NextToken();
+        ParseValueList();
+        OptionalInto();
+    }
+}
+
+// The assignments of UPDATE ... SET and MERGE ... UPDATE SET: each column
+// is the target's.
+void TIbExParser::ParseSetList(TDbObj* Target)
+{
+    for (;;) {
+        Expect(syIdent);
+        const std::string column = TokenText;
+        AddDepend(m_bodyObj, Target, column);
+        Skip();
+        ParseAssignment(column);
+        if (Symb != syComma) return;
+        NextToken();
+    }
+}
+
+// WHERE [CURRENT OF c], PLAN, ORDER BY, ROWS and RETURNING of UPDATE and
+// DELETE.
+void TIbExParser::ParseDMLTail()
+{
+    if (Symb == syIBWhere) {
+        NextToken();
+        if (Symb == syIBCurrent) {
+            NextAndExpect(syIBOf);
+            NextAndExpect(syIdent);
+            NextToken();
+        } else {
+            ParseExpression();
+        }
+    }
+    if (Symb == syIBPlan) ParsePlan();
+    if (Symb == syIBOrder) ParseByList();
+    if (Symb == syIBRows) ParseRowsClause();
+    if (IsWord("RETURNING")) {
+        NextToken();
+        ParseValueList();
+        OptionalInto();
+    }
+}
+
+void TIbExParser::ParseUpdate()
+{
+    Take(syIBUpdate);
+    if (Symb == syIBOr) {
+        NextToken();
+        Take(syIBInsert);
+        ParseInsert(true);
+        return;
+    }
+    TScopeGuard scope(*this);
+    const std::string target = TokenText;
+    Take(syIdent);
+    if (Symb == syIBAs) NextToken();
+    std::string alias;
+    if (Symb == syIdent) {
+        alias = TokenText;
+        NextToken();
+    }
+    scope.Push(target, alias, true);
+    TDbObj* table = LinkTarget(target);
+    Take(syIBSet);
+    ParseSetList(table);
+    ParseDMLTail();
+}
+
+void TIbExParser::ParseDelete()
+{
+    Take(syIBDelete);
+    Take(syIBFrom);
+    const std::string target = TokenText;
+    LinkTarget(target);
+    Take(syIdent);
+    std::string alias;
+    if (Symb == syIdent && !IsWord("RETURNING")) {
+        alias = TokenText;
+        NextToken();
+    }
+    TScopeGuard scope(*this);
+    scope.Push(target, alias, true);
+    ParseDMLTail();
+}
+
+void TIbExParser::ParseMerge()
+{
+    Take(syIBMerge);
+    Take(syIBInto);
+    Expect(syIdent);
+    TDbObj* target = LinkTarget(TokenText);
+    NextToken();
+    const auto alias = [this] {
+        if (Symb == syIBAs) NextToken();
+        if (IsTableAlias()) NextToken();
+    };
+    alias();
+    if (!Is(syIBUsing, "USING")) ExpectWord("USING");
+    NextToken();
+    if (Symb == syLParen) {
+        NextToken();
+        ParseQueryExpression();
+        Take(syRParen);
+    } else {
+        Take(syIdent);
+    }
+    alias();
+    Take(syIBOn);
+    ParseExpression();
+    if (Symb != syIBWhen) {
+        Expect(syIBWhen);
+        Skip();
+    }
+    const bool fb3 = VersionIn(TVersion::st_Firebird_30, TVersion::st_Firebird_40);
+    const auto condition = [&] {
+        if (fb3 && Symb == syIBAnd) {
+            NextToken();
+            ParseExpression();
+        }
+        Take(syIBThen);
+    };
+    for (TLoopGuard guard(*this); Symb == syIBWhen; guard.Turn()) {
+        NextToken();
+        if (Symb == syIBNot) {
+            NextToken();
+            ExpectWord("MATCHED");
+            NextToken();
+            condition();
+            Take(syIBInsert);
+            if (Symb == syLParen) {
+                NextToken();
+                ParseValueList();
+                Take(syRParen);
+            }
+            if (Symb == syIBValues) {
+                NextAndExpect(syLParen);
+                NextToken();
+                ParseValueList();
+                Take(syRParen);
+            }
+            continue;
+        }
+        ExpectWord("MATCHED");
+        NextToken();
+        condition();
+        if (Symb == syIBUpdate) {
+            NextToken();
+            Take(syIBSet);
+            ParseSetList(target);
+        } else if (fb3) {
+            Take(syIBDelete);
+        } else {
+            ParseError("Must be: UPDATE");
+        }
+    }
+}
+
+} // namespace qel
