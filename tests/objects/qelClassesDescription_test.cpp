@@ -18,7 +18,7 @@ namespace {
 TTblData& DescribedTable(TObjs& o, const std::string& Text, const std::string& Schema = {}, const char* Table = "T",
                          const char* Col = "C")
 {
-    auto* t = static_cast<TTblData*>(o.AddObject(qeltest::Make<TTblData>(o, Table, Schema)));
+    auto* t = &qeltest::File<TTblData>(o, Table, Schema);
     qeltest::AddFields(o, t->Fields, t, {{Col, 1}})->SetDescription(Text);
     t->SetDescription(Text);
     return *t;

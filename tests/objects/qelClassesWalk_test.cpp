@@ -11,6 +11,7 @@
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
+#include "qelFieldListSupport.h"
 #include "qelObjs.h"
 #include "qelSQL_Exec.h"
 
@@ -53,10 +54,9 @@ struct TWorld {
     template <class T>
     T& Add(TObjs& O, const std::string& Name, bool Exists = true)
     {
-        auto obj = std::make_unique<T>(&O);
-        obj->SetName(Name);
-        obj->Exists = Exists;
-        return *static_cast<T*>(O.AddObject(std::move(obj)));
+        T& obj = qeltest::File<T>(O, Name);
+        obj.Exists = Exists;
+        return obj;
     }
     // The same object on both sides, paired.
     template <class T>
@@ -67,18 +67,11 @@ struct TWorld {
         s.SetCounterpart(&t);
         return {s, t};
     }
-    static TFldData& Column(TDbObj& Parent, TOwnedNameList<TFldData>& List, const std::string& Name,
-                            const std::string& Body = {})
+    static TFldData& Column(TDbObj& Parent, TOwnedNameList<TFldData>& List, const char* Name, const char* Body = "")
     {
-        TFldData* f = List.Add(Name, std::make_unique<TFldData>(Parent.Objs(), &Parent));
-        f->SetName(Name);
-        f->DataType = INTEGER;
-        f->SetBody(Body);
-        return *f;
-    }
-    static void Uses(TDbObj& User, TDbObj& Used, const std::string& Field = {})
-    {
-        AddDependency(User.Objs(), &User, &Used, 1, 1, Field);
+        TFldData& f = *qeltest::AddFields(*static_cast<TObjs*>(Parent.Objs()), List, &Parent, {{Name, INTEGER}});
+        f.SetBody(Body);
+        return f;
     }
     void Note(const std::string& Text) { Seq.push_back("note: " + Text); }
 
@@ -116,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                      auto& f = w.Add<TUdfData>(w.Target, "F");
                      auto [source, target] = w.Both<TViwData>("V");
                      source.SetBody("SELECT 1 FROM RDB$DATABASE");
-                     TWorld::Uses(TWorld::Column(target, target.Columns, "C"), f);
+                     qeltest::Uses(TWorld::Column(target, target.Columns, "C"), f);
                      f.DropObject();
                  },
                  {"stmt drop: DROP VIEW V", "stmt drop: /* Drop: F (TUdfData) */\r\nDROP EXTERNAL FUNCTION F",
@@ -128,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                      key.SetConstraintKind(ckPrimaryKey), key.SetTableName("T1");
                      auto& foreign = w.Add<TCtrData>(w.Target, "FK2");
                      foreign.SetTableName("T2");
-                     TWorld::Uses(foreign, key);
+                     qeltest::Uses(foreign, key);
                      key.DropObject();
                      w.Both<TTblData>("T1").second.DropObject();
                      w.Note(w.Target.FindTable("T1")->GetExists() ? "T1 kept" : "T1 gone");
@@ -141,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                      auto& p2 = w.Add<TPrcData>(w.Source, "P2", false);
                      p1.SetBody("BEGIN EXECUTE PROCEDURE P2; END"), p2.SetBody("BEGIN END");
                      p1.SetDescription("x");
-                     TWorld::Uses(p1, p2);
+                     qeltest::Uses(p1, p2);
                      p1.CreateObject();
                      p2.CreateObject();
                      auto& v = w.Add<TViwData>(w.Source, "V", false);
@@ -188,16 +181,16 @@ INSTANTIATE_TEST_SUITE_P(
                      auto& a = w.Add<TViwData>(w.Target, "A", false);
                      auto& b = w.Add<TViwData>(w.Target, "B", false);
                      a.SetBody("SELECT * FROM B"), b.SetBody("SELECT * FROM A");
-                     TWorld::Uses(a, b), TWorld::Uses(b, a);
+                     qeltest::Uses(a, b), qeltest::Uses(b, a);
                      a.CreateObject();
                      auto& d1 = w.Add<TDmnData>(w.Target, "D1", false);
                      auto& d2 = w.Add<TDmnData>(w.Target, "D2", false);
                      d1.BaseField->DataType = d2.BaseField->DataType = INTEGER;
-                     TWorld::Uses(d1, d2), TWorld::Uses(d2, d1);
+                     qeltest::Uses(d1, d2), qeltest::Uses(d2, d1);
                      d1.CreateObject();
                      auto& p = w.Add<TPrcData>(w.Target, "P", false);
                      auto& q = w.Add<TPrcData>(w.Target, "Q", false);
-                     TWorld::Uses(p, q), TWorld::Uses(q, p);
+                     qeltest::Uses(p, q), qeltest::Uses(q, p);
                      p.CreateObject();
                      q.CreateObject();
                  },
@@ -223,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
                      auto& f = w.Add<TUdfData>(w.Source, "F");
                      auto& v = w.Add<TViwData>(w.Source, "V");
                      v.SetBody("SELECT F(1) FROM RDB$DATABASE");
-                     TWorld::Uses(TWorld::Column(v, v.Columns, "C"), f);
+                     qeltest::Uses(TWorld::Column(v, v.Columns, "C"), f);
                      f.DropObject();
                  },
                  {"stmt drop: DROP VIEW V", "stmt drop: /* Drop: F (TUdfData) */\r\nDROP EXTERNAL FUNCTION F",
@@ -239,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                      TFldData& c = TWorld::Column(t, t.Fields, "C", "((SELECT COUNT(*) FROM V))");
                      auto& v = w.Add<TViwData>(w.Source, "V", false);
                      v.SetBody("SELECT A FROM T");
-                     TWorld::Uses(c, v), TWorld::Uses(v, t, "A");
+                     qeltest::Uses(c, v), qeltest::Uses(v, t, "A");
                      t.CreateObject();
                  },
                  {"stmt create: CREATE DOMAIN D AS INTEGER", "stmt create: CREATE TABLE T(A D)", "comment comment: ",
@@ -253,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                      TFldData& c = TWorld::Column(tt, tt.Fields, "C");
                      auto [sp, tp] = w.Both<TPrcData>("P");
                      sp.SetBody("BEGIN END"), tp.SetBody("BEGIN DELETE FROM T WHERE C = 1; END");
-                     TWorld::Uses(tp, tt, "C");
+                     qeltest::Uses(tp, tt, "C");
                      c.DropObject();
                      sp.CreateObject();
                  },
@@ -265,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
                      s2.SetBody("SELECT 2 FROM RDB$DATABASE"), s2.SavedText = "new", t2.SavedText = "old";
                      auto& v1 = w.Add<TViwData>(w.Source, "V1", false);
                      v1.SetBody("SELECT * FROM V2");
-                     TWorld::Uses(v1, s2);
+                     qeltest::Uses(v1, s2);
                      v1.CreateObject();
                      w.Note(t2.SavedText);
                  },

@@ -26,6 +26,19 @@ std::unique_ptr<T> Make(qel::TObjs& Objs, const std::string& Name, const std::st
     return obj;
 }
 
+// A new object filed in (and owned by) the collection.
+template <class T>
+T& File(qel::TObjs& Objs, const std::string& Name, const std::string& Schema = {})
+{
+    return *static_cast<T*>(Objs.AddObject(Make<T>(Objs, Name, Schema)));
+}
+
+// User depends on Used (on its column Field, when given).
+inline void Uses(qel::TDbObj& User, qel::TDbObj& Used, const std::string& Field = {})
+{
+    qel::AddDependency(User.Objs(), &User, &Used, 1, 1, Field);
+}
+
 // One field of a list: name (may be empty), type code, length, direction.
 struct TFieldSpec {
     const char* Name;

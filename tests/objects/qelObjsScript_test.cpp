@@ -23,15 +23,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <class T>
-T& Add(TObjs& o, const std::string& Name, const std::string& Schema = {})
-{
-    return *static_cast<T*>(o.AddObject(qeltest::Make<T>(o, Name, Schema)));
-}
+using qeltest::File;
 
 TTblData& Table(TObjs& o, const std::string& Name, const char* Column = "A", const std::string& Schema = {})
 {
-    TTblData& t = Add<TTblData>(o, Name, Schema);
+    TTblData& t = File<TTblData>(o, Name, Schema);
     qeltest::AddFields(o, t.Fields, &t, {{Column, 1}});
     return t;
 }
@@ -56,11 +52,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TDDLRow{"FirebirdRoutinesInSetTerm", DT::dbInterBase,
                 [](TObjs& o) {
-                    Add<TPrcData>(o, "P").SetBody("BEGIN END");
+                    File<TPrcData>(o, "P").SetBody("BEGIN END");
                     std::string text = Script(o);
                     TObjs bare;
                     bare.SetDatabaseType(DT::dbInterBase);
-                    Add<TExcData>(bare, "E").Message = "x";
+                    File<TExcData>(bare, "E").Message = "x";
                     return text + " " + Script(bare);
                 },
                 "SET SQL DIALECT 3;\r\n|SET TERM ^ ;\r\n|CREATE PROCEDURE P AS\r\nBEGIN END\r\n^|SET TERM ; ^\r\n#; "
@@ -72,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                         TTblData& t = Table(o, name);
                         t.QuotedIdentifier = t.AnsiNulls = true;
                     }
-                    Add<TDefData>(o, "D0").Value = "0";
+                    File<TDefData>(o, "D0").Value = "0";
                     return Script(o);
                 },
                 "USE db\r\ngo\r\n|SET QUOTED_IDENTIFIER OFF\r\ngo\r\n|SET ANSI_NULLS OFF\r\ngo\r\n|CREATE DEFAULT [D0] AS "
@@ -83,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
                     o.ConnectionOptions().UserName = "scott";
                     o.ConnectionOptions().Password = "pw";
                     o.ConnectionOptions().DatabaseName = "orcl";
-                    Add<TPrcData>(o, "P").SetBody("IS BEGIN NULL; END;");
-                    TPkgData& package = Add<TPkgData>(o, "PK");
+                    File<TPrcData>(o, "P").SetBody("IS BEGIN NULL; END;");
+                    TPkgData& package = File<TPkgData>(o, "PK");
                     package.HeaderText = "IS PROCEDURE X; END;";
                     return Script(o);
                 },
@@ -101,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDDLRow{"Firebird3PackagesInSetTerm", DT::dbInterBase,
                 [](TObjs& o) {
                     o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
-                    TPkgData& p = Add<TPkgData>(o, "PK");
+                    TPkgData& p = File<TPkgData>(o, "PK");
                     p.HeaderText = "BEGIN PROCEDURE X; END";
                     p.SetBody("BEGIN PROCEDURE X AS BEGIN END END");
                     return Script(o);
@@ -111,11 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
         TDDLRow{"MySQLKeysInLineOnceAndRoutinesDelimited", DT::dbMySQL,
                 [](TObjs& o) {
                     Table(o, "T");
-                    TCtrData& key = Add<TCtrData>(o, "");
+                    TCtrData& key = File<TCtrData>(o, "");
                     key.SetConstraintKind(ckPrimaryKey), key.SetTableName("T"), key.Fields.Add("A");
-                    TIdxData& index = Add<TIdxData>(o, "IX");
+                    TIdxData& index = File<TIdxData>(o, "IX");
                     index.TableName = "T", index.Fields.Add("A");
-                    Add<TPrcData>(o, "P").SetBody("BEGIN SELECT 1; END");
+                    File<TPrcData>(o, "P").SetBody("BEGIN SELECT 1; END");
                     return Script(o);
                 },
                 "CREATE TABLE T(A INTEGER,\r\nPRIMARY KEY(A),\r\nKEY IX (A));|DELIMITER //|CREATE PROCEDURE P()\r\n"
@@ -163,7 +159,7 @@ TEST(ObjectFiles, HoldTheTextsUnderSafeNames)
     o.SetDatabaseType(DT::dbInterBase);
     TTblData& t = Table(o, "T");
     t.SetDescription("line\r\nbreak");
-    TPrcData& p = Add<TPrcData>(o, "P");
+    TPrcData& p = File<TPrcData>(o, "P");
     p.SetBody("BEGIN END");
     Table(o, "../x");
     const std::string longName(300, 'N');
