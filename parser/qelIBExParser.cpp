@@ -119,8 +119,17 @@ std::unique_ptr<TIbParser> TIbExParser::NewInputParser() { return MakeParser<TIb
 
 void TIbExParser::NextToken()
 {
+    // Inside a body the terminator is its end, as the end of the text is:
+    // no rule steps over it.
+    if (m_bodyObj != nullptr && Symb == syTerminator) return;
     m_prevTokenEnd = AtEnd() ? GetLength() + 1 : NextPos - 1;
     TIbParser::NextToken();
+}
+
+void TIbExParser::DoProgressUpdate()
+{
+    // A query's first pass reads its lines once more.
+    if (m_quiet == 0) TIbParser::DoProgressUpdate();
 }
 
 void TIbExParser::Take(TSymb S)
@@ -278,7 +287,10 @@ void TIbExParser::ParseObjectBody(TDbObj& Obj)
             for (const auto& param : *params)
                 if (!param.Name.empty()) LocalNames.Add(param.Name);
     }
-    if (dynamic_cast<TTrgData*>(&Obj) != nullptr || dynamic_cast<TPrcData*>(&Obj) != nullptr) {
+    if (Symb == syIBExternal) {
+        // A routine of an external engine has no body to read.
+        SkipUntil(TSymbSet{sySemicolon, syTerminator, syEOF});
+    } else if (dynamic_cast<TTrgData*>(&Obj) != nullptr || dynamic_cast<TPrcData*>(&Obj) != nullptr) {
         if (Is(syIBAs, "AS")) NextToken();
         ParseDeclarations();
         ParseBlock();

@@ -44,6 +44,7 @@ public:
     // Notes where the token being left ends, so that an expression body's
     // text stops at its last token.
     void NextToken() override;
+    void DoProgressUpdate() override;
     // Inside a body: "Procedure P: " + Msg (also "Trigger ", "View ",
     // "Index ", "Check-constraint ", "Field T/C: ", else the bare name),
     // stored without ending the statement; outside one, TIbParser's.

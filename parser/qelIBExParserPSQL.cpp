@@ -396,15 +396,17 @@ void TIbExParser::ParseWhen()
     if (Symb == syIBAny) {
         NextToken();
     } else {
+        // Each item has its own keyword: after "," anything else ends the list.
         for (;;) {
             if (Symb == syIBGdscode || Symb == syIBSqlcode) {
                 NextToken();
                 ParseValueExpression();
-            } else {
-                // EXCEPTION, and each further item needs its own keyword.
+            } else if (Is(syIBException, "EXCEPTION")) {
                 NextToken();
                 if (Symb == syIdent) LinkDepend(m_bodyObj, TokenText, {dboException});
                 Take(syIdent);
+            } else {
+                break;
             }
             if (Symb != syComma) break;
             NextToken();

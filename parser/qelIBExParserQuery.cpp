@@ -71,10 +71,12 @@ bool TIbExParser::IsTableAlias()
 // per level.
 void TIbExParser::CollectFromList(TParseContext& Scope)
 {
-    for (int depth = 0; Symb != syIBFrom || depth > 0; NextToken()) {
+    // The select list's own FROMs stand in parentheses, or after DISTINCT.
+    for (int depth = 0, distinct = 0; Symb != syIBFrom || depth > 0 || distinct; NextToken()) {
         if (AtStatementEnd() || (depth == 0 && Symb == sySemicolon)) return;
         if (Symb == syLParen) ++depth;
         else if (Symb == syRParen && --depth < 0) return;
+        distinct = Symb == syIBDistinct;
     }
     NextToken();
     for (;;) {
