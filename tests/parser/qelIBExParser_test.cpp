@@ -460,37 +460,61 @@ std::string EmployeeScript()
     return qeltest::ReadFile(out);
 }
 
-// The employee database Firebird built from the script, once per run; its
-// RDB$DEPENDENCIES rows as "dependent|type|used|type|field".
-const std::vector<std::vector<std::string>>& ReferenceDependencies()
+// Firebird's RDB$DEPENDENCIES rows of the database a sample script builds in
+// a folder of its own, as (dependent, type, used, type, field); the check
+// triggers of EMPLOYEE's table come as ("CHECK", -1, trigger, -1, "").
+std::vector<std::vector<std::string>> BuiltDependencies(const std::string& Script, const std::string& Database,
+                                                        const std::vector<std::string>& Files)
 {
-    static const std::vector<std::vector<std::string>> rows = [] {
-        qeltest::TempDir dir;
-        const auto old = std::filesystem::current_path();
-        std::filesystem::current_path(dir.Path());
-        qeltest::WriteFile(dir.File("employee.sql"), EmployeeScript());
-        TQELConnection c;
-        qeltest::ConfigureFirebird(c, dir.File("none.fdb"));
-        TIBSQLExec x;
-        x.SetQELConnection(&c);
-        x.ConnectionOptions().Assign(c.ConnectionOptions());
-        x.IBServerOptions().SQLServerVersion = V::st_Firebird_30;
-        x.LoadScript("employee.sql");
-        const bool ran = x.Execute();
-        c.SetConnected(false);
-        std::vector<std::vector<std::string>> out;
-        if (ran) {
-            qeltest::TInspector db(dir.File("employee.fdb"));
-            out = db.Rows("SELECT TRIM(RDB$DEPENDENT_NAME), RDB$DEPENDENT_TYPE, TRIM(RDB$DEPENDED_ON_NAME), "
-                          "RDB$DEPENDED_ON_TYPE, TRIM(COALESCE(RDB$FIELD_NAME, '')) FROM RDB$DEPENDENCIES "
-                          "UNION ALL SELECT 'CHECK', -1, TRIM(RDB$TRIGGER_NAME), -1, '' FROM RDB$CHECK_CONSTRAINTS C "
-                          "JOIN RDB$RELATION_CONSTRAINTS R ON R.RDB$CONSTRAINT_NAME = C.RDB$CONSTRAINT_NAME "
-                          "WHERE R.RDB$RELATION_NAME = 'EMPLOYEE' AND R.RDB$CONSTRAINT_TYPE = 'CHECK'");
-        }
-        std::filesystem::current_path(old);
-        return out;
-    }();
+    qeltest::TempDir dir;
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    for (const std::string& f : Files) std::filesystem::copy_file(f, dir.File(std::filesystem::path(f).filename()));
+    if (Script == "employee.sql") qeltest::WriteFile(dir.File(Script), EmployeeScript());
+    TQELConnection c;
+    qeltest::ConfigureFirebird(c, dir.File("none.fdb"));
+    TIBSQLExec x;
+    x.SetQELConnection(&c);
+    x.ConnectionOptions().Assign(c.ConnectionOptions());
+    x.IBServerOptions().SQLServerVersion = V::st_Firebird_30;
+    x.LoadScript(dir.File(Script));
+    const bool ran = x.Execute();
+    c.SetConnected(false);
+    std::vector<std::vector<std::string>> rows;
+    if (ran) {
+        qeltest::TInspector db(dir.File(Database));
+        rows = db.Rows("SELECT TRIM(RDB$DEPENDENT_NAME), RDB$DEPENDENT_TYPE, TRIM(RDB$DEPENDED_ON_NAME), "
+                       "RDB$DEPENDED_ON_TYPE, TRIM(COALESCE(RDB$FIELD_NAME, '')) FROM RDB$DEPENDENCIES "
+                       "UNION ALL SELECT 'CHECK', -1, TRIM(RDB$TRIGGER_NAME), -1, '' FROM RDB$CHECK_CONSTRAINTS C "
+                       "JOIN RDB$RELATION_CONSTRAINTS R ON R.RDB$CONSTRAINT_NAME = C.RDB$CONSTRAINT_NAME "
+                       "WHERE R.RDB$RELATION_NAME = 'EMPLOYEE' AND R.RDB$CONSTRAINT_TYPE = 'CHECK'");
+    }
+    std::filesystem::current_path(old);
     return rows;
+}
+
+// What Firebird records for the dependents: their columns as "T.C", or the
+// tables, views, procedures, exceptions and sequences they use.
+std::set<std::string> Recorded(const std::vector<std::vector<std::string>>& Rows, const std::set<std::string>& Dependents,
+                               bool Columns)
+{
+    static const std::set<std::string> kinds{"0", "1", "5", "7", "14"};
+    std::set<std::string> out;
+    for (const auto& r : Rows)
+        if (Dependents.contains(r[0]) && r[1] != "-1") {
+            if (Columns && !r[4].empty()) out.insert(r[2] + "." + r[4]);
+            if (!Columns && kinds.contains(r[3])) out.insert(r[2]);
+        }
+    return out;
+}
+
+// The same of our links.
+std::set<std::string> Ours(const TDbObj* Obj, bool Columns)
+{
+    std::set<std::string> out;
+    for (const std::string& link : LinksOf(Obj))
+        if ((link.find('.') != std::string::npos) == Columns) out.insert(link);
+    return out;
 }
 
 } // namespace
@@ -504,26 +528,9 @@ TEST(IBExParserSample, EmployeeLinksAreWhatFirebirdRecords)
         EXPECT_EQ(run.Messages(), std::vector<std::string>{});
         EXPECT_EQ(run.Statements.size(), 397u);
     }
-    const auto& rows = ReferenceDependencies();
+    const auto rows = BuiltDependencies("employee.sql", "employee.fdb", {});
     ASSERT_FALSE(rows.empty());
     TRun run(text, V::st_Firebird_30, "employee.sql");
-    // Firebird's rows of a dependent: its columns as "TABLE.COLUMN", its
-    // tables, views, procedures, sequences and exceptions by name.
-    const auto recorded = [&](const std::set<std::string>& Dependents, bool Columns) {
-        std::set<std::string> out;
-        for (const auto& r : rows)
-            if (Dependents.contains(r[0]) && r[1] != "-1") {
-                if (Columns && !r[4].empty()) out.insert(r[2] + "." + r[4]);
-                if (!Columns && std::set<std::string>{"0", "1", "5", "7", "14"}.contains(r[3])) out.insert(r[2]);
-            }
-        return out;
-    };
-    const auto ours = [](const TDbObj* Obj, bool Columns) {
-        std::set<std::string> out;
-        for (const std::string& link : LinksOf(Obj))
-            if ((link.find('.') != std::string::npos) == Columns) out.insert(link);
-        return out;
-    };
     std::set<std::string> checkTriggers;
     for (const auto& r : rows)
         if (r[0] == "CHECK") checkTriggers.insert(r[2]);
@@ -531,25 +538,35 @@ TEST(IBExParserSample, EmployeeLinksAreWhatFirebirdRecords)
     for (const auto& item : run.objs.Constraints)
         if (auto* c = dynamic_cast<TCtrData*>(item.Object); c->TableName() == "EMPLOYEE" && c->ConstraintKind() == ckCheck)
             check = c;
-    EXPECT_EQ(ours(run.objs.FindView("PHONE_LIST"), true), recorded({"PHONE_LIST"}, true));
-    EXPECT_EQ(ours(run.objs.FindTrigger("SAVE_SALARY_CHANGE"), true), recorded({"SAVE_SALARY_CHANGE"}, true));
-    EXPECT_EQ(ours(check, true), recorded(checkTriggers, true));
+    EXPECT_EQ(Ours(run.objs.FindView("PHONE_LIST"), true), Recorded(rows, {"PHONE_LIST"}, true));
+    EXPECT_EQ(Ours(run.objs.FindTrigger("SAVE_SALARY_CHANGE"), true), Recorded(rows, {"SAVE_SALARY_CHANGE"}, true));
+    EXPECT_EQ(Ours(check, true), Recorded(rows, checkTriggers, true));
     for (const auto* list : {&run.objs.Procedures, &run.objs.Triggers})
         for (const auto& item : *list) {
-            std::set<std::string> expected = recorded({item.Key}, false);
+            std::set<std::string> expected = Recorded(rows, {item.Key}, false);
+            // Our trigger uses its table; DEPT_BUDGET is filed after its body.
             if (auto* trigger = dynamic_cast<TTrgData*>(item.Object)) expected.insert(trigger->TableName());
             if (item.Key == "DEPT_BUDGET") expected.erase("DEPT_BUDGET");
-            EXPECT_EQ(ours(item.Object, false), expected) << item.Key;
+            EXPECT_EQ(Ours(item.Object, false), expected) << item.Key;
         }
 }
 
-TEST(IBExParserSample, PackageBodyLinksItsTableAndSequence)
+TEST(IBExParserSample, PackageBodyLinksWhatFirebirdRecords)
 {
     if (!std::filesystem::exists(kExamples + "package")) QEL_SKIP_OR_FAIL("firebird3.0-examples is missing");
     TRun run(qeltest::ReadFile(kExamples + "package/fbout-test.sql"), V::st_Firebird_30,
              kExamples + "package/fbout-test.sql");
     EXPECT_EQ(run.Messages(), std::vector<std::string>{});
-    EXPECT_EQ(Sorted(LinksOf(run.objs.FindPackage("FB$OUT"))),
-              (std::vector<std::string>{"FB$OUT_SEQ", "FB$OUT_TABLE", "FB$OUT_TABLE.CONTENT", "FB$OUT_TABLE.LINE_NUM"}));
-    EXPECT_EQ(LinksOf(run.objs.FindProcedure("TEST")), std::vector<std::string>{"FB$OUT"});
+    const TDbObj* package = run.objs.FindPackage("FB$OUT");
+    EXPECT_EQ(Ours(package, true), (std::set<std::string>{"FB$OUT_TABLE.CONTENT", "FB$OUT_TABLE.LINE_NUM"}));
+    EXPECT_EQ(Ours(package, false), (std::set<std::string>{"FB$OUT_SEQ", "FB$OUT_TABLE"}));
+    std::vector<std::string> files;
+    for (const char* f : {"fbout-test.sql", "fbout-header.sql", "fbout-body.sql"}) files.push_back(kExamples + "package/" + f);
+    const auto rows = BuiltDependencies("fbout-test.sql", "test.fdb", files);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(Ours(package, true), Recorded(rows, {"FB$OUT"}, true));
+    // Less CLEAR, a member of the package itself, which is filed nowhere.
+    std::set<std::string> used = Recorded(rows, {"FB$OUT"}, false);
+    EXPECT_EQ(used.erase("CLEAR"), 1u);
+    EXPECT_EQ(Ours(package, false), used);
 }
