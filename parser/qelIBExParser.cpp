@@ -314,8 +314,10 @@ void TIbExParser::ParseObjectBody(TDbObj& Obj)
 
 std::string TIbExParser::ReadBody(TDbObj& Obj)
 {
-    if (AtStatementEnd()) return {};
     const bool expression = IsExpressionBody(Obj);
+    // A routine or view without a body stores none, as the plain reader
+    // does; a missing expression is reported.
+    if (AtStatementEnd() && !expression) return {};
     const bool block = dynamic_cast<TPrcData*>(&Obj) != nullptr || dynamic_cast<TTrgData*>(&Obj) != nullptr ||
                        dynamic_cast<TPkgData*>(&Obj) != nullptr;
     const std::string saved = Terminator();
@@ -353,7 +355,7 @@ std::string TIbExParser::ReadBody(TDbObj& Obj)
                 NextToken();
             }
             bodyStart.Save();
-            if (!AtStatementEnd()) ParseObjectBody(Obj);
+            if (expression || !AtStatementEnd()) ParseObjectBody(Obj);
         } catch (const EStatementAbort&) {
             // Too deep, and reported. An expression or a query holds no ";":
             // the statement around it is skipped to its end as any other.

@@ -306,6 +306,8 @@ const TMessageCase kMessageCases[] = {
      {"Procedure P: Must be: UPDATE @2:87"}},
     {"DecfloatWhat", V::st_Firebird_40, "CREATE PROCEDURE P AS BEGIN SET DECFLOAT FOO; END",
      {"Procedure P: Unknown SET-statement for DECFLOAT @2:45"}},
+    {"CheckWithoutCondition", V::st_Firebird_25, "ALTER TABLE X ADD CONSTRAINT CK CHECK",
+     {"Check-constraint CK: Missing: <(> (<Terminator>) @2:39"}},
     {"ErrorsOutsideBodiesEndTheStatement", V::st_Firebird_25, "CREATE TABLE X (A INTEGER DEFAULT (1 +))",
      {"Invalid factor in expression (<)>) @2:40"}},
 };
