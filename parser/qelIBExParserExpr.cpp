@@ -492,7 +492,8 @@ void TIbExParser::ParseIdentifierFactor(bool Variable)
 }
 
 // An external function (or a stored one) the body calls; a computed column's
-// table uses it as well.
+// table uses it as well, so that the table is made after the function. (The
+// model keeps a column name only on links to a table's or view's column.)
 void TIbExParser::LinkFunction(const std::string& Name)
 {
     if (Objs() == nullptr) return;
@@ -502,7 +503,7 @@ void TIbExParser::LinkFunction(const std::string& Name)
     AddDepend(m_bodyObj, function, {});
     if (auto* field = dynamic_cast<TFldData*>(m_bodyObj); field != nullptr && function != nullptr)
         AddDepend(dynamic_cast<TTblData*>(field->Parent) != nullptr ? field->Parent : Objs()->FindTable(field->TableName),
-                  function, field->Name());
+                  function, {});
 }
 
 void TIbExParser::ParseWindowClause()

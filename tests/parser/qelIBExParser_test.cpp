@@ -165,6 +165,10 @@ const TLinkCase kLinkCases[] = {
      "V", {"IX_A", "IX_B", "T", "T.A"}},
     {"ComputedColumn", V::st_Firebird_25, "CREATE TABLE W (A INTEGER, B INTEGER, C COMPUTED BY (A + B))^", "W.C",
      {"W.A", "W.B"}},
+    {"ComputedColumnCallingAFunction", V::st_FireBird_15,
+     kLpad + "CREATE TABLE W (A VARCHAR(5), C COMPUTED BY (LPAD(A, 5)))^", "W.C", {"LPAD", "W.A"}},
+    {"TableOfAComputedColumnUsesItsFunction", V::st_FireBird_15,
+     kLpad + "CREATE TABLE W (A VARCHAR(5), C COMPUTED BY (LPAD(A, 5)))^", "W", {"LPAD"}},
     {"CheckOfTheTableBeingCreated", V::st_Firebird_25,
      "CREATE TABLE W (A INTEGER, B INTEGER, CONSTRAINT CK CHECK (B > (SELECT MAX(A) FROM W)))^", "CK",
      {"W", "W.A", "W.B"}},
@@ -233,7 +237,9 @@ const TLinkCase kLinkCases[] = {
      "P", {"G", "T", "T.A", "T.B", "U", "U.A", "U.C"}},
     {"SetStatementsOfFirebird4", V::st_Firebird_40,
      "CREATE PROCEDURE P AS BEGIN SET TIME ZONE 'UTC'; SET SESSION IDLE TIMEOUT 5 MINUTE; "
-     "SET DECFLOAT ROUND CEILING; SET DECFLOAT BIND NATIVE; SET ROLE 'R'; ALTER SESSION RESET; END^",
+     "SET DECFLOAT ROUND CEILING; SET DECFLOAT BIND NATIVE; SET INT128 BIND BIGINT, 2; SET DECFLOAT TRAPS TO "
+     "DIVISION_BY_ZERO, OVERFLOW; SET ROLE 'R'; SET TRUSTED ROLE; SET LOCAL_TIMEOUT 5; SET STATEMENT TIMEOUT TO 3 "
+     "SECOND; SET TIME ZONE BIND NATIVE; ALTER SESSION RESET; END^",
      "P", {}},
 };
 
@@ -415,7 +421,9 @@ INSTANTIATE_TEST_SUITE_P(Bodies, IBExDeep, ::testing::ValuesIn(kDeepCases),
 
 TEST(IBExParser, ParseObjectSourceReadsStoredTexts)
 {
-    TRun run(kPrelude + "CREATE PROCEDURE P AS BEGIN END^\nCREATE DOMAIN D AS INTEGER^\nALTER TABLE T ADD PRIMARY KEY (A)^");
+    TRun run(kPrelude + "CREATE PROCEDURE P AS BEGIN END^\nCREATE DOMAIN D AS INTEGER^\nALTER TABLE T ADD PRIMARY KEY (A)^\n"
+                        "CREATE TABLE W (A INTEGER DEFAULT (1 + 2))^");
+    EXPECT_EQ(run.objs.FindTableField("W", "A")->DefaultValue, "(1 + 2)");
     TIbExParser& p = *run.parser;
     TPrcData& proc = *run.objs.FindProcedure("P");
     proc.SourceText = "AS BEGIN DELETE FROM U WHERE C = 1; END";
