@@ -859,6 +859,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
+// Table T on both sides, its rows, how a run over it is set up, and what
+// the run must give.
+struct TTableCase {
+    const char* Name;
+    const char* MasterBody;
+    const char* TargetBody; // nullptr: as the master's
+    std::vector<std::string> MasterRows, TargetRows;
+    std::function<void(TVelmorin&)> Setup;
+    std::vector<std::string> Expected; // the statements produced, or the errors reported
+    std::vector<std::string> Log = {}; // lines the log holds
+};
+
+std::string TableCaseName(const ::testing::TestParamInfo<TTableCase>& info)
+{
+    return info.param.Name;
+}
+
 class CompareRun : public ::testing::Test {
 protected:
     void SetUp() override
@@ -884,6 +901,18 @@ protected:
         run->C.ScriptOptions().DBCharSet = Connect;
         run->C.ScriptOptions().SQLDialect = Connect;
         run->C.SetSQLExec(&sink);
+        return run;
+    }
+
+    // The table of a case on both sides, and a run over it, set up.
+    std::unique_ptr<TRun> NewRun(const TTableCase& Case)
+    {
+        master->CreateTable("T", Case.MasterBody);
+        target->CreateTable("T", Case.TargetBody != nullptr ? Case.TargetBody : Case.MasterBody);
+        master->Insert("T", Case.MasterRows);
+        target->Insert("T", Case.TargetRows);
+        auto run = NewRun("T");
+        if (Case.Setup) Case.Setup(run->C);
         return run;
     }
 
@@ -915,25 +944,16 @@ std::function<void(TVelmorin&)> KeyFields(const std::string& Key)
 
 namespace {
 
-// One table on both sides: the data statements a run produces, each marked
-// with its kind and table, and lines its log holds.
-struct TRunTextCase {
-    const char* Name;
-    const char* MasterBody;
-    const char* TargetBody; // nullptr: as the master's
-    std::vector<std::string> MasterRows, TargetRows;
-    std::function<void(TVelmorin&)> Setup;
-    std::vector<std::string> Statements, Log;
-};
-
-class RunTexts : public CompareRun, public ::testing::WithParamInterface<TRunTextCase> {};
+// The data statements a run produces, each marked with its kind and table,
+// and lines its log holds.
+class RunTexts : public CompareRun, public ::testing::WithParamInterface<TTableCase> {};
 
 std::string MasterSelect(const std::string& Text)
 {
     return "Select-SQL for master table:\r\n" + Text + "\r\n";
 }
 
-const std::vector<TRunTextCase> RunTextCases = {
+const std::vector<TTableCase> RunTextCases = {
     {"UpdateListsOnlyTheChangedColumns", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B VARCHAR(10), C INTEGER", nullptr,
      {"(1, 1, 'new', 1)", "(2, 5, 'x', 7)"}, {"(1, 1, 'old', 1)", "(2, 4, 'x', Null)"}, nullptr,
      {"UPDATE T SET \r\nB='new'\r\nWHERE ID = 1\r\n", "UPDATE T SET \r\nA=5,\r\nC=7\r\nWHERE ID = 2\r\n"}, {}},
@@ -961,16 +981,11 @@ const std::vector<TRunTextCase> RunTextCases = {
 
 TEST_P(RunTexts, StatementsAndLog)
 {
-    const TRunTextCase& p = GetParam();
-    master->CreateTable("T", p.MasterBody);
-    target->CreateTable("T", p.TargetBody != nullptr ? p.TargetBody : p.MasterBody);
-    master->Insert("T", p.MasterRows);
-    target->Insert("T", p.TargetRows);
-    auto run = NewRun("T");
-    if (p.Setup) p.Setup(run->C);
+    const TTableCase& p = GetParam();
+    auto run = NewRun(p);
     ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
     EXPECT_EQ(run->C.ErrorCount, 0) << Joined(run->errors);
-    EXPECT_EQ(SinkTexts(), p.Statements);
+    EXPECT_EQ(SinkTexts(), p.Expected);
     for (const std::string& line : p.Log)
         EXPECT_NE(std::find(run->log.begin(), run->log.end(), line), run->log.end()) << line << "\n--- in:\n" << Joined(run->log);
     for (int i = 0; i < sink.Count(); ++i) {
@@ -981,8 +996,7 @@ TEST_P(RunTexts, StatementsAndLog)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Velmorin, RunTexts, ::testing::ValuesIn(RunTextCases),
-                         [](const ::testing::TestParamInfo<TRunTextCase>& i) { return std::string(i.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Velmorin, RunTexts, ::testing::ValuesIn(RunTextCases), TableCaseName);
 
 TEST_F(CompareRun, KeysOneTwoFourAgainstTwoThreeFour)
 {
@@ -1341,27 +1355,18 @@ namespace {
 
 // Input the comparer cannot pair safely: the run reports it and stops
 // before anything reaches the script, the executor or the target.
-struct TRefusedCase {
-    const char* Name;
-    const char* MasterBody;
-    const char* TargetBody; // nullptr: as the master's
-    std::vector<std::string> MasterRows, TargetRows;
-    std::function<void(TVelmorin&)> Setup;
-    std::vector<std::string> Errors;
-};
-
-class RefusedRuns : public CompareRun, public ::testing::WithParamInterface<std::tuple<TRefusedCase, bool>> {};
+class RefusedRuns : public CompareRun, public ::testing::WithParamInterface<std::tuple<TTableCase, bool>> {};
 
 std::string Refused(const std::string& Message)
 {
     return "Error: " + Message + " No statements were produced.";
 }
 
-const std::vector<TRefusedCase> RefusedCases = {
+const std::vector<TTableCase> RefusedCases = {
     {"KeyFieldThatDoesNotExist", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)", nullptr, {"(1, 'a')"}, {},
      KeyFields("NOPE"),
-     {"Error: Key field NOPE of table R is not among the data fields of the comparison.",
-      "Error: Key field NOPE of table R is not among the data fields of the comparison."}},
+     {"Error: Key field NOPE of table T is not among the data fields of the comparison.",
+      "Error: Key field NOPE of table T is not among the data fields of the comparison."}},
     // Lists given for both sides pair by position.
     {"DifferentColumnCounts", "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B INTEGER",
      "ID INTEGER NOT NULL PRIMARY KEY, A INTEGER", {"(1, 1, 1)"}, {},
@@ -1371,26 +1376,26 @@ const std::vector<TRefusedCase> RefusedCases = {
              T.SetLines({"ID", "A"});
          };
      },
-     {Refused("The master SELECT returns 3 columns and the target SELECT 2. Table: R, R.")}},
+     {Refused("The master SELECT returns 3 columns and the target SELECT 2. Table: T, T.")}},
     {"RepeatedMasterKey", "ID INTEGER, NAME VARCHAR(5)", nullptr, {"(1, 'a')", "(2, 'b')", "(2, 'c')", "(3, 'd')"},
-     {"(0, 'z')"}, KeyFields("ID"), {Refused("Master table R: the key ID = 2 occurs more than once.")}},
+     {"(0, 'z')"}, KeyFields("ID"), {Refused("Master table T: the key ID = 2 occurs more than once.")}},
     {"RowsOutOfKeyOrder", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(5)", nullptr, {"(1, 'a')", "(2, 'a')", "(3, 'a')"},
      {"(0, 'z')"},
      [](TVelmorin& c) {
          c.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
-             m.SetText("select ID, NAME from R order by ID desc");
-             t.SetText("select ID, NAME from R order by ID");
+             m.SetText("select ID, NAME from T order by ID desc");
+             t.SetText("select ID, NAME from T order by ID");
          };
      },
-     {Refused("Master table R: the rows do not arrive in key order (ID = 2 after ID = 3).")}},
+     {Refused("Master table T: the rows do not arrive in key order (ID = 2 after ID = 3).")}},
     // Text "10" sorts before "9", the number 10 after 9: such keys would
     // pair the wrong rows.
     {"TextKeyAgainstNumberKey", "K VARCHAR(5) NOT NULL, V INTEGER", "K INTEGER NOT NULL, V INTEGER",
      {"('9', 1)", "('10', 1)"}, {"(9, 2)", "(10, 2)"}, KeyFields("K"),
-     {Refused("The key columns differ in kind: master R.K is text, target R.K is a number.")}},
+     {Refused("The key columns differ in kind: master T.K is text, target T.K is a number.")}},
     {"DateKeyAgainstTextKey", "K DATE NOT NULL, V INTEGER", "K VARCHAR(10) NOT NULL, V INTEGER",
      {"('2024-02-27', 1)", "('2024-03-01', 1)"}, {"('27.02.2024', 2)", "('01.03.2024', 2)"}, KeyFields("K"),
-     {Refused("The key columns differ in kind: master R.K is a date, target R.K is text.")}},
+     {Refused("The key columns differ in kind: master T.K is a date, target T.K is text.")}},
 };
 
 } // namespace
@@ -1398,24 +1403,19 @@ const std::vector<TRefusedCase> RefusedCases = {
 TEST_P(RefusedRuns, ProduceNothingAndLeaveTheTargetAlone)
 {
     const auto& [p, immediate] = GetParam();
-    master->CreateTable("R", p.MasterBody);
-    target->CreateTable("R", p.TargetBody != nullptr ? p.TargetBody : p.MasterBody);
-    master->Insert("R", p.MasterRows);
-    target->Insert("R", p.TargetRows);
-    const TRows before = target->Rows("select * from R");
-    auto run = NewRun("R");
+    auto run = NewRun(p);
+    const TRows before = target->Rows("select * from T");
     run->C.SetUpdateImmediately(immediate);
-    p.Setup(run->C);
     ASSERT_TRUE(run->C.Execute());
-    EXPECT_EQ(run->errors, p.Errors);
+    EXPECT_EQ(run->errors, p.Expected);
     EXPECT_EQ(sink.Count(), 0);
     EXPECT_EQ(Script(), "");
     EXPECT_EQ(run->C.Inserted + run->C.Updated + run->C.Deleted, 0);
-    EXPECT_EQ(target->Rows("select * from R"), before);
+    EXPECT_EQ(target->Rows("select * from T"), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Velmorin, RefusedRuns, ::testing::Combine(::testing::ValuesIn(RefusedCases), ::testing::Bool()),
-                         [](const ::testing::TestParamInfo<std::tuple<TRefusedCase, bool>>& i) {
+                         [](const ::testing::TestParamInfo<std::tuple<TTableCase, bool>>& i) {
                              return std::string(std::get<0>(i.param).Name) + Mode(std::get<1>(i.param));
                          });
 
@@ -1716,8 +1716,9 @@ TEST_P(KeyConditions, ReachOnlyThePairedRow)
         std::vector<std::string> expected;
         for (const std::string& e : p.Expected) expected.push_back(WithTable(e, tt));
         EXPECT_EQ(DataTexts(sink), expected);
-        if (p.MasterSelect != nullptr)
+        if (p.MasterSelect != nullptr) {
             EXPECT_NE(std::find(run.log.begin(), run.log.end(), p.MasterSelect), run.log.end()) << Joined(run.log);
+        }
     }
     SyncAndCompareAgain(m, tm, t, tt, immediate);
     EXPECT_EQ(t.Rows(WithTable(p.Select, tt)), m.Rows(WithTable(p.Select, tm)));
