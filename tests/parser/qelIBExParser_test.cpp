@@ -155,7 +155,7 @@ const TLinkCase kLinkCases[] = {
      "CREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN NEW.A = NEW.A + OLD.A; END^", "TR", {"T", "T.A"}},
     {"LpadIsExternalOnFirebird15", V::st_FireBird_15, kLpad + "CREATE VIEW V AS SELECT LPAD(A, 5) FROM T^", "V",
      {"LPAD", "T", "T.A"}},
-    {"LpadIsBuiltInOnFirebird21", V::st_Firebird_21, kLpad + "CREATE VIEW V AS SELECT LPAD(A, 5) FROM T^", "V",
+    {"LpadIsBuiltInOnFirebird21", V::st_Firebird_21, kLpad + "CREATE VIEW V AS SELECT LPAD (A, 5) FROM T^", "V",
      {"T", "T.A"}},
     {"LpadAfterACommentIsACall", V::st_Firebird_21, kLpad + "CREATE VIEW V AS SELECT LPAD /* c */ (A, 5) FROM T^",
      "V", {"LPAD", "T", "T.A"}},
@@ -273,6 +273,9 @@ const TMessageCase kMessageCases[] = {
      {"Procedure P: NEW./OLD. context variable is not into trigger body. @2:34"}},
     {"AssignWithColonEqual", V::st_Firebird_25, "CREATE PROCEDURE P AS DECLARE X INTEGER; BEGIN X := 1; END",
      {"Procedure P: Invalid statement (? assignment) @2:52"}},
+    {"NewStarBeforeFirebird4", V::st_Firebird_30,
+     "CREATE TRIGGER TR FOR X BEFORE INSERT AS BEGIN NEW.* = 1; END", {"Trigger TR: Missing: <Ident> (<*>) @2:53"}},
+    {"NewStarOnFirebird4", V::st_Firebird_40, "CREATE TRIGGER TR FOR X BEFORE INSERT AS BEGIN NEW.* = 1; END", {}},
     {"AutonomousTransaction", V::st_Firebird_25,
      "CREATE PROCEDURE P AS BEGIN IN AUTONOMOUS TRANSACTIONS DO EXIT; END",
      {"Procedure P: TRANSACTION expected, but TRANSACTIONS found. @2:55"}},
@@ -430,6 +433,8 @@ TEST(IBExParser, ParseObjectSourceReadsStoredTexts)
     p.ParseObjectSource(proc);
     EXPECT_EQ(LinksOf(&proc), (std::vector<std::string>{"U", "U.C"}));
     TDmnData& domain = *run.objs.FindDomain("D");
+    // No text, nothing parsed.
+    p.ParseObjectSource(domain);
     domain.BaseField->CheckText = "(VALUE > (SELECT MAX(A) FROM T))";
     domain.BaseField->DefaultValue = "GEN_ID(G, 0)";
     p.ParseObjectSource(domain);
