@@ -35,7 +35,9 @@ public:
     //    DEFAULT CHARACTER SET UTF8"
     virtual void ParseCreateDatabaseString(const std::string& Text);
     // Reads an isql script into the statement list (the list and the
-    // messages are replaced). A CONNECT or CREATE DATABASE of the script
+    // messages are replaced); bodies are parsed as well, so that a routine
+    // written without SET TERM is one statement and an error in a body
+    // names its object. A CONNECT or CREATE DATABASE of the script
     // changes the connection options; SET SQL DIALECT, SET NAMES, PAGE_SIZE
     // and DEFAULT CHARACTER SET change the InterBase options only when the
     // script says them. Errors and warnings reach OnErrorMessage and
