@@ -1,4 +1,4 @@
-// Packages: a header (specification) and a body, as Firebird 3 and Oracle
+// Packages: a header (the public declarations) and a body, as Firebird 3 and Oracle
 // have them.
 #pragma once
 

@@ -139,7 +139,7 @@ TDbObj* TCustomObjs::AddObject(std::unique_ptr<TDbObj> Obj)
 {
     if (!Obj || !AcceptObject(Obj.get())) return nullptr;
     if (m_databaseType == TDatabaseType::dbInterBase &&
-        IBServerOptions().IBCompareOptions().IgnoreToolObjects && Obj->Name().starts_with("QEL$"))
+        IBServerOptions().IBCompareOptions().IgnoreToolObjects && IsToolObjectName(Obj->Name()))
         return nullptr;
     TObjIndex* index = IndexFor(*Obj);
     if (index == nullptr) {

@@ -74,6 +74,10 @@ using TAcceptObjectEvent = std::function<void(TObject& Sender, TDbObj& Obj, bool
 // The message target of a collection owner.
 using TOwnerMessageEvent = std::function<void(TObject& Sender, const std::string& Text)>;
 
+// The system's own tool objects are named with the prefix QEL$ (case
+// included); collections and parsers leave them out when told to.
+inline bool IsToolObjectName(std::string_view Name) { return Name.starts_with("QEL$"); }
+
 class TCustomObjs : public TObject, public TServerOptionSet<TIBServerOptions> {
 public:
     TCustomObjs();

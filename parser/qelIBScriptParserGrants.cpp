@@ -99,7 +99,7 @@ void TIbParser::ParseGrant()
     Emit();
     DoLogNextLine("Grant: " + grant->GetCreateDDL());
     if (objs != nullptr && objs->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
-        grant->ObjectName.starts_with("QEL$"))
+        IsToolObjectName(grant->ObjectName))
         return;
     FindGrantObject(std::move(grant));
 }

@@ -25,8 +25,6 @@ namespace {
 constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kMinInt32 = std::numeric_limits<std::int32_t>::min();
 
-bool IsToolName(const std::string& Name) { return Name.starts_with("QEL$"); }
-
 } // namespace
 
 std::unique_ptr<TFldData> TIbParser::ParseColumn(TDbObj* Owner, bool AllowString)
@@ -510,7 +508,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
         Emit();
     }
     const bool tool = Collection() != nullptr && Collection()->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
-                      (IsToolName(ctr.Name()) || IsToolName(ctr.TableName()));
+                      (IsToolObjectName(ctr.Name()) || IsToolObjectName(ctr.TableName()));
     // A discarded constraint goes with its links (its destructor).
     if (!discard && !tool) RegisterObject(std::move(Ctr));
 }
