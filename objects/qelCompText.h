@@ -9,6 +9,7 @@
 #include "qelText.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qel {
@@ -36,6 +37,17 @@ inline std::string ASAOwnerText(const TDbObj& Obj, const std::string& Owner)
 inline std::string SchemaQualified(const TDbObj& Obj, const std::string& Schema, const std::string& Name)
 {
     return Schema.empty() ? Obj.QuoteName(Name) : Obj.QuoteName(Schema) + "." + Obj.QuoteName(Name);
+}
+
+// An InterBase trigger or routine body after its header: the body as the
+// parser keeps it has no AS, a stub's has one already.
+//   "BEGIN END" -> "AS\r\nBEGIN END", " AS BEGIN END" -> " AS BEGIN END"
+inline std::string WithAsWord(const std::string& Body)
+{
+    const std::string head = TrimLeft(Body);
+    const bool hasAs = head.size() >= 2 && (head[0] == 'A' || head[0] == 'a') && (head[1] == 'S' || head[1] == 's') &&
+                       (head.size() == 2 || std::string_view(" \t\r\n(/-").find(head[2]) != std::string_view::npos);
+    return hasAs ? Body : std::string("AS") + CRLF + Body;
 }
 
 // The InterBase server version and dialect the object is written for; the

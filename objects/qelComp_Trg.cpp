@@ -282,7 +282,7 @@ std::string TTrgData::CreateText(const std::string& TriggerBody) const
     case dbPostgreSQL: return PGHeader(*this) + TriggerBody;
     case dbDB2: return DB2Header(*this) + TriggerBody;
     case dbMySQL: return MySQLHeader(*this) + TriggerBody;
-    default: return IBHeader(*this) + TriggerBody;
+    default: return IBHeader(*this) + WithAsWord(TriggerBody);
     }
 }
 
@@ -312,7 +312,7 @@ std::string TTrgData::GetDropScript() const
 std::string TTrgData::GetAlterScript() const
 {
     if (GetDatabaseType() == TDatabaseType::dbMSSQL) return MSSQLHeader(true) + Body();
-    return "ALTER TRIGGER " + QuoteName(Name()) + CRLF + Body();
+    return "ALTER TRIGGER " + QuoteName(Name()) + CRLF + WithAsWord(Body());
 }
 
 std::string TTrgData::GetStubBody() const

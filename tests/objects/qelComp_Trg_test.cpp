@@ -180,6 +180,26 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT OR UPDATE POSITION 0 \r\nAS BEGIN END | DROP TRIGGER TR | "
                 "ALTER TRIGGER TR\r\nAS BEGIN END | AFTER INSERT OR UPDATE OR DELETE | AFTER INSERT"},
+        // The parser keeps the body after AS: the texts put it back, once.
+        TDDLRow{"IB body without AS", DT::dbInterBase,
+                [](TObjs& o) {
+                    std::string text;
+                    for (const char* body : {"BEGIN NEW.ID = 1; END", "DECLARE VARIABLE I INTEGER;\r\nBEGIN I = 0; END",
+                                             "as begin end", "-- starts\r\nBEGIN END"}) {
+                        auto t = Trigger(o, 0, 0, body, "T");
+                        t->IBTypeCode = 1;
+                        text += t->GetCreateDDL() + " | " + t->GetAlterScript() + " | ";
+                    }
+                    return text;
+                },
+                "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT POSITION 0 \r\nAS\r\nBEGIN NEW.ID = 1; END | "
+                "ALTER TRIGGER TR\r\nAS\r\nBEGIN NEW.ID = 1; END | "
+                "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT POSITION 0 \r\nAS\r\nDECLARE VARIABLE I INTEGER;\r\n"
+                "BEGIN I = 0; END | ALTER TRIGGER TR\r\nAS\r\nDECLARE VARIABLE I INTEGER;\r\nBEGIN I = 0; END | "
+                "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT POSITION 0 \r\nas begin end | "
+                "ALTER TRIGGER TR\r\nas begin end | "
+                "CREATE TRIGGER TR FOR T\r\nACTIVE BEFORE INSERT POSITION 0 \r\nAS\r\n-- starts\r\nBEGIN END | "
+                "ALTER TRIGGER TR\r\nAS\r\n-- starts\r\nBEGIN END | "},
         TDDLRow{"IB database", DT::dbInterBase,
                 [](TObjs& o) {
                     auto t = IBTrigger(o, "DATABASE");
