@@ -55,6 +55,11 @@ public:
     // The column or parameter text: name and definition.
     //   IB "C VARCHAR(10) DEFAULT 'it''s'", MS SQL "C CHAR(1) NULL", "@p INTEGER"
     std::string GetCreateDDL() const override;
+    // The same text for a column of a primary key that is added apart from
+    // CREATE TABLE: InterBase declares it NOT NULL, which the key needs,
+    // unless its domain or its identity makes it so already:
+    //   "ID INTEGER" -> "ID INTEGER NOT NULL"
+    std::string GetKeyColumnDDL() const;
     // "ALTER TABLE T ADD C INTEGER"; under MS SQL a NOT NULL column takes its
     // one-column default constraint in line, which then counts as existing.
     std::string GetCreateScript() override;
@@ -69,6 +74,9 @@ public:
     // Everything after the name, in the syntax of the collection's server:
     //   IB "INTEGER NOT NULL", MS SQL "DATETIME2(0) NULL", MySQL "INT UNSIGNED"
     std::string GetColumnDefinition() const;
+    // A column of a domain declared NOT NULL, or an identity of a server
+    // that has identities, is never null without a NOT NULL of its own.
+    bool IBNotNullByType() const;
 
     // ---- the walk ----
     // Before the column goes: routines that use it are emptied ("/* Empty P
@@ -147,7 +155,8 @@ private:
     std::string DefaultClause() const;
     std::string IBDefaultClause() const;
     // The column definitions of each server family.
-    std::string IBColumnDefinition() const;
+    std::string IBColumnDefinition(bool KeyColumn = false) const;
+    std::string ColumnText(bool KeyColumn) const;
     std::string ASAColumnDefinition() const;
     std::string MySQLColumnDefinition() const;
     std::string OracleColumnDefinition() const;

@@ -8,6 +8,8 @@
 #include "qelObjs.h"
 #include "qelWalk.h"
 
+#include <algorithm>
+
 namespace qel {
 
 TTblData::TTblData(TCustomObjs* AObjs) : TDbObj(AObjs)
@@ -51,9 +53,23 @@ std::string TTblData::GetTableText() const
         if (!OfType.empty()) text += " OF " + OfType;
         if (!NestedTable.empty()) text += CRLF + ("NESTED TABLE " + NestedTable);
     }
+    // The primary key is added after the table; Firebird takes it only on
+    // columns declared NOT NULL.
+    std::vector<std::string> keyColumns;
+    if (TCustomObjs* objs = Objs(); objs != nullptr && db == dbInterBase)
+        for (const auto& [key, obj] : objs->Constraints) {
+            const auto* constraint = dynamic_cast<const TCtrData*>(obj);
+            if (constraint != nullptr && (constraint->ConstraintKind() & 0x7F) == ckPrimaryKey &&
+                constraint->TableName() == Name())
+                for (const auto& column : constraint->Fields) keyColumns.push_back(column.Name);
+        }
+    const auto isKey = [&keyColumns](const std::string& Column) {
+        return std::find(keyColumns.begin(), keyColumns.end(), Column) != keyColumns.end();
+    };
     std::vector<std::string> items;
     for (const auto& [name, field] : Fields)
-        if (field != nullptr && !(DeferComputedFields && !field->Body().empty())) items.push_back(field->GetCreateDDL());
+        if (field != nullptr && !(DeferComputedFields && !field->Body().empty()))
+            items.push_back(isKey(field->Name()) ? field->GetKeyColumnDDL() : field->GetCreateDDL());
     if (db == dbMySQL)
         for (const auto& [name, field] : Fields)
             if (field != nullptr && !field->KeyName.empty())

@@ -1,4 +1,5 @@
 #include "qelComp_Ctr.h"
+#include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
 #include "qelComp_Idx.h"
 #include "qelComp_Tbl.h"
@@ -55,6 +56,30 @@ INSTANTIATE_TEST_SUITE_P(Rows, TableTextTest, ::testing::ValuesIn(std::vector<TD
           "CREATE TABLE S.T(A INTEGER)\r\nTABLESPACE USERS\r\nNOLOGGING | DROP TABLE S.T"),
     Table("empty names", DT::dbInterBase, [](TTblData& t) { t.SetName(""), t.Fields.Objects(0)->SetName(""); },
           "CREATE TABLE (INTEGER) | DROP TABLE "),
+    // The key is added by ALTER TABLE later: its columns must be NOT NULL
+    // already, except where the domain says so; other tables' keys and
+    // other kinds of key change nothing.
+    {"IB key columns", DT::dbInterBase, [](TObjs& o) {
+         auto d = std::make_unique<TDmnData>(&o);
+         d->SetName("D"), d->BaseField->DataType = 1, d->BaseField->Nullable = false;
+         o.AddObject(std::move(d));
+         TTblData t(&o);
+         t.SetName("T");
+         AddColumn(t, "A", 1);
+         AddColumn(t, "B", dtDomain)->DomainName = "D";
+         AddColumn(t, "C", 14, 5)->CheckText = "(C > '')";
+         AddColumn(t, "E", 1);
+         const auto key = [&o](const char* Name, TConstraintKind Kind, const char* Table, std::vector<const char*> Columns) {
+             auto c = std::make_unique<TCtrData>(&o);
+             c->SetName(Name), c->SetConstraintKind(Kind), c->SetTableName(Table);
+             for (const char* column : Columns) c->Fields.Add(column);
+             o.AddObject(std::move(c));
+         };
+         key("PK_T", ckPrimaryKey, "T", {"A", "B", "C"});
+         key("UQ_T", ckUnique, "T", {"E"});
+         key("PK_U", ckPrimaryKey, "U", {"E"});
+         return t.GetCreateDDL() + " | " + t.Fields.Objects(0)->GetCreateDDL();
+     }, "CREATE TABLE T(A INTEGER NOT NULL,\r\nB D,\r\nC VARCHAR(5) NOT NULL CHECK(C > ''),\r\nE INTEGER) | A INTEGER"},
     {"publication", DT::dbSybaseASA, [](TObjs& o) {
          TPblData p(&o), empty(&o);
          p.SetName("P"), p.Owner = "O", empty.SetName("N");
