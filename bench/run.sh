@@ -9,7 +9,8 @@
 # Settings (environment): BUILD_DIR (build-bench), ROWS (1000000), SMALL
 # (10000), BLOB_ROWS (10000), BLOB_KIB (100), SEED (20240601), REPS (3: each
 # timing is the best of REPS runs, reference and figure taken in turn),
-# UPDATE_REPS (5, the same for the update, whose disk writes vary most).
+# UPDATE_REPS (5, the same for the update, whose disk writes vary most),
+# LOAD_SIZES ("12500 25000 50000 100000", the object counts of 7).
 # PostgreSQL and the Firebird server are used as ci/dev-env.sh names them
 # (sourced when VELMORIN_PG_CONN is not set); without them their rows say
 # "skipped". The SQLite rows need no server: after the update every cell of
@@ -39,7 +40,7 @@ echo "== building (Release) in $BUILD_DIR"
 mkdir -p "$BUILD_DIR"
 cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release > "$BUILD_DIR/bench-cmake.log" 2>&1 ||
     { cat "$BUILD_DIR/bench-cmake.log"; exit 1; }
-cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench ||
+cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench qelObjsLoad_bench ||
     exit 1
 B=$BUILD_DIR/bench
 
@@ -316,6 +317,36 @@ else
 fi
 rm -f "$LM" "$LT"
 
+# ---- 7. loading many objects through the script parsers -------------------
+# Tables and grants read into an object collection at four sizes, each in a
+# process of its own; the time and the memory per object at the largest size
+# against the smallest (linear: near 1). The instructions per object stay
+# the same at every size; what the time ratio shows above 1 is the caches,
+# which hold less of a larger collection.
+echo "== 7. loading objects: ${LOAD_SIZES:=12500 25000 50000 100000}"
+read -r -a load_sizes <<< "$LOAD_SIZES"
+for load_case in "ib tables" "ib grants" "ms tables" "ms grants" "ms grants1"; do
+    read -r parser kind <<< "$load_case"
+    first_t="" first_m="" line=""
+    for n in "${load_sizes[@]}"; do
+        tag="load-$parser-$kind-$n"
+        run "$tag" "$B/qelObjsLoad_bench" one "$parser" "$kind" "$n" || { line+=" $n: failed;"; continue; }
+        per_t=$(calc "$(val "$tag" load_s) * 1000000 / $n" 3)
+        per_m=$(calc "($(val "$tag" peak_kib) - $(val "$tag" base_kib)) / $n" 4)
+        [ -z "$first_t" ] && first_t=$per_t first_m=$per_m
+        line+=" $n: $(val "$tag" load_s) s, ratio $(calc "$per_t / $first_t"), memory $(calc "$per_m / $first_m");"
+    done
+    echo "   $load_case:$line"
+    if [ -n "$first_t" ] && [ -n "${per_t:-}" ]; then
+        rt=$(calc "$per_t / $first_t" 4)
+        rm_=$(calc "$per_m / $first_m" 4)
+        row "7. load $n $load_case, us/object" "$per_t" "$first_t" "$(calc "$rt")" "<= 2.00" "$(judge "$rt" "<=" 2)"
+        row "   KiB/object vs ${load_sizes[0]}" "$per_m" "$first_m" "$(calc "$rm_")" "<= 1.50" "$(judge "$rm_" "<=" 1.5)"
+    else
+        skip "7. load $load_case, us/object" "<= 1.50" "NO"
+    fi
+done
+
 echo
 echo "Velmorin benchmarks: $(nproc) cores ($(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)), seed $SEED," \
     "best of $REPS ($UPDATE_REPS for the update)"
@@ -334,7 +365,11 @@ database was created; asynchronous writes in the row below); 4, the BLOB
 bytes of both tables read through the client layer per second; 6, as 1
 and 2, with a SQLite master and target (REAL values of 17 significant
 digits, text with quotes and characters beyond ASCII, BLOBs), Result.SQL
-applied by the target's executor.
+applied by the target's executor; 7, the same load of the smallest size
+(12,500 tables, or 12,500 grants on 100 tables, through the InterBase and
+the T-SQL script parsers; "grants1" puts every GRANT in one batch), time
+and peak memory above the start per object; the collection is freed
+inside the timing.
 EOF
 if [ -n "$LITE_CHECK" ]; then
     echo

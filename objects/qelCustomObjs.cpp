@@ -30,52 +30,97 @@ int TObjIndex::Compare(std::string_view A, std::string_view B) const
     return A.compare(B) < 0 ? -1 : (A == B ? 0 : 1);
 }
 
-void TObjIndex::Sort()
+std::string TObjIndex::Folded(std::string_view Key) const
 {
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [this](const TItem& a, const TItem& b) { return Compare(a.Key, b.Key) < 0; });
+    return m_caseSensitive ? std::string(Key) : UpperCase(Key);
+}
+
+const std::vector<TObjIndex::TItem>& TObjIndex::Sorted() const
+{
+    if (m_sortedCount == m_items.size()) return m_items;
+    const auto less = [this](const TItem& a, const TItem& b) { return Compare(a.Key, b.Key) < 0; };
+    const auto tail = m_items.begin() + static_cast<std::ptrdiff_t>(m_sortedCount);
+    std::stable_sort(tail, m_items.end(), less);
+    std::inplace_merge(m_items.begin(), tail, m_items.end(), less);
+    m_sortedCount = m_items.size();
+    return m_items;
+}
+
+void TObjIndex::Rehash()
+{
+    m_byKey.clear();
+    m_byKey.reserve(m_items.size());
+    // In key order, so that of entries with equal keys the first is found.
+    for (const TItem& item : Sorted()) m_byKey.try_emplace(Folded(item.Key), item.Object);
 }
 
 void TObjIndex::SetCaseSensitive(bool Value)
 {
     if (Value == m_caseSensitive) return;
     m_caseSensitive = Value;
-    Sort();
+    m_sortedCount = 0;
+    Rehash();
 }
 
 int TObjIndex::IndexOf(std::string_view Key) const
 {
-    const auto it = std::lower_bound(m_items.begin(), m_items.end(), Key,
+    if (Find(Key) == nullptr) return -1;
+    const std::vector<TItem>& items = Sorted();
+    const auto it = std::lower_bound(items.begin(), items.end(), Key,
                                      [this](const TItem& item, std::string_view k) { return Compare(item.Key, k) < 0; });
-    if (it == m_items.end() || Compare(it->Key, Key) != 0) return -1;
-    return static_cast<int>(it - m_items.begin());
+    if (it == items.end() || Compare(it->Key, Key) != 0) return -1;
+    return static_cast<int>(it - items.begin());
 }
 
 TDbObj* TObjIndex::Find(std::string_view Key) const
 {
-    const int i = IndexOf(Key);
-    return i < 0 ? nullptr : m_items[static_cast<std::size_t>(i)].Object;
+    const auto it = m_byKey.find(Folded(Key));
+    return it == m_byKey.end() ? nullptr : it->second;
 }
 
 bool TObjIndex::Add(std::string Key, TDbObj* Obj)
 {
-    if (Obj == nullptr) return false;
-    const auto it = std::lower_bound(m_items.begin(), m_items.end(), Key,
-                                     [this](const TItem& item, const std::string& k) { return Compare(item.Key, k) < 0; });
-    if (it != m_items.end() && Compare(it->Key, Key) == 0) return false;
-    m_items.insert(it, TItem{std::move(Key), Obj});
+    if (Obj == nullptr || !m_byKey.try_emplace(Folded(Key), Obj).second) return false;
+    // Keys that arrive in order (a catalogue read) stay sorted as they come.
+    if (m_sortedCount == m_items.size() && (m_items.empty() || Compare(m_items.back().Key, Key) < 0)) ++m_sortedCount;
+    m_items.push_back(TItem{std::move(Key), Obj});
     return true;
 }
 
 int TObjIndex::Remove(const TDbObj* Obj)
 {
-    return static_cast<int>(std::erase_if(m_items, [Obj](const TItem& item) { return item.Object == Obj; }));
+    Sorted();
+    std::vector<std::string> gone;
+    std::erase_if(m_items, [&](const TItem& item) {
+        if (item.Object != Obj) return false;
+        gone.push_back(item.Key);
+        return true;
+    });
+    m_sortedCount = m_items.size();
+    for (const std::string& key : gone) {
+        const auto it = m_byKey.find(Folded(key));
+        if (it == m_byKey.end() || it->second != Obj) continue;
+        m_byKey.erase(it);
+        // After a re-key another entry may share the key: it is found now.
+        const auto next = std::find_if(m_items.begin(), m_items.end(),
+                                       [&](const TItem& item) { return Compare(item.Key, key) == 0; });
+        if (next != m_items.end()) m_byKey.try_emplace(Folded(key), next->Object);
+    }
+    return static_cast<int>(gone.size());
+}
+
+void TObjIndex::Clear()
+{
+    m_items.clear();
+    m_sortedCount = 0;
+    m_byKey.clear();
 }
 
 void TObjIndex::Rekey(const std::function<std::string(const TDbObj&)>& KeyOf)
 {
     for (TItem& item : m_items) item.Key = KeyOf(*item.Object);
-    Sort();
+    m_sortedCount = 0;
+    Rehash();
 }
 
 // ---- the collection ----
@@ -104,6 +149,7 @@ void TCustomObjs::Clear()
                              &Publications, &Operators, &OperatorClasses, &Databases, &Events, &Collations})
         index->Clear();
     for (TObjIndex& index : UnusedLists) index.Clear();
+    m_grantGroups.clear();
     IBServerOptions().IBDatabaseOptions().Clear();
     MSSQLServerOptions().MSSQLDatabaseOptions().Clear();
     ASAServerOptions().ASADatabaseOptions().Clear();
@@ -125,6 +171,7 @@ void TCustomObjs::SetDatabaseType(TDatabaseType Value)
                              &Collations})
         index->SetCaseSensitive(sensitive);
     for (TObjIndex& index : UnusedLists) index.SetCaseSensitive(sensitive);
+    RegroupGrants();
 }
 
 bool TCustomObjs::AcceptObject(TDbObj* Obj)
@@ -190,17 +237,34 @@ TObjIndex* TCustomObjs::IndexFor(const TDbObj& Obj)
     return nullptr;
 }
 
+std::string TCustomObjs::GrantGroupKey(const TGntData& Grant) const
+{
+    const bool sensitive = Grants.CaseSensitive();
+    std::string key = sensitive ? Grant.ObjectName : UpperCase(Grant.ObjectName);
+    key += '\0';
+    key += sensitive ? Grant.Grantee : UpperCase(Grant.Grantee);
+    key += '\0';
+    key += std::to_string(Grant.GrantOption) + '/' + std::to_string(static_cast<int>(Grant.ObjectKind)) + '/' +
+           std::to_string(static_cast<int>(Grant.GranteeKind));
+    return key;
+}
+
+void TCustomObjs::RegroupGrants()
+{
+    m_grantGroups.clear();
+    for (const auto& item : Grants)
+        if (auto* g = dynamic_cast<TGntData*>(item.Object)) m_grantGroups[GrantGroupKey(*g)].push_back(g);
+}
+
 TGntData* TCustomObjs::AddGrant(std::unique_ptr<TGntData> Grant)
 {
     if (!Grant) return nullptr;
     const bool sensitive = Grants.CaseSensitive();
     const auto same = [sensitive](std::string_view a, std::string_view b) { return sensitive ? a == b : SameText(a, b); };
-    for (const auto& item : Grants) {
-        auto* g = dynamic_cast<TGntData*>(item.Object);
-        if (g == nullptr || !same(g->ObjectName, Grant->ObjectName) || !same(g->Grantee, Grant->Grantee) ||
-            g->GrantOption != Grant->GrantOption || g->ObjectKind != Grant->ObjectKind ||
-            g->GranteeKind != Grant->GranteeKind)
-            continue;
+    // Only grants of the same object, grantee, option and kinds can take the
+    // new one in; they are grouped so that a load never scans every grant.
+    std::vector<TGntData*>& group = m_grantGroups[GrantGroupKey(*Grant)];
+    for (TGntData* g : group) {
         if (g->Columns.Empty() && Grant->Columns.Empty()) {
             g->Privileges = g->Privileges | Grant->Privileges;
             return nullptr;
@@ -214,7 +278,9 @@ TGntData* TCustomObjs::AddGrant(std::unique_ptr<TGntData> Grant)
         }
     }
     TGntData* raw = Grant.get();
-    Grants.Add(raw->GetKey(), raw);
+    // A grant whose text is filed already stays unfiled and is not merged
+    // into, as the index keeps the first of equal keys.
+    if (Grants.Add(raw->GetKey(), raw)) group.push_back(raw);
     m_objects.push_back(std::move(Grant));
     return raw;
 }
@@ -228,6 +294,7 @@ bool TCustomObjs::DeleteObject(TDbObj* Obj)
                              &Publications, &Operators, &OperatorClasses, &Databases, &Events, &Collations})
         index->Remove(Obj);
     for (TObjIndex& index : UnusedLists) index.Remove(Obj);
+    if (dynamic_cast<TGntData*>(Obj) != nullptr) RegroupGrants();
     m_objects.erase(held);
     return true;
 }
@@ -235,6 +302,7 @@ bool TCustomObjs::DeleteObject(TDbObj* Obj)
 void TCustomObjs::ResortGrants()
 {
     Grants.Rekey([](const TDbObj& Obj) { return Obj.GetKey(); });
+    RegroupGrants();
 }
 
 void TCustomObjs::RemoveDependLinks(TDbObj* Target)

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,11 @@ class TGntData;
 // A sorted index of object keys; each key names one object, which the index
 // does not own. Duplicate keys are not filed (the first stays). The case rule
 // (ASCII only) can change at run time; the index is sorted again then.
+//
+// Loading files tens of thousands of objects one by one, so filing and
+// finding by key cost O(1) (a hash of the keys as the case rule sees them)
+// and the sorted order is made only when it is read: new keys wait in an
+// unsorted tail that the next positional read or walk sorts and merges in.
 class TObjIndex {
 public:
     struct TItem {
@@ -42,8 +48,8 @@ public:
 
     int Count() const { return static_cast<int>(m_items.size()); }
     bool Empty() const { return m_items.empty(); }
-    const std::string& Keys(int Index) const { return m_items.at(static_cast<std::size_t>(Index)).Key; }
-    TDbObj* Objects(int Index) const { return m_items.at(static_cast<std::size_t>(Index)).Object; }
+    const std::string& Keys(int Index) const { return Sorted().at(static_cast<std::size_t>(Index)).Key; }
+    TDbObj* Objects(int Index) const { return Sorted().at(static_cast<std::size_t>(Index)).Object; }
 
     // Files Obj under Key; False (nothing filed) for nullptr or a key that is
     // there already.
@@ -53,19 +59,26 @@ public:
     // Position of Key by the case rule, or -1.
     int IndexOf(std::string_view Key) const;
     TDbObj* Find(std::string_view Key) const;
-    void Clear() { m_items.clear(); }
+    void Clear();
     // Gives every entry the key KeyOf answers for its object and sorts again;
-    // entries whose new keys are equal all stay.
+    // entries whose new keys are equal all stay (Find answers the first).
     void Rekey(const std::function<std::string(const TDbObj&)>& KeyOf);
 
-    auto begin() const { return m_items.begin(); }
-    auto end() const { return m_items.end(); }
+    auto begin() const { return Sorted().begin(); }
+    auto end() const { return Sorted().end(); }
 
 private:
     int Compare(std::string_view A, std::string_view B) const;
-    void Sort();
+    // The key as the case rule sees it: upper case when blind to case.
+    std::string Folded(std::string_view Key) const;
+    // The entries in key order, the waiting tail merged in first.
+    const std::vector<TItem>& Sorted() const;
+    void Rehash();
 
-    std::vector<TItem> m_items;
+    mutable std::vector<TItem> m_items;
+    // How many entries at the front are in key order; the rest wait.
+    mutable std::size_t m_sortedCount = 0;
+    std::unordered_map<std::string, TDbObj*> m_byKey;
     bool m_caseSensitive = true;
 };
 
@@ -209,6 +222,12 @@ protected:
     std::vector<std::unique_ptr<TDbObj>> m_objects;
 
 private:
+    // The filed grants by object, grantee, grant option and kinds (names
+    // by the grant index's case rule): the only ones a new grant can merge
+    // into.
+    std::string GrantGroupKey(const TGntData& Grant) const;
+    void RegroupGrants();
+    std::unordered_map<std::string, std::vector<TGntData*>> m_grantGroups;
     TCustomObjs* m_linkedObjs = nullptr;
     TDatabaseType m_databaseType = TDatabaseType::dbAbstract;
 };

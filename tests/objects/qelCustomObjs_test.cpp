@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,19 @@ template <class T>
 std::unique_ptr<TDbObj> Make(TCustomObjs* Objs)
 {
     return std::make_unique<T>(Objs);
+}
+
+// "A B C" -> {"A", "B", "C"}
+std::vector<std::string> Split(const std::string& Text)
+{
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while (at < Text.size()) {
+        const std::size_t end = std::min(Text.find(' ', at), Text.size());
+        if (end > at) words.push_back(Text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
 }
 
 } // namespace
@@ -187,6 +201,123 @@ INSTANTIATE_TEST_SUITE_P(
                   {"A"}},
         GrantCase{"columns_and_none", {"T", U, prSelect, {}, 0}, {"T", U, prUpdate, {"A"}, 0}, false, {}},
         GrantCase{"other_object", {"T", U, prSelect, {}, 0}, {"T2", U, prUpdate, {}, 0}, false, {}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// A grant merges into the one filed for its object and grantee however many
+// grants came between, after a re-sort, and by the case rule of the server.
+struct GrantRunCase {
+    const char* label;
+    DT type;
+    std::vector<std::string> grants; // "OBJECT GRANTEE PRIVILEGE", in order
+    bool resortBetween;               // ResortGrants after the first half
+    std::vector<std::string> texts;  // the filed grants afterwards
+};
+
+class GrantRun : public ::testing::TestWithParam<GrantRunCase> {};
+
+TEST_P(GrantRun, MergesAcrossTheWholeLoad)
+{
+    const GrantRunCase& c = GetParam();
+    TObjs objs;
+    objs.SetDatabaseType(c.type);
+    for (std::size_t i = 0; i < c.grants.size(); ++i) {
+        if (c.resortBetween && i == c.grants.size() / 2) objs.ResortGrants();
+        const auto words = Split(c.grants[i]);
+        auto g = std::make_unique<TGntData>(&objs);
+        g->ObjectName = words.at(0);
+        g->ObjectKind = TDbObject::dboTable;
+        g->Grantee = words.at(1);
+        g->GranteeKind = TDbObject::dboUser;
+        g->Privileges.Include(words.at(2) == "S" ? prSelect : words.at(2) == "U" ? prUpdate : prDelete);
+        objs.AddGrant(std::move(g));
+    }
+    objs.ResortGrants();
+    std::vector<std::string> texts;
+    for (const auto& item : objs.Grants) texts.push_back(item.Object->GetCreateDDL());
+    EXPECT_EQ(texts, c.texts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GrantRun,
+    ::testing::Values(
+        GrantRunCase{"far_apart",
+                     DT::dbInterBase,
+                     {"T A S", "T B S", "X A S", "T A U", "X A D"},
+                     false,
+                     {"GRANT DELETE, SELECT ON X TO A", "GRANT SELECT ON T TO B", "GRANT SELECT, UPDATE ON T TO A"}},
+        GrantRunCase{"after_a_resort",
+                     DT::dbInterBase,
+                     {"T A S", "T B S", "T A U", "T B D"},
+                     true,
+                     {"GRANT DELETE, SELECT ON T TO B", "GRANT SELECT, UPDATE ON T TO A"}},
+        GrantRunCase{"case_blind_server",
+                     DT::dbMSSQL,
+                     {"t a S", "T A U"},
+                     false,
+                     {"GRANT SELECT, UPDATE ON t TO a"}},
+        GrantRunCase{"case_kept_server",
+                     DT::dbInterBase,
+                     {"t a S", "T A S"},
+                     false,
+                     {"GRANT SELECT ON T TO A", "GRANT SELECT ON \"t\" TO \"a\""}}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// ---- the name index ----
+
+// Steps: "+K" files the next object under K, "=K" expects the next one
+// refused, "-N" removes object N, "?" reads by position (the waiting keys
+// are sorted in), "ci"/"cs" change the case rule, "rk" re-keys every object
+// to "K".
+struct IndexCase {
+    const char* label;
+    std::vector<std::string> steps;
+    std::vector<std::string> order;               // the keys, as walked
+    std::vector<std::pair<std::string, int>> finds; // key -> object (-1 none)
+};
+
+class ObjIndex : public ::testing::TestWithParam<IndexCase> {};
+
+TEST_P(ObjIndex, FindsAndOrdersWhateverTheSteps)
+{
+    const IndexCase& c = GetParam();
+    TObjs owner;
+    std::vector<std::unique_ptr<TDbObj>> objects;
+    TObjIndex index;
+    for (const std::string& step : c.steps) {
+        if (step[0] == '+' || step[0] == '=') {
+            objects.push_back(std::make_unique<TDbObj>(&owner));
+            EXPECT_EQ(index.Add(step.substr(1), objects.back().get()), step[0] == '+') << step;
+        } else if (step[0] == '-') {
+            EXPECT_EQ(index.Remove(objects.at(std::stoul(step.substr(1))).get()), 1) << step;
+        } else if (step == "?") {
+            if (!index.Empty()) EXPECT_EQ(index.IndexOf(index.Keys(index.Count() - 1)), index.Count() - 1);
+        } else if (step == "rk") {
+            index.Rekey([](const TDbObj&) { return std::string("K"); });
+        } else {
+            index.SetCaseSensitive(step == "cs");
+        }
+    }
+    std::vector<std::string> order;
+    for (const auto& item : index) order.push_back(item.Key);
+    EXPECT_EQ(order, c.order);
+    for (int i = 0; i < index.Count(); ++i) EXPECT_EQ(index.Find(index.Keys(i)), index.Objects(index.IndexOf(index.Keys(i))));
+    for (const auto& [key, at] : c.finds) {
+        EXPECT_EQ(index.Find(key), at < 0 ? nullptr : objects.at(static_cast<std::size_t>(at)).get()) << key;
+        if (at < 0) EXPECT_EQ(index.IndexOf(key), -1) << key;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ObjIndex,
+    ::testing::Values(
+        IndexCase{"out_of_order", {"+C", "+A", "+B", "=A"}, {"A", "B", "C"}, {{"A", 1}, {"B", 2}, {"a", -1}}},
+        IndexCase{"reads_between_adds", {"+T10", "?", "+T2", "?", "+T1", "+T0", "?", "+T11"},
+                  {"T0", "T1", "T10", "T11", "T2"}, {{"T2", 1}, {"T11", 4}}},
+        IndexCase{"case_blind_duplicate", {"ci", "+Orders", "=ORDERS", "+b"}, {"b", "Orders"}, {{"orders", 0}, {"B", 2}}},
+        IndexCase{"case_rule_changed_later", {"+b", "+A", "+a", "ci"}, {"A", "a", "b"}, {{"a", 1}, {"B", 0}}},
+        IndexCase{"removed", {"+A", "+B", "+C", "-1", "+B"}, {"A", "B", "C"}, {{"B", 3}, {"C", 2}}},
+        IndexCase{"rekeyed_to_one_key", {"+B", "+A", "rk", "-1"}, {"K"}, {{"K", 0}, {"A", -1}}},
+        IndexCase{"rekeyed_first_found", {"+B", "+A", "rk"}, {"K", "K"}, {{"K", 0}}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // ---- sides and lifetimes (what the leak checker watches) ----
