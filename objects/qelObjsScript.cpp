@@ -44,28 +44,39 @@ TIBServerOptions& ServerOptionsOf(TCustomObjs& Objs)
     return (Objs.UseLinked && Objs.LinkedObjs() != nullptr ? *Objs.LinkedObjs() : Objs).IBServerOptions();
 }
 
-// The InterBase description mode of a build, put back however it ends:
-// Firebird 2 and later take COMMENT ON (Firebird 3 refuses system-table
-// updates and DESCRIBE), the older servers DESCRIBE.
-class TDescriptionModeScope {
+// The InterBase compare options a build writes by, put back however it
+// ends. Firebird 2 and later take COMMENT ON (Firebird 3 refuses
+// system-table updates and DESCRIBE), the older servers DESCRIBE. Columns,
+// domains and parameters keep their character set and collation whatever a
+// comparison of columns is told to look at: without them the script builds
+// other columns.
+class TBuildOptionsScope {
 public:
-    TDescriptionModeScope(TCustomObjs& Objs, bool InterBase)
-        : m_options(ServerOptionsOf(Objs).IBCompareOptions()), m_saved(m_options.UpdateDescriptionMode)
+    TBuildOptionsScope(TCustomObjs& Objs, bool InterBase)
+        : m_options(ServerOptionsOf(Objs).IBCompareOptions()), m_savedMode(m_options.UpdateDescriptionMode),
+          m_savedCharsets(m_options.FldCharsetCompare)
     {
         using enum TIBSQLServerVersionType;
-        if (!InterBase || m_saved != TUpdateDescriptionType::udSysTables) return;
+        if (!InterBase) return;
+        m_options.FldCharsetCompare = true;
+        if (m_savedMode != TUpdateDescriptionType::udSysTables) return;
         const TIBSQLServerVersionType version = ServerOptionsOf(Objs).SQLServerVersion;
         m_options.UpdateDescriptionMode = version >= st_Firebird_20 && version <= st_Firebird_40
                                               ? TUpdateDescriptionType::udComment
                                               : TUpdateDescriptionType::udDescribe;
     }
-    ~TDescriptionModeScope() { m_options.UpdateDescriptionMode = m_saved; }
-    TDescriptionModeScope(const TDescriptionModeScope&) = delete;
-    TDescriptionModeScope& operator=(const TDescriptionModeScope&) = delete;
+    ~TBuildOptionsScope()
+    {
+        m_options.UpdateDescriptionMode = m_savedMode;
+        m_options.FldCharsetCompare = m_savedCharsets;
+    }
+    TBuildOptionsScope(const TBuildOptionsScope&) = delete;
+    TBuildOptionsScope& operator=(const TBuildOptionsScope&) = delete;
 
 private:
     TIBCompareOptions& m_options;
-    TUpdateDescriptionType m_saved;
+    TUpdateDescriptionType m_savedMode;
+    bool m_savedCharsets;
 };
 
 // The kind word of an object's files, by the first class that matches.
@@ -125,7 +136,7 @@ void TObjs::BuildScript()
     const TDatabaseType db = DatabaseType();
     m_fileErrorCount = 0;
     {
-        TDescriptionModeScope descriptions(*this, db == dbInterBase);
+        TBuildOptionsScope options(*this, db == dbInterBase);
         Script.Clear();
         Terminator = db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE ? std::string(CRLF) + "go" : ";";
         WriteHeader(Script);

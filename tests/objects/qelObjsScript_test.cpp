@@ -94,6 +94,25 @@ INSTANTIATE_TEST_SUITE_P(
                     return text + (mode == TUpdateDescriptionType::udSysTables ? " restored" : " changed");
                 },
                 "SET SQL DIALECT 3;\r\n|CREATE TABLE T(A INTEGER);|COMMENT ON TABLE T IS\r\n'x';#; restored"},
+        // Character sets and collations are part of what the script builds,
+        // whatever a comparison of columns looks at; the database's own set
+        // needs no word.
+        TDDLRow{"FirebirdCharacterSetsWhateverTheCompareOption", DT::dbInterBase,
+                [](TObjs& o) {
+                    o.IBServerOptions().SetDBCharSet("WIN1252");
+                    TTblData& t = File<TTblData>(o, "T");
+                    qeltest::AddFields(o, t.Fields, &t, {{"O", 15, 16}})->CharSet = "OCTETS";
+                    TFldData* u = qeltest::AddFields(o, t.Fields, &t, {{"U", 14, 10}});
+                    u->CharSet = "UTF8", u->Collation = "UNICODE_CI";
+                    qeltest::AddFields(o, t.Fields, &t, {{"W", 14, 5}})->CharSet = "WIN1252";
+                    TFldData* c = qeltest::AddFields(o, t.Fields, &t, {{"C", 14, 5}});
+                    c->CharSet = "WIN1252", c->Collation = "PXW_CSY";
+                    const std::string text = Script(o);
+                    return text + (o.IBServerOptions().IBCompareOptions().FldCharsetCompare ? " changed" : " restored");
+                },
+                "SET NAMES WIN1252;\r\n|SET SQL DIALECT 3;\r\n|CREATE TABLE T(O CHAR(16) CHARACTER SET OCTETS,\r\nU VARCHAR(10) CHARACTER "
+                "SET UTF8 COLLATE UNICODE_CI,\r\nW VARCHAR(5),\r\nC VARCHAR(5) CHARACTER SET WIN1252 COLLATE "
+                "PXW_CSY);#; restored"},
         TDDLRow{"Firebird3PackagesInSetTerm", DT::dbInterBase,
                 [](TObjs& o) {
                     o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
