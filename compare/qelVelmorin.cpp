@@ -517,18 +517,19 @@ bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
             if (S.HeldValues) {
                 for (const TImmediateParam& p : S.Params) set(p.Name, p.Type, p.Value);
             } else {
-                const TStringList& keys = m_tableOptionsTarget->KeyList;
-                if (m_targetQuery && !m_targetQuery->Eof() && S.StatType != TStatType::stInsert) {
-                    for (int i = 0; i < keys.Count(); ++i) {
-                        const TField& f = *m_targetQuery->FieldByName(keys[i]);
-                        set("KEY" + IntToStr(i), f.DataType(), f.Value());
+                // The fields the merge paired, never looked up again by a
+                // name that another column may share but for its case.
+                if (m_merge && m_targetQuery && !m_targetQuery->Eof() && S.StatType != TStatType::stInsert) {
+                    for (size_t i = 0; i < m_merge->whereT.size(); ++i) {
+                        const TField& f = *m_merge->whereT[i];
+                        set("KEY" + IntToStr(static_cast<long long>(i)), CellParamType(f.Value(), f.DataType()), f.Value());
                     }
                 }
-                const TStringList& dataM = m_tableOptionsMaster->DataList;
-                if (m_masterQuery && !m_masterQuery->Eof() && S.StatType != TStatType::stDelete) {
-                    for (int i = 0; i < dataM.Count(); ++i) {
-                        const TField& f = *m_masterQuery->FieldByName(dataM[i]);
-                        set("DATA" + IntToStr(i), f.DataType(), f.Value());
+                if (m_merge && m_masterQuery && !m_masterQuery->Eof() && S.StatType != TStatType::stDelete) {
+                    for (size_t i = 0; i < m_merge->dataM.size(); ++i) {
+                        const TField& f = *m_merge->dataM[i];
+                        const TValue stored = StoredAsTarget(f.Value(), m_merge->dataPosT[i]);
+                        set("DATA" + IntToStr(static_cast<long long>(i)), CellParamType(stored, f.DataType()), stored);
                     }
                 }
             }

@@ -163,10 +163,22 @@ private:
         std::string ExactCollate;
         std::string LengthFunction;
         enum class TLengthUnit : std::uint8_t { Bytes, CodePoints, Utf16Bytes } LengthUnit = TLengthUnit::Bytes;
+        // The type as declared where each cell keeps its own class (SQLite).
+        std::string DeclaredType;
+        // The server fills the column when an INSERT leaves it out: a
+        // default, an identity, a computed column, a trigger.
+        bool Filled = false;
+        // The column's character set (Firebird), upper case.
+        std::string CharSet;
+        // Characters the column holds (Firebird character types).
+        long long CharLength = 0;
     };
 
     bool IsMaster() const;
     TDatabaseType DatabaseType() const;
+    // The catalogue's facts of a column: by its exact name, else the one
+    // column that differs from it in ASCII case alone; nullptr for none.
+    const TColumnInfo* ColumnInfoOf(const std::string& Name) const;
     // TableName in the case the server stores it.
     std::string NormalizedTableName() const;
     void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);
@@ -182,14 +194,17 @@ private:
     // A BLOB column of a server that cannot sort by one.
     bool KeyNotOrderable(const std::string& Name) const;
     // Literal of a value as the statement for TargetType needs it.
-    std::string ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere);
+    // Stored: the value as the target column stores it, where that differs
+    // from the field's own (SQLite affinity); nullptr for the field's value.
+    std::string ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere,
+                             const TValue* Stored = nullptr);
 
     TVelmorin* m_comparer;
     TQELCustomConnection* m_connection = nullptr;
     TStringList m_keyFields;
     TStringList m_dataFields;
     TStringList m_excludeFields;
-    std::map<std::string, TColumnInfo> m_columnInfo; // by upper-case name
+    std::map<std::string, TColumnInfo> m_columnInfo; // by the name as stored
     bool m_keysFromColumns = false; // KeyList defaulted to every column
     bool m_keysFromCatalogue = false; // KeyList is the primary or unique key
     bool m_dataFromUser = false; // DataList came from an event or a given list
@@ -357,6 +372,11 @@ private:
     // the milliseconds of a time stamp the SQLite driver reads, an MS SQL
     // column's scale. Value is the type written when the column is unknown.
     int TargetTimeDigits(const TField* TargetField, TFieldType Value) const;
+    // A master value as target column PosT (in the SELECT) stores it: on
+    // SQLite with the column's affinity, elsewhere unchanged.
+    TValue StoredAsTarget(const TValue& Value, int PosT) const;
+    // The parameter type that binds Value in its own cell class on SQLite.
+    TFieldType CellParamType(const TValue& Value, TFieldType Type) const;
     // The veto, the immediate execution, the executor and the script.
     // False when the statement failed against the target at once.
     bool RouteStatement(velmorin::TProducedStatement& Statement);

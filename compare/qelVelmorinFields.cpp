@@ -79,9 +79,14 @@ bool TruthOf(TQELQuery& Query, const std::string& Name)
     return t == "1" || t == "T" || t == "TRUE" || t == "Y" || t == "YES";
 }
 
+// A name the list holds as written goes alone; else every entry that
+// differs from it in ASCII case alone ("val" leaves VAL in place).
 void DeleteAll(TStringList& List, const std::string& Name)
 {
-    for (int i = List.IndexOf(Name); i >= 0; i = List.IndexOf(Name)) List.Delete(i);
+    bool exact = false;
+    for (const std::string& s : List.Lines()) exact = exact || s == Name;
+    for (int i = List.Count() - 1; i >= 0; --i)
+        if (exact ? List[i] == Name : SameText(List[i], Name)) List.Delete(i);
 }
 
 void Normalise(TStringList& List)
@@ -588,7 +593,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                         info.LengthUnit = connection == "UTF8" || connection == "UNICODE_FSS" ? U::CodePoints : U::Bytes;
                     }
                 }
-                m_columnInfo[UpperCase(Trim(FieldText(Query, "FNAME")))] = info;
+                m_columnInfo[Trim(FieldText(Query, "FNAME"))] = info;
                 Query.Next();
             }
             break;
@@ -613,7 +618,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 info.Text = Trim(FieldText(Query, "cat")) == "S";
                 if (info.Text) info.Collate = " COLLATE \"C\"";
                 if (info.Text && !TruthOf(Query, "determ")) info.ExactCollate = info.Collate;
-                m_columnInfo[UpperCase(FieldText(Query, "fname"))] = info;
+                m_columnInfo[FieldText(Query, "fname")] = info;
                 Query.Next();
             }
             break;
@@ -661,7 +666,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                         info.LengthUnit = U::CodePoints;
                     }
                 }
-                m_columnInfo[UpperCase(FieldText(Query, "COLUMN_NAME"))] = info;
+                m_columnInfo[FieldText(Query, "COLUMN_NAME")] = info;
                 Query.Next();
             }
             break;
@@ -677,7 +682,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 info.Text = type == "CHAR" || type == "VARCHAR2" || type == "NCHAR" || type == "NVARCHAR2";
                 info.Blob = type == "CLOB" || type == "NCLOB" || type == "BLOB" || type == "LONG" ||
                             type == "LONG RAW" || type == "BFILE";
-                m_columnInfo[UpperCase(FieldText(Query, "COLUMN_NAME"))] = info;
+                m_columnInfo[FieldText(Query, "COLUMN_NAME")] = info;
                 Query.Next();
             }
             break;
@@ -693,7 +698,9 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                     if (info.Text && sqlite) info.Collate = " COLLATE BINARY";
                     // NOCASE and RTRIM columns: BINARY compares every byte.
                     info.ExactCollate = info.Collate;
-                    m_columnInfo[UpperCase(col.ColumnName)] = info;
+                    info.DeclaredType = col.TypeName;
+                    info.Filled = col.Filled;
+                    m_columnInfo[col.ColumnName] = info;
                 }
             }
             break;
@@ -785,11 +792,23 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     return Result;
 }
 
+const TCmpTableOptions::TColumnInfo* TCmpTableOptions::ColumnInfoOf(const std::string& Name) const
+{
+    if (const auto it = m_columnInfo.find(Name); it != m_columnInfo.end()) return &it->second;
+    const TColumnInfo* folded = nullptr;
+    for (const auto& [column, info] : m_columnInfo) {
+        if (!SameText(column, Name)) continue;
+        if (folded != nullptr) return nullptr;
+        folded = &info;
+    }
+    return folded;
+}
+
 bool TCmpTableOptions::KeyNotOrderable(const std::string& Name) const
 {
     if (!CannotOrderBlobs(DatabaseType())) return false;
-    auto it = m_columnInfo.find(UpperCase(Name));
-    return it != m_columnInfo.end() && it->second.Blob;
+    const TColumnInfo* info = ColumnInfoOf(Name);
+    return info != nullptr && info->Blob;
 }
 
 // ---------------------------------------------------------------------------
@@ -828,7 +847,7 @@ std::string TCmpTableOptions::OrderTerm(const std::string& Name) const
     const std::string q = Name.empty() || Name[0] == '"' ? Name : QuoteFieldName(Name);
     const TDatabaseType t = DatabaseType();
     TColumnInfo info;
-    if (auto it = m_columnInfo.find(UpperCase(Name)); it != m_columnInfo.end()) info = it->second;
+    if (const TColumnInfo* found = ColumnInfoOf(Name)) info = *found;
     std::string term = q;
     if (!info.OrderCast.empty()) {
         term = "CAST(" + q + info.OrderCast;
@@ -868,9 +887,9 @@ std::string TCmpTableOptions::ExactKeyTerms(const std::string& Name, const std::
 {
     const TValueClass kind = ValueClassOf(Field.DataType());
     if (Field.IsNull() || Field.IsBlob() || (kind != TValueClass::Text && kind != TValueClass::Binary)) return {};
-    const auto it = m_columnInfo.find(UpperCase(Name));
-    if (it == m_columnInfo.end() || !it->second.Text) return {};
-    const TColumnInfo& info = it->second;
+    const TColumnInfo* found = ColumnInfoOf(Name);
+    if (found == nullptr || !found->Text) return {};
+    const TColumnInfo& info = *found;
     std::string r;
     if (!info.ExactPrefix.empty() || !info.ExactCollate.empty())
         r += " and " + info.ExactPrefix + Quoted + info.ExactCollate + " = " + Value;

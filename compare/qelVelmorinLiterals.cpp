@@ -69,6 +69,16 @@ std::string TVelmorin::FloatLiteral(double Value) const
     if (std::isnan(Value) || std::isinf(Value))
         throw EStatementWithdrawn("The value " + FloatToText(Value) + " has no literal in SQL.");
     const TScriptOptions& o = ScriptOptions();
+    // Negative zero is a value of its own in a double column; "0" or "-0"
+    // would be read as the exact number zero and stored as +0.0.
+    if (Value == 0 && std::signbit(Value)) {
+        if (m_tableOptionsTarget->IsSQLite()) return "(-0.0)";
+        switch (GetScriptDatabaseType()) {
+        case TDatabaseType::dbInterBase: return "-0e0";
+        case TDatabaseType::dbPostgreSQL: return "'-0'";
+        default: break;
+        }
+    }
     // The shortest text that reads back as the same double is the answer
     // whenever a pattern or the shortened scientific form would lose digits.
     std::string text;
@@ -224,15 +234,22 @@ std::string TCmpTableOptions::GetValuesList(TQELQuery* Query)
 // TargetField: the target column the value goes to (nullptr when unknown);
 // Single: the value comes from a 32-bit float column; ForWhere: the value
 // identifies a target row and is written as it stands.
-std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere)
+std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere,
+                                           const TValue* Stored)
 {
     TVelmorin& C = *m_comparer;
     const TDatabaseType T = C.GetScriptDatabaseType();
     const TFieldType type = Field.DataType();
     std::string lit;
     const TFieldType targetType = TargetField != nullptr ? TargetField->DataType() : TFieldType::ftUnknown;
+    // A SQLite cell gets the class of the value, whatever the field's type.
+    std::string cell;
+    if (!Field.IsNull() && C.m_merge && C.m_merge->storageClasses && C.ScriptOptions().GenerateScript)
+        cell = SQLiteCellLiteral(Stored != nullptr ? *Stored : Field.Value(), T);
     if (Field.IsNull()) {
         lit = "Null";
+    } else if (!cell.empty()) {
+        lit = cell;
     } else if (!ForWhere && WritesBlobReference(type, targetType, T)) {
         lit = C.GetBlobLiteral(Field);
     } else if (ForWhere && IsBlobType(type) && !IsTextBlobType(type)) {
@@ -376,7 +393,8 @@ void TVelmorin::WriteScriptHeader()
         break;
     default: break;
     }
-    if (MasterHasBlobs && !m_blobFileName.empty()) {
+    // Without a script no side file is written, so none is named.
+    if (MasterHasBlobs && !m_blobFileName.empty() && o.GenerateScript) {
         namespace fs = std::filesystem;
         const fs::path blob(m_blobFileName);
         const std::string name =

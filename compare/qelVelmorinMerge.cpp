@@ -8,6 +8,7 @@
 #include "qelText.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qel {
 
@@ -24,6 +25,28 @@ int IndexOfField(const std::vector<TField*>& fields, const TField* f)
 {
     const auto it = std::find(fields.begin(), fields.end(), f);
     return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
+}
+
+// The field of a paired column, found once per run: the name as written,
+// else the one field that differs from it in ASCII case alone. Twins such
+// as "val" and VAL stay two columns.
+TField* PairedField(TQELQuery& Query, const std::string& Name, const std::string& Table)
+{
+    TFields& fields = *Query.GetFields();
+    TField* folded = nullptr;
+    int foldedCount = 0;
+    for (int i = 0; i < fields.Count(); ++i) {
+        if (fields[i].FieldName() == Name) return &fields[i];
+        if (SameText(fields[i].FieldName(), Name)) {
+            folded = &fields[i];
+            ++foldedCount;
+        }
+    }
+    if (foldedCount == 1) return folded;
+    throw ERowOrderError("Field " + Name + " of table " + Table +
+                         (foldedCount == 0 ? std::string(" is not among the columns the SELECT returns.")
+                                           : std::string(" matches several columns the SELECT returns.")) +
+                         " No statements were produced.");
 }
 
 void ResetQuery(TQELQuery* q)
@@ -92,16 +115,24 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     if (GetScriptDatabaseType() == TDatabaseType::dbParadox && FieldM.IsBlob()) return CompareBlobFields(FieldM, FieldT);
     const bool nullM = FieldM.IsNull(), nullT = FieldT.IsNull();
     if (nullM || nullT) return nullM && nullT ? 0 : (nullM ? 1 : -1);
-    // An SQLite cell keeps its own storage class: text and a BLOB of the
-    // same bytes are different values there.
+    // A SQLite cell keeps its own storage class: 3, 3.0, '3' and x'33' are
+    // four values there. The master's value is taken as the target column
+    // would store it, which is also what is written.
     if (ForData && m_merge && m_merge->storageClasses) {
-        const TValueKind km = FieldM.Value().Kind(), kt = FieldT.Value().Kind();
-        if ((km == TValueKind::vkBytes) != (kt == TValueKind::vkBytes) &&
-            (km == TValueKind::vkString || kt == TValueKind::vkString))
-            return km == TValueKind::vkBytes ? 1 : -1;
+        const TValue stored = StoredAsTarget(FieldM.Value(), PosT);
+        if (CellClassOf(stored) != TCellClass::None && CellClassOf(FieldT.Value()) != TCellClass::None)
+            return CompareCells(stored, FieldT.Value(), TrimCharFields);
     }
+    // Keys of two SQLite tables arrive in SQLite's order of classes.
+    if (!ForData && m_merge && m_merge->sqliteOrder) return CompareInSQLiteOrder(FieldM.Value(), FieldT.Value());
     const int r = CompareNonNull(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), TrimCharFields);
-    if (r == 0) return 0;
+    if (r == 0) {
+        // A double column keeps the sign of zero: -0.0 is written as such.
+        if (ForData && FieldM.Value().Kind() == TValueKind::vkFloat && FieldT.Value().Kind() == TValueKind::vkFloat &&
+            FieldM.AsFloat() == 0 && std::signbit(FieldM.AsFloat()) != std::signbit(FieldT.AsFloat()))
+            return std::signbit(FieldM.AsFloat()) ? -1 : 1;
+        return 0;
+    }
     const bool single = (m_merge && PosM >= 0 && m_merge->singleM[static_cast<size_t>(PosM)]) ||
                         (m_merge && PosT >= 0 && m_merge->singleT[static_cast<size_t>(PosT)]);
     if (single && ValueClassOf(FieldM.DataType()) == TValueClass::Number &&
@@ -126,6 +157,21 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
         }
     }
     return r;
+}
+
+TValue TVelmorin::StoredAsTarget(const TValue& Value, int PosT) const
+{
+    if (!m_merge || !m_merge->storageClasses || PosT < 0 || static_cast<size_t>(PosT) >= m_merge->declaredT.size() ||
+        !m_merge->declaredKnownT[static_cast<size_t>(PosT)] || m_connectionTarget == nullptr)
+        return Value;
+    TValue stored = Value;
+    m_connectionTarget->StoredValue(m_merge->declaredT[static_cast<size_t>(PosT)], stored);
+    return stored;
+}
+
+TFieldType TVelmorin::CellParamType(const TValue& Value, TFieldType Type) const
+{
+    return m_merge && m_merge->storageClasses ? SQLiteCellType(Value, Type) : Type;
 }
 
 int TVelmorin::TargetTimeDigits(const TField* TargetField, TFieldType Value) const
@@ -333,6 +379,7 @@ void TVelmorin::MergeTables()
     m_merge = std::make_unique<TMergeState>();
     TMergeState& s = *m_merge;
     s.storageClasses = qt != nullptr && T.IsSQLite();
+    s.sqliteOrder = s.storageClasses && M.IsSQLite();
     TFields& fm = *qm->GetFields();
     for (int i = 0; i < fm.Count(); ++i) {
         s.allM.push_back(&fm[i]);
@@ -343,6 +390,9 @@ void TVelmorin::MergeTables()
         for (int i = 0; i < ft.Count(); ++i) {
             s.allT.push_back(&ft[i]);
             s.singleT.push_back(IsSingleFloatColumn(qt, i));
+            const TCmpTableOptions::TColumnInfo* info = T.ColumnInfoOf(ft[i].FieldName());
+            s.declaredT.push_back(info != nullptr ? info->DeclaredType : std::string());
+            s.declaredKnownT.push_back(info != nullptr && s.storageClasses);
         }
         // Fields are paired by position: a count that differs would pair
         // the wrong columns or read past a row.
@@ -351,18 +401,18 @@ void TVelmorin::MergeTables()
                                  " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
                                  ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
         for (int i = 0; i < GetKeyFieldCount(); ++i) {
-            s.keyM.push_back(qm->FieldByName(M.KeyList[i]));
-            s.keyT.push_back(qt->FieldByName(T.KeyList[i]));
+            s.keyM.push_back(PairedField(*qm, M.KeyList[i], M.TableName));
+            s.keyT.push_back(PairedField(*qt, T.KeyList[i], T.TableName));
             s.keyPosM.push_back(IndexOfField(s.allM, s.keyM.back()));
             s.keyPosT.push_back(IndexOfField(s.allT, s.keyT.back()));
         }
         for (int i = 0; i < GetDataFieldCount(); ++i) {
-            s.dataM.push_back(qm->FieldByName(M.DataList[i]));
-            s.dataT.push_back(qt->FieldByName(T.DataList[i]));
+            s.dataM.push_back(PairedField(*qm, M.DataList[i], M.TableName));
+            s.dataT.push_back(PairedField(*qt, T.DataList[i], T.TableName));
             s.dataPosM.push_back(IndexOfField(s.allM, s.dataM.back()));
             s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
         }
-        for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(qt->FieldByName(T.KeyList[i]));
+        for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(*qt, T.KeyList[i], T.TableName));
         // Each server sorts a key by its own type: text "10" before "9",
         // the number 9 before 10. Rows of two such keys cannot be paired.
         const bool keys = GetKeyFieldCount() != 0;
@@ -485,7 +535,8 @@ void TVelmorin::WriteInsertSQL()
             if (m_updateImmediately) parameters += ":DATA" + IntToStr(static_cast<long long>(i));
             if (literals) {
                 const TField* target = i < s.allT.size() ? s.allT[i] : nullptr;
-                values += M.ValueLiteral(*s.allM[i], target, s.singleM[i], false);
+                const TValue stored = StoredAsTarget(s.allM[i]->Value(), static_cast<int>(i));
+                values += M.ValueLiteral(*s.allM[i], target, s.singleM[i], false, &stored);
             }
         }
     } catch (const EStatementWithdrawn& e) {
@@ -504,9 +555,12 @@ void TVelmorin::WriteInsertSQL()
         // The row is gone when the statement runs: its values go with it.
         p.ImmediateSQL = head + parameters + ")";
         p.HeldValues = true;
-        for (int i = 0; i < M.DataList.Count(); ++i) {
-            const TField& f = *m_masterQuery->FieldByName(M.DataList[i]);
-            p.Params.push_back(TImmediateParam{"DATA" + IntToStr(i), f.DataType(), f.Value()});
+        // The parameters are numbered as the VALUES list above.
+        for (size_t i = 0; i < s.allM.size(); ++i) {
+            const TField& f = *s.allM[i];
+            const TValue stored = StoredAsTarget(f.Value(), static_cast<int>(i));
+            p.Params.push_back(TImmediateParam{"DATA" + IntToStr(static_cast<long long>(i)),
+                                               CellParamType(stored, f.DataType()), stored});
         }
     }
     s.heldInserts.Add(p);
@@ -533,7 +587,10 @@ void TVelmorin::WriteUpdateSQL()
                 parameters += ",";
             }
             if (m_updateImmediately) parameters += name + ":DATA" + IntToStr(i);
-            if (literals) items += name + M.ValueLiteral(fm, &ft, pm >= 0 && s.singleM[static_cast<size_t>(pm)], false);
+            if (literals) {
+                const TValue stored = StoredAsTarget(fm.Value(), pt);
+                items += name + M.ValueLiteral(fm, &ft, pm >= 0 && s.singleM[static_cast<size_t>(pm)], false, &stored);
+            }
         }
         if (items.empty() && parameters.empty()) return;
         if (literals) where = WhereClause(m_targetQuery.get(), T.KeyList, false);
@@ -612,7 +669,10 @@ std::string TVelmorin::WhereClause(TQELQuery* Query, const TStringList& KeyList,
         r += (r.empty() ? "" : " and ") + c;
     };
     if (KeyList.Count() > 0) {
-        for (int i = 0; i < KeyList.Count(); ++i) add(KeyList[i], *Query->FieldByName(KeyList[i]), i);
+        const bool paired = m_merge && Query == m_targetQuery.get() && &KeyList == &T.KeyList &&
+                            m_merge->whereT.size() == static_cast<size_t>(KeyList.Count());
+        for (int i = 0; i < KeyList.Count(); ++i)
+            add(KeyList[i], paired ? *m_merge->whereT[static_cast<size_t>(i)] : *Query->FieldByName(KeyList[i]), i);
     } else {
         TFields& fields = *Query->GetFields();
         for (int i = 0; i < fields.Count(); ++i) add(fields[i].FieldName(), fields[i], i);

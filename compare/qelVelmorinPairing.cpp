@@ -55,10 +55,45 @@ int MatchColumnByName(const TStringList& Columns, const std::string& Name)
             ++foldedCount;
         }
     }
-    return foldedCount == 1 ? folded : -1;
+    return foldedCount == 1 ? folded : (foldedCount > 1 ? AmbiguousColumn : -1);
+}
+
+bool ExcludesColumn(const TStringList& Exclude, const std::string& Column, const TStringList& Columns)
+{
+    for (const std::string& e : Exclude.Lines()) {
+        const std::string bare = BareName(e);
+        if (bare == Column) return true;
+        // "val" written for VAL counts only while no column is named "val".
+        if (SameText(bare, Column) && !HasExactly(Columns, bare)) return true;
+    }
+    return false;
+}
+
+std::string ColumnsMatching(const TStringList& Columns, const std::string& Name)
+{
+    const std::string bare = BareName(Name);
+    std::string r;
+    for (const std::string& c : Columns.Lines())
+        if (SameText(c, bare)) r += (r.empty() ? "" : ", ") + c;
+    return r;
 }
 
 } // namespace velmorin
+
+namespace {
+
+// "Field X of table T is missing in the target table." or, where X stands
+// for several columns that differ in case alone, which ones.
+std::string UnmatchedText(const char* What, const std::string& Name, const std::string& Table, const char* Side,
+                          const TStringList& Columns, int At)
+{
+    if (At == AmbiguousColumn)
+        return std::string(What) + " " + Name + " of table " + Table + " matches several columns of the " + Side +
+               " table: " + ColumnsMatching(Columns, Name) + ".";
+    return std::string(What) + " " + Name + " of table " + Table + " is missing in the " + Side + " table.";
+}
+
+} // namespace
 
 bool TVelmorin::PairColumns()
 {
@@ -107,13 +142,12 @@ bool TVelmorin::PairDataColumns()
     for (const std::string& name : leader.DataList.Lines()) {
         const int at = MatchColumnByName(follower.AllFields, name);
         if (at < 0 || HasExactly(follow, follower.AllFields[at])) {
-            ErrorMessage("Field " + name + " of table " + leader.TableName + " is missing in the " +
-                         SideName(follower, M) + " table.");
+            ErrorMessage(UnmatchedText("Field", name, leader.TableName, SideName(follower, M), follower.AllFields, at));
             ok = false;
             continue;
         }
         // A column the other side leaves out leaves the comparison.
-        if (follower.ExcludeList.IndexOf(follower.AllFields[at]) >= 0) continue;
+        if (ExcludesColumn(follower.ExcludeList, follower.AllFields[at], follower.AllFields)) continue;
         lead.Add(name);
         follow.Add(follower.AllFields[at]);
     }
@@ -123,7 +157,8 @@ bool TVelmorin::PairDataColumns()
     if (!M.m_dataFromUser && !T.m_dataFromUser) {
         std::string extra;
         for (const std::string& name : T.AllFields.Lines())
-            if (T.DataList.IndexOf(name) < 0 && T.ExcludeList.IndexOf(name) < 0) extra += (extra.empty() ? "" : ", ") + name;
+            if (!HasExactly(T.DataList, name) && !ExcludesColumn(T.ExcludeList, name, T.AllFields))
+                extra += (extra.empty() ? "" : ", ") + name;
         if (!extra.empty())
             LogNextLine("Fields of table " + T.TableName + " that the master table lacks are left out: " + extra);
     }
@@ -160,7 +195,9 @@ bool TVelmorin::PairKeyColumns()
         // Every paired data column that both servers can sort by.
         TStringList keyM, keyT;
         for (int i = 0; i < M.DataList.Count() && i < T.DataList.Count(); ++i) {
-            if (M.ExcludeList.IndexOf(M.DataList[i]) >= 0 || T.ExcludeList.IndexOf(T.DataList[i]) >= 0) continue;
+            if (ExcludesColumn(M.ExcludeList, M.DataList[i], M.AllFields) ||
+                ExcludesColumn(T.ExcludeList, T.DataList[i], T.AllFields))
+                continue;
             if (M.KeyNotOrderable(M.DataList[i]) || T.KeyNotOrderable(T.DataList[i])) continue;
             keyM.Add(M.DataList[i]);
             keyT.Add(T.DataList[i]);
@@ -179,13 +216,13 @@ bool TVelmorin::PairKeyColumns()
         const TStringList& columns = follower.AllFields.Empty() ? follower.DataList : follower.AllFields;
         const int at = MatchColumnByName(columns, name);
         if (at < 0 || HasExactly(follow, columns[at])) {
-            ErrorMessage("Key field " + name + " of table " + leader->TableName + " is missing in the " +
-                         SideName(follower, M) + " table.");
+            ErrorMessage(UnmatchedText("Key field", name, leader->TableName, SideName(follower, M), columns, at));
             ok = false;
             continue;
         }
         if (!given &&
-            (leader->ExcludeList.IndexOf(name) >= 0 || follower.ExcludeList.IndexOf(columns[at]) >= 0))
+            (ExcludesColumn(leader->ExcludeList, name, leader->AllFields) ||
+             ExcludesColumn(follower.ExcludeList, columns[at], columns)))
             continue;
         lead.Add(name);
         follow.Add(columns[at]);

@@ -122,14 +122,37 @@ std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed);
 // value as bytes.
 bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T);
 
+// The storage class of a value where each cell keeps its own (SQLite):
+// Null, Integer (booleans too), Real, Text, Blob, or None for the kinds a
+// cell class does not describe (decimals, dates), which compare by type.
+enum class TCellClass : std::uint8_t { Null, Integer, Real, Text, Blob, None };
+TCellClass CellClassOf(const TValue& v);
+// Two cells: by class first, then by value within it; -0.0 and 0.0 differ.
+int CompareCells(const TValue& a, const TValue& b, bool Trim);
+// SQLite's ORDER BY of two values: numbers (by value) before text before
+// BLOBs; text and BLOBs byte by byte.
+int CompareInSQLiteOrder(const TValue& a, const TValue& b);
+// The literal that stores v in its own class in a SQLite cell: 3, 2.0,
+// (-0.0), 'text'; empty for the kinds it does not write (bytes and others).
+std::string SQLiteCellLiteral(const TValue& v, TDatabaseType T);
+// A field type that a SQLite parameter binds in v's class.
+TFieldType SQLiteCellType(const TValue& v, TFieldType Otherwise);
+
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
 
 // The column of Columns that Name stands for: the same name, else the only
 // one that differs from it in ASCII case alone ("NAME" on Firebird is
-// "name" on PostgreSQL); -1 when there is none, or several. A name in
-// double quotes stands for the name inside them.
+// "name" on PostgreSQL); -1 when there is none, AmbiguousColumn when
+// several differ from it in case alone ("Val" against "val" and "VAL"). A
+// name in double quotes stands for the name inside them.
+constexpr int AmbiguousColumn = -2;
 int MatchColumnByName(const TStringList& Columns, const std::string& Name);
+// True when Exclude names Column: as written, or in another case while no
+// column of Columns bears that spelling.
+bool ExcludesColumn(const TStringList& Exclude, const std::string& Column, const TStringList& Columns);
+// "val, VAL": the columns that differ from Name in case alone.
+std::string ColumnsMatching(const TStringList& Columns, const std::string& Name);
 
 // One parameter value of an immediate statement, held by value.
 struct TImmediateParam {
@@ -190,6 +213,11 @@ struct TVelmorin::TMergeState {
     std::vector<std::unique_ptr<TField>> prevM, prevT;
     bool hasPrevM = false, hasPrevT = false;
     bool storageClasses = false; // the target keeps a storage class per cell (SQLite)
+    bool sqliteOrder = false;    // both sides are SQLite: keys in SQLite's order of classes
+    // Declared types of the target's columns (SQLite), by position in allT,
+    // and whether the catalogue knew the column.
+    std::vector<std::string> declaredT;
+    std::vector<bool> declaredKnownT;
     int withdrawn = 0;
     std::set<std::string> reported;
     // INSERTs wait for the merge's end: a DELETE of a target row the server

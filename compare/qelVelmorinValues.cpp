@@ -551,6 +551,107 @@ bool WritesBlobReference(TFieldType Master, TFieldType Target, TDatabaseType T)
     return ValueClassOf(Master) == TValueClass::Binary && Target != TFieldType::ftUnknown && IsBlobType(Target);
 }
 
+TCellClass CellClassOf(const TValue& v)
+{
+    switch (v.Kind()) {
+    case TValueKind::vkNull: return TCellClass::Null;
+    case TValueKind::vkBoolean:
+    case TValueKind::vkInteger: return TCellClass::Integer;
+    case TValueKind::vkFloat: return TCellClass::Real;
+    case TValueKind::vkString: return TCellClass::Text;
+    case TValueKind::vkBytes: return TCellClass::Blob;
+    default: return TCellClass::None;
+    }
+}
+
+namespace {
+
+std::int64_t CellInteger(const TValue& v)
+{
+    return v.Kind() == TValueKind::vkBoolean ? (v.AsBoolean() ? 1 : 0) : v.AsInt64();
+}
+
+// An integer against a double by value, exactly (no rounding of either).
+int CompareIntegerWithDouble(std::int64_t i, double d)
+{
+    if (std::isnan(d)) return -1;
+    if (d >= 9223372036854775808.0) return -1;
+    if (d < -9223372036854775808.0) return 1;
+    const double t = std::trunc(d);
+    const auto n = static_cast<std::int64_t>(t);
+    if (i != n) return i < n ? -1 : 1;
+    return t == d ? 0 : (d > t ? -1 : 1);
+}
+
+} // namespace
+
+int CompareCells(const TValue& a, const TValue& b, bool Trim)
+{
+    const TCellClass ca = CellClassOf(a), cb = CellClassOf(b);
+    if (ca != cb) return ca < cb ? -1 : 1;
+    switch (ca) {
+    case TCellClass::Null: return 0;
+    case TCellClass::Integer: {
+        const std::int64_t x = CellInteger(a), y = CellInteger(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case TCellClass::Real: {
+        const double x = a.AsFloat(), y = b.AsFloat();
+        if (const int r = CompareDoubles(x, y); r != 0) return r;
+        if (std::signbit(x) != std::signbit(y) && !std::isnan(x)) return std::signbit(x) ? -1 : 1;
+        return 0;
+    }
+    case TCellClass::Text: return CompareText(a, b, Trim, false);
+    case TCellClass::Blob: return CompareBytes(a.RawString(), b.RawString());
+    case TCellClass::None: break;
+    }
+    return 0;
+}
+
+int CompareInSQLiteOrder(const TValue& a, const TValue& b)
+{
+    auto rank = [](TCellClass c) { return c == TCellClass::Real ? static_cast<int>(TCellClass::Integer) : static_cast<int>(c); };
+    const TCellClass ca = CellClassOf(a), cb = CellClassOf(b);
+    if (ca == TCellClass::None || cb == TCellClass::None) return CompareText(a, b, false, false);
+    if (rank(ca) != rank(cb)) return rank(ca) < rank(cb) ? -1 : 1;
+    if (ca == TCellClass::Integer && cb == TCellClass::Integer)
+        return CellInteger(a) < CellInteger(b) ? -1 : (CellInteger(a) > CellInteger(b) ? 1 : 0);
+    if (ca == TCellClass::Integer && cb == TCellClass::Real) return CompareIntegerWithDouble(CellInteger(a), b.AsFloat());
+    if (ca == TCellClass::Real && cb == TCellClass::Integer) return -CompareIntegerWithDouble(CellInteger(b), a.AsFloat());
+    if (ca == TCellClass::Real) return CompareDoubles(a.AsFloat(), b.AsFloat());
+    if (ca == TCellClass::Null) return 0;
+    return CompareBytes(a.RawString(), b.RawString());
+}
+
+std::string SQLiteCellLiteral(const TValue& v, TDatabaseType T)
+{
+    switch (CellClassOf(v)) {
+    case TCellClass::Integer: return IntToStr(static_cast<long long>(CellInteger(v)));
+    case TCellClass::Real: {
+        const double d = v.AsFloat();
+        if (std::isnan(d) || std::isinf(d))
+            throw EStatementWithdrawn("The value " + FloatToText(d) + " has no literal in SQL.");
+        if (d == 0) return std::signbit(d) ? "(-0.0)" : "0.0";
+        // A whole number keeps its point, or SQLite would store an INTEGER.
+        if (d == std::trunc(d) && std::fabs(d) < 9007199254740992.0) return IntToStr(static_cast<long long>(d)) + ".0";
+        return SQLiteExactDouble(d);
+    }
+    case TCellClass::Text: return SQLQuotedStr(v.RawString(), T);
+    default: return {};
+    }
+}
+
+TFieldType SQLiteCellType(const TValue& v, TFieldType Otherwise)
+{
+    switch (CellClassOf(v)) {
+    case TCellClass::Integer: return TFieldType::ftLargeint;
+    case TCellClass::Real: return TFieldType::ftFloat;
+    case TCellClass::Text: return TFieldType::ftMemo;
+    case TCellClass::Blob: return TFieldType::ftBlob;
+    default: return Otherwise;
+    }
+}
+
 bool IsSingleFloatColumn(TQELQuery* Query, int Index)
 {
     if (Query == nullptr || Query->GetFields() == nullptr || Index >= Query->GetFields()->Count()) return false;

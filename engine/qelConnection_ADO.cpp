@@ -87,6 +87,11 @@ std::string TQELConnectionADO::ClientCharSet() { return GetConnected() ? "UTF8" 
 
 std::string TQELConnectionADO::DBMSName() { return GetConnected() ? m_connection->DBMSName() : ""; }
 
+bool TQELConnectionADO::StoredValue(const std::string& DeclaredType, TValue& Value)
+{
+    return m_connection != nullptr && ADOStoredValue(*m_connection, DeclaredType, Value);
+}
+
 bool TQELConnectionADO::ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns)
 {
     if (m_connection == nullptr) return false;

@@ -34,6 +34,7 @@ public:
     std::string ClientCharSet() override;
     std::string DBMSName() override;
     bool ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns) override;
+    bool StoredValue(const std::string& DeclaredType, TValue& Value) override;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -442,6 +442,11 @@ bool TQELConnection::ListColumns(const std::string& Table, std::vector<TColumnLi
     return m_database && m_database->ListColumns(Table, Columns);
 }
 
+bool TQELConnection::StoredValue(const std::string& DeclaredType, TValue& Value)
+{
+    return m_database && m_database->StoredValue(DeclaredType, Value);
+}
+
 bool TQELConnection::CreateDatabase()
 {
     if (m_backEnd == nullptr) return false;

@@ -29,6 +29,7 @@ class TParams;
 class TQELCustomConnection;
 class TQELQuery;
 class TStringList;
+class TValue;
 
 // One column of a table as a driver's catalogue lists it, for the sources
 // whose catalogue has no SQL of its own.
@@ -37,6 +38,11 @@ struct TColumnListing {
     std::string ColumnName;
     TFieldType FieldType{};
     bool NotNull = false;
+    // The type as the driver names it; SQLite gives the declared text.
+    std::string TypeName;
+    // The column has a default, or the server fills it (SQLite's INTEGER
+    // PRIMARY KEY).
+    bool Filled = false;
 };
 
 // The database object of one back end for one connection.
@@ -61,6 +67,7 @@ public:
     virtual std::string ClientCharSet() { return {}; }
     virtual std::string DBMSName() { return {}; }
     virtual bool ListColumns(const std::string& /*Table*/, std::vector<TColumnListing>& /*Columns*/) { return false; }
+    virtual bool StoredValue(const std::string& /*DeclaredType*/, TValue& /*Value*/) { return false; }
 
 private:
     TQELCustomConnection* m_connection;
@@ -139,6 +146,10 @@ public:
     // The columns of Table in the driver's order, from a catalogue listing
     // that needs no SQL; False when the back end has none.
     virtual bool ListColumns(const std::string& /*Table*/, std::vector<TColumnListing>& /*Columns*/) { return false; }
+    // Value as a column of DeclaredType (the catalogue's type name) stores
+    // it, on servers that store a value's own type per cell (SQLite: 3 into
+    // a REAL column is 3.0); False, Value unchanged, elsewhere.
+    virtual bool StoredValue(const std::string& /*DeclaredType*/, TValue& /*Value*/) { return false; }
     // OnErrorMessage(Self, Text) when assigned, else ShowMessage(Text).
     virtual void ErrorMessage(const std::string& Text);
     // The server's description; empty unless connected.
@@ -189,6 +200,7 @@ public:
     std::string ClientCharSet() override;
     std::string DBMSName() override;
     bool ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns) override;
+    bool StoredValue(const std::string& DeclaredType, TValue& Value) override;
 
     // The selected back end (registry-owned) and this connection's database object.
     TQELAbstractConnection* BackEnd() const { return m_backEnd; }

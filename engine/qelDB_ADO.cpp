@@ -1,6 +1,8 @@
 #include "qelDB_ADO.h"
 
 #include "qelADOConnString.h"
+#include "qelSQLite.h"
+#include "qelText.h"
 
 #include <algorithm>
 #include "qelDataSet.h"
@@ -140,13 +142,26 @@ bool TQELADODatabase::ListColumns(const std::string& Table, std::vector<TColumnL
     return true;
 }
 
+bool TQELADODatabase::StoredValue(const std::string& DeclaredType, TValue& Value)
+{
+    return ADOStoredValue(*m_connection, DeclaredType, Value);
+}
+
 void ListADOColumns(TADOConnection& Connection, const std::string& Table, std::vector<TColumnListing>& Columns)
 {
     Columns.clear();
     for (const TADOColumn& c : Connection.GetColumns(Table)) {
         if (c.TableName != Table) continue;
-        Columns.push_back({c.TableName, c.ColumnName, c.FieldType, c.Nullable == TColumnNullable::cnNoNulls});
+        Columns.push_back({c.TableName, c.ColumnName, c.FieldType, c.Nullable == TColumnNullable::cnNoNulls,
+                           c.TypeName, c.Filled});
     }
+}
+
+bool ADOStoredValue(TADOConnection& Connection, const std::string& DeclaredType, TValue& Value)
+{
+    if (!Connection.Connected() || !SameText(Connection.DBMSName(), "SQLite")) return false;
+    SQLiteStoredValue(DeclaredType, Value);
+    return true;
 }
 
 // ---- TADO_Query --------------------------------------------------------

@@ -41,6 +41,7 @@ public:
     std::string ClientCharSet() override;
     std::string DBMSName() override;
     bool ListColumns(const std::string& Table, std::vector<TColumnListing>& Columns) override;
+    bool StoredValue(const std::string& DeclaredType, TValue& Value) override;
 
     TADOConnection& ADOConnection() { return *m_connection; }
 
@@ -51,6 +52,8 @@ private:
 // The columns of Table as an ADO connection's catalogue lists them, exact
 // name matches only; what TQELADODatabase and TQELConnectionADO answer.
 void ListADOColumns(TADOConnection& Connection, const std::string& Table, std::vector<TColumnListing>& Columns);
+// Value as a column of DeclaredType stores it, when Connection reaches SQLite.
+bool ADOStoredValue(TADOConnection& Connection, const std::string& DeclaredType, TValue& Value);
 
 // The ADO query with its own SQL lines and parameter list: parameters are
 // written as names (":ID") and sent as positional markers; own parameter i

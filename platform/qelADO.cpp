@@ -563,6 +563,7 @@ std::vector<TADOColumn> TADOConnection::GetColumns(std::string_view TableName, s
         if (resultColumns >= 17 && GetInt(stmt.Get(), 17, v)) c.OrdinalPosition = static_cast<int>(v);
         else c.OrdinalPosition = static_cast<int>(columns.size()) + 1;
         c.FieldType = FieldTypeOfSQLType(c.DataType, c.ColumnSize);
+        if (std::string def; resultColumns >= 13 && GetText(stmt.Get(), 13, def)) c.Filled = !def.empty();
         columns.push_back(std::move(c));
     }
     return columns;

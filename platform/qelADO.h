@@ -52,6 +52,8 @@ struct TADOColumn {
     bool HasDecimalDigits = false;     // false when the driver gives none
     TColumnNullable Nullable = TColumnNullable::cnNullableUnknown;
     int OrdinalPosition = 0;
+    // A default is declared, or the server fills the column itself.
+    bool Filled = false;
 };
 
 // The names of the ODBC drivers the driver manager knows ("FreeTDS", ...).

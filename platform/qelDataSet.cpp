@@ -71,8 +71,11 @@ std::int32_t TValueHolder::AsInteger() const
     return static_cast<std::int32_t>(v);
 }
 
+// The name as written first: "val" and VAL are two columns of one table.
 TField* TFields::FindField(std::string_view Name) const
 {
+    for (const auto& f : m_fields)
+        if (f->FieldName() == Name) return f.get();
     for (const auto& f : m_fields)
         if (SameText(f->FieldName(), Name)) return f.get();
     return nullptr;

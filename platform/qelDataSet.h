@@ -89,7 +89,8 @@ private:
     int m_scale;
 };
 
-// The fields of a dataset in column order, found by name ignoring ASCII case.
+// The fields of a dataset in column order, found by name: the exact name
+// first, else the first that differs from it in ASCII case alone.
 class TFields {
 public:
     int Count() const { return static_cast<int>(m_fields.size()); }

@@ -81,7 +81,9 @@ TDeclaredType ParseDeclared(std::string_view text)
 }
 
 // How a column's values go into its field.
-enum class TReadKind : std::uint8_t { Integer, Float, Boolean, Date, Time, DateTime, Text, Binary };
+// Any: a column without affinity (declared BLOB or nothing), whose cells
+// keep whatever class they were stored in: each value keeps its own kind.
+enum class TReadKind : std::uint8_t { Integer, Float, Boolean, Date, Time, DateTime, Text, Binary, Any };
 
 TReadKind ReadKindOf(TFieldType t)
 {
@@ -162,6 +164,15 @@ std::string_view BlobOf(sqlite3_stmt* s, int col)
 // otherwise kept as its own kind for the typed getters to judge.
 void ReadValue(sqlite3_stmt* s, int col, TReadKind kind, TValue& v)
 {
+    if (kind == TReadKind::Any) {
+        switch (sqlite3_column_type(s, col)) {
+        case SQLITE_NULL: v.Clear(); return;
+        case SQLITE_INTEGER: v.SetInteger(sqlite3_column_int64(s, col)); return;
+        case SQLITE_FLOAT: v.SetFloat(sqlite3_column_double(s, col)); return;
+        case SQLITE_TEXT: v.SetString(TextOf(s, col)); return;
+        default: v.SetBytes(BlobOf(s, col)); return;
+        }
+    }
     switch (sqlite3_column_type(s, col)) {
     case SQLITE_NULL: v.Clear(); return;
     case SQLITE_INTEGER: {
@@ -230,6 +241,112 @@ int OnProgress(void* deadline)
 }
 
 } // namespace
+
+TSQLiteAffinity SQLiteAffinityOf(std::string_view DeclaredType)
+{
+    const std::string t = UpperCase(DeclaredType);
+    auto has = [&](const char* word) { return t.find(word) != std::string::npos; };
+    if (has("INT")) return TSQLiteAffinity::Integer;
+    if (has("CHAR") || has("CLOB") || has("TEXT")) return TSQLiteAffinity::Text;
+    if (has("BLOB") || Trim(t).empty()) return TSQLiteAffinity::Blob;
+    if (has("REAL") || has("FLOA") || has("DOUB")) return TSQLiteAffinity::Real;
+    return TSQLiteAffinity::Numeric;
+}
+
+namespace {
+
+// A private in-memory database of one column per affinity, where a value
+// is stored and read back: SQLite's own conversions, to the last digit of
+// its decimal reading and writing, whatever its version does.
+class TAffinityProbe {
+public:
+    TAffinityProbe()
+    {
+        if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
+            sqlite3_exec(m_db, "CREATE TABLE a(i INTEGER, t TEXT, b BLOB, r REAL, n NUMERIC)", nullptr, nullptr,
+                         nullptr) != SQLITE_OK)
+            Fail();
+        static constexpr const char* columns[] = {"i", "t", "b", "r", "n"};
+        for (int k = 0; k < 5; ++k) {
+            const std::string insert = std::string("INSERT OR REPLACE INTO a(rowid, ") + columns[k] + ") VALUES(1, ?)";
+            const std::string select = std::string("SELECT ") + columns[k] + " FROM a WHERE rowid = 1";
+            if (sqlite3_prepare_v2(m_db, insert.c_str(), -1, &m_insert[k], nullptr) != SQLITE_OK ||
+                sqlite3_prepare_v2(m_db, select.c_str(), -1, &m_select[k], nullptr) != SQLITE_OK)
+                Fail();
+        }
+    }
+    ~TAffinityProbe()
+    {
+        for (int k = 0; k < 5; ++k) {
+            sqlite3_finalize(m_insert[k]);
+            sqlite3_finalize(m_select[k]);
+        }
+        sqlite3_close(m_db);
+    }
+    TAffinityProbe(const TAffinityProbe&) = delete;
+    TAffinityProbe& operator=(const TAffinityProbe&) = delete;
+
+    void Store(int Column, TValue& v)
+    {
+        sqlite3_stmt* ins = m_insert[Column];
+        sqlite3_stmt* sel = m_select[Column];
+        int rc = SQLITE_OK;
+        switch (v.Kind()) {
+        case TValueKind::vkInteger: rc = sqlite3_bind_int64(ins, 1, v.AsInt64()); break;
+        case TValueKind::vkBoolean: rc = sqlite3_bind_int64(ins, 1, v.AsBoolean() ? 1 : 0); break;
+        case TValueKind::vkFloat: rc = sqlite3_bind_double(ins, 1, v.AsFloat()); break;
+        case TValueKind::vkString:
+            rc = sqlite3_bind_text64(ins, 1, v.RawString().data(), v.RawString().size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        default: return;
+        }
+        if (rc != SQLITE_OK || sqlite3_step(ins) != SQLITE_DONE) {
+            sqlite3_reset(ins);
+            Fail();
+        }
+        sqlite3_reset(ins);
+        sqlite3_clear_bindings(ins);
+        if (sqlite3_step(sel) != SQLITE_ROW) {
+            sqlite3_reset(sel);
+            Fail();
+        }
+        ReadValue(sel, 0, TReadKind::Any, v);
+        sqlite3_reset(sel);
+    }
+
+private:
+    [[noreturn]] void Fail()
+    {
+        const int code = m_db != nullptr ? sqlite3_extended_errcode(m_db) : SQLITE_NOMEM;
+        Throw(std::string("SQLite cannot convert a value for storing: ") +
+                  (m_db != nullptr ? sqlite3_errmsg(m_db) : "out of memory"),
+              code);
+    }
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_insert[5]{};
+    sqlite3_stmt* m_select[5]{};
+};
+
+} // namespace
+
+void SQLiteStoredValue(std::string_view DeclaredType, TValue& Value)
+{
+    const TSQLiteAffinity a = SQLiteAffinityOf(DeclaredType);
+    const TValueKind k = Value.Kind();
+    // What no affinity changes goes as it is; the rest through SQLite.
+    if (a == TSQLiteAffinity::Blob || k == TValueKind::vkNull || k == TValueKind::vkBytes) return;
+    if (k != TValueKind::vkInteger && k != TValueKind::vkBoolean && k != TValueKind::vkFloat && k != TValueKind::vkString)
+        return;
+    if (k == TValueKind::vkString && a == TSQLiteAffinity::Text) return;
+    if ((k == TValueKind::vkInteger || k == TValueKind::vkBoolean) &&
+        (a == TSQLiteAffinity::Integer || a == TSQLiteAffinity::Numeric)) {
+        if (k == TValueKind::vkBoolean) Value = TValue::Integer(Value.AsBoolean() ? 1 : 0);
+        return;
+    }
+    thread_local TAffinityProbe probe;
+    probe.Store(static_cast<int>(a), Value);
+}
 
 bool SQLiteTargetOf(std::string_view ODBCString, TSQLiteTarget& Target)
 {
@@ -427,8 +544,12 @@ void TSQLiteDatabase::Rollback()
 std::vector<TADOColumn> TSQLiteDatabase::Columns(std::string_view TableName, std::string_view Schema, int TimeoutSeconds)
 {
     const std::string schema = Schema.empty() ? std::string("main") : std::string(Schema);
-    const std::string sql = "SELECT m.name, p.name, p.type, p.\"notnull\", p.cid FROM " + QuotedName(schema) +
-                            ".sqlite_master AS m, pragma_table_info(m.name, ?2) AS p "
+    // A column alias of the rowid (the one INTEGER PRIMARY KEY) is filled
+    // by SQLite when an INSERT leaves it out.
+    const std::string sql = "SELECT m.name, p.name, p.type, p.\"notnull\", p.cid, "
+                            "p.dflt_value IS NOT NULL OR (p.pk = 1 AND upper(p.type) = 'INTEGER' AND "
+                            "(SELECT count(*) FROM pragma_table_info(m.name, ?2) AS k WHERE k.pk > 0) = 1) FROM " +
+                            QuotedName(schema) + ".sqlite_master AS m, pragma_table_info(m.name, ?2) AS p "
                             "WHERE m.type IN ('table', 'view') AND (?1 = '' OR m.name = ?1 COLLATE NOCASE) "
                             "ORDER BY m.rowid, p.cid";
     TSQLiteStatement q(*this, sql);
@@ -450,6 +571,7 @@ std::vector<TADOColumn> TSQLiteDatabase::Columns(std::string_view TableName, std
         c.HasDecimalDigits = d.HasScale;
         c.Nullable = fields[3].AsLargeInt() != 0 ? TColumnNullable::cnNoNulls : TColumnNullable::cnNullable;
         c.OrdinalPosition = static_cast<int>(fields[4].AsLargeInt()) + 1;
+        c.Filled = fields[5].AsLargeInt() != 0;
         columns.push_back(std::move(c));
     }
     return columns;
@@ -587,7 +709,8 @@ bool TSQLiteStatement::Open(const std::vector<TSQLiteParam>& Params, int Timeout
         const char* name = sqlite3_column_name(s, c);
         // A REAL is a double: its size is the 17 digits that keep it exact.
         TField& f = Fields.Add(std::make_unique<TField>(name ? name : "", type, type == TFieldType::ftFloat ? 17 : size));
-        m_readers.push_back(TReader{&f, ReadKindOf(type)});
+        const bool keepsClasses = declared && SQLiteAffinityOf(declared) == TSQLiteAffinity::Blob;
+        m_readers.push_back(TReader{&f, keepsClasses ? TReadKind::Any : ReadKindOf(type)});
     }
     if (row) ReadRow();
     else Reset();

@@ -53,6 +53,19 @@ std::string SQLiteOpenHint(const std::string& Database);
 // type's name; Size is the declared length of character types, else 0.
 TFieldType SQLiteFieldType(std::string_view DeclaredType, int* Size = nullptr);
 
+// SQLite's column affinity of a declared type, by its rules in their order
+// ("BIGINT" Integer, "VARCHAR(5)" Text, "" and "BLOB" Blob, "DOUBLE" Real,
+// anything else Numeric). The order matches the probe's columns.
+enum class TSQLiteAffinity : std::uint8_t { Integer, Text, Blob, Real, Numeric };
+TSQLiteAffinity SQLiteAffinityOf(std::string_view DeclaredType);
+
+// Value as a column declared DeclaredType stores it: SQLite's own
+// conversion, done by SQLite on a private in-memory database (3 into a REAL
+// column is 3.0, 2.0 into an INTEGER column 2, '12' into a NUMERIC column
+// 12, 1.5 into a TEXT column '1.5', -0.0 into a REAL column 0.0). Integers,
+// booleans, doubles and texts are converted; other kinds stay as they are.
+void SQLiteStoredValue(std::string_view DeclaredType, TValue& Value);
+
 // One open database file. Owns its sqlite3 handle; closing it rolls back a
 // transaction still open.
 class TSQLiteDatabase {
