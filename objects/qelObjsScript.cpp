@@ -17,6 +17,7 @@
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
+#include "qelObjsScriptFormat.h"
 #include "qelText.h"
 
 #include <cerrno>
@@ -209,7 +210,7 @@ void TObjs::WriteObjects(const TObjIndex& Index, bool SetOptions, bool EmptyLine
         if (SetOptions) WriteMSSQLSetOptions(obj.QuotedIdentifier, obj.AnsiNulls);
         const std::string text = obj.NoScript || builtIn || WrittenInLine(obj) ? std::string() : obj.GetCreateDDL();
         if (!text.empty()) {
-            Script.Add(text + Terminator);
+            Script.Add(TScriptFormat::Terminated(text, Terminator));
             if (EmptyLine) Script.Add("");
         }
         WriteOwnerStatement(obj, Script);
@@ -261,7 +262,7 @@ void TObjs::WriteConstraints()
             if (!constraint->DisplayName.empty())
                 Script.Add("/* " + BlockCommentText(constraint->DisplayName) + " */");
             WriteMSSQLSetOptions(constraint->QuotedIdentifier, constraint->AnsiNulls);
-            Script.Add(constraint->GetCreateDDL() + Terminator);
+            Script.Add(TScriptFormat::Terminated(constraint->GetCreateDDL(), Terminator));
             Script.Add("");
         }
     };
@@ -284,7 +285,7 @@ void TObjs::WriteRoutines(const TObjIndex& Index)
         WriteMSSQLSetOptions(obj.QuotedIdentifier, obj.AnsiNulls);
         // The body's own semicolons do not end the statement: "//" does.
         if (db == dbMySQL) Script.Add("DELIMITER //");
-        Script.Add(obj.GetCreateDDL() + (db == dbMySQL ? std::string(CRLF) + "//" : Terminator));
+        Script.Add(TScriptFormat::Terminated(obj.GetCreateDDL(), db == dbMySQL ? std::string(CRLF) + "//" : Terminator));
         if (db == dbMySQL) Script.Add("DELIMITER ;");
         Script.Add("");
         WriteOwnerStatement(obj, Script);
@@ -413,7 +414,7 @@ void TObjs::WriteOwnerStatement(TDbObj& Obj, TStringList& Lines)
         if (Described.Description().empty()) return;
         const std::string text = Described.GetDescriptionScript();
         if (text.empty()) return;
-        Lines.Add(text + Terminator);
+        Lines.Add(TScriptFormat::Terminated(text, Terminator));
         Lines.Add("");
     };
     describe(Obj);

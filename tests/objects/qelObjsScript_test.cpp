@@ -9,6 +9,7 @@
 #include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
 #include "qelDDLTestSupport.h"
 #include "qelFieldListSupport.h"
 #include "qelTestSupport.h"
@@ -113,6 +114,15 @@ INSTANTIATE_TEST_SUITE_P(
                 "SET NAMES WIN1252;\r\n|SET SQL DIALECT 3;\r\n|CREATE TABLE T(O CHAR(16) CHARACTER SET OCTETS,\r\nU VARCHAR(10) CHARACTER "
                 "SET UTF8 COLLATE UNICODE_CI,\r\nW VARCHAR(5),\r\nC VARCHAR(5) CHARACTER SET WIN1252 COLLATE "
                 "PXW_CSY);#; restored"},
+        // A last line that is a comment keeps the terminator out of it.
+        TDDLRow{"FirebirdViewEndingInAComment", DT::dbInterBase,
+                [](TObjs& o) {
+                    File<TViwData>(o, "V").SetBody("SELECT A FROM T -- all of them");
+                    File<TViwData>(o, "W").SetBody("SELECT A FROM T /* -- */");
+                    return Script(o);
+                },
+                "SET SQL DIALECT 3;\r\n|CREATE VIEW V\r\n AS \r\nSELECT A FROM T -- all of them\r\n;|CREATE VIEW W\r\n AS \r\n"
+                "SELECT A FROM T /* -- */;#;"},
         TDDLRow{"Firebird3PackagesInSetTerm", DT::dbInterBase,
                 [](TObjs& o) {
                     o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
