@@ -256,6 +256,8 @@ std::string TGntData::GetPrivilegeText() const
         switch (ObjectKind) {
         case dboException: kind = "EXCEPTION "; break;
         case dboGenerator: kind = "SEQUENCE "; break;
+        // A view is granted on as a table is (TO VIEW names a grantee).
+        case dboView: break;
         default: kind = KindWord(ObjectKind); break;
         }
     }

@@ -54,6 +54,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, RoleTextTest, ::testing::ValuesIn(std::vector<TDD
     Grant("MSSQL five", DT::dbMSSQL, Five, "GRANT ALL ON T TO U | REVOKE ALL ON T FROM U"),
     Grant("ASE five", DT::dbSybaseASE, Five, "GRANT DELETE, INSERT, SELECT, UPDATE, REFERENCES ON T TO U | "
           "REVOKE DELETE, INSERT, SELECT, UPDATE, REFERENCES ON T FROM U"),
+    // Firebird names no kind before a view it grants on, only before a view
+    // that is granted to.
+    Grant("IB view", DT::dbInterBase, [](Gnt& g) { g.ObjectName = "V", g.ObjectKind = K::dboView,
+          g.Privileges = {P::prSelect}, g.GranteeKind = K::dboView; },
+          "GRANT SELECT ON V TO VIEW U | REVOKE SELECT ON V FROM VIEW U"),
     Grant("MSSQL statements", DT::dbMSSQL, [](Gnt& g) { g.Privileges = {P::prCreateView, P::prCreateTable, P::prTruncateTable}; },
           "GRANT CREATE TABLE, CREATE VIEW, TRUNCATE TABLE TO U | REVOKE CREATE TABLE, CREATE VIEW FROM U"),
     // Oracle system privileges are revoked by the list they were granted with.
