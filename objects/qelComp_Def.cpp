@@ -26,9 +26,9 @@ std::string TCltData::GetCreateDDL() const
         text += line("FROM " + FromCollation);
     else if (!ExternalName.empty())
         text += line("FROM EXTERNAL(" + literal(ExternalName) + ")");
-    text += line(PadSpace ? "PAD SPACE" : "NO PAD");
-    text += line(CaseSensitive ? "CASE SENSITIVE" : "CASE INSENSITIVE");
-    text += line(AccentSensitive ? "ACCENT SENSITIVE" : "ACCENT INSENSITIVE");
+    if (PadSpace.has_value()) text += line(*PadSpace ? "PAD SPACE" : "NO PAD");
+    if (!CaseSensitive) text += line("CASE INSENSITIVE");
+    if (!AccentSensitive) text += line("ACCENT INSENSITIVE");
     if (!Attributes.empty()) text += line(literal(Attributes));
     return text;
 }

@@ -3,6 +3,7 @@
 
 #include "qelClasses.h"
 
+#include <optional>
 #include <string>
 
 namespace qel {
@@ -23,23 +24,28 @@ public:
     std::string Value;
 };
 
-// One collation; sensitive to case and accents, and without pad space,
-// until the script says otherwise.
+// One collation; sensitive to case and accents until the script says
+// otherwise, with the pad attribute its base collation has unless the script
+// names one.
 class TCltData : public TDbObj {
 public:
     explicit TCltData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TCltData"; }
 
     // InterBase/Firebird only, one clause a line, each ended by CR LF:
-    //   "CREATE COLLATION CO\r\nFOR ISO8859_1\r\nNO PAD\r\nCASE SENSITIVE\r\n
-    //    ACCENT SENSITIVE\r\n"; empty for every other server type.
+    //   "CREATE COLLATION CO\r\nFOR ISO8859_1\r\nFROM PT_BR\r\nNO PAD\r\n
+    //    CASE INSENSITIVE\r\n"; empty for every other server type. A pad
+    //    clause only where one was given, and only the insensitive words:
+    //    what is not said comes from the base collation (FROM UNICODE_CI is
+    //    case-insensitive by itself).
     std::string GetCreateDDL() const override;
     std::string GetCreateScript() override { return GetCreateDDL(); }
 
     std::string CharacterSet;
     std::string FromCollation;
     std::string ExternalName;
-    bool PadSpace = false;
+    // PAD SPACE, NO PAD, or nothing said.
+    std::optional<bool> PadSpace;
     bool CaseSensitive = true;
     bool AccentSensitive = true;
     std::string Attributes;
