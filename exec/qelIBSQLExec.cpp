@@ -264,8 +264,8 @@ void TIBSQLExec::ParseScript(TStringList& Lines)
     LogNextLine("Loading script...");
     parser->ParseScript(Lines, &objs);
     ConnectionOptions().Assign(parser->ConnectionOptions());
-    // Only what the script set comes back: the dialect 1 a script is read
-    // with until it says otherwise would make dialect-1 databases.
+    // Only what the script set comes back: the options it was read with are
+    // the executor's own already.
     const TIBServerOptions& read = objs.IBServerOptions();
     TIBSQLExecOptions& own = IBServerOptions();
     if (parser->ScriptSettings.Dialect) own.SQLDialect = read.SQLDialect;

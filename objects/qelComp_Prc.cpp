@@ -89,6 +89,7 @@ std::string TPrcData::GetKey() const
         return QualifiedName(Schema(), Name()) + "(" + Join(types, ", ") + ")";
     }
     case TDatabaseType::dbMSSQL: return TDbObj::GetKey() + (Number != 0 ? ";" + IntToStr(Number) : std::string());
+    case TDatabaseType::dbInterBase: return IsFunction ? FunctionKey(TDbObj::GetKey()) : TDbObj::GetKey();
     default: return TDbObj::GetKey();
     }
 }

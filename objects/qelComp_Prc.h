@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace qel {
 
@@ -21,8 +22,12 @@ public:
 
     std::string GetDisplayName() const override { return GetKey(); }
     // PostgreSQL "s.f(integer, varchar)" (overloads get keys of their own),
-    // MS SQL "DBO.P;2" for a numbered procedure, else the base key.
+    // MS SQL "DBO.P;2" for a numbered procedure, InterBase "F()" for a
+    // function (Firebird keeps a procedure and a function of one name apart),
+    // else the base key.
     std::string GetKey() const override;
+    // The key of the InterBase function Name: "F" -> "F()".
+    static std::string FunctionKey(std::string_view Name) { return std::string(Name) + "()"; }
     // "CREATE PROCEDURE P(A INTEGER)\r\n RETURNS(B VARCHAR(10))\r\n AS\r\n" +
     // Body, in each server's form; Oracle CREATE OR REPLACE; MS SQL and ASE
     // without body or language their stored ScriptText; DB2 and the rest

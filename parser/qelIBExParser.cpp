@@ -232,6 +232,11 @@ void TIbExParser::LinkColumnDepend(TDbObj* Obj, const std::string& Alias, const 
     TCustomSQLParser::LinkColumnDepend(Obj, Alias, Column);
 }
 
+TDbObj* TIbExParser::DomainUser(TFldData& Field)
+{
+    return m_bodyObj != nullptr ? m_bodyObj : TIbParser::DomainUser(Field);
+}
+
 // ---- messages ----
 
 void TIbExParser::ParseError(const std::string& Msg)
@@ -321,13 +326,14 @@ std::string TIbExParser::ReadBody(TDbObj& Obj)
     const bool block = dynamic_cast<TPrcData*>(&Obj) != nullptr || dynamic_cast<TTrgData*>(&Obj) != nullptr ||
                        dynamic_cast<TPkgData*>(&Obj) != nullptr;
     const std::string saved = Terminator();
-    const bool switched = saved == ";";
+    // PSQL statements end in ";": a block is read with "^" then. A query or
+    // an expression holds no ";", which ends its statement as ever.
+    const bool switched = saved == ";" && block;
     struct TTerminator {
         TIbExParser& p;
         std::string saved;
         ~TTerminator() { p.SetTerminator(saved); }
     } restore{*this, saved};
-    // PSQL statements end in ";": the body is read with "^" then.
     if (switched) SetTerminator("^");
     std::int64_t start = TokenStart;
     TParseContext bodyStart(this);
@@ -380,6 +386,9 @@ std::string TIbExParser::ReadBody(TDbObj& Obj)
     if (switched && Symb == sySemicolon) {
         Symb = syTerminator;
         SymbName = SymbolName(Symb);
+    } else if (block && !switched && Symb == sySemicolon) {
+        // "END;" before the terminator, as isql takes it.
+        NextToken();
     }
     if (expression) return Trim(GetText(start, m_prevTokenEnd - start));
     return GetTextFrom(start);

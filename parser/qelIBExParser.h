@@ -73,6 +73,8 @@ public:
 
 protected:
     std::unique_ptr<TIbParser> NewInputParser() override;
+    // Inside a body the object read (a package for its members).
+    TDbObj* DomainUser(TFldData& Field) override;
     // A domain's CHECK is parsed as the domain's body (VALUE a factor).
     void ReadDomainCheck(TFldData& Field) override;
 

@@ -40,6 +40,7 @@ constexpr TVersions kAll = Versions(V::st_InterBase_4x, V::st_InterBase_2020);
 constexpr TVersions kFB20To40 = Versions(V::st_Firebird_20, V::st_Firebird_40);
 constexpr TVersions kFB21To40 = Versions(V::st_Firebird_21, V::st_Firebird_40);
 constexpr TVersions kFB30On = Versions(V::st_Firebird_30, V::st_InterBase_2020);
+constexpr TVersions kFB30To40 = Versions(V::st_Firebird_30, V::st_Firebird_40);
 constexpr TVersions kFB40 = Versions(V::st_Firebird_40, V::st_Firebird_40);
 constexpr TVersions kYaffil = Versions(V::st_Yaffil_1x, V::st_Yaffil_1x);
 constexpr TVersions kYaffilFB20To40 = kYaffil | kFB20To40;
@@ -136,7 +137,9 @@ const TIbBuiltin* FindBuiltin(std::string_view Name, V Version)
     return nullptr;
 }
 
-constexpr std::string_view kDateParts[] = {"MILLISECOND", "SECOND", "MINUTE", "HOUR", "DAY", "MONTH", "YEAR", "WEEKDAY"};
+// WEEKDAY last: DATEDIFF takes it, DATEADD does not.
+constexpr std::string_view kDateParts[] = {"MILLISECOND", "SECOND", "MINUTE", "HOUR", "DAY",
+                                           "WEEK",        "MONTH",  "YEAR",   "WEEKDAY"};
 
 } // namespace
 
@@ -403,7 +406,9 @@ void TIbExParser::ParseFactor()
             break;
         }
         ParseError("Invalid factor in expression (" + SymbName + ")");
-        Skip();
+        // A token that ends a statement or a list is left for its rule, so
+        // that the statement after a broken one is read.
+        if (Symb != sySemicolon && Symb != syIBEnd && Symb != syRParen && Symb != syComma) Skip();
         break;
     }
     if (Symb == syIBCollate) {
@@ -498,8 +503,7 @@ void TIbExParser::LinkFunction(const std::string& Name)
 {
     if (Objs() == nullptr) return;
     TDbObj* function = Objs()->FindUDF(Name);
-    if (TPrcData* routine = Objs()->FindProcedure(Name); function == nullptr && routine != nullptr && routine->IsFunction)
-        function = routine;
+    if (function == nullptr) function = Objs()->FindProcedure(TPrcData::FunctionKey(Name));
     AddDepend(m_bodyObj, function, {});
     if (auto* field = dynamic_cast<TFldData*>(m_bodyObj); field != nullptr && function != nullptr)
         AddDepend(dynamic_cast<TTblData*>(field->Parent) != nullptr ? field->Parent : Objs()->FindTable(field->TableName),
@@ -533,6 +537,8 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
     };
     const auto datePart = [&](bool WithWeekday) {
         const auto* end = std::end(kDateParts) - (WithWeekday ? 0 : 1);
+        // WEEK from Firebird 3 on.
+        if (TokenIs("WEEK")) return In(kFB30To40, version);
         return std::any_of(std::begin(kDateParts), end, [&](std::string_view p) { return TokenIs(p); });
     };
     Take(syLParen);
@@ -606,6 +612,7 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
         }
         NextToken();
         if (Symb == syIBFrom) {
+            NextToken();
             value();
             Take(syIBTo);
             value();

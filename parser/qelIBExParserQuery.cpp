@@ -153,10 +153,10 @@ void TIbExParser::ParseSelect()
             }
         if (Symb == syIBDistinct || Symb == syIBAll) NextToken();
         TParseContext& ctx = scope.Push();
-        // Without an error so far the first pass fills the scope, so that
-        // the second links every column reference; after one, nothing of
-        // the query's columns is linked.
-        if (!Messages().HasErrors()) {
+        // The first pass fills the scope, so that the second links every
+        // column reference; after an error in the statement being read,
+        // nothing more of it is linked.
+        if (m_failedLevel < 0) {
             ++m_quiet;
             CollectFromList(ctx);
             --m_quiet;

@@ -131,6 +131,8 @@ void TIbParser::ScanToken()
     if (FirebirdFrom(TVersion::st_Firebird_30) && (c == 'q' || c == 'Q') && PeekChar() == '\'') {
         // q'<c>...<c>': nothing inside ends the string but its own closing
         // character followed by a quote.
+        const std::int32_t line = Line;
+        const std::int32_t column = Column;
         NextChar();
         NextChar();
         const char close = QuoteClose(CurChar);
@@ -140,6 +142,7 @@ void TIbParser::ScanToken()
             ValueText += CurChar;
             NextChar();
         }
+        if (AtEnd()) ParseErrorAt("Unterminated string.", line, column);
         NextChar();
         NextChar();
         Symb = syString;
@@ -155,6 +158,15 @@ void TIbParser::ScanToken()
 }
 
 // ---- helpers ----
+
+bool TIbParser::PeekWord(std::string_view Word)
+{
+    const TParseContext here(this);
+    NextToken();
+    const bool found = IsWord(Word);
+    here.Restore();
+    return found;
+}
 
 void TIbParser::ExpectIs(TSymb S, std::string_view Word)
 {
@@ -239,7 +251,9 @@ void TIbParser::ParseScript(TStringList& Script, TObjs* AObjs)
     SetObjs(AObjs);
     AutoDDL = true;
     ScriptSettings = {};
-    IBOptions().SQLDialect = 1;
+    // The dialect is the one the script will run in (the caller's, 3 unless
+    // set), as isql reads it: reading dialect 1 here took quoted names for
+    // strings until a SET SQL DIALECT said otherwise.
     TCustomSQLParser::ParseScript(Script, AObjs);
 }
 
@@ -804,11 +818,6 @@ void TIbParser::LinkDomains()
                 TFldData* field = f.Object.get();
                 if (field == nullptr || field->DataType != dtDomain || field->DomainName != domain->Name()) continue;
                 AddDepend(table, domain, field->Name());
-                std::vector<TDbObj*> views;
-                for (const auto& v : objs.Views)
-                    for (const auto& link : v.Object->Uses)
-                        if (link.Object && link.Object->Target == field) views.push_back(v.Object);
-                for (TDbObj* view : views) AddDepend(view, domain, {});
             }
         }
     }

@@ -41,6 +41,43 @@ class TOwnedNameList;
 // A symbol as a switch label: the dialect symbols are no enumerators.
 constexpr int SymbCode(TSymb S) { return static_cast<int>(S); }
 
+// The new object of the statement being read, filed when the statement's
+// rule ends - also when an error ends it early, so that what was read of the
+// object is kept with the error, and what uses it is linked:
+//   TPendingObject<TTblData> table(*this, std::make_unique<TTblData>(Objs()));
+// Release hands the object back unfiled (a duplicate that is dropped).
+template <class T>
+class TPendingObject {
+public:
+    TPendingObject(TCustomParser& Parser, std::unique_ptr<T> Obj) : m_parser(Parser), m_obj(std::move(Obj)) {}
+    ~TPendingObject() { File(); }
+    TPendingObject(const TPendingObject&) = delete;
+    TPendingObject& operator=(const TPendingObject&) = delete;
+
+    T* get() const { return m_obj.get(); }
+    T* operator->() const { return m_obj.get(); }
+    T& operator*() const { return *m_obj; }
+    explicit operator bool() const { return m_obj != nullptr; }
+    std::unique_ptr<T> Release() { return std::move(m_obj); }
+    void Reset(std::unique_ptr<T> Obj) { m_obj = std::move(Obj); }
+    // Files the object now, once.
+    void File() noexcept
+    {
+        if (!m_obj) return;
+        try {
+            m_parser.RegisterObject(std::move(m_obj));
+        } catch (...) {
+            // Filing only fails for want of memory; the statement's own
+            // error is the one to report.
+        }
+        m_obj.reset();
+    }
+
+private:
+    TCustomParser& m_parser;
+    std::unique_ptr<T> m_obj;
+};
+
 class TIbParser : public TCustomSQLParser {
 public:
     // INPUT files included within one another, at most.
@@ -87,7 +124,7 @@ public:
     // double-quoted text is a name.
     void ScanToken() override;
     void FillResWords() override;
-    // Dialect 1 and AUTODDL on, then the statements.
+    // AUTODDL on, then the statements, in the dialect the options hold.
     void ParseScript(TStringList& Script, TObjs* AObjs) override;
     void Parse() override;
     //   "\r\nScript: s.sql Line:1 Pos:40\r\n Table:T Field:A "
@@ -95,7 +132,7 @@ public:
     // The keyword list, then the server version's keyword set.
     TSymb LookupResWord() override;
     // Grantees resolved, indexes that only back a constraint removed, the
-    // base passes, then columns and views linked to their domains.
+    // base passes, then columns linked to their domains.
     void AfterParse() override;
     // Dialect 3 quotes what the version needs quoted: Order -> "Order".
     std::string QuoteName(const std::string& Name) const override;
@@ -128,6 +165,8 @@ protected:
     // ---- helpers shared by the statement routines ----
     // The symbol, or (where the version's keyword set lacks it) the word.
     bool Is(TSymb S, std::string_view Word) const { return Symb == S || IsWord(Word); }
+    // The token after the current one reads Word; nothing is consumed.
+    bool PeekWord(std::string_view Word);
     // Reports "Missing: ..." unless Is(S, Word).
     void ExpectIs(TSymb S, std::string_view Word);
     // The current name (a name, or with AllowString a quoted text); reports
@@ -167,8 +206,13 @@ protected:
     void ParseDataType(TFldData& Field, bool IsDomain);
     bool IsDataTypeWord();
     void ParseTypeSize(TFldData& Field);
+    void LinkDomainUser(TFldData& Field);
+    // Who uses the domain of Field: the routine or trigger it belongs to.
+    virtual TDbObj* DomainUser(TFldData& Field);
     void ParseArrayDims(TFldData& Field);
-    void ParseColumnAttributes(TFldData& Field, bool IsDomain);
+    // True when GENERATED ALWAYS AS leaves its "(expression)" current.
+    bool ParseColumnAttributes(TFldData& Field, bool IsDomain);
+    void ParseIdentityOptions(TFldData& Field);
     void ParseColumnList(TOwnedNameList<TFldData>& List);
     void ParseUsingIndex(TCtrData& Ctr, std::string& Text);
     // EmitStatement: hand the constraint on as its own statement (ALTER TABLE ADD);

@@ -228,6 +228,8 @@ void TIbParser::ParseDescribe()
     else if (IsWord("SEQUENCE") || IsWord("GENERATOR")) Symb = syIBGenerator;
     else if (IsWord("EXCEPTION")) Symb = syIBException;
     else if (IsWord("DOMAIN")) Symb = syIBDomain;
+    // No keyword from Firebird 3 on, yet the same statement.
+    else if (IsWord("DATABASE")) Symb = syIBDatabase;
     TObjs* objs = Collection();
     TDbObj* target = nullptr;
     TDbObject kind = dboUnknown;

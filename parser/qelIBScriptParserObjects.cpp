@@ -36,7 +36,7 @@ void TIbParser::ParseCreateIndex()
     const bool asc = Symb == syIBAsc || IsWord("ASC") || IsWord("ASCENDING");
     const bool desc = Symb == syIBDesc || IsWord("DESC") || IsWord("DESCENDING");
     if (!asc && !desc && Symb != syIBIndex && Symb != syIBUnique) ParseError("Bad INDEX definition");
-    auto index = std::make_unique<TIdxData>(Objs());
+    TPendingObject<TIdxData> index(*this, std::make_unique<TIdxData>(Objs()));
     if (Symb == syIBUnique) {
         index->Unique = true;
         NextToken();
@@ -66,7 +66,7 @@ void TIbParser::ParseCreateIndex()
     }
     DoLogNextLine("Index: " + index->GetCreateDDL());
     Emit();
-    RegisterObject(std::move(index));
+    index.File();
 }
 
 void TIbParser::ParseAlterIndex()
@@ -91,7 +91,7 @@ void TIbParser::ParseAlterIndex()
 void TIbParser::ParseCreateDomain()
 {
     NextToken();
-    auto domain = std::make_unique<TDmnData>(Objs());
+    TPendingObject<TDmnData> domain(*this, std::make_unique<TDmnData>(Objs()));
     domain->SetName(ExpectName());
     SetKind(stStatement, domain->Name(), dboDomain, odbCreate);
     CurrentFieldName.clear();
@@ -104,21 +104,83 @@ void TIbParser::ParseCreateDomain()
     }
     DoLogNextLine("Domain: " + domain->Name());
     Emit();
-    RegisterObject(std::move(domain));
+    domain.File();
 }
 
+// The clauses change the domain in the collection as the server changes it:
+//   ALTER DOMAIN D SET NOT NULL ADD CHECK (VALUE > 0) SET DEFAULT 1
 void TIbParser::ParseAlterDomain()
 {
     NextToken();
-    SetKind(stStatement, ExpectName(), dboDomain, odbAlter);
-    SkipToEnd();
+    const std::string name = ExpectName();
+    SetKind(stStatement, name, dboDomain, odbAlter);
+    TDmnData* domain = Collection() != nullptr ? Collection()->FindDomain(name) : nullptr;
+    // An unknown domain's clauses are read all the same, into a field of
+    // their own.
+    TFldData scratch(Objs());
+    TFldData& field = domain != nullptr && domain->BaseField ? *domain->BaseField : scratch;
+    NextToken();
+    for (TLoopGuard guard(*this); Symb != syTerminator && Symb != syEOF; guard.Turn()) {
+        if (Is(syIBTo, "TO")) {
+            // A new name is the server's; the statement carries it.
+            NextToken();
+            ExpectName();
+            NextToken();
+        } else if (Symb == syIBSet) {
+            NextToken();
+            if (Is(syIBDefault, "DEFAULT")) {
+                NextToken();
+                std::string text;
+                ParseDefault(field, text);
+                field.DefaultValue = text;
+            } else {
+                ExpectIs(syIBNot, "NOT");
+                NextToken();
+                ExpectIs(syIBNull, "NULL");
+                field.Nullable = false;
+                NextToken();
+            }
+        } else if (Symb == syIBDrop) {
+            NextToken();
+            if (Is(syIBDefault, "DEFAULT")) {
+                field.DefaultValue.clear();
+            } else if (Symb == syIBNot) {
+                NextToken();
+                ExpectIs(syIBNull, "NULL");
+                field.Nullable = true;
+            } else {
+                ExpectIs(syIBConstraint, "CONSTRAINT");
+                field.CheckText.clear();
+                field.CheckName.clear();
+            }
+            NextToken();
+        } else if (Is(syIBAdd, "ADD")) {
+            NextToken();
+            if (Is(syIBConstraint, "CONSTRAINT")) {
+                NextToken();
+                if (Symb == syIdent) {
+                    field.CheckName = TokenText;
+                    NextToken();
+                }
+            }
+            ExpectIs(syIBCheck, "CHECK");
+            NextToken();
+            ReadDomainCheck(field);
+        } else if (Is(syIBType, "TYPE")) {
+            NextToken();
+            ParseDataType(field, true);
+        } else {
+            ParseError("Unknown ALTER DOMAIN clause.");
+        }
+    }
+    if (domain != nullptr) DoLogNextLine("Alter domain: " + name);
     Emit(false);
 }
 
 void TIbParser::ParseGenerator()
 {
     NextToken();
-    auto generator = std::make_unique<TGnrData>(Objs());
+    TPendingObject<TGnrData> generator(*this, std::make_unique<TGnrData>(Objs()));
     generator->SetName(ExpectName());
     SetKind(stStatement, generator->Name(), dboGenerator, odbCreate);
     NextToken();
@@ -143,7 +205,7 @@ void TIbParser::ParseGenerator()
     }
     DoLogNextLine("Generator: " + generator->Name());
     Emit(false);
-    RegisterObject(std::move(generator));
+    generator.File();
 }
 
 void TIbParser::ParseAlterSequence()
@@ -158,10 +220,10 @@ void TIbParser::ParseCreateException(TExcData* Existing)
 {
     const std::string name = ExpectName();
     SetKind(stStatement, name, dboException, odbCreate);
-    std::unique_ptr<TExcData> made;
+    TPendingObject<TExcData> made(*this, nullptr);
     TExcData* exception = Existing;
     if (exception == nullptr) {
-        made = std::make_unique<TExcData>(Objs());
+        made.Reset(std::make_unique<TExcData>(Objs()));
         exception = made.get();
     }
     exception->SetName(name);
@@ -170,7 +232,7 @@ void TIbParser::ParseCreateException(TExcData* Existing)
     NextToken();
     DoLogNextLine("Exception: " + name);
     Emit();
-    if (made) RegisterObject(std::move(made));
+    made.File();
 }
 
 void TIbParser::ParseAlterException()
@@ -183,18 +245,18 @@ void TIbParser::ParseAlterException()
 void TIbParser::ParseCreateRole()
 {
     NextToken();
-    auto role = std::make_unique<TRolData>(Objs());
+    TPendingObject<TRolData> role(*this, std::make_unique<TRolData>(Objs()));
     role->SetName(ExpectName());
     SetKind(stStatement, role->Name(), dboRole, odbCreate);
     NextToken();
     Emit();
-    RegisterObject(std::move(role));
+    role.File();
 }
 
 void TIbParser::ParseCreateCollation()
 {
     NextToken();
-    auto collation = std::make_unique<TCltData>(Objs());
+    TPendingObject<TCltData> collation(*this, std::make_unique<TCltData>(Objs()));
     collation->SetName(ExpectName());
     SetKind(stStatement, collation->Name(), dboCollation, odbCreate);
     NextToken();
@@ -244,13 +306,13 @@ void TIbParser::ParseCreateCollation()
     }
     DoLogNextLine("Collation: " + collation->Name());
     Emit();
-    RegisterObject(std::move(collation));
+    collation.File();
 }
 
 void TIbParser::ParseDeclareExternalFunction()
 {
     NextToken();
-    auto udf = std::make_unique<TUdfData>(Objs());
+    TPendingObject<TUdfData> udf(*this, std::make_unique<TUdfData>(Objs()));
     udf->SetName(ExpectName());
     SetKind(stStatement, udf->Name(), dboFunction, odbCreate);
     NextToken();
@@ -289,7 +351,7 @@ void TIbParser::ParseDeclareExternalFunction()
     clause(syIBModuleName, "MODULE_NAME", udf->ModuleName);
     DoLogNextLine("External function: " + udf->Name());
     Emit();
-    RegisterObject(std::move(udf));
+    udf.File();
 }
 
 } // namespace qel

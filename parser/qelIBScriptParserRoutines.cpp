@@ -49,18 +49,24 @@ void TIbParser::ParseCreateProcedure(bool IsFunction, bool InPackage)
     else ExpectIs(syIBProcedure, "PROCEDURE");
     NextToken();
     const std::string name = ExpectName();
-    std::unique_ptr<TPrcData> made;
+    TPendingObject<TPrcData> made(*this, nullptr);
+    // A package member is read into a routine of its own that is not filed.
+    std::unique_ptr<TPrcData> member;
     TPrcData* routine = nullptr;
-    if (!InPackage && Collection() != nullptr) routine = Collection()->FindProcedure(name);
+    // A procedure and a function of one name are two objects.
+    if (!InPackage && Collection() != nullptr)
+        routine = Collection()->FindProcedure(IsFunction ? TPrcData::FunctionKey(name) : name);
     const TDbOperation operation = routine != nullptr ? odbAlter : odbCreate;
     if (routine == nullptr) {
-        made = std::make_unique<TPrcData>(Objs());
-        made->SetName(name);
-        routine = made.get();
+        auto fresh = std::make_unique<TPrcData>(Objs());
+        fresh->SetName(name);
+        fresh->IsFunction = IsFunction;
+        routine = fresh.get();
+        if (InPackage) member = std::move(fresh);
+        else made.Reset(std::move(fresh));
     } else {
         routine->SetBody({});
     }
-    routine->IsFunction = IsFunction;
     if (!InPackage) SetKind(stStatement, name, dboProcedure, operation);
     DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + name);
     const TDescriptions inputs = DescriptionsOf(routine->InputParams);
@@ -73,8 +79,6 @@ void TIbParser::ParseCreateProcedure(bool IsFunction, bool InPackage)
     KeepDescriptions(routine->OutputParams, outputs);
     if (InPackage) return;
     Emit();
-    // A routine first met here is filed, whatever form met it.
-    if (made) RegisterObject(std::move(made));
 }
 
 void TIbParser::ParseRoutineHeader(TPrcData& Routine)
@@ -122,11 +126,11 @@ void TIbParser::ParseCreatePackage()
     const bool body = IsWord("BODY");
     if (body) NextToken();
     const std::string name = ExpectName();
-    std::unique_ptr<TPkgData> made;
+    TPendingObject<TPkgData> made(*this, nullptr);
     TPkgData* package = Collection() != nullptr ? Collection()->FindPackage(name) : nullptr;
     SetKind(stStatement, name, dboPackage, package != nullptr ? odbAlter : odbCreate);
     if (package == nullptr) {
-        made = std::make_unique<TPkgData>(Objs());
+        made.Reset(std::make_unique<TPkgData>(Objs()));
         made->SetName(name);
         package = made.get();
     }
@@ -135,7 +139,7 @@ void TIbParser::ParseCreatePackage()
     ReadBodyText(package, TokenStart);
     m_packageBody = false;
     Emit(false);
-    if (made) RegisterObject(std::move(made));
+    made.File();
 }
 
 void TIbParser::ParseCreateTrigger(bool Alter)
@@ -143,11 +147,11 @@ void TIbParser::ParseCreateTrigger(bool Alter)
     ExpectIs(syIBTrigger, "TRIGGER");
     NextToken();
     const std::string name = ExpectName();
-    std::unique_ptr<TTrgData> made;
+    TPendingObject<TTrgData> made(*this, nullptr);
     TTrgData* trigger = Alter && Collection() != nullptr ? Collection()->FindTrigger(name) : nullptr;
     SetKind(stStatement, name, dboTrigger, trigger != nullptr ? odbAlter : odbCreate);
     if (trigger == nullptr) {
-        made = std::make_unique<TTrgData>(Objs());
+        made.Reset(std::make_unique<TTrgData>(Objs()));
         made->SetName(name);
         trigger = made.get();
     }
@@ -203,14 +207,14 @@ void TIbParser::ParseCreateTrigger(bool Alter)
     DoLogNextLine("Trigger: " + name);
     if (Is(syIBAs, "AS")) ReadBodyText(trigger, TokenStart);
     Emit();
-    if (made) RegisterObject(std::move(made));
+    made.File();
 }
 
 void TIbParser::ParseCreateView()
 {
     ExpectIs(syIBView, "VIEW");
     NextToken();
-    auto view = std::make_unique<TViwData>(Objs());
+    TPendingObject<TViwData> view(*this, std::make_unique<TViwData>(Objs()));
     view->SetName(ExpectName());
     SetKind(stStatement, view->Name(), dboView, odbCreate);
     NextToken();
@@ -218,7 +222,7 @@ void TIbParser::ParseCreateView()
     DoLogNextLine("View: " + view->Name());
     ReadBodyText(view.get(), TokenStart);
     Emit();
-    RegisterObject(std::move(view));
+    view.File();
 }
 
 void TIbParser::ParseExecuteBlock()

@@ -6,7 +6,11 @@
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Pkg.h"
+#include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
+#include "qelComp_Viw.h"
 #include "qelObjs.h"
 #include "qelText.h"
 
@@ -54,6 +58,7 @@ bool TIbParser::IsDataTypeWord()
                 if (IsWord(word)) Symb = symb;
         } else if (FirebirdFrom(TVersion::st_Firebird_30)) {
             if (IsWord("CSTRING")) Symb = syIBCstring;
+            else if (IsWord("BOOLEAN")) Symb = syIBBoolean;
             else if (IsWord("TYPE")) Symb = syIBType;
             else if (IsWord("DECFLOAT") && ServerVersion() == TVersion::st_Firebird_40) Symb = syIBDecfloat;
         }
@@ -178,7 +183,7 @@ void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
         break;
     }
     default:
-        if (Is(syIBComputed, "COMPUTED")) break;
+        if (Is(syIBComputed, "COMPUTED") || (IsWord("GENERATED") && PeekWord("ALWAYS"))) break;
         if (Symb != syIdent && Symb != syString) return;
         if (IsWord("TYPE")) {
             NextToken();
@@ -190,6 +195,7 @@ void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
         }
         Field.DataType = dtDomain;
         Field.DomainName = Symb == syString ? ValueText : TokenText;
+        LinkDomainUser(Field);
         NextToken();
         break;
     }
@@ -211,14 +217,28 @@ void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
         ExpectWord("ZONE");
         NextToken();
     }
-    ParseColumnAttributes(Field, IsDomain);
+    bool computed = ParseColumnAttributes(Field, IsDomain);
     if (Is(syIBComputed, "COMPUTED")) {
         NextToken();
         if (Is(syIBBy, "BY")) NextToken();
         Expect(syLParen);
-        ReadBodyText(&Field, TokenStart);
+        computed = true;
     }
+    if (computed) ReadBodyText(&Field, TokenStart);
 }
+
+// Tables link their columns' domains as they file them; a routine, trigger,
+// package or view uses the domain of a parameter, variable or cast.
+void TIbParser::LinkDomainUser(TFldData& Field)
+{
+    TDbObj* user = DomainUser(Field);
+    if (Collection() == nullptr || user == nullptr) return;
+    if (dynamic_cast<TPrcData*>(user) != nullptr || dynamic_cast<TTrgData*>(user) != nullptr ||
+        dynamic_cast<TPkgData*>(user) != nullptr || dynamic_cast<TViwData*>(user) != nullptr)
+        AddDepend(user, Collection()->FindDomain(Field.DomainName), {});
+}
+
+TDbObj* TIbParser::DomainUser(TFldData& Field) { return Field.Parent; }
 
 // [n] is 1:n; [l:u] keeps both bounds with their signs.
 void TIbParser::ParseArrayDims(TFldData& Field)
@@ -242,19 +262,29 @@ void TIbParser::ParseArrayDims(TFldData& Field)
     ExpectAndNext(syRBracket);
 }
 
-void TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
+bool TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
 {
     if (IsWord("GENERATED")) {
         NextToken();
-        ExpectIs(syIBBy, "BY");
-        NextToken();
-        ExpectIs(syIBDefault, "DEFAULT");
-        NextToken();
-        ExpectIs(syIBAs, "AS");
-        NextToken();
+        if (IsWord("ALWAYS")) {
+            // GENERATED ALWAYS AS (expr) is COMPUTED BY (expr); read by the
+            // caller at its "(".
+            NextToken();
+            ExpectIs(syIBAs, "AS");
+            NextToken();
+            if (Symb == syLParen) return true;
+        } else {
+            ExpectIs(syIBBy, "BY");
+            NextToken();
+            ExpectIs(syIBDefault, "DEFAULT");
+            NextToken();
+            ExpectIs(syIBAs, "AS");
+            NextToken();
+        }
         ExpectWord("IDENTITY");
         Field.Identity = true;
         NextToken();
+        if (Symb == syLParen) ParseIdentityOptions(Field);
     }
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Is(syIBDefault, "DEFAULT") || Symb == syEqual) {
@@ -303,6 +333,33 @@ void TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
             break;
         }
     }
+    return false;
+}
+
+// "(START WITH n INCREMENT [BY] n)", either part alone, in either order.
+void TIbParser::ParseIdentityOptions(TFldData& Field)
+{
+    NextToken();
+    for (TLoopGuard guard(*this); Symb != syRParen; guard.Turn()) {
+        std::int32_t* value = nullptr;
+        if (IsWord("START")) {
+            NextToken();
+            ExpectIs(syIBWith, "WITH");
+            value = &Field.IdentitySeed;
+        } else if (IsWord("INCREMENT")) {
+            if (PeekWord("BY")) NextToken();
+            value = &Field.IdentityIncrement;
+        } else {
+            ParseError("Must be: START WITH / INCREMENT BY");
+        }
+        NextAndExpect(syInteger);
+        const std::int64_t n = IntValueInRange(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
+        // The model keeps 32 bits; a larger start stays in the statement.
+        if (n >= kMinInt32 && n <= kMaxInt32) *value = static_cast<std::int32_t>(n);
+        NextToken();
+        if (Symb == syComma) NextToken();
+    }
+    NextToken();
 }
 
 void TIbParser::ParseDefault(TFldData& /*Field*/, std::string& Text)
@@ -430,7 +487,8 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
                                      TTblData* Table, bool EmitStatement, bool InTable)
 {
     if (!Ctr) Ctr = std::make_unique<TCtrData>(Objs());
-    TCtrData& ctr = *Ctr;
+    TPendingObject<TCtrData> pending(*this, std::move(Ctr));
+    TCtrData& ctr = *pending;
     ctr.SetTableName(Table != nullptr ? Table->Name() : TableName);
     if (Field != nullptr) {
         ctr.Fields.Add(Field->Name(), std::make_unique<TFldData>(Objs()))->SetName(Field->Name());
@@ -499,6 +557,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
         ReadCheckBody(ctr);
         log = inTableLog("Check: ", "Check: ");
     } else {
+        pending.Release();
         return;
     }
     AddDepend(&ctr, Table, {});
@@ -510,7 +569,8 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
     const bool tool = Collection() != nullptr && Collection()->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
                       (IsToolObjectName(ctr.Name()) || IsToolObjectName(ctr.TableName()));
     // A discarded constraint goes with its links (its destructor).
-    if (!discard && !tool) RegisterObject(std::move(Ctr));
+    if (discard || tool) pending.Release();
+    else pending.File();
 }
 
 void TIbParser::ParseNamedConstraint(TFldData* Field, TTblData* Table, const std::string& TableName,
@@ -534,7 +594,7 @@ void TIbParser::ParseCreateTable(bool Temporary)
     const std::string name = ExpectName();
     SetKind(stStatement, name, dboTable, odbCreate);
     DoLogNextLine("Table: " + name);
-    auto table = std::make_unique<TTblData>(Objs());
+    TPendingObject<TTblData> table(*this, std::make_unique<TTblData>(Objs()));
     table->SetName(name);
     table->GlobalTemporary = Temporary;
     CurrentTableName = name;
@@ -584,7 +644,7 @@ void TIbParser::ParseCreateTable(bool Temporary)
         NextToken();
     }
     Emit();
-    RegisterObject(std::move(table));
+    table.File();
     CurrentTableName.clear();
 }
 

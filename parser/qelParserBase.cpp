@@ -567,11 +567,15 @@ std::int64_t TCustomParser::ReadNumber()
 void TCustomParser::ReadString(std::string& Text)
 {
     const char quote = CurChar;
+    const std::int32_t line = Line;
+    const std::int32_t column = Column;
+    bool closed = false;
     Text.clear();
     NextChar();
     while (!AtEnd()) {
         if (CurChar == quote) {
-            if (PeekChar() != quote || NextPos > GetLength()) break;
+            closed = PeekChar() != quote || NextPos > GetLength();
+            if (closed) break;
             Text += quote;
             NextChar();
             NextChar();
@@ -594,6 +598,9 @@ void TCustomParser::ReadString(std::string& Text)
         Text += CurChar;
         NextChar();
     }
+    // A closing quote that never comes would take the rest of the script
+    // into one token without a word: it is an error where it opens.
+    if (!closed) ParseErrorAt(quote == '\'' ? "Unterminated string." : "Unterminated quoted name.", line, column);
     NextChar();
 }
 
@@ -772,6 +779,18 @@ void TCustomParser::ParseError(const std::string& Msg)
     if (!m_armed) return;
     if (m_scanLevel > 0) m_abortPending = true;
     else throw EStatementAbort{};
+}
+
+void TCustomParser::ParseErrorAt(const std::string& Msg, std::int32_t ALine, std::int32_t AColumn)
+{
+    struct TPlace {
+        TCustomParser& p;
+        std::int32_t line, column;
+        ~TPlace() { p.Line = line, p.Column = column; }
+    } place{*this, Line, Column};
+    Line = ALine;
+    Column = AColumn;
+    ParseError(Msg);
 }
 
 void TCustomParser::AddWarning(const std::string& Msg)

@@ -238,6 +238,9 @@ public:
     void LinkDepend(TDbObj* Obj, const std::string& Name, TDbObjectSet Kinds);
 
     // ---- non-virtual helpers ----
+    // ParseError as if the scanner stood at ALine, AColumn (the Line and
+    // Column it had there): where a string or comment that never ends opens.
+    void ParseErrorAt(const std::string& Msg, std::int32_t ALine, std::int32_t AColumn);
     void AddWarning(const std::string& Msg);
     std::int32_t GetLine() const { return Line; }
     std::int32_t GetColumn() const { return Column - 1; }

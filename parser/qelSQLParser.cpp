@@ -50,12 +50,16 @@ bool TCustomSQLParser::ReadComment()
 {
     LastComment.clear();
     if (CurChar == '/' && PeekChar() == '*') {
+        const std::int32_t line = Line;
+        const std::int32_t column = Column;
         NextChar();
         NextChar();
         while (!AtEnd() && !(CurChar == '*' && PeekChar() == '/')) {
             LastComment += CurChar;
             NextChar();
         }
+        // Without its "*/" the comment would hide the rest of the script.
+        if (AtEnd()) ParseErrorAt("Unterminated comment.", line, column);
         NextChar();
         NextChar();
     } else if (CurChar == '-' && PeekChar() == '-') {

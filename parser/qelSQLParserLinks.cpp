@@ -28,9 +28,12 @@ void TCustomParser::AddDepend(TDbObj* Obj, TDbObj* Target, const std::string& Fi
     for (const auto& item : Obj->Uses)
         if (item.Object && item.Object->Target == Target && item.Object->FieldName == FieldName) known = true;
     if (!known) AddDependency(m_objs, Obj, Target, GetLine(), GetColumn(), FieldName);
-    // A view over a table's column is also written after the table's domains.
+    // A view over a table's column is also written after the table's
+    // domains; Firebird links a view to what it reads only.
     auto* table = dynamic_cast<TTblData*>(Target);
-    if (dynamic_cast<TViwData*>(Obj) == nullptr || table == nullptr || FieldName.empty()) return;
+    if (m_databaseType == TDatabaseType::dbInterBase || dynamic_cast<TViwData*>(Obj) == nullptr || table == nullptr ||
+        FieldName.empty())
+        return;
     for (const auto& field : table->Fields)
         if (field.Object && !field.Object->DomainName.empty())
             if (TDbObj* domain = m_objs->FindDomain(field.Object->DomainName)) AddDepend(Obj, domain, {});

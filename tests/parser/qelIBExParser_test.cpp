@@ -70,7 +70,8 @@ struct TRun {
     {
         if (const auto dot = Name.find('.'); dot != std::string::npos)
             return objs.FindTableField(Name.substr(0, dot), Name.substr(dot + 1));
-        const TDbObj* found[] = {objs.FindProcedure(Name), objs.FindTrigger(Name),    objs.FindView(Name),
+        const TDbObj* found[] = {objs.FindProcedure(Name), objs.FindProcedure(TPrcData::FunctionKey(Name)),
+                                 objs.FindTrigger(Name),   objs.FindView(Name),
                                  objs.FindIndex(Name),     objs.FindConstraint(Name), objs.FindDomain(Name),
                                  objs.FindPackage(Name),   objs.FindTable(Name)};
         for (const TDbObj* o : found)
@@ -141,7 +142,7 @@ const TLinkCase kLinkCases[] = {
      {"T", "T.A", "T.B"}},
     {"Column", V::st_Firebird_25, "CREATE VIEW V AS SELECT A FROM T^", "V", {"T", "T.A"}},
     {"ColumnByAlias", V::st_Firebird_25, "CREATE VIEW V AS SELECT X.A FROM T X^", "V", {"T", "T.A"}},
-    {"AfterAnError", V::st_Firebird_25, "FOO^\nCREATE VIEW V AS SELECT X.A FROM T X^", "V", {"T"}},
+    {"AfterAnError", V::st_Firebird_25, "FOO^\nCREATE VIEW V AS SELECT X.A FROM T X^", "V", {"T", "T.A"}},
     {"ProcedureInFrom", V::st_Firebird_25,
      "CREATE PROCEDURE Q (I INTEGER) RETURNS (R INTEGER) AS BEGIN SUSPEND; END^\nCREATE VIEW V AS SELECT R FROM Q(1)^",
      "V", {"Q"}},
@@ -513,7 +514,7 @@ std::vector<std::vector<std::string>> BuiltDependencies(const std::string& Scrip
 std::set<std::string> Recorded(const std::vector<std::vector<std::string>>& Rows, const std::set<std::string>& Dependents,
                                bool Columns)
 {
-    static const std::set<std::string> kinds{"0", "1", "5", "7", "14"};
+    static const std::set<std::string> kinds{"0", "1", "5", "7", "9", "14"};
     std::set<std::string> out;
     for (const auto& r : Rows)
         if (Dependents.contains(r[0]) && r[1] != "-1") {
@@ -574,7 +575,7 @@ TEST(IBExParserSample, PackageBodyLinksWhatFirebirdRecords)
     EXPECT_EQ(run.Messages(), std::vector<std::string>{});
     const TDbObj* package = run.objs.FindPackage("FB$OUT");
     EXPECT_EQ(Ours(package, true), (std::set<std::string>{"FB$OUT_TABLE.CONTENT", "FB$OUT_TABLE.LINE_NUM"}));
-    EXPECT_EQ(Ours(package, false), (std::set<std::string>{"FB$OUT_SEQ", "FB$OUT_TABLE"}));
+    EXPECT_EQ(Ours(package, false), (std::set<std::string>{"FB$OUT_SEQ", "FB$OUT_TABLE", "FB$OUT_TYPE"}));
     std::vector<std::string> files;
     for (const char* f : {"fbout-test.sql", "fbout-header.sql", "fbout-body.sql"}) files.push_back(kExamples + "package/" + f);
     const auto rows = BuiltDependencies("fbout-test.sql", "test.fdb", files);

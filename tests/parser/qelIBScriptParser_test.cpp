@@ -413,7 +413,7 @@ TEST(IBScriptParser, RoutinesTriggersViewsAndPackages)
     EXPECT_EQ(UsesOf(t), std::vector<std::string>{"TTblData X"});
     EXPECT_EQ(o.FindTrigger("C")->TableName(), "DATABASE");
     EXPECT_EQ(o.FindTrigger("C")->DatabaseEvent, "CONNECT");
-    const TPrcData* f = o.FindProcedure("F");
+    const TPrcData* f = o.FindProcedure(TPrcData::FunctionKey("F"));
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(f->IsFunction && f->OutputParams.Objects(0)->Deterministic);
     EXPECT_EQ(o.FindView("V")->GetCreateDDL(), "CREATE VIEW V(\r\nA,\r\nB)\r\n AS \r\nSELECT A, A FROM X");
@@ -619,7 +619,8 @@ TEST(IBScriptParser, SignsBoundsAndQuoting)
     TRun three("SET SQL DIALECT 3;", V::st_Firebird_25);
     EXPECT_EQ(three.parser->QuoteName("Order") + three.parser->QuoteName("ORDER") + three.parser->QuoteName("T"),
               "\"Order\"\"ORDER\"T");
-    EXPECT_EQ(run.parser->QuoteName("Order"), "Order");
+    TRun one("SET SQL DIALECT 1;", V::st_Firebird_25);
+    EXPECT_EQ(one.parser->QuoteName("Order"), "Order");
 }
 
 TEST(IBScriptParser, DeepTypeNestingEndsWithAnError)

@@ -33,13 +33,17 @@ struct TokenCase {
     const char* source;
     const char* tokens;
     const char* lastComment;
+    // "text @line:column" of the one error the source holds, if any.
+    const char* error = "";
 };
 
 class TokenTest : public ::testing::TestWithParam<TokenCase> {};
 
 } // namespace
 
-// Each source cut into tokens (display name, text, value), without an error.
+// Each source cut into tokens (display name, text, value), without an error
+// but where a string, quoted name or comment never ends: that is one error
+// where it opens.
 TEST_P(TokenTest, CutsTheSourceIntoTokens)
 {
     const TokenCase& c = GetParam();
@@ -47,8 +51,14 @@ TEST_P(TokenTest, CutsTheSourceIntoTokens)
     p->SetTerminator(c.terminator);
     EXPECT_EQ(Tokens(*p, c.source), c.tokens);
     EXPECT_EQ(p->LastComment, c.lastComment);
-    EXPECT_EQ(p->Messages().Count(), 0);
-    EXPECT_TRUE(p->Errors.empty());
+    if (*c.error == '\0') {
+        EXPECT_EQ(p->Messages().Count(), 0);
+        EXPECT_TRUE(p->Errors.empty());
+    } else {
+        ASSERT_EQ(p->Messages().Count(), 1);
+        const TMsgData& m = p->Messages().Items(0);
+        EXPECT_EQ(m.Text + " @" + std::to_string(m.Line) + ":" + std::to_string(m.Column), c.error);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,12 +74,16 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{DT::dbInterBase, ";", "99999999999 1E999 1e-1", "<Integer value>:99999999999=99999999999 <Integer value>:1E999=0 <Integer value>:1e-1=0", ""},
         TokenCase{DT::dbInterBase, ";", "'it''s' \"q\" `b`", "<String value>:it's <String value>:q <String value>:b", ""},
         TokenCase{DT::dbMySQL, ";", "'a\\nb\\'c'", "<String value>:a\nb'c", ""},
-        TokenCase{DT::dbInterBase, ";", "'abc", "<String value>:abc", ""},
+        TokenCase{DT::dbInterBase, ";", "'abc", "<String value>:abc", "", "Unterminated string. @1:1"},
+        TokenCase{DT::dbInterBase, ";", "a\n  \"b c", "<Ident>:A <String value>:b c", "", "Unterminated quoted name. @2:3"},
+        TokenCase{DT::dbMSSQL, ";", "x 'it''s", "<Ident>:X <String value>:it's", "", "Unterminated string. @1:3"},
+        TokenCase{DT::dbInterBase, ";", "'a'''", "<String value>:a'", ""},
         TokenCase{DT::dbInterBase, ";", "foo select", "<Ident>:FOO SELECT:select", ""},
         TokenCase{DT::dbInterBase, ";", "a\x1A" "b", "<Ident>:A <Ident>:B", ""},
         TokenCase{DT::dbInterBase, ";", "a -- note\nb", "<Ident>:A <Ident>:B", " note"},
         TokenCase{DT::dbInterBase, ";", "/* a /* b */ c */", "<Ident>:C <*> </>", " a /* b "},
-        TokenCase{DT::dbInterBase, ";", "a /* x", "<Ident>:A", " x"},
+        TokenCase{DT::dbInterBase, ";", "a /* x", "<Ident>:A", " x", "Unterminated comment. @1:3"},
+        TokenCase{DT::dbInterBase, ";", "a /* x *", "<Ident>:A", " x *", "Unterminated comment. @1:3"},
         TokenCase{DT::dbInterBase, ";", "a -- end", "<Ident>:A", " end"},
         TokenCase{DT::dbInterBase, ";", "a||b%&@[]\\:", "<Ident>:A <||> <Ident>:B % <&> <@> <[> <]> \\ <:>", ""},
         TokenCase{DT::dbInterBase, "^", "a;b^", "<Ident>:A <;> <Ident>:B <Terminator>", ""}));
