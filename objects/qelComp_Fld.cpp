@@ -209,7 +209,9 @@ std::string TFldData::GetTypeText() const
     }
     if (IsOneOf(code, {11, 46, 47}) && Precision != 0) text += PrecisionScale(Precision, Scale);
     if (code == 7 && Precision != 0 && Precision != 34) text += InParens(Precision);
-    if (db == dbInterBase && IBDialectOf(*this) != 3 && (code == 19 || code == 20)) text = "DATE";
+    // Dialect 1 calls its date and time type DATE; TIME it has not, and a
+    // TIME column written as DATE would lose its meaning.
+    if (db == dbInterBase && IBDialectOf(*this) == 1 && code == 20) text = "DATE";
     return text;
 }
 

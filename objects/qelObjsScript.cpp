@@ -128,6 +128,33 @@ std::string FileNamePart(std::string_view Name)
     return part.substr(0, kKept) + "~" + digits;
 }
 
+// Dialect 1 has DATE (which holds the time as well) but no TIME, BIGINT
+// or BOOLEAN: a column of such a type is written as it is or as another
+// type, never without an error in the log.
+void LogDialectOneTypes(TObjs& Objs)
+{
+    if (Objs.DatabaseType() != dbInterBase || ServerOptionsOf(Objs).SQLDialect != 1) return;
+    constexpr std::uint8_t kBigInt = 2, kTime = 19, kTimeZoned = 21, kBoolean = 96;
+    const auto check = [&Objs](const TFldData* Field, const std::string& Owner) {
+        if (Field == nullptr) return;
+        const std::uint8_t code = Field->DataType;
+        if (code != kBigInt && code != kTime && code != kTimeZoned && code != kBoolean) return;
+        Objs.DoLog("Error: SQL dialect 1 has no " + std::string(DataTypeName(code)) + " type: " + Owner +
+                   (Field->Name().empty() ? std::string() : "." + Field->Name()) + " is written as " +
+                   Field->GetTypeText());
+    };
+    for (const auto& item : Objs.Domains)
+        if (const auto* domain = dynamic_cast<const TDmnData*>(item.Object)) check(domain->BaseField.get(), domain->Name());
+    for (const auto& item : Objs.Tables)
+        if (const auto* table = dynamic_cast<const TTblData*>(item.Object))
+            for (const auto& field : table->Fields)
+                if (field.Object && field.Object->Body().empty()) check(field.Object.get(), table->Name());
+    for (const auto& item : Objs.Procedures)
+        if (const auto* routine = dynamic_cast<const TPrcData*>(item.Object))
+            for (const auto* params : {&routine->InputParams, &routine->OutputParams})
+                for (const auto& param : *params) check(param.Object.get(), routine->Name());
+}
+
 } // namespace
 
 // ---- the build ----
@@ -139,6 +166,7 @@ void TObjs::BuildScript()
     {
         TBuildOptionsScope options(*this, db == dbInterBase);
         Script.Clear();
+        LogDialectOneTypes(*this);
         Terminator = db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE ? std::string(CRLF) + "go" : ";";
         WriteHeader(Script);
         Script.Add("");
@@ -307,6 +335,8 @@ void TObjs::WriteHeader(TStringList& Lines)
         const TIBServerOptions& ib = IBServerOptions();
         if (script.DBCharSet && !ib.GetSetNamesSQL().empty()) statement(ib.GetSetNamesSQL());
         if (script.SQLDialect && (ib.SQLDialect == 2 || ib.SQLDialect == 3)) statement("SET SQL DIALECT 3");
+        // isql starts in dialect 3: a dialect 1 script has to say so.
+        if (script.SQLDialect && ib.SQLDialect == 1) statement("SET SQL DIALECT 1");
         if (script.Connect && !database.empty()) {
             std::string text = "CREATE DATABASE " + L(database);
             if (!connection.UserName.empty() || !connection.Password.empty()) text += CRLF;

@@ -196,6 +196,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, ColumnTextTest, ::testing::ValuesIn(std::vector<T
         f.DefaultValue = "\"it's\""; }, "C VARCHAR(10) DEFAULT 'it''s'"),
     Col("IB dialect 1", DT::dbInterBase, [](F& f) { f.Objs()->IBServerOptions().SQLDialect = 1, f.DataType = 20; },
         "C DATE"),
+    Col("IB dialect 1 TIME", DT::dbInterBase, [](F& f) { f.Objs()->IBServerOptions().SQLDialect = 1, f.DataType = 19; },
+        "C TIME"),
+    Col("IB dialect 2", DT::dbInterBase, [](F& f) { f.Objs()->IBServerOptions().SQLDialect = 2, f.DataType = 20; },
+        "C TIMESTAMP"),
     {"PG time zone", DT::dbPostgreSQL, [](TObjs& o) { F f(&o); f.SetName("c"), f.DataType = 22, f.Precision = 3;
         return f.GetTypeText() + " | " + f.GetCreateDDL(); }, "timestamp(3) with time zone | c timestamp(3) with time zone"},
     Col("DATETIME2(7)", DT::dbMSSQL, [](F& f) { f.DataType = 24, f.Precision = 7; }, "C DATETIME2 NULL"),

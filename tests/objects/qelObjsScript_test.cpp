@@ -123,6 +123,20 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "SET SQL DIALECT 3;\r\n|CREATE VIEW V\r\n AS \r\nSELECT A FROM T -- all of them\r\n;|CREATE VIEW W\r\n AS \r\n"
                 "SELECT A FROM T /* -- */;#;"},
+        // Dialect 1 says so first; DATE stands for TIMESTAMP there, and what
+        // dialect 1 has no type for is written as it is, with an error.
+        TDDLRow{"FirebirdDialectOne", DT::dbInterBase,
+                [](TObjs& o) {
+                    o.IBServerOptions().SQLDialect = 1;
+                    std::string log;
+                    o.OnLogNextLine = [&log](TObject&, const std::string& Text) { log += " / " + Text; };
+                    TTblData& t = File<TTblData>(o, "T");
+                    qeltest::AddFields(o, t.Fields, &t, {{"S", 20}, {"D", 18}, {"T", 19}, {"B", 2}, {"L", 96}});
+                    return Script(o) + log;
+                },
+                "SET SQL DIALECT 1;\r\n|CREATE TABLE T(S DATE,\r\nD DATE,\r\nT TIME,\r\nB BIGINT,\r\nL BOOLEAN);#; / "
+                "Error: SQL dialect 1 has no TIME type: T.T is written as TIME / Error: SQL dialect 1 has no BIGINT type: "
+                "T.B is written as BIGINT / Error: SQL dialect 1 has no BOOLEAN type: T.L is written as BOOLEAN"},
         TDDLRow{"Firebird3PackagesInSetTerm", DT::dbInterBase,
                 [](TObjs& o) {
                     o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
