@@ -41,6 +41,8 @@ public:
     virtual TStatement* AddDescription(TDbObj& Obj) = 0;
     virtual TStatement* AddComment(const std::string& Text) = 0;
     virtual void AddConnectStatement() = 0;
+    // "COMMIT WORK;" where the server has it; nothing in the base.
+    virtual TStatement* AddCommit() { return nullptr; }
     virtual void SetCurrentSchema(const std::string& Name) = 0;
     virtual void LogNextLine(const std::string& Text) = 0;
 
@@ -243,6 +245,10 @@ public:
     // "/* Drop: E (TExcData) */\r\nDROP EXCEPTION E" for the kinds the base
     // knows, the comment alone for the rest.
     virtual std::string GetDropScript() const;
+    // The statement kind the drop text goes to the executor as: a plain
+    // statement; a kind whose drop is a block says so, and a commit follows
+    // it, since DDL run inside a block stays in the block's transaction.
+    virtual TStatType GetDropStatType() const { return TStatType::stStatement; }
     // "/* Alter E */" in the base.
     virtual std::string GetAlterScript() const;
     // SourceText when set, else the CREATE text.

@@ -190,8 +190,11 @@ void TDbObj::DropObject()
         if (auto* view = dynamic_cast<TViwData*>(this))
             for (const auto& column : view->Columns)
                 if (column.Object) column.Object->SetExists(false);
-        EmitStatement(*this, GetDropScript(), stStatement, Name().empty() ? DisplayName : Name(), ObjectType(),
-                      odbDrop, GetParentName());
+        const TStatType type = GetDropStatType();
+        EmitStatement(*this, GetDropScript(), type, Name().empty() ? DisplayName : Name(), ObjectType(), odbDrop,
+                      GetParentName());
+        if (TStatementSink* executor = GetExecutor(); executor != nullptr && type != stStatement)
+            executor->AddCommit();
         SetExists(false);
     }
     AfterDrop();

@@ -4,6 +4,7 @@
 #include "qelComp_Fld.h"
 #include "qelComp_Tbl.h"
 #include "qelCustomObjs.h"
+#include "qelTypes.h"
 
 namespace qel {
 
@@ -196,7 +197,7 @@ std::string TCtrData::GetDropScript() const
         default: return table + " DROP CONSTRAINT " + QuoteName(Name());
         }
     }
-    if (!Name().empty() || !DisplayName.empty())
+    if (!Name().empty() || (!DisplayName.empty() && !DropsByServerName()))
         return table + " DROP CONSTRAINT " + QuoteName(Name().empty() ? DisplayName : Name());
     if (db == dbSybaseASA) {
         switch (Kind()) {
@@ -207,12 +208,92 @@ std::string TCtrData::GetDropScript() const
         default: break;
         }
     }
+    if (DropsByServerName()) return GetServerNamedDropText();
     // InterBase gives an unnamed primary key a made-up name that no script
     // knows; its row in the system table is what there is to drop.
     if (db == dbInterBase && Kind() == ckPrimaryKey)
         return "Delete from Rdb$Relation_Constraints" + std::string(CRLF) + "where Rdb$Relation_Name = " +
                SQLQuotedStr(m_tableName, db) + CRLF + "and Rdb$Constraint_Type = " + SQLQuotedStr("PRIMARY KEY", db);
     return "/* drop constraint: " + BlockCommentText(GetCreateDDL()) + " */" + CRLF;
+}
+
+bool TCtrData::DropsByServerName() const
+{
+    using enum TIBSQLServerVersionType;
+    if (!Name().empty() || GetDatabaseType() != dbInterBase) return false;
+    const TIBSQLServerVersionType version = IBVersionOf(*this);
+    if (version != st_Firebird_20 && version != st_Firebird_21 && version != st_Firebird_25 &&
+        version != st_Firebird_30 && version != st_Firebird_40)
+        return false;
+    switch (Kind()) {
+    case ckPrimaryKey:
+    case ckUnique:
+    case ckForeignKey: return !Fields.Empty();
+    case ckCheck: return !Body().empty();
+    default: return false;
+    }
+}
+
+TStatType TCtrData::GetDropStatType() const
+{
+    return DropsByServerName() ? TStatType::stProcedure : TDbObj::GetDropStatType();
+}
+
+namespace {
+
+// A text without blanks, tabs and line breaks: how a check's source is
+// matched whatever its layout.
+std::string Unspaced(std::string_view Text)
+{
+    std::string out;
+    for (char c : Text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') out += c;
+    return out;
+}
+
+} // namespace
+
+std::string TCtrData::GetServerNamedDropText() const
+{
+    const auto literal = [](std::string_view Text) { return SQLQuotedStr(Text, dbInterBase); };
+    const std::string nl = CRLF;
+    std::string where = "RC.RDB$RELATION_NAME = " + literal(m_tableName);
+    std::string from = "RDB$RELATION_CONSTRAINTS RC";
+    switch (Kind()) {
+    case ckPrimaryKey: where += " AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'"; break;
+    case ckUnique: where += " AND RC.RDB$CONSTRAINT_TYPE = 'UNIQUE'"; break;
+    case ckForeignKey: where += " AND RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'"; break;
+    default:
+        // Each check has two triggers (insert and update) with its source.
+        from += " JOIN RDB$CHECK_CONSTRAINTS CC ON CC.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME" + nl +
+                "  JOIN RDB$TRIGGERS TR ON TR.RDB$TRIGGER_NAME = CC.RDB$TRIGGER_NAME";
+        where += " AND RC.RDB$CONSTRAINT_TYPE = 'CHECK'" + nl +
+                 "  AND REPLACE(REPLACE(REPLACE(REPLACE(TR.RDB$TRIGGER_SOURCE, ' ', ''), ASCII_CHAR(9), ''), "
+                 "ASCII_CHAR(10), ''), ASCII_CHAR(13), '') = " +
+                 literal(Unspaced("CHECK" + Body()));
+        break;
+    }
+    if (Kind() != ckCheck) {
+        where += nl + "  AND (SELECT COUNT(*) FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME) = " +
+                 IntToStr(Fields.Count());
+        int position = 0;
+        for (const auto& field : Fields)
+            where += nl + "  AND EXISTS (SELECT 1 FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME" +
+                     " AND S.RDB$FIELD_POSITION = " + IntToStr(position++) +
+                     " AND S.RDB$FIELD_NAME = " + literal(field.Name) + ")";
+    }
+    if (Kind() == ckForeignKey)
+        where += nl + "  AND EXISTS (SELECT 1 FROM RDB$REF_CONSTRAINTS RF JOIN RDB$RELATION_CONSTRAINTS UQ" +
+                 " ON UQ.RDB$CONSTRAINT_NAME = RF.RDB$CONST_NAME_UQ WHERE RF.RDB$CONSTRAINT_NAME ="
+                 " RC.RDB$CONSTRAINT_NAME AND UQ.RDB$RELATION_NAME = " + literal(m_refTableName) + ")";
+    // The block has no exception of its own to raise: a conversion of the
+    // message to a number fails with the message in the server's error.
+    const std::string failure = "Not exactly one constraint of " + m_tableName + " matches " + GetConstraintText(false);
+    return "EXECUTE BLOCK AS" + nl + "DECLARE N CHAR(63);" + nl + "DECLARE K INTEGER = 0;" + nl + "BEGIN" + nl +
+           "  FOR SELECT DISTINCT RC.RDB$CONSTRAINT_NAME FROM " + from + nl + "  WHERE " + where + nl +
+           "  INTO :N DO K = K + 1;" + nl + "  IF (K <> 1) THEN K = CAST(" + literal(failure) + " AS INTEGER);" + nl +
+           "  EXECUTE STATEMENT " + literal("ALTER TABLE " + TableText() + " DROP CONSTRAINT ") + " || TRIM(N);" + nl +
+           "END";
 }
 
 // ---- the walk ----

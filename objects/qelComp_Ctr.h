@@ -80,8 +80,24 @@ public:
     std::string GetCreateDDL() const override;
     // "ALTER TABLE T DROP CONSTRAINT FK_X"; MySQL by kind ("... DROP PRIMARY
     // KEY"); an unnamed one "/* drop constraint: <CREATE text> */\r\n", or
-    // its SQL Anywhere or InterBase primary-key statement.
+    // its SQL Anywhere or InterBase primary-key statement. Firebird 2.0 and
+    // later drop an unnamed key or check by the name the server gave it
+    // (GetServerNamedDropText).
     std::string GetDropScript() const override;
+    // A block for the executor's procedure kind when the drop text is one.
+    TStatType GetDropStatType() const override;
+    // True for an unnamed primary, unique or foreign key or check on
+    // Firebird 2.0 and later, which has no name a script could know.
+    bool DropsByServerName() const;
+    // The EXECUTE BLOCK that finds an unnamed constraint in the catalogue by
+    // its table, kind and index columns in order (a foreign key also by its
+    // referenced table; a check by its source text, blanks aside) and drops
+    // it by the server's name; it fails unless exactly one matches:
+    //   EXECUTE BLOCK AS ... FOR SELECT RC.RDB$CONSTRAINT_NAME FROM
+    //   RDB$RELATION_CONSTRAINTS RC WHERE RC.RDB$RELATION_NAME = 'T' AND
+    //   RC.RDB$CONSTRAINT_TYPE = 'UNIQUE' AND ... DO K = K + 1; ...
+    //   EXECUTE STATEMENT 'ALTER TABLE T DROP CONSTRAINT ' || TRIM(N); END
+    std::string GetServerNamedDropText() const;
     // A primary or unique key: the foreign keys that reference it go first
     // (InterBase reconnects before).
     void DropDependents() override;

@@ -10,6 +10,7 @@
 
 using namespace qel;
 using K = TDbObject;
+constexpr auto IB75 = TIBSQLServerVersionType::st_InterBase_75;
 
 TEST(TCtrData, NewConstraintIsAForeignKeyOfTheGeneralKind)
 {
@@ -127,9 +128,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, ConstraintTextTest, ::testing::ValuesIn(std::vect
                "ALTER TABLE s1.t ADD CONSTRAINT fk FOREIGN KEY (a) REFERENCES s2.u | ALTER TABLE s1.t DROP CONSTRAINT fk"),
     Constraint("PG own schema", DT::dbPostgreSQL, ckForeignKey, PGKey(""),
                "ALTER TABLE s1.t ADD CONSTRAINT fk FOREIGN KEY (a) REFERENCES s1.u | ALTER TABLE s1.t DROP CONSTRAINT fk"),
-    Constraint("IB unnamed check", DT::dbInterBase, ckCheck, [](C& c) { c.SetBody("(A > 0)"); },
+    // InterBase itself has no blocks to find a constraint's server name by.
+    Constraint("IB unnamed check", DT::dbInterBase, ckCheck,
+               [](C& c) { c.SetBody("(A > 0)"), c.GetIBServerOptions()->SQLServerVersion = IB75; },
                "ALTER TABLE T ADD CHECK(A > 0) | /* drop constraint: ALTER TABLE T ADD CHECK(A > 0) */\r\n"),
-    Constraint("IB unnamed primary key", DT::dbInterBase, ckPrimaryKey, [](C&) {}, "ALTER TABLE T ADD PRIMARY KEY (A) | "
+    Constraint("IB unnamed primary key", DT::dbInterBase, ckPrimaryKey,
+               [](C& c) { c.GetIBServerOptions()->SQLServerVersion = IB75; }, "ALTER TABLE T ADD PRIMARY KEY (A) | "
                "Delete from Rdb$Relation_Constraints\r\nwhere Rdb$Relation_Name = 'T'\r\nand Rdb$Constraint_Type = 'PRIMARY KEY'"),
     Constraint("ASA unnamed unique", DT::dbSybaseASA, ckUnique, [](C& c) { c.Owner = "O", c.Fields.Add("B"); },
                "ALTER TABLE O.T ADD UNIQUE (A, B) | ALTER TABLE O.T DROP UNIQUE(A, B)"),
