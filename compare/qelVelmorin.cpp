@@ -394,13 +394,20 @@ void TVelmorin::AlignCharSets()
     const std::string csM = UpperCase(m_connectionMaster->ClientCharSet());
     const std::string csT = UpperCase(m_connectionTarget->ClientCharSet());
     if (csM.empty() || csT.empty() || csM == csT) return;
-    LogNextLine("Character sets differ (master " + csM + ", target " + csT + "): both sides are read through UTF8.");
+    // NONE holds bytes in no set: no transliteration can be trusted with
+    // them, so both sides are read, and the target written, as bytes, as
+    // Firebird itself assigns NONE values.
+    const bool none = csM == "NONE" || csT == "NONE";
+    m_alignedCharSet = none ? "NONE" : "UTF8";
+    LogNextLine("Character sets differ (master " + csM + ", target " + csT + "): both sides are read through " +
+                m_alignedCharSet + ".");
     m_charSetsAligned = true;
     for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
-        if (c->DatabaseType() != TDatabaseType::dbInterBase || UpperCase(c->ClientCharSet()) == "UTF8") continue;
+        if (c->DatabaseType() != TDatabaseType::dbInterBase || UpperCase(c->ClientCharSet()) == m_alignedCharSet)
+            continue;
         m_charSetsChanged.emplace_back(c, c->IBServerOptions().DBCharSet());
-        c->IBServerOptions().SetDBCharSet("UTF8");
-        c->ChangeCharSet("UTF8");
+        c->IBServerOptions().SetDBCharSet(m_alignedCharSet);
+        c->ChangeCharSet(m_alignedCharSet);
     }
 }
 

@@ -183,6 +183,7 @@ private:
     std::string NormalizedTableName() const;
     void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);
     void LoadColumnInfo(TQELQuery& Query);
+    void LoadFilledByServer(TQELQuery& Query, const std::string& Table);
     std::string OrderTerm(const std::string& Name) const;
     // The terms after "K = value" that keep a key condition from reaching
     // rows the server's collation takes for equal: " and K COLLATE UTF8 =
@@ -368,6 +369,11 @@ private:
     void AdvanceMaster();
     void AdvanceTarget();
     std::string KeyText(bool Master) const;
+    // "Table T, column C, row ID = 5": where the merge stands, for messages.
+    std::string RowContext() const;
+    // Stops the run before a master value reaches a target column that
+    // would refuse it (bytes that are no UTF-8 for a UTF8 column).
+    void CheckWritable(size_t PosT, const TField& FieldM);
     // Decimals of a second the target column keeps: Firebird's 1/10000 s,
     // the milliseconds of a time stamp the SQLite driver reads, an MS SQL
     // column's scale. Value is the type written when the column is unknown.
@@ -413,6 +419,10 @@ private:
     std::int64_t m_blobPosition = 0;
     std::unique_ptr<TMergeState> m_merge;
     bool m_charSetsAligned = false;
+    std::string m_alignedCharSet;
+    // Target columns an INSERT of the run leaves out that take no NULL and
+    // that nothing fills: any INSERT would fail.
+    std::vector<std::string> m_unfilledTargetColumns; // "UTF8", or "NONE" when a side holds bytes in no set
     // Connections switched to UTF8 for the run, with their own set.
     std::vector<std::pair<TQELCustomConnection*, std::string>> m_charSetsChanged;
 };

@@ -547,7 +547,9 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                              "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0) as NOTNULL,",
                              "coalesce(rf.rdb$collation_id, f.rdb$collation_id, 0) as COLL,",
                              "cs.rdb$character_set_name as CSNAME,",
-                             "coalesce(f.rdb$character_length, f.rdb$field_length) as CLEN",
+                             "coalesce(f.rdb$character_length, f.rdb$field_length) as CLEN,",
+                             "case when coalesce(rf.rdb$default_source, f.rdb$default_source) is not null",
+                             "or f.rdb$computed_blr is not null then 1 else 0 end as FILLED",
                              "from rdb$relation_fields rf",
                              "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
                              "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
@@ -561,6 +563,9 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 info.Text = type == 14 || type == 37 || type == 40;
                 info.Blob = type == 261;
                 const std::string charset = UpperCase(Trim(FieldText(Query, "CSNAME")));
+                info.CharSet = charset;
+                info.CharLength = Query.FieldByName("CLEN")->AsInteger();
+                info.Filled = Query.FieldByName("FILLED")->AsInteger() != 0;
                 // Collation 0 of a character set is its binary one, named
                 // like the set.
                 if (info.Text && Query.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
@@ -596,12 +601,16 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 m_columnInfo[Trim(FieldText(Query, "FNAME"))] = info;
                 Query.Next();
             }
+            Reset(Query);
+            LoadFilledByServer(Query, table);
             break;
         case TDatabaseType::dbPostgreSQL:
             // A nondeterministic collation (case-blind ICU ones) makes "="
             // blind too; servers before 12 have no such collations, and
             // reading the flag through to_jsonb keeps the query valid there.
             SetLines(Query, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
+                             "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
+                             "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
                              "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
                              "from pg_catalog.pg_attribute a",
                              "join pg_catalog.pg_class c on c.oid = a.attrelid",
@@ -615,6 +624,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
             while (!Query.Eof()) {
                 TColumnInfo info;
                 info.NotNull = TruthOf(Query, "notnull");
+                info.Filled = TruthOf(Query, "filled");
                 info.Text = Trim(FieldText(Query, "cat")) == "S";
                 if (info.Text) info.Collate = " COLLATE \"C\"";
                 if (info.Text && !TruthOf(Query, "determ")) info.ExactCollate = info.Collate;
@@ -790,6 +800,44 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
         }
     }
     return Result;
+}
+
+// Identity columns (Firebird 3 and later) and the columns of a table with
+// an active BEFORE INSERT trigger, which may set any of them: the server
+// fills them. A server without identities fails the first query, which
+// only means it has none.
+void TCmpTableOptions::LoadFilledByServer(TQELQuery& Query, const std::string& Table)
+{
+    try {
+        SetLines(Query, {"select rdb$field_name as FNAME from rdb$relation_fields",
+                         "where rdb$relation_name = " + Quoted(Table) + " and rdb$identity_type is not null"});
+        Query.Open();
+        while (!Query.Eof()) {
+            if (auto it = m_columnInfo.find(Trim(FieldText(Query, "FNAME"))); it != m_columnInfo.end())
+                it->second.Filled = true;
+            Query.Next();
+        }
+        Reset(Query);
+    } catch (const std::exception&) {
+        Reset(Query);
+    }
+    SetLines(Query, {"select rdb$trigger_type as TTYPE from rdb$triggers",
+                     "where rdb$relation_name = " + Quoted(Table) + " and coalesce(rdb$trigger_inactive, 0) = 0",
+                     "and rdb$trigger_type < 8192"});
+    Query.Open();
+    bool beforeInsert = false;
+    while (!Query.Eof()) {
+        // Odd types are BEFORE triggers; (type + 1) / 2 holds up to three
+        // two-bit actions, 1 standing for INSERT.
+        const long long type = Query.FieldByName("TTYPE")->AsInteger();
+        if (type % 2 == 1)
+            for (long long slots = (type + 1) / 2; slots != 0; slots >>= 2)
+                beforeInsert = beforeInsert || (slots & 3) == 1;
+        Query.Next();
+    }
+    Reset(Query);
+    if (beforeInsert)
+        for (auto& [name, info] : m_columnInfo) info.Filled = true;
 }
 
 const TCmpTableOptions::TColumnInfo* TCmpTableOptions::ColumnInfoOf(const std::string& Name) const

@@ -86,11 +86,16 @@ const char* KindName(TFieldType t)
     return FieldTypeName(t);
 }
 
+// A key value in its own form: bytes, and text that is no UTF-8, in
+// hexadecimal; text quoted; numbers and dates as they read.
 std::string ValueText(const TField& f)
 {
     if (f.IsNull()) return "Null";
+    const TValueKind k = f.Value().Kind();
+    if (k == TValueKind::vkBytes || (k == TValueKind::vkString && !IsWellFormedUtf8(f.Value().RawString())))
+        return "x'" + HexText(f.Value().RawString()) + "'";
+    if (k == TValueKind::vkString) return "'" + f.Value().RawString() + "'";
     if (ValueClassOf(f.DataType()) == TValueClass::Binary) return "x'" + HexText(f.Value().AsString()) + "'";
-    if (ValueClassOf(f.DataType()) == TValueClass::Text) return "'" + f.AsString() + "'";
     return f.AsString();
 }
 
@@ -213,6 +218,7 @@ int TVelmorin::CompareRecords()
         for (size_t i = 0; i < s.allM.size(); ++i) {
             TField& fm = *s.allM[i];
             TField& ft = *s.allT[i];
+            s.currentPos = static_cast<int>(i);
             if (!CompareBlobs && fm.IsBlob()) continue;
             const int r = forData ? CompareValues(fm, ft, true, static_cast<int>(i), static_cast<int>(i))
                                   : CompareFieldValues(fm, ft);
@@ -265,6 +271,30 @@ void TVelmorin::RememberKeys(bool Master)
     }
     for (size_t i = 0; i < cur.size(); ++i) prev[i]->SetValue(cur[i]->Value());
     (Master ? s.hasPrevM : s.hasPrevT) = true;
+}
+
+std::string TVelmorin::RowContext() const
+{
+    const TMergeState& s = *m_merge;
+    const bool master = m_masterQuery && !m_masterQuery->Eof();
+    std::string r = "Table " + (master ? m_tableOptionsMaster->TableName : m_tableOptionsTarget->TableName);
+    const std::vector<TField*>& fields = master ? s.allM : s.allT;
+    if (s.currentPos >= 0 && static_cast<size_t>(s.currentPos) < fields.size())
+        r += ", column " + fields[static_cast<size_t>(s.currentPos)]->FieldName();
+    if (master || (m_targetQuery && !m_targetQuery->Eof())) r += ", row " + KeyText(master);
+    return r;
+}
+
+void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM)
+{
+    const TMergeState& s = *m_merge;
+    if (PosT >= s.utf8OnlyT.size() || s.utf8OnlyT[PosT].empty() || FieldM.Value().Kind() != TValueKind::vkString ||
+        IsWellFormedUtf8(FieldM.Value().RawString()))
+        return;
+    throw ERowOrderError("Table " + m_tableOptionsMaster->TableName + ", column " + FieldM.FieldName() + ", row " +
+                         KeyText(true) + ": the value is no text in " + s.utf8OnlyT[PosT] + ", which the column " +
+                         s.allT[PosT]->FieldName() + " of the target table " + m_tableOptionsTarget->TableName +
+                         " takes. No statements were produced.");
 }
 
 std::string TVelmorin::KeyText(bool Master) const
@@ -393,6 +423,15 @@ void TVelmorin::MergeTables()
             const TCmpTableOptions::TColumnInfo* info = T.ColumnInfoOf(ft[i].FieldName());
             s.declaredT.push_back(info != nullptr ? info->DeclaredType : std::string());
             s.declaredKnownT.push_back(info != nullptr && s.storageClasses);
+            std::string utf8;
+            if (m_charSetsAligned && m_alignedCharSet == "NONE") {
+                if (T.DatabaseType() == TDatabaseType::dbInterBase) {
+                    if (info != nullptr && (info->CharSet == "UTF8" || info->CharSet == "UNICODE_FSS")) utf8 = info->CharSet;
+                } else if (ValueClassOf(ft[i].DataType()) == TValueClass::Text) {
+                    utf8 = "UTF-8";
+                }
+            }
+            s.utf8OnlyT.push_back(utf8);
         }
         // Fields are paired by position: a count that differs would pair
         // the wrong columns or read past a row.
@@ -444,34 +483,43 @@ void TVelmorin::MergeTables()
 
     WriteScriptHeader();
 
-    while (qt && !qm->Eof() && !qt->Eof()) {
-        DoProgressUpdateMaster();
-        DoProgressUpdateTarget();
-        const int r = SignOf(CompareRecords());
-        if (r < 0) {
+    try {
+        while (qt && !qm->Eof() && !qt->Eof()) {
+            DoProgressUpdateMaster();
+            DoProgressUpdateTarget();
+            s.currentPos = -1;
+            const int r = SignOf(CompareRecords());
+            if (r < 0) {
+                WriteInsertSQL();
+                AdvanceMaster();
+            } else if (r == 0) {
+                if (DataDiffer) WriteUpdateSQL();
+                else ++Equal;
+                AdvanceMaster();
+                AdvanceTarget();
+            } else {
+                WriteDeleteSQL();
+                AdvanceTarget();
+            }
+        }
+        while (!qm->Eof()) {
+            DoProgressUpdateMaster();
+            s.currentPos = -1;
             WriteInsertSQL();
             AdvanceMaster();
-        } else if (r == 0) {
-            if (DataDiffer) WriteUpdateSQL();
-            else ++Equal;
-            AdvanceMaster();
-            AdvanceTarget();
-        } else {
-            WriteDeleteSQL();
-            AdvanceTarget();
         }
-    }
-    while (!qm->Eof()) {
-        DoProgressUpdateMaster();
-        WriteInsertSQL();
-        AdvanceMaster();
-    }
-    if (qt) {
-        while (!qt->Eof()) {
-            DoProgressUpdateTarget();
-            WriteDeleteSQL();
-            AdvanceTarget();
+        if (qt) {
+            while (!qt->Eof()) {
+                DoProgressUpdateTarget();
+                s.currentPos = -1;
+                WriteDeleteSQL();
+                AdvanceTarget();
+            }
         }
+    } catch (const EConvertError& e) {
+        // A value that cannot be read or written as its column's type: the
+        // run says where.
+        throw ERowOrderError(RowContext() + ": " + e.what() + " No statements were produced.");
     }
     DoProgressUpdateMaster();
     DoProgressUpdateTarget();
@@ -522,12 +570,18 @@ void TVelmorin::WriteInsertSQL()
     const std::string columns = T.GetFieldList(T.DataList);
     if (columns.empty()) return;
     TMergeState& s = *m_merge;
+    if (!m_unfilledTargetColumns.empty())
+        throw ERowOrderError("Table " + T.TableName + ", column " + m_unfilledTargetColumns.front() +
+                             ": the target column takes no Null, has no default and the master table has no such "
+                             "column, so the row " + KeyText(true) + " cannot be inserted. No statements were produced.");
     // The script takes literals; the target at once takes parameters, and
     // with both switched on each gets its own text.
     const bool literals = !m_updateImmediately || m_scriptOptions->GenerateScript;
     std::string values, parameters;
     try {
         for (size_t i = 0; i < s.allM.size(); ++i) {
+            s.currentPos = static_cast<int>(i);
+            CheckWritable(i, *s.allM[i]);
             if (i > 0) {
                 values += ", ";
                 parameters += ", ";
@@ -580,7 +634,9 @@ void TVelmorin::WriteUpdateSQL()
             TField& fm = *s.dataM[static_cast<size_t>(i)];
             TField& ft = *s.dataT[static_cast<size_t>(i)];
             const int pm = s.dataPosM[static_cast<size_t>(i)], pt = s.dataPosT[static_cast<size_t>(i)];
+            s.currentPos = pm;
             if (CompareValues(fm, ft, true, pm, pt) == 0) continue;
+            if (pt >= 0) CheckWritable(static_cast<size_t>(pt), fm);
             const std::string name = CRLF + T.QuoteName(ft.FieldName()) + "=";
             if (!parameters.empty() || !items.empty()) {
                 items += ",";

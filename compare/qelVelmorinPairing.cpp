@@ -154,6 +154,15 @@ bool TVelmorin::PairDataColumns()
     if (!ok) return false;
     leader.DataList.Assign(lead);
     follower.DataList.Assign(follow);
+    // Only where the catalogue says what fills a column.
+    m_unfilledTargetColumns.clear();
+    const TDatabaseType t = T.DatabaseType();
+    if (t == TDatabaseType::dbInterBase || t == TDatabaseType::dbPostgreSQL || T.IsSQLite())
+        for (const std::string& name : T.AllFields.Lines()) {
+            if (HasExactly(T.DataList, name)) continue;
+            const TCmpTableOptions::TColumnInfo* info = T.ColumnInfoOf(name);
+            if (info != nullptr && info->NotNull && !info->Filled) m_unfilledTargetColumns.push_back(name);
+        }
     if (!M.m_dataFromUser && !T.m_dataFromUser) {
         std::string extra;
         for (const std::string& name : T.AllFields.Lines())

@@ -99,6 +99,10 @@ std::string ExactDoubleExpression(double v);
 // "(CAST(3602879701896397 AS REAL) / 36028797018963968)".
 std::string SQLiteExactDouble(double v);
 
+// True when Text is well-formed UTF-8 (no overlong forms, surrogates or
+// code points past U+10FFFF).
+bool IsWellFormedUtf8(std::string_view Text);
+
 // Upper-case hexadecimal digits of bytes.
 std::string HexText(std::string_view bytes);
 // The server's literal of a byte string: x'0A1B' (InterBase, SQLite...),
@@ -213,11 +217,15 @@ struct TVelmorin::TMergeState {
     std::vector<std::unique_ptr<TField>> prevM, prevT;
     bool hasPrevM = false, hasPrevT = false;
     bool storageClasses = false; // the target keeps a storage class per cell (SQLite)
+    int currentPos = -1;         // the column being compared or written, for messages
     bool sqliteOrder = false;    // both sides are SQLite: keys in SQLite's order of classes
     // Declared types of the target's columns (SQLite), by position in allT,
     // and whether the catalogue knew the column.
     std::vector<std::string> declaredT;
     std::vector<bool> declaredKnownT;
+    // Target columns, by position in allT, that take only well-formed UTF-8
+    // while both sides are read as bytes (NONE): the set each one names.
+    std::vector<std::string> utf8OnlyT;
     int withdrawn = 0;
     std::set<std::string> reported;
     // INSERTs wait for the merge's end: a DELETE of a target row the server

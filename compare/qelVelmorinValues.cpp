@@ -513,6 +513,35 @@ std::string SQLiteExactDouble(double v)
     return r + ")";
 }
 
+bool IsWellFormedUtf8(std::string_view Text)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(Text.data());
+    const size_t n = Text.size();
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        std::uint32_t cp = 0, min = 0;
+        if (c >= 0xC2 && c <= 0xDF) extra = 1, cp = c & 0x1F, min = 0x80;
+        else if (c >= 0xE0 && c <= 0xEF) extra = 2, cp = c & 0x0F, min = 0x800;
+        else if (c >= 0xF0 && c <= 0xF4) extra = 3, cp = c & 0x07, min = 0x10000;
+        else return false;
+        if (i + static_cast<size_t>(extra) >= n) return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char d = p[i + static_cast<size_t>(k)];
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return true;
+}
+
 std::string HexText(std::string_view bytes)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
