@@ -229,4 +229,64 @@ void TDbObj::DropDependents()
 
 void TDbObj::AfterDrop() { SetExists(false); }
 
+// ---- dropping for a moment ----
+
+std::vector<TDbObj*> TTemporaryDrops::Watched() const
+{
+    std::vector<TDbObj*> out;
+    if (m_objs == nullptr) return out;
+    for (const TObjIndex* index : {&m_objs->Constraints, &m_objs->Indexes, &m_objs->Views, &m_objs->Triggers,
+                                   &m_objs->Procedures, &m_objs->Publications})
+        for (const auto& item : *index) out.push_back(item.Object);
+    return out;
+}
+
+void TTemporaryDrops::Drop(TDbObj& Obj)
+{
+    const std::vector<TDbObj*> watched = Watched();
+    std::vector<bool> existed;
+    std::vector<std::string> bodies;
+    for (const TDbObj* o : watched) {
+        existed.push_back(o->GetExists());
+        bodies.push_back(o->Body());
+    }
+    const bool wasThere = Obj.GetExists();
+    Obj.DropObject();
+    // What one drop took goes back before what earlier drops took (those
+    // went first because they used it), the object itself before what it
+    // took along.
+    std::vector<TDbObj*> group;
+    if (wasThere && !Obj.GetExists()) group.push_back(&Obj);
+    for (std::size_t i = 0; i < watched.size(); ++i) {
+        TDbObj* o = watched[i];
+        if (existed[i] && !o->GetExists()) {
+            if (o != &Obj) group.push_back(o);
+        } else if (o->Body() != bodies[i] &&
+                   (dynamic_cast<TPrcData*>(o) != nullptr || dynamic_cast<TTrgData*>(o) != nullptr)) {
+            m_emptied.emplace_back(o, bodies[i]);
+        }
+    }
+    m_dropped.insert(m_dropped.begin(), group.begin(), group.end());
+}
+
+void TTemporaryDrops::Restore()
+{
+    for (TDbObj* o : m_dropped)
+        if (!o->GetExists()) o->CreateObject();
+    for (auto& [o, body] : m_emptied) {
+        if (o->Body() == body || !o->GetExists()) continue;
+        o->SetBody(body);
+        SetLinksActive(o->Uses, true);
+        if (auto* routine = dynamic_cast<TPrcData*>(o)) {
+            routine->SetStubCreated(false);
+            EmitStatement(*o, o->GetAlterScript(), stProcedure, o->Name(), TDbObject::dboProcedure, odbAlter);
+        } else {
+            EmitStatement(*o, o->GetAlterScript(), stTrigger, o->Name(), TDbObject::dboTrigger, odbAlter);
+        }
+        o->SavedText = o->GetCreateDDL();
+    }
+    m_dropped.clear();
+    m_emptied.clear();
+}
+
 } // namespace qel

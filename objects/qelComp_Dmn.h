@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qel {
 
@@ -80,12 +81,35 @@ public:
     // ---- the walk ----
     // The base walk, then the domains this one uses.
     void CreateDependencies() override;
-    // The base walk, then domains and views that use it go, and columns
-    // based on it drop what depends on them.
+    // Refused, with nothing written, when a table column based on the domain
+    // cannot be given the domain's own type on the server: the log says
+    // "Cannot drop domain D: column C of table T uses it, and ...".
+    void DropObject() override;
+    // No table and no column goes for a domain: each table column based on
+    // it gets the domain's own type, with the domain's NOT NULL, default and
+    // check put on the column (keys over the column, which Firebird will not
+    // retype, and views over it, which PostgreSQL will not, go for the
+    // change and come back after). Every other user follows the base walk;
+    // domains and views that use the domain go.
     void DropDependents() override;
 
+    // The table columns based on the domain, by its links (a table's link
+    // stands for its columns of the domain), each once.
+    std::vector<TFldData*> BasedColumns() const;
+    // Why Column cannot be given the domain's own type on the server; empty
+    // when it can.
+    std::string ColumnChangeRefusal(const TFldData& Column) const;
+    // The statements that give Column the domain's own type and put the
+    // domain's NOT NULL, default and check on it (VALUE becomes the
+    // column's name):
+    //   "ALTER TABLE T ALTER COLUMN C TYPE INTEGER"
+    //   "ALTER TABLE T ALTER COLUMN C SET NOT NULL"
+    //   "ALTER TABLE T ALTER COLUMN C SET DEFAULT 1"
+    //   "ALTER TABLE T ADD CHECK (C > 0)"
+    std::vector<std::string> ColumnChangeTexts(const TFldData& Column) const;
+
     std::unique_ptr<TFldData> BaseField;
-    std::string BaseTypeText; // "XML SCHEMA COLLECTION" marks such a collection
+    std::string BaseTypeText; // "XML SCHEMA COLLECTION" marks such a collection; "TABLE" and "EXTERNAL" an MS SQL table or CLR type whose Body is its definition
     std::uint8_t OracleTypeKind = 0; // 2 object, 3 VARRAY, 4 nested table, 5 the same written with IS
     std::int32_t VarrayLimit = 0;
     TOwnedNameList<TFldData> Attributes;

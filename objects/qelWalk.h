@@ -8,6 +8,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qel {
 
@@ -38,6 +40,27 @@ bool SameObjectName(const TDbObj& Obj, std::string_view A, std::string_view B);
 // both sides hold it and their saved texts differ, dropped on the target
 // side and created from the source side ("Alter view (drop/create): ...").
 void CreateUsedView(const TDbObj& User, const std::string& Role, TViwData& View);
+
+// Objects dropped for a moment, while a change the server refuses with
+// them in place is made (a column's type under a key or a view), and put
+// back afterwards: each Drop remembers what its walk took along, dropped
+// or emptied, and Restore creates the dropped again, the last drop's first,
+// and gives emptied routines and triggers their bodies back.
+class TTemporaryDrops {
+public:
+    explicit TTemporaryDrops(TCustomObjs* Objs) : m_objs(Objs) {}
+    void Drop(TDbObj& Obj);
+    void Restore();
+    bool Empty() const { return m_dropped.empty() && m_emptied.empty(); }
+
+private:
+    // The objects a drop walk can take along or empty.
+    std::vector<TDbObj*> Watched() const;
+
+    TCustomObjs* m_objs;
+    std::vector<TDbObj*> m_dropped;
+    std::vector<std::pair<TDbObj*, std::string>> m_emptied; // and the body it had
+};
 
 // Every link of the list made inactive (or active again).
 void SetLinksActive(const TDependList& List, bool Active);

@@ -98,6 +98,32 @@ TEST_P(Walk, WritesTheStatementsInOrder)
     EXPECT_EQ(w.Seq, GetParam().Expected);
 }
 
+// Domain DPOS (INTEGER, NOT NULL, DEFAULT 1, a check that quotes the word
+// VALUE) under DEPT.ID (the primary key PK_DEPT) and EMP.Q (a foreign key
+// FK_EMP to DEPT.ID, a default of its own), and view V over DEPT.ID.
+void MakeDomainSchema(TObjs& O)
+{
+    auto& d = qeltest::File<TDmnData>(O, "DPOS");
+    d.BaseField->DataType = INTEGER, d.BaseField->Nullable = false, d.BaseField->DefaultValue = "1";
+    d.BaseField->CheckText = " (VALUE > 0 AND 'VALUE' <> '')";
+    auto& dept = qeltest::File<TTblData>(O, "DEPT");
+    auto& emp = qeltest::File<TTblData>(O, "EMP");
+    for (auto [table, name] : {std::pair{&dept, "ID"}, std::pair{&emp, "Q"}}) {
+        TFldData& f = *qeltest::AddFields(O, table->Fields, table, {{name, dtDomain}});
+        f.DomainName = "DPOS";
+        qeltest::Uses(*table, d, name);
+    }
+    O.FindTableField("EMP", "Q")->DefaultValue = "2";
+    auto& pk = qeltest::File<TCtrData>(O, "PK_DEPT");
+    pk.SetConstraintKind(ckPrimaryKey), pk.SetTableName("DEPT"), pk.Fields.Add("ID");
+    auto& fk = qeltest::File<TCtrData>(O, "FK_EMP");
+    fk.SetTableName("EMP"), fk.Fields.Add("Q"), fk.SetRefTableName("DEPT"), fk.RefFields.Add("ID");
+    qeltest::Uses(fk, pk), qeltest::Uses(pk, dept, "ID"), qeltest::Uses(fk, emp, "Q");
+    auto& v = qeltest::File<TViwData>(O, "V");
+    v.SetBody("SELECT ID FROM DEPT");
+    qeltest::Uses(v, dept, "ID");
+}
+
 const std::string kStubIB = "CREATE PROCEDURE P2 AS\r\n BEGIN EXIT; END";
 const std::string kTriggerStub = "AS Declare variable I integer;\r\nBEGIN I = 0; END";
 
@@ -252,6 +278,66 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {"comment comment: /* Empty P for drop T(C) */", "proc empty: ALTER PROCEDURE P AS\r\nBEGIN EXIT; END",
                   "stmt drop: ALTER TABLE T DROP C", "proc alter: ALTER PROCEDURE P AS\r\nBEGIN END"}},
+        // A domain goes without its tables: key columns are retyped with
+        // their keys gone for the moment, the foreign key first.
+        TWalkRow{"DomainDropKeepsTablesOnFirebird", DT::dbInterBase,
+                 [](TWorld& w) {
+                     w.Target.SetLinkedObjs(nullptr);
+                     w.Target.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+                     MakeDomainSchema(w.Target);
+                     w.Target.FindDomain("DPOS")->DropObject();
+                     w.Note(w.Target.FindTable("DEPT")->GetExists() && w.Target.FindTable("EMP")->GetExists()
+                                ? "tables kept"
+                                : "a table gone");
+                     w.Note(w.Target.FindTableField("EMP", "Q")->GetCreateDDL());
+                 },
+                 {"stmt drop: ALTER TABLE EMP DROP CONSTRAINT FK_EMP", "reconnect unknown: RECONNECT",
+                  "stmt drop: ALTER TABLE DEPT DROP CONSTRAINT PK_DEPT",
+                  "stmt alter: ALTER TABLE DEPT ALTER COLUMN ID TYPE INTEGER",
+                  "stmt alter: ALTER TABLE DEPT ALTER COLUMN ID SET NOT NULL",
+                  "stmt alter: ALTER TABLE DEPT ALTER COLUMN ID SET DEFAULT 1",
+                  "stmt alter: ALTER TABLE DEPT ADD CHECK (ID > 0 AND 'VALUE' <> '')",
+                  "stmt create: ALTER TABLE DEPT ADD CONSTRAINT PK_DEPT PRIMARY KEY (ID)",
+                  "stmt create: ALTER TABLE EMP ADD CONSTRAINT FK_EMP FOREIGN KEY (Q) REFERENCES DEPT (ID)",
+                  "stmt drop: ALTER TABLE EMP DROP CONSTRAINT FK_EMP",
+                  "stmt alter: ALTER TABLE EMP ALTER COLUMN Q TYPE INTEGER",
+                  "stmt alter: ALTER TABLE EMP ALTER COLUMN Q SET NOT NULL",
+                  "stmt alter: ALTER TABLE EMP ADD CHECK (Q > 0 AND 'VALUE' <> '')",
+                  "stmt create: ALTER TABLE EMP ADD CONSTRAINT FK_EMP FOREIGN KEY (Q) REFERENCES DEPT (ID)",
+                  "stmt drop: /* Drop: DPOS (TDmnData) */\r\nDROP DOMAIN DPOS", "note: tables kept",
+                  "note: Q INTEGER DEFAULT 2 NOT NULL"}},
+        // PostgreSQL retypes key columns but no column a view reads.
+        TWalkRow{"DomainDropKeepsTablesOnPostgreSQL", DT::dbPostgreSQL,
+                 [](TWorld& w) {
+                     w.Target.SetLinkedObjs(nullptr);
+                     MakeDomainSchema(w.Target);
+                     w.Target.FindDomain("DPOS")->DropObject();
+                 },
+                 {"stmt drop: DROP VIEW \"V\"",
+                  "stmt alter: ALTER TABLE \"DEPT\" ALTER COLUMN \"ID\" TYPE integer",
+                  "stmt alter: ALTER TABLE \"DEPT\" ALTER COLUMN \"ID\" SET NOT NULL",
+                  "stmt alter: ALTER TABLE \"DEPT\" ALTER COLUMN \"ID\" SET DEFAULT 1",
+                  "stmt alter: ALTER TABLE \"DEPT\" ADD CHECK (\"ID\" > 0 AND 'VALUE' <> '')",
+                  "comment comment: /* Create view: V (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW \"V\"\r\n AS \r\nSELECT ID FROM DEPT",
+                  "stmt alter: ALTER TABLE \"EMP\" ALTER COLUMN \"Q\" TYPE integer",
+                  "stmt alter: ALTER TABLE \"EMP\" ALTER COLUMN \"Q\" SET NOT NULL",
+                  "stmt alter: ALTER TABLE \"EMP\" ADD CHECK (\"Q\" > 0 AND 'VALUE' <> '')",
+                  "stmt drop: DROP DOMAIN \"DPOS\""}},
+        // Where the server has no way to retype the column, nothing is written.
+        TWalkRow{"DomainDropRefusedWithoutAWay", DT::dbInterBase,
+                 [](TWorld& w) {
+                     w.Target.SetLinkedObjs(nullptr);
+                     w.Target.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_25;
+                     MakeDomainSchema(w.Target);
+                     w.Target.FindDomain("DPOS")->DropObject();
+                     w.Target.SetDatabaseType(DT::dbMSSQL);
+                     w.Target.FindDomain("DPOS")->DropObject();
+                 },
+                 {"log: Cannot drop domain DPOS: column ID of table DEPT uses it, and the server version cannot make "
+                  "the column NOT NULL",
+                  "log: Cannot drop domain DPOS: column ID of table DEPT uses it, and the server type cannot change "
+                  "the column's type"}},
         TWalkRow{"UsedViewRecreatedWhenTheSidesDiffer", DT::dbInterBase,
                  [](TWorld& w) {
                      auto [s2, t2] = w.Both<TViwData>("V2");
