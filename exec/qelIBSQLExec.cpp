@@ -483,6 +483,7 @@ void TIBSQLExec::ExecSingleStatement(TStatement& St)
         return;
     }
     switch (St.StatType) {
+    case stSelect:
     case stStatement:
     case stProcedure:
     case stTrigger:
@@ -504,7 +505,7 @@ void TIBSQLExec::ExecSingleStatement(TStatement& St)
         m_query->SetParamCheck(false);
         m_query->SetSQLText(St.SQL.Text());
         LogStatement("< Exec SQL >:", St);
-        m_query->ExecSQL();
+        RunQuery(St.StatType);
         m_query->Close();
         m_query->SetSQLText({});
         c->Commit();

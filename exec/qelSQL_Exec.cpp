@@ -47,7 +47,9 @@ bool IsModifying(TStatType t)
 // file for it; once no work is left they are done too.
 bool RunsOnce(TStatType t)
 {
-    return IsModifying(t) || t == TStatType::stPackage || t == TStatType::stCreateDb || t == TStatType::stExecuteBlock;
+    // A SELECT may call a selectable procedure that changes the database.
+    return IsModifying(t) || t == TStatType::stPackage || t == TStatType::stCreateDb || t == TStatType::stExecuteBlock ||
+           t == TStatType::stSelect;
 }
 
 void MarkFinishedList(const std::vector<std::unique_ptr<TStatement>>& List)
@@ -928,7 +930,7 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
         return false;
     }
     // An EXECUTE BLOCK does its work in the database too.
-    if (!Connected() && (IsModifying(St.StatType) || St.StatType == stExecuteBlock)) {
+    if (!Connected() && (IsModifying(St.StatType) || St.StatType == stExecuteBlock || St.StatType == stSelect)) {
         Connect();
         // A failed connect has been reported; the statement is not tried.
         if (!Connected()) return false;
@@ -945,7 +947,8 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
     case stProcedure:
     case stTrigger:
     case stPackage:
-    case stExecuteBlock: ok = ExecSQL(); break;
+    case stExecuteBlock:
+    case stSelect: ok = ExecSQL(); break;
     case stDescription: ok = ExecDescriptionStatement(); break;
     case stInsert:
     case stUpdate:
@@ -987,7 +990,7 @@ bool TSQLExec::ExecSQL()
             text = lf + "/";
         }
         m_query->SetSQLText(text);
-        m_query->ExecSQL();
+        RunQuery(st.StatType);
         m_query->SetSQLText({});
         if (InTransaction()) m_connection->Commit();
         // Kept even when committing the data before it failed: it must not
@@ -1014,6 +1017,18 @@ bool TSQLExec::ExecSQL()
     } catch (const std::exception&) {
     }
     return ok;
+}
+
+void TSQLExec::RunQuery(TStatType StatType)
+{
+    if (StatType != TStatType::stSelect) {
+        m_query->ExecSQL();
+        return;
+    }
+    // A selectable procedure runs only as far as its rows are read.
+    m_query->Open();
+    while (!m_query->Eof()) m_query->Next();
+    m_query->Close();
 }
 
 bool TSQLExec::ExecDML()

@@ -301,6 +301,9 @@ protected:
     virtual bool ExecSetBlobFile();
     virtual bool ExecDML();
     virtual bool ExecSQL();
+    // Runs the query's text: a SELECT (stSelect) has its rows read and
+    // dropped, as the server's own tool reads them; anything else ExecSQL.
+    void RunQuery(TStatType StatType);
 
     // Helpers for the descendants.
     bool Connected();

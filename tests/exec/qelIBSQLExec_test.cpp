@@ -602,3 +602,45 @@ TEST_F(ScriptLoadTest, ConnectOfTheScriptReachesTheExecutor)
     ASSERT_EQ(x.Count(), 3);
     EXPECT_EQ(x.Statements(2).StatType, ST::stExecuteBlock);
 }
+
+// A SELECT of a script runs as isql-fb runs it: every row is read, so that a
+// selectable procedure does all its work, and the database is the one
+// isql-fb builds from the same script.
+TEST_F(ScriptLoadTest, SelectOfASelectableProcedureBuildsWhatIsqlBuilds)
+{
+    if (std::system("command -v isql-fb >/dev/null 2>&1") != 0) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    const std::string script =
+        "CREATE DATABASE 'sel.fdb' USER 'SYSDBA' PASSWORD 'masterkey';\n"
+        "CREATE TABLE FILLED (N INTEGER);\n"
+        "SET TERM ^ ;\n"
+        "CREATE PROCEDURE FILL (K INTEGER) RETURNS (N INTEGER) AS\n"
+        "BEGIN\n  N = 0;\n  WHILE (N < K) DO BEGIN\n    N = N + 1;\n    INSERT INTO FILLED VALUES (:N);\n"
+        "    SUSPEND;\n  END\n  EXECUTE STATEMENT 'CREATE SEQUENCE MADE_BY_SELECT';\nEND^\n"
+        "SET TERM ; ^\nCOMMIT;\n"
+        "SELECT N FROM FILL(4);\nSELECT COUNT(*) FROM FILLED;\nINSERT INTO FILLED VALUES (100);\n";
+    qeltest::WriteFile(dir.File("sel.sql"), script);
+    x.LoadScript(dir.File("sel.sql"));
+    ASSERT_EQ(x.Messages().Count(), 0);
+    ASSERT_EQ(Count(ST::stSelect), 2);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    c.SetConnected(false);
+
+    qeltest::TempDir isqlDir;
+    qeltest::WriteFile(isqlDir.File("sel.sql"), script);
+    ASSERT_EQ(std::system(("cd '" + isqlDir.Path().string() + "' && isql-fb -q -i sel.sql >isql.out 2>&1").c_str()), 0)
+        << qeltest::ReadFile(isqlDir.File("isql.out"));
+    const std::string facts = "SELECT (SELECT LIST(N, ',') FROM (SELECT N FROM FILLED ORDER BY N)) || '|' || "
+                              "(SELECT COUNT(*) FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'MADE_BY_SELECT') "
+                              "FROM RDB$DATABASE";
+    std::string ours, theirs;
+    {
+        qeltest::TInspector db(dir.File("sel.fdb"));
+        ours = db.Value(facts);
+    }
+    {
+        qeltest::TInspector db(isqlDir.File("sel.fdb"));
+        theirs = db.Value(facts);
+    }
+    EXPECT_EQ(ours, "1,2,3,4,100|1");
+    EXPECT_EQ(ours, theirs);
+}

@@ -1234,3 +1234,37 @@ TEST(PostgreSQLExec, FailingStatementInABatchIsUndoneAlone)
     EXPECT_FALSE(rec.AnyLogContains("Pwd=x"));
     admin.Run("DROP TABLE " + table);
 }
+
+// A batch that starts with SELECT is one stSelect statement (the MS SQL
+// parser makes it so): it runs whole, its rows read and dropped, and every
+// statement after the SELECT reaches the server, in order.
+TEST(PostgreSQLExec, SelectBatchRunsWhole)
+{
+    const std::string conn = qeltest::Env("VELMORIN_PG_CONN");
+    if (conn.empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
+    TQELConnection c;
+    c.SetDatabaseType(DT::dbPostgreSQL);
+    c.SetConnectionType(TconnectionType::cnADO);
+    c.ConnectionOptions().ConnectionString = conn;
+    c.ConnectionOptions().DatabaseName = conn;
+    c.SetConnected(true);
+    if (!c.Connected()) QEL_SKIP_OR_FAIL("PostgreSQL not reachable");
+    c.SetConnected(false);
+    const std::string table = "exec_select_" + std::to_string(::getpid());
+    qeltest::TInspector admin(conn, true, DT::dbPostgreSQL);
+    admin.Run("CREATE TABLE " + table + " (id integer, at serial)");
+
+    TSQLExec x;
+    x.SetDatabaseType(DT::dbPostgreSQL);
+    x.SetQELConnection(&c);
+    TRecorder rec;
+    rec.Attach(x);
+    const std::string insert = "INSERT INTO " + table + " (id) VALUES ";
+    x.AddStatement("SELECT generate_series(1, 3);\n" + insert + "(1);\nSELECT 2;\n" + insert + "(2);\n" + insert + "(3)",
+                   ST::stSelect);
+    x.AddStatement("SELECT count(*) FROM " + table, ST::stSelect);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_TRUE(x.Statements(0).Executed && x.Statements(1).Executed);
+    EXPECT_EQ(admin.Value("SELECT string_agg(CAST(id AS text), ',' ORDER BY at) FROM " + table), "1,2,3");
+    admin.Run("DROP TABLE " + table);
+}
