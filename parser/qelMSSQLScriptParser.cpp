@@ -165,6 +165,8 @@ bool TMSSQLParser::ReadComment()
 {
     if (!(CurChar == '/' && PeekChar() == '*')) return TCustomSQLParser::ReadComment();
     LastComment.clear();
+    const std::int32_t line = Line;
+    const std::int32_t column = Column;
     NextChar();
     NextChar();
     int depth = 1;
@@ -181,6 +183,7 @@ bool TMSSQLParser::ReadComment()
         LastComment += CurChar;
         NextChar();
     }
+    if (depth > 0) ParseErrorAt("Unterminated comment.", line, column);
     if ((TraceFlags & 2) != 0) DoLogNextLine("Comment: " + LastComment);
     return true;
 }
@@ -313,6 +316,8 @@ void TMSSQLParser::ScanToken()
     case '[': {
         // Everything up to the closing bracket is the name; "]]" stands for
         // one "]", as the server writes such names.
+        const std::int32_t line = Line;
+        const std::int32_t column = Column;
         NextChar();
         TokenText.clear();
         bool closed = false;
@@ -330,7 +335,9 @@ void TMSSQLParser::ScanToken()
         }
         Symb = syIdent;
         QuoteChar = '[';
-        if (!closed) ParseError("Unterminated bracket Identifier");
+        // Without its "]" the name takes the rest of the script: the error
+        // stands where it opens.
+        if (!closed) ParseErrorAt("Unterminated bracket Identifier", line, column);
         break;
     }
     case '{': single(syMSLBrace, 1); break;
@@ -448,6 +455,7 @@ void TMSSQLParser::ParseFile(const std::string& FileName, TObjs* AObjs)
 
 void TMSSQLParser::Parse()
 {
+    m_viewsRead.clear();
     m_batch.clear();
     m_goPending = m_goCountBad = false;
     m_goCount = 1;
@@ -462,6 +470,7 @@ void TMSSQLParser::Parse()
 
 void TMSSQLParser::ParseBatch()
 {
+    m_firstInBatch = true;
     while (Symb != syEOF && Symb != syTerminator) {
         if (Symb == sySemicolon) {
             NextToken();
@@ -475,12 +484,36 @@ void TMSSQLParser::ParseTopStatement()
 {
     m_statementDepth = 0;
     m_cursorQuery = false;
+    m_wholeBatch = Symb == syMSBegin || Symb == syMSIf || Symb == syMSWhile || Symb == syMSDeclare;
+    m_keepSemicolon = false;
     ParseStatement(nullptr);
-    // What follows must end the batch or begin the next statement; else the
-    // rest of the batch goes to the server as it stands.
-    if (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon && !StartsStatement(Symb))
+    m_firstInBatch = false;
+    // What follows must end the batch or begin the next statement; else it
+    // is a clause the grammar does not know, and the statement runs on to
+    // its real end with one error.
+    if (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon && !StartsNextStatement())
         ParseError("Unknown statement: " + SymbName);
     AddStatement();
+}
+
+bool TMSSQLParser::StartsNextStatement() const
+{
+    // A common table expression needs a ";" before it; without one, WITH
+    // belongs to the statement before.
+    if (Symb == syMSWith) return false;
+    if (Symb != syIdent) return StartsStatement(Symb);
+    if (QuoteChar != '\0') return false;
+    static constexpr std::string_view words[] = {"MERGE", "SEND",  "RECEIVE", "ENABLE", "DISABLE",
+                                                 "REVERT", "THROW", "GET",     "MOVE"};
+    for (const std::string_view w : words)
+        if (IsAnyWord(w)) return true;
+    return false;
+}
+
+void TMSSQLParser::SkipToStatementEnd()
+{
+    if (m_wholeBatch || SourceObject != nullptr) SkipBatch();
+    else SkipClause(false);
 }
 
 void TMSSQLParser::DoAddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName,
@@ -489,9 +522,10 @@ void TMSSQLParser::DoAddStatement(const std::string& SQL, TStatType StatType, co
 {
     Statement = nullptr;
     if (FullMode || SourceObject != nullptr) return;
-    TCustomSQLParser::DoAddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+    const std::string sql = m_keepSemicolon && Symb == sySemicolon && !SQL.empty() ? SQL + ";" : SQL;
+    TCustomSQLParser::DoAddStatement(sql, StatType, ObjName, ObjType, Operation, ParentName, Statement);
     LastStatement = Statement;
-    m_batch.push_back({SQL, StatType, ObjName, ObjType, Operation, ParentName});
+    m_batch.push_back({sql, StatType, ObjName, ObjType, Operation, ParentName});
 }
 
 bool TMSSQLParser::StartsStatement(TSymb S)
@@ -502,7 +536,7 @@ bool TMSSQLParser::StartsStatement(TSymb S)
         syMSRevoke, syMSIf, syMSDeclare, syMSAlter, syMSDrop, syMSWith, syMSUse, syMSRaiserror, syMSOpen,
         syMSDeallocate, syMSDump, syMSCheckpoint, syMSPrint, syMSWaitfor, syMSRollback, syMSCommit, syMSReturn,
         syMSWhile, syMSBreak, syMSContinue, syMSFetch, syMSBackup, syMSDbcc, syMSGoto, syMSSave, syMSClose,
-        syMSDeny, syMSReadtext, syMSRestore, syMSLabel, syMSEndConversation};
+        syMSDeny, syMSReadtext, syMSRestore, syMSLabel, syMSEndConversation, syMSBulk, syMSKill};
     return starts.Contains(S);
 }
 
@@ -806,17 +840,18 @@ std::int64_t TMSSQLParser::IntegerValue()
 
 void TMSSQLParser::ParseError(const std::string& Msg)
 {
-    if (SourceObject == nullptr) {
+    TDbObj* object = SourceObject != nullptr ? SourceObject : m_bodyObject;
+    if (object == nullptr) {
         TCustomSQLParser::ParseError(Msg);
         return;
     }
-    std::string prefix = SourceObject->Name() + ": ";
-    if (auto* field = dynamic_cast<TFldData*>(SourceObject)) prefix = "Field " + field->GetParentName() + "/" + prefix;
-    else if (dynamic_cast<TPrcData*>(SourceObject) != nullptr) prefix = "Procedure " + prefix;
-    else if (dynamic_cast<TTrgData*>(SourceObject) != nullptr) prefix = "Trigger " + prefix;
-    else if (dynamic_cast<TViwData*>(SourceObject) != nullptr) prefix = "View " + prefix;
-    else if (dynamic_cast<TIdxData*>(SourceObject) != nullptr) prefix = "Index " + prefix;
-    else if (auto* ctr = dynamic_cast<TCtrData*>(SourceObject); ctr != nullptr && (ctr->ConstraintKind() & 0x7F) == ckCheck)
+    std::string prefix = object->Name() + ": ";
+    if (auto* field = dynamic_cast<TFldData*>(object)) prefix = "Field " + field->GetParentName() + "/" + prefix;
+    else if (dynamic_cast<TPrcData*>(object) != nullptr) prefix = "Procedure " + prefix;
+    else if (dynamic_cast<TTrgData*>(object) != nullptr) prefix = "Trigger " + prefix;
+    else if (dynamic_cast<TViwData*>(object) != nullptr) prefix = "View " + prefix;
+    else if (dynamic_cast<TIdxData*>(object) != nullptr) prefix = "Index " + prefix;
+    else if (auto* ctr = dynamic_cast<TCtrData*>(object); ctr != nullptr && (ctr->ConstraintKind() & 0x7F) == ckCheck)
         prefix = "Check-constraint " + prefix;
     if (!ScriptName.empty()) {
         TCustomSQLParser::ParseError(prefix + Msg);
@@ -825,7 +860,6 @@ void TMSSQLParser::ParseError(const std::string& Msg)
     // Without a script name the message is attached to the object.
     const int before = Messages().Count();
     const std::string text = prefix + Msg + GetPositionText();
-    TDbObj* object = SourceObject;
     const auto attach = [&] {
         if (Messages().Count() <= before) return;
         TMsgData& m = Messages().Items(Messages().Count() - 1);
@@ -849,7 +883,8 @@ void TMSSQLParser::ParseObjectSources()
     TObjs* objs = Objs();
     if (objs == nullptr) return;
     std::vector<TDbObj*> objects;
-    for (const auto& item : objs->Views) objects.push_back(item.Object);
+    for (const auto& item : objs->Views)
+        if (!m_viewsRead.contains(item.Object)) objects.push_back(item.Object);
     for (const auto& item : objs->Procedures) objects.push_back(item.Object);
     for (const auto& item : objs->Triggers) objects.push_back(item.Object);
     for (TDbObj* obj : objects) {
@@ -871,6 +906,12 @@ void TMSSQLParser::ParseObjectSource(TDbObj& Obj)
     RunStatement([this, view] {
         if (Symb == syMSWith) ParseWith(view);
         else ParseQuery(view);
+        if (Symb == syMSWith && PeekWord() == "CHECK") {
+            // WITH CHECK OPTION
+            Skip(2);
+            ExpectAnyWord("OPTION");
+            NextToken();
+        }
         while (Symb == sySemicolon) NextToken();
         if (Symb != syEOF) ParseError("Unknown statement: " + SymbName);
     });
@@ -886,6 +927,7 @@ void TMSSQLParser::AfterParse()
         FullMode = true;
         ParseObjectSources();
     }
+    m_viewsRead.clear();
     TCustomSQLParser::AfterParse();
     LinkAfterParse();
 }

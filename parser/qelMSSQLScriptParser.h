@@ -26,6 +26,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace qel {
@@ -112,6 +113,14 @@ public:
     void ReadToGo(std::string& Text);
     // True when S can begin a statement.
     static bool StartsStatement(TSymb S);
+    // After a statement: the current token begins the next one. A plain name
+    // does not (a procedure is called without EXEC only first in its batch);
+    // the words that begin statements without being keywords (MERGE, THROW,
+    // ...) do.
+    bool StartsNextStatement() const;
+    // A statement whose rule failed runs on to its real end: the batch's end
+    // for bodies and control-of-flow, else the end of its clause.
+    void SkipToStatementEnd() override;
 
 protected:
     // ---- shared helpers (qelMSSQLScriptParser.cpp) ----
@@ -170,6 +179,25 @@ protected:
     // text of its count (empty without one).
     bool GoLineAt(std::int64_t Pos, std::int64_t& CountEnd, std::string& Count);
 
+    // ---- clauses read by their shape, and the statements the model has no
+    // kind for (...Clauses.cpp) ----
+    // Passes a clause up to the statement's real end: the first ";" outside
+    // parentheses, the batch's end, or a word that begins a statement and
+    // cannot stand inside the clause. Known: the clause is one the server
+    // has, read by its shape, where WITH and SET ( ... ) continue it; else
+    // SET, SELECT and ALTER continue it too. The words of Continue always do.
+    void SkipClause(bool Known, std::span<const std::string_view> Continue = {});
+    // CREATE, ALTER and DROP of kinds the model does not hold, the kind's
+    // first word current: read whole, handed on as plain statements. False
+    // when the words name no such kind.
+    bool ParseOtherKind(bool IsAlter);
+    // A securable class and "::" stand next: SCHEMA::, XML SCHEMA
+    // COLLECTION::, ASYMMETRIC KEY:: (GRANT ... ON class::name).
+    bool ClassBeforeDoubleColon();
+    // The next Count words from the current character on, upper-cased and
+    // joined by one blank: "EVENT SESSION".
+    std::string PeekWords(int Count);
+
     // ---- tables, columns, constraints (...Tables.cpp) ----
     // Context: a table to fill (a type's or a routine's); Scratch: a table
     // made inside a routine body, read and freed.
@@ -178,6 +206,8 @@ protected:
     TFldData* ParseColumn(TTblData& Table, bool Register);
     void ParseColumnType(TFldData& Field, bool Register, bool AllowComputed);
     void ParseColumnOptions(TFldData& Field, bool Register);
+    // INDEX current, declared with the table (Field none) or with a column.
+    void ParseInlineIndex(TTblData& Table, bool Register, TFldData* Field);
     void ParseNamedConstraint(bool Register, std::unique_ptr<TCtrData> Ctr, bool NoCheck, bool Check, TFldData* Field,
                               TTblData* Table);
     void ParseConstraint(bool Register, std::unique_ptr<TCtrData> Ctr, TTblData* Table, TFldData* Field);
@@ -200,6 +230,9 @@ protected:
     void ParseCreateFullText();
     void ParseCreateStatistics();
     void ParseCreateView(bool IsAlter, bool OrAlter);
+    // The query of a view of the split pass, read in full from AS on and
+    // linked; the batch must end after it.
+    void ParseViewQueryInPlace(TViwData& View);
     void ParseCreateProcedure(bool IsFunction, bool IsAlter, bool OrAlter);
     void ParseRoutineParams(TPrcData& Routine);
     // The body text; KeepAs keeps a leading AS in it.
@@ -280,6 +313,8 @@ protected:
     void ParseTableSource(TDbObj* Context);
     void ParseTablePrimary(TDbObj* Context);
     void ParseTableHints();
+    // After "((": a query follows, not a table source.
+    bool ParenthesisedQueryFollows();
     void ParseAlias();
     void ParsePivot(TDbObj* Context, bool Unpivot);
     void ParseOrderBy(TDbObj* Context);
@@ -338,6 +373,17 @@ private:
     // The query of a cursor is read: its FOR READ ONLY / UPDATE is the cursor's.
     bool m_cursorQuery = false;
     int m_statementDepth = 0;
+    // The statement being read takes its batch to the end when it fails
+    // (bodies, control-of-flow).
+    bool m_wholeBatch = false;
+    // The object whose body is read in place (its messages name it).
+    TDbObj* m_bodyObject = nullptr;
+    // Views whose query failed in the split pass.
+    std::unordered_set<const TDbObj*> m_viewsRead;
+    // The statement's ";" belongs to its text (MERGE).
+    bool m_keepSemicolon = false;
+    // No statement of the batch has been read yet.
+    bool m_firstInBatch = true;
 };
 
 } // namespace qel

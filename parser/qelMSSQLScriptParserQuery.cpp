@@ -376,6 +376,8 @@ void TMSSQLParser::ParseDelete(TDbObj* Context)
 
 void TMSSQLParser::ParseMerge(TDbObj* Context)
 {
+    // The server requires the ";" that ends a MERGE: it stays in the text.
+    if (m_statementDepth <= 1) m_keepSemicolon = true;
     NextToken();
     if (Symb == syMSTop) ParseTop(Context);
     if (Symb == syMSInto) NextToken();
@@ -607,7 +609,7 @@ void TMSSQLParser::ParseTablePrimary(TDbObj* Context)
 {
     if (Symb == syLParen) {
         NextToken();
-        if (Symb == syMSSelect || Symb == syMSWith || Symb == syLParen) {
+        if (Symb == syMSSelect || Symb == syMSWith || (Symb == syLParen && ParenthesisedQueryFollows())) {
             if (Symb == syMSWith) ParseWith(Context);
             else ParseQuery(Context);
         } else if (Symb == syMSValues) {
@@ -686,6 +688,19 @@ void TMSSQLParser::ParseTablePrimary(TDbObj* Context)
         NextToken();
         ParsePivot(Context, unpivot);
     }
+}
+
+bool TMSSQLParser::ParenthesisedQueryFollows()
+{
+    // "((SELECT ...) UNION (...))" is a query; "((a JOIN b ON ...) JOIN c
+    // ON ...)" a table source.
+    std::int64_t p = NextPos - 1;
+    while (p <= GetLength() && (CharAt(p) == '(' || CharAt(p) == ' ' || CharAt(p) == '\t' || CharAt(p) == '\r' ||
+                                CharAt(p) == '\n'))
+        ++p;
+    std::string word;
+    for (; p <= GetLength() && CharInSet(CharAt(p), IdentChars); ++p) word += AsciiUpper(CharAt(p));
+    return word == "SELECT" || word == "WITH";
 }
 
 void TMSSQLParser::ParseTableHints()

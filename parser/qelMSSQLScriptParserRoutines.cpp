@@ -2,6 +2,8 @@
 // VIEW, PROCEDURE, FUNCTION and TRIGGER.
 #include "qelMSSQLScriptParser.h"
 
+#include "qelMsgMngr.h"
+
 #include "qelComp_Fld.h"
 #include "qelComp_Idx.h"
 #include "qelComp_Prc.h"
@@ -262,6 +264,8 @@ void TMSSQLParser::ParseCreateStatistics()
 
 void TMSSQLParser::ParseCreateView(bool IsAlter, bool OrAlter)
 {
+    // The body runs to the end of the batch, failed or not.
+    m_wholeBatch = true;
     ExpectAndNext(syMSView);
     ParseObjectName(dboView, true);
     auto* known = IsAlter || OrAlter ? dynamic_cast<TViwData*>(FindObject(dboView, NameOwner, NameObject)) : nullptr;
@@ -314,10 +318,20 @@ void TMSSQLParser::ParseCreateView(bool IsAlter, bool OrAlter)
         }
         view->SetBody(TrimTextLines(GetTextFrom(start)));
     } else {
-        std::string text;
-        ReadToGo(text);
-        view->SetBody(TrimTextLines(text));
-        NextToken();
+        // The split pass reads the query where it stands: its messages keep
+        // their place in the script and its order, and what it uses exists
+        // by then, as the server demands of a view.
+        const std::int64_t start = NextPos - 1;
+        view->SetBody(TrimTextLines(GetText(start, FindBatchEnd(start) - start)));
+        DoLogNextLine("View: " + name);
+        TViwData* filed = view;
+        if (owned != nullptr && Objs() != nullptr) filed = dynamic_cast<TViwData*>(Register(std::move(owned)));
+        if (owned == nullptr) {
+            view->QuotedIdentifier = QuotedIdentifier;
+            view->AnsiNulls = AnsiNulls;
+        }
+        if (filed != nullptr) ParseViewQueryInPlace(*filed);
+        return;
     }
     DoLogNextLine("View: " + name);
     if (owned != nullptr) {
@@ -328,10 +342,44 @@ void TMSSQLParser::ParseCreateView(bool IsAlter, bool OrAlter)
     }
 }
 
+void TMSSQLParser::ParseViewQueryInPlace(TViwData& View)
+{
+    // A view whose query failed here is not read again by the object-source
+    // pass (its message stands once); the others are, to link what the
+    // script creates after them.
+    struct TScope {
+        TMSSQLParser& p;
+        TViwData& view;
+        int messages;
+        ~TScope()
+        {
+            p.FullMode = false;
+            p.m_bodyObject = nullptr;
+            if (p.Messages().Count() > messages) p.m_viewsRead.insert(&view);
+        }
+    } scope{*this, View, Messages().Count()};
+    FullMode = true;
+    m_bodyObject = &View;
+    NextToken();
+    if (Symb == syMSWith) ParseWith(&View);
+    else ParseQuery(&View);
+    if (Symb == syMSWith && PeekWord() == "CHECK") {
+        // WITH CHECK OPTION
+        Skip(2);
+        ExpectAnyWord("OPTION");
+        NextToken();
+    }
+    while (Symb == sySemicolon) NextToken();
+    // A view is the only statement of its batch.
+    if (Symb != syEOF && Symb != syTerminator) ParseError("Unknown statement: " + SymbName);
+}
+
 // ---- procedures and functions -----------------------------------------------------------
 
 void TMSSQLParser::ParseCreateProcedure(bool IsFunction, bool IsAlter, bool OrAlter)
 {
+    // The body runs to the end of the batch, failed or not.
+    m_wholeBatch = true;
     NextToken();
     ParseObjectName(dboProcedure, true);
     auto* known =
@@ -474,6 +522,8 @@ std::string TMSSQLParser::ParseRoutineBody(TDbObj* Routine, bool KeepAs)
 
 void TMSSQLParser::ParseCreateTrigger(bool IsAlter, bool OrAlter)
 {
+    // The body runs to the end of the batch, failed or not.
+    m_wholeBatch = true;
     ExpectAndNext(syMSTrigger);
     ParseObjectName(dboTrigger, false);
     const std::string owner = NameOwner;

@@ -123,10 +123,21 @@ void TMSSQLParser::ParseAssembly()
             NextToken();
         });
     }
-    if (Symb != syMSWith) return;
-    // PERMISSION_SET = SAFE, VISIBILITY = ON, UNCHECKED DATA
-    NextToken();
-    ForEachListed([&] { Skip(IsWord("UNCHECKED") ? 2 : 3); });
+    if (Symb == syMSWith) {
+        // PERMISSION_SET = SAFE, VISIBILITY = ON, UNCHECKED DATA
+        NextToken();
+        ForEachListed([&] { Skip(IsWord("UNCHECKED") ? 2 : 3); });
+    }
+    // ALTER ASSEMBLY: ADD FILE FROM 0x... | 'path' [AS name] {, ...},
+    // DROP FILE name {, ...} | ALL
+    while ((Symb == syMSAdd || Symb == syMSDrop) && PeekWord() == "FILE") {
+        Skip(2);
+        if (Symb == syMSFrom) NextToken();
+        ForEachListed([&] {
+            NextToken();
+            if (Symb == syMSAs) Skip(2);
+        });
+    }
 }
 
 void TMSSQLParser::ParseMessageType()
@@ -408,6 +419,11 @@ void TMSSQLParser::ParseAlterDatabase()
             } else {
                 ParseError("Must be: FILE / NAME");
             }
+        } else if ((Symb == syMSAdd || IsWord("REMOVE")) && PeekWord() == "FILEGROUP") {
+            // ADD FILEGROUP name [CONTAINS FILESTREAM | MEMORY_OPTIMIZED_DATA],
+            // REMOVE FILEGROUP name
+            Skip(3);
+            if (Symb == syMSContains) Skip(2);
         } else if (Symb == syMSAdd || IsWord("REMOVE")) {
             // ADD [LOG] FILE ( ... ) [TO FILEGROUP name], REMOVE FILE name
             NextToken();

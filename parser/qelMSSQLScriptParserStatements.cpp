@@ -38,6 +38,10 @@ std::string Unbracket(std::string Part)
     return Part;
 }
 
+// A word that goes on naming a permission: GRANT VIEW [DEFINITION] ON ...,
+// GRANT ALTER [ANY SCHEMA] TO ... (empty: no word stands next).
+bool IsPermissionWord(const std::string& Word) { return !Word.empty() && Word != "ON" && Word != "TO" && Word != "FROM"; }
+
 std::vector<std::string> SplitDots(const std::string& Text)
 {
     std::vector<std::string> parts;
@@ -113,6 +117,7 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     else if (IsWord("TYPE")) ParseCreateType();
     else if (IsWord("SEQUENCE")) ParseCreateSequence();
     else if (IsWord("ROLE")) ParseRole(false);
+    else if (ParseOtherKind(false)) return;
     else {
         ParseError("Unknown CREATE-statement: " + (Symb == syIdent ? TokenText : SymbName));
         NextToken();
@@ -136,7 +141,7 @@ void TMSSQLParser::ParseAlter()
     else if (IsWord("CERTIFICATE")) ParseCertificate(true);
     else if (IsWord("LOGIN")) ParseLogin(true);
     else if (IsWord("ROLE")) ParseRole(true);
-    else ParseError("Unknown/Invalid ALTER-statement");
+    else if (!ParseOtherKind(true)) ParseError("Unknown/Invalid ALTER-statement");
 }
 
 void TMSSQLParser::ParseDrop()
@@ -165,6 +170,10 @@ void TMSSQLParser::ParseDrop()
             ExpectWord("TYPE");
         } else if (!IsWord("LOGIN") && !IsWord("SERVICE") && !IsWord("QUEUE") && !IsWord("CONTRACT") &&
                    !IsWord("CERTIFICATE") && !IsWord("ROLE") && !IsWord("SYNONYM")) {
+            if (ParseOtherKind(false)) {
+                StatementKind.Operation = TDbOperation::odbDrop;
+                return;
+            }
             ParseError("Unknown DROP-statement");
             NextToken();
             return;
@@ -198,6 +207,7 @@ void TMSSQLParser::ParseDrop()
 
 void TMSSQLParser::ParseCreateRuleOrDefault(bool IsRule)
 {
+    m_wholeBatch = true;
     NextToken();
     const bool bracketed = Symb == syIdent && CharAt(TokenStart) == '[';
     ParseObjectName(IsRule ? dboRule : dboDefault, false);
@@ -241,25 +251,36 @@ void TMSSQLParser::ParseCreateType()
     type->SetSchema(NameOwner);
     type->SetName(NameObject);
     const std::string name = type->Name();
-    if (Symb == syMSAs) {
-        // A table type: read, and not kept, since the model writes user
-        // types only as CREATE TYPE ... FROM.
-        NextToken();
-        ExpectAndNext(syMSTable);
-        TTblData scratch(Objs());
-        ParseTableElements(scratch, false);
-        return;
-    }
-    if (IsWord("EXTERNAL")) {
-        NextToken();
-        ExpectWords({"NAME"});
-        ParseObjectName(dboUnknown, false);
+    StatementKind = {TStatType::stStatement, name, dboDomain, TDbOperation::odbCreate, {}};
+    if (Symb == syMSAs || IsWord("EXTERNAL")) {
+        // A table type (AS TABLE (...) [WITH (MEMORY_OPTIMIZED = ON)]) or a
+        // CLR type (EXTERNAL NAME assembly.class): filed with its definition
+        // as written, which the model writes back after the name.
+        const std::int64_t start = TokenStart;
+        if (Symb == syMSAs) {
+            type->BaseTypeText = "TABLE";
+            NextToken();
+            ExpectAndNext(syMSTable);
+            TTblData scratch(Objs());
+            ParseTableElements(scratch, false);
+            if (Symb == syMSWith && PeekNonBlank() == '(') {
+                NextToken();
+                SkipParens();
+            }
+        } else {
+            type->BaseTypeText = "EXTERNAL";
+            NextToken();
+            ExpectWords({"NAME"});
+            ParseObjectName(dboUnknown, false);
+        }
+        type->SetBody(GetTextFrom(start));
+        DoLogNextLine("Create type: " + name);
+        Register(std::move(type));
         return;
     }
     ExpectAndNext(syMSFrom);
     type->UseCreateType = true;
     ParseColumnType(*type->BaseField, false, false);
-    StatementKind = {TStatType::stStatement, name, dboDomain, TDbOperation::odbCreate, {}};
     DoLogNextLine("Create type: " + name);
     Register(std::move(type));
 }
@@ -376,6 +397,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
 {
     NextToken();
     auto grant = std::make_unique<TGntData>(Objs());
+    bool modelled = true;
     if (Kind == syMSRevoke && Symb == syMSGrant) {
         // REVOKE GRANT OPTION FOR ...
         Skip(2);
@@ -394,11 +416,15 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
             if (PeekWord() == "PRIVILEGES") NextToken();
             break;
         case int(syMSView):
-            NextToken();
-            if (Symb != syMSAny) ParseError("Unknown GRANT statement (" + SymbName + ")");
-            NextToken();
-            Expect(syMSDatabase);
-            grant->Privileges.Include(P::prViewAnyDatabase);
+            if (PeekWord() == "ANY") NextToken();
+            if (Symb == syMSAny && PeekWord() == "DATABASE") {
+                NextToken();
+                grant->Privileges.Include(P::prViewAnyDatabase);
+            } else {
+                // VIEW DEFINITION, VIEW SERVER STATE, VIEW ANY COLUMN ...
+                modelled = false;
+                while (IsPermissionWord(PeekWord())) NextToken();
+            }
             break;
         case int(syMSCreate):
             NextToken();
@@ -409,12 +435,27 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
             case int(syMSRule): grant->Privileges.Include(P::prCreateRule); break;
             case int(syMSDefault): grant->Privileges.Include(P::prCreateDefault); break;
             case int(syMSFunction): grant->Privileges.Include(P::prCreateFunction); break;
-            default: ParseError("Unknown GRANT statement (" + SymbName + ")"); break;
+            default:
+                // CREATE SCHEMA, CREATE TYPE, CREATE ANY DATABASE ...
+                if (!IsNameToken()) ParseError("Unknown GRANT statement (" + SymbName + ")");
+                modelled = false;
+                while (IsPermissionWord(PeekWord())) NextToken();
+                break;
             }
             break;
         default:
-            if (IsWord("CONNECT")) grant->Privileges.Include(P::prConnect);
-            else ParseError("Unknown GRANT statement (" + SymbName + ")");
+            if (IsWord("CONNECT") && !IsPermissionWord(PeekWord())) {
+                grant->Privileges.Include(P::prConnect);
+            } else if (Symb == syIdent || Symb == syMSAlter || Symb == syMSBackup || Symb == syMSCheckpoint ||
+                       Symb == syMSKill || Symb == syMSShutdown) {
+                // A permission the model keeps no element for (ALTER,
+                // CONTROL, SHOWPLAN, VIEW DEFINITION, ALTER ANY SCHEMA ...):
+                // the grant is handed on and not filed.
+                modelled = false;
+                while (IsPermissionWord(PeekWord())) NextToken();
+            } else {
+                ParseError("Unknown GRANT statement (" + SymbName + ")");
+            }
             break;
         }
         NextToken();
@@ -435,10 +476,11 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
     bool objectGrant = true;
     if (Symb == syMSOn) {
         NextToken();
-        // A class before "::"; only objects are kept in the model.
-        if (IsNameToken() && CharAt(NextPos - 1) == ':' && CharAt(NextPos) == ':') {
+        // A class before "::" (XML SCHEMA COLLECTION::, ASYMMETRIC KEY::);
+        // only objects are kept in the model.
+        if (ClassBeforeDoubleColon()) {
             objectGrant = IsAnyWord("OBJECT");
-            NextToken();
+            while (Symb != syMSDoubleColon && IsNameToken()) NextToken();
             ExpectAndNext(syMSDoubleColon);
         }
         ParseObjectName(dboTable, false);
@@ -457,9 +499,15 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
         Expect(syMSTo);
     }
     NextToken();
-    if (Symb != syIdent && Symb != syMSPublic && Symb != syMSNull) Expect(syIdent);
-    grant->Grantee = NameCase(TokenText);
-    NextToken();
+    // TO a, [b]: the grant is filed for the first grantee, the statement
+    // names them all.
+    std::vector<std::string> grantees;
+    ForEachListed([&] {
+        if (Symb != syIdent && Symb != syMSPublic && Symb != syMSNull) Expect(syIdent);
+        grantees.push_back(NameCase(TokenText));
+        NextToken();
+    });
+    grant->Grantee = grantees.front();
     if (Symb == syMSWith && PeekWord() == "GRANT") {
         Skip(2);
         ExpectAnyWord("OPTION");
@@ -472,7 +520,21 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
         if (Symb != syIdent && Symb != syMSPublic && Symb != syMSNull) Expect(syIdent);
         NextToken();
     }
-    if (Kind != syMSGrant || !objectGrant || Objs() == nullptr) return;
+    if (Kind != syMSGrant || !objectGrant || !modelled || Objs() == nullptr) return;
+    // TO a, b: one grant each.
+    for (std::size_t i = 1; i < grantees.size(); ++i) {
+        auto other = std::make_unique<TGntData>(Objs());
+        other->Privileges = grant->Privileges;
+        other->Columns.Assign(grant->Columns);
+        other->ObjectName = grant->ObjectName;
+        other->ObjectKind = grant->ObjectKind;
+        other->SetSchema(grant->Schema());
+        other->GrantOption = grant->GrantOption;
+        other->Grantee = grantees[i];
+        other->QuotedIdentifier = QuotedIdentifier;
+        other->AnsiNulls = AnsiNulls;
+        Objs()->AddGrant(std::move(other));
+    }
     grant->QuotedIdentifier = QuotedIdentifier;
     grant->AnsiNulls = AnsiNulls;
     Objs()->AddGrant(std::move(grant));
@@ -857,6 +919,15 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         NextToken();
         break;
     case int(syMSGoto): NextToken(); break;
+    case int(syMSBulk):
+        // BULK INSERT t FROM 'file' WITH (...)
+        ExpectAndNext(syMSInsert);
+        SkipClause(true);
+        break;
+    case int(syMSKill):
+        // KILL 53 [WITH STATUSONLY], KILL QUERY NOTIFICATION SUBSCRIPTION ALL
+        SkipClause(true);
+        break;
     case int(syMSCheckpoint):
         if (Symb == syInteger) NextToken();
         break;

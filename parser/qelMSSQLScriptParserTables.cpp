@@ -123,26 +123,7 @@ void TMSSQLParser::ParseTableElements(TTblData& Table, bool Register)
         } else if (Symb == syMSPrimary || Symb == syMSUnique || Symb == syMSCheck || Symb == syMSForeign) {
             ParseConstraint(Register, nullptr, &Table, nullptr);
         } else if (Symb == syMSIndex) {
-            // An index declared with the table.
-            auto index = std::make_unique<TIdxData>(Objs());
-            NextToken();
-            index->SetName(NameCase(TokenText));
-            NextToken();
-            index->TableName = Table.Name();
-            index->SetSchema(Table.Schema());
-            if (Symb == syMSUnique) {
-                index->Unique = true;
-                NextToken();
-            }
-            if (Symb == syMSClustered || Symb == syMSNonclustered) {
-                index->Clustered = Symb == syMSClustered;
-                NextToken();
-            }
-            if (IsWord("HASH") || IsWord("COLUMNSTORE")) NextToken();
-            ParseColumnList(index->Fields, index.get());
-            if (Symb == syMSWith) ParseIndexOptions(index->Options);
-            if (Symb == syMSOn) ParseFileGroup(index->FileGroup);
-            if (Register) this->Register(std::move(index));
+            ParseInlineIndex(Table, Register, nullptr);
         } else if (IsWord("PERIOD")) {
             // PERIOD FOR SYSTEM_TIME (start, end)
             NextToken();
@@ -156,6 +137,44 @@ void TMSSQLParser::ParseTableElements(TTblData& Table, bool Register)
         NextToken();
     }
     ExpectAndNext(syRParen);
+}
+
+void TMSSQLParser::ParseInlineIndex(TTblData& Table, bool Register, TFldData* Field)
+{
+    auto index = std::make_unique<TIdxData>(Objs());
+    NextToken();
+    if (!IsNameToken()) Expect(syIdent);
+    index->SetName(NameCase(TokenText));
+    NextToken();
+    index->TableName = Table.Name();
+    index->SetSchema(Table.Schema());
+    if (Symb == syMSUnique) {
+        index->Unique = true;
+        NextToken();
+    }
+    if (Symb == syMSClustered || Symb == syMSNonclustered) {
+        index->Clustered = Symb == syMSClustered;
+        NextToken();
+    }
+    // A columnstore index may leave its columns out (all of them); a hash
+    // index of a memory-optimized table states its bucket count.
+    const bool columnstore = IsWord("COLUMNSTORE");
+    if (IsWord("HASH") || columnstore) NextToken();
+    if (Field != nullptr) index->Fields.Add(Field->Name(), KeyColumn(Objs(), index.get(), Field->Name(), 0));
+    else if (Symb == syLParen || !columnstore) ParseColumnList(index->Fields, index.get());
+    if (IsWord("INCLUDE")) {
+        NextToken();
+        ParseColumnList(index->IncludeFields, index.get());
+    }
+    if (Symb == syMSWhere) {
+        NextToken();
+        const std::int64_t start = TokenStart;
+        ParseExpression(nullptr);
+        index->Filter = GetTextFrom(start);
+    }
+    if (Symb == syMSWith) ParseIndexOptions(index->Options);
+    if (Symb == syMSOn || IsWord("FILESTREAM_ON")) ParseFileGroup(index->FileGroup);
+    if (Register) this->Register(std::move(index));
 }
 
 TFldData* TMSSQLParser::ParseColumn(TTblData& Table, bool Register)
@@ -344,6 +363,10 @@ void TMSSQLParser::ParseColumnOptions(TFldData& Field, bool Register)
             continue;
         }
         case int(syMSConstraint): ParseNamedConstraint(Register, nullptr, false, false, &Field, table); continue;
+        case int(syMSIndex):
+            if (table == nullptr) return;
+            ParseInlineIndex(*table, Register, &Field);
+            continue;
         case int(syMSPrimary):
         case int(syMSForeign):
         case int(syMSUnique):
@@ -627,6 +650,10 @@ void TMSSQLParser::ParseAlterTable()
                 ctr->WithNoCheck = NoCheck;
                 ctr->WithCheck = Check;
                 ParseConstraint(keep, std::move(ctr), target, nullptr);
+            } else if (!Strict && IsWord("PERIOD") && PeekWord() == "FOR") {
+                // ADD PERIOD FOR SYSTEM_TIME (start, end)
+                Skip(3);
+                SkipParens();
             } else if (!Strict && Symb == syIdent) {
                 ParseColumn(*target, keep);
             } else if (Strict) {
@@ -639,7 +666,10 @@ void TMSSQLParser::ParseAlterTable()
             NextToken();
         }
     };
+    // One action a statement; WITH CHECK | NOCHECK stands before the ADD or
+    // CHECK CONSTRAINT it qualifies. The next ALTER is the next statement.
     for (TLoopGuard guard(*this);; guard.Turn()) {
+        bool prefix = false;
         if (Symb == syMSAdd) {
             NextToken();
             addConstraints(false, false, false);
@@ -649,23 +679,49 @@ void TMSSQLParser::ParseAlterTable()
             NextToken();
             auto field = std::make_unique<TFldData>(Objs(), nullptr);
             if (Symb == syMSAdd || Symb == syMSDrop) {
-                Skip(2);
+                // ADD | DROP ROWGUIDCOL, PERSISTED, SPARSE, HIDDEN, NOT FOR
+                // REPLICATION, MASKED [WITH (FUNCTION = '...')]
+                NextToken();
+                if (Symb == syMSNot) Skip(3);
+                else if (IsNameToken()) NextToken();
+                if (Symb == syMSWith && PeekNonBlank() == '(') {
+                    NextToken();
+                    SkipParens();
+                }
             } else {
                 ParseColumnType(*field, false, false);
             }
+            if (Symb == syMSWith && PeekNonBlank() == '(') {
+                // WITH (ONLINE = ON)
+                NextToken();
+                SkipParens();
+            }
         } else if (Symb == syMSDrop) {
             NextToken();
-            if (Symb == syMSColumn) {
+            ForEachListed([&] {
+                if (IsWord("PERIOD")) {
+                    // DROP PERIOD FOR SYSTEM_TIME
+                    Skip(3);
+                    return;
+                }
+                const bool column = Symb == syMSColumn;
+                if (column || Symb == syMSConstraint) NextToken();
+                else if (Symb != syIdent) ParseError("Unknown ALTER TABLE ... DROP statement");
+                if (Symb == syMSIf) {
+                    NextToken();
+                    ExpectAndNext(syMSExists);
+                }
+                if (!IsNameToken()) Expect(syIdent);
+                const std::string item = NameCase(TokenText);
                 NextToken();
-                const std::string column = NameCase(TokenText);
-                NextToken();
-                if (table != nullptr)
-                    if (const int i = table->Fields.IndexOf(column); i >= 0) table->Fields.Delete(i);
-            } else if (Symb == syMSConstraint) {
-                Skip(2);
-            } else {
-                ParseError("Unknown ALTER TABLE ... DROP statement");
-            }
+                if (column && table != nullptr)
+                    if (const int i = table->Fields.IndexOf(item); i >= 0) table->Fields.Delete(i);
+                // DROP CONSTRAINT pk WITH (ONLINE = ON, MOVE TO fg)
+                if (Symb == syMSWith && PeekNonBlank() == '(') {
+                    NextToken();
+                    SkipParens();
+                }
+            });
         } else if (Symb == syMSWith) {
             NextToken();
             if (Symb != syMSCheck && Symb != syMSNocheck) ParseError("Must be: CHECK / NOCHECK.");
@@ -674,6 +730,8 @@ void TMSSQLParser::ParseAlterTable()
             if (Symb == syMSAdd) {
                 NextToken();
                 addConstraints(!check, check, true);
+            } else {
+                prefix = true;
             }
         } else if (Symb == syMSCheck || Symb == syMSNocheck) {
             NextToken();
@@ -682,6 +740,13 @@ void TMSSQLParser::ParseAlterTable()
                 if (Symb != syMSAll && Symb != syIdent) ParseError("Must be: ALL / <Ident>");
                 NextToken();
             });
+        } else if ((IsWord("ENABLE") || IsWord("DISABLE")) && PeekWord() == "CHANGE_TRACKING") {
+            // ENABLE CHANGE_TRACKING [WITH (TRACK_COLUMNS_UPDATED = ON)]
+            Skip(2);
+            if (Symb == syMSWith && PeekNonBlank() == '(') {
+                NextToken();
+                SkipParens();
+            }
         } else if (IsWord("ENABLE") || IsWord("DISABLE")) {
             NextToken();
             ExpectAndNext(syMSTrigger);
@@ -691,9 +756,15 @@ void TMSSQLParser::ParseAlterTable()
         } else if (Symb == syMSSet) {
             NextToken();
             SkipParens();
+        } else if (IsWord("REBUILD") || IsWord("SWITCH") || IsWord("SPLIT") || IsWord("MERGE")) {
+            // Storage actions: REBUILD [PARTITION = n] [WITH (...)], SWITCH
+            // [PARTITION n] TO t [PARTITION n] [WITH (...)]; the model keeps
+            // no storage, so they are read by their shape.
+            SkipClause(true);
         } else {
             break;
         }
+        if (!prefix) break;
     }
 }
 

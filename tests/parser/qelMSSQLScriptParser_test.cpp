@@ -132,8 +132,8 @@ const TSplitCase kSplitCases[] = {
       "stStatement||dboUnknown|odbUnknown||ALTER TABLE t DROP COLUMN a, b",
       "stStatement||dboUnknown|odbUnknown||PRINT 1",
       "stStatement||dboUnknown|odbUnknown||CREATE TABLE [broken (a int)\r\nGO\r\nPRINT 2"},
-     {"Unknown statement: ORDER @1:6", "Invalid char in source text: \"!\". @3:10", "Unknown statement: <,> @5:24",
-      "Unknown statement: <,> @7:29", "Invalid count after GO: 1001 @10:1", "Unterminated bracket Identifier @14:0"}},
+     {"Unknown statement: ORDER @1:6", "Invalid char in source text: \"!\". @3:10",
+      "Invalid count after GO: 1001 @10:1", "Unterminated bracket Identifier @11:14"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, MSSQLSplit, ::testing::ValuesIn(kSplitCases),
@@ -524,12 +524,14 @@ TEST(MSSQLScriptParser, ObjectSourceMessagesNameTheirObject)
         parser->ParseScript(lines, &objs);
         ASSERT_EQ(parser->Messages().Count(), 1);
         const TMsgData& m = parser->Messages().Items(0);
-        const std::string position = "\r\nScript: " + name + " Line:1 Pos:26\r\n";
-        EXPECT_EQ(events, std::vector<std::string>{"View V: Unknown/Invalid factor in expression (<EOF>)" + position});
-        EXPECT_EQ(m.Text, "View V: Unknown/Invalid factor in expression (<EOF>)" + (name.empty() ? position : ""));
+        // Placed in the script, where the query breaks off at the GO line.
+        const std::string position = "\r\nScript: " + name + " Line:5 Pos:4\r\n";
+        const std::string text = "View V: Unknown/Invalid factor in expression (<Terminator>)";
+        EXPECT_EQ(events, std::vector<std::string>{text + position});
+        EXPECT_EQ(m.Text, text + (name.empty() ? position : ""));
         EXPECT_EQ(m.ScriptName, name);
         EXPECT_EQ(m.Data, name.empty() ? objs.FindView("DBO.V") : nullptr);
-        EXPECT_EQ(m.Line, 1);
+        EXPECT_EQ(m.Line, 5);
         EXPECT_EQ(TRun::Uses(objs.FindView("DBO.V")), std::vector<std::string>{"T"});
     }
 }

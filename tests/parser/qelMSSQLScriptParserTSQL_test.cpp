@@ -1,0 +1,206 @@
+// The MS SQL script parser on Transact-SQL as today's servers and their
+// tools write it: statements never cut, no false error, what a script
+// creates in the collection, every message at its place in the script.
+#include "qelMSSQLScriptTestSupport.h"
+
+#include "qelComp_Dmn.h"
+#include "qelCustomObjs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qel;
+using qeltest::TRun;
+
+namespace {
+
+// "T DBO.T1", "V DBO.V", "I IX1", "D DBO.TT", "P DBO.P", "R DBO.TR": every
+// table, view, index, type, routine and trigger filed, by kind and key.
+std::vector<std::string> Filed(const TObjs& Objs)
+{
+    std::vector<std::string> out;
+    const std::pair<const char*, const TObjIndex*> kinds[] = {{"T", &Objs.Tables},  {"V", &Objs.Views},
+                                                              {"I", &Objs.Indexes}, {"D", &Objs.Domains},
+                                                              {"P", &Objs.Procedures}, {"R", &Objs.Triggers}};
+    for (const auto& [kind, index] : kinds)
+        for (int i = 0; i < index->Count(); ++i) out.push_back(std::string(kind) + " " + index->Keys(i));
+    return out;
+}
+
+} // namespace
+
+// ---- the forms of real scripts, one row each ---------------------------------------------
+
+struct TItemCase {
+    std::string Name, Script;
+    std::vector<std::string> Statements; // "StatType|ObjName|ObjType|Operation|ParentName|SQL"
+    std::vector<std::string> Messages;   // "text @line:column"
+    std::vector<std::string> Objects;    // Filed()
+    friend void PrintTo(const TItemCase& c, std::ostream* os) { *os << c.Name; }
+};
+
+class MSSQLRealScripts : public ::testing::TestWithParam<TItemCase> {};
+
+TEST_P(MSSQLRealScripts, WholeStatementsTheirMessagesAndObjects)
+{
+    const TItemCase& c = GetParam();
+    TRun run(c.Script);
+    EXPECT_EQ(run.Statements, c.Statements);
+    EXPECT_EQ(run.Messages(), c.Messages);
+    EXPECT_EQ(Filed(run.objs), c.Objects);
+}
+
+const std::string S = "stStatement||dboUnknown|odbUnknown||";
+
+const TItemCase kItemCases[] = {
+    // An ALTER TABLE action the model keeps nothing of runs to the end of
+    // the statement; its tail is never a procedure call of its own.
+    {"AlterTableStorageActions",
+     "ALTER TABLE dbo.t REBUILD WITH (DATA_COMPRESSION = PAGE)\nGO\n"
+     "ALTER TABLE dbo.t SWITCH PARTITION 1 TO dbo.t2 PARTITION 1 WITH (WAIT_AT_LOW_PRIORITY (MAX_DURATION = 1))\n"
+     "ALTER TABLE dbo.t REBUILD PARTITION = ALL\nPRINT 1\nGO\n"
+     "ALTER TABLE t ALTER COLUMN c ADD MASKED WITH (FUNCTION = 'default()')\nGO\n"
+     "ALTER TABLE t DROP COLUMN IF EXISTS a, b, CONSTRAINT IF EXISTS ck WITH (ONLINE = ON), PERIOD FOR SYSTEM_TIME\n"
+     "ALTER TABLE t ENABLE CHANGE_TRACKING WITH (TRACK_COLUMNS_UPDATED = ON)\n"
+     "ALTER TABLE t ALTER COLUMN c int NOT NULL WITH (ONLINE = ON)\nGO\n",
+     {S + "ALTER TABLE dbo.t REBUILD WITH (DATA_COMPRESSION = PAGE)",
+      S + "ALTER TABLE dbo.t SWITCH PARTITION 1 TO dbo.t2 PARTITION 1 WITH (WAIT_AT_LOW_PRIORITY (MAX_DURATION = 1))",
+      S + "ALTER TABLE dbo.t REBUILD PARTITION = ALL", S + "PRINT 1",
+      S + "ALTER TABLE t ALTER COLUMN c ADD MASKED WITH (FUNCTION = 'default()')",
+      S + "ALTER TABLE t DROP COLUMN IF EXISTS a, b, CONSTRAINT IF EXISTS ck WITH (ONLINE = ON), PERIOD FOR SYSTEM_TIME",
+      S + "ALTER TABLE t ENABLE CHANGE_TRACKING WITH (TRACK_COLUMNS_UPDATED = ON)",
+      S + "ALTER TABLE t ALTER COLUMN c int NOT NULL WITH (ONLINE = ON)"},
+     {},
+     {}},
+    // A clause nobody knows: one error where it starts, the statement whole
+    // up to its ";" or the next word that cannot stand in a clause (SET,
+    // WITH, SELECT and ALTER can), never a statement of its own.
+    {"UnknownClauseEndsAtTheRealEnd",
+     "ALTER TABLE t FROBNICATE x (1; 2) WITH y; PRINT 1\nCREATE TABLE u (a int) FOO BAR\nSELECT 1\nPRINT 2\nGO\n",
+     {S + "ALTER TABLE t FROBNICATE x (1; 2) WITH y", S + "PRINT 1",
+      "stStatement|U|dboTable|odbCreate||CREATE TABLE u (a int) FOO BAR\r\nSELECT 1", S + "PRINT 2"},
+     {"Unknown statement: <Ident> @1:25", "Unknown statement: <Ident> @2:27"},
+     {"T DBO.U"}},
+    // A table type with its options is one statement and one type; so is a
+    // CLR type; DROP TYPE names the same kind.
+    {"TableAndClrTypes",
+     "CREATE TYPE dbo.tt AS TABLE (a int NOT NULL PRIMARY KEY NONCLUSTERED, INDEX ix HASH (a) WITH (BUCKET_COUNT = 8))\n"
+     "  WITH (MEMORY_OPTIMIZED = ON)\nGO\nCREATE TYPE dbo.Point EXTERNAL NAME Geo.[Geo.Point]\nGO\nDROP TYPE dbo.tt\n",
+     {"stStatement|TT|dboDomain|odbCreate||CREATE TYPE dbo.tt AS TABLE (a int NOT NULL PRIMARY KEY NONCLUSTERED, INDEX ix "
+      "HASH (a) WITH (BUCKET_COUNT = 8))\r\n  WITH (MEMORY_OPTIMIZED = ON)",
+      "stStatement|POINT|dboDomain|odbCreate||CREATE TYPE dbo.Point EXTERNAL NAME Geo.[Geo.Point]",
+      "stStatement|TT|dboDomain|odbDrop||DROP TYPE dbo.tt"},
+     {},
+     {"D DBO.POINT", "D DBO.TT"}},
+    // MERGE keeps the ";" the server requires after it.
+    {"MergeKeepsItsSemicolon",
+     "MERGE dbo.t AS d USING dbo.u AS s ON d.a = s.a WHEN MATCHED THEN UPDATE SET d.b = s.b;\nPRINT 1;\nGO\n"
+     "WITH c AS (SELECT 1 AS a) MERGE t USING c ON t.a = c.a WHEN NOT MATCHED THEN INSERT (a) VALUES (c.a)  ;\nGO\n",
+     {S + "MERGE dbo.t AS d USING dbo.u AS s ON d.a = s.a WHEN MATCHED THEN UPDATE SET d.b = s.b;", S + "PRINT 1",
+      S + "WITH c AS (SELECT 1 AS a) MERGE t USING c ON t.a = c.a WHEN NOT MATCHED THEN INSERT (a) VALUES (c.a);"},
+     {},
+     {}},
+    // Indexes declared with a column or the table, hash indexes of a
+    // memory-optimized table, a clustered columnstore index without columns.
+    {"InlineIndexes",
+     "CREATE TABLE t1 (a INT INDEX IX1 NONCLUSTERED, b int, c int, INDEX IX2 UNIQUE (b) INCLUDE (c) WHERE b > 0)\nGO\n"
+     "CREATE TABLE t2 (a INT NOT NULL PRIMARY KEY NONCLUSTERED HASH WITH (BUCKET_COUNT = 1024),\n"
+     "  b int INDEX ix3 HASH WITH (BUCKET_COUNT = 64)) WITH (MEMORY_OPTIMIZED = ON, DURABILITY = SCHEMA_ONLY)\nGO\n"
+     "CREATE TABLE t3 (a int, INDEX cci CLUSTERED COLUMNSTORE)\n",
+     {"stStatement|T1|dboTable|odbCreate||CREATE TABLE t1 (a INT INDEX IX1 NONCLUSTERED, b int, c int, INDEX IX2 UNIQUE "
+      "(b) INCLUDE (c) WHERE b > 0)",
+      "stStatement|T2|dboTable|odbCreate||CREATE TABLE t2 (a INT NOT NULL PRIMARY KEY NONCLUSTERED HASH WITH "
+      "(BUCKET_COUNT = 1024),\r\n  b int INDEX ix3 HASH WITH (BUCKET_COUNT = 64)) WITH (MEMORY_OPTIMIZED = ON, "
+      "DURABILITY = SCHEMA_ONLY)",
+      "stStatement|T3|dboTable|odbCreate||CREATE TABLE t3 (a int, INDEX cci CLUSTERED COLUMNSTORE)"},
+     {},
+     {"T DBO.T1", "T DBO.T2", "T DBO.T3", "I DBO.T1.IX1", "I DBO.T1.IX2", "I DBO.T2.IX3", "I DBO.T3.CCI"}},
+    // Statements of today's servers that build nothing the model holds.
+    {"CurrentSyntaxWithoutKind",
+     "ALTER INDEX ix ON t REBUILD PARTITION = ALL WITH (ONLINE = ON)\nALTER INDEX ALL ON dbo.t REORGANIZE\n"
+     "ALTER AUTHORIZATION ON DATABASE::X TO sa\nALTER ASSEMBLY a ADD FILE FROM 0x4D5A AS N'a.pdb'\n"
+     "CREATE PARTITION FUNCTION pf (int) AS RANGE RIGHT FOR VALUES (1, 100)\n"
+     "CREATE PARTITION SCHEME ps AS PARTITION pf ALL TO ([PRIMARY])\nCREATE SYNONYM dbo.s FOR srv.db.dbo.t\n"
+     "CREATE SPATIAL INDEX sx ON dbo.g (shape) USING GEOMETRY_AUTO_GRID WITH (BOUNDING_BOX = (0, 0, 10, 10))\n"
+     "ALTER SCHEMA sales TRANSFER dbo.t\nALTER SEQUENCE s RESTART WITH 1\nGRANT SHOWPLAN TO u\n"
+     "GRANT VIEW DEFINITION ON SCHEMA::dbo TO a, [b]\nCREATE EVENT SESSION es ON SERVER ADD EVENT "
+     "sqlserver.sql_batch_completed (ACTION (sqlserver.sql_text) WHERE duration > 10) ADD TARGET package0.event_file "
+     "(SET filename = N'x.xel') WITH (MAX_MEMORY = 4096 KB, STARTUP_STATE = ON)\n"
+     "ALTER EVENT SESSION es ON SERVER DROP EVENT sqlserver.sql_batch_completed\n"
+     "ALTER EVENT SESSION es ON SERVER STATE = START\nDROP EVENT SESSION es ON SERVER\n"
+     "ALTER DATABASE shop ADD FILEGROUP mo CONTAINS MEMORY_OPTIMIZED_DATA\n"
+     "ALTER DATABASE shop ADD FILE (NAME = 'mo1', FILENAME = 'c:\\mo1') TO FILEGROUP mo\n"
+     "BULK INSERT dbo.t FROM 'c:\\t.csv' WITH (FIELDTERMINATOR = ',', FIRSTROW = 2)\nGO\n",
+     {S + "ALTER INDEX ix ON t REBUILD PARTITION = ALL WITH (ONLINE = ON)", S + "ALTER INDEX ALL ON dbo.t REORGANIZE",
+      S + "ALTER AUTHORIZATION ON DATABASE::X TO sa", S + "ALTER ASSEMBLY a ADD FILE FROM 0x4D5A AS N'a.pdb'",
+      S + "CREATE PARTITION FUNCTION pf (int) AS RANGE RIGHT FOR VALUES (1, 100)",
+      S + "CREATE PARTITION SCHEME ps AS PARTITION pf ALL TO ([PRIMARY])", S + "CREATE SYNONYM dbo.s FOR srv.db.dbo.t",
+      S + "CREATE SPATIAL INDEX sx ON dbo.g (shape) USING GEOMETRY_AUTO_GRID WITH (BOUNDING_BOX = (0, 0, 10, 10))",
+      S + "ALTER SCHEMA sales TRANSFER dbo.t", S + "ALTER SEQUENCE s RESTART WITH 1",
+      "stStatement||dboGrant|odbCreate||GRANT SHOWPLAN TO u",
+      "stStatement|DBO|dboGrant|odbCreate||GRANT VIEW DEFINITION ON SCHEMA::dbo TO a, [b]",
+      S + "CREATE EVENT SESSION es ON SERVER ADD EVENT sqlserver.sql_batch_completed (ACTION (sqlserver.sql_text) "
+          "WHERE duration > 10) ADD TARGET package0.event_file (SET filename = N'x.xel') WITH (MAX_MEMORY = 4096 KB, "
+          "STARTUP_STATE = ON)",
+      S + "ALTER EVENT SESSION es ON SERVER DROP EVENT sqlserver.sql_batch_completed",
+      S + "ALTER EVENT SESSION es ON SERVER STATE = START",
+      "stStatement||dboUnknown|odbDrop||DROP EVENT SESSION es ON SERVER",
+      "stStatement|SHOP|dboDatabase|odbAlter||ALTER DATABASE shop ADD FILEGROUP mo CONTAINS MEMORY_OPTIMIZED_DATA",
+      "stStatement|SHOP|dboDatabase|odbAlter||ALTER DATABASE shop ADD FILE (NAME = 'mo1', FILENAME = 'c:\\mo1') TO "
+      "FILEGROUP mo",
+      S + "BULK INSERT dbo.t FROM 'c:\\t.csv' WITH (FIELDTERMINATOR = ',', FIRSTROW = 2)"},
+     {},
+     {}},
+    // Views: WITH CHECK OPTION, joins in parentheses linking every table.
+    {"ViewsOfRealScripts",
+     "CREATE TABLE a (x int)\nCREATE TABLE b (x int)\nCREATE TABLE c (x int)\nGO\n"
+     "CREATE VIEW v1 AS SELECT x FROM a WHERE x > 0 WITH CHECK OPTION\nGO\n"
+     "CREATE VIEW v2 AS SELECT a.x FROM ((a INNER JOIN b ON a.x = b.x) LEFT JOIN c ON c.x = b.x)\nGO\n",
+     {"stStatement|A|dboTable|odbCreate||CREATE TABLE a (x int)", "stStatement|B|dboTable|odbCreate||CREATE TABLE b (x int)",
+      "stStatement|C|dboTable|odbCreate||CREATE TABLE c (x int)",
+      "stStatement|V1|dboView|odbCreate||CREATE VIEW v1 AS SELECT x FROM a WHERE x > 0 WITH CHECK OPTION",
+      "stStatement|V2|dboView|odbCreate||CREATE VIEW v2 AS SELECT a.x FROM ((a INNER JOIN b ON a.x = b.x) LEFT JOIN c "
+      "ON c.x = b.x)"},
+     {},
+     {"T DBO.A", "T DBO.B", "T DBO.C", "V DBO.V1", "V DBO.V2"}},
+    // A view's message stands at its line in the script and in script order.
+    {"ViewMessagesInScriptOrder",
+     "CREATE VIEW z AS\nSELECT 1 FROM t WHERE\nGO\nCREATE VIEW a AS SELECT 1 +\nGO\nSET FOO ON\n",
+     {"stStatement|Z|dboView|odbCreate||CREATE VIEW z AS\r\nSELECT 1 FROM t WHERE",
+      "stStatement|A|dboView|odbCreate||CREATE VIEW a AS SELECT 1 +", S + "SET FOO ON"},
+     {"View Z: Unknown/Invalid factor in expression (<Terminator>) @3:3",
+      "View A: Unknown/Invalid factor in expression (<Terminator>) @5:3", "Unknown SET-statement. @6:8"},
+     {"V DBO.A", "V DBO.Z"}},
+    // A string, bracketed name or comment that never ends: the error stands
+    // where it opens and the statement goes on whole.
+    {"UnterminatedString", "PRINT 1\nGO\nPRINT 'abc\nGO\nPRINT 2\n",
+     {S + "PRINT 1", S + "PRINT 'abc\r\nGO\r\nPRINT 2"},
+     {"Unterminated string. @3:7"},
+     {}},
+    {"UnterminatedBracketedName", "CREATE TABLE t (a int)\nGO\nSELECT [a FROM t\nGO\nPRINT 2\n",
+     {"stStatement|T|dboTable|odbCreate||CREATE TABLE t (a int)", S + "SELECT [a FROM t\r\nGO\r\nPRINT 2"},
+     {"Unterminated bracket Identifier @3:8"},
+     {"T DBO.T"}},
+    {"UnterminatedNestedComment", "PRINT 1 /* a /* b */\nGO\nPRINT 2\n",
+     {S + "PRINT 1 /* a /* b */\r\nGO\r\nPRINT 2"},
+     {"Unterminated comment. @1:9"},
+     {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Items, MSSQLRealScripts, ::testing::ValuesIn(kItemCases),
+                         [](const auto& Info) { return Info.param.Name; });
+
+// A table or CLR type goes back into a script as the script wrote it.
+TEST(MSSQLRealScripts, TableAndClrTypesWrittenBack)
+{
+    TRun run("CREATE TYPE dbo.tt AS TABLE (a int) WITH (MEMORY_OPTIMIZED = ON)\nGO\n"
+             "CREATE TYPE Point EXTERNAL NAME Geo.[Geo.Point]\n");
+    const TDbObj* table = run.objs.FindDomain("DBO.TT");
+    const TDbObj* clr = run.objs.FindDomain("DBO.POINT");
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(clr, nullptr);
+    EXPECT_EQ(table->GetCreateDDL(), "CREATE TYPE DBO.TT AS TABLE (a int) WITH (MEMORY_OPTIMIZED = ON)");
+    EXPECT_EQ(clr->GetCreateDDL(), "CREATE TYPE DBO.POINT EXTERNAL NAME Geo.[Geo.Point]");
+}
