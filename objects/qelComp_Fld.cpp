@@ -252,9 +252,14 @@ std::string TFldData::IBColumnDefinition(bool KeyColumn) const
         if (ByValue) text += " BY VALUE";
     }
     const TIBServerOptions* ib = GetIBServerOptions();
-    const bool charsetCompare = ib != nullptr && ib->IBCompareOptions().FldCharsetCompare;
+    // The database script says every character set a column was given: the
+    // options hold one set for SET NAMES and the database's default, so
+    // which columns have the default cannot be told from them.
+    const auto* objs = dynamic_cast<const TObjs*>(Objs());
+    const bool wholeScript = objs != nullptr && objs->BuildingScript();
+    const bool charsetCompare = wholeScript || (ib != nullptr && ib->IBCompareOptions().FldCharsetCompare);
     if (charsetCompare && !CharSet.empty() && TypeCode() != dtDomain && Body().empty() &&
-        (!SameText(CharSet, ib->DBCharSet()) || !Collation.empty()))
+        (wholeScript || !SameText(CharSet, ib->DBCharSet()) || !Collation.empty()))
         text += " CHARACTER SET " + CharSet;
     const TIBSQLServerVersionType version = IBVersionOf(*this);
     const bool identity = Identity && (version == st_Firebird_30 || version == st_Firebird_40);
@@ -494,6 +499,11 @@ std::string TFldData::DropTableText() const
 {
     const TTblData* table = ParentTable();
     return table != nullptr ? table->GetQualifiedName() : QuoteName(TableName);
+}
+
+std::string TFldData::GetComputedAlterScript() const
+{
+    return "ALTER TABLE " + AddTableText() + " ALTER " + GetQualifiedName() + " COMPUTED BY " + Body();
 }
 
 // "ALTER TABLE T ADD C INTEGER"; MS SQL, a NOT NULL column with a default

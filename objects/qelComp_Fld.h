@@ -63,6 +63,9 @@ public:
     // "ALTER TABLE T ADD C INTEGER"; under MS SQL a NOT NULL column takes its
     // one-column default constraint in line, which then counts as existing.
     std::string GetCreateScript() override;
+    // A computed column put in the place a placeholder held:
+    //   "ALTER TABLE T ALTER C COMPUTED BY (A * 2)"
+    std::string GetComputedAlterScript() const;
     // "ALTER TABLE T DROP C"; MS SQL "... DROP COLUMN C", Oracle "... DROP (C)".
     std::string GetDropScript() const override;
     // DefaultValue; one in double quotes becomes a single-quoted literal:

@@ -42,7 +42,11 @@ namespace {
 using enum TDatabaseType;
 }
 
-std::string TTblData::GetTableText() const
+std::string TTblData::GetTableText() const { return TableText(false); }
+
+std::string TTblData::GetPlaceholderCreateDDL() const { return "CREATE " + TableText(true); }
+
+std::string TTblData::TableText(bool Placeholders) const
 {
     const TDatabaseType db = GetDatabaseType();
     std::string text = GlobalTemporary ? "GLOBAL TEMPORARY " : "";
@@ -67,9 +71,13 @@ std::string TTblData::GetTableText() const
         return std::find(keyColumns.begin(), keyColumns.end(), Column) != keyColumns.end();
     };
     std::vector<std::string> items;
-    for (const auto& [name, field] : Fields)
-        if (field != nullptr && !(DeferComputedFields && !field->Body().empty()))
+    for (const auto& [name, field] : Fields) {
+        if (field == nullptr || (DeferComputedFields && !field->Body().empty())) continue;
+        if (Placeholders && !field->Body().empty())
+            items.push_back(field->GetQualifiedName() + " COMPUTED BY (NULL)");
+        else
             items.push_back(isKey(field->Name()) ? field->GetKeyColumnDDL() : field->GetCreateDDL());
+    }
     if (db == dbMySQL)
         for (const auto& [name, field] : Fields)
             if (field != nullptr && !field->KeyName.empty())

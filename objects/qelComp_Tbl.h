@@ -61,6 +61,10 @@ public:
     // What follows CREATE: "TABLE T(A INTEGER)\r\n ON COMMIT DELETE ROWS";
     // also the type of a TABLE-typed column.
     std::string GetTableText() const;
+    // CREATE TABLE with each computed column held as a placeholder of its
+    // place, completed later by the column's GetComputedAlterScript:
+    //   "CREATE TABLE T(A INTEGER,\r\nC COMPUTED BY (NULL))"
+    std::string GetPlaceholderCreateDDL() const;
     // "CREATE TABLE T(A INTEGER NOT NULL,\r\nCONSTRAINT PK_T PRIMARY KEY(A),
     // \r\nKEY IX (A))" + the table options: the collection's primary and
     // unique keys and indexes of the table, each of which then counts as
@@ -83,6 +87,7 @@ public:
     void AfterDrop() override;
 
 private:
+    std::string TableText(bool Placeholders) const;
     // The CREATE statement; with Defer the computed columns are left out.
     void WriteCreate(bool Defer);
     std::string MySQLCreateText(bool MarkExisting) const;

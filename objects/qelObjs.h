@@ -9,6 +9,7 @@
 #include "qelTypes.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -89,6 +90,10 @@ public:
     // to OnFileError, else the collection's log, and is counted.
     void SaveTextToFile(const std::string& FileName, const std::string& Text);
 
+    // True while BuildScript runs: columns then write every character set
+    // they were given.
+    bool BuildingScript() const { return m_buildingScript; }
+
     TLogNextLineEvent OnFileError;
     std::int32_t FileErrorCount() const { return m_fileErrorCount; }
 
@@ -126,11 +131,29 @@ private:
     void WritePackages();
     void WriteConstraints();
     void WriteRoutines(const TObjIndex& Index);
+    void WriteConstraintKinds(std::initializer_list<int> Kinds);
+    void WriteConstraintPass(int Kind, bool SaveAll);
+    std::string CheckSpaced(const TCtrData& Constraint) const;
+    // The sections of every other server type.
+    void WriteSections();
+    // The InterBase order (qelObjsScriptIB.cpp): stubs, views, bodies,
+    // then what may call routines.
+    void WriteInterBaseScript();
+    void WriteRoutineStubs();
+    void WriteRoutineBodies();
+    void WriteViewsInOrder();
+    // Text + Terminator and an empty line; with OwnerLines the object's
+    // owner and description statements after it. Nothing for no text.
+    void WriteStatement(TDbObj& Obj, const std::string& Text, bool OwnerLines);
+    // SET TERM ^ ; and back, with the terminator each one sets.
+    void OpenBlock();
+    void CloseBlock();
     // A MySQL key or index its table's CREATE TABLE writes in line.
     bool WrittenInLine(const TDbObj& Obj) const;
 
     std::unique_ptr<TScriptOptions> m_scriptOptions;
     std::int32_t m_fileErrorCount = 0;
+    bool m_buildingScript = false;
 };
 
 } // namespace qel

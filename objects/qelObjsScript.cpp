@@ -45,39 +45,40 @@ TIBServerOptions& ServerOptionsOf(TCustomObjs& Objs)
     return (Objs.UseLinked && Objs.LinkedObjs() != nullptr ? *Objs.LinkedObjs() : Objs).IBServerOptions();
 }
 
-// The InterBase compare options a build writes by, put back however it
-// ends. Firebird 2 and later take COMMENT ON (Firebird 3 refuses
-// system-table updates and DESCRIBE), the older servers DESCRIBE. Columns,
-// domains and parameters keep their character set and collation whatever a
-// comparison of columns is told to look at: without them the script builds
-// other columns.
-class TBuildOptionsScope {
+// The InterBase description mode of a build, put back however it ends:
+// Firebird 2 and later take COMMENT ON (Firebird 3 refuses system-table
+// updates and DESCRIBE), the older servers DESCRIBE.
+class TDescriptionModeScope {
 public:
-    TBuildOptionsScope(TCustomObjs& Objs, bool InterBase)
-        : m_options(ServerOptionsOf(Objs).IBCompareOptions()), m_savedMode(m_options.UpdateDescriptionMode),
-          m_savedCharsets(m_options.FldCharsetCompare)
+    TDescriptionModeScope(TCustomObjs& Objs, bool InterBase)
+        : m_options(ServerOptionsOf(Objs).IBCompareOptions()), m_saved(m_options.UpdateDescriptionMode)
     {
         using enum TIBSQLServerVersionType;
-        if (!InterBase) return;
-        m_options.FldCharsetCompare = true;
-        if (m_savedMode != TUpdateDescriptionType::udSysTables) return;
+        if (!InterBase || m_saved != TUpdateDescriptionType::udSysTables) return;
         const TIBSQLServerVersionType version = ServerOptionsOf(Objs).SQLServerVersion;
         m_options.UpdateDescriptionMode = version >= st_Firebird_20 && version <= st_Firebird_40
                                               ? TUpdateDescriptionType::udComment
                                               : TUpdateDescriptionType::udDescribe;
     }
-    ~TBuildOptionsScope()
-    {
-        m_options.UpdateDescriptionMode = m_savedMode;
-        m_options.FldCharsetCompare = m_savedCharsets;
-    }
-    TBuildOptionsScope(const TBuildOptionsScope&) = delete;
-    TBuildOptionsScope& operator=(const TBuildOptionsScope&) = delete;
+    ~TDescriptionModeScope() { m_options.UpdateDescriptionMode = m_saved; }
+    TDescriptionModeScope(const TDescriptionModeScope&) = delete;
+    TDescriptionModeScope& operator=(const TDescriptionModeScope&) = delete;
 
 private:
     TIBCompareOptions& m_options;
-    TUpdateDescriptionType m_savedMode;
-    bool m_savedCharsets;
+    TUpdateDescriptionType m_saved;
+};
+
+// Marks the collection as writing its database script while it lives.
+class TBuildingScope {
+public:
+    explicit TBuildingScope(bool& Flag) : m_flag(Flag) { m_flag = true; }
+    ~TBuildingScope() { m_flag = false; }
+    TBuildingScope(const TBuildingScope&) = delete;
+    TBuildingScope& operator=(const TBuildingScope&) = delete;
+
+private:
+    bool& m_flag;
 };
 
 // The kind word of an object's files, by the first class that matches.
@@ -164,44 +165,57 @@ void TObjs::BuildScript()
     const TDatabaseType db = DatabaseType();
     m_fileErrorCount = 0;
     {
-        TBuildOptionsScope options(*this, db == dbInterBase);
+        TDescriptionModeScope descriptions(*this, db == dbInterBase);
+        TBuildingScope building(m_buildingScript);
         Script.Clear();
         LogDialectOneTypes(*this);
         Terminator = db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE ? std::string(CRLF) + "go" : ";";
         WriteHeader(Script);
         Script.Add("");
-        WriteObjects(Schemas, false, true);
-        Script.Add("");
-        WriteObjects(UDFs, false, true);
-        Script.Add("");
-        WriteObjects(Collations, true, false);
-        Script.Add("");
-        WriteObjects(Domains, true, true);
-        // Filled from Transact-SQL scripts only; the tables that use them follow.
-        if (db == dbMSSQL || db == dbSybaseASE) {
-            WriteObjects(Defaults, true, true);
-            WriteObjects(Rules, true, true);
+        if (db == dbInterBase) {
+            WriteInterBaseScript();
+        } else {
+            WriteSections();
         }
-        WriteObjects(Tables, true, true);
-        WriteObjects(Indexes, true, false);
-        WritePackages();
-        WriteConstraints();
-        WriteObjects(Exceptions, true, true);
-        Script.Add("");
-        WriteObjects(Generators, true, false);
-        Script.Add("");
-        WriteObjects(Views, true, true);
-        WriteRoutines(Procedures);
-        WriteRoutines(Triggers);
-        Script.Add("");
-        WriteObjects(Events, true, false);
-        WriteObjects(Roles, true, false);
-        Script.Add("");
-        WriteObjects(Grants, false, false);
-        Script.Add("");
     }
     LastQuotedIdentifier = false;
     LastAnsiNulls = false;
+}
+
+// Sequences and exceptions come before the tables whose defaults and
+// checks name them, views in the order they read each other.
+void TObjs::WriteSections()
+{
+    const TDatabaseType db = DatabaseType();
+    WriteObjects(Schemas, false, true);
+    Script.Add("");
+    WriteObjects(UDFs, false, true);
+    Script.Add("");
+    WriteObjects(Collations, true, false);
+    Script.Add("");
+    WriteObjects(Domains, true, true);
+    // Filled from Transact-SQL scripts only; the tables that use them follow.
+    if (db == dbMSSQL || db == dbSybaseASE) {
+        WriteObjects(Defaults, true, true);
+        WriteObjects(Rules, true, true);
+    }
+    WriteObjects(Exceptions, true, true);
+    WriteObjects(Generators, true, false);
+    Script.Add("");
+    WriteObjects(Tables, true, true);
+    WriteObjects(Indexes, true, false);
+    WritePackages();
+    WriteConstraints();
+    Script.Add("");
+    WriteViewsInOrder();
+    WriteRoutines(Procedures);
+    WriteRoutines(Triggers);
+    Script.Add("");
+    WriteObjects(Events, true, false);
+    WriteObjects(Roles, true, false);
+    Script.Add("");
+    WriteObjects(Grants, false, false);
+    Script.Add("");
 }
 
 void TObjs::GetScript(TStringList& Lines)
@@ -245,18 +259,12 @@ void TObjs::WriteObjects(const TObjIndex& Index, bool SetOptions, bool EmptyLine
     }
 }
 
-// Oracle's packages end each part with "/"; Firebird 3 and later with "^"
-// inside SET TERM, as routines are.
+// Oracle's packages end each part with "/" (Firebird's are written in
+// their own place of its order).
 void TObjs::WritePackages()
 {
-    const bool firebird = DatabaseType() == dbInterBase &&
-                          IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
-    if ((DatabaseType() != dbOracle && !firebird) || Packages.Empty()) return;
-    const std::string end = std::string(CRLF) + (firebird ? "^" : "/");
-    if (firebird) {
-        Script.Add(std::string("SET TERM ^ ;") + CRLF);
-        Terminator = end;
-    }
+    if (DatabaseType() != dbOracle || Packages.Empty()) return;
+    const std::string end = TScriptFormat(dbOracle).BlockTerminator();
     for (const auto& item : Packages) {
         auto* package = dynamic_cast<TPkgData*>(item.Object);
         if (package == nullptr) continue;
@@ -269,33 +277,48 @@ void TObjs::WritePackages()
         }
         WriteOwnerStatement(*package, Script);
     }
-    if (firebird) {
-        Script.Add(std::string("SET TERM ; ^") + CRLF);
-        Terminator = ";";
-    }
 }
 
 // Keys before the foreign keys that reference them, checks last; MS SQL
 // defaults first.
 void TObjs::WriteConstraints()
 {
-    const auto pass = [this](int Kind, bool SaveAll) {
-        for (const auto& item : Constraints) {
-            auto* constraint = dynamic_cast<TCtrData*>(item.Object);
-            if (constraint == nullptr) continue;
-            if (SaveAll) SaveObjectFiles(*constraint);
-            if ((constraint->ConstraintKind() & 0x7F) != Kind || WrittenInLine(*constraint)) continue;
-            if (!SaveAll) SaveObjectFiles(*constraint);
-            if (!constraint->Name().empty()) Script.Add("/* " + BlockCommentText(constraint->Name()) + " */");
-            if (!constraint->DisplayName.empty())
-                Script.Add("/* " + BlockCommentText(constraint->DisplayName) + " */");
-            WriteMSSQLSetOptions(constraint->QuotedIdentifier, constraint->AnsiNulls);
-            Script.Add(TScriptFormat::Terminated(constraint->GetCreateDDL(), Terminator));
-            Script.Add("");
-        }
-    };
-    if (DatabaseType() == dbMSSQL) pass(ckDefault, true);
-    for (const int kind : {ckPrimaryKey, ckUnique, ckForeignKey, ckCheck}) pass(kind, false);
+    if (DatabaseType() == dbMSSQL) WriteConstraintPass(ckDefault, true);
+    WriteConstraintKinds({ckPrimaryKey, ckUnique, ckForeignKey, ckCheck});
+}
+
+void TObjs::WriteConstraintKinds(std::initializer_list<int> Kinds)
+{
+    for (const int kind : Kinds) WriteConstraintPass(kind, false);
+}
+
+void TObjs::WriteConstraintPass(int Kind, bool SaveAll)
+{
+    for (const auto& item : Constraints) {
+        auto* constraint = dynamic_cast<TCtrData*>(item.Object);
+        if (constraint == nullptr) continue;
+        if (SaveAll) SaveObjectFiles(*constraint);
+        if ((constraint->ConstraintKind() & 0x7F) != Kind || WrittenInLine(*constraint)) continue;
+        if (!SaveAll) SaveObjectFiles(*constraint);
+        if (!constraint->Name().empty()) Script.Add("/* " + BlockCommentText(constraint->Name()) + " */");
+        if (!constraint->DisplayName.empty()) Script.Add("/* " + BlockCommentText(constraint->DisplayName) + " */");
+        WriteMSSQLSetOptions(constraint->QuotedIdentifier, constraint->AnsiNulls);
+        Script.Add(TScriptFormat::Terminated(CheckSpaced(*constraint), Terminator));
+        Script.Add("");
+    }
+}
+
+// Firebird keeps a check's text as the statement wrote it, and isql and
+// the scripts it reads write "CHECK (": "... ADD CHECK(A > 0)" ->
+// "... ADD CHECK (A > 0)".
+std::string TObjs::CheckSpaced(const TCtrData& Constraint) const
+{
+    std::string text = Constraint.GetCreateDDL();
+    const std::string tail = "CHECK" + Constraint.Body();
+    if (DatabaseType() == dbInterBase && (Constraint.ConstraintKind() & 0x7F) == ckCheck && text.ends_with(tail) &&
+        Constraint.Body().starts_with("("))
+        text.insert(text.size() - Constraint.Body().size(), " ");
+    return text;
 }
 
 void TObjs::WriteRoutines(const TObjIndex& Index)

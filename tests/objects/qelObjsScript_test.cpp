@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
                     File<TExcData>(bare, "E").Message = "x";
                     return text + " " + Script(bare);
                 },
-                "SET SQL DIALECT 3;\r\n|SET TERM ^ ;\r\n|CREATE PROCEDURE P AS\r\nBEGIN END\r\n^|SET TERM ; ^\r\n#; "
+                "SET SQL DIALECT 3;\r\n|SET TERM ^ ;\r\n|CREATE PROCEDURE P AS\r\n BEGIN EXIT; END\r\n^|SET TERM ; ^\r\n|"
+                "SET TERM ^ ;\r\n|ALTER PROCEDURE P AS\r\nBEGIN END\r\n^|SET TERM ; ^\r\n#; "
                 "SET SQL DIALECT 3;\r\n|CREATE EXCEPTION E 'x';#;"},
         TDDLRow{"MSSQLSetOptionsOnceAndDefaultsBeforeTables", DT::dbMSSQL,
                 [](TObjs& o) {
@@ -96,8 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "SET SQL DIALECT 3;\r\n|CREATE TABLE T(A INTEGER);|COMMENT ON TABLE T IS\r\n'x';#; restored"},
         // Character sets and collations are part of what the script builds,
-        // whatever a comparison of columns looks at; the database's own set
-        // needs no word.
+        // whatever a comparison of columns looks at: every one given is
+        // written, since SET NAMES and the database's default share one
+        // option. Outside the build the compare option still decides.
         TDDLRow{"FirebirdCharacterSetsWhateverTheCompareOption", DT::dbInterBase,
                 [](TObjs& o) {
                     o.IBServerOptions().SetDBCharSet("WIN1252");
@@ -108,12 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
                     qeltest::AddFields(o, t.Fields, &t, {{"W", 14, 5}})->CharSet = "WIN1252";
                     TFldData* c = qeltest::AddFields(o, t.Fields, &t, {{"C", 14, 5}});
                     c->CharSet = "WIN1252", c->Collation = "PXW_CSY";
-                    const std::string text = Script(o);
-                    return text + (o.IBServerOptions().IBCompareOptions().FldCharsetCompare ? " changed" : " restored");
+                    const std::string text = Script(o) + " | " + t.GetCreateDDL();
+                    return text + (o.IBServerOptions().IBCompareOptions().FldCharsetCompare ? " changed" : " kept");
                 },
                 "SET NAMES WIN1252;\r\n|SET SQL DIALECT 3;\r\n|CREATE TABLE T(O CHAR(16) CHARACTER SET OCTETS,\r\nU VARCHAR(10) CHARACTER "
-                "SET UTF8 COLLATE UNICODE_CI,\r\nW VARCHAR(5),\r\nC VARCHAR(5) CHARACTER SET WIN1252 COLLATE "
-                "PXW_CSY);#; restored"},
+                "SET UTF8 COLLATE UNICODE_CI,\r\nW VARCHAR(5) CHARACTER SET WIN1252,\r\nC VARCHAR(5) CHARACTER SET WIN1252 "
+                "COLLATE PXW_CSY);#; | CREATE TABLE T(O CHAR(16),\r\nU VARCHAR(10),\r\nW VARCHAR(5),\r\nC VARCHAR(5)) kept"},
         // A last line that is a comment keeps the terminator out of it.
         TDDLRow{"FirebirdViewEndingInAComment", DT::dbInterBase,
                 [](TObjs& o) {
@@ -146,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                     return Script(o);
                 },
                 "SET SQL DIALECT 3;\r\n|SET TERM ^ ;\r\n|CREATE OR ALTER PACKAGE PK\r\n    AS\r\nBEGIN PROCEDURE X; "
-                "END\r\n^|RECREATE PACKAGE BODY PK\r\n    AS\r\nBEGIN PROCEDURE X AS BEGIN END END\r\n^|SET TERM ; ^\r\n#;"},
+                "END\r\n^|SET TERM ; ^\r\n|SET TERM ^ ;\r\n|RECREATE PACKAGE BODY PK\r\n    AS\r\nBEGIN PROCEDURE X AS BEGIN END END\r\n^|SET TERM ; ^\r\n#;"},
         TDDLRow{"MySQLKeysInLineOnceAndRoutinesDelimited", DT::dbMySQL,
                 [](TObjs& o) {
                     Table(o, "T");

@@ -1,0 +1,190 @@
+// The InterBase/Firebird database script in the order that rebuilds any
+// schema: whatever an object uses is there before it. Routines are created
+// first as stubs with their real parameters, so that views, other routines
+// and packages can name them; their bodies follow the views. Checks and
+// computed columns, which may call routines or read views and other tables,
+// are completed once everything else exists; triggers come last but for the
+// grants.
+#include "qelObjs.h"
+
+#include "qelComp_Ctr.h"
+#include "qelComp_Dmn.h"
+#include "qelComp_Fld.h"
+#include "qelComp_Pkg.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
+#include "qelObjsScriptFormat.h"
+#include "qelText.h"
+
+#include <unordered_set>
+#include <vector>
+
+namespace qel {
+
+namespace {
+
+// A domain written without its check, which "ALTER DOMAIN ... ADD CHECK"
+// gives it later; the check is put back however the scope is left.
+class TCheckLeftOut {
+public:
+    explicit TCheckLeftOut(TFldData* Field) : m_field(Field)
+    {
+        if (m_field != nullptr) m_saved.swap(m_field->CheckText);
+    }
+    ~TCheckLeftOut()
+    {
+        if (m_field != nullptr) m_field->CheckText.swap(m_saved);
+    }
+    TCheckLeftOut(const TCheckLeftOut&) = delete;
+    TCheckLeftOut& operator=(const TCheckLeftOut&) = delete;
+
+private:
+    TFldData* m_field;
+    std::string m_saved;
+};
+
+// A routine written as a stub first and completed by ALTER: one with a body
+// of its own (an external routine is whole as it stands).
+bool HasBodyToComplete(const TPrcData& Routine) { return !Routine.Body().empty(); }
+
+} // namespace
+
+void TObjs::OpenBlock()
+{
+    const TScriptFormat format(TDatabaseType::dbInterBase);
+    Script.Add(format.BlockOpener() + CRLF);
+    Terminator = format.BlockTerminator();
+}
+
+void TObjs::CloseBlock()
+{
+    const TScriptFormat format(TDatabaseType::dbInterBase);
+    Script.Add(format.BlockCloser() + CRLF);
+    Terminator = format.Terminator();
+}
+
+void TObjs::WriteStatement(TDbObj& Obj, const std::string& Text, bool OwnerLines)
+{
+    if (Text.empty()) return;
+    Script.Add(TScriptFormat::Terminated(Text, Terminator));
+    Script.Add("");
+    if (OwnerLines) WriteOwnerStatement(Obj, Script);
+}
+
+void TObjs::WriteInterBaseScript()
+{
+    WriteObjects(Collations, true, false);
+    WriteObjects(UDFs, false, true);
+    Script.Add("");
+    // Domains without their checks: a check may read tables or call routines.
+    for (const auto& item : Domains) {
+        auto* domain = dynamic_cast<TDmnData*>(item.Object);
+        if (domain == nullptr) continue;
+        SaveObjectFiles(*domain);
+        if (domain->NoScript) continue;
+        const TCheckLeftOut check(domain->BaseField.get());
+        WriteStatement(*domain, domain->GetCreateDDL(), true);
+    }
+    WriteObjects(Generators, true, false);
+    WriteObjects(Exceptions, true, true);
+    WriteObjects(Roles, true, false);
+    Script.Add("");
+    // Tables with their computed columns held as placeholders, then keys.
+    for (const auto& item : Tables) {
+        auto* table = dynamic_cast<TTblData*>(item.Object);
+        if (table == nullptr) continue;
+        SaveObjectFiles(*table);
+        if (!table->NoScript) WriteStatement(*table, table->GetPlaceholderCreateDDL(), true);
+    }
+    WriteConstraintKinds({ckPrimaryKey, ckUnique, ckForeignKey});
+    WriteRoutineStubs();
+    WriteObjects(Indexes, true, false);
+    Script.Add("");
+    WriteViewsInOrder();
+    WriteRoutineBodies();
+    // What may call routines or read views and other tables.
+    for (const auto& item : Domains) {
+        auto* domain = dynamic_cast<TDmnData*>(item.Object);
+        if (domain == nullptr || domain->NoScript || domain->BaseField == nullptr) continue;
+        const std::string check = Trim(domain->BaseField->CheckText);
+        if (!check.empty()) WriteStatement(*domain, "ALTER DOMAIN " + domain->QuoteName(domain->Name()) + " ADD CHECK " + check, false);
+    }
+    WriteConstraintKinds({ckCheck});
+    for (const auto& item : Tables) {
+        auto* table = dynamic_cast<TTblData*>(item.Object);
+        if (table == nullptr || table->NoScript) continue;
+        for (const auto& field : table->Fields)
+            if (field.Object && !field.Object->Body().empty())
+                WriteStatement(*field.Object, field.Object->GetComputedAlterScript(), false);
+    }
+    Script.Add("");
+    WriteRoutines(Triggers);
+    Script.Add("");
+    WriteObjects(Grants, false, false);
+    Script.Add("");
+}
+
+// Stubs with the real parameters, and package headers, in one block.
+void TObjs::WriteRoutineStubs()
+{
+    const bool packages = IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
+    if (Procedures.Empty() && (Packages.Empty() || !packages)) return;
+    OpenBlock();
+    for (const auto& item : Procedures) {
+        auto* routine = dynamic_cast<TPrcData*>(item.Object);
+        if (routine == nullptr) continue;
+        SaveObjectFiles(*routine);
+        if (routine->NoScript) continue;
+        WriteStatement(*routine,
+                       HasBodyToComplete(*routine) ? routine->GetStubCreateScript() : routine->GetCreateDDL(), true);
+    }
+    if (packages)
+        for (const auto& item : Packages)
+            if (auto* package = dynamic_cast<TPkgData*>(item.Object)) {
+                SaveObjectFiles(*package);
+                WriteStatement(*package, package->GetHeaderText(), true);
+            }
+    CloseBlock();
+}
+
+void TObjs::WriteRoutineBodies()
+{
+    const bool packages = IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
+    std::vector<TPrcData*> routines;
+    for (const auto& item : Procedures)
+        if (auto* routine = dynamic_cast<TPrcData*>(item.Object);
+            routine != nullptr && !routine->NoScript && HasBodyToComplete(*routine))
+            routines.push_back(routine);
+    std::vector<TPkgData*> bodies;
+    if (packages)
+        for (const auto& item : Packages)
+            if (auto* package = dynamic_cast<TPkgData*>(item.Object); package != nullptr && !package->Body().empty())
+                bodies.push_back(package);
+    if (routines.empty() && bodies.empty()) return;
+    OpenBlock();
+    for (TPrcData* routine : routines) WriteStatement(*routine, routine->GetAlterScript(), false);
+    for (TPkgData* package : bodies) WriteStatement(*package, package->GetBodyText(), false);
+    CloseBlock();
+}
+
+// Each view after the views it reads; a cycle (which no database holds)
+// is broken where it closes.
+void TObjs::WriteViewsInOrder()
+{
+    std::unordered_set<const TDbObj*> started;
+    const auto visit = [&](auto& Self, TViwData& View) -> void {
+        if (!started.insert(&View).second) return;
+        for (const auto& link : View.Uses) {
+            auto* used = link.Object != nullptr ? dynamic_cast<TViwData*>(link.Object->Target) : nullptr;
+            if (used != nullptr && used->Objs() == this) Self(Self, *used);
+        }
+        SaveObjectFiles(View);
+        WriteMSSQLSetOptions(View.QuotedIdentifier, View.AnsiNulls);
+        if (!View.NoScript) WriteStatement(View, View.GetCreateDDL(), true);
+    };
+    for (const auto& item : Views)
+        if (auto* view = dynamic_cast<TViwData*>(item.Object)) visit(visit, *view);
+}
+
+} // namespace qel
