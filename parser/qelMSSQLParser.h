@@ -204,4 +204,9 @@ bool MSSQLNeedsQuotes(std::string_view Name);
 //   Customer -> Customer    Order -> [Order]    @v -> [@v]    a]b -> [a]]b]
 std::string MSSQLQuoteName(std::string_view Name);
 
+// A name as a case-insensitive collation tells it apart: every UTF-8 code
+// point case-folded, then upper-cased; bytes that are no UTF-8 stay.
+//   Caf\xC3\xA9 -> CAF\xC3\x89    Stra\xC3\x9Fe -> STRA\xC3\x9FE    \xE2\x84\xAA (Kelvin) -> K
+std::string MSSQLNameKey(std::string_view Name);
+
 } // namespace qel

@@ -68,7 +68,7 @@ bool TMSSQLParser::CaseSensitive()
     return ServerOptions().MSSQLServerOptions().MSSQLCompareOptions().CaseSensitiveIdentifiers;
 }
 
-std::string TMSSQLParser::NameCase(const std::string& Name) { return CaseSensitive() ? Name : UpperCase(Name); }
+std::string TMSSQLParser::NameCase(const std::string& Name) { return CaseSensitive() ? Name : MSSQLNameKey(Name); }
 
 bool TMSSQLParser::GoLineAt(std::int64_t Pos, std::int64_t& CountEnd, std::string& Count)
 {
@@ -224,7 +224,7 @@ void TMSSQLParser::ScanToken()
         } else {
             ReadIdent();
             Symb = c == '#' ? syIdent : LookupResWord();
-            if (Symb == syIdent && c != '#' && !CaseSensitive()) TokenText = UpperCase(TokenText);
+            if (Symb == syIdent && c != '#' && !CaseSensitive()) TokenText = MSSQLNameKey(TokenText);
         }
         AfterScanToken();
         return;

@@ -130,3 +130,26 @@ INSTANTIATE_TEST_SUITE_P(
         // a "]" inside is doubled, so the name cannot end its brackets
         TNameCase{"a]b", "[a]]b]"}, TNameCase{"x]; DROP TABLE t; --", "[x]]; DROP TABLE t; --]"},
         TNameCase{"]", "[]]]"}));
+
+// Names compare as a case-insensitive collation compares them: simple case
+// folding, then upper case, for every UTF-8 code point; other bytes stay.
+class MSSQLNameKeyTest : public ::testing::TestWithParam<TNameCase> {};
+
+TEST_P(MSSQLNameKeyTest, FoldsEveryLetter) { EXPECT_EQ(MSSQLNameKey(GetParam().Name), GetParam().Expected); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, MSSQLNameKeyTest,
+    ::testing::Values(TNameCase{"", ""}, TNameCase{"order_No1$#@", "ORDER_NO1$#@"},
+                      // Latin, Greek (final sigma too), Cyrillic, Armenian, full-width
+                      TNameCase{"Caf\xC3\xA9", "CAF\xC3\x89"}, TNameCase{"CAF\xC3\x89", "CAF\xC3\x89"},
+                      TNameCase{"\xCF\x83\xCF\x82\xCE\xA3", "\xCE\xA3\xCE\xA3\xCE\xA3"},
+                      TNameCase{"\xD0\xB4\xD0\xB0", "\xD0\x94\xD0\x90"}, TNameCase{"\xD5\xA1", "\xD4\xB1"},
+                      TNameCase{"\xEF\xBD\x81", "\xEF\xBC\xA1"},
+                      // a fold to one letter only: sharp s stays, capital sharp s becomes it
+                      TNameCase{"Stra\xC3\x9F" "e", "STRA\xC3\x9F" "E"}, TNameCase{"\xE1\xBA\x9E", "\xC3\x9F"},
+                      // letters that fold to ASCII: Kelvin sign, long s
+                      TNameCase{"\xE2\x84\xAA", "K"}, TNameCase{"\xC5\xBF", "S"},
+                      // beyond the basic plane: Deseret
+                      TNameCase{"\xF0\x90\x90\xA8", "\xF0\x90\x90\x80"},
+                      // no UTF-8: code-page bytes, a cut sequence, an overlong form
+                      TNameCase{"caf\xE9", "CAF\xE9"}, TNameCase{"a\xC3", "A\xC3"}, TNameCase{"\xC0\xAFx", "\xC0\xAFX"}));

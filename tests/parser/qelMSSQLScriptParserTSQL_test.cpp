@@ -4,6 +4,7 @@
 #include "qelMSSQLScriptTestSupport.h"
 
 #include "qelComp_Dmn.h"
+#include "qelComp_Viw.h"
 #include "qelCustomObjs.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,15 @@ const TItemCase kItemCases[] = {
      {"View Z: Unknown/Invalid factor in expression (<Terminator>) @3:3",
       "View A: Unknown/Invalid factor in expression (<Terminator>) @5:3", "Unknown SET-statement. @6:8"},
      {"V DBO.A", "V DBO.Z"}},
+    // Names differing in case beyond ASCII name one object.
+    {"NamesFoldBeyondAscii",
+     "CREATE TABLE [Caf\xC3\xA9] (a int)\nGO\nCREATE VIEW \xC3\x9C" "ber AS SELECT a FROM dbo.[CAF\xC3\x89]\nGO\n"
+     "ALTER VIEW [\xC3\xBC" "BER] AS SELECT a FROM caf\xC3\xA9\nGO\n",
+     {"stStatement|CAF\xC3\x89|dboTable|odbCreate||CREATE TABLE [Caf\xC3\xA9] (a int)",
+      "stStatement|\xC3\x9C" "BER|dboView|odbCreate||CREATE VIEW \xC3\x9C" "ber AS SELECT a FROM dbo.[CAF\xC3\x89]",
+      "stStatement|\xC3\x9C" "BER|dboView|odbAlter||ALTER VIEW [\xC3\xBC" "BER] AS SELECT a FROM caf\xC3\xA9"},
+     {},
+     {"T DBO.CAF\xC3\x89", "V DBO.\xC3\x9C" "BER"}},
     // A string, bracketed name or comment that never ends: the error stands
     // where it opens and the statement goes on whole.
     {"UnterminatedString", "PRINT 1\nGO\nPRINT 'abc\nGO\nPRINT 2\n",
@@ -203,4 +213,11 @@ TEST(MSSQLRealScripts, TableAndClrTypesWrittenBack)
     ASSERT_NE(clr, nullptr);
     EXPECT_EQ(table->GetCreateDDL(), "CREATE TYPE DBO.TT AS TABLE (a int) WITH (MEMORY_OPTIMIZED = ON)");
     EXPECT_EQ(clr->GetCreateDDL(), "CREATE TYPE DBO.POINT EXTERNAL NAME Geo.[Geo.Point]");
+}
+
+// The view that a differently cased name links to the same table.
+TEST(MSSQLRealScripts, FoldedNamesLink)
+{
+    TRun run("CREATE TABLE [Caf\xC3\xA9] (a int)\nGO\nCREATE VIEW v AS SELECT a FROM [CAF\xC3\x89]\n");
+    EXPECT_EQ(TRun::Uses(run.objs.FindView("DBO.V")), std::vector<std::string>{"CAF\xC3\x89"});
 }
