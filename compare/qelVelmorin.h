@@ -172,6 +172,8 @@ private:
         std::string CharSet;
         // Characters the column holds (Firebird character types).
         long long CharLength = 0;
+        // A single-byte text column too wide to read through UTF8 as a string.
+        bool WideForUtf8 = false;
     };
 
     bool IsMaster() const;

@@ -566,6 +566,7 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 info.CharSet = charset;
                 info.CharLength = Query.FieldByName("CLEN")->AsInteger();
                 info.Filled = Query.FieldByName("FILLED")->AsInteger() != 0;
+                info.DeclaredType = type == 14 ? "CHAR" : "VARCHAR";
                 // Collation 0 of a character set is its binary one, named
                 // like the set.
                 if (info.Text && Query.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
@@ -576,7 +577,12 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
                 // Values of a single-byte set arrive as UTF-8 through a UTF8
                 // connection, and the merge compares those bytes: the server
                 // must order them as UTF-8 too.
-                if (info.Text && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
+                // Wider than a UTF8 string holds (8,191 characters of up to four
+                // bytes): read as a text BLOB instead, and never a key.
+                info.WideForUtf8 = info.Text && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
+                                   charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" &&
+                                   charset != "OCTETS" && info.CharLength > 8191;
+                if (info.Text && !info.WideForUtf8 && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
                     charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" && charset != "OCTETS") {
                     const long long length = std::max<long long>(1, Query.FieldByName("CLEN")->AsInteger());
                     info.OrderCast = " AS VARCHAR(" + IntToStr(length) + ") CHARACTER SET UTF8)";
@@ -973,8 +979,19 @@ std::string TCmpTableOptions::GetSelectSQL() const
     } else if (!DataList.Empty()) {
         order = " Order by " + OrderList(DataList);
     }
-    if (!DataList.Empty())
-        return "select " + GetFieldList(DataList) + CRLF + "from " + QuoteName(TableName) + CRLF + order;
+    if (!DataList.Empty()) {
+        std::string columns;
+        for (int i = 0; i < DataList.Count(); ++i) {
+            const std::string& name = DataList[i];
+            const std::string q = name.empty() || name[0] == '"' ? name : QuoteFieldName(name);
+            const TColumnInfo* info = ColumnInfoOf(name);
+            columns += (i > 0 ? ", " : "") +
+                       (info != nullptr && info->WideForUtf8
+                            ? "CAST(" + q + " AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8) AS " + q
+                            : q);
+        }
+        return "select " + columns + CRLF + "from " + QuoteName(TableName) + CRLF + order;
+    }
     return std::string("select *") + CRLF + " from " + QuoteName(TableName) + CRLF + order;
 }
 

@@ -8,6 +8,7 @@
 #include "qelDBOptions.h"
 #include "qelText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -135,9 +136,14 @@ std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed)
         i = j;
     }
     if (parts.empty()) return "''";
-    if (parts.size() == 1 && parts.front().front() == '\'') return parts.front();
+    if (parts.size() == 1 && parts.front().front() == '\'' &&
+        !(BlobAllowed && std::count_if(Value.begin(), Value.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }) > 8191))
+        return parts.front();
     std::string r = "(";
-    if (BlobAllowed && Value.size() > MaxStringBytes) r += "CAST('' AS BLOB SUB_TYPE TEXT) || ";
+    // Under a UTF8 connection a string expression holds 8,191 characters.
+    std::size_t chars = 0;
+    for (std::size_t k = 0; k < Value.size(); ++k) chars += continuation(k) ? 0 : 1;
+    if (BlobAllowed && (Value.size() > MaxStringBytes || chars > 8191)) r += "CAST('' AS BLOB SUB_TYPE TEXT) || ";
     for (std::size_t p = 0; p < parts.size(); ++p) r += (p > 0 ? " || " : "") + parts[p];
     return r + ")";
 }
@@ -244,8 +250,15 @@ std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetFi
     const TFieldType targetType = TargetField != nullptr ? TargetField->DataType() : TFieldType::ftUnknown;
     // A SQLite cell gets the class of the value, whatever the field's type.
     std::string cell;
-    if (!Field.IsNull() && C.m_merge && C.m_merge->storageClasses && C.ScriptOptions().GenerateScript)
-        cell = SQLiteCellLiteral(Stored != nullptr ? *Stored : Field.Value(), T);
+    if (!Field.IsNull() && C.m_merge && C.m_merge->storageClasses && C.ScriptOptions().GenerateScript) {
+        const TValue& v = Stored != nullptr ? *Stored : Field.Value();
+        cell = SQLiteCellLiteral(v, T);
+        // Bytes in a column of another type (a BLOB in an INTEGER column)
+        // stay bytes; a BLOB column's own go the usual way.
+        if (cell.empty() && v.Kind() == TValueKind::vkBytes && ValueClassOf(type) != TValueClass::Binary &&
+            !IsBlobType(type))
+            cell = BinaryLiteral(v.RawString(), T);
+    }
     if (Field.IsNull()) {
         lit = "Null";
     } else if (!cell.empty()) {

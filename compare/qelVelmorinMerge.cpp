@@ -288,8 +288,27 @@ std::string TVelmorin::RowContext() const
 void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM)
 {
     const TMergeState& s = *m_merge;
-    if (PosT >= s.utf8OnlyT.size() || s.utf8OnlyT[PosT].empty() || FieldM.Value().Kind() != TValueKind::vkString ||
-        IsWellFormedUtf8(FieldM.Value().RawString()))
+    if (PosT >= s.allT.size() || FieldM.Value().Kind() != TValueKind::vkString) return;
+    // Text bound for a number column of a server that converts it (a SQLite
+    // cell keeps it as text): a text that is no number stops the run here,
+    // in immediate mode as in a script, rather than at the server.
+    if (!s.storageClasses && ValueClassOf(s.allT[PosT]->DataType()) == TValueClass::Number) {
+        if (IsExactNumberType(s.allT[PosT]->DataType())) (void)FieldM.Value().AsDecimal();
+        else (void)FieldM.Value().AsFloat();
+    }
+    if (PosT < s.wideT.size() && !s.wideT[PosT].empty()) {
+        // The engine passes no text of more than 8,191 characters through
+        // UTF8 into such a column.
+        std::size_t chars = 0;
+        for (const unsigned char c : FieldM.Value().RawString()) chars += (c & 0xC0) != 0x80 ? 1 : 0;
+        if (chars > 8191)
+            throw ERowOrderError("Table " + m_tableOptionsMaster->TableName + ", column " + FieldM.FieldName() +
+                                 ", row " + KeyText(true) + ": the value holds " + IntToStr(static_cast<long long>(chars)) +
+                                 " characters, more than can be written through UTF8 into the column " +
+                                 s.allT[PosT]->FieldName() + " " + s.wideT[PosT] + " of the target table " +
+                                 m_tableOptionsTarget->TableName + ". No statements were produced.");
+    }
+    if (PosT >= s.utf8OnlyT.size() || s.utf8OnlyT[PosT].empty() || IsWellFormedUtf8(FieldM.Value().RawString()))
         return;
     throw ERowOrderError("Table " + m_tableOptionsMaster->TableName + ", column " + FieldM.FieldName() + ", row " +
                          KeyText(true) + ": the value is no text in " + s.utf8OnlyT[PosT] + ", which the column " +
@@ -432,6 +451,9 @@ void TVelmorin::MergeTables()
                 }
             }
             s.utf8OnlyT.push_back(utf8);
+            s.wideT.push_back(info != nullptr && info->WideForUtf8
+                                  ? info->DeclaredType + "(" + IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet
+                                  : std::string());
         }
         // Fields are paired by position: a count that differs would pair
         // the wrong columns or read past a row.
@@ -519,7 +541,9 @@ void TVelmorin::MergeTables()
     } catch (const EConvertError& e) {
         // A value that cannot be read or written as its column's type: the
         // run says where.
-        throw ERowOrderError(RowContext() + ": " + e.what() + " No statements were produced.");
+        std::string message = e.what();
+        if (!message.empty() && message.back() != '.') message += '.';
+        throw ERowOrderError(RowContext() + ": " + message + " No statements were produced.");
     }
     DoProgressUpdateMaster();
     DoProgressUpdateTarget();

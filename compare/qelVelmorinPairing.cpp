@@ -113,6 +113,15 @@ bool TVelmorin::PairColumns()
             ok = false;
             continue;
         }
+        for (const std::string& key : side->KeyList.Lines()) {
+            const TCmpTableOptions::TColumnInfo* info = side->ColumnInfoOf(key);
+            if (info == nullptr || !info->WideForUtf8) continue;
+            ErrorMessage("Key field " + key + " of table " + side->TableName + " is " + info->DeclaredType + "(" +
+                         IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet +
+                         ", which cannot be ordered through UTF8 (at most 8191 characters). Compare through "
+                         "connections of one character set.");
+            ok = false;
+        }
         // The merge reads the key values from the rows the SELECT returns.
         if (side->DataList.Empty()) continue;
         for (const std::string& key : side->KeyList.Lines()) {

@@ -226,6 +226,9 @@ struct TVelmorin::TMergeState {
     // Target columns, by position in allT, that take only well-formed UTF-8
     // while both sides are read as bytes (NONE): the set each one names.
     std::vector<std::string> utf8OnlyT;
+    // Target columns, by position in allT, read as text BLOBs because a
+    // UTF8 string cannot hold them: "VARCHAR(10000) CHARACTER SET WIN1252".
+    std::vector<std::string> wideT;
     int withdrawn = 0;
     std::set<std::string> reported;
     // INSERTs wait for the merge's end: a DELETE of a target row the server

@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -502,6 +504,86 @@ std::vector<TRow> MutatedCopy(TAllTypesTable& Table, const std::vector<TRow>& Ma
     Changes.Extra = static_cast<int>(extra.size());
     for (TRow& row : extra) target.push_back(std::move(row));
     return target;
+}
+
+// ---------------------------------------------------------------------------
+// Runs of the comparer
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string r;
+    for (const auto& l : lines) r += l + "\n";
+    return r;
+}
+
+TRun::TRun(TQELCustomConnection& Master, const std::string& TableM, TQELCustomConnection* Target,
+           const std::string& TableT, const std::string& Folder)
+{
+    C.SetQELConnectionMaster(&Master);
+    C.SetQELConnectionTarget(Target);
+    C.SetTableNameMaster(TableM);
+    C.SetTableNameTarget(TableT);
+    C.SetScriptFileName((std::filesystem::path(Folder) / "Result.SQL").string());
+    C.OnLogNextLine = [this](TObject&, const std::string& t) { log.push_back(t); };
+    C.OnErrorMessage = [this](TObject&, const std::string& t) { errors.push_back(t); };
+}
+
+TRun::TRun(TTestDatabase& Master, const std::string& TableM, TTestDatabase& Target, const std::string& TableT)
+    : TRun(Master.Connection(), TableM, &Target.Connection(), TableT, Target.Dir().Path().string())
+{
+}
+
+bool OnlyHeaderStatements(const TCustomSQLExec& Exec)
+{
+    for (int i = 0; i < Exec.Count(); ++i) {
+        const TStatType t = Exec.Statements(i).StatType;
+        if (t == TStatType::stInsert || t == TStatType::stUpdate || t == TStatType::stDelete) return false;
+    }
+    return true;
+}
+
+std::string StatementTexts(const TCustomSQLExec& Exec)
+{
+    std::string r;
+    for (int i = 0; i < Exec.Count(); ++i) r += Exec.Statements(i).SQL.Text().substr(0, 2000) + "\n";
+    return r;
+}
+
+void SyncAndCompareAgain(TTestDatabase& M, const std::string& TableM, TTestDatabase& T, const std::string& TableT,
+                         bool Immediate, TSync* Counts, const std::function<void(TVelmorin&)>& Setup)
+{
+    TSync s;
+    {
+        TRun run(M, TableM, T, TableT);
+        std::unique_ptr<TSQLExec> exec = T.NewExecutor();
+        if (Setup) Setup(run.C);
+        if (Immediate) run.C.SetUpdateImmediately(true);
+        else run.C.SetSQLExec(exec.get());
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        ASSERT_EQ(run.C.ErrorCount, 0) << Joined(run.errors) << Joined(run.log);
+        s = {run.C.Equal, run.C.Inserted, run.C.Updated, run.C.Deleted};
+        if (!Immediate) {
+            std::vector<std::string> execErrors;
+            exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+            ASSERT_TRUE(exec->Execute()) << Joined(execErrors) << StatementTexts(*exec);
+            EXPECT_TRUE(execErrors.empty()) << Joined(execErrors);
+        }
+    }
+    TRun again(M, TableM, T, TableT);
+    TCustomSQLExec sink;
+    if (Setup) Setup(again.C);
+    again.C.SetSQLExec(&sink);
+    ASSERT_TRUE(again.C.Execute()) << Joined(again.errors);
+    EXPECT_EQ(again.C.ErrorCount, 0) << Joined(again.errors);
+    EXPECT_EQ(again.C.Inserted + again.C.Updated + again.C.Deleted, 0) << StatementTexts(sink);
+    EXPECT_TRUE(OnlyHeaderStatements(sink)) << StatementTexts(sink);
+    s.EqualAfter = again.C.Equal;
+    if (Counts != nullptr) *Counts = s;
+}
+
+std::string Mode(bool Immediate)
+{
+    return Immediate ? "_Immediate" : "_Script";
 }
 
 } // namespace cmptest

@@ -7,10 +7,12 @@
 #include "qelDBEngine.h"
 #include "qelDataSet.h"
 #include "qelSQL_Exec.h"
+#include "qelVelmorin.h"
 #include "qelTestSupport.h"
 #include "qelValue.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -138,5 +140,40 @@ struct TChanges {
 // The target rows: the master's with rows dropped, changed and added.
 std::vector<TRow> MutatedCopy(TAllTypesTable& Table, const std::vector<TRow>& Master, std::mt19937& Random,
                               TChanges& Changes);
+
+// ---------------------------------------------------------------------------
+// Runs of the comparer
+
+std::string Joined(const std::vector<std::string>& lines);
+
+// A comparer of two tables, recording what it reports; the script goes to
+// Folder.
+struct TRun {
+    qel::TVelmorin C;
+    std::vector<std::string> log, errors;
+
+    TRun(qel::TQELCustomConnection& Master, const std::string& TableM, qel::TQELCustomConnection* Target,
+         const std::string& TableT, const std::string& Folder);
+    // Two test databases; the script goes to the target's folder.
+    TRun(TTestDatabase& Master, const std::string& TableM, TTestDatabase& Target, const std::string& TableT);
+};
+
+bool OnlyHeaderStatements(const qel::TCustomSQLExec& Exec);
+std::string StatementTexts(const qel::TCustomSQLExec& Exec);
+
+// What the first comparison of SyncAndCompareAgain counted, and the rows the
+// second found equal.
+struct TSync {
+    int Equal = -1, Inserted = -1, Updated = -1, Deleted = -1, EqualAfter = -1;
+};
+
+// Compares, applies what was produced (through the target's executor, or at
+// once in immediate mode) and compares again: the second run must find
+// nothing to do.
+void SyncAndCompareAgain(TTestDatabase& M, const std::string& TableM, TTestDatabase& T, const std::string& TableT,
+                         bool Immediate, TSync* Counts = nullptr,
+                         const std::function<void(qel::TVelmorin&)>& Setup = nullptr);
+
+std::string Mode(bool Immediate);
 
 } // namespace cmptest
