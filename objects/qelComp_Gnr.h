@@ -4,6 +4,7 @@
 
 #include "qelClasses.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ public:
     bool Order = false;
     bool Cycle = false;
     bool Temporary = false;
+    // The value a script's SET GENERATOR gave it (InterBase); read by nothing
+    // that writes the generator.
+    std::int64_t CurrentValue = 0;
 
     // ---- texts ----
     // Oracle "CREATE SEQUENCE SEQ\r\ncache 20"; MS SQL "CREATE SEQUENCE S\r\n

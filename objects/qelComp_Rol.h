@@ -80,6 +80,8 @@ public:
     std::int32_t GrantOption = 0; // 1: WITH GRANT (or ADMIN) OPTION
     TStringList Columns;
     std::uint8_t GranteeType = 10; // 11 role, 12 user, 13 database object
+    // The script line its GRANT stands on (0 when not read from a script).
+    std::int32_t ScriptLine = 0;
 
     // ---- texts ----
     // The GRANT text written with no name quoted (InterBase dialect 1 for

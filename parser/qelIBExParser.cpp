@@ -249,7 +249,7 @@ void TIbExParser::ParseError(const std::string& Msg)
     // The body is read on: the error does not end the statement around it.
     // What follows it in its PSQL statement, or at the body's end, is its
     // consequence and not reported.
-    if (m_failedLevel >= 0 || (AtStatementEnd() && m_errorAtEnd)) return;
+    if (m_failedLevel >= 0 || (AtStatementEnd() && m_errorAtEnd) || EndsUnterminated()) return;
     m_failedLevel = m_psqlDepth;
     m_errorAtEnd = m_errorAtEnd || AtStatementEnd();
     const std::string text = MessagePrefix(*m_bodyObj) + Msg;

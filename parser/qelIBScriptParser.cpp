@@ -7,6 +7,7 @@
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Gnr.h"
 #include "qelComp_Idx.h"
 #include "qelComp_Pkg.h"
 #include "qelComp_Rol.h"
@@ -142,7 +143,7 @@ void TIbParser::ScanToken()
             ValueText += CurChar;
             NextChar();
         }
-        if (AtEnd()) ParseErrorAt("Unterminated string.", line, column);
+        if (AtEnd()) ReportUnterminated("Unterminated string.", line, column);
         NextChar();
         NextChar();
         Symb = syString;
@@ -522,9 +523,10 @@ void TIbParser::ParseSet()
         ExpectIs(syIBTo, "TO");
         NextToken();
         Expect(syInteger);
-        // The value only checks the literal: no field of the generator keeps
-        // a current value, and the statement sets it on the server.
-        IntValueInRange(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
+        const std::int64_t value =
+            IntValueInRange(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
+        if (Collection() != nullptr)
+            if (TGnrData* generator = Collection()->FindGenerator(name)) generator->CurrentValue = value;
         NextToken();
     } else if (Is(syIBStatistics, "STATISTICS")) {
         NextToken();

@@ -25,6 +25,7 @@ using enum TDbOperation;
 void TIbParser::ParseGrant()
 {
     auto grant = std::make_unique<TGntData>(Objs());
+    grant->ScriptLine = Line;
     SetKind(stStatement, {}, dboGrant, odbCreate);
     NextToken();
     TObjs* objs = Collection();

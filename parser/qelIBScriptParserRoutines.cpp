@@ -219,6 +219,11 @@ void TIbParser::ParseCreateView()
     SetKind(stStatement, view->Name(), dboView, odbCreate);
     NextToken();
     if (Symb == syLParen) ParseColumnList(view->Columns);
+    // A link to one of the columns names the view as the column's parent.
+    for (const auto& column : view->Columns) {
+        column.Object->Parent = view.get();
+        column.Object->TableName = view->Name();
+    }
     DoLogNextLine("View: " + view->Name());
     ReadBodyText(view.get(), TokenStart);
     Emit();

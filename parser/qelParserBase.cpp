@@ -297,6 +297,7 @@ void TCustomParser::SetSource(std::string_view Text)
     if (SourceMode == 0) m_source.assign(Text);
     else m_stream = std::make_unique<TSourceStream>(Text, WideStream ? 2 : 1);
     NextPos = 1;
+    m_unterminated = false;
     Line = 1;
     Column = 1;
     CurChar = '\0';
@@ -600,7 +601,7 @@ void TCustomParser::ReadString(std::string& Text)
     }
     // A closing quote that never comes would take the rest of the script
     // into one token without a word: it is an error where it opens.
-    if (!closed) ParseErrorAt(quote == '\'' ? "Unterminated string." : "Unterminated quoted name.", line, column);
+    if (!closed) ReportUnterminated(quote == '\'' ? "Unterminated string." : "Unterminated quoted name.", line, column);
     NextChar();
 }
 
@@ -770,8 +771,10 @@ std::string TCustomParser::GetPositionText() const
 
 void TCustomParser::ParseError(const std::string& Msg)
 {
-    // One error a statement: what follows its first error is skipped.
-    if (m_inStatement && m_statementFailed) return;
+    // One error a statement: what follows its first error is skipped, and
+    // so is all that the end of the source brings after a text that never
+    // ended.
+    if ((m_inStatement && m_statementFailed) || EndsUnterminated()) return;
     if (!m_messages->HasErrors()) DoErrorMessage(Msg + GetPositionText());
     m_messages->AddMessage(Msg, ScriptName, TMsgKind::mkError, Line, Column - 1);
     if (!m_inStatement) return;
@@ -779,6 +782,12 @@ void TCustomParser::ParseError(const std::string& Msg)
     if (!m_armed) return;
     if (m_scanLevel > 0) m_abortPending = true;
     else throw EStatementAbort{};
+}
+
+void TCustomParser::ReportUnterminated(const std::string& Msg, std::int32_t ALine, std::int32_t AColumn)
+{
+    ParseErrorAt(Msg, ALine, AColumn);
+    m_unterminated = true;
 }
 
 void TCustomParser::ParseErrorAt(const std::string& Msg, std::int32_t ALine, std::int32_t AColumn)

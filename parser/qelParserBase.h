@@ -241,6 +241,10 @@ public:
     // ParseError as if the scanner stood at ALine, AColumn (the Line and
     // Column it had there): where a string or comment that never ends opens.
     void ParseErrorAt(const std::string& Msg, std::int32_t ALine, std::int32_t AColumn);
+    // The same for a string, quoted name or comment that runs to the end of
+    // the source; nothing is reported at the end after it.
+    void ReportUnterminated(const std::string& Msg, std::int32_t ALine, std::int32_t AColumn);
+    bool EndsUnterminated() const { return m_unterminated && AtEnd(); }
     void AddWarning(const std::string& Msg);
     std::int32_t GetLine() const { return Line; }
     std::int32_t GetColumn() const { return Column - 1; }
@@ -281,6 +285,8 @@ private:
     TObjs* m_objs = nullptr;
     TDatabaseType m_databaseType = TDatabaseType::dbAbstract;
     bool m_initialized = false;
+    // A text ran to the end of the source without its closing characters.
+    bool m_unterminated = false;
 
     // Statement guarding: inside RunStatement, errors end the rule.
     bool m_inStatement = false;

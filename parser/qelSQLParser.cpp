@@ -59,7 +59,7 @@ bool TCustomSQLParser::ReadComment()
             NextChar();
         }
         // Without its "*/" the comment would hide the rest of the script.
-        if (AtEnd()) ParseErrorAt("Unterminated comment.", line, column);
+        if (AtEnd()) ReportUnterminated("Unterminated comment.", line, column);
         NextChar();
         NextChar();
     } else if (CurChar == '-' && PeekChar() == '-') {
