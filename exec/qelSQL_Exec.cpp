@@ -8,6 +8,7 @@
 #include "qelErrors.h"
 #include "qelMsg.h"
 #include "qelMsgMngr.h"
+#include "qelObjsScriptFormat.h"
 #include "qelSQLParser.h"
 #include "qelText.h"
 
@@ -57,12 +58,6 @@ void MarkFinishedList(const std::vector<std::unique_ptr<TStatement>>& List)
     for (const auto& st : List)
         if (RunsOnce(st->StatType) && !st->Executed) return;
     for (const auto& st : List) st->Executed = true;
-}
-
-bool IsBlockKind(TStatType t)
-{
-    return t == TStatType::stProcedure || t == TStatType::stTrigger || t == TStatType::stPackage ||
-           t == TStatType::stExecuteBlock;
 }
 
 const char* OperationText(TDbOperation op)
@@ -584,11 +579,16 @@ int TSQLExec::PosEx(std::string_view SubStr, std::string_view S, int Offset)
     return p == std::string_view::npos ? 0 : static_cast<int>(p) + 1;
 }
 
+// The server's script format decides the blocks: a statement needs one by
+// its kind and object kind, so that a routine the script parser hands on as
+// a DDL statement gets the same SET TERM as one the comparer wrote. Every
+// statement but a comment ends with its terminator.
 void TSQLExec::WriteScript(TStringList& Lines, bool RecordLineNumbers)
 {
     using enum TStatType;
     const TDatabaseType D = m_databaseType;
     const bool ib = D == TDatabaseType::dbInterBase;
+    const TScriptFormat format(D);
     const std::string term = StatementTerminator(D);
     const bool generateCommit = ib && IBServerOptions().IBCompareOptions().GenerateCOMMIT;
 
@@ -600,38 +600,34 @@ void TSQLExec::WriteScript(TStringList& Lines, bool RecordLineNumbers)
 
     m_lineTotal = Lines.Count();
     bool inBlock = false;
+    const auto blockLine = [&](const std::string& Line, TStatement& St) {
+        if (Line.empty()) return;
+        AddScriptLines(Line + CRLF, Lines);
+        if (RecordLineNumbers) St.LineNo = Lines.Count();
+    };
     for (const auto& ptr : m_statements) {
         TStatement& st = *ptr;
         if (RecordLineNumbers) st.LineNo = Lines.Count();
         if (st.Executed) continue;
-        const bool block = IsBlockKind(st.StatType);
+        const bool block = format.NeedsBlock(st.StatType, st.ObjType);
         if (block && !inBlock) {
-            if (ib) {
-                AddScriptLines("SET TERM ^ ;\r\n", Lines);
-                if (RecordLineNumbers) st.LineNo = Lines.Count();
-            }
+            blockLine(format.BlockOpener(), st);
             inBlock = true;
         }
         if (!block && st.StatType != stComment && inBlock) {
-            if (ib) {
-                AddScriptLines("SET TERM ; ^\r\n", Lines);
-                if (RecordLineNumbers) st.LineNo = Lines.Count();
-            }
+            blockLine(format.BlockCloser(), st);
             inBlock = false;
         }
 
         const std::string text = st.SQL.Text();
         const std::string trimmed = Trim(text);
-        if (block || (st.StatType == stStatement && st.ObjType == TDbObject::dboPackage &&
-                      st.Operation == TDbOperation::odbCreate)) {
-            if (ib) AddScriptLines(text + "^\r\n", Lines);
-            else if (D == TDatabaseType::dbOracle) AddScriptLines(text + "/\r\n", Lines);
-            else AddScriptLines(trimmed + term, Lines);
+        if (block) {
+            AddScriptLines(TScriptFormat::Terminated(TrimRight(text), format.BlockTerminator()) + CRLF, Lines);
         } else if (st.StatType == stDescription) {
-            AddScriptLines(trimmed + ";\r\n", Lines);
+            AddScriptLines(TScriptFormat::Terminated(trimmed, ";") + CRLF, Lines);
         } else if (st.ObjType == TDbObject::dboView) {
             if (ib && st.SQL.Count() == 1) {
-                AddScriptLines(trimmed + term, Lines);
+                AddScriptLines(TScriptFormat::Terminated(trimmed, term), Lines);
             } else {
                 AddScriptLines(trimmed, Lines);
                 AddScriptLines(term, Lines);
@@ -644,20 +640,21 @@ void TSQLExec::WriteScript(TStringList& Lines, bool RecordLineNumbers)
             case stStatement:
             case stSetNames:
             case stCharSet:
-            case stSqlDialect: AddScriptLines(trimmed + st.Terminator, Lines); break;
-            case stReconnect:
-            case stSetBlobFile:
-            case stInsert:
-            case stUpdate:
-            case stDelete: AddScriptLines(trimmed + term, Lines); break;
-            default: AddScriptLines(trimmed, Lines); break;
+            case stSqlDialect: AddScriptLines(TScriptFormat::Terminated(trimmed, st.Terminator), Lines); break;
+            // A comment ends with no terminator; a commit's text has its own.
+            case stComment:
+            case st_Commit: AddScriptLines(trimmed, Lines); break;
+            default: AddScriptLines(TScriptFormat::Terminated(trimmed, term), Lines); break;
             }
         }
 
         if (generateCommit && (st.StatType == stStatement || block || st.StatType == stDescription))
             Lines.Add(inBlock ? "COMMIT WORK ^" : "COMMIT WORK;");
     }
-    if (inBlock && ib) AddScriptLines("SET TERM ; ^\r\n", Lines);
+    if (inBlock) {
+        const std::string closer = format.BlockCloser();
+        if (!closer.empty()) AddScriptLines(closer + CRLF, Lines);
+    }
 }
 
 // ---- connection helpers ----------------------------------------------------

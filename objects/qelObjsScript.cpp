@@ -169,7 +169,7 @@ void TObjs::BuildScript()
         TBuildingScope building(m_buildingScript);
         Script.Clear();
         LogDialectOneTypes(*this);
-        Terminator = db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE ? std::string(CRLF) + "go" : ";";
+        Terminator = TScriptFormat(db).Terminator();
         WriteHeader(Script);
         Script.Add("");
         if (db == dbInterBase) {
@@ -323,26 +323,24 @@ std::string TObjs::CheckSpaced(const TCtrData& Constraint) const
 
 void TObjs::WriteRoutines(const TObjIndex& Index)
 {
-    const TDatabaseType db = DatabaseType();
-    const bool setTerm = db == dbInterBase && !Index.Empty();
-    if (setTerm) {
-        Script.Add(std::string("SET TERM ^ ;") + CRLF);
-        Terminator = std::string(CRLF) + "^";
+    const TScriptFormat format(DatabaseType());
+    const bool block = format.HasBlocks() && !Index.Empty();
+    if (block) {
+        if (!format.BlockOpener().empty()) Script.Add(format.BlockOpener() + CRLF);
+        Terminator = format.BlockTerminator();
     }
-    if (db == dbOracle) Terminator = std::string(CRLF) + "/";
     for (const auto& item : Index) {
         TDbObj& obj = *item.Object;
         SaveObjectFiles(obj);
         WriteMSSQLSetOptions(obj.QuotedIdentifier, obj.AnsiNulls);
-        // The body's own semicolons do not end the statement: "//" does.
-        if (db == dbMySQL) Script.Add("DELIMITER //");
-        Script.Add(TScriptFormat::Terminated(obj.GetCreateDDL(), db == dbMySQL ? std::string(CRLF) + "//" : Terminator));
-        if (db == dbMySQL) Script.Add("DELIMITER ;");
+        Script.Add(TScriptFormat::Terminated(obj.GetCreateDDL(), Terminator));
         Script.Add("");
         WriteOwnerStatement(obj, Script);
     }
-    if (setTerm) Script.Add(std::string("SET TERM ; ^") + CRLF);
-    if (setTerm || db == dbOracle) Terminator = ";";
+    if (block) {
+        if (!format.BlockCloser().empty()) Script.Add(format.BlockCloser() + CRLF);
+        Terminator = format.Terminator();
+    }
 }
 
 // ---- header, SET options, owners and descriptions ----

@@ -585,7 +585,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "RECONNECT;\r\n\r\n"
                   "SET BLOBFILE 'r.lob';\r\n\r\n"
                   "COMMIT WORK;\r\n"
-                  "SELECT 1 FROM RDB$DATABASE\r\n",
+                  "SELECT 1 FROM RDB$DATABASE;\r\n\r\n",
                   {0, 2, 4, 5, 7, 9, 10}},
         WriteCase{"DescriptionEndsWithSemicolonEverywhere",
                   DT::dbMSSQL,

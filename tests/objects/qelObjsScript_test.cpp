@@ -73,9 +73,9 @@ INSTANTIATE_TEST_SUITE_P(
                     File<TDefData>(o, "D0").Value = "0";
                     return Script(o);
                 },
-                "USE db\r\ngo\r\n|SET QUOTED_IDENTIFIER OFF\r\ngo\r\n|SET ANSI_NULLS OFF\r\ngo\r\n|CREATE DEFAULT [D0] AS "
-                "0\r\ngo|SET QUOTED_IDENTIFIER ON\r\ngo\r\n|SET ANSI_NULLS ON\r\ngo\r\n|CREATE TABLE T1(A INTEGER "
-                "NULL)\r\ngo|CREATE TABLE T2(A INTEGER NULL)\r\ngo#\r\ngo"},
+                "USE db\r\nGO\r\n|SET QUOTED_IDENTIFIER OFF\r\nGO\r\n|SET ANSI_NULLS OFF\r\nGO\r\n|CREATE DEFAULT [D0] AS "
+                "0\r\nGO|SET QUOTED_IDENTIFIER ON\r\nGO\r\n|SET ANSI_NULLS ON\r\nGO\r\n|CREATE TABLE T1(A INTEGER "
+                "NULL)\r\nGO|CREATE TABLE T2(A INTEGER NULL)\r\nGO#\r\nGO"},
         TDDLRow{"OracleConnectWithoutPassword", DT::dbOracle,
                 [](TObjs& o) {
                     o.ConnectionOptions().UserName = "scott";
@@ -159,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                     File<TPrcData>(o, "P").SetBody("BEGIN SELECT 1; END");
                     return Script(o);
                 },
-                "CREATE TABLE T(A INTEGER,\r\nPRIMARY KEY(A),\r\nKEY IX (A));|DELIMITER //|CREATE PROCEDURE P()\r\n"
-                "BEGIN SELECT 1; END\r\n//|DELIMITER ;#;"},
+                "CREATE TABLE T(A INTEGER,\r\nPRIMARY KEY(A),\r\nKEY IX (A));|DELIMITER //\r\n|CREATE PROCEDURE P()\r\n"
+                "BEGIN SELECT 1; END\r\n//|DELIMITER ;\r\n#;"},
         TDDLRow{"FirebirdCreateDatabaseHeader", DT::dbInterBase,
                 [](TObjs& o) {
                     o.ConnectionOptions().DatabaseName = "db.fdb";
