@@ -246,8 +246,9 @@ public:
     // knows, the comment alone for the rest.
     virtual std::string GetDropScript() const;
     // The statement kind the drop text goes to the executor as: a plain
-    // statement; a kind whose drop is a block says so, and a commit follows
-    // it, since DDL run inside a block stays in the block's transaction.
+    // statement; a kind whose drop is a block says so, and commits go before
+    // and after it, since the block reads the catalogue in its transaction
+    // and the DDL it runs stays in that transaction.
     virtual TStatType GetDropStatType() const { return TStatType::stStatement; }
     // "/* Alter E */" in the base.
     virtual std::string GetAlterScript() const;

@@ -190,11 +190,15 @@ void TDbObj::DropObject()
         if (auto* view = dynamic_cast<TViwData*>(this))
             for (const auto& column : view->Columns)
                 if (column.Object) column.Object->SetExists(false);
+        // A block reads the catalogue in its own transaction: a commit before
+        // it lets a script's block see the DDL run just before (a script
+        // tool's transaction is a snapshot), and one after commits its DDL.
         const TStatType type = GetDropStatType();
+        TStatementSink* executor = type == stStatement ? nullptr : GetExecutor();
+        if (executor != nullptr) executor->AddCommit();
         EmitStatement(*this, GetDropScript(), type, Name().empty() ? DisplayName : Name(), ObjectType(), odbDrop,
                       GetParentName());
-        if (TStatementSink* executor = GetExecutor(); executor != nullptr && type != stStatement)
-            executor->AddCommit();
+        if (executor != nullptr) executor->AddCommit();
         SetExists(false);
     }
     AfterDrop();

@@ -287,8 +287,10 @@ std::string TCtrData::GetServerNamedDropText() const
                  " ON UQ.RDB$CONSTRAINT_NAME = RF.RDB$CONST_NAME_UQ WHERE RF.RDB$CONSTRAINT_NAME ="
                  " RC.RDB$CONSTRAINT_NAME AND UQ.RDB$RELATION_NAME = " + literal(m_refTableName) + ")";
     // The block has no exception of its own to raise: a conversion of the
-    // message to a number fails with the message in the server's error.
-    const std::string failure = "Not exactly one constraint of " + m_tableName + " matches " + GetConstraintText(false);
+    // message to a number fails with the message in the server's error (the
+    // server reports no text beyond 50 characters; the statement names the
+    // constraint).
+    const std::string failure = "Not exactly one unnamed constraint matches";
     return "EXECUTE BLOCK AS" + nl + "DECLARE N CHAR(63);" + nl + "DECLARE K INTEGER = 0;" + nl + "BEGIN" + nl +
            "  FOR SELECT DISTINCT RC.RDB$CONSTRAINT_NAME FROM " + from + nl + "  WHERE " + where + nl +
            "  INTO :N DO K = K + 1;" + nl + "  IF (K <> 1) THEN K = CAST(" + literal(failure) + " AS INTEGER);" + nl +
@@ -299,16 +301,18 @@ std::string TCtrData::GetServerNamedDropText() const
 // ---- the walk ----
 
 // Only keys have dependants: the foreign keys that reference them, dropped
-// whether or not their links were handled already.
+// whether or not their links were handled already. InterBase connects
+// again after they went: an attachment that dropped a foreign key still
+// counts its key as used until it reconnects.
 void TCtrData::DropDependents()
 {
     if (Kind() != ckPrimaryKey && Kind() != ckUnique) return;
-    if (GetDatabaseType() == TDatabaseType::dbInterBase)
-        if (TStatementSink* executor = GetExecutor()) executor->AddConnectStatement();
     for (const auto& item : UsedBy) {
         auto* foreignKey = item.Object ? dynamic_cast<TCtrData*>(item.Object->Target) : nullptr;
         if (foreignKey != nullptr && foreignKey->Kind() == ckForeignKey) foreignKey->DropObject();
     }
+    if (GetDatabaseType() == TDatabaseType::dbInterBase)
+        if (TStatementSink* executor = GetExecutor()) executor->AddConnectStatement();
 }
 
 // The referenced table (or column) must be there; nothing else of what a

@@ -109,7 +109,8 @@ std::set<std::string> Catalogue(qeltest::TInspector& Db)
     add("INDEX", "SELECT RDB$INDEX_NAME FROM RDB$INDICES WHERE RDB$SYSTEM_FLAG = 0 AND RDB$INDEX_NAME NOT IN "
                  "(SELECT RDB$INDEX_NAME FROM RDB$RELATION_CONSTRAINTS WHERE RDB$INDEX_NAME IS NOT NULL)");
     add("GRANT", "SELECT TRIM(RDB$USER) || ' ' || TRIM(RDB$PRIVILEGE) || ' ' || TRIM(RDB$RELATION_NAME) FROM "
-                 "RDB$USER_PRIVILEGES WHERE RDB$USER <> 'SYSDBA' AND RDB$USER_TYPE IN (8, 13)");
+                 "RDB$USER_PRIVILEGES WHERE RDB$USER <> 'SYSDBA' AND RDB$USER_TYPE IN (8, 13) AND RDB$RELATION_NAME "
+                 "NOT STARTING 'MON$' AND RDB$RELATION_NAME NOT STARTING 'RDB$' AND RDB$RELATION_NAME NOT STARTING 'SEC$'");
     // A key by table, kind, columns and the table it references; a check by
     // its source; a named one by its name too.
     add("KEY", "SELECT TRIM(RC.RDB$RELATION_NAME) || ' ' || TRIM(RC.RDB$CONSTRAINT_TYPE) || ' (' || "
@@ -119,6 +120,7 @@ std::set<std::string> Catalogue(qeltest::TInspector& Db)
                "RDB$RELATION_CONSTRAINTS UQ ON UQ.RDB$CONSTRAINT_NAME = RF.RDB$CONST_NAME_UQ WHERE "
                "RF.RDB$CONSTRAINT_NAME = RC.RDB$CONSTRAINT_NAME), '') || IIF(RC.RDB$CONSTRAINT_NAME STARTING 'INTEG_', "
                "'', ' ' || TRIM(RC.RDB$CONSTRAINT_NAME)) FROM RDB$RELATION_CONSTRAINTS RC "
+               "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = RC.RDB$RELATION_NAME AND R.RDB$SYSTEM_FLAG = 0 "
                "WHERE RC.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE', 'FOREIGN KEY')");
     add("CHECK", "SELECT DISTINCT TRIM(RC.RDB$RELATION_NAME) || ' ' || CAST(T.RDB$TRIGGER_SOURCE AS VARCHAR(2000)) || "
                  "IIF(RC.RDB$CONSTRAINT_NAME STARTING 'INTEG_', '', ' ' || TRIM(RC.RDB$CONSTRAINT_NAME)) FROM "
@@ -171,7 +173,7 @@ bool Names(const std::string& Entry, const TDbObj& Obj)
     }
     if (const auto* g = dynamic_cast<const TGntData*>(&Obj))
         return kind == "GRANT" && name.starts_with(g->Grantee + " ") && name.ends_with(" " + g->ObjectName);
-    if (kind == "GRANT") return name.ends_with(" " + Obj.Name());
+    if (kind == "GRANT") return name.ends_with(" " + Obj.Name()) || name.starts_with(Obj.Name() + " ");
     if (kind == "ROW") return name.starts_with(Obj.Name() + ":");
     if (kind == "FIELD") return name.starts_with(Obj.Name() + ".");
     return name == Obj.Name();
@@ -183,82 +185,116 @@ struct TDropRun {
     std::string Errors;
 };
 
-class DropWalk : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
-
-TEST_P(DropWalk, Firebird3DropsOneObjectAndNothingElse)
-{
-    const auto& [schema, kind] = GetParam();
-    qeltest::TServerConfig server;
-    if (const std::string why = server.Unusable(); !why.empty()) QEL_SKIP_OR_FAIL(why);
-    if (std::system("command -v isql-fb >/dev/null 2>&1") != 0) QEL_SKIP_OR_FAIL("isql-fb is not installed");
-    std::string script;
-    if (schema == "own") {
-        script = SchemaText("own");
-    } else {
-        if (!std::filesystem::exists(kExamples + "employee.sql.gz")) QEL_SKIP_OR_FAIL("firebird3.0-examples is missing");
-        qeltest::TempDir unzip;
-        ASSERT_EQ(std::system(("gzip -dc " + kExamples + "employee.sql.gz > '" + unzip.File("e.sql") + "'").c_str()), 0);
-        script = SchemaText(unzip.File("e.sql"));
-    }
-    const std::string templateName = server.NewDatabaseName("drop-walk");
-    const std::string templateFile = server.FileOf(templateName);
-    std::vector<std::string> files{templateFile};
-    struct TRemove {
-        std::vector<std::string>& Files;
-        ~TRemove()
-        {
-            for (const std::string& f : Files) std::filesystem::remove(f);
+// A database on the server built by isql-fb from a schema script, copies of
+// it, and the script's collection as the InterBase executor reads it.
+class TServerSchema {
+public:
+    // Empty when the database was made, else why not.
+    std::string Make(const std::string& Schema)
+    {
+        if (const std::string why = m_server.Unusable(); !why.empty()) return why;
+        if (std::system("command -v isql-fb >/dev/null 2>&1") != 0) return "isql-fb is not installed";
+        if (Schema == "own") {
+            m_script = SchemaText("own");
+        } else {
+            if (!std::filesystem::exists(kExamples + "employee.sql.gz")) return "firebird3.0-examples is missing";
+            const std::string file = m_dir.File("e.sql");
+            if (std::system(("gzip -dc " + kExamples + "employee.sql.gz > '" + file + "'").c_str()) != 0)
+                return "employee.sql.gz cannot be read";
+            m_script = SchemaText(file);
         }
-    } cleanup{files};
-    qeltest::TempDir dir;
-    qeltest::WriteFile(dir.File("schema.sql"), "SET SQL DIALECT 3;\nCREATE DATABASE '" + templateName + "' USER '" +
-                                                   server.User + "' PASSWORD '" + server.Password +
-                                                   "' DEFAULT CHARACTER SET UTF8;\n" + script);
-    const std::string isql = "isql-fb -q -bail -i '" + dir.File("schema.sql") + "' > '" + dir.File("isql.out") + "' 2>&1";
-    ASSERT_EQ(std::system(isql.c_str()), 0) << qeltest::ReadFile(dir.File("isql.out"));
+        const std::string name = m_server.NewDatabaseName("drop-walk");
+        m_template = m_server.FileOf(name);
+        m_files.push_back(m_template);
+        qeltest::WriteFile(m_dir.File("schema.sql"), "SET SQL DIALECT 3;\nCREATE DATABASE '" + name + "' USER '" +
+                                                         m_server.User + "' PASSWORD '" + m_server.Password +
+                                                         "' DEFAULT CHARACTER SET UTF8;\n" + m_script);
+        const std::string out = Run("-i '" + m_dir.File("schema.sql") + "'");
+        EXPECT_EQ(out, "");
+        return {};
+    }
+    ~TServerSchema()
+    {
+        for (const std::string& f : m_files) std::filesystem::remove(f);
+    }
 
-    const auto load = [&script](TObjs& O) {
+    // isql-fb with Arguments; its output when it fails, else "".
+    std::string Run(const std::string& Arguments)
+    {
+        const std::string out = m_dir.File("isql.out");
+        const int rc = std::system(("isql-fb -q -bail " + Arguments + " > '" + out + "' 2>&1").c_str());
+        return rc == 0 ? std::string() : "exit " + std::to_string(rc) + ": " + qeltest::ReadFile(out);
+    }
+    // A fresh copy of the database, owned by the server's user.
+    std::string Copy()
+    {
+        const std::string copy = m_server.FileOf(m_server.NewDatabaseName("drop-walk-copy"));
+        m_files.push_back(copy);
+        std::filesystem::copy_file(m_template, copy);
+        if (std::system("id firebird >/dev/null 2>&1") == 0)
+            EXPECT_EQ(std::system(("chown firebird:firebird '" + copy + "'").c_str()), 0);
+        return copy;
+    }
+    void Load(TObjs& O) const
+    {
         O.SetDatabaseType(TDatabaseType::dbInterBase);
         O.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
         O.IBServerOptions().SQLDialect = 3;
         auto parser = MakeParser<TIbExParser>();
         TStringList lines;
-        lines.SetText(script);
+        lines.SetText(m_script);
         parser->ParseScript(lines, &O);
-    };
+    }
+    std::set<std::string> CatalogueOf(const std::string& File)
+    {
+        qeltest::TInspector look([&](TQELConnection& c) { qeltest::ConfigureFirebirdServer(c, m_server, File); });
+        return Catalogue(look);
+    }
+    void Connect(TQELConnection& C, const std::string& File) { qeltest::ConfigureFirebirdServer(C, m_server, File); }
+    std::string Name(const std::string& File) const { return m_server.Host + ":" + File; }
+    const std::string& Template() const { return m_template; }
+    const qeltest::TServerConfig& Server() const { return m_server; }
+    const qeltest::TempDir& Dir() const { return m_dir; }
+
+private:
+    qeltest::TServerConfig m_server;
+    qeltest::TempDir m_dir;
+    std::string m_script;
+    std::string m_template;
+    std::vector<std::string> m_files;
+};
+
+const std::map<std::string, const TObjIndex TCustomObjs::*> kIndexes = {
+    {"domains", &TCustomObjs::Domains},         {"tables", &TCustomObjs::Tables},
+    {"views", &TCustomObjs::Views},             {"procedures", &TCustomObjs::Procedures},
+    {"triggers", &TCustomObjs::Triggers},       {"exceptions", &TCustomObjs::Exceptions},
+    {"generators", &TCustomObjs::Generators},   {"indexes", &TCustomObjs::Indexes},
+    {"constraints", &TCustomObjs::Constraints}, {"packages", &TCustomObjs::Packages},
+    {"roles", &TCustomObjs::Roles},             {"grants", &TCustomObjs::Grants}};
+
+class DropWalk : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};
+
+TEST_P(DropWalk, Firebird3DropsOneObjectAndNothingElse)
+{
+    const auto& [schema, kind] = GetParam();
+    TServerSchema db;
+    if (const std::string why = db.Make(schema); !why.empty()) QEL_SKIP_OR_FAIL(why);
     TObjs names;
-    load(names);
-    const std::map<std::string, const TObjIndex TCustomObjs::*> indexes = {
-        {"domains", &TCustomObjs::Domains},       {"tables", &TCustomObjs::Tables},
-        {"views", &TCustomObjs::Views},           {"procedures", &TCustomObjs::Procedures},
-        {"triggers", &TCustomObjs::Triggers},     {"exceptions", &TCustomObjs::Exceptions},
-        {"generators", &TCustomObjs::Generators}, {"indexes", &TCustomObjs::Indexes},
-        {"constraints", &TCustomObjs::Constraints}, {"packages", &TCustomObjs::Packages},
-        {"roles", &TCustomObjs::Roles},           {"grants", &TCustomObjs::Grants}};
+    db.Load(names);
     std::vector<std::string> keys;
-    for (const auto& item : names.*indexes.at(kind)) keys.push_back(item.Key);
+    for (const auto& item : names.*kIndexes.at(kind)) keys.push_back(item.Key);
     if (keys.empty()) GTEST_SKIP() << "no " << kind << " in " << schema;
 
-    std::set<std::string> before;
-    {
-        qeltest::TInspector look([&](TQELConnection& c) { qeltest::ConfigureFirebirdServer(c, server, templateFile); });
-        before = Catalogue(look);
-    }
+    const std::set<std::string> before = db.CatalogueOf(db.Template());
     for (const std::string& key : keys) {
         SCOPED_TRACE(kind + " " + key);
-        const std::string copyName = server.NewDatabaseName("drop-walk-copy");
-        const std::string copy = server.FileOf(copyName);
-        files.push_back(copy);
-        std::filesystem::copy_file(templateFile, copy);
-        if (std::system("id firebird >/dev/null 2>&1") == 0)
-            ASSERT_EQ(std::system(("chown firebird:firebird '" + copy + "'").c_str()), 0);
-
+        const std::string copy = db.Copy();
         TObjs o;
-        load(o);
-        TDbObj* target = (o.*indexes.at(kind)).Find(key);
+        db.Load(o);
+        TDbObj* target = (o.*kIndexes.at(kind)).Find(key);
         ASSERT_NE(target, nullptr);
         TQELConnection c;
-        qeltest::ConfigureFirebirdServer(c, server, copy);
+        db.Connect(c, copy);
         TIBSQLExec x;
         x.SetQELConnection(&c);
         TDropRun run;
@@ -280,8 +316,7 @@ TEST_P(DropWalk, Firebird3DropsOneObjectAndNothingElse)
         EXPECT_EQ(run.Errors, "") << all;
         EXPECT_EQ(log.find("Cannot drop"), std::string::npos) << log;
 
-        qeltest::TInspector look([&](TQELConnection& c2) { qeltest::ConfigureFirebirdServer(c2, server, copy); });
-        const std::set<std::string> after = Catalogue(look);
+        const std::set<std::string> after = db.CatalogueOf(copy);
         bool targetGone = true;
         for (const std::string& entry : before) {
             const bool own = Names(entry, *target);
@@ -328,3 +363,77 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.first + "_" + info.param.second; });
 
 } // namespace
+
+namespace {
+
+// DropObject of every object, grants first and triggers last.
+void DropAll(TObjs& O)
+{
+    for (const TObjIndex* index : {&O.Grants, &O.Roles, &O.Domains, &O.Tables, &O.Indexes, &O.Packages,
+                                   &O.Constraints, &O.Exceptions, &O.Generators, &O.Views, &O.Procedures,
+                                   &O.Triggers})
+        for (const auto& item : *index) item.Object->DropObject();
+}
+
+} // namespace
+
+// The whole schema dropped in one walk, run by the executor and written as a
+// script that isql-fb runs: no statement fails, no user object is left, and
+// no generated comment holds another comment's markers.
+TEST(DropWalkAll, Firebird3DropsTheWholeSchemaByExecutorAndByScript)
+{
+    TServerSchema db;
+    if (const std::string why = db.Make("own"); !why.empty()) QEL_SKIP_OR_FAIL(why);
+    {
+        const std::string copy = db.Copy();
+        TObjs o;
+        db.Load(o);
+        TQELConnection c;
+        db.Connect(c, copy);
+        TIBSQLExec x;
+        x.SetQELConnection(&c);
+        std::string errors;
+        x.OnErrorMessage = [&errors](TObject&, const std::string& Text) { errors += Text + "\n"; };
+        o.Executor = &x;
+        DropAll(o);
+        x.Execute();
+        c.SetConnected(false);
+        EXPECT_EQ(errors, "");
+        EXPECT_EQ(db.CatalogueOf(copy), std::set<std::string>{});
+    }
+    const std::string copy = db.Copy();
+    TObjs o;
+    db.Load(o);
+    TIBSQLExec x;
+    // isql-fb knows no RECONNECT: the script connects again by name.
+    const qeltest::TServerConfig& server = db.Server();
+    x.IBServerOptions().IBCompareOptions().UseRECONNECT = false;
+    x.ConnectionOptions().DatabaseName = db.Name(copy);
+    x.ConnectionOptions().UserName = server.User;
+    x.ConnectionOptions().Password = server.Password;
+    o.Executor = &x;
+    DropAll(o);
+    TStringList lines;
+    x.WriteScript(lines, false);
+    const std::string text = lines.Text();
+    // Outside quoted runs, every comment opens once and closes before the next.
+    bool inComment = false;
+    char quote = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (quote != 0) {
+            if (text[i] == quote) quote = 0;
+        } else if (!inComment && (text[i] == '\'' || text[i] == '"')) {
+            quote = text[i];
+        } else if (text.compare(i, 2, "/*") == 0) {
+            EXPECT_FALSE(inComment) << text.substr(i > 40 ? i - 40 : 0, 80);
+            inComment = true, ++i;
+        } else if (text.compare(i, 2, "*/") == 0) {
+            EXPECT_TRUE(inComment) << text.substr(i > 40 ? i - 40 : 0, 80);
+            inComment = false, ++i;
+        }
+    }
+    qeltest::WriteFile(db.Dir().File("drop.sql"), "CONNECT '" + db.Name(copy) + "' USER '" + server.User +
+                                                      "' PASSWORD '" + server.Password + "';\n" + text);
+    EXPECT_EQ(db.Run("-i '" + db.Dir().File("drop.sql") + "'"), "") << text;
+    EXPECT_EQ(db.CatalogueOf(copy), std::set<std::string>{});
+}
