@@ -6,7 +6,9 @@
 #include "qelObjs.h"
 #include "qelText.h"
 
+#include <cctype>
 #include <istream>
+#include <string_view>
 #include <iterator>
 
 namespace qel {
@@ -61,6 +63,25 @@ std::string ScriptText(const std::string& Bytes)
     return text;
 }
 
+// The line includes a file (:r) or uses a variable ($(name)) of the
+// command-line tool, which substitutes variables everywhere, strings too.
+bool NeedsSqlCmd(std::string_view Line)
+{
+    const std::size_t first = Line.find_first_not_of(" \t");
+    if (first != std::string_view::npos && Line[first] == ':' && first + 1 < Line.size() &&
+        (Line[first + 1] == 'r' || Line[first + 1] == 'R') &&
+        (first + 2 == Line.size() || Line[first + 2] == ' ' || Line[first + 2] == '\t'))
+        return true;
+    for (std::size_t p = Line.find("$("); p != std::string_view::npos; p = Line.find("$(", p + 2)) {
+        std::size_t end = p + 2;
+        while (end < Line.size() && (std::isalnum(static_cast<unsigned char>(Line[end])) != 0 || Line[end] == '_' ||
+                                     Line[end] == '-'))
+            ++end;
+        if (end > p + 2 && end < Line.size() && Line[end] == ')') return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TMSSQLExec::TMSSQLExec(TComponent* AOwner) : TSQLExec(AOwner) { m_databaseType = TDatabaseType::dbMSSQL; }
@@ -99,7 +120,24 @@ void TMSSQLExec::ParseScript(TStringList& Lines)
     parser->ParseScript(Lines, &objs);
     ConnectionOptions().Assign(parser->ConnectionOptions());
     Messages().AddMessages(&parser->Messages());
+    m_sqlCmdLine.clear();
+    for (int i = 0; i < Lines.Count() && m_sqlCmdLine.empty(); ++i)
+        if (NeedsSqlCmd(Lines[i])) m_sqlCmdLine = IntToStr(i + 1) + ": " + Trim(Lines[i]);
     LogNextLine("Script loaded: " + IntToStr(Count()) + " statements");
+}
+
+bool TMSSQLExec::Execute()
+{
+    if (m_sqlCmdLine.empty()) return TSQLExec::Execute();
+    ErrorMessage("The script needs the sqlcmd tool (line " + m_sqlCmdLine +
+                 "): a file it includes or a variable it uses would not be there. Nothing was run.");
+    return false;
+}
+
+void TMSSQLExec::Clear()
+{
+    TSQLExec::Clear();
+    m_sqlCmdLine.clear();
 }
 
 void TMSSQLExec::ParseConnectString(const std::string& Text)

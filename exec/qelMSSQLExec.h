@@ -24,11 +24,23 @@ public:
     void ParseScript(TStringList& Lines) override;
     // "USE [Shop]" -> DatabaseName Shop ("]]" inside brackets is one "]").
     void ParseConnectString(const std::string& Text) override;
+    // Refuses, before running anything, a loaded script that includes other
+    // files (:r) or uses variables ($(name)) of the command-line tool: run
+    // here it would do less than it says. The message names the line.
+    bool Execute() override;
+    void Clear() override;
+
+    // The first line of the last loaded script that needs the command-line
+    // tool ("12: :r post.sql"), empty when none does.
+    const std::string& SqlCmdLine() const { return m_sqlCmdLine; }
 
 protected:
     // Connects when needed, commits an open transaction and runs the
     // statement's text with ExecSQL.
     bool ExecCreateDatabase() override;
+
+private:
+    std::string m_sqlCmdLine;
 };
 
 } // namespace qel

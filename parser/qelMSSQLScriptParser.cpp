@@ -231,6 +231,15 @@ void TMSSQLParser::ScanToken()
     }
     switch (c) {
     case '!': {
+        if (PeekChar() == '!' && LineStartOf(TokenStart) >= 0) {
+            // "!!command" of the command-line tool: one token up to the
+            // line's end, read as a tool line by the statement loop.
+            Symb = syColon;
+            TokenText = "!!";
+            NextChar();
+            NextChar();
+            break;
+        }
         const std::int64_t p = afterBlanks();
         const char next = CharAt(p);
         if (next == '=' || next == '<' || next == '>') {
@@ -373,6 +382,13 @@ void TMSSQLParser::AfterScanToken()
     TCustomSQLParser::AfterScanToken();
 }
 
+std::int64_t TMSSQLParser::LineStartOf(std::int64_t Pos)
+{
+    std::int64_t p = Pos;
+    while (p > 1 && IsLineBlank(CharAt(p - 1))) --p;
+    return p > 1 && CharAt(p - 1) != '\n' && CharAt(p - 1) != '\r' ? -1 : p;
+}
+
 std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos)
 {
     const std::int64_t length = GetLength();
@@ -476,6 +492,10 @@ void TMSSQLParser::ParseBatch()
             NextToken();
             continue;
         }
+        if (AtSqlCmdLine()) {
+            ParseSqlCmdLine();
+            continue;
+        }
         RunStatement([this] { ParseTopStatement(); });
     }
 }
@@ -496,8 +516,30 @@ void TMSSQLParser::ParseTopStatement()
     AddStatement();
 }
 
-bool TMSSQLParser::StartsNextStatement() const
+bool TMSSQLParser::AtSqlCmdLine()
 {
+    if (Symb != syColon || !(std::isalpha(static_cast<unsigned char>(CharAt(TokenStart + 1))) != 0 || TokenText == "!!"))
+        return false;
+    return LineStartOf(TokenStart) >= 0;
+}
+
+void TMSSQLParser::ParseSqlCmdLine()
+{
+    // The command-line tool's own commands (:setvar, :r, :on error, !!) are
+    // no SQL: each line is a comment statement, never sent to the server.
+    StatementStart = TokenStart;
+    std::int64_t end = TokenStart;
+    while (end <= GetLength() && CharAt(end) != '\r' && CharAt(end) != '\n') ++end;
+    MoveTo(end);
+    m_firstInBatch = false;
+    NextToken();
+    StatementKind = {TStatType::stComment, {}, dboUnknown, TDbOperation::odbComment, {}};
+    AddStatement();
+}
+
+bool TMSSQLParser::StartsNextStatement()
+{
+    if (AtSqlCmdLine()) return true;
     // A common table expression needs a ";" before it; without one, WITH
     // belongs to the statement before.
     if (Symb == syMSWith) return false;

@@ -117,7 +117,14 @@ public:
     // does not (a procedure is called without EXEC only first in its batch);
     // the words that begin statements without being keywords (MERGE, THROW,
     // ...) do.
-    bool StartsNextStatement() const;
+    bool StartsNextStatement();
+    // A line of the command-line tool (":setvar", ":r", "!!") begins at the
+    // current token, and the statement that reads it.
+    bool AtSqlCmdLine();
+    void ParseSqlCmdLine();
+    // The index where Pos's line begins when only blanks stand before Pos
+    // on it; -1 when something else does.
+    std::int64_t LineStartOf(std::int64_t Pos);
     // A statement whose rule failed runs on to its real end: the batch's end
     // for bodies and control-of-flow, else the end of its clause.
     void SkipToStatementEnd() override;

@@ -1,4 +1,5 @@
 #include "qelMSSQLExec.h"
+#include "qelMsgMngr.h"
 
 #include "qelExecTestSupport.h"
 
@@ -142,5 +143,43 @@ TEST(MSSQLExec, UseAndCreateDatabaseNameTheDatabase)
         EXPECT_EQ(x.Statements(i).StatType, ST::stConnect);
         x.ParseConnectString(x.Statements(i).SQL.Text());
         EXPECT_EQ(x.ConnectionOptions().DatabaseName, name);
+    }
+}
+
+// Lines of the command-line tool load as comment statements; a script that
+// includes a file or uses a variable is refused before anything runs, with
+// its line. Without either it goes on to the connection as ever.
+TEST(MSSQLExec, SqlCmdLinesAndTheScriptsThatNeedTheTool)
+{
+    const struct {
+        std::string Script;
+        int Comments;
+        std::string Line; // empty: not refused
+    } cases[] = {
+        {":setvar Db \"Shop\"\n:on error exit\nGO\nCREATE TABLE t (a int)\nGO\n!!dir\n", 3, ""},
+        {":setvar Db \"Shop\"\nGO\nUSE [$(Db)]\nGO\n", 1, "3: USE [$(Db)]"},
+        {"CREATE TABLE t (a int)\n  :R  post.sql\nPRINT 1\n", 1, "2: :R  post.sql"},
+        {"PRINT '$(x) and $(y)'\n:r a.sql\n", 1, "1: PRINT '$(x) and $(y)'"},
+        // Neither: a dollar sign alone, "$()" and a ":r" that is a longer word.
+        {"PRINT '$ (x) $()'\n:reset\n", 1, ""},
+    };
+    for (const auto& c : cases) {
+        TMSSQLExec x;
+        TRecorder rec;
+        rec.Attach(x);
+        TStringList lines;
+        lines.SetText(c.Script);
+        x.ParseScript(lines);
+        int comments = 0;
+        for (int i = 0; i < x.Count(); ++i) comments += x.Statements(i).StatType == ST::stComment ? 1 : 0;
+        EXPECT_EQ(comments, c.Comments) << c.Script;
+        EXPECT_TRUE(x.Messages().Count() == 0) << c.Script;
+        EXPECT_FALSE(x.Execute()) << c.Script;
+        ASSERT_EQ(rec.Errors.size(), 1U) << c.Script;
+        if (c.Line.empty())
+            EXPECT_EQ(rec.Errors[0].find("sqlcmd"), std::string::npos) << rec.Errors[0];
+        else
+            EXPECT_EQ(rec.Errors[0], "The script needs the sqlcmd tool (line " + c.Line +
+                                         "): a file it includes or a variable it uses would not be there. Nothing was run.");
     }
 }

@@ -183,6 +183,15 @@ const TItemCase kItemCases[] = {
       "stStatement|\xC3\x9C" "BER|dboView|odbAlter||ALTER VIEW [\xC3\xBC" "BER] AS SELECT a FROM caf\xC3\xA9"},
      {},
      {"T DBO.CAF\xC3\x89", "V DBO.\xC3\x9C" "BER"}},
+    // Lines of the command-line tool are comment statements of their own,
+    // between batches or between statements, and give no error.
+    {"SqlCmdLines",
+     ":setvar DatabaseName \"Shop\"\n:on error exit\nGO\nCREATE TABLE t (a int)\n:r .\\post.sql\n  !!dir\nPRINT 1\nGO\n",
+     {"stComment||dboUnknown|odbComment||:setvar DatabaseName \"Shop\"", "stComment||dboUnknown|odbComment||:on error exit",
+      "stStatement|T|dboTable|odbCreate||CREATE TABLE t (a int)", "stComment||dboUnknown|odbComment||:r .\\post.sql",
+      "stComment||dboUnknown|odbComment||!!dir", S + "PRINT 1"},
+     {},
+     {"T DBO.T"}},
     // A string, bracketed name or comment that never ends: the error stands
     // where it opens and the statement goes on whole.
     {"UnterminatedString", "PRINT 1\nGO\nPRINT 'abc\nGO\nPRINT 2\n",
