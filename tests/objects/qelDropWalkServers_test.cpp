@@ -189,13 +189,16 @@ struct TDropRun {
 // it, and the script's collection as the InterBase executor reads it.
 class TServerSchema {
 public:
-    // Empty when the database was made, else why not.
+    // Empty when the database was made, else why not. Schema is "own",
+    // "employee" or a script of its own.
     std::string Make(const std::string& Schema)
     {
         if (const std::string why = m_server.Unusable(); !why.empty()) return why;
         if (std::system("command -v isql-fb >/dev/null 2>&1") != 0) return "isql-fb is not installed";
         if (Schema == "own") {
             m_script = SchemaText("own");
+        } else if (Schema != "employee") {
+            m_script = Schema;
         } else {
             if (!std::filesystem::exists(kExamples + "employee.sql.gz")) return "firebird3.0-examples is missing";
             const std::string file = m_dir.File("e.sql");
@@ -231,8 +234,9 @@ public:
         const std::string copy = m_server.FileOf(m_server.NewDatabaseName("drop-walk-copy"));
         m_files.push_back(copy);
         std::filesystem::copy_file(m_template, copy);
-        if (std::system("id firebird >/dev/null 2>&1") == 0)
+        if (std::system("id firebird >/dev/null 2>&1") == 0) {
             EXPECT_EQ(std::system(("chown firebird:firebird '" + copy + "'").c_str()), 0);
+        }
         return copy;
     }
     void Load(TObjs& O) const
@@ -334,18 +338,22 @@ TEST_P(DropWalk, Firebird3DropsOneObjectAndNothingElse)
             });
             EXPECT_TRUE(announced || entry.starts_with("KEY:") || entry.starts_with("CHECK:")) << entry << "\n" << all;
             // An unnamed key or check goes only with its table or a key it needs.
-            if (entry.starts_with("KEY:") || entry.starts_with("CHECK:"))
+            if (entry.starts_with("KEY:") || entry.starts_with("CHECK:")) {
                 EXPECT_FALSE(dynamic_cast<TCtrData*>(target) == nullptr && dynamic_cast<TTblData*>(target) == nullptr &&
                              dynamic_cast<TDmnData*>(target) == nullptr)
                     << entry << "\n" << all;
+            }
         }
         EXPECT_TRUE(targetGone) << all;
         // A domain leaves its columns in place.
-        if (dynamic_cast<TDmnData*>(target) != nullptr)
-            for (const std::string& entry : before)
+        if (dynamic_cast<TDmnData*>(target) != nullptr) {
+            for (const std::string& entry : before) {
                 if (entry.starts_with("FIELD:") || entry.starts_with("KEY:") || entry.starts_with("CHECK:") ||
-                    entry.starts_with("ROW:"))
+                    entry.starts_with("ROW:")) {
                     EXPECT_TRUE(after.contains(entry)) << entry << "\n" << all;
+                }
+            }
+        }
     }
 }
 
@@ -437,3 +445,81 @@ TEST(DropWalkAll, Firebird3DropsTheWholeSchemaByExecutorAndByScript)
     EXPECT_EQ(db.Run("-i '" + db.Dir().File("drop.sql") + "'"), "") << text;
     EXPECT_EQ(db.CatalogueOf(copy), std::set<std::string>{});
 }
+
+namespace {
+
+// An unnamed key or check is found by what defines it, whatever its layout
+// or column order; when none or several match, the block fails and nothing
+// is dropped.
+struct TUnnamedRow {
+    const char* Label;
+    const char* Script;
+    TConstraintKind Kind;
+    std::vector<std::string> Fields;
+    const char* RefTable;
+    const char* Body;
+    bool Fails;
+    std::vector<std::string> Left; // the keys and checks of T afterwards
+};
+
+void PrintTo(const TUnnamedRow& Row, std::ostream* Out) { *Out << Row.Label; }
+
+class UnnamedDrop : public ::testing::TestWithParam<TUnnamedRow> {};
+
+TEST_P(UnnamedDrop, FindsTheServersNameByDefinition)
+{
+    const TUnnamedRow& row = GetParam();
+    TServerSchema db;
+    if (const std::string why = db.Make(row.Script); !why.empty()) QEL_SKIP_OR_FAIL(why);
+    const std::string copy = db.Copy();
+    TObjs o;
+    o.SetDatabaseType(TDatabaseType::dbInterBase);
+    o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+    auto ctr = std::make_unique<TCtrData>(&o);
+    ctr->SetConstraintKind(row.Kind), ctr->SetTableName("T"), ctr->SetRefTableName(row.RefTable), ctr->SetBody(row.Body);
+    for (const std::string& f : row.Fields) ctr->Fields.Add(f);
+    TDbObj* filed = o.AddObject(std::move(ctr));
+    TQELConnection c;
+    db.Connect(c, copy);
+    TIBSQLExec x;
+    x.SetQELConnection(&c);
+    std::string errors;
+    x.OnErrorMessage = [&errors](TObject&, const std::string& Text) { errors += Text; };
+    o.Executor = &x;
+    filed->DropObject();
+    x.Execute();
+    c.SetConnected(false);
+    EXPECT_EQ(errors.find("Not exactly one unnamed constraint matches") != std::string::npos, row.Fails) << errors;
+    if (!row.Fails) {
+        EXPECT_EQ(errors, "");
+    }
+    std::vector<std::string> left;
+    for (const std::string& entry : db.CatalogueOf(copy))
+        if (entry.starts_with("KEY:T ") || entry.starts_with("CHECK:T ")) left.push_back(entry);
+    EXPECT_EQ(left, row.Left);
+}
+
+const char* const kTwoUniques = "CREATE TABLE T (A INTEGER NOT NULL, B INTEGER NOT NULL, UNIQUE (A, B), UNIQUE (A));";
+const char* const kTwoParents = "CREATE TABLE P1 (ID INTEGER NOT NULL PRIMARY KEY);\n"
+                                "CREATE TABLE P2 (ID INTEGER NOT NULL PRIMARY KEY);\n"
+                                "CREATE TABLE T (A INTEGER REFERENCES P1 (ID), CONSTRAINT FK_T FOREIGN KEY (A) "
+                                "REFERENCES P2 (ID), FOREIGN KEY (A) REFERENCES P2 (ID));";
+const char* const kChecks = "CREATE TABLE T (A INTEGER, CHECK (A>0), CHECK (A < 10), CHECK (A <> 5), CHECK (A <> 5));";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UnnamedDrop,
+    ::testing::Values(
+        TUnnamedRow{"UniqueByItsColumns", kTwoUniques, ckUnique, {"A", "B"}, "", "", false, {"KEY:T UNIQUE (A)"}},
+        TUnnamedRow{"UniqueColumnsInOrder", kTwoUniques, ckUnique, {"B", "A"}, "", "", true,
+                    {"KEY:T UNIQUE (A)", "KEY:T UNIQUE (A,B)"}},
+        TUnnamedRow{"ForeignKeyByReferencedTable", kTwoParents, ckForeignKey, {"A"}, "P1", "", false,
+                    {"KEY:T FOREIGN KEY (A) -> P2", "KEY:T FOREIGN KEY (A) -> P2 FK_T"}},
+        TUnnamedRow{"CheckBySourceBlanksAside", kChecks, ckCheck, {}, "", "( A > 0 )", false,
+                    {"CHECK:T CHECK (A < 10)", "CHECK:T CHECK (A <> 5)"}},
+        TUnnamedRow{"NoneMatches", kChecks, ckCheck, {}, "", "(A > 99)", true,
+                    {"CHECK:T CHECK (A < 10)", "CHECK:T CHECK (A <> 5)", "CHECK:T CHECK (A>0)"}},
+        TUnnamedRow{"SeveralMatch", kChecks, ckCheck, {}, "", "(A <> 5)", true,
+                    {"CHECK:T CHECK (A < 10)", "CHECK:T CHECK (A <> 5)", "CHECK:T CHECK (A>0)"}}),
+    [](const auto& info) { return std::string(info.param.Label); });
+
+} // namespace
