@@ -275,6 +275,21 @@ std::string TPblData::GetDropScript() const
     return "DROP PUBLICATION " + ASAOwnerText(*this, Owner) + "." + QuoteName(Name());
 }
 
+void TPblData::CreateDependencies()
+{
+    TDbObj::CreateDependencies();
+    // Its tables come first even when their links were handled already: a
+    // publication cannot name a table that is not there.
+    for (const auto& item : Uses) {
+        TDbObj* used = item.Object ? item.Object->Target : nullptr;
+        if (auto* column = dynamic_cast<TFldData*>(used); column != nullptr && dynamic_cast<TTblData*>(column->Parent))
+            used = column->Parent->GetExists() ? column : column->Parent;
+        else if (dynamic_cast<TTblData*>(used) == nullptr)
+            continue;
+        if (used != nullptr && !used->GetExists()) used->CreateObject();
+    }
+}
+
 std::string TSchData::GetCreateDDL() const
 {
     std::string text = "CREATE SCHEMA " + QuoteName(Name());

@@ -129,6 +129,9 @@ public:
     std::string GetCreateDDL() const override;
     // "DROP PUBLICATION O.P"
     std::string GetDropScript() const override;
+    // The base walk, then every table (or table column) it uses that does
+    // not exist, whether or not its link was handled already.
+    void CreateDependencies() override;
 };
 
 // A schema and the owner CREATE SCHEMA names.
