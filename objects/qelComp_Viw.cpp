@@ -113,6 +113,20 @@ void TViwData::CreateObject()
     EmitStatement(*this, GetCreateScript(), TStatType::stStatement, Name(), TDbObject::dboView,
                   TDbOperation::odbCreate);
     SetExists(true);
+    // PostgreSQL has no ALTER for a trigger's body: the triggers on the view
+    // that went with it (on either side) come back whole, now.
+    if (GetDatabaseType() == TDatabaseType::dbPostgreSQL) {
+        for (const TObjs* side : {SourceSideOf(*this), TargetSideOf(*this)}) {
+            if (side == nullptr) continue;
+            for (const auto& item : side->Triggers) {
+                auto* trigger = dynamic_cast<TTrgData*>(item.Object);
+                const TDbObj* on = trigger == nullptr ? nullptr : trigger->Table();
+                if (on != nullptr && (on == this || on == Counterpart()) && !trigger->GetExists()) trigger->CreateObject();
+            }
+        }
+        AfterCreate();
+        return;
+    }
     // The source side's triggers on the view come as stubs now, their bodies
     // when they are created themselves.
     if (const TObjs* source = SourceSideOf(*this))
@@ -174,9 +188,11 @@ void TViwData::AfterCreate()
 void TViwData::DropDependents()
 {
     const bool sybaseASE = GetDatabaseType() == TDatabaseType::dbSybaseASE;
-    ForEachActiveLink(*this, UsedBy, [sybaseASE](TDependObj& Link, TDbObj& User) {
+    // PostgreSQL can only drop a trigger, which comes back with the view.
+    const bool dropTriggers = sybaseASE || GetDatabaseType() == TDatabaseType::dbPostgreSQL;
+    ForEachActiveLink(*this, UsedBy, [sybaseASE, dropTriggers](TDependObj& Link, TDbObj& User) {
         if (auto* trigger = dynamic_cast<TTrgData*>(&User)) {
-            if (sybaseASE) trigger->DropObject();
+            if (dropTriggers) trigger->DropObject();
             else trigger->EmptyTriggerBody();
         } else if (auto* routine = dynamic_cast<TPrcData*>(&User)) {
             if (sybaseASE) routine->DropObject();

@@ -340,6 +340,32 @@ INSTANTIATE_TEST_SUITE_P(
                   "the column NOT NULL",
                   "log: Cannot drop domain DPOS: column ID of table DEPT uses it, and the server type cannot change "
                   "the column's type"}},
+        // PostgreSQL has no ALTER for a trigger's body: the trigger that
+        // went with its view comes back whole with the view.
+        TWalkRow{"PostgreSQLViewTriggerComesBackWithTheView", DT::dbPostgreSQL,
+                 [](TWorld& w) {
+                     auto [s2, t2] = w.Both<TViwData>("v2");
+                     s2.SetBody("SELECT 2"), s2.SavedText = "new", t2.SavedText = "old";
+                     auto [str, ttr] = w.Both<TTrgData>("tr");
+                     for (TTrgData* tr : {&str, &ttr}) {
+                         tr->SetTableName("v2"), tr->Timing = 3, tr->Events = 1 << 1, tr->ForEachRow = true;
+                         tr->SetBody("EXECUTE PROCEDURE f()");
+                     }
+                     qeltest::Uses(ttr, t2), qeltest::Uses(str, s2);
+                     auto& v1 = w.Add<TViwData>(w.Source, "v1", false);
+                     v1.SetBody("SELECT * FROM v2");
+                     qeltest::Uses(v1, s2);
+                     v1.CreateObject();
+                     w.Note(ttr.GetExists() ? "trigger there" : "trigger gone");
+                 },
+                 {"comment comment: /* Alter view (drop/create): v2 for view: v1 */",
+                  "comment comment: /* Alter view (drop): v2 for view: v1 */", "stmt drop: DROP TRIGGER tr ON v2",
+                  "stmt drop: DROP VIEW v2", "comment comment: /* Alter view (create): v2 for view: v1 */",
+                  "comment comment: /* Create view: v2 (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW v2\r\n AS \r\nSELECT 2",
+                  "trg create: CREATE TRIGGER tr\r\n INSERT\r\n  ON v2\r\n  FOR EACH ROW\r\nEXECUTE PROCEDURE f()",
+                  "comment comment: /* Create view: v1 (ViwData.CreateDependDef) */",
+                  "stmt create: CREATE VIEW v1\r\n AS \r\nSELECT * FROM v2", "note: trigger there"}},
         TWalkRow{"UsedViewRecreatedWhenTheSidesDiffer", DT::dbInterBase,
                  [](TWorld& w) {
                      auto [s2, t2] = w.Both<TViwData>("V2");
