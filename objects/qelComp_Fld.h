@@ -56,9 +56,10 @@ public:
     //   IB "C VARCHAR(10) DEFAULT 'it''s'", MS SQL "C CHAR(1) NULL", "@p INTEGER"
     std::string GetCreateDDL() const override;
     // The same text for a column of a primary key that is added apart from
-    // CREATE TABLE: InterBase declares it NOT NULL, which the key needs,
-    // unless its domain or its identity makes it so already:
-    //   "ID INTEGER" -> "ID INTEGER NOT NULL"
+    // CREATE TABLE: InterBase declares it NOT NULL, which the key needs and
+    // which Firebird gives every column of a key made with its table, a
+    // column of a NOT NULL domain too (an identity is never null):
+    //   "ID INTEGER" -> "ID INTEGER NOT NULL", "ID D" -> "ID D NOT NULL"
     std::string GetKeyColumnDDL() const;
     // "ALTER TABLE T ADD C INTEGER"; under MS SQL a NOT NULL column takes its
     // one-column default constraint in line, which then counts as existing.
@@ -77,9 +78,6 @@ public:
     // Everything after the name, in the syntax of the collection's server:
     //   IB "INTEGER NOT NULL", MS SQL "DATETIME2(0) NULL", MySQL "INT UNSIGNED"
     std::string GetColumnDefinition() const;
-    // A column of a domain declared NOT NULL, or an identity of a server
-    // that has identities, is never null without a NOT NULL of its own.
-    bool IBNotNullByType() const;
 
     // ---- the walk ----
     // Before the column goes: routines that use it are emptied ("/* Empty P

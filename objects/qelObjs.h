@@ -140,7 +140,7 @@ private:
     // then what may call routines.
     void WriteInterBaseScript();
     void WriteRoutineStubs();
-    void WriteRoutineBodies();
+    void WriteRoutineBodies(bool AfterViews);
     void WriteViewsInOrder();
     // Text + Terminator and an empty line; with OwnerLines the object's
     // owner and description statements after it. Nothing for no text.

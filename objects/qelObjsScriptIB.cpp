@@ -48,6 +48,14 @@ private:
 // of its own (an external routine is whole as it stands).
 bool HasBodyToComplete(const TPrcData& Routine) { return !Routine.Body().empty(); }
 
+// Whether the object's text reads a view, which must exist before it.
+bool ReadsAView(const TDbObj& Obj)
+{
+    for (const auto& link : Obj.Uses)
+        if (link.Object != nullptr && dynamic_cast<const TViwData*>(link.Object->Target) != nullptr) return true;
+    return false;
+}
+
 } // namespace
 
 void TObjs::OpenBlock()
@@ -101,8 +109,11 @@ void TObjs::WriteInterBaseScript()
     WriteRoutineStubs();
     WriteObjects(Indexes, true, false);
     Script.Add("");
+    // Bodies that read no view are completed before the views: Firebird
+    // refuses to alter a procedure once a view over a view reads it.
+    WriteRoutineBodies(false);
     WriteViewsInOrder();
-    WriteRoutineBodies();
+    WriteRoutineBodies(true);
     // What may call routines or read views and other tables.
     for (const auto& item : Domains) {
         auto* domain = dynamic_cast<TDmnData*>(item.Object);
@@ -148,16 +159,19 @@ void TObjs::WriteRoutineStubs()
     CloseBlock();
 }
 
-void TObjs::WriteRoutineBodies()
+// The routine bodies that read views (AfterViews) or the others; package
+// bodies always after the views.
+void TObjs::WriteRoutineBodies(bool AfterViews)
 {
     const bool packages = IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
     std::vector<TPrcData*> routines;
     for (const auto& item : Procedures)
-        if (auto* routine = dynamic_cast<TPrcData*>(item.Object);
-            routine != nullptr && !routine->NoScript && HasBodyToComplete(*routine))
+        if (auto* routine = dynamic_cast<TPrcData*>(item.Object); routine != nullptr && !routine->NoScript &&
+                                                                   HasBodyToComplete(*routine) &&
+                                                                   ReadsAView(*routine) == AfterViews)
             routines.push_back(routine);
     std::vector<TPkgData*> bodies;
-    if (packages)
+    if (packages && AfterViews)
         for (const auto& item : Packages)
             if (auto* package = dynamic_cast<TPkgData*>(item.Object); package != nullptr && !package->Body().empty())
                 bodies.push_back(package);

@@ -57,8 +57,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, TableTextTest, ::testing::ValuesIn(std::vector<TD
     Table("empty names", DT::dbInterBase, [](TTblData& t) { t.SetName(""), t.Fields.Objects(0)->SetName(""); },
           "CREATE TABLE (INTEGER) | DROP TABLE "),
     // The key is added by ALTER TABLE later: its columns must be NOT NULL
-    // already, except where the domain says so; other tables' keys and
-    // other kinds of key change nothing.
+    // already, and are so where the key is made with the table, whatever
+    // the domain says; other tables' keys and other kinds of key change
+    // nothing.
     {"IB key columns", DT::dbInterBase, [](TObjs& o) {
          auto d = std::make_unique<TDmnData>(&o);
          d->SetName("D"), d->BaseField->DataType = 1, d->BaseField->Nullable = false;
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, TableTextTest, ::testing::ValuesIn(std::vector<TD
          key("UQ_T", ckUnique, "T", {"E"});
          key("PK_U", ckPrimaryKey, "U", {"E"});
          return t.GetCreateDDL() + " | " + t.Fields.Objects(0)->GetCreateDDL();
-     }, "CREATE TABLE T(A INTEGER NOT NULL,\r\nB D,\r\nC VARCHAR(5) NOT NULL CHECK(C > ''),\r\nE INTEGER) | A INTEGER"},
+     }, "CREATE TABLE T(A INTEGER NOT NULL,\r\nB D NOT NULL,\r\nC VARCHAR(5) NOT NULL CHECK(C > ''),\r\nE INTEGER) | A INTEGER"},
     {"publication", DT::dbSybaseASA, [](TObjs& o) {
          TPblData p(&o), empty(&o);
          p.SetName("P"), p.Owner = "O", empty.SetName("N");

@@ -70,9 +70,6 @@ std::vector<std::string> ScriptStatements(const std::string& Script)
             const std::size_t end = Script.find("*/", i + 2);
             i = end == std::string::npos ? Script.size() : end + 2;
             current += ' ';
-        } else if (c == '-' && i + 1 < Script.size() && Script[i + 1] == '-') {
-            const std::size_t end = Script.find('\n', i);
-            i = end == std::string::npos ? Script.size() : end;
         } else if (c == '\'' || c == '"') {
             std::size_t end = Script.find(c, i + 1);
             end = end == std::string::npos ? Script.size() : end + 1;

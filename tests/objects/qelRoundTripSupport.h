@@ -10,8 +10,10 @@ namespace qeltest {
 
 // The statements of an isql script, each without its terminator and with
 // runs of blanks and line breaks made one blank, in the order written; SET
-// TERM is followed and not listed, nor comments, COMMIT WORK or the
-// commented CREATE DATABASE that an extract begins with.
+// TERM is followed and not listed, nor /* */ comments, COMMIT WORK or the
+// commented CREATE DATABASE that an extract begins with. A "--" comment is
+// kept as text: an extract writes a view's text that ends in one with the
+// terminator on the same line.
 //   "SET TERM ^ ;\nCREATE PROCEDURE P AS BEGIN END^\nSET TERM ; ^\n"
 //     -> {"CREATE PROCEDURE P AS BEGIN END"}
 std::vector<std::string> ScriptStatements(const std::string& Script);
