@@ -184,6 +184,19 @@ void TObjs::BuildScript()
 
 // Sequences and exceptions come before the tables whose defaults and
 // checks name them, views in the order they read each other.
+namespace {
+
+// An object the script cannot hold is named in the log, never dropped from
+// it without a word: "Left out of the script: V (TViwData): it has no
+// CREATE text".
+void LogNoCreateText(TObjs& Objs, const TDbObj& Obj)
+{
+    const std::string name = Obj.Name().empty() ? Obj.DisplayName : Obj.GetQualifiedName();
+    Objs.DoLog("Left out of the script: " + name + " (" + Obj.ClassName() + "): it has no CREATE text");
+}
+
+} // namespace
+
 void TObjs::WriteSections()
 {
     const TDatabaseType db = DatabaseType();
@@ -207,6 +220,8 @@ void TObjs::WriteSections()
     WritePackages();
     WriteConstraints();
     Script.Add("");
+    for (const auto& item : Views)
+        if (!item.Object->NoScript && item.Object->GetCreateDDL().empty()) LogNoCreateText(*this, *item.Object);
     WriteViewsInOrder();
     WriteRoutines(Procedures);
     WriteRoutines(Triggers);
@@ -250,10 +265,13 @@ void TObjs::WriteObjects(const TObjIndex& Index, bool SetOptions, bool EmptyLine
         const bool builtIn = Is<TSchData>(obj) && ((db == dbPostgreSQL && obj.Name() == "public") ||
                                                    (db == dbMSSQL && obj.Name() == obj.DisplayName));
         if (SetOptions) WriteMSSQLSetOptions(obj.QuotedIdentifier, obj.AnsiNulls);
-        const std::string text = obj.NoScript || builtIn || WrittenInLine(obj) ? std::string() : obj.GetCreateDDL();
+        const bool leftOut = obj.NoScript || builtIn || WrittenInLine(obj);
+        const std::string text = leftOut ? std::string() : obj.GetCreateDDL();
         if (!text.empty()) {
             Script.Add(TScriptFormat::Terminated(text, Terminator));
             if (EmptyLine) Script.Add("");
+        } else if (!leftOut) {
+            LogNoCreateText(*this, obj);
         }
         WriteOwnerStatement(obj, Script);
     }
@@ -332,8 +350,13 @@ void TObjs::WriteRoutines(const TObjIndex& Index)
     for (const auto& item : Index) {
         TDbObj& obj = *item.Object;
         SaveObjectFiles(obj);
+        const std::string text = obj.NoScript ? std::string() : obj.GetCreateDDL();
+        if (text.empty()) {
+            if (!obj.NoScript) LogNoCreateText(*this, obj);
+            continue;
+        }
         WriteMSSQLSetOptions(obj.QuotedIdentifier, obj.AnsiNulls);
-        Script.Add(TScriptFormat::Terminated(obj.GetCreateDDL(), Terminator));
+        Script.Add(TScriptFormat::Terminated(text, Terminator));
         Script.Add("");
         WriteOwnerStatement(obj, Script);
     }
