@@ -4,6 +4,7 @@
 // read the same script, and isql-fb -x of the two is the same once the
 // order of the objects is set aside. B's run has no error.
 #include "qelIBExParser.h"
+#include "qelIBSQLExec.h"
 #include "qelObjs.h"
 #include "qelRoundTripSupport.h"
 #include "qelTestSupport.h"
@@ -276,5 +277,68 @@ INSTANTIATE_TEST_SUITE_P(
                       TRoundTripRow{"UDF", "@udf/udf.sql"},
                       TRoundTripRow{"Filter", "@api/api9f.sql", "blob filters are no objects of the collection"}),
     [](const ::testing::TestParamInfo<TRoundTripRow>& Info) { return std::string(Info.param.Label); });
+
+// Write, load, write: the statement list of a loaded script, written as a
+// script, read again and written again is the same text, and that text runs
+// in isql-fb. One statement of every kind the InterBase parser hands on,
+// routines among them as DDL statements on a routine object.
+const char* const kEveryKind = R"(SET SQL DIALECT 3;
+CREATE DATABASE 'x.fdb';
+CREATE TABLE T (ID INTEGER NOT NULL, N VARCHAR(10));
+CREATE GENERATOR G;
+SET GENERATOR G TO 5;
+CREATE EXCEPTION E 'no';
+CREATE VIEW V AS SELECT ID FROM T -- all of them
+;
+SET TERM ^ ;
+CREATE PROCEDURE P (A INTEGER) RETURNS (B INTEGER) AS BEGIN B = A; SUSPEND; END^
+CREATE FUNCTION F (A INTEGER) RETURNS INTEGER AS BEGIN RETURN A + 1; END^
+CREATE TRIGGER T_BI FOR T BEFORE INSERT AS BEGIN IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(G, 1); END^
+CREATE PACKAGE PK AS BEGIN FUNCTION ONE RETURNS INTEGER; END^
+CREATE PACKAGE BODY PK AS BEGIN FUNCTION ONE RETURNS INTEGER AS BEGIN RETURN 1; END END^
+EXECUTE BLOCK AS BEGIN INSERT INTO T (ID, N) VALUES (1, 'a'); END^
+ALTER PROCEDURE P (A INTEGER) RETURNS (B INTEGER) AS BEGIN B = A * 2; SUSPEND; END^
+SET TERM ; ^
+INSERT INTO T (ID, N) VALUES (2, 'b');
+UPDATE T SET N = 'c' WHERE ID = 2;
+DELETE FROM T WHERE ID = 1;
+SELECT COUNT(*) FROM T;
+COMMENT ON TABLE T IS 'the table';
+GRANT SELECT ON V TO PUBLIC;
+COMMIT;
+)";
+
+// The executor's script text of a loaded file.
+std::string WrittenAfterLoad(const std::string& File, std::string& Errors)
+{
+    TIBSQLExec x;
+    x.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+    x.OnErrorMessage = [&Errors](TObject&, const std::string& Text) { Errors += Text + "\n"; };
+    x.LoadScript(File);
+    TStringList lines;
+    x.WriteScript(lines, false);
+    return lines.Text();
+}
+
+TEST(StatementListScript, WriteLoadWriteIsTheSameTextAndRuns)
+{
+    if (std::system("command -v isql-fb >/dev/null 2>&1") != 0)
+        QEL_SKIP_OR_FAIL("isql-fb is not installed (firebird3.0-utils)");
+    qeltest::UsePrivateFirebirdLock();
+    qeltest::TempDir dir;
+    const std::string source = dir.File("source.sql"), first = dir.File("first.sql");
+    qeltest::WriteFile(source, OnDatabase(kEveryKind, dir.File("a.fdb")));
+    std::string errors;
+    const std::string once = WrittenAfterLoad(source, errors);
+    qeltest::WriteFile(first, once);
+    const std::string twice = WrittenAfterLoad(first, errors);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(twice, once);
+    for (const char* kind : {"SET TERM ^ ;", "CREATE PROCEDURE P", "EXECUTE BLOCK", "SELECT COUNT(*) FROM T;",
+                             "-- all of them\r\n;"})
+        EXPECT_NE(once.find(kind), std::string::npos) << kind << "\n" << once;
+    const std::string run = qeltest::RunIsql(once, dir.Path().string());
+    EXPECT_EQ(run.find("Statement failed"), std::string::npos) << run << "\n" << once;
+}
 
 } // namespace
