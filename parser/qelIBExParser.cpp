@@ -285,7 +285,7 @@ void TIbExParser::AfterParse()
 void TIbExParser::ParseObjectBody(TDbObj& Obj)
 {
     const TBodyScope scope(*this, Obj);
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     if (auto* routine = dynamic_cast<TPrcData*>(&Obj)) {
         // Parameters are the routine's own names, never sequences.
         for (const auto* params : {&routine->InputParams, &routine->OutputParams})
@@ -302,8 +302,22 @@ void TIbExParser::ParseObjectBody(TDbObj& Obj)
     } else if (dynamic_cast<TPkgData*>(&Obj) != nullptr) {
         if (Is(syIBAs, "AS")) NextToken();
         ParseBlock();
-    } else if (dynamic_cast<TViwData*>(&Obj) != nullptr) {
+    } else if (auto* view = dynamic_cast<TViwData*>(&Obj)) {
+        // A view without a column list has the select list's names, as the
+        // server gives them; links to its columns need them.
+        std::vector<std::string> names;
+        m_outputNames = view->Columns.Empty() ? &names : nullptr;
+        m_outputNamed = true;
         ParseQueryExpression();
+        m_outputNames = nullptr;
+        const std::set<std::string> distinct(names.begin(), names.end());
+        if (view->Columns.Empty() && m_outputNamed && !names.empty() && distinct.size() == names.size() &&
+            m_failedLevel < 0)
+            for (const std::string& name : names) {
+                TFldData* column = view->Columns.Add(name, std::make_unique<TFldData>(Objs(), view));
+                column->SetName(name);
+                column->TableName = view->Name();
+            }
     } else if (dynamic_cast<TDmnData*>(&Obj) != nullptr) {
         ParseExpression();
     } else if (IsExpressionBody(Obj)) {

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -104,7 +105,9 @@ protected:
     // [WITH ...] SELECT ...
     void ParseQueryExpression();
     void ParseSelectInto();
-    void ParseValueList();
+    // Names: where a view's select list gives its column names (one per
+    // item; Complete cleared when an item has none the parser can tell).
+    void ParseValueList(std::vector<std::string>* Names = nullptr);
     void ParseFromList();
     void ParseTableReference();
     void ParseRowsClause();
@@ -180,6 +183,13 @@ private:
     // After a PSQL statement that reported an error: on to its ";".
     void ResyncStatement();
 
+    // The output names of the select list read next (a view's without a
+    // column list of its own); taken by the first SELECT that reads a list.
+    std::vector<std::string>* m_outputNames = nullptr;
+    bool m_outputNamed = true;
+    // The name of the select item Text is (alias aside): its column, or
+    // with "*" the columns of the FROM scope; False when it has none.
+    bool OutputNamesOf(const std::string& Text, std::vector<std::string>& Names);
     TDbObj* m_bodyObj = nullptr;
     // Whose grammar the body follows: the local routine or member itself.
     TDbObj* m_grammarObj = nullptr;

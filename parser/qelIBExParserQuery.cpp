@@ -4,10 +4,16 @@
 // aliases, against which its column references are linked.
 #include "qelIBExParser.h"
 
+#include "qelComp_Fld.h"
 #include "qelComp_Idx.h"
+#include "qelComp_Prc.h"
+#include "qelComp_Tbl.h"
+#include "qelComp_Viw.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
 #include "qelText.h"
+
+#include <utility>
 
 namespace qel {
 
@@ -134,7 +140,7 @@ void TIbExParser::CollectFromList(TParseContext& Scope)
 
 void TIbExParser::ParseSelect()
 {
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     TScopeGuard scope(*this);
     // UNION members one after another: a long UNION costs no depth.
     for (TLoopGuard guard(*this);; guard.Turn()) {
@@ -152,6 +158,7 @@ void TIbExParser::ParseSelect()
                 Take(syRParen);
             }
         if (Symb == syIBDistinct || Symb == syIBAll) NextToken();
+        std::vector<std::string>* const names = std::exchange(m_outputNames, nullptr);
         TParseContext& ctx = scope.Push();
         // The first pass fills the scope, so that the second links every
         // column reference; after an error in the statement being read,
@@ -163,7 +170,7 @@ void TIbExParser::ParseSelect()
             ctx.Active = true;
             ctx.Restore();
         }
-        ParseValueList();
+        ParseValueList(names);
         Take(syIBFrom);
         ParseFromList();
         OptionalExpression(syIBWhere);
@@ -199,6 +206,8 @@ void TIbExParser::ParseSelect()
 
 void TIbExParser::ParseQueryExpression()
 {
+    // The common table expressions' lists name nothing of the query.
+    std::vector<std::string>* const names = std::exchange(m_outputNames, nullptr);
     if (Symb == syIBWith) {
         NextToken();
         if (IsWord("RECURSIVE")) NextToken();
@@ -219,8 +228,60 @@ void TIbExParser::ParseQueryExpression()
             NextToken();
         }
     }
+    m_outputNames = names;
     Take(syIBSelect);
     ParseSelect();
+}
+
+// "A", "T.A", "\"Mixed\"" name their column; "*" and "T.*" the columns of
+// the scope's tables, views and procedures.
+bool TIbExParser::OutputNamesOf(const std::string& Text, std::vector<std::string>& Names)
+{
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i < Text.size()) {
+        std::string part;
+        if (Text[i] == '"') {
+            for (++i; i < Text.size(); ++i) {
+                if (Text[i] == '"' && i + 1 < Text.size() && Text[i + 1] == '"') part += Text[++i];
+                else if (Text[i] == '"') break;
+                else part += Text[i];
+            }
+            if (i >= Text.size()) return false;
+            ++i;
+        } else if (Text[i] == '*') {
+            part = "*";
+            ++i;
+        } else {
+            while (i < Text.size() && (CharInSet(Text[i], IdentChars) || Text[i] == '$')) part += Text[i++];
+            if (part.empty() || (part[0] >= '0' && part[0] <= '9')) return false;
+            part = UpperCase(part);
+        }
+        parts.push_back(part);
+        if (i == Text.size()) break;
+        if (Text[i] != '.') return false;
+        ++i;
+    }
+    if (parts.empty()) return false;
+    if (parts.back() != "*") {
+        Names.push_back(parts.back());
+        return true;
+    }
+    if (Contexts.empty() || Objs() == nullptr || parts.size() > 2) return false;
+    const TParseContext& scope = *Contexts.back();
+    if (scope.Names.Empty()) return false;
+    for (int k = 0; k < scope.Names.Count(); ++k) {
+        if (parts.size() == 2 && !SameText(scope.Aliases[k], parts[0]) && !SameText(scope.Names[k], parts[0]))
+            continue;
+        const std::string& source = scope.Names[k];
+        const TOwnedNameList<TFldData>* columns = nullptr;
+        if (const auto* table = Objs()->FindTable(source)) columns = &table->Fields;
+        else if (const auto* view = Objs()->FindView(source)) columns = &view->Columns;
+        else if (const auto* proc = Objs()->FindProcedure(source)) columns = &proc->OutputParams;
+        if (columns == nullptr || columns->Empty()) return false;
+        for (const auto& column : *columns) Names.push_back(column.Name);
+    }
+    return true;
 }
 
 void TIbExParser::ParseSelectInto()
@@ -230,14 +291,20 @@ void TIbExParser::ParseSelectInto()
     ParseIntoList();
 }
 
-void TIbExParser::ParseValueList()
+void TIbExParser::ParseValueList(std::vector<std::string>* Names)
 {
     for (;;) {
+        const std::int64_t start = TokenStart;
         ParseExpression();
+        const std::string item = Trim(GetText(start, m_prevTokenEnd - start));
         if (Symb == syIBAs) NextToken();
         if (Symb == syIdent && !IsWord("NULLS") && !IsWord("ASC") && !IsWord("ASCENDING") && !IsWord("DESC") &&
-            !IsWord("DESCENDING") && !IsWord("ROWS"))
+            !IsWord("DESCENDING") && !IsWord("ROWS")) {
+            if (Names != nullptr) Names->push_back(TokenText);
             NextToken();
+        } else if (Names != nullptr && !OutputNamesOf(item, *Names)) {
+            m_outputNamed = false;
+        }
         if (Symb == syIBAsc || Symb == syIBDesc || IsWord("ASC") || IsWord("ASCENDING") || IsWord("DESC") ||
             IsWord("DESCENDING"))
             NextToken();
@@ -285,11 +352,12 @@ void TIbExParser::ParseFromList()
 
 void TIbExParser::ParseTableReference()
 {
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     // A derived table (its alias required after JOIN), a nested reference,
     // or a table, view or procedure.
     const auto primary = [this](bool AfterJoin) {
         if (Symb == syLParen) {
+            const TNestingLevel sqlLevel(*this);
             NextToken();
             if (Symb == syIBSelect || Symb == syIBWith) {
                 ParseQueryExpression();

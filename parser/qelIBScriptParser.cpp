@@ -319,6 +319,14 @@ void TIbParser::ParseStatement()
     case SymbCode(syIBDrop): ParseDrop(); return;
     case SymbCode(syIBDeclare):
         NextToken();
+        if (Is(syIBFilter, "FILTER")) {
+            // A BLOB filter is the server's own; the model keeps none.
+            NextToken();
+            SetKind(stStatement, ExpectName(true), dboBlobFilter, odbCreate);
+            SkipToEnd();
+            Emit(false);
+            return;
+        }
         ExpectIs(syIBExternal, "EXTERNAL");
         NextToken();
         ExpectIs(syIBFunction, "FUNCTION");

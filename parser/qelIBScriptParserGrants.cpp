@@ -15,6 +15,10 @@
 #include "qelObjs.h"
 #include "qelText.h"
 
+#include <optional>
+#include <utility>
+#include <vector>
+
 namespace qel {
 
 using enum TSymb;
@@ -22,87 +26,183 @@ using enum TStatType;
 using enum TDbObject;
 using enum TDbOperation;
 
+namespace {
+
+// One grantee of a GRANT: its kind word (dboUnknown without one) and name.
+struct TGrantee {
+    TDbObject Kind = dboUnknown;
+    std::string Name;
+};
+
+} // namespace
+
+// One grant a grantee, and one more for each privilege that names columns:
+//   GRANT SELECT, UPDATE (A) ON T TO U, ROLE R
+//     -> SELECT ON T TO U, UPDATE (A) ON T TO U, the same two TO ROLE R
+// Privileges to create, alter or drop kinds of objects are kept as the
+// statement's text.
 void TIbParser::ParseGrant()
 {
-    auto grant = std::make_unique<TGntData>(Objs());
-    grant->ScriptLine = Line;
+    const std::int32_t line = Line;
     SetKind(stStatement, {}, dboGrant, odbCreate);
+    const std::int64_t start = TokenStart;
     NextToken();
     TObjs* objs = Collection();
-    if (Symb != syIBSelect && Symb != syIBInsert && Symb != syIBUpdate && Symb != syIBDelete &&
-        Symb != syIBReferences && Symb != syIBExecute && Symb != syIBAll) {
-        grant->ObjectName = ExpectName();
-        grant->ObjectKind = dboRole;
-        NextToken();
+    TPrivileges plain;
+    std::vector<std::pair<TPrivilege, std::vector<std::string>>> byColumns;
+    std::vector<std::string> roles;
+    std::string objectName;
+    TDbObject objectKind = dboUnknown;
+    const bool ddl = Symb == syIBCreate || Symb == syIBAlter || Symb == syIBDrop;
+    if (ddl) {
+        // GRANT CREATE TABLE TO U, GRANT ALTER ANY PROCEDURE TO ROLE R
+        for (TLoopGuard guard(*this); !Is(syIBTo, "TO") && Symb != syTerminator && Symb != syEOF; guard.Turn())
+            NextToken();
+    } else if (Symb != syIBSelect && Symb != syIBInsert && Symb != syIBUpdate && Symb != syIBDelete &&
+               Symb != syIBReferences && Symb != syIBExecute && Symb != syIBAll && !IsWord("USAGE")) {
+        for (;;) {
+            roles.push_back(ExpectName());
+            NextToken();
+            if (Symb != syComma) break;
+            NextToken();
+        }
+        objectName = roles.front();
+        objectKind = dboRole;
     } else {
         for (;;) {
+            std::optional<TPrivilege> one;
             switch (SymbCode(Symb)) {
-            case SymbCode(syIBInsert): grant->Privileges.Include(TPrivilege::prInsert); break;
-            case SymbCode(syIBUpdate): grant->Privileges.Include(TPrivilege::prUpdate); break;
-            case SymbCode(syIBDelete): grant->Privileges.Include(TPrivilege::prDelete); break;
-            case SymbCode(syIBSelect): grant->Privileges.Include(TPrivilege::prSelect); break;
-            case SymbCode(syIBExecute): grant->Privileges.Include(TPrivilege::prExecute); break;
-            case SymbCode(syIBReferences): grant->Privileges.Include(TPrivilege::prReferences); break;
+            case SymbCode(syIBInsert): one = TPrivilege::prInsert; break;
+            case SymbCode(syIBUpdate): one = TPrivilege::prUpdate; break;
+            case SymbCode(syIBDelete): one = TPrivilege::prDelete; break;
+            case SymbCode(syIBSelect): one = TPrivilege::prSelect; break;
+            case SymbCode(syIBExecute): one = TPrivilege::prExecute; break;
+            case SymbCode(syIBReferences): one = TPrivilege::prReferences; break;
             case SymbCode(syIBAll):
                 for (TPrivilege p : {TPrivilege::prInsert, TPrivilege::prUpdate, TPrivilege::prDelete,
                                      TPrivilege::prSelect, TPrivilege::prReferences})
-                    grant->Privileges.Include(p);
+                    plain.Include(p);
                 break;
-            default: Expect(syIBSelect); break;
+            default:
+                if (IsWord("USAGE")) one = TPrivilege::prUsage;
+                else Expect(syIBSelect);
+                break;
             }
             NextToken();
             if (Is(syIBPrivileges, "PRIVILEGES")) NextToken();
+            if (one && Symb == syLParen) {
+                std::vector<std::string> columns;
+                do {
+                    NextToken();
+                    columns.push_back(ExpectName());
+                    NextToken();
+                } while (Symb == syComma);
+                ExpectAndNext(syRParen);
+                byColumns.emplace_back(*one, std::move(columns));
+            } else if (one) {
+                plain.Include(*one);
+            }
             if (Symb != syComma) break;
             NextToken();
         }
         ExpectIs(syIBOn, "ON");
         NextToken();
-        if (Is(syIBTable, "TABLE")) grant->ObjectKind = dboTable;
-        else if (Is(syIBView, "VIEW")) grant->ObjectKind = dboView;
-        else if (Is(syIBProcedure, "PROCEDURE")) grant->ObjectKind = dboProcedure;
-        else if (Is(syIBTrigger, "TRIGGER")) grant->ObjectKind = dboTrigger;
-        else if (IsWord("PACKAGE")) grant->ObjectKind = dboPackage;
-        if (grant->ObjectKind != dboUnknown) NextToken();
-        grant->ObjectName = ExpectName();
-        if (grant->ObjectKind == dboUnknown && objs != nullptr) {
-            if (objs->FindTable(grant->ObjectName) != nullptr) grant->ObjectKind = dboTable;
-            else if (objs->FindView(grant->ObjectName) != nullptr) grant->ObjectKind = dboView;
-            else if (StartsWithText(grant->ObjectName, "RDB$") && grant->Privileges.Contains(TPrivilege::prSelect))
-                grant->ObjectKind = dboTable;
+        if (Is(syIBTable, "TABLE")) objectKind = dboTable;
+        else if (Is(syIBView, "VIEW")) objectKind = dboView;
+        else if (Is(syIBProcedure, "PROCEDURE")) objectKind = dboProcedure;
+        else if (Is(syIBFunction, "FUNCTION")) objectKind = dboFunction;
+        else if (Is(syIBTrigger, "TRIGGER")) objectKind = dboTrigger;
+        else if (IsWord("PACKAGE")) objectKind = dboPackage;
+        else if (Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) objectKind = dboGenerator;
+        else if (Is(syIBException, "EXCEPTION")) objectKind = dboException;
+        if (objectKind != dboUnknown) NextToken();
+        objectName = ExpectName();
+        if (objectKind == dboUnknown && objs != nullptr) {
+            if (objs->FindTable(objectName) != nullptr) objectKind = dboTable;
+            else if (objs->FindView(objectName) != nullptr) objectKind = dboView;
+            else if (StartsWithText(objectName, "RDB$") && plain.Contains(TPrivilege::prSelect))
+                objectKind = dboTable;
         }
         NextToken();
     }
-    StatementKind.ObjName = grant->ObjectName;
+    StatementKind.ObjName = objectName;
     ExpectIs(syIBTo, "TO");
-    NextToken();
-    if (Is(syIBView, "VIEW")) grant->GranteeKind = dboView;
-    else if (Is(syIBProcedure, "PROCEDURE")) grant->GranteeKind = dboProcedure;
-    else if (Is(syIBTrigger, "TRIGGER")) grant->GranteeKind = dboTrigger;
-    else if (IsWord("PACKAGE")) grant->GranteeKind = dboPackage;
-    if (grant->GranteeKind != dboUnknown) grant->GranteeType = 13;
-    else if (Is(syIBUser, "USER")) {
-        grant->GranteeKind = dboUser;
-        grant->GranteeType = 12;
-    }
-    if (grant->GranteeKind != dboUnknown) NextToken();
-    grant->Grantee = ExpectName();
-    if (grant->GranteeKind == dboUnknown && objs != nullptr)
-        grant->GranteeKind = objs->FindRole(grant->Grantee) != nullptr ? dboRole : dboUser;
-    NextToken();
+    std::vector<TGrantee> grantees;
+    do {
+        NextToken();
+        TGrantee grantee;
+        if (Is(syIBView, "VIEW")) grantee.Kind = dboView;
+        else if (Is(syIBProcedure, "PROCEDURE")) grantee.Kind = dboProcedure;
+        else if (Is(syIBFunction, "FUNCTION")) grantee.Kind = dboFunction;
+        else if (Is(syIBTrigger, "TRIGGER")) grantee.Kind = dboTrigger;
+        else if (IsWord("PACKAGE")) grantee.Kind = dboPackage;
+        else if (Is(syIBUser, "USER") || IsWord("GROUP")) grantee.Kind = dboUser;
+        else if (Is(syIBRole, "ROLE")) grantee.Kind = dboRole;
+        if (grantee.Kind != dboUnknown) NextToken();
+        grantee.Name = ExpectName();
+        grantees.push_back(grantee);
+        NextToken();
+    } while (Symb == syComma);
+    std::int32_t grantOption = 0;
     if (Symb == syIBWith) {
-        grant->GrantOption = 1;
+        grantOption = 1;
         NextToken();
         if (Symb != syIBGrant && !Is(syIBAdmin, "ADMIN")) ParseError("Must be: with GRANT/ADMIN option");
         NextToken();
         ExpectIs(syIBOption, "OPTION");
         NextToken();
     }
+    // GRANTED BY [USER] u, or AS [USER] u: who grants is the server's.
+    if (IsWord("GRANTED") || Is(syIBAs, "AS")) {
+        if (IsWord("GRANTED")) {
+            NextToken();
+            ExpectIs(syIBBy, "BY");
+        }
+        NextToken();
+        if (Is(syIBUser, "USER")) NextToken();
+        ExpectName();
+        NextToken();
+    }
+    const std::string text = GetTextFrom(start);
     Emit();
-    DoLogNextLine("Grant: " + grant->GetCreateDDL());
-    if (objs != nullptr && objs->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
-        IsToolObjectName(grant->ObjectName))
-        return;
-    FindGrantObject(std::move(grant));
+    std::vector<std::unique_ptr<TGntData>> grants;
+    const auto grant = [&](const TGrantee& Grantee) -> TGntData& {
+        auto g = std::make_unique<TGntData>(Objs());
+        g->ScriptLine = line;
+        g->ObjectName = objectName;
+        g->ObjectKind = objectKind;
+        g->GrantOption = grantOption;
+        g->Grantee = Grantee.Name;
+        g->GranteeKind = Grantee.Kind;
+        if (Grantee.Kind == dboUser) g->GranteeType = 12;
+        else if (Grantee.Kind == dboRole) g->GranteeType = 11;
+        else if (Grantee.Kind != dboUnknown) g->GranteeType = 13;
+        if (Grantee.Kind == dboUnknown && objs != nullptr)
+            g->GranteeKind = objs->FindRole(Grantee.Name) != nullptr ? dboRole : dboUser;
+        grants.push_back(std::move(g));
+        return *grants.back();
+    };
+    for (const TGrantee& grantee : grantees) {
+        if (ddl) {
+            grant(grantee).Text = text;
+        } else if (objectKind == dboRole) {
+            for (const std::string& role : roles) grant(grantee).ObjectName = role;
+        } else {
+            if (!plain.Empty() || byColumns.empty()) grant(grantee).Privileges = plain;
+            for (const auto& [privilege, columns] : byColumns) {
+                TGntData& g = grant(grantee);
+                g.Privileges.Include(privilege);
+                for (const std::string& column : columns) g.Columns.Add(column);
+            }
+        }
+    }
+    for (auto& g : grants) {
+        DoLogNextLine("Grant: " + g->GetCreateDDL());
+        if (objs != nullptr && objs->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
+            IsToolObjectName(g->ObjectName))
+            continue;
+        FindGrantObject(std::move(g));
+    }
 }
 
 TGntData* TIbParser::FindGrantObject(std::unique_ptr<TGntData> Grant)
