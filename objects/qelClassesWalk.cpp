@@ -277,6 +277,9 @@ void TTemporaryDrops::Restore()
 {
     for (TDbObj* o : m_dropped)
         if (!o->GetExists()) o->CreateObject();
+    // Back as they were, what uses them is handled again by a later drop.
+    for (TDbObj* o : m_dropped)
+        if (o->GetExists()) SetLinksActive(o->UsedBy, true);
     for (auto& [o, body] : m_emptied) {
         if (o->Body() == body || !o->GetExists()) continue;
         o->SetBody(body);
