@@ -147,7 +147,7 @@ constexpr std::string_view kDateParts[] = {"MILLISECOND", "SECOND", "MINUTE", "H
 
 void TIbExParser::ParseExpression()
 {
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     if (Symb == syIBNot) NextToken();
     ParseComparison();
     for (TLoopGuard guard(*this); Symb == syIBAnd || Symb == syIBOr; guard.Turn()) {
@@ -187,6 +187,7 @@ void TIbExParser::ParseComparison()
                 ParseError("Must be: NULL/DISTINCT FROM.");
             }
         } else if (Symb == syIBIn) {
+            const TNestingLevel sqlLevel(*this);
             NextToken();
             Take(syLParen);
             if (Symb == syIBSelect) {
@@ -242,6 +243,7 @@ void TIbExParser::ParsePredicate()
         ParseExpression();
     } else if (Symb == syIBAll || Symb == syIBAny || Symb == syIBExists || Symb == syIBIn ||
                Is(syIBSingular, "SINGULAR") || Symb == syIBSome) {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         Take(syLParen);
         if (Symb == syIBSelect || Symb == syIBWith) ParseQueryExpression();
@@ -256,7 +258,7 @@ void TIbExParser::ParseValueExpression()
 {
     // Counted too: a sign or a function's arguments nest without passing a
     // whole expression.
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     if (Symb == syMinus || Symb == syPlus) NextToken();
     ParseTerm();
     for (TLoopGuard guard(*this); Symb == syMinus || Symb == syPlus || Symb == syConcat; guard.Turn()) {
@@ -283,6 +285,7 @@ void TIbExParser::ParseFactor()
     const V version = ServerVersion();
     // "(" expression ")" after the current word.
     const auto parenthesised = [this] {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         Take(syLParen);
         ParseExpression();
@@ -290,12 +293,15 @@ void TIbExParser::ParseFactor()
     };
     switch (SymbCode(Symb)) {
     case SymbCode(syIdent): ParseIdentifierFactor(variable); break;
-    case SymbCode(syLParen):
+    case SymbCode(syLParen): {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         ParseExpression();
         Take(syRParen);
         break;
+    }
     case SymbCode(syIBCast): {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         Take(syLParen);
         ParseExpression();
@@ -312,6 +318,7 @@ void TIbExParser::ParseFactor()
     case SymbCode(syIBRight):
     case SymbCode(syIBPosition): {
         const bool position = Symb == syIBPosition;
+        const TNestingLevel sqlLevel(*this);
         if (version < V::st_Yaffil_1x || (position && !In(kYaffilFB20To40, version))) {
             ParseError("Invalid factor in expression (" + SymbName + ")");
             Skip();
@@ -334,7 +341,8 @@ void TIbExParser::ParseFactor()
         Take(syRParen);
         break;
     }
-    case SymbCode(syIBCase):
+    case SymbCode(syIBCase): {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         if (Symb != syIBWhen) ParseExpression();
         for (TLoopGuard guard(*this); Symb == syIBWhen; guard.Turn()) {
@@ -346,11 +354,13 @@ void TIbExParser::ParseFactor()
         OptionalExpression(syIBElse);
         Take(syIBEnd);
         break;
+    }
     case SymbCode(syIBAvg):
     case SymbCode(syIBCount):
     case SymbCode(syIBMax):
     case SymbCode(syIBMin):
-    case SymbCode(syIBSum):
+    case SymbCode(syIBSum): {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         Take(syLParen);
         if (Symb == syIBAll || Symb == syIBDistinct) NextToken();
@@ -358,6 +368,7 @@ void TIbExParser::ParseFactor()
         Take(syRParen);
         if (IsWord("OVER")) ParseWindowClause();
         break;
+    }
     case SymbCode(syIBSelect):
         NextToken();
         ParseSelect();
@@ -437,6 +448,7 @@ void TIbExParser::ParseIdentifierFactor(bool Variable)
     NextToken();
     if (name == "GEN_ID" && Symb == syLParen) {
         // A sequence wherever it stands, whatever the version makes of the word.
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         if (Symb == syIdent) LinkDepend(m_bodyObj, TokenText, {dboGenerator});
         Take(syIdent);
@@ -477,6 +489,7 @@ void TIbExParser::ParseIdentifierFactor(bool Variable)
             Expect(syIdent);
         }
     } else if (Symb == syLParen) {
+        const TNestingLevel sqlLevel(*this);
         LinkFunction(name);
         NextToken();
         if (Symb != syRParen) ParseValueList();
@@ -541,6 +554,7 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
         if (TokenIs("WEEK")) return In(kFB30To40, version);
         return std::any_of(std::begin(kDateParts), end, [&](std::string_view p) { return TokenIs(p); });
     };
+    const TNestingLevel sqlLevel(*this);
     Take(syLParen);
     switch (Builtin.Form) {
     case TForm::ListAll:

@@ -84,7 +84,7 @@ void TIbExParser::ParsePackageMembers()
 
 void TIbExParser::ParsePSQLStatement()
 {
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     struct TLevel {
         int& depth;
         explicit TLevel(int& d) : depth(++d) {}

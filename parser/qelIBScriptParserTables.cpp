@@ -79,7 +79,7 @@ void TIbParser::ParseTypeSize(TFldData& Field)
 void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
 {
     // TYPE OF TYPE OF ... nests: bounded like every other nesting.
-    const TNestingLevel level(*this);
+    const TRecursionLevel level(*this);
     IsDataTypeWord();
     const auto simple = [&](int Code) {
         Field.DataType = static_cast<std::uint8_t>(Code);

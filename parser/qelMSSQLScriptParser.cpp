@@ -584,7 +584,7 @@ bool TMSSQLParser::StartsStatement(TSymb S)
 
 bool TMSSQLParser::ParseStatement(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     ++m_statementDepth;
     const bool top = m_statementDepth == 1;
     // A statement inside another one leaves the outer one's kind alone.

@@ -50,7 +50,7 @@ bool TMSSQLParser::StartsExpression() const
 
 void TMSSQLParser::ParseExpression(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     ParseAnd(Context);
     for (TLoopGuard guard(*this); Symb == syMSOr; guard.Turn()) {
         NextToken();
@@ -69,7 +69,7 @@ void TMSSQLParser::ParseAnd(TDbObj* Context)
 
 void TMSSQLParser::ParseNot(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     if (Symb == syMSNot) {
         NextToken();
         ParseNot(Context);
@@ -159,7 +159,7 @@ void TMSSQLParser::ParsePredicate(TDbObj* Context)
 
 void TMSSQLParser::ParseAdditive(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     ParseTerm(Context);
     for (TLoopGuard guard(*this); Symb == syPlus || Symb == syMinus || Symb == syConcat; guard.Turn()) {
         NextToken();
@@ -191,6 +191,7 @@ void TMSSQLParser::ParseTerm(TDbObj* Context)
 
 void TMSSQLParser::ParseSubqueryOrList(TDbObj* Context)
 {
+    const TNestingLevel sqlLevel(*this);
     ExpectAndNext(syLParen);
     if (Symb == syMSSelect || Symb == syMSWith) {
         if (Symb == syMSWith) ParseWith(Context);
@@ -213,6 +214,7 @@ void TMSSQLParser::ParseExpressionList(TDbObj* Context)
 
 void TMSSQLParser::ParseFunctionArgs(TDbObj* Context)
 {
+    const TNestingLevel sqlLevel(*this);
     ExpectAndNext(syLParen);
     if (Symb == syMSAll || Symb == syMSDistinct) NextToken();
     if (Symb == syStar) {
@@ -255,6 +257,7 @@ void TMSSQLParser::ParseOver(TDbObj* Context)
 
 void TMSSQLParser::ParseCase(TDbObj* Context)
 {
+    const TNestingLevel sqlLevel(*this);
     NextToken();
     if (Symb != syMSWhen) ParseExpression(Context);
     for (TLoopGuard guard(*this); Symb == syMSWhen; guard.Turn()) {
@@ -274,7 +277,7 @@ void TMSSQLParser::ParseDataTypeOnly() { ParseColumnType(ScratchField(), false, 
 
 void TMSSQLParser::ParseFactor(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     switch (static_cast<int>(Symb)) {
     case int(syMinus):
     case int(syPlus):
@@ -295,7 +298,8 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
     case int(syMSCurrentDate):
     case int(syMSCurrentTime):
     case int(syMSIdentitycol): NextToken(); break;
-    case int(syLParen):
+    case int(syLParen): {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         if (Symb == syMSSelect || Symb == syMSWith) {
             if (Symb == syMSWith) ParseWith(Context);
@@ -309,9 +313,11 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         }
         ExpectAndNext(syRParen);
         break;
+    }
     case int(syMSCase): ParseCase(Context); break;
-    case int(syMSConvert):
+    case int(syMSConvert): {
         // CONVERT ( type, expression [, style] )
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         ExpectAndNext(syLParen);
         ParseDataTypeOnly();
@@ -319,6 +325,7 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         ParseExpressionList(Context);
         ExpectAndNext(syRParen);
         break;
+    }
     case int(syMSIdentity):
         // IDENTITY ( type [, seed, increment] ) in SELECT ... INTO
         NextToken();
@@ -377,6 +384,7 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         const std::string word = Word();
         if (word == "CAST" || word == "TRY_CAST" || word == "PARSE" || word == "TRY_PARSE") {
             // CAST ( expression AS type ), PARSE ( text AS type [USING culture] )
+            const TNestingLevel sqlLevel(*this);
             NextToken();
             ExpectAndNext(syLParen);
             ParseExpression(Context);

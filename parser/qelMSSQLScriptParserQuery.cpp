@@ -493,10 +493,11 @@ bool TMSSQLParser::ParseQuery(TDbObj* Context)
 
 bool TMSSQLParser::ParseQueryExpression(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     bool into = false;
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syLParen) {
+            const TNestingLevel sqlLevel(*this);
             NextToken();
             into = ParseQuery(Context) || into;
             ExpectAndNext(syRParen);
@@ -581,7 +582,7 @@ void TMSSQLParser::ParseFrom(TDbObj* Context)
 
 void TMSSQLParser::ParseTableSource(TDbObj* Context)
 {
-    TNestingLevel level(*this);
+    TRecursionLevel level(*this);
     ParseTablePrimary(Context);
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syMSCross || (Symb == syMSOuter && PeekWord() == "APPLY")) {
@@ -608,6 +609,7 @@ void TMSSQLParser::ParseTableSource(TDbObj* Context)
 void TMSSQLParser::ParseTablePrimary(TDbObj* Context)
 {
     if (Symb == syLParen) {
+        const TNestingLevel sqlLevel(*this);
         NextToken();
         if (Symb == syMSSelect || Symb == syMSWith || (Symb == syLParen && ParenthesisedQueryFollows())) {
             if (Symb == syMSWith) ParseWith(Context);

@@ -245,6 +245,14 @@ TNestingLevel::TNestingLevel(TCustomParser& Parser) : m_parser(Parser)
     throw EStatementAbort{};
 }
 
+TRecursionLevel::TRecursionLevel(TCustomParser& Parser) : m_parser(Parser)
+{
+    if (++m_parser.m_recursion <= TCustomParser::MaxRecursion) return;
+    --m_parser.m_recursion;
+    m_parser.ParseError("Nesting too deep.");
+    throw EStatementAbort{};
+}
+
 void TLoopGuard::Turn()
 {
     if (m_parser.TokenStart == m_last && m_parser.Symb != syEOF) m_parser.NextToken();
@@ -955,7 +963,7 @@ void TCustomParser::RunParse(const std::string& LogText)
         } catch (...) {
             ReportException({});
         }
-        m_nesting = m_scanLevel = 0;
+        m_nesting = m_recursion = m_scanLevel = 0;
         m_abortPending = false;
         if (AtEnd()) break;
         if (NextPos == before) NextChar();

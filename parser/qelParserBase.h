@@ -85,8 +85,13 @@ struct TStatementKind {
 
 class TCustomParser : public TObject {
 public:
-    // How deep a rule may nest (TNestingLevel) before "Nesting too deep.".
+    // How many SQL levels (TNestingLevel: a parenthesis, a call, a CASE, a
+    // sub-query) may nest before "Nesting too deep.".
     static constexpr int MaxNesting = 200;
+    // How deep the grammar's own rules may recurse (TRecursionLevel) before
+    // the same message: a bound for the stack, far above what 200 SQL
+    // levels take.
+    static constexpr int MaxRecursion = 3000;
 
     TCustomParser();
     ~TCustomParser() override;
@@ -269,6 +274,7 @@ protected:
 private:
     class TSourceStream;
     friend class TNestingLevel;
+    friend class TRecursionLevel;
     friend class TParseContext;
 
     void ReadNextToken();
@@ -295,6 +301,7 @@ private:
     bool m_abortPending = false;
     int m_scanLevel = 0;
     int m_nesting = 0;
+    int m_recursion = 0;
     std::int64_t m_emittedStart = -1;
     std::int64_t m_emittedEnd = -1;
 };
@@ -307,6 +314,19 @@ public:
     ~TNestingLevel() { --m_parser.m_nesting; }
     TNestingLevel(const TNestingLevel&) = delete;
     TNestingLevel& operator=(const TNestingLevel&) = delete;
+
+private:
+    TCustomParser& m_parser;
+};
+
+// Counts one recursion of a grammar rule that is no SQL level of its own;
+// past MaxRecursion it reports "Nesting too deep." and ends the rule.
+class TRecursionLevel {
+public:
+    explicit TRecursionLevel(TCustomParser& Parser);
+    ~TRecursionLevel() { --m_parser.m_recursion; }
+    TRecursionLevel(const TRecursionLevel&) = delete;
+    TRecursionLevel& operator=(const TRecursionLevel&) = delete;
 
 private:
     TCustomParser& m_parser;
