@@ -367,11 +367,13 @@ void TVelmorin::RunCompare()
                 try {
                     MergeTables();
                 } catch (const ERowOrderError& e) {
+                    StopReaders();
                     WithdrawStatements();
                     ErrorMessage(e.what());
                 } catch (const std::exception& e) {
                     // A merge that stopped half-way leaves statements that
                     // look complete: they go the same way.
+                    StopReaders();
                     WithdrawStatements();
                     ErrorMessage(std::string(e.what()) + CRLF + "No statements were produced.");
                 }
@@ -424,6 +426,14 @@ void TVelmorin::RestoreCharSets()
         }
     }
     m_charSetsChanged.clear();
+}
+
+// The reading threads end before anything else touches their connections.
+void TVelmorin::StopReaders()
+{
+    if (!m_merge) return;
+    if (m_merge->readerM) m_merge->readerM->Stop();
+    if (m_merge->readerT) m_merge->readerT->Stop();
 }
 
 void TVelmorin::CloseStreams()
@@ -526,13 +536,13 @@ bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
             } else {
                 // The fields the merge paired, never looked up again by a
                 // name that another column may share but for its case.
-                if (m_merge && m_targetQuery && !m_targetQuery->Eof() && S.StatType != TStatType::stInsert) {
+                if (m_merge && m_targetQuery && !TargetEof() && S.StatType != TStatType::stInsert) {
                     for (size_t i = 0; i < m_merge->whereT.size(); ++i) {
                         const TField& f = *m_merge->whereT[i];
                         set("KEY" + IntToStr(static_cast<long long>(i)), CellParamType(f.Value(), f.DataType()), f.Value());
                     }
                 }
-                if (m_merge && m_masterQuery && !m_masterQuery->Eof() && S.StatType != TStatType::stDelete) {
+                if (m_merge && m_masterQuery && !MasterEof() && S.StatType != TStatType::stDelete) {
                     for (size_t i = 0; i < m_merge->dataM.size(); ++i) {
                         const TField& f = *m_merge->dataM[i];
                         const TValue stored = StoredAsTarget(f.Value(), m_merge->dataPosT[i]);

@@ -371,6 +371,10 @@ private:
     void AdvanceMaster();
     void AdvanceTarget();
     std::string KeyText(bool Master) const;
+    // Whether a side's rows are through (its reader's, during the merge).
+    bool MasterEof() const;
+    bool TargetEof() const;
+    void StopReaders();
     // "Table T, column C, row ID = 5": where the merge stands, for messages.
     std::string RowContext() const;
     // Stops the run before a master value reaches a target column that

@@ -30,9 +30,8 @@ int IndexOfField(const std::vector<TField*>& fields, const TField* f)
 // The field of a paired column, found once per run: the name as written,
 // else the one field that differs from it in ASCII case alone. Twins such
 // as "val" and VAL stay two columns.
-TField* PairedField(TQELQuery& Query, const std::string& Name, const std::string& Table)
+TField* PairedField(TFields& fields, const std::string& Name, const std::string& Table)
 {
-    TFields& fields = *Query.GetFields();
     TField* folded = nullptr;
     int foldedCount = 0;
     for (int i = 0; i < fields.Count(); ++i) {
@@ -164,6 +163,18 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     return r;
 }
 
+bool TVelmorin::MasterEof() const
+{
+    if (m_merge && m_merge->readerM) return m_merge->readerM->Eof();
+    return m_masterQuery == nullptr || m_masterQuery->Eof();
+}
+
+bool TVelmorin::TargetEof() const
+{
+    if (m_merge && m_merge->readerT) return m_merge->readerT->Eof();
+    return m_targetQuery == nullptr || m_targetQuery->Eof();
+}
+
 TValue TVelmorin::StoredAsTarget(const TValue& Value, int PosT) const
 {
     if (!m_merge || !m_merge->storageClasses || PosT < 0 || static_cast<size_t>(PosT) >= m_merge->declaredT.size() ||
@@ -276,12 +287,12 @@ void TVelmorin::RememberKeys(bool Master)
 std::string TVelmorin::RowContext() const
 {
     const TMergeState& s = *m_merge;
-    const bool master = m_masterQuery && !m_masterQuery->Eof();
+    const bool master = m_masterQuery && !MasterEof();
     std::string r = "Table " + (master ? m_tableOptionsMaster->TableName : m_tableOptionsTarget->TableName);
     const std::vector<TField*>& fields = master ? s.allM : s.allT;
     if (s.currentPos >= 0 && static_cast<size_t>(s.currentPos) < fields.size())
         r += ", column " + fields[static_cast<size_t>(s.currentPos)]->FieldName();
-    if (master || (m_targetQuery && !m_targetQuery->Eof())) r += ", row " + KeyText(master);
+    if (master || (m_targetQuery && !TargetEof())) r += ", row " + KeyText(master);
     return r;
 }
 
@@ -354,16 +365,16 @@ void TVelmorin::CheckRowOrder(bool Master)
 
 void TVelmorin::AdvanceMaster()
 {
-    m_masterQuery->Next();
+    m_merge->readerM->Next();
     ++ProgressValueMaster;
-    if (m_targetQuery && !m_masterQuery->Eof()) CheckRowOrder(true);
+    if (m_targetQuery && !MasterEof()) CheckRowOrder(true);
 }
 
 void TVelmorin::AdvanceTarget()
 {
-    m_targetQuery->Next();
+    m_merge->readerT->Next();
     ++ProgressValueTarget;
-    if (m_masterQuery && !m_targetQuery->Eof()) CheckRowOrder(false);
+    if (m_masterQuery && !TargetEof()) CheckRowOrder(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -418,27 +429,32 @@ void TVelmorin::MergeTables()
         m_connectionTarget->StartTransaction();
 
     MasterHasBlobs = false;
-    qm->Open();
-    if (!qm->Eof()) ++ProgressValueMaster;
-    if (qt) {
-        qt->Open();
-        if (!qt->Eof()) ++ProgressValueTarget;
-    }
-
     m_merge = std::make_unique<TMergeState>();
     TMergeState& s = *m_merge;
+    // A side is read on a thread of its own while nothing else uses its
+    // connection: not when one connection serves both sides, and not the
+    // target's in immediate mode, whose connection runs the statements.
+    const bool apart = qt != nullptr && m_connectionMaster != m_connectionTarget;
+    s.readerM = std::make_unique<TSideReader>(*qm, apart);
+    if (qt) s.readerT = std::make_unique<TSideReader>(*qt, apart && !m_updateImmediately);
+    // Both sides open (and sort) at once when both are threaded.
+    s.readerM->Start();
+    if (s.readerT) s.readerT->Start();
+    if (!MasterEof()) ++ProgressValueMaster;
+    if (qt && !TargetEof()) ++ProgressValueTarget;
+
     s.storageClasses = qt != nullptr && T.IsSQLite();
     s.sqliteOrder = s.storageClasses && M.IsSQLite();
-    TFields& fm = *qm->GetFields();
+    TFields& fm = s.readerM->Fields();
     for (int i = 0; i < fm.Count(); ++i) {
         s.allM.push_back(&fm[i]);
-        s.singleM.push_back(IsSingleFloatColumn(qm, i));
+        s.singleM.push_back(s.readerM->Single()[static_cast<size_t>(i)]);
     }
     if (qt) {
-        TFields& ft = *qt->GetFields();
+        TFields& ft = s.readerT->Fields();
         for (int i = 0; i < ft.Count(); ++i) {
             s.allT.push_back(&ft[i]);
-            s.singleT.push_back(IsSingleFloatColumn(qt, i));
+            s.singleT.push_back(s.readerT->Single()[static_cast<size_t>(i)]);
             const TCmpTableOptions::TColumnInfo* info = T.ColumnInfoOf(ft[i].FieldName());
             s.declaredT.push_back(info != nullptr ? info->DeclaredType : std::string());
             s.declaredKnownT.push_back(info != nullptr && s.storageClasses);
@@ -462,18 +478,18 @@ void TVelmorin::MergeTables()
                                  " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
                                  ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
         for (int i = 0; i < GetKeyFieldCount(); ++i) {
-            s.keyM.push_back(PairedField(*qm, M.KeyList[i], M.TableName));
-            s.keyT.push_back(PairedField(*qt, T.KeyList[i], T.TableName));
+            s.keyM.push_back(PairedField(fm, M.KeyList[i], M.TableName));
+            s.keyT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
             s.keyPosM.push_back(IndexOfField(s.allM, s.keyM.back()));
             s.keyPosT.push_back(IndexOfField(s.allT, s.keyT.back()));
         }
         for (int i = 0; i < GetDataFieldCount(); ++i) {
-            s.dataM.push_back(PairedField(*qm, M.DataList[i], M.TableName));
-            s.dataT.push_back(PairedField(*qt, T.DataList[i], T.TableName));
+            s.dataM.push_back(PairedField(fm, M.DataList[i], M.TableName));
+            s.dataT.push_back(PairedField(ft, T.DataList[i], T.TableName));
             s.dataPosM.push_back(IndexOfField(s.allM, s.dataM.back()));
             s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
         }
-        for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(*qt, T.KeyList[i], T.TableName));
+        for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
         // Each server sorts a key by its own type: text "10" before "9",
         // the number 9 before 10. Rows of two such keys cannot be paired.
         const bool keys = GetKeyFieldCount() != 0;
@@ -499,14 +515,14 @@ void TVelmorin::MergeTables()
         if (WritesBlobReference(s.allM[i]->DataType(), target, scriptType)) MasterHasBlobs = true;
     }
     if (qt) {
-        if (!qm->Eof()) RememberKeys(true);
-        if (!qt->Eof()) RememberKeys(false);
+        if (!MasterEof()) RememberKeys(true);
+        if (!TargetEof()) RememberKeys(false);
     }
 
     WriteScriptHeader();
 
     try {
-        while (qt && !qm->Eof() && !qt->Eof()) {
+        while (qt && !MasterEof() && !TargetEof()) {
             DoProgressUpdateMaster();
             DoProgressUpdateTarget();
             s.currentPos = -1;
@@ -524,14 +540,14 @@ void TVelmorin::MergeTables()
                 AdvanceTarget();
             }
         }
-        while (!qm->Eof()) {
+        while (!MasterEof()) {
             DoProgressUpdateMaster();
             s.currentPos = -1;
             WriteInsertSQL();
             AdvanceMaster();
         }
         if (qt) {
-            while (!qt->Eof()) {
+            while (!TargetEof()) {
                 DoProgressUpdateTarget();
                 s.currentPos = -1;
                 WriteDeleteSQL();
@@ -547,6 +563,8 @@ void TVelmorin::MergeTables()
     }
     DoProgressUpdateMaster();
     DoProgressUpdateTarget();
+    s.readerM->Stop();
+    if (s.readerT) s.readerT->Stop();
     ResetQuery(qm);
     ResetQuery(qt);
     // Immediate mode counts what the target took.
@@ -753,6 +771,10 @@ std::string TVelmorin::WhereClause(TQELQuery* Query, const TStringList& KeyList,
                             m_merge->whereT.size() == static_cast<size_t>(KeyList.Count());
         for (int i = 0; i < KeyList.Count(); ++i)
             add(KeyList[i], paired ? *m_merge->whereT[static_cast<size_t>(i)] : *Query->FieldByName(KeyList[i]), i);
+    } else if (m_merge && Query == m_targetQuery.get()) {
+        // The merge's own fields: the query's may be a reading thread's.
+        for (size_t i = 0; i < m_merge->allT.size(); ++i)
+            add(m_merge->allT[i]->FieldName(), *m_merge->allT[i], static_cast<int>(i));
     } else {
         TFields& fields = *Query->GetFields();
         for (int i = 0; i < fields.Count(); ++i) add(fields[i].FieldName(), fields[i], i);

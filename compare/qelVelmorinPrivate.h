@@ -9,9 +9,14 @@
 #include "qelTypes.h"
 #include "qelValue.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <exception>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <set>
 #include <string>
@@ -202,6 +207,61 @@ private:
     std::size_t m_count = 0;
 };
 
+// One side's ordered rows for the merge. Threaded, a thread of its own
+// opens the query and fetches its rows into a bounded queue of batches,
+// and the merge's fields take them row by row on the caller's thread; the
+// thread is the only user of the query until Stop. In step, the query is
+// read on the caller's thread as it stands. An error of the reading
+// reaches the caller at Start or Next. The destructor stops the thread.
+class TSideReader {
+public:
+    TSideReader(TQELQuery& Query, bool Threaded);
+    ~TSideReader();
+    TSideReader(const TSideReader&) = delete;
+    TSideReader& operator=(const TSideReader&) = delete;
+
+    // Opens the query and makes the first row current.
+    void Start();
+    TFields& Fields();
+    bool Eof() const;
+    void Next();
+    // Ends the reading at once and waits for the thread.
+    void Stop();
+    // Whether each column holds 32-bit floats.
+    const std::vector<bool>& Single() const { return m_single; }
+
+private:
+    static constexpr size_t BatchRows = 512;
+    static constexpr size_t QueueDepth = 4;
+    struct TColumnShape {
+        std::string Name;
+        TFieldType Type;
+        int Size, Precision, Scale;
+    };
+    struct TBatch {
+        std::vector<TValue> Values; // row after row
+        size_t Rows = 0;
+    };
+    void Run();
+
+    TQELQuery& m_query;
+    bool m_threaded;
+    std::vector<bool> m_single;
+    std::vector<TColumnShape> m_shape;
+    TFields m_fields;
+    TBatch m_current;
+    size_t m_row = 0;
+    bool m_eof = true;
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<TBatch> m_full;
+    std::vector<TBatch> m_free;
+    std::exception_ptr m_error;
+    bool m_opened = false, m_done = false, m_stop = false;
+};
+
 } // namespace velmorin
 
 // The fields of both current rows, found once per run: the field objects
@@ -234,6 +294,8 @@ struct TVelmorin::TMergeState {
     // INSERTs wait for the merge's end: a DELETE of a target row the server
     // takes for the same key (another case, trailing blanks) runs first.
     velmorin::THeldStatements heldInserts;
+    // Last, so gone first: their threads end before anything else goes.
+    std::unique_ptr<velmorin::TSideReader> readerM, readerT;
 };
 
 } // namespace qel
