@@ -103,6 +103,9 @@ void TMSSQLParser::ParseCreateTable(TTblData* Context, bool Scratch)
         } else if (Symb == syMSWith && PeekNonBlank() == '(') {
             NextToken();
             SkipParens();
+        } else if (Symb == syMSAs && (PeekWord() == "NODE" || PeekWord() == "EDGE")) {
+            // A graph table
+            Skip(2);
         } else {
             break;
         }
@@ -401,6 +404,17 @@ void TMSSQLParser::ParseNamedConstraint(bool Register, std::unique_ptr<TCtrData>
     Ctr->WithCheck = Check;
     Ctr->SetName(NameCase(TokenText));
     NextToken();
+    if (IsWord("CONNECTION")) {
+        // The edge constraint of a graph table: CONNECTION (a TO b, ...)
+        // [ON DELETE CASCADE | NO ACTION]; the model keeps no such kind.
+        NextToken();
+        SkipParens();
+        if (Symb == syMSOn && PeekWord() == "DELETE") {
+            Skip(2);
+            ParseFKAction();
+        }
+        return;
+    }
     ParseConstraint(Register, std::move(Ctr), Table, Field);
 }
 

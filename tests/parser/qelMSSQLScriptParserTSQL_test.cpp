@@ -7,8 +7,15 @@
 #include "qelComp_Viw.h"
 #include "qelCustomObjs.h"
 
+#include "qelText.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -230,3 +237,169 @@ TEST(MSSQLRealScripts, FoldedNamesLink)
     TRun run("CREATE TABLE [Caf\xC3\xA9] (a int)\nGO\nCREATE VIEW v AS SELECT a FROM [CAF\xC3\x89]\n");
     EXPECT_EQ(TRun::Uses(run.objs.FindView("DBO.V")), std::vector<std::string>{"CAF\xC3\x89"});
 }
+
+// ---- installation scripts of our own ------------------------------------------------------
+
+namespace {
+
+std::string ReadSample(const std::string& Name)
+{
+    const std::filesystem::path path = std::filesystem::path(__FILE__).parent_path() / "mssql" / Name;
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The tokens of a text with comments, blanks, ";" and GO lines taken out;
+// Strings true keeps string literals, else each becomes "''" (the dynamic
+// SQL inside is no part of the script's own DDL).
+std::string Tokens(const std::string& Script, bool Strings)
+{
+    // Line breaks inside strings come back as CR LF from a load.
+    std::string Text = Script;
+    std::erase(Text, '\r');
+    std::string out;
+    bool lineStart = true;
+    for (std::size_t i = 0; i < Text.size();) {
+        const char c = Text[i];
+        const auto at = [&](std::size_t k) { return k < Text.size() ? Text[k] : '\0'; };
+        if (c == '\'' || c == '[' || c == '"') {
+            const char close = c == '[' ? ']' : c;
+            std::size_t j = i + 1;
+            for (; j < Text.size(); ++j)
+                if (Text[j] == close) {
+                    if (at(j + 1) != close) break;
+                    ++j;
+                }
+            out += c == '\'' && !Strings ? std::string("''") : Text.substr(i, j + 1 - i);
+            i = j + 1;
+            lineStart = false;
+        } else if (c == '-' && at(i + 1) == '-') {
+            while (i < Text.size() && Text[i] != '\n') ++i;
+        } else if (c == '/' && at(i + 1) == '*') {
+            int depth = 0;
+            do {
+                if (Text[i] == '/' && at(i + 1) == '*') ++depth, i += 2;
+                else if (Text[i] == '*' && at(i + 1) == '/') --depth, i += 2;
+                else ++i;
+            } while (depth > 0 && i < Text.size());
+        } else if (lineStart && (c == 'G' || c == 'g') && (at(i + 1) == 'O' || at(i + 1) == 'o') &&
+                   (at(i + 2) == '\r' || at(i + 2) == '\n' || at(i + 2) == ' ' || at(i + 2) == '\0')) {
+            i += 2;
+        } else {
+            if (c == '\n') lineStart = true;
+            else if (c != ' ' && c != '\t' && c != '\r') lineStart = false;
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ';') out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+// "TABLE SALES.CUSTOMERS" for every CREATE of a table, view, routine,
+// trigger, type, index or sequence outside strings (temporary tables and
+// their indexes left out).
+std::vector<std::string> CreatesOf(const std::string& Text)
+{
+    static const std::regex create(
+        R"(\bCREATE\s+(?:OR\s+ALTER\s+)?(?:UNIQUE\s+)?(?:(?:NON)?CLUSTERED\s+)?(?:COLUMNSTORE\s+)?)"
+        R"((TABLE|VIEW|PROCEDURE|PROC|FUNCTION|TRIGGER|TYPE|INDEX|SEQUENCE)\s+((?:\[[^\]]+\]|[\w#@$]+)(?:\s*\.\s*(?:\[[^\]]+\]|[\w#@$]+))*)(?:\s+ON\s+([\w#\[]))?)",
+        std::regex::icase);
+    std::vector<std::string> out;
+    // The words stay apart: strings and "--" comments become blanks.
+    std::string spaced = Text;
+    for (std::size_t i = 0; i < spaced.size(); ++i) {
+        if (spaced[i] == '\'') {
+            std::size_t j = i + 1;
+            while (j < spaced.size() && !(spaced[j] == '\'' && (j + 1 >= spaced.size() || spaced[j + 1] != '\''))) j += spaced[j] == '\'' ? 2 : 1;
+            for (std::size_t k = i; k <= j && k < spaced.size(); ++k) spaced[k] = ' ';
+            i = j;
+        } else if (spaced[i] == '-' && i + 1 < spaced.size() && spaced[i + 1] == '-') {
+            while (i < spaced.size() && spaced[i] != '\n') spaced[i++] = ' ';
+        } else if (spaced[i] == '/' && i + 1 < spaced.size() && spaced[i + 1] == '*') {
+            const std::size_t end = std::min(spaced.find("*/", i + 2), spaced.size() - 2);
+            for (std::size_t k = i; k < end + 2; ++k) spaced[k] = ' ';
+            i = end + 1;
+        }
+    }
+    for (std::sregex_iterator it(spaced.begin(), spaced.end(), create), end; it != end; ++it) {
+        std::string kind = UpperCase((*it)[1].str());
+        if (kind == "PROC" || kind == "FUNCTION") kind = "PROCEDURE";
+        std::string name = (*it)[2].str();
+        name = name.substr(name.find_last_of('.') == std::string::npos ? 0 : name.find_last_of('.') + 1);
+        name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '[' || c == ']' || c == ' '; }),
+                   name.end());
+        if (name.front() == '#' || (*it)[3].str() == "#") continue;
+        out.push_back(kind + " " + MSSQLNameKey(name));
+    }
+    return out;
+}
+
+bool Filed(const TObjs& Objs, const std::string& Create)
+{
+    const std::string kind = Create.substr(0, Create.find(' '));
+    const std::string name = Create.substr(Create.find(' ') + 1);
+    const TObjIndex& index = kind == "TABLE"       ? Objs.Tables
+                             : kind == "VIEW"      ? Objs.Views
+                             : kind == "PROCEDURE" ? Objs.Procedures
+                             : kind == "TRIGGER"   ? Objs.Triggers
+                             : kind == "TYPE"      ? Objs.Domains
+                             : kind == "INDEX"     ? Objs.Indexes
+                                                   : Objs.Generators;
+    for (int i = 0; i < index.Count(); ++i) {
+        const std::string& key = index.Keys(i);
+        if (key == name || (key.size() > name.size() && key.ends_with("." + name))) return true;
+    }
+    return false;
+}
+
+struct TSampleCase {
+    std::string File;
+    int Statements;
+    std::size_t Creates;
+    friend void PrintTo(const TSampleCase& c, std::ostream* os) { *os << c.File; }
+};
+
+class MSSQLInstallScripts : public ::testing::TestWithParam<TSampleCase> {};
+
+// No message; the statements, in order, hold every token of the script once
+// (none lost, none twice), each begins as a statement does (no tail of
+// another), and every CREATE outside dynamic SQL is in the collection.
+TEST_P(MSSQLInstallScripts, WholeStatementsNoMessageEveryCreateFiled)
+{
+    const std::string text = ReadSample(GetParam().File);
+    ASSERT_FALSE(text.empty());
+    TRun run(text);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    std::string joined;
+    static const std::regex head(
+        R"(^\|[^|]*\|[^|]*\|[^|]*\|[^|]*\|\s*(CREATE|ALTER|DROP|SET|EXEC|EXECUTE|GRANT|DENY|REVOKE|USE|IF|DECLARE|INSERT|UPDATE|DELETE|MERGE|PRINT|SELECT|BEGIN|BULK|ENABLE|DISABLE|WITH\s+\w+\s+AS|:|!!))",
+        std::regex::icase);
+    for (const std::string& s : run.Statements) {
+        const std::size_t sql = s.find('|', s.find('|', s.find('|', s.find('|', s.find('|') + 1) + 1) + 1) + 1) + 1;
+        joined += Tokens(s.substr(sql), true);
+        EXPECT_TRUE(std::regex_search(s.substr(s.find('|')), head)) << s.substr(0, 200);
+    }
+    // Where the texts part, not the whole script.
+    const std::string expected = Tokens(text, true);
+    const auto [a, b] = std::mismatch(joined.begin(), joined.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(a == joined.end() && b == expected.end())
+        << "statements: ..." << std::string(a, a + std::min<std::ptrdiff_t>(120, joined.end() - a)) << "\nscript: ..."
+        << std::string(b, b + std::min<std::ptrdiff_t>(120, expected.end() - b));
+    EXPECT_EQ(static_cast<int>(run.Statements.size()), GetParam().Statements);
+    const std::vector<std::string> creates = CreatesOf(text);
+    EXPECT_EQ(creates.size(), GetParam().Creates);
+    for (const std::string& c : creates) EXPECT_TRUE(Filed(run.objs, c)) << c;
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, MSSQLInstallScripts,
+                         ::testing::Values(TSampleCase{"shop_schema.sql", 102, 18}, TSampleCase{"shop_code.sql", 48, 17},
+                                           TSampleCase{"shop_deploy.sql", 120, 19}, TSampleCase{"shop_tools.sql", 19, 8}),
+                         [](const auto& Info) {
+                             std::string n = Info.param.File.substr(0, Info.param.File.find('.'));
+                             n.erase(std::remove(n.begin(), n.end(), '_'), n.end());
+                             return n;
+                         });
+
+} // namespace
