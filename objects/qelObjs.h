@@ -145,9 +145,11 @@ private:
     // Text + Terminator and an empty line; with OwnerLines the object's
     // owner and description statements after it. Nothing for no text.
     void WriteStatement(TDbObj& Obj, const std::string& Text, bool OwnerLines);
-    // SET TERM ^ ; and back, with the terminator each one sets.
+    // SET TERM ^ ; and back, with the terminator each one sets (no lines
+    // where the server has no blocks).
     void OpenBlock();
     void CloseBlock();
+    bool WritesPackagesWithRoutines() const;
     // A MySQL key or index its table's CREATE TABLE writes in line.
     bool WrittenInLine(const TDbObj& Obj) const;
 

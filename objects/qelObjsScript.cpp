@@ -182,8 +182,6 @@ void TObjs::BuildScript()
     LastAnsiNulls = false;
 }
 
-// Sequences and exceptions come before the tables whose defaults and
-// checks name them, views in the order they read each other.
 namespace {
 
 // An object the script cannot hold is named in the log, never dropped from
@@ -197,6 +195,10 @@ void LogNoCreateText(TObjs& Objs, const TDbObj& Obj)
 
 } // namespace
 
+// Sequences and exceptions come before the tables whose defaults and
+// checks name them, views in the order they read each other. PostgreSQL
+// routines are created first as stubs, as Firebird's are: a view may call
+// them and an SQL function read a view.
 void TObjs::WriteSections()
 {
     const TDatabaseType db = DatabaseType();
@@ -222,8 +224,15 @@ void TObjs::WriteSections()
     Script.Add("");
     for (const auto& item : Views)
         if (!item.Object->NoScript && item.Object->GetCreateDDL().empty()) LogNoCreateText(*this, *item.Object);
-    WriteViewsInOrder();
-    WriteRoutines(Procedures);
+    if (db == dbPostgreSQL) {
+        WriteRoutineStubs();
+        WriteRoutineBodies(false);
+        WriteViewsInOrder();
+        WriteRoutineBodies(true);
+    } else {
+        WriteViewsInOrder();
+        WriteRoutines(Procedures);
+    }
     WriteRoutines(Triggers);
     Script.Add("");
     WriteObjects(Events, true, false);

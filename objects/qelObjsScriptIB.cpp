@@ -1,5 +1,5 @@
 // The InterBase/Firebird database script in the order that rebuilds any
-// schema: whatever an object uses is there before it. Routines are created
+// schema (PostgreSQL routines and views take the same order): whatever an object uses is there before it. Routines are created
 // first as stubs with their real parameters, so that views, other routines
 // and packages can name them; their bodies follow the views. Checks and
 // computed columns, which may call routines or read views and other tables,
@@ -17,6 +17,7 @@
 #include "qelObjsScriptFormat.h"
 #include "qelText.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -48,28 +49,42 @@ private:
 // of its own (an external routine is whole as it stands).
 bool HasBodyToComplete(const TPrcData& Routine) { return !Routine.Body().empty(); }
 
+// The view a link points to: the view itself or one of its columns.
+TViwData* ViewOf(const TDependObj* Link)
+{
+    TDbObj* target = Link != nullptr ? Link->Target : nullptr;
+    if (auto* column = dynamic_cast<TFldData*>(target)) target = column->Parent;
+    return dynamic_cast<TViwData*>(target);
+}
+
 // Whether the object's text reads a view, which must exist before it.
 bool ReadsAView(const TDbObj& Obj)
 {
-    for (const auto& link : Obj.Uses)
-        if (link.Object != nullptr && dynamic_cast<const TViwData*>(link.Object->Target) != nullptr) return true;
-    return false;
+    return std::any_of(Obj.Uses.begin(), Obj.Uses.end(),
+                       [](const auto& Link) { return ViewOf(Link.Object.get()) != nullptr; });
 }
 
 } // namespace
 
 void TObjs::OpenBlock()
 {
-    const TScriptFormat format(TDatabaseType::dbInterBase);
-    Script.Add(format.BlockOpener() + CRLF);
+    const TScriptFormat format(DatabaseType());
+    if (!format.BlockOpener().empty()) Script.Add(format.BlockOpener() + CRLF);
     Terminator = format.BlockTerminator();
 }
 
 void TObjs::CloseBlock()
 {
-    const TScriptFormat format(TDatabaseType::dbInterBase);
-    Script.Add(format.BlockCloser() + CRLF);
+    const TScriptFormat format(DatabaseType());
+    if (!format.BlockCloser().empty()) Script.Add(format.BlockCloser() + CRLF);
     Terminator = format.Terminator();
+}
+
+// Firebird 3 packages go with the routines.
+bool TObjs::WritesPackagesWithRoutines() const
+{
+    return DatabaseType() == TDatabaseType::dbInterBase &&
+           IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
 }
 
 void TObjs::WriteStatement(TDbObj& Obj, const std::string& Text, bool OwnerLines)
@@ -139,7 +154,7 @@ void TObjs::WriteInterBaseScript()
 // Stubs with the real parameters, and package headers, in one block.
 void TObjs::WriteRoutineStubs()
 {
-    const bool packages = IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
+    const bool packages = WritesPackagesWithRoutines();
     if (Procedures.Empty() && (Packages.Empty() || !packages)) return;
     OpenBlock();
     for (const auto& item : Procedures) {
@@ -163,7 +178,7 @@ void TObjs::WriteRoutineStubs()
 // bodies always after the views.
 void TObjs::WriteRoutineBodies(bool AfterViews)
 {
-    const bool packages = IBServerOptions().SQLServerVersion >= TIBSQLServerVersionType::st_Firebird_30;
+    const bool packages = WritesPackagesWithRoutines();
     std::vector<TPrcData*> routines;
     for (const auto& item : Procedures)
         if (auto* routine = dynamic_cast<TPrcData*>(item.Object); routine != nullptr && !routine->NoScript &&
@@ -189,10 +204,8 @@ void TObjs::WriteViewsInOrder()
     std::unordered_set<const TDbObj*> started;
     const auto visit = [&](auto& Self, TViwData& View) -> void {
         if (!started.insert(&View).second) return;
-        for (const auto& link : View.Uses) {
-            auto* used = link.Object != nullptr ? dynamic_cast<TViwData*>(link.Object->Target) : nullptr;
-            if (used != nullptr && used->Objs() == this) Self(Self, *used);
-        }
+        for (const auto& link : View.Uses)
+            if (TViwData* used = ViewOf(link.Object.get()); used != nullptr && used->Objs() == this) Self(Self, *used);
         SaveObjectFiles(View);
         WriteMSSQLSetOptions(View.QuotedIdentifier, View.AnsiNulls);
         if (!View.NoScript) WriteStatement(View, View.GetCreateDDL(), true);
