@@ -6,6 +6,7 @@
 #include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
 #include "qelComp_Fnc.h"
+#include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
@@ -479,7 +480,15 @@ void TIbExParser::ParseIdentifierFactor(bool Variable)
     // external function's call, or NEXT VALUE FOR a sequence.
     if (Symb == syDot) {
         NextToken();
-        if (Symb == syIdent || Symb == syStar) {
+        while (CurChar == ' ' || CurChar == '\t' || CurChar == '\r' || CurChar == '\n') NextChar();
+        if (Symb == syIdent && CurChar == '(' && VersionIn(V::st_Firebird_30, V::st_Firebird_40)) {
+            // PKG.F(...): a function of a package, which is what is used.
+            if (Objs() != nullptr) AddDepend(m_bodyObj, Objs()->FindPackage(name), {});
+            NextToken();
+            NextToken();
+            if (Symb != syRParen) ParseValueList();
+            Take(syRParen);
+        } else if (Symb == syIdent || Symb == syStar) {
             if (!Variable) LinkColumnDepend(m_bodyObj, name, Symb == syStar ? std::string("*") : TokenText);
             NextToken();
             subscripts();

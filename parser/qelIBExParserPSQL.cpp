@@ -161,7 +161,7 @@ void TIbExParser::ParseStatementKind()
         } else if (fb3 && IsWord("IF")) {
             ParseIf();
         } else if (Symb == syIBExit || Symb == syIBSuspend || IsWord("BREAK") || IsWord("LEAVE") || IsWord("EXIT") ||
-                   IsWord("SUSPEND")) {
+                   IsWord("SUSPEND") || (fb3 && IsWord("CONTINUE"))) {
             NextToken();
             if (Symb == syIdent) NextToken();
         } else if (IsWord("RETURN")) {
@@ -353,18 +353,27 @@ void TIbExParser::ParseExecuteStatementBody()
 void TIbExParser::ParseFor()
 {
     NextToken();
-    if (Symb == syIBSelect) {
-        NextToken();
-        ParseSelectInto();
+    if (Symb == syIBSelect || Symb == syIBWith) {
+        // INTO, or a named cursor alone: FOR SELECT ... AS CURSOR C DO
+        if (Symb == syIBSelect) {
+            NextToken();
+            ParseSelect();
+        } else {
+            ParseQueryExpression();
+        }
+        if (Symb == syIBAs) {
+            NextAndExpect(syIBCursor);
+            NextAndExpect(syIdent);
+            NextToken();
+        } else {
+            Take(syIBInto);
+            ParseIntoList();
+        }
     } else if (Symb == syIBExecute) {
         NextToken();
         ExpectWord("STATEMENT");
         NextToken();
         ParseExecuteStatementBody();
-        Take(syIBInto);
-        ParseIntoList();
-    } else if (Symb == syIBWith) {
-        ParseQueryExpression();
         Take(syIBInto);
         ParseIntoList();
     } else {

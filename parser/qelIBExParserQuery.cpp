@@ -6,6 +6,7 @@
 
 #include "qelComp_Fld.h"
 #include "qelComp_Idx.h"
+#include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
 #include "qelComp_Viw.h"
@@ -92,10 +93,15 @@ void TIbExParser::CollectFromList(TParseContext& Scope)
             if (IsTableAlias()) NextToken();
             if (Symb == syLParen) SkipParens();
         } else if (Symb == syIdent) {
-            const std::string name = TokenText;
+            std::string name = TokenText;
             NextToken();
+            if (Symb == syDot) {
+                NextToken();
+                name += "." + TokenText;
+                NextToken();
+            }
             if (Symb == syLParen) SkipParens();
-            if (Symb == syIBAs) NextToken();
+            if (Symb == syIBAs && !PeekIs(syIBCursor)) NextToken();
             std::string alias;
             if (IsTableAlias()) {
                 alias = TokenText;
@@ -198,7 +204,10 @@ void TIbExParser::ParseSelect()
     }
     if (Symb == syIBWith) {
         NextToken();
-        if (Symb == syIBCheck) NextAndExpect(syIBOption);
+        if (Symb == syIBCheck) {
+            NextToken();
+            ExpectIs(syIBOption, "OPTION");
+        }
         else if (!IsWord("LOCK")) ParseError("Must be: WITH LOCK / WITH CHECK OPTION");
         Skip();
     }
@@ -380,15 +389,24 @@ void TIbExParser::ParseTableReference()
             Expect(syIdent);
             return;
         }
-        const std::string name = TokenText;
-        LinkSource(name);
+        std::string name = TokenText;
         NextToken();
+        if (Symb == syDot) {
+            // PKG.P(...): a procedure of a package, which is what is used.
+            NextToken();
+            if (Objs() != nullptr) AddDepend(m_bodyObj, Objs()->FindPackage(name), {});
+            name += "." + TokenText;
+            Take(syIdent);
+        } else {
+            LinkSource(name);
+        }
         if (Symb == syLParen) {
             NextToken();
             if (Symb != syRParen) ParseValueList();
             Take(syRParen);
         }
-        if (Symb == syIBAs) NextToken();
+        // AS CURSOR names the FOR SELECT's cursor, not an alias.
+        if (Symb == syIBAs && !PeekIs(syIBCursor)) NextToken();
         std::string alias;
         if (IsTableAlias()) {
             alias = TokenText;

@@ -169,6 +169,15 @@ bool TIbParser::PeekWord(std::string_view Word)
     return found;
 }
 
+bool TIbParser::PeekIs(TSymb S)
+{
+    const TParseContext here(this);
+    NextToken();
+    const bool found = Symb == S;
+    here.Restore();
+    return found;
+}
+
 void TIbParser::ExpectIs(TSymb S, std::string_view Word)
 {
     if (!Is(S, Word)) Expect(S);
@@ -356,9 +365,25 @@ void TIbParser::ParseStatement()
         ParseDescribe();
     } else if (IsWord("COMMENT")) {
         ParseComment();
+    } else if (IsIsqlCommand()) {
+        // isql's own commands: kept, never sent.
+        SetKind(stSet, {}, dboUnknown, odbSet);
+        SkipToEnd();
+        Emit(false);
+    } else if (Symb == syIBMerge || IsWord("MERGE")) {
+        ParseDML();
     } else {
         UnknownStatement();
     }
+}
+
+// A statement of the server that the model keeps nothing of: handed on
+// whole, read to its end.
+void TIbParser::ServerStatement()
+{
+    SetKind(stStatement, {}, dboUnknown, odbUnknown);
+    SkipToEnd();
+    Emit(false);
 }
 
 void TIbParser::UnknownStatement()
@@ -399,6 +424,12 @@ void TIbParser::ParseCreate()
         else if (Is(syIBTrigger, "TRIGGER")) ParseCreateTrigger(true);
         else if (Is(syIBView, "VIEW")) ParseCreateView();
         else if (IsWord("PACKAGE") && FirebirdFrom(TVersion::st_Firebird_30)) ParseCreatePackage();
+        else if ((Symb == syIBException || IsWord("EXCEPTION")) && FirebirdFrom(TVersion::st_Firebird_30))
+            ParseAlterException();
+        else if ((Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) && FirebirdFrom(TVersion::st_Firebird_30))
+            ParseGenerator();
+        else if ((IsWord("USER") || IsWord("MAPPING")) && FirebirdFrom(TVersion::st_Firebird_30))
+            ServerStatement();
         else ParseError("Unknown ALTER-statement");
     } else if (Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) {
         ParseGenerator();
@@ -419,6 +450,10 @@ void TIbParser::ParseCreate()
         ParseCreateTable(true);
     } else if (IsWord("COLLATION") && FirebirdFrom(TVersion::st_Firebird_21)) {
         ParseCreateCollation();
+    } else if ((IsWord("SHADOW") || IsWord("USER") || IsWord("MAPPING") || IsWord("GLOBAL")) &&
+               FirebirdFrom(TVersion::st_Firebird_20)) {
+        // The server's own objects, of which the model keeps none.
+        ServerStatement();
     } else {
         ParseError("Unknown CREATE-statement");
     }
@@ -437,12 +472,24 @@ void TIbParser::ParseAlter()
     else if (Is(syIBDomain, "DOMAIN")) ParseAlterDomain();
     else if (IsWord("SEQUENCE")) ParseAlterSequence();
     else if (Symb == syIBException || (IsWord("EXCEPTION") && FirebirdFrom(TVersion::st_Firebird_30))) ParseAlterException();
+    else if (FirebirdFrom(TVersion::st_Firebird_30) &&
+             (Is(syIBDatabase, "DATABASE") || Is(syIBChar, "CHARACTER") || IsWord("USER") || IsWord("CURRENT") ||
+              IsWord("MAPPING") || IsWord("GLOBAL") || Is(syIBRole, "ROLE") || Is(syIBExternal, "EXTERNAL")))
+        ServerStatement();
     else ParseError("Unknown ALTER statement.");
+}
+
+bool TIbParser::IsIsqlCommand() const
+{
+    for (const char* word : {"SHOW", "OUTPUT", "SHELL", "EDIT", "HELP", "BLOBDUMP", "BLOBVIEW", "ADD", "COPY"})
+        if (IsWord(word)) return true;
+    return false;
 }
 
 void TIbParser::ParseDML()
 {
     const TSymb first = Symb;
+    const bool merge = IsWord("MERGE");
     NextToken();
     if (first == syIBSelect || first == syIBWith) {
         SetKind(stSelect, {}, dboUnknown, odbUnknown);
@@ -450,6 +497,18 @@ void TIbParser::ParseDML()
         ExpectIs(syIBInto, "INTO");
         NextToken();
         SetKind(stInsert, ExpectName(), dboTable, odbInsert);
+    } else if (first == syIBUpdate && Symb == syIBOr) {
+        // UPDATE OR INSERT INTO t ... MATCHING (...)
+        NextToken();
+        ExpectIs(syIBInsert, "INSERT");
+        NextToken();
+        ExpectIs(syIBInto, "INTO");
+        NextToken();
+        SetKind(stInsert, ExpectName(), dboTable, odbInsert);
+    } else if (first == syIBMerge || merge) {
+        ExpectIs(syIBInto, "INTO");
+        NextToken();
+        SetKind(stUpdate, ExpectName(), dboTable, odbUpdate);
     } else if (first == syIBUpdate) {
         SetKind(stUpdate, ExpectName(), dboTable, odbUpdate);
     } else {

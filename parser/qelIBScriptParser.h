@@ -167,6 +167,7 @@ protected:
     bool Is(TSymb S, std::string_view Word) const { return Symb == S || IsWord(Word); }
     // The token after the current one reads Word; nothing is consumed.
     bool PeekWord(std::string_view Word);
+    bool PeekIs(TSymb S);
     // Reports "Missing: ..." unless Is(S, Word).
     void ExpectIs(TSymb S, std::string_view Word);
     // The current name (a name, or with AllowString a quoted text); reports
@@ -200,6 +201,9 @@ protected:
     void ParseDML();
     void ParseExecute();
     void UnknownStatement();
+    void ServerStatement();
+    // SHOW, OUTPUT, SHELL and the other commands isql runs itself.
+    bool IsIsqlCommand() const;
 
     // ---- tables, columns and constraints (qelIBScriptParserTables.cpp) ----
     std::unique_ptr<TFldData> ParseColumn(TDbObj* Owner, bool AllowString = false);
@@ -215,17 +219,20 @@ protected:
     void ParseIdentityOptions(TFldData& Field);
     void ParseColumnList(TOwnedNameList<TFldData>& List);
     void ParseUsingIndex(TCtrData& Ctr, std::string& Text);
-    // EmitStatement: hand the constraint on as its own statement (ALTER TABLE ADD);
+    // SetsKind: the statement (ALTER TABLE ADD) takes the constraint's kind;
     // InTable: read inside CREATE TABLE, whose log lines it writes.
     void ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Field, const std::string& TableName,
-                              TTblData* Table, bool EmitStatement, bool InTable = false);
-    void ParseNamedConstraint(TFldData* Field, TTblData* Table, const std::string& TableName, bool EmitStatement,
+                              TTblData* Table, bool SetsKind, bool InTable = false);
+    void ParseNamedConstraint(TFldData* Field, TTblData* Table, const std::string& TableName, bool SetsKind,
                               bool InTable = false);
     void ParseReferences(TTblData* Table, TCtrData& Ctr);
     void ParseReferencesTail(TTblData* Table, TCtrData& Ctr);
     void ReadCheckBody(TCtrData& Ctr);
     void ParseCreateTable(bool Temporary);
     void ParseAlterTable();
+    // One clause of ALTER TABLE; Kind: the statement takes its kind.
+    void ParseAlterTableClause(const std::string& Name, TTblData* Table, bool Kind);
+    void ParseAlterColumn(TFldData& Field);
 
     // ---- other object kinds (qelIBScriptParserObjects.cpp) ----
     void ParseCreateIndex();
@@ -245,6 +252,7 @@ protected:
     void ParseRoutineHeader(TPrcData& Routine);
     void ParseCreatePackage();
     void ParseCreateTrigger(bool Alter);
+    std::string ParseDDLEvents();
     void ParseCreateView();
     void ParseExecuteBlock();
 

@@ -7,6 +7,7 @@
 #include "qelComp_Fnc.h"
 #include "qelComp_Gnr.h"
 #include "qelComp_Idx.h"
+#include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Rol.h"
 #include "qelComp_Tbl.h"
@@ -235,7 +236,18 @@ void TIbParser::ParseDrop()
     else if (Is(syIBTrigger, "TRIGGER")) kind = dboTrigger;
     else if (Is(syIBView, "VIEW")) kind = dboView;
     else if (Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) kind = dboGenerator;
-    else ParseError("Unknown DROP statement");
+    else if (Is(syIBFunction, "FUNCTION")) kind = dboFunction;
+    else if (IsWord("PACKAGE")) {
+        kind = dboPackage;
+        if (PeekWord("BODY")) NextToken();
+    } else if (IsWord("COLLATION")) kind = dboCollation;
+    else if (Is(syIBFilter, "FILTER")) kind = dboBlobFilter;
+    else if (IsWord("USER") || IsWord("MAPPING") || IsWord("GLOBAL") || IsWord("SHADOW") ||
+             Is(syIBDatabase, "DATABASE")) {
+        // The server's own objects, of which the model keeps none.
+        ServerStatement();
+        return;
+    } else ParseError("Unknown DROP statement");
     SetKind(stStatement, {}, kind, odbDrop);
     NextToken();
     StatementKind.ObjName = ExpectName();
@@ -261,6 +273,7 @@ TDbObj* TIbParser::ReadObjectName(TDbObject Kind, std::string& Name)
     case dboGenerator: return objs->FindGenerator(Name);
     case dboRole: return objs->FindRole(Name);
     case dboFunction: return objs->FindUDF(Name);
+    case dboPackage: return objs->FindPackage(Name);
     default: return nullptr;
     }
 }
@@ -286,9 +299,41 @@ void TIbParser::ParseComment()
         name = ExpectName();
         NextToken();
     };
+    // [package.]routine: a package's member is no object of its own.
+    const auto routine = [&](bool Function) {
+        kind = Function ? dboFunction : dboProcedure;
+        NextToken();
+        name = ExpectName();
+        NextToken();
+        if (Symb == syDot) {
+            parent = name;
+            NextToken();
+            name = ExpectName();
+            NextToken();
+        } else if (objs != nullptr) {
+            target = Function ? objs->FindProcedure(TPrcData::FunctionKey(name)) : objs->FindProcedure(name);
+            if (target == nullptr && Function) target = objs->FindUDF(name);
+        }
+    };
     if (Is(syIBTable, "TABLE")) find(dboTable);
     else if (Is(syIBView, "VIEW")) find(dboView);
-    else if (Is(syIBProcedure, "PROCEDURE")) find(dboProcedure);
+    else if (Is(syIBProcedure, "PROCEDURE")) routine(false);
+    else if (Is(syIBFunction, "FUNCTION")) routine(true);
+    else if (IsWord("PACKAGE")) find(dboPackage);
+    else if (Is(syIBDatabase, "DATABASE")) {
+        kind = dboDatabase;
+        NextToken();
+    } else if (IsWord("COLLATION") || Is(syIBFilter, "FILTER") || IsWord("USER") || IsWord("MAPPING")) {
+        NextToken();
+        name = ExpectName();
+        NextToken();
+    } else if (Is(syIBChar, "CHARACTER")) {
+        NextToken();
+        ExpectIs(syIBSet, "SET");
+        NextToken();
+        name = ExpectName();
+        NextToken();
+    }
     else if (Is(syIBTrigger, "TRIGGER")) find(dboTrigger);
     else if (Is(syIBDomain, "DOMAIN")) find(dboDomain);
     else if (Is(syIBException, "EXCEPTION")) find(dboException);
@@ -307,7 +352,18 @@ void TIbParser::ParseComment()
         }
     } else if (Is(syIBParameter, "PARAMETER")) {
         twoParts(dboParam);
-        if (objs != nullptr) target = objs->FindProcedureParam(parent, name);
+        if (Symb == syDot) {
+            // PKG.ROUTINE.PARAM: a parameter of a package's member.
+            parent += "." + name;
+            NextToken();
+            name = ExpectName();
+            NextToken();
+        } else if (objs != nullptr) {
+            target = objs->FindProcedureParam(parent, name);
+            if (target == nullptr)
+                if (const TPrcData* f = objs->FindProcedure(TPrcData::FunctionKey(parent)))
+                    target = f->InputParams.Find(name);
+        }
     } else {
         ParseError("Unknown Comment-statement");
     }

@@ -190,16 +190,30 @@ void TIbParser::ParseCreateTrigger(bool Alter)
         trigger->Events = 0;
         std::int32_t code = trigger->Timing == 2 ? 1 : 0;
         int k = 0;
-        for (TLoopGuard guard(*this); Symb == syIBInsert || Symb == syIBUpdate || Symb == syIBDelete; guard.Turn()) {
-            const int c = Symb == syIBInsert ? 1 : Symb == syIBUpdate ? 2 : 3;
-            trigger->Events = static_cast<std::uint8_t>(trigger->Events | (1 << c));
-            if (++k <= 3) code += c << (2 * k - 1);
-            NextToken();
-            if (Symb == syIBOr) NextToken();
+        if (Is(syIBAny, "ANY") || Symb == syIBCreate || Symb == syIBAlter || Symb == syIBDrop) {
+            // A DDL trigger: on no table.
+            trigger->DatabaseEvent = ParseDDLEvents();
+        } else {
+            for (TLoopGuard guard(*this); Symb == syIBInsert || Symb == syIBUpdate || Symb == syIBDelete;
+                 guard.Turn()) {
+                const int c = Symb == syIBInsert ? 1 : Symb == syIBUpdate ? 2 : 3;
+                trigger->Events = static_cast<std::uint8_t>(trigger->Events | (1 << c));
+                if (++k <= 3) code += c << (2 * k - 1);
+                NextToken();
+                if (Symb == syIBOr) NextToken();
+            }
+            trigger->IBTypeCode = code - 1;
         }
-        trigger->IBTypeCode = code - 1;
     }
-    if (Is(syIBPosition, "POSITION")) {
+    // POSITION n and the SQL-2003 ON table, in either order.
+    for (TLoopGuard guard(*this); Is(syIBPosition, "POSITION") || Symb == syIBOn; guard.Turn()) {
+        if (Symb == syIBOn) {
+            NextToken();
+            trigger->SetTableName(ExpectName());
+            AddDepend(trigger, trigger->Table(), {});
+            NextToken();
+            continue;
+        }
         NextAndExpect(syInteger);
         trigger->Position = static_cast<std::int32_t>(IntValueInRange(0, std::numeric_limits<std::int32_t>::max()));
         NextToken();
@@ -208,6 +222,35 @@ void TIbParser::ParseCreateTrigger(bool Alter)
     if (Is(syIBAs, "AS")) ReadBodyText(trigger, TokenStart);
     Emit();
     made.File();
+}
+
+// ANY DDL STATEMENT, or CREATE TABLE OR ALTER PACKAGE BODY ...; the words
+// as written, upper-cased, one blank between.
+std::string TIbParser::ParseDDLEvents()
+{
+    std::string events;
+    const auto word = [&] {
+        events += (events.empty() ? "" : " ") + UpperCase(TokenText);
+        NextToken();
+    };
+    if (Is(syIBAny, "ANY")) {
+        word();
+        ExpectWord("DDL");
+        word();
+        ExpectWord("STATEMENT");
+        word();
+        return events;
+    }
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Symb != syIBCreate && Symb != syIBAlter && Symb != syIBDrop) ParseError("Must be: CREATE / ALTER / DROP");
+        word();
+        if (Symb == syTerminator || Symb == syEOF || Symb == syIBOr) ParseError("Missing: object type");
+        const bool twoWords = Is(syIBChar, "CHARACTER") || IsWord("PACKAGE");
+        word();
+        if (twoWords && (Symb == syIBSet || IsWord("BODY"))) word();
+        if (Symb != syIBOr) return events;
+        word();
+    }
 }
 
 void TIbParser::ParseCreateView()

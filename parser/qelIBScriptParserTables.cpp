@@ -484,7 +484,7 @@ void TIbParser::ParseReferencesTail(TTblData* Table, TCtrData& Ctr)
 void TIbParser::ReadCheckBody(TCtrData& Ctr) { ReadBodyText(&Ctr, -1); }
 
 void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Field, const std::string& TableName,
-                                     TTblData* Table, bool EmitStatement, bool InTable)
+                                     TTblData* Table, bool SetsKind, bool InTable)
 {
     if (!Ctr) Ctr = std::make_unique<TCtrData>(Objs());
     TPendingObject<TCtrData> pending(*this, std::move(Ctr));
@@ -507,7 +507,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
     if (Symb == syIBPrimary) {
         ctr.SetConstraintKind(ckPrimaryKey);
         kind = dboPKey;
-        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        if (SetsKind) SetKind(stStatement, ctr.Name(), kind, odbCreate);
         NextToken();
         ExpectIs(syIBKey, "KEY");
         NextToken();
@@ -531,7 +531,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
     } else if (Symb == syIBUnique) {
         ctr.SetConstraintKind(ckUnique);
         kind = dboUnique;
-        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        if (SetsKind) SetKind(stStatement, ctr.Name(), kind, odbCreate);
         NextToken();
         if (Symb == syLParen) ParseColumnList(ctr.Fields);
         ParseUsingIndex(ctr, usingText);
@@ -539,7 +539,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
     } else if (Symb == syIBForeign || Symb == syIBReferences) {
         ctr.SetConstraintKind(ckForeignKey);
         kind = dboFKey;
-        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        if (SetsKind) SetKind(stStatement, ctr.Name(), kind, odbCreate);
         if (Symb == syIBForeign) ParseReferences(Table, ctr);
         else ParseReferencesTail(Table, ctr);
         if (Collection() != nullptr && Collection()->Constraints.Find(ctr.GetKey()) != nullptr) {
@@ -552,7 +552,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
     } else if (Symb == syIBCheck) {
         ctr.SetConstraintKind(ckCheck);
         kind = dboCheck;
-        if (EmitStatement) SetKind(stStatement, ctr.Name(), kind, odbCreate);
+        if (SetsKind) SetKind(stStatement, ctr.Name(), kind, odbCreate);
         NextToken();
         ReadCheckBody(ctr);
         log = inTableLog("Check: ", "Check: ");
@@ -562,10 +562,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
     }
     AddDepend(&ctr, Table, {});
     DoLogNextLine(log + ctr.GetCreateDDL());
-    if (EmitStatement) {
-        StatementKind.ObjType = kind;
-        Emit();
-    }
+    if (SetsKind) StatementKind.ObjType = kind;
     const bool tool = Collection() != nullptr && Collection()->IBServerOptions().IBCompareOptions().IgnoreToolObjects &&
                       (IsToolObjectName(ctr.Name()) || IsToolObjectName(ctr.TableName()));
     // A discarded constraint goes with its links (its destructor).
@@ -574,7 +571,7 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
 }
 
 void TIbParser::ParseNamedConstraint(TFldData* Field, TTblData* Table, const std::string& TableName,
-                                     bool EmitStatement, bool InTable)
+                                     bool SetsKind, bool InTable)
 {
     ExpectIs(syIBConstraint, "CONSTRAINT");
     NextToken();
@@ -584,7 +581,7 @@ void TIbParser::ParseNamedConstraint(TFldData* Field, TTblData* Table, const std
     if (Symb != syIBPrimary && Symb != syIBUnique && Symb != syIBForeign && Symb != syIBCheck &&
         Symb != syIBReferences)
         ParseError("Missing: PRIMARY... or UNIQUE...");
-    ParseTableConstraint(std::move(ctr), Field, TableName, Table, EmitStatement, InTable);
+    ParseTableConstraint(std::move(ctr), Field, TableName, Table, SetsKind, InTable);
 }
 
 void TIbParser::ParseCreateTable(bool Temporary)
@@ -648,6 +645,10 @@ void TIbParser::ParseCreateTable(bool Temporary)
     CurrentTableName.clear();
 }
 
+// Clauses separated by commas; the statement's kind is that of its one
+// clause (a column or constraint added, altered or dropped), else the
+// table's:
+//   ALTER TABLE T ADD C INTEGER, ALTER COLUMN D SET DEFAULT 5, DROP E
 void TIbParser::ParseAlterTable()
 {
     NextToken();
@@ -656,44 +657,124 @@ void TIbParser::ParseAlterTable()
     TTblData* table = Collection() != nullptr ? Collection()->FindTable(name) : nullptr;
     CurrentTableName = name;
     NextToken();
+    int clauses = 0;
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (++clauses == 2) SetKind(stStatement, name, dboTable, odbAlter);
+        ParseAlterTableClause(name, table, clauses == 1);
+        if (Symb != syComma) break;
+        NextToken();
+    }
+    Emit();
+}
+
+void TIbParser::ParseAlterTableClause(const std::string& Name, TTblData* Table, bool Kind)
+{
     if (Symb == syIBAdd) {
         NextToken();
         if (Symb == syIBForeign || Symb == syIBCheck || Symb == syIBPrimary || Symb == syIBUnique) {
-            ParseTableConstraint(nullptr, nullptr, name, table, true);
+            ParseTableConstraint(nullptr, nullptr, Name, Table, Kind);
         } else if (Symb == syIBConstraint) {
-            ParseNamedConstraint(nullptr, table, name, true);
+            ParseNamedConstraint(nullptr, Table, Name, Kind);
         } else {
-            SetKind(stStatement, ExpectName(true), dboField, odbCreate, name);
-            std::unique_ptr<TFldData> column = ParseColumn(table, true);
-            if (table == nullptr) column->TableName = name;
-            Emit();
-            if (table == nullptr) return;
+            if (Is(syIBColumn, "COLUMN") && !PeekIs(syComma) && !PeekIs(syTerminator)) NextToken();
+            if (Kind) SetKind(stStatement, ExpectName(true), dboField, odbCreate, Name);
+            std::unique_ptr<TFldData> column = ParseColumn(Table, true);
+            CurrentFieldName.clear();
+            if (Table == nullptr) return;
             const std::string columnName = column->Name();
-            TFldData* field = table->Fields.Add(columnName, std::move(column));
-            if (field->DataType == dtDomain && Collection() != nullptr)
-                if (TDmnData* domain = Collection()->FindDomain(field->DomainName)) AddDepend(table, domain, field->Name());
+            TFldData* field = Table->Fields.Add(columnName, std::move(column));
+            if (field != nullptr && field->DataType == dtDomain && Collection() != nullptr)
+                if (TDmnData* domain = Collection()->FindDomain(field->DomainName)) AddDepend(Table, domain, field->Name());
         }
     } else if (Symb == syIBAlter) {
         NextToken();
         // Firebird takes ALTER [COLUMN]: the word is optional here.
-        if (Is(syIBColumn, "COLUMN")) NextToken();
-        SetKind(stStatement, ExpectName(), dboField, odbAlter, name);
-        SkipToEnd();
-        Emit();
+        if (Is(syIBColumn, "COLUMN") && !PeekIs(syIBTo) && !PeekIs(syIBType)) NextToken();
+        const std::string column = ExpectName();
+        if (Kind) SetKind(stStatement, column, dboField, odbAlter, Name);
+        NextToken();
+        TFldData scratch(Objs());
+        TFldData* found = Table != nullptr ? Table->Fields.Find(column) : nullptr;
+        ParseAlterColumn(found != nullptr ? *found : scratch);
     } else if (Symb == syIBDrop) {
         NextToken();
         if (Symb == syIBConstraint) {
             NextToken();
-            SetKind(stStatement, ExpectName(), dboConstraint, odbDrop, name);
+            if (Kind) SetKind(stStatement, ExpectName(), dboConstraint, odbDrop, Name);
         } else if (Symb == syIdent) {
-            SetKind(stStatement, TokenText, dboField, odbDrop, name);
+            if (Kind) SetKind(stStatement, TokenText, dboField, odbDrop, Name);
         } else {
             ParseError("Unknown ALTER TABLE <table-name> DROP statement");
         }
         NextToken();
-        Emit();
     } else {
         ParseError("Unknown symbol");
+    }
+}
+
+// What follows ALTER [COLUMN] c: the column keeps what the server keeps.
+void TIbParser::ParseAlterColumn(TFldData& Field)
+{
+    if (Is(syIBTo, "TO")) {
+        // The new name is the server's; the statement carries it.
+        NextToken();
+        ExpectName(true);
+        NextToken();
+    } else if (Is(syIBType, "TYPE")) {
+        NextToken();
+        ParseDataType(Field, false);
+    } else if (Is(syIBPosition, "POSITION")) {
+        NextAndExpect(syInteger);
+        NextToken();
+    } else if (Symb == syIBSet) {
+        NextToken();
+        if (Is(syIBDefault, "DEFAULT")) {
+            NextToken();
+            std::string text;
+            ParseDefault(Field, text);
+            Field.DefaultValue = text;
+        } else if (Symb == syIBNot) {
+            NextToken();
+            ExpectIs(syIBNull, "NULL");
+            Field.Nullable = false;
+            NextToken();
+        } else {
+            // SET GENERATED ALWAYS / BY DEFAULT, SET INCREMENT [BY] n
+            for (TLoopGuard guard(*this); Symb != syComma && Symb != syTerminator && Symb != syEOF; guard.Turn())
+                NextToken();
+        }
+    } else if (Symb == syIBDrop) {
+        NextToken();
+        if (Is(syIBDefault, "DEFAULT")) {
+            Field.DefaultValue.clear();
+        } else if (Symb == syIBNot) {
+            NextToken();
+            ExpectIs(syIBNull, "NULL");
+            Field.Nullable = true;
+        } else if (IsWord("IDENTITY")) {
+            Field.Identity = false;
+        } else {
+            ParseError("Must be: DROP DEFAULT / DROP NOT NULL");
+        }
+        NextToken();
+    } else if (IsWord("RESTART")) {
+        NextToken();
+        if (Is(syIBWith, "WITH")) {
+            NextAndExpect(syInteger);
+            NextToken();
+        }
+    } else if (Is(syIBComputed, "COMPUTED") || IsWord("GENERATED")) {
+        NextToken();
+        if (Is(syIBBy, "BY")) NextToken();
+        if (IsWord("ALWAYS")) {
+            NextToken();
+            ExpectIs(syIBAs, "AS");
+            NextToken();
+        }
+        Expect(syLParen);
+        ReadBodyText(&Field, TokenStart);
+    } else {
+        ParseError("Unknown ALTER COLUMN clause");
     }
 }
 

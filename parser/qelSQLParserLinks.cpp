@@ -9,6 +9,7 @@
 #include "qelComp_Fnc.h"
 #include "qelComp_Gnr.h"
 #include "qelComp_Idx.h"
+#include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Rol.h"
 #include "qelComp_Tbl.h"
@@ -160,6 +161,16 @@ TDbObj* FindOfKind(const TObjs& Objs, TDbObject Kind, const std::string& Name)
     case dboTrigger: return Objs.FindTrigger(Name);
     case dboRole: return Objs.FindRole(Name);
     case dboUser: return Objs.FindUser(Name);
+    case dboPackage: return Objs.FindPackage(Name);
+    case dboGenerator: return Objs.FindGenerator(Name);
+    case dboException: return Objs.FindException(Name);
+    case dboFunction: {
+        // A Firebird function has a key of its own; elsewhere a function is
+        // filed as a routine, or declared as an external function.
+        if (TPrcData* f = Objs.FindProcedure(TPrcData::FunctionKey(Name))) return f;
+        if (TPrcData* f = Objs.FindProcedure(Name); f != nullptr && f->IsFunction) return f;
+        return Objs.FindUDF(Name);
+    }
     default: return nullptr;
     }
 }

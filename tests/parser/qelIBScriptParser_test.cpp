@@ -347,7 +347,8 @@ TEST(IBScriptParser, SmallScriptBuildsObjectsAndLinks)
     EXPECT_EQ(domain->GetCreateDDL(), "CREATE DOMAIN D_ID AS INTEGER NOT NULL");
     TTblData* emp = o.FindTable("EMP");
     ASSERT_NE(emp, nullptr);
-    EXPECT_EQ(emp->GetCreateDDL(), "CREATE TABLE EMP(ID D_ID,\r\nDEPT_ID INTEGER,\r\nSALARY NUMERIC(10,2) DEFAULT 0,\r\n"
+    // A key column is written NOT NULL whatever its domain says.
+    EXPECT_EQ(emp->GetCreateDDL(), "CREATE TABLE EMP(ID D_ID NOT NULL,\r\nDEPT_ID INTEGER,\r\nSALARY NUMERIC(10,2) DEFAULT 0,\r\n"
                                    "MGR INTEGER,\r\nNOTE BLOB SUB_TYPE 1)");
     EXPECT_EQ(o.FindTableField("DEPT", "NAME")->Collation, "UNICODE");
     EXPECT_EQ(ConstraintsOf(o),
