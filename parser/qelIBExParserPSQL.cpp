@@ -34,6 +34,11 @@ void TIbExParser::ParseDeclarations()
             field.SetName(name);
             LocalNames.Add(name);
             NextToken();
+            // DECLARE C [NO] SCROLL CURSOR FOR (...)
+            if (VersionIn(TVersion::st_Firebird_30, TVersion::st_Firebird_40)) {
+                if (Symb == syIBNo && PeekWord("SCROLL")) NextToken();
+                if (IsWord("SCROLL") && PeekIs(syIBCursor)) NextToken();
+            }
             if (Symb == syIBCursor) {
                 NextAndExpect(syIBFor);
                 NextAndExpect(syLParen);
@@ -145,7 +150,18 @@ void TIbExParser::ParseStatementKind()
         NextToken();
         break;
     case SymbCode(syIBFetch):
-        NextAndExpect(syIdent);
+        NextToken();
+        // A scrollable cursor's orientation: FETCH LAST FROM C, FETCH ABSOLUTE n FROM C
+        if (fb3 && Symb != syIdent && (TokenIs("NEXT") || TokenIs("PRIOR") || TokenIs("FIRST") || TokenIs("LAST"))) {
+            NextToken();
+        } else if (fb3 && (TokenIs("ABSOLUTE") || TokenIs("RELATIVE")) && !PeekIs(syIBInto)) {
+            NextToken();
+            ParseExpression();
+        } else if (fb3 && Symb == syIdent && !PeekIs(syIBInto)) {
+            NextToken();
+        }
+        if (Symb == syIBFrom) NextToken();
+        Expect(syIdent);
         NextAndExpect(syIBInto);
         NextToken();
         ParseIntoList();
