@@ -8,11 +8,12 @@
 //       runs every case at every size, each in a process of its own so that
 //       each peak is its own, and prints the table
 //   qelObjsLoad_bench one PARSER KIND N
-//       PARSER ib (InterBase script) or ms (T-SQL batches); KIND tables,
+//       PARSER ib (InterBase script, read as the InterBase executor reads
+//       it) or ms (T-SQL batches); KIND tables,
 //       grants (one statement or batch each) or grants1 (T-SQL: every GRANT
 //       in one batch); prints "load_s", "objects", "base_kib" and "peak_kib"
 #include "qelBenchSupport.h"
-#include "qelIBScriptParser.h"
+#include "qelIBExParser.h"
 #include "qelMSSQLScriptParser.h"
 #include "qelObjs.h"
 #include "qelStrings.h"
@@ -105,7 +106,7 @@ int RunOne(const std::string& Parser, const std::string& Kind, int N)
         } else {
             objs->SetDatabaseType(TDatabaseType::dbInterBase);
             objs->IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
-            auto parser = MakeParser<TIbParser>();
+            auto parser = MakeParser<TIbExParser>();
             parser->OnErrorMessage = [&errors](TObject&, const std::string&) { ++errors; };
             parser->ParseScript(lines, objs.get());
         }
