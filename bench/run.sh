@@ -377,8 +377,9 @@ digits, text with quotes and characters beyond ASCII, BLOBs), Result.SQL
 applied by the target's executor; 7, the same load of the smallest size
 (12,500 tables, or 12,500 grants on 100 tables, through the InterBase and
 the T-SQL script parsers; "grants1" puts every GRANT in one batch), time
-and peak memory above the start per object; the collection is freed
-inside the timing.
+and peak memory above the start per object, and the whole-database script
+of the loaded collection per object; the collection is freed inside the
+timing of the load.
 EOF
 if [ -n "$LITE_CHECK" ]; then
     echo
