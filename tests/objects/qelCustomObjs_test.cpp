@@ -290,7 +290,9 @@ TEST_P(ObjIndex, FindsAndOrdersWhateverTheSteps)
         } else if (step[0] == '-') {
             EXPECT_EQ(index.Remove(objects.at(std::stoul(step.substr(1))).get()), 1) << step;
         } else if (step == "?") {
-            if (!index.Empty()) EXPECT_EQ(index.IndexOf(index.Keys(index.Count() - 1)), index.Count() - 1);
+            if (!index.Empty()) {
+                EXPECT_EQ(index.IndexOf(index.Keys(index.Count() - 1)), index.Count() - 1);
+            }
         } else if (step == "rk") {
             index.Rekey([](const TDbObj&) { return std::string("K"); });
         } else {
@@ -300,10 +302,14 @@ TEST_P(ObjIndex, FindsAndOrdersWhateverTheSteps)
     std::vector<std::string> order;
     for (const auto& item : index) order.push_back(item.Key);
     EXPECT_EQ(order, c.order);
-    for (int i = 0; i < index.Count(); ++i) EXPECT_EQ(index.Find(index.Keys(i)), index.Objects(index.IndexOf(index.Keys(i))));
+    for (int i = 0; i < index.Count(); ++i) {
+        EXPECT_EQ(index.Find(index.Keys(i)), index.Objects(index.IndexOf(index.Keys(i))));
+    }
     for (const auto& [key, at] : c.finds) {
         EXPECT_EQ(index.Find(key), at < 0 ? nullptr : objects.at(static_cast<std::size_t>(at)).get()) << key;
-        if (at < 0) EXPECT_EQ(index.IndexOf(key), -1) << key;
+        if (at < 0) {
+            EXPECT_EQ(index.IndexOf(key), -1) << key;
+        }
     }
 }
 
