@@ -623,6 +623,12 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
         else SkipBatch();
         break;
     case int(syMSUpdate):
+        if (PeekWord() == "STATISTICS") {
+            // UPDATE STATISTICS t [index] [WITH FULLSCAN ...]: no DML
+            NextToken();
+            SkipClause(true);
+            break;
+        }
         StatementKind.StatType = TStatType::stUpdate;
         if (FullMode) ParseUpdate(Context);
         else

@@ -218,7 +218,12 @@ void TMSSQLParser::ParseFunctionArgs(TDbObj* Context)
     ExpectAndNext(syLParen);
     if (Symb == syMSAll || Symb == syMSDistinct) NextToken();
     if (Symb == syStar) {
+        // COUNT(*), and FREETEXT(*, 'text') over every indexed column
         NextToken();
+        if (Symb == syComma) {
+            NextToken();
+            ParseExpressionList(Context);
+        }
     } else if (Symb != syRParen) {
         if (Symb == syMSSelect) ParseQuery(Context);
         else ParseExpressionList(Context);
@@ -382,6 +387,25 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
             break;
         }
         const std::string word = Word();
+        if (word == "MATCH" && PeekNonBlank() == '(') {
+            // MATCH (a-(e)->b) of graph tables: arrows, not expressions
+            NextToken();
+            SkipParens();
+            break;
+        }
+        if (word == "TRIM" && PeekNonBlank() == '(') {
+            // TRIM ( [LEADING | TRAILING | BOTH] [characters FROM] text )
+            const TNestingLevel sqlLevel(*this);
+            Skip(2);
+            if (IsWord("LEADING") || IsWord("TRAILING") || IsWord("BOTH")) NextToken();
+            if (Symb != syMSFrom) ParseExpression(Context);
+            if (Symb == syMSFrom) {
+                NextToken();
+                ParseExpression(Context);
+            }
+            ExpectAndNext(syRParen);
+            break;
+        }
         if (word == "CAST" || word == "TRY_CAST" || word == "PARSE" || word == "TRY_PARSE") {
             // CAST ( expression AS type ), PARSE ( text AS type [USING culture] )
             const TNestingLevel sqlLevel(*this);

@@ -537,6 +537,16 @@ bool TMSSQLParser::ParseQuerySpec(TDbObj* Context)
         NextToken();
         ParseExpression(Context);
     }
+    if (IsWord("WINDOW")) {
+        // WINDOW w AS ( [base] [PARTITION BY ...] [ORDER BY ...] [frame] ) {, ...}
+        NextToken();
+        ForEachListed([&] {
+            NextToken();
+            ExpectAndNext(syMSAs);
+            Expect(syLParen);
+            SkipParens();
+        });
+    }
     return into;
 }
 
@@ -564,7 +574,8 @@ void TMSSQLParser::ParseAlias()
 {
     if (Symb == syMSAs) NextToken();
     else if (Symb != syIdent || IsWord("USING") || IsWord("PIVOT") || IsWord("UNPIVOT") || IsWord("APPLY") ||
-             IsWord("TABLESAMPLE") || IsWord("OUTPUT"))
+             IsWord("TABLESAMPLE") || IsWord("OUTPUT") ||
+             (QuoteChar == '\0' && IsWord("WINDOW") && PeekWords(2).ends_with(" AS")))
         return;
     if (Symb != syIdent && Symb != syString) Expect(syIdent);
     NextToken();

@@ -48,6 +48,11 @@ void TMSSQLParser::ParseLogin(bool IsAlter)
         NextToken();
         return;
     }
+    if (IsAlter && (Symb == syMSAdd || Symb == syMSDrop)) {
+        // ADD | DROP CREDENTIAL name
+        Skip(3);
+        return;
+    }
     if (!IsAlter && Symb == syMSFrom) {
         // FROM WINDOWS [WITH options] | CERTIFICATE name | ASYMMETRIC KEY name
         NextToken();
@@ -73,7 +78,11 @@ void TMSSQLParser::ParseLogin(bool IsAlter)
             ExpectOnOff("Must be: ON / OFF");
         } else {
             NextToken();
-            while (IsWord("HASHED") || IsWord("MUST_CHANGE")) NextToken();
+            // PASSWORD = 'new' [OLD_PASSWORD = 'old'] [HASHED] [MUST_CHANGE] [UNLOCK]
+            for (TLoopGuard guard(*this); IsWord("HASHED") || IsWord("MUST_CHANGE") || IsWord("UNLOCK") ||
+                                          IsWord("OLD_PASSWORD");
+                 guard.Turn())
+                Skip(IsWord("OLD_PASSWORD") ? 3 : 1);
         }
     });
 }
@@ -380,10 +389,6 @@ void TMSSQLParser::ParseDatabaseOption()
 void TMSSQLParser::ParseAlterDatabase()
 {
     NextToken();
-    if (IsWord("SCOPED")) {
-        SkipBatch();
-        return;
-    }
     if (Symb != syString && !IsNameToken()) Expect(syIdent);
     StatementKind = {TStatType::stStatement, NameCase(Symb == syString ? ValueText : TokenText), dboDatabase,
                      TDbOperation::odbAlter, {}};

@@ -100,7 +100,11 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     case int(syMSDefault): ParseCreateRuleOrDefault(Symb == syMSRule); return;
     case int(syMSSchema): ParseCreateSchema(); return;
     case int(syMSUser): ParseUser(); return;
-    case int(syMSDatabase): ParseCreateDatabase(); return;
+    case int(syMSDatabase):
+        // CREATE DATABASE AUDIT SPECIFICATION, ENCRYPTION KEY, SCOPED CREDENTIAL
+        if (ParseOtherKind(false)) return;
+        ParseCreateDatabase();
+        return;
     case int(syMSStatistics): ParseCreateStatistics(); return;
     default: break;
     }
@@ -133,7 +137,10 @@ void TMSSQLParser::ParseAlter()
     case int(syMSProcedure): ParseCreateProcedure(Symb == syMSFunction, true, false); return;
     case int(syMSTrigger): ParseCreateTrigger(true, false); return;
     case int(syMSView): ParseCreateView(true, false); return;
-    case int(syMSDatabase): ParseAlterDatabase(); return;
+    case int(syMSDatabase):
+        if (ParseOtherKind(true)) return;
+        ParseAlterDatabase();
+        return;
     default: break;
     }
     if (IsWord("ASSEMBLY")) ParseAssembly();
@@ -900,6 +907,11 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
     case int(syMSTruncate):
         ExpectAndNext(syMSTable);
         ParseObjectName(dboTable, false);
+        if (Symb == syMSWith && PeekNonBlank() == '(') {
+            // WITH (PARTITIONS (1, 2 TO 3))
+            NextToken();
+            SkipParens();
+        }
         break;
     case int(syMSDump):
         ExpectAndNext(syMSTransaction);
@@ -914,6 +926,12 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         break;
     case int(syMSOpen):
     case int(syMSClose):
+        if (IsWord("SYMMETRIC") || IsWord("MASTER") || (first == syMSClose && Symb == syMSAll)) {
+            // OPEN SYMMETRIC KEY k DECRYPTION BY ..., CLOSE ALL SYMMETRIC KEYS
+            SkipClause(true);
+            break;
+        }
+        [[fallthrough]];
     case int(syMSDeallocate):
         if (IsWord("GLOBAL") || (first == syMSDeallocate && Symb == syMSCursor)) NextToken();
         NextToken();

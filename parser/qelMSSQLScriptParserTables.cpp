@@ -380,6 +380,9 @@ void TMSSQLParser::ParseColumnOptions(TFldData& Field, bool Register)
         // Attributes that change nothing the model holds.
         if (IsWord("SPARSE") || IsWord("FILESTREAM") || IsWord("HIDDEN")) {
             NextToken();
+        } else if (IsWord("COLUMN_SET")) {
+            // COLUMN_SET FOR ALL_SPARSE_COLUMNS
+            Skip(3);
         } else if (IsWord("MASKED") || IsWord("ENCRYPTED")) {
             NextToken();
             ExpectAndNext(syMSWith);
@@ -670,10 +673,14 @@ void TMSSQLParser::ParseAlterTable()
                 SkipParens();
             } else if (!Strict && Symb == syIdent) {
                 ParseColumn(*target, keep);
+            } else if (!Strict && Symb == syMSIndex) {
+                // ADD INDEX ix ... of a memory-optimized table
+                ParseInlineIndex(*target, keep, nullptr);
             } else if (Strict) {
                 ParseError("Unknown constraint.");
             } else {
-                SkipBatch();
+                // Left to the statement's end check: one error, the
+                // statement whole.
                 return;
             }
             if (Symb != syComma) return;
@@ -687,6 +694,11 @@ void TMSSQLParser::ParseAlterTable()
         if (Symb == syMSAdd) {
             NextToken();
             addConstraints(false, false, false);
+        } else if (Symb == syMSAlter && PeekWord() == "INDEX") {
+            // ALTER INDEX ix REBUILD WITH (BUCKET_COUNT = n) of a
+            // memory-optimized table
+            NextToken();
+            SkipClause(true);
         } else if (Symb == syMSAlter) {
             NextToken();
             ExpectAndNext(syMSColumn);
@@ -719,7 +731,8 @@ void TMSSQLParser::ParseAlterTable()
                     return;
                 }
                 const bool column = Symb == syMSColumn;
-                if (column || Symb == syMSConstraint) NextToken();
+                // DROP INDEX ix of a memory-optimized table
+                if (column || Symb == syMSConstraint || Symb == syMSIndex) NextToken();
                 else if (Symb != syIdent) ParseError("Unknown ALTER TABLE ... DROP statement");
                 if (Symb == syMSIf) {
                     NextToken();

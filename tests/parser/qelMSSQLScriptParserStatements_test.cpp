@@ -47,7 +47,7 @@ const TMessageCase kMessageCases[] = {
     {"CREATE TABLE t (a int REFERENCES u (b) ON UPDATE SET x)", false, "Unknown action for FK (? SET NULL/DEFAULT) @1:55"},
     {"CREATE TABLE t (a int PRIMARY KEY WITH (FOO = 1))", false, "Unknown WITH-option for index-keys @1:44"},
     {"CREATE TABLE t (a int) ON (x)", false, "Must be: FileGroup/DEFAULT. @1:28"},
-    {"ALTER TABLE t DROP INDEX x", false, "Unknown ALTER TABLE ... DROP statement @1:25"},
+    {"ALTER TABLE t DROP TRIGGER x", false, "Unknown ALTER TABLE ... DROP statement @1:27"},
     {"ALTER TABLE t WITH FOO ADD CHECK (a > 0)", false, "Must be: CHECK / NOCHECK. @1:23"},
     {"ALTER TABLE t WITH CHECK ADD a int", false, "Unknown constraint. @1:31"},
     {"ALTER TABLE t NOCHECK CONSTRAINT 1", false, "Must be: ALL / <Ident> @1:35"},

@@ -354,6 +354,14 @@ bool Filed(const TObjs& Objs, const std::string& Create)
     return false;
 }
 
+// The SQL of a statement row "StatType|ObjName|ObjType|Operation|ParentName|SQL".
+std::string SqlOf(const std::string& Row)
+{
+    std::size_t p = 0;
+    for (int i = 0; i < 5; ++i) p = Row.find('|', p) + 1;
+    return Row.substr(p);
+}
+
 struct TSampleCase {
     std::string File;
     int Statements;
@@ -377,8 +385,7 @@ TEST_P(MSSQLInstallScripts, WholeStatementsNoMessageEveryCreateFiled)
         R"(^\|[^|]*\|[^|]*\|[^|]*\|[^|]*\|\s*(CREATE|ALTER|DROP|SET|EXEC|EXECUTE|GRANT|DENY|REVOKE|USE|IF|DECLARE|INSERT|UPDATE|DELETE|MERGE|PRINT|SELECT|BEGIN|BULK|ENABLE|DISABLE|WITH\s+\w+\s+AS|:|!!))",
         std::regex::icase);
     for (const std::string& s : run.Statements) {
-        const std::size_t sql = s.find('|', s.find('|', s.find('|', s.find('|', s.find('|') + 1) + 1) + 1) + 1) + 1;
-        joined += Tokens(s.substr(sql), true);
+        joined += Tokens(SqlOf(s), true);
         EXPECT_TRUE(std::regex_search(s.substr(s.find('|')), head)) << s.substr(0, 200);
     }
     // Where the texts part, not the whole script.
@@ -401,5 +408,163 @@ INSTANTIATE_TEST_SUITE_P(Samples, MSSQLInstallScripts,
                              n.erase(std::remove(n.begin(), n.end(), '_'), n.end());
                              return n;
                          });
+
+// ---- batches of today's scripts, read without a message ----------------------------------
+
+class MSSQLCurrentBatches : public ::testing::TestWithParam<const char*> {};
+
+// Each batch loads without a message and its statements hold all of it.
+TEST_P(MSSQLCurrentBatches, NoMessage)
+{
+    TRun run(GetParam());
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    std::string joined;
+    for (const std::string& s : run.Statements) joined += Tokens(SqlOf(s), true);
+    EXPECT_EQ(joined, Tokens(GetParam(), true));
+}
+
+const char* const kCurrentBatches[] = {
+    R"(CREATE ASSEMBLY [ShopClr] AUTHORIZATION [dbo] FROM 0x4D5A90000300000004000000FFFF0000B800000000000000 WITH PERMISSION_SET = SAFE)",
+    R"(CREATE PROCEDURE [dbo].[clrSendMail] @to nvarchar(256), @body nvarchar(max) WITH EXECUTE AS CALLER AS EXTERNAL NAME [ShopClr].[Shop.Mail].[Send])",
+    R"(CREATE FUNCTION [dbo].[clrSplit](@text nvarchar(max), @sep nchar(1)) RETURNS TABLE ([item] nvarchar(4000) NULL, [pos] int NULL) WITH EXECUTE AS CALLER AS EXTERNAL NAME [ShopClr].[Shop.Text].[Split])",
+    R"(CREATE FUNCTION [dbo].[clrRegexMatch](@input nvarchar(max), @pattern nvarchar(4000)) RETURNS bit AS EXTERNAL NAME ShopClr.[Shop.Text].RegexMatch)",
+    R"(CREATE AGGREGATE [dbo].[Concat](@value nvarchar(4000)) RETURNS nvarchar(max) EXTERNAL NAME [ShopClr].[Shop.Concat])",
+    R"(CREATE FUNCTION dbo.fnNative (@a int) RETURNS int WITH NATIVE_COMPILATION, SCHEMABINDING AS BEGIN ATOMIC WITH (TRANSACTION ISOLATION LEVEL = SNAPSHOT, LANGUAGE = N'English') RETURN @a * 2; END)",
+    R"(EXEC sp_configure 'show advanced options', 1;
+RECONFIGURE WITH OVERRIDE;
+EXEC sp_configure 'clr enabled', 1;
+RECONFIGURE;)",
+    R"(ALTER DATABASE CURRENT SET RECOVERY SIMPLE WITH NO_WAIT)",
+    R"(ALTER DATABASE [Shop] SET ALLOW_SNAPSHOT_ISOLATION ON)",
+    R"(ALTER DATABASE [Shop] MODIFY FILEGROUP [ShopArchive] DEFAULT)",
+    R"(SET DEADLOCK_PRIORITY LOW
+SET LOCK_TIMEOUT 1000
+SET XACT_ABORT ON
+SET NOEXEC OFF
+SET LANGUAGE us_english
+SET DATEFIRST 1
+SET CONTEXT_INFO 0x1256
+SET ROWCOUNT 0
+SET STATISTICS XML OFF
+SET TEXTSIZE 2147483647)",
+    R"(CREATE MASTER KEY ENCRYPTION BY PASSWORD = 'Str0ng!Passw0rd')",
+    R"(CREATE CERTIFICATE ShopCert WITH SUBJECT = 'Shop certificate', EXPIRY_DATE = '20301231')",
+    R"(CREATE SYMMETRIC KEY ShopKey WITH ALGORITHM = AES_256 ENCRYPTION BY CERTIFICATE ShopCert)",
+    R"(OPEN SYMMETRIC KEY ShopKey DECRYPTION BY CERTIFICATE ShopCert
+UPDATE Sales.Customers SET Email = ENCRYPTBYKEY(KEY_GUID('ShopKey'), Email)
+CLOSE SYMMETRIC KEY ShopKey)",
+    R"(CREATE DATABASE ENCRYPTION KEY WITH ALGORITHM = AES_256 ENCRYPTION BY SERVER CERTIFICATE ShopCert)",
+    R"(UPDATE STATISTICS Sales.Orders WITH FULLSCAN)",
+    R"(UPDATE STATISTICS Sales.Orders IX_Orders_Customer WITH SAMPLE 50 PERCENT)",
+    R"(EXEC sp_rename N'Sales.Orders.Comment', N'Remark', N'COLUMN')",
+    R"(EXEC sp_addrolemember N'db_owner', N'ShopApp')",
+    R"(INSERT INTO #t EXEC dbo.uspSomething @a = 1)",
+    R"(SELECT * INTO #copy FROM Sales.Orders WHERE 1 = 0)",
+    R"(TRUNCATE TABLE Sales.ShoppingCart)",
+    R"(TRUNCATE TABLE Sales.Orders WITH (PARTITIONS (1, 2 TO 3)))",
+    R"(ALTER TABLE Sales.Orders ADD CONSTRAINT DF_X DEFAULT 0 FOR Status WITH VALUES)",
+    R"(CREATE INDEX IX_Online ON Sales.Orders (OrderDate) WITH (ONLINE = ON (WAIT_AT_LOW_PRIORITY (MAX_DURATION = 1 MINUTES, ABORT_AFTER_WAIT = SELF)), RESUMABLE = ON))",
+    R"(IF OBJECT_ID(N'dbo.X', N'U') IS NOT NULL DROP TABLE dbo.X)",
+    R"(DECLARE @t TABLE (a int)
+INSERT @t VALUES (1)
+SELECT * FROM @t)",
+    R"(CREATE LOGIN [ShopLogin] WITH PASSWORD = N'x', DEFAULT_DATABASE = [Shop], CHECK_EXPIRATION = OFF, CHECK_POLICY = OFF)",
+    R"(ALTER LOGIN [ShopLogin] WITH PASSWORD = N'y' OLD_PASSWORD = N'x')",
+    R"(ALTER USER [ShopApp] WITH DEFAULT_SCHEMA = [Sales], LOGIN = [ShopLogin])",
+    R"(ALTER SERVER ROLE [sysadmin] ADD MEMBER [ShopLogin])",
+    R"(CREATE SERVER AUDIT [ShopAudit] TO FILE (FILEPATH = N'C:\Audit\') WITH (QUEUE_DELAY = 1000, ON_FAILURE = CONTINUE))",
+    R"(ALTER SERVER AUDIT [ShopAudit] WITH (STATE = ON))",
+    R"(CREATE DATABASE AUDIT SPECIFICATION [ShopAuditSpec] FOR SERVER AUDIT [ShopAudit] ADD (SELECT, INSERT, UPDATE ON SCHEMA::[Sales] BY [public]) WITH (STATE = ON))",
+    R"(CREATE COLUMNSTORE INDEX csi ON dbo.t (a, b))",
+    R"(DROP STATISTICS Sales.Orders.ST_Orders_Date_Status)",
+    R"(DROP XML SCHEMA COLLECTION Sales.OrderNotes)",
+    R"(DROP FULLTEXT INDEX ON Warehouse.Products)",
+    R"(DROP ASSEMBLY ShopClr)",
+    R"(DROP AGGREGATE dbo.Concat)",
+    R"(CREATE TABLE dbo.T1 (a int NOT NULL, b AS a + 1, CONSTRAINT PK_T1 PRIMARY KEY NONCLUSTERED (a) WITH (FILLFACTOR = 80) ON [PRIMARY]) ON [PRIMARY] WITH (DATA_COMPRESSION = ROW))",
+    R"(WITH cte AS (SELECT 1 AS a) SELECT * FROM cte)",
+    R"(THROW 50000, 'x', 1;)",
+    R"(SELECT 1;
+THROW 50000, 'x', 1;)",
+    R"(CREATE VIEW v1 AS SELECT a, b FROM t ORDER BY a OFFSET 10 ROWS FETCH NEXT 5 ROWS ONLY)",
+    R"(CREATE VIEW v2 AS SELECT TOP (100) PERCENT WITH TIES a FROM t WITH (NOLOCK, NOEXPAND) ORDER BY a DESC)",
+    R"(CREATE VIEW v3 AS SELECT a, SUM(b) AS s FROM t GROUP BY GROUPING SETS ((a), ()) HAVING SUM(b) > 0)",
+    R"(CREATE VIEW v4 AS SELECT a, b, COUNT(*) AS n FROM t GROUP BY CUBE (a, b))",
+    R"(CREATE VIEW v5 AS SELECT IIF(a > 0, 'p', 'n') AS s, CHOOSE(2, 'a', 'b'), TRY_CONVERT(int, b), TRY_CAST(b AS int), FORMAT(SYSDATETIME(), 'yyyy-MM-dd', 'de-de'), PARSE('1' AS int USING 'en-US') FROM t)",
+    R"(CREATE VIEW v6 AS SELECT s.value FROM STRING_SPLIT(N'a,b', N',') AS s CROSS APPLY OPENJSON(N'{}') WITH (x int '$.x', y nvarchar(max) '$.y' AS JSON) AS j)",
+    R"(CREATE VIEW v7 AS SELECT a FROM t FOR SYSTEM_TIME AS OF '2024-01-01' AS h WHERE a IS NOT DISTINCT FROM 1)",
+    R"(CREATE VIEW v8 AS SELECT x.n.value('@id', 'int') AS id FROM t CROSS APPLY t.doc.nodes('/r/n') AS x(n))",
+    R"(CREATE VIEW v9 AS SELECT a FROM t WHERE CONTAINS(b, N'"shop*"') OR FREETEXT(*, N'cart'))",
+    R"(CREATE VIEW v10 AS SELECT $PARTITION.pfOrderYear(OrderDate) AS p, NEXT VALUE FOR dbo.s AS n FROM t)",
+    R"(CREATE VIEW v11 AS SELECT p1.Name, p2.Name AS Friend FROM Graph_People p1, Graph_Knows k, Graph_People p2 WHERE MATCH(p1-(k)->p2))",
+    R"(CREATE VIEW v12 AS SELECT a COLLATE Latin1_General_BIN2 AS a, b AT TIME ZONE 'UTC' AT TIME ZONE 'Central European Standard Time' AS c, ~a & 3 | 4 ^ 5 % 2 AS bits, $1.50 AS m, 1e5 AS f, 0x0A AS bin, N'x' + 'y' AS s, @@SPID AS spid, CURRENT_TIMESTAMP AS ts FROM t)",
+    R"(CREATE VIEW v13 AS SELECT a, LAG(a, 1, 0) OVER (ORDER BY a) AS l, PERCENTILE_CONT(0.5) WITHIN GROUP (ORDER BY b) OVER (PARTITION BY a) AS med, FIRST_VALUE(b) OVER (PARTITION BY a ORDER BY b ROWS BETWEEN 1 PRECEDING AND 1 FOLLOWING) AS fv FROM t)",
+    R"(CREATE VIEW v14 AS SELECT JSON_VALUE(j, '$.a') AS a, JSON_QUERY(j, '$.b') AS b, ISJSON(j) AS ok, TRANSLATE(s, 'abc', 'xyz') AS tr, TRIM(s) AS t1, GREATEST(a, b) AS g, LEAST(a, b) AS l FROM t)",
+    R"(CREATE VIEW v15 AS SELECT a FROM t UNION ALL SELECT a FROM u EXCEPT SELECT a FROM w INTERSECT SELECT a FROM x)",
+    R"(CREATE VIEW v16 AS SELECT * FROM (VALUES (1, 'a'), (2, 'b')) AS v(n, s))",
+    R"(CREATE VIEW v17 AS WITH r AS (SELECT 1 AS n UNION ALL SELECT n + 1 FROM r WHERE n < 10) SELECT n FROM r)",
+    R"(CREATE VIEW v18 AS SELECT p.* FROM (SELECT a, b, c FROM t) AS s PIVOT (MAX(c) FOR b IN ([x], [y])) AS p)",
+    R"(CREATE VIEW v19 AS SELECT a FROM t WHERE b LIKE 'a!%%' ESCAPE '!' AND c BETWEEN 1 AND 5 AND d IN (1, 2, 3) AND e > ALL (SELECT e FROM u) AND EXISTS (SELECT 1 FROM u WHERE u.a = t.a))",
+    R"(CREATE VIEW v20 AS SELECT (SELECT MAX(b) FROM u) AS mx, CASE WHEN a = 1 THEN CASE b WHEN 2 THEN 'x' END ELSE 'y' END AS c, CAST(a AS decimal(10, 2)) AS d, CONVERT(varchar(30), GETDATE(), 126) AS e, LEFT(s, 2) AS l, RIGHT(s, 2) AS r FROM t)",
+    R"(CREATE VIEW v21 AS SELECT a, ROW_NUMBER() OVER w AS rn FROM t WINDOW w AS (ORDER BY a))",
+    R"(CREATE VIEW v22 AS SELECT a FROM t FOR JSON PATH, ROOT('items'), INCLUDE_NULL_VALUES)",
+    R"(CREATE VIEW v23 AS SELECT DATETRUNC(month, d) AS m, DATE_BUCKET(week, 1, d) AS w, APPROX_COUNT_DISTINCT(a) AS n FROM t GROUP BY DATETRUNC(month, d), DATE_BUCKET(week, 1, d))",
+    R"(CREATE VIEW v24 AS SELECT value FROM GENERATE_SERIES(1, 10))",
+    R"(CREATE VIEW v25 AS SELECT a FROM t TABLESAMPLE SYSTEM (10 PERCENT) REPEATABLE (42))",
+    R"(CREATE VIEW v26 AS SELECT t.a, u.b FROM t LEFT HASH JOIN u ON u.a = t.a INNER LOOP JOIN w ON w.a = u.a)",
+    R"(CREATE VIEW v27 AS SELECT TRIM(LEADING '0' FROM s) AS x, STRING_AGG(CONVERT(nvarchar(max), s), N',') WITHIN GROUP (ORDER BY s) AS agg FROM t)",
+    R"(CREATE VIEW v28 AS SELECT a FROM dbo.t AS x WHERE x.a = (SELECT TOP 1 a FROM u ORDER BY a) AND x.b <> ANY (SELECT b FROM u))",
+    R"(CREATE VIEW v29 AS SELECT geography::Point(47.6, -122.3, 4326).STDistance(g) AS dist, g.STAsText() AS txt FROM t)",
+    R"(CREATE VIEW v30 AS SELECT a FROM OPENROWSET(BULK 'x.json', SINGLE_CLOB) AS j)",
+    R"(CREATE TABLE dbo.Docs (
+    DocID uniqueidentifier ROWGUIDCOL NOT NULL CONSTRAINT DF_Docs_ID DEFAULT (newsequentialid()) CONSTRAINT PK_Docs PRIMARY KEY,
+    Body varbinary(max) FILESTREAM NULL,
+    Code char(5) NOT NULL CONSTRAINT CK_Docs_Code CHECK (Code LIKE '[0-9][0-9]%' AND Code NOT IN ('00000', '99999')),
+    Kind nvarchar(10) NOT NULL DEFAULT (N''),
+    Seq int NOT NULL DEFAULT ((-1)),
+    Num int NOT NULL CONSTRAINT DF_Docs_Num DEFAULT NEXT VALUE FOR dbo.DocNumbers,
+    Label AS (CASE WHEN Seq < 0 THEN N'none' ELSE CONCAT(Kind, N'-', Seq) END) PERSISTED NOT NULL,
+    Secret nvarchar(50) COLLATE Latin1_General_BIN2 ENCRYPTED WITH (COLUMN_ENCRYPTION_KEY = CEK1, ENCRYPTION_TYPE = DETERMINISTIC, ALGORITHM = 'AEAD_AES_256_CBC_HMAC_SHA_256') NULL,
+    Node hierarchyid NULL,
+    Shape geometry NULL,
+    Extra sql_variant NULL,
+    Xml1 xml (DOCUMENT dbo.DocSchema) NULL,
+    Phone dbo.Phone NULL,
+    Id2 int IDENTITY(1, 1) NOT FOR REPLICATION NOT NULL,
+    TxStart bigint GENERATED ALWAYS AS TRANSACTION_ID START HIDDEN NOT NULL,
+    TxEnd bigint GENERATED ALWAYS AS TRANSACTION_ID END HIDDEN NULL
+) ON [PRIMARY] TEXTIMAGE_ON [PRIMARY] FILESTREAM_ON [DocStream]
+WITH (LEDGER = ON (APPEND_ONLY = ON)))",
+    R"(CREATE TABLE #work (id int PRIMARY KEY, v nvarchar(max)))",
+    R"(CREATE TABLE ##shared (id int))",
+    R"(ALTER TABLE dbo.Docs ADD Extra2 int NULL CONSTRAINT DF_Docs_Extra2 DEFAULT 0 WITH VALUES)",
+    R"(ALTER TABLE dbo.Docs ALTER COLUMN Kind nvarchar(100) COLLATE Latin1_General_CI_AS NOT NULL)",
+    R"(ALTER TABLE dbo.Docs SWITCH TO dbo.DocsArchive)",
+    R"(ALTER TABLE Sales.ShoppingCart ADD INDEX IX_Cart_Product NONCLUSTERED (ProductID))",
+    R"(ALTER TABLE Sales.ShoppingCart ALTER INDEX PK_ShoppingCart REBUILD WITH (BUCKET_COUNT = 262144))",
+    R"(ALTER TABLE Sales.ShoppingCart DROP INDEX IX_Cart_Product)",
+    R"(ALTER TABLE Sales.SessionState ADD CONSTRAINT PK2 PRIMARY KEY NONCLUSTERED HASH (SessionID) WITH (BUCKET_COUNT = 64))",
+    R"(ALTER TABLE dbo.Docs ADD CONSTRAINT FK_Docs_Self FOREIGN KEY (DocID) REFERENCES dbo.Docs (DocID) ON UPDATE NO ACTION ON DELETE SET NULL)",
+    R"(ALTER TABLE dbo.Docs NOCHECK CONSTRAINT ALL)",
+    R"(ALTER TABLE dbo.Docs WITH CHECK CHECK CONSTRAINT ALL)",
+    R"(ALTER TABLE dbo.Docs DISABLE TRIGGER ALL)",
+    R"(ALTER TABLE dbo.Docs ADD CONSTRAINT UQ_Docs_Code UNIQUE (Code) WITH (IGNORE_DUP_KEY = ON), CONSTRAINT CK2 CHECK NOT FOR REPLICATION (Seq > -2))",
+    R"(ALTER TABLE dbo.Docs ADD Total AS (Seq * 2))",
+    R"(ALTER TABLE dbo.Docs SET (SYSTEM_VERSIONING = ON (HISTORY_TABLE = dbo.DocsHistory, HISTORY_RETENTION_PERIOD = 6 MONTHS)))",
+    R"(ALTER TABLE dbo.Docs ADD PERIOD FOR SYSTEM_TIME (VFrom, VTo))",
+    R"(ALTER TABLE dbo.Docs ADD VFrom datetime2 GENERATED ALWAYS AS ROW START HIDDEN CONSTRAINT DF_VF DEFAULT SYSUTCDATETIME(),
+    VTo datetime2 GENERATED ALWAYS AS ROW END HIDDEN CONSTRAINT DF_VT DEFAULT CONVERT(datetime2, '9999-12-31 23:59:59.9999999'),
+    PERIOD FOR SYSTEM_TIME (VFrom, VTo))",
+    R"(CREATE TABLE dbo.Hist (a int, b int, INDEX ix_h CLUSTERED (a, b)) WITH (DATA_COMPRESSION = PAGE ON PARTITIONS (1 TO 3)))",
+    R"(CREATE TABLE dbo.Wide (a int SPARSE NULL, cs xml COLUMN_SET FOR ALL_SPARSE_COLUMNS))",
+    R"(CREATE TABLE [dbo].[Order Details] ([OrderID] int NOT NULL, [Unit Price] money NOT NULL CONSTRAINT [DF_Order_Details_UnitPrice] DEFAULT (0), CONSTRAINT [CK_Discount] CHECK ([Unit Price] >= 0 AND ([OrderID] > 0))))",
+    R"(CREATE UNIQUE INDEX UX ON dbo.Docs (Code) WHERE Code IS NOT NULL WITH (STATISTICS_INCREMENTAL = ON) ON [PRIMARY])",
+    R"(CREATE INDEX IX_part ON Sales.Orders (CustomerID) INCLUDE (Total) ON psOrderYear (OrderDate))",
+    R"(CREATE PRIMARY XML INDEX PXML ON dbo.Docs (Xml1))",
+    R"(CREATE XML INDEX SXML ON dbo.Docs (Xml1) USING XML INDEX PXML FOR PATH)",
+    R"(CREATE SELECTIVE XML INDEX SX ON dbo.Docs (Xml1) FOR (path1 = '/a/b' AS XQUERY 'xs:string'))",
+};
+
+INSTANTIATE_TEST_SUITE_P(Batches, MSSQLCurrentBatches, ::testing::ValuesIn(kCurrentBatches));
 
 } // namespace
