@@ -502,28 +502,79 @@ bool TVelmorin::RouteStatement(TProducedStatement& S)
     if (!Accept) return true;
     const bool data =
         S.StatType == TStatType::stInsert || S.StatType == TStatType::stUpdate || S.StatType == TStatType::stDelete;
-    if (m_updateImmediately && data && m_execQuery && !S.ImmediateSQL.empty()) applied = ExecuteImmediate(S);
+    const bool immediate = m_updateImmediately && data && m_execQuery && !S.ImmediateSQL.empty();
+    // During the merge the statements with their values wait until both
+    // sides are read: reading a table while writing it makes the engine
+    // write and sync pages under the cursor, and the reading threads keep
+    // their connections to themselves. Outside the merge they run at once.
+    const bool deferred = immediate && m_merge && S.HeldValues;
+    if (immediate && !deferred) applied = ExecuteImmediate(S);
+    S.ExecIndex = -1;
     if (m_scriptOptions->GenerateScript) {
         if (m_sqlExec != nullptr) {
             TStatement* st = m_sqlExec->AddStatement(S.ScriptSQL, S.StatType, S.ObjName, S.ObjType, S.Operation, "", "");
-            // Applied at once already: running the list must not apply it again.
-            if (st != nullptr && data && m_updateImmediately && applied && m_execQuery) st->Executed = true;
+            // Applied at once already: running the list must not apply it
+            // again. A deferred statement that fails is unmarked then.
+            if (st != nullptr && immediate && applied) {
+                st->Executed = true;
+                S.ExecIndex = m_sqlExec->Count() - 1;
+            }
         }
         if (m_scriptStream) {
             *m_scriptStream << S.ScriptSQL << ";" << CRLF;
             if (!*m_scriptStream) throw EDatabaseError("Cannot write file \"" + m_scriptFileName + "\".");
         }
     }
+    if (deferred) m_merge->deferred.Add(S);
     return applied;
+}
+
+void TVelmorin::ApplyDeferred()
+{
+    m_merge->deferred.Release([this](TProducedStatement& p) {
+        if (ExecuteImmediate(p)) return;
+        // Counted when it was produced; the target did not take it.
+        if (p.StatType == TStatType::stInsert) --Inserted;
+        else if (p.StatType == TStatType::stUpdate) --Updated;
+        else --Deleted;
+        if (m_sqlExec != nullptr && p.ExecIndex >= 0 && p.ExecIndex < m_sqlExec->Count())
+            m_sqlExec->Statements(p.ExecIndex).Executed = false;
+    });
 }
 
 // A failing statement is reported with its row and the merge goes on with
 // the next row.
 bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
 {
+    // Each statement shape (the INSERT, the DELETE, one UPDATE per set of
+    // changed columns) is prepared once and run again with new values: the
+    // execution query of a shape waits in a pool while others run.
+    bool pooled = false;
+    if (m_merge && m_connectionTarget != nullptr) {
+        TMergeState& st = *m_merge;
+        pooled = true;
+        if (st.execText != S.ImmediateSQL) {
+            auto it = st.prepared.find(S.ImmediateSQL);
+            std::unique_ptr<TQELQuery> next;
+            if (it != st.prepared.end()) {
+                next = std::move(it->second);
+                st.prepared.erase(it);
+            } else if ((next = m_connectionTarget->CreateQuery())) {
+                next->SetSQLText(S.ImmediateSQL);
+            }
+            if (next) {
+                if (st.prepared.size() >= TMergeState::PreparedShapes) st.prepared.clear();
+                if (!st.execText.empty()) st.prepared.emplace(st.execText, std::move(m_execQuery));
+                m_execQuery = std::move(next);
+                st.execText = S.ImmediateSQL;
+            } else {
+                pooled = false;
+            }
+        }
+    }
     TQELQuery& q = *m_execQuery;
     try {
-        q.SetSQLText(S.ImmediateSQL);
+        if (!pooled) q.SetSQLText(S.ImmediateSQL);
         if (TParams* params = q.GetParams(); params != nullptr && params->Count() > 0) {
             auto set = [&](const std::string& name, TFieldType type, const TValue& value) {
                 for (int i = 0; i < params->Count(); ++i) {
@@ -554,12 +605,14 @@ bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
         if (BeforeOpen) BeforeOpen(q);
         q.ExecSQL();
         q.Close();
-        if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+        if (!pooled && q.GetSQL() != nullptr) q.GetSQL()->Clear();
         return true;
     } catch (const std::exception& e) {
         try {
             q.Close();
+            // A shape that failed is prepared afresh next time.
             if (q.GetSQL() != nullptr) q.GetSQL()->Clear();
+            if (pooled) m_merge->execText.clear();
         } catch (...) {
         }
         const char* verb = S.StatType == TStatType::stInsert ? "INSERT INTO "
@@ -689,6 +742,7 @@ void THeldStatements::Add(const TProducedStatement& S)
     PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.ObjType));
     PutNumber<std::uint8_t>(f, static_cast<std::uint8_t>(S.Operation));
     PutNumber<std::uint8_t>(f, S.HeldValues ? 1 : 0);
+    PutNumber<std::int32_t>(f, S.ExecIndex);
     PutNumber<std::uint64_t>(f, S.Params.size());
     for (const TImmediateParam& p : S.Params) {
         PutText(f, p.Name);
@@ -715,6 +769,7 @@ void THeldStatements::Release(const std::function<void(TProducedStatement&)>& Ro
         s.ObjType = static_cast<TDbObject>(GetNumber<std::uint8_t>(f));
         s.Operation = static_cast<TDbOperation>(GetNumber<std::uint8_t>(f));
         s.HeldValues = GetNumber<std::uint8_t>(f) != 0;
+        s.ExecIndex = GetNumber<std::int32_t>(f);
         const auto params = GetNumber<std::uint64_t>(f);
         for (std::uint64_t k = 0; k < params; ++k) {
             TImmediateParam p;

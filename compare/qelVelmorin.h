@@ -393,6 +393,9 @@ private:
     // False when the statement failed against the target at once.
     bool RouteStatement(velmorin::TProducedStatement& Statement);
     bool ExecuteImmediate(const velmorin::TProducedStatement& Statement);
+    void ApplyDeferred();
+    // The current rows' values of an UPDATE or DELETE, held with it.
+    void HoldRowValues(velmorin::TProducedStatement& Statement);
     // With Parameters: ":KEY0" in place of each value.
     std::string WhereClause(TQELQuery* Query, const TStringList& KeyList, bool Parameters);
 

@@ -163,6 +163,24 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     return r;
 }
 
+void TVelmorin::HoldRowValues(TProducedStatement& p)
+{
+    TMergeState& s = *m_merge;
+    for (size_t i = 0; i < s.whereT.size(); ++i) {
+        const TField& f = *s.whereT[i];
+        p.Params.push_back(TImmediateParam{"KEY" + IntToStr(static_cast<long long>(i)),
+                                           CellParamType(f.Value(), f.DataType()), f.Value()});
+    }
+    if (p.StatType == TStatType::stUpdate)
+        for (size_t i = 0; i < s.dataM.size(); ++i) {
+            const TField& f = *s.dataM[i];
+            const TValue stored = StoredAsTarget(f.Value(), s.dataPosT[i]);
+            p.Params.push_back(TImmediateParam{"DATA" + IntToStr(static_cast<long long>(i)),
+                                               CellParamType(stored, f.DataType()), stored});
+        }
+    p.HeldValues = true;
+}
+
 bool TVelmorin::MasterEof() const
 {
     if (m_merge && m_merge->readerM) return m_merge->readerM->Eof();
@@ -432,11 +450,11 @@ void TVelmorin::MergeTables()
     m_merge = std::make_unique<TMergeState>();
     TMergeState& s = *m_merge;
     // A side is read on a thread of its own while nothing else uses its
-    // connection: not when one connection serves both sides, and not the
-    // target's in immediate mode, whose connection runs the statements.
+    // connection: not when one connection serves both sides. Immediate
+    // statements wait until both sides are read.
     const bool apart = qt != nullptr && m_connectionMaster != m_connectionTarget;
     s.readerM = std::make_unique<TSideReader>(*qm, apart);
-    if (qt) s.readerT = std::make_unique<TSideReader>(*qt, apart && !m_updateImmediately);
+    if (qt) s.readerT = std::make_unique<TSideReader>(*qt, apart);
     // Both sides open (and sort) at once when both are threaded.
     s.readerM->Start();
     if (s.readerT) s.readerT->Start();
@@ -571,6 +589,7 @@ void TVelmorin::MergeTables()
     s.heldInserts.Release([this](TProducedStatement& p) {
         if (!RouteStatement(p)) --Inserted;
     });
+    ApplyDeferred();
 
     // The script names the side file whenever the master has BLOB columns;
     // a run whose BLOB values were all Null still leaves the (empty) file,
@@ -708,6 +727,7 @@ void TVelmorin::WriteUpdateSQL()
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbUpdate;
     p.KeyText = KeyText(false);
+    if (m_updateImmediately) HoldRowValues(p);
     if (RouteStatement(p)) ++Updated;
 }
 
@@ -734,6 +754,7 @@ void TVelmorin::WriteDeleteSQL()
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbDelete;
     p.KeyText = KeyText(false);
+    if (m_updateImmediately) HoldRowValues(p);
     if (RouteStatement(p)) ++Deleted;
 }
 

@@ -15,6 +15,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <memory>
@@ -185,6 +186,7 @@ struct TProducedStatement {
     TDbOperation Operation = TDbOperation::odbUnknown;
     bool HeldValues = false;
     std::vector<TImmediateParam> Params;
+    int ExecIndex = -1; // the executor's statement of it, for a deferred one
 };
 
 // Statements held back until the merge ends, in a temporary file so that
@@ -294,6 +296,12 @@ struct TVelmorin::TMergeState {
     // INSERTs wait for the merge's end: a DELETE of a target row the server
     // takes for the same key (another case, trailing blanks) runs first.
     velmorin::THeldStatements heldInserts;
+    // Immediate statements with their values, applied when both sides are read.
+    velmorin::THeldStatements deferred;
+    // Immediate statements prepared once per text, at most PreparedShapes.
+    static constexpr size_t PreparedShapes = 64;
+    std::map<std::string, std::unique_ptr<TQELQuery>> prepared;
+    std::string execText; // the text the comparer's execution query holds
     // Last, so gone first: their threads end before anything else goes.
     std::unique_ptr<velmorin::TSideReader> readerM, readerT;
 };
