@@ -949,6 +949,9 @@ void TMSSQLParser::ParseObjectSource(TDbObj& Obj)
     SourceObject = view;
     const bool wasFull = FullMode;
     FullMode = true;
+    // The query is read under the QUOTED_IDENTIFIER state it was created
+    // with, not the one the script ended in.
+    const bool wasQuoted = std::exchange(QuotedIdentifier, view->QuotedIdentifier);
     SetSource(view->Body());
     NextToken();
     RunStatement([this, view] {
@@ -965,6 +968,7 @@ void TMSSQLParser::ParseObjectSource(TDbObj& Obj)
     });
     SetSource({});
     FullMode = wasFull;
+    QuotedIdentifier = wasQuoted;
     SourceObject = nullptr;
 }
 

@@ -190,6 +190,16 @@ const TItemCase kItemCases[] = {
       "stStatement|\xC3\x9C" "BER|dboView|odbAlter||ALTER VIEW [\xC3\xBC" "BER] AS SELECT a FROM caf\xC3\xA9"},
      {},
      {"T DBO.CAF\xC3\x89", "V DBO.\xC3\x9C" "BER"}},
+    // A view's query is read under the QUOTED_IDENTIFIER state it was
+    // created with, whatever the script sets later.
+    {"QuotedIdentifierOfTheView",
+     "SET QUOTED_IDENTIFIER ON\nGO\nCREATE TABLE \"Order Items\" (\"Item No\" int)\nGO\n"
+     "CREATE VIEW \"v q\" AS SELECT \"Item No\" FROM \"Order Items\"\nGO\nSET QUOTED_IDENTIFIER OFF\nGO\n",
+     {S + "SET QUOTED_IDENTIFIER ON", "stStatement|ORDER ITEMS|dboTable|odbCreate||CREATE TABLE \"Order Items\" (\"Item No\" int)",
+      "stStatement|V Q|dboView|odbCreate||CREATE VIEW \"v q\" AS SELECT \"Item No\" FROM \"Order Items\"",
+      S + "SET QUOTED_IDENTIFIER OFF"},
+     {},
+     {"T DBO.ORDER ITEMS", "V DBO.V Q"}},
     // Lines of the command-line tool are comment statements of their own,
     // between batches or between statements, and give no error.
     {"SqlCmdLines",
