@@ -114,9 +114,15 @@ public:
     std::size_t Read(std::size_t From, std::size_t To, int& GoCount)
     {
         std::size_t i = From;
+        bool sawToken = false;
         while (i < To) {
             if (SkipBlanksAndComments(i, To)) continue;
-            if (m_reported != nullptr && m_reported->count(i) != 0) {
+            // A character that begins no token: named in an error, or a
+            // control character (whose error the statement before it may
+            // have taken as its one).
+            const auto u = static_cast<unsigned char>(m_s[i]);
+            if ((m_reported != nullptr && m_reported->count(i) != 0) || (u < 0x20 && !IsBlank(m_s[i], m_mssql)) ||
+                u == 0x7F) {
                 ++ReportedDrops;
                 ++i;
                 while (i < To && (static_cast<unsigned char>(m_s[i]) & 0xC0) == 0x80) ++i;
@@ -136,8 +142,16 @@ public:
                 }
                 return i;
             }
+            // A PSQL body read while ";" ends statements ends at "^", the
+            // first thing after it.
+            const bool first = !sawToken;
+            sawToken = true;
             if (AtTerminator(i)) {
                 i += m_term.size();
+                continue;
+            }
+            if (first && m_term == ";" && m_s[i] == '^') {
+                ++i;
                 continue;
             }
             const std::size_t next = SilentStatement(i, To);
@@ -289,9 +303,9 @@ private:
     std::string m_term = ";";
 };
 
-// The offsets in Source (lines ended by CR LF) of the characters the
-// parser's "Invalid char" errors name.
-std::set<std::size_t> InvalidCharOffsets(qel::TCustomParser& Parser, const std::string& Source)
+// The offsets in Source (lines ended by CR LF) of the messages whose text
+// starts with Prefix.
+std::set<std::size_t> MessageOffsets(qel::TCustomParser& Parser, const std::string& Source, std::string_view Prefix)
 {
     std::vector<std::size_t> lineStarts{0};
     for (std::size_t p = Source.find("\r\n"); p != std::string::npos; p = Source.find("\r\n", p + 2))
@@ -299,26 +313,43 @@ std::set<std::size_t> InvalidCharOffsets(qel::TCustomParser& Parser, const std::
     std::set<std::size_t> out;
     for (int i = 0; i < Parser.Messages().Count(); ++i) {
         const qel::TMsgData& m = Parser.Messages().Items(i);
-        if (!m.Text.starts_with("Invalid char in source text") || m.Line < 1 ||
-            static_cast<std::size_t>(m.Line) > lineStarts.size() || m.Column < 1)
+        if (!m.Text.starts_with(Prefix) || m.Line < 1 || static_cast<std::size_t>(m.Line) > lineStarts.size() ||
+            m.Column < 1)
             continue;
         out.insert(lineStarts[static_cast<std::size_t>(m.Line) - 1] + static_cast<std::size_t>(m.Column) - 1);
     }
     return out;
 }
 
+// What the parser reported where: characters that begin no token, and
+// texts that never end.
+struct TReported {
+    std::set<std::size_t> InvalidChars;
+    std::set<std::size_t> Unterminated;
+};
+
+TReported ReportedAt(qel::TCustomParser& Parser, const std::string& Source)
+{
+    return {MessageOffsets(Parser, Source, "Invalid char in source text"), MessageOffsets(Parser, Source, "Unterminated")};
+}
+
 // The statements placed in the source, the gaps between them read; every
 // fault goes to Faults.
 void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emitted, bool MSSQL,
-                     const std::set<std::size_t>& Reported, std::vector<std::string>& Faults)
+                     const TReported& Reported, std::vector<std::string>& Faults)
 {
-    TGapReader gaps(Source, MSSQL, &Reported);
+    TGapReader gaps(Source, MSSQL, &Reported.InvalidChars);
+    // Where a statement that begins with a text that never ends was handed
+    // on empty: all from there is that statement's.
+    std::size_t swallowedFrom = std::string::npos;
     std::size_t lastEnd = 0;
     // The statements of the MS SQL batch being read, and the copies of them
     // a "GO n" still owes.
     std::vector<std::string> batch;
     std::vector<std::string> owed;
     const auto readGap = [&](std::size_t To) {
+        To = std::min(To, swallowedFrom);
+        if (lastEnd >= To) return;
         int goCount = 0;
         const std::size_t lost = gaps.Read(lastEnd, To, goCount);
         if (lost != std::string::npos) {
@@ -335,8 +366,16 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             owed.erase(owed.begin());
             continue;
         }
+        const std::size_t anchor =
+            static_cast<std::size_t>(std::clamp<std::int64_t>(Emitted[n].Anchor - 1, 0, static_cast<std::int64_t>(Source.size())));
         if (sql.empty()) {
-            Faults.push_back(label + " is empty");
+            if (Reported.Unterminated.count(anchor) != 0) {
+                Faults.push_back(std::string(kOpenFinding) + "unterminated-first-token: " + label +
+                                 " begins with a text that never ends and is handed on empty");
+                swallowedFrom = std::min(swallowedFrom, anchor);
+            } else {
+                Faults.push_back(label + " is empty");
+            }
             continue;
         }
         // Before the next statement is placed, the gap up to the first
@@ -345,7 +384,7 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             std::size_t probe = Source.find(sql, lastEnd);
             if (probe == std::string::npos) probe = Source.size();
             int goCount = 0;
-            TGapReader probeReader(Source, true, &Reported);
+            TGapReader probeReader(Source, true, &Reported.InvalidChars);
             const std::size_t stop = probeReader.Read(lastEnd, probe, goCount);
             (void)stop;
             if (goCount > 1 && sql == batch.front()) {
@@ -355,8 +394,6 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
                 continue;
             }
         }
-        const std::size_t anchor =
-            static_cast<std::size_t>(std::clamp<std::int64_t>(Emitted[n].Anchor - 1, 0, static_cast<std::int64_t>(Source.size())));
         std::size_t length = sql.size();
         std::size_t pos = Source.find(sql, std::max(lastEnd, anchor));
         if (pos == std::string::npos) pos = Source.find(sql, lastEnd);
@@ -384,7 +421,8 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
     readGap(Source.size());
     if (gaps.ReportedDrops > 0)
         Faults.push_back(std::string(kOpenFinding) + "invalid-chars: " + std::to_string(gaps.ReportedDrops) +
-                         " characters that begin no token were dropped from every statement, each named in an error");
+                         " characters that begin no token (named in an error, or control characters) were dropped from every "
+                         "statement");
     if (!owed.empty()) Faults.push_back(std::to_string(owed.size()) + " copies owed after GO were never handed on");
 }
 
@@ -532,7 +570,7 @@ void CheckIB(const TParseSetup& Setup, const qel::TStringList& Lines, std::vecto
         Record(*parser, emitted);
         qel::TStringList lines = Lines;
         parser->ParseScript(lines, &objs);
-        CheckStatements(source, emitted, false, InvalidCharOffsets(*parser, source), Faults);
+        CheckStatements(source, emitted, false, ReportedAt(*parser, source), Faults);
         CheckMessages(*parser, source, Faults);
         CheckCollection(objs, Faults);
         Stats = {static_cast<std::int64_t>(emitted.size()), parser->Messages().Count(), parser->CharsRead};
@@ -554,7 +592,7 @@ void CheckMSSQL(const TParseSetup& Setup, std::string_view Script, const qel::TS
         parser->QuotedIdentifier = Setup.QuotedIdentifier;
         qel::TStringList lines = Lines;
         parser->ParseScript(lines, &objs);
-        CheckStatements(source, emitted, true, InvalidCharOffsets(*parser, source), Faults);
+        CheckStatements(source, emitted, true, ReportedAt(*parser, source), Faults);
         CheckMessages(*parser, source, Faults);
         CheckCollection(objs, Faults);
         Stats = {static_cast<std::int64_t>(emitted.size()), parser->Messages().Count(), parser->CharsRead};
