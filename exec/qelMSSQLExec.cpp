@@ -1,6 +1,7 @@
 #include "qelMSSQLExec.h"
 
 #include "qelDBEngine.h"
+#include "qelMSSQLParser.h"
 #include "qelMSSQLScriptParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
@@ -14,25 +15,6 @@
 namespace qel {
 
 namespace {
-
-void AppendUtf8(std::string& Out, std::uint32_t Code)
-{
-    if (Code < 0x80) {
-        Out += static_cast<char>(Code);
-    } else if (Code < 0x800) {
-        Out += static_cast<char>(0xC0 | (Code >> 6));
-        Out += static_cast<char>(0x80 | (Code & 0x3F));
-    } else if (Code < 0x10000) {
-        Out += static_cast<char>(0xE0 | (Code >> 12));
-        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Code & 0x3F));
-    } else {
-        Out += static_cast<char>(0xF0 | (Code >> 18));
-        Out += static_cast<char>(0x80 | ((Code >> 12) & 0x3F));
-        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Code & 0x3F));
-    }
-}
 
 // The script's text in UTF-8: a UTF-8 byte-order mark is dropped, UTF-16
 // with a byte-order mark (either byte order) is decoded; a lone surrogate

@@ -5,6 +5,8 @@
 
 #include "qelParser.h"
 
+#include <cstdint>
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -208,5 +210,9 @@ std::string MSSQLQuoteName(std::string_view Name);
 // point case-folded, then upper-cased; bytes that are no UTF-8 stay.
 //   Caf\xC3\xA9 -> CAF\xC3\x89    Stra\xC3\x9Fe -> STRA\xC3\x9FE    \xE2\x84\xAA (Kelvin) -> K
 std::string MSSQLNameKey(std::string_view Name);
+
+// Appends the UTF-8 bytes of one code point (the script loader decodes
+// UTF-16 files with it).
+void AppendUtf8(std::string& Out, std::uint32_t Code);
 
 } // namespace qel

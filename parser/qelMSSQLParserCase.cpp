@@ -97,7 +97,9 @@ std::size_t DecodeUtf8(std::string_view Text, std::size_t i, std::uint32_t& Code
     return length;
 }
 
-void EncodeUtf8(std::string& Out, std::uint32_t Code)
+} // namespace
+
+void AppendUtf8(std::string& Out, std::uint32_t Code)
 {
     if (Code < 0x80) {
         Out += static_cast<char>(Code);
@@ -116,8 +118,6 @@ void EncodeUtf8(std::string& Out, std::uint32_t Code)
     }
 }
 
-} // namespace
-
 std::string MSSQLNameKey(std::string_view Name)
 {
     std::string out;
@@ -130,7 +130,7 @@ std::string MSSQLNameKey(std::string_view Name)
             out += Name[i++];
             continue;
         }
-        EncodeUtf8(out, FoldUpper(code));
+        AppendUtf8(out, FoldUpper(code));
         i += length;
     }
     return out;

@@ -213,6 +213,8 @@ protected:
     TFldData* ParseColumn(TTblData& Table, bool Register);
     void ParseColumnType(TFldData& Field, bool Register, bool AllowComputed);
     void ParseColumnOptions(TFldData& Field, bool Register);
+    // INCLUDE ( columns ) and WHERE filter of an index.
+    void ParseIncludeAndFilter(TIdxData& Index);
     // INDEX current, declared with the table (Field none) or with a column.
     void ParseInlineIndex(TTblData& Table, bool Register, TFldData* Field);
     void ParseNamedConstraint(bool Register, std::unique_ptr<TCtrData> Ctr, bool NoCheck, bool Check, TFldData* Field,

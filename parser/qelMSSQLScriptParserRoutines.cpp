@@ -47,16 +47,7 @@ void TMSSQLParser::ParseCreateIndex(bool Unique, bool Clustered, bool Xml, bool 
     index->SetSchema(NameOwner);
     index->SetName(name);
     if (Symb == syLParen || !columnstore) ParseColumnList(index->Fields, index.get());
-    if (IsWord("INCLUDE")) {
-        NextToken();
-        ParseColumnList(index->IncludeFields, index.get());
-    }
-    if (Symb == syMSWhere) {
-        NextToken();
-        const std::int64_t start = TokenStart;
-        ParseExpression(nullptr);
-        index->Filter = GetTextFrom(start);
-    }
+    ParseIncludeAndFilter(*index);
     if (Xml && IsWord("USING")) {
         // USING XML INDEX name [FOR VALUE | PATH | PROPERTY], with options of its own
         NextToken();

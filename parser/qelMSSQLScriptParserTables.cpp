@@ -165,19 +165,24 @@ void TMSSQLParser::ParseInlineIndex(TTblData& Table, bool Register, TFldData* Fi
     if (IsWord("HASH") || columnstore) NextToken();
     if (Field != nullptr) index->Fields.Add(Field->Name(), KeyColumn(Objs(), index.get(), Field->Name(), 0));
     else if (Symb == syLParen || !columnstore) ParseColumnList(index->Fields, index.get());
+    ParseIncludeAndFilter(*index);
+    if (Symb == syMSWith) ParseIndexOptions(index->Options);
+    if (Symb == syMSOn || IsWord("FILESTREAM_ON")) ParseFileGroup(index->FileGroup);
+    if (Register) this->Register(std::move(index));
+}
+
+void TMSSQLParser::ParseIncludeAndFilter(TIdxData& Index)
+{
     if (IsWord("INCLUDE")) {
         NextToken();
-        ParseColumnList(index->IncludeFields, index.get());
+        ParseColumnList(Index.IncludeFields, &Index);
     }
     if (Symb == syMSWhere) {
         NextToken();
         const std::int64_t start = TokenStart;
         ParseExpression(nullptr);
-        index->Filter = GetTextFrom(start);
+        Index.Filter = GetTextFrom(start);
     }
-    if (Symb == syMSWith) ParseIndexOptions(index->Options);
-    if (Symb == syMSOn || IsWord("FILESTREAM_ON")) ParseFileGroup(index->FileGroup);
-    if (Register) this->Register(std::move(index));
 }
 
 TFldData* TMSSQLParser::ParseColumn(TTblData& Table, bool Register)

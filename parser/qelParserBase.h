@@ -306,8 +306,8 @@ private:
     std::int64_t m_emittedEnd = -1;
 };
 
-// Counts one level of a recursive rule; past MaxNesting it reports
-// "Nesting too deep." and ends the statement's rule.
+// Counts one SQL level (a parenthesis, a call, a CASE, a sub-query); past
+// MaxNesting it reports "Nesting too deep." and ends the statement's rule.
 class TNestingLevel {
 public:
     explicit TNestingLevel(TCustomParser& Parser);
