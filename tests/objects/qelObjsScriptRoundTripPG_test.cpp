@@ -144,13 +144,6 @@ std::string NormalisedDump(std::string Dump, const std::string& Schema)
     return text;
 }
 
-std::string RunTool(const std::string& Command, const qeltest::TempDir& Dir)
-{
-    const std::string out = Dir.File("tool.out");
-    const int rc = std::system((Command + " >'" + out + "' 2>&1").c_str());
-    return (rc == 0 ? std::string() : "exit " + std::to_string(rc) + ": ") + qeltest::ReadFile(out);
-}
-
 } // namespace
 
 TEST(PostgreSQLRoundTrip, ScriptBuildsWhatItsOwnDDLBuilds)
@@ -159,13 +152,9 @@ TEST(PostgreSQLRoundTrip, ScriptBuildsWhatItsOwnDDLBuilds)
     if (conn.empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
     if (std::system("command -v psql >/dev/null 2>&1 && command -v pg_dump >/dev/null 2>&1") != 0)
         QEL_SKIP_OR_FAIL("psql and pg_dump are not installed");
-    const auto part = [&conn](const std::string& Key) { // of the ODBC string
-        const std::size_t at = conn.find(Key + "=") + Key.size() + 1;
-        return conn.substr(at, conn.find(';', at) - at);
-    };
-    const std::string login = "PGPASSWORD='" + part("Pwd") + "' ";
-    const std::string where = " -h " + part("Server") + " -p " + part("Port") + " -U " + part("Uid") + " -d " +
-                              part("Database");
+    const qeltest::TPostgreSQLTool tool(conn);
+    const std::string& login = tool.Login;
+    const std::string& where = tool.Where;
     const std::string built = "rt_script_" + std::to_string(::getpid());
     const std::string own = "rt_own_" + std::to_string(::getpid());
     qeltest::TInspector use(conn, true, TDatabaseType::dbPostgreSQL);
@@ -185,6 +174,7 @@ TEST(PostgreSQLRoundTrip, ScriptBuildsWhatItsOwnDDLBuilds)
     File<TSchData>(o, built);
     AddObjects(o, built);
     qeltest::TempDir dir;
+    const std::string folder = dir.Path().string();
     TStringList lines;
     o.GetScript(lines);
     const std::string script = dir.File("script.sql"), ownFile = dir.File("own.sql");
@@ -192,13 +182,14 @@ TEST(PostgreSQLRoundTrip, ScriptBuildsWhatItsOwnDDLBuilds)
     qeltest::WriteFile(ownFile, OwnDDL(own));
     // The script names domains without their schema: it runs in its schema.
     const std::string psql = "psql -X -q -v ON_ERROR_STOP=1" + where;
-    EXPECT_EQ(RunTool("PGOPTIONS='-c search_path=" + built + "' " + login + psql + " -f '" + script + "'", dir), "")
+    EXPECT_EQ(qeltest::RunCommand("PGOPTIONS='-c search_path=" + built + "' " + login + psql + " -f '" + script + "'", folder), "")
         << lines.Text();
-    ASSERT_EQ(RunTool(login + psql + " -f '" + ownFile + "'", dir), "");
+    ASSERT_EQ(qeltest::RunCommand(login + psql + " -f '" + ownFile + "'", folder), "");
 
     const auto dump = [&](const std::string& Schema) {
         const std::string out = dir.File(Schema + ".dump");
-        EXPECT_EQ(RunTool(login + "pg_dump --schema-only -n " + Schema + where + " -f '" + out + "'", dir), "");
+        EXPECT_EQ(qeltest::RunCommand(login + "pg_dump --schema-only -n " + Schema + where + " -f '" + out + "'", folder),
+                  "");
         return NormalisedDump(qeltest::ReadFile(out), Schema);
     };
     const std::string expected = dump(own);

@@ -36,15 +36,27 @@ std::string Squeezed(const std::string& Text)
     return out;
 }
 
-std::string Run(const std::string& Command, const std::string& Folder)
+} // namespace
+
+std::string RunCommand(const std::string& Command, const std::string& Folder)
 {
-    const std::string out = Folder + "/isql.out";
+    const std::string out = Folder + "/command.out";
     const int rc = std::system(("cd '" + Folder + "' && " + Command + " >'" + out + "' 2>&1").c_str());
     const std::string text = ReadFile(out);
     return rc == 0 ? text : "exit " + std::to_string(rc) + ": " + text;
 }
 
-} // namespace
+TPostgreSQLTool::TPostgreSQLTool(const std::string& Conn)
+{
+    const auto part = [&Conn](const std::string& Key) {
+        const std::size_t at = Conn.find(Key + "=");
+        if (at == std::string::npos) return std::string();
+        const std::size_t from = at + Key.size() + 1;
+        return Conn.substr(from, Conn.find(';', from) - from);
+    };
+    Login = "PGPASSWORD='" + part("Pwd") + "' ";
+    Where = " -h " + part("Server") + " -p " + part("Port") + " -U " + part("Uid") + " -d " + part("Database");
+}
 
 std::vector<std::string> ScriptStatements(const std::string& Script)
 {
@@ -123,12 +135,12 @@ std::string RunIsql(const std::string& Script, const std::string& Folder)
 {
     const std::string file = Folder + "/run.sql";
     WriteFile(file, Script);
-    return Run("isql-fb -q -user SYSDBA -password masterkey -i '" + file + "'", Folder);
+    return RunCommand("isql-fb -q -user SYSDBA -password masterkey -i '" + file + "'", Folder);
 }
 
 std::string ExtractMetadata(const std::string& Database, const std::string& Folder)
 {
-    return Run("isql-fb -x -user SYSDBA -password masterkey '" + Database + "'", Folder);
+    return RunCommand("isql-fb -x -user SYSDBA -password masterkey '" + Database + "'", Folder);
 }
 
 } // namespace qeltest

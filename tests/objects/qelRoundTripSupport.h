@@ -33,4 +33,17 @@ std::string RunIsql(const std::string& Script, const std::string& Folder);
 // isql-fb -x of the database.
 std::string ExtractMetadata(const std::string& Database, const std::string& Folder);
 
+// Runs a command line in Folder; answers its output, after "exit N: " when
+// it failed.
+std::string RunCommand(const std::string& Command, const std::string& Folder);
+
+// What psql and pg_dump need to reach the PostgreSQL test cluster of the
+// ODBC string Conn: the password variable to put before the command, and
+// the host, port, user and database arguments.
+struct TPostgreSQLTool {
+    explicit TPostgreSQLTool(const std::string& Conn);
+    std::string Login;
+    std::string Where;
+};
+
 } // namespace qeltest
