@@ -152,6 +152,22 @@ if compare_series emb "fb:$MASTER" "fb:$TARGET" $TABLE_L; then
     row "   reference read in step instead (s)" "$BEST_COMPARE" "$BEST_STEP" \
         "$(calc "$BEST_COMPARE / $BEST_STEP")" "info" ""
     EMB_PEAK=$PEAK_COMPARE
+    # Compared and applied at once, each time on a fresh copy of the target.
+    imms=()
+    for ((i = 1; i <= REPS; i++)); do
+        cp "$WORK/target-pristine.fdb" "$WORK/imm-target.fdb" || break
+        run emb-imm "$B/qelVelmorin_bench" immediate "fb:$MASTER" "fb:$WORK/imm-target.fdb" $TABLE_L - || break
+        imms+=("$(val emb-imm compare_s)")
+    done
+    rm -f "$WORK/imm-target.fdb"
+    if [ ${#imms[@]} -eq "$REPS" ]; then
+        best=$(min "${imms[@]}")
+        r=$(calc "$best / $BEST_COMPARE" 4)
+        row "   compared and applied at once, vs compare (s)" "$best" "$BEST_COMPARE" "$(calc "$r")" "<= 1.30" \
+            "$(judge "$r" "<=" 1.3)"
+    else
+        skip "   compared and applied at once, vs compare (s)" "<= 1.30" "NO"
+    fi
 else
     skip "1. compare ${ROWS} rows, embedded (s)" "<= 1.30" "NO"
 fi
@@ -293,6 +309,25 @@ if run gen-lite-l "$B/qelBenchData" sqlite "$LM" "$LT" $LITE_L "$ROWS" "$SEED" &
     small=$(peak_of lite-small "sqlite:$LM" "sqlite:$LT" $LITE_S); then
     row "6. compare ${ROWS} rows, SQLite files (s)" "$BEST_COMPARE" "$BEST_FETCH" \
         "$(calc "$BEST_COMPARE / $BEST_FETCH")" "info" ""
+    # SQLite's own sqldiff on the same two files, writing its script.
+    if command -v sqldiff > /dev/null; then
+        diffs=()
+        for ((i = 1; i <= REPS; i++)); do
+            t0=$(date +%s.%N)
+            sqldiff --table $LITE_L "$LM" "$LT" > "$WORK/sqldiff.sql" 2>> "$LOG" || break
+            diffs+=("$(calc "$(date +%s.%N) - $t0" 4)")
+        done
+        if [ ${#diffs[@]} -eq "$REPS" ]; then
+            best=$(min "${diffs[@]}")
+            r=$(calc "$BEST_COMPARE / $best" 4)
+            row "   vs sqldiff on the same files (s)" "$BEST_COMPARE" "$best" "$(calc "$r")" "<= 2.00" \
+                "$(judge "$r" "<=" 2)"
+        else
+            skip "   vs sqldiff on the same files (s)" "<= 2.00" "NO"
+        fi
+    else
+        skip "   vs sqldiff on the same files (s)" "<= 2.00" "(no sqldiff)"
+    fi
     memory_row "   peak memory ${ROWS} vs ${SMALL} rows + 16 MiB" "$PEAK_COMPARE" "$small"
     # The comparer fills the target's executor, which applies Result.SQL;
     # the peak is of the comparison and the update together.
