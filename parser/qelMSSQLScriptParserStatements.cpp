@@ -662,8 +662,14 @@ void TMSSQLParser::ParseExec(TDbObj* Context)
         return;
     }
     ParseExpression(Context);
-    if (IsWord("AT")) {
+    // EXEC ('...') [AS LOGIN | USER = 'name'] [AT server | AT DATA_SOURCE name]
+    if (Symb == syMSAs && (PeekWord() == "USER" || PeekWord() == "LOGIN")) {
         Skip(2);
+        ExpectAndNext(syEqual);
+        ParseExpression(Context);
+    }
+    if (IsWord("AT")) {
+        Skip(PeekWord() == "DATA_SOURCE" ? 3 : 2);
     }
 }
 
