@@ -40,7 +40,7 @@ echo "== building (Release) in $BUILD_DIR"
 mkdir -p "$BUILD_DIR"
 cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release > "$BUILD_DIR/bench-cmake.log" 2>&1 ||
     { cat "$BUILD_DIR/bench-cmake.log"; exit 1; }
-cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench qelObjsLoad_bench ||
+cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench qelObjsLoad_bench qelParser_bench ||
     exit 1
 B=$BUILD_DIR/bench
 
@@ -390,6 +390,26 @@ for load_case in "ib tables" "ib grants" "ms tables" "ms grants" "ms grants1"; d
         skip "7. load $load_case, us/object" "<= 1.50" "NO"
     fi
 done
+
+# ---- 8. script parse rate beside the tokenizer's ---------------------------
+# employee.sql repeated to 10 MB and generated scripts of 100,000 statements
+# (tables with keys, inserts, updates, views, a procedure every 100th), each
+# read whole by the parser and by its tokenizer alone: MB/s, and the parse
+# rate over the tokenizer's.
+echo "== 8. script parse rate"
+EMPLOYEE_GZ=/usr/share/doc/firebird3.0-examples/examples/employee.sql.gz
+if [ -f "$EMPLOYEE_GZ" ] && gzip -dc "$EMPLOYEE_GZ" > "$WORK/employee.sql" &&
+    run parser "$B/qelParser_bench" "$WORK/employee.sql" 10 100000 "$REPS"; then
+    for c in "employee employee.sql x10 MB, InterBase" "generated_ib 100,000 statements, InterBase" \
+        "generated_ms 100,000 statements, T-SQL"; do
+        read -r key label <<< "$c"
+        p=$(val parser "${key}_parse_mbs")
+        t=$(val parser "${key}_token_mbs")
+        row "8. parse $label (MB/s)" "$(calc "$p" 1)" "$(calc "$t" 1)" "$(calc "$p / $t")" "info" ""
+    done
+else
+    skip "8. parse employee.sql x10 MB (MB/s)" "info" "(no employee.sql)"
+fi
 
 echo
 echo "Velmorin benchmarks: $(nproc) cores ($(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)), seed $SEED," \
