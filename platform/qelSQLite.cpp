@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <climits>
 #include <filesystem>
 #include <system_error>
@@ -244,11 +245,19 @@ int OnProgress(void* deadline)
 
 TSQLiteAffinity SQLiteAffinityOf(std::string_view DeclaredType)
 {
-    const std::string t = UpperCase(DeclaredType);
-    auto has = [&](const char* word) { return t.find(word) != std::string::npos; };
+    // Called for every value written to a SQLite cell: no allocation.
+    const std::string_view t = DeclaredType;
+    auto has = [&](std::string_view word) {
+        for (size_t i = 0; i + word.size() <= t.size(); ++i) {
+            size_t k = 0;
+            while (k < word.size() && AsciiUpper(t[i + k]) == word[k]) ++k;
+            if (k == word.size()) return true;
+        }
+        return false;
+    };
     if (has("INT")) return TSQLiteAffinity::Integer;
     if (has("CHAR") || has("CLOB") || has("TEXT")) return TSQLiteAffinity::Text;
-    if (has("BLOB") || Trim(t).empty()) return TSQLiteAffinity::Blob;
+    if (has("BLOB") || t.find_first_not_of(" \t\r\n") == std::string_view::npos) return TSQLiteAffinity::Blob;
     if (has("REAL") || has("FLOA") || has("DOUB")) return TSQLiteAffinity::Real;
     return TSQLiteAffinity::Numeric;
 }
@@ -339,10 +348,24 @@ void SQLiteStoredValue(std::string_view DeclaredType, TValue& Value)
     if (k != TValueKind::vkInteger && k != TValueKind::vkBoolean && k != TValueKind::vkFloat && k != TValueKind::vkString)
         return;
     if (k == TValueKind::vkString && a == TSQLiteAffinity::Text) return;
-    if ((k == TValueKind::vkInteger || k == TValueKind::vkBoolean) &&
-        (a == TSQLiteAffinity::Integer || a == TSQLiteAffinity::Numeric)) {
-        if (k == TValueKind::vkBoolean) Value = TValue::Integer(Value.AsBoolean() ? 1 : 0);
+    if (k == TValueKind::vkBoolean) Value = TValue::Integer(Value.AsBoolean() ? 1 : 0);
+    if (Value.Kind() == TValueKind::vkInteger) {
+        if (a == TSQLiteAffinity::Integer || a == TSQLiteAffinity::Numeric) return;
+        // SQLite's own conversions: the nearest double, the decimal text.
+        if (a == TSQLiteAffinity::Real) Value = TValue::Float(static_cast<double>(Value.AsInt64()));
+        else Value = TValue::String(IntToStr(static_cast<long long>(Value.AsInt64())));
         return;
+    }
+    if (k == TValueKind::vkFloat) {
+        const double d = Value.AsFloat();
+        // A REAL column keeps a double as it is, but for the sign of zero (a
+        // whole value is stored as an integer and read back as a double).
+        if (a == TSQLiteAffinity::Real) {
+            if (d == 0) Value = TValue::Float(0.0);
+            return;
+        }
+        // A NUMERIC or INTEGER column turns only whole values into integers.
+        if ((a == TSQLiteAffinity::Integer || a == TSQLiteAffinity::Numeric) && d != std::trunc(d)) return;
     }
     thread_local TAffinityProbe probe;
     probe.Store(static_cast<int>(a), Value);
