@@ -3,12 +3,15 @@
 // and the one-file-per-object output.
 #include "qelComp_Ctr.h"
 #include "qelComp_Def.h"
+#include "qelComp_Dmn.h"
 #include "qelComp_Exc.h"
 #include "qelComp_Fld.h"
 #include "qelComp_Idx.h"
 #include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
+#include "qelComp_Rol.h"
 #include "qelComp_Tbl.h"
+#include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
 #include "qelDDLTestSupport.h"
 #include "qelFieldListSupport.h"
@@ -245,3 +248,64 @@ TEST(ObjectFiles, HoldTheTextsUnderSafeNames)
     EXPECT_EQ(o.FileErrorCount(), 5); // counted anew for each build
     EXPECT_NE(lines.Text().find("COMMENT ON TABLE T IS\r\n'line\r\nbreak'"), std::string::npos);
 }
+
+// The Firebird order, marker by marker: what an object uses comes before
+// it whatever the names say, routines as stubs first and completed after
+// the views that need none of their bodies, checks and computed columns
+// last but for triggers and grants.
+TEST(FirebirdScriptOrder, WhatIsUsedComesFirst)
+{
+    TObjs o;
+    o.SetDatabaseType(DT::dbInterBase);
+    o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+    TDmnData& d = File<TDmnData>(o, "D");
+    d.BaseField->DataType = 1, d.BaseField->CheckText = "(VALUE > (SELECT COUNT(*) FROM T))";
+    TTblData& t = Table(o, "T");
+    qeltest::AddFields(o, t.Fields, &t, {{"C", 1}})->SetBody("(F(A))");
+    TCtrData& check = File<TCtrData>(o, "CK");
+    check.SetConstraintKind(ckCheck), check.SetTableName("T"), check.SetBody("(F(A) > 0)");
+    TPrcData& f = File<TPrcData>(o, "F");
+    f.IsFunction = true, f.SetBody("BEGIN RETURN A; END");
+    qeltest::AddFields(o, f.InputParams, &f, {{"A", 1, 0, 1}});
+    qeltest::AddFields(o, f.OutputParams, &f, {{"", 1}});
+    TPrcData& reader = File<TPrcData>(o, "A_READER");
+    reader.SetBody("BEGIN FOR SELECT A FROM A_VIEW INTO :R DO SUSPEND; END");
+    qeltest::AddFields(o, reader.OutputParams, &reader, {{"R", 1, 0, 2}});
+    TViwData& over = File<TViwData>(o, "A_VIEW");
+    over.SetBody("SELECT A FROM B_VIEW");
+    TViwData& under = File<TViwData>(o, "B_VIEW");
+    under.SetBody("SELECT A FROM T");
+    qeltest::AddFields(o, under.Columns, &under, {{"A", 0}});
+    qeltest::Uses(over, under, "A"), qeltest::Uses(reader, over);
+    File<TTrgData>(o, "A_TRIGGER").SetTableName("T");
+    TGntData& grant = File<TGntData>(o, "");
+    grant.ObjectName = "A_VIEW", grant.ObjectKind = TDbObject::dboView, grant.Privileges = {TPrivilege::prSelect};
+    grant.Grantee = "PUBLIC";
+
+    TStringList lines;
+    o.GetScript(lines);
+    const std::string text = lines.Text();
+    const std::vector<std::string> order = {
+        "CREATE DOMAIN D AS INTEGER;",
+        "CREATE TABLE T(A INTEGER,\r\nC COMPUTED BY (NULL));",
+        "CREATE PROCEDURE A_READER RETURNS(R INTEGER)",
+        "CREATE FUNCTION F(A INTEGER)",
+        "ALTER FUNCTION F(A INTEGER)",
+        "CREATE VIEW B_VIEW",
+        "CREATE VIEW A_VIEW",
+        "ALTER PROCEDURE A_READER",
+        "ALTER DOMAIN D ADD CHECK (VALUE > (SELECT COUNT(*) FROM T));",
+        "ALTER TABLE T ADD CONSTRAINT CK CHECK (F(A) > 0);",
+        "ALTER TABLE T ALTER C COMPUTED BY (F(A));",
+        "CREATE TRIGGER A_TRIGGER FOR T",
+        "GRANT SELECT ON A_VIEW TO PUBLIC;",
+    };
+    std::size_t at = 0;
+    for (const std::string& marker : order) {
+        const std::size_t found = text.find(marker);
+        ASSERT_NE(found, std::string::npos) << marker << "\n" << text;
+        EXPECT_GE(found, at) << marker << " comes too early\n" << text;
+        at = found;
+    }
+}
+
