@@ -169,11 +169,11 @@ bool TIbParser::PeekWord(std::string_view Word)
     return found;
 }
 
-bool TIbParser::PeekIs(TSymb S)
+bool TIbParser::PeekIs(TSymb S, std::string_view Word)
 {
     const TParseContext here(this);
     NextToken();
-    const bool found = Symb == S;
+    const bool found = Symb == S || (!Word.empty() && IsWord(Word));
     here.Restore();
     return found;
 }

@@ -167,7 +167,8 @@ protected:
     bool Is(TSymb S, std::string_view Word) const { return Symb == S || IsWord(Word); }
     // The token after the current one reads Word; nothing is consumed.
     bool PeekWord(std::string_view Word);
-    bool PeekIs(TSymb S);
+    // The token after the current one is S (or reads Word).
+    bool PeekIs(TSymb S, std::string_view Word = {});
     // Reports "Missing: ..." unless Is(S, Word).
     void ExpectIs(TSymb S, std::string_view Word);
     // The current name (a name, or with AllowString a quoted text); reports
@@ -233,6 +234,7 @@ protected:
     // One clause of ALTER TABLE; Kind: the statement takes its kind.
     void ParseAlterTableClause(const std::string& Name, TTblData* Table, bool Kind);
     void ParseAlterColumn(TFldData& Field);
+    bool ParseNullOrDefault(TFldData& Field);
 
     // ---- other object kinds (qelIBScriptParserObjects.cpp) ----
     void ParseCreateIndex();

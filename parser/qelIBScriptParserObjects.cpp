@@ -126,33 +126,16 @@ void TIbParser::ParseAlterDomain()
             NextToken();
             ExpectName();
             NextToken();
+        } else if (ParseNullOrDefault(field)) {
+            continue;
         } else if (Symb == syIBSet) {
             NextToken();
-            if (Is(syIBDefault, "DEFAULT")) {
-                NextToken();
-                std::string text;
-                ParseDefault(field, text);
-                field.DefaultValue = text;
-            } else {
-                ExpectIs(syIBNot, "NOT");
-                NextToken();
-                ExpectIs(syIBNull, "NULL");
-                field.Nullable = false;
-                NextToken();
-            }
+            ExpectIs(syIBDefault, "DEFAULT");
         } else if (Symb == syIBDrop) {
             NextToken();
-            if (Is(syIBDefault, "DEFAULT")) {
-                field.DefaultValue.clear();
-            } else if (Symb == syIBNot) {
-                NextToken();
-                ExpectIs(syIBNull, "NULL");
-                field.Nullable = true;
-            } else {
-                ExpectIs(syIBConstraint, "CONSTRAINT");
-                field.CheckText.clear();
-                field.CheckName.clear();
-            }
+            ExpectIs(syIBConstraint, "CONSTRAINT");
+            field.CheckText.clear();
+            field.CheckName.clear();
             NextToken();
         } else if (Is(syIBAdd, "ADD")) {
             NextToken();

@@ -712,9 +712,36 @@ void TIbParser::ParseAlterTableClause(const std::string& Name, TTblData* Table, 
     }
 }
 
+// SET DEFAULT v, SET NOT NULL, DROP DEFAULT or DROP NOT NULL at the current
+// SET or DROP, into Field; False, with nothing read, for another clause.
+bool TIbParser::ParseNullOrDefault(TFldData& Field)
+{
+    if (Symb != syIBSet && Symb != syIBDrop) return false;
+    const bool set = Symb == syIBSet;
+    if (!PeekIs(syIBDefault, "DEFAULT") && !PeekIs(syIBNot, "NOT")) return false;
+    NextToken();
+    if (Is(syIBDefault, "DEFAULT")) {
+        NextToken();
+        if (!set) {
+            Field.DefaultValue.clear();
+            return true;
+        }
+        std::string text;
+        ParseDefault(Field, text);
+        Field.DefaultValue = text;
+        return true;
+    }
+    NextToken();
+    ExpectIs(syIBNull, "NULL");
+    Field.Nullable = !set;
+    NextToken();
+    return true;
+}
+
 // What follows ALTER [COLUMN] c: the column keeps what the server keeps.
 void TIbParser::ParseAlterColumn(TFldData& Field)
 {
+    if (ParseNullOrDefault(Field)) return;
     if (Is(syIBTo, "TO")) {
         // The new name is the server's; the statement carries it.
         NextToken();
@@ -727,35 +754,13 @@ void TIbParser::ParseAlterColumn(TFldData& Field)
         NextAndExpect(syInteger);
         NextToken();
     } else if (Symb == syIBSet) {
-        NextToken();
-        if (Is(syIBDefault, "DEFAULT")) {
+        // SET GENERATED ALWAYS / BY DEFAULT, SET INCREMENT [BY] n
+        for (TLoopGuard guard(*this); Symb != syComma && Symb != syTerminator && Symb != syEOF; guard.Turn())
             NextToken();
-            std::string text;
-            ParseDefault(Field, text);
-            Field.DefaultValue = text;
-        } else if (Symb == syIBNot) {
-            NextToken();
-            ExpectIs(syIBNull, "NULL");
-            Field.Nullable = false;
-            NextToken();
-        } else {
-            // SET GENERATED ALWAYS / BY DEFAULT, SET INCREMENT [BY] n
-            for (TLoopGuard guard(*this); Symb != syComma && Symb != syTerminator && Symb != syEOF; guard.Turn())
-                NextToken();
-        }
     } else if (Symb == syIBDrop) {
         NextToken();
-        if (Is(syIBDefault, "DEFAULT")) {
-            Field.DefaultValue.clear();
-        } else if (Symb == syIBNot) {
-            NextToken();
-            ExpectIs(syIBNull, "NULL");
-            Field.Nullable = true;
-        } else if (IsWord("IDENTITY")) {
-            Field.Identity = false;
-        } else {
-            ParseError("Must be: DROP DEFAULT / DROP NOT NULL");
-        }
+        if (IsWord("IDENTITY")) Field.Identity = false;
+        else ParseError("Must be: DROP DEFAULT / DROP NOT NULL / DROP IDENTITY");
         NextToken();
     } else if (IsWord("RESTART")) {
         NextToken();

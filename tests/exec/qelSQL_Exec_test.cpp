@@ -1200,20 +1200,34 @@ TEST_F(SQLiteExecTest, ARunCannotBeStartedFromInsideItself)
     EXPECT_EQ(qeltest::TInspector(conn, true).Value("SELECT COUNT(*) FROM T"), "2");
 }
 
+namespace {
+
+// Configures C for the test PostgreSQL server and tries it once; answers why
+// it cannot be used, or nothing.
+std::string UsePostgres(TQELConnection& C, std::string& Conn)
+{
+    Conn = qeltest::Env("VELMORIN_PG_CONN");
+    if (Conn.empty()) return "no PostgreSQL: VELMORIN_PG_CONN is not set";
+    std::vector<std::string> errors;
+    C.OnErrorMessage = [&](TObject&, const std::string& t) { errors.push_back(t); };
+    C.SetDatabaseType(DT::dbPostgreSQL);
+    C.SetConnectionType(TconnectionType::cnADO);
+    C.ConnectionOptions().ConnectionString = Conn;
+    C.ConnectionOptions().DatabaseName = Conn;
+    C.SetConnected(true);
+    const bool reached = C.Connected();
+    C.SetConnected(false);
+    C.OnErrorMessage = nullptr;
+    return reached ? std::string() : "PostgreSQL not reachable: " + (errors.empty() ? "" : errors[0]);
+}
+
+} // namespace
+
 TEST(PostgreSQLExec, FailingStatementInABatchIsUndoneAlone)
 {
-    const std::string conn = qeltest::Env("VELMORIN_PG_CONN");
-    if (conn.empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
     TQELConnection c;
-    std::vector<std::string> connErrors;
-    c.OnErrorMessage = [&](TObject&, const std::string& t) { connErrors.push_back(t); };
-    c.SetDatabaseType(DT::dbPostgreSQL);
-    c.SetConnectionType(TconnectionType::cnADO);
-    c.ConnectionOptions().ConnectionString = conn;
-    c.ConnectionOptions().DatabaseName = conn;
-    c.SetConnected(true);
-    if (!c.Connected()) QEL_SKIP_OR_FAIL("PostgreSQL not reachable: " + (connErrors.empty() ? "" : connErrors[0]));
-    c.SetConnected(false);
+    std::string conn;
+    if (const std::string why = UsePostgres(c, conn); !why.empty()) QEL_SKIP_OR_FAIL(why);
     const std::string table = "exec_batch_" + std::to_string(::getpid());
     qeltest::TInspector admin(conn, true, DT::dbPostgreSQL);
     admin.Run("CREATE TABLE " + table + " (id integer primary key)");
@@ -1240,16 +1254,9 @@ TEST(PostgreSQLExec, FailingStatementInABatchIsUndoneAlone)
 // statement after the SELECT reaches the server, in order.
 TEST(PostgreSQLExec, SelectBatchRunsWhole)
 {
-    const std::string conn = qeltest::Env("VELMORIN_PG_CONN");
-    if (conn.empty()) QEL_SKIP_OR_FAIL("no PostgreSQL: VELMORIN_PG_CONN is not set");
     TQELConnection c;
-    c.SetDatabaseType(DT::dbPostgreSQL);
-    c.SetConnectionType(TconnectionType::cnADO);
-    c.ConnectionOptions().ConnectionString = conn;
-    c.ConnectionOptions().DatabaseName = conn;
-    c.SetConnected(true);
-    if (!c.Connected()) QEL_SKIP_OR_FAIL("PostgreSQL not reachable");
-    c.SetConnected(false);
+    std::string conn;
+    if (const std::string why = UsePostgres(c, conn); !why.empty()) QEL_SKIP_OR_FAIL(why);
     const std::string table = "exec_select_" + std::to_string(::getpid());
     qeltest::TInspector admin(conn, true, DT::dbPostgreSQL);
     admin.Run("CREATE TABLE " + table + " (id integer, at serial)");

@@ -28,15 +28,8 @@ struct TFormRow {
     const char* Begins;
 };
 
-const char* const kStatTypes[] = {"stConnect", "stReconnect", "stCreateDb", "stSet", "stSetBlobFile", "st_Commit",
-                                  "stStatement", "stComment", "stProcedure", "stTrigger", "stSetNames", "stCharSet",
-                                  "stSqlDialect", "stDescription", "stSelect", "stInsert", "stUpdate", "stDelete",
-                                  "stExecuteBlock", "stPackage"};
-const char* const kObjects[] = {
-    "dboUnknown", "dboTable", "dboProcedure", "dboTrigger", "dboFunction", "dboException", "dboIndex", "dboDomain",
-    "dboView", "dboGenerator", "dboEvent", "dboField", "dboParam", "dboDatabase", "dboBlobFilter", "dboCollation",
-    "dboConstraint", "dboPKey", "dboFKey", "dboUnique", "dboCheck", "dboReferences", "dboCtrDefault", "dboRole",
-    "dboGrant", "dboRule", "dboDefault", "dboPackage"};
+using qeltest::kObjects;
+using qeltest::kStatTypes;
 
 const std::string kFormsScript = R"(CREATE DOMAIN D_INT AS INTEGER;
 CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, A INTEGER, B VARCHAR(10), C D_INT, D INTEGER DEFAULT 0);

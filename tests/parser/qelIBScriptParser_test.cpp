@@ -15,6 +15,7 @@
 #include "qelComp_Viw.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
+#include "qelIBScriptTestSupport.h"
 #include "qelSQLParserTestSupport.h"
 #include "qelTestSupport.h"
 #include "qelText.h"
@@ -34,18 +35,9 @@ using V = TIBSQLServerVersionType;
 
 namespace {
 
-const char* const kStatTypes[] = {"stConnect", "stReconnect", "stCreateDb", "stSet", "stSetBlobFile", "st_Commit",
-                                  "stStatement", "stComment", "stProcedure", "stTrigger", "stSetNames", "stCharSet",
-                                  "stSqlDialect", "stDescription", "stSelect", "stInsert", "stUpdate", "stDelete",
-                                  "stExecuteBlock", "stPackage"};
-const char* const kObjects[] = {
-    "dboUnknown", "dboTable", "dboProcedure", "dboTrigger", "dboFunction", "dboException", "dboIndex", "dboDomain",
-    "dboView", "dboGenerator", "dboEvent", "dboField", "dboParam", "dboDatabase", "dboBlobFilter", "dboCollation",
-    "dboConstraint", "dboPKey", "dboFKey", "dboUnique", "dboCheck", "dboReferences", "dboCtrDefault", "dboRole",
-    "dboGrant", "dboRule", "dboDefault", "dboPackage"};
-const char* const kOperations[] = {"odbUnknown", "odbCreate",   "odbAlter",  "odbDrop",       "odbEmpty",
-                                   "odbRestore", "odbEmptyCreate", "odbEmptyDrop", "odbSet", "odbCommit",
-                                   "odbComment", "odbDescription", "odbInsert", "odbUpdate", "odbDelete"};
+using qeltest::kObjects;
+using qeltest::kOperations;
+using qeltest::kStatTypes;
 
 // Parses a script into a collection and records what the parser reports:
 // statements as "StatType|ObjName|ObjType|Operation|ParentName|SQL".
