@@ -9,11 +9,16 @@
 // query to link it to what it uses. Driven through Parse alone the parser
 // stays in full mode: bodies and queries are read whole and linked.
 //
-// Statements: from the first statement of a batch that reports an error,
-// begins outside the start set or is followed by a token that can begin no
-// statement, the rest of the batch is one statement with one error, so that
-// the server still runs everything the script says. Errors are reported as
-// the parser base does (the first through OnErrorMessage, all stored).
+// Statements are never cut: a clause the grammar does not know is the
+// statement's one error and the statement runs on to its real end (the
+// first ";" outside parentheses, the batch's end, or a word that begins a
+// statement and cannot stand in a clause); bodies and control-of-flow take
+// their batch to its end. Today's statements the model keeps nothing of are
+// read by their shape and handed on as plain statements, without an error.
+// Lines of the command-line tool (":setvar", ":r", "!!") are comment
+// statements. Errors are reported as the parser base does (the first
+// through OnErrorMessage, all stored), each at its place in the script,
+// views' queries included, in the script's order.
 #pragma once
 
 #include "qelClasses.h"
