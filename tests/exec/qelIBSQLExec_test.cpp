@@ -644,3 +644,28 @@ TEST_F(ScriptLoadTest, SelectOfASelectableProcedureBuildsWhatIsqlBuilds)
     EXPECT_EQ(ours, "1,2,3,4,100|1");
     EXPECT_EQ(ours, theirs);
 }
+
+// A script is read in the executor's dialect until it sets one: dialect 3
+// unless the executor is set otherwise, as isql-fb reads it.
+TEST_F(ScriptLoadTest, ScriptIsReadInTheExecutorsDialect)
+{
+    const struct {
+        int ExecutorDialect;
+        const char* Script;
+        int Messages;
+        int DialectAfter;
+    } rows[] = {
+        {3, "CREATE TABLE \"Mixed Case\" (\"Id\" INTEGER, \"Select\" VARCHAR(5));\n", 0, 3},
+        {1, "CREATE TABLE \"Mixed Case\" (\"Id\" INTEGER);\n", 1, 1},
+        {1, "SET SQL DIALECT 3;\nCREATE TABLE \"Mixed Case\" (\"Id\" INTEGER);\n", 0, 3},
+        {3, "SET SQL DIALECT 1;\nCREATE TABLE T (A VARCHAR(5) DEFAULT \"x\");\n", 0, 1},
+    };
+    for (const auto& r : rows) {
+        x.IBServerOptions().SQLDialect = static_cast<TIBSQLDialectType>(r.ExecutorDialect);
+        qeltest::WriteFile(dir.File("d.sql"), r.Script);
+        x.LoadScript(dir.File("d.sql"));
+        EXPECT_EQ(x.Messages().Count(), r.Messages) << r.Script;
+        EXPECT_EQ(x.IBServerOptions().SQLDialect, r.DialectAfter) << r.Script;
+        EXPECT_EQ(x.Count(), r.Script[0] == 'S' ? 2 : 1) << r.Script;
+    }
+}
