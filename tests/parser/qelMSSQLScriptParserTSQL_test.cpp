@@ -241,6 +241,23 @@ TEST(MSSQLRealScripts, TableAndClrTypesWrittenBack)
     EXPECT_EQ(clr->GetCreateDDL(), "CREATE TYPE DBO.POINT EXTERNAL NAME Geo.[Geo.Point]");
 }
 
+// Joins nested in parentheses, as old sample databases write them: the view
+// uses every table it joins.
+TEST(MSSQLRealScripts, NestedJoinsLinkEveryTable)
+{
+    std::string script = "SET QUOTED_IDENTIFIER ON\nGO\n";
+    for (const char* t : {"Shippers", "Products", "Employees", "Customers", "Orders", "\"Order Details\""})
+        script += std::string("CREATE TABLE ") + t + " (ID int)\nGO\n";
+    script += "CREATE VIEW Invoices AS SELECT Orders.ID FROM Shippers INNER JOIN (Products INNER JOIN ((Employees "
+              "INNER JOIN (Customers INNER JOIN Orders ON Customers.ID = Orders.ID) ON Employees.ID = Orders.ID) INNER "
+              "JOIN \"Order Details\" ON Orders.ID = \"Order Details\".ID) ON Products.ID = \"Order Details\".ID) ON "
+              "Shippers.ID = Orders.ID\n";
+    TRun run(script);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    EXPECT_EQ(TRun::Uses(run.objs.FindView("DBO.INVOICES")),
+              (std::vector<std::string>{"SHIPPERS", "PRODUCTS", "EMPLOYEES", "CUSTOMERS", "ORDERS", "ORDER DETAILS"}));
+}
+
 // The view that a differently cased name links to the same table.
 TEST(MSSQLRealScripts, FoldedNamesLink)
 {
