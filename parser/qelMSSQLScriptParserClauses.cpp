@@ -7,6 +7,8 @@
 
 #include "qelText.h"
 
+#include <algorithm>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -95,8 +97,10 @@ const std::vector<TKind>& OtherKinds()
 
 void TMSSQLParser::SkipClause(bool Known, std::span<const std::string_view> Continue)
 {
-    // DML words stand inside clauses after these (AFTER INSERT of a block
-    // predicate, FOR UPDATE of a cursor).
+    // DML words stand inside clauses after these: AFTER INSERT of a block
+    // predicate, FOR UPDATE of a cursor, ON DELETE of a foreign key, THEN
+    // UPDATE of a MERGE, INSTEAD OF INSERT.
+    static constexpr std::string_view dmlAfter[] = {"AFTER", "BEFORE", "FOR", ",", "ON", "THEN", "OF"};
     std::string previous;
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syEOF || Symb == syTerminator || Symb == sySemicolon) return;
@@ -111,7 +115,10 @@ void TMSSQLParser::SkipClause(bool Known, std::span<const std::string_view> Cont
             bool continues = Symb == syMSWith || (Symb == syMSSet && PeekNonBlank() == '(') ||
                              (!Known && (Symb == syMSSet || Symb == syMSSelect || Symb == syMSAlter));
             if ((Symb == syMSInsert || Symb == syMSUpdate || Symb == syMSDelete) &&
-                (previous == "AFTER" || previous == "BEFORE" || previous == "FOR" || previous == ","))
+                std::find(std::begin(dmlAfter), std::end(dmlAfter), previous) != std::end(dmlAfter))
+                continues = true;
+            // IF EXISTS of a DROP, EXECUTE AS of a routine or queue
+            if ((Symb == syMSIf && PeekWord() == "EXISTS") || (Symb == syMSExecute && PeekWord() == "AS"))
                 continues = true;
             // "DROP EVENT": DROP continues the clause when EVENT follows it.
             for (const std::string_view w : Continue) {

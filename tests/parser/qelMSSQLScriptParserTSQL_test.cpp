@@ -91,6 +91,19 @@ const TItemCase kItemCases[] = {
       "stStatement|U|dboTable|odbCreate||CREATE TABLE u (a int) FOO BAR\r\nSELECT 1", S + "PRINT 2"},
      {"Unknown statement: <Ident> @1:25", "Unknown statement: <Ident> @2:27"},
      {"T DBO.U"}},
+    // After an error the statement runs past the clause words that hold DML
+    // or statement words (ON DELETE, THEN UPDATE, IF EXISTS).
+    {"ErrorsRunPastClauseWords",
+     "CREATE TABLE t (a int FOO REFERENCES u (a) ON DELETE CASCADE ON UPDATE NO ACTION, b int)\nPRINT 1\nGO\n"
+     "MERGE t USING u ON t.a IS 5 WHEN MATCHED THEN UPDATE SET a = 1 WHEN NOT MATCHED THEN INSERT (a) VALUES (1);\n"
+     "PRINT 2\nGO\nDROP WIDGET IF EXISTS x\nPRINT 3\n",
+     {"stStatement|T|dboTable|odbCreate||CREATE TABLE t (a int FOO REFERENCES u (a) ON DELETE CASCADE ON UPDATE NO "
+      "ACTION, b int)",
+      S + "PRINT 1",
+      S + "MERGE t USING u ON t.a IS 5 WHEN MATCHED THEN UPDATE SET a = 1 WHEN NOT MATCHED THEN INSERT (a) VALUES (1);",
+      S + "PRINT 2", S + "DROP WIDGET IF EXISTS x", S + "PRINT 3"},
+     {"Missing: <)> (<Ident>: FOO) @1:26", "Must be: NULL/DISTINCT FROM. @4:28", "Unknown DROP-statement @7:12"},
+     {}},
     // A table type with its options is one statement and one type; so is a
     // CLR type; DROP TYPE names the same kind.
     {"TableAndClrTypes",
