@@ -287,9 +287,17 @@ void TIbParser::Parse()
 // outside the statement guard, since nothing of them is handed on.
 bool TIbParser::ParseOwnStatement()
 {
-    if (Is(syIBCommit, "COMMIT")) {
+    if (Is(syIBCommit, "COMMIT") || IsWord("ROLLBACK")) {
+        // The executor commits each statement itself. What a ROLLBACK would
+        // undo is committed by then: said, not hidden.
+        if (!Is(syIBCommit, "COMMIT"))
+            AddWarning("ROLLBACK: the statements before it are committed by the executor, not undone.");
         NextToken();
         if (Is(syIBWork, "WORK")) NextToken();
+        if (IsWord("RETAIN")) {
+            NextToken();
+            if (IsWord("SNAPSHOT")) NextToken();
+        }
         if (Symb != syTerminator && Symb != syEOF) Expect(syTerminator);
     } else if (IsWord("INPUT")) {
         ParseInput();
@@ -481,7 +489,8 @@ void TIbParser::ParseAlter()
 
 bool TIbParser::IsIsqlCommand() const
 {
-    for (const char* word : {"SHOW", "OUTPUT", "SHELL", "EDIT", "HELP", "BLOBDUMP", "BLOBVIEW", "ADD", "COPY"})
+    for (const char* word :
+         {"SHOW", "OUTPUT", "SHELL", "EDIT", "HELP", "BLOBDUMP", "BLOBVIEW", "ADD", "COPY", "EXIT", "QUIT"})
         if (IsWord(word)) return true;
     return false;
 }
