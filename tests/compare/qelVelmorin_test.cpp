@@ -1013,6 +1013,8 @@ TEST_F(CompareRun, ImmediateModeRunsParametersWithOrWithoutAScript)
                   (std::vector<std::string>{"UPDATE T1 SET \r\nNAME=:DATA1\r\nWHERE ID = :KEY0", "DELETE FROM T1 WHERE ID = :KEY0",
                                             "INSERT INTO T1 (ID, NAME, PIC)\r\nVALUES(:DATA0, :DATA1, :DATA2)"}));
         if (!script) {
+            // No side file is written, so none is named.
+            for (const std::string& s : shown) EXPECT_EQ(s.find("SET BLOBFILE"), std::string::npos) << s;
             EXPECT_EQ(exec->Count(), 0);
             EXPECT_FALSE(std::filesystem::exists(target->Dir().File("Result.SQL")));
             continue;
