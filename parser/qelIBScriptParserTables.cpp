@@ -578,6 +578,14 @@ void TIbParser::ParseNamedConstraint(TFldData* Field, TTblData* Table, const std
     auto ctr = std::make_unique<TCtrData>(Objs());
     ctr->SetName(ExpectName());
     NextToken();
+    if (Symb == syIBNot && Field != nullptr) {
+        // A column's named NOT NULL: the server's constraint, the column's flag.
+        NextToken();
+        ExpectIs(syIBNull, "NULL");
+        Field->Nullable = false;
+        NextToken();
+        return;
+    }
     if (Symb != syIBPrimary && Symb != syIBUnique && Symb != syIBForeign && Symb != syIBCheck &&
         Symb != syIBReferences)
         ParseError("Missing: PRIMARY... or UNIQUE...");
@@ -613,9 +621,14 @@ void TIbParser::ParseCreateTable(bool Temporary)
         NextToken();
         CurrentFieldName.clear();
         if (Symb == syIdent || Symb == syString) {
-            std::unique_ptr<TFldData> column = ParseColumn(table.get(), true);
-            const std::string columnName = column->Name();
-            TFldData* field = table->Fields.Add(columnName, std::move(column));
+            // Filed before its type is read: a column in error keeps its name.
+            const std::string columnName = ExpectName(true);
+            TFldData* field = table->Fields.Add(columnName, std::make_unique<TFldData>(Objs(), table.get()));
+            field->SetName(columnName);
+            field->TableName = name;
+            CurrentFieldName = columnName;
+            NextToken();
+            ParseDataType(*field, false);
             if (field->DataType == dtDomain && Collection() != nullptr)
                 if (TDmnData* domain = Collection()->FindDomain(field->DomainName))
                     AddDepend(table.get(), domain, field->Name());

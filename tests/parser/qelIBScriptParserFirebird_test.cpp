@@ -112,6 +112,15 @@ INSTANTIATE_TEST_SUITE_P(
         TScriptRow{"ViewColumnNamesItsView",
                    kT + "CREATE VIEW V2 (X, Y) AS SELECT A, B FROM T;\nCREATE VIEW V3 AS SELECT V2.X FROM V2;",
                    "VIEW:V3", {"V2", "V2.X"}},
+        TScriptRow{"NamedNotNullAndRecreatedRoutines",
+                   "CREATE DOMAIN D_TXT AS VARCHAR(20) DEFAULT CURRENT_USER NOT NULL COLLATE UNICODE;\n"
+                   "CREATE TABLE T (ID INTEGER CONSTRAINT NN_ID NOT NULL, N D_TXT, C COMPUTED (ID * 2),\n"
+                   "  CONSTRAINT PK_T PRIMARY KEY (ID));\nSET TERM ^;\n"
+                   "RECREATE PROCEDURE SEL RETURNS (X INTEGER, Y BOOLEAN) AS BEGIN\n"
+                   "  FOR SELECT ID FROM T WHERE N IS NOT DISTINCT FROM 'a' INTO :X DO BEGIN Y = X > 1 AND TRUE;\n"
+                   "  IF (Y IS TRUE) THEN SUSPEND; END END^\n"
+                   "RECREATE FUNCTION RF RETURNS INTEGER AS BEGIN RETURN 1; END^",
+                   "PROCEDURE:SEL", {"T", "T.ID", "T.N"}, {"FUNCTION:RF", "TABLE:T", "CONSTRAINT:PK_T"}},
         TScriptRow{"AlterDomainCheckLinks",
                    kT + "CREATE GENERATOR G;\nALTER DOMAIN D ADD CHECK (VALUE > GEN_ID(G, 0));", "DOMAIN:D", {"G"}}));
 
@@ -145,6 +154,9 @@ TEST(IBScriptErrors, ObjectInErrorIsFiledWithWhatWasRead)
     const TTblData* t = run.objs.FindTable("T");
     ASSERT_NE(t, nullptr);
     EXPECT_NE(t->Fields.Find("A"), nullptr);
+    // The column in error keeps its name and what was read of it.
+    ASSERT_NE(t->Fields.Find("B"), nullptr);
+    EXPECT_EQ(t->Fields.Find("B")->DataType, 1);
     EXPECT_EQ(run.Links("VIEW:V"), (std::vector<std::string>{"T", "T.A"}));
     ASSERT_EQ(run.Statements.size(), 3u);
     EXPECT_EQ(run.Statements[0].SQL, "CREATE TABLE T (A INTEGER, B INTEGER NOT NULLX, C INTEGER)");
