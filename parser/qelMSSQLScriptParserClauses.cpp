@@ -109,6 +109,13 @@ void TMSSQLParser::SkipClause(bool Known, std::span<const std::string_view> Cont
             previous.clear();
             continue;
         }
+        // Words that begin statements without being keywords end a clause
+        // too where no clause uses them: ENABLE TRIGGER, MERGE (but MERGE
+        // RANGE of a partition function), THROW.
+        if (Symb == syIdent && QuoteChar == '\0' &&
+            (((IsWord("ENABLE") || IsWord("DISABLE")) && PeekWord() == "TRIGGER") ||
+             (IsWord("MERGE") && PeekWord() != "RANGE") || IsWord("THROW")))
+            return;
         if (Symb != syIdent && StartsStatement(Symb)) {
             // Clauses use WITH, and SET ( ... ); a clause nobody knows may
             // use SET, SELECT and ALTER as well.

@@ -91,6 +91,16 @@ const TItemCase kItemCases[] = {
       "stStatement|U|dboTable|odbCreate||CREATE TABLE u (a int) FOO BAR\r\nSELECT 1", S + "PRINT 2"},
      {"Unknown statement: <Ident> @1:25", "Unknown statement: <Ident> @2:27"},
      {"T DBO.U"}},
+    // A statement read by its shape ends where a statement word that is no
+    // keyword begins the next one.
+    {"ShapeEndsAtStatementWords",
+     "ALTER INDEX ix ON t DISABLE\nDISABLE TRIGGER tr ON t\nALTER PARTITION FUNCTION pf() MERGE RANGE (100)\n"
+     "MERGE t USING u ON t.a = u.a WHEN MATCHED THEN DELETE;\nGO\n",
+     {S + "ALTER INDEX ix ON t DISABLE", S + "DISABLE TRIGGER tr ON t",
+      S + "ALTER PARTITION FUNCTION pf() MERGE RANGE (100)",
+      S + "MERGE t USING u ON t.a = u.a WHEN MATCHED THEN DELETE;"},
+     {},
+     {}},
     // After an error the statement runs past the clause words that hold DML
     // or statement words (ON DELETE, THEN UPDATE, IF EXISTS).
     {"ErrorsRunPastClauseWords",
