@@ -321,7 +321,14 @@ void TMSSQLParser::ParseCreateView(bool IsAlter, bool OrAlter)
             view->QuotedIdentifier = QuotedIdentifier;
             view->AnsiNulls = AnsiNulls;
         }
-        if (filed != nullptr) ParseViewQueryInPlace(*filed);
+        if (filed != nullptr) {
+            ParseViewQueryInPlace(*filed);
+        } else {
+            // Not filed (the collection refused it): the query is passed over.
+            std::string text;
+            ReadToGo(text);
+            NextToken();
+        }
         return;
     }
     DoLogNextLine("View: " + name);
