@@ -603,6 +603,14 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
         return false;
     }
     if (top) StatementKind = {};
+    // A label and the GOTO that jumps to it must reach the server in one
+    // batch, and a RETURN ends the rest of its batch: from there the batch
+    // goes whole.
+    if (top && !FullMode && (Symb == syMSLabel || Symb == syMSGoto || Symb == syMSReturn)) {
+        m_wholeBatch = true;
+        SkipBatch();
+        return true;
+    }
     switch (static_cast<int>(Symb)) {
     case int(syIdent):
         if (IsWord("SEND") || IsWord("RECEIVE")) ParseReceiveOrSend(Context, IsWord("RECEIVE"));

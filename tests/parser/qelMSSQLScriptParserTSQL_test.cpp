@@ -101,6 +101,14 @@ const TItemCase kItemCases[] = {
       S + "MERGE t USING u ON t.a = u.a WHEN MATCHED THEN DELETE;"},
      {},
      {}},
+    // A label, GOTO or RETURN takes the rest of its batch along: the jump
+    // and its target reach the server together, and nothing after a RETURN
+    // runs.
+    {"LabelsGotoAndReturnKeepTheirBatch",
+     "PRINT 1\nretry:\nPRINT 2\nGOTO retry\nGO\nPRINT 3\nRETURN\nDROP TABLE t\nGO\n",
+     {S + "PRINT 1", S + "retry:\r\nPRINT 2\r\nGOTO retry", S + "PRINT 3", S + "RETURN\r\nDROP TABLE t"},
+     {},
+     {}},
     // After an error the statement runs past the clause words that hold DML
     // or statement words (ON DELETE, THEN UPDATE, IF EXISTS).
     {"ErrorsRunPastClauseWords",
