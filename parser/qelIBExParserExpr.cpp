@@ -108,6 +108,11 @@ constexpr TIbBuiltin kBuiltins[] = {
     {"PI", kFB21To40, TForm::Empty},
     {"RAND", kFB21To40, TForm::Empty},
     {"ROW_NUMBER", kFB30On, TForm::Ranking},
+    {"LAG", kFB30On, TForm::List},
+    {"LEAD", kFB30On, TForm::List},
+    {"FIRST_VALUE", kFB30On, TForm::List},
+    {"LAST_VALUE", kFB30On, TForm::List},
+    {"NTH_VALUE", kFB30On, TForm::List},
     {"RANK", kFB30On, TForm::Ranking},
     {"DENSE_RANK", kFB30On, TForm::Ranking},
     {"LIST", kFB21To40, TForm::ListAll},
@@ -664,6 +669,15 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
         break;
     }
     Take(syRParen);
+    // The window functions: NTH_VALUE (...) [FROM FIRST | LAST] OVER (...)
+    if (!In(kFB30On, version) || (Builtin.Name != "LAG" && Builtin.Name != "LEAD" &&
+                                  !Builtin.Name.ends_with("_VALUE")))
+        return;
+    if (Builtin.Name == "NTH_VALUE" && Symb == syIBFrom) {
+        NextToken();
+        Skip();
+    }
+    ParseWindowClause();
 }
 
 } // namespace qel

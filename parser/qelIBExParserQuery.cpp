@@ -431,9 +431,18 @@ void TIbExParser::ParseTableReference()
             NextToken();
             ParseExpression();
         } else if (Is(syIBUsing, "USING") && VersionIn(TVersion::st_Firebird_25, TVersion::st_Firebird_40)) {
+            // USING (C) compares C of both sides: each source that has it
+            // is linked to it, as the server records.
             NextToken();
             Take(syLParen);
-            ParseValueList();
+            for (TLoopGuard guard(*this);; guard.Turn()) {
+                if (Symb == syIdent && !Contexts.empty() && Contexts.back()->Active && m_quiet == 0)
+                    for (const std::string& source : Contexts.back()->Names.Lines())
+                        LinkColumnDepend(m_bodyObj, source, TokenText);
+                Take(syIdent);
+                if (Symb != syComma) break;
+                NextToken();
+            }
             Take(syRParen);
         }
     }
