@@ -201,7 +201,9 @@ class IBScriptRoundTrip : public ::testing::TestWithParam<TRoundTripRow> {};
 void Compare(const std::string& Script, const std::string& Database, const TRoundTripRow& Row)
 {
     TIBScriptRun run(Script);
-    if (!Row.ErrorsExpected) EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    if (!Row.ErrorsExpected) {
+        EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    }
     const TCatalogue a(Database);
     TOurs ours(run);
     for (const std::string& refused : Row.Refused) EXPECT_EQ(ours.Objects.erase(refused), 1u) << refused;
@@ -230,7 +232,9 @@ TEST_P(IBScriptRoundTrip, CollectionIsWhatFirebirdBuilds)
         script = "CREATE DATABASE '" + row.Database + "';\n" + script;
     qeltest::WriteFile(dir.File("script.sql"), script);
     const std::string isql = RunIsql(dir.Path().string(), "-i script.sql");
-    if (!row.ErrorsExpected) ASSERT_EQ(isql.find("Statement failed"), std::string::npos) << isql;
+    if (!row.ErrorsExpected) {
+        ASSERT_EQ(isql.find("Statement failed"), std::string::npos) << isql;
+    }
     const std::string database = dir.File(row.Database);
     ASSERT_TRUE(std::filesystem::exists(database)) << isql;
     {
