@@ -163,9 +163,14 @@ void TIbParser::ParseAlterDomain()
 void TIbParser::ParseGenerator()
 {
     NextToken();
-    TPendingObject<TGnrData> generator(*this, std::make_unique<TGnrData>(Objs()));
-    generator->SetName(ExpectName());
-    SetKind(stStatement, generator->Name(), dboGenerator, odbCreate);
+    const std::string name = ExpectName();
+    // CREATE OR ALTER and RECREATE change the sequence already filed.
+    TGnrData* existing = Collection() != nullptr ? Collection()->FindGenerator(name) : nullptr;
+    TPendingObject<TGnrData> made(*this, existing != nullptr ? nullptr : std::make_unique<TGnrData>(Objs()));
+    TGnrData& generator = existing != nullptr ? *existing : *made;
+    if (existing != nullptr) generator.StartWith.clear(), generator.IncrementBy.clear();
+    generator.SetName(name);
+    SetKind(stStatement, name, dboGenerator, odbCreate);
     NextToken();
     if (FirebirdFrom(TVersion::st_Firebird_30)) {
         if (IsWord("RESTART")) NextToken();
@@ -174,21 +179,20 @@ void TIbParser::ParseGenerator()
             ExpectIs(syIBWith, "WITH");
             NextAndExpect(syInteger);
             const std::int64_t start = IntValueInRange(kMinInt64, kMaxInt64);
-            if (start != 0) generator->StartWith = std::to_string(start);
+            if (start != 0) generator.StartWith = std::to_string(start);
             NextToken();
         }
         if (IsWord("INCREMENT")) {
             NextToken();
-            ExpectIs(syIBBy, "BY");
-            NextAndExpect(syInteger);
+            if (Is(syIBBy, "BY")) NextToken();
+            Expect(syInteger);
             const std::int64_t step = IntValueInRange(kMinInt64, kMaxInt64);
-            if (step != 1) generator->IncrementBy = std::to_string(step);
+            if (step != 1) generator.IncrementBy = std::to_string(step);
             NextToken();
         }
     }
-    DoLogNextLine("Generator: " + generator->Name());
+    DoLogNextLine("Generator: " + name);
     Emit(false);
-    generator.File();
 }
 
 void TIbParser::ParseAlterSequence()

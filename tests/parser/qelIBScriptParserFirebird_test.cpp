@@ -218,3 +218,14 @@ TEST(IBScriptIsql, TransactionStatementsAndCommands)
                                                "stSet SHOW TABLES", "stSet SET LIST ON", "stSet OUTPUT x.txt",
                                                "stSet EXIT"}));
 }
+
+// CREATE OR ALTER and RECREATE change the sequence already filed.
+TEST(IBScriptValues, SequenceAlteredInPlace)
+{
+    TIBScriptRun run("CREATE SEQUENCE Q START WITH 5;\nCREATE OR ALTER SEQUENCE Q START WITH 9 INCREMENT 2;\n"
+                     "RECREATE SEQUENCE R INCREMENT BY 3;\nRECREATE SEQUENCE R;");
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    ASSERT_EQ(run.objs.Generators.Count(), 2);
+    EXPECT_EQ(run.objs.FindGenerator("Q")->StartWith + "/" + run.objs.FindGenerator("Q")->IncrementBy, "9/2");
+    EXPECT_EQ(run.objs.FindGenerator("R")->StartWith + "/" + run.objs.FindGenerator("R")->IncrementBy, "/");
+}

@@ -134,7 +134,8 @@ const TStatementCase kStatementCases[] = {
       "stStatement|T|dboTable|odbCreate||CREATE TABLE T (A INTEGER) X Y"},
      {"E Unknown statement: <Ident> @1:4", "E Unknown CREATE-statement @2:11",
       "E Unknown ALTER statement. @3:10", "E Missing/unknown: DDL-statement: <(> @4:2",
-      "E Missing: <TERM> (<Ident>: RETAIN) @5:19", "E Missing: <TERM> (<Ident>: X) @6:29"}},
+      // COMMIT WORK RETAIN is isql's own, as COMMIT is.
+      "E Missing: <TERM> (<Ident>: X) @6:29"}},
     {"Execute",
      "EXECUTE PROCEDURE PKG.P 1, 'a;b';\nEXECUTE BLOCK (X INTEGER = 1) RETURNS (Y INTEGER) AS BEGIN Y = X; "
      "SUSPEND; END;\nEXECUTE STATEMENT 'x';",
