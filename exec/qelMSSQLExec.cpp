@@ -98,6 +98,15 @@ void TMSSQLExec::ParseScript(TStringList& Lines)
     objs.MSSQLServerOptions().Assign(MSSQLServerOptions());
     auto parser = MakeParser<TMSSQLParser>();
     PrepareScriptLoad(*parser);
+    // The statements a GO count repeats share the first run's text.
+    TMSSQLParser& p = *parser;
+    parser->OnAddStatement = [add = parser->OnAddStatement, &p](TObject& Sender, const std::string& SQL,
+                                                               TStatType StatType, const std::string& ObjName,
+                                                               TDbObject ObjType, TDbOperation Operation,
+                                                               const std::string& ParentName, TStatement*& Statement) {
+        if (add) add(Sender, SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+        if (Statement != nullptr && p.RepeatOf != nullptr) Statement->ShareTextOf(*p.RepeatOf);
+    };
     LogNextLine("Loading script...");
     parser->ParseScript(Lines, &objs);
     ConnectionOptions().Assign(parser->ConnectionOptions());

@@ -162,15 +162,23 @@ TStatement::TStatement(TCustomSQLExec* Owner) : m_owner(Owner)
 {
     SQL.OnChange = [this](TStringList&) {
         m_hasExact = false;
-        m_exact.clear();
+        m_exact.reset();
     };
 }
 
 void TStatement::SetExactText(const std::string& Text)
 {
     SQL.SetText(Text);
-    m_exact = Text;
+    m_exact = std::make_shared<const std::string>(Text);
     m_hasExact = true;
+}
+
+void TStatement::ShareTextOf(const TStatement& Other)
+{
+    SQL = Other.SQL;
+    m_exact = Other.m_exact;
+    m_hasExact = Other.m_hasExact;
+    LineCount = Other.LineCount;
 }
 
 TStatement::~TStatement() { SQL.Clear(); }

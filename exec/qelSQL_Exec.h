@@ -73,12 +73,15 @@ public:
     // since; else the lines joined by CR LF. Splitting into lines turns a lone
     // LF or CR inside a string literal into a line break of its own, so what
     // runs against a database is this text, never the re-joined lines.
-    std::string ExactText() const { return m_hasExact ? m_exact : SQL.Text(); }
+    std::string ExactText() const { return m_hasExact && m_exact ? *m_exact : SQL.Text(); }
     void SetExactText(const std::string& Text);
+    // The text of Other, shared rather than copied (a batch that GO n runs
+    // n times holds its text once).
+    void ShareTextOf(const TStatement& Other);
 
 private:
     TCustomSQLExec* m_owner;
-    std::string m_exact;
+    std::shared_ptr<const std::string> m_exact;
     bool m_hasExact = false;
 };
 

@@ -148,8 +148,10 @@ void TMSSQLParser::FinishBatch()
         for (std::int32_t round = 1; round < m_goCount; ++round)
             for (const TBatchStatement& s : m_batch) {
                 TStatement* statement = nullptr;
+                RepeatOf = s.Statement;
                 TCustomSQLParser::DoAddStatement(s.SQL, s.StatType, s.ObjName, s.ObjType, s.Operation, s.ParentName,
                                                  statement);
+                RepeatOf = nullptr;
                 LastStatement = statement;
             }
     m_batch.clear();
@@ -567,7 +569,7 @@ void TMSSQLParser::DoAddStatement(const std::string& SQL, TStatType StatType, co
     const std::string sql = m_keepSemicolon && Symb == sySemicolon && !SQL.empty() ? SQL + ";" : SQL;
     TCustomSQLParser::DoAddStatement(sql, StatType, ObjName, ObjType, Operation, ParentName, Statement);
     LastStatement = Statement;
-    m_batch.push_back({sql, StatType, ObjName, ObjType, Operation, ParentName});
+    m_batch.push_back({Statement, sql, StatType, ObjName, ObjType, Operation, ParentName});
 }
 
 bool TMSSQLParser::StartsStatement(TSymb S)

@@ -54,6 +54,9 @@ public:
 
     // The statement the executor made of the last statement handed on.
     TStatement* LastStatement = nullptr;
+    // While a GO count hands a batch's statements on again: the statement
+    // the executor made of the first run, whose text the copy can share.
+    TStatement* RepeatOf = nullptr;
     // SET QUOTED_IDENTIFIER and SET ANSI_NULLS as the script set them; each
     // object registered keeps the states in force where it was created.
     bool QuotedIdentifier = false;
@@ -264,6 +267,9 @@ protected:
     void ParseCreateSequence();
     void ParseCreateXml();
     void ParseGrant(TSymb Kind);
+    // The words of a permission the model keeps no element for, up to ON,
+    // TO, FROM or what is no word.
+    void SkipPermissionWords();
     void ParseLogin(bool IsAlter);
     void ParseUser();
     void ParseRole(bool IsAlter);
@@ -360,6 +366,7 @@ protected:
 
 private:
     struct TBatchStatement {
+        TStatement* Statement;
         std::string SQL;
         TStatType StatType;
         std::string ObjName;

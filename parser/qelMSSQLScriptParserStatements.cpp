@@ -400,6 +400,13 @@ void TMSSQLParser::ParseCreateXml()
 
 // ---- GRANT, REVOKE, DENY ----------------------------------------------------------
 
+void TMSSQLParser::SkipPermissionWords()
+{
+    // The end of the source or batch stops it: a word the scan cannot reach
+    // must not hold the loop.
+    while (Symb != syEOF && Symb != syTerminator && IsPermissionWord(PeekWord())) NextToken();
+}
+
 void TMSSQLParser::ParseGrant(TSymb Kind)
 {
     NextToken();
@@ -430,7 +437,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
             } else {
                 // VIEW DEFINITION, VIEW SERVER STATE, VIEW ANY COLUMN ...
                 modelled = false;
-                while (IsPermissionWord(PeekWord())) NextToken();
+                SkipPermissionWords();
             }
             break;
         case int(syMSCreate):
@@ -446,7 +453,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
                 // CREATE SCHEMA, CREATE TYPE, CREATE ANY DATABASE ...
                 if (!IsNameToken()) ParseError("Unknown GRANT statement (" + SymbName + ")");
                 modelled = false;
-                while (IsPermissionWord(PeekWord())) NextToken();
+                SkipPermissionWords();
                 break;
             }
             break;
@@ -459,7 +466,7 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
                 // CONTROL, SHOWPLAN, VIEW DEFINITION, ALTER ANY SCHEMA ...):
                 // the grant is handed on and not filed.
                 modelled = false;
-                while (IsPermissionWord(PeekWord())) NextToken();
+                SkipPermissionWords();
             } else {
                 ParseError("Unknown GRANT statement (" + SymbName + ")");
             }

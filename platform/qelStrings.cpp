@@ -4,10 +4,24 @@
 
 namespace qel {
 
+const TStringList::TLines& TStringList::Get() const
+{
+    static const TLines none;
+    return m_lines ? *m_lines : none;
+}
+
+TStringList::TLines& TStringList::Edit()
+{
+    if (!m_lines) m_lines = std::make_shared<TLines>();
+    else if (m_lines.use_count() > 1) m_lines = std::make_shared<TLines>(*m_lines);
+    return *m_lines;
+}
+
 void TStringList::Assign(const TPersistent& Source)
 {
     if (auto* src = dynamic_cast<const TStringList*>(&Source)) {
-        SetLines(src->m_lines);
+        m_lines = src->m_lines;
+        Changed();
         return;
     }
     TPersistent::Assign(Source);
@@ -15,13 +29,13 @@ void TStringList::Assign(const TPersistent& Source)
 
 void TStringList::SetString(int Index, const std::string& S)
 {
-    m_lines.at(Index) = S;
+    Edit().at(Index) = S;
     Changed();
 }
 
 int TStringList::Add(const std::string& S)
 {
-    m_lines.push_back(S);
+    Edit().push_back(S);
     Changed();
     return Count() - 1;
 }
@@ -29,50 +43,60 @@ int TStringList::Add(const std::string& S)
 void TStringList::Insert(int Index, const std::string& S)
 {
     if (Index < 0 || Index > Count()) throw std::out_of_range("TStringList::Insert: index out of range");
-    m_lines.insert(m_lines.begin() + Index, S);
+    TLines& lines = Edit();
+    lines.insert(lines.begin() + Index, S);
     Changed();
 }
 
 void TStringList::Delete(int Index)
 {
     if (Index < 0 || Index >= Count()) throw std::out_of_range("TStringList::Delete: index out of range");
-    m_lines.erase(m_lines.begin() + Index);
+    TLines& lines = Edit();
+    lines.erase(lines.begin() + Index);
     Changed();
 }
 
 void TStringList::Clear()
 {
-    if (m_lines.empty()) return;
-    m_lines.clear();
+    if (Get().empty()) return;
+    m_lines.reset();
     Changed();
 }
 
 void TStringList::AddStrings(const TStringList& Other)
 {
-    m_lines.insert(m_lines.end(), Other.m_lines.begin(), Other.m_lines.end());
+    // Held here, the other lines stay whole even when Other is this list.
+    const std::shared_ptr<TLines> other = Other.m_lines;
+    if (!other || other->empty()) {
+        Changed();
+        return;
+    }
+    TLines& lines = Edit();
+    lines.insert(lines.end(), other->begin(), other->end());
     Changed();
 }
 
 void TStringList::SetLines(std::vector<std::string> Lines)
 {
-    m_lines = std::move(Lines);
+    m_lines = std::make_shared<TLines>(std::move(Lines));
     Changed();
 }
 
 int TStringList::IndexOf(std::string_view S) const
 {
-    for (size_t i = 0; i < m_lines.size(); ++i)
-        if (SameText(m_lines[i], S)) return static_cast<int>(i);
+    const TLines& lines = Get();
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (SameText(lines[i], S)) return static_cast<int>(i);
     return -1;
 }
 
 std::string TStringList::Text() const
 {
     size_t n = 0;
-    for (const auto& l : m_lines) n += l.size() + 2;
+    for (const auto& l : Get()) n += l.size() + 2;
     std::string r;
     r.reserve(n);
-    for (const auto& l : m_lines) {
+    for (const auto& l : Get()) {
         r += l;
         r += "\r\n";
     }

@@ -6,6 +6,7 @@
 #include "qelComponent.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,23 +16,25 @@ namespace qel {
 class TStringList : public TPersistent {
 public:
     TStringList() = default;
-    TStringList(std::initializer_list<std::string> lines) : m_lines(lines) {}
+    TStringList(std::initializer_list<std::string> lines) : m_lines(std::make_shared<TLines>(lines)) {}
+    // A copy shares the lines until one side changes them.
     TStringList(const TStringList& other) : TPersistent(), m_lines(other.m_lines) {}
     TStringList& operator=(const TStringList& other)
     {
-        SetLines(other.m_lines);
+        m_lines = other.m_lines;
+        Changed();
         return *this;
     }
 
     std::string ClassName() const override { return "TStringList"; }
     void Assign(const TPersistent& Source) override;
 
-    int Count() const { return static_cast<int>(m_lines.size()); }
-    bool Empty() const { return m_lines.empty(); }
-    const std::string& operator[](int Index) const { return m_lines.at(Index); }
-    const std::string& Strings(int Index) const { return m_lines.at(Index); }
+    int Count() const { return static_cast<int>(Get().size()); }
+    bool Empty() const { return Get().empty(); }
+    const std::string& operator[](int Index) const { return Get().at(Index); }
+    const std::string& Strings(int Index) const { return Get().at(Index); }
     void SetString(int Index, const std::string& S);
-    const std::vector<std::string>& Lines() const { return m_lines; }
+    const std::vector<std::string>& Lines() const { return Get(); }
 
     int Add(const std::string& S);
     void Insert(int Index, const std::string& S);
@@ -59,9 +62,15 @@ public:
     void EndUpdate();
 
 private:
+    using TLines = std::vector<std::string>;
     void Changed();
+    const TLines& Get() const;
+    // The lines to change, copied first while another list shares them.
+    TLines& Edit();
 
-    std::vector<std::string> m_lines;
+    // None for no lines; shared by copies (a statement a GO count repeats
+    // keeps one copy of its text).
+    std::shared_ptr<TLines> m_lines;
     int m_updating = 0;
     bool m_pending = false;
 };

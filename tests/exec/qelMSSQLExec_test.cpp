@@ -183,3 +183,28 @@ TEST(MSSQLExec, SqlCmdLinesAndTheScriptsThatNeedTheTool)
                                          "): a file it includes or a variable it uses would not be there. Nothing was run.");
     }
 }
+
+// GO n hands its batch on n times; the copies share the first run's text,
+// so that memory follows the script, not the count.
+TEST(MSSQLExec, GoCountStatementsShareOneText)
+{
+    TMSSQLExec x;
+    TStringList lines;
+    lines.SetText("PRINT 'one'\nPRINT 'two'\nGO 3\nPRINT 'three'\nGO\n");
+    x.ParseScript(lines);
+    ASSERT_EQ(x.Count(), 7);
+    for (int round = 1; round < 3; ++round)
+        for (int i = 0; i < 2; ++i) {
+            const TStatement& first = x.Statements(i);
+            const TStatement& copy = x.Statements(round * 2 + i);
+            EXPECT_EQ(&copy.SQL.Lines(), &first.SQL.Lines());
+            EXPECT_EQ(copy.ExactText(), first.ExactText());
+            EXPECT_EQ(copy.LineCount, first.LineCount);
+        }
+    EXPECT_EQ(x.Statements(6).ExactText(), "PRINT 'three'");
+    EXPECT_NE(&x.Statements(6).SQL.Lines(), &x.Statements(0).SQL.Lines());
+    // A change of a copy leaves the others alone.
+    x.Statements(2).SQL.Add("-- changed");
+    EXPECT_EQ(x.Statements(4).ExactText(), "PRINT 'one'");
+    EXPECT_EQ(x.Statements(0).SQL.Count(), 1);
+}

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 using namespace qel;
 
 TEST(StringList, TextEndsEveryLineWithCrLfAndSplitsAnyLineBreak)
@@ -55,4 +58,31 @@ TEST(StringList, AssignCopiesLinesNotTheHandler)
     EXPECT_EQ(b.Count(), 2);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ((TStringList{"  x ", ""}.TrimmedText()), "x");
+}
+
+// Copies share their lines until one side changes: every kind of change
+// leaves the other copy as it was, also a list appended to itself.
+TEST(StringList, CopiesShareLinesUntilOneChanges)
+{
+    const std::vector<std::function<void(qel::TStringList&)>> changes = {
+        [](qel::TStringList& l) { l.Add("c"); },          [](qel::TStringList& l) { l.Insert(0, "c"); },
+        [](qel::TStringList& l) { l.Delete(0); },         [](qel::TStringList& l) { l.SetString(1, "c"); },
+        [](qel::TStringList& l) { l.Clear(); },           [](qel::TStringList& l) { l.AddStrings(l); },
+        [](qel::TStringList& l) { l.SetText("c\r\nd"); },
+    };
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        qel::TStringList a{"a", "b"};
+        qel::TStringList b = a;
+        qel::TStringList c;
+        c.Assign(a);
+        EXPECT_EQ(&b.Lines(), &a.Lines()) << i;
+        EXPECT_EQ(&c.Lines(), &a.Lines()) << i;
+        changes[i](b);
+        EXPECT_EQ(a.Text(), "a\r\nb\r\n") << i;
+        EXPECT_EQ(c.Text(), "a\r\nb\r\n") << i;
+        EXPECT_NE(b.Text(), a.Text()) << i;
+    }
+    qel::TStringList self{"x"};
+    self.AddStrings(self);
+    EXPECT_EQ(self.Text(), "x\r\nx\r\n");
 }
