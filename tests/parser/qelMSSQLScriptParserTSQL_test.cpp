@@ -91,6 +91,12 @@ const TItemCase kItemCases[] = {
       "stStatement|U|dboTable|odbCreate||CREATE TABLE u (a int) FOO BAR\r\nSELECT 1", S + "PRINT 2"},
      {"Unknown statement: <Ident> @1:25", "Unknown statement: <Ident> @2:27"},
      {"T DBO.U"}},
+    // The words of a permission the model has no element for end with the
+    // source too, even when a word stands last.
+    {"PermissionWordsAtTheEnd", "GRANT VIEW DEFINITION x",
+     {"stStatement||dboGrant|odbCreate||GRANT VIEW DEFINITION x"},
+     {"Missing: TO (<EOF>) @2:0"},
+     {}},
     // A statement read by its shape ends where a statement word that is no
     // keyword begins the next one.
     {"ShapeEndsAtStatementWords",
