@@ -38,3 +38,5 @@ cmake --build "$BUILD" -j"$(nproc)"
 
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" "$@"
+# Both script parsers fuzzed for a fixed time (VELMORIN_FUZZ=0 leaves it out).
+if [ "${VELMORIN_FUZZ:-1}" != 0 ]; then bash "$ROOT/ci/fuzz.sh"; fi

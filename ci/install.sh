@@ -6,6 +6,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 PKGS=(
     cmake ninja-build g++ ccache pkg-config
+    clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     firebird3.0-server firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev
     firebird3.0-examples

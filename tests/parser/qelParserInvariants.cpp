@@ -117,17 +117,6 @@ public:
         bool sawToken = false;
         while (i < To) {
             if (SkipBlanksAndComments(i, To)) continue;
-            // A character that begins no token: named in an error, or a
-            // control character (whose error the statement before it may
-            // have taken as its one).
-            const auto u = static_cast<unsigned char>(m_s[i]);
-            if ((m_reported != nullptr && m_reported->count(i) != 0) || (u < 0x20 && !IsBlank(m_s[i], m_mssql)) ||
-                u == 0x7F) {
-                ++ReportedDrops;
-                ++i;
-                while (i < To && (static_cast<unsigned char>(m_s[i]) & 0xC0) == 0x80) ++i;
-                continue;
-            }
             if (m_mssql) {
                 std::size_t end = 0;
                 int count = 1;
@@ -162,13 +151,28 @@ public:
     }
 
 private:
-    // Steps over blanks and comments at I; False when there are none.
-    bool SkipBlanksAndComments(std::size_t& I, std::size_t To) const
+    // A character that begins no token: named in an error, or a control
+    // character (whose error the statement before it may have taken as its
+    // one). The scanner drops it as it does a blank.
+    bool IsDropped(std::size_t I) const
+    {
+        const auto u = static_cast<unsigned char>(m_s[I]);
+        return (m_reported != nullptr && m_reported->count(I) != 0) || (u < 0x20 && !IsBlank(m_s[I], m_mssql)) ||
+               u == 0x7F;
+    }
+
+    // Steps over blanks, comments and dropped characters at I; False when
+    // there are none.
+    bool SkipBlanksAndComments(std::size_t& I, std::size_t To)
     {
         const std::size_t start = I;
         while (I < To) {
             if (IsBlank(m_s[I], m_mssql)) {
                 ++I;
+            } else if (IsDropped(I)) {
+                ++ReportedDrops;
+                ++I;
+                while (I < To && (static_cast<unsigned char>(m_s[I]) & 0xC0) == 0x80) ++I;
             } else if (m_s.compare(I, 2, "--") == 0) {
                 while (I < m_s.size() && m_s[I] != '\r' && m_s[I] != '\n') ++I;
             } else if (m_s.compare(I, 2, "/*") == 0) {
@@ -209,7 +213,7 @@ private:
     }
 
     // The next word after blanks and comments from I.
-    std::string NextWord(std::size_t& I, std::size_t To) const
+    std::string NextWord(std::size_t& I, std::size_t To)
     {
         SkipBlanksAndComments(I, To);
         std::size_t end = 0;
@@ -250,7 +254,7 @@ private:
     // The position after the terminator that ends the statement going on at
     // I; strings and quoted names are stepped over whole. A statement that
     // runs into the next statement handed on is no silent one: npos.
-    std::size_t ToTerminator(std::size_t I, std::size_t To) const
+    std::size_t ToTerminator(std::size_t I, std::size_t To)
     {
         while (I < To) {
             if (SkipBlanksAndComments(I, To)) continue;

@@ -171,6 +171,12 @@ TEST_P(ParserRobustnessSetups, SmallHostileScriptsHoldTheInvariants)
         "ALTER SESSION RESET;\nREINSERT;\nCOMMIT WORK;\nCOMMIT garbage;\n",
         "MERGE INTO T USING U ON T.A = U.A WHEN MATCHED THEN DELETE ;\nGO\n",
         std::string("SELECT '\0' FROM T;", 19),
+        // Permissions the model keeps no element for, running to the end
+        // of a text without a final line break.
+        "GRANT ALTER",
+        "REVOKE VIEW DEFINITION",
+        "GRANT CREATE SCHEMA",
+        "REVOKE GRANT OPTION \xB2ROM app CASCADE",
     };
     for (const std::string& script : scripts) {
         const std::vector<std::string> faults = qeltest::CheckParse(setup, script);
