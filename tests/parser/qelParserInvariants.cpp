@@ -260,7 +260,15 @@ private:
             if (SkipBlanksAndComments(I, To)) continue;
             if (AtTerminator(I)) return I + m_term.size();
             const char c = m_s[I];
-            if (c == '\'' || c == '"') {
+            if ((c == 'q' || c == 'Q') && m_s.compare(I + 1, 1, "'") == 0 && I + 2 < m_s.size() &&
+                (I == 0 || !IsWordChar(m_s[I - 1]))) {
+                // q'<text>' (Firebird 3): up to the closing mark and a quote.
+                const char open = m_s[I + 2];
+                const char close = open == '{' ? '}' : open == '[' ? ']' : open == '(' ? ')' : open == '<' ? '>' : open;
+                std::size_t end = I + 3;
+                while (end + 1 < m_s.size() && !(m_s[end] == close && m_s[end + 1] == '\'')) ++end;
+                I = std::min(end + 2, m_s.size());
+            } else if (c == '\'' || c == '"') {
                 ++I;
                 while (I < m_s.size() && !(m_s[I] == c && (I + 1 >= m_s.size() || m_s[I + 1] != c)))
                     I += m_s[I] == c ? 2 : 1;
