@@ -508,7 +508,10 @@ void TMSSQLParser::ParseTopStatement()
     m_cursorQuery = false;
     m_wholeBatch = Symb == syMSBegin || Symb == syMSIf || Symb == syMSWhile || Symb == syMSDeclare;
     m_keepSemicolon = false;
-    ParseStatement(nullptr);
+    // A first token that begins no statement and whose own error was the
+    // statement's one (a string that never ends) still takes the statement
+    // to its end: its text is handed on whole, never empty.
+    if (!ParseStatement(nullptr) && Symb != syEOF && Symb != syTerminator) SkipToStatementEnd();
     m_firstInBatch = false;
     // What follows must end the batch or begin the next statement; else it
     // is a clause the grammar does not know, and the statement runs on to
