@@ -252,7 +252,8 @@ TEST(PostgreSQLDDL, FunctionTriggerViewDomainRuleOperatorAndClassGoAndCome)
                         ") + (SELECT count(*) FROM pg_operator WHERE oprnamespace = " + ns +
                         ") + (SELECT count(*) FROM pg_opclass WHERE opcnamespace = " + ns +
                         ") + (SELECT count(*) FROM pg_type WHERE typnamespace = " + ns +
-                        " AND typname IN ('d', 'pair', 'v')) + (SELECT count(*) FROM pg_trigger WHERE tgname = 'tr') + "
+                        " AND typname IN ('d', 'pair', 'v')) + (SELECT count(*) FROM pg_trigger t JOIN pg_class r ON "
+                        "r.oid = t.tgrelid WHERE t.tgname = 'tr' AND r.relnamespace = " + ns + ") + "
                         "(SELECT count(*) FROM pg_rules WHERE schemaname = '" + s + "')"),
               "0");
 }

@@ -243,7 +243,7 @@ TEST(DatabaseScriptOnServers, PostgreSQLBuildsByPsqlAndDropsToNothing)
     const std::string userObjects = Counts(
         "", {"pg_class WHERE relnamespace = " + ns, "pg_proc WHERE pronamespace = " + ns,
              "pg_type WHERE typnamespace = " + ns + " AND (typtype = 'd' OR typname = 'pair')",
-             "pg_trigger WHERE tgname = 'tr'", "pg_namespace WHERE oid = " + ns,
+             "pg_trigger t JOIN pg_class r ON r.oid = t.tgrelid WHERE t.tgname = 'tr' AND r.relnamespace = " + ns, "pg_namespace WHERE oid = " + ns,
              "pg_description WHERE objoid IN (SELECT oid FROM pg_class WHERE relnamespace = " + ns + ")"});
     // t1, t2, v, g, ix, the keys' indexes, pair; p, f, trg_f; d, pair; tr; the schema; t1's comments.
     EXPECT_EQ(use.Value(userObjects), "9 3 2 1 1 2");
