@@ -12,6 +12,7 @@
 # (1: libFuzzer workers per target), FUZZ_TARGETS ("ib mssql"),
 # FUZZ_BUILD_JOBS (nproc).
 set -uo pipefail
+shopt -s nullglob
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
@@ -44,7 +45,8 @@ failed=0
 for t in $TARGETS; do
     case $t in
         ib) exe=$BUILD/tests/fuzz/qelIBParser_fuzz; tests=("$ROOT"/tests/parser/qelIB*_test.cpp "$ROOT"/tests/exec/qelIBSQLExec_test.cpp) ;;
-        mssql) exe=$BUILD/tests/fuzz/qelMSSQLParser_fuzz; tests=("$ROOT"/tests/parser/qelMSSQL*_test.cpp "$ROOT"/tests/exec/qelMSSQLExec_test.cpp) ;;
+        mssql) exe=$BUILD/tests/fuzz/qelMSSQLParser_fuzz
+            tests=("$ROOT"/tests/parser/qelMSSQL*_test.cpp "$ROOT"/tests/exec/qelMSSQLExec_test.cpp "$ROOT"/tests/parser/mssql/*.sql) ;;
         *) echo "unknown target $t" >&2; exit 2 ;;
     esac
     corpus=$WORK/corpus-$t

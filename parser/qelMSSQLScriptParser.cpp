@@ -173,16 +173,23 @@ bool TMSSQLParser::ReadComment()
     NextChar();
     int depth = 1;
     while (!AtEnd()) {
+        // Each mark is two characters taken together, as the server reads
+        // them: in "*/*" the comment closes and "*" follows.
         if (CurChar == '/' && PeekChar() == '*') {
             ++depth;
         } else if (CurChar == '*' && PeekChar() == '/') {
-            if (--depth == 0) {
-                NextChar();
-                NextChar();
-                break;
-            }
+            NextChar();
+            NextChar();
+            if (--depth == 0) break;
+            LastComment += "*/";
+            continue;
+        } else {
+            LastComment += CurChar;
+            NextChar();
+            continue;
         }
-        LastComment += CurChar;
+        LastComment += "/*";
+        NextChar();
         NextChar();
     }
     if (depth > 0) ParseErrorAt("Unterminated comment.", line, column);

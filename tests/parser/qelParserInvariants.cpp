@@ -40,16 +40,22 @@ public:
     const std::vector<std::unique_ptr<qel::TDbObj>>& Owned() const { return m_objects; }
 };
 
-// The InterBase parser whose INPUT reads nothing: a file name that does
-// exist elsewhere reaches a parser that opens a path that does not.
-class TNoDiskIbExParser : public qel::TIbExParser {
+// A parser with its scanner's work counted.
+template <class P>
+class TCounting : public P {
 public:
     std::int64_t CharsRead = 0;
     char NextChar() override
     {
         ++CharsRead;
-        return qel::TIbExParser::NextChar();
+        return P::NextChar();
     }
+};
+
+// The InterBase parser whose INPUT reads nothing: a file name that does
+// exist elsewhere reaches a parser that opens a path that does not.
+class TNoDiskIbExParser : public TCounting<qel::TIbExParser> {
+public:
     void ParseFile(const std::string& FileName, qel::TObjs* AObjs) override
     {
         qel::TIbExParser::ParseFile(kScriptName + ".input", AObjs);
@@ -60,16 +66,7 @@ protected:
     std::unique_ptr<qel::TIbParser> NewInputParser() override { return qel::MakeParser<TNoDiskIbExParser>(); }
 };
 
-// The MS SQL parser with its scanner's work counted.
-class TCountingMSSQLParser : public qel::TMSSQLParser {
-public:
-    std::int64_t CharsRead = 0;
-    char NextChar() override
-    {
-        ++CharsRead;
-        return qel::TMSSQLParser::NextChar();
-    }
-};
+using TCountingMSSQLParser = TCounting<qel::TMSSQLParser>;
 
 // A statement as the parser handed it on, with where the parser said it
 // starts (1-based, StatementStart).

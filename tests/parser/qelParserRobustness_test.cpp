@@ -167,6 +167,8 @@ TEST_P(ParserRobustnessSetups, SmallHostileScriptsHoldTheInvariants)
         "CREATE TABLE T (A INTEGER);\nSELECT 1 FROM T;\nGO 3\nSELECT 2 FROM T;\nGO 2\nGO 2\n",
         "CREATE PROCEDURE P AS BEGIN SELECT 1; END\nGO 2",
         "/* /* */ SELECT 1 */ SELECT 2;",
+        // Comment marks that share a character ("*/*", "/*/").
+        "/* x /* y */*/ SELECT 1 AS x\nGO\n/*/ z */ SELECT 2 AS y\nGO\n",
         "CREATE VIEW V AS SELECT \"A\"\"B\" FROM \"T\";",
         "ALTER SESSION RESET;\nREINSERT;\nCOMMIT WORK;\nCOMMIT garbage;\n",
         "MERGE INTO T USING U ON T.A = U.A WHEN MATCHED THEN DELETE ;\nGO\n",
@@ -230,7 +232,8 @@ INSTANTIATE_TEST_SUITE_P(Kept, ParserRegress, ::testing::ValuesIn(RegressInputs(
     return n;
 });
 
-// The sample scripts that come with the project and with Firebird.
+// The sample scripts that come with the project and with Firebird, and the
+// scripts of the MS SQL parser tests.
 TEST(ParserRegress, SampleScriptsHoldTheInvariants)
 {
     namespace fs = std::filesystem;
@@ -250,6 +253,17 @@ TEST(ParserRegress, SampleScriptsHoldTheInvariants)
             EXPECT_TRUE(faults.empty()) << file << "\n" << qeltest::JoinFaults(faults);
         }
     }
+    // The T-SQL scripts of the MS SQL parser tests.
+    const std::string mssql = std::string(QEL_SOURCE_DIR) + "/tests/parser/mssql";
+    if (fs::is_directory(mssql))
+        for (const auto& entry : fs::directory_iterator(mssql)) {
+            if (entry.path().extension() != ".sql") continue;
+            const std::string script = qeltest::ReadFile(entry.path().string());
+            for (const std::uint8_t b : {2, 7}) {
+                const std::vector<std::string> faults = qeltest::CheckParse(qeltest::MSSQLSetupFromByte(b), script);
+                EXPECT_TRUE(faults.empty()) << entry.path() << "\n" << qeltest::JoinFaults(faults);
+            }
+        }
 }
 
 // Both executors load any file without throwing; a file that is not there
