@@ -430,6 +430,20 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             Faults.push_back(label + " is no slice of the source after offset " + std::to_string(lastEnd));
             continue;
         }
+        if (Reported.Unterminated.count(pos) != 0) {
+            // The word before a text that never ends, left out of the
+            // statement that begins at the text.
+            std::size_t w = pos;
+            while (w > lastEnd && IsBlank(Source[w - 1], MSSQL)) --w;
+            const std::size_t wordEnd = w;
+            while (w > lastEnd && IsWordChar(Source[w - 1])) --w;
+            if (w < wordEnd) {
+                readGap(w);
+                Faults.push_back(std::string(kOpenFinding) + "word-before-unterminated: " + label + " leaves out " +
+                                 Excerpt(std::string_view(Source).substr(w, wordEnd - w)) + " before it");
+                lastEnd = pos;
+            }
+        }
         readGap(pos);
         lastEnd = pos + length;
         batch.push_back(sql);
