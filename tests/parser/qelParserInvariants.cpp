@@ -255,7 +255,7 @@ private:
     }
 
     // The position after the terminator that ends the statement going on at
-    // I; strings and quoted names are stepped over whole. A statement that
+    // I; strings and quoted names (', ", `) are stepped over whole. A statement that
     // runs into the next statement handed on is no silent one: npos.
     std::size_t ToTerminator(std::size_t I, std::size_t To)
     {
@@ -271,7 +271,7 @@ private:
                 std::size_t end = I + 3;
                 while (end + 1 < m_s.size() && !(m_s[end] == close && m_s[end + 1] == '\'')) ++end;
                 I = std::min(end + 2, m_s.size());
-            } else if (c == '\'' || c == '"') {
+            } else if (c == '\'' || c == '"' || c == '`') {
                 ++I;
                 while (I < m_s.size() && !(m_s[I] == c && (I + 1 >= m_s.size() || m_s[I + 1] != c)))
                     I += m_s[I] == c ? 2 : 1;
