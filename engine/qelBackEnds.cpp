@@ -4,6 +4,8 @@
 #include "qelConnection_ADODB.h"
 #include "qelConnection_IBXDB.h"
 #include "qelDBEngine.h"
+#include "qelADOConnString.h"
+#include "qelIBClient.h"
 
 namespace qel {
 
@@ -12,5 +14,9 @@ void RegisterBuiltInConnections()
     RegisterConnection("ADO", std::make_unique<TConnectionADO>());
     RegisterConnection("IBX", std::make_unique<TConnectionIBX>());
 }
+
+bool IsRemoteDatabaseName(std::string_view Name) { return IBIsRemoteName(Name); }
+
+std::string NameWithoutPassword(std::string_view NameOrConnectionString) { return HidePassword(NameOrConnectionString); }
 
 } // namespace qel

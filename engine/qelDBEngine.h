@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qel {
@@ -283,5 +284,13 @@ TQELAbstractConnection* FindConnectionByType(TconnectionType Type);
 // Registers the back ends built into the system ("ADO", "IBX"); runs once,
 // when the registry is first used, so that no linker can drop it.
 void RegisterBuiltInConnections();
+
+// What the layers above need of the back ends' naming rules, asked here so
+// that they include no back end: whether an InterBase database name reaches
+// a server over the network (host:path, \\host\path, a URL), and a database
+// name or connection string as a log line may show it (the value of a
+// Password= or Pwd= item masked).
+bool IsRemoteDatabaseName(std::string_view Name);
+std::string NameWithoutPassword(std::string_view NameOrConnectionString);
 
 } // namespace qel

@@ -1,11 +1,9 @@
 #include "qelIBSQLExec.h"
 
-#include "qelADOConnString.h"
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
 #include "qelDataSet.h"
 #include "qelErrors.h"
-#include "qelIBClient.h"
 #include "qelIBExParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
@@ -50,7 +48,7 @@ bool NextQuoted(const std::string& S, size_t& Pos, std::string& Value)
 void SplitHost(TConnectionOptions& Co)
 {
     const std::string name = Co.DatabaseName;
-    if (!IBIsRemoteName(name)) return;
+    if (!IsRemoteDatabaseName(name)) return;
     if (name.starts_with("\\\\")) {
         const size_t sep = name.find('\\', 2);
         if (sep == std::string::npos) return;
@@ -164,7 +162,7 @@ void TIBSQLExec::Connect()
         c->SetConnectionOptions(ConnectionOptions());
         c->SetIBServerOptions(IBServerOptions());
         if (!ConnectForStatement()) return;
-        LogNextLine("Connect: \"" + HidePassword(ConnectionOptions().DatabaseName) + "\"");
+        LogNextLine("Connect: \"" + NameWithoutPassword(ConnectionOptions().DatabaseName) + "\"");
     } catch (const std::exception& e) {
         ErrorMessage(e.what());
     }
@@ -174,7 +172,7 @@ void TIBSQLExec::Disconnect()
 {
     TQELCustomConnection* c = QELConnection();
     if (c == nullptr || !Connected()) return;
-    LogNextLine("Disconnect: \"" + HidePassword(c->ConnectionOptions().DatabaseName) + "\"");
+    LogNextLine("Disconnect: \"" + NameWithoutPassword(c->ConnectionOptions().DatabaseName) + "\"");
     try {
         DisconnectForStatement();
     } catch (const std::exception& e) {

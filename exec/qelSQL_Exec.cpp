@@ -1,6 +1,5 @@
 #include "qelSQL_Exec.h"
 
-#include "qelADOConnString.h"
 #include "qelClasses.h"
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
@@ -428,7 +427,7 @@ std::string HideStatementPassword(std::string_view Text)
         }
     }
     // Connection strings keep theirs in Password= or Pwd= items.
-    if (out.find('=') != std::string::npos) return HidePassword(out);
+    if (out.find('=') != std::string::npos) return NameWithoutPassword(out);
     return out;
 }
 
@@ -707,7 +706,7 @@ namespace {
 
 // How the executor names a database in its log lines: in double quotes and
 // without a password (an ODBC string may carry one).
-std::string QuotedForLog(const std::string& Name) { return "\"" + HidePassword(Name) + "\""; }
+std::string QuotedForLog(const std::string& Name) { return "\"" + NameWithoutPassword(Name) + "\""; }
 
 } // namespace
 
