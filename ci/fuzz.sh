@@ -60,10 +60,16 @@ for t in $TARGETS; do
     done
     echo "== fuzz: $t for ${SECONDS_EACH}s ($(ls "$WORK/seeds-$t" | wc -l) seeds)"
     log=$WORK/$t.log
+    # With several workers libFuzzer writes each one's output to
+    # fuzz-N.log in the folder it runs in; they are joined into the log.
+    parallel=()
+    if [ "$JOBS" -gt 1 ]; then parallel=(-jobs="$JOBS" -workers="$JOBS"); fi
+    rm -f "$findings"/fuzz-*.log
     (cd "$findings" && "$exe" "$corpus" "$WORK/seeds-$t" -dict="$WORK/$t.dict" -max_total_time="$SECONDS_EACH" \
         -max_len=65536 -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$findings/$t-" -jobs="$JOBS" -workers="$JOBS" > "$log" 2>&1)
+        -artifact_prefix="$findings/$t-" "${parallel[@]}" > "$log" 2>&1)
     rc=$?
+    for f in "$findings"/fuzz-*.log; do cat "$f" >> "$log"; done
     # Executions and coverage as libFuzzer last reported them.
     grep -E '^#[0-9]+.*(DONE|pulse|NEW)' "$log" | tail -1 || true
     grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" || true

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <type_traits>
 #include <unordered_set>
 
 namespace qeltest {
@@ -586,24 +587,32 @@ void Record(P& Parser, std::vector<TEmitted>& Emitted)
                                                 qel::TStatement*&) { Emitted.push_back({SQL, Parser.StatementStart}); };
 }
 
-void CheckIB(const TParseSetup& Setup, const qel::TStringList& Lines, std::vector<std::string>& Faults,
-             TParseStats& Stats)
+// ParseScript of Lines by Parser into Objs, and every check of it.
+template <class P>
+void ParseAndCheck(P& Parser, const qel::TStringList& Lines, TInspectedObjs& Objs, std::vector<std::string>& Faults,
+                   TParseStats& Stats)
 {
     std::vector<TEmitted> emitted;
     const std::string source = ParsedSource(Lines);
+    Record(Parser, emitted);
+    qel::TStringList lines = Lines;
+    Parser.ParseScript(lines, &Objs);
+    CheckStatements(source, emitted, std::is_same_v<P, TCountingMSSQLParser>, ReportedAt(Parser, source), Faults);
+    CheckMessages(Parser, source, Faults);
+    CheckCollection(Objs, Faults);
+    Stats = {static_cast<std::int64_t>(emitted.size()), Parser.Messages().Count(), Parser.CharsRead};
+}
+
+void CheckIB(const TParseSetup& Setup, const qel::TStringList& Lines, std::vector<std::string>& Faults,
+             TParseStats& Stats)
+{
     NothingEscapes("InterBase", Faults, [&] {
         TInspectedObjs objs;
         objs.SetDatabaseType(qel::TDatabaseType::dbInterBase);
         objs.IBServerOptions().SQLServerVersion = Setup.IBVersion;
         objs.IBServerOptions().SQLDialect = Setup.IBDialect;
         auto parser = qel::MakeParser<TNoDiskIbExParser>();
-        Record(*parser, emitted);
-        qel::TStringList lines = Lines;
-        parser->ParseScript(lines, &objs);
-        CheckStatements(source, emitted, false, ReportedAt(*parser, source), Faults);
-        CheckMessages(*parser, source, Faults);
-        CheckCollection(objs, Faults);
-        Stats = {static_cast<std::int64_t>(emitted.size()), parser->Messages().Count(), parser->CharsRead};
+        ParseAndCheck(*parser, Lines, objs, Faults, Stats);
         parser.reset();
     });
 }
@@ -611,21 +620,13 @@ void CheckIB(const TParseSetup& Setup, const qel::TStringList& Lines, std::vecto
 void CheckMSSQL(const TParseSetup& Setup, std::string_view Script, const qel::TStringList& Lines,
                 std::vector<std::string>& Faults, TParseStats& Stats)
 {
-    std::vector<TEmitted> emitted;
-    const std::string source = ParsedSource(Lines);
     NothingEscapes("MS SQL", Faults, [&] {
         TInspectedObjs objs;
         objs.SetDatabaseType(qel::TDatabaseType::dbMSSQL);
         objs.MSSQLServerOptions().SQLServerVersion = Setup.MSVersion;
         auto parser = qel::MakeParser<TCountingMSSQLParser>();
-        Record(*parser, emitted);
         parser->QuotedIdentifier = Setup.QuotedIdentifier;
-        qel::TStringList lines = Lines;
-        parser->ParseScript(lines, &objs);
-        CheckStatements(source, emitted, true, ReportedAt(*parser, source), Faults);
-        CheckMessages(*parser, source, Faults);
-        CheckCollection(objs, Faults);
-        Stats = {static_cast<std::int64_t>(emitted.size()), parser->Messages().Count(), parser->CharsRead};
+        ParseAndCheck(*parser, Lines, objs, Faults, Stats);
         parser.reset();
     });
     // Full mode hands nothing on; it must return and free what it made.
