@@ -245,18 +245,11 @@ bool TVelmorin::Execute()
     // comparer learns of it by asking afterwards, and reports it too.
     auto connect = [&](TQELCustomConnection& c, const char* side) {
         std::string reported;
-        TErrorMessageEvent previous = c.OnErrorMessage;
-        c.OnErrorMessage = [&](TObject& Sender, const std::string& Text) {
-            reported = Text;
-            if (previous) previous(Sender, Text);
-        };
-        try {
+        {
+            TConnectionErrorCapture capture(c, TConnectionErrorCapture::TPassOn::Yes);
             c.SetConnected(true);
-        } catch (...) {
-            c.OnErrorMessage = previous;
-            throw;
+            reported = capture.LastText();
         }
-        c.OnErrorMessage = previous;
         if (!c.GetConnected())
             throw EDatabaseError(reported.empty() ? std::string("Cannot connect to the ") + side + " database." : reported);
     };

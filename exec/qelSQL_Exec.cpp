@@ -117,31 +117,6 @@ std::uint64_t HexToUInt64(std::string_view Digits, std::string_view Name)
     return v;
 }
 
-// Collects what a connection reports while the executor drives it, so that
-// the executor reports it as its own (counted) error instead of the
-// connection showing it past the run.
-class TConnectionErrorCapture {
-public:
-    explicit TConnectionErrorCapture(TQELCustomConnection& Connection)
-        : m_connection(Connection), m_saved(std::move(Connection.OnErrorMessage))
-    {
-        m_connection.OnErrorMessage = [this](TObject&, const std::string& Text) {
-            if (!m_text.empty()) m_text += CRLF;
-            m_text += Text;
-        };
-    }
-    ~TConnectionErrorCapture() { m_connection.OnErrorMessage = std::move(m_saved); }
-    TConnectionErrorCapture(const TConnectionErrorCapture&) = delete;
-    TConnectionErrorCapture& operator=(const TConnectionErrorCapture&) = delete;
-
-    const std::string& Text() const { return m_text; }
-
-private:
-    TQELCustomConnection& m_connection;
-    TErrorMessageEvent m_saved;
-    std::string m_text;
-};
-
 // Errors that leave neither the connection nor its transaction usable: the
 // statements run in the transaction are gone with it.
 bool MeansTransactionLost(const std::exception& E)
@@ -154,6 +129,21 @@ bool MeansTransactionLost(const std::exception& E)
 }
 
 } // namespace
+
+// ---- TConnectionErrorCapture ----------------------------------------------
+
+TConnectionErrorCapture::TConnectionErrorCapture(TQELCustomConnection& Connection, TPassOn PassOn)
+    : m_connection(Connection), m_saved(std::move(Connection.OnErrorMessage))
+{
+    m_connection.OnErrorMessage = [this, PassOn](TObject& Sender, const std::string& Text) {
+        if (!m_text.empty()) m_text += CRLF;
+        m_text += Text;
+        m_last = Text;
+        if (PassOn == TPassOn::Yes && m_saved) m_saved(Sender, Text);
+    };
+}
+
+TConnectionErrorCapture::~TConnectionErrorCapture() { m_connection.OnErrorMessage = std::move(m_saved); }
 
 // ---- TStatement ------------------------------------------------------------
 
