@@ -71,12 +71,12 @@ for t in $TARGETS; do
     rc=$?
     for f in "$findings"/fuzz-*.log; do cat "$f" >> "$log"; done
     # Executions and coverage as libFuzzer last reported them.
-    grep -E '^#[0-9]+.*(DONE|pulse|NEW)' "$log" | tail -1 || true
-    grep -E '^stat::(number_of_executed_units|peak_rss_mb)' "$log" || true
-    if [ $rc -ne 0 ] || grep -qE '^(==[0-9]+==ERROR|SUMMARY: |== parser invariant broken)' "$log"; then
+    grep -aE '^#[0-9]+.*(DONE|pulse|NEW)' "$log" | tail -1 || true
+    grep -aE '^stat::(number_of_executed_units|peak_rss_mb)' "$log" || true
+    if [ $rc -ne 0 ] || grep -aqE '^(==[0-9]+==ERROR|SUMMARY: |== parser invariant broken)' "$log"; then
         failed=1
         echo "!! fuzz: $t found a fault (exit $rc); its report:"
-        grep -A40 -E '^(==[0-9]+==ERROR|== parser invariant broken|.*runtime error:|ALARM|==[0-9]+== ERROR: libFuzzer)' "$log" | head -80
+        grep -a -A40 -E '^(==[0-9]+==ERROR|== parser invariant broken|.*runtime error:|ALARM|==[0-9]+== ERROR: libFuzzer)' "$log" | head -80
         for a in "$findings/$t"-*; do
             [ -f "$a" ] || continue
             echo "-- input $a ($(wc -c < "$a") bytes):"

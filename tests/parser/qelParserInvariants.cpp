@@ -244,8 +244,10 @@ private:
             return end;
         }
         if (first == "ALTER") {
+            // ALTER SESSION RESET (Firebird 4), kept back with its error
+            // when what follows SESSION is no RESET.
             std::size_t q = p;
-            if (NextWord(q, To) != "SESSION" || NextWord(q, To) != "RESET") return std::string::npos;
+            if (NextWord(q, To) != "SESSION") return std::string::npos;
             return ToTerminator(q, To);
         }
         // ROLLBACK is kept back with a warning: the executor has committed
@@ -428,7 +430,12 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             }
         }
         if (pos == std::string::npos) {
-            Faults.push_back(label + " is no slice of the source after offset " + std::to_string(lastEnd));
+            if (MSSQL && std::find(batch.begin(), batch.end(), sql) != batch.end())
+                Faults.push_back(std::string(kOpenFinding) + "go-copies-early: " + label +
+                                 " is a GO count's copy handed on before the batch's last statement, which runs on "
+                                 "over the GO line");
+            else
+                Faults.push_back(label + " is no slice of the source after offset " + std::to_string(lastEnd));
             continue;
         }
         if (Reported.Unterminated.count(pos) != 0) {
