@@ -249,27 +249,31 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
     }
 }
 
-void TIBSQLExec::ParseScript(TStringList& Lines)
+void TIBSQLExec::ParseScript(TStringList& Lines) { LoadScriptLines(Lines); }
+
+std::unique_ptr<TCustomSQLParser> TIBSQLExec::CreateParser()
 {
-    // The script's objects are only read here: the collection goes with the
-    // parser.
-    TObjs objs;
-    objs.SetDatabaseType(TDatabaseType::dbInterBase);
     auto parser = MakeParser<TIbExParser>();
-    PrepareScriptLoad(*parser);
-    objs.SetIBServerOptions(IBServerOptions());
     parser->OnDescribeStatement = [](TStatement& St, const std::string& Text) { St.Description = Text; };
-    LogNextLine("Loading script...");
-    parser->ParseScript(Lines, &objs);
-    ConnectionOptions().Assign(parser->ConnectionOptions());
+    return parser;
+}
+
+void TIBSQLExec::BeforeScriptParse(TCustomSQLParser&, TObjs& Objs)
+{
+    Objs.SetDatabaseType(TDatabaseType::dbInterBase);
+    Objs.SetIBServerOptions(IBServerOptions());
+}
+
+void TIBSQLExec::AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, const TStringList&)
+{
     // Only what the script set comes back: the options it was read with are
     // the executor's own already.
-    const TIBServerOptions& read = objs.IBServerOptions();
+    const auto& settings = static_cast<TIbExParser&>(Parser).ScriptSettings;
+    const TIBServerOptions& read = Objs.IBServerOptions();
     TIBSQLExecOptions& own = IBServerOptions();
-    if (parser->ScriptSettings.Dialect) own.SQLDialect = read.SQLDialect;
-    if (parser->ScriptSettings.CharSet) own.SetDBCharSet(read.DBCharSet());
-    if (parser->ScriptSettings.PageSize) own.IBDatabaseOptions().PageSize = read.IBDatabaseOptions().PageSize;
-    Messages().AddMessages(&parser->Messages());
+    if (settings.Dialect) own.SQLDialect = read.SQLDialect;
+    if (settings.CharSet) own.SetDBCharSet(read.DBCharSet());
+    if (settings.PageSize) own.IBDatabaseOptions().PageSize = read.IBDatabaseOptions().PageSize;
     // The objects a message was attached to go with the collection.
     for (int i = 0; i < Messages().Count(); ++i) Messages().Items(i).Data = nullptr;
     LogNextLine("Script loaded.");

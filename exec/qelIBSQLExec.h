@@ -43,6 +43,8 @@ public:
     // script says them. Errors and warnings reach OnErrorMessage and
     // OnLogNextLine while the script is read and stay in Messages.
     void ParseScript(TStringList& Lines) override;
+    // The InterBase script parser; a description statement keeps its text.
+    std::unique_ptr<TCustomSQLParser> CreateParser() override;
     // SET NAMES changes IBServerOptions.DBCharSet; nothing is sent.
     bool ExecuteStatement(TStatement& St) override;
 
@@ -56,6 +58,10 @@ public:
     bool SystemTablesWritable();
 
 protected:
+    void BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs) override;
+    // Takes back the SQL dialect, character set and page size the script
+    // set; logs "Script loaded.".
+    void AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, const TStringList& Lines) override;
     // Changes the connection's character set to the one SET NAMES gave
     // when they differ; False after reporting a failure.
     bool UseCharSet();

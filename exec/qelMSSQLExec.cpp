@@ -16,17 +16,20 @@ namespace qel {
 
 namespace {
 
-// The script's text in UTF-8: a UTF-8 byte-order mark is dropped, UTF-16
+// The script's text in UTF-8, in place: a UTF-8 byte-order mark is dropped, UTF-16
 // with a byte-order mark (either byte order) is decoded; a lone surrogate
 // becomes U+FFFD. Text without a mark is taken as it is.
-std::string ScriptText(const std::string& Bytes)
+void ScriptText(std::string& Bytes)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(Bytes[i]); };
-    if (Bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) return Bytes.substr(3);
-    if (Bytes.size() < 2) return Bytes;
+    if (Bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
+        Bytes.erase(0, 3);
+        return;
+    }
+    if (Bytes.size() < 2) return;
     const bool little = byte(0) == 0xFF && byte(1) == 0xFE;
     const bool big = byte(0) == 0xFE && byte(1) == 0xFF;
-    if (!little && !big) return Bytes;
+    if (!little && !big) return;
     const auto unit = [&](std::size_t i) -> std::uint32_t {
         return little ? byte(i) | (byte(i + 1) << 8) : (byte(i) << 8) | byte(i + 1);
     };
@@ -42,7 +45,7 @@ std::string ScriptText(const std::string& Bytes)
         }
         AppendUtf8(text, code);
     }
-    return text;
+    Bytes = std::move(text);
 }
 
 // The line includes a file (:r) or uses a variable ($(name)) of the
@@ -81,36 +84,30 @@ bool TMSSQLExec::ExecCreateDatabase()
     return ExecSQL();
 }
 
-void TMSSQLExec::LoadFromStream(std::istream* Stream)
-{
-    TStringList lines;
-    if (Stream != nullptr)
-        lines.SetText(ScriptText(std::string(std::istreambuf_iterator<char>(*Stream), std::istreambuf_iterator<char>())));
-    ParseScript(lines);
-}
+void TMSSQLExec::DecodeScriptText(std::string& Text) const { ScriptText(Text); }
 
-void TMSSQLExec::ParseScript(TStringList& Lines)
+void TMSSQLExec::ParseScript(TStringList& Lines) { LoadScriptLines(Lines); }
+
+std::unique_ptr<TCustomSQLParser> TMSSQLExec::CreateParser() { return MakeParser<TMSSQLParser>(); }
+
+void TMSSQLExec::BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs)
 {
-    // The script's objects are only read here: the collection goes with the
-    // parser. It reads names and types by the executor's server options.
-    TObjs objs;
-    objs.SetDatabaseType(TDatabaseType::dbMSSQL);
-    objs.MSSQLServerOptions().Assign(MSSQLServerOptions());
-    auto parser = MakeParser<TMSSQLParser>();
-    PrepareScriptLoad(*parser);
+    // The parser reads names and types by the executor's server options.
+    Objs.SetDatabaseType(TDatabaseType::dbMSSQL);
+    Objs.MSSQLServerOptions().Assign(MSSQLServerOptions());
     // The statements a GO count repeats share the first run's text.
-    TMSSQLParser& p = *parser;
-    parser->OnAddStatement = [add = parser->OnAddStatement, &p](TObject& Sender, const std::string& SQL,
-                                                               TStatType StatType, const std::string& ObjName,
-                                                               TDbObject ObjType, TDbOperation Operation,
-                                                               const std::string& ParentName, TStatement*& Statement) {
+    TMSSQLParser& p = static_cast<TMSSQLParser&>(Parser);
+    p.OnAddStatement = [add = p.OnAddStatement, &p](TObject& Sender, const std::string& SQL, TStatType StatType,
+                                                    const std::string& ObjName, TDbObject ObjType,
+                                                    TDbOperation Operation, const std::string& ParentName,
+                                                    TStatement*& Statement) {
         if (add) add(Sender, SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
         if (Statement != nullptr && p.RepeatOf != nullptr) Statement->ShareTextOf(*p.RepeatOf);
     };
-    LogNextLine("Loading script...");
-    parser->ParseScript(Lines, &objs);
-    ConnectionOptions().Assign(parser->ConnectionOptions());
-    Messages().AddMessages(&parser->Messages());
+}
+
+void TMSSQLExec::AfterScriptParse(TCustomSQLParser&, const TObjs&, const TStringList& Lines)
+{
     m_sqlCmdLine.clear();
     for (int i = 0; i < Lines.Count() && m_sqlCmdLine.empty(); ++i)
         if (NeedsSqlCmd(Lines[i])) m_sqlCmdLine = IntToStr(i + 1) + ": " + Trim(Lines[i]);

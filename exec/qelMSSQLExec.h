@@ -15,13 +15,12 @@ public:
     explicit TMSSQLExec(TComponent* AOwner = nullptr);
     std::string ClassName() const override { return "TMSSQLExec"; }
 
-    // Reads the text as the server's tools do: a UTF-8 byte-order mark is
-    // dropped, UTF-16 with a byte-order mark becomes UTF-8.
-    void LoadFromStream(std::istream* Stream) override;
     // The statement list becomes the script's statements, batch by batch;
     // the options stay, but for the database a CREATE DATABASE names.
     // Logs "Script loaded: " + the count + " statements".
     void ParseScript(TStringList& Lines) override;
+    // The MS SQL script parser.
+    std::unique_ptr<TCustomSQLParser> CreateParser() override;
     // "USE [Shop]" -> DatabaseName Shop ("]]" inside brackets is one "]").
     void ParseConnectString(const std::string& Text) override;
     // Refuses, before running anything, a loaded script that includes other
@@ -35,6 +34,12 @@ public:
     const std::string& SqlCmdLine() const { return m_sqlCmdLine; }
 
 protected:
+    // Reads the text as the server's tools do: a UTF-8 byte-order mark is
+    // dropped, UTF-16 with a byte-order mark becomes UTF-8.
+    void DecodeScriptText(std::string& Text) const override;
+    void BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs) override;
+    // Logs "Script loaded: " + the count + " statements".
+    void AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, const TStringList& Lines) override;
     // Connects when needed, commits an open transaction and runs the
     // statement's text with ExecSQL.
     bool ExecCreateDatabase() override;

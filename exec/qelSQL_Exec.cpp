@@ -7,6 +7,7 @@
 #include "qelErrors.h"
 #include "qelMsg.h"
 #include "qelMsgMngr.h"
+#include "qelObjs.h"
 #include "qelObjsScriptFormat.h"
 #include "qelSQLParser.h"
 #include "qelText.h"
@@ -300,6 +301,7 @@ void TCustomSQLExec::LoadFromStream(std::istream* Stream)
     TStringList lines;
     if (Stream != nullptr) {
         std::string text((std::istreambuf_iterator<char>(*Stream)), std::istreambuf_iterator<char>());
+        DecodeScriptText(text);
         lines.SetText(text);
     }
     ParseScript(lines);
@@ -526,6 +528,23 @@ std::string TSQLExec::QuoteName(const std::string& Name) const
 }
 
 std::unique_ptr<TCustomSQLParser> TSQLExec::CreateParser() { return MakeParser<TCustomSQLParser>(); }
+
+void TSQLExec::LoadScriptLines(TStringList& Lines)
+{
+    TObjs objs;
+    const std::unique_ptr<TCustomSQLParser> parser = CreateParser();
+    PrepareScriptLoad(*parser);
+    BeforeScriptParse(*parser, objs);
+    LogNextLine("Loading script...");
+    parser->ParseScript(Lines, &objs);
+    ConnectionOptions().Assign(parser->ConnectionOptions());
+    Messages().AddMessages(&parser->Messages());
+    AfterScriptParse(*parser, objs, Lines);
+}
+
+void TSQLExec::BeforeScriptParse(TCustomSQLParser&, TObjs& Objs) { Objs.SetDatabaseType(m_databaseType); }
+
+void TSQLExec::AfterScriptParse(TCustomSQLParser&, const TObjs&, const TStringList&) { LogNextLine("Script loaded."); }
 
 void TSQLExec::PrepareScriptLoad(TCustomSQLParser& Parser)
 {

@@ -31,6 +31,7 @@ class TCustomSQLExec;
 class TCustomSQLParser;
 class TDbObj;
 class TMsgManager;
+class TObjs;
 class TParam;
 class TQELCustomConnection;
 class TQELQuery;
@@ -182,6 +183,9 @@ public:
     TLoadScriptEvent OnLoadScript;
 
 protected:
+    // The script's bytes as the dialect's tools read them, changed in
+    // place; as they are by default.
+    virtual void DecodeScriptText(std::string& /*Text*/) const {}
     virtual void DoStatementAdd(TStatement& St, bool& Accept);
     virtual void DoBeforeStatementExecute(int Index);
     virtual void DoAfterStatementExecute(int Index);
@@ -317,6 +321,16 @@ public:
     TGetParamValueEvent OnGetParamValue;
 
 protected:
+    // One script load, whatever the dialect: the parser of CreateParser
+    // reads Lines into this list (PrepareScriptLoad), the script's objects
+    // into a collection of their own that goes with the parser; what the
+    // parser read of the connection and its messages come back. The dialect
+    // sets the collection up and the parser's handlers in BeforeScriptParse
+    // and takes back what else it needs in AfterScriptParse.
+    void LoadScriptLines(TStringList& Lines);
+    virtual void BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs);
+    // Logs "Script loaded.".
+    virtual void AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, const TStringList& Lines);
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Operations on the current statement.
