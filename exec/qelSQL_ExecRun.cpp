@@ -1,0 +1,513 @@
+// The executor's connection, the transactions of a run and the running of
+// its statements.
+#include "qelSQL_ExecPrivate.h"
+
+namespace qel {
+
+using namespace sqlexec;
+
+// ---- connection helpers ----------------------------------------------------
+
+bool TSQLExec::Connected()
+{
+    if (m_connection == nullptr) return false;
+    try {
+        return m_connection->Connected();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TSQLExec::InTransaction()
+{
+    if (m_connection == nullptr) return false;
+    try {
+        return m_connection->InTransaction();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TSQLExec::EnsureQuery()
+{
+    if (!m_query && m_connection != nullptr) m_query = m_connection->CreateQuery();
+    if (!m_query) throw EUsageError(ClassName() + "(" + Name() + "): the connection has no back end to run statements.");
+}
+
+void TSQLExec::LogStatement(const std::string& Prefix, const TStatement& St)
+{
+    if (GetLogFullSQL()) {
+        LogNextLine(Prefix);
+        LogNextLine(HideStatementPassword(St.SQL.TrimmedText()));
+    } else {
+        LogNextLine(Prefix + " " + HideStatementPassword(St.GetSummary()));
+    }
+}
+
+namespace {
+
+// How the executor names a database in its log lines: in double quotes and
+// without a password (an ODBC string may carry one).
+std::string QuotedForLog(const std::string& Name) { return "\"" + NameWithoutPassword(Name) + "\""; }
+
+} // namespace
+
+void TSQLExec::Connect()
+{
+    if (m_connection == nullptr) {
+        ErrorMessage(ClassName() + "(" + Name() + NotAssigned);
+        return;
+    }
+    TConnectionErrorCapture capture(*m_connection);
+    try {
+        if (m_connection->Connected()) {
+            CommitPending();
+            m_connection->SetConnected(false);
+        }
+        ApplyOptions();
+        m_connection->SetConnected(true);
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return;
+    }
+    if (!capture.Text().empty() || !Connected()) {
+        ErrorMessage(capture.Text().empty() ? "Cannot connect to " + QuotedForLog(ConnectionOptions().DatabaseName)
+                                            : capture.Text());
+        return;
+    }
+    LogNextLine("Connect: " + QuotedForLog(ConnectionOptions().DatabaseName));
+}
+
+void TSQLExec::Disconnect()
+{
+    if (m_connection == nullptr || !Connected()) return;
+    LogNextLine("Disconnect: " + QuotedForLog(m_connection->ConnectionOptions().DatabaseName));
+    TConnectionErrorCapture capture(*m_connection);
+    try {
+        CommitPending();
+        m_connection->SetConnected(false);
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return;
+    }
+    if (!capture.Text().empty()) ErrorMessage(capture.Text());
+}
+
+// ---- transactions of a run -------------------------------------------------
+
+int TSQLExec::LosePending(const std::string& Reason)
+{
+    try {
+        if (InTransaction()) m_connection->Rollback();
+    } catch (const std::exception&) {
+        // The connection is gone, and its transaction with it.
+    }
+    const int lost = static_cast<int>(m_pending.size());
+    for (TStatement* st : m_pending) {
+        st->ErrorText = "Rolled back: " + Reason;
+        LogNextLine("< Rolled back >: " + HideStatementPassword(st->GetSummary()));
+    }
+    m_pending.clear();
+    return lost;
+}
+
+std::string TSQLExec::LostText(const std::string& Message, int Lost)
+{
+    if (Lost == 0) return Message;
+    return Message + CRLF + "The transaction was rolled back: " + IntToStr(Lost) +
+           (Lost == 1 ? " statement run in it was undone." : " statements run in it were undone.");
+}
+
+bool TSQLExec::CommitPending()
+{
+    if (!InTransaction()) {
+        m_pending.clear();
+        return true;
+    }
+    try {
+        m_connection->Commit();
+        // A data statement counts as run only once its transaction is kept.
+        for (TStatement* st : m_pending) st->Executed = true;
+        m_pending.clear();
+        return true;
+    } catch (const std::exception& e) {
+        const std::string message = e.what();
+        TStatement* current = m_currentStatement;
+        m_currentStatement = nullptr;
+        const int lost = LosePending(message);
+        ErrorMessage(LostText(message, lost));
+        m_currentStatement = current;
+        return false;
+    }
+}
+
+void TSQLExec::StatementFailed(const std::exception& E)
+{
+    const std::string message = E.what();
+    int lost = 0;
+    if (MeansTransactionLost(E)) {
+        // The failed statement's text stays with its own error.
+        TStatement* current = m_currentStatement;
+        lost = LosePending(message);
+        m_currentStatement = current;
+    }
+    ErrorMessage(LostText(message, lost));
+}
+
+void TSQLExec::ClearBlobFile()
+{
+    m_blobFile.reset();
+}
+
+// ---- running ---------------------------------------------------------------
+
+bool TSQLExec::Execute()
+{
+    m_errorCount = 0;
+    m_currentStatement = nullptr;
+    if (Count() == 0) {
+        LogNextLine("Update script is empty.");
+        return true;
+    }
+    if (m_connection == nullptr) {
+        ErrorMessage(ClassName() + "(" + Name() + NotAssigned);
+        return false;
+    }
+    if (m_running) {
+        ErrorMessage(ClassName() + "(" + Name() + "): a script is already running.");
+        return false;
+    }
+    struct TRunGuard {
+        TSQLExec& E;
+        explicit TRunGuard(TSQLExec& e) : E(e) { E.m_running = true; }
+        ~TRunGuard()
+        {
+            E.m_running = false;
+            E.m_currentStatement = nullptr;
+            E.m_pending.clear();
+            E.m_blobFile.reset();
+            E.m_query.reset();
+        }
+    } guard(*this);
+
+    bool result = true;
+    ConnectionOptions().Assign(m_connection->ConnectionOptions());
+    const bool wasConnected = Connected();
+    m_pending.clear();
+    m_query = m_connection->CreateQuery();
+    LogNextLine("Updating target database...");
+    ProgressUpdate(0, Count() - 1);
+    if (!m_query) {
+        ErrorMessage(ClassName() + "(" + Name() + "): the connection has no back end to run statements.");
+        result = false;
+    }
+
+    for (int i = 0; m_query && i < Count(); ++i) {
+        if (!result && BreakOnError) {
+            LogNextLine("< Break on Error! >");
+            break;
+        }
+        DoBeforeStatementExecute(i);
+        if (i >= Count()) break;
+        TStatement& st = Statements(i);
+        if (!st.Executed) {
+            const bool ok = ExecuteStatement(st);
+            result = result && ok;
+        } else if (GetLogFullSQL()) {
+            LogNextLine("< Skipping statement >:");
+            for (const auto& line : st.SQL.Lines()) LogNextLine("// " + HideStatementPassword(line));
+        } else {
+            LogNextLine("< Skipping statement >: " + HideStatementPassword(st.GetSummary()));
+        }
+        ProgressUpdate(i, Count() - 1);
+        DoAfterStatementExecute(i);
+        ProcessMessages();
+    }
+
+    m_currentStatement = nullptr;
+    ClearBlobFile();
+    if (m_connection != nullptr) {
+        if (InTransaction() && !CommitPending()) result = false;
+        if (!wasConnected) Disconnect();
+    }
+    if (m_query) MarkFinishedList(m_statements);
+    if (m_errorCount > 0) {
+        LogNextLine("< Script executed: " + IntToStr(m_errorCount) + " errors... >");
+        result = false;
+    } else {
+        LogNextLine("< Script executed succesfully! >");
+    }
+    return result;
+}
+
+void TSQLExec::ExecSingleStatement(TStatement& St)
+{
+    if (m_connection == nullptr) {
+        ErrorMessage(ClassName() + "(" + Name() + NotAssigned);
+        return;
+    }
+    try {
+        EnsureQuery();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return;
+    }
+    const bool wasConnected = Connected();
+    // The connection's own settings serve: outside a run the executor's
+    // options have not been taken from it.
+    m_currentStatement = &St;
+    if (wasConnected || ConnectForStatement()) {
+        m_pending.clear();
+        ExecuteStatement(St);
+        // A data statement run on its own is kept: its transaction ends here.
+        CommitPending();
+    }
+    m_currentStatement = nullptr;
+    if (!wasConnected) DisconnectForStatement();
+    m_query.reset();
+}
+
+bool TSQLExec::ExecuteStatement(TStatement& St)
+{
+    using enum TStatType;
+    m_currentStatement = &St;
+    if (m_connection == nullptr) {
+        ErrorMessage(ClassName() + "(" + Name() + NotAssigned);
+        return false;
+    }
+    // An EXECUTE BLOCK does its work in the database too.
+    if (!Connected() && (IsModifying(St.StatType) || St.StatType == stExecuteBlock || St.StatType == stSelect)) {
+        Connect();
+        // A failed connect has been reported; the statement is not tried.
+        if (!Connected()) return false;
+    }
+    LogStatement("< Exec SQL >:", St);
+    bool ok = true;
+    switch (St.StatType) {
+    case stConnect: ok = ExecConnect(); break;
+    case stReconnect: ok = ExecReconnect(); break;
+    case stCreateDb: ok = ExecCreateDatabase(); break;
+    case stSet: ok = m_databaseType != TDatabaseType::dbOracle || ExecSQL(); break;
+    case stSetBlobFile: ok = ExecSetBlobFile(); break;
+    case stStatement:
+    case stProcedure:
+    case stTrigger:
+    case stPackage:
+    case stExecuteBlock:
+    case stSelect: ok = ExecSQL(); break;
+    case stDescription: ok = ExecDescriptionStatement(); break;
+    case stInsert:
+    case stUpdate:
+    case stDelete: ok = ExecDML(); break;
+    default: break;
+    }
+    // A data statement still in the open transaction waits for its commit
+    // (CommitPending); one whose transaction is lost stays to run again.
+    const bool waitsForCommit = !m_pending.empty() && m_pending.back() == &St;
+    if (ok && RunsOnce(St.StatType) && !waitsForCommit) St.Executed = true;
+    return ok;
+}
+
+bool TSQLExec::ExecSQL()
+{
+    if (!Connected()) {
+        ErrorMessage("Disconnected from database...");
+        return false;
+    }
+    TStatement& st = *m_currentStatement;
+    bool ok = true;
+    try {
+        EnsureQuery();
+        // Data statements still open are committed before the DDL runs, so
+        // that a DDL statement that fails (here or at its commit) cannot
+        // take them along when it is undone.
+        if (InTransaction() && !CommitPending()) ok = false;
+        if (!InTransaction() && m_databaseType != TDatabaseType::dbMSSQL &&
+            m_databaseType != TDatabaseType::dbSybaseASE)
+            m_connection->StartTransaction();
+        m_query->SetParamCheck(false);
+        if (TParams* p = m_query->GetParams()) p->Clear();
+        std::string text = st.ExactText();
+        if (m_databaseType == TDatabaseType::dbOracle &&
+            (st.StatType == TStatType::stProcedure || st.StatType == TStatType::stTrigger)) {
+            std::string lf;
+            for (size_t i = 0; i < text.size(); ++i)
+                if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+            text = lf + "/";
+        }
+        m_query->SetSQLText(text);
+        RunQuery(st.StatType);
+        m_query->SetSQLText({});
+        if (InTransaction()) m_connection->Commit();
+        // Kept even when committing the data before it failed: it must not
+        // run a second time.
+        if (RunsOnce(st.StatType)) st.Executed = true;
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        try {
+            if (m_query) m_query->SetSQLText({});
+        } catch (const std::exception&) {
+        }
+        try {
+            if (InTransaction()) m_connection->Rollback();
+        } catch (const std::exception&) {
+            // Nothing of this statement can be left: its connection is gone.
+        }
+        ok = false;
+    }
+    try {
+        if (m_query) {
+            m_query->SetSQLText({});
+            m_query->SetParamCheck(true);
+        }
+    } catch (const std::exception&) {
+    }
+    return ok;
+}
+
+void TSQLExec::RunQuery(TStatType StatType)
+{
+    if (StatType != TStatType::stSelect) {
+        m_query->ExecSQL();
+        return;
+    }
+    // A selectable procedure runs only as far as its rows are read.
+    m_query->Open();
+    while (!m_query->Eof()) m_query->Next();
+    m_query->Close();
+}
+
+bool TSQLExec::ExecDML()
+{
+    if (!Connected()) {
+        ErrorMessage("Disconnected from database...");
+        return false;
+    }
+    TStatement& st = *m_currentStatement;
+    bool ok = true;
+    try {
+        EnsureQuery();
+        if (!InTransaction()) m_connection->StartTransaction();
+        m_query->SetParamCheck(true);
+        if (TParams* p = m_query->GetParams()) p->Clear();
+        if (TStringList* sql = m_query->GetSQL()) sql->SetLines({st.ExactText()});
+        TParams* params = m_query->GetParams();
+        // A value that cannot be read is never replaced by Null or part of
+        // itself: the statement is not run.
+        if (params != nullptr && params->Count() > 0 && !FillBlobParams()) ok = false;
+        if (ok) {
+            // Nothing is read back from a data statement: without parameters
+            // the back end may run it in one call instead of preparing it.
+            if (params != nullptr && params->Count() > 0) m_query->ExecSQL();
+            else m_query->ExecSQLDirect();
+            if (InTransaction()) m_pending.push_back(&st);
+        }
+    } catch (const std::exception& e) {
+        // The server undid the failed statement alone; the statements before
+        // it stay in the transaction unless the error took that along.
+        StatementFailed(e);
+        ok = false;
+    }
+    try {
+        if (m_query) m_query->SetSQLText({});
+    } catch (const std::exception&) {
+    }
+    return ok;
+}
+
+bool TSQLExec::ExecDescriptionStatement()
+{
+    if (GetLogFullSQL()) {
+        LogNextLine("< Update Description >:");
+        LogNextLine(m_currentStatement->SQL.TrimmedText());
+    } else {
+        LogNextLine("<Update Description>");
+    }
+    return ExecDescription();
+}
+
+bool TSQLExec::ExecDescription() { return ExecSQL(); }
+
+bool TSQLExec::ConnectForStatement()
+{
+    TConnectionErrorCapture capture(*m_connection);
+    m_connection->SetConnected(true);
+    if (!capture.Text().empty() || !Connected()) {
+        ErrorMessage(capture.Text().empty() ? "Cannot connect to " + QuotedForLog(ConnectionOptions().DatabaseName)
+                                            : capture.Text());
+        return false;
+    }
+    return AfterConnect();
+}
+
+void TSQLExec::DisconnectForStatement()
+{
+    if (!Connected()) return;
+    CommitPending();
+    TConnectionErrorCapture capture(*m_connection);
+    m_connection->SetConnected(false);
+    if (!capture.Text().empty()) ErrorMessage(capture.Text());
+}
+
+bool TSQLExec::ExecConnect()
+{
+    try {
+        DisconnectForStatement();
+        if (m_currentStatement->StatType == TStatType::stConnect)
+            ParseConnectString(m_currentStatement->SQL.Text());
+        ApplyOptions();
+        if (!ConnectForStatement()) return false;
+        LogNextLine("Connect: " + QuotedForLog(ConnectionOptions().DatabaseName));
+        if (m_databaseType == TDatabaseType::dbInterBase) {
+            std::string line = "Dialect: " + IntToStr(IBServerOptions().SQLDialect) + ".";
+            if (!IBServerOptions().DBCharSet().empty())
+                line += " DBCharSet: " + IBServerOptions().DBCharSet() + ".";
+            LogNextLine(line);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return false;
+    }
+}
+
+bool TSQLExec::ExecReconnect()
+{
+    try {
+        LogNextLine("ReConnect...");
+        DisconnectForStatement();
+        ApplyOptions();
+        return ConnectForStatement();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return false;
+    }
+}
+
+bool TSQLExec::ExecCreateDatabase()
+{
+    try {
+        DisconnectForStatement();
+        ApplyOptions();
+        std::string reason;
+        bool created = false;
+        {
+            TConnectionErrorCapture capture(*m_connection);
+            created = m_connection->CreateDatabase();
+            reason = capture.Text();
+        }
+        if (!created) {
+            // A database that was not made fails its statement, so that a run
+            // with BreakOnError stops before the statements meant for it.
+            ErrorMessage(reason.empty() ? std::string("Cann't create database.")
+                                        : std::string("Cann't create database.") + CRLF + reason);
+            return false;
+        }
+        return ConnectForStatement();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        return false;
+    }
+}
+
+} // namespace qel
