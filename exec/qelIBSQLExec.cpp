@@ -1,4 +1,5 @@
 #include "qelIBSQLExec.h"
+#include "qelSQL_ExecPrivate.h"
 
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
@@ -484,16 +485,9 @@ void TIBSQLExec::ExecSingleStatement(TStatement& St)
         ErrorMessage(e.what());
         return;
     }
-    switch (St.StatType) {
-    case stSelect:
-    case stStatement:
-    case stProcedure:
-    case stTrigger:
-    case stDescription:
-    case stInsert:
-    case stUpdate:
-    case stDelete: break;
-    default:
+    // A query or a statement that changes the database; anything else is
+    // not run by the query here.
+    if (St.StatType != stSelect && !sqlexec::IsModifying(St.StatType)) {
         if (ownQuery) m_query.reset();
         return;
     }

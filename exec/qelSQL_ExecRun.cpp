@@ -8,24 +8,30 @@ using namespace sqlexec;
 
 // ---- connection helpers ----------------------------------------------------
 
-bool TSQLExec::Connected()
+namespace {
+
+// A yes-or-no question to the connection; no when there is none or it
+// fails to answer.
+template <class TQuestion> bool Ask(TQELCustomConnection* Connection, TQuestion Question)
 {
-    if (m_connection == nullptr) return false;
+    if (Connection == nullptr) return false;
     try {
-        return m_connection->Connected();
+        return Question(*Connection);
     } catch (const std::exception&) {
         return false;
     }
 }
 
+} // namespace
+
+bool TSQLExec::Connected()
+{
+    return Ask(m_connection, [](TQELCustomConnection& c) { return c.Connected(); });
+}
+
 bool TSQLExec::InTransaction()
 {
-    if (m_connection == nullptr) return false;
-    try {
-        return m_connection->InTransaction();
-    } catch (const std::exception&) {
-        return false;
-    }
+    return Ask(m_connection, [](TQELCustomConnection& c) { return c.InTransaction(); });
 }
 
 void TSQLExec::EnsureQuery()
