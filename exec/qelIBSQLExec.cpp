@@ -17,29 +17,6 @@ namespace qel {
 
 namespace {
 
-// The next single-quoted value at or after Pos, with doubled quotes read as
-// one; Pos moves past its closing quote. False when no quote opens one.
-bool NextQuoted(const std::string& S, size_t& Pos, std::string& Value)
-{
-    const size_t open = S.find('\'', Pos);
-    if (open == std::string::npos) return false;
-    Value.clear();
-    size_t i = open + 1;
-    for (; i < S.size(); ++i) {
-        if (S[i] == '\'') {
-            if (i + 1 < S.size() && S[i + 1] == '\'') {
-                Value += '\'';
-                ++i;
-                continue;
-            }
-            break;
-        }
-        Value += S[i];
-    }
-    Pos = i < S.size() ? i + 1 : S.size();
-    return true;
-}
-
 // A database name with a host part goes to HostName, Port and Protocol, so
 // that the connection does not put its own host in front of it:
 //   "srv:/db.fdb" -> srv, 0, "/db.fdb";  "srv/3051:/db.fdb" -> srv, 3051
@@ -201,7 +178,7 @@ void TIBSQLExec::ParseConnectString(const std::string& Text)
     std::string* fields[] = {&co.UserName, &co.Password, &co.RoleName};
     for (std::string* f : fields) {
         std::string v;
-        if (!NextQuoted(s, pos, v)) break;
+        if (!sqlexec::NextQuoted(s, pos, v)) break;
         *f = v;
     }
     SplitHost(co);

@@ -16,21 +16,8 @@ bool TSQLExec::ExecSetBlobFile()
         std::string name = st.ObjName;
         if (name.empty()) {
             // Only the text was given: SET BLOBFILE 'name'.
-            const std::string text = st.SQL.Text();
-            const size_t open = text.find('\'');
-            if (open != std::string::npos) {
-                for (size_t i = open + 1; i < text.size(); ++i) {
-                    if (text[i] == '\'') {
-                        if (i + 1 < text.size() && text[i + 1] == '\'') {
-                            name += '\'';
-                            ++i;
-                            continue;
-                        }
-                        break;
-                    }
-                    name += text[i];
-                }
-            }
+            std::size_t pos = 0;
+            NextQuoted(st.SQL.Text(), pos, name);
         }
         m_blobFileName = name;
         namespace fs = std::filesystem;
