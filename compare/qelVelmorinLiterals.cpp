@@ -8,7 +8,6 @@
 #include "qelDBOptions.h"
 #include "qelText.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -136,14 +135,9 @@ std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed)
         i = j;
     }
     if (parts.empty()) return "''";
-    if (parts.size() == 1 && parts.front().front() == '\'' &&
-        !(BlobAllowed && std::count_if(Value.begin(), Value.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }) > 8191))
-        return parts.front();
+    if (parts.size() == 1 && parts.front().front() == '\'') return parts.front();
     std::string r = "(";
-    // Under a UTF8 connection a string expression holds 8,191 characters.
-    std::size_t chars = 0;
-    for (std::size_t k = 0; k < Value.size(); ++k) chars += continuation(k) ? 0 : 1;
-    if (BlobAllowed && (Value.size() > MaxStringBytes || chars > 8191)) r += "CAST('' AS BLOB SUB_TYPE TEXT) || ";
+    if (BlobAllowed && Value.size() > MaxStringBytes) r += "CAST('' AS BLOB SUB_TYPE TEXT) || ";
     for (std::size_t p = 0; p < parts.size(); ++p) r += (p > 0 ? " || " : "") + parts[p];
     return r + ")";
 }

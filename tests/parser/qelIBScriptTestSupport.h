@@ -16,6 +16,7 @@
 #include "qelIBExParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
+#include "qelStatementText.h"
 
 #include <algorithm>
 #include <memory>
@@ -62,15 +63,7 @@ struct TIBScriptRun {
     }
 
     // Every stored message as "text @line:column".
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> out;
-        for (int i = 0; i < parser->Messages().Count(); ++i) {
-            const qel::TMsgData& m = parser->Messages().Items(i);
-            out.push_back(m.Text + " @" + std::to_string(m.Line) + ":" + std::to_string(m.Column));
-        }
-        return out;
-    }
+    std::vector<std::string> Messages() const { return MessageTexts(parser->Messages()); }
 
     // Every filed object as "kind:name" (kind TABLE, VIEW, PROCEDURE,
     // FUNCTION, TRIGGER, DOMAIN, GENERATOR, EXCEPTION, INDEX, CONSTRAINT,

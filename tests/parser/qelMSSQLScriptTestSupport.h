@@ -41,15 +41,7 @@ struct TRun {
         parser->ParseScript(lines, &objs);
     }
     // Every stored message as "text @line:column".
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> out;
-        for (int i = 0; i < parser->Messages().Count(); ++i) {
-            const qel::TMsgData& m = parser->Messages().Items(i);
-            out.push_back(m.Text + " @" + std::to_string(m.Line) + ":" + std::to_string(m.Column));
-        }
-        return out;
-    }
+    std::vector<std::string> Messages() const { return MessageTexts(parser->Messages()); }
     // What Obj uses, as "NAME" or "NAME.FIELD", in order.
     static std::vector<std::string> Uses(const qel::TDbObj* Obj)
     {
