@@ -269,8 +269,9 @@ void TIbParser::ParseScript(TStringList& Script, TObjs* AObjs)
 
 void TIbParser::Parse()
 {
+    m_exited = false;
     NextToken();
-    while (Symb != syEOF) {
+    while (Symb != syEOF && !m_exited) {
         StatementStart = TokenStart;
         if (Symb == syTerminator) {
             NextToken();
@@ -374,10 +375,22 @@ void TIbParser::ParseStatement()
     } else if (IsWord("COMMENT")) {
         ParseComment();
     } else if (IsIsqlCommand()) {
-        // isql's own commands: kept, never sent.
+        // isql's own commands: kept, never sent. isql stops reading at EXIT
+        // and QUIT, also inside an INPUT file: what follows is never run.
+        const bool quit = IsWord("QUIT");
+        const bool exits = quit || IsWord("EXIT");
         SetKind(stSet, {}, dboUnknown, odbSet);
         SkipToEnd();
         Emit(false);
+        if (quit) AddWarning("QUIT: the statements before it are committed by the executor, not undone.");
+        if (!exits) return;
+        m_exited = true;
+        // Said when something follows; the rest is not even scanned, so
+        // that nothing in it can give an error.
+        std::int64_t pos = Symb == syTerminator ? NextPos : TokenStart;
+        while (pos <= GetLength() && static_cast<unsigned char>(CharAt(pos)) <= ' ') ++pos;
+        if (pos <= GetLength())
+            AddWarning("Not read: the rest of the script after " + std::string(quit ? "QUIT" : "EXIT") + ".");
     } else if (Symb == syIBMerge || IsWord("MERGE")) {
         ParseDML();
     } else {
@@ -652,6 +665,9 @@ void TIbParser::ParseConnect(bool Create)
     co.DatabaseName = ValueText;
     StatementKind.ObjName = ValueText;
     DoLogNextLine("Database connect: " + ValueText);
+    // A database created without a default character set has NONE; the
+    // default of one connected to is not known from the script.
+    ib.SetDefaultCharSet(Create ? "NONE" : "");
     NextToken();
     const auto stringValue = [&](std::string& Field) {
         NextToken();
@@ -674,7 +690,7 @@ void TIbParser::ParseConnect(bool Create)
             ExpectIs(syIBSet, "SET");
             NextToken();
             Expect(syIdent);
-            ib.SetDBCharSet(UpperCase(TokenText));
+            ib.SetDefaultCharSet(TokenText);
             ScriptSettings.CharSet = true;
             NextToken();
         } else if (IsWord("COLLATION")) {
@@ -763,6 +779,7 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
         DoAddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
     };
     inner->ParseFile(path.string(), Collection());
+    m_exited = inner->m_exited;
     SetTerminator(inner->Terminator());
     AutoDDL = inner->AutoDDL;
     ConnectionOptions().Assign(inner->ConnectionOptions());

@@ -229,6 +229,9 @@ protected:
     void ParseReferences(TTblData* Table, TCtrData& Ctr);
     void ParseReferencesTail(TTblData* Table, TCtrData& Ctr);
     void ReadCheckBody(TCtrData& Ctr);
+    // The primary key already filed for the table (Table when the
+    // collection knows it, else by name), or nullptr.
+    TCtrData* FindPrimaryKey(TTblData* Table, const std::string& TableName) const;
     void ParseCreateTable(bool Temporary);
     void ParseAlterTable();
     // One clause of ALTER TABLE; Kind: the statement takes its kind.
@@ -276,6 +279,8 @@ private:
     // reading within (its own first).
     int m_inputDepth = 0;
     std::vector<std::string> m_inputFiles;
+    // EXIT or QUIT was read (here or in an INPUT file): isql reads no further.
+    bool m_exited = false;
 
     // What the parser reads an INPUT file with.
     // At: where the file's name stands, for a message about the file.

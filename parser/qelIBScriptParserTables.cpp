@@ -205,7 +205,9 @@ void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
         ExpectIs(syIBSet, "SET");
         NextToken();
         Field.CharSet = ExpectName();
-        if (SameText(Field.CharSet, IBOptions().DBCharSet())) Field.CharSet.clear();
+        // The database's default is what the server gives anyway; the set
+        // of SET NAMES is only the connection's.
+        if (SameText(Field.CharSet, IBOptions().DefaultCharSet())) Field.CharSet.clear();
         NextToken();
     }
     if ((Field.DataType == 19 || Field.DataType == 20) && ServerVersion() == TVersion::st_Firebird_40 &&
@@ -483,6 +485,26 @@ void TIbParser::ParseReferencesTail(TTblData* Table, TCtrData& Ctr)
 
 void TIbParser::ReadCheckBody(TCtrData& Ctr) { ReadBodyText(&Ctr, -1); }
 
+// A known table's constraints are among what uses it, so that a load asks
+// its own table only, not every constraint filed so far; the constraints of
+// a table the script never created are all looked at.
+TCtrData* TIbParser::FindPrimaryKey(TTblData* Table, const std::string& TableName) const
+{
+    const auto isKey = [&](TDbObj* Obj) {
+        auto* ctr = dynamic_cast<TCtrData*>(Obj);
+        return ctr != nullptr && ctr->ConstraintKind() == ckPrimaryKey && ctr->TableName() == TableName ? ctr : nullptr;
+    };
+    if (Table != nullptr) {
+        for (const auto& link : Table->UsedBy)
+            if (TCtrData* ctr = isKey(link.Object->Target)) return ctr;
+        return nullptr;
+    }
+    if (Collection() != nullptr)
+        for (const auto& item : Collection()->Constraints)
+            if (TCtrData* ctr = isKey(item.Object)) return ctr;
+    return nullptr;
+}
+
 void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Field, const std::string& TableName,
                                      TTblData* Table, bool SetsKind, bool InTable)
 {
@@ -513,20 +535,15 @@ void TIbParser::ParseTableConstraint(std::unique_ptr<TCtrData> Ctr, TFldData* Fi
         NextToken();
         if (Symb == syLParen) ParseColumnList(ctr.Fields);
         ParseUsingIndex(ctr, usingText);
-        if (Collection() != nullptr)
-            for (const auto& item : Collection()->Constraints) {
-                auto* other = dynamic_cast<TCtrData*>(item.Object);
-                if (other == nullptr || other->ConstraintKind() != ckPrimaryKey || other->TableName() != ctr.TableName())
-                    continue;
-                AddWarning("Duplicate Primary Key, Table: " + QuoteName(ctr.TableName()) + " (convert to Unique)");
-                AddWarning(other->GetCreateDDL());
-                AddWarning(ctr.GetCreateDDL());
-                ctr.SetConstraintKind(ckUnique);
-                AddWarning(ctr.GetCreateDDL());
-                AddWarning({});
-                discard = true;
-                break;
-            }
+        if (const TCtrData* other = FindPrimaryKey(Table, ctr.TableName())) {
+            AddWarning("Duplicate Primary Key, Table: " + QuoteName(ctr.TableName()) + " (convert to Unique)");
+            AddWarning(other->GetCreateDDL());
+            AddWarning(ctr.GetCreateDDL());
+            ctr.SetConstraintKind(ckUnique);
+            AddWarning(ctr.GetCreateDDL());
+            AddWarning({});
+            discard = true;
+        }
         log = inTableLog("Primary key: ", "Primary Key: ");
     } else if (Symb == syIBUnique) {
         ctr.SetConstraintKind(ckUnique);
