@@ -874,6 +874,10 @@ std::string TMSSQLParser::PeekWord()
     std::int64_t p = NextPos - 1;
     while (p <= GetLength() && IsBlank(CharAt(p))) ++p;
     std::string word;
+    // A GO line ends the batch: no word of the statement stands there.
+    std::int64_t end = 0;
+    std::string count;
+    if (GoLineAt(p, end, count)) return word;
     for (; p <= GetLength() && CharInSet(CharAt(p), IdentChars); ++p) word += AsciiUpper(CharAt(p));
     return word;
 }

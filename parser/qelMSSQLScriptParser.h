@@ -186,7 +186,8 @@ protected:
     std::int64_t IntegerValue();
     // The first character from the current one on that is no blank.
     char PeekNonBlank();
-    // The word that begins there, upper-cased; empty when none does.
+    // The word that begins there, upper-cased; empty when none does (a GO
+    // line is no word of the statement).
     std::string PeekWord();
     static bool IsDigitChar(char C) { return C >= '0' && C <= '9'; }
     static bool IsOnOff(TSymb S) { return S == syMSOn || S == syMSOff; }

@@ -187,6 +187,9 @@ std::string TMSSQLParser::PeekWords(int Count)
     for (int i = 0; i < Count; ++i) {
         while (p <= GetLength() && (CharAt(p) == ' ' || CharAt(p) == '\t' || CharAt(p) == '\r' || CharAt(p) == '\n'))
             ++p;
+        std::int64_t end = 0;
+        std::string count;
+        if (GoLineAt(p, end, count)) break;
         if (i > 0) words += ' ';
         for (; p <= GetLength() && CharInSet(CharAt(p), IdentChars); ++p) words += AsciiUpper(CharAt(p));
     }

@@ -97,6 +97,14 @@ const TItemCase kItemCases[] = {
      {"stStatement||dboGrant|odbCreate||GRANT VIEW DEFINITION x"},
      {"Missing: TO (<EOF>) @2:0"},
      {}},
+    // ... and with the batch: a GO line is no word of the permission, so
+    // the statement stays in its batch and GO's copies come after it.
+    {"PermissionWordsBeforeGo", "GRANT VIEW DEFINITION\nGO 3\nGRANT CONNECT\nGO 2\nPRINT 1\n",
+     {"stStatement||dboGrant|odbCreate||GRANT VIEW DEFINITION", "stStatement||dboGrant|odbCreate||GRANT VIEW DEFINITION",
+      "stStatement||dboGrant|odbCreate||GRANT VIEW DEFINITION", "stStatement||dboGrant|odbCreate||GRANT CONNECT",
+      "stStatement||dboGrant|odbCreate||GRANT CONNECT", S + "PRINT 1"},
+     {"Missing: TO (<Terminator>) @2:5", "Missing: TO (<Terminator>) @4:5"},
+     {}},
     // A statement read by its shape ends where a statement word that is no
     // keyword begins the next one.
     {"ShapeEndsAtStatementWords",
