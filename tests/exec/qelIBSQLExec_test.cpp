@@ -165,46 +165,11 @@ TEST(DescriptionSQL, DialectOneWritesNamesAsTheyStand)
 
 namespace {
 
-class IBExecTest : public ::testing::Test {
+class IBExecTest : public qeltest::TFirebirdExecFixture {
 protected:
-    void SetUp() override
-    {
-        path = NewDatabase("a.fdb");
-        qeltest::ConfigureFirebird(c, path);
-        c.IBServerOptions().SetDBCharSet("UTF8");
-        c.OnErrorMessage = [this](TObject&, const std::string& t) { connectionErrors.push_back(t); };
-        x.SetQELConnection(&c);
-        rec.Attach(x);
-    }
-
-    // An embedded database with the table T.
-    std::string NewDatabase(const std::string& name, const std::string& charSet = "UTF8")
-    {
-        const std::string file = dir.File(name);
-        qeltest::CreateFirebird(file, charSet);
-        qeltest::TInspector(file).Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOTE VARCHAR(20))");
-        return file;
-    }
-
-    TStatement* Insert(int id, const std::string& note = "n")
-    {
-        return x.AddStatement("INSERT INTO T (ID, NOTE) VALUES (" + std::to_string(id) + ", '" + note + "')",
-                              ST::stInsert, "T", OT::dboTable, OP::odbInsert);
-    }
-
-    std::vector<std::string> Ids(const std::string& db)
-    {
-        return qeltest::TInspector(db).Column("SELECT ID FROM T ORDER BY ID");
-    }
+    IBExecTest() : TFirebirdExecFixture("a.fdb") {}
 
     bool NoPasswordLogged() const { return !rec.AnyLogContains("masterkey"); }
-
-    qeltest::TempDir dir;
-    std::string path;
-    TQELConnection c;
-    TIBSQLExec x;
-    TRecorder rec;
-    std::vector<std::string> connectionErrors;
 };
 
 } // namespace
