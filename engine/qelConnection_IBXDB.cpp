@@ -39,7 +39,7 @@ bool TConnectionIBX::CreateDatabase()
         if (!co.UserName.empty()) p.Add("USER " + SQLQuotedStr(co.UserName, TDatabaseType::dbInterBase));
         if (!co.Password.empty()) p.Add("PASSWORD " + SQLQuotedStr(co.Password, TDatabaseType::dbInterBase));
         if (ib.IBDatabaseOptions().PageSize != 0) p.Add("PAGE_SIZE " + IntToStr(ib.IBDatabaseOptions().PageSize));
-        if (!ib.DBCharSet().empty()) p.Add("DEFAULT CHARACTER SET " + ib.DBCharSet());
+        if (!ib.DatabaseCharSet().empty()) p.Add("DEFAULT CHARACTER SET " + ib.DatabaseCharSet());
         db.CreateDatabase();
         db.Close();
         return true;

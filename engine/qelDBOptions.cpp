@@ -131,6 +131,7 @@ void TIBServerOptions::CopyFrom(const TIBServerOptions& Source)
     SQLServerVersion = Source.SQLServerVersion;
     SQLDialect = Source.SQLDialect;
     m_DBCharSet = Source.m_DBCharSet; // already upper-cased by the source's setter
+    m_DefaultCharSet = Source.m_DefaultCharSet;
     m_IBCompareOptions->Assign(*Source.m_IBCompareOptions);
     m_IBDatabaseOptions->Assign(*Source.m_IBDatabaseOptions);
 }
@@ -139,11 +140,13 @@ void TIBServerOptions::Clear()
 {
     SQLDialect = 3;
     m_DBCharSet.clear();
+    m_DefaultCharSet.clear();
     m_IBCompareOptions->Clear();
     m_IBDatabaseOptions->Clear();
 }
 
 void TIBServerOptions::SetDBCharSet(std::string_view Value) { m_DBCharSet = UpperCase(Value); }
+void TIBServerOptions::SetDefaultCharSet(std::string_view Value) { m_DefaultCharSet = UpperCase(Value); }
 
 std::string TIBServerOptions::GetSetNamesSQL() const
 {

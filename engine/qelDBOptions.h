@@ -157,9 +157,21 @@ public:
     TIBSQLServerVersionType SQLServerVersion = DefaultSQLServerVersion;
     TIBSQLDialectType SQLDialect = DefaultSQLDialect;
 
-    // Stored upper-cased ("win1252" reads "WIN1252").
+    // The connection's character set (lc_ctype, SET NAMES); stored
+    // upper-cased ("win1252" reads "WIN1252").
     const std::string& DBCharSet() const { return m_DBCharSet; }
     void SetDBCharSet(std::string_view Value);
+    // The database's own default character set, as CREATE DATABASE ...
+    // DEFAULT CHARACTER SET gave it (a database created without one has
+    // NONE); empty while nobody said it apart from DBCharSet. Stored
+    // upper-cased. A script's SET NAMES changes DBCharSet only: the
+    // literals that follow are in that set, the database's default is not.
+    const std::string& DefaultCharSet() const { return m_DefaultCharSet; }
+    void SetDefaultCharSet(std::string_view Value);
+    // The set a database created with these options gets: DefaultCharSet
+    // when given, else DBCharSet, as it always was for options that hold
+    // one set for both.
+    const std::string& DatabaseCharSet() const { return m_DefaultCharSet.empty() ? m_DBCharSet : m_DefaultCharSet; }
 
     TIBCompareOptions& IBCompareOptions() { return *m_IBCompareOptions; }
     const TIBCompareOptions& IBCompareOptions() const { return *m_IBCompareOptions; }
@@ -184,6 +196,7 @@ private:
     void CopyFrom(const TIBServerOptions& Source);
 
     std::string m_DBCharSet;
+    std::string m_DefaultCharSet;
     std::unique_ptr<TIBCompareOptions> m_IBCompareOptions;
     std::unique_ptr<TIBDatabaseOptions> m_IBDatabaseOptions;
 };

@@ -202,6 +202,9 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
         if (is(k, "=")) ++k;
         return k < w.size() ? w[k++] : std::string();
     };
+    // As in isql, a database made without a default character set has
+    // NONE, whatever SET NAMES gave the connection.
+    ib.SetDefaultCharSet("NONE");
     while (i < w.size()) {
         if (is(i, "USER")) {
             ++i;
@@ -220,7 +223,7 @@ void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
             if (r.ec == std::errc() && r.ptr == v.data() + v.size()) ib.IBDatabaseOptions().PageSize = size;
         } else if (is(i, "DEFAULT") && is(i + 1, "CHARACTER") && is(i + 2, "SET")) {
             i += 3;
-            ib.SetDBCharSet(value(i));
+            ib.SetDefaultCharSet(value(i));
         } else {
             ++i;
         }
@@ -250,7 +253,10 @@ void TIBSQLExec::AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, c
     const TIBServerOptions& read = Objs.IBServerOptions();
     TIBSQLExecOptions& own = IBServerOptions();
     if (settings.Dialect) own.SQLDialect = read.SQLDialect;
-    if (settings.CharSet) own.SetDBCharSet(read.DBCharSet());
+    if (settings.CharSet) {
+        own.SetDBCharSet(read.DBCharSet());
+        own.SetDefaultCharSet(read.DefaultCharSet());
+    }
     if (settings.PageSize) own.IBDatabaseOptions().PageSize = read.IBDatabaseOptions().PageSize;
     // The objects a message was attached to go with the collection.
     for (int i = 0; i < Messages().Count(); ++i) Messages().Items(i).Data = nullptr;

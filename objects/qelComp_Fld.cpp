@@ -244,14 +244,13 @@ std::string TFldData::IBColumnDefinition(bool KeyColumn) const
         if (ByValue) text += " BY VALUE";
     }
     const TIBServerOptions* ib = GetIBServerOptions();
-    // The database script says every character set a column was given: the
-    // options hold one set for SET NAMES and the database's default, so
-    // which columns have the default cannot be told from them.
+    // The database script says every character set a column was given:
+    // the database it runs on may have another default than the one read.
     const auto* objs = dynamic_cast<const TObjs*>(Objs());
     const bool wholeScript = objs != nullptr && objs->BuildingScript();
     const bool charsetCompare = wholeScript || (ib != nullptr && ib->IBCompareOptions().FldCharsetCompare);
     if (charsetCompare && !CharSet.empty() && TypeCode() != dtDomain && Body().empty() &&
-        (wholeScript || !SameText(CharSet, ib->DBCharSet()) || !Collation.empty()))
+        (wholeScript || !SameText(CharSet, ib->DatabaseCharSet()) || !Collation.empty()))
         text += " CHARACTER SET " + CharSet;
     const TIBSQLServerVersionType version = IBVersionOf(*this);
     const bool identity = Identity && (version == st_Firebird_30 || version == st_Firebird_40);

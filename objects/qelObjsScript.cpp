@@ -397,7 +397,7 @@ void TObjs::WriteHeader(TStringList& Lines)
             if (!connection.Password.empty()) text += " PASSWORD " + L(connection.Password);
             const TIBDatabaseOptions& options = ib.IBDatabaseOptions();
             if (options.PageSize != 0) text += CRLF + ("PAGE_SIZE " + IntToStr(options.PageSize));
-            if (!ib.DBCharSet().empty()) text += "  DEFAULT CHARACTER SET " + ib.DBCharSet();
+            if (!ib.DatabaseCharSet().empty()) text += "  DEFAULT CHARACTER SET " + ib.DatabaseCharSet();
             statement(text);
         }
         const TIBDatabaseOptions& options = ib.IBDatabaseOptions();

@@ -43,6 +43,7 @@ TEST(OptionsClear, IBServerKeepsVersionAndResetsTheRest)
     ib.SQLServerVersion = IBVer::st_Firebird_30;
     ib.SQLDialect = 1;
     ib.SetDBCharSet("utf8");
+    ib.SetDefaultCharSet("win1252");
     ib.IBCompareOptions().DbCharsetCompare = true;
     ib.IBCompareOptions().UseRECONNECT = false;
     ib.IBDatabaseOptions().PageSize = 8192;
@@ -51,6 +52,7 @@ TEST(OptionsClear, IBServerKeepsVersionAndResetsTheRest)
     EXPECT_EQ(ib.SQLServerVersion, IBVer::st_Firebird_30);
     EXPECT_EQ(ib.SQLDialect, 3);
     EXPECT_EQ(ib.DBCharSet(), "");
+    EXPECT_EQ(ib.DefaultCharSet(), "");
     EXPECT_FALSE(ib.IBCompareOptions().DbCharsetCompare);
     EXPECT_TRUE(ib.IBCompareOptions().UseRECONNECT);
     EXPECT_EQ(ib.IBDatabaseOptions().PageSize, 0);
@@ -139,6 +141,25 @@ TEST(IBServerOptionsText, DBCharSetIsUpperCasedAndNoneWritesNoSetNames)
     ib.SetDBCharSet("none");
     EXPECT_EQ(ib.DBCharSet(), "NONE");
     EXPECT_EQ(ib.GetSetNamesSQL(), "");
+}
+
+// The connection's set and the database's default are two settings; options
+// that were only ever given the connection's set keep creating databases
+// with it.
+TEST(IBServerOptionsText, DatabaseDefaultIsItsOwnUnlessOnlyTheConnectionsSetWasGiven)
+{
+    struct Row {
+        const char *Names, *Default, *Database, *SetNames;
+    };
+    for (const Row& row : {Row{"", "", "", ""}, Row{"utf8", "", "UTF8", "SET NAMES UTF8"},
+                           Row{"utf8", "none", "NONE", "SET NAMES UTF8"}, Row{"", "win1252", "WIN1252", ""},
+                           Row{"none", "utf8", "UTF8", ""}}) {
+        TIBServerOptions ib;
+        ib.SetDBCharSet(row.Names);
+        ib.SetDefaultCharSet(row.Default);
+        EXPECT_EQ(ib.DatabaseCharSet(), row.Database) << row.Names << "/" << row.Default;
+        EXPECT_EQ(ib.GetSetNamesSQL(), row.SetNames) << row.Names << "/" << row.Default;
+    }
 }
 
 TEST(IBServerOptionsText, OnlyDialectThreeWritesSetSQLDialect)
@@ -334,6 +355,7 @@ TEST(OptionsAssign, IBFamilyCopiesBothWaysWithTheUsersSwitches)
     exec.SQLServerVersion = IBVer::st_Firebird_40;
     exec.SQLDialect = 1;
     exec.SetDBCharSet("utf8");
+    exec.SetDefaultCharSet("win1252");
     exec.IBCompareOptions().UseRECONNECT = false;
     exec.IBCompareOptions().ModifySystemTables = true;
     exec.IBCompareOptions().GenerateCOMMIT = true;
@@ -354,6 +376,7 @@ TEST(OptionsAssign, IBFamilyCopiesBothWaysWithTheUsersSwitches)
         EXPECT_EQ(o->SQLServerVersion, IBVer::st_Firebird_40);
         EXPECT_EQ(o->SQLDialect, 1);
         EXPECT_EQ(o->DBCharSet(), "UTF8");
+        EXPECT_EQ(o->DefaultCharSet(), "WIN1252");
         EXPECT_FALSE(o->IBCompareOptions().UseRECONNECT);
         EXPECT_TRUE(o->IBCompareOptions().ModifySystemTables && o->IBCompareOptions().GenerateCOMMIT);
         EXPECT_EQ(o->IBCompareOptions().UpdateDescriptionMode, TUpdateDescriptionType::udComment);

@@ -138,9 +138,10 @@ std::string RunIsql(const std::string& Script, const std::string& Folder)
     return RunCommand("isql-fb -q -user SYSDBA -password masterkey -i '" + file + "'", Folder);
 }
 
-std::string ExtractMetadata(const std::string& Database, const std::string& Folder)
+std::string ExtractMetadata(const std::string& Database, const std::string& Folder, const std::string& CharSet)
 {
-    return RunCommand("isql-fb -x -user SYSDBA -password masterkey '" + Database + "'", Folder);
+    const std::string names = CharSet.empty() ? std::string() : " -ch " + CharSet;
+    return RunCommand("isql-fb -x" + names + " -user SYSDBA -password masterkey '" + Database + "'", Folder);
 }
 
 } // namespace qeltest

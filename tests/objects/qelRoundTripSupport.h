@@ -30,8 +30,9 @@ std::string ExtractDifference(const std::string& Expected, const std::string& Ac
 // (the script names Database); answers what isql-fb wrote (its errors).
 std::string RunIsql(const std::string& Script, const std::string& Folder);
 
-// isql-fb -x of the database.
-std::string ExtractMetadata(const std::string& Database, const std::string& Folder);
+// isql-fb -x of the database, read through CharSet when one is given (the
+// extract does not say it: a script that rebuilds from it has to).
+std::string ExtractMetadata(const std::string& Database, const std::string& Folder, const std::string& CharSet = {});
 
 // Runs a command line in Folder; answers its output, after "exit N: " when
 // it failed.
