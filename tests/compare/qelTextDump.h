@@ -40,7 +40,7 @@ inline void Write(const char* expr, std::string_view text)
 template <class T> void WriteIfText(const char* expr, const T& value)
 {
     if constexpr (std::is_convertible_v<const T&, std::string_view> && !std::is_null_pointer_v<T>) {
-        if constexpr (std::is_pointer_v<std::decay_t<T>>) {
+        if constexpr (std::is_pointer_v<T>) { // an array is never null
             if (value == nullptr)
                 return;
         }
