@@ -75,6 +75,12 @@ enum class TSymb : std::uint8_t {
     syMSXorAssign = 218,       // ^=
     syMSAndAssign = 219,       // &=
     syMSOrAssign = 220,        // |=
+
+    // A character that begins no token in any dialect (a control character,
+    // "?", a byte of no UTF-8 sequence): reported by the scanner and handed
+    // to the grammar as a token of its own, so that the statement it stands
+    // in keeps it and fails instead of losing it.
+    syInvalidChar = 255,
 };
 
 using TSymbSet = TSet<TSymb, 256>;

@@ -27,6 +27,18 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
+// A statement's text without the blanks around it; a control character is
+// no blank but a token, and stays:  " \x01a \r\n" -> "\x01a"
+std::string TrimBlanks(std::string_view Text)
+{
+    const auto blank = [](char c) { return IsBlank(c) || c == '\x1A'; };
+    std::size_t b = 0;
+    std::size_t e = Text.size();
+    while (b < e && blank(Text[b])) ++b;
+    while (e > b && blank(Text[e - 1])) --e;
+    return std::string(Text.substr(b, e - b));
+}
+
 // Value of an integer literal with an optional sign and exponent, exactly;
 // False when it is no integer or leaves 64 bits:
 //   "007" -> 7, "-12" -> -12, "1E5" -> 100000, "100E-2" -> 1, "1E-1" -> False
@@ -216,6 +228,7 @@ void TParseContext::Save()
     IntValue = p.IntValue;
     FloatValue = p.FloatValue;
     QuoteChar = p.QuoteChar;
+    Unterminated = p.m_unterminated;
 }
 
 void TParseContext::Restore() const
@@ -234,6 +247,7 @@ void TParseContext::Restore() const
     p.IntValue = IntValue;
     p.FloatValue = FloatValue;
     p.QuoteChar = QuoteChar;
+    p.m_unterminated = Unterminated;
 }
 
 TNestingLevel::TNestingLevel(TCustomParser& Parser) : m_parser(Parser)
@@ -314,7 +328,7 @@ void TCustomParser::SetSource(std::string_view Text)
     TokenText.clear();
     ValueText.clear();
     Contexts.clear();
-    m_emittedStart = m_emittedEnd = -1;
+    m_emittedStart = m_emittedEnd = m_scanErrorAt = -1;
     NextChar();
 }
 
@@ -420,8 +434,8 @@ void TCustomParser::ReadNextToken()
             DoErrorMessage("Parser " + ClassName() + " deadlock.");
             NextChar();
         }
-        // syEOF before the end: an unreadable character was reported and
-        // skipped; read on to the next real token.
+        // syEOF before the end: a dialect's scanner stepped over something
+        // that is no token; read on to the next real token.
         if (Symb != syEOF) break;
     }
     if ((TraceFlags & 1) != 0 && Symb != syEOF) TraceToken();
@@ -482,24 +496,31 @@ void TCustomParser::ScanToken()
         case '<':
         case '>':
         case '=':
-        case '!': ScanPair(c); AfterScanToken(); return;
-        default: {
-            // Reported and skipped; NextToken reads on to the next token.
-            const auto length = static_cast<std::size_t>(SequenceLength(static_cast<unsigned char>(c)));
-            std::string bytes(1, c);
-            for (std::size_t i = 1; i < length; ++i) {
-                const char b = CharAt(NextPos + static_cast<std::int64_t>(i) - 1);
-                if ((static_cast<unsigned char>(b) & 0xC0) != 0x80) break;
-                bytes += b;
-            }
-            if (bytes.size() != length) bytes.resize(1);
-            ParseError("Invalid char in source text: \"" + CharText(bytes) + "\".");
-            for (std::size_t i = 1; i < bytes.size(); ++i) NextChar();
-            break;
-        }
+        case '!': ScanPair(c); return;
+        default: ScanInvalidChar(); return;
         }
         NextChar();
     }
+    AfterScanToken();
+}
+
+// A character (a whole UTF-8 sequence) that begins no token: reported, and
+// a token of its own, so that it stays in its statement's text.
+void TCustomParser::ScanInvalidChar()
+{
+    const char c = CurChar;
+    const auto length = static_cast<std::size_t>(SequenceLength(static_cast<unsigned char>(c)));
+    std::string bytes(1, c);
+    for (std::size_t i = 1; i < length; ++i) {
+        const char b = CharAt(NextPos + static_cast<std::int64_t>(i) - 1);
+        if ((static_cast<unsigned char>(b) & 0xC0) != 0x80) break;
+        bytes += b;
+    }
+    if (bytes.size() != length) bytes.resize(1);
+    Symb = syInvalidChar;
+    TokenText = bytes;
+    ParseError("Invalid char in source text: \"" + CharText(bytes) + "\".");
+    for (std::size_t i = 0; i < bytes.size(); ++i) NextChar();
     AfterScanToken();
 }
 
@@ -518,15 +539,18 @@ void TCustomParser::ScanPair(char First)
     case '=': pair = next == '=' ? syDoubleEqual : syEOF; break;
     default: pair = next == '=' ? syNotEqual : syEOF; break;
     }
+    if (First == '!' && pair == syEOF) {
+        ScanInvalidChar();
+        return;
+    }
     if (pair != syEOF) {
         Symb = pair;
         while (NextPos <= second) NextChar();
-    } else if (First == '!') {
-        ParseError("Invalid char in source text: \"!\".");
     } else {
         Symb = First == '<' ? syLess : First == '>' ? syGreater : syEqual;
     }
     NextChar();
+    AfterScanToken();
 }
 
 void TCustomParser::ReadIdent()
@@ -682,7 +706,12 @@ bool TCustomParser::CheckTerminator()
     return true;
 }
 
-std::string TCustomParser::SymbolName(TSymb S) const { return m_resWords->SymbolName(S); }
+std::string TCustomParser::SymbolName(TSymb S) const
+{
+    // No word of any table: the scanner makes it of what begins no token.
+    if (S == syInvalidChar) return "<Invalid char>";
+    return m_resWords->SymbolName(S);
+}
 
 bool TCustomParser::IsWord(std::string_view Word) const
 {
@@ -779,12 +808,24 @@ std::string TCustomParser::GetPositionText() const
 
 void TCustomParser::ParseError(const std::string& Msg)
 {
-    // One error a statement: what follows its first error is skipped, and
-    // so is all that the end of the source brings after a text that never
-    // ended.
-    if ((m_inStatement && m_statementFailed) || EndsUnterminated()) return;
-    if (!m_messages->HasErrors()) DoErrorMessage(Msg + GetPositionText());
-    m_messages->AddMessage(Msg, ScriptName, TMsgKind::mkError, Line, Column - 1);
+    // One error a statement: what follows its first error is skipped.
+    if (m_inStatement && m_statementFailed) return;
+    // Not stored, though the statement still ends: all that the end of the
+    // source brings after a text that never ended, the first error of a
+    // statement whose first token reported its own as it was read, and an
+    // error stored at this place already (a token read again after a
+    // look-ahead).
+    const auto storedHere = [&] {
+        const int count = m_messages->Count();
+        if (count == 0) return false;
+        const TMsgData& last = m_messages->Items(count - 1);
+        return last.Text == Msg && last.Line == Line && last.Column == Column - 1 && last.ScriptName == ScriptName;
+    };
+    if (!EndsUnterminated() && !(m_inStatement && m_scanErrorAt == StatementStart) && !storedHere()) {
+        if (!m_messages->HasErrors()) DoErrorMessage(Msg + GetPositionText());
+        m_messages->AddMessage(Msg, ScriptName, TMsgKind::mkError, Line, Column - 1);
+        if (m_scanLevel > 0) m_scanErrorAt = TokenStart;
+    }
     if (!m_inStatement) return;
     m_statementFailed = true;
     if (!m_armed) return;
@@ -846,7 +887,7 @@ void TCustomParser::AddStatement(TStatType StatType, const std::string& ObjName,
                                  TDbOperation Operation, const std::string& ParentName, TStatement*& Statement)
 {
     Statement = nullptr;
-    const std::string sql = StatementStart < TokenStart ? Trim(GetText(StatementStart, TokenStart - StatementStart))
+    const std::string sql = StatementStart < TokenStart ? TrimBlanks(GetText(StatementStart, TokenStart - StatementStart))
                                                         : std::string();
     m_emittedStart = StatementStart;
     m_emittedEnd = TokenStart;
@@ -918,7 +959,7 @@ void TCustomParser::RecoverStatement()
         const auto length = static_cast<std::int64_t>(m_terminator.size());
         if (length > 0 && GetText(from, length) == m_terminator) from += length;
     }
-    if (from < TokenStart && !Trim(GetText(from, TokenStart - from)).empty()) {
+    if (from < TokenStart && !TrimBlanks(GetText(from, TokenStart - from)).empty()) {
         StatementStart = from;
         AddStatement();
     }

@@ -66,6 +66,9 @@ public:
     std::int64_t IntValue = 0;
     double FloatValue = 0;
     char QuoteChar = '\0';
+    // A text ran to the end unterminated; a look-ahead that met one and was
+    // taken back has not.
+    bool Unterminated = false;
 
     TStringList Names;
     TStringList Aliases;
@@ -270,6 +273,9 @@ protected:
     void RunParse(const std::string& LogText);
     // The character at a 1-based index; #0 outside the source.
     char CharAt(std::int64_t Pos);
+    // The character (a whole UTF-8 sequence) at the current one, which
+    // begins no token: reported, and made a syInvalidChar token.
+    void ScanInvalidChar();
 
 private:
     class TSourceStream;
@@ -302,6 +308,9 @@ private:
     int m_scanLevel = 0;
     int m_nesting = 0;
     int m_recursion = 0;
+    // Where the last token whose scan reported an error starts: a statement
+    // that begins with it has its error already.
+    std::int64_t m_scanErrorAt = -1;
     std::int64_t m_emittedStart = -1;
     std::int64_t m_emittedEnd = -1;
 };

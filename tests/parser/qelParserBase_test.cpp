@@ -89,12 +89,14 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{DT::dbInterBase, "^", "a;b^", "<Ident>:A <;> <Ident>:B <Terminator>", ""}));
 
 // The first error fires the event with the position text (Pos one past the
-// stored column); every error is stored; the scan goes on behind each one.
-TEST(ParserErrors, InvalidCharactersAreReportedAndSkipped)
+// stored column); every error is stored; each character is a token of its
+// own, so that the statement it stands in keeps it.
+TEST(ParserErrors, InvalidCharactersAreReportedAndKeptAsTokens)
 {
     auto p = NewParser();
     EXPECT_EQ(p->ResWords().Symb("select"), TSymb{30}) << "the final class's words are there before any source";
-    EXPECT_EQ(Tokens(*p, "a ! b\n _x \xC3\xA9"), "<Ident>:A <Ident>:B <Ident>:X");
+    EXPECT_EQ(Tokens(*p, "a ! b\n _x \xC3\xA9"),
+              "<Ident>:A <Invalid char>:! <Ident>:B <Invalid char>:_ <Ident>:X <Invalid char>:\xC3\xA9");
     ASSERT_EQ(p->Errors.size(), 1u);
     EXPECT_EQ(p->Errors[0], "Invalid char in source text: \"!\".\r\nScript: s.sql Line:1 Pos:4\r\n");
     ASSERT_EQ(p->Messages().Count(), 3);

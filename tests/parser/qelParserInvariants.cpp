@@ -84,10 +84,11 @@ std::string Excerpt(std::string_view Text)
     return "\"" + out + (Text.size() > 60 ? "...\"" : "\"");
 }
 
-// A NUL byte carries nothing: both scanners step over it between tokens.
+// What both scanners step over between tokens. A NUL byte is none: like any
+// character that begins no token it is a token of its own, with its error.
 bool IsBlank(char c, bool MSSQL)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || (MSSQL && c == '\x1A');
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || (MSSQL && c == '\x1A');
 }
 bool IsLineBlank(char c, bool MSSQL) { return c == ' ' || c == '\t' || (MSSQL && c == '\x1A'); }
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -100,13 +101,14 @@ bool IsWordChar(char c)
 // no blank, comment, terminator, GO line or silent statement is lost.
 class TGapReader {
 public:
-    // Reported: offsets of characters a stored "Invalid char" error names.
+    // Reported: offsets of characters a stored "Invalid char" error names
+    // (which the MS SQL scanner may still drop).
     TGapReader(const std::string& Source, bool MSSQL, const std::set<std::size_t>* Reported = nullptr)
         : m_s(Source), m_mssql(MSSQL), m_reported(Reported)
     {
     }
 
-    // Characters that begin no token, dropped but named in an error.
+    // Characters the MS SQL scanner dropped, naming them in an error.
     int ReportedDrops = 0;
 
     // Reads [From, To); the first character that belongs to nothing, or npos.
@@ -152,14 +154,12 @@ public:
     }
 
 private:
-    // A character that begins no token: named in an error, or a control
-    // character (whose error the statement before it may have taken as its
-    // one). The scanner drops it as it does a blank.
+    // A character that begins no token is a token of the statement it
+    // stands in; the MS SQL scanner still drops a lone "!" it names in an
+    // error.
     bool IsDropped(std::size_t I) const
     {
-        const auto u = static_cast<unsigned char>(m_s[I]);
-        return (m_reported != nullptr && m_reported->count(I) != 0) || (u < 0x20 && !IsBlank(m_s[I], m_mssql)) ||
-               u == 0x7F;
+        return m_mssql && m_s[I] == '!' && m_reported != nullptr && m_reported->count(I) != 0;
     }
 
     // Steps over blanks, comments and dropped characters at I; False when
@@ -438,29 +438,14 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
                 Faults.push_back(label + " is no slice of the source after offset " + std::to_string(lastEnd));
             continue;
         }
-        if (Reported.Unterminated.count(pos) != 0) {
-            // The word before a text that never ends, left out of the
-            // statement that begins at the text.
-            std::size_t w = pos;
-            while (w > lastEnd && IsBlank(Source[w - 1], MSSQL)) --w;
-            const std::size_t wordEnd = w;
-            while (w > lastEnd && IsWordChar(Source[w - 1])) --w;
-            if (w < wordEnd) {
-                readGap(w);
-                Faults.push_back(std::string(kOpenFinding) + "word-before-unterminated: " + label + " leaves out " +
-                                 Excerpt(std::string_view(Source).substr(w, wordEnd - w)) + " before it");
-                lastEnd = pos;
-            }
-        }
         readGap(pos);
         lastEnd = pos + length;
         batch.push_back(sql);
     }
     readGap(Source.size());
     if (gaps.ReportedDrops > 0)
-        Faults.push_back(std::string(kOpenFinding) + "invalid-chars: " + std::to_string(gaps.ReportedDrops) +
-                         " characters that begin no token (named in an error, or control characters) were dropped from every "
-                         "statement");
+        Faults.push_back(std::string(kOpenFinding) + "mssql-lone-bang: " + std::to_string(gaps.ReportedDrops) +
+                         " lone \"!\" characters were dropped from every statement, each named in an error");
     if (!owed.empty()) Faults.push_back(std::to_string(owed.size()) + " copies owed after GO were never handed on");
 }
 

@@ -66,6 +66,11 @@ TEST(SQLParserStatements, NothingIsLostOrSplit)
         {"INSERT INTO T VALUES (1)   ;", {"INSERT INTO T VALUES (1)|15|INTO"}, {}},
         {";;a;\r\nb", {"a|6|", "b|6|"}, {}},
         {"a; b ! c ! d; e", {"a|6|", "b ! c ! d|6|", "e|6|"}, {"Invalid char in source text: \"!\".@1:6"}},
+        // Characters that begin no token start a statement of their own
+        // and stay in it, with one error for the statement.
+        {"a;\r\n!? b ERR x; \x01;c\x7F", {"a|6|", "!? b ERR x|6|", "\x01|6|", "c\x7F|6|"},
+         {"Invalid char in source text: \"!\".@2:1", "Invalid char in source text: \"#1\".@2:13",
+          "Invalid char in source text: \"#127\".@2:16"}},
         {"INSERT T ERR x (; y", {"INSERT T ERR x (|15|T", "y|6|"}, {"Must be: DO@1:15"}},
         {"p (a; b", {"p (a|6|", "b|6|"}, {"Missing: <)> (<Terminator>)@1:6"}},
         {"THROW x; y", {"THROW x|6|", "y|6|"}, {"boom@1:6"}},
