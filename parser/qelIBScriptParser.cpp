@@ -415,6 +415,7 @@ void TIbParser::UnknownStatement()
 
 void TIbParser::ParseCreate()
 {
+    if (Symb == syIBRecreate) DropForRecreate();
     NextToken();
     if (Symb == syIBTable || Symb == syIBGlobal) {
         const bool temporary = Symb == syIBGlobal;

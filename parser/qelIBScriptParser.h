@@ -29,6 +29,7 @@ namespace qel {
 
 class TCtrData;
 class TDbObj;
+class TDmnData;
 class TExcData;
 class TFldData;
 class TGntData;
@@ -237,6 +238,13 @@ protected:
     // One clause of ALTER TABLE; Kind: the statement takes its kind.
     void ParseAlterTableClause(const std::string& Name, TTblData* Table, bool Kind);
     void ParseAlterColumn(TFldData& Field);
+    // Field was just renamed from OldName: its table's entry, its links and
+    // the key columns of the table's indexes follow.
+    void RenameColumn(TTblData& Table, TFldData& Field, const std::string& OldName);
+    // Frees column Column of Table and what the server drops with it.
+    void DropColumn(TTblData& Table, const std::string& Column);
+    // The other ends' entries of Obj's links take Obj's (new) name.
+    void RenameLinks(TDbObj& Obj);
     bool ParseNullOrDefault(TFldData& Field);
 
     // ---- other object kinds (qelIBScriptParserObjects.cpp) ----
@@ -244,6 +252,8 @@ protected:
     void ParseAlterIndex();
     void ParseCreateDomain();
     void ParseAlterDomain();
+    // Files Domain under its new name Name; what is based on it follows.
+    void RenameDomain(TDmnData& Domain, const std::string& Name);
     void ParseGenerator();
     void ParseAlterSequence();
     void ParseCreateException(TExcData* Existing);
@@ -273,6 +283,18 @@ protected:
     // The grant the collection keeps: Grant, or nullptr when it was merged
     // into an equal one (and freed).
     TGntData* FindGrantObject(std::unique_ptr<TGntData> Grant);
+    // The object a DROP of Kind names in the collection, or nullptr.
+    TDbObj* FindDropped(TDbObject Kind, const std::string& Name, bool External) const;
+    // Frees Obj and what the server drops with it (its constraints, indexes,
+    // triggers and grants); nothing for nullptr.
+    void DropObject(TDbObj* Obj);
+    // Frees the grants of object Name, and those to it as a grantee of Kind.
+    void DropGrants(const std::string& Name, TDbObject Kind);
+    // RECREATE at the current token: the object of the kind and name that
+    // follow is dropped first, as the server drops it; nothing is consumed.
+    void DropForRecreate();
+    // The links of what Obj uses, both ends: its definition is read again.
+    void ForgetUses(TDbObj& Obj);
 
 private:
     // The INPUT chain: how deep this parser reads, and the files it is

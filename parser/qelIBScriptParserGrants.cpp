@@ -1,6 +1,7 @@
 // The InterBase script parser: GRANT, REVOKE, DROP, COMMENT ON and DESCRIBE.
 #include "qelIBScriptParser.h"
 
+#include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Exc.h"
 #include "qelComp_Fld.h"
@@ -223,8 +224,10 @@ void TIbParser::ParseDrop()
 {
     NextToken();
     TDbObject kind = dboUnknown;
+    bool external = false;
     if (Is(syIBDomain, "DOMAIN")) kind = dboDomain;
     else if (Is(syIBExternal, "EXTERNAL")) {
+        external = true;
         NextToken();
         ExpectIs(syIBFunction, "FUNCTION");
         kind = dboFunction;
@@ -248,11 +251,138 @@ void TIbParser::ParseDrop()
         ServerStatement();
         return;
     } else ParseError("Unknown DROP statement");
+    const bool packageBody = kind == dboPackage && IsWord("BODY");
     SetKind(stStatement, {}, kind, odbDrop);
     NextToken();
-    StatementKind.ObjName = ExpectName();
+    const std::string name = ExpectName();
+    StatementKind.ObjName = name;
     NextToken();
     Emit();
+    if (kind == dboUnknown) return;
+    if (packageBody) {
+        // The header stays; its routines lose their bodies.
+        if (Collection() != nullptr)
+            if (TPkgData* package = Collection()->FindPackage(name)) package->SetBody({});
+        return;
+    }
+    DropObject(FindDropped(kind, name, external));
+}
+
+// DROP FUNCTION names a function of the language first, then an external
+// one, as the server looks.
+TDbObj* TIbParser::FindDropped(TDbObject Kind, const std::string& Name, bool External) const
+{
+    const TObjs* objs = Collection();
+    if (objs == nullptr) return nullptr;
+    switch (Kind) {
+    case dboTable: return objs->FindTable(Name);
+    case dboView: return objs->FindView(Name);
+    case dboProcedure: return objs->FindProcedure(Name);
+    case dboTrigger: return objs->FindTrigger(Name);
+    case dboDomain: return objs->FindDomain(Name);
+    case dboException: return objs->FindException(Name);
+    case dboIndex: return objs->FindIndex(Name);
+    case dboGenerator: return objs->FindGenerator(Name);
+    case dboRole: return objs->FindRole(Name);
+    case dboPackage: return objs->FindPackage(Name);
+    case dboCollation: return objs->Collations.Find(Name);
+    case dboFunction:
+        if (!External)
+            if (TDbObj* f = objs->FindProcedure(TPrcData::FunctionKey(Name))) return f;
+        return objs->FindUDF(Name);
+    default: return nullptr;
+    }
+}
+
+// What the server drops with an object goes from the collection with it: a
+// table's constraints, indexes and triggers, a view's triggers, and every
+// grant of the object or to it. What still uses the object only loses its
+// link (the server would have refused the drop, and said so).
+void TIbParser::DropObject(TDbObj* Obj)
+{
+    TObjs* objs = Collection();
+    if (objs == nullptr || Obj == nullptr) return;
+    const std::string name = Obj->Name();
+    std::vector<TDbObj*> gone;
+    TDbObject kind = Obj->ObjectType();
+    if (auto* routine = dynamic_cast<TPrcData*>(Obj)) kind = routine->IsFunction ? dboFunction : dboProcedure;
+    if (dynamic_cast<TTblData*>(Obj) != nullptr) {
+        kind = dboTable;
+        for (const auto& item : objs->Constraints)
+            if (auto* ctr = dynamic_cast<TCtrData*>(item.Object); ctr != nullptr && ctr->TableName() == name)
+                gone.push_back(ctr);
+        for (const auto& item : objs->Indexes)
+            if (auto* index = dynamic_cast<TIdxData*>(item.Object); index != nullptr && index->TableName == name)
+                gone.push_back(index);
+    }
+    if (kind == dboTable || kind == dboView)
+        for (const auto& item : objs->Triggers)
+            if (auto* trigger = dynamic_cast<TTrgData*>(item.Object); trigger != nullptr && trigger->TableName() == name)
+                gone.push_back(trigger);
+    for (TDbObj* other : gone)
+        if (dynamic_cast<TTrgData*>(other) != nullptr) DropGrants(other->Name(), dboTrigger);
+    DropGrants(name, kind);
+    for (TDbObj* other : gone) objs->DeleteObject(other);
+    DoLogNextLine("Drop: " + name);
+    objs->DeleteObject(Obj);
+}
+
+// RECREATE TABLE, VIEW, PROCEDURE, FUNCTION, TRIGGER, EXCEPTION or PACKAGE
+// drops what has the name, and what goes with it, before it creates; a
+// sequence or a package body is changed in place by its own statement.
+void TIbParser::DropForRecreate()
+{
+    if (Collection() == nullptr) return;
+    const TParseContext at(this);
+    NextToken();
+    TDbObject kind = dboUnknown;
+    if (Symb == syIBGlobal || IsWord("GLOBAL")) {
+        NextToken();
+        if (Is(syIBTemporary, "TEMPORARY")) NextToken();
+    }
+    if (Is(syIBTable, "TABLE")) kind = dboTable;
+    else if (Is(syIBView, "VIEW")) kind = dboView;
+    else if (Is(syIBProcedure, "PROCEDURE")) kind = dboProcedure;
+    else if (Is(syIBFunction, "FUNCTION")) kind = dboFunction;
+    else if (Is(syIBTrigger, "TRIGGER")) kind = dboTrigger;
+    else if (Is(syIBException, "EXCEPTION")) kind = dboException;
+    else if (IsWord("PACKAGE") && !PeekWord("BODY")) kind = dboPackage;
+    TDbObj* found = nullptr;
+    if (kind != dboUnknown) {
+        NextToken();
+        if (Symb == syIdent) found = FindDropped(kind, TokenText, false);
+    }
+    at.Restore();
+    DropObject(found);
+}
+
+void TIbParser::ForgetUses(TDbObj& Obj)
+{
+    for (const auto& link : Obj.Uses)
+        if (link.Object && link.Object->Target != nullptr)
+            link.Object->Target->UsedBy.RemoveIf([&](const TDependObj& Back) { return Back.Target == &Obj; });
+    Obj.Uses.Clear();
+}
+
+// The grants of the object Name and those to it as a grantee of Kind (to a
+// user of the same name they stay, as the server keeps them).
+void TIbParser::DropGrants(const std::string& Name, TDbObject Kind)
+{
+    TObjs* objs = Collection();
+    const auto sameKind = [&](TDbObject Of) {
+        if (Of == Kind || Of == dboUnknown) return true;
+        // A grant on a table or view not known when it was read.
+        return (Kind == dboTable || Kind == dboView) && (Of == dboTable || Of == dboView);
+    };
+    std::vector<TDbObj*> grants;
+    for (const auto& item : objs->Grants) {
+        const auto* g = dynamic_cast<const TGntData*>(item.Object);
+        if (g == nullptr) continue;
+        const bool on = g->ObjectName == Name && sameKind(g->ObjectKind) && (g->ObjectKind != dboRole || Kind == dboRole);
+        const bool to = g->Grantee == Name && Kind != dboUnknown && g->GranteeKind == Kind;
+        if (on || to) grants.push_back(item.Object);
+    }
+    for (TDbObj* g : grants) objs->DeleteObject(g);
 }
 
 TDbObj* TIbParser::ReadObjectName(TDbObject Kind, std::string& Name)

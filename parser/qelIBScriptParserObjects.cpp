@@ -9,6 +9,7 @@
 #include "qelComp_Fnc.h"
 #include "qelComp_Gnr.h"
 #include "qelComp_Idx.h"
+#include "qelComp_Prc.h"
 #include "qelComp_Rol.h"
 #include "qelComp_Tbl.h"
 #include "qelObjs.h"
@@ -120,11 +121,11 @@ void TIbParser::ParseAlterDomain()
     TFldData scratch(Objs());
     TFldData& field = domain != nullptr && domain->BaseField ? *domain->BaseField : scratch;
     NextToken();
+    std::string newName;
     for (TLoopGuard guard(*this); Symb != syTerminator && Symb != syEOF; guard.Turn()) {
         if (Is(syIBTo, "TO")) {
-            // A new name is the server's; the statement carries it.
             NextToken();
-            ExpectName();
+            newName = ExpectName();
             NextToken();
         } else if (ParseNullOrDefault(field)) {
             continue;
@@ -158,6 +159,32 @@ void TIbParser::ParseAlterDomain()
     }
     if (domain != nullptr) DoLogNextLine("Alter domain: " + name);
     Emit(false);
+    if (domain != nullptr && !newName.empty()) RenameDomain(*domain, newName);
+}
+
+// ALTER DOMAIN D TO E: the server renames a domain in use, and its columns
+// and parameters follow it.
+void TIbParser::RenameDomain(TDmnData& Domain, const std::string& Name)
+{
+    TObjs* objs = Collection();
+    const std::string old = Domain.Name();
+    if (objs == nullptr || old == Name) return;
+    objs->Domains.Remove(&Domain);
+    Domain.SetName(Name);
+    objs->Domains.Add(Domain.GetKey(), &Domain);
+    RenameLinks(Domain);
+    const auto follow = [&](const TOwnedNameList<TFldData>& Fields) {
+        for (const auto& item : Fields)
+            if (item.Object && item.Object->DataType == dtDomain && item.Object->DomainName == old)
+                item.Object->DomainName = Name;
+    };
+    for (const auto& item : objs->Tables)
+        if (auto* table = dynamic_cast<TTblData*>(item.Object)) follow(table->Fields);
+    for (const auto& item : objs->Procedures)
+        if (auto* routine = dynamic_cast<TPrcData*>(item.Object)) {
+            follow(routine->InputParams);
+            follow(routine->OutputParams);
+        }
 }
 
 void TIbParser::ParseGenerator()

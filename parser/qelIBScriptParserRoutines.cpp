@@ -65,7 +65,9 @@ void TIbParser::ParseCreateProcedure(bool IsFunction, bool InPackage)
         if (InPackage) member = std::move(fresh);
         else made.Reset(std::move(fresh));
     } else {
+        // Read again: what the old definition used no longer counts.
         routine->SetBody({});
+        ForgetUses(*routine);
     }
     if (!InPackage) SetKind(stStatement, name, dboProcedure, operation);
     DoLogNextLine((IsFunction ? "Function: " : "Procedure: ") + name);
@@ -219,6 +221,11 @@ void TIbParser::ParseCreateTrigger(bool Alter)
         NextToken();
     }
     DoLogNextLine("Trigger: " + name);
+    if (Is(syIBAs, "AS") && !made) {
+        // A known trigger's new body: what the old one used no longer counts.
+        ForgetUses(*trigger);
+        AddDepend(trigger, trigger->Table(), {});
+    }
     if (Is(syIBAs, "AS")) ReadBodyText(trigger, TokenStart);
     Emit();
     made.File();
@@ -257,20 +264,38 @@ void TIbParser::ParseCreateView()
 {
     ExpectIs(syIBView, "VIEW");
     NextToken();
-    TPendingObject<TViwData> view(*this, std::make_unique<TViwData>(Objs()));
-    view->SetName(ExpectName());
-    SetKind(stStatement, view->Name(), dboView, odbCreate);
+    const std::string name = ExpectName();
+    // ALTER VIEW and CREATE OR ALTER VIEW change the view in place, so that
+    // what uses it keeps it (RECREATE has dropped it already).
+    TViwData* existing = Collection() != nullptr ? Collection()->FindView(name) : nullptr;
+    TPendingObject<TViwData> made(*this, existing != nullptr ? nullptr : std::make_unique<TViwData>(Objs()));
+    TViwData* view = existing != nullptr ? existing : made.get();
+    // Who used which column of the old definition, linked again to the
+    // column of that name in the new one.
+    std::vector<std::pair<TDbObj*, std::string>> columnUsers;
+    if (existing != nullptr) {
+        for (const auto& column : existing->Columns)
+            if (column.Object)
+                for (const auto& link : column.Object->UsedBy)
+                    if (link.Object->Target != existing) columnUsers.emplace_back(link.Object->Target, column.Name);
+        ForgetUses(*existing);
+        existing->Columns.Clear();
+        existing->SetBody({});
+    }
+    view->SetName(name);
+    SetKind(stStatement, name, dboView, odbCreate);
     NextToken();
     if (Symb == syLParen) ParseColumnList(view->Columns);
     // A link to one of the columns names the view as the column's parent.
     for (const auto& column : view->Columns) {
-        column.Object->Parent = view.get();
+        column.Object->Parent = view;
         column.Object->TableName = view->Name();
     }
     DoLogNextLine("View: " + view->Name());
-    ReadBodyText(view.get(), TokenStart);
+    ReadBodyText(view, TokenStart);
     Emit();
-    view.File();
+    made.File();
+    for (const auto& [user, column] : columnUsers) AddDepend(user, view, column);
 }
 
 void TIbParser::ParseExecuteBlock()

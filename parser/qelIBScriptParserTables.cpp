@@ -6,6 +6,7 @@
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Idx.h"
 #include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
@@ -15,6 +16,8 @@
 #include "qelText.h"
 
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace qel {
 
@@ -726,13 +729,20 @@ void TIbParser::ParseAlterTableClause(const std::string& Name, TTblData* Table, 
         TFldData scratch(Objs());
         TFldData* found = Table != nullptr ? Table->Fields.Find(column) : nullptr;
         ParseAlterColumn(found != nullptr ? *found : scratch);
+        if (found != nullptr && found->Name() != column) RenameColumn(*Table, *found, column);
     } else if (Symb == syIBDrop) {
         NextToken();
         if (Symb == syIBConstraint) {
             NextToken();
-            if (Kind) SetKind(stStatement, ExpectName(), dboConstraint, odbDrop, Name);
+            const std::string constraint = ExpectName();
+            if (Kind) SetKind(stStatement, constraint, dboConstraint, odbDrop, Name);
+            if (Collection() != nullptr)
+                if (TCtrData* ctr = Collection()->FindConstraint(constraint); ctr != nullptr && ctr->TableName() == Name)
+                    Collection()->DeleteObject(ctr);
         } else if (Symb == syIdent) {
-            if (Kind) SetKind(stStatement, TokenText, dboField, odbDrop, Name);
+            const std::string column = ExpectName();
+            if (Kind) SetKind(stStatement, column, dboField, odbDrop, Name);
+            if (Table != nullptr) DropColumn(*Table, column);
         } else {
             ParseError("Unknown ALTER TABLE <table-name> DROP statement");
         }
@@ -773,9 +783,10 @@ void TIbParser::ParseAlterColumn(TFldData& Field)
 {
     if (ParseNullOrDefault(Field)) return;
     if (Is(syIBTo, "TO")) {
-        // The new name is the server's; the statement carries it.
+        // The caller moves what holds the old name along.
         NextToken();
-        ExpectName(true);
+        const std::string name = ExpectName(true);
+        if (!name.empty()) Field.SetName(name);
         NextToken();
     } else if (Is(syIBType, "TYPE")) {
         NextToken();
@@ -811,6 +822,85 @@ void TIbParser::ParseAlterColumn(TFldData& Field)
     } else {
         ParseError("Unknown ALTER COLUMN clause");
     }
+}
+
+// ---- what a drop or a rename changes ----
+
+namespace {
+
+// Gives the entries whose object Pred accepts the name Name, in place.
+template <class T, class Pred>
+void RenameEntries(TOwnedNameList<T>& List, Pred pred, const std::string& Name)
+{
+    std::vector<std::pair<std::string, std::unique_ptr<T>>> items;
+    for (int i = List.Count() - 1; i >= 0; --i) {
+        const bool hit = List.Objects(i) != nullptr && pred(*List.Objects(i));
+        std::string name = hit ? Name : List.Names(i);
+        items.emplace_back(std::move(name), List.Extract(i));
+    }
+    for (auto it = items.rbegin(); it != items.rend(); ++it) List.Add(std::move(it->first), std::move(it->second));
+}
+
+} // namespace
+
+// Each link is filed under the name of the object at its other end: the
+// other ends' entries for Obj take its new name.
+void TIbParser::RenameLinks(TDbObj& Obj)
+{
+    const std::string name = Obj.Name();
+    const auto here = [&](TDependObj& Link) {
+        if (Link.Target != &Obj) return false;
+        Link.SetName(name);
+        return true;
+    };
+    for (const auto& link : Obj.Uses)
+        if (link.Object && link.Object->Target != nullptr && link.Object->Target != &Obj)
+            RenameEntries(link.Object->Target->UsedBy, here, name);
+    for (const auto& link : Obj.UsedBy)
+        if (link.Object && link.Object->Target != nullptr && link.Object->Target != &Obj)
+            RenameEntries(link.Object->Target->Uses, here, name);
+}
+
+// ALTER TABLE T ALTER C TO D: the server renames a column only when nothing
+// but plain indexes refers to it; their key columns follow.
+void TIbParser::RenameColumn(TTblData& Table, TFldData& Field, const std::string& OldName)
+{
+    const std::string name = Field.Name();
+    RenameEntries(Table.Fields, [&](const TFldData& F) { return &F == &Field; }, name);
+    RenameLinks(Field);
+    if (Collection() == nullptr) return;
+    for (const auto& item : Collection()->Indexes) {
+        auto* index = dynamic_cast<TIdxData*>(item.Object);
+        if (index == nullptr || index->TableName != Table.Name()) continue;
+        RenameEntries(index->Fields, [&](TFldData& F) {
+            if (F.Name() != OldName) return false;
+            F.SetName(name);
+            return true;
+        }, name);
+    }
+}
+
+// ALTER TABLE T DROP C: a check on the column alone goes with it (the
+// server refuses the drop while anything else uses the column), and the
+// table no longer uses a domain that none of its columns is based on.
+void TIbParser::DropColumn(TTblData& Table, const std::string& Column)
+{
+    const int i = Table.Fields.IndexOf(Column);
+    if (i < 0) return;
+    TFldData* field = Table.Fields.Objects(i);
+    std::vector<TDbObj*> checks;
+    if (field != nullptr)
+        for (const auto& link : field->UsedBy)
+            if (auto* ctr = dynamic_cast<TCtrData*>(link.Object->Target); ctr != nullptr && ctr->ConstraintKind() == ckCheck)
+                checks.push_back(ctr);
+    const std::string domain = field != nullptr && field->DataType == dtDomain ? field->DomainName : std::string();
+    if (Collection() != nullptr)
+        for (TDbObj* ctr : checks) Collection()->DeleteObject(ctr);
+    Table.Fields.Delete(i);
+    if (domain.empty() || Collection() == nullptr) return;
+    for (const auto& item : Table.Fields)
+        if (item.Object && item.Object->DataType == dtDomain && item.Object->DomainName == domain) return;
+    if (TDmnData* used = Collection()->FindDomain(domain)) Collection()->RemoveObjectLinks(Table, used);
 }
 
 } // namespace qel

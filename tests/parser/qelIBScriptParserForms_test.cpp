@@ -412,7 +412,12 @@ TEST(IBScriptForms, EveryFirebird3FormIsReadAsIsqlRunsIt)
         ASSERT_NE(trigger, nullptr) << ddl;
         EXPECT_EQ(trigger->Table(), nullptr) << ddl;
     }
-    EXPECT_EQ(dynamic_cast<const TTrgData*>(run.Object("TRIGGER:TR_DDL2"))->DatabaseEvent,
+    // TR_DDL2 is dropped at the end of the script; its events read alone.
+    EXPECT_EQ(run.Object("TRIGGER:TR_DDL2"), nullptr);
+    const TIBScriptRun ddl2("SET TERM ^ ;\nCREATE TRIGGER TR_DDL2 BEFORE CREATE TABLE OR ALTER TABLE OR DROP "
+                            "PROCEDURE AS BEGIN END^\n");
+    ASSERT_NE(ddl2.Object("TRIGGER:TR_DDL2"), nullptr);
+    EXPECT_EQ(dynamic_cast<const TTrgData*>(ddl2.Object("TRIGGER:TR_DDL2"))->DatabaseEvent,
               "CREATE TABLE OR ALTER TABLE OR DROP PROCEDURE");
     EXPECT_EQ(dynamic_cast<const TTrgData*>(run.Object("TRIGGER:TR_ANY"))->DatabaseEvent, "ANY DDL STATEMENT");
     EXPECT_EQ(dynamic_cast<const TExcData*>(run.Object("EXCEPTION:E1"))->Message, "one again");
@@ -424,7 +429,8 @@ TEST(IBScriptForms, EveryFirebird3FormIsReadAsIsqlRunsIt)
     EXPECT_EQ(t->Fields.Find("A")->DataType, 2);
     EXPECT_EQ(run.objs.FindTableField("T", "A")->Description(), "col");
     EXPECT_EQ(run.objs.FindPackage("PKG")->Description(), "pkg");
-    EXPECT_EQ(run.objs.FindProcedure(TPrcData::FunctionKey("FN2"))->Description(), "fn2");
+    // Dropped at the end of the script, with the grants of it and to it.
+    EXPECT_EQ(run.objs.FindProcedure(TPrcData::FunctionKey("FN2")), nullptr);
     EXPECT_EQ(run.objs.FindProcedureParam("PROC1", "X")->Description(), "param2");
     // Each grantee a grant of its own; a grant names its role, package or routine.
     std::set<std::string> grants;
@@ -438,9 +444,12 @@ TEST(IBScriptForms, EveryFirebird3FormIsReadAsIsqlRunsIt)
                                  "GRANT UPDATE (A, B) ON T TO ROLE R2 >T,R2", "GRANT USAGE ON SEQUENCE S1 TO ROLE R1 >S1,R1",
                                  "GRANT USAGE ON EXCEPTION E1 TO ROLE R1 >E1,R1",
                                  "GRANT EXECUTE ON PACKAGE PKG TO PROCEDURE PROC1 >PKG,PROC1",
-                                 "GRANT EXECUTE ON FUNCTION FN2 TO PACKAGE PKG >FN2,PKG", "GRANT R1 TO ROLE R2 >R1,R2",
+                                 "GRANT R1 TO ROLE R2 >R1,R2",
                                  "GRANT CREATE TABLE TO USER BOB >"})
         EXPECT_TRUE(grants.contains(expected)) << expected;
+    // FN2 was dropped: the grants of it and to it went with it.
+    for (const char* gone : {"GRANT EXECUTE ON FUNCTION FN2 TO PACKAGE PKG >FN2,PKG", "GRANT SELECT ON T TO FUNCTION FN2 >T,FN2"})
+        EXPECT_FALSE(grants.contains(gone)) << gone;
 }
 
 TEST(IBScriptForms, EveryPsqlFormIsReadAsIsqlRunsIt)

@@ -1,0 +1,156 @@
+// Scripts that change or remove what they made: each row a script that
+// isql-fb runs without an error; loaded, the collection holds exactly the
+// objects, columns and grants of the database isql-fb built from it, and
+// the links the row names.
+#include "qelComp_Exc.h"
+#include "qelComp_Idx.h"
+#include "qelComp_Pkg.h"
+#include "qelIBScriptIsql.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace qel;
+using qeltest::TIBScriptRun;
+
+namespace {
+
+struct TChangeRow {
+    const char* Name;
+    std::string Script;
+    // "kind:name" and the links it must have afterwards.
+    std::vector<std::pair<std::string, std::vector<std::string>>> Links = {};
+    std::vector<std::string> Messages = {};
+    friend void PrintTo(const TChangeRow& r, std::ostream* os) { *os << r.Name; }
+};
+
+class IBScriptChanges : public ::testing::TestWithParam<TChangeRow> {};
+
+const std::string kTerm = "SET TERM ^ ;\n";
+const std::string kTermBack = "SET TERM ; ^\n";
+
+} // namespace
+
+TEST_P(IBScriptChanges, TheCollectionHoldsWhatTheDatabaseHolds)
+{
+    const TChangeRow& r = GetParam();
+    const TIBScriptRun run(r.Script);
+    EXPECT_EQ(run.Messages(), r.Messages);
+    for (const auto& [object, links] : r.Links) EXPECT_EQ(run.Links(object), links) << object;
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(r.Script));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firebird3, IBScriptChanges,
+    ::testing::Values(
+        TChangeRow{"DropTableTakesItsConstraintsIndexesTriggersAndGrants",
+                   "CREATE TABLE T (ID INTEGER NOT NULL, A INTEGER, CONSTRAINT PK_T PRIMARY KEY (ID),"
+                   " CONSTRAINT CK_A CHECK (A > 0));\nCREATE INDEX IX_A ON T (A);\nCREATE ROLE R;\n"
+                   "GRANT SELECT ON T TO R;\nCREATE TABLE U (X INTEGER, CONSTRAINT UQ_X UNIQUE (X));\n" +
+                       kTerm + "CREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN NEW.A = 1; END^\n" + kTermBack +
+                       "GRANT SELECT ON U TO TRIGGER TR;\nGRANT UPDATE (X) ON U TO R;\nCOMMIT;\nDROP TABLE T;\n",
+                   {{"TABLE:U", {}}}},
+        TChangeRow{"DropEveryOtherKind",
+                   "CREATE TABLE T (ID INTEGER, A INTEGER);\nCREATE VIEW V AS SELECT ID, A FROM T;\n"
+                   "CREATE ROLE R;\nCREATE ROLE R2;\nGRANT SELECT ON V TO R;\nGRANT SELECT ON T TO VIEW V;\n"
+                   "GRANT R TO R2;\nGRANT SELECT ON T TO R;\nGRANT R2 TO USER R;\n" +
+                       kTerm +
+                       "CREATE PROCEDURE P AS BEGIN END^\n"
+                       "CREATE FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END^\n"
+                       "CREATE PACKAGE PKG AS BEGIN PROCEDURE Q; END^\n"
+                       "CREATE PACKAGE BODY PKG AS BEGIN PROCEDURE Q AS BEGIN END END^\n"
+                       "CREATE TRIGGER TRV FOR V BEFORE INSERT AS BEGIN END^\n"
+                       "CREATE TRIGGER TRD ON CONNECT AS BEGIN END^\n" +
+                       kTermBack +
+                       "GRANT EXECUTE ON PROCEDURE P TO R;\nGRANT SELECT ON T TO PROCEDURE P;\n"
+                       "GRANT EXECUTE ON FUNCTION F TO PUBLIC;\nGRANT EXECUTE ON PACKAGE PKG TO R2;\n"
+                       "GRANT SELECT ON T TO PACKAGE PKG;\nCREATE DOMAIN D AS INTEGER;\nCREATE SEQUENCE S;\n"
+                       "CREATE EXCEPTION E 'e';\nGRANT USAGE ON SEQUENCE S TO R2;\nGRANT USAGE ON EXCEPTION E TO R2;\n"
+                       "CREATE INDEX IX ON T (A);\nCREATE COLLATION C_NOPAD FOR UTF8 FROM UNICODE NO PAD;\n"
+                       "DECLARE EXTERNAL FUNCTION UDF1 INTEGER RETURNS INTEGER BY VALUE ENTRY_POINT 'x' MODULE_NAME 'y';\n"
+                       "COMMIT;\nDROP VIEW V;\nDROP PROCEDURE P;\nDROP FUNCTION F;\nDROP PACKAGE PKG;\n"
+                       "DROP ROLE R;\nDROP DOMAIN D;\nDROP SEQUENCE S;\nDROP EXCEPTION E;\nDROP INDEX IX;\n"
+                       "DROP TRIGGER TRD;\nDROP COLLATION C_NOPAD;\nDROP EXTERNAL FUNCTION UDF1;\n",
+                   {{"TABLE:T", {}}}},
+        TChangeRow{"DropColumnsAndConstraints",
+                   "CREATE DOMAIN D AS INTEGER;\nCREATE TABLE T (ID INTEGER NOT NULL, A INTEGER, B D, C INTEGER,"
+                   " CONSTRAINT PK_T PRIMARY KEY (ID), CONSTRAINT UQ_C UNIQUE (C), CONSTRAINT CK_A CHECK (A > 0));\n"
+                   "CREATE TABLE U (ID INTEGER, CONSTRAINT FK_U FOREIGN KEY (ID) REFERENCES T (ID));\n"
+                   "COMMIT;\nALTER TABLE T DROP A, DROP B;\nALTER TABLE T DROP CONSTRAINT UQ_C;\n"
+                   "ALTER TABLE U DROP CONSTRAINT FK_U;\n",
+                   {{"TABLE:T", {}}, {"DOMAIN:D", {}}}},
+        TChangeRow{"RenameColumnsAndDomains",
+                   "CREATE DOMAIN D AS INTEGER;\nCREATE DOMAIN D_FREE AS INTEGER;\n"
+                   "CREATE TABLE T (ID INTEGER, A INTEGER, B D);\nCREATE INDEX IX_A ON T (A);\n"
+                   "COMMIT;\nALTER TABLE T ALTER COLUMN A TO A2, ALTER B TO B2;\nALTER DOMAIN D TO D2;\n"
+                   "ALTER DOMAIN D_FREE TO D3;\n",
+                   {{"TABLE:T", {"D2"}}}},
+        TChangeRow{"RecreateDropsFirst",
+                   "CREATE TABLE T (A INTEGER);\nCREATE INDEX IX ON T (A);\n" + kTerm +
+                       "CREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN END^\n"
+                       "CREATE PROCEDURE P AS DECLARE X INTEGER; BEGIN SELECT A FROM T INTO :X; END^\n" + kTermBack +
+                       "CREATE EXCEPTION E 'a';\nCOMMIT;\nDROP PROCEDURE P;\nRECREATE TABLE T (B INTEGER);\n"
+                       "RECREATE EXCEPTION E 'b';\nCREATE TABLE U (C INTEGER);\n" + kTerm +
+                       "RECREATE PROCEDURE P AS DECLARE X INTEGER; BEGIN SELECT C FROM U INTO :X; END^\n" + kTermBack,
+                   {{"PROCEDURE:P", {"U", "U.C"}}, {"TABLE:T", {}}}},
+        TChangeRow{"AlterKeepsWhatUsesTheObject",
+                   "CREATE TABLE T (ID INTEGER, A INTEGER, B INTEGER);\nCREATE VIEW V AS SELECT ID, A FROM T;\n"
+                   "CREATE VIEW W AS SELECT ID FROM V;\nCREATE TABLE U (C INTEGER);\n" + kTerm +
+                       "CREATE PROCEDURE P AS DECLARE X INTEGER; BEGIN SELECT A FROM T INTO :X; END^\n"
+                       "CREATE TRIGGER TR FOR U BEFORE INSERT AS DECLARE X INTEGER; BEGIN SELECT A FROM T INTO :X; END^\n"
+                       "CREATE PROCEDURE Q AS BEGIN EXECUTE PROCEDURE P; END^\n" + kTermBack +
+                       "COMMIT;\nALTER VIEW V AS SELECT ID, B FROM T;\n" + kTerm +
+                       "ALTER PROCEDURE P AS DECLARE X INTEGER; BEGIN SELECT C FROM U INTO :X; END^\n"
+                       "ALTER TRIGGER TR AS DECLARE X INTEGER; BEGIN SELECT B FROM T INTO :X; END^\n" + kTermBack,
+                   {{"VIEW:V", {"T", "T.B", "T.ID"}},
+                    {"VIEW:W", {"V", "V.ID"}},
+                    {"PROCEDURE:P", {"U", "U.C"}},
+                    {"PROCEDURE:Q", {"P"}},
+                    {"TRIGGER:TR", {"T", "T.B", "U"}}}},
+        TChangeRow{"ExitEndsTheScript",
+                   "CREATE TABLE T1 (A INTEGER);\nEXIT;\nCREATE TABLE T2 (A INTEGER);\nthis is no statement;\n",
+                   {},
+                   {"Not read: the rest of the script after EXIT. @2:6"}},
+        TChangeRow{"QuitEndsTheScript", "CREATE TABLE T1 (A INTEGER);\nQUIT;\n", {},
+                   {"QUIT: the statements before it are committed by the executor, not undone. @2:6"}}));
+
+// EXIT inside an INPUT file ends the script that reads it too.
+TEST(IBScriptExit, ExitInAnInputFileEndsTheWholeScript)
+{
+    qeltest::TempDir dir;
+    qeltest::WriteFile(dir.File("in.sql"), "CREATE TABLE IN1 (A INTEGER);\nEXIT;\nCREATE TABLE IN2 (A INTEGER);\n");
+    const std::string script = "CREATE TABLE T1 (A INTEGER);\nINPUT '" + dir.File("in.sql") +
+                               "';\nCREATE TABLE T2 (A INTEGER);\n";
+    const TIBScriptRun run(script);
+    EXPECT_EQ(run.Objects(), (std::set<std::string>{"TABLE:IN1", "TABLE:T1"}));
+    ASSERT_EQ(run.Statements.size(), 3u);
+    EXPECT_EQ(run.Statements.back().SQL, "EXIT");
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(script));
+}
+
+// A renamed column keeps its place, and the keys of the table's indexes and
+// the columns of a renamed domain follow the names.
+TEST(IBScriptRename, ColumnKeepsItsPlaceAndIndexesAndColumnsFollow)
+{
+    const TIBScriptRun run("CREATE DOMAIN D AS INTEGER;\nCREATE TABLE T (ID INTEGER, A INTEGER, B D);\n"
+                           "CREATE INDEX IX_A ON T (A, ID);\nALTER TABLE T ALTER A TO A2;\nALTER DOMAIN D TO D2;\n");
+    const TTblData* table = run.objs.FindTable("T");
+    ASSERT_NE(table, nullptr);
+    std::vector<std::string> columns;
+    for (const auto& field : table->Fields) columns.push_back(field.Name + "=" + field.Object->Name());
+    EXPECT_EQ(columns, (std::vector<std::string>{"ID=ID", "A2=A2", "B=B"}));
+    std::vector<std::string> keys;
+    for (const auto& field : run.objs.FindIndex("IX_A")->Fields) keys.push_back(field.Name + "=" + field.Object->Name());
+    EXPECT_EQ(keys, (std::vector<std::string>{"A2=A2", "ID=ID"}));
+    EXPECT_EQ(table->Fields.Find("B")->DomainName, "D2");
+    EXPECT_EQ(run.objs.FindDomain("D"), nullptr);
+    ASSERT_NE(run.objs.FindDomain("D2"), nullptr);
+    EXPECT_EQ(run.objs.FindDomain("D2")->UsedBy.Find("T")->Name(), "T");
+    EXPECT_NE(table->Uses.Find("D2"), nullptr);
+}
