@@ -398,8 +398,9 @@ std::int64_t TMSSQLParser::LineStartOf(std::int64_t Pos)
     return p > 1 && CharAt(p - 1) != '\n' && CharAt(p - 1) != '\r' ? -1 : p;
 }
 
-std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos)
+std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos, std::int64_t* Unterminated)
 {
+    if (Unterminated != nullptr) *Unterminated = 0;
     const std::int64_t length = GetLength();
     bool lineStart = true;
     for (std::int64_t p = Pos - 1; p >= 1; --p) {
@@ -415,16 +416,19 @@ std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos)
         const char c = CharAt(p);
         if (c == '\'' || c == '"' || c == '[') {
             const char close = c == '[' ? ']' : c;
+            const std::int64_t open = p;
             for (++p; p <= length; ++p)
                 if (CharAt(p) == close) {
                     if (CharAt(p + 1) != close) break;
                     ++p;
                 }
+            if (p > length && Unterminated != nullptr) *Unterminated = open;
             ++p;
             lineStart = false;
         } else if (c == '-' && CharAt(p + 1) == '-') {
             while (p <= length && CharAt(p) != '\n') ++p;
         } else if (c == '/' && CharAt(p + 1) == '*') {
+            const std::int64_t open = p;
             int depth = 0;
             while (p <= length) {
                 if (CharAt(p) == '/' && CharAt(p + 1) == '*') {
@@ -437,6 +441,7 @@ std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos)
                     ++p;
                 }
             }
+            if (depth > 0 && Unterminated != nullptr) *Unterminated = open;
             lineStart = false;
         } else {
             std::int64_t end = 0;
@@ -453,9 +458,26 @@ std::int64_t TMSSQLParser::FindBatchEnd(std::int64_t Pos)
 void TMSSQLParser::ReadToGo(std::string& Text)
 {
     const std::int64_t start = NextPos - 1;
-    const std::int64_t end = FindBatchEnd(start);
+    std::int64_t open = 0;
+    const std::int64_t end = FindBatchEnd(start, &open);
     Text = GetText(start, end - start);
+    if (open == 0) {
+        MoveTo(end);
+        return;
+    }
+    // Read unscanned, a text that never ends still gets the error the
+    // scanner gives it, where it opens: else the rest of the script would
+    // go into this statement without a word.
+    MoveTo(open);
+    const std::int32_t line = Line;
+    const std::int32_t column = Column;
+    const char c = CharAt(open);
     MoveTo(end);
+    ReportUnterminated(c == '\''  ? "Unterminated string."
+                       : c == '"' ? "Unterminated quoted name."
+                       : c == '[' ? "Unterminated bracket Identifier"
+                                  : "Unterminated comment.",
+                       line, column);
 }
 
 // ---- statement loop ----------------------------------------------------------

@@ -117,7 +117,8 @@ public:
     bool IsGoTerminator();
     // The raw text from the current character up to the next GO line (or
     // the end); the scan then stands on that GO. Strings, quoted names and
-    // comments are passed over whole, so a GO inside them ends nothing.
+    // comments are passed over whole, so a GO inside them ends nothing; one
+    // that never ends is reported where it opens.
     void ReadToGo(std::string& Text);
     // True when S can begin a statement.
     static bool StartsStatement(TSymb S);
@@ -178,8 +179,9 @@ protected:
     // Files Obj in the collection with the SET states in force.
     TDbObj* Register(std::unique_ptr<TDbObj> Obj);
     // The end of the batch that holds Pos: the first character of the next
-    // GO line, or one past the end.
-    std::int64_t FindBatchEnd(std::int64_t Pos);
+    // GO line, or one past the end. Unterminated, when given, gets where a
+    // string, quoted name or comment that runs to the end opens (0: none).
+    std::int64_t FindBatchEnd(std::int64_t Pos, std::int64_t* Unterminated = nullptr);
     // Moves the scan to the 1-based index Pos.
     void MoveTo(std::int64_t Pos);
     // The integer value of the current token (sign folded), 0 when it is none.
