@@ -344,11 +344,25 @@ std::set<std::size_t> MessageOffsets(qel::TCustomParser& Parser, const std::stri
 struct TReported {
     std::set<std::size_t> InvalidChars;
     std::set<std::size_t> Unterminated;
+    // The InterBase parser stopped at EXIT or QUIT, as isql does, and said
+    // that text followed.
+    bool Exited = false;
 };
 
 TReported ReportedAt(qel::TCustomParser& Parser, const std::string& Source)
 {
-    return {MessageOffsets(Parser, Source, "Invalid char in source text"), MessageOffsets(Parser, Source, "Unterminated")};
+    return {MessageOffsets(Parser, Source, "Invalid char in source text"), MessageOffsets(Parser, Source, "Unterminated"),
+            !MessageOffsets(Parser, Source, "Not read: the rest of the script after").empty()};
+}
+
+// "EXIT" or "QUIT", alone or before anything that is no word character.
+bool EndsScript(const std::string& SQL)
+{
+    std::size_t end = 0;
+    while (end < SQL.size() && IsWordChar(SQL[end])) ++end;
+    std::string word = SQL.substr(0, end);
+    for (char& c : word) c = Upper(c);
+    return word == "EXIT" || word == "QUIT";
 }
 
 // The statements placed in the source, the gaps between them read; every
@@ -389,7 +403,7 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
         if (sql.empty()) {
             // (N'...: the string opens after the N.)
             if (Reported.Unterminated.count(anchor) != 0 || Reported.Unterminated.count(anchor + 1) != 0) {
-                Faults.push_back(std::string(kOpenFinding) + "unterminated-first-token: " + label +
+                Faults.push_back("unterminated-first-token: " + label +
                                  " begins with a text that never ends and is handed on empty");
                 swallowedFrom = std::min(swallowedFrom, anchor);
             } else {
@@ -441,10 +455,17 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
         readGap(pos);
         lastEnd = pos + length;
         batch.push_back(sql);
+        if (!MSSQL && Reported.Exited && EndsScript(sql)) {
+            // What follows is never read, and said so.
+            if (n + 1 < Emitted.size())
+                Faults.push_back(std::to_string(Emitted.size() - n - 1) + " statements handed on after " + label);
+            lastEnd = Source.size();
+            break;
+        }
     }
     readGap(Source.size());
     if (gaps.ReportedDrops > 0)
-        Faults.push_back(std::string(kOpenFinding) + "mssql-lone-bang: " + std::to_string(gaps.ReportedDrops) +
+        Faults.push_back("mssql-lone-bang: " + std::to_string(gaps.ReportedDrops) +
                          " lone \"!\" characters were dropped from every statement, each named in an error");
     if (!owed.empty()) Faults.push_back(std::to_string(owed.size()) + " copies owed after GO were never handed on");
 }
