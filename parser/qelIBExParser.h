@@ -136,6 +136,9 @@ protected:
     void ParseBuiltin(const TIbBuiltin& Builtin);
     // An external (or stored) function the body calls.
     void LinkFunction(const std::string& Name);
+    // Links the body's object to the routine or package it calls; a
+    // computed column's table as well, so that the table is made after it.
+    void LinkCalled(TDbObj* Routine);
 
 private:
     class TBodyScope;

@@ -488,7 +488,7 @@ void TIbExParser::ParseIdentifierFactor(bool Variable)
         while (CurChar == ' ' || CurChar == '\t' || CurChar == '\r' || CurChar == '\n') NextChar();
         if (Symb == syIdent && CurChar == '(' && VersionIn(V::st_Firebird_30, V::st_Firebird_40)) {
             // PKG.F(...): a function of a package, which is what is used.
-            if (Objs() != nullptr) AddDepend(m_bodyObj, Objs()->FindPackage(name), {});
+            if (Objs() != nullptr) LinkCalled(Objs()->FindPackage(name));
             NextToken();
             NextToken();
             if (Symb != syRParen) ParseValueList();
@@ -531,10 +531,16 @@ void TIbExParser::LinkFunction(const std::string& Name)
     if (Objs() == nullptr) return;
     TDbObj* function = Objs()->FindUDF(Name);
     if (function == nullptr) function = Objs()->FindProcedure(TPrcData::FunctionKey(Name));
-    AddDepend(m_bodyObj, function, {});
-    if (auto* field = dynamic_cast<TFldData*>(m_bodyObj); field != nullptr && function != nullptr)
+    LinkCalled(function);
+}
+
+void TIbExParser::LinkCalled(TDbObj* Routine)
+{
+    if (Routine == nullptr) return;
+    AddDepend(m_bodyObj, Routine, {});
+    if (auto* field = dynamic_cast<TFldData*>(m_bodyObj); field != nullptr && Objs() != nullptr)
         AddDepend(dynamic_cast<TTblData*>(field->Parent) != nullptr ? field->Parent : Objs()->FindTable(field->TableName),
-                  function, {});
+                  Routine, {});
 }
 
 void TIbExParser::ParseWindowClause()

@@ -445,7 +445,31 @@ void TIbParser::ParseComment()
             if (target == nullptr && Function) target = objs->FindUDF(name);
         }
     };
-    if (Is(syIBTable, "TABLE")) find(dboTable);
+    // PARAMETER r.p, or as isql writes it PROCEDURE PARAMETER r.p and
+    // FUNCTION PARAMETER r.p; r may be package.routine.
+    const auto parameter = [&](bool Procedure, bool Function) {
+        twoParts(dboParam);
+        if (Symb == syDot) {
+            // PKG.ROUTINE.PARAM: a parameter of a package's member.
+            parent += "." + name;
+            NextToken();
+            name = ExpectName();
+            NextToken();
+            return;
+        }
+        if (objs == nullptr) return;
+        if (Procedure) target = objs->FindProcedureParam(parent, name);
+        if (target == nullptr && Function)
+            if (const TPrcData* f = objs->FindProcedure(TPrcData::FunctionKey(parent)))
+                target = f->InputParams.Find(name);
+    };
+    const bool routineParameter =
+        (Is(syIBProcedure, "PROCEDURE") || Is(syIBFunction, "FUNCTION")) && PeekIs(syIBParameter, "PARAMETER");
+    if (routineParameter) {
+        const bool function = Is(syIBFunction, "FUNCTION");
+        NextToken();
+        parameter(!function, function);
+    } else if (Is(syIBTable, "TABLE")) find(dboTable);
     else if (Is(syIBView, "VIEW")) find(dboView);
     else if (Is(syIBProcedure, "PROCEDURE")) routine(false);
     else if (Is(syIBFunction, "FUNCTION")) routine(true);
@@ -481,19 +505,7 @@ void TIbParser::ParseComment()
             if (target == nullptr) target = objs->FindViewField(parent, name);
         }
     } else if (Is(syIBParameter, "PARAMETER")) {
-        twoParts(dboParam);
-        if (Symb == syDot) {
-            // PKG.ROUTINE.PARAM: a parameter of a package's member.
-            parent += "." + name;
-            NextToken();
-            name = ExpectName();
-            NextToken();
-        } else if (objs != nullptr) {
-            target = objs->FindProcedureParam(parent, name);
-            if (target == nullptr)
-                if (const TPrcData* f = objs->FindProcedure(TPrcData::FunctionKey(parent)))
-                    target = f->InputParams.Find(name);
-        }
+        parameter(true, true);
     } else {
         ParseError("Unknown Comment-statement");
     }

@@ -60,6 +60,17 @@ inline void ExpectIsqlRuns(const std::string& Script)
     EXPECT_EQ(out.find("Statement failed"), std::string::npos) << out;
 }
 
+// What isql-fb -x writes of the database Script builds ("" without isql-fb).
+inline std::string IsqlExtract(const std::string& Script)
+{
+    TempDir dir;
+    const std::string out = RunIsql(dir, Script);
+    EXPECT_EQ(out.find("Statement failed"), std::string::npos) << out;
+    std::system(("cd '" + dir.Path().string() + "' && isql-fb -x -user SYSDBA -password masterkey forms.fdb "
+                 ">x.sql 2>&1").c_str());
+    return ReadFile(dir.File("x.sql"));
+}
+
 // The objects of the database Script builds (the script must run without an
 // error); empty when isql-fb is missing.
 inline std::set<std::string> IsqlObjects(const std::string& Script)

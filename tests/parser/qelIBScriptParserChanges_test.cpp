@@ -154,3 +154,52 @@ TEST(IBScriptRename, ColumnKeepsItsPlaceAndIndexesAndColumnsFollow)
     EXPECT_EQ(run.objs.FindDomain("D2")->UsedBy.Find("T")->Name(), "T");
     EXPECT_NE(table->Uses.Find("D2"), nullptr);
 }
+
+// What isql-fb -x writes loads without an error, and the collection holds
+// what the database holds: computed columns completed by ALTER TABLE ...
+// ALTER C TYPE x COMPUTED BY, and the descriptions of routine parameters.
+TEST(IBScriptExtract, AnExtractLoadsAsTheDatabaseHoldsIt)
+{
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    const std::string script =
+        kTerm +
+        "CREATE FUNCTION F (X INTEGER) RETURNS INTEGER AS BEGIN RETURN X + 1; END^\n"
+        "CREATE PROCEDURE P (A INTEGER) RETURNS (B INTEGER) AS BEGIN B = A; SUSPEND; END^\n"
+        "CREATE PACKAGE PKG AS BEGIN PROCEDURE Q (Z INTEGER); FUNCTION G (Y INTEGER) RETURNS INTEGER; END^\n"
+        "CREATE PACKAGE BODY PKG AS BEGIN PROCEDURE Q (Z INTEGER) AS BEGIN END "
+        "FUNCTION G (Y INTEGER) RETURNS INTEGER AS BEGIN RETURN Y; END END^\n" +
+        kTermBack +
+        "CREATE TABLE T (A INTEGER, C COMPUTED BY (F(A)), D COMPUTED BY (PKG.G(A)), E VARCHAR(10) COMPUTED BY "
+        "('x' || A), CONSTRAINT CK CHECK (F(A) > 0));\n"
+        "COMMENT ON PARAMETER P.A IS 'pa';\nCOMMENT ON PROCEDURE PARAMETER P.B IS 'pb';\n"
+        "COMMENT ON FUNCTION PARAMETER F.X IS 'fx';\nCOMMENT ON PROCEDURE PARAMETER PKG.Q.Z IS 'qz';\n"
+        "COMMENT ON PROCEDURE P IS 'p';\nCOMMENT ON FUNCTION F IS 'f';\nCOMMENT ON COLUMN T.C IS 'c';\n";
+    const std::string extract = qeltest::IsqlExtract(script);
+    ASSERT_NE(extract.find("ALTER C TYPE INTEGER COMPUTED BY (F(A))"), std::string::npos) << extract;
+    const TIBScriptRun run(extract);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    const TTblData* t = run.objs.FindTable("T");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Fields.Find("C")->Body(), "(F(A))");
+    EXPECT_EQ(t->Fields.Find("D")->Body(), "(PKG.G(A))");
+    EXPECT_EQ(t->Fields.Find("E")->Body(), "('x' || A)");
+    EXPECT_EQ(t->Fields.Find("E")->Length, 10);
+    EXPECT_EQ(run.Links("TABLE:T"), (std::vector<std::string>{"F", "PKG"}));
+    EXPECT_EQ(run.objs.FindProcedureParam("P", "A")->Description(), "pa");
+    EXPECT_EQ(run.objs.FindProcedureParam("P", "B")->Description(), "pb");
+    EXPECT_EQ(run.objs.FindProcedure(TPrcData::FunctionKey("F"))->InputParams.Find("X")->Description(), "fx");
+    EXPECT_EQ(run.objs.FindProcedure("P")->Description(), "p");
+    EXPECT_EQ(run.objs.FindTableField("T", "C")->Description(), "c");
+    // Each statement of the extract handed on with its kind.
+    std::vector<std::string> kinds;
+    for (const auto& st : run.Statements)
+        if (st.SQL.starts_with("ALTER TABLE") || st.SQL.starts_with("COMMENT ON"))
+            kinds.push_back(std::string(qeltest::kStatTypes[st.Type]) + "|" + st.Name + "|" +
+                            qeltest::kObjects[st.Kind] + "|" + st.Parent);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"stStatement|CK|dboCheck|", "stStatement|T|dboTable|",
+                                               "stStatement|C|dboField|T", "stStatement|P|dboProcedure|",
+                                               "stStatement|A|dboParam|P", "stStatement|B|dboParam|P",
+                                               "stStatement|Z|dboParam|PKG.Q", "stStatement|F|dboFunction|",
+                                               "stStatement|X|dboParam|F"}));
+    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(extract));
+}
