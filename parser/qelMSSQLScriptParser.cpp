@@ -255,8 +255,10 @@ void TMSSQLParser::ScanToken()
             MoveTo(p);
             single(next == '=' ? syNotEqual : next == '<' ? syMSNotLess : syMSNotGreater, 1);
         } else {
-            ParseError("Invalid char in source text: \"!\".");
-            NextChar();
+            // A lone "!" begins no token: a token of its own with its error,
+            // kept in the statement it stands in like any such character.
+            ScanInvalidChar();
+            return;
         }
         break;
     }

@@ -50,7 +50,7 @@ const TTokenCase kTokenCases[] = {
     {"N'abc' 'd' 0x0A1 $1.5 [a b] [x]]y] #t ##g @v \xC3\xA4x", "<String value>:abc <String value>:d "
      "<String value>:\n\x01 <Float value>:1.5=1.5 <Ident>:a b <Ident>:x]y <Ident>:#t <Ident>:##g <Ident>:@V <Ident>:\xC3\x84X",
      false},
-    {"a != b ! = c !< d !> e ! f", "<Ident>:A [<>] <Ident>:B [<>] <Ident>:C \"!<\": <Ident>:D \"!>\": <Ident>:E <Ident>:F", false},
+    {"a != b ! = c !< d !> e ! f", "<Ident>:A [<>] <Ident>:B [<>] <Ident>:C \"!<\": <Ident>:D \"!>\": <Ident>:E <Invalid char>:! <Ident>:F", false},
     {"a *= b = * c == d += 1 -= 2 /= 3 %= 4 &= 5 |= 6 ^= 7 ^ 8 | 9 || x ~y", "<Ident>:A <*=>: <Ident>:B <=*>: <Ident>:C <==> "
      "<Ident>:D <+=>: <Integer value>:1=1 <-=>: <Integer value>:2=2 </=>: <Integer value>:3=3 <%=>: <Integer value>:4=4 <&=>: "
      "<Integer value>:5=5 <|=>: <Integer value>:6=6 <^=>: <Integer value>:7=7 <^>: <Integer value>:8=8 <|>: <Integer value>:9=9 "
