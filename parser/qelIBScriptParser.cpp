@@ -624,6 +624,10 @@ void TIbParser::ParseSet()
         NextToken();
         SetKind(stStatement, ExpectName(), dboIndex, odbSet);
         NextToken();
+    } else if (IsFirebird4SessionSet()) {
+        // The server's own statements from Firebird 4 on: sent, not isql's.
+        ServerStatement();
+        return;
     } else {
         SetKind(stSet, {}, dboUnknown, odbSet);
         SkipToEnd();

@@ -261,6 +261,8 @@ protected:
     void ParseCreateRole();
     void ParseCreateCollation();
     void ParseDeclareExternalFunction();
+    // A Firebird 4 session statement at the word after SET.
+    bool IsFirebird4SessionSet();
 
     // ---- objects with a body (qelIBScriptParserRoutines.cpp) ----
     void ParseCreateProcedure(bool IsFunction, bool InPackage = false);

@@ -368,4 +368,16 @@ void TIbParser::ParseDeclareExternalFunction()
     udf.File();
 }
 
+// SET TIME ZONE, DECFLOAT, BIND, SESSION and STATEMENT TIMEOUT, ROLE and
+// TRUSTED ROLE at the word after SET, under Firebird 4 only
+// (SET TIME ON and SET LOCAL_TIMEOUT stay isql's.)
+bool TIbParser::IsFirebird4SessionSet()
+{
+    if (ServerVersion() != TVersion::st_Firebird_40) return false;
+    if (Is(syIBTime, "TIME")) return PeekWord("ZONE");
+    for (const char* word : {"DECFLOAT", "BIND", "SESSION", "STATEMENT", "TRUSTED"})
+        if (IsWord(word)) return true;
+    return Is(syIBRole, "ROLE");
+}
+
 } // namespace qel
