@@ -183,6 +183,10 @@ private:
     const TColumnInfo* ColumnInfoOf(const std::string& Name) const;
     // TableName in the case the server stores it.
     std::string NormalizedTableName() const;
+    // The catalogue's readers of column names and column facts
+    // (qelVelmorinFields.cpp).
+    class TColumnNames;
+    class TColumnFacts;
     void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);
     void LoadColumnInfo(TQELQuery& Query);
     void LoadFilledByServer(TQELQuery& Query, const std::string& Table);
@@ -201,6 +205,9 @@ private:
     // from the field's own (SQLite affinity); nullptr for the field's value.
     std::string ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere,
                              const TValue* Stored = nullptr);
+    std::string StorageClassLiteral(TField& Field, const TValue* Stored) const;
+    std::string TypedLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere);
+    std::string TextLiteral(TField& Field, bool ForWhere);
 
     TVelmorin* m_comparer;
     TQELCustomConnection* m_connection = nullptr;
@@ -290,6 +297,13 @@ public:
 
     // The merge and its parts; they work on the queries of a running Execute.
     void MergeTables();
+    void CountRows(TStringList& SQLM, TStringList& SQLT);
+    void OpenSides(TStringList& SQLM, TStringList& SQLT);
+    void PairMergeFields();
+    void CollectTargetFields();
+    void PairKeyAndDataFields();
+    void WalkRows();
+    void FinishMerge();
     int CompareRecords();
     // Three-way comparison of one master value with one target value
     // (OnCompareFields when assigned): numbers by value whatever their

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 
 namespace qel {
 
@@ -182,257 +183,292 @@ std::string TCmpTableOptions::NormalizedTableName() const
 // ---------------------------------------------------------------------------
 // Column discovery
 
-bool TCmpTableOptions::LoadAllFields(TQELQuery* Query)
-{
-    if (Query == nullptr) return true;
-    TVelmorin& C = *m_comparer;
-    bool Result = true;
-    if (Query->IsActive()) Query->Close();
-    if (TStringList* sql = Query->GetSQL()) sql->Clear();
-    TStringList tmpM, tmpT;
+// Reads the column names of one side's table from its server's catalogue
+// into AllFields, with the table's primary or unique key where the server
+// tells it. Each server's read is one block: its errors are reported, the
+// query is left closed and empty, and Ok() becomes false.
+class TCmpTableOptions::TColumnNames {
+public:
+    TColumnNames(TCmpTableOptions& Side, TQELQuery& Query) : S(Side), C(*Side.m_comparer), Q(Query) {}
 
-    TableName = NormalizedTableName();
+    bool Ok() const { return m_ok; }
 
-    const TDatabaseType queryType =
-        Query->Connection() != nullptr ? Query->Connection()->DatabaseType() : DatabaseType();
-    const std::string databaseName = m_connection != nullptr ? m_connection->ConnectionOptions().DatabaseName : "";
-    auto missing = [&] {
-        C.ErrorMessage("Table: " + TableName + " not exists." + CRLF + "Database: " + databaseName);
-        Result = false;
-    };
-    // One catalogue block: errors are reported, the query is left closed
-    // and empty, and the result becomes False.
-    auto guarded = [&](auto&& block) {
-        try {
-            block();
-        } catch (const std::exception& e) {
-            C.ErrorMessage(e.what());
-            try {
-                Reset(*Query);
-            } catch (...) {
-            }
-            Result = false;
+    // The catalogue of Type: that of the query's connection.
+    void Read(TDatabaseType Type)
+    {
+        switch (Type) {
+        case TDatabaseType::dbInterBase:
+            if (!S.TableName.empty()) Guarded([&] { InterBase(); });
+            break;
+        case TDatabaseType::dbSybaseASA: Guarded([&] { SybaseASA(); }); break;
+        case TDatabaseType::dbMySQL: Guarded([&] { MySQL(); }); break;
+        case TDatabaseType::dbMSSQL:
+        case TDatabaseType::dbSybaseASE: Guarded([&] { MSSQL(Type == TDatabaseType::dbSybaseASE); }); break;
+        case TDatabaseType::dbOracle: Guarded([&] { Oracle(); }); break;
+        case TDatabaseType::dbPostgreSQL: Guarded([&] { PostgreSQL(); }); break;
+        case TDatabaseType::dbPervasiveSQL:
+            Guarded([&] {
+                SetLines(Q, {"call psp_columns (null, " + Quoted(S.TableName) + ", null)"});
+                ReadColumns("COLUMN_NAME", false);
+            });
+            break;
+        case TDatabaseType::dbMSAccess:
+        case TDatabaseType::dbCustomOLEDB: Guarded([&] { Listed(); }); break;
+        case TDatabaseType::dbParadox:
+        case TDatabaseType::dbDBASE: Guarded([&] { Desktop(); }); break;
+        case TDatabaseType::dbAbstract:
+        case TDatabaseType::dbDB2: break;
         }
-    };
-    auto readColumns = [&](const std::string& column, bool trim) {
-        Query->Open();
-        while (!Query->Eof()) {
-            const std::string name = FieldText(*Query, column);
-            AllFields.Add(trim ? Trim(name) : name);
-            Query->Next();
-        }
-        Reset(*Query);
-    };
-
-    switch (queryType) {
-    case TDatabaseType::dbInterBase:
-        if (TableName.empty()) break;
-        guarded([&] {
-            SetLines(*Query, {"Select rdb$relation_name", "from rdb$relations",
-                              "where rdb$relation_name = " + Quoted(TableName)});
-            Query->Open();
-            const bool exists =
-                !Query->Eof() && UpperCase(Trim(FieldText(*Query, "RDB$RELATION_NAME"))) == UpperCase(TableName);
-            Reset(*Query);
-            if (!exists) {
-                missing();
-                return;
-            }
-            SetLines(*Query, {"Select rf.rdb$field_position, rf.rdb$field_name", "from rdb$relation_fields rf",
-                              "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
-                              "where rf.rdb$relation_name = " + Quoted(TableName)});
-            if (C.IgnoreComputedFields) AddLine(*Query, "and f.rdb$computed_blr is Null");
-            AddLine(*Query, "order by rf.rdb$field_position, rf.rdb$field_name");
-            readColumns("RDB$FIELD_NAME", true);
-            LoadKeyCatalogue(*Query, TableName);
-        });
-        break;
-    case TDatabaseType::dbSybaseASA:
-        guarded([&] {
-            SetLines(*Query, {"Select table_name, table_id", "from SYS.SYSTABLE",
-                              "where table_name = " + Quoted(TableName)});
-            Query->Open();
-            const bool exists = !Query->Eof() && !FieldText(*Query, "TABLE_NAME").empty();
-            const std::string id = exists ? IntToStr(Query->FieldByName("TABLE_ID")->AsInteger()) : "";
-            Reset(*Query);
-            if (!exists) {
-                missing();
-                return;
-            }
-            SetLines(*Query, {"Select c.column_id, c.column_name", "from SYS.SYSCOLUMN c", "where c.table_id = " + id,
-                              "order by c.column_id, c.column_name"});
-            readColumns("COLUMN_NAME", true);
-            LoadKeyCatalogue(*Query, id);
-        });
-        break;
-    case TDatabaseType::dbMySQL:
-        guarded([&] {
-            SetLines(*Query, {"SHOW TABLES"});
-            Query->Open();
-            bool exists = false;
-            while (!Query->Eof() && !exists) {
-                const TField& f = (*Query->GetFields())[0];
-                exists = UpperCase(f.AsString()) == UpperCase(TableName);
-                Query->Next();
-            }
-            Reset(*Query);
-            if (!exists) {
-                missing();
-                return;
-            }
-            SetLines(*Query, {"Select * from " + TableName});
-            Query->Open();
-            for (int i = 0; i < Query->GetFields()->Count(); ++i) AllFields.Add((*Query->GetFields())[i].FieldName());
-            Reset(*Query);
-            LoadKeyCatalogue(*Query, TableName);
-        });
-        break;
-    case TDatabaseType::dbMSSQL:
-    case TDatabaseType::dbSybaseASE:
-        guarded([&] {
-            const bool ase = queryType == TDatabaseType::dbSybaseASE;
-            if (ase) {
-                SetLines(*Query, {"Select o.id, o.name", "from sysobjects o", "where o.type = " + Quoted("U "),
-                                  "and o.name = " + Quoted(TableName)});
-            } else {
-                SetLines(*Query, {"Select o.id, o.name,", "objectproperty(o.id, " + Quoted("ExecIsQuotedIdentOn") + ") QI,",
-                                  "objectproperty(o.id, " + Quoted("ExecIsAnsiNullsOn") + ") AN", "from sysobjects o",
-                                  "where o.xtype = " + Quoted("U "),
-                                  "and isnull(objectproperty(o.id, " + Quoted("ISMSShipped") + "), 1) <> 1",
-                                  "and o.name = " + Quoted(TableName)});
-            }
-            Query->Open();
-            const bool exists = !Query->Eof() && !FieldText(*Query, "NAME").empty();
-            const std::string id = exists ? IntToStr(Query->FieldByName("ID")->AsInteger()) : "";
-            Reset(*Query);
-            if (!exists) {
-                missing();
-                return;
-            }
-            SetLines(*Query, {"select c.name COLUMN_NAME", "from syscolumns c", "where c.id = " + id,
-                              ase ? "order by c.colid" : "order by c.colorder"});
-            readColumns("COLUMN_NAME", false);
-            if (!ase) LoadKeyCatalogue(*Query, TableName);
-        });
-        break;
-    case TDatabaseType::dbOracle:
-        guarded([&] {
-            SetLines(*Query, {"Select t.table_name as name, t.tablespace_name", "from user_tables t",
-                              "where t.table_name = " + Quoted(TableName)});
-            Query->Open();
-            const bool exists = !Query->Eof() && !FieldText(*Query, "NAME").empty();
-            Reset(*Query);
-            if (!exists) {
-                missing();
-                return;
-            }
-            SetLines(*Query, {"select c.column_name, c.data_type, c.data_length,", "c.data_precision, c.data_scale, c.column_id,",
-                              "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
-                              "from user_tab_columns c", "where c.table_name = " + Quoted(TableName),
-                              "order by c.column_id"});
-            readColumns("COLUMN_NAME", false);
-            LoadKeyCatalogue(*Query, TableName);
-        });
-        break;
-    case TDatabaseType::dbPostgreSQL:
-        guarded([&] {
-            // The catalogue of PostgreSQL 12 and later: relhastriggers and
-            // pg_get_expr stand for the removed reltriggers and adsrc.
-            SetLines(*Query,
-                     {" SELECT n.nspname AS schemaname, c.relname AS tablename, pg_get_userbyid(c.relowner) AS tableowner,",
-                      "        t.spcname AS \"tablespace\", c.relhasindex AS hasindexes, c.relhasrules AS hasrules,",
-                      "        c.relhastriggers AS hastriggers, c.oid", "   FROM pg_catalog.pg_class c",
-                      "   LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace",
-                      "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace", "  WHERE c.relkind = 'r'",
-                      "  AND n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
-                      "  and c.relname not like 'pg_%'", "  and c.relname = " + Quoted(TableName)});
-            Query->Open();
-            const bool exists = !Query->Eof() && !FieldText(*Query, "TABLENAME").empty();
-            // An oid is unsigned: taken over as text.
-            const std::string oid = exists ? Trim(FieldText(*Query, "OID")) : "";
-            Reset(*Query);
-            if (!exists) {
-                missing();
-                return;
-            }
-            SetLines(*Query, {"select a.attname AS column_name, a.atttypid, a.atttypmod,",
-                              "pg_catalog.format_type(a.atttypid, null) as data_type,",
-                              "information_schema._pg_char_max_length(a.atttypid, a.atttypmod) as char_length,",
-                              "information_schema._pg_numeric_precision(a.atttypid, a.atttypmod) as prec,",
-                              "information_schema._pg_numeric_scale(a.atttypid, a.atttypmod) as scale,",
-                              "pg_get_expr(ad.adbin, ad.adrelid) as adsrc, a.attnotnull as is_notnull",
-                              "from pg_attribute a", "join pg_type t on t.oid = a.atttypid",
-                              "left join pg_attrdef ad on ad.adrelid = a.attrelid and ad.adnum = a.attnum",
-                              "where a.attrelid = " + oid + " and a.attnum >= 1", "and not a.attisdropped",
-                              "order by a.attnum"});
-            readColumns("COLUMN_NAME", false);
-            LoadKeyCatalogue(*Query, oid);
-        });
-        break;
-    case TDatabaseType::dbPervasiveSQL:
-        guarded([&] {
-            SetLines(*Query, {"call psp_columns (null, " + Quoted(TableName) + ", null)"});
-            readColumns("COLUMN_NAME", false);
-        });
-        break;
-    case TDatabaseType::dbMSAccess:
-    case TDatabaseType::dbCustomOLEDB:
-        guarded([&] {
-            std::vector<TColumnListing> columns;
-            if (m_connection != nullptr && m_connection->ListColumns(TableName, columns)) {
-                for (const TColumnListing& col : columns) AllFields.Add(col.ColumnName);
-                LoadKeyCatalogue(*Query, TableName);
-            }
-        });
-        break;
-    case TDatabaseType::dbParadox:
-    case TDatabaseType::dbDBASE:
-        guarded([&] {
-            const bool fillKeys = KeyList.Empty();
-            SetLines(*Query, {"Select * from " + TableName});
-            Query->Open();
-            for (int i = 0; i < Query->GetFields()->Count(); ++i) {
-                const TField& f = (*Query->GetFields())[i];
-                AllFields.Add(UpperCase(f.FieldName()));
-                if (fillKeys && !IsBlobType(f.DataType())) KeyList.Add(UpperCase(f.FieldName()));
-            }
-            Reset(*Query);
-        });
-        break;
-    case TDatabaseType::dbAbstract:
-    case TDatabaseType::dbDB2: break;
     }
 
-    if (!C.IncludeBlobs) {
+    // Without IncludeBlobs, the BLOB columns the SELECT would read leave
+    // AllFields again; a failure is reported with the SELECT's text.
+    void LeaveOutBlobs()
+    {
         try {
+            TStringList tmpM, tmpT;
             C.BuildSelectSQL(tmpM, tmpT);
             if (C.MasterQuery() != nullptr && C.MasterQuery()->GetSQL() != nullptr)
                 C.MasterQuery()->GetSQL()->Assign(tmpM);
             if (C.TargetQuery() != nullptr && C.TargetQuery()->GetSQL() != nullptr)
                 C.TargetQuery()->GetSQL()->Assign(tmpT);
-            Query->Open();
-            TFields& fields = *Query->GetFields();
+            Q.Open();
+            TFields& fields = *Q.GetFields();
             for (int i = 0; i < fields.Count(); ++i) {
                 if (!IsBlobType(fields[i].DataType())) continue;
-                const int at = AllFields.IndexOf(fields[i].FieldName());
-                if (at >= 0) AllFields.Delete(at);
+                const int at = S.AllFields.IndexOf(fields[i].FieldName());
+                if (at >= 0) S.AllFields.Delete(at);
             }
-            Reset(*Query);
+            Reset(Q);
         } catch (const std::exception& e) {
-            const std::string text = Query->GetSQL() != nullptr ? Query->GetSQL()->Text() : std::string();
+            const std::string text = Q.GetSQL() != nullptr ? Q.GetSQL()->Text() : std::string();
             C.ErrorMessage(std::string(e.what()) + CRLF + text);
             try {
-                Query->Close();
+                Q.Close();
             } catch (...) {
             }
-            Result = false;
+            m_ok = false;
         }
     }
 
+private:
+    void Missing()
+    {
+        const std::string databaseName =
+            S.m_connection != nullptr ? S.m_connection->ConnectionOptions().DatabaseName : "";
+        C.ErrorMessage("Table: " + S.TableName + " not exists." + CRLF + "Database: " + databaseName);
+        m_ok = false;
+    }
+
+    template <class TBlock> void Guarded(TBlock&& Block)
+    {
+        try {
+            Block();
+        } catch (const std::exception& e) {
+            C.ErrorMessage(e.what());
+            try {
+                Reset(Q);
+            } catch (...) {
+            }
+            m_ok = false;
+        }
+    }
+
+    // Every row's Column into AllFields.
+    void ReadColumns(const std::string& Column, bool Trimmed)
+    {
+        Q.Open();
+        while (!Q.Eof()) {
+            const std::string name = FieldText(Q, Column);
+            S.AllFields.Add(Trimmed ? Trim(name) : name);
+            Q.Next();
+        }
+        Reset(Q);
+    }
+
+    // Opens the existence query set in Q and answers the text of IdColumn
+    // of its first row, or nothing when the table does not exist (reported).
+    std::optional<std::string> Exists(const std::string& NameColumn, const std::string& IdColumn)
+    {
+        Q.Open();
+        const bool exists = !Q.Eof() && !FieldText(Q, NameColumn).empty();
+        const std::string id = exists && !IdColumn.empty() ? IntToStr(Q.FieldByName(IdColumn)->AsInteger()) : "";
+        Reset(Q);
+        if (!exists) {
+            Missing();
+            return std::nullopt;
+        }
+        return id;
+    }
+
+    void InterBase()
+    {
+        const std::string& table = S.TableName;
+        SetLines(Q, {"Select rdb$relation_name", "from rdb$relations", "where rdb$relation_name = " + Quoted(table)});
+        Q.Open();
+        const bool exists = !Q.Eof() && UpperCase(Trim(FieldText(Q, "RDB$RELATION_NAME"))) == UpperCase(table);
+        Reset(Q);
+        if (!exists) {
+            Missing();
+            return;
+        }
+        SetLines(Q, {"Select rf.rdb$field_position, rf.rdb$field_name", "from rdb$relation_fields rf",
+                     "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
+                     "where rf.rdb$relation_name = " + Quoted(table)});
+        if (C.IgnoreComputedFields) AddLine(Q, "and f.rdb$computed_blr is Null");
+        AddLine(Q, "order by rf.rdb$field_position, rf.rdb$field_name");
+        ReadColumns("RDB$FIELD_NAME", true);
+        S.LoadKeyCatalogue(Q, table);
+    }
+
+    void SybaseASA()
+    {
+        SetLines(Q, {"Select table_name, table_id", "from SYS.SYSTABLE", "where table_name = " + Quoted(S.TableName)});
+        const std::optional<std::string> id = Exists("TABLE_NAME", "TABLE_ID");
+        if (!id) return;
+        SetLines(Q, {"Select c.column_id, c.column_name", "from SYS.SYSCOLUMN c", "where c.table_id = " + *id,
+                     "order by c.column_id, c.column_name"});
+        ReadColumns("COLUMN_NAME", true);
+        S.LoadKeyCatalogue(Q, *id);
+    }
+
+    void MySQL()
+    {
+        SetLines(Q, {"SHOW TABLES"});
+        Q.Open();
+        bool exists = false;
+        while (!Q.Eof() && !exists) {
+            const TField& f = (*Q.GetFields())[0];
+            exists = UpperCase(f.AsString()) == UpperCase(S.TableName);
+            Q.Next();
+        }
+        Reset(Q);
+        if (!exists) {
+            Missing();
+            return;
+        }
+        SetLines(Q, {"Select * from " + S.TableName});
+        Q.Open();
+        for (int i = 0; i < Q.GetFields()->Count(); ++i) S.AllFields.Add((*Q.GetFields())[i].FieldName());
+        Reset(Q);
+        S.LoadKeyCatalogue(Q, S.TableName);
+    }
+
+    // MS SQL, or Sybase ASE when Ase.
+    void MSSQL(bool Ase)
+    {
+        const std::string& table = S.TableName;
+        if (Ase) {
+            SetLines(Q, {"Select o.id, o.name", "from sysobjects o", "where o.type = " + Quoted("U "),
+                         "and o.name = " + Quoted(table)});
+        } else {
+            SetLines(Q, {"Select o.id, o.name,", "objectproperty(o.id, " + Quoted("ExecIsQuotedIdentOn") + ") QI,",
+                         "objectproperty(o.id, " + Quoted("ExecIsAnsiNullsOn") + ") AN", "from sysobjects o",
+                         "where o.xtype = " + Quoted("U "),
+                         "and isnull(objectproperty(o.id, " + Quoted("ISMSShipped") + "), 1) <> 1",
+                         "and o.name = " + Quoted(table)});
+        }
+        const std::optional<std::string> id = Exists("NAME", "ID");
+        if (!id) return;
+        SetLines(Q, {"select c.name COLUMN_NAME", "from syscolumns c", "where c.id = " + *id,
+                     Ase ? "order by c.colid" : "order by c.colorder"});
+        ReadColumns("COLUMN_NAME", false);
+        if (!Ase) S.LoadKeyCatalogue(Q, table);
+    }
+
+    void Oracle()
+    {
+        const std::string& table = S.TableName;
+        SetLines(Q, {"Select t.table_name as name, t.tablespace_name", "from user_tables t",
+                     "where t.table_name = " + Quoted(table)});
+        if (!Exists("NAME", "")) return;
+        SetLines(Q, {"select c.column_name, c.data_type, c.data_length,", "c.data_precision, c.data_scale, c.column_id,",
+                     "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
+                     "from user_tab_columns c", "where c.table_name = " + Quoted(table), "order by c.column_id"});
+        ReadColumns("COLUMN_NAME", false);
+        S.LoadKeyCatalogue(Q, table);
+    }
+
+    void PostgreSQL()
+    {
+        // The catalogue of PostgreSQL 12 and later: relhastriggers and
+        // pg_get_expr stand for the removed reltriggers and adsrc.
+        SetLines(Q, {" SELECT n.nspname AS schemaname, c.relname AS tablename, pg_get_userbyid(c.relowner) AS tableowner,",
+                     "        t.spcname AS \"tablespace\", c.relhasindex AS hasindexes, c.relhasrules AS hasrules,",
+                     "        c.relhastriggers AS hastriggers, c.oid", "   FROM pg_catalog.pg_class c",
+                     "   LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace",
+                     "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace", "  WHERE c.relkind = 'r'",
+                     "  AND n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
+                     "  and c.relname not like 'pg_%'", "  and c.relname = " + Quoted(S.TableName)});
+        Q.Open();
+        const bool exists = !Q.Eof() && !FieldText(Q, "TABLENAME").empty();
+        // An oid is unsigned: taken over as text.
+        const std::string oid = exists ? Trim(FieldText(Q, "OID")) : "";
+        Reset(Q);
+        if (!exists) {
+            Missing();
+            return;
+        }
+        SetLines(Q, {"select a.attname AS column_name, a.atttypid, a.atttypmod,",
+                     "pg_catalog.format_type(a.atttypid, null) as data_type,",
+                     "information_schema._pg_char_max_length(a.atttypid, a.atttypmod) as char_length,",
+                     "information_schema._pg_numeric_precision(a.atttypid, a.atttypmod) as prec,",
+                     "information_schema._pg_numeric_scale(a.atttypid, a.atttypmod) as scale,",
+                     "pg_get_expr(ad.adbin, ad.adrelid) as adsrc, a.attnotnull as is_notnull",
+                     "from pg_attribute a", "join pg_type t on t.oid = a.atttypid",
+                     "left join pg_attrdef ad on ad.adrelid = a.attrelid and ad.adnum = a.attnum",
+                     "where a.attrelid = " + oid + " and a.attnum >= 1", "and not a.attisdropped",
+                     "order by a.attnum"});
+        ReadColumns("COLUMN_NAME", false);
+        S.LoadKeyCatalogue(Q, oid);
+    }
+
+    // What the connection's column listing says (ODBC's SQLColumns).
+    void Listed()
+    {
+        std::vector<TColumnListing> columns;
+        if (S.m_connection != nullptr && S.m_connection->ListColumns(S.TableName, columns)) {
+            for (const TColumnListing& col : columns) S.AllFields.Add(col.ColumnName);
+            S.LoadKeyCatalogue(Q, S.TableName);
+        }
+    }
+
+    // Paradox and dBASE: the columns of a SELECT; every non-BLOB column is
+    // a key unless keys were given.
+    void Desktop()
+    {
+        const bool fillKeys = S.KeyList.Empty();
+        SetLines(Q, {"Select * from " + S.TableName});
+        Q.Open();
+        for (int i = 0; i < Q.GetFields()->Count(); ++i) {
+            const TField& f = (*Q.GetFields())[i];
+            S.AllFields.Add(UpperCase(f.FieldName()));
+            if (fillKeys && !IsBlobType(f.DataType())) S.KeyList.Add(UpperCase(f.FieldName()));
+        }
+        Reset(Q);
+    }
+
+    TCmpTableOptions& S;
+    TVelmorin& C;
+    TQELQuery& Q;
+    bool m_ok = true;
+};
+
+bool TCmpTableOptions::LoadAllFields(TQELQuery* Query)
+{
+    if (Query == nullptr) return true;
+    if (Query->IsActive()) Query->Close();
+    if (TStringList* sql = Query->GetSQL()) sql->Clear();
+    TableName = NormalizedTableName();
+
+    TColumnNames names(*this, *Query);
+    names.Read(Query->Connection() != nullptr ? Query->Connection()->DatabaseType() : DatabaseType());
+    if (!m_comparer->IncludeBlobs) names.LeaveOutBlobs();
+
     std::string line = TableName + ": ";
     for (int i = 0; i < AllFields.Count(); ++i) line += (i == 0 ? "" : " ") + AllFields[i];
-    C.LogNextLine(line);
-    return Result;
+    m_comparer->LogNextLine(line);
+    return names.Ok();
 }
 
 // The primary key, else the first unique key, in key order. A catalogue
@@ -529,6 +565,220 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
     if (!PrimaryKeyList.Empty()) UniqueKeyList.Clear();
 }
 
+// Reads what each server's catalogue tells of the columns of TableName into
+// the side's column facts; a failure is thrown to LoadColumnInfo.
+class TCmpTableOptions::TColumnFacts {
+public:
+    TColumnFacts(TCmpTableOptions& Side, TQELQuery& Query, const std::string& Table)
+        : S(Side), Q(Query), m_table(Table)
+    {
+    }
+
+    void InterBase()
+    {
+        SetLines(Q, {"select rf.rdb$field_name as FNAME, f.rdb$field_type as FTYPE,",
+                     "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0) as NOTNULL,",
+                     "coalesce(rf.rdb$collation_id, f.rdb$collation_id, 0) as COLL,",
+                     "cs.rdb$character_set_name as CSNAME,",
+                     "coalesce(f.rdb$character_length, f.rdb$field_length) as CLEN,",
+                     "case when coalesce(rf.rdb$default_source, f.rdb$default_source) is not null",
+                     "or f.rdb$computed_blr is not null then 1 else 0 end as FILLED",
+                     "from rdb$relation_fields rf",
+                     "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
+                     "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
+                     "where rf.rdb$relation_name = " + Quoted(m_table)});
+        Q.Open();
+        const std::string client = S.m_connection != nullptr ? UpperCase(S.m_connection->ClientCharSet()) : "";
+        while (!Q.Eof()) {
+            S.m_columnInfo[Trim(FieldText(Q, "FNAME"))] = InterBaseColumn(client);
+            Q.Next();
+        }
+        Reset(Q);
+        S.LoadFilledByServer(Q, m_table);
+    }
+
+    void PostgreSQL()
+    {
+        // A nondeterministic collation (case-blind ICU ones) makes "="
+        // blind too; servers before 12 have no such collations, and
+        // reading the flag through to_jsonb keeps the query valid there.
+        SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
+                     "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
+                     "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
+                     "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
+                     "from pg_catalog.pg_attribute a",
+                     "join pg_catalog.pg_class c on c.oid = a.attrelid",
+                     "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
+                     "join pg_catalog.pg_type t on t.oid = a.atttypid",
+                     "left join pg_catalog.pg_collation co on co.oid = a.attcollation",
+                     "where c.relname = " + Quoted(m_table) + " and c.relkind = 'r'",
+                     "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast')",
+                     "and a.attnum >= 1 and not a.attisdropped"});
+        Q.Open();
+        while (!Q.Eof()) {
+            TColumnInfo info;
+            info.NotNull = TruthOf(Q, "notnull");
+            info.Filled = TruthOf(Q, "filled");
+            info.Text = Trim(FieldText(Q, "cat")) == "S";
+            if (info.Text) info.Collate = " COLLATE \"C\"";
+            if (info.Text && !TruthOf(Q, "determ")) info.ExactCollate = info.Collate;
+            S.m_columnInfo[FieldText(Q, "fname")] = info;
+            Q.Next();
+        }
+    }
+
+    // MS SQL, or MySQL when not MSSQL: both have INFORMATION_SCHEMA.
+    void InformationSchema(bool MSSQL)
+    {
+        SetLines(Q, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
+                     "where TABLE_NAME = " + Quoted(m_table)});
+        Q.Open();
+        const std::string binary =
+            S.m_connection != nullptr &&
+                    S.m_connection->MSSQLServerOptions().SQLServerVersion == TMSSQLServerVersionType::st_MSSQL2000
+                ? " COLLATE Latin1_General_BIN"
+                : " COLLATE Latin1_General_BIN2";
+        while (!Q.Eof()) {
+            S.m_columnInfo[FieldText(Q, "COLUMN_NAME")] = InformationSchemaColumn(MSSQL, binary);
+            Q.Next();
+        }
+    }
+
+    void Oracle()
+    {
+        SetLines(Q, {"select c.column_name, c.data_type, c.nullable", "from user_tab_columns c",
+                     "where c.table_name = " + Quoted(m_table)});
+        Q.Open();
+        while (!Q.Eof()) {
+            TColumnInfo info;
+            const std::string type = UpperCase(Trim(FieldText(Q, "DATA_TYPE")));
+            info.NotNull = UpperCase(Trim(FieldText(Q, "NULLABLE"))) == "N";
+            info.Text = type == "CHAR" || type == "VARCHAR2" || type == "NCHAR" || type == "NVARCHAR2";
+            info.Blob = type == "CLOB" || type == "NCLOB" || type == "BLOB" || type == "LONG" || type == "LONG RAW" ||
+                        type == "BFILE";
+            S.m_columnInfo[FieldText(Q, "COLUMN_NAME")] = info;
+            Q.Next();
+        }
+    }
+
+    // What the connection's column listing says (ODBC's SQLColumns).
+    void Listed()
+    {
+        std::vector<TColumnListing> columns;
+        if (S.m_connection == nullptr || !S.m_connection->ListColumns(m_table, columns)) return;
+        const bool sqlite = S.IsSQLite();
+        for (const TColumnListing& col : columns) {
+            TColumnInfo info;
+            info.NotNull = col.NotNull;
+            info.Text = ValueClassOf(col.FieldType) == TValueClass::Text;
+            info.Blob = IsBlobType(col.FieldType);
+            if (info.Text && sqlite) info.Collate = " COLLATE BINARY";
+            // NOCASE and RTRIM columns: BINARY compares every byte.
+            info.ExactCollate = info.Collate;
+            info.DeclaredType = col.TypeName;
+            info.Filled = col.Filled;
+            S.m_columnInfo[col.ColumnName] = info;
+        }
+    }
+
+private:
+    // The current row of the Firebird query; Client: the connection's
+    // character set, upper case.
+    TColumnInfo InterBaseColumn(const std::string& client) const
+    {
+        TColumnInfo info;
+        const int type = Q.FieldByName("FTYPE")->AsInteger();
+        info.NotNull = Q.FieldByName("NOTNULL")->AsInteger() != 0;
+        // CHAR, VARCHAR, CSTRING; 261 is a BLOB.
+        info.Text = type == 14 || type == 37 || type == 40;
+        info.Blob = type == 261;
+        const std::string charset = UpperCase(Trim(FieldText(Q, "CSNAME")));
+        info.CharSet = charset;
+        info.CharLength = Q.FieldByName("CLEN")->AsInteger();
+        info.Filled = Q.FieldByName("FILLED")->AsInteger() != 0;
+        info.DeclaredType = type == 14 ? "CHAR" : "VARCHAR";
+        // Collation 0 of a character set is its binary one, named like the
+        // set.
+        if (info.Text && Q.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
+            info.Collate = " COLLATE " + charset;
+        info.ExactCollate = info.Collate;
+        // Values of a single-byte set arrive as UTF-8 through a UTF8
+        // connection, and the merge compares those bytes: the server must
+        // order them as UTF-8 too.
+        // Wider than a UTF8 string holds (8,191 characters of up to four
+        // bytes): read as a text BLOB instead, and never a key.
+        info.WideForUtf8 = info.Text && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
+                           charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" &&
+                           charset != "OCTETS" && info.CharLength > 8191;
+        if (info.Text && !info.WideForUtf8 && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
+            charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" && charset != "OCTETS") {
+            const long long length = std::max<long long>(1, Q.FieldByName("CLEN")->AsInteger());
+            info.OrderCast = " AS VARCHAR(" + IntToStr(length) + ") CHARACTER SET UTF8)";
+        }
+        // Firebird compares VARCHAR values as if padded with blanks, under
+        // every collation: "a" = "a ". The stored length tells them apart;
+        // CHAR values are padded anyway.
+        if (info.Text && type != 14) {
+            const std::string& connection = client;
+            using U = TColumnInfo::TLengthUnit;
+            if (charset == "NONE" || charset == "OCTETS" || connection.empty() || connection == "NONE" ||
+                connection == charset) {
+                // The value arrives in the column's own bytes.
+                info.LengthFunction = "OCTET_LENGTH";
+                info.LengthUnit = U::Bytes;
+            } else {
+                // Transliterated: count characters, which survive it.
+                info.LengthFunction = "CHAR_LENGTH";
+                info.LengthUnit = connection == "UTF8" || connection == "UNICODE_FSS" ? U::CodePoints : U::Bytes;
+            }
+        }
+        return info;
+    }
+
+    // The current row of the INFORMATION_SCHEMA query; Binary: MS SQL's
+    // binary collation clause.
+    TColumnInfo InformationSchemaColumn(bool MSSQL, const std::string& Binary) const
+    {
+        TColumnInfo info;
+        const std::string type = LowerCase(Trim(FieldText(Q, "DATA_TYPE")));
+        info.NotNull = UpperCase(Trim(FieldText(Q, "IS_NULLABLE"))) == "NO";
+        info.Text = type == "char" || type == "varchar" || type == "nchar" || type == "nvarchar" || type == "sysname" ||
+                    type == "enum" || type == "set" || type == "text" || type == "ntext" || type == "tinytext" ||
+                    type == "mediumtext" || type == "longtext";
+        info.Blob = type == "text" || type == "ntext" || type == "image" || type == "xml" || type == "tinytext" ||
+                    type == "mediumtext" || type == "longtext" || type == "blob" || type == "tinyblob" ||
+                    type == "mediumblob" || type == "longblob";
+        if (info.Text && MSSQL) info.Collate = Binary;
+        // Both servers compare VARCHAR values as if padded with blanks; CHAR
+        // values are padded (MS SQL) or trimmed (MySQL) anyway. MySQL's
+        // BINARY comparison is exact by itself, the length is checked all
+        // the same.
+        const bool variable = type == "varchar" || type == "nvarchar" || type == "sysname";
+        using U = TColumnInfo::TLengthUnit;
+        if (info.Text && !info.Blob && MSSQL) {
+            info.ExactCollate = Binary;
+            if (variable) {
+                info.LengthFunction = "DATALENGTH";
+                info.LengthUnit = type != "varchar" ? U::Utf16Bytes
+                                  : UpperCase(FieldText(Q, "COLLATION_NAME")).find("_UTF8") != std::string::npos
+                                      ? U::Bytes
+                                      : U::CodePoints;
+            }
+        } else if (info.Text && !info.Blob) {
+            info.ExactPrefix = "BINARY ";
+            if (variable) {
+                info.LengthFunction = "CHAR_LENGTH";
+                info.LengthUnit = U::CodePoints;
+            }
+        }
+        return info;
+    }
+
+    TCmpTableOptions& S;
+    TQELQuery& Q;
+    const std::string& m_table;
+};
+
 // Nullability, character type and collation of the columns, for the ORDER
 // BY and the default keys. Best effort: what the catalogue does not tell
 // is taken as nullable and not character.
@@ -541,185 +791,15 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
     try {
         if (Query.IsActive()) Query.Close();
         if (TStringList* sql = Query.GetSQL()) sql->Clear();
+        TColumnFacts facts(*this, Query, table);
         switch (DatabaseType()) {
-        case TDatabaseType::dbInterBase:
-            SetLines(Query, {"select rf.rdb$field_name as FNAME, f.rdb$field_type as FTYPE,",
-                             "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0) as NOTNULL,",
-                             "coalesce(rf.rdb$collation_id, f.rdb$collation_id, 0) as COLL,",
-                             "cs.rdb$character_set_name as CSNAME,",
-                             "coalesce(f.rdb$character_length, f.rdb$field_length) as CLEN,",
-                             "case when coalesce(rf.rdb$default_source, f.rdb$default_source) is not null",
-                             "or f.rdb$computed_blr is not null then 1 else 0 end as FILLED",
-                             "from rdb$relation_fields rf",
-                             "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
-                             "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
-                             "where rf.rdb$relation_name = " + Quoted(table)});
-            Query.Open();
-            while (!Query.Eof()) {
-                TColumnInfo info;
-                const int type = Query.FieldByName("FTYPE")->AsInteger();
-                info.NotNull = Query.FieldByName("NOTNULL")->AsInteger() != 0;
-                // CHAR, VARCHAR, CSTRING; 261 is a BLOB.
-                info.Text = type == 14 || type == 37 || type == 40;
-                info.Blob = type == 261;
-                const std::string charset = UpperCase(Trim(FieldText(Query, "CSNAME")));
-                info.CharSet = charset;
-                info.CharLength = Query.FieldByName("CLEN")->AsInteger();
-                info.Filled = Query.FieldByName("FILLED")->AsInteger() != 0;
-                info.DeclaredType = type == 14 ? "CHAR" : "VARCHAR";
-                // Collation 0 of a character set is its binary one, named
-                // like the set.
-                if (info.Text && Query.FieldByName("COLL")->AsInteger() != 0 && !charset.empty())
-                    info.Collate = " COLLATE " + charset;
-                info.ExactCollate = info.Collate;
-                const std::string client =
-                    m_connection != nullptr ? UpperCase(m_connection->ClientCharSet()) : "";
-                // Values of a single-byte set arrive as UTF-8 through a UTF8
-                // connection, and the merge compares those bytes: the server
-                // must order them as UTF-8 too.
-                // Wider than a UTF8 string holds (8,191 characters of up to four
-                // bytes): read as a text BLOB instead, and never a key.
-                info.WideForUtf8 = info.Text && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
-                                   charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" &&
-                                   charset != "OCTETS" && info.CharLength > 8191;
-                if (info.Text && !info.WideForUtf8 && (client == "UTF8" || client == "UNICODE_FSS") && !charset.empty() &&
-                    charset != "UTF8" && charset != "UNICODE_FSS" && charset != "NONE" && charset != "OCTETS") {
-                    const long long length = std::max<long long>(1, Query.FieldByName("CLEN")->AsInteger());
-                    info.OrderCast = " AS VARCHAR(" + IntToStr(length) + ") CHARACTER SET UTF8)";
-                }
-                // Firebird compares VARCHAR values as if padded with blanks,
-                // under every collation: "a" = "a ". The stored length tells
-                // them apart; CHAR values are padded anyway.
-                if (info.Text && type != 14) {
-                    const std::string& connection = client;
-                    using U = TColumnInfo::TLengthUnit;
-                    if (charset == "NONE" || charset == "OCTETS" || connection.empty() || connection == "NONE" ||
-                        connection == charset) {
-                        // The value arrives in the column's own bytes.
-                        info.LengthFunction = "OCTET_LENGTH";
-                        info.LengthUnit = U::Bytes;
-                    } else {
-                        // Transliterated: count characters, which survive it.
-                        info.LengthFunction = "CHAR_LENGTH";
-                        info.LengthUnit = connection == "UTF8" || connection == "UNICODE_FSS" ? U::CodePoints : U::Bytes;
-                    }
-                }
-                m_columnInfo[Trim(FieldText(Query, "FNAME"))] = info;
-                Query.Next();
-            }
-            Reset(Query);
-            LoadFilledByServer(Query, table);
-            break;
-        case TDatabaseType::dbPostgreSQL:
-            // A nondeterministic collation (case-blind ICU ones) makes "="
-            // blind too; servers before 12 have no such collations, and
-            // reading the flag through to_jsonb keeps the query valid there.
-            SetLines(Query, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
-                             "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
-                             "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
-                             "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
-                             "from pg_catalog.pg_attribute a",
-                             "join pg_catalog.pg_class c on c.oid = a.attrelid",
-                             "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
-                             "join pg_catalog.pg_type t on t.oid = a.atttypid",
-                             "left join pg_catalog.pg_collation co on co.oid = a.attcollation",
-                             "where c.relname = " + Quoted(table) + " and c.relkind = 'r'",
-                             "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast')",
-                             "and a.attnum >= 1 and not a.attisdropped"});
-            Query.Open();
-            while (!Query.Eof()) {
-                TColumnInfo info;
-                info.NotNull = TruthOf(Query, "notnull");
-                info.Filled = TruthOf(Query, "filled");
-                info.Text = Trim(FieldText(Query, "cat")) == "S";
-                if (info.Text) info.Collate = " COLLATE \"C\"";
-                if (info.Text && !TruthOf(Query, "determ")) info.ExactCollate = info.Collate;
-                m_columnInfo[FieldText(Query, "fname")] = info;
-                Query.Next();
-            }
-            break;
+        case TDatabaseType::dbInterBase: facts.InterBase(); break;
+        case TDatabaseType::dbPostgreSQL: facts.PostgreSQL(); break;
         case TDatabaseType::dbMSSQL:
-        case TDatabaseType::dbMySQL: {
-            const bool mssql = DatabaseType() == TDatabaseType::dbMSSQL;
-            SetLines(Query, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
-                             "where TABLE_NAME = " + Quoted(table)});
-            Query.Open();
-            const std::string binary =
-                m_connection != nullptr &&
-                        m_connection->MSSQLServerOptions().SQLServerVersion == TMSSQLServerVersionType::st_MSSQL2000
-                    ? " COLLATE Latin1_General_BIN"
-                    : " COLLATE Latin1_General_BIN2";
-            while (!Query.Eof()) {
-                TColumnInfo info;
-                const std::string type = LowerCase(Trim(FieldText(Query, "DATA_TYPE")));
-                info.NotNull = UpperCase(Trim(FieldText(Query, "IS_NULLABLE"))) == "NO";
-                info.Text = type == "char" || type == "varchar" || type == "nchar" || type == "nvarchar" ||
-                            type == "sysname" || type == "enum" || type == "set" || type == "text" ||
-                            type == "ntext" || type == "tinytext" || type == "mediumtext" || type == "longtext";
-                info.Blob = type == "text" || type == "ntext" || type == "image" || type == "xml" ||
-                            type == "tinytext" || type == "mediumtext" || type == "longtext" || type == "blob" ||
-                            type == "tinyblob" || type == "mediumblob" || type == "longblob";
-                if (info.Text && mssql) info.Collate = binary;
-                // Both servers compare VARCHAR values as if padded with
-                // blanks; CHAR values are padded (MS SQL) or trimmed (MySQL)
-                // anyway. MySQL's BINARY comparison is exact by itself, the
-                // length is checked all the same.
-                const bool variable = type == "varchar" || type == "nvarchar" || type == "sysname";
-                using U = TColumnInfo::TLengthUnit;
-                if (info.Text && !info.Blob && mssql) {
-                    info.ExactCollate = binary;
-                    if (variable) {
-                        info.LengthFunction = "DATALENGTH";
-                        info.LengthUnit = type != "varchar" ? U::Utf16Bytes
-                                          : UpperCase(FieldText(Query, "COLLATION_NAME")).find("_UTF8") != std::string::npos
-                                              ? U::Bytes
-                                              : U::CodePoints;
-                    }
-                } else if (info.Text && !info.Blob) {
-                    info.ExactPrefix = "BINARY ";
-                    if (variable) {
-                        info.LengthFunction = "CHAR_LENGTH";
-                        info.LengthUnit = U::CodePoints;
-                    }
-                }
-                m_columnInfo[FieldText(Query, "COLUMN_NAME")] = info;
-                Query.Next();
-            }
-            break;
-        }
-        case TDatabaseType::dbOracle:
-            SetLines(Query, {"select c.column_name, c.data_type, c.nullable", "from user_tab_columns c",
-                             "where c.table_name = " + Quoted(table)});
-            Query.Open();
-            while (!Query.Eof()) {
-                TColumnInfo info;
-                const std::string type = UpperCase(Trim(FieldText(Query, "DATA_TYPE")));
-                info.NotNull = UpperCase(Trim(FieldText(Query, "NULLABLE"))) == "N";
-                info.Text = type == "CHAR" || type == "VARCHAR2" || type == "NCHAR" || type == "NVARCHAR2";
-                info.Blob = type == "CLOB" || type == "NCLOB" || type == "BLOB" || type == "LONG" ||
-                            type == "LONG RAW" || type == "BFILE";
-                m_columnInfo[FieldText(Query, "COLUMN_NAME")] = info;
-                Query.Next();
-            }
-            break;
+        case TDatabaseType::dbMySQL: facts.InformationSchema(DatabaseType() == TDatabaseType::dbMSSQL); break;
+        case TDatabaseType::dbOracle: facts.Oracle(); break;
         case TDatabaseType::dbCustomOLEDB:
-        case TDatabaseType::dbMSAccess:
-            if (std::vector<TColumnListing> columns; m_connection != nullptr && m_connection->ListColumns(table, columns)) {
-                const bool sqlite = IsSQLite();
-                for (const TColumnListing& col : columns) {
-                    TColumnInfo info;
-                    info.NotNull = col.NotNull;
-                    info.Text = ValueClassOf(col.FieldType) == TValueClass::Text;
-                    info.Blob = IsBlobType(col.FieldType);
-                    if (info.Text && sqlite) info.Collate = " COLLATE BINARY";
-                    // NOCASE and RTRIM columns: BINARY compares every byte.
-                    info.ExactCollate = info.Collate;
-                    info.DeclaredType = col.TypeName;
-                    info.Filled = col.Filled;
-                    m_columnInfo[col.ColumnName] = info;
-                }
-            }
-            break;
+        case TDatabaseType::dbMSAccess: facts.Listed(); break;
         default: break;
         }
     } catch (const std::exception&) {

@@ -400,37 +400,50 @@ void TVelmorin::AdvanceTarget()
 
 void TVelmorin::MergeTables()
 {
-    TCmpTableOptions& M = *m_tableOptionsMaster;
-    TCmpTableOptions& T = *m_tableOptionsTarget;
-    TQELQuery* qm = m_masterQuery.get();
-    TQELQuery* qt = m_targetQuery.get();
-
     ProgressMaxMaster = ProgressMaxTarget = 1;
     ProgressValueMaster = ProgressValueTarget = 0;
     DoProgressUpdateMaster();
     DoProgressUpdateTarget();
 
+    // The count texts stay in the lists that OnGetSelectSQL is handed.
     TStringList SQLM, SQLT;
-    ResetQuery(qm);
-    ResetQuery(qt);
-    if (OnProgressUpdateMaster || OnProgressUpdateTarget) {
-        if (OnGetCountSQL) {
-            OnGetCountSQL(*this, SQLM, SQLT);
-        } else {
-            SQLM.SetText("Select count(*) from " + M.QuoteName(m_tableNameMaster));
-            SQLT.SetText("Select count(*) from " + T.QuoteName(m_tableNameTarget));
-        }
-        auto count = [](TQELQuery* q, const TStringList& sql, int& max) {
-            if (q == nullptr) return;
-            q->GetSQL()->Assign(sql);
-            q->Open();
-            max = (*q->GetFields())[0].AsInteger();
-            ResetQuery(q);
-        };
-        count(qm, SQLM, ProgressMaxMaster);
-        count(qt, SQLT, ProgressMaxTarget);
-    }
+    ResetQuery(m_masterQuery.get());
+    ResetQuery(m_targetQuery.get());
+    if (OnProgressUpdateMaster || OnProgressUpdateTarget) CountRows(SQLM, SQLT);
+    OpenSides(SQLM, SQLT);
+    PairMergeFields();
+    WriteScriptHeader();
+    WalkRows();
+    FinishMerge();
+}
 
+// Each side's row count (OnGetCountSQL's texts, else count(*)) as its
+// progress maximum.
+void TVelmorin::CountRows(TStringList& SQLM, TStringList& SQLT)
+{
+    if (OnGetCountSQL) {
+        OnGetCountSQL(*this, SQLM, SQLT);
+    } else {
+        SQLM.SetText("Select count(*) from " + m_tableOptionsMaster->QuoteName(m_tableNameMaster));
+        SQLT.SetText("Select count(*) from " + m_tableOptionsTarget->QuoteName(m_tableNameTarget));
+    }
+    auto count = [](TQELQuery* q, const TStringList& sql, int& max) {
+        if (q == nullptr) return;
+        q->GetSQL()->Assign(sql);
+        q->Open();
+        max = (*q->GetFields())[0].AsInteger();
+        ResetQuery(q);
+    };
+    count(m_masterQuery.get(), SQLM, ProgressMaxMaster);
+    count(m_targetQuery.get(), SQLT, ProgressMaxTarget);
+}
+
+// Sets both SELECTs, starts the target's transaction for immediate
+// statements, and starts reading both sides.
+void TVelmorin::OpenSides(TStringList& SQLM, TStringList& SQLT)
+{
+    TQELQuery* qm = m_masterQuery.get();
+    TQELQuery* qt = m_targetQuery.get();
     BuildSelectSQL(SQLM, SQLT);
     if (!OnGetSelectSQL) {
         if (qm) LogNextLine("Select-SQL for master table:" + std::string(CRLF) + SQLM.Text());
@@ -460,87 +473,119 @@ void TVelmorin::MergeTables()
     if (s.readerT) s.readerT->Start();
     if (!MasterEof()) ++ProgressValueMaster;
     if (qt && !TargetEof()) ++ProgressValueTarget;
+}
 
-    s.storageClasses = qt != nullptr && T.IsSQLite();
-    s.sqliteOrder = s.storageClasses && M.IsSQLite();
+// The merge state's fields of both sides, paired by position, with what
+// the target's catalogue says of each; MasterHasBlobs; the first keys.
+void TVelmorin::PairMergeFields()
+{
+    TMergeState& s = *m_merge;
+    const bool target = m_targetQuery != nullptr;
+    s.storageClasses = target && m_tableOptionsTarget->IsSQLite();
+    s.sqliteOrder = s.storageClasses && m_tableOptionsMaster->IsSQLite();
     TFields& fm = s.readerM->Fields();
     for (int i = 0; i < fm.Count(); ++i) {
         s.allM.push_back(&fm[i]);
         s.singleM.push_back(s.readerM->Single()[static_cast<size_t>(i)]);
     }
-    if (qt) {
-        TFields& ft = s.readerT->Fields();
-        for (int i = 0; i < ft.Count(); ++i) {
-            s.allT.push_back(&ft[i]);
-            s.singleT.push_back(s.readerT->Single()[static_cast<size_t>(i)]);
-            const TCmpTableOptions::TColumnInfo* info = T.ColumnInfoOf(ft[i].FieldName());
-            s.declaredT.push_back(info != nullptr ? info->DeclaredType : std::string());
-            s.declaredKnownT.push_back(info != nullptr && s.storageClasses);
-            std::string utf8;
-            if (m_charSetsAligned && m_alignedCharSet == "NONE") {
-                if (T.DatabaseType() == TDatabaseType::dbInterBase) {
-                    if (info != nullptr && (info->CharSet == "UTF8" || info->CharSet == "UNICODE_FSS")) utf8 = info->CharSet;
-                } else if (ValueClassOf(ft[i].DataType()) == TValueClass::Text) {
-                    utf8 = "UTF-8";
-                }
-            }
-            s.utf8OnlyT.push_back(utf8);
-            s.wideT.push_back(info != nullptr && info->WideForUtf8
-                                  ? info->DeclaredType + "(" + IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet
-                                  : std::string());
-        }
-        // Fields are paired by position: a count that differs would pair
-        // the wrong columns or read past a row.
-        if (s.allM.size() != s.allT.size())
-            throw ERowOrderError("The master SELECT returns " + IntToStr(static_cast<long long>(s.allM.size())) +
-                                 " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
-                                 ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
-        for (int i = 0; i < GetKeyFieldCount(); ++i) {
-            s.keyM.push_back(PairedField(fm, M.KeyList[i], M.TableName));
-            s.keyT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
-            s.keyPosM.push_back(IndexOfField(s.allM, s.keyM.back()));
-            s.keyPosT.push_back(IndexOfField(s.allT, s.keyT.back()));
-        }
-        for (int i = 0; i < GetDataFieldCount(); ++i) {
-            s.dataM.push_back(PairedField(fm, M.DataList[i], M.TableName));
-            s.dataT.push_back(PairedField(ft, T.DataList[i], T.TableName));
-            s.dataPosM.push_back(IndexOfField(s.allM, s.dataM.back()));
-            s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
-        }
-        for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
-        // Each server sorts a key by its own type: text "10" before "9",
-        // the number 9 before 10. Rows of two such keys cannot be paired.
-        const bool keys = GetKeyFieldCount() != 0;
-        const std::vector<TField*>& orderM = keys ? s.keyM : s.allM;
-        const std::vector<TField*>& orderT = keys ? s.keyT : s.allT;
-        for (size_t i = 0; i < orderM.size(); ++i) {
-            const TField& fm = *orderM[i];
-            const TField& ft = *orderT[i];
-            if (!CompareBlobs && fm.IsBlob()) continue;
-            if (OrderKind(fm.DataType()) != OrderKind(ft.DataType()))
-                throw ERowOrderError(std::string("The key columns differ in kind: master ") + M.TableName + "." +
-                                     fm.FieldName() + " is " + KindName(fm.DataType()) + ", target " + T.TableName +
-                                     "." + ft.FieldName() + " is " + KindName(ft.DataType()) +
-                                     ". No statements were produced.");
-        }
+    if (target) {
+        CollectTargetFields();
+        PairKeyAndDataFields();
     }
     // Whatever the master's values will be written through the side file
     // for, the script names it; IncludeBlobs does not matter here, since
     // BLOB columns named by the user reach the SELECT all the same.
     const TDatabaseType scriptType = GetScriptDatabaseType();
     for (size_t i = 0; i < s.allM.size(); ++i) {
-        const TFieldType target = i < s.allT.size() ? s.allT[i]->DataType() : TFieldType::ftUnknown;
-        if (WritesBlobReference(s.allM[i]->DataType(), target, scriptType)) MasterHasBlobs = true;
+        const TFieldType targetType = i < s.allT.size() ? s.allT[i]->DataType() : TFieldType::ftUnknown;
+        if (WritesBlobReference(s.allM[i]->DataType(), targetType, scriptType)) MasterHasBlobs = true;
     }
-    if (qt) {
+    if (target) {
         if (!MasterEof()) RememberKeys(true);
         if (!TargetEof()) RememberKeys(false);
     }
+}
 
-    WriteScriptHeader();
+// The target's fields with their declared types, the character sets that
+// take UTF-8 only, and the columns too wide to read as strings.
+void TVelmorin::CollectTargetFields()
+{
+    TMergeState& s = *m_merge;
+    const TCmpTableOptions& T = *m_tableOptionsTarget;
+    TFields& ft = s.readerT->Fields();
+    for (int i = 0; i < ft.Count(); ++i) {
+        s.allT.push_back(&ft[i]);
+        s.singleT.push_back(s.readerT->Single()[static_cast<size_t>(i)]);
+        const TCmpTableOptions::TColumnInfo* info = T.ColumnInfoOf(ft[i].FieldName());
+        s.declaredT.push_back(info != nullptr ? info->DeclaredType : std::string());
+        s.declaredKnownT.push_back(info != nullptr && s.storageClasses);
+        std::string utf8;
+        if (m_charSetsAligned && m_alignedCharSet == "NONE") {
+            if (T.DatabaseType() == TDatabaseType::dbInterBase) {
+                if (info != nullptr && (info->CharSet == "UTF8" || info->CharSet == "UNICODE_FSS")) utf8 = info->CharSet;
+            } else if (ValueClassOf(ft[i].DataType()) == TValueClass::Text) {
+                utf8 = "UTF-8";
+            }
+        }
+        s.utf8OnlyT.push_back(utf8);
+        s.wideT.push_back(info != nullptr && info->WideForUtf8
+                              ? info->DeclaredType + "(" + IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet
+                              : std::string());
+    }
+}
 
+// The key and data fields of both sides by the paired lists, and their
+// positions; throws where the sides' columns cannot correspond.
+void TVelmorin::PairKeyAndDataFields()
+{
+    TMergeState& s = *m_merge;
+    const TCmpTableOptions& M = *m_tableOptionsMaster;
+    const TCmpTableOptions& T = *m_tableOptionsTarget;
+    TFields& fm = s.readerM->Fields();
+    TFields& ft = s.readerT->Fields();
+    // Fields are paired by position: a count that differs would pair the
+    // wrong columns or read past a row.
+    if (s.allM.size() != s.allT.size())
+        throw ERowOrderError("The master SELECT returns " + IntToStr(static_cast<long long>(s.allM.size())) +
+                             " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
+                             ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
+    for (int i = 0; i < GetKeyFieldCount(); ++i) {
+        s.keyM.push_back(PairedField(fm, M.KeyList[i], M.TableName));
+        s.keyT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
+        s.keyPosM.push_back(IndexOfField(s.allM, s.keyM.back()));
+        s.keyPosT.push_back(IndexOfField(s.allT, s.keyT.back()));
+    }
+    for (int i = 0; i < GetDataFieldCount(); ++i) {
+        s.dataM.push_back(PairedField(fm, M.DataList[i], M.TableName));
+        s.dataT.push_back(PairedField(ft, T.DataList[i], T.TableName));
+        s.dataPosM.push_back(IndexOfField(s.allM, s.dataM.back()));
+        s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
+    }
+    for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
+    // Each server sorts a key by its own type: text "10" before "9", the
+    // number 9 before 10. Rows of two such keys cannot be paired.
+    const bool keys = GetKeyFieldCount() != 0;
+    const std::vector<TField*>& orderM = keys ? s.keyM : s.allM;
+    const std::vector<TField*>& orderT = keys ? s.keyT : s.allT;
+    for (size_t i = 0; i < orderM.size(); ++i) {
+        const TField& m = *orderM[i];
+        const TField& t = *orderT[i];
+        if (!CompareBlobs && m.IsBlob()) continue;
+        if (OrderKind(m.DataType()) != OrderKind(t.DataType()))
+            throw ERowOrderError(std::string("The key columns differ in kind: master ") + M.TableName + "." +
+                                 m.FieldName() + " is " + KindName(m.DataType()) + ", target " + T.TableName + "." +
+                                 t.FieldName() + " is " + KindName(t.DataType()) + ". No statements were produced.");
+    }
+}
+
+// Pairs the rows of both sides in key order and writes what differs; a
+// value that cannot be read or written as its column's type stops the run.
+void TVelmorin::WalkRows()
+{
+    TMergeState& s = *m_merge;
+    const bool target = m_targetQuery != nullptr;
     try {
-        while (qt && !MasterEof() && !TargetEof()) {
+        while (target && !MasterEof() && !TargetEof()) {
             DoProgressUpdateMaster();
             DoProgressUpdateTarget();
             s.currentPos = -1;
@@ -564,7 +609,7 @@ void TVelmorin::MergeTables()
             WriteInsertSQL();
             AdvanceMaster();
         }
-        if (qt) {
+        if (target) {
             while (!TargetEof()) {
                 DoProgressUpdateTarget();
                 s.currentPos = -1;
@@ -579,12 +624,19 @@ void TVelmorin::MergeTables()
         if (!message.empty() && message.back() != '.') message += '.';
         throw ERowOrderError(RowContext() + ": " + message + " No statements were produced.");
     }
+}
+
+// Stops the readers, hands on the held and deferred statements, leaves the
+// side file the script names, commits and logs the counts.
+void TVelmorin::FinishMerge()
+{
+    TMergeState& s = *m_merge;
     DoProgressUpdateMaster();
     DoProgressUpdateTarget();
     s.readerM->Stop();
     if (s.readerT) s.readerT->Stop();
-    ResetQuery(qm);
-    ResetQuery(qt);
+    ResetQuery(m_masterQuery.get());
+    ResetQuery(m_targetQuery.get());
     // Immediate mode counts what the target took.
     s.heldInserts.Release([this](TProducedStatement& p) {
         if (!RouteStatement(p)) --Inserted;
