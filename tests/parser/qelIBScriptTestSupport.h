@@ -27,20 +27,6 @@
 
 namespace qeltest {
 
-// The names of the statement types, object kinds and operations, by value.
-inline const char* const kStatTypes[] = {
-    "stConnect", "stReconnect", "stCreateDb", "stSet", "stSetBlobFile", "st_Commit", "stStatement",
-    "stComment", "stProcedure", "stTrigger", "stSetNames", "stCharSet", "stSqlDialect", "stDescription",
-    "stSelect", "stInsert", "stUpdate", "stDelete", "stExecuteBlock", "stPackage"};
-inline const char* const kObjects[] = {
-    "dboUnknown", "dboTable", "dboProcedure", "dboTrigger", "dboFunction", "dboException", "dboIndex", "dboDomain",
-    "dboView", "dboGenerator", "dboEvent", "dboField", "dboParam", "dboDatabase", "dboBlobFilter", "dboCollation",
-    "dboConstraint", "dboPKey", "dboFKey", "dboUnique", "dboCheck", "dboReferences", "dboCtrDefault", "dboRole",
-    "dboGrant", "dboRule", "dboDefault", "dboPackage"};
-inline const char* const kOperations[] = {"odbUnknown", "odbCreate", "odbAlter", "odbDrop", "odbEmpty",
-                                          "odbRestore", "odbEmptyCreate", "odbEmptyDrop", "odbSet", "odbCommit",
-                                          "odbComment", "odbDescription", "odbInsert", "odbUpdate", "odbDelete"};
-
 // A script read into a collection as the executor reads it (dialect 3 unless
 // the script says otherwise).
 struct TIBScriptRun {

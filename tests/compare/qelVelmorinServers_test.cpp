@@ -1,0 +1,504 @@
+// The comparer against other servers and under their collations: MS SQL
+// texts, column discovery on PostgreSQL and SQLite, key conditions, runs
+// that stop half-way, dates and times at the target's precision.
+#include "qelVelmorin.h"
+#include "qelVelmorinFixture.h"
+#include "qelVelmorinTestPrivate.h"
+
+#include "qelADO.h"
+#include "qelConnection_ADO.h"
+#include "qelDBOptions.h"
+#include "qelEngineTestSupport.h"
+#include "qelSQL_Exec.h"
+#include "qelText.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <filesystem>
+
+using namespace qel;
+using namespace cmptest;
+
+// ---------------------------------------------------------------------------
+// MS SQL texts: a Firebird master and a SQLite file standing in as the
+// target, its connection typed dbMSSQL, so that every statement and literal
+// is written for MS SQL.
+
+namespace {
+
+// A SQLite file standing in as the target for a server the tests do not
+// have: its connection is typed as that server.
+struct TStandIn {
+    qeltest::TempDir Dir;
+    TADOConnection File;
+    TQELConnectionADO Target;
+    std::string Unavailable;
+
+    explicit TStandIn(TDatabaseType Type)
+    {
+        File.SetConnectionString(qeltest::SQLiteString(Dir.File("t.db")));
+        try {
+            File.Open();
+        } catch (const std::exception& e) {
+            Unavailable = std::string("no SQLite driver: ") + e.what();
+        }
+        Target.SetConnection(&File);
+        Target.SetDatabaseType(Type);
+    }
+};
+
+// Table ITEMS of Master compared with the stand-in's, both read by Select
+// (a stand-in reads no catalogue of the server it plays).
+struct TStandInRun : TRun {
+    TCustomSQLExec Sink;
+
+    TStandInRun(TTestDatabase& Master, TStandIn& Target, const std::string& Key, const TStringList& Columns,
+                const std::string& Select)
+        : TRun(Master.Connection(), "ITEMS", &Target.Target, "ITEMS", Target.Dir.Path().string())
+    {
+        C.SetSQLExec(&Sink);
+        for (TCmpTableOptions* side : {&C.TableOptionsMaster(), &C.TableOptionsTarget()}) {
+            side->SetKeyFields(TStringList{Key});
+            side->SetDataFields(Columns);
+        }
+        C.OnGetSelectSQL = [Select](TObject&, TStringList& m, TStringList& t) {
+            m.SetText(Select);
+            t.SetText(Select);
+        };
+    }
+};
+
+} // namespace
+
+TEST(MSSQLTexts, StatementsAndLiteralsForAnMSSQLTarget)
+{
+    TTestDatabase master(TServer::FbEmbedded);
+    if (!master.Unavailable().empty()) GTEST_SKIP() << master.Unavailable();
+    master.CreateTable("ITEMS", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), \"Order\" INTEGER, D DATE, "
+                                "TS TIMESTAMP, FLAG BOOLEAN, AMOUNT NUMERIC(18,4), PIC BLOB SUB_TYPE BINARY, "
+                                "NOTE BLOB SUB_TYPE TEXT");
+    master.Insert("ITEMS", {"(1, 'O''Brien', 7, '2024-02-27', '2024-02-27 13:14:15.5', TRUE, 12.5, x'', '')",
+                           "(2, 'changed', 8, Null, Null, FALSE, -0.0001, Null, Null)"});
+    TStandIn target(TDatabaseType::dbMSSQL);
+    if (!target.Unavailable.empty()) QEL_SKIP_OR_FAIL(target.Unavailable);
+    target.File.Execute("create table ITEMS (ID INTEGER, NAME VARCHAR(20), \"Order\" INTEGER, D DATE, TS TIMESTAMP, "
+                        "FLAG BOOLEAN, AMOUNT DOUBLE, PIC BLOB, NOTE TEXT)");
+    target.File.Execute("insert into ITEMS (ID, NAME, \"Order\", FLAG) values (2, 'old', 8, 0), (3, 'gone', 9, 1)");
+    target.Target.ConnectionOptions().DatabaseName = "shop";
+    TStandInRun run(master, target, "ID", {"ID", "NAME", "Order", "D", "TS", "FLAG", "AMOUNT", "PIC", "NOTE"},
+                    "select ID, NAME, \"Order\", D, TS, FLAG, AMOUNT, PIC, NOTE from ITEMS order by ID");
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
+    EXPECT_EQ(StatementTexts(run.Sink), "USE shop\r\n\n"
+                                        "SET BLOBFILE 'Result.LOB'\r\n\n"
+                                        "UPDATE ITEMS SET \r\nNAME='changed',\r\nAMOUNT=-0.0001\r\nWHERE ID = 2\r\n\n"
+                                        "DELETE FROM ITEMS WHERE ID = 3\r\n\n"
+                                        "INSERT INTO ITEMS (ID, NAME, [Order], D, TS, FLAG, AMOUNT, PIC, NOTE)\r\n"
+                                        "VALUES(1, 'O''Brien', 7, '2024-02-27', '2024-02-27T13:14:15.5', 1, 12.5, 0x, '')\r\n\n");
+    EXPECT_EQ(run.Sink.Statements(0).StatType, TStatType::stConnect);
+    // The script file ends every statement with ";" whatever the server.
+    EXPECT_EQ(qeltest::ReadFile(target.Dir.File("Result.SQL")).substr(0, 10), "USE shop;\r");
+}
+
+// ---------------------------------------------------------------------------
+// Column discovery on PostgreSQL and SQLite
+
+TEST(Discovery, PostgreSQLLowerCasesNamesAndReadsThePrimaryKey)
+{
+    TTestDatabase db(TServer::PostgreSQL), other(TServer::PostgreSQL);
+    if (!db.Unavailable().empty()) QEL_SKIP_OR_FAIL(db.Unavailable());
+    const std::string table = db.Table("Disc"), table2 = other.Table("Disc2");
+    db.CreateTable(table, "code varchar(10) not null, \"Desc\" text, n integer, primary key (code)");
+    db.Insert(table, {"('b', 'x', 1), ('B', 'y', 2), ('a', Null, 3)"});
+    other.CreateTable(table2, "code varchar(10) not null, \"Desc\" text, n integer, primary key (code)");
+    TRun run(db, UpperCase(table), other, table2);
+    TVelmorin& c = run.C;
+    TCustomSQLExec sink;
+    c.SetSQLExec(&sink);
+    ASSERT_TRUE(c.Execute()) << Joined(run.errors);
+    EXPECT_EQ(c.ErrorCount, 0) << Joined(run.errors);
+    EXPECT_EQ(c.TableOptionsMaster().TableName, table);
+    EXPECT_EQ(c.TableOptionsMaster().AllFields.Lines(), (std::vector<std::string>{"code", "Desc", "n"}));
+    EXPECT_EQ(c.TableOptionsMaster().PrimaryKeyList.Lines(), std::vector<std::string>{"code"});
+    EXPECT_EQ(run.log[1], table + ": code Desc n");
+    // Byte order for the character key; the key is NOT NULL, so no NULLS LAST.
+    EXPECT_EQ(run.log[2], "Select-SQL for master table:\r\nselect code, \"Desc\", n\r\nfrom " + table +
+                              "\r\n Order by code COLLATE \"C\"\r\n");
+    ASSERT_EQ(sink.Count(), 3);
+    EXPECT_EQ(sink.Statements(0).SQL.Text(), "INSERT INTO " + table2 + " (code, \"Desc\", n)\r\nVALUES('B', 'y', 2)\r\n");
+    EXPECT_EQ(sink.Statements(1).SQL.Text(), "INSERT INTO " + table2 + " (code, \"Desc\", n)\r\nVALUES('a', Null, 3)\r\n");
+    // Names the user types in upper case are folded as PostgreSQL folds them.
+    for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
+        side->SetDataFields(TStringList{"CODE", "N"});
+        side->SetKeyFields(TStringList{"CODE"});
+    }
+    run.log.clear();
+    ASSERT_TRUE(c.Execute()) << Joined(run.errors);
+    EXPECT_EQ(run.log[0], "Select-SQL for master table:\r\nselect code, n\r\nfrom " + table +
+                              "\r\n Order by code COLLATE \"C\"\r\n");
+}
+
+TEST(Discovery, SQLiteColumnsFromTheSchemaListing)
+{
+    TTestDatabase db(TServer::SQLite);
+    if (!db.Unavailable().empty()) QEL_SKIP_OR_FAIL(db.Unavailable());
+    db.CreateTable("ITEMS", "B INTEGER, A VARCHAR(10) NOT NULL, C BLOB, PRIMARY KEY (A, B)");
+    db.CreateTable("items2", "X INTEGER");
+    TRun run(db.Connection(), "items", nullptr, "", db.Dir().Path().string());
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
+    EXPECT_EQ(run.log[0], "ITEMS: B A C");
+    EXPECT_EQ(run.C.TableOptionsMaster().PrimaryKeyList.Lines(), (std::vector<std::string>{"A", "B"}));
+    // Without a target there is no key to pair by: the rows are ordered by
+    // every column.
+    EXPECT_EQ(run.log[1], "Select-SQL for master table:\r\nselect B, A, C\r\nfrom ITEMS\r\n"
+                          " Order by B NULLS LAST, A COLLATE BINARY, C NULLS LAST\r\n");
+    // The listing matches the table name exactly: a table stored in lower
+    // case is not found through the upper-cased name.
+    run.C.SetTableNameMaster("items2");
+    run.errors.clear();
+    ASSERT_TRUE(run.C.Execute());
+    EXPECT_EQ(run.errors.size(), 2u) << Joined(run.errors);
+}
+
+// A double quote inside a string literal must not hide the parameters that
+// follow it, nor make a colon inside the literal a parameter: the script's
+// values arrive as written.
+TEST_F(CompareRun, DoubleQuotesInsideStringsSurviveTheExecutor)
+{
+    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PIC BLOB SUB_TYPE BINARY");
+    master->Insert("T5", {"(1, 'a 5\" screen', x'0102')", "(2, 'say \"x:y', Null)", "(3, 'q\":r', Null)"});
+    auto run = NewRun("T5");
+    auto exec = target->NewExecutor();
+    run->C.SetSQLExec(exec.get());
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    std::vector<std::string> execErrors;
+    exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+    EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
+    EXPECT_EQ(target->Rows("select ID, NAME, PIC from T5 order by ID"),
+              master->Rows("select ID, NAME, PIC from T5 order by ID"));
+}
+
+// ---------------------------------------------------------------------------
+// Keys and key conditions under collations: the merge reads keys in byte
+// order, and each condition reaches exactly the row the merge paired,
+// whatever the server's collation calls equal
+
+namespace {
+
+struct TCollationCase {
+    const char* Name;
+    TServer Server;
+    const char* Body;
+    std::vector<std::string> MasterRows, TargetRows;
+    // The data statements of a script run; "{T}" is the target's table.
+    std::vector<std::string> Expected;
+    // The rows compared after the round trip; "{T}" is each side's table.
+    const char* Select;
+    const char* MasterSelect = nullptr; // the master's SELECT as logged
+};
+
+class KeyConditions : public ::testing::TestWithParam<std::tuple<TCollationCase, bool>> {};
+
+std::string WithTable(std::string Text, const std::string& Table)
+{
+    for (size_t at; (at = Text.find("{T}")) != std::string::npos;) Text.replace(at, 3, Table);
+    return Text;
+}
+
+std::vector<std::string> DataTexts(const TCustomSQLExec& Exec)
+{
+    std::vector<std::string> r;
+    for (int i = 0; i < Exec.Count(); ++i) {
+        const TStatType t = Exec.Statements(i).StatType;
+        if (t == TStatType::stInsert || t == TStatType::stUpdate || t == TStatType::stDelete)
+            r.push_back(Exec.Statements(i).SQL.Text());
+    }
+    return r;
+}
+
+const char* const CaseOnlyInserts[] = {"INSERT INTO {T} (CODE, N)\r\nVALUES('ABC', 1)\r\n",
+                                       "INSERT INTO {T} (CODE, N)\r\nVALUES('Zz', 3)\r\n",
+                                       "INSERT INTO {T} (CODE, N)\r\nVALUES('b', 2)\r\n"};
+
+const std::vector<TCollationCase> CollationCases = {
+    // "abc" beside "ABC" under UNICODE_CI, "a " beside "a" under Firebird's
+    // blank padding: one row each to the server's "=", two to the comparer.
+    {"FirebirdCaseBlindAndPadded", TServer::FbEmbedded, "NAME VARCHAR(10) CHARACTER SET UTF8 COLLATE UNICODE_CI, QTY INTEGER",
+     {"('ABC', 1)", "('a', 1)"}, {"('ABC', 1)", "('abc', 1)", "('a', 1)", "('a ', 1)"},
+     {"DELETE FROM {T} WHERE NAME = 'a ' and NAME COLLATE UTF8 = 'a ' and OCTET_LENGTH(NAME) = 2 and QTY = 1\r\n",
+      "DELETE FROM {T} WHERE NAME = 'abc' and NAME COLLATE UTF8 = 'abc' and OCTET_LENGTH(NAME) = 3 and QTY = 1\r\n"},
+     "select '[' || NAME || ']', QTY from {T} order by NAME collate UTF8"},
+    // Read in the collation's order, "a" and "B" would pair wrongly or stop
+    // the run.
+    {"FirebirdCaseBlindKeyInByteOrder", TServer::FbEmbedded,
+     "CODE VARCHAR(10) CHARACTER SET UTF8 NOT NULL COLLATE UNICODE_CI_AI, N INTEGER, PRIMARY KEY (CODE)",
+     {"('a', 1)", "('B', 2)", "('c', 3)"}, {"('B', 2)", "('c', 4)", "('d', 5)"},
+     {"UPDATE {T} SET \r\nN=3\r\nWHERE CODE = 'c' and CODE COLLATE UTF8 = 'c' and OCTET_LENGTH(CODE) = 1\r\n",
+      "DELETE FROM {T} WHERE CODE = 'd' and CODE COLLATE UTF8 = 'd' and OCTET_LENGTH(CODE) = 1\r\n",
+      "INSERT INTO {T} (CODE, N)\r\nVALUES('a', 1)\r\n"},
+     "select CODE, N from {T} order by N", "Select-SQL for master table:\r\nselect CODE, N\r\nfrom KC\r\n Order by CODE COLLATE UTF8\r\n"},
+    {"SQLiteNoCaseAndRTrim", TServer::SQLite, "NAME VARCHAR(10) COLLATE NOCASE, CODE VARCHAR(5) COLLATE RTRIM, QTY INTEGER",
+     {"('ABC', 'x', 1)", "('q', 'a', 2)"}, {"('ABC', 'x', 1)", "('abc', 'x', 1)", "('q', 'a', 2)", "('q', 'a ', 2)"},
+     {"DELETE FROM {T} WHERE NAME = 'abc' and NAME COLLATE BINARY = 'abc' and CODE = 'x' and CODE COLLATE BINARY = 'x' and "
+      "QTY = 1\r\n",
+      "DELETE FROM {T} WHERE NAME = 'q' and NAME COLLATE BINARY = 'q' and CODE = 'a ' and CODE COLLATE BINARY = 'a ' and "
+      "QTY = 2\r\n"},
+     "select '[' || NAME || '|' || CODE || ']', QTY from {T} order by 1"},
+    // A nondeterministic ICU collation makes PostgreSQL's "=" blind to case;
+    // a deterministic one compares bytes already: no second term.
+    {"PostgreSQLNondeterministic", TServer::PostgreSQL, "name varchar(10) collate velmorin_ci, plain varchar(10), qty integer",
+     {"('ABC', 'p', 1)"}, {"('ABC', 'p', 1)", "('abc', 'p', 1)"},
+     {"DELETE FROM {T} WHERE name = 'abc' and name COLLATE \"C\" = 'abc' and plain = 'p' and qty = 1\r\n"},
+     "select name, plain, qty from {T}"},
+    // A primary key whose case changed under a case-blind collation: the
+    // new row's INSERT would collide with the old row until its DELETE has
+    // run, so every DELETE goes first, and nothing is lost.
+    {"FirebirdCaseOnlyKeyChange", TServer::FbEmbedded,
+     "CODE VARCHAR(10) CHARACTER SET UTF8 NOT NULL COLLATE UNICODE_CI, N INTEGER, PRIMARY KEY (CODE)",
+     {"('ABC', 1)", "('b', 2)", "('Zz', 3)"}, {"('abc', 1)", "('B', 2)", "('zz', 3)"},
+     {"DELETE FROM {T} WHERE CODE = 'B' and CODE COLLATE UTF8 = 'B' and OCTET_LENGTH(CODE) = 1\r\n",
+      "DELETE FROM {T} WHERE CODE = 'abc' and CODE COLLATE UTF8 = 'abc' and OCTET_LENGTH(CODE) = 3\r\n",
+      "DELETE FROM {T} WHERE CODE = 'zz' and CODE COLLATE UTF8 = 'zz' and OCTET_LENGTH(CODE) = 2\r\n", CaseOnlyInserts[0],
+      CaseOnlyInserts[1], CaseOnlyInserts[2]},
+     "select CODE, N from {T} order by N"},
+    {"SQLiteCaseOnlyKeyChange", TServer::SQLite, "CODE VARCHAR(10) NOT NULL COLLATE NOCASE PRIMARY KEY, N INTEGER",
+     {"('ABC', 1)", "('b', 2)", "('Zz', 3)"}, {"('abc', 1)", "('B', 2)", "('zz', 3)"},
+     {"DELETE FROM {T} WHERE CODE = 'B' and CODE COLLATE BINARY = 'B'\r\n",
+      "DELETE FROM {T} WHERE CODE = 'abc' and CODE COLLATE BINARY = 'abc'\r\n",
+      "DELETE FROM {T} WHERE CODE = 'zz' and CODE COLLATE BINARY = 'zz'\r\n", CaseOnlyInserts[0], CaseOnlyInserts[1],
+      CaseOnlyInserts[2]},
+     "select CODE, N from {T} order by N"},
+};
+
+} // namespace
+
+TEST_P(KeyConditions, ReachOnlyThePairedRow)
+{
+    const auto& [p, immediate] = GetParam();
+    TTestDatabase m(p.Server), t(p.Server);
+    for (TTestDatabase* d : {&m, &t})
+        if (!d->Unavailable().empty()) QEL_SKIP_OR_FAIL(d->Unavailable());
+    if (p.Server == TServer::PostgreSQL)
+        m.TryExec("create collation if not exists velmorin_ci (provider = icu, locale = 'und-u-ks-level2', "
+                  "deterministic = false)");
+    const std::string tm = m.Table("KC"), tt = t.Table("KCT");
+    m.CreateTable(tm, p.Body);
+    t.CreateTable(tt, p.Body);
+    m.Insert(tm, p.MasterRows);
+    t.Insert(tt, p.TargetRows);
+    {
+        TRun run(m, tm, t, tt);
+        TCustomSQLExec sink;
+        run.C.SetSQLExec(&sink);
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
+        std::vector<std::string> expected;
+        for (const std::string& e : p.Expected) expected.push_back(WithTable(e, tt));
+        EXPECT_EQ(DataTexts(sink), expected);
+        if (p.MasterSelect != nullptr) {
+            EXPECT_NE(std::find(run.log.begin(), run.log.end(), p.MasterSelect), run.log.end()) << Joined(run.log);
+        }
+    }
+    SyncAndCompareAgain(m, tm, t, tt, immediate);
+    EXPECT_EQ(t.Rows(WithTable(p.Select, tt)), m.Rows(WithTable(p.Select, tm)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Velmorin, KeyConditions, ::testing::Combine(::testing::ValuesIn(CollationCases), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<TCollationCase, bool>>& i) {
+                             return std::string(std::get<0>(i.param).Name) + Mode(std::get<1>(i.param));
+                         });
+
+// The conditions for MS SQL and MySQL, whose servers the tests do not have:
+// a SQLite file stands in for the target, with a catalogue table that
+// answers the INFORMATION_SCHEMA query.
+namespace {
+
+struct TForeignKeyCase {
+    const char* Name;
+    TDatabaseType Server;
+    const char* DataType;
+    const char* Collation;
+    std::string Expected;
+};
+
+class ForeignKeyConditions : public ::testing::TestWithParam<TForeignKeyCase> {};
+
+} // namespace
+
+TEST_P(ForeignKeyConditions, CompareBytesAndLength)
+{
+    const TForeignKeyCase& p = GetParam();
+    TTestDatabase master(TServer::FbEmbedded);
+    if (!master.Unavailable().empty()) QEL_SKIP_OR_FAIL(master.Unavailable());
+    master.CreateTable("ITEMS", "K VARCHAR(10), N INTEGER");
+    TStandIn target(p.Server);
+    if (!target.Unavailable.empty()) QEL_SKIP_OR_FAIL(target.Unavailable);
+    target.File.Execute("attach database '" + target.Dir.File("schema.db") + "' as INFORMATION_SCHEMA");
+    target.File.Execute("create table INFORMATION_SCHEMA.COLUMNS (TABLE_NAME, COLUMN_NAME, IS_NULLABLE, DATA_TYPE, "
+                        "COLLATION_NAME)");
+    target.File.Execute(std::string("insert into INFORMATION_SCHEMA.COLUMNS values ('ITEMS', 'K', 'YES', '") + p.DataType +
+                        "', '" + p.Collation + "'), ('ITEMS', 'N', 'YES', 'int', Null)");
+    target.File.Execute("create table ITEMS (K VARCHAR(10), N INTEGER)");
+    target.File.Execute("insert into ITEMS values ('caf\xC3\xA9', 1)");
+    target.Target.MSSQLServerOptions().SQLServerVersion = TMSSQLServerVersionType::st_MSSQL2019;
+    TStandInRun run(master, target, "K", {"K", "N"}, "select K, N from ITEMS order by K");
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    EXPECT_EQ(run.C.ErrorCount, 0) << Joined(run.errors);
+    EXPECT_EQ(StatementTexts(run.Sink), p.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Velmorin, ForeignKeyConditions,
+    ::testing::Values(
+        TForeignKeyCase{"MSSQLNVarChar", TDatabaseType::dbMSSQL, "nvarchar", "Latin1_General_CI_AS",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9' and "
+                        "DATALENGTH(K) = 8\r\n\n"},
+        TForeignKeyCase{"MSSQLVarChar", TDatabaseType::dbMSSQL, "varchar", "Latin1_General_CI_AS",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9' and "
+                        "DATALENGTH(K) = 4\r\n\n"},
+        TForeignKeyCase{"MSSQLVarCharUTF8", TDatabaseType::dbMSSQL, "varchar", "Latin1_General_100_CI_AS_SC_UTF8",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9' and "
+                        "DATALENGTH(K) = 5\r\n\n"},
+        TForeignKeyCase{"MSSQLChar", TDatabaseType::dbMSSQL, "nchar", "Latin1_General_CI_AS",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and K COLLATE Latin1_General_BIN2 = 'caf\xC3\xA9'\r\n\n"},
+        TForeignKeyCase{"MySQLVarChar", TDatabaseType::dbMySQL, "varchar", "utf8mb4_general_ci",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and BINARY K = 'caf\xC3\xA9' and CHAR_LENGTH(K) = 4\r\n\n"},
+        TForeignKeyCase{"MySQLChar", TDatabaseType::dbMySQL, "char", "utf8mb4_general_ci",
+                        "DELETE FROM ITEMS WHERE K = 'caf\xC3\xA9' and BINARY K = 'caf\xC3\xA9'\r\n\n"}),
+    [](const ::testing::TestParamInfo<TForeignKeyCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------------------
+// A run that stops half-way leaves nothing behind
+
+// A server error while the master's rows are read (the fourth row divides by
+// zero): the statements made before it would look like a whole script.
+TEST_F(CompareRun, FailureInMidMergeWithdrawsEverything)
+{
+    for (bool immediate : {false, true}) {
+        SCOPED_TRACE(immediate ? "immediate" : "script");
+        Both("T11", "ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(10), PIC BLOB SUB_TYPE BINARY");
+        master->Insert("T11", {"(1, 'a', x'01')", "(2, 'b', Null)", "(3, 'c', x'03')", "(4, 'd', Null)", "(5, 'e', Null)"});
+        target->Insert("T11", {"(0, 'z', Null)", "(1, 'x', Null)", "(3, 'c', x'03')"});
+        auto run = NewRun("T11");
+        if (immediate) run->C.SetUpdateImmediately(true);
+        run->C.OnGetSelectSQL = [](TObject&, TStringList& m, TStringList& t) {
+            m.SetText("select ID, NAME, PIC from T11 where 1 / (4 - ID) <> 99 order by ID");
+            t.SetText("select ID, NAME, PIC from T11 order by ID");
+        };
+        int produced = 0;
+        run->C.OnAddResultSQL = [&](TObject&, bool&, const std::string&, TStatType, const std::string&, TDbObject,
+                                    TDbOperation) { ++produced; };
+        ASSERT_TRUE(run->C.Execute());
+        EXPECT_GE(produced, 2); // the DELETE of 0 and the UPDATE of 1 went out before the failure
+        ASSERT_EQ(run->errors.size(), 1u) << Joined(run->errors);
+        EXPECT_NE(run->errors[0].find("divide by zero"), std::string::npos) << run->errors[0];
+        EXPECT_EQ(run->errors[0].substr(run->errors[0].size() - 30), "\r\nNo statements were produced.");
+        EXPECT_EQ(sink.Count(), 0);
+        EXPECT_EQ(Script(), "");
+        EXPECT_EQ(qeltest::ReadFile(target->Dir().File("Result.LOB")), "");
+        EXPECT_EQ(run->C.Inserted + run->C.Updated + run->C.Deleted, 0);
+        EXPECT_EQ(target->Rows("select ID, NAME, PIC from T11 order by ID"),
+                  (TRows{{"0", "z", "<null>"}, {"1", "x", "<null>"}, {"3", "c", "x03"}}));
+    }
+}
+
+// Immediate statements over ODBC run in one transaction: a withdrawn run
+// rolls back the DELETE and UPDATE it ran before the repeated key.
+TEST(ImmediateTransaction, WithdrawnRunLeavesAnODBCTargetUnchanged)
+{
+    for (TServer server : {TServer::SQLite, TServer::PostgreSQL}) {
+        SCOPED_TRACE(ServerName(server));
+        TTestDatabase m(server), t(server);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        const std::string tm = m.Table("R5"), tt = t.Table("R5T");
+        m.CreateTable(tm, "ID INTEGER, NAME VARCHAR(5)");
+        t.CreateTable(tt, "ID INTEGER, NAME VARCHAR(5)");
+        m.Insert(tm, {"(1, 'a')", "(2, 'b')", "(3, 'c')", "(3, 'd')"});
+        t.Insert(tt, {"(0, 'z')", "(1, 'x')"});
+        TRun run(m, tm, t, tt);
+        const std::string id = t.Column("ID");
+        run.C.TableOptionsMaster().KeyFields().SetLines({id});
+        run.C.TableOptionsTarget().KeyFields().SetLines({id});
+        run.C.SetUpdateImmediately(true);
+        int produced = 0;
+        run.C.OnAddResultSQL = [&](TObject&, bool&, const std::string&, TStatType, const std::string&, TDbObject,
+                                   TDbOperation) { ++produced; };
+        ASSERT_TRUE(run.C.Execute());
+        EXPECT_EQ(produced, 2);
+        EXPECT_EQ(run.errors, std::vector<std::string>{"Error: Master table " + tm + ": the key " + id +
+                                                       " = 3 occurs more than once. No statements were produced."});
+        EXPECT_EQ(t.Rows("select ID, NAME from " + tt + " order by ID"),
+                  (TRows{{"0", "z"}, {"1", "x"}}));
+        EXPECT_FALSE(t.Connection().InTransaction());
+    }
+}
+
+// In the one transaction a failing statement is still undone alone: the
+// statements around it keep their effect.
+TEST(ImmediateTransaction, FailingStatementIsUndoneAlone)
+{
+    for (TServer server : {TServer::FbEmbedded, TServer::SQLite, TServer::PostgreSQL}) {
+        SCOPED_TRACE(ServerName(server));
+        TTestDatabase m(server), t(server);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        const std::string tm = m.Table("R6"), tt = t.Table("R6T");
+        m.CreateTable(tm, "ID INTEGER NOT NULL PRIMARY KEY, N INTEGER");
+        t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, N INTEGER CHECK (N < 100)");
+        m.Insert(tm, {"(1, 1)", "(2, 200)", "(3, 3)"});
+        t.Insert(tt, {"(1, 0)", "(2, 0)", "(3, 0)", "(4, 0)"});
+        TRun run(m, tm, t, tt);
+        run.C.SetUpdateImmediately(true);
+        ASSERT_TRUE(run.C.Execute());
+        EXPECT_EQ(run.C.ErrorCount, 1) << Joined(run.errors);
+        EXPECT_EQ(t.Rows("select ID, N from " + tt + " order by ID"),
+                  (TRows{{"1", "1"}, {"2", "0"}, {"3", "3"}}));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Dates and times at the target's precision
+
+// Microseconds from PostgreSQL and SQLite: Firebird keeps ten-thousandths
+// and rejects more digits, the SQLite driver stores a time stamp parameter
+// to the millisecond. Written to that precision and compared at it, the
+// second run finds the tables equal. Dates reach SQLite as ISO text.
+TEST(TimeValues, FractionsAtTheTargetsPrecision)
+{
+    for (TServer from : {TServer::PostgreSQL, TServer::SQLite})
+    for (TServer server : {TServer::FbEmbedded, TServer::SQLite}) {
+        for (bool immediate : {false, true}) {
+            SCOPED_TRACE(std::string(ServerName(from)) + " to " + ServerName(server) + (immediate ? " immediate" : " script"));
+            TTestDatabase m(from), t(server);
+            if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+            const std::string tm = m.Table("tv"), tt = t.Table("TV");
+            m.CreateTable(tm, "id integer not null primary key, d date, tm time, ts timestamp");
+            t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, D DATE, TM TIME, TS TIMESTAMP");
+            m.Exec("insert into " + tm + " values (1, '2024-02-27', '10:11:12.123456', '2024-02-27 10:11:12.123456'), "
+                   "(2, '1999-12-31', '23:59:59.999999', '1999-12-31 23:59:59.999999'), "
+                   "(3, '2024-01-02', '00:00:00.5', '2024-01-02 03:04:05.5')");
+            t.Exec("insert into " + tt + " values (3, '2020-01-01', '01:00:00', '2020-01-01 00:00:00')");
+            SyncAndCompareAgain(m, tm, t, tt, immediate, nullptr, [&](TVelmorin& c) {
+                for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
+                    side->SetKeyFields(TStringList{"ID"});
+                    side->SetDataFields(TStringList{"ID", "D", "TM", "TS"});
+                }
+            });
+            const bool fb = IsFirebird(server), stamp4 = fb;
+            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"),
+                      (TRows{
+                          {"1", "2024-02-27", fb ? "10:11:12.1234" : "10:11:12.123456",
+                           stamp4 ? "2024-02-27 10:11:12.1234" : "2024-02-27 10:11:12.123"},
+                          {"2", "1999-12-31", fb ? "23:59:59.9999" : "23:59:59.999999",
+                           stamp4 ? "1999-12-31 23:59:59.9999" : "1999-12-31 23:59:59.999"},
+                          {"3", "2024-01-02", "00:00:00.5", "2024-01-02 03:04:05.5"}}));
+            if (!fb) {
+                // SQLite keeps what the literal says: ISO text, which its date functions read.
+                EXPECT_EQ(t.Rows("select date(D), TS from " + tt + " where ID = 3"),
+                          (TRows{{"2024-01-02", "2024-01-02 03:04:05.5"}}));
+            }
+        }
+    }
+}
