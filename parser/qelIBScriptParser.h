@@ -290,6 +290,14 @@ protected:
     // Frees Obj and what the server drops with it (its constraints, indexes,
     // triggers and grants); nothing for nullptr.
     void DropObject(TDbObj* Obj);
+    // What still uses Obj (or a column of it) beside what goes with it.
+    const TDbObj* StillUsedBy(TDbObj& Obj, const std::vector<TDbObj*>& Gone) const;
+    // A user as a message names it: "V", or "T.C" for a column.
+    static std::string UserName(const TDbObj& User);
+    // What keeps the server from dropping (Gone given: what goes with the
+    // column is added to it) or renaming (Gone nullptr) the column Field of
+    // Table: the name of a constraint, index or user, else "".
+    std::string ColumnUser(const TTblData& Table, const TFldData& Field, std::vector<TDbObj*>* Gone) const;
     // Frees the grants of object Name, and those to it as a grantee of Kind.
     void DropGrants(const std::string& Name, TDbObject Kind);
     // RECREATE at the current token: the object of the kind and name that

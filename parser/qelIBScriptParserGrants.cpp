@@ -17,6 +17,7 @@
 #include "qelObjs.h"
 #include "qelText.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -319,12 +320,52 @@ void TIbParser::DropObject(TDbObj* Obj)
         for (const auto& item : objs->Triggers)
             if (auto* trigger = dynamic_cast<TTrgData*>(item.Object); trigger != nullptr && trigger->TableName() == name)
                 gone.push_back(trigger);
+    if (const TDbObj* user = StillUsedBy(*Obj, gone)) {
+        AddWarning("DROP " + name + ": still used by " + UserName(*user) +
+                   "; the server refuses the drop, and the collection keeps it.");
+        return;
+    }
     for (TDbObj* other : gone)
         if (dynamic_cast<TTrgData*>(other) != nullptr) DropGrants(other->Name(), dboTrigger);
     DropGrants(name, kind);
     for (TDbObj* other : gone) objs->DeleteObject(other);
     DoLogNextLine("Drop: " + name);
     objs->DeleteObject(Obj);
+}
+
+// The first object that uses Obj or one of its columns and does not go with
+// it (Gone): its own triggers, constraints and indexes, its grants and its
+// own columns do; nullptr when nothing else does.
+const TDbObj* TIbParser::StillUsedBy(TDbObj& Obj, const std::vector<TDbObj*>& Gone) const
+{
+    const auto own = [&](const TDbObj* User) {
+        if (User == &Obj || dynamic_cast<const TGntData*>(User) != nullptr) return true;
+        if (std::find(Gone.begin(), Gone.end(), User) != Gone.end()) return true;
+        const auto* field = dynamic_cast<const TFldData*>(User);
+        return field != nullptr && field->Parent == &Obj;
+    };
+    const auto users = [&](const TDbObj& Used) -> const TDbObj* {
+        for (const auto& link : Used.UsedBy)
+            if (link.Object && link.Object->Target != nullptr && !own(link.Object->Target)) return link.Object->Target;
+        return nullptr;
+    };
+    if (const TDbObj* user = users(Obj)) return user;
+    const TOwnedNameList<TFldData>* columns = nullptr;
+    if (auto* table = dynamic_cast<TTblData*>(&Obj)) columns = &table->Fields;
+    else if (auto* view = dynamic_cast<TViwData*>(&Obj)) columns = &view->Columns;
+    if (columns != nullptr)
+        for (const auto& column : *columns)
+            if (column.Object)
+                if (const TDbObj* user = users(*column.Object)) return user;
+    return nullptr;
+}
+
+// "V", or "T.C" for a column.
+std::string TIbParser::UserName(const TDbObj& User)
+{
+    if (const auto* field = dynamic_cast<const TFldData*>(&User); field != nullptr && !field->TableName.empty())
+        return field->TableName + "." + field->Name();
+    return User.Name();
 }
 
 // RECREATE TABLE, VIEW, PROCEDURE, FUNCTION, TRIGGER, EXCEPTION or PACKAGE

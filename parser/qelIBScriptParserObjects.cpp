@@ -169,6 +169,18 @@ void TIbParser::RenameDomain(TDmnData& Domain, const std::string& Name)
     TObjs* objs = Collection();
     const std::string old = Domain.Name();
     if (objs == nullptr || old == Name) return;
+    // Columns follow a renamed domain; a routine, trigger or view that uses
+    // it keeps the server from renaming it.
+    for (const auto& link : Domain.UsedBy) {
+        const TDbObj* user = link.Object->Target;
+        const auto* field = dynamic_cast<const TFldData*>(user);
+        if (user == nullptr || dynamic_cast<const TTblData*>(user) != nullptr ||
+            (field != nullptr && dynamic_cast<const TTblData*>(field->Parent) != nullptr))
+            continue;
+        AddWarning("ALTER DOMAIN " + old + " TO " + Name + ": the domain is used by " + UserName(*user) +
+                   "; the server refuses the rename, and the collection keeps the name.");
+        return;
+    }
     objs->Domains.Remove(&Domain);
     Domain.SetName(Name);
     objs->Domains.Add(Domain.GetKey(), &Domain);

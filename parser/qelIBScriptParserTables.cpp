@@ -15,6 +15,7 @@
 #include "qelObjs.h"
 #include "qelText.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -729,7 +730,18 @@ void TIbParser::ParseAlterTableClause(const std::string& Name, TTblData* Table, 
         TFldData scratch(Objs());
         TFldData* found = Table != nullptr ? Table->Fields.Find(column) : nullptr;
         ParseAlterColumn(found != nullptr ? *found : scratch);
-        if (found != nullptr && found->Name() != column) RenameColumn(*Table, *found, column);
+        if (found != nullptr && found->Name() != column) {
+        const std::string newName = found->Name();
+        found->SetName(column);
+        const std::string user = ColumnUser(*Table, *found, nullptr);
+        if (user.empty()) {
+            found->SetName(newName);
+            RenameColumn(*Table, *found, column);
+        } else {
+            AddWarning("ALTER COLUMN " + column + " TO " + newName + ": the column is used by " + user +
+                       "; the server refuses the rename, and the collection keeps the name.");
+        }
+    }
     } else if (Symb == syIBDrop) {
         NextToken();
         if (Symb == syIBConstraint) {
@@ -886,14 +898,15 @@ void TIbParser::RenameColumn(TTblData& Table, TFldData& Field, const std::string
 void TIbParser::DropColumn(TTblData& Table, const std::string& Column)
 {
     const int i = Table.Fields.IndexOf(Column);
-    if (i < 0) return;
+    if (i < 0 || Table.Fields.Objects(i) == nullptr) return;
     TFldData* field = Table.Fields.Objects(i);
     std::vector<TDbObj*> checks;
-    if (field != nullptr)
-        for (const auto& link : field->UsedBy)
-            if (auto* ctr = dynamic_cast<TCtrData*>(link.Object->Target); ctr != nullptr && ctr->ConstraintKind() == ckCheck)
-                checks.push_back(ctr);
-    const std::string domain = field != nullptr && field->DataType == dtDomain ? field->DomainName : std::string();
+    if (const std::string user = ColumnUser(Table, *field, &checks); !user.empty()) {
+        AddWarning("DROP " + Column + ": the column is used by " + user +
+                   "; the server refuses the drop, and the collection keeps it.");
+        return;
+    }
+    const std::string domain = field->DataType == dtDomain ? field->DomainName : std::string();
     if (Collection() != nullptr)
         for (TDbObj* ctr : checks) Collection()->DeleteObject(ctr);
     Table.Fields.Delete(i);
@@ -901,6 +914,58 @@ void TIbParser::DropColumn(TTblData& Table, const std::string& Column)
     for (const auto& item : Table.Fields)
         if (item.Object && item.Object->DataType == dtDomain && item.Object->DomainName == domain) return;
     if (TDmnData* used = Collection()->FindDomain(domain)) Collection()->RemoveObjectLinks(Table, used);
+}
+
+// A drop takes the column's own constraints (a key or check on it alone)
+// along, into Gone, and goes when nothing else uses the column; a rename
+// (Gone nullptr) goes when nothing but plain indexes does (their keys
+// follow). Keys are held by name, the rest by links.
+std::string TIbParser::ColumnUser(const TTblData& Table, const TFldData& Field, std::vector<TDbObj*>* Gone) const
+{
+    const auto onlyThisColumn = [&](const TCtrData& Ctr) {
+        for (const auto& link : Ctr.Uses) {
+            const auto* column = dynamic_cast<const TFldData*>(link.Object->Target);
+            if (column != nullptr && column->Parent == &Table && column != &Field) return false;
+        }
+        return true;
+    };
+    const auto holds = [&](const TOwnedNameList<TFldData>& Keys) { return Keys.IndexOf(Field.Name()) >= 0; };
+    const auto alone = [&](const TOwnedNameList<TFldData>& Keys) { return Keys.Count() == 1 && holds(Keys); };
+    const auto goes = [&](TCtrData* Ctr) {
+        if (Gone == nullptr) return false;
+        if (std::find(Gone->begin(), Gone->end(), Ctr) == Gone->end()) Gone->push_back(Ctr);
+        return true;
+    };
+    for (const auto& link : Field.UsedBy) {
+        TDbObj* user = link.Object->Target;
+        if (user == nullptr || user == &Field) continue;
+        auto* ctr = dynamic_cast<TCtrData*>(user);
+        if (ctr != nullptr && ctr->ConstraintKind() == ckCheck && onlyThisColumn(*ctr) && goes(ctr)) continue;
+        return UserName(*user);
+    }
+    if (Collection() == nullptr) return {};
+    std::vector<const TCtrData*> keys;
+    for (const auto& item : Collection()->Constraints) {
+        auto* ctr = dynamic_cast<TCtrData*>(item.Object);
+        if (ctr == nullptr || ctr->ConstraintKind() == ckCheck || ctr->TableName() != Table.Name() || !holds(ctr->Fields))
+            continue;
+        if (!alone(ctr->Fields) || !goes(ctr)) return ctr->Name().empty() ? ctr->GetCreateDDL() : ctr->Name();
+        keys.push_back(ctr);
+    }
+    // A foreign key on the column, or on a key that goes with it.
+    for (const auto& item : Collection()->Constraints) {
+        const auto* ctr = dynamic_cast<const TCtrData*>(item.Object);
+        if (ctr == nullptr || ctr->ConstraintKind() != ckForeignKey || ctr->RefTableName() != Table.Name()) continue;
+        if (std::find(keys.begin(), keys.end(), ctr) != keys.end()) continue;
+        if (holds(ctr->RefFields) || (ctr->RefFields.Empty() && !keys.empty()))
+            return ctr->Name().empty() ? ctr->GetCreateDDL() : ctr->Name();
+    }
+    if (Gone != nullptr)
+        for (const auto& item : Collection()->Indexes)
+            if (const auto* index = dynamic_cast<const TIdxData*>(item.Object);
+                index != nullptr && index->TableName == Table.Name() && holds(index->Fields))
+                return index->Name();
+    return {};
 }
 
 } // namespace qel

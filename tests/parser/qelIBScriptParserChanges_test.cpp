@@ -262,3 +262,134 @@ TEST(IBScriptFirebird4, TheNewFormsAreReadAndFiled)
     EXPECT_EQ(t->Fields.Find("G")->DomainName, "INT128");
     EXPECT_TRUE(run.objs.FindDomain("DZ")->BaseField->WithTimeZone);
 }
+
+namespace {
+
+// One statement after a script that makes one object of each kind: the kind
+// it is handed on with, an object it takes away and one it leaves or makes.
+struct TStatementRow {
+    const char* Statement;
+    const char* Kind;
+    const char* Gone;
+    const char* Kept;
+    friend void PrintTo(const TStatementRow& r, std::ostream* os) { *os << r.Statement; }
+};
+
+const std::string kEveryKind =
+    "CREATE DOMAIN D AS INTEGER;\nCREATE TABLE T (ID INTEGER NOT NULL, A INTEGER, B D, CONSTRAINT PK_T PRIMARY KEY (ID),"
+    " CONSTRAINT UQ_A UNIQUE (A));\nCREATE TABLE U (X INTEGER);\nCREATE INDEX IX_X ON U (X);\n"
+    "CREATE VIEW V AS SELECT ID FROM T;\nCREATE ROLE R;\nCREATE SEQUENCE S;\nCREATE EXCEPTION E 'e';\n"
+    "CREATE COLLATION C_NOPAD FOR UTF8 FROM UNICODE NO PAD;\n"
+    "CREATE TABLE W (K INTEGER NOT NULL, L INTEGER, M INTEGER, CONSTRAINT PK_W PRIMARY KEY (K),"
+    " CONSTRAINT UQ_LM UNIQUE (L, M));\nCREATE TABLE Y (K INTEGER, N INTEGER, CONSTRAINT FK_Y FOREIGN KEY (K) REFERENCES W);\n"
+    "DECLARE EXTERNAL FUNCTION UDF1 INTEGER RETURNS INTEGER BY VALUE ENTRY_POINT 'x' MODULE_NAME 'y';\n" +
+    kTerm +
+    "CREATE PROCEDURE P AS BEGIN END^\nCREATE FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END^\n"
+    "CREATE PACKAGE PKG AS BEGIN PROCEDURE Q; END^\nCREATE PACKAGE BODY PKG AS BEGIN PROCEDURE Q AS BEGIN END END^\n"
+    "CREATE TRIGGER TR FOR U BEFORE INSERT AS BEGIN END^\n" +
+    kTermBack + "COMMIT;\n";
+
+class IBScriptDropStatements : public ::testing::TestWithParam<TStatementRow> {};
+
+} // namespace
+
+TEST_P(IBScriptDropStatements, HandedOnWithItsKindAndApplied)
+{
+    const TStatementRow& r = GetParam();
+    const std::string script = kEveryKind + r.Statement + ";\n";
+    const TIBScriptRun run(script);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    ASSERT_FALSE(run.Statements.empty());
+    const auto& st = run.Statements.back();
+    EXPECT_EQ(std::string(qeltest::kStatTypes[st.Type]) + "|" + st.Name + "|" + qeltest::kObjects[st.Kind] + "|" +
+                  st.Parent,
+              r.Kind);
+    const std::set<std::string> objects = qeltest::CollectionObjects(run);
+    EXPECT_FALSE(objects.contains(r.Gone)) << r.Gone;
+    EXPECT_TRUE(objects.contains(r.Kept)) << r.Kept;
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    EXPECT_EQ(objects, qeltest::IsqlObjects(script));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firebird3, IBScriptDropStatements,
+    ::testing::Values(
+        TStatementRow{"DROP TABLE U", "stStatement|U|dboTable|", "INDEX:IX_X", "TABLE:T"},
+        TStatementRow{"DROP VIEW V", "stStatement|V|dboView|", "VIEW:V", "TABLE:T"},
+        TStatementRow{"DROP PROCEDURE P", "stStatement|P|dboProcedure|", "PROCEDURE:P", "FUNCTION:F"},
+        TStatementRow{"DROP FUNCTION F", "stStatement|F|dboFunction|", "FUNCTION:F", "PROCEDURE:P"},
+        TStatementRow{"DROP EXTERNAL FUNCTION UDF1", "stStatement|UDF1|dboFunction|", "UDF:UDF1", "FUNCTION:F"},
+        TStatementRow{"DROP PACKAGE PKG", "stStatement|PKG|dboPackage|", "PACKAGE:PKG", "PROCEDURE:P"},
+        TStatementRow{"DROP PACKAGE BODY PKG", "stStatement|PKG|dboPackage|", "VIEW:none", "PACKAGE:PKG"},
+        TStatementRow{"DROP ROLE R", "stStatement|R|dboRole|", "ROLE:R", "TABLE:T"},
+        TStatementRow{"DROP SEQUENCE S", "stStatement|S|dboGenerator|", "GENERATOR:S", "TABLE:T"},
+        TStatementRow{"DROP GENERATOR S", "stStatement|S|dboGenerator|", "GENERATOR:S", "TABLE:T"},
+        TStatementRow{"DROP EXCEPTION E", "stStatement|E|dboException|", "EXCEPTION:E", "TABLE:T"},
+        TStatementRow{"DROP INDEX IX_X", "stStatement|IX_X|dboIndex|", "INDEX:IX_X", "TABLE:U"},
+        TStatementRow{"DROP TRIGGER TR", "stStatement|TR|dboTrigger|", "TRIGGER:TR", "TABLE:U"},
+        TStatementRow{"DROP COLLATION C_NOPAD", "stStatement|C_NOPAD|dboCollation|", "VIEW:none", "TABLE:T"},
+        TStatementRow{"ALTER TABLE T DROP B", "stStatement|B|dboField|T", "COLUMN:T.B", "DOMAIN:D"},
+        TStatementRow{"ALTER TABLE T DROP A", "stStatement|A|dboField|T", "CONSTRAINT:UQ_A", "CONSTRAINT:PK_T"},
+        TStatementRow{"ALTER TABLE Y DROP CONSTRAINT FK_Y", "stStatement|FK_Y|dboConstraint|Y", "CONSTRAINT:FK_Y",
+                      "CONSTRAINT:PK_W"},
+        TStatementRow{"ALTER TABLE Y DROP K", "stStatement|K|dboField|Y", "CONSTRAINT:FK_Y", "COLUMN:Y.N"},
+        TStatementRow{"ALTER TABLE T DROP CONSTRAINT UQ_A", "stStatement|UQ_A|dboConstraint|T", "CONSTRAINT:UQ_A",
+                      "CONSTRAINT:PK_T"},
+        TStatementRow{"ALTER TABLE U ALTER COLUMN X TO Y", "stStatement|X|dboField|U", "COLUMN:U.X", "COLUMN:U.Y"},
+        TStatementRow{"ALTER TABLE U ALTER X TO \"y z\"", "stStatement|X|dboField|U", "COLUMN:U.X", "COLUMN:U.y z"},
+        TStatementRow{"ALTER DOMAIN D TO D2", "stStatement|D|dboDomain|", "DOMAIN:D", "DOMAIN:D2"},
+        TStatementRow{"RECREATE TABLE U (Z INTEGER)", "stStatement|U|dboTable|", "TRIGGER:TR", "COLUMN:U.Z"},
+        TStatementRow{"RECREATE EXCEPTION E 'f'", "stStatement|E|dboException|", "VIEW:none", "EXCEPTION:E"},
+        TStatementRow{"RECREATE VIEW V AS SELECT A FROM T", "stStatement|V|dboView|", "VIEW:none", "VIEW:V"},
+        TStatementRow{"CREATE OR ALTER VIEW V AS SELECT A FROM T", "stStatement|V|dboView|", "VIEW:none", "VIEW:V"}));
+
+namespace {
+
+// A statement the server refuses after kEveryKind: the warning the parser
+// gives, and the collection is still the database.
+struct TRefusedRow {
+    const char* Statement;
+    const char* Warning;
+    friend void PrintTo(const TRefusedRow& r, std::ostream* os) { *os << r.Statement; }
+};
+
+class IBScriptRefusedChanges : public ::testing::TestWithParam<TRefusedRow> {};
+
+} // namespace
+
+TEST_P(IBScriptRefusedChanges, TheCollectionKeepsWhatTheServerKeeps)
+{
+    const TRefusedRow& r = GetParam();
+    const std::string script = kEveryKind + kTerm +
+                               "CREATE PROCEDURE PD (X D) AS DECLARE Y INTEGER; BEGIN SELECT X FROM U INTO :Y; END^\n" +
+                               kTermBack + "COMMIT;\n" + r.Statement + ";\n";
+    const TIBScriptRun run(script);
+    ASSERT_EQ(run.Messages().size(), 1u);
+    EXPECT_EQ(run.Messages().front().substr(0, run.Messages().front().find(" @")), r.Warning);
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(script, true));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firebird3, IBScriptRefusedChanges,
+    ::testing::Values(
+        TRefusedRow{"ALTER TABLE W DROP L",
+                    "DROP L: the column is used by UQ_LM; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"ALTER TABLE W DROP K",
+                    "DROP K: the column is used by FK_Y; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"DROP TABLE W", "DROP W: still used by FK_Y; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"ALTER TABLE W ALTER K TO K2", "ALTER COLUMN K TO K2: the column is used by PK_W; the server "
+                                                   "refuses the rename, and the collection keeps the name."},
+        TRefusedRow{"DROP DOMAIN D", "DROP D: still used by T; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"DROP TABLE T", "DROP T: still used by V; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"DROP TABLE U", "DROP U: still used by PD; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"ALTER TABLE T DROP ID",
+                    "DROP ID: the column is used by V; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"ALTER TABLE U DROP X",
+                    "DROP X: the column is used by PD; the server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"ALTER TABLE T ALTER ID TO ID2", "ALTER COLUMN ID TO ID2: the column is used by V; the server "
+                                                     "refuses the rename, and the collection keeps the name."},
+        TRefusedRow{"ALTER TABLE T ALTER A TO A2", "ALTER COLUMN A TO A2: the column is used by UQ_A; the server "
+                                                   "refuses the rename, and the collection keeps the name."},
+        TRefusedRow{"ALTER DOMAIN D TO D2", "ALTER DOMAIN D TO D2: the domain is used by PD; the server refuses the "
+                                            "rename, and the collection keeps the name."}));
