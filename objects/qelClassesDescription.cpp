@@ -155,6 +155,8 @@ const char* IBKindWord(TDescribed Kind, bool Comment)
     case Index: return "INDEX";
     case Role: return "ROLE";
     case Collation: return "COLLATION";
+    // Firebird 3 packages; InterBase has none.
+    case Package: return Comment ? "PACKAGE" : "";
     default: return "";
     }
 }

@@ -96,6 +96,17 @@ std::string TGnrData::GetCreateDDL() const
         add(Cycle, " CYCLE");
         add(!OwnedBy.empty(), " OWNED BY " + OwnedBy);
         return text;
+    case dbInterBase: {
+        // Firebird 3 keeps a sequence's start and step: "CREATE GENERATOR G
+        // START WITH 10 INCREMENT BY 5". Earlier versions have neither.
+        text = "CREATE GENERATOR " + QuoteName(Name());
+        const TIBSQLServerVersionType version = IBVersionOf(*this);
+        if (version != TIBSQLServerVersionType::st_Firebird_30 && version != TIBSQLServerVersionType::st_Firebird_40)
+            return text;
+        add(!StartWith.empty() && StartWith != "0", " START WITH " + StartWith);
+        add(!IncrementBy.empty() && IncrementBy != "1", " INCREMENT BY " + IncrementBy);
+        return text;
+    }
     default: return "CREATE GENERATOR " + QuoteName(Name());
     }
 }

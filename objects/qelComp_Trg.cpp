@@ -234,6 +234,10 @@ std::string TTrgData::GetEventsText(const char* Separator) const
 // codes of two bits each above it.
 std::string TTrgData::GetIBTypeText() const
 {
+    // A DDL trigger fires before or after its statements, the others on
+    // their event: "AFTER ANY DDL STATEMENT", "ON TRANSACTION COMMIT".
+    if (IsDatabaseTrigger() && (Timing == 1 || Timing == 2))
+        return (Timing == 2 ? "AFTER " : "BEFORE ") + DatabaseEvent + CRLF;
     if (IsDatabaseTrigger()) return "ON " + DatabaseEvent + CRLF;
     const std::int32_t v = IBTypeCode + 1;
     std::string text = (v & 1) != 0 ? "AFTER " : "BEFORE ";

@@ -2,6 +2,7 @@
 #include "qelComp_Def.h"
 #include "qelComp_Exc.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
 #include "qelDDLTestSupport.h"
@@ -56,6 +57,17 @@ INSTANTIATE_TEST_SUITE_P(
                     return Column(DescribedTable(o, "it's")).GetDescriptionScript();
                 },
                 "COMMENT ON COLUMN T.C IS\r\n'it''s'"},
+        // Firebird 3 comments on packages; InterBase 2020 has none to describe.
+        TDDLRow{"IBPackage", DT::dbInterBase,
+                [](TObjs& o) {
+                    Mode(o, UD::udComment);
+                    auto p = qeltest::Make<TPkgData>(o, "PK");
+                    p->SetDescription("x");
+                    std::string text = p->GetDescriptionScript() + " | ";
+                    o.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_InterBase_2020;
+                    return text + p->GetDescriptionScript();
+                },
+                "COMMENT ON PACKAGE PK IS\r\n'x' | "},
         TDDLRow{"IBDescribe", DT::dbInterBase,
                 [](TObjs& o) {
                     Mode(o, UD::udDescribe);

@@ -111,6 +111,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, GeneratorTextTest, ::testing::ValuesIn(std::vecto
     Sequence("MSSQL typed", DT::dbMSSQL, [](G& g) { g.SetSchema("dbo"), g.ValueField->DataType = 2, g.StartWith = "5";
              g.SetNoCache(true); }, "CREATE SEQUENCE DBO.S\r\n    AS BIGINT\r\n    START WITH 5\r\n    NOCACHE | DROP SEQUENCE DBO.S"),
     Sequence("FB25", DT::dbInterBase, [](G&) {}, "CREATE GENERATOR S | DROP GENERATOR S"),
+    // Firebird 3 keeps the start and the step; before, there are none.
+    Sequence("FB30 start", DT::dbInterBase, [](G& g) { g.Objs()->IBServerOptions().SQLServerVersion = V::st_Firebird_30;
+             g.StartWith = "10", g.IncrementBy = "5"; }, "CREATE GENERATOR S START WITH 10 INCREMENT BY 5 | DROP GENERATOR S"),
+    Sequence("FB40 defaults", DT::dbInterBase, [](G& g) { g.Objs()->IBServerOptions().SQLServerVersion = V::st_Firebird_40;
+             g.StartWith = "0", g.IncrementBy = "1"; }, "CREATE GENERATOR S | DROP GENERATOR S"),
+    Sequence("FB25 start", DT::dbInterBase, [](G& g) { g.StartWith = "10", g.IncrementBy = "5"; },
+             "CREATE GENERATOR S | DROP GENERATOR S"),
     Sequence("IB6", DT::dbInterBase, [](G& g) { g.Objs()->IBServerOptions().SQLServerVersion = V::st_InterBase_6x; },
              "CREATE GENERATOR S | /* Drop generator: S */\r\nDELETE FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = 'S'"),
     Sequence("ASE", DT::dbSybaseASE, [](G&) {}, "CREATE GENERATOR S | "),

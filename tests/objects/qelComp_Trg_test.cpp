@@ -208,6 +208,16 @@ INSTANTIATE_TEST_SUITE_P(
                     return t->GetCreateDDL();
                 },
                 "CREATE TRIGGER TR\r\nINACTIVE ON CONNECT\r\n POSITION 0 \r\nAS BEGIN END"},
+        // A DDL trigger fires before or after its statements.
+        TDDLRow{"IB DDL", DT::dbInterBase,
+                [](TObjs& o) {
+                    auto before = IBTrigger(o, "DATABASE"), after = IBTrigger(o, "DATABASE");
+                    before->DatabaseEvent = "CREATE TABLE OR ALTER TABLE", before->Timing = 1;
+                    after->DatabaseEvent = "ANY DDL STATEMENT", after->Timing = 2;
+                    return before->GetCreateDDL() + " | " + after->GetCreateDDL();
+                },
+                "CREATE TRIGGER TR\r\nACTIVE BEFORE CREATE TABLE OR ALTER TABLE\r\n POSITION 0 \r\nAS BEGIN END | "
+                "CREATE TRIGGER TR\r\nACTIVE AFTER ANY DDL STATEMENT\r\n POSITION 0 \r\nAS BEGIN END"},
         TDDLRow{"Oracle", DT::dbOracle,
                 [](TObjs& o) {
                     auto t = Trigger(o, 1, Update | Delete, "BEGIN NULL; END;", "T", {{"A", 0}, {"B", 0}});
