@@ -503,6 +503,38 @@ CREATE UNIQUE INDEX A_NAMES ON A_DEPT (NAME);
 CREATE INDEX Z_UPPER ON Z_EMP COMPUTED BY (UPPER(CODE));
 )";
 
+// Dialect 1 with the rest: domains, checks, computed columns, generators,
+// exceptions, triggers and procedures whose strings are in double quotes,
+// a connection character set of its own.
+const char* const kDialectOneObjects = R"(SET NAMES WIN1252;
+SET SQL DIALECT 1;
+CREATE DATABASE 'x.fdb' DEFAULT CHARACTER SET ISO8859_1;
+CREATE DOMAIN D_CODE AS CHAR(3) DEFAULT "abc" CHECK (VALUE <> "zzz");
+CREATE DOMAIN D_WHEN AS DATE DEFAULT "NOW";
+CREATE DOMAIN D_AMOUNT AS NUMERIC(15,2) DEFAULT 0;
+CREATE GENERATOR G_IDS;
+CREATE EXCEPTION E_BAD "It's bad";
+CREATE TABLE A_ORDERS (ID INTEGER NOT NULL, CODE D_CODE, WHEN_AT D_WHEN, AMOUNT D_AMOUNT,
+  NOTE VARCHAR(20) CHARACTER SET WIN1252, TAX COMPUTED BY (AMOUNT * 0.2),
+  CONSTRAINT A_ORDERS_PK PRIMARY KEY (ID), CHECK (AMOUNT >= 0));
+SET TERM ^ ;
+CREATE PROCEDURE B_TOTAL RETURNS (T DOUBLE PRECISION) AS
+BEGIN
+  SELECT SUM(AMOUNT) FROM A_ORDERS INTO :T;
+  IF (T IS NULL) THEN EXCEPTION E_BAD;
+  SUSPEND;
+END^
+CREATE TRIGGER A_ORDERS_BI FOR A_ORDERS BEFORE INSERT AS
+BEGIN
+  IF (NEW.ID IS NULL) THEN NEW.ID = GEN_ID(G_IDS, 1);
+  IF (NEW.NOTE IS NULL) THEN NEW.NOTE = "none";
+END^
+SET TERM ; ^
+CREATE VIEW A_TOTALS (T) AS SELECT T FROM B_TOTAL;
+CREATE INDEX A_ORDERS_WHEN ON A_ORDERS (WHEN_AT);
+GRANT SELECT ON A_TOTALS TO PUBLIC;
+)";
+
 // Grants taken back.
 const char* const kRevoke = R"(SET SQL DIALECT 3;
 CREATE DATABASE 'x.fdb';
@@ -528,6 +560,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TRoundTripRow{"TriggerKinds", kTriggerKinds},
                       TRoundTripRow{"Packages", kPackages},
                       TRoundTripRow{"Keys", kKeys},
+                      TRoundTripRow{"DialectOneObjects", kDialectOneObjects},
                       TRoundTripRow{"Revoke", kRevoke, "the parser keeps the grants a REVOKE takes back"}),
     [](const ::testing::TestParamInfo<TRoundTripRow>& Info) { return std::string(Info.param.Label); });
 
