@@ -152,6 +152,9 @@ void TIbParser::ParseAlterDomain()
             ReadDomainCheck(field);
         } else if (Is(syIBType, "TYPE")) {
             NextToken();
+            // The new type is whole: a string type given without a character
+            // set takes the database's default, and no collation.
+            field.CharSet.clear(), field.Collation.clear();
             ParseDataType(field, true);
         } else {
             ParseError("Unknown ALTER DOMAIN clause.");

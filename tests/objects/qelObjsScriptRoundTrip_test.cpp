@@ -535,6 +535,20 @@ CREATE INDEX A_ORDERS_WHEN ON A_ORDERS (WHEN_AT);
 GRANT SELECT ON A_TOTALS TO PUBLIC;
 )";
 
+// A domain's or column's type changed: a string type given without a
+// character set takes the database's default, and loses its collation.
+const char* const kTypeChanges = R"(SET SQL DIALECT 3;
+CREATE DATABASE 'x.fdb' DEFAULT CHARACTER SET WIN1252;
+CREATE DOMAIN D_NAME AS VARCHAR(10) CHARACTER SET UTF8 COLLATE UNICODE_CI;
+CREATE DOMAIN D_CODE AS VARCHAR(10) CHARACTER SET UTF8;
+CREATE DOMAIN D_NUMBER AS SMALLINT;
+ALTER DOMAIN D_NAME TYPE VARCHAR(20);
+ALTER DOMAIN D_CODE TYPE VARCHAR(30) CHARACTER SET UTF8;
+ALTER DOMAIN D_NUMBER TYPE VARCHAR(12);
+CREATE TABLE T (A D_NAME, B D_CODE, C D_NUMBER, E VARCHAR(10) CHARACTER SET UTF8);
+ALTER TABLE T ALTER COLUMN E TYPE VARCHAR(40);
+)";
+
 // Grants taken back.
 const char* const kRevoke = R"(SET SQL DIALECT 3;
 CREATE DATABASE 'x.fdb';
@@ -561,6 +575,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TRoundTripRow{"Packages", kPackages},
                       TRoundTripRow{"Keys", kKeys},
                       TRoundTripRow{"DialectOneObjects", kDialectOneObjects},
+                      TRoundTripRow{"TypeChanges", kTypeChanges},
                       TRoundTripRow{"Revoke", kRevoke, "the parser keeps the grants a REVOKE takes back"}),
     [](const ::testing::TestParamInfo<TRoundTripRow>& Info) { return std::string(Info.param.Label); });
 
