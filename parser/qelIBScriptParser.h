@@ -285,8 +285,9 @@ protected:
     // The grant the collection keeps: Grant, or nullptr when it was merged
     // into an equal one (and freed).
     TGntData* FindGrantObject(std::unique_ptr<TGntData> Grant);
-    // The object a DROP of Kind names in the collection, or nullptr.
-    TDbObj* FindDropped(TDbObject Kind, const std::string& Name, bool External) const;
+    // The collection's object of Kind and Name, or nullptr; a function is
+    // one of the language, else (or with External only) an external one.
+    TDbObj* FindByKind(TDbObject Kind, const std::string& Name, bool External) const;
     // Frees Obj and what the server drops with it (its constraints, indexes,
     // triggers and grants); nothing for nullptr.
     void DropObject(TDbObj* Obj);

@@ -266,12 +266,12 @@ void TIbParser::ParseDrop()
             if (TPkgData* package = Collection()->FindPackage(name)) package->SetBody({});
         return;
     }
-    DropObject(FindDropped(kind, name, external));
+    DropObject(FindByKind(kind, name, external));
 }
 
 // DROP FUNCTION names a function of the language first, then an external
-// one, as the server looks.
-TDbObj* TIbParser::FindDropped(TDbObject Kind, const std::string& Name, bool External) const
+// one (External: only an external one), as the server looks.
+TDbObj* TIbParser::FindByKind(TDbObject Kind, const std::string& Name, bool External) const
 {
     const TObjs* objs = Collection();
     if (objs == nullptr) return nullptr;
@@ -391,7 +391,7 @@ void TIbParser::DropForRecreate()
     TDbObj* found = nullptr;
     if (kind != dboUnknown) {
         NextToken();
-        if (Symb == syIdent) found = FindDropped(kind, TokenText, false);
+        if (Symb == syIdent) found = FindByKind(kind, TokenText, false);
     }
     at.Restore();
     DropObject(found);
@@ -431,22 +431,8 @@ TDbObj* TIbParser::ReadObjectName(TDbObject Kind, std::string& Name)
     NextToken();
     Name = ExpectName();
     NextToken();
-    const TObjs* objs = Collection();
-    if (objs == nullptr) return nullptr;
-    switch (Kind) {
-    case dboTable: return objs->FindTable(Name);
-    case dboView: return objs->FindView(Name);
-    case dboProcedure: return objs->FindProcedure(Name);
-    case dboTrigger: return objs->FindTrigger(Name);
-    case dboDomain: return objs->FindDomain(Name);
-    case dboException: return objs->FindException(Name);
-    case dboIndex: return objs->FindIndex(Name);
-    case dboGenerator: return objs->FindGenerator(Name);
-    case dboRole: return objs->FindRole(Name);
-    case dboFunction: return objs->FindUDF(Name);
-    case dboPackage: return objs->FindPackage(Name);
-    default: return nullptr;
-    }
+    // DESCRIBE FUNCTION and COMMENT ON EXTERNAL FUNCTION name external ones.
+    return FindByKind(Kind, Name, true);
 }
 
 void TIbParser::ParseComment()
