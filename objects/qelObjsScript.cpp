@@ -504,6 +504,9 @@ void TObjs::WriteOwnerStatement(TDbObj& Obj, TStringList& Lines)
     if (auto* table = dynamic_cast<TTblData*>(&Obj))
         for (const auto& field : table->Fields)
             if (field.Object) describe(*field.Object);
+    if (auto* view = dynamic_cast<TViwData*>(&Obj))
+        for (const auto& column : view->Columns)
+            if (column.Object) describe(*column.Object);
     if (auto* routine = dynamic_cast<TPrcData*>(&Obj))
         for (const auto* params : {&routine->InputParams, &routine->OutputParams})
             for (const auto& param : *params)
