@@ -21,17 +21,6 @@ using namespace velmorin;
 
 namespace {
 
-// The standard string literal: quotes doubled ("O'Brien" -> 'O''Brien').
-std::string Quoted(const std::string& s)
-{
-    std::string r = "'";
-    for (char c : s) {
-        r += c;
-        if (c == '\'') r += '\'';
-    }
-    return r + "'";
-}
-
 void SetLines(TQELQuery& Query, std::initializer_list<std::string> Lines)
 {
     TStringList* sql = Query.GetSQL();

@@ -19,17 +19,6 @@ using namespace velmorin;
 
 namespace {
 
-// The standard literal: quotes doubled.
-std::string Quoted(const std::string& s)
-{
-    std::string r = "'";
-    for (char c : s) {
-        r += c;
-        if (c == '\'') r += '\'';
-    }
-    return r + "'";
-}
-
 // ".1234" for 123400 microseconds; empty for none.
 std::string FractionText(int Microsecond)
 {

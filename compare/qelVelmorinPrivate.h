@@ -6,6 +6,7 @@
 #include "qelDataSet.h"
 #include "qelVelmorin.h"
 #include "qelErrors.h"
+#include "qelParser.h"
 #include "qelTypes.h"
 #include "qelValue.h"
 
@@ -51,6 +52,11 @@ class ERowOrderError : public EQELError {
 public:
     using EQELError::EQELError;
 };
+
+// The standard string literal, whatever the server: quotes doubled
+// ("O'Brien" -> 'O''Brien'). Catalogue queries and the side file's name
+// are written so.
+inline std::string Quoted(std::string_view s) { return QuoteDelimited(s, '\'', '\''); }
 
 // How values of a field type compare with each other.
 enum class TValueClass : std::uint8_t { Number, Text, Binary, DateTime, Time, Boolean, Other };

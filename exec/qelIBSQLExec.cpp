@@ -8,7 +8,9 @@
 #include "qelIBExParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
+#include "qelParser.h"
 #include "qelText.h"
+#include "qelWords.h"
 
 #include <charconv>
 #include <vector>
@@ -65,61 +67,7 @@ void SplitHost(TConnectionOptions& Co)
 // (dialect 3), so it names exactly the object the system table holds.
 std::string StoredName(const std::string& Name, int Dialect)
 {
-    if (Dialect < 3) return Name;
-    std::string r = "\"";
-    for (char c : Name) {
-        r += c;
-        if (c == '"') r += '"';
-    }
-    return r + "\"";
-}
-
-// Reads the words of a CREATE DATABASE text: quoted strings, numbers and
-// names, with "=" taken as a word of its own.
-std::vector<std::string> Words(const std::string& S, std::vector<bool>& Quoted)
-{
-    std::vector<std::string> w;
-    size_t i = 0;
-    while (i < S.size()) {
-        const char c = S[i];
-        if (static_cast<unsigned char>(c) <= ' ' || c == ';') {
-            ++i;
-            continue;
-        }
-        if (c == '\'' || c == '"') {
-            std::string v;
-            size_t j = i + 1;
-            for (; j < S.size(); ++j) {
-                if (S[j] == c) {
-                    if (j + 1 < S.size() && S[j + 1] == c) {
-                        v += c;
-                        ++j;
-                        continue;
-                    }
-                    break;
-                }
-                v += S[j];
-            }
-            w.push_back(v);
-            Quoted.push_back(true);
-            i = j + 1;
-            continue;
-        }
-        if (c == '=') {
-            w.emplace_back("=");
-            Quoted.push_back(false);
-            ++i;
-            continue;
-        }
-        size_t j = i;
-        while (j < S.size() && static_cast<unsigned char>(S[j]) > ' ' && S[j] != '=' && S[j] != ';' &&
-               S[j] != '\'' && S[j] != '"')
-            ++j;
-        w.push_back(S.substr(i, j - i));
-        Quoted.push_back(false);
-        i = j;
-    }
-    return w;
+    return Dialect < 3 ? Name : QuoteDelimited(Name, '"', '"');
 }
 
 } // namespace
@@ -178,7 +126,7 @@ void TIBSQLExec::ParseConnectString(const std::string& Text)
     std::string* fields[] = {&co.UserName, &co.Password, &co.RoleName};
     for (std::string* f : fields) {
         std::string v;
-        if (!sqlexec::NextQuoted(s, pos, v)) break;
+        if (!NextQuotedValue(s, pos, v)) break;
         *f = v;
     }
     SplitHost(co);
@@ -186,21 +134,20 @@ void TIBSQLExec::ParseConnectString(const std::string& Text)
 
 void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
 {
-    std::vector<bool> quoted;
-    const std::vector<std::string> w = Words(Text, quoted);
+    const std::vector<TStatementWord> w = StatementWords(Text);
     TConnectionOptions& co = ConnectionOptions();
     TIBSQLExecOptions& ib = IBServerOptions();
     size_t i = 0;
-    auto is = [&](size_t k, const char* word) { return k < w.size() && !quoted[k] && SameText(w[k], word); };
+    auto is = [&](size_t k, const char* word) { return k < w.size() && !w[k].Quoted && SameText(w[k].Text, word); };
     if (is(i, "CREATE")) ++i;
     if (is(i, "DATABASE") || is(i, "SCHEMA")) ++i;
-    if (i < w.size() && quoted[i]) {
-        co.DatabaseName = w[i++];
+    if (i < w.size() && w[i].Quoted) {
+        co.DatabaseName = w[i++].Text;
         SplitHost(co);
     }
     auto value = [&](size_t& k) -> std::string {
         if (is(k, "=")) ++k;
-        return k < w.size() ? w[k++] : std::string();
+        return k < w.size() ? w[k++].Text : std::string();
     };
     // As in isql, a database made without a default character set has
     // NONE, whatever SET NAMES gave the connection.
@@ -271,10 +218,9 @@ bool TIBSQLExec::ExecuteStatement(TStatement& St)
     std::string charSet = St.ObjName;
     if (charSet.empty()) {
         // Only the text was given: SET NAMES charset.
-        std::vector<bool> quoted;
-        const std::vector<std::string> w = Words(St.SQL.Text(), quoted);
+        const std::vector<TStatementWord> w = StatementWords(St.SQL.Text());
         for (size_t i = 0; i + 1 < w.size(); ++i)
-            if (SameText(w[i], "NAMES")) charSet = w[i + 1];
+            if (SameText(w[i].Text, "NAMES")) charSet = w[i + 1].Text;
     }
     IBServerOptions().SetDBCharSet(charSet);
     return UseCharSet();

@@ -1,5 +1,6 @@
 #include "qelSQL_Exec.h"
 #include "qelSQL_ExecPrivate.h"
+#include "qelWords.h"
 
 namespace qel {
 
@@ -274,22 +275,11 @@ std::string HideStatementPassword(std::string_view Text)
         while (i < n && static_cast<unsigned char>(Text[i]) <= ' ') out += Text[i++];
         if (i < n && (Text[i] == '\'' || Text[i] == '"')) {
             const char q = Text[i];
-            size_t j = i + 1;
-            // The literal runs to its closing quote; a doubled quote is part of it.
-            while (j < n) {
-                if (Text[j] == q) {
-                    if (j + 1 < n && Text[j + 1] == q) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
+            const size_t end = QuotedRunEnd(Text, i, q);
             out += q;
             out += "***";
-            if (j < n) out += q;
-            i = j < n ? j + 1 : n;
+            if (end != std::string_view::npos) out += q;
+            i = end != std::string_view::npos ? end : n;
         }
     }
     // Connection strings keep theirs in Password= or Pwd= items.

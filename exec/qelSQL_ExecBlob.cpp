@@ -1,6 +1,7 @@
 // The executor's BLOB parameters: the side file SET BLOBFILE names and the
 // values a statement's BLOB references read from it.
 #include "qelSQL_ExecPrivate.h"
+#include "qelWords.h"
 
 namespace qel {
 
@@ -17,7 +18,7 @@ bool TSQLExec::ExecSetBlobFile()
         if (name.empty()) {
             // Only the text was given: SET BLOBFILE 'name'.
             std::size_t pos = 0;
-            NextQuoted(st.SQL.Text(), pos, name);
+            NextQuotedValue(st.SQL.Text(), pos, name);
         }
         m_blobFileName = name;
         namespace fs = std::filesystem;

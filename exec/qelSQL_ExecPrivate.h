@@ -144,27 +144,4 @@ inline bool MeansTransactionLost(const std::exception& E)
     return db->SQLState().starts_with("08") || db->SQLCode() == -902;
 }
 
-// The next single-quoted value at or after Pos, with doubled quotes read as
-// one; Pos moves past its closing quote. False when no quote opens one.
-inline bool NextQuoted(const std::string& S, size_t& Pos, std::string& Value)
-{
-    const size_t open = S.find('\'', Pos);
-    if (open == std::string::npos) return false;
-    Value.clear();
-    size_t i = open + 1;
-    for (; i < S.size(); ++i) {
-        if (S[i] == '\'') {
-            if (i + 1 < S.size() && S[i + 1] == '\'') {
-                Value += '\'';
-                ++i;
-                continue;
-            }
-            break;
-        }
-        Value += S[i];
-    }
-    Pos = i < S.size() ? i + 1 : S.size();
-    return true;
-}
-
 } // namespace qel::sqlexec

@@ -10,6 +10,7 @@
 #include "qelObjs.h"
 #include "qelWalk.h"
 #include "qelText.h"
+#include "qelWords.h"
 
 #include <algorithm>
 
@@ -191,8 +192,8 @@ std::string WithColumnForValue(std::string_view Condition, const std::string& Co
     for (std::size_t i = 0; i < Condition.size();) {
         const char c = Condition[i];
         if (c == '\'' || c == '"') {
-            const std::size_t end = Condition.find(c, i + 1);
-            const std::size_t stop = end == std::string_view::npos ? Condition.size() : end + 1;
+            const std::size_t end = QuotedRunEnd(Condition, i, c);
+            const std::size_t stop = end == std::string_view::npos ? Condition.size() : end;
             out.append(Condition.substr(i, stop - i));
             i = stop;
             continue;
