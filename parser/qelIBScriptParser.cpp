@@ -385,12 +385,13 @@ void TIbParser::ParseStatement()
         if (quit) AddWarning("QUIT: the statements before it are committed by the executor, not undone.");
         if (!exits) return;
         m_exited = true;
-        // Said when something follows; the rest is not even scanned, so
-        // that nothing in it can give an error.
-        std::int64_t pos = Symb == syTerminator ? NextPos : TokenStart;
-        while (pos <= GetLength() && static_cast<unsigned char>(CharAt(pos)) <= ' ') ++pos;
+        // Said when something follows (a control character too); the rest
+        // is not even scanned, so that nothing in it can give an error.
+        std::int64_t pos = Symb == syTerminator ? NextPos - 1 : TokenStart;
+        while (pos <= GetLength() && IsLineBlank(CharAt(pos))) ++pos;
         if (pos <= GetLength())
             AddWarning("Not read: the rest of the script after " + std::string(quit ? "QUIT" : "EXIT") + ".");
+        Symb = syEOF;
     } else if (Symb == syIBMerge || IsWord("MERGE")) {
         ParseDML();
     } else {

@@ -189,6 +189,10 @@ TEST_P(ParserRobustnessSetups, SmallHostileScriptsHoldTheInvariants)
         "ALTER 'X",
         "SET \"X",
         "COMMIT 'X",
+        // What follows EXIT or QUIT is not read, whatever it is.
+        "EXIT;X",
+        "QUIT;\x0E",
+        "EXIT;\n'abc",
     };
     for (const std::string& script : scripts) {
         const std::vector<std::string> faults = qeltest::CheckParse(setup, script);
