@@ -126,6 +126,9 @@ bool TMSSQLParser::CheckTerminator()
 void TMSSQLParser::NextToken()
 {
     if (Symb == syTerminator && m_goPending) {
+        // A rule that reads on at a GO line stays on it: the statement stays
+        // in its batch, and GO's copies are handed on only after it.
+        if (m_inStatementRule) return;
         m_goPending = false;
         FinishBatch();
     }
@@ -542,7 +545,15 @@ void TMSSQLParser::ParseTopStatement()
     // A first token that begins no statement and whose own error was the
     // statement's one (a string that never ends) still takes the statement
     // to its end: its text is handed on whole, never empty.
-    if (!ParseStatement(nullptr) && Symb != syEOF && Symb != syTerminator) SkipToStatementEnd();
+    struct TRule {
+        bool& reading;
+        explicit TRule(bool& r) : reading(r) { reading = true; }
+        ~TRule() { reading = false; }
+    };
+    {
+        TRule rule(m_inStatementRule);
+        if (!ParseStatement(nullptr) && Symb != syEOF && Symb != syTerminator) SkipToStatementEnd();
+    }
     m_firstInBatch = false;
     // What follows must end the batch or begin the next statement; else it
     // is a clause the grammar does not know, and the statement runs on to

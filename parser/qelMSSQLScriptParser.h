@@ -386,6 +386,9 @@ private:
 
     std::vector<TBatchStatement> m_batch;
     bool m_goPending = false;
+    // A statement's rule is reading: the GO line it meets ends what it may
+    // read, as the end of the source does.
+    bool m_inStatementRule = false;
     std::int32_t m_goCount = 1;
     std::string m_goCountText;
     std::int32_t m_goLine = 0;

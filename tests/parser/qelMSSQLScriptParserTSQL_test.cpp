@@ -105,6 +105,12 @@ const TItemCase kItemCases[] = {
       "stStatement||dboGrant|odbCreate||GRANT CONNECT", S + "PRINT 1"},
      {"Missing: TO (<Terminator>) @2:5", "Missing: TO (<Terminator>) @4:5"},
      {}},
+    // No rule reads on over a GO line, whatever it still wanted.
+    {"RulesStopAtGo", "SET STATISTICS\nGO 2\nALTER ASSEMBLY a ADD FILE FROM\nGO 2\nPRINT 1\n",
+     {S + "SET STATISTICS", S + "SET STATISTICS", S + "ALTER ASSEMBLY a ADD FILE FROM",
+      S + "ALTER ASSEMBLY a ADD FILE FROM", S + "PRINT 1"},
+     {"Must be: ON / OFF. @2:5"},
+     {}},
     // A statement read by its shape ends where a statement word that is no
     // keyword begins the next one.
     {"ShapeEndsAtStatementWords",
