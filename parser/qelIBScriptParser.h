@@ -241,6 +241,8 @@ protected:
     // Field was just renamed from OldName: its table's entry, its links and
     // the key columns of the table's indexes follow.
     void RenameColumn(TTblData& Table, TFldData& Field, const std::string& OldName);
+    // Frees Ctr, unless it is a key a foreign key refers to.
+    void DropConstraint(TCtrData& Ctr);
     // Frees column Column of Table and what the server drops with it.
     void DropColumn(TTblData& Table, const std::string& Column);
     // The other ends' entries of Obj's links take Obj's (new) name.

@@ -297,8 +297,8 @@ TDbObj* TIbParser::FindByKind(TDbObject Kind, const std::string& Name, bool Exte
 
 // What the server drops with an object goes from the collection with it: a
 // table's constraints, indexes and triggers, a view's triggers, and every
-// grant of the object or to it. What still uses the object only loses its
-// link (the server would have refused the drop, and said so).
+// grant of the object or to it. While anything else uses the object the
+// server refuses the drop: the object stays, and a warning says why.
 void TIbParser::DropObject(TDbObj* Obj)
 {
     TObjs* objs = Collection();

@@ -750,7 +750,7 @@ void TIbParser::ParseAlterTableClause(const std::string& Name, TTblData* Table, 
             if (Kind) SetKind(stStatement, constraint, dboConstraint, odbDrop, Name);
             if (Collection() != nullptr)
                 if (TCtrData* ctr = Collection()->FindConstraint(constraint); ctr != nullptr && ctr->TableName() == Name)
-                    Collection()->DeleteObject(ctr);
+                    DropConstraint(*ctr);
         } else if (Symb == syIdent) {
             const std::string column = ExpectName();
             if (Kind) SetKind(stStatement, column, dboField, odbDrop, Name);
@@ -914,6 +914,29 @@ void TIbParser::DropColumn(TTblData& Table, const std::string& Column)
     for (const auto& item : Table.Fields)
         if (item.Object && item.Object->DataType == dtDomain && item.Object->DomainName == domain) return;
     if (TDmnData* used = Collection()->FindDomain(domain)) Collection()->RemoveObjectLinks(Table, used);
+}
+
+// A key that a foreign key refers to stays: the server refuses its drop.
+void TIbParser::DropConstraint(TCtrData& Ctr)
+{
+    const bool key = Ctr.ConstraintKind() == ckPrimaryKey || Ctr.ConstraintKind() == ckUnique;
+    const auto sameColumns = [&](const TCtrData& Fk) {
+        if (Fk.RefFields.Empty()) return Ctr.ConstraintKind() == ckPrimaryKey;
+        if (Fk.RefFields.Count() != Ctr.Fields.Count()) return false;
+        for (int i = 0; i < Fk.RefFields.Count(); ++i)
+            if (Ctr.Fields.IndexOf(Fk.RefFields.Names(i)) < 0) return false;
+        return true;
+    };
+    if (key)
+        for (const auto& item : Collection()->Constraints)
+            if (const auto* fk = dynamic_cast<const TCtrData*>(item.Object);
+                fk != nullptr && fk->ConstraintKind() == ckForeignKey && fk->RefTableName() == Ctr.TableName() &&
+                sameColumns(*fk)) {
+                AddWarning("DROP CONSTRAINT " + Ctr.Name() + ": the key is used by " + fk->Name() +
+                           "; the server refuses the drop, and the collection keeps it.");
+                return;
+            }
+    Collection()->DeleteObject(&Ctr);
 }
 
 // A drop takes the column's own constraints (a key or check on it alone)
