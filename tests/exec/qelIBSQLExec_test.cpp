@@ -69,8 +69,11 @@ TEST(ParseCreateDatabaseString, ReadsNameUserPasswordPageSizeAndCharacterSet)
     EXPECT_EQ(x.ConnectionOptions().DatabaseName, "/tmp/n.fdb");
     EXPECT_EQ(x.ConnectionOptions().UserName, "KEPT");
     EXPECT_EQ(x.IBServerOptions().IBDatabaseOptions().PageSize, 8192);
-    EXPECT_EQ(x.IBServerOptions().DBCharSet(), "WIN1252");
+    // The database's default; the connection's set is SET NAMES's alone.
+    EXPECT_EQ(x.IBServerOptions().DefaultCharSet(), "WIN1252");
+    EXPECT_EQ(x.IBServerOptions().DBCharSet(), "");
     x.ParseCreateDatabaseString("create schema 'h/3050:/d.fdb' user 'SYSDBA' password 'p''w' page_size 4096;");
+    EXPECT_EQ(x.IBServerOptions().DefaultCharSet(), "NONE");
     EXPECT_EQ(x.ConnectionOptions().DatabaseName, "/d.fdb");
     EXPECT_EQ(x.ConnectionOptions().HostName, "h");
     EXPECT_EQ(x.ConnectionOptions().Port, 3050);
