@@ -241,6 +241,9 @@ protected:
     // Field was just renamed from OldName: its table's entry, its links and
     // the key columns of the table's indexes follow.
     void RenameColumn(TTblData& Table, TFldData& Field, const std::string& OldName);
+    // Field becomes the Position-th column of Table (1-based; the last when
+    // Position is larger).
+    void MoveColumn(TTblData& Table, TFldData& Field, int Position);
     // Frees Ctr, unless it is a key a foreign key refers to.
     void DropConstraint(TCtrData& Ctr);
     // Frees column Column of Table and what the server drops with it.

@@ -729,19 +729,27 @@ void TIbParser::ParseAlterTableClause(const std::string& Name, TTblData* Table, 
         NextToken();
         TFldData scratch(Objs());
         TFldData* found = Table != nullptr ? Table->Fields.Find(column) : nullptr;
+        if (found != nullptr && Is(syIBPosition, "POSITION")) {
+            NextAndExpect(syInteger);
+            MoveColumn(*Table, *found, static_cast<int>(IntValueInRange(1, std::numeric_limits<std::int32_t>::max())));
+            NextToken();
+            return;
+        }
         ParseAlterColumn(found != nullptr ? *found : scratch);
         if (found != nullptr && found->Name() != column) {
-        const std::string newName = found->Name();
-        found->SetName(column);
-        const std::string user = ColumnUser(*Table, *found, nullptr);
-        if (user.empty()) {
-            found->SetName(newName);
-            RenameColumn(*Table, *found, column);
-        } else {
-            AddWarning("ALTER COLUMN " + column + " TO " + newName + ": the column is used by " + user +
-                       "; the server refuses the rename, and the collection keeps the name.");
+            const std::string newName = found->Name();
+            found->SetName(column);
+            const bool taken = Table->Fields.IndexOf(newName) >= 0;
+            const std::string user = taken ? std::string() : ColumnUser(*Table, *found, nullptr);
+            if (!taken && user.empty()) {
+                found->SetName(newName);
+                RenameColumn(*Table, *found, column);
+            } else {
+                AddWarning("ALTER COLUMN " + column + " TO " + newName + ": " +
+                           (taken ? Name + " has a column " + newName + " already" : "the column is used by " + user) +
+                           "; the server refuses the rename, and the collection keeps the name.");
+            }
         }
-    }
     } else if (Symb == syIBDrop) {
         NextToken();
         if (Symb == syIBConstraint) {
@@ -854,6 +862,26 @@ void RenameEntries(TOwnedNameList<T>& List, Pred pred, const std::string& Name)
 }
 
 } // namespace
+
+// ALTER COLUMN C POSITION n: C becomes the n-th column (the last when n is
+// larger), the others keep their order.
+void TIbParser::MoveColumn(TTblData& Table, TFldData& Field, int Position)
+{
+    std::vector<std::pair<std::string, std::unique_ptr<TFldData>>> items;
+    while (Table.Fields.Count() > 0) {
+        const int last = Table.Fields.Count() - 1;
+        std::string name = Table.Fields.Names(last);
+        items.emplace(items.begin(), std::move(name), Table.Fields.Extract(last));
+    }
+    const auto it = std::find_if(items.begin(), items.end(), [&](const auto& Item) { return Item.second.get() == &Field; });
+    if (it != items.end()) {
+        auto moved = std::move(*it);
+        items.erase(it);
+        const std::size_t at = std::min(static_cast<std::size_t>(Position - 1), items.size());
+        items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), std::move(moved));
+    }
+    for (auto& [name, field] : items) Table.Fields.Add(std::move(name), std::move(field));
+}
 
 // Each link is filed under the name of the object at its other end: the
 // other ends' entries for Obj take its new name.

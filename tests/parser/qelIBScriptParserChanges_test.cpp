@@ -139,12 +139,16 @@ TEST(IBScriptExit, ExitInAnInputFileEndsTheWholeScript)
 TEST(IBScriptRename, ColumnKeepsItsPlaceAndIndexesAndColumnsFollow)
 {
     const TIBScriptRun run("CREATE DOMAIN D AS INTEGER;\nCREATE TABLE T (ID INTEGER, A INTEGER, B D);\n"
-                           "CREATE INDEX IX_A ON T (A, ID);\nALTER TABLE T ALTER A TO A2;\nALTER DOMAIN D TO D2;\n");
+                           "CREATE INDEX IX_A ON T (A, ID);\nALTER TABLE T ALTER A TO A2;\nALTER DOMAIN D TO D2;\n"
+                           "ALTER TABLE T ALTER ID TO B;\n");
     const TTblData* table = run.objs.FindTable("T");
     ASSERT_NE(table, nullptr);
     std::vector<std::string> columns;
     for (const auto& field : table->Fields) columns.push_back(field.Name + "=" + field.Object->Name());
     EXPECT_EQ(columns, (std::vector<std::string>{"ID=ID", "A2=A2", "B=B"}));
+    // A rename to a name the table has is refused, as the server refuses it.
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{"ALTER COLUMN ID TO B: T has a column B already; the server "
+                                                       "refuses the rename, and the collection keeps the name. @6:29"});
     std::vector<std::string> keys;
     for (const auto& field : run.objs.FindIndex("IX_A")->Fields) keys.push_back(field.Name + "=" + field.Object->Name());
     EXPECT_EQ(keys, (std::vector<std::string>{"A2=A2", "ID=ID"}));
@@ -235,6 +239,13 @@ TEST(IBScriptFirebird4, TheNewFormsAreReadAndFiled)
         "  X = HASH('abc' USING SHA256);\n"
         "  S = FIRST_DAY(OF MONTH FROM CURRENT_DATE);\n"
         "  Q = CAST(1 AS INT128);\n"
+        "  S = LAST_DAY(OF YEAR FROM CURRENT_TIMESTAMP);\n"
+        "  X = ENCRYPT('abc' USING AES MODE OFB KEY '0123456789012345' IV '0123456789012345');\n"
+        "  X = DECRYPT(X USING AES MODE OFB KEY '0123456789012345' IV '0123456789012345');\n"
+        "  X = RSA_SIGN(X KEY X HASH SHA256 SALT_LENGTH 8);\n"
+        "  R = EXTRACT(TIMEZONE_MINUTE FROM S);\n"
+        "  S = CAST('2020-01-01 10:00 America/Sao_Paulo' AS TIMESTAMP WITH TIME ZONE);\n"
+        "  R = COALESCE(R, 0) + 1;\n"
         "  SUSPEND;\n"
         "END^\n"
         "SET TERM ; ^\n";
@@ -395,3 +406,20 @@ INSTANTIATE_TEST_SUITE_P(
                                                    "refuses the rename, and the collection keeps the name."},
         TRefusedRow{"ALTER DOMAIN D TO D2", "ALTER DOMAIN D TO D2: the domain is used by PD; the server refuses the "
                                             "rename, and the collection keeps the name."}));
+
+// ALTER COLUMN C POSITION n moves the column as the server moves it.
+TEST(IBScriptPosition, ColumnsTakeTheServersOrder)
+{
+    const std::string script = "CREATE TABLE T (A INTEGER, B INTEGER, C INTEGER, D INTEGER);\nCOMMIT;\n"
+                               "ALTER TABLE T ALTER D POSITION 1;\nALTER TABLE T ALTER A POSITION 3;\n"
+                               "ALTER TABLE T ALTER COLUMN B POSITION 10;\n";
+    const TIBScriptRun run(script);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    std::string order;
+    for (const auto& field : run.objs.FindTable("T")->Fields) order += field.Name;
+    EXPECT_EQ(order, "DACB");
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    const std::string extract = qeltest::IsqlExtract(script);
+    EXPECT_NE(extract.find("(D INTEGER,\n        A INTEGER,\n        C INTEGER,\n        B INTEGER)"), std::string::npos)
+        << extract;
+}
