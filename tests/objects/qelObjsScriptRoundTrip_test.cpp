@@ -8,6 +8,7 @@
 #include "qelEngineTestSupport.h"
 #include "qelIBExParser.h"
 #include "qelIBSQLExec.h"
+#include "qelMSSQLExec.h"
 #include "qelObjs.h"
 #include "qelRoundTripSupport.h"
 #include "qelTestSupport.h"
@@ -21,6 +22,8 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 using namespace qel;
 
@@ -690,16 +693,27 @@ GRANT SELECT ON V TO PUBLIC;
 COMMIT;
 )";
 
-// The executor's script text of a loaded file.
-std::string WrittenAfterLoad(const std::string& File, std::string& Errors)
+// Source written to a file, loaded by an executor of the dialect, written as a
+// script, loaded by another and written again: both texts.
+template <class TExec>
+std::pair<std::string, std::string> WrittenTwice(const std::string& Source, qeltest::TempDir& Dir,
+                                                 std::string& Errors)
 {
-    TIBSQLExec x;
-    x.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
-    x.OnErrorMessage = [&Errors](TObject&, const std::string& Text) { Errors += Text + "\n"; };
-    x.LoadScript(File);
-    TStringList lines;
-    x.WriteScript(lines, false);
-    return lines.Text();
+    const auto written = [&Errors](const std::string& File) {
+        TExec x;
+        if constexpr (std::is_same_v<TExec, TIBSQLExec>)
+            x.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+        x.OnErrorMessage = [&Errors](TObject&, const std::string& Text) { Errors += Text + "\n"; };
+        x.LoadScript(File);
+        TStringList lines;
+        x.WriteScript(lines, false);
+        return lines.Text();
+    };
+    const std::string source = Dir.File("source.sql"), first = Dir.File("first.sql");
+    qeltest::WriteFile(source, Source);
+    const std::string once = written(source);
+    qeltest::WriteFile(first, once);
+    return {once, written(first)};
 }
 
 TEST(StatementListScript, WriteLoadWriteIsTheSameTextAndRuns)
@@ -708,12 +722,8 @@ TEST(StatementListScript, WriteLoadWriteIsTheSameTextAndRuns)
         QEL_SKIP_OR_FAIL("isql-fb is not installed (firebird3.0-utils)");
     qeltest::UsePrivateFirebirdLock();
     qeltest::TempDir dir;
-    const std::string source = dir.File("source.sql"), first = dir.File("first.sql");
-    qeltest::WriteFile(source, OnDatabase(kEveryKind, dir.File("a.fdb")));
     std::string errors;
-    const std::string once = WrittenAfterLoad(source, errors);
-    qeltest::WriteFile(first, once);
-    const std::string twice = WrittenAfterLoad(first, errors);
+    const auto [once, twice] = WrittenTwice<TIBSQLExec>(OnDatabase(kEveryKind, dir.File("a.fdb")), dir, errors);
     EXPECT_EQ(errors, "");
     EXPECT_EQ(twice, once);
     for (const char* kind : {"SET TERM ^ ;", "CREATE PROCEDURE P", "EXECUTE BLOCK", "SELECT COUNT(*) FROM T;",
@@ -721,6 +731,34 @@ TEST(StatementListScript, WriteLoadWriteIsTheSameTextAndRuns)
         EXPECT_NE(once.find(kind), std::string::npos) << kind << "\n" << once;
     const std::string run = qeltest::RunIsql(once, dir.Path().string());
     EXPECT_EQ(run.find("Statement failed"), std::string::npos) << run << "\n" << once;
+}
+
+// The same for MS SQL, every statement in its batch; no SQL Server is
+// reachable here, so the text is compared and not run.
+const char* const kEveryMSSQLKind = "USE sales\r\nGO\r\n"
+                                    "SET QUOTED_IDENTIFIER ON\r\nGO\r\n"
+                                    "CREATE TABLE dbo.T (ID INT NOT NULL PRIMARY KEY, N VARCHAR(10) NULL)\r\nGO\r\n"
+                                    "CREATE VIEW dbo.V AS SELECT ID FROM dbo.T -- all of them\r\nGO\r\n"
+                                    "CREATE PROCEDURE dbo.P @A INT AS BEGIN SELECT @A AS B END\r\nGO\r\n"
+                                    "CREATE FUNCTION dbo.F (@A INT) RETURNS INT AS BEGIN RETURN @A + 1 END\r\nGO\r\n"
+                                    "CREATE TRIGGER dbo.T_I ON dbo.T AFTER INSERT AS BEGIN SET NOCOUNT ON END\r\nGO\r\n"
+                                    "INSERT INTO dbo.T (ID, N) VALUES (1, 'a')\r\n"
+                                    "UPDATE dbo.T SET N = 'b' WHERE ID = 1\r\n"
+                                    "DELETE FROM dbo.T WHERE ID = 2\r\n"
+                                    "SELECT COUNT(*) FROM dbo.T\r\n"
+                                    "EXEC dbo.P 1\r\nGO\r\n"
+                                    "GRANT SELECT ON dbo.V TO public\r\nGO\r\n";
+
+TEST(StatementListScript, MSSQLWriteLoadWriteIsTheSameText)
+{
+    qeltest::TempDir dir;
+    std::string errors;
+    const auto [once, twice] = WrittenTwice<TMSSQLExec>(kEveryMSSQLKind, dir, errors);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(twice, once);
+    for (const char* kind : {"CREATE TABLE dbo.T", "CREATE PROCEDURE dbo.P", "CREATE TRIGGER dbo.T_I",
+                             "SELECT COUNT(*) FROM dbo.T", "EXEC dbo.P 1", "-- all of them\r\n"})
+        EXPECT_NE(once.find(kind), std::string::npos) << kind << "\n" << once;
 }
 
 } // namespace
