@@ -84,11 +84,12 @@ std::string Excerpt(std::string_view Text)
     return "\"" + out + (Text.size() > 60 ? "...\"" : "\"");
 }
 
-// What both scanners step over between tokens. A NUL byte is none: like any
-// character that begins no token it is a token of its own, with its error.
-bool IsBlank(char c, bool MSSQL)
+// What both scanners step over between tokens: the end-of-file mark \x1A
+// reads as a blank. A NUL byte is none: like any character that begins no
+// token it is a token of its own, with its error.
+bool IsBlank(char c, bool)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || (MSSQL && c == '\x1A');
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x1A';
 }
 bool IsLineBlank(char c, bool MSSQL) { return c == ' ' || c == '\t' || (MSSQL && c == '\x1A'); }
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
