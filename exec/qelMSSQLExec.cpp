@@ -6,6 +6,7 @@
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
 #include "qelText.h"
+#include "qelWords.h"
 
 #include <cctype>
 #include <istream>
@@ -136,14 +137,7 @@ void TMSSQLExec::ParseConnectString(const std::string& Text)
     while (!rest.empty() && (rest.back() == ';')) rest = Trim(std::string_view(rest).substr(0, rest.size() - 1));
     std::string name;
     if (!rest.empty() && (rest.front() == '[' || rest.front() == '"')) {
-        const char close = rest.front() == '[' ? ']' : '"';
-        for (std::size_t i = 1; i < rest.size(); ++i) {
-            if (rest[i] == close) {
-                if (i + 1 < rest.size() && rest[i + 1] == close) ++i;
-                else break;
-            }
-            name += rest[i];
-        }
+        name = QuotedValue(rest, 0, rest.front() == '[' ? ']' : '"');
     } else {
         for (const char c : rest) {
             if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '-' || c == '/') break;
