@@ -175,6 +175,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "SET NAMES UTF8;\r\n|SET SQL DIALECT 3;\r\n|CREATE DATABASE 'db.fdb'\r\n USER 'SYSDBA' PASSWORD "
                 "'cobaltfin'\r\nPAGE_SIZE 8192  DEFAULT CHARACTER SET UTF8;\r\n|/* Server Version: WI-V3.0.  ODS "
                 "Version: 12.0. */\r\n#;"},
+        // The connection's set and the database's default apart.
+        TDDLRow{"FirebirdDefaultApartFromNames", DT::dbInterBase,
+                [](TObjs& o) {
+                    o.ConnectionOptions().DatabaseName = "db.fdb";
+                    o.IBServerOptions().SetDBCharSet("UTF8");
+                    o.IBServerOptions().SetDefaultCharSet("NONE");
+                    return Script(o);
+                },
+                "SET NAMES UTF8;\r\n|SET SQL DIALECT 3;\r\n|CREATE DATABASE 'db.fdb'\r\n USER 'SYSDBA' PASSWORD "
+                "'cobaltfin'  DEFAULT CHARACTER SET NONE;\r\n#;"},
         TDDLRow{"SybaseASEDatabaseAnew", DT::dbSybaseASE,
                 [](TObjs& o) {
                     o.ConnectionOptions().DatabaseName = "db";
