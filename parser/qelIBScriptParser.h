@@ -294,8 +294,9 @@ protected:
     // one of the language, else (or with External only) an external one.
     TDbObj* FindByKind(TDbObject Kind, const std::string& Name, bool External) const;
     // Frees Obj and what the server drops with it (its constraints, indexes,
-    // triggers and grants); nothing for nullptr.
-    void DropObject(TDbObj* Obj);
+    // triggers and grants); nothing for nullptr. While something else uses
+    // Obj, a warning that names Statement (DROP, RECREATE) instead.
+    void DropObject(TDbObj* Obj, const char* Statement = "DROP");
     // What still uses Obj (or a column of it) beside what goes with it.
     const TDbObj* StillUsedBy(TDbObj& Obj, const std::vector<TDbObj*>& Gone) const;
     // A user as a message names it: "V", or "T.C" for a column.

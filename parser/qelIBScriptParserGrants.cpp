@@ -299,7 +299,7 @@ TDbObj* TIbParser::FindByKind(TDbObject Kind, const std::string& Name, bool Exte
 // table's constraints, indexes and triggers, a view's triggers, and every
 // grant of the object or to it. While anything else uses the object the
 // server refuses the drop: the object stays, and a warning says why.
-void TIbParser::DropObject(TDbObj* Obj)
+void TIbParser::DropObject(TDbObj* Obj, const char* Statement)
 {
     TObjs* objs = Collection();
     if (objs == nullptr || Obj == nullptr) return;
@@ -321,7 +321,7 @@ void TIbParser::DropObject(TDbObj* Obj)
             if (auto* trigger = dynamic_cast<TTrgData*>(item.Object); trigger != nullptr && trigger->TableName() == name)
                 gone.push_back(trigger);
     if (const TDbObj* user = StillUsedBy(*Obj, gone)) {
-        AddWarning("DROP " + name + ": still used by " + UserName(*user) +
+        AddWarning(Statement + (" " + name) + ": still used by " + UserName(*user) +
                    "; the server refuses the drop, and the collection keeps it.");
         return;
     }
@@ -394,7 +394,7 @@ void TIbParser::DropForRecreate()
         if (Symb == syIdent) found = FindByKind(kind, TokenText, false);
     }
     at.Restore();
-    DropObject(found);
+    DropObject(found, "RECREATE");
 }
 
 void TIbParser::ForgetUses(TDbObj& Obj)

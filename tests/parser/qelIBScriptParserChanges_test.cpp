@@ -393,6 +393,8 @@ INSTANTIATE_TEST_SUITE_P(
                                                    "refuses the rename, and the collection keeps the name."},
         TRefusedRow{"ALTER TABLE W DROP CONSTRAINT PK_W", "DROP CONSTRAINT PK_W: the key is used by FK_Y; the "
                                                           "server refuses the drop, and the collection keeps it."},
+        TRefusedRow{"RECREATE TABLE T (Z INTEGER)",
+                    "RECREATE T: still used by V; the server refuses the drop, and the collection keeps it."},
         TRefusedRow{"DROP DOMAIN D", "DROP D: still used by T; the server refuses the drop, and the collection keeps it."},
         TRefusedRow{"DROP TABLE T", "DROP T: still used by V; the server refuses the drop, and the collection keeps it."},
         TRefusedRow{"DROP TABLE U", "DROP U: still used by PD; the server refuses the drop, and the collection keeps it."},
