@@ -175,8 +175,14 @@ std::string TFldData::GetTypeText() const
             return text + "COLUMN " + QuoteName(TypeOfTable) + "." + QuoteName(TypeOfColumn);
         return text + QuoteName(DomainName);
     }
+    if (!Body().empty()) return (GetDatabaseType() == dbMSSQL ? "AS " : "COMPUTED BY ") + Body();
+    return DeclaredTypeText();
+}
+
+std::string TFldData::DeclaredTypeText() const
+{
+    const std::uint8_t code = TypeCode();
     const TDatabaseType db = GetDatabaseType();
-    if (!Body().empty()) return (db == dbMSSQL ? "AS " : "COMPUTED BY ") + Body();
     std::string text(DataTypeName(code));
     if (db == dbPostgreSQL) {
         text = LowerCase(text);
@@ -238,7 +244,7 @@ std::string TFldData::GetColumnDefinition() const
 // without identities keeps the column's NOT NULL.
 std::string TFldData::IBColumnDefinition(bool KeyColumn) const
 {
-    std::string text = GetTypeText();
+    std::string text = IBComputedTypeText() + GetTypeText();
     if (ParamNumber == 0) {
         if (ByDescriptor) text += " BY DESCRIPTOR";
         if (ByValue) text += " BY VALUE";
@@ -494,7 +500,18 @@ std::string TFldData::DropTableText() const
 
 std::string TFldData::GetComputedAlterScript() const
 {
-    return "ALTER TABLE " + AddTableText() + " ALTER " + GetQualifiedName() + " COMPUTED BY " + Body();
+    const std::string type = IBComputedTypeText();
+    return "ALTER TABLE " + AddTableText() + " ALTER " + GetQualifiedName() + (type.empty() ? " " : " TYPE " + type) +
+           "COMPUTED BY " + Body();
+}
+
+std::string TFldData::IBComputedTypeText() const
+{
+    const std::uint8_t code = TypeCode();
+    if (GetDatabaseType() != dbInterBase || Body().empty() || code == 0 || code == dtDomain) return {};
+    std::string text = DeclaredTypeText();
+    if (!CharSet.empty()) text += " CHARACTER SET " + CharSet;
+    return text + " ";
 }
 
 // "ALTER TABLE T ADD C INTEGER"; MS SQL, a NOT NULL column with a default

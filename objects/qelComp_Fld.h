@@ -65,8 +65,14 @@ public:
     // one-column default constraint in line, which then counts as existing.
     std::string GetCreateScript() override;
     // A computed column put in the place a placeholder held:
-    //   "ALTER TABLE T ALTER C COMPUTED BY (A * 2)"
+    //   "ALTER TABLE T ALTER C COMPUTED BY (A * 2)",
+    //   "ALTER TABLE T ALTER C TYPE VARCHAR(30) COMPUTED BY (A || 'x')"
     std::string GetComputedAlterScript() const;
+    // The type a Firebird computed column was declared with, ahead of its
+    // COMPUTED BY, with a blank after it; empty when the server takes the
+    // expression's type:
+    //   "VARCHAR(30) CHARACTER SET UTF8 ", ""
+    std::string IBComputedTypeText() const;
     // "ALTER TABLE T DROP C"; MS SQL "... DROP COLUMN C", Oracle "... DROP (C)".
     std::string GetDropScript() const override;
     // DefaultValue; one in double quotes becomes a single-quoted literal:
@@ -146,6 +152,8 @@ public:
 private:
     // The type code, with a code outside the table read as 0.
     std::uint8_t TypeCode() const;
+    // GetTypeText of the declared type, a computed column's included.
+    std::string DeclaredTypeText() const;
     // The parent when it is of the class asked for; anything else is absent.
     const TTblData* ParentTable() const;
     bool IsRoutineParam() const;

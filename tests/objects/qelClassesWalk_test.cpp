@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"stmt create: CREATE DOMAIN D AS INTEGER", "stmt create: CREATE TABLE T(A D)", "comment comment: ",
                   "comment comment: /* Create view: V (ViwData.CreateDependDef) */",
                   "stmt create: CREATE VIEW V\r\n AS \r\nSELECT A FROM T",
-                  "stmt create: ALTER TABLE T ADD C COMPUTED BY ((SELECT COUNT(*) FROM V))"}},
+                  "stmt create: ALTER TABLE T ADD C INTEGER COMPUTED BY ((SELECT COUNT(*) FROM V))"}},
         TWalkRow{"RoutineEmptiedForAColumnAndRestoredFromTheSource", DT::dbInterBase,
                  [](TWorld& w) {
                      auto [st, tt] = w.Both<TTblData>("T");

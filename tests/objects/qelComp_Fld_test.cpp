@@ -228,6 +228,17 @@ INSTANTIATE_TEST_SUITE_P(Rows, ColumnTextTest, ::testing::ValuesIn(std::vector<T
         f.Objs()->IBServerOptions().SetDBCharSet("UTF8");
         f.DataType = 14, f.Length = 5, f.CharSet = "utf8", f.Collation = "UNICODE_CI"; },
         "C VARCHAR(5) CHARACTER SET utf8 COLLATE UNICODE_CI"),
+    // A computed column keeps the type it was declared with, its set too;
+    // without one the server takes the expression's.
+    Col("FB typed computed", DT::dbInterBase, [](F& f) { f.DataType = 14, f.Length = 30, f.CharSet = "UTF8";
+        f.SetBody("(A || 'x')"); }, "C VARCHAR(30) CHARACTER SET UTF8 COMPUTED BY (A || 'x')"),
+    Col("FB computed", DT::dbInterBase, [](F& f) { f.DataType = 0, f.SetBody("(A * 2)"); }, "C COMPUTED BY (A * 2)"),
+    {"FB computed completed", DT::dbInterBase, [](TObjs& o) {
+        F typed(&o), plain(&o);
+        typed.SetName("C"), typed.TableName = "T", typed.DataType = 1, typed.SetBody("(A + 1)");
+        plain.SetName("D"), plain.TableName = "T", plain.SetBody("(A + 2)");
+        return typed.GetComputedAlterScript() + " | " + plain.GetComputedAlterScript(); },
+     "ALTER TABLE T ALTER C TYPE INTEGER COMPUTED BY (A + 1) | ALTER TABLE T ALTER D COMPUTED BY (A + 2)"},
     // A quoted MySQL default is one literal, written again; others stand.
     Col("MySQL literal", DT::dbMySQL, [](F& f) { f.DefaultValue = "'it''s'"; }, "C INTEGER DEFAULT 'it''s'"),
     Col("MySQL expression", DT::dbMySQL, [](F& f) { f.DefaultValue = "'a' 'b'", f.Unsigned = true, f.Nullable = false; },

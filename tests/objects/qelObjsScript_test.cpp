@@ -297,7 +297,7 @@ TEST(FirebirdScriptOrder, WhatIsUsedComesFirst)
     const std::string text = lines.Text();
     const std::vector<std::string> order = {
         "CREATE DOMAIN D AS INTEGER;",
-        "CREATE TABLE T(A INTEGER,\r\nC COMPUTED BY (NULL));",
+        "CREATE TABLE T(A INTEGER,\r\nC INTEGER COMPUTED BY (NULL));",
         "CREATE PROCEDURE A_READER RETURNS(R INTEGER)",
         "CREATE FUNCTION F(A INTEGER)",
         "ALTER FUNCTION F(A INTEGER)",
@@ -306,7 +306,7 @@ TEST(FirebirdScriptOrder, WhatIsUsedComesFirst)
         "ALTER PROCEDURE A_READER",
         "ALTER DOMAIN D ADD CHECK (VALUE > (SELECT COUNT(*) FROM T));",
         "ALTER TABLE T ADD CONSTRAINT CK CHECK (F(A) > 0);",
-        "ALTER TABLE T ALTER C COMPUTED BY (F(A));",
+        "ALTER TABLE T ALTER C TYPE INTEGER COMPUTED BY (F(A));",
         "CREATE TRIGGER A_TRIGGER FOR T",
         "GRANT SELECT ON A_VIEW TO PUBLIC;",
     };
