@@ -142,122 +142,80 @@ constexpr TSymb kIBDataTypeSymbols[] = {
     syIBVarchar, syIBNchar, syIBBigint, syIBBoolean,
 };
 
-constexpr std::string_view kIB4ReservedWords[] = {
+// Each version's reserved words are its predecessor's, less the words the
+// version gave up, then the words it added, in that order. Derive builds them
+// at compile time and refuses (the build fails) to drop a word the
+// predecessor lacks or to add one it holds already, so a slip in a
+// difference cannot pass unseen.
+template <std::size_t N>
+using TWords = std::array<std::string_view, N>;
+
+template <std::size_t N>
+consteval bool HasWord(const TWords<N>& Words, std::string_view Word)
+{
+    for (std::string_view w : Words)
+        if (w == Word) return true;
+    return false;
+}
+
+template <std::size_t N, std::size_t R, std::size_t A>
+consteval TWords<N - R + A> Derive(const TWords<N>& Predecessor, const TWords<R>& Removed, const TWords<A>& Added)
+{
+    for (std::string_view w : Removed)
+        if (!HasWord(Predecessor, w)) throw "a removed word is not in the predecessor's list";
+    TWords<N - R + A> r{};
+    std::size_t n = 0;
+    for (std::string_view w : Predecessor)
+        if (!HasWord(Removed, w)) r[n++] = w;
+    if (n != N - R) throw "a removed word stands twice";
+    for (std::string_view w : Added) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (r[i] == w) throw "an added word is in the list already";
+        r[n++] = w;
+    }
+    return r;
+}
+
+constexpr TWords<0> kNone{};
+
+constexpr auto kIB4ReservedWords = std::to_array<std::string_view>({
     "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
     "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
     "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
     "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
     "WRITE",
-};
-constexpr std::string_view kIB5ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT",
-};
-constexpr std::string_view kIB6ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT", "DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY",
-};
-constexpr std::string_view kFB1ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT", "DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY", "BREAK",
-    "CURRENT_ROLE", "CURRENT_USER", "DESCRIPTOR", "FIRST", "RECREATE", "SKIP", "SUBSTRING",
-};
-constexpr std::string_view kFB15ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT", "DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY", "BIGINT",
-    "CASE", "CURRENT_CONNECTION", "CURRENT_ROLE", "CURRENT_TRANSACTION", "CURRENT_USER", "RECREATE", "RELEASE",
-    "ROW_COUNT", "SAVEPOINT",
-};
-constexpr std::string_view kIB7ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT", "DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY", "COALESCE",
-    "FALSE", "NULLIF", "TRUE", "UNKNOWN",
-};
-constexpr std::string_view kIB75ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT", "DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY", "COALESCE",
-    "FALSE", "NULLIF", "TRUE", "UNKNOWN",
-};
-constexpr std::string_view kIB2020ReservedWords[] = {
-    "BASE_NAME", "DEBUG", "INPUT_TYPE", "ISOLATION", "LENGTH", "LEVEL", "LOG_BUFFER_SIZE", "LOGFILE", "LONG",
-    "MANUAL", "MAXIMUM_SEGMENT", "MESSAGE", "NUM_LOG_BUFFERS", "ONLY", "OUTPUT_TYPE", "OVERFLOW", "PAGE",
-    "PAGES", "PROTECTED", "RAW_PARTITIONS", "READ", "RECORD_VERSION", "RESERV", "RESERVING", "RETAIN",
-    "ROLLBACK", "SCHEMA", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT",
-    "WRITE", "RESTRICT", "DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY", "COALESCE",
-    "FALSE", "NULLIF", "TRUE", "UNKNOWN", "NAME", "SUBSCRIBE", "DESCRIPTION", "SYSTEM",
-};
-constexpr std::string_view kFB20ReservedWords[] = {
-    "BIGINT", "BIT_LENGTH", "BOTH", "CASE", "CHAR_LENGTH", "CHARACTER_LENGTH", "CLOSE", "CROSS",
-    "CURRENT_CONNECTION", "CURRENT_ROLE", "CURRENT_TRANSACTION", "CURRENT_USER", "DAY", "DEBUG", "FETCH",
-    "HOUR", "INPUT_TYPE", "ISOLATION", "LEADING", "LENGTH", "LEVEL", "LONG", "LOWER", "MANUAL", "MESSAGE",
-    "MINUTE", "MONTH", "OCTET_LENGTH", "ONLY", "OPEN", "OUTPUT_TYPE", "OVERFLOW", "PAGE", "PAGES", "PROTECTED",
-    "READ", "RECORD_VERSION", "RECREATE", "RELEASE", "RESERV", "RESERVING", "RETAIN", "ROLLBACK", "SCHEMA",
-    "SECOND", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT", "WRITE", "YEAR",
-    "ROW_COUNT", "ROWS", "SAVEPOINT", "TRAILING", "TRIM", "USING",
-};
-constexpr std::string_view kFB21ReservedWords[] = {
-    "BIGINT", "BIT_LENGTH", "BOTH", "CASE", "CHAR_LENGTH", "CHARACTER_LENGTH", "CLOSE", "CROSS",
-    "CURRENT_CONNECTION", "CURRENT_ROLE", "CURRENT_TRANSACTION", "CURRENT_USER", "DAY", "DEBUG", "FETCH",
-    "HOUR", "INPUT_TYPE", "ISOLATION", "LEADING", "LENGTH", "LEVEL", "LONG", "LOWER", "MANUAL", "MESSAGE",
-    "MINUTE", "MONTH", "OCTET_LENGTH", "ONLY", "OPEN", "OUTPUT_TYPE", "OVERFLOW", "PAGE", "PAGES", "PROTECTED",
-    "READ", "RECORD_VERSION", "RECREATE", "RELEASE", "RESERV", "RESERVING", "RETAIN", "ROLLBACK", "SCHEMA",
-    "SECOND", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT", "WRITE", "YEAR",
-    "ROW_COUNT", "ROWS", "SAVEPOINT", "TRAILING", "TRIM", "USING",
-};
-constexpr std::string_view kFB25ReservedWords[] = {
-    "BIGINT", "BIT_LENGTH", "BOTH", "CASE", "CHAR_LENGTH", "CHARACTER_LENGTH", "CLOSE", "CROSS",
-    "CURRENT_CONNECTION", "CURRENT_ROLE", "CURRENT_TRANSACTION", "CURRENT_USER", "DAY", "DEBUG", "FETCH",
-    "HOUR", "INPUT_TYPE", "ISOLATION", "LEADING", "LENGTH", "LEVEL", "LONG", "LOWER", "MANUAL", "MESSAGE",
-    "MINUTE", "MONTH", "OCTET_LENGTH", "ONLY", "OPEN", "OUTPUT_TYPE", "OVERFLOW", "PAGE", "PAGES", "PROTECTED",
-    "READ", "RECORD_VERSION", "RECREATE", "RELEASE", "RESERV", "RESERVING", "RETAIN", "ROLLBACK", "SCHEMA",
-    "SECOND", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT", "WRITE", "YEAR",
-    "ROW_COUNT", "ROWS", "SAVEPOINT", "TRAILING", "TRIM", "USING", "OVER",
-};
-constexpr std::string_view kFB30ReservedWords[] = {
-    "BIGINT", "BIT_LENGTH", "BOTH", "CASE", "CHAR_LENGTH", "CHARACTER_LENGTH", "CLOSE", "CROSS",
-    "CURRENT_CONNECTION", "CURRENT_ROLE", "CURRENT_TRANSACTION", "CURRENT_USER", "DAY", "DEBUG", "FETCH",
-    "HOUR", "INPUT_TYPE", "ISOLATION", "LEADING", "LENGTH", "LEVEL", "LONG", "LOWER", "MANUAL", "MESSAGE",
-    "MINUTE", "MONTH", "OCTET_LENGTH", "ONLY", "OPEN", "OUTPUT_TYPE", "OVERFLOW", "PAGE", "PAGES", "PROTECTED",
-    "READ", "RECORD_VERSION", "RECREATE", "RELEASE", "RESERV", "RESERVING", "RETAIN", "ROLLBACK", "SCHEMA",
-    "SECOND", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT", "WRITE", "YEAR",
-    "ROW_COUNT", "ROWS", "SAVEPOINT", "TRAILING", "TRIM", "USING", "BOOLEAN", "REGR_AVGX", "SCROLL", "CORR",
-    "REGR_AVGY", "SQLSTATE", "COVAR_POP", "REGR_COUNT", "STDDEV_POP", "COVAR_SAMP", "REGR_INTERCEPT",
-    "STDDEV_SAMP", "DELETING", "REGR_R2", "TRUE", "DETERMINISTIC", "REGR_SLOPE", "UNKNOWN", "FALSE",
-    "REGR_SXX", "UPDATING", "INSERTING", "REGR_SXY", "VAR_POP", "OFFSET", "REGR_SYY", "VAR_SAMP", "OVER",
-    "RETURN", "RDB$RECORD_VERSION", "ROW",
-};
-constexpr std::string_view kFB40ReservedWords[] = {
-    "BIGINT", "BIT_LENGTH", "BOTH", "CASE", "CHAR_LENGTH", "CHARACTER_LENGTH", "CLOSE", "CROSS",
-    "CURRENT_CONNECTION", "CURRENT_ROLE", "CURRENT_TRANSACTION", "CURRENT_USER", "DAY", "DEBUG", "FETCH",
-    "HOUR", "INPUT_TYPE", "ISOLATION", "LEADING", "LENGTH", "LEVEL", "LONG", "LOWER", "MANUAL", "MESSAGE",
-    "MINUTE", "MONTH", "OCTET_LENGTH", "ONLY", "OPEN", "OUTPUT_TYPE", "OVERFLOW", "PAGE", "PAGES", "PROTECTED",
-    "READ", "RECORD_VERSION", "RECREATE", "RELEASE", "RESERV", "RESERVING", "RETAIN", "ROLLBACK", "SCHEMA",
-    "SECOND", "SHADOW", "SHARED", "SNAPSHOT", "STABILITY", "STARTS", "TRANSACTION", "WAIT", "WRITE", "YEAR",
-    "ROW_COUNT", "ROWS", "SAVEPOINT", "TRAILING", "TRIM", "USING", "BOOLEAN", "REGR_AVGX", "SCROLL", "CORR",
-    "REGR_AVGY", "SQLSTATE", "COVAR_POP", "REGR_COUNT", "STDDEV_POP", "COVAR_SAMP", "REGR_INTERCEPT",
-    "STDDEV_SAMP", "DELETING", "REGR_R2", "TRUE", "DETERMINISTIC", "REGR_SLOPE", "UNKNOWN", "FALSE",
-    "REGR_SXX", "UPDATING", "INSERTING", "REGR_SXY", "VAR_POP", "OFFSET", "REGR_SYY", "VAR_SAMP", "OVER",
-    "RETURN", "RDB$RECORD_VERSION", "ROW", "BINARY", "VARBINARY", "TIMEZONE_HOUR", "TIMEZONE_MINUTE",
-    "WITHOUT",
-};
+});
+constexpr auto kIB5ReservedWords = Derive(kIB4ReservedWords, kNone, std::to_array<std::string_view>({"RESTRICT"}));
+constexpr auto kIB6ReservedWords = Derive(kIB5ReservedWords, kNone,
+    std::to_array<std::string_view>({"DAY", "HOUR", "MINUTE", "MONTH", "SECOND", "WEEKDAY", "YEAR", "YEARDAY"}));
+constexpr auto kFB1ReservedWords = Derive(kIB6ReservedWords, kNone,
+    std::to_array<std::string_view>(
+        {"BREAK", "CURRENT_ROLE", "CURRENT_USER", "DESCRIPTOR", "FIRST", "RECREATE", "SKIP", "SUBSTRING"}));
+// Firebird 1.5 grew from InterBase 6, not from Firebird 1.
+constexpr auto kFB15ReservedWords = Derive(kIB6ReservedWords, kNone,
+    std::to_array<std::string_view>({"BIGINT", "CASE", "CURRENT_CONNECTION", "CURRENT_ROLE",
+        "CURRENT_TRANSACTION", "CURRENT_USER", "RECREATE", "RELEASE", "ROW_COUNT", "SAVEPOINT"}));
+// The InterBase line goes on from InterBase 6; 7.5 reserves what 7 does.
+constexpr auto kIB7ReservedWords = Derive(kIB6ReservedWords, kNone,
+    std::to_array<std::string_view>({"COALESCE", "FALSE", "NULLIF", "TRUE", "UNKNOWN"}));
+constexpr const auto& kIB75ReservedWords = kIB7ReservedWords;
+constexpr auto kIB2020ReservedWords = Derive(kIB75ReservedWords, kNone,
+    std::to_array<std::string_view>({"NAME", "SUBSCRIBE", "DESCRIPTION", "SYSTEM"}));
+// The Firebird line: 2.0 from 1.5; 2.1 reserves what 2.0 does.
+constexpr auto kFB20ReservedWords = Derive(kFB15ReservedWords,
+    std::to_array<std::string_view>({"BASE_NAME", "LOG_BUFFER_SIZE", "LOGFILE", "MAXIMUM_SEGMENT",
+        "NUM_LOG_BUFFERS", "RAW_PARTITIONS", "RESTRICT", "WEEKDAY", "YEARDAY"}),
+    std::to_array<std::string_view>({"BIT_LENGTH", "BOTH", "CHAR_LENGTH", "CHARACTER_LENGTH", "CLOSE", "CROSS",
+        "FETCH", "LEADING", "LOWER", "OCTET_LENGTH", "OPEN", "ROWS", "TRAILING", "TRIM", "USING"}));
+constexpr const auto& kFB21ReservedWords = kFB20ReservedWords;
+constexpr auto kFB25ReservedWords = Derive(kFB21ReservedWords, kNone, std::to_array<std::string_view>({"OVER"}));
+constexpr auto kFB30ReservedWords = Derive(kFB25ReservedWords, kNone,
+    std::to_array<std::string_view>({"BOOLEAN", "REGR_AVGX", "SCROLL", "CORR", "REGR_AVGY", "SQLSTATE",
+        "COVAR_POP", "REGR_COUNT", "STDDEV_POP", "COVAR_SAMP", "REGR_INTERCEPT", "STDDEV_SAMP", "DELETING",
+        "REGR_R2", "TRUE", "DETERMINISTIC", "REGR_SLOPE", "UNKNOWN", "FALSE", "REGR_SXX", "UPDATING", "INSERTING",
+        "REGR_SXY", "VAR_POP", "OFFSET", "REGR_SYY", "VAR_SAMP", "RETURN", "RDB$RECORD_VERSION", "ROW"}));
+constexpr auto kFB40ReservedWords = Derive(kFB30ReservedWords, kNone,
+    std::to_array<std::string_view>({"BINARY", "VARBINARY", "TIMEZONE_HOUR", "TIMEZONE_MINUTE", "WITHOUT"}));
 
 constexpr std::span<const std::string_view> kReservedWords[kVersionCount] = {
     kIB4ReservedWords, kIB5ReservedWords, kIB6ReservedWords, kFB1ReservedWords,
