@@ -210,6 +210,19 @@ protected:
     // ---- tables, columns and constraints (qelIBScriptParserTables.cpp) ----
     std::unique_ptr<TFldData> ParseColumn(TDbObj* Owner, bool AllowString = false);
     void ParseDataType(TFldData& Field, bool IsDomain);
+    // The parts of a data type, in the order ParseDataType reads them.
+    // ReadTypeName is false when nothing follows for the caller to read: no
+    // type stands here, or a nested TYPE OF read the type and its tail.
+    bool ReadTypeName(TFldData& Field, bool IsDomain);
+    void ReadBlobOptions(TFldData& Field);
+    // TYPE and OF: the token after OF is current then.
+    void SkipTypeOf(TFldData& Field);
+    // COLUMN table.column of TYPE OF COLUMN, with COLUMN current.
+    void ReadTypeOfColumn(TFldData& Field);
+    bool ReadDomainOrNoType(TFldData& Field, bool IsDomain);
+    void ReadCharacterSetClause(TFldData& Field);
+    void ReadTimeZoneClause(TFldData& Field);
+    void ReadAttributesAndComputedBy(TFldData& Field, bool IsDomain);
     bool IsDataTypeWord();
     void ParseTypeSize(TFldData& Field);
     void LinkDomainUser(TFldData& Field);
@@ -281,6 +294,19 @@ protected:
     // ---- grants, drops and descriptions (qelIBScriptParserGrants.cpp) ----
     void ParseGrant();
     void ParseRevoke();
+    // What a GRANT or REVOKE names: privileges (some on columns) and the
+    // object, or roles, or privileges of DDL; and the grantees.
+    struct TGrantWhat;
+    // From the first word after GRANT (or after REVOKE's option clause) to
+    // the TO or FROM, which is current then; Revoke takes ON ALL.
+    void ReadGrantWhat(TGrantWhat& What, bool Revoke);
+    // The grantees after the current TO or FROM.
+    void ReadGrantees(TGrantWhat& What);
+    // GRANTED BY [USER] u or AS [USER] u, when current; the token after it
+    // is current then.
+    void SkipGrantor();
+    // What a REVOKE read takes from the collection's grants.
+    void RevokeGrants(const TGrantWhat& What, bool OptionOnly);
     void ParseDrop();
     void ParseComment();
     void ParseDescribe();

@@ -37,40 +37,92 @@ struct TGrantee {
     std::string Name;
 };
 
+// A grant with every field of Of.
+std::unique_ptr<TGntData> CopyGrant(const TGntData& Of)
+{
+    auto g = std::make_unique<TGntData>(Of.Objs());
+    g->Text = Of.Text;
+    g->Privileges = Of.Privileges;
+    g->Grantee = Of.Grantee;
+    g->GranteeKind = Of.GranteeKind;
+    g->ObjectName = Of.ObjectName;
+    g->ObjectKind = Of.ObjectKind;
+    g->GrantOption = Of.GrantOption;
+    g->Columns = Of.Columns;
+    g->GranteeType = Of.GranteeType;
+    g->ScriptLine = Of.ScriptLine;
+    return g;
+}
+
+// "CREATE TABLE" of "GRANT CREATE  table TO U": the words of a DDL
+// privilege, upper case and one blank apart.
+std::string DdlPrivilegeWords(std::string_view Text, std::string_view From, std::string_view Until)
+{
+    std::string out;
+    std::string word;
+    bool started = false;
+    const auto flush = [&]() {
+        if (word.empty()) return false;
+        const std::string upper = UpperCase(word);
+        word.clear();
+        if (!started) {
+            started = upper == From;
+            return false;
+        }
+        if (upper == Until) return true;
+        if (!out.empty()) out += ' ';
+        out += upper;
+        return false;
+    };
+    for (char c : Text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (flush()) return out;
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return out;
+}
+
 } // namespace
 
-// One grant a grantee, and one more for each privilege that names columns:
-//   GRANT SELECT, UPDATE (A) ON T TO U, ROLE R
-//     -> SELECT ON T TO U, UPDATE (A) ON T TO U, the same two TO ROLE R
-// Privileges to create, alter or drop kinds of objects are kept as the
-// statement's text.
-void TIbParser::ParseGrant()
+struct TIbParser::TGrantWhat {
+    bool Ddl = false;
+    std::string DdlWords; // "CREATE TABLE"
+    bool AllObjects = false; // REVOKE ALL ON ALL
+    bool All = false; // ALL [PRIVILEGES]
+    TPrivileges Plain;
+    std::vector<std::pair<TPrivilege, std::vector<std::string>>> ByColumns;
+    std::vector<std::string> Roles;
+    std::string ObjectName;
+    TDbObject ObjectKind = dboUnknown;
+    std::vector<TGrantee> Grantees;
+};
+
+void TIbParser::ReadGrantWhat(TGrantWhat& What, bool Revoke)
 {
-    const std::int32_t line = Line;
-    SetKind(stStatement, {}, dboGrant, odbCreate);
-    const std::int64_t start = TokenStart;
-    NextToken();
+    const TSymb until = Revoke ? syIBFrom : syIBTo;
+    const char* untilWord = Revoke ? "FROM" : "TO";
     TObjs* objs = Collection();
-    TPrivileges plain;
-    std::vector<std::pair<TPrivilege, std::vector<std::string>>> byColumns;
-    std::vector<std::string> roles;
-    std::string objectName;
-    TDbObject objectKind = dboUnknown;
-    const bool ddl = Symb == syIBCreate || Symb == syIBAlter || Symb == syIBDrop;
-    if (ddl) {
+    What.Ddl = Symb == syIBCreate || Symb == syIBAlter || Symb == syIBDrop;
+    if (What.Ddl) {
         // GRANT CREATE TABLE TO U, GRANT ALTER ANY PROCEDURE TO ROLE R
-        for (TLoopGuard guard(*this); !Is(syIBTo, "TO") && Symb != syTerminator && Symb != syEOF; guard.Turn())
+        for (TLoopGuard guard(*this); !Is(until, untilWord) && Symb != syTerminator && Symb != syEOF; guard.Turn()) {
+            if (!What.DdlWords.empty()) What.DdlWords += ' ';
+            What.DdlWords += UpperCase(TokenText);
             NextToken();
+        }
     } else if (Symb != syIBSelect && Symb != syIBInsert && Symb != syIBUpdate && Symb != syIBDelete &&
                Symb != syIBReferences && Symb != syIBExecute && Symb != syIBAll && !IsWord("USAGE")) {
         for (;;) {
-            roles.push_back(ExpectName());
+            What.Roles.push_back(ExpectName());
             NextToken();
             if (Symb != syComma) break;
             NextToken();
         }
-        objectName = roles.front();
-        objectKind = dboRole;
+        What.ObjectName = What.Roles.front();
+        What.ObjectKind = dboRole;
     } else {
         for (;;) {
             std::optional<TPrivilege> one;
@@ -82,9 +134,10 @@ void TIbParser::ParseGrant()
             case SymbCode(syIBExecute): one = TPrivilege::prExecute; break;
             case SymbCode(syIBReferences): one = TPrivilege::prReferences; break;
             case SymbCode(syIBAll):
+                What.All = true;
                 for (TPrivilege p : {TPrivilege::prInsert, TPrivilege::prUpdate, TPrivilege::prDelete,
                                      TPrivilege::prSelect, TPrivilege::prReferences})
-                    plain.Include(p);
+                    What.Plain.Include(p);
                 break;
             default:
                 if (IsWord("USAGE")) one = TPrivilege::prUsage;
@@ -101,36 +154,46 @@ void TIbParser::ParseGrant()
                     NextToken();
                 } while (Symb == syComma);
                 ExpectAndNext(syRParen);
-                byColumns.emplace_back(*one, std::move(columns));
+                What.ByColumns.emplace_back(*one, std::move(columns));
             } else if (one) {
-                plain.Include(*one);
+                What.Plain.Include(*one);
             }
             if (Symb != syComma) break;
             NextToken();
         }
         ExpectIs(syIBOn, "ON");
         NextToken();
-        if (Is(syIBTable, "TABLE")) objectKind = dboTable;
-        else if (Is(syIBView, "VIEW")) objectKind = dboView;
-        else if (Is(syIBProcedure, "PROCEDURE")) objectKind = dboProcedure;
-        else if (Is(syIBFunction, "FUNCTION")) objectKind = dboFunction;
-        else if (Is(syIBTrigger, "TRIGGER")) objectKind = dboTrigger;
-        else if (IsWord("PACKAGE")) objectKind = dboPackage;
-        else if (Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) objectKind = dboGenerator;
-        else if (Is(syIBException, "EXCEPTION")) objectKind = dboException;
-        if (objectKind != dboUnknown) NextToken();
-        objectName = ExpectName();
-        if (objectKind == dboUnknown && objs != nullptr) {
-            if (objs->FindTable(objectName) != nullptr) objectKind = dboTable;
-            else if (objs->FindView(objectName) != nullptr) objectKind = dboView;
-            else if (StartsWithText(objectName, "RDB$") && plain.Contains(TPrivilege::prSelect))
-                objectKind = dboTable;
+        if (Revoke && What.All && Symb == syIBAll && What.Plain.Contains(TPrivilege::prSelect)) {
+            // REVOKE ALL ON ALL FROM U: every privilege and role of U.
+            What.AllObjects = true;
+            NextToken();
+            ExpectIs(until, untilWord);
+            return;
+        }
+        TDbObject& kind = What.ObjectKind;
+        if (Is(syIBTable, "TABLE")) kind = dboTable;
+        else if (Is(syIBView, "VIEW")) kind = dboView;
+        else if (Is(syIBProcedure, "PROCEDURE")) kind = dboProcedure;
+        else if (Is(syIBFunction, "FUNCTION")) kind = dboFunction;
+        else if (Is(syIBTrigger, "TRIGGER")) kind = dboTrigger;
+        else if (IsWord("PACKAGE")) kind = dboPackage;
+        else if (Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) kind = dboGenerator;
+        else if (Is(syIBException, "EXCEPTION")) kind = dboException;
+        if (kind != dboUnknown) NextToken();
+        What.ObjectName = ExpectName();
+        if (kind == dboUnknown && objs != nullptr) {
+            if (objs->FindTable(What.ObjectName) != nullptr) kind = dboTable;
+            else if (objs->FindView(What.ObjectName) != nullptr) kind = dboView;
+            else if (StartsWithText(What.ObjectName, "RDB$") && What.Plain.Contains(TPrivilege::prSelect))
+                kind = dboTable;
         }
         NextToken();
     }
-    StatementKind.ObjName = objectName;
-    ExpectIs(syIBTo, "TO");
-    std::vector<TGrantee> grantees;
+    ExpectIs(until, untilWord);
+}
+
+void TIbParser::ReadGrantees(TGrantWhat& What)
+{
     do {
         NextToken();
         TGrantee grantee;
@@ -143,9 +206,27 @@ void TIbParser::ParseGrant()
         else if (Is(syIBRole, "ROLE")) grantee.Kind = dboRole;
         if (grantee.Kind != dboUnknown) NextToken();
         grantee.Name = ExpectName();
-        grantees.push_back(grantee);
+        What.Grantees.push_back(grantee);
         NextToken();
     } while (Symb == syComma);
+}
+
+// One grant a grantee, and one more for each privilege that names columns:
+//   GRANT SELECT, UPDATE (A) ON T TO U, ROLE R
+//     -> SELECT ON T TO U, UPDATE (A) ON T TO U, the same two TO ROLE R
+// Privileges to create, alter or drop kinds of objects are kept as the
+// statement's text.
+void TIbParser::ParseGrant()
+{
+    const std::int32_t line = Line;
+    SetKind(stStatement, {}, dboGrant, odbCreate);
+    const std::int64_t start = TokenStart;
+    NextToken();
+    TObjs* objs = Collection();
+    TGrantWhat what;
+    ReadGrantWhat(what, false);
+    StatementKind.ObjName = what.ObjectName;
+    ReadGrantees(what);
     std::int32_t grantOption = 0;
     if (Symb == syIBWith) {
         grantOption = 1;
@@ -155,25 +236,15 @@ void TIbParser::ParseGrant()
         ExpectIs(syIBOption, "OPTION");
         NextToken();
     }
-    // GRANTED BY [USER] u, or AS [USER] u: who grants is the server's.
-    if (IsWord("GRANTED") || Is(syIBAs, "AS")) {
-        if (IsWord("GRANTED")) {
-            NextToken();
-            ExpectIs(syIBBy, "BY");
-        }
-        NextToken();
-        if (Is(syIBUser, "USER")) NextToken();
-        ExpectName();
-        NextToken();
-    }
+    SkipGrantor();
     const std::string text = GetTextFrom(start);
     Emit();
     std::vector<std::unique_ptr<TGntData>> grants;
     const auto grant = [&](const TGrantee& Grantee) -> TGntData& {
         auto g = std::make_unique<TGntData>(Objs());
         g->ScriptLine = line;
-        g->ObjectName = objectName;
-        g->ObjectKind = objectKind;
+        g->ObjectName = what.ObjectName;
+        g->ObjectKind = what.ObjectKind;
         g->GrantOption = grantOption;
         g->Grantee = Grantee.Name;
         g->GranteeKind = Grantee.Kind;
@@ -185,14 +256,14 @@ void TIbParser::ParseGrant()
         grants.push_back(std::move(g));
         return *grants.back();
     };
-    for (const TGrantee& grantee : grantees) {
-        if (ddl) {
+    for (const TGrantee& grantee : what.Grantees) {
+        if (what.Ddl) {
             grant(grantee).Text = text;
-        } else if (objectKind == dboRole) {
-            for (const std::string& role : roles) grant(grantee).ObjectName = role;
+        } else if (what.ObjectKind == dboRole) {
+            for (const std::string& role : what.Roles) grant(grantee).ObjectName = role;
         } else {
-            if (!plain.Empty() || byColumns.empty()) grant(grantee).Privileges = plain;
-            for (const auto& [privilege, columns] : byColumns) {
+            if (!what.Plain.Empty() || what.ByColumns.empty()) grant(grantee).Privileges = what.Plain;
+            for (const auto& [privilege, columns] : what.ByColumns) {
                 TGntData& g = grant(grantee);
                 g.Privileges.Include(privilege);
                 for (const std::string& column : columns) g.Columns.Add(column);
@@ -208,17 +279,114 @@ void TIbParser::ParseGrant()
     }
 }
 
+// GRANTED BY [USER] u, or AS [USER] u: who grants is the server's.
+void TIbParser::SkipGrantor()
+{
+    if (!IsWord("GRANTED") && !Is(syIBAs, "AS")) return;
+    if (IsWord("GRANTED")) {
+        NextToken();
+        ExpectIs(syIBBy, "BY");
+    }
+    NextToken();
+    if (Is(syIBUser, "USER")) NextToken();
+    ExpectName();
+    NextToken();
+}
+
 TGntData* TIbParser::FindGrantObject(std::unique_ptr<TGntData> Grant)
 {
     if (Collection() == nullptr) return nullptr;
     return Collection()->AddGrant(std::move(Grant));
 }
 
+// REVOKE [GRANT OPTION FOR | ADMIN OPTION FOR] what FROM grantees
+// [GRANTED BY u]: the collection loses what the server takes back, and a
+// grant of which only part is revoked keeps the rest.
 void TIbParser::ParseRevoke()
 {
     SetKind(stStatement, {}, dboGrant, odbDrop);
-    SkipToEnd();
-    Emit(false);
+    NextToken();
+    bool optionOnly = false;
+    if ((Symb == syIBGrant || Is(syIBAdmin, "ADMIN")) && PeekIs(syIBOption, "OPTION")) {
+        optionOnly = true;
+        NextToken();
+        NextAndExpect(syIBFor);
+        NextToken();
+    }
+    TGrantWhat what;
+    ReadGrantWhat(what, true);
+    ReadGrantees(what);
+    SkipGrantor();
+    Emit();
+    RevokeGrants(what, optionOnly);
+}
+
+void TIbParser::RevokeGrants(const TGrantWhat& What, bool OptionOnly)
+{
+    TObjs* objs = Collection();
+    if (objs == nullptr) return;
+    const auto grantee = [&](const TGntData& G) {
+        for (const TGrantee& one : What.Grantees) {
+            if (G.Grantee != one.Name) continue;
+            TDbObject kind = one.Kind;
+            if (kind == dboUnknown) kind = objs->FindRole(one.Name) != nullptr ? dboRole : dboUser;
+            if (G.GranteeKind == kind || G.GranteeKind == dboUnknown) return true;
+        }
+        return false;
+    };
+    const auto object = [&](const TGntData& G) {
+        if (What.AllObjects) return true;
+        if (What.Ddl) return !G.Text.empty() && DdlPrivilegeWords(G.Text, "GRANT", "TO") == What.DdlWords;
+        if (!G.Text.empty() || (G.ObjectKind == dboRole) != (What.ObjectKind == dboRole)) return false;
+        if (What.ObjectKind == dboRole)
+            return std::find(What.Roles.begin(), What.Roles.end(), G.ObjectName) != What.Roles.end();
+        if (G.ObjectName != What.ObjectName) return false;
+        const auto relation = [](TDbObject K) { return K == dboTable || K == dboView || K == dboUnknown; };
+        return G.ObjectKind == What.ObjectKind || (relation(G.ObjectKind) && relation(What.ObjectKind));
+    };
+    std::vector<TGntData*> hit;
+    for (const auto& item : objs->Grants)
+        if (auto* g = dynamic_cast<TGntData*>(item.Object); g != nullptr && grantee(*g) && object(*g))
+            if (!OptionOnly || g->GrantOption != 0) hit.push_back(g);
+    for (TGntData* g : hit) {
+        // What stays as it was (Kept) and what loses its grant option (Lost).
+        std::unique_ptr<TGntData> kept = CopyGrant(*g);
+        std::unique_ptr<TGntData> lost = CopyGrant(*g);
+        lost->GrantOption = 0;
+        if (What.AllObjects || What.Ddl || What.ObjectKind == dboRole) {
+            kept.reset();
+        } else if (g->Columns.Empty()) {
+            // Column lists of a REVOKE leave a grant on the whole object.
+            const TPrivileges taken = What.All ? g->Privileges : g->Privileges & What.Plain;
+            if (taken.Empty()) continue;
+            lost->Privileges = taken;
+            for (std::size_t p = 0; p <= static_cast<std::size_t>(TPrivilege::prUsage); ++p)
+                if (taken.Contains(static_cast<TPrivilege>(p))) kept->Privileges.Exclude(static_cast<TPrivilege>(p));
+            if (kept->Privileges.Empty()) kept.reset();
+        } else {
+            if (What.All || !(g->Privileges & What.Plain).Empty()) {
+                kept.reset();
+            } else {
+                kept->Columns.Clear();
+                lost->Columns.Clear();
+                const auto revoked = [&](const std::string& Column) {
+                    for (const auto& [privilege, columns] : What.ByColumns)
+                        if (g->Privileges.Contains(privilege) &&
+                            std::find(columns.begin(), columns.end(), Column) != columns.end())
+                            return true;
+                    return false;
+                };
+                for (const std::string& column : g->Columns.Lines())
+                    (revoked(column) ? lost : kept)->Columns.Add(column);
+                if (lost->Columns.Empty()) continue;
+                if (kept->Columns.Empty()) kept.reset();
+            }
+        }
+        DoLogNextLine("Revoke: " + g->GetCreateDDL());
+        objs->DeleteObject(g);
+        if (kept) FindGrantObject(std::move(kept));
+        if (OptionOnly) FindGrantObject(std::move(lost));
+    }
 }
 
 void TIbParser::ParseDrop()
@@ -504,7 +672,8 @@ void TIbParser::ParseComment()
     else if (Is(syIBDatabase, "DATABASE")) {
         kind = dboDatabase;
         NextToken();
-    } else if (IsWord("COLLATION") || Is(syIBFilter, "FILTER") || IsWord("USER") || IsWord("MAPPING")) {
+    } else if (IsWord("COLLATION")) find(dboCollation);
+    else if (Is(syIBFilter, "FILTER") || IsWord("USER") || IsWord("MAPPING")) {
         NextToken();
         name = ExpectName();
         NextToken();
