@@ -265,6 +265,9 @@ TGntData* TCustomObjs::AddGrant(std::unique_ptr<TGntData> Grant)
     // new one in; they are grouped so that a load never scans every grant.
     std::vector<TGntData*>& group = m_grantGroups[GrantGroupKey(*Grant)];
     for (TGntData* g : group) {
+        // Privileges of DDL are kept as their statements' texts: one text
+        // never takes in another.
+        if (g->Text != Grant->Text) continue;
         if (g->Columns.Empty() && Grant->Columns.Empty()) {
             g->Privileges = g->Privileges | Grant->Privileges;
             return nullptr;
