@@ -9,6 +9,7 @@
 #include "qelComp_Idx.h"
 #include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
+#include "qelComp_Rol.h"
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
@@ -85,6 +86,17 @@ void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
     // TYPE OF TYPE OF ... nests: bounded like every other nesting.
     const TRecursionLevel level(*this);
     IsDataTypeWord();
+    if (!ReadTypeName(Field, IsDomain)) return;
+    ParseArrayDims(Field);
+    ReadCharacterSetClause(Field);
+    ReadTimeZoneClause(Field);
+    ReadAttributesAndComputedBy(Field, IsDomain);
+}
+
+// The built-in types by their words; a domain, TYPE OF or a computed column
+// otherwise.
+bool TIbParser::ReadTypeName(TFldData& Field, bool IsDomain)
+{
     const auto simple = [&](int Code) {
         Field.DataType = static_cast<std::uint8_t>(Code);
         NextToken();
@@ -131,98 +143,133 @@ void TIbParser::ParseDataType(TFldData& Field, bool IsDomain)
     case SymbCode(syIBVarbinary): simple(76); ParseTypeSize(Field); break;
     case SymbCode(syIBBlob):
         simple(41);
-        Field.SegmentSize = 80;
-        for (TLoopGuard guard(*this);; guard.Turn()) {
-            if (Is(syIBSubType, "SUB_TYPE")) {
-                NextToken();
-                if (Is(syIBBinary, "BINARY")) Field.SubType = 0;
-                else if (IsWord("TEXT")) Field.SubType = 1;
-                else if (IsWord("BLR")) Field.SubType = 2;
-                else if (Symb == syInteger || Symb == syMinus || Symb == syPlus) {
-                    Expect(syInteger);
-                    Field.SubType = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
-                } else ParseError("Unknown blob-subtype.");
-                NextToken();
-            } else if (Is(syIBSegment, "SEGMENT")) {
-                NextToken();
-                ExpectIs(syIBSize, "SIZE");
-                NextAndExpect(syInteger);
-                Field.SegmentSize = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
-                NextToken();
-            } else if (Symb == syLParen) {
-                NextAndExpect(syInteger);
-                Field.SegmentSize = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
-                NextToken();
-                if (Symb == syComma) {
-                    NextAndExpect(syInteger);
-                    Field.SubType = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
-                    NextToken();
-                }
-                ExpectAndNext(syRParen);
-            } else {
-                break;
-            }
-        }
+        ReadBlobOptions(Field);
         break;
-    case SymbCode(syIBType): {
-        NextToken();
-        ExpectIs(syIBOf, "OF");
-        NextToken();
-        Field.TypeOf = true;
+    case SymbCode(syIBType):
+        SkipTypeOf(Field);
         if (!Is(syIBColumn, "COLUMN")) {
             ParseDataType(Field, IsDomain);
-            return;
+            return false;
         }
-        NextToken();
-        Field.DataType = dtDomain;
-        Field.TypeOfTable = ExpectName();
-        NextAndExpect(syDot);
-        NextToken();
-        Field.TypeOfColumn = ExpectName();
-        // The field keeps its owner; what owns it uses the table instead.
-        if (Collection() != nullptr)
-            if (TTblData* table = Collection()->FindTable(Field.TypeOfTable))
-                AddDepend(Field.Parent != nullptr ? Field.Parent : &Field, table, Field.TypeOfColumn);
-        NextToken();
+        ReadTypeOfColumn(Field);
         break;
-    }
     default:
-        if (Is(syIBComputed, "COMPUTED") || (IsWord("GENERATED") && PeekWord("ALWAYS"))) break;
-        if (Symb != syIdent && Symb != syString) return;
-        if (IsWord("TYPE")) {
+        return ReadDomainOrNoType(Field, IsDomain);
+    }
+    return true;
+}
+
+// SUB_TYPE, SEGMENT SIZE and the short "(size, subtype)" form, in any order
+// and number, as the server takes them; the segment size is 80 unless one
+// of them says otherwise.
+void TIbParser::ReadBlobOptions(TFldData& Field)
+{
+    Field.SegmentSize = 80;
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Is(syIBSubType, "SUB_TYPE")) {
             NextToken();
-            ExpectIs(syIBOf, "OF");
+            if (Is(syIBBinary, "BINARY")) Field.SubType = 0;
+            else if (IsWord("TEXT")) Field.SubType = 1;
+            else if (IsWord("BLR")) Field.SubType = 2;
+            else if (Symb == syInteger || Symb == syMinus || Symb == syPlus) {
+                Expect(syInteger);
+                Field.SubType = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
+            } else ParseError("Unknown blob-subtype.");
             NextToken();
-            Field.TypeOf = true;
-            ParseDataType(Field, IsDomain);
-            return;
+        } else if (Is(syIBSegment, "SEGMENT")) {
+            NextToken();
+            ExpectIs(syIBSize, "SIZE");
+            NextAndExpect(syInteger);
+            Field.SegmentSize = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
+            NextToken();
+        } else if (Symb == syLParen) {
+            NextAndExpect(syInteger);
+            Field.SegmentSize = static_cast<std::int32_t>(IntValueInRange(0, kMaxInt32));
+            NextToken();
+            if (Symb == syComma) {
+                NextAndExpect(syInteger);
+                Field.SubType = static_cast<std::int32_t>(IntValueInRange(kMinInt32, kMaxInt32));
+                NextToken();
+            }
+            ExpectAndNext(syRParen);
+        } else {
+            break;
         }
-        Field.DataType = dtDomain;
-        Field.DomainName = Symb == syString ? ValueText : TokenText;
-        LinkDomainUser(Field);
-        NextToken();
-        break;
     }
-    ParseArrayDims(Field);
-    if (Is(syIBChar, "CHARACTER")) {
-        NextToken();
-        ExpectIs(syIBSet, "SET");
-        NextToken();
-        Field.CharSet = ExpectName();
-        // The database's default is what the server gives anyway; the set
-        // of SET NAMES is only the connection's.
-        if (SameText(Field.CharSet, IBOptions().DefaultCharSet())) Field.CharSet.clear();
-        NextToken();
+}
+
+void TIbParser::SkipTypeOf(TFldData& Field)
+{
+    NextToken();
+    ExpectIs(syIBOf, "OF");
+    NextToken();
+    Field.TypeOf = true;
+}
+
+void TIbParser::ReadTypeOfColumn(TFldData& Field)
+{
+    NextToken();
+    Field.DataType = dtDomain;
+    Field.TypeOfTable = ExpectName();
+    NextAndExpect(syDot);
+    NextToken();
+    Field.TypeOfColumn = ExpectName();
+    // The field keeps its owner; what owns it uses the table instead.
+    if (Collection() != nullptr)
+        if (TTblData* table = Collection()->FindTable(Field.TypeOfTable))
+            AddDepend(Field.Parent != nullptr ? Field.Parent : &Field, table, Field.TypeOfColumn);
+    NextToken();
+}
+
+// A version that does not know TYPE as a keyword still reads TYPE OF here
+// (without its COLUMN form, as before).
+bool TIbParser::ReadDomainOrNoType(TFldData& Field, bool IsDomain)
+{
+    if (Is(syIBComputed, "COMPUTED") || (IsWord("GENERATED") && PeekWord("ALWAYS"))) return true;
+    if (Symb != syIdent && Symb != syString) return false;
+    if (IsWord("TYPE")) {
+        SkipTypeOf(Field);
+        ParseDataType(Field, IsDomain);
+        return false;
     }
-    if ((Field.DataType == 19 || Field.DataType == 20) && ServerVersion() == TVersion::st_Firebird_40 &&
-        (Is(syIBWith, "WITH") || IsWord("WITHOUT"))) {
-        Field.WithTimeZone = Symb == syIBWith || IsWord("WITH");
-        NextToken();
-        ExpectIs(syIBTime, "TIME");
-        NextToken();
-        ExpectWord("ZONE");
-        NextToken();
-    }
+    Field.DataType = dtDomain;
+    Field.DomainName = Symb == syString ? ValueText : TokenText;
+    LinkDomainUser(Field);
+    NextToken();
+    return true;
+}
+
+void TIbParser::ReadCharacterSetClause(TFldData& Field)
+{
+    if (!Is(syIBChar, "CHARACTER")) return;
+    NextToken();
+    ExpectIs(syIBSet, "SET");
+    NextToken();
+    Field.CharSet = ExpectName();
+    // The database's default is what the server gives anyway; the set
+    // of SET NAMES is only the connection's.
+    if (SameText(Field.CharSet, IBOptions().DefaultCharSet())) Field.CharSet.clear();
+    NextToken();
+}
+
+// WITH or WITHOUT TIME ZONE after TIME or TIMESTAMP, which only Firebird 4
+// reads.
+void TIbParser::ReadTimeZoneClause(TFldData& Field)
+{
+    if ((Field.DataType != 19 && Field.DataType != 20) || ServerVersion() != TVersion::st_Firebird_40) return;
+    if (!Is(syIBWith, "WITH") && !IsWord("WITHOUT")) return;
+    Field.WithTimeZone = Symb == syIBWith || IsWord("WITH");
+    NextToken();
+    ExpectIs(syIBTime, "TIME");
+    NextToken();
+    ExpectWord("ZONE");
+    NextToken();
+}
+
+// DEFAULT, NOT NULL, COLLATE, constraints and GENERATED ALWAYS AS, then
+// COMPUTED [BY]: a computed field keeps its expression's text.
+void TIbParser::ReadAttributesAndComputedBy(TFldData& Field, bool IsDomain)
+{
     bool computed = ParseColumnAttributes(Field, IsDomain);
     if (Is(syIBComputed, "COMPUTED")) {
         NextToken();
@@ -901,14 +948,38 @@ void TIbParser::RenameLinks(TDbObj& Obj)
             RenameEntries(link.Object->Target->Uses, here, name);
 }
 
+// The grants on the columns of Table lose Column; a grant left with no
+// column goes. How many grants named it.
+static int DropGrantColumn(TObjs& Objs, const std::string& Table, const std::string& Column)
+{
+    std::vector<TGntData*> named;
+    for (const auto& item : Objs.Grants)
+        if (auto* g = dynamic_cast<TGntData*>(item.Object);
+            g != nullptr && g->Text.empty() && g->ObjectName == Table && g->Columns.IndexOf(Column) >= 0)
+            named.push_back(g);
+    for (TGntData* g : named) {
+        g->Columns.Delete(g->Columns.IndexOf(Column));
+        if (g->Columns.Empty()) Objs.DeleteObject(g);
+    }
+    return static_cast<int>(named.size());
+}
+
 // ALTER TABLE T ALTER C TO D: the server renames a column only when nothing
 // but plain indexes refers to it; their key columns follow.
+// Privileges on the column stay filed under its old name, where they do
+// nothing until a column of that name comes back; as no GRANT can name a
+// column the table lacks, a script holding them would fail and take the
+// other columns of the same GRANT with it, so the collection drops them.
 void TIbParser::RenameColumn(TTblData& Table, TFldData& Field, const std::string& OldName)
 {
     const std::string name = Field.Name();
     RenameEntries(Table.Fields, [&](const TFldData& F) { return &F == &Field; }, name);
     RenameLinks(Field);
     if (Collection() == nullptr) return;
+    if (DropGrantColumn(*Collection(), Table.Name(), OldName) > 0)
+        AddWarning("ALTER COLUMN " + OldName + " TO " + name + ": the server keeps the privileges on " + OldName +
+                   " under that name, which no GRANT can give while " + Table.Name() +
+                   " has no such column; the collection drops them.");
     for (const auto& item : Collection()->Indexes) {
         auto* index = dynamic_cast<TIdxData*>(item.Object);
         if (index == nullptr || index->TableName != Table.Name()) continue;
@@ -921,8 +992,9 @@ void TIbParser::RenameColumn(TTblData& Table, TFldData& Field, const std::string
 }
 
 // ALTER TABLE T DROP C: a check on the column alone goes with it (the
-// server refuses the drop while anything else uses the column), and the
-// table no longer uses a domain that none of its columns is based on.
+// server refuses the drop while anything else uses the column), so do the
+// privileges on it, and the table no longer uses a domain that none of its
+// columns is based on.
 void TIbParser::DropColumn(TTblData& Table, const std::string& Column)
 {
     const int i = Table.Fields.IndexOf(Column);
@@ -938,6 +1010,7 @@ void TIbParser::DropColumn(TTblData& Table, const std::string& Column)
     if (Collection() != nullptr)
         for (TDbObj* ctr : checks) Collection()->DeleteObject(ctr);
     Table.Fields.Delete(i);
+    if (Collection() != nullptr) DropGrantColumn(*Collection(), Table.Name(), Column);
     if (domain.empty() || Collection() == nullptr) return;
     for (const auto& item : Table.Fields)
         if (item.Object && item.Object->DataType == dtDomain && item.Object->DomainName == domain) return;
