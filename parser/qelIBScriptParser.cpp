@@ -416,7 +416,15 @@ void TIbParser::UnknownStatement()
 
 void TIbParser::ParseCreate()
 {
-    if (Symb == syIBRecreate) DropForRecreate();
+    // A RECREATE the server refuses changes nothing: the statement is read
+    // as it stands, with no collection to file its object, constraints or
+    // links in.
+    struct TKeepCollection {
+        TIbParser& Parser;
+        TObjs* Objs;
+        ~TKeepCollection() { Parser.SetObjs(Objs); }
+    } keep{*this, Objs()};
+    if (Symb == syIBRecreate && !DropForRecreate()) SetObjs(nullptr);
     NextToken();
     if (Symb == syIBTable || Symb == syIBGlobal) {
         const bool temporary = Symb == syIBGlobal;

@@ -335,7 +335,8 @@ protected:
     void DropGrants(const std::string& Name, TDbObject Kind);
     // RECREATE at the current token: the object of the kind and name that
     // follow is dropped first, as the server drops it; nothing is consumed.
-    void DropForRecreate();
+    // False when the server refuses the drop, and so the whole statement.
+    bool DropForRecreate();
     // The links of what Obj uses, both ends: its definition is read again.
     void ForgetUses(TDbObj& Obj);
 

@@ -539,9 +539,9 @@ std::string TIbParser::UserName(const TDbObj& User)
 // RECREATE TABLE, VIEW, PROCEDURE, FUNCTION, TRIGGER, EXCEPTION or PACKAGE
 // drops what has the name, and what goes with it, before it creates; a
 // sequence or a package body is changed in place by its own statement.
-void TIbParser::DropForRecreate()
+bool TIbParser::DropForRecreate()
 {
-    if (Collection() == nullptr) return;
+    if (Collection() == nullptr) return true;
     const TParseContext at(this);
     NextToken();
     TDbObject kind = dboUnknown;
@@ -557,12 +557,16 @@ void TIbParser::DropForRecreate()
     else if (Is(syIBException, "EXCEPTION")) kind = dboException;
     else if (IsWord("PACKAGE") && !PeekWord("BODY")) kind = dboPackage;
     TDbObj* found = nullptr;
+    std::string name;
     if (kind != dboUnknown) {
         NextToken();
-        if (Symb == syIdent) found = FindByKind(kind, TokenText, false);
+        if (Symb == syIdent) found = FindByKind(kind, name = TokenText, false);
     }
     at.Restore();
+    if (found == nullptr) return true;
     DropObject(found, "RECREATE");
+    // Refused, the old object is still there.
+    return FindByKind(kind, name, false) == nullptr;
 }
 
 void TIbParser::ForgetUses(TDbObj& Obj)
