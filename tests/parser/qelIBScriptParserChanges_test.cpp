@@ -638,3 +638,101 @@ INSTANTIATE_TEST_SUITE_P(
                         {"T>JOE:U(C)", "T>JOE:R(C)"},
                         {"ALTER COLUMN C TO D: the server keeps the privileges on C under that name, which no GRANT "
                          "can give while T has no such column; the collection drops them. @5:28"}}));
+
+// REVOKE ALL ON ALL takes every privilege and role of its grantees, and
+// leaves the others' (the server needs its security database for it, which
+// an embedded isql-fb beside the running server cannot open).
+TEST(IBScriptRevokes, AllOnAll)
+{
+    const TIBScriptRun run(kGrantObjects +
+                           "GRANT SELECT, UPDATE (A) ON T TO U1 WITH GRANT OPTION;\nGRANT EXECUTE ON PROCEDURE P TO U1;\n"
+                           "GRANT R TO U1;\nGRANT USAGE ON SEQUENCE S TO PROCEDURE P;\nGRANT SELECT ON T TO U2;\n"
+                           "GRANT SELECT ON T TO PROCEDURE P;\nREVOKE ALL ON ALL FROM U1, PROCEDURE P;\n");
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    EXPECT_EQ(CollectionPrivileges(run), std::set<std::string>{"T>U2:S"});
+}
+
+// ALTER VIEW and CREATE OR ALTER VIEW change the view in place whatever
+// stands between their words.
+INSTANTIATE_TEST_SUITE_P(
+    AlterViewWords, IBScriptChanges,
+    ::testing::Values(
+        TChangeRow{"AlterViewWithACommentBetween",
+                   "CREATE TABLE T (A INTEGER, B INTEGER);\nCREATE VIEW V AS SELECT A FROM T;\nCOMMIT;\n"
+                   "ALTER /*x*/ VIEW V AS SELECT B AS A FROM T;\n",
+                   {{"VIEW:V", {"T", "T.B"}}}},
+        TChangeRow{"CreateOrAlterViewWithLineComments",
+                   "CREATE TABLE T (A INTEGER, B INTEGER);\nCREATE VIEW V AS SELECT A FROM T;\nCOMMIT;\n"
+                   "CREATE -- c\nOR /* d */ ALTER -- e\nVIEW V AS SELECT B AS A FROM T;\n",
+                   {{"VIEW:V", {"T", "T.B"}}}}));
+
+namespace {
+
+// A view's column descriptions after ALTER VIEW: "V.X=x" for each, in the
+// collection and in the database.
+struct TViewDescriptionRow {
+    const char* Name;
+    std::string Script;
+    std::set<std::string> Descriptions;
+    friend void PrintTo(const TViewDescriptionRow& r, std::ostream* os) { *os << r.Name; }
+};
+
+class IBScriptViewDescriptions : public ::testing::TestWithParam<TViewDescriptionRow> {};
+
+std::set<std::string> IsqlViewDescriptions(const std::string& Script)
+{
+    qeltest::TempDir dir;
+    const std::string out = qeltest::RunIsql(dir, Script);
+    EXPECT_EQ(out.find("Statement failed"), std::string::npos) << out;
+    qeltest::WriteFile(dir.File("q.sql"),
+                       "SET HEADING OFF;\nSELECT CAST(TRIM(F.RDB$RELATION_NAME) || '.' || TRIM(F.RDB$FIELD_NAME) || "
+                       "'=' || F.RDB$DESCRIPTION AS VARCHAR(200)) FROM RDB$RELATION_FIELDS F JOIN RDB$RELATIONS R "
+                       "ON R.RDB$RELATION_NAME = F.RDB$RELATION_NAME WHERE R.RDB$VIEW_BLR IS NOT NULL AND "
+                       "COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0 AND F.RDB$DESCRIPTION IS NOT NULL;\n");
+    std::system(("cd '" + dir.Path().string() +
+                 "' && isql-fb -q -user SYSDBA -password masterkey forms.fdb -i q.sql >q.out 2>&1")
+                    .c_str());
+    std::set<std::string> rows;
+    std::istringstream lines(qeltest::ReadFile(dir.File("q.out")));
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+        if (!line.empty()) rows.insert(line);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST_P(IBScriptViewDescriptions, AColumnWhoseNameStaysKeepsItsDescription)
+{
+    const TViewDescriptionRow& r = GetParam();
+    const TIBScriptRun run(r.Script);
+    EXPECT_EQ(run.Messages(), std::vector<std::string>{});
+    std::set<std::string> descriptions;
+    for (const auto& item : run.objs.Views)
+        if (const auto* view = dynamic_cast<const TViwData*>(item.Object))
+            for (const auto& column : view->Columns)
+                if (!column.Object->Description().empty())
+                    descriptions.insert(view->Name() + "." + column.Name + "=" + column.Object->Description());
+    EXPECT_EQ(descriptions, r.Descriptions);
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    EXPECT_EQ(IsqlViewDescriptions(r.Script), descriptions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firebird3, IBScriptViewDescriptions,
+    ::testing::Values(
+        TViewDescriptionRow{"ColumnList",
+                            "CREATE TABLE T (A INTEGER, B INTEGER);\nCREATE VIEW V (X, Y) AS SELECT A, B FROM T;\n"
+                            "COMMENT ON COLUMN V.X IS 'x';\nCOMMENT ON COLUMN V.Y IS 'y';\nCOMMIT;\n"
+                            "ALTER VIEW V (X, Z) AS SELECT A, B FROM T;\n",
+                            {"V.X=x"}},
+        TViewDescriptionRow{"NamesFromTheSelect",
+                            "CREATE TABLE T (A INTEGER, B INTEGER);\nCREATE VIEW W AS SELECT A, B FROM T;\n"
+                            "COMMENT ON COLUMN W.A IS 'a';\nCOMMENT ON COLUMN W.B IS 'b';\nCOMMIT;\n"
+                            "CREATE OR ALTER VIEW W AS SELECT B AS A FROM T;\n",
+                            {"W.A=a"}},
+        TViewDescriptionRow{"RecreateLosesThem",
+                            "CREATE TABLE T (A INTEGER, B INTEGER);\nCREATE VIEW V (X, Y) AS SELECT A, B FROM T;\n"
+                            "COMMENT ON COLUMN V.X IS 'x';\nCOMMIT;\nRECREATE VIEW V (X, Y) AS SELECT A, B FROM T;\n",
+                            {}}));
