@@ -13,12 +13,9 @@
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
 
-#include <pthread.h>
-
 #include <algorithm>
 #include <array>
 #include <exception>
-#include <functional>
 #include <memory>
 #include <set>
 #include <type_traits>
@@ -668,39 +665,6 @@ const std::array<TMSSQLServerVersionType, 4> kMSVersions{
     TMSSQLServerVersionType::st_MSSQL2000, TMSSQLServerVersionType::st_MSSQL2008,
     TMSSQLServerVersionType::st_MSSQL2017, TMSSQLServerVersionType::st_MSSQL2019};
 
-// The address sanitizer makes every frame several times larger: the grammar
-// levels a release build reads in under 4 MB of stack then need more than
-// the 8 MB of the main thread.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-// Runs Body on a thread with a stack of StackBytes.
-void RunWithStack(std::size_t StackBytes, const std::function<void()>& Body)
-{
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    pthread_attr_setstacksize(&attr, StackBytes);
-    pthread_t thread;
-    const auto trampoline = [](void* Arg) -> void* {
-        (*static_cast<const std::function<void()>*>(Arg))();
-        return nullptr;
-    };
-    if (pthread_create(&thread, &attr, trampoline, const_cast<std::function<void()>*>(&Body)) == 0)
-        pthread_join(thread, nullptr);
-    else
-        Body();
-    pthread_attr_destroy(&attr);
-}
-
 } // namespace
 
 std::string TParseSetup::Name() const
@@ -745,12 +709,10 @@ std::vector<std::string> CheckParse(const TParseSetup& Setup, std::string_view S
     TParseStats stats;
     qel::TStringList lines;
     lines.SetText(Script);
-    const auto check = [&] {
-        if (Setup.MSSQL) CheckMSSQL(Setup, Script, lines, faults, stats);
-        else CheckIB(Setup, lines, faults, stats);
-    };
-    if (kSanitized) RunWithStack(std::size_t{64} << 20, check);
-    else check();
+    // On the caller's stack: the nesting limits keep a parse within a
+    // normal thread's stack, the sanitizers' larger frames included.
+    if (Setup.MSSQL) CheckMSSQL(Setup, Script, lines, faults, stats);
+    else CheckIB(Setup, lines, faults, stats);
     if (Stats != nullptr) *Stats = stats;
     return faults;
 }
