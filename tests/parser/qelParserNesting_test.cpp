@@ -82,6 +82,9 @@ const TDepthCase kDepthCases[] = {
      [](int n) { return Repeat("SELECT A FROM T WHERE A IN (", n) + "SELECT 1 FROM T" + Repeat(")", n); }},
     {"DerivedTables", [](int n) { return Repeat("SELECT * FROM (", n) + "SELECT 1 AS a" + Repeat(") d", n); },
      [](int n) { return Repeat("SELECT * FROM (", n) + "SELECT 1 AS A FROM T" + Repeat(") D", n); }},
+    // The deepest grammar per level: each takes several rules' recursion.
+    {"ScalarSubqueries", [](int n) { return "SELECT " + Repeat("(SELECT ", n) + "1" + Repeat(" AS x)", n) + " AS x"; },
+     [](int n) { return "SELECT " + Repeat("(SELECT ", n) + "1" + Repeat(" FROM T)", n) + " FROM T"; }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Constructs, ParserNesting, ::testing::ValuesIn(kDepthCases),
