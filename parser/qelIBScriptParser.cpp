@@ -442,7 +442,7 @@ void TIbParser::ParseCreate()
     } else if (Symb == syIBTrigger) {
         ParseCreateTrigger(false);
     } else if (Symb == syIBView) {
-        ParseCreateView();
+        ParseCreateView(false);
     } else if (IsWord("PACKAGE")) {
         ParseCreatePackage();
     } else if (Is(syIBRole, "ROLE")) {
@@ -453,7 +453,7 @@ void TIbParser::ParseCreate()
         NextToken();
         if (Is(syIBProcedure, "PROCEDURE") || Is(syIBFunction, "FUNCTION")) ParseCreateProcedure(Symb != syIBProcedure && !IsWord("PROCEDURE"));
         else if (Is(syIBTrigger, "TRIGGER")) ParseCreateTrigger(true);
-        else if (Is(syIBView, "VIEW")) ParseCreateView();
+        else if (Is(syIBView, "VIEW")) ParseCreateView(true);
         else if (IsWord("PACKAGE") && FirebirdFrom(TVersion::st_Firebird_30)) ParseCreatePackage();
         else if ((Symb == syIBException || IsWord("EXCEPTION")) && FirebirdFrom(TVersion::st_Firebird_30))
             ParseAlterException();
@@ -499,7 +499,7 @@ void TIbParser::ParseAlter()
     else if (IsWord("PACKAGE")) ParseCreatePackage();
     else if (Is(syIBIndex, "INDEX")) ParseAlterIndex();
     else if (Is(syIBTrigger, "TRIGGER")) ParseCreateTrigger(true);
-    else if (Is(syIBView, "VIEW")) ParseCreateView();
+    else if (Is(syIBView, "VIEW")) ParseCreateView(true);
     else if (Is(syIBDomain, "DOMAIN")) ParseAlterDomain();
     else if (IsWord("SEQUENCE")) ParseAlterSequence();
     else if (Symb == syIBException || (IsWord("EXCEPTION") && FirebirdFrom(TVersion::st_Firebird_30))) ParseAlterException();

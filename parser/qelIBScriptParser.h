@@ -288,7 +288,7 @@ protected:
     void ParseCreatePackage();
     void ParseCreateTrigger(bool Alter);
     std::string ParseDDLEvents();
-    void ParseCreateView();
+    void ParseCreateView(bool Alter);
     void ParseExecuteBlock();
 
     // ---- grants, drops and descriptions (qelIBScriptParserGrants.cpp) ----

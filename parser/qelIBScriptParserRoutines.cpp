@@ -260,16 +260,16 @@ std::string TIbParser::ParseDDLEvents()
     }
 }
 
-void TIbParser::ParseCreateView()
+// Alter: ALTER VIEW and CREATE OR ALTER VIEW, which change the view in
+// place, so that what uses it keeps it (RECREATE has dropped it already);
+// the server refuses a plain CREATE of a view it has, which then stays
+// unfiled.
+void TIbParser::ParseCreateView(bool Alter)
 {
     ExpectIs(syIBView, "VIEW");
-    // ALTER VIEW and CREATE OR ALTER VIEW change the view in place, so that
-    // what uses it keeps it (RECREATE has dropped it already); the server
-    // refuses a plain CREATE of a view it has, which then stays unfiled.
-    const bool alter = Trim(UpperCase(GetText(StatementStart, TokenStart - StatementStart))).ends_with("ALTER");
     NextToken();
     const std::string name = ExpectName();
-    TViwData* existing = alter && Collection() != nullptr ? Collection()->FindView(name) : nullptr;
+    TViwData* existing = Alter && Collection() != nullptr ? Collection()->FindView(name) : nullptr;
     TPendingObject<TViwData> made(*this, existing != nullptr ? nullptr : std::make_unique<TViwData>(Objs()));
     TViwData* view = existing != nullptr ? existing : made.get();
     // Who used which column of the old definition, linked again to the
