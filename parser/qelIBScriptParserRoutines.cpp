@@ -275,11 +275,16 @@ void TIbParser::ParseCreateView(bool Alter)
     // Who used which column of the old definition, linked again to the
     // column of that name in the new one.
     std::vector<std::pair<TDbObj*, std::string>> columnUsers;
+    // The server keeps the description of a column whose name stays.
+    std::vector<std::pair<std::string, std::string>> descriptions;
     if (existing != nullptr) {
-        for (const auto& column : existing->Columns)
-            if (column.Object)
-                for (const auto& link : column.Object->UsedBy)
-                    if (link.Object->Target != existing) columnUsers.emplace_back(link.Object->Target, column.Name);
+        for (const auto& column : existing->Columns) {
+            if (!column.Object) continue;
+            for (const auto& link : column.Object->UsedBy)
+                if (link.Object->Target != existing) columnUsers.emplace_back(link.Object->Target, column.Name);
+            if (!column.Object->Description().empty())
+                descriptions.emplace_back(column.Name, column.Object->Description());
+        }
         ForgetUses(*existing);
         existing->Columns.Clear();
         existing->SetBody({});
@@ -295,6 +300,8 @@ void TIbParser::ParseCreateView(bool Alter)
     }
     DoLogNextLine("View: " + view->Name());
     ReadBodyText(view, TokenStart);
+    for (const auto& [column, text] : descriptions)
+        if (TFldData* kept = view->Columns.Find(column)) kept->SetDescription(text);
     Emit();
     made.File();
     for (const auto& [user, column] : columnUsers) AddDepend(user, view, column);
