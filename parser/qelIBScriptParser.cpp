@@ -384,14 +384,8 @@ void TIbParser::ParseStatement()
         Emit(false);
         if (quit) AddWarning("QUIT: the statements before it are committed by the executor, not undone.");
         if (!exits) return;
-        m_exited = true;
-        // Said when something follows (a control character too); the rest
-        // is not even scanned, so that nothing in it can give an error.
-        std::int64_t pos = Symb == syTerminator ? NextPos - 1 : TokenStart;
-        while (pos <= GetLength() && IsLineBlank(CharAt(pos))) ++pos;
-        if (pos <= GetLength())
-            AddWarning("Not read: the rest of the script after " + std::string(quit ? "QUIT" : "EXIT") + ".");
-        Symb = syEOF;
+        m_exitWord = quit ? "QUIT" : "EXIT";
+        EndAfterExit();
     } else if (Symb == syIBMerge || IsWord("MERGE")) {
         ParseDML();
     } else {
@@ -744,7 +738,20 @@ void TIbParser::ParseInput()
     // Read while this statement's terminator is current: what the file sets
     // (the terminator too) holds for the token after it.
     if (!name.empty()) ReadInputFile(name, atName);
+    // EXIT in the file ends this script too, whose rest is left unread.
+    if (m_exited) EndAfterExit();
     if (Symb == syTerminator) NextToken();
+}
+
+// Said when something follows (a control character too); the rest is not
+// even scanned, so that nothing in it can give an error.
+void TIbParser::EndAfterExit()
+{
+    m_exited = true;
+    std::int64_t pos = Symb == syTerminator ? NextPos - 1 : TokenStart;
+    while (pos <= GetLength() && IsLineBlank(CharAt(pos))) ++pos;
+    if (pos <= GetLength()) AddWarning("Not read: the rest of the script after " + m_exitWord + ".");
+    Symb = syEOF;
 }
 
 void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
@@ -794,6 +801,7 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
     };
     inner->ParseFile(path.string(), Collection());
     m_exited = inner->m_exited;
+    m_exitWord = inner->m_exitWord;
     SetTerminator(inner->Terminator());
     AutoDDL = inner->AutoDDL;
     ConnectionOptions().Assign(inner->ConnectionOptions());

@@ -347,6 +347,10 @@ private:
     std::vector<std::string> m_inputFiles;
     // EXIT or QUIT was read (here or in an INPUT file): isql reads no further.
     bool m_exited = false;
+    // The word that ended the script: "EXIT" or "QUIT".
+    std::string m_exitWord;
+    // Stops reading after EXIT or QUIT, with a warning when text follows.
+    void EndAfterExit();
 
     // What the parser reads an INPUT file with.
     // At: where the file's name stands, for a message about the file.

@@ -736,3 +736,49 @@ INSTANTIATE_TEST_SUITE_P(
                             "CREATE TABLE T (A INTEGER, B INTEGER);\nCREATE VIEW V (X, Y) AS SELECT A, B FROM T;\n"
                             "COMMENT ON COLUMN V.X IS 'x';\nCOMMIT;\nRECREATE VIEW V (X, Y) AS SELECT A, B FROM T;\n",
                             {}}));
+
+namespace {
+
+// EXIT or QUIT in an INPUT file: what the file holds, what the including
+// script holds after the INPUT (from the next line: isql still runs what
+// stands on the INPUT's own line), and the warnings (without their places).
+struct TInputExitRow {
+    const char* Name;
+    std::string File;
+    std::string After;
+    std::vector<std::string> Warnings;
+    friend void PrintTo(const TInputExitRow& r, std::ostream* os) { *os << r.Name; }
+};
+
+class IBScriptInputExit : public ::testing::TestWithParam<TInputExitRow> {};
+
+} // namespace
+
+TEST_P(IBScriptInputExit, TheRestOfEachScriptIsSaidToBeUnread)
+{
+    const TInputExitRow& r = GetParam();
+    qeltest::TempDir dir;
+    qeltest::WriteFile(dir.File("in.sql"), r.File);
+    const std::string script = "CREATE TABLE T1 (A INTEGER);\nINPUT '" + dir.File("in.sql") + "';" + r.After;
+    const TIBScriptRun run(script);
+    std::vector<std::string> warnings;
+    for (const std::string& m : run.Messages()) warnings.push_back(m.substr(0, m.find(" @")));
+    EXPECT_EQ(warnings, r.Warnings);
+    EXPECT_EQ(run.Objects(), (std::set<std::string>{"TABLE:IN1", "TABLE:T1"}));
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(script));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firebird3, IBScriptInputExit,
+    ::testing::Values(
+        TInputExitRow{"ExitWithTextAfterBoth", "CREATE TABLE IN1 (A INTEGER);\nEXIT;\nCREATE TABLE IN2 (A INTEGER);\n",
+                      "\nCREATE TABLE T2 (A INTEGER);\n",
+                      {"Not read: the rest of the script after EXIT.", "Not read: the rest of the script after EXIT."}},
+        TInputExitRow{"ExitEndingTheFile", "CREATE TABLE IN1 (A INTEGER);\nEXIT;\n", "\nCREATE TABLE T2 (A INTEGER);\n",
+                      {"Not read: the rest of the script after EXIT."}},
+        TInputExitRow{"QuitWithNothingAfterTheInput", "CREATE TABLE IN1 (A INTEGER);\nQUIT;\n", "\n  \n",
+                      {"QUIT: the statements before it are committed by the executor, not undone."}},
+        TInputExitRow{"QuitWithTextAfterTheInput", "CREATE TABLE IN1 (A INTEGER);\nQUIT;\n", "\nDROP TABLE T1;\n",
+                      {"QUIT: the statements before it are committed by the executor, not undone.",
+                       "Not read: the rest of the script after QUIT."}}));
