@@ -453,12 +453,13 @@ FROM RDB$USER_PRIVILEGES WHERE RDB$USER <> 'SYSDBA' AND RDB$RELATION_NAME NOT LI
 AND RDB$RELATION_NAME NOT LIKE 'MON$%' AND RDB$RELATION_NAME NOT LIKE 'SEC$%' AND RDB$RELATION_NAME NOT LIKE 'SQL$%';
 )";
 
-std::set<std::string> IsqlPrivileges(const std::string& Script)
+// The lines Query gives on the database Script builds without an error.
+std::set<std::string> IsqlRows(const std::string& Script, const std::string& Query)
 {
     qeltest::TempDir dir;
     const std::string out = qeltest::RunIsql(dir, Script);
     EXPECT_EQ(out.find("Statement failed"), std::string::npos) << out;
-    qeltest::WriteFile(dir.File("q.sql"), kPrivilegesQuery);
+    qeltest::WriteFile(dir.File("q.sql"), Query);
     std::system(("cd '" + dir.Path().string() + "' && isql-fb -q -user SYSDBA -password masterkey forms.fdb -i q.sql "
                  ">q.out 2>&1").c_str());
     std::set<std::string> rows;
@@ -469,6 +470,8 @@ std::set<std::string> IsqlPrivileges(const std::string& Script)
     }
     return rows;
 }
+
+std::set<std::string> IsqlPrivileges(const std::string& Script) { return IsqlRows(Script, kPrivilegesQuery); }
 
 // The same rows of the collection's grants (those of DDL privileges aside).
 std::set<std::string> CollectionPrivileges(const TIBScriptRun& Run)
@@ -681,24 +684,11 @@ class IBScriptViewDescriptions : public ::testing::TestWithParam<TViewDescriptio
 
 std::set<std::string> IsqlViewDescriptions(const std::string& Script)
 {
-    qeltest::TempDir dir;
-    const std::string out = qeltest::RunIsql(dir, Script);
-    EXPECT_EQ(out.find("Statement failed"), std::string::npos) << out;
-    qeltest::WriteFile(dir.File("q.sql"),
-                       "SET HEADING OFF;\nSELECT CAST(TRIM(F.RDB$RELATION_NAME) || '.' || TRIM(F.RDB$FIELD_NAME) || "
-                       "'=' || F.RDB$DESCRIPTION AS VARCHAR(200)) FROM RDB$RELATION_FIELDS F JOIN RDB$RELATIONS R "
-                       "ON R.RDB$RELATION_NAME = F.RDB$RELATION_NAME WHERE R.RDB$VIEW_BLR IS NOT NULL AND "
-                       "COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0 AND F.RDB$DESCRIPTION IS NOT NULL;\n");
-    std::system(("cd '" + dir.Path().string() +
-                 "' && isql-fb -q -user SYSDBA -password masterkey forms.fdb -i q.sql >q.out 2>&1")
-                    .c_str());
-    std::set<std::string> rows;
-    std::istringstream lines(qeltest::ReadFile(dir.File("q.out")));
-    for (std::string line; std::getline(lines, line);) {
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
-        if (!line.empty()) rows.insert(line);
-    }
-    return rows;
+    return IsqlRows(Script,
+                    "SET HEADING OFF;\nSELECT CAST(TRIM(F.RDB$RELATION_NAME) || '.' || TRIM(F.RDB$FIELD_NAME) || "
+                    "'=' || F.RDB$DESCRIPTION AS VARCHAR(200)) FROM RDB$RELATION_FIELDS F JOIN RDB$RELATIONS R "
+                    "ON R.RDB$RELATION_NAME = F.RDB$RELATION_NAME WHERE R.RDB$VIEW_BLR IS NOT NULL AND "
+                    "COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0 AND F.RDB$DESCRIPTION IS NOT NULL;\n");
 }
 
 } // namespace
