@@ -35,6 +35,7 @@ namespace {
 struct TGrantee {
     TDbObject Kind = dboUnknown;
     std::string Name;
+    std::string Text; // as written: "USER BOB"
 };
 
 // A grant with every field of Of.
@@ -98,6 +99,8 @@ struct TIbParser::TGrantWhat {
     std::string ObjectName;
     TDbObject ObjectKind = dboUnknown;
     std::vector<TGrantee> Grantees;
+    std::int64_t GranteesStart = 0; // where the first grantee's text begins
+    std::int64_t GranteesEnd = 0; // where the text after the last one begins
 };
 
 void TIbParser::ReadGrantWhat(TGrantWhat& What, bool Revoke)
@@ -196,6 +199,8 @@ void TIbParser::ReadGrantees(TGrantWhat& What)
 {
     do {
         NextToken();
+        const std::int64_t from = TokenStart;
+        if (What.Grantees.empty()) What.GranteesStart = from;
         TGrantee grantee;
         if (Is(syIBView, "VIEW")) grantee.Kind = dboView;
         else if (Is(syIBProcedure, "PROCEDURE")) grantee.Kind = dboProcedure;
@@ -206,9 +211,11 @@ void TIbParser::ReadGrantees(TGrantWhat& What)
         else if (Is(syIBRole, "ROLE")) grantee.Kind = dboRole;
         if (grantee.Kind != dboUnknown) NextToken();
         grantee.Name = ExpectName();
-        What.Grantees.push_back(grantee);
         NextToken();
+        grantee.Text = GetTextFrom(from);
+        What.Grantees.push_back(grantee);
     } while (Symb == syComma);
+    What.GranteesEnd = TokenStart;
 }
 
 // One grant a grantee, and one more for each privilege that names columns:
@@ -238,6 +245,15 @@ void TIbParser::ParseGrant()
     }
     SkipGrantor();
     const std::string text = GetTextFrom(start);
+    // A privilege kept as text is granted to each grantee by a text of its
+    // own: one naming them all would give them all back when one grant is
+    // revoked and the collection's script is written.
+    const std::string head = Trim(GetText(start, what.GranteesStart - start)); // "GRANT CREATE TABLE TO"
+    const std::string after = GetTextFrom(what.GranteesEnd); // "WITH GRANT OPTION"
+    const auto textFor = [&](const TGrantee& Grantee) {
+        if (what.Grantees.size() < 2) return text;
+        return head + " " + Grantee.Text + (after.empty() ? "" : " " + after);
+    };
     Emit();
     std::vector<std::unique_ptr<TGntData>> grants;
     const auto grant = [&](const TGrantee& Grantee) -> TGntData& {
@@ -258,7 +274,7 @@ void TIbParser::ParseGrant()
     };
     for (const TGrantee& grantee : what.Grantees) {
         if (what.Ddl) {
-            grant(grantee).Text = text;
+            grant(grantee).Text = textFor(grantee);
         } else if (what.ObjectKind == dboRole) {
             for (const std::string& role : what.Roles) grant(grantee).ObjectName = role;
         } else {

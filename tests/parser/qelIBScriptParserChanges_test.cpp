@@ -586,6 +586,27 @@ TEST(IBScriptRevokes, DdlPrivileges)
                                               "BOB:GRANT ALTER ANY  procedure TO USER BOB"}));
 }
 
+// A DDL privilege granted to several grantees in one statement and taken
+// back from one: the collection's script must not give it back to him.
+TEST(IBScriptRevokes, DdlPrivilegeOfSeveralGrantees)
+{
+    const std::string script = "GRANT CREATE TABLE TO USER BOB, ROLE R1,USER ANN WITH GRANT OPTION;\n"
+                               "REVOKE CREATE TABLE FROM USER BOB;\n";
+    const TIBScriptRun run("CREATE ROLE R1;\n" + script);
+    std::vector<std::string> left;
+    std::string regrant = "COMMIT;\n";
+    for (const auto& item : run.objs.Grants)
+        if (const auto* g = dynamic_cast<const TGntData*>(item.Object)) {
+            left.push_back(g->Grantee + ":" + g->Text);
+            regrant += g->GetCreateDDL() + ";\n";
+        }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"ANN:GRANT CREATE TABLE TO USER ANN WITH GRANT OPTION",
+                                              "R1:GRANT CREATE TABLE TO ROLE R1 WITH GRANT OPTION"}));
+    if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    qeltest::ExpectIsqlRuns("CREATE ROLE R1;\n" + regrant);
+}
+
 namespace {
 
 // Column privileges after a column goes or takes a new name: the privileges
