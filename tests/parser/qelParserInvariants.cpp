@@ -101,8 +101,10 @@ class TGapReader {
 public:
     // Reported: offsets of characters a stored "Invalid char" error names
     // (which the MS SQL scanner may still drop).
-    TGapReader(const std::string& Source, bool MSSQL, const std::set<std::size_t>* Reported = nullptr)
-        : m_s(Source), m_mssql(MSSQL), m_reported(Reported)
+    // QStrings: q'...' strings are read (Firebird 3 and later).
+    TGapReader(const std::string& Source, bool MSSQL, const std::set<std::size_t>* Reported = nullptr,
+               bool QStrings = false)
+        : m_s(Source), m_mssql(MSSQL), m_qStrings(QStrings), m_reported(Reported)
     {
     }
 
@@ -264,7 +266,7 @@ private:
             if (SkipBlanksAndComments(I, To)) continue;
             if (AtTerminator(I)) return I + m_term.size();
             const char c = m_s[I];
-            if ((c == 'q' || c == 'Q') && m_s.compare(I + 1, 1, "'") == 0 && I + 2 < m_s.size() &&
+            if (m_qStrings && (c == 'q' || c == 'Q') && m_s.compare(I + 1, 1, "'") == 0 && I + 2 < m_s.size() &&
                 (I == 0 || !IsWordChar(m_s[I - 1]))) {
                 // q'<text>' (Firebird 3): up to the closing mark and a quote.
                 const char open = m_s[I + 2];
@@ -315,6 +317,7 @@ private:
 
     const std::string& m_s;
     const bool m_mssql;
+    const bool m_qStrings;
     const std::set<std::size_t>* m_reported;
     std::string m_term = ";";
 };
@@ -365,10 +368,10 @@ bool EndsScript(const std::string& SQL)
 
 // The statements placed in the source, the gaps between them read; every
 // fault goes to Faults.
-void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emitted, bool MSSQL,
+void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emitted, bool MSSQL, bool QStrings,
                      const TReported& Reported, std::vector<std::string>& Faults)
 {
-    TGapReader gaps(Source, MSSQL, &Reported.InvalidChars);
+    TGapReader gaps(Source, MSSQL, &Reported.InvalidChars, QStrings);
     // Where a statement that begins with a text that never ends was handed
     // on empty: all from there is that statement's.
     std::size_t swallowedFrom = std::string::npos;
@@ -600,7 +603,7 @@ void Record(P& Parser, std::vector<TEmitted>& Emitted)
 
 // ParseScript of Lines by Parser into Objs, and every check of it.
 template <class P>
-void ParseAndCheck(P& Parser, const qel::TStringList& Lines, TInspectedObjs& Objs, std::vector<std::string>& Faults,
+void ParseAndCheck(P& Parser, const qel::TStringList& Lines, TInspectedObjs& Objs, bool QStrings, std::vector<std::string>& Faults,
                    TParseStats& Stats)
 {
     std::vector<TEmitted> emitted;
@@ -608,7 +611,8 @@ void ParseAndCheck(P& Parser, const qel::TStringList& Lines, TInspectedObjs& Obj
     Record(Parser, emitted);
     qel::TStringList lines = Lines;
     Parser.ParseScript(lines, &Objs);
-    CheckStatements(source, emitted, std::is_same_v<P, TCountingMSSQLParser>, ReportedAt(Parser, source), Faults);
+    CheckStatements(source, emitted, std::is_same_v<P, TCountingMSSQLParser>, QStrings, ReportedAt(Parser, source),
+                    Faults);
     CheckMessages(Parser, source, Faults);
     CheckCollection(Objs, Faults);
     Stats = {static_cast<std::int64_t>(emitted.size()), Parser.Messages().Count(), Parser.CharsRead};
@@ -623,7 +627,9 @@ void CheckIB(const TParseSetup& Setup, const qel::TStringList& Lines, std::vecto
         objs.IBServerOptions().SQLServerVersion = Setup.IBVersion;
         objs.IBServerOptions().SQLDialect = Setup.IBDialect;
         auto parser = qel::MakeParser<TNoDiskIbExParser>();
-        ParseAndCheck(*parser, Lines, objs, Faults, Stats);
+        const bool qStrings = Setup.IBVersion == TIBSQLServerVersionType::st_Firebird_30 ||
+                              Setup.IBVersion == TIBSQLServerVersionType::st_Firebird_40;
+        ParseAndCheck(*parser, Lines, objs, qStrings, Faults, Stats);
         parser.reset();
     });
 }
@@ -637,7 +643,7 @@ void CheckMSSQL(const TParseSetup& Setup, std::string_view Script, const qel::TS
         objs.MSSQLServerOptions().SQLServerVersion = Setup.MSVersion;
         auto parser = qel::MakeParser<TCountingMSSQLParser>();
         parser->QuotedIdentifier = Setup.QuotedIdentifier;
-        ParseAndCheck(*parser, Lines, objs, Faults, Stats);
+        ParseAndCheck(*parser, Lines, objs, false, Faults, Stats);
         parser.reset();
     });
     // Full mode hands nothing on; it must return and free what it made.
