@@ -279,6 +279,10 @@ private:
                 while (I < m_s.size() && !(m_s[I] == c && (I + 1 >= m_s.size() || m_s[I + 1] != c)))
                     I += m_s[I] == c ? 2 : 1;
                 ++I;
+            } else if (IsWordChar(c)) {
+                // A word is one token: a terminator begins no later than
+                // its first character.
+                while (I < To && IsWordChar(m_s[I])) ++I;
             } else {
                 ++I;
             }
