@@ -10,7 +10,8 @@
 # Settings (environment): FUZZ_BUILD_DIR (build-fuzz), FUZZ_DIR (the build
 # folder's fuzz/: corpus, dictionaries, logs), FUZZ_SECONDS (120), FUZZ_JOBS
 # (1: libFuzzer workers per target), FUZZ_TARGETS ("ib mssql"),
-# FUZZ_BUILD_JOBS (nproc).
+# FUZZ_BUILD_JOBS (nproc), FUZZ_SEED (libFuzzer's random seed; unset: a new
+# one each run; the test command sets one so that a run can be repeated).
 set -uo pipefail
 shopt -s nullglob
 
@@ -64,6 +65,7 @@ for t in $TARGETS; do
     # fuzz-N.log in the folder it runs in; they are joined into the log.
     parallel=()
     if [ "$JOBS" -gt 1 ]; then parallel=(-jobs="$JOBS" -workers="$JOBS"); fi
+    if [ -n "${FUZZ_SEED:-}" ]; then parallel+=(-seed="$FUZZ_SEED"); fi
     rm -f "$findings"/fuzz-*.log
     (cd "$findings" && "$exe" "$corpus" "$WORK/seeds-$t" -dict="$WORK/$t.dict" -max_total_time="$SECONDS_EACH" \
         -max_len=65536 -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048 -print_final_stats=1 \
