@@ -1,7 +1,8 @@
 // Token symbols and keyword lists shared by every SQL dialect, and the small
 // look-up and quoting helpers the dialect word tables are built on. The
-// tokenizer and the parser base join this module later; nothing here depends
-// on them, so the identifier-quoting routines can be linked on their own.
+// tokenizer and the parsers (one folder up) build on these; nothing here
+// depends on them, so the object model's identifier quoting links the word
+// tables alone.
 #pragma once
 
 #include "qelSet.h"

@@ -1,6 +1,6 @@
 // MS SQL keyword table, reserved words and bracket quoting. The script
-// parser joins this module later and loads MSSQLResWords into its keyword
-// list.
+// parser (TMSSQLParser, qelMSSQLScriptParser.h one folder up) loads
+// MSSQLResWords into its keyword list.
 #pragma once
 
 #include "qelParser.h"

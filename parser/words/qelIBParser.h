@@ -1,6 +1,7 @@
 // InterBase/Firebird keyword tables, the keyword sets and reserved words of
 // each server version, and the dialect-3 quoting test. The script parser
-// joins this module later and loads IBResWords into its keyword list.
+// (TIbParser, qelIBScriptParser.h one folder up) loads IBResWords into its
+// keyword list.
 #pragma once
 
 #include "qelDBOptions.h"
