@@ -29,6 +29,8 @@ struct TChangeRow {
     // "kind:name" and the links it must have afterwards.
     std::vector<std::pair<std::string, std::vector<std::string>>> Links = {};
     std::vector<std::string> Messages = {};
+    // isql refuses a statement of the script.
+    bool Refused = false;
     friend void PrintTo(const TChangeRow& r, std::ostream* os) { *os << r.Name; }
 };
 
@@ -46,7 +48,7 @@ TEST_P(IBScriptChanges, TheCollectionHoldsWhatTheDatabaseHolds)
     EXPECT_EQ(run.Messages(), r.Messages);
     for (const auto& [object, links] : r.Links) EXPECT_EQ(run.Links(object), links) << object;
     if (!qeltest::IsqlInstalled()) QEL_SKIP_OR_FAIL("isql-fb is not installed");
-    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(r.Script));
+    EXPECT_EQ(qeltest::CollectionObjects(run), qeltest::IsqlObjects(r.Script, r.Refused));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -121,7 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    {"Not read: the rest of the script after EXIT. @2:6"}},
         TChangeRow{"QuitEndsTheScript", "CREATE TABLE T1 (A INTEGER);\nQUIT;\n", {},
-                   {"QUIT: the statements before it are committed by the executor, not undone. @2:6"}}));
+                   {"QUIT: the statements before it are committed by the executor, not undone. @2:6"}},
+        TChangeRow{"QuitRunIntoAControlCharacterIsNoQuit",
+                   "CREATE TABLE T1 (A INTEGER);\nQUIT\x01;\nCREATE TABLE T2 (A INTEGER);\n", {},
+                   {"Invalid char in source text: \"#1\". @2:5"},
+                   true}));
 
 // EXIT inside an INPUT file ends the script that reads it too.
 TEST(IBScriptExit, ExitInAnInputFileEndsTheWholeScript)

@@ -460,7 +460,11 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
         readGap(pos);
         lastEnd = pos + length;
         batch.push_back(sql);
-        if (!MSSQL && Reported.Exited && EndsScript(sql)) {
+        // An EXIT or QUIT with a character in it that begins no token fails
+        // as a statement and ends nothing: the parse reads on after it.
+        const auto invalid = Reported.InvalidChars.lower_bound(pos);
+        const bool failed = invalid != Reported.InvalidChars.end() && *invalid < pos + length;
+        if (!MSSQL && Reported.Exited && EndsScript(sql) && !failed) {
             // What follows is never read, and said so.
             if (n + 1 < Emitted.size())
                 Faults.push_back(std::to_string(Emitted.size() - n - 1) + " statements handed on after " + label);
