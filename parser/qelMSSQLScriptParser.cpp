@@ -1,6 +1,6 @@
 // The MS SQL script parser: its lexer, the GO rule, the statement loop and
 // dispatcher, qualified names, messages and the links made after the parse.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
@@ -24,12 +24,8 @@
 
 namespace qel {
 
-using enum TSymb;
-using enum TDbObject;
-
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\x1A'; }
 bool IsBlank(char c) { return IsLineBlank(c) || c == '\r' || c == '\n'; }
 
@@ -44,7 +40,7 @@ TCharSet MSSQLIdentChars()
 
 } // namespace
 
-TMSSQLParser::TMSSQLParser()
+TMSSQLParser::TMSSQLParser() : m_read(std::make_unique<TReadState>())
 {
     TCustomParser::SetDatabaseType(TDatabaseType::dbMSSQL);
     SetTerminator(std::string(CRLF) + "GO");
@@ -87,7 +83,7 @@ bool TMSSQLParser::GoLineAt(std::int64_t Pos, std::int64_t& CountEnd, std::strin
     if (!lineEnds(p) && !IsLineBlank(CharAt(p))) return false;
     while (p <= length && IsLineBlank(CharAt(p))) ++p;
     const std::int64_t digits = p;
-    while (p <= length && IsDigit(CharAt(p))) ++p;
+    while (p <= length && IsDigitChar(CharAt(p))) ++p;
     Count = GetText(digits, p - digits);
     CountEnd = p;
     while (p <= length && IsLineBlank(CharAt(p))) ++p;
@@ -106,30 +102,30 @@ bool TMSSQLParser::CheckTerminator()
     std::int64_t end = 0;
     std::string count;
     if (AtEnd() || !GoLineAt(NextPos - 1, end, count)) return false;
-    m_goLine = Line;
-    m_goColumn = Column;
+    m_read->goLine = Line;
+    m_read->goColumn = Column;
     MoveTo(end);
     Symb = syTerminator;
     TokenText = "GO";
-    m_goPending = true;
-    m_goCount = 1;
-    m_goCountText = count;
-    m_goCountBad = false;
+    m_read->goPending = true;
+    m_read->goCount = 1;
+    m_read->goCountText = count;
+    m_read->goCountBad = false;
     if (!count.empty()) {
         const bool valid = count.size() <= 4 && std::stoi(count) >= 1 && std::stoi(count) <= 1000;
-        if (valid) m_goCount = std::stoi(count);
-        else m_goCountBad = true;
+        if (valid) m_read->goCount = std::stoi(count);
+        else m_read->goCountBad = true;
     }
     return true;
 }
 
 void TMSSQLParser::NextToken()
 {
-    if (Symb == syTerminator && m_goPending) {
+    if (Symb == syTerminator && m_read->goPending) {
         // A rule that reads on at a GO line stays on it: the statement stays
         // in its batch, and GO's copies are handed on only after it.
-        if (m_inStatementRule) return;
-        m_goPending = false;
+        if (m_read->inStatementRule) return;
+        m_read->goPending = false;
         FinishBatch();
     }
     TCustomSQLParser::NextToken();
@@ -137,19 +133,19 @@ void TMSSQLParser::NextToken()
 
 void TMSSQLParser::FinishBatch()
 {
-    if (m_goCountBad) {
-        m_goCountBad = false;
+    if (m_read->goCountBad) {
+        m_read->goCountBad = false;
         const std::int32_t line = Line;
         const std::int32_t column = Column;
-        Line = m_goLine;
-        Column = m_goColumn;
-        ParseError("Invalid count after GO: " + m_goCountText);
+        Line = m_read->goLine;
+        Column = m_read->goColumn;
+        ParseError("Invalid count after GO: " + m_read->goCountText);
         Line = line;
         Column = column;
     }
     if (!FullMode && SourceObject == nullptr)
-        for (std::int32_t round = 1; round < m_goCount; ++round)
-            for (const TBatchStatement& s : m_batch) {
+        for (std::int32_t round = 1; round < m_read->goCount; ++round)
+            for (const TReadState::TBatchStatement& s : m_read->batch) {
                 TStatement* statement = nullptr;
                 RepeatOf = s.Statement;
                 TCustomSQLParser::DoAddStatement(s.SQL, s.StatType, s.ObjName, s.ObjType, s.Operation, s.ParentName,
@@ -157,8 +153,8 @@ void TMSSQLParser::FinishBatch()
                 RepeatOf = nullptr;
                 LastStatement = statement;
             }
-    m_batch.clear();
-    m_goCount = 1;
+    m_read->batch.clear();
+    m_read->goCount = 1;
 }
 
 void TMSSQLParser::MoveTo(std::int64_t Pos)
@@ -229,7 +225,7 @@ void TMSSQLParser::ScanToken()
             QuoteChar = '\'';
             ReadString(ValueText);
             NationalString = true;
-        } else if (c == '$' && IsDigit(PeekChar())) {
+        } else if (c == '$' && IsDigitChar(PeekChar())) {
             NextChar();
             Symb = syInteger;
             IntValue = ReadNumber();
@@ -491,7 +487,7 @@ void TMSSQLParser::ParseScript(TStringList& Script, TObjs* AObjs)
 {
     QuotedIdentifier = AnsiNulls = false;
     FullMode = false;
-    m_sourcePassDue = true;
+    m_read->sourcePassDue = true;
     TCustomSQLParser::ParseScript(Script, AObjs);
     FullMode = false;
 }
@@ -500,17 +496,17 @@ void TMSSQLParser::ParseFile(const std::string& FileName, TObjs* AObjs)
 {
     QuotedIdentifier = AnsiNulls = false;
     FullMode = false;
-    m_sourcePassDue = true;
+    m_read->sourcePassDue = true;
     TCustomSQLParser::ParseFile(FileName, AObjs);
     FullMode = false;
 }
 
 void TMSSQLParser::Parse()
 {
-    m_viewsRead.clear();
-    m_batch.clear();
-    m_goPending = m_goCountBad = false;
-    m_goCount = 1;
+    m_read->viewsRead.clear();
+    m_read->batch.clear();
+    m_read->goPending = m_read->goCountBad = false;
+    m_read->goCount = 1;
     NextToken();
     while (Symb != syEOF) {
         StatementStart = TokenStart;
@@ -522,7 +518,7 @@ void TMSSQLParser::Parse()
 
 void TMSSQLParser::ParseBatch()
 {
-    m_firstInBatch = true;
+    m_read->firstInBatch = true;
     while (Symb != syEOF && Symb != syTerminator) {
         if (Symb == sySemicolon) {
             NextToken();
@@ -538,10 +534,10 @@ void TMSSQLParser::ParseBatch()
 
 void TMSSQLParser::ParseTopStatement()
 {
-    m_statementDepth = 0;
-    m_cursorQuery = false;
-    m_wholeBatch = Symb == syMSBegin || Symb == syMSIf || Symb == syMSWhile || Symb == syMSDeclare;
-    m_keepSemicolon = false;
+    m_read->statementDepth = 0;
+    m_read->cursorQuery = false;
+    m_read->wholeBatch = Symb == syMSBegin || Symb == syMSIf || Symb == syMSWhile || Symb == syMSDeclare;
+    m_read->keepSemicolon = false;
     // A first token that begins no statement and whose own error was the
     // statement's one (a string that never ends) still takes the statement
     // to its end: its text is handed on whole, never empty.
@@ -551,10 +547,10 @@ void TMSSQLParser::ParseTopStatement()
         ~TRule() { reading = false; }
     };
     {
-        TRule rule(m_inStatementRule);
+        TRule rule(m_read->inStatementRule);
         if (!ParseStatement(nullptr) && Symb != syEOF && Symb != syTerminator) SkipToStatementEnd();
     }
-    m_firstInBatch = false;
+    m_read->firstInBatch = false;
     // What follows must end the batch or begin the next statement; else it
     // is a clause the grammar does not know, and the statement runs on to
     // its real end with one error.
@@ -578,7 +574,7 @@ void TMSSQLParser::ParseSqlCmdLine()
     std::int64_t end = TokenStart;
     while (end <= GetLength() && CharAt(end) != '\r' && CharAt(end) != '\n') ++end;
     MoveTo(end);
-    m_firstInBatch = false;
+    m_read->firstInBatch = false;
     NextToken();
     StatementKind = {TStatType::stComment, {}, dboUnknown, TDbOperation::odbComment, {}};
     AddStatement();
@@ -601,7 +597,7 @@ bool TMSSQLParser::StartsNextStatement()
 
 void TMSSQLParser::SkipToStatementEnd()
 {
-    if (m_wholeBatch || SourceObject != nullptr) SkipBatch();
+    if (m_read->wholeBatch || SourceObject != nullptr) SkipBatch();
     else SkipClause(false);
 }
 
@@ -611,10 +607,10 @@ void TMSSQLParser::DoAddStatement(const std::string& SQL, TStatType StatType, co
 {
     Statement = nullptr;
     if (FullMode || SourceObject != nullptr) return;
-    const std::string sql = m_keepSemicolon && Symb == sySemicolon && !SQL.empty() ? SQL + ";" : SQL;
+    const std::string sql = m_read->keepSemicolon && Symb == sySemicolon && !SQL.empty() ? SQL + ";" : SQL;
     TCustomSQLParser::DoAddStatement(sql, StatType, ObjName, ObjType, Operation, ParentName, Statement);
     LastStatement = Statement;
-    m_batch.push_back({Statement, sql, StatType, ObjName, ObjType, Operation, ParentName});
+    m_read->batch.push_back({Statement, sql, StatType, ObjName, ObjType, Operation, ParentName});
 }
 
 bool TMSSQLParser::StartsStatement(TSymb S)
@@ -632,8 +628,8 @@ bool TMSSQLParser::StartsStatement(TSymb S)
 bool TMSSQLParser::ParseStatement(TDbObj* Context)
 {
     TRecursionLevel level(*this);
-    ++m_statementDepth;
-    const bool top = m_statementDepth == 1;
+    ++m_read->statementDepth;
+    const bool top = m_read->statementDepth == 1;
     // A statement inside another one leaves the outer one's kind alone.
     struct TScope {
         TMSSQLParser& p;
@@ -641,7 +637,7 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
         TStatementKind kind;
         ~TScope()
         {
-            --p.m_statementDepth;
+            --p.m_read->statementDepth;
             if (!top) p.StatementKind = kind;
         }
     } scope{*this, top, StatementKind};
@@ -654,7 +650,7 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
     // batch, and a RETURN ends the rest of its batch: from there the batch
     // goes whole.
     if (top && !FullMode && (Symb == syMSLabel || Symb == syMSGoto || Symb == syMSReturn)) {
-        m_wholeBatch = true;
+        m_read->wholeBatch = true;
         SkipBatch();
         return true;
     }
@@ -737,12 +733,12 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
 TStatType TMSSQLParser::JudgeSelect(std::int64_t Start)
 {
     const std::int64_t end = FindBatchEnd(Start);
-    if (m_judge == nullptr) {
-        m_judge = MakeParser<TMSSQLParser>();
-        m_judge->OnErrorMessage = [](TObject&, const std::string&) {};
-        m_judge->ProgressEnabled = false;
+    if (m_read->judge == nullptr) {
+        m_read->judge = MakeParser<TMSSQLParser>();
+        m_read->judge->OnErrorMessage = [](TObject&, const std::string&) {};
+        m_read->judge->ProgressEnabled = false;
     }
-    TMSSQLParser* judge = m_judge.get();
+    TMSSQLParser* judge = m_read->judge.get();
     judge->Messages().Clear();
     judge->QuotedIdentifier = QuotedIdentifier;
     judge->ServerOptions().MSSQLServerOptions().Assign(ServerOptions().MSSQLServerOptions());
@@ -947,7 +943,7 @@ std::int64_t TMSSQLParser::IntegerValue()
 
 void TMSSQLParser::ParseError(const std::string& Msg)
 {
-    TDbObj* object = SourceObject != nullptr ? SourceObject : m_bodyObject;
+    TDbObj* object = SourceObject != nullptr ? SourceObject : m_read->bodyObject;
     if (object == nullptr) {
         TCustomSQLParser::ParseError(Msg);
         return;
@@ -991,7 +987,7 @@ void TMSSQLParser::ParseObjectSources()
     if (objs == nullptr) return;
     std::vector<TDbObj*> objects;
     for (const auto& item : objs->Views)
-        if (!m_viewsRead.contains(item.Object)) objects.push_back(item.Object);
+        if (!m_read->viewsRead.contains(item.Object)) objects.push_back(item.Object);
     for (const auto& item : objs->Procedures) objects.push_back(item.Object);
     for (const auto& item : objs->Triggers) objects.push_back(item.Object);
     for (TDbObj* obj : objects) {
@@ -1033,12 +1029,12 @@ void TMSSQLParser::ParseObjectSource(TDbObj& Obj)
 
 void TMSSQLParser::AfterParse()
 {
-    if (m_sourcePassDue) {
-        m_sourcePassDue = false;
+    if (m_read->sourcePassDue) {
+        m_read->sourcePassDue = false;
         FullMode = true;
         ParseObjectSources();
     }
-    m_viewsRead.clear();
+    m_read->viewsRead.clear();
     TCustomSQLParser::AfterParse();
     LinkAfterParse();
 }

@@ -31,7 +31,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace qel {
@@ -191,8 +190,6 @@ protected:
     // The word that begins there, upper-cased; empty when none does (a GO
     // line is no word of the statement).
     std::string PeekWord();
-    static bool IsDigitChar(char C) { return C >= '0' && C <= '9'; }
-    static bool IsOnOff(TSymb S) { return S == syMSOn || S == syMSOff; }
     // The GO line whose G stands at Pos: CountEnd and Count are the end and
     // text of its count (empty without one).
     bool GoLineAt(std::int64_t Pos, std::int64_t& CountEnd, std::string& Count);
@@ -368,15 +365,9 @@ protected:
     bool StartsExpression() const;
 
 private:
-    struct TBatchStatement {
-        TStatement* Statement;
-        std::string SQL;
-        TStatType StatType;
-        std::string ObjName;
-        TDbObject ObjType;
-        TDbOperation Operation;
-        std::string ParentName;
-    };
+    // The state of one read (qelMSSQLScriptParserPrivate.h).
+    struct TReadState;
+
     void FinishBatch();
     void ParseTopStatement();
     // A SELECT that takes the rest of its batch: stSelect only when that text
@@ -384,33 +375,7 @@ private:
     TStatType JudgeSelect(std::int64_t Start);
     void LinkAfterParse();
 
-    std::vector<TBatchStatement> m_batch;
-    bool m_goPending = false;
-    // A statement's rule is reading: the GO line it meets ends what it may
-    // read, as the end of the source does.
-    bool m_inStatementRule = false;
-    std::int32_t m_goCount = 1;
-    std::string m_goCountText;
-    std::int32_t m_goLine = 0;
-    std::int32_t m_goColumn = 0;
-    bool m_goCountBad = false;
-    bool m_sourcePassDue = false;
-    // Reads the SELECT batches of the split pass whole, to judge their kind.
-    std::unique_ptr<TMSSQLParser> m_judge;
-    // The query of a cursor is read: its FOR READ ONLY / UPDATE is the cursor's.
-    bool m_cursorQuery = false;
-    int m_statementDepth = 0;
-    // The statement being read takes its batch to the end when it fails
-    // (bodies, control-of-flow).
-    bool m_wholeBatch = false;
-    // The object whose body is read in place (its messages name it).
-    TDbObj* m_bodyObject = nullptr;
-    // Views whose query failed in the split pass.
-    std::unordered_set<const TDbObj*> m_viewsRead;
-    // The statement's ";" belongs to its text (MERGE).
-    bool m_keepSemicolon = false;
-    // No statement of the batch has been read yet.
-    bool m_firstInBatch = true;
+    std::unique_ptr<TReadState> m_read;
 };
 
 } // namespace qel

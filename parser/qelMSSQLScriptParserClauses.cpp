@@ -3,7 +3,7 @@
 // synonyms, event sessions, keys, audits ...). They are read to their real
 // end and handed on whole as plain statements, so that a script of today's
 // server loads without a false error and without a statement cut in two.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelText.h"
 
@@ -15,8 +15,6 @@
 #include <vector>
 
 namespace qel {
-
-using enum TSymb;
 
 namespace {
 

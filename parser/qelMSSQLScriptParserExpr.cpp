@@ -2,15 +2,12 @@
 // comparisons and predicates, + - ||, * / % & | ^, then the factors. A
 // name followed by "(" is a function call and links the object being read
 // to the function of that name.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelComp_Fld.h"
 #include "qelText.h"
 
 namespace qel {
-
-using enum TSymb;
-using enum TDbObject;
 
 bool TMSSQLParser::StartsExpression() const
 {

@@ -2,7 +2,7 @@
 // DECLARE, cursors), of INSERT, UPDATE, DELETE and MERGE, and of queries
 // with their table sources; each table source links the object being read
 // to the table, view or function it names.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelComp_Fld.h"
 #include "qelComp_Tbl.h"
@@ -13,9 +13,6 @@
 #include <iterator>
 
 namespace qel {
-
-using enum TSymb;
-using enum TDbObject;
 
 // ---- blocks and control flow ---------------------------------------------------------
 
@@ -171,9 +168,9 @@ void TMSSQLParser::ParseCursorDefinition(TDbObj* Context)
     while (Symb == syIdent && std::find(std::begin(kOptions), std::end(kOptions), Word()) != std::end(kOptions))
         NextToken();
     ExpectAndNext(syMSFor);
-    m_cursorQuery = true;
+    m_read->cursorQuery = true;
     ParseQuery(Context);
-    m_cursorQuery = false;
+    m_read->cursorQuery = false;
     if (Symb != syMSFor) return;
     NextToken();
     if (Symb == syMSRead) {
@@ -377,7 +374,7 @@ void TMSSQLParser::ParseDelete(TDbObj* Context)
 void TMSSQLParser::ParseMerge(TDbObj* Context)
 {
     // The server requires the ";" that ends a MERGE: it stays in the text.
-    if (m_statementDepth <= 1) m_keepSemicolon = true;
+    if (m_read->statementDepth <= 1) m_read->keepSemicolon = true;
     NextToken();
     if (Symb == syMSTop) ParseTop(Context);
     if (Symb == syMSInto) NextToken();
@@ -821,7 +818,7 @@ void TMSSQLParser::ParseForClause()
 {
     // FOR READ ONLY and FOR UPDATE belong to a cursor declaration.
     const std::string next = PeekWord();
-    if (m_cursorQuery && next != "BROWSE" && next != "XML" && next != "JSON") return;
+    if (m_read->cursorQuery && next != "BROWSE" && next != "XML" && next != "JSON") return;
     NextToken();
     if (IsAnyWord("BROWSE")) {
         NextToken();

@@ -1,6 +1,6 @@
 // CREATE INDEX (plain, XML, full-text), CREATE STATISTICS, CREATE and ALTER
 // VIEW, PROCEDURE, FUNCTION and TRIGGER.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelMsgMngr.h"
 
@@ -16,9 +16,6 @@
 #include <utility>
 
 namespace qel {
-
-using enum TSymb;
-using enum TDbObject;
 
 namespace {
 
@@ -256,7 +253,7 @@ void TMSSQLParser::ParseCreateStatistics()
 void TMSSQLParser::ParseCreateView(bool IsAlter, bool OrAlter)
 {
     // The body runs to the end of the batch, failed or not.
-    m_wholeBatch = true;
+    m_read->wholeBatch = true;
     ExpectAndNext(syMSView);
     ParseObjectName(dboView, true);
     auto* known = IsAlter || OrAlter ? dynamic_cast<TViwData*>(FindObject(dboView, NameOwner, NameObject)) : nullptr;
@@ -352,12 +349,12 @@ void TMSSQLParser::ParseViewQueryInPlace(TViwData& View)
         ~TScope()
         {
             p.FullMode = false;
-            p.m_bodyObject = nullptr;
-            if (p.Messages().Count() > messages) p.m_viewsRead.insert(&view);
+            p.m_read->bodyObject = nullptr;
+            if (p.Messages().Count() > messages) p.m_read->viewsRead.insert(&view);
         }
     } scope{*this, View, Messages().Count()};
     FullMode = true;
-    m_bodyObject = &View;
+    m_read->bodyObject = &View;
     NextToken();
     if (Symb == syMSWith) ParseWith(&View);
     else ParseQuery(&View);
@@ -377,7 +374,7 @@ void TMSSQLParser::ParseViewQueryInPlace(TViwData& View)
 void TMSSQLParser::ParseCreateProcedure(bool IsFunction, bool IsAlter, bool OrAlter)
 {
     // The body runs to the end of the batch, failed or not.
-    m_wholeBatch = true;
+    m_read->wholeBatch = true;
     NextToken();
     ParseObjectName(dboProcedure, true);
     auto* known =
@@ -521,7 +518,7 @@ std::string TMSSQLParser::ParseRoutineBody(TDbObj* Routine, bool KeepAs)
 void TMSSQLParser::ParseCreateTrigger(bool IsAlter, bool OrAlter)
 {
     // The body runs to the end of the batch, failed or not.
-    m_wholeBatch = true;
+    m_read->wholeBatch = true;
     ExpectAndNext(syMSTrigger);
     ParseObjectName(dboTrigger, false);
     const std::string owner = NameOwner;

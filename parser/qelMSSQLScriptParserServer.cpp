@@ -2,7 +2,7 @@
 // Service Broker objects, certificates, CREATE and ALTER DATABASE, BACKUP and
 // RESTORE. They are read and checked; only CREATE DATABASE changes what the
 // parser hands on (the database the script's connection settings name).
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelText.h"
 
@@ -10,9 +10,6 @@
 #include <iterator>
 
 namespace qel {
-
-using enum TSymb;
-using enum TDbObject;
 
 void TMSSQLParser::Skip(int Count)
 {

@@ -2,7 +2,7 @@
 // sequences and XML schema collections; GRANT, REVOKE and DENY; SET; EXEC
 // with the system procedures that build objects; and the other single
 // statements.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelComp_Def.h"
 #include "qelComp_Dmn.h"
@@ -24,8 +24,6 @@
 
 namespace qel {
 
-using enum TSymb;
-using enum TDbObject;
 using P = TPrivilege;
 
 namespace {
@@ -214,7 +212,7 @@ void TMSSQLParser::ParseDrop()
 
 void TMSSQLParser::ParseCreateRuleOrDefault(bool IsRule)
 {
-    m_wholeBatch = true;
+    m_read->wholeBatch = true;
     NextToken();
     const bool bracketed = Symb == syIdent && CharAt(TokenStart) == '[';
     ParseObjectName(IsRule ? dboRule : dboDefault, false);

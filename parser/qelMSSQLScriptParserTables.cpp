@@ -1,5 +1,5 @@
 // CREATE TABLE and ALTER TABLE: tables, columns, data types and constraints.
-#include "qelMSSQLScriptParser.h"
+#include "qelMSSQLScriptParserPrivate.h"
 
 #include "qelComp_Ctr.h"
 #include "qelComp_Fld.h"
@@ -13,9 +13,6 @@
 #include <utility>
 
 namespace qel {
-
-using enum TSymb;
-using enum TDbObject;
 
 namespace {
 
