@@ -12,6 +12,7 @@
 
 #include "qelComponent.h"
 #include "qelDBOptions.h"
+#include "qelOwnedNameList.h"
 #include "qelText.h"
 #include "qelTypes.h"
 
@@ -52,88 +53,7 @@ protected:
     TStatementSink& operator=(const TStatementSink&) = default;
 };
 
-// An insertion-ordered list of names, each with an optional owned object:
-// the columns of a table or view, the parameters of a routine, the key
-// columns of an index, the dependency links of an object. Lookups follow the
-// list's case rule, by ASCII case only.
-template <class T>
-class TOwnedNameList {
-public:
-    struct TItem {
-        std::string Name;
-        std::unique_ptr<T> Object;
-    };
-
-    // Case rule of IndexOf and Find; a table's column list is blind to case
-    // under MS SQL.
-    bool CaseSensitive = true;
-
-    int Count() const { return static_cast<int>(m_items.size()); }
-    bool Empty() const { return m_items.empty(); }
-    const std::string& Names(int Index) const { return m_items.at(static_cast<std::size_t>(Index)).Name; }
-    T* Objects(int Index) const { return m_items.at(static_cast<std::size_t>(Index)).Object.get(); }
-
-    // Appends Name with Object (which may be null) and returns the object.
-    T* Add(std::string Name, std::unique_ptr<T> Object = nullptr)
-    {
-        T* raw = Object.get();
-        m_items.push_back({std::move(Name), std::move(Object)});
-        return raw;
-    }
-    // Position of the first entry named Name, or -1.
-    int IndexOf(std::string_view Name) const
-    {
-        for (std::size_t i = 0; i < m_items.size(); ++i)
-            if (CaseSensitive ? m_items[i].Name == Name : SameText(m_items[i].Name, Name)) return static_cast<int>(i);
-        return -1;
-    }
-    // The object of the first entry named Name, or nullptr.
-    T* Find(std::string_view Name) const
-    {
-        const int i = IndexOf(Name);
-        return i < 0 ? nullptr : Objects(i);
-    }
-    // Removes the entry and hands its object to the caller; std::out_of_range
-    // for a position that is not in the list.
-    std::unique_ptr<T> Extract(int Index)
-    {
-        std::unique_ptr<T> obj = std::move(m_items.at(static_cast<std::size_t>(Index)).Object);
-        m_items.erase(m_items.begin() + Index);
-        return obj;
-    }
-    // Removes the entry and frees its object.
-    void Delete(int Index) { Extract(Index); }
-    // Frees every entry whose object Pred accepts; answers how many.
-    template <class Pred>
-    int RemoveIf(Pred pred)
-    {
-        const auto n = std::erase_if(m_items, [&](const TItem& item) { return item.Object && pred(*item.Object); });
-        return static_cast<int>(n);
-    }
-    void Clear() { m_items.clear(); }
-
-    auto begin() const { return m_items.begin(); }
-    auto end() const { return m_items.end(); }
-
-private:
-    std::vector<TItem> m_items;
-};
-
 using TDependList = TOwnedNameList<TDependObj>;
-
-// Points Self and Value at each other through Link (a member pointer), after
-// unpairing whatever either was paired with; nullptr unpairs Self. Pairs
-// that are always mutual can be undone from either end when one goes.
-template <class T>
-void PairMutually(T* Self, T* T::*Link, T* Value)
-{
-    if (Self->*Link == Value) return;
-    if (T* old = Self->*Link; old != nullptr && old->*Link == Self) old->*Link = nullptr;
-    Self->*Link = Value;
-    if (Value == nullptr || Value == Self) return;
-    if (T* old = Value->*Link; old != nullptr && old != Self) PairMutually(old, Link, static_cast<T*>(nullptr));
-    Value->*Link = Self;
-}
 
 // Flag bits of TCustomObjs::ScriptFlags; an object without a collection
 // reads all of them as set.
@@ -271,6 +191,16 @@ public:
     virtual TDbObj* GetParentObj() const { return nullptr; }
     virtual std::string GetParentName() const { return {}; }
 
+    // What the base asks of the kinds, each answered by the kind itself.
+    virtual bool IsColumn() const { return false; }
+    virtual bool IsView() const { return false; }
+    // A table, view or procedure, which SQL Anywhere qualifies by owner.
+    virtual bool IsOwnedByUser() const { return false; }
+    // The table name an index is keyed under; empty for other objects.
+    virtual std::string GetIndexTableName() const { return {}; }
+    // "PK__", "UQ__", "FK__" or "DF__" by a constraint's kind; nullptr else.
+    virtual const char* SystemConstraintPrefix() const { return nullptr; }
+
     // ---- non-virtual operations ----
     // The name as written in statements: schema (or SQL Anywhere owner) and
     // name, each quoted.
@@ -301,6 +231,32 @@ public:
     bool CheckSystemConstraintName();
 
 protected:
+    // ---- the kinds' own steps of the create and drop walks ----
+    // The CREATE text to the executor: a plain statement named by the
+    // qualified name in the base; routines and triggers go as blocks.
+    virtual void WriteCreateStatement(const std::string& SQL);
+    // The description statements that follow a new object's CREATE, with the
+    // descriptions flag set: none in the base; a column's own, a routine's
+    // and its parameters'.
+    virtual void WriteCreateDescriptions(TStatementSink& /*Executor*/) {}
+    // The create walk meets the object existing already: nothing in the
+    // base; a routine or trigger written as a stub earlier gets its body.
+    virtual void WriteDeferredBody() {}
+    // Created because an object that uses it is: the whole object in the
+    // base; a routine as its stub, since routines may use each other.
+    virtual void CreateForUser() { CreateObject(); }
+    // True when the source side holds another object under this one's key,
+    // which keeps this one (and its data) from being dropped: never in the
+    // base; tables and generators ask.
+    virtual bool KeptBySourceSide() const { return false; }
+    // Just before the DROP statement: nothing in the base; the columns of a
+    // table or view go with it.
+    virtual void MarkPartsDropped() {}
+    // Used (an object this one uses) is about to go: this object goes first
+    // in the base; routines and triggers are emptied instead where the
+    // server allows, a view's column takes its view along.
+    virtual void DropForUsed(const TDbObj& Used);
+
     // As stored by SetName and SetSchema: upper case under MS SQL's
     // case-blind rule. Kinds store the names they hold of others so too.
     std::string StoredName(std::string_view Value) const;
@@ -335,15 +291,6 @@ private:
     TCustomObjs* ServerObjs() const;
     // Removes the links that point at this object from the other ends.
     void DetachLinks();
-    // What the base asks of the kinds.
-    bool IsColumn() const;
-    bool IsView() const;
-    // A table, view or procedure, which SQL Anywhere qualifies by owner.
-    bool IsOwnedByUser() const;
-    // The table name an index is keyed under; empty for other objects.
-    std::string GetIndexTableName() const;
-    // "PK__", "UQ__", "FK__" or "DF__" by a constraint's kind; nullptr else.
-    const char* SystemConstraintPrefix() const;
 };
 
 // One dependency link: its Name and ObjectType are those of its target. A

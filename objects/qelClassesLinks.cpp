@@ -1,11 +1,9 @@
-// Dependency links between database objects, and what the object base asks
-// of the object kinds.
+// Dependency links between database objects.
 #include "qelClasses.h"
 
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
-#include "qelComp_Idx.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
 #include "qelComp_Viw.h"
@@ -121,37 +119,6 @@ bool TDbObj::HasMissingDependency() const
             return true;
     }
     return false;
-}
-
-// ---- kinds ----
-
-bool TDbObj::IsColumn() const { return dynamic_cast<const TFldData*>(this) != nullptr; }
-
-bool TDbObj::IsView() const { return dynamic_cast<const TViwData*>(this) != nullptr; }
-
-bool TDbObj::IsOwnedByUser() const
-{
-    return dynamic_cast<const TTblData*>(this) != nullptr || dynamic_cast<const TViwData*>(this) != nullptr ||
-           dynamic_cast<const TPrcData*>(this) != nullptr;
-}
-
-std::string TDbObj::GetIndexTableName() const
-{
-    const auto* index = dynamic_cast<const TIdxData*>(this);
-    return index == nullptr ? std::string() : index->TableName;
-}
-
-const char* TDbObj::SystemConstraintPrefix() const
-{
-    const auto* constraint = dynamic_cast<const TCtrData*>(this);
-    if (constraint == nullptr) return nullptr;
-    switch (constraint->ConstraintKind() & 0x7F) {
-    case ckPrimaryKey: return "PK__";
-    case ckUnique: return "UQ__";
-    case ckForeignKey: return "FK__";
-    case ckDefault: return "DF__";
-    default: return nullptr;
-    }
 }
 
 } // namespace qel

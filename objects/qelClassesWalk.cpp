@@ -3,13 +3,10 @@
 // writes each step as a statement into the collection's executor.
 #include "qelClasses.h"
 
-#include "qelComp_Ctr.h"
 #include "qelComp_Fld.h"
-#include "qelComp_Gnr.h"
 #include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
-#include "qelComp_Viw.h"
 #include "qelCustomObjs.h"
 #include "qelObjs.h"
 #include "qelWalk.h"
@@ -90,17 +87,6 @@ TDbObj* CreationTarget(const TDbObj& User, TDbObj* Target)
     return table;
 }
 
-// A routine some object needs before its real body can be written: its
-// head with a body that uses nothing, so that routines that use each other
-// can all be created; the real body follows through its ALTER text.
-void CreateStub(TPrcData& Routine)
-{
-    EmitStatement(Routine, Routine.GetStubCreateScript(), stProcedure, Routine.Name(), TDbObject::dboProcedure,
-                  odbEmptyCreate);
-    Routine.SetStubCreated(true);
-    Routine.SetExists(true);
-}
-
 } // namespace
 
 // ---- creating ----
@@ -112,39 +98,19 @@ void TDbObj::CreateObject()
     CreateDependencies();
     TStatementSink* executor = GetExecutor();
     if (GetDatabaseType() == TDatabaseType::dbPostgreSQL && executor != nullptr) executor->SetCurrentSchema(Schema());
-    auto* routine = dynamic_cast<TPrcData*>(this);
-    auto* trigger = dynamic_cast<TTrgData*>(this);
     if (!GetExists()) {
-        const std::string sql = GetCreateScript();
-        if (routine != nullptr) {
-            EmitStatement(*this, sql, stProcedure, Name(), TDbObject::dboProcedure, odbCreate);
-        } else if (trigger != nullptr) {
-            EmitStatement(*this, sql, stTrigger, Name(), TDbObject::dboTrigger, odbCreate);
-            trigger->CreatedBody = Body();
-            SetLinksActive(UsedBy, false);
-        } else {
-            EmitStatement(*this, sql, stStatement, GetQualifiedName(), ObjectType(), odbCreate, GetParentName());
-        }
-        if ((GetScriptFlags() & sfDescriptions) != 0 && executor != nullptr) {
-            if ((routine != nullptr || dynamic_cast<TFldData*>(this) != nullptr) && !Description().empty())
-                executor->AddDescription(*this);
-            if (routine != nullptr)
-                for (const auto* params : {&routine->InputParams, &routine->OutputParams})
-                    for (const auto& param : *params)
-                        if (param.Object && !param.Object->Description().empty())
-                            executor->AddDescription(*param.Object);
-        }
+        WriteCreateStatement(GetCreateScript());
+        if ((GetScriptFlags() & sfDescriptions) != 0 && executor != nullptr) WriteCreateDescriptions(*executor);
         SetExists(true);
-    } else if ((routine != nullptr && routine->StubCreated()) || (trigger != nullptr && trigger->StubPending())) {
-        // Written as a stub earlier (or emptied on the other side): the real
-        // body comes now, whether or not the object counts as existing.
-        EmitStatement(*this, GetAlterScript(), routine != nullptr ? stProcedure : stTrigger, Name(), ObjectType(),
-                      odbAlter);
-        if (trigger != nullptr) trigger->CreatedBody = Body();
+    } else {
+        WriteDeferredBody();
     }
-    if (routine != nullptr) routine->SetStubCreated(false);
-    if (trigger != nullptr) trigger->SetStubPending(false);
     AfterCreate();
+}
+
+void TDbObj::WriteCreateStatement(const std::string& SQL)
+{
+    EmitStatement(*this, SQL, stStatement, GetQualifiedName(), ObjectType(), odbCreate, GetParentName());
 }
 
 void TDbObj::CreateDependencies()
@@ -157,10 +123,7 @@ void TDbObj::CreateDependencies()
         TDbObj* target = CreationTarget(*this, link->Target);
         if (target == nullptr || target->GetExists()) continue;
         if (debug) WalkLog(*this, "  Create: " + target->ClassName() + " " + target->GetDisplayName());
-        if (auto* routine = dynamic_cast<TPrcData*>(target))
-            CreateStub(*routine);
-        else
-            target->CreateObject();
+        target->CreateForUser();
     }
 }
 
@@ -168,28 +131,23 @@ void TDbObj::AfterCreate() { SetExists(true); }
 
 // ---- dropping ----
 
+bool SourceSideHoldsOther(const TDbObj& Obj, TObjIndex TCustomObjs::*Index)
+{
+    const TCustomObjs* source = Obj.Objs() == nullptr ? nullptr : Obj.Objs()->GetSourceObjs();
+    const TDbObj* held = source == nullptr ? nullptr : (source->*Index).Find(Obj.GetKey());
+    return held != nullptr && held != &Obj;
+}
+
 void TDbObj::DropObject()
 {
     if (!GetExists()) return;
     // A table or generator the source side still has stays with its data.
-    if (dynamic_cast<TTblData*>(this) != nullptr || dynamic_cast<TGnrData*>(this) != nullptr) {
-        const TCustomObjs* source = Objs() == nullptr ? nullptr : Objs()->GetSourceObjs();
-        const TObjIndex* index = source == nullptr ? nullptr
-                                 : dynamic_cast<TTblData*>(this) != nullptr ? &source->Tables
-                                                                            : &source->Generators;
-        const TDbObj* held = index == nullptr ? nullptr : index->Find(GetKey());
-        if (held != nullptr && held != this) return;
-    }
+    if (KeptBySourceSide()) return;
     TWalkScope walk(*this, true);
     if (!walk.Entered()) return;
     DropDependents();
     if (GetExists()) {
-        if (auto* table = dynamic_cast<TTblData*>(this))
-            for (const auto& field : table->Fields)
-                if (field.Object) field.Object->SetExists(false);
-        if (auto* view = dynamic_cast<TViwData*>(this))
-            for (const auto& column : view->Columns)
-                if (column.Object) column.Object->SetExists(false);
+        MarkPartsDropped();
         // A block reads the catalogue in its own transaction: a commit before
         // it lets a script's block see the DDL run just before (a script
         // tool's transaction is a snapshot), and one after commits its DDL.
@@ -206,30 +164,17 @@ void TDbObj::DropObject()
 
 void TDbObj::DropDependents()
 {
-    const bool sybaseASE = GetDatabaseType() == TDatabaseType::dbSybaseASE;
     for (const auto& item : UsedBy) {
         TDependObj* link = item.Object.get();
         if (link == nullptr || !link->Active) continue;
         link->Active = false;
         TDbObj* user = link->Target;
         if (user == nullptr || user == this || !user->GetExists()) continue;
-        if (auto* routine = dynamic_cast<TPrcData*>(user)) {
-            // Emptied, not dropped: what uses the routine keeps working.
-            if (!sybaseASE) routine->EmptyBody(true);
-        } else if (auto* trigger = dynamic_cast<TTrgData*>(user)) {
-            if (sybaseASE || GetDatabaseType() == TDatabaseType::dbPostgreSQL)
-                trigger->DropObject();
-            else
-                trigger->EmptyTriggerBody(odbEmpty);
-        } else if (auto* column = dynamic_cast<TFldData*>(user); column != nullptr &&
-                                                                  dynamic_cast<TViwData*>(column->Parent) != nullptr) {
-            // A view's column cannot go alone: its view goes.
-            column->Parent->DropObject();
-        } else {
-            user->DropObject();
-        }
+        user->DropForUsed(*this);
     }
 }
+
+void TDbObj::DropForUsed(const TDbObj& /*Used*/) { DropObject(); }
 
 void TDbObj::AfterDrop() { SetExists(false); }
 

@@ -330,4 +330,15 @@ void TCtrData::CreateDependencies()
     }
 }
 
+const char* TCtrData::SystemConstraintPrefix() const
+{
+    switch (Kind()) {
+    case ckPrimaryKey: return "PK__";
+    case ckUnique: return "UQ__";
+    case ckForeignKey: return "FK__";
+    case ckDefault: return "DF__";
+    default: return nullptr;
+    }
+}
+
 } // namespace qel

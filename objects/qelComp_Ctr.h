@@ -110,6 +110,7 @@ public:
     // definition (InColumn) an MS SQL default on that column alone ends
     // after its value: "CONSTRAINT DF_C DEFAULT 0"; else "... DEFAULT 0 FOR C".
     std::string GetConstraintText(bool InColumn) const;
+    const char* SystemConstraintPrefix() const override;
 
 private:
     // The kind without its top bit.

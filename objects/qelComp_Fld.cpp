@@ -604,4 +604,17 @@ void TFldData::CreateDependencies()
     });
 }
 
+void TFldData::WriteCreateDescriptions(TStatementSink& Executor)
+{
+    if (!Description().empty()) Executor.AddDescription(*this);
+}
+
+void TFldData::DropForUsed(const TDbObj& /*Used*/)
+{
+    if (Parent != nullptr && Parent->IsView())
+        Parent->DropObject();
+    else
+        DropObject();
+}
+
 } // namespace qel

@@ -149,6 +149,14 @@ public:
     // A key column of an index: 1 ascending, 2 descending.
     std::uint8_t SortOrder = 0;
 
+    bool IsColumn() const override { return true; }
+
+protected:
+    // The column's own description.
+    void WriteCreateDescriptions(TStatementSink& Executor) override;
+    // A view's column cannot go alone: its view goes.
+    void DropForUsed(const TDbObj& Used) override;
+
 private:
     // The type code, with a code outside the table read as 0.
     std::uint8_t TypeCode() const;

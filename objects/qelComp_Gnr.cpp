@@ -2,6 +2,8 @@
 
 #include "qelCompText.h"
 #include "qelComp_Fld.h"
+#include "qelCustomObjs.h"
+#include "qelWalk.h"
 
 #include <vector>
 
@@ -139,5 +141,7 @@ std::string TGnrData::GetIdentityOptionsText() const
     else if (m_noCache) options.push_back("NO CACHE");
     return options.empty() ? std::string() : "(" + Join(options, ", ") + ")";
 }
+
+bool TGnrData::KeptBySourceSide() const { return SourceSideHoldsOther(*this, &TCustomObjs::Generators); }
 
 } // namespace qel

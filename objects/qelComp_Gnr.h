@@ -61,6 +61,10 @@ public:
     // DB2 only: "(START WITH 1, INCREMENT BY 1, CACHE 20)", the options set.
     std::string GetIdentityOptionsText() const;
 
+protected:
+    // Kept while the source side holds another generator of its key.
+    bool KeptBySourceSide() const override;
+
 private:
     std::string m_maxValue;
     std::string m_cache;

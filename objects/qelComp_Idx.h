@@ -66,6 +66,7 @@ public:
     std::string GetFieldsText() const;
     // "B, C"
     std::string GetIncludeFieldsText() const;
+    std::string GetIndexTableName() const override { return TableName; }
 };
 
 } // namespace qel

@@ -381,4 +381,42 @@ void TPrcData::CreateDependencies()
             CreateUsedView(*this, "procedure", *view);
 }
 
+void TPrcData::WriteCreateStatement(const std::string& SQL)
+{
+    EmitStatement(*this, SQL, TStatType::stProcedure, Name(), TDbObject::dboProcedure, TDbOperation::odbCreate);
+}
+
+void TPrcData::WriteCreateDescriptions(TStatementSink& Executor)
+{
+    if (!Description().empty()) Executor.AddDescription(*this);
+    for (const auto* params : {&InputParams, &OutputParams})
+        for (const auto& param : *params)
+            if (param.Object && !param.Object->Description().empty()) Executor.AddDescription(*param.Object);
+}
+
+void TPrcData::WriteDeferredBody()
+{
+    if (StubCreated())
+        EmitStatement(*this, GetAlterScript(), TStatType::stProcedure, Name(), ObjectType(), TDbOperation::odbAlter);
+}
+
+void TPrcData::AfterCreate()
+{
+    SetStubCreated(false);
+    TDbObj::AfterCreate();
+}
+
+void TPrcData::CreateForUser()
+{
+    EmitStatement(*this, GetStubCreateScript(), TStatType::stProcedure, Name(), TDbObject::dboProcedure,
+                  TDbOperation::odbEmptyCreate);
+    SetStubCreated(true);
+    SetExists(true);
+}
+
+void TPrcData::DropForUsed(const TDbObj& Used)
+{
+    if (Used.GetDatabaseType() != TDatabaseType::dbSybaseASE) EmptyBody(true);
+}
+
 } // namespace qel

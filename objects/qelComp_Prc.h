@@ -103,9 +103,28 @@ public:
     // 8 SQL SECURITY INVOKER.
     std::uint16_t Characteristics = 0;
 
+    bool IsOwnedByUser() const override { return true; }
+
 protected:
     // "FUNCTION " or "PROCEDURE ".
     std::string RoutineWord() const;
+
+    // ---- the routine's steps of the walk ----
+    // A procedure block under the routine's name.
+    void WriteCreateStatement(const std::string& SQL) override;
+    // The routine's description, then each parameter's.
+    void WriteCreateDescriptions(TStatementSink& Executor) override;
+    // A routine written as a stub earlier gets its real body (ALTER).
+    void WriteDeferredBody() override;
+    // The stub flag is done with here and on the counterpart.
+    void AfterCreate() override;
+    // Its head with a body that uses nothing, so that routines that use
+    // each other can all be created; the real body follows through its
+    // ALTER text when the routine itself is created.
+    void CreateForUser() override;
+    // Emptied, not dropped, so that what uses the routine keeps working;
+    // under ASE it stays as it is.
+    void DropForUsed(const TDbObj& Used) override;
 
 private:
     bool m_stubCreated = false;

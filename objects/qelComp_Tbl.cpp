@@ -300,4 +300,12 @@ std::string TSchData::GetCreateDDL() const
 
 std::string TSchData::GetDropScript() const { return "DROP SCHEMA " + QuoteName(Name()); }
 
+bool TTblData::KeptBySourceSide() const { return SourceSideHoldsOther(*this, &TCustomObjs::Tables); }
+
+void TTblData::MarkPartsDropped()
+{
+    for (const auto& field : Fields)
+        if (field.Object) field.Object->SetExists(false);
+}
+
 } // namespace qel

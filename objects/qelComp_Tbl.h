@@ -86,6 +86,14 @@ public:
     // Its constraints went with it.
     void AfterDrop() override;
 
+    bool IsOwnedByUser() const override { return true; }
+
+protected:
+    // Kept while the source side holds another table of its key.
+    bool KeptBySourceSide() const override;
+    // Its columns go with it.
+    void MarkPartsDropped() override;
+
 private:
     std::string TableText(bool Placeholders) const;
     // The CREATE statement; with Defer the computed columns are left out.

@@ -362,4 +362,33 @@ void TTrgData::DropDependents()
     TDbObj::DropDependents();
 }
 
+void TTrgData::WriteCreateStatement(const std::string& SQL)
+{
+    EmitStatement(*this, SQL, TStatType::stTrigger, Name(), TDbObject::dboTrigger, TDbOperation::odbCreate);
+    CreatedBody = Body();
+    SetLinksActive(UsedBy, false);
+}
+
+void TTrgData::WriteDeferredBody()
+{
+    if (!StubPending()) return;
+    EmitStatement(*this, GetAlterScript(), TStatType::stTrigger, Name(), ObjectType(), TDbOperation::odbAlter);
+    CreatedBody = Body();
+}
+
+void TTrgData::AfterCreate()
+{
+    SetStubPending(false);
+    TDbObj::AfterCreate();
+}
+
+void TTrgData::DropForUsed(const TDbObj& Used)
+{
+    const TDatabaseType type = Used.GetDatabaseType();
+    if (type == TDatabaseType::dbSybaseASE || type == TDatabaseType::dbPostgreSQL)
+        DropObject();
+    else
+        EmptyTriggerBody(TDbOperation::odbEmpty);
+}
+
 } // namespace qel

@@ -114,6 +114,19 @@ public:
     // "INSERT, UPDATE" or "INSERT OR UPDATE" for the held Events.
     std::string GetEventsText(const char* Separator) const;
 
+protected:
+    // ---- the trigger's steps of the walk ----
+    // A trigger block under its name; the body it was created with is kept
+    // and what uses it no longer counts.
+    void WriteCreateStatement(const std::string& SQL) override;
+    // A trigger written as a stub earlier gets its real body (ALTER).
+    void WriteDeferredBody() override;
+    // The stub flag is done with here and on the counterpart.
+    void AfterCreate() override;
+    // Dropped under ASE and PostgreSQL (no ALTER of a body there), emptied
+    // elsewhere (odbEmpty).
+    void DropForUsed(const TDbObj& Used) override;
+
 private:
     friend class TTriggerRefs;
     void LinkTable(TDbObj* Target);

@@ -222,4 +222,10 @@ void TViwData::AfterDrop()
                 item.Object->SetExists(false);
 }
 
+void TViwData::MarkPartsDropped()
+{
+    for (const auto& column : Columns)
+        if (column.Object) column.Object->SetExists(false);
+}
+
 } // namespace qel

@@ -56,6 +56,13 @@ public:
 
     // The triggers defined on this view forget it when it goes.
     TTriggerRefs TriggerRefs;
+
+    bool IsView() const override { return true; }
+    bool IsOwnedByUser() const override { return true; }
+
+protected:
+    // Its columns go with it.
+    void MarkPartsDropped() override;
 };
 
 } // namespace qel

@@ -13,6 +13,8 @@
 
 namespace qel {
 
+class TCustomObjs;
+class TObjIndex;
 class TObjs;
 class TViwData;
 
@@ -30,6 +32,9 @@ void EmitStatement(const TDbObj& Obj, const std::string& SQL, TStatType Type, co
 void EmitComment(const TDbObj& Obj, const std::string& Text);
 // A line to the collection's log; nothing without a collection.
 void WalkLog(const TDbObj& Obj, const std::string& Text);
+// True when the source side's Index holds an object other than Obj under
+// Obj's key (a table or generator the source side still has).
+bool SourceSideHoldsOther(const TDbObj& Obj, TObjIndex TCustomObjs::*Index);
 
 // Names equal by the rule of the server's name indexes: blind to ASCII case
 // for SQL Anywhere, MS SQL and ASE, exact for every other server type.
