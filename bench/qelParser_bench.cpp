@@ -52,8 +52,7 @@ double Seconds(const std::string& Text, bool MSSQL)
         auto parser = MakeParser<P>();
         parser->ProgressEnabled = false;
         parser->OnErrorMessage = [](TObject&, const std::string&) {};
-        parser->OnAddStatement = [](TObject&, const std::string&, TStatType, const std::string&, TDbObject,
-                                    TDbOperation, const std::string&, TStatement*&) {};
+        parser->OnAddStatement = [](TObject&, const TParsedStatement&, TStatement*&) {};
         TStringList lines;
         lines.SetText(Text);
         parser->ParseScript(lines, &objs);

@@ -98,11 +98,9 @@ void TMSSQLExec::BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs)
     Objs.MSSQLServerOptions().Assign(MSSQLServerOptions());
     // The statements a GO count repeats share the first run's text.
     TMSSQLParser& p = static_cast<TMSSQLParser&>(Parser);
-    p.OnAddStatement = [add = p.OnAddStatement, &p](TObject& Sender, const std::string& SQL, TStatType StatType,
-                                                    const std::string& ObjName, TDbObject ObjType,
-                                                    TDbOperation Operation, const std::string& ParentName,
+    p.OnAddStatement = [add = p.OnAddStatement, &p](TObject& Sender, const TParsedStatement& Parsed,
                                                     TStatement*& Statement) {
-        if (add) add(Sender, SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+        if (add) add(Sender, Parsed, Statement);
         if (Statement != nullptr && p.RepeatOf != nullptr) Statement->ShareTextOf(*p.RepeatOf);
     };
 }

@@ -416,10 +416,9 @@ void TSQLExec::PrepareScriptLoad(TCustomSQLParser& Parser)
     Parser.OnErrorMessage = OnErrorMessage;
     Parser.OnLogNextLine = OnLogNextLine;
     Parser.OnProgressUpdate = OnProgressUpdate;
-    Parser.OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                   TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                   TStatement*& Statement) {
-        Statement = AddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName);
+    Parser.OnAddStatement = [this](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
+        Statement = AddStatement(Parsed.SQL, Parsed.StatType, Parsed.ObjName, Parsed.ObjType, Parsed.Operation,
+                                 Parsed.ParentName);
     };
 }
 

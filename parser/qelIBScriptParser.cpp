@@ -794,10 +794,9 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
     };
     inner->OnLogNextLine = [this](TObject&, const std::string& Text) { DoLogNextLine(Text); };
     inner->OnWarning = [this](TObject&, const std::string& Text) { DoWarning(Text); };
-    inner->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                   TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                   TStatement*& Statement) {
-        DoAddStatement(SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+    inner->OnAddStatement = [this](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
+        DoAddStatement(Parsed.SQL, Parsed.StatType, Parsed.ObjName, Parsed.ObjType, Parsed.Operation,
+                       Parsed.ParentName, Statement);
     };
     inner->ParseFile(path.string(), Collection());
     m_exited = inner->m_exited;

@@ -880,7 +880,8 @@ void TCustomParser::DoAddStatement(const std::string& SQL, TStatType StatType, c
                                    TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
                                    TStatement*& Statement)
 {
-    if (OnAddStatement) OnAddStatement(*this, SQL, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+    if (OnAddStatement)
+        OnAddStatement(*this, TParsedStatement{{StatType, ObjName, ObjType, Operation, ParentName}, SQL}, Statement);
 }
 
 void TCustomParser::AddStatement(TStatType StatType, const std::string& ObjName, TDbObject ObjType,

@@ -33,13 +33,6 @@ class TStatement;
 
 using TDbObjectSet = TSet<TDbObject, 128>;
 
-// Sender, the statement text and what it is; the handler may hand back the
-// statement it made.
-using TAddStatementEvent =
-    std::function<void(TObject& Sender, const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                       TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                       TStatement*& Statement)>;
-
 // Thrown inside a statement rule after its first error has been reported;
 // RunStatement catches it. Not a std::exception, so that a rule's own
 // catch (const std::exception&) never swallows it.
@@ -85,6 +78,16 @@ struct TStatementKind {
     TDbOperation Operation = TDbOperation::odbUnknown;
     std::string ParentName;
 };
+
+// One statement as the parser hands it on: its text and what it is.
+struct TParsedStatement : TStatementKind {
+    std::string SQL;
+};
+
+// Sender and the statement read; the handler may hand back the statement it
+// made.
+using TAddStatementEvent =
+    std::function<void(TObject& Sender, const TParsedStatement& Parsed, TStatement*& Statement)>;
 
 class TCustomParser : public TObject {
 public:

@@ -40,9 +40,8 @@ struct TRun {
         parser = MakeParser<TIbExParser>();
         parser->ScriptName = Name;
         parser->OnErrorMessage = [this](TObject&, const std::string& t) { Events.push_back(t); };
-        parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType, const std::string& Obj, TDbObject,
-                                        TDbOperation, const std::string&, TStatement*&) {
-            Statements.push_back(Obj + "|" + SQL);
+        parser->OnAddStatement = [this](TObject&, const TParsedStatement& S, TStatement*&) {
+            Statements.push_back(S.ObjName + "|" + S.SQL);
         };
         TStringList lines;
         lines.SetText(Text);

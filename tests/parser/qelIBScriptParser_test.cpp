@@ -50,14 +50,13 @@ struct TRun {
         parser->ScriptName = Name;
         parser->OnErrorMessage = [this](TObject&, const std::string& t) { Events.push_back(t); };
         parser->OnLogNextLine = [this](TObject&, const std::string& t) { Log.push_back(t); };
-        parser->OnAddStatement = [this](TObject&, const std::string& SQL, TStatType St, const std::string& Obj,
-                                        TDbObject Ot, TDbOperation Op, const std::string& Parent, TStatement*&) {
-            const auto ot = static_cast<std::size_t>(Ot);
-            const std::string kind = std::string(kStatTypes[static_cast<int>(St)]) + "|" + Obj + "|" +
+        parser->OnAddStatement = [this](TObject&, const TParsedStatement& S, TStatement*&) {
+            const auto ot = static_cast<std::size_t>(S.ObjType);
+            const std::string kind = std::string(kStatTypes[static_cast<int>(S.StatType)]) + "|" + S.ObjName + "|" +
                                      (ot < std::size(kObjects) ? kObjects[ot] : std::to_string(ot)) + "|" +
-                                     kOperations[static_cast<int>(Op)] + "|" + Parent;
+                                     kOperations[static_cast<int>(S.Operation)] + "|" + S.ParentName;
             KindList.push_back(kind);
-            Statements.push_back(kind + "|" + SQL);
+            Statements.push_back(kind + "|" + S.SQL);
         };
         TStringList lines;
         lines.SetText(Text);

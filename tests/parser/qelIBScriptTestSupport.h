@@ -38,10 +38,9 @@ struct TIBScriptRun {
         objs.IBServerOptions().SQLServerVersion = Version;
         parser = qel::MakeParser<qel::TIbExParser>();
         parser->ScriptName = Name;
-        parser->OnAddStatement = [this](qel::TObject&, const std::string& SQL, qel::TStatType Type,
-                                        const std::string& Obj, qel::TDbObject Kind, qel::TDbOperation,
-                                        const std::string& Parent, qel::TStatement*&) {
-            Statements.push_back({static_cast<int>(Type), static_cast<int>(Kind), Obj, Parent, SQL});
+        parser->OnAddStatement = [this](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
+            Statements.push_back({static_cast<int>(S.StatType), static_cast<int>(S.ObjType), S.ObjName,
+                                  S.ParentName, S.SQL});
         };
         qel::TStringList lines;
         lines.SetText(Text);

@@ -26,9 +26,8 @@ struct TRun {
         parser->ScriptName = "s.sql";
         parser->OnErrorMessage = [this](qel::TObject&, const std::string& t) { Events.push_back(t); };
         parser->OnWarning = [this](qel::TObject&, const std::string& t) { Warnings.push_back(t); };
-        parser->OnAddStatement = [this](qel::TObject&, const std::string& SQL, qel::TStatType St, const std::string& Obj,
-                                        qel::TDbObject Ot, qel::TDbOperation Op, const std::string& Parent, qel::TStatement*&) {
-            Statements.push_back(qeltest::StatementText(St, Obj, Ot, Op, Parent, SQL));
+        parser->OnAddStatement = [this](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
+            Statements.push_back(qeltest::StatementText(S.StatType, S.ObjName, S.ObjType, S.Operation, S.ParentName, S.SQL));
         };
         if (Full) {
             parser->SetObjs(&objs);

@@ -604,9 +604,9 @@ void Record(P& Parser, std::vector<TEmitted>& Emitted)
     Parser.ScriptName = kScriptName;
     Parser.OnErrorMessage = [](qel::TObject&, const std::string&) {};
     Parser.OnWarning = [](qel::TObject&, const std::string&) {};
-    Parser.OnAddStatement = [&Parser, &Emitted](qel::TObject&, const std::string& SQL, qel::TStatType, const std::string&,
-                                                qel::TDbObject, qel::TDbOperation, const std::string&,
-                                                qel::TStatement*&) { Emitted.push_back({SQL, Parser.StatementStart}); };
+    Parser.OnAddStatement = [&Parser, &Emitted](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
+        Emitted.push_back({S.SQL, Parser.StatementStart});
+    };
 }
 
 // ParseScript of Lines by Parser into Objs, and every check of it.

@@ -67,9 +67,8 @@ public:
         ScriptName = "s.sql";
         OnErrorMessage = [this](qel::TObject&, const std::string& Text) { Errors.push_back(Text); };
         OnLogNextLine = [this](qel::TObject&, const std::string& Text) { Log.push_back(Text); };
-        OnAddStatement = [this](qel::TObject&, const std::string& SQL, qel::TStatType Type, const std::string& Name,
-                                qel::TDbObject, qel::TDbOperation, const std::string&, qel::TStatement*&) {
-            Statements.push_back(SQL + "|" + std::to_string(static_cast<int>(Type)) + "|" + Name);
+        OnAddStatement = [this](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
+            Statements.push_back(S.SQL + "|" + std::to_string(static_cast<int>(S.StatType)) + "|" + S.ObjName);
         };
     }
 

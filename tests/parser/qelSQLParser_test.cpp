@@ -97,8 +97,7 @@ TEST(SQLParserStatements, HostileInputEndsWithErrors)
     for (const std::string& script : {std::string(1 << 20, '('), noise}) {
         auto p = MakeParser<TTestParser>();
         std::vector<std::string> texts;
-        p->OnAddStatement = [&](TObject&, const std::string& SQL, TStatType, const std::string&, TDbObject,
-                                TDbOperation, const std::string&, TStatement*&) { texts.push_back(SQL); };
+        p->OnAddStatement = [&](TObject&, const TParsedStatement& S, TStatement*&) { texts.push_back(S.SQL); };
         qeltest::TempDir dir;
         qeltest::WriteFile(dir.File("x.sql"), script);
         p->ParseFile(dir.File("x.sql"), nullptr);
