@@ -6,31 +6,10 @@
 
 namespace qel {
 
-// Every Assign below copies from the same class or a descendant and leaves
-// anything else to the base, which asks the source to copy itself (AssignTo)
-// and, failing that, raises "Cannot assign a TX to a TY.". The plain classes
-// copy member-wise; the server options copy their values and Assign their
-// owned objects, so nothing is ever shared and nothing is allocated.
+// Copying is TOptionObject's, through each class's Fields list; what is left
+// here is what the classes do beyond copying: Clear, and the texts.
 
 // ---- TConnectionOptions ----
-
-void TConnectionOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TConnectionOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TConnectionOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TConnectionOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
 
 void TConnectionOptions::Clear()
 {
@@ -51,24 +30,6 @@ void TConnectionOptions::Clear()
 
 // ---- InterBase / Firebird ----
 
-void TIBCompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TIBCompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TIBCompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TIBCompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 void TIBCompareOptions::Clear()
 {
     DbCharsetCompare = false;
@@ -80,24 +41,6 @@ void TIBCompareOptions::Clear()
     IgnoreToolObjects = true;
 }
 
-void TIBDatabaseOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TIBDatabaseOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TIBDatabaseOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TIBDatabaseOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 void TIBDatabaseOptions::Clear() { *this = TIBDatabaseOptions(); }
 
 TIBServerOptions::TIBServerOptions()
@@ -107,34 +50,6 @@ TIBServerOptions::TIBServerOptions()
 }
 
 TIBServerOptions::~TIBServerOptions() = default;
-
-void TIBServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TIBServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TIBServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TIBServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TIBServerOptions::CopyFrom(const TIBServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    SQLDialect = Source.SQLDialect;
-    m_DBCharSet = Source.m_DBCharSet; // already upper-cased by the source's setter
-    m_DefaultCharSet = Source.m_DefaultCharSet;
-    m_IBCompareOptions->Assign(*Source.m_IBCompareOptions);
-    m_IBDatabaseOptions->Assign(*Source.m_IBDatabaseOptions);
-}
 
 void TIBServerOptions::Clear()
 {
@@ -189,47 +104,11 @@ std::string TIBServerOptions::GetConnectSQL(const TConnectionOptions& Connection
 
 // ---- MS SQL Server ----
 
-void TMSSQLCompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TMSSQLCompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TMSSQLCompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TMSSQLCompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 void TMSSQLCompareOptions::Clear()
 {
     IgnoreFileGroup = false;
     IgnoreSysName = true;
     CaseSensitiveIdentifiers = false;
-}
-
-void TMSSQLDatabaseOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TMSSQLDatabaseOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TMSSQLDatabaseOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TMSSQLDatabaseOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
 }
 
 void TMSSQLDatabaseOptions::Clear()
@@ -251,33 +130,6 @@ TMSSQLServerOptions::TMSSQLServerOptions()
 
 TMSSQLServerOptions::~TMSSQLServerOptions() = default;
 
-void TMSSQLServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TMSSQLServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TMSSQLServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TMSSQLServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TMSSQLServerOptions::CopyFrom(const TMSSQLServerOptions& Source)
-{
-    DBCharSet = Source.DBCharSet;
-    Collation = Source.Collation;
-    SQLServerVersion = Source.SQLServerVersion;
-    m_MSSQLCompareOptions->Assign(*Source.m_MSSQLCompareOptions);
-    m_MSSQLDatabaseOptions->Assign(*Source.m_MSSQLDatabaseOptions);
-}
-
 void TMSSQLServerOptions::Clear()
 {
     DBCharSet.clear();
@@ -289,24 +141,6 @@ void TMSSQLServerOptions::Clear()
 
 // ---- MySQL ----
 
-void TMySQLCompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TMySQLCompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TMySQLCompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TMySQLCompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 void TMySQLCompareOptions::Clear() { CaseSensitiveIdentifiers = true; }
 
 TMySQLServerOptions::TMySQLServerOptions() : m_MySQLCompareOptions(std::make_unique<TMySQLCompareOptions>())
@@ -315,32 +149,6 @@ TMySQLServerOptions::TMySQLServerOptions() : m_MySQLCompareOptions(std::make_uni
 }
 
 TMySQLServerOptions::~TMySQLServerOptions() = default;
-
-void TMySQLServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TMySQLServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TMySQLServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TMySQLServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TMySQLServerOptions::CopyFrom(const TMySQLServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    CharSet = Source.CharSet;
-    Names = Source.Names;
-    m_MySQLCompareOptions->Assign(*Source.m_MySQLCompareOptions);
-}
 
 void TMySQLServerOptions::Clear()
 {
@@ -352,43 +160,7 @@ void TMySQLServerOptions::Clear()
 
 // ---- SQL Anywhere ----
 
-void TASACompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TASACompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TASACompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TASACompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 void TASACompareOptions::Clear() { CaseSensitiveIdentifiers = false; }
-
-void TASADatabaseOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TASADatabaseOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TASADatabaseOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TASADatabaseOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
 
 void TASADatabaseOptions::Clear() { *this = TASADatabaseOptions(); }
 
@@ -401,31 +173,6 @@ TASAServerOptions::TASAServerOptions()
 
 TASAServerOptions::~TASAServerOptions() = default;
 
-void TASAServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TASAServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TASAServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TASAServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TASAServerOptions::CopyFrom(const TASAServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    m_ASACompareOptions->Assign(*Source.m_ASACompareOptions);
-    m_ASADatabaseOptions->Assign(*Source.m_ASADatabaseOptions);
-}
-
 void TASAServerOptions::Clear()
 {
     SQLServerVersion = TASAServerVersionType::st_ASA9;
@@ -435,43 +182,7 @@ void TASAServerOptions::Clear()
 
 // ---- ASE ----
 
-void TASECompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TASECompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TASECompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TASECompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 void TASECompareOptions::Clear() { *this = TASECompareOptions(); }
-
-void TASEDatabaseOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TASEDatabaseOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TASEDatabaseOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TASEDatabaseOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
 
 void TASEDatabaseOptions::Clear() { *this = TASEDatabaseOptions(); }
 
@@ -495,31 +206,6 @@ TASEServerOptions::TASEServerOptions()
 
 TASEServerOptions::~TASEServerOptions() = default;
 
-void TASEServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TASEServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TASEServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TASEServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TASEServerOptions::CopyFrom(const TASEServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    m_ASECompareOptions->Assign(*Source.m_ASECompareOptions);
-    m_ASEDatabaseOptions->Assign(*Source.m_ASEDatabaseOptions);
-}
-
 void TASEServerOptions::Clear()
 {
     SQLServerVersion = TASEServerVersionType::st_ASE12;
@@ -529,87 +215,9 @@ void TASEServerOptions::Clear()
 
 // ---- Oracle, PostgreSQL, DB2 ----
 
-void TOracleCompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TOracleCompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TOracleCompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TOracleCompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TPgSQLCompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TPgSQLCompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TPgSQLCompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TPgSQLCompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TDB2CompareOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TDB2CompareOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TDB2CompareOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TDB2CompareOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
 TOracleServerOptions::TOracleServerOptions() : m_OracleCompareOptions(std::make_unique<TOracleCompareOptions>()) { Clear(); }
 
 TOracleServerOptions::~TOracleServerOptions() = default;
-
-void TOracleServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TOracleServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TOracleServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TOracleServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TOracleServerOptions::CopyFrom(const TOracleServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    m_OracleCompareOptions->Assign(*Source.m_OracleCompareOptions);
-}
 
 void TOracleServerOptions::Clear()
 {
@@ -621,30 +229,6 @@ TPGSQLServerOptions::TPGSQLServerOptions() : m_PGSQLCompareOptions(std::make_uni
 
 TPGSQLServerOptions::~TPGSQLServerOptions() = default;
 
-void TPGSQLServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TPGSQLServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TPGSQLServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TPGSQLServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TPGSQLServerOptions::CopyFrom(const TPGSQLServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    m_PGSQLCompareOptions->Assign(*Source.m_PGSQLCompareOptions);
-}
-
 void TPGSQLServerOptions::Clear()
 {
     SQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_8x;
@@ -655,30 +239,6 @@ TDB2ServerOptions::TDB2ServerOptions() : m_DB2CompareOptions(std::make_unique<TD
 
 TDB2ServerOptions::~TDB2ServerOptions() = default;
 
-void TDB2ServerOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TDB2ServerOptions*>(&Source)) {
-        if (s != this) CopyFrom(*s);
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TDB2ServerOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TDB2ServerOptions*>(&Dest)) {
-        if (d != this) d->CopyFrom(*this);
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TDB2ServerOptions::CopyFrom(const TDB2ServerOptions& Source)
-{
-    SQLServerVersion = Source.SQLServerVersion;
-    m_DB2CompareOptions->Assign(*Source.m_DB2CompareOptions);
-}
-
 void TDB2ServerOptions::Clear()
 {
     SQLServerVersion = TDB2ServerVersionType::st_DB2_8x;
@@ -686,42 +246,6 @@ void TDB2ServerOptions::Clear()
 }
 
 // ---- Script and MySQL table options ----
-
-void TScriptOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TScriptOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TScriptOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TScriptOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
-
-void TMySQLTableOptions::Assign(const TPersistent& Source)
-{
-    if (const auto* s = dynamic_cast<const TMySQLTableOptions*>(&Source)) {
-        if (s != this) *this = *s;
-    } else {
-        TPersistent::Assign(Source);
-    }
-}
-
-void TMySQLTableOptions::AssignTo(TPersistent& Dest) const
-{
-    if (auto* d = dynamic_cast<TMySQLTableOptions*>(&Dest)) {
-        if (d != this) *d = *this;
-    } else {
-        TPersistent::AssignTo(Dest);
-    }
-}
 
 // MySQL reads backslashes in its literals as escapes, so the quoted values use
 // MySQL's own quoting: a Windows directory "C:\data" must not lose its

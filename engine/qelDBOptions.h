@@ -3,7 +3,7 @@
 // that version-dependent text is chosen by.
 #pragma once
 
-#include "qelComponent.h"
+#include "qelOptionObject.h"
 #include "qelSet.h"
 #include "qelTypes.h"
 
@@ -46,13 +46,12 @@ enum class TDB2ServerVersionType : std::uint8_t { st_DB2_8x, st_DB2_9x, st_DB2_1
 using TIBSQLDialectType = std::uint8_t;
 
 // Where and how to connect. Plain values only, so a copy is a member-wise copy.
-class TConnectionOptions : public TPersistent {
+class TConnectionOptions : public TOptionObject<TConnectionOptions> {
 public:
     static constexpr std::int32_t DefaultPort = 0;
     static constexpr TQELProtocol DefaultProtocol = TQELProtocol::ptTCP;
 
     std::string ClassName() const override { return "TConnectionOptions"; }
-    void Assign(const TPersistent& Source) override;
     // Empties every value. Protocol becomes ptLocal, not the ptTCP of a fresh
     // object: a cleared connection names no server until one is given.
     void Clear();
@@ -74,8 +73,15 @@ public:
     std::string ConnectionString;
     std::string ClientLibrary;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TConnectionOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TConnectionOptions;
+        return std::tuple(&O::DatabaseName, &O::UserName, &O::Password, &O::RoleName, &O::Custom1, &O::Custom2,
+                          &O::Custom3, &O::Port, &O::HostName, &O::Protocol, &O::UseWindowsAuthentication,
+                          &O::ConnectionString, &O::ClientLibrary);
+    }
 };
 
 // The name the InterBase client library is given for these options: the
@@ -84,12 +90,9 @@ protected:
 std::string FullInterBaseName(const TConnectionOptions& Options);
 
 // InterBase/Firebird comparison switches.
-class TIBCompareOptions : public TPersistent {
+class TIBCompareOptions : public TOptionObject<TIBCompareOptions> {
 public:
     std::string ClassName() const override { return "TIBCompareOptions"; }
-    // Copies every switch, UseRECONNECT included, so that a user's choice
-    // travels with the options into a connection or executor.
-    void Assign(const TPersistent& Source) override;
     // Resets the comparison switches but keeps ModifySystemTables,
     // GenerateCOMMIT and AllowDataTypeConversion: executors clear their
     // options before every run, and those three are the user's decisions about
@@ -107,15 +110,23 @@ public:
     bool ExtractOnlyComparedObjects = true;
     bool IgnoreToolObjects = true;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TIBCompareOptions>;
+    // Copies every switch, UseRECONNECT included, so that a user's choice
+    // travels with the options into a connection or executor.
+    static constexpr auto Fields()
+    {
+        using O = TIBCompareOptions;
+        return std::tuple(&O::DbCharsetCompare, &O::FldCharsetCompare, &O::UpdateDescriptionMode,
+                          &O::ModifySystemTables, &O::GenerateCOMMIT, &O::UseRECONNECT, &O::AllowDataTypeConversion,
+                          &O::UpdateFieldPosition, &O::ExtractOnlyComparedObjects, &O::IgnoreToolObjects);
+    }
 };
 
 // What the InterBase back end reads from a connected database.
-class TIBDatabaseOptions : public TPersistent {
+class TIBDatabaseOptions : public TOptionObject<TIBDatabaseOptions> {
 public:
     std::string ClassName() const override { return "TIBDatabaseOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     std::string VersionText;       // the client's version information of the database
@@ -131,14 +142,21 @@ public:
     std::int32_t ImplementationClass = 0;
     std::int32_t DBSQLDialect = 0;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TIBDatabaseOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TIBDatabaseOptions;
+        return std::tuple(&O::VersionText, &O::ServerVersionText, &O::ODSMajorVersion, &O::ODSMinorVersion,
+                          &O::PageSize, &O::ForcedWrites, &O::SweepInterval, &O::ReadOnly, &O::NumBuffers,
+                          &O::ImplementationNo, &O::ImplementationClass, &O::DBSQLDialect);
+    }
 };
 
 // InterBase/Firebird settings. Owns its compare and database options; they
 // are copied into, never shared. The descendants below are the same settings
 // under the names their owners know them by, and copy to and from each other.
-class TIBServerOptions : public TPersistent {
+class TIBServerOptions : public TOptionObject<TIBServerOptions> {
 public:
     static constexpr TIBSQLServerVersionType DefaultSQLServerVersion = TIBSQLServerVersionType::st_Firebird_25;
     static constexpr TIBSQLDialectType DefaultSQLDialect = 3;
@@ -149,7 +167,6 @@ public:
     TIBServerOptions& operator=(const TIBServerOptions&) = delete;
 
     std::string ClassName() const override { return "TIBServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     // Resets everything but SQLServerVersion, which describes the server and
     // not the run.
     void Clear();
@@ -189,11 +206,14 @@ public:
     // the name only when set; empty without a database name. No terminator.
     std::string GetConnectSQL(const TConnectionOptions& ConnectionOptions) const;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TIBServerOptions& Source);
+    friend class TOptionObject<TIBServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TIBServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::SQLDialect, &O::m_DBCharSet, &O::m_DefaultCharSet,
+                          &O::m_IBCompareOptions, &O::m_IBDatabaseOptions);
+    }
 
     std::string m_DBCharSet;
     std::string m_DefaultCharSet;
@@ -220,10 +240,9 @@ public:
 };
 
 // MS SQL Server comparison switches.
-class TMSSQLCompareOptions : public TPersistent {
+class TMSSQLCompareOptions : public TOptionObject<TMSSQLCompareOptions> {
 public:
     std::string ClassName() const override { return "TMSSQLCompareOptions"; }
-    void Assign(const TPersistent& Source) override;
     // Keeps UpdateColumnPosition, the user's choice about generated scripts.
     void Clear();
 
@@ -232,15 +251,20 @@ public:
     bool CaseSensitiveIdentifiers = false;
     bool UpdateColumnPosition = false;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TMSSQLCompareOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TMSSQLCompareOptions;
+        return std::tuple(&O::IgnoreFileGroup, &O::IgnoreSysName, &O::CaseSensitiveIdentifiers,
+                          &O::UpdateColumnPosition);
+    }
 };
 
 // Properties of an MS SQL database that scripts depend on.
-class TMSSQLDatabaseOptions : public TPersistent {
+class TMSSQLDatabaseOptions : public TOptionObject<TMSSQLDatabaseOptions> {
 public:
     std::string ClassName() const override { return "TMSSQLDatabaseOptions"; }
-    void Assign(const TPersistent& Source) override;
     // Keeps CompatibilityLevel, which says what the server understands.
     void Clear();
 
@@ -252,11 +276,17 @@ public:
     std::int32_t DatabaseId = 0;
     std::int32_t CompatibilityLevel = 0; // 0: unknown, 90: SQL Server 2005, ...
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TMSSQLDatabaseOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TMSSQLDatabaseOptions;
+        return std::tuple(&O::Collation, &O::AnsiNulls, &O::AnsiPadding, &O::QuotedIdentifier, &O::ReadOnly,
+                          &O::DatabaseId, &O::CompatibilityLevel);
+    }
 };
 
-class TMSSQLServerOptions : public TPersistent {
+class TMSSQLServerOptions : public TOptionObject<TMSSQLServerOptions> {
 public:
     static constexpr TMSSQLServerVersionType DefaultSQLServerVersion = TMSSQLServerVersionType::st_MSSQL2017;
 
@@ -266,7 +296,6 @@ public:
     TMSSQLServerOptions& operator=(const TMSSQLServerOptions&) = delete;
 
     std::string ClassName() const override { return "TMSSQLServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     // The version goes back to st_MSSQL2000, not to the declared default.
     void Clear();
 
@@ -281,29 +310,32 @@ public:
     TMSSQLDatabaseOptions& MSSQLDatabaseOptions() { return *m_MSSQLDatabaseOptions; }
     const TMSSQLDatabaseOptions& MSSQLDatabaseOptions() const { return *m_MSSQLDatabaseOptions; }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TMSSQLServerOptions& Source);
+    friend class TOptionObject<TMSSQLServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TMSSQLServerOptions;
+        return std::tuple(&O::DBCharSet, &O::Collation, &O::SQLServerVersion, &O::m_MSSQLCompareOptions,
+                          &O::m_MSSQLDatabaseOptions);
+    }
 
     std::unique_ptr<TMSSQLCompareOptions> m_MSSQLCompareOptions;
     std::unique_ptr<TMSSQLDatabaseOptions> m_MSSQLDatabaseOptions;
 };
 
-class TMySQLCompareOptions : public TPersistent {
+class TMySQLCompareOptions : public TOptionObject<TMySQLCompareOptions> {
 public:
     std::string ClassName() const override { return "TMySQLCompareOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     bool CaseSensitiveIdentifiers = true;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TMySQLCompareOptions>;
+    static constexpr auto Fields() { return std::tuple(&TMySQLCompareOptions::CaseSensitiveIdentifiers); }
 };
 
-class TMySQLServerOptions : public TPersistent {
+class TMySQLServerOptions : public TOptionObject<TMySQLServerOptions> {
 public:
     TMySQLServerOptions();
     ~TMySQLServerOptions() override;
@@ -311,9 +343,6 @@ public:
     TMySQLServerOptions& operator=(const TMySQLServerOptions&) = delete;
 
     std::string ClassName() const override { return "TMySQLServerOptions"; }
-    // Copies the version, CharSet, Names and the compare options: the
-    // comparer writes its SET CHARACTER SET / SET NAMES header from a copy.
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     TMySQLServerVersionType SQLServerVersion = TMySQLServerVersionType::st_MySQL_5x;
@@ -324,32 +353,35 @@ public:
     const TMySQLCompareOptions& MySQLCompareOptions() const { return *m_MySQLCompareOptions; }
     void SetMySQLCompareOptions(const TMySQLCompareOptions& Value) { m_MySQLCompareOptions->Assign(Value); }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TMySQLServerOptions& Source);
+    friend class TOptionObject<TMySQLServerOptions>;
+    // Copies the version, CharSet, Names and the compare options: the
+    // comparer writes its SET CHARACTER SET / SET NAMES header from a copy.
+    static constexpr auto Fields()
+    {
+        using O = TMySQLServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::CharSet, &O::Names, &O::m_MySQLCompareOptions);
+    }
 
     std::unique_ptr<TMySQLCompareOptions> m_MySQLCompareOptions;
 };
 
-class TASACompareOptions : public TPersistent {
+class TASACompareOptions : public TOptionObject<TASACompareOptions> {
 public:
     std::string ClassName() const override { return "TASACompareOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     bool CaseSensitiveIdentifiers = false;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TASACompareOptions>;
+    static constexpr auto Fields() { return std::tuple(&TASACompareOptions::CaseSensitiveIdentifiers); }
 };
 
 // Properties of a SQL Anywhere database; copied and cleared, read by nobody here.
-class TASADatabaseOptions : public TPersistent {
+class TASADatabaseOptions : public TOptionObject<TASADatabaseOptions> {
 public:
     std::string ClassName() const override { return "TASADatabaseOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     bool BlankPadding = true;
@@ -358,11 +390,16 @@ public:
     std::string CharSet;
     std::int32_t PageSize = 0;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TASADatabaseOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TASADatabaseOptions;
+        return std::tuple(&O::BlankPadding, &O::CaseRespect, &O::Collation, &O::CharSet, &O::PageSize);
+    }
 };
 
-class TASAServerOptions : public TPersistent {
+class TASAServerOptions : public TOptionObject<TASAServerOptions> {
 public:
     TASAServerOptions();
     ~TASAServerOptions() override;
@@ -370,7 +407,6 @@ public:
     TASAServerOptions& operator=(const TASAServerOptions&) = delete;
 
     std::string ClassName() const override { return "TASAServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     TASAServerVersionType SQLServerVersion = TASAServerVersionType::st_ASA9;
@@ -382,21 +418,21 @@ public:
     TASADatabaseOptions& ASADatabaseOptions() { return *m_ASADatabaseOptions; }
     const TASADatabaseOptions& ASADatabaseOptions() const { return *m_ASADatabaseOptions; }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TASAServerOptions& Source);
+    friend class TOptionObject<TASAServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TASAServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::m_ASACompareOptions, &O::m_ASADatabaseOptions);
+    }
 
     std::unique_ptr<TASACompareOptions> m_ASACompareOptions;
     std::unique_ptr<TASADatabaseOptions> m_ASADatabaseOptions;
 };
 
-class TASECompareOptions : public TPersistent {
+class TASECompareOptions : public TOptionObject<TASECompareOptions> {
 public:
     std::string ClassName() const override { return "TASECompareOptions"; }
-    // Copies every switch, CompareDBOptions included.
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     bool IgnoreFileGroup = false;
@@ -404,8 +440,15 @@ public:
     bool CaseSensitiveIdentifiers = false;
     bool CompareDBOptions = true;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TASECompareOptions>;
+    // Copies every switch, CompareDBOptions included.
+    static constexpr auto Fields()
+    {
+        using O = TASECompareOptions;
+        return std::tuple(&O::IgnoreFileGroup, &O::IgnoreSysName, &O::CaseSensitiveIdentifiers,
+                          &O::CompareDBOptions);
+    }
 };
 
 // The fifteen ASE database options, in the order of their names in
@@ -418,10 +461,9 @@ enum class TASEDBOption : std::uint8_t {
 using TASEDBOptions = TSet<TASEDBOption, 16>;
 
 // Properties of an ASE database, as sp_helpdb reports them.
-class TASEDatabaseOptions : public TPersistent {
+class TASEDatabaseOptions : public TOptionObject<TASEDatabaseOptions> {
 public:
     std::string ClassName() const override { return "TASEDatabaseOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     // "abort tran on log full" for 0 ... "unique auto_identity index" for 14;
@@ -439,11 +481,17 @@ public:
     TASEDBOptions Options;
     std::int32_t Status2 = 0;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TASEDatabaseOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TASEDatabaseOptions;
+        return std::tuple(&O::VersionText, &O::DBId, &O::Status, &O::Name, &O::Size, &O::Owner, &O::Created,
+                          &O::OptionsText, &O::Options, &O::Status2);
+    }
 };
 
-class TASEServerOptions : public TPersistent {
+class TASEServerOptions : public TOptionObject<TASEServerOptions> {
 public:
     TASEServerOptions();
     ~TASEServerOptions() override;
@@ -451,7 +499,6 @@ public:
     TASEServerOptions& operator=(const TASEServerOptions&) = delete;
 
     std::string ClassName() const override { return "TASEServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     TASEServerVersionType SQLServerVersion = TASEServerVersionType::st_ASE12;
@@ -463,11 +510,13 @@ public:
     TASEDatabaseOptions& ASEDatabaseOptions() { return *m_ASEDatabaseOptions; }
     const TASEDatabaseOptions& ASEDatabaseOptions() const { return *m_ASEDatabaseOptions; }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TASEServerOptions& Source);
+    friend class TOptionObject<TASEServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TASEServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::m_ASECompareOptions, &O::m_ASEDatabaseOptions);
+    }
 
     std::unique_ptr<TASECompareOptions> m_ASECompareOptions;
     std::unique_ptr<TASEDatabaseOptions> m_ASEDatabaseOptions;
@@ -475,37 +524,37 @@ private:
 
 // Oracle, PostgreSQL and DB2 have no comparison switches yet; the classes
 // exist so that their server options have the same shape as the others.
-class TOracleCompareOptions : public TPersistent {
+class TOracleCompareOptions : public TOptionObject<TOracleCompareOptions> {
 public:
     std::string ClassName() const override { return "TOracleCompareOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear() {}
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TOracleCompareOptions>;
+    static constexpr auto Fields() { return std::tuple(); }
 };
 
-class TPgSQLCompareOptions : public TPersistent {
+class TPgSQLCompareOptions : public TOptionObject<TPgSQLCompareOptions> {
 public:
     std::string ClassName() const override { return "TPgSQLCompareOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear() {}
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TPgSQLCompareOptions>;
+    static constexpr auto Fields() { return std::tuple(); }
 };
 
-class TDB2CompareOptions : public TPersistent {
+class TDB2CompareOptions : public TOptionObject<TDB2CompareOptions> {
 public:
     std::string ClassName() const override { return "TDB2CompareOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear() {}
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TDB2CompareOptions>;
+    static constexpr auto Fields() { return std::tuple(); }
 };
 
-class TOracleServerOptions : public TPersistent {
+class TOracleServerOptions : public TOptionObject<TOracleServerOptions> {
 public:
     TOracleServerOptions();
     ~TOracleServerOptions() override;
@@ -513,7 +562,6 @@ public:
     TOracleServerOptions& operator=(const TOracleServerOptions&) = delete;
 
     std::string ClassName() const override { return "TOracleServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     TOracleServerVersionType SQLServerVersion = TOracleServerVersionType::st_Oracle_10x;
@@ -522,16 +570,18 @@ public:
     const TOracleCompareOptions& OracleCompareOptions() const { return *m_OracleCompareOptions; }
     void SetOracleCompareOptions(const TOracleCompareOptions& Value) { m_OracleCompareOptions->Assign(Value); }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TOracleServerOptions& Source);
+    friend class TOptionObject<TOracleServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TOracleServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::m_OracleCompareOptions);
+    }
 
     std::unique_ptr<TOracleCompareOptions> m_OracleCompareOptions;
 };
 
-class TPGSQLServerOptions : public TPersistent {
+class TPGSQLServerOptions : public TOptionObject<TPGSQLServerOptions> {
 public:
     static constexpr TPGSQLServerVersionType DefaultSQLServerVersion = TPGSQLServerVersionType::st_PostgreSQL_12x;
 
@@ -541,7 +591,6 @@ public:
     TPGSQLServerOptions& operator=(const TPGSQLServerOptions&) = delete;
 
     std::string ClassName() const override { return "TPGSQLServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     // The version goes back to st_PostgreSQL_8x, not to the declared default.
     void Clear();
 
@@ -551,16 +600,18 @@ public:
     const TPgSQLCompareOptions& PGSQLCompareOptions() const { return *m_PGSQLCompareOptions; }
     void SetPGSQLCompareOptions(const TPgSQLCompareOptions& Value) { m_PGSQLCompareOptions->Assign(Value); }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TPGSQLServerOptions& Source);
+    friend class TOptionObject<TPGSQLServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TPGSQLServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::m_PGSQLCompareOptions);
+    }
 
     std::unique_ptr<TPgSQLCompareOptions> m_PGSQLCompareOptions;
 };
 
-class TDB2ServerOptions : public TPersistent {
+class TDB2ServerOptions : public TOptionObject<TDB2ServerOptions> {
 public:
     TDB2ServerOptions();
     ~TDB2ServerOptions() override;
@@ -568,7 +619,6 @@ public:
     TDB2ServerOptions& operator=(const TDB2ServerOptions&) = delete;
 
     std::string ClassName() const override { return "TDB2ServerOptions"; }
-    void Assign(const TPersistent& Source) override;
     void Clear();
 
     TDB2ServerVersionType SQLServerVersion = TDB2ServerVersionType::st_DB2_8x;
@@ -577,21 +627,22 @@ public:
     const TDB2CompareOptions& DB2CompareOptions() const { return *m_DB2CompareOptions; }
     void SetDB2CompareOptions(const TDB2CompareOptions& Value) { m_DB2CompareOptions->Assign(Value); }
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
-
 private:
-    void CopyFrom(const TDB2ServerOptions& Source);
+    friend class TOptionObject<TDB2ServerOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TDB2ServerOptions;
+        return std::tuple(&O::SQLServerVersion, &O::m_DB2CompareOptions);
+    }
 
     std::unique_ptr<TDB2CompareOptions> m_DB2CompareOptions;
 };
 
 // What a generated script contains. There is no Clear: the owner sets what it
 // wants and copies the rest.
-class TScriptOptions : public TPersistent {
+class TScriptOptions : public TOptionObject<TScriptOptions> {
 public:
     std::string ClassName() const override { return "TScriptOptions"; }
-    void Assign(const TPersistent& Source) override;
 
     bool GenerateScript = true;
     bool Connect = true;
@@ -603,16 +654,21 @@ public:
     std::string TimeFormat;
     std::string DateTimeFormat;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TScriptOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TScriptOptions;
+        return std::tuple(&O::GenerateScript, &O::Connect, &O::SQLDialect, &O::DBCharSet, &O::LocalSQL,
+                          &O::FloatFormat, &O::DateFormat, &O::TimeFormat, &O::DateTimeFormat);
+    }
 };
 
 // The table options of a MySQL CREATE TABLE. A text counts as given when it
 // is not empty; the numbers as GetSQL says.
-class TMySQLTableOptions : public TPersistent {
+class TMySQLTableOptions : public TOptionObject<TMySQLTableOptions> {
 public:
     std::string ClassName() const override { return "TMySQLTableOptions"; }
-    void Assign(const TPersistent& Source) override;
 
     // One option a line, each after a line break, e.g. Engine InnoDB and
     // Comment "it's": "\r\nENGINE=InnoDB\r\nCOMMENT='it\'s'".
@@ -636,8 +692,16 @@ public:
     std::string Password;
     std::string RowFormat;
 
-protected:
-    void AssignTo(TPersistent& Dest) const override;
+private:
+    friend class TOptionObject<TMySQLTableOptions>;
+    static constexpr auto Fields()
+    {
+        using O = TMySQLTableOptions;
+        return std::tuple(&O::DefaultCharSet, &O::Engine, &O::AvgRowLength, &O::Checksum, &O::DefaultCollation,
+                          &O::Comment, &O::Connection, &O::DataDirectory, &O::DelayKeyWrite, &O::IndexDirectory,
+                          &O::InsertMethod, &O::KeyBlockSize, &O::MaxRows, &O::MinRows, &O::PackKeys, &O::Password,
+                          &O::RowFormat);
+    }
 };
 
 // The nine option objects that a connection and an executor each own; an

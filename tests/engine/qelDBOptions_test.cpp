@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace qel;
@@ -479,3 +483,292 @@ TEST(OptionsAssign, ServerFamiliesCopyTheirValuesAndOwnedObjects)
     t2.Assign(t);
     EXPECT_EQ(t2.GetSQL(), "\r\nENGINE=InnoDB\r\nMAX_ROWS=5");
 }
+
+// ---- copying, class by class: every field, and nothing shared ----
+
+namespace {
+
+// Walks the fields of an option object, either setting each to a value a
+// fresh object does not have or reading each as text. The walks below name
+// every field by hand, apart from the classes' own lists, so that a field a
+// class forgets to copy shows here.
+class TFieldWalk {
+public:
+    explicit TFieldWalk(bool Fill) : m_fill(Fill) {}
+
+    void operator()(const char* Name, std::string& f)
+    {
+        if (m_fill) f = std::string("v_") + Name;
+        Read(Name, f);
+    }
+    void operator()(const char* Name, bool& f)
+    {
+        if (m_fill) f = !f;
+        Read(Name, f ? "true" : "false");
+    }
+    void operator()(const char* Name, std::int32_t& f)
+    {
+        if (m_fill) f = 1000 + static_cast<std::int32_t>(m_values.size());
+        Read(Name, std::to_string(f));
+    }
+    void operator()(const char* Name, std::uint8_t& f)
+    {
+        if (m_fill) f = f == 1 ? 2 : 1;
+        Read(Name, std::to_string(f));
+    }
+    // An enumeration goes to a neighbouring value; one with a single value
+    // to the next number its underlying type holds.
+    template <class E>
+        requires std::is_enum_v<E>
+    void operator()(const char* Name, E& f)
+    {
+        const auto u = static_cast<std::underlying_type_t<E>>(f);
+        if (m_fill) f = static_cast<E>(u == 0 ? 1 : u - 1);
+        Read(Name, std::to_string(static_cast<int>(f)));
+    }
+    void operator()(const char* Name, TASEDBOptions& f)
+    {
+        if (m_fill) f.Include(TASEDBOption::aseReadOnly), f.Include(TASEDBOption::aseSingleUser);
+        std::string text;
+        for (int i = 0; i <= static_cast<int>(TASEDBOption::aseUniqueAutoIdentityIndex); ++i)
+            text += f.Contains(static_cast<TASEDBOption>(i)) ? '1' : '0';
+        Read(Name, text);
+    }
+    // A field behind a getter and a setter.
+    template <class Get, class Set>
+    void operator()(const char* Name, Get get, Set set)
+    {
+        std::string v = get();
+        (*this)(Name, v);
+        set(v);
+    }
+
+    const std::vector<std::string>& Values() const { return m_values; }
+
+private:
+    void Read(const char* Name, const std::string& Value) { m_values.push_back(std::string(Name) + "=" + Value); }
+
+    bool m_fill;
+    std::vector<std::string> m_values;
+};
+
+void Walk(TFieldWalk& v, TConnectionOptions& o)
+{
+    v("DatabaseName", o.DatabaseName), v("UserName", o.UserName), v("Password", o.Password);
+    v("RoleName", o.RoleName), v("Custom1", o.Custom1), v("Custom2", o.Custom2), v("Custom3", o.Custom3);
+    v("Port", o.Port), v("HostName", o.HostName), v("Protocol", o.Protocol);
+    v("UseWindowsAuthentication", o.UseWindowsAuthentication), v("ConnectionString", o.ConnectionString);
+    v("ClientLibrary", o.ClientLibrary);
+}
+
+void Walk(TFieldWalk& v, TIBCompareOptions& o)
+{
+    v("DbCharsetCompare", o.DbCharsetCompare), v("FldCharsetCompare", o.FldCharsetCompare);
+    v("UpdateDescriptionMode", o.UpdateDescriptionMode), v("ModifySystemTables", o.ModifySystemTables);
+    v("GenerateCOMMIT", o.GenerateCOMMIT), v("UseRECONNECT", o.UseRECONNECT);
+    v("AllowDataTypeConversion", o.AllowDataTypeConversion), v("UpdateFieldPosition", o.UpdateFieldPosition);
+    v("ExtractOnlyComparedObjects", o.ExtractOnlyComparedObjects), v("IgnoreToolObjects", o.IgnoreToolObjects);
+}
+
+void Walk(TFieldWalk& v, TIBDatabaseOptions& o)
+{
+    v("VersionText", o.VersionText), v("ServerVersionText", o.ServerVersionText);
+    v("ODSMajorVersion", o.ODSMajorVersion), v("ODSMinorVersion", o.ODSMinorVersion), v("PageSize", o.PageSize);
+    v("ForcedWrites", o.ForcedWrites), v("SweepInterval", o.SweepInterval), v("ReadOnly", o.ReadOnly);
+    v("NumBuffers", o.NumBuffers), v("ImplementationNo", o.ImplementationNo);
+    v("ImplementationClass", o.ImplementationClass), v("DBSQLDialect", o.DBSQLDialect);
+}
+
+void Walk(TFieldWalk& v, TIBServerOptions& o)
+{
+    v("SQLServerVersion", o.SQLServerVersion), v("SQLDialect", o.SQLDialect);
+    v("DBCharSet", [&] { return o.DBCharSet(); }, [&](const std::string& s) { o.SetDBCharSet(s); });
+    v("DefaultCharSet", [&] { return o.DefaultCharSet(); }, [&](const std::string& s) { o.SetDefaultCharSet(s); });
+    Walk(v, o.IBCompareOptions()), Walk(v, o.IBDatabaseOptions());
+}
+
+void Walk(TFieldWalk& v, TMSSQLCompareOptions& o)
+{
+    v("IgnoreFileGroup", o.IgnoreFileGroup), v("IgnoreSysName", o.IgnoreSysName);
+    v("CaseSensitiveIdentifiers", o.CaseSensitiveIdentifiers), v("UpdateColumnPosition", o.UpdateColumnPosition);
+}
+
+void Walk(TFieldWalk& v, TMSSQLDatabaseOptions& o)
+{
+    v("Collation", o.Collation), v("AnsiNulls", o.AnsiNulls), v("AnsiPadding", o.AnsiPadding);
+    v("QuotedIdentifier", o.QuotedIdentifier), v("ReadOnly", o.ReadOnly), v("DatabaseId", o.DatabaseId);
+    v("CompatibilityLevel", o.CompatibilityLevel);
+}
+
+void Walk(TFieldWalk& v, TMSSQLServerOptions& o)
+{
+    v("DBCharSet", o.DBCharSet), v("Collation", o.Collation), v("SQLServerVersion", o.SQLServerVersion);
+    Walk(v, o.MSSQLCompareOptions()), Walk(v, o.MSSQLDatabaseOptions());
+}
+
+void Walk(TFieldWalk& v, TMySQLCompareOptions& o) { v("CaseSensitiveIdentifiers", o.CaseSensitiveIdentifiers); }
+
+void Walk(TFieldWalk& v, TMySQLServerOptions& o)
+{
+    v("SQLServerVersion", o.SQLServerVersion), v("CharSet", o.CharSet), v("Names", o.Names);
+    Walk(v, o.MySQLCompareOptions());
+}
+
+void Walk(TFieldWalk& v, TASACompareOptions& o) { v("CaseSensitiveIdentifiers", o.CaseSensitiveIdentifiers); }
+
+void Walk(TFieldWalk& v, TASADatabaseOptions& o)
+{
+    v("BlankPadding", o.BlankPadding), v("CaseRespect", o.CaseRespect), v("Collation", o.Collation);
+    v("CharSet", o.CharSet), v("PageSize", o.PageSize);
+}
+
+void Walk(TFieldWalk& v, TASAServerOptions& o)
+{
+    v("SQLServerVersion", o.SQLServerVersion);
+    Walk(v, o.ASACompareOptions()), Walk(v, o.ASADatabaseOptions());
+}
+
+void Walk(TFieldWalk& v, TASECompareOptions& o)
+{
+    v("IgnoreFileGroup", o.IgnoreFileGroup), v("IgnoreSysName", o.IgnoreSysName);
+    v("CaseSensitiveIdentifiers", o.CaseSensitiveIdentifiers), v("CompareDBOptions", o.CompareDBOptions);
+}
+
+void Walk(TFieldWalk& v, TASEDatabaseOptions& o)
+{
+    v("VersionText", o.VersionText), v("DBId", o.DBId), v("Status", o.Status), v("Name", o.Name);
+    v("Size", o.Size), v("Owner", o.Owner), v("Created", o.Created), v("OptionsText", o.OptionsText);
+    v("Options", o.Options), v("Status2", o.Status2);
+}
+
+void Walk(TFieldWalk& v, TASEServerOptions& o)
+{
+    v("SQLServerVersion", o.SQLServerVersion);
+    Walk(v, o.ASECompareOptions()), Walk(v, o.ASEDatabaseOptions());
+}
+
+// No switches yet: the copy has nothing to carry but must still be allowed.
+void Walk(TFieldWalk&, TOracleCompareOptions&) {}
+void Walk(TFieldWalk&, TPgSQLCompareOptions&) {}
+void Walk(TFieldWalk&, TDB2CompareOptions&) {}
+
+void Walk(TFieldWalk& v, TOracleServerOptions& o) { v("SQLServerVersion", o.SQLServerVersion); }
+void Walk(TFieldWalk& v, TPGSQLServerOptions& o) { v("SQLServerVersion", o.SQLServerVersion); }
+void Walk(TFieldWalk& v, TDB2ServerOptions& o) { v("SQLServerVersion", o.SQLServerVersion); }
+
+void Walk(TFieldWalk& v, TScriptOptions& o)
+{
+    v("GenerateScript", o.GenerateScript), v("Connect", o.Connect), v("SQLDialect", o.SQLDialect);
+    v("DBCharSet", o.DBCharSet), v("LocalSQL", o.LocalSQL), v("FloatFormat", o.FloatFormat);
+    v("DateFormat", o.DateFormat), v("TimeFormat", o.TimeFormat), v("DateTimeFormat", o.DateTimeFormat);
+}
+
+void Walk(TFieldWalk& v, TMySQLTableOptions& o)
+{
+    v("DefaultCharSet", o.DefaultCharSet), v("Engine", o.Engine), v("AvgRowLength", o.AvgRowLength);
+    v("Checksum", o.Checksum), v("DefaultCollation", o.DefaultCollation), v("Comment", o.Comment);
+    v("Connection", o.Connection), v("DataDirectory", o.DataDirectory), v("DelayKeyWrite", o.DelayKeyWrite);
+    v("IndexDirectory", o.IndexDirectory), v("InsertMethod", o.InsertMethod), v("KeyBlockSize", o.KeyBlockSize);
+    v("MaxRows", o.MaxRows), v("MinRows", o.MinRows), v("PackKeys", o.PackKeys), v("Password", o.Password);
+    v("RowFormat", o.RowFormat);
+}
+
+// A descendant that leaves every Assign to the base, so that the copy is
+// made by the source's AssignTo.
+template <class T>
+class TAsksTheSource : public T {
+public:
+    void Assign(const TPersistent& Source) override { TPersistent::Assign(Source); }
+};
+
+struct CopyRow {
+    const char* Name;
+    std::function<std::unique_ptr<TPersistent>()> Make;
+    std::function<std::unique_ptr<TPersistent>()> MakeAsking;
+    std::function<void(TFieldWalk&, TPersistent&)> Walk;
+};
+
+void PrintTo(const CopyRow& Row, std::ostream* Out) { *Out << Row.Name; }
+
+template <class T>
+CopyRow RowOf(const char* Name)
+{
+    return {Name, [] { return std::make_unique<T>(); }, [] { return std::make_unique<TAsksTheSource<T>>(); },
+            [](TFieldWalk& v, TPersistent& o) { Walk(v, dynamic_cast<T&>(o)); }};
+}
+
+std::vector<std::string> Read(const CopyRow& row, TPersistent& o)
+{
+    TFieldWalk v(false);
+    row.Walk(v, o);
+    return v.Values();
+}
+
+class OptionsCopyTest : public ::testing::TestWithParam<CopyRow> {
+protected:
+    // A source with every field away from its fresh value.
+    std::unique_ptr<TPersistent> Filled() const
+    {
+        auto o = GetParam().Make();
+        TFieldWalk v(true);
+        GetParam().Walk(v, *o);
+        return o;
+    }
+    // Copies a filled source into Dest, checks the copy, then resets the
+    // source and checks that the copy kept its values.
+    void CheckCopyInto(TPersistent& Dest) const
+    {
+        const CopyRow& row = GetParam();
+        auto source = Filled();
+        const std::vector<std::string> filled = Read(row, *source);
+        Dest.Assign(*source);
+        EXPECT_EQ(Read(row, Dest), filled);
+        auto fresh = row.Make();
+        source->Assign(*fresh);
+        EXPECT_EQ(Read(row, *source), Read(row, *fresh));
+        EXPECT_EQ(Read(row, Dest), filled);
+    }
+};
+
+TEST_P(OptionsCopyTest, TheFillReachesEveryField)
+{
+    auto fresh = GetParam().Make();
+    auto filled = Filled();
+    const std::vector<std::string> a = Read(GetParam(), *fresh), b = Read(GetParam(), *filled);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_NE(a[i], b[i]);
+}
+
+TEST_P(OptionsCopyTest, AssignCopiesEveryFieldAndSharesNothing)
+{
+    auto dest = GetParam().Make();
+    CheckCopyInto(*dest);
+    const std::vector<std::string> kept = Read(GetParam(), *dest);
+    dest->Assign(*dest);
+    EXPECT_EQ(Read(GetParam(), *dest), kept);
+}
+
+TEST_P(OptionsCopyTest, AssignToMakesTheSameCopyWhenTheDestinationAsks)
+{
+    auto dest = GetParam().MakeAsking();
+    CheckCopyInto(*dest);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OptionsAssign, OptionsCopyTest,
+    ::testing::Values(RowOf<TConnectionOptions>("Connection"), RowOf<TIBCompareOptions>("IBCompare"),
+                      RowOf<TIBDatabaseOptions>("IBDatabase"), RowOf<TIBServerOptions>("IBServer"),
+                      RowOf<TIBSQLExecOptions>("IBSQLExec"), RowOf<TIBVelmorinOptions>("IBVelmorin"),
+                      RowOf<TIBEngineOptions>("IBEngine"), RowOf<TMSSQLCompareOptions>("MSSQLCompare"),
+                      RowOf<TMSSQLDatabaseOptions>("MSSQLDatabase"), RowOf<TMSSQLServerOptions>("MSSQLServer"),
+                      RowOf<TMySQLCompareOptions>("MySQLCompare"), RowOf<TMySQLServerOptions>("MySQLServer"),
+                      RowOf<TASACompareOptions>("ASACompare"), RowOf<TASADatabaseOptions>("ASADatabase"),
+                      RowOf<TASAServerOptions>("ASAServer"), RowOf<TASECompareOptions>("ASECompare"),
+                      RowOf<TASEDatabaseOptions>("ASEDatabase"), RowOf<TASEServerOptions>("ASEServer"),
+                      RowOf<TOracleCompareOptions>("OracleCompare"), RowOf<TPgSQLCompareOptions>("PgSQLCompare"),
+                      RowOf<TDB2CompareOptions>("DB2Compare"), RowOf<TOracleServerOptions>("OracleServer"),
+                      RowOf<TPGSQLServerOptions>("PGSQLServer"), RowOf<TDB2ServerOptions>("DB2Server"),
+                      RowOf<TScriptOptions>("Script"), RowOf<TMySQLTableOptions>("MySQLTable")),
+    [](const ::testing::TestParamInfo<CopyRow>& i) { return std::string(i.param.Name); });
+
+} // namespace
