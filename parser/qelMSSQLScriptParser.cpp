@@ -207,6 +207,84 @@ void TMSSQLParser::ScanToken()
     }
     const char c = CurChar;
     const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || c == '$' || c == '@' || c == '_' ||
+        (c == '#' && CharInSet(PeekChar(), IdentChars))) {
+        ScanWord();
+    } else if (c == '[') {
+        ScanBracketedName();
+    } else if (c == '0' && (PeekChar() == 'x' || PeekChar() == 'X')) {
+        NextChar();
+        NextChar();
+        std::string digits;
+        while (!AtEnd() && std::isxdigit(static_cast<unsigned char>(CurChar)) != 0) {
+            digits += AsciiLower(CurChar);
+            NextChar();
+        }
+        if (digits.size() % 2 != 0) digits.insert(digits.size() - 1, 1, '0');
+        ValueText.clear();
+        for (std::size_t i = 0; i < digits.size(); i += 2)
+            ValueText += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+        Symb = syString;
+    } else if (!ScanOperator()) {
+        return;
+    }
+    AfterScanToken();
+}
+
+// A word, N'...' or $1.
+void TMSSQLParser::ScanWord()
+{
+    const char c = CurChar;
+    if ((c == 'N' || c == 'n') && PeekChar() == '\'') {
+        NextChar();
+        Symb = syString;
+        QuoteChar = '\'';
+        ReadString(ValueText);
+        NationalString = true;
+    } else if (c == '$' && IsDigitChar(PeekChar())) {
+        NextChar();
+        Symb = syInteger;
+        IntValue = ReadNumber();
+    } else {
+        ReadIdent();
+        Symb = c == '#' ? syIdent : LookupResWord();
+        if (Symb == syIdent && c != '#' && !CaseSensitive()) TokenText = MSSQLNameKey(TokenText);
+    }
+}
+
+void TMSSQLParser::ScanBracketedName()
+{
+    // Everything up to the closing bracket is the name; "]]" stands for one
+    // "]", as the server writes such names.
+    const std::int32_t line = Line;
+    const std::int32_t column = Column;
+    NextChar();
+    TokenText.clear();
+    bool closed = false;
+    while (!AtEnd()) {
+        if (CurChar == ']') {
+            if (PeekChar() != ']') {
+                closed = true;
+                NextChar();
+                break;
+            }
+            NextChar();
+        }
+        TokenText += CurChar;
+        NextChar();
+    }
+    Symb = syIdent;
+    QuoteChar = '[';
+    // Without its "]" the name takes the rest of the script: the error stands
+    // where it opens.
+    if (!closed) ParseErrorAt("Unterminated bracket Identifier", line, column);
+}
+
+// The dialect's operators (!=, +=, *=, ::, ...); False when the base scanner
+// took the character, or it begins no token.
+bool TMSSQLParser::ScanOperator()
+{
+    const char c = CurChar;
     const auto single = [this](TSymb S, int Length) {
         Symb = S;
         for (int i = 0; i < Length; ++i) NextChar();
@@ -217,26 +295,6 @@ void TMSSQLParser::ScanToken()
         while (p <= GetLength() && IsBlank(CharAt(p))) ++p;
         return p;
     };
-    if (u >= 0x80 || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || c == '$' || c == '@' || c == '_' ||
-        (c == '#' && CharInSet(PeekChar(), IdentChars))) {
-        if ((c == 'N' || c == 'n') && PeekChar() == '\'') {
-            NextChar();
-            Symb = syString;
-            QuoteChar = '\'';
-            ReadString(ValueText);
-            NationalString = true;
-        } else if (c == '$' && IsDigitChar(PeekChar())) {
-            NextChar();
-            Symb = syInteger;
-            IntValue = ReadNumber();
-        } else {
-            ReadIdent();
-            Symb = c == '#' ? syIdent : LookupResWord();
-            if (Symb == syIdent && c != '#' && !CaseSensitive()) TokenText = MSSQLNameKey(TokenText);
-        }
-        AfterScanToken();
-        return;
-    }
     switch (c) {
     case '!': {
         if (PeekChar() == '!' && LineStartOf(TokenStart) >= 0) {
@@ -257,7 +315,7 @@ void TMSSQLParser::ScanToken()
             // A lone "!" begins no token: a token of its own with its error,
             // kept in the statement it stands in like any such character.
             ScanInvalidChar();
-            return;
+            return false;
         }
         break;
     }
@@ -283,7 +341,7 @@ void TMSSQLParser::ScanToken()
             single(syMSBitOr, 1);
         } else {
             TCustomSQLParser::ScanToken();
-            return;
+            return false;
         }
         break;
     case '*': {
@@ -296,31 +354,13 @@ void TMSSQLParser::ScanToken()
         }
         break;
     }
-    case '0':
-        if (PeekChar() == 'x' || PeekChar() == 'X') {
-            NextChar();
-            NextChar();
-            std::string digits;
-            while (!AtEnd() && std::isxdigit(static_cast<unsigned char>(CurChar)) != 0) {
-                digits += AsciiLower(CurChar);
-                NextChar();
-            }
-            if (digits.size() % 2 != 0) digits.insert(digits.size() - 1, 1, '0');
-            ValueText.clear();
-            for (std::size_t i = 0; i < digits.size(); i += 2)
-                ValueText += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
-            Symb = syString;
-            break;
-        }
-        TCustomSQLParser::ScanToken();
-        return;
     case ':':
         if (PeekChar() == ':') {
             single(syMSDoubleColon, 2);
             break;
         }
         TCustomSQLParser::ScanToken();
-        return;
+        return false;
     case '=': {
         const std::int64_t p = afterBlanks();
         const char next = CharAt(p);
@@ -332,39 +372,12 @@ void TMSSQLParser::ScanToken()
         }
         break;
     }
-    case '[': {
-        // Everything up to the closing bracket is the name; "]]" stands for
-        // one "]", as the server writes such names.
-        const std::int32_t line = Line;
-        const std::int32_t column = Column;
-        NextChar();
-        TokenText.clear();
-        bool closed = false;
-        while (!AtEnd()) {
-            if (CurChar == ']') {
-                if (PeekChar() != ']') {
-                    closed = true;
-                    NextChar();
-                    break;
-                }
-                NextChar();
-            }
-            TokenText += CurChar;
-            NextChar();
-        }
-        Symb = syIdent;
-        QuoteChar = '[';
-        // Without its "]" the name takes the rest of the script: the error
-        // stands where it opens.
-        if (!closed) ParseErrorAt("Unterminated bracket Identifier", line, column);
-        break;
-    }
     case '{': single(syMSLBrace, 1); break;
     case '}': single(syMSRBrace, 1); break;
     case '~': single(syMSBitNot, 1); break;
-    default: TCustomSQLParser::ScanToken(); return;
+    default: TCustomSQLParser::ScanToken(); return false;
     }
-    AfterScanToken();
+    return true;
 }
 
 void TMSSQLParser::AfterScanToken()
@@ -825,11 +838,6 @@ void TMSSQLParser::ParseObjectName(TDbObject Kind, bool DefaultOwner)
         if (std::string* slot = order[i]) *slot = parts[parts.size() - 1 - i];
     if (NameOwner.empty() && DefaultOwner) NameOwner = "dbo";
     for (std::string* part : indexSlots) *part = NameCase(*part);
-}
-
-std::string TMSSQLParser::KeyOf(const std::string& Schema, const std::string& Name)
-{
-    return Schema.empty() ? Name : Schema + "." + Name;
 }
 
 TDbObj* TMSSQLParser::FindIn(const TObjIndex& Index, const std::string& Schema, const std::string& Name)

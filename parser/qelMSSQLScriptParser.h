@@ -38,6 +38,7 @@ namespace qel {
 class TCtrData;
 class TDmnData;
 class TFldData;
+class TGntData;
 class TIdxData;
 class TObjIndex;
 class TPrcData;
@@ -166,8 +167,6 @@ protected:
     void SkipNameAndOwner();
     // ON or OFF, else Message.
     void ExpectOnOff(const char* Message);
-    // The qualified key "S.N" (just N without schema).
-    static std::string KeyOf(const std::string& Schema, const std::string& Name);
     // The object of one kind filed under Schema.Name; a name without owner
     // also finds the object created with owner dbo, and the reverse.
     TDbObj* FindObject(TDbObject Kind, const std::string& Schema, const std::string& Name);
@@ -193,6 +192,10 @@ protected:
     // The GO line whose G stands at Pos: CountEnd and Count are the end and
     // text of its count (empty without one).
     bool GoLineAt(std::int64_t Pos, std::int64_t& CountEnd, std::string& Count);
+    // ScanToken's parts (qelMSSQLScriptParser.cpp).
+    void ScanWord();
+    void ScanBracketedName();
+    bool ScanOperator();
 
     // ---- clauses read by their shape, and the statements the model has no
     // kind for (...Clauses.cpp) ----
@@ -234,6 +237,9 @@ protected:
     void ParseIndexOptions(TIndexOptions& Options);
     void ParseFileGroup(std::string& Name);
     void ParseAlterTable();
+    void ParseAlterTableAdd(TTblData& Target, bool Keep, bool NoCheck, bool Check, bool Strict);
+    void ParseAlterColumn();
+    void ParseAlterTableDrop(TTblData* Table);
     int DataTypeCode();
     // The element list of CREATE TABLE, CREATE TYPE ... AS TABLE and table
     // variables, "(" to ")".
@@ -267,6 +273,9 @@ protected:
     void ParseCreateSequence();
     void ParseCreateXml();
     void ParseGrant(TSymb Kind);
+    bool ParsePermissions(TGntData& Grant);
+    bool ParseGrantObject(TGntData& Grant);
+    void FileGrants(std::unique_ptr<TGntData> Grant, const std::vector<std::string>& Grantees);
     // The words of a permission the model keeps no element for, up to ON,
     // TO, FROM or what is no word.
     void SkipPermissionWords();
@@ -299,6 +308,12 @@ protected:
     void ParseAddExtendedProperty(TDbObj* Context);
     void ParseDboption();
     void ParseSimpleStatement(TDbObj* Context);
+    // Parts of ParseSimpleStatement, the first word passed.
+    void ParseTransactionStatement(TSymb First);
+    void ParseMessageStatement(TSymb First, TDbObj* Context);
+    void ParseTextPointerStatement(TDbObj* Context);
+    void ParseWaitfor(TDbObj* Context);
+    void ParseEndConversation(TDbObj* Context);
     void ParseBackupRestore(bool Backup);
     void ParseDeviceOptions(bool Backup);
     void ParseTriggerSwitch();
@@ -353,6 +368,8 @@ protected:
     void ParseAdditive(TDbObj* Context);
     void ParseTerm(TDbObj* Context);
     void ParseFactor(TDbObj* Context);
+    void ParseTypeFunction(TDbObj* Context);
+    void ParseWordFactor(TDbObj* Context);
     void ParseFunctionArgs(TDbObj* Context);
     void ParseOver(TDbObj* Context);
     void ParseCase(TDbObj* Context);

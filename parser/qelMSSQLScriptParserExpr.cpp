@@ -317,28 +317,8 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         break;
     }
     case int(syMSCase): ParseCase(Context); break;
-    case int(syMSConvert): {
-        // CONVERT ( type, expression [, style] )
-        const TNestingLevel sqlLevel(*this);
-        NextToken();
-        ExpectAndNext(syLParen);
-        ParseDataTypeOnly();
-        ExpectAndNext(syComma);
-        ParseExpressionList(Context);
-        ExpectAndNext(syRParen);
-        break;
-    }
-    case int(syMSIdentity):
-        // IDENTITY ( type [, seed, increment] ) in SELECT ... INTO
-        NextToken();
-        ExpectAndNext(syLParen);
-        ParseDataTypeOnly();
-        while (Symb == syComma) {
-            NextToken();
-            ParseFactor(Context);
-        }
-        ExpectAndNext(syRParen);
-        break;
+    case int(syMSConvert):
+    case int(syMSIdentity): ParseTypeFunction(Context); break;
     case int(syMSCoalesce):
     case int(syMSNullif):
     case int(syMSLeft):
@@ -363,78 +343,13 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         break;
     case int(syMSCursor): ParseCursorDefinition(Context); break;
     case int(syMSLBrace):
-        // {fn name(...)}, {d '...'}, {ts '...'}
+        // {fn name(...)}, {d '...'}, {ts '...'}: the word, then the factor.
         NextToken();
-        if (IsWord("FN")) {
-            NextToken();
-            ParseFactor(Context);
-        } else {
-            NextToken();
-            ParseFactor(Context);
-        }
+        NextToken();
+        ParseFactor(Context);
         ExpectAndNext(syMSRBrace);
         break;
-    case int(syIdent): {
-        if (IsWord("NEXT") && PeekWord() == "VALUE") {
-            Skip(2);
-            ExpectAndNext(syMSFor);
-            ParseObjectName(dboGenerator, false);
-            LinkName(Context, NameOwner, NameObject, {dboGenerator});
-            if (Symb == syMSOver) ParseOver(Context);
-            break;
-        }
-        const std::string word = Word();
-        if (word == "MATCH" && PeekNonBlank() == '(') {
-            // MATCH (a-(e)->b) of graph tables: arrows, not expressions
-            NextToken();
-            SkipParens();
-            break;
-        }
-        if (word == "TRIM" && PeekNonBlank() == '(') {
-            // TRIM ( [LEADING | TRAILING | BOTH] [characters FROM] text )
-            const TNestingLevel sqlLevel(*this);
-            Skip(2);
-            if (IsWord("LEADING") || IsWord("TRAILING") || IsWord("BOTH")) NextToken();
-            if (Symb != syMSFrom) ParseExpression(Context);
-            if (Symb == syMSFrom) {
-                NextToken();
-                ParseExpression(Context);
-            }
-            ExpectAndNext(syRParen);
-            break;
-        }
-        if (word == "CAST" || word == "TRY_CAST" || word == "PARSE" || word == "TRY_PARSE") {
-            // CAST ( expression AS type ), PARSE ( text AS type [USING culture] )
-            const TNestingLevel sqlLevel(*this);
-            NextToken();
-            ExpectAndNext(syLParen);
-            ParseExpression(Context);
-            ExpectAndNext(syMSAs);
-            ParseDataTypeOnly();
-            if (IsWord("USING")) {
-                NextToken();
-                ParseFactor(Context);
-            }
-            ExpectAndNext(syRParen);
-            break;
-        }
-        if (!word.empty() && word.front() == '@') {
-            NextToken();
-        } else {
-            ParseObjectName(dboField, false);
-            // Type::Method ( ... )
-            if (Symb == syMSDoubleColon) {
-                Skip(2);
-            }
-            if (Symb == syLParen) {
-                const std::string owner = NameColumn.empty() ? NameOwner : NameObject;
-                const std::string name = NameColumn.empty() ? NameObject : NameColumn;
-                ParseFunctionArgs(Context);
-                LinkName(Context, owner, name, {dboProcedure});
-            }
-        }
-        break;
-    }
+    case int(syIdent): ParseWordFactor(Context); break;
     default: ParseError("Unknown/Invalid factor in expression (" + SymbName + ")"); return;
     }
     // Methods of a value: x.value ( ... ), (SELECT ...).query ( ... )
@@ -449,6 +364,95 @@ void TMSSQLParser::ParseFactor(TDbObj* Context)
         Skip(2);
         ExpectWords({"ZONE"});
         ParseFactor(Context);
+    }
+}
+
+// CONVERT and IDENTITY, whose first argument is a data type.
+void TMSSQLParser::ParseTypeFunction(TDbObj* Context)
+{
+    if (Symb == syMSConvert) {
+        // CONVERT ( type, expression [, style] )
+        const TNestingLevel sqlLevel(*this);
+        NextToken();
+        ExpectAndNext(syLParen);
+        ParseDataTypeOnly();
+        ExpectAndNext(syComma);
+        ParseExpressionList(Context);
+        ExpectAndNext(syRParen);
+        return;
+    }
+    // IDENTITY ( type [, seed, increment] ) in SELECT ... INTO
+    NextToken();
+    ExpectAndNext(syLParen);
+    ParseDataTypeOnly();
+    while (Symb == syComma) {
+        NextToken();
+        ParseFactor(Context);
+    }
+    ExpectAndNext(syRParen);
+}
+
+// A factor that begins with a name: NEXT VALUE FOR, MATCH, TRIM, CAST and
+// PARSE, a variable, a column, or a call that links Context to its routine.
+void TMSSQLParser::ParseWordFactor(TDbObj* Context)
+{
+    if (IsWord("NEXT") && PeekWord() == "VALUE") {
+        Skip(2);
+        ExpectAndNext(syMSFor);
+        ParseObjectName(dboGenerator, false);
+        LinkName(Context, NameOwner, NameObject, {dboGenerator});
+        if (Symb == syMSOver) ParseOver(Context);
+        return;
+    }
+    const std::string word = Word();
+    if (word == "MATCH" && PeekNonBlank() == '(') {
+        // MATCH (a-(e)->b) of graph tables: arrows, not expressions
+        NextToken();
+        SkipParens();
+        return;
+    }
+    if (word == "TRIM" && PeekNonBlank() == '(') {
+        // TRIM ( [LEADING | TRAILING | BOTH] [characters FROM] text )
+        const TNestingLevel sqlLevel(*this);
+        Skip(2);
+        if (IsWord("LEADING") || IsWord("TRAILING") || IsWord("BOTH")) NextToken();
+        if (Symb != syMSFrom) ParseExpression(Context);
+        if (Symb == syMSFrom) {
+            NextToken();
+            ParseExpression(Context);
+        }
+        ExpectAndNext(syRParen);
+        return;
+    }
+    if (word == "CAST" || word == "TRY_CAST" || word == "PARSE" || word == "TRY_PARSE") {
+        // CAST ( expression AS type ), PARSE ( text AS type [USING culture] )
+        const TNestingLevel sqlLevel(*this);
+        NextToken();
+        ExpectAndNext(syLParen);
+        ParseExpression(Context);
+        ExpectAndNext(syMSAs);
+        ParseDataTypeOnly();
+        if (IsWord("USING")) {
+            NextToken();
+            ParseFactor(Context);
+        }
+        ExpectAndNext(syRParen);
+        return;
+    }
+    if (!word.empty() && word.front() == '@') {
+        NextToken();
+        return;
+    }
+    ParseObjectName(dboField, false);
+    // Type::Method ( ... )
+    if (Symb == syMSDoubleColon) {
+        Skip(2);
+    }
+    if (Symb == syLParen) {
+        const std::string owner = NameColumn.empty() ? NameOwner : NameObject;
+        const std::string name = NameColumn.empty() ? NameObject : NameColumn;
+        ParseFunctionArgs(Context);
+        LinkName(Context, owner, name, {dboProcedure});
     }
 }
 

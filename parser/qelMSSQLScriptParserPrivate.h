@@ -19,6 +19,11 @@ using enum TDbObject;
 
 inline bool IsDigitChar(char C) { return C >= '0' && C <= '9'; }
 inline bool IsOnOff(TSymb S) { return S == syMSOn || S == syMSOff; }
+// The qualified key "S.N" (just N without schema).
+inline std::string KeyOf(const std::string& Schema, const std::string& Name)
+{
+    return Schema.empty() ? Name : Schema + "." + Name;
+}
 
 struct TMSSQLParser::TReadState {
     // A statement of the batch as it was handed on, for GO's copies.

@@ -409,101 +409,14 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
 {
     NextToken();
     auto grant = std::make_unique<TGntData>(Objs());
-    bool modelled = true;
     if (Kind == syMSRevoke && Symb == syMSGrant) {
         // REVOKE GRANT OPTION FOR ...
         Skip(2);
         ExpectAndNext(syMSFor);
     }
-    for (TLoopGuard guard(*this);; guard.Turn()) {
-        switch (static_cast<int>(Symb)) {
-        case int(syMSReferences): grant->Privileges.Include(P::prReferences); break;
-        case int(syMSInsert): grant->Privileges.Include(P::prInsert); break;
-        case int(syMSDelete): grant->Privileges.Include(P::prDelete); break;
-        case int(syMSExecute): grant->Privileges.Include(P::prExecute); break;
-        case int(syMSSelect): grant->Privileges.Include(P::prSelect); break;
-        case int(syMSUpdate): grant->Privileges.Include(P::prUpdate); break;
-        case int(syMSAll):
-            grant->Privileges.Include(P::prAll);
-            if (PeekWord() == "PRIVILEGES") NextToken();
-            break;
-        case int(syMSView):
-            if (PeekWord() == "ANY") NextToken();
-            if (Symb == syMSAny && PeekWord() == "DATABASE") {
-                NextToken();
-                grant->Privileges.Include(P::prViewAnyDatabase);
-            } else {
-                // VIEW DEFINITION, VIEW SERVER STATE, VIEW ANY COLUMN ...
-                modelled = false;
-                SkipPermissionWords();
-            }
-            break;
-        case int(syMSCreate):
-            NextToken();
-            switch (static_cast<int>(Symb)) {
-            case int(syMSView): grant->Privileges.Include(P::prCreateView); break;
-            case int(syMSProcedure): grant->Privileges.Include(P::prCreateProcedure); break;
-            case int(syMSTable): grant->Privileges.Include(P::prCreateTable); break;
-            case int(syMSRule): grant->Privileges.Include(P::prCreateRule); break;
-            case int(syMSDefault): grant->Privileges.Include(P::prCreateDefault); break;
-            case int(syMSFunction): grant->Privileges.Include(P::prCreateFunction); break;
-            default:
-                // CREATE SCHEMA, CREATE TYPE, CREATE ANY DATABASE ...
-                if (!IsNameToken()) ParseError("Unknown GRANT statement (" + SymbName + ")");
-                modelled = false;
-                SkipPermissionWords();
-                break;
-            }
-            break;
-        default:
-            if (IsWord("CONNECT") && !IsPermissionWord(PeekWord())) {
-                grant->Privileges.Include(P::prConnect);
-            } else if (Symb == syIdent || Symb == syMSAlter || Symb == syMSBackup || Symb == syMSCheckpoint ||
-                       Symb == syMSKill || Symb == syMSShutdown) {
-                // A permission the model keeps no element for (ALTER,
-                // CONTROL, SHOWPLAN, VIEW DEFINITION, ALTER ANY SCHEMA ...):
-                // the grant is handed on and not filed.
-                modelled = false;
-                SkipPermissionWords();
-            } else {
-                ParseError("Unknown GRANT statement (" + SymbName + ")");
-            }
-            break;
-        }
-        NextToken();
-        if (Symb == syLParen) {
-            NextToken();
-            for (TLoopGuard columns(*this);; columns.Turn()) {
-                grant->Columns.Add(NameCase(TokenText));
-                NextToken();
-                if (Symb != syComma) break;
-                NextToken();
-            }
-            ExpectAndNext(syRParen);
-        }
-        if (Symb != syComma) break;
-        NextToken();
-    }
-    std::string objectName;
-    bool objectGrant = true;
-    if (Symb == syMSOn) {
-        NextToken();
-        // A class before "::" (XML SCHEMA COLLECTION::, ASYMMETRIC KEY::);
-        // only objects are kept in the model.
-        if (ClassBeforeDoubleColon()) {
-            objectGrant = IsAnyWord("OBJECT");
-            while (Symb != syMSDoubleColon && IsNameToken()) NextToken();
-            ExpectAndNext(syMSDoubleColon);
-        }
-        ParseObjectName(dboTable, false);
-        objectName = NameObject;
-        grant->ObjectName = NameObject;
-        grant->SetSchema(NameOwner);
-        if (FindObject(dboTable, NameOwner, NameObject) != nullptr) grant->ObjectKind = dboTable;
-        else if (FindObject(dboView, NameOwner, NameObject) != nullptr) grant->ObjectKind = dboView;
-        else if (FindObject(dboProcedure, NameOwner, NameObject) != nullptr) grant->ObjectKind = dboProcedure;
-    }
-    StatementKind = {TStatType::stStatement, objectName, dboGrant,
+    const bool modelled = ParsePermissions(*grant);
+    const bool objectGrant = Symb != syMSOn || ParseGrantObject(*grant);
+    StatementKind = {TStatType::stStatement, grant->ObjectName, dboGrant,
                      Kind == syMSRevoke ? TDbOperation::odbDrop : TDbOperation::odbCreate, {}};
     if (Kind == syMSRevoke) {
         if (Symb != syMSFrom) Expect(syMSTo);
@@ -533,23 +446,128 @@ void TMSSQLParser::ParseGrant(TSymb Kind)
         NextToken();
     }
     if (Kind != syMSGrant || !objectGrant || !modelled || Objs() == nullptr) return;
+    FileGrants(std::move(grant), grantees);
+}
+
+// The permissions up to ON or TO, each with its columns, into Grant. False
+// when one of them has no element in the model (the grant is then handed on
+// and not filed).
+bool TMSSQLParser::ParsePermissions(TGntData& Grant)
+{
+    bool modelled = true;
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        switch (static_cast<int>(Symb)) {
+        case int(syMSReferences): Grant.Privileges.Include(P::prReferences); break;
+        case int(syMSInsert): Grant.Privileges.Include(P::prInsert); break;
+        case int(syMSDelete): Grant.Privileges.Include(P::prDelete); break;
+        case int(syMSExecute): Grant.Privileges.Include(P::prExecute); break;
+        case int(syMSSelect): Grant.Privileges.Include(P::prSelect); break;
+        case int(syMSUpdate): Grant.Privileges.Include(P::prUpdate); break;
+        case int(syMSAll):
+            Grant.Privileges.Include(P::prAll);
+            if (PeekWord() == "PRIVILEGES") NextToken();
+            break;
+        case int(syMSView):
+            if (PeekWord() == "ANY") NextToken();
+            if (Symb == syMSAny && PeekWord() == "DATABASE") {
+                NextToken();
+                Grant.Privileges.Include(P::prViewAnyDatabase);
+            } else {
+                // VIEW DEFINITION, VIEW SERVER STATE, VIEW ANY COLUMN ...
+                modelled = false;
+                SkipPermissionWords();
+            }
+            break;
+        case int(syMSCreate):
+            NextToken();
+            switch (static_cast<int>(Symb)) {
+            case int(syMSView): Grant.Privileges.Include(P::prCreateView); break;
+            case int(syMSProcedure): Grant.Privileges.Include(P::prCreateProcedure); break;
+            case int(syMSTable): Grant.Privileges.Include(P::prCreateTable); break;
+            case int(syMSRule): Grant.Privileges.Include(P::prCreateRule); break;
+            case int(syMSDefault): Grant.Privileges.Include(P::prCreateDefault); break;
+            case int(syMSFunction): Grant.Privileges.Include(P::prCreateFunction); break;
+            default:
+                // CREATE SCHEMA, CREATE TYPE, CREATE ANY DATABASE ...
+                if (!IsNameToken()) ParseError("Unknown GRANT statement (" + SymbName + ")");
+                modelled = false;
+                SkipPermissionWords();
+                break;
+            }
+            break;
+        default:
+            if (IsWord("CONNECT") && !IsPermissionWord(PeekWord())) {
+                Grant.Privileges.Include(P::prConnect);
+            } else if (Symb == syIdent || Symb == syMSAlter || Symb == syMSBackup || Symb == syMSCheckpoint ||
+                       Symb == syMSKill || Symb == syMSShutdown) {
+                // A permission the model keeps no element for (ALTER,
+                // CONTROL, SHOWPLAN, VIEW DEFINITION, ALTER ANY SCHEMA ...):
+                // the grant is handed on and not filed.
+                modelled = false;
+                SkipPermissionWords();
+            } else {
+                ParseError("Unknown GRANT statement (" + SymbName + ")");
+            }
+            break;
+        }
+        NextToken();
+        if (Symb == syLParen) {
+            NextToken();
+            for (TLoopGuard columns(*this);; columns.Turn()) {
+                Grant.Columns.Add(NameCase(TokenText));
+                NextToken();
+                if (Symb != syComma) break;
+                NextToken();
+            }
+            ExpectAndNext(syRParen);
+        }
+        if (Symb != syComma) return modelled;
+        NextToken();
+    }
+}
+
+// ON [class ::] name, ON current: the object into Grant. False when the class
+// is no object's (SCHEMA::s, XML SCHEMA COLLECTION::x).
+bool TMSSQLParser::ParseGrantObject(TGntData& Grant)
+{
+    bool objectGrant = true;
+    NextToken();
+    // A class before "::" (XML SCHEMA COLLECTION::, ASYMMETRIC KEY::); only
+    // objects are kept in the model.
+    if (ClassBeforeDoubleColon()) {
+        objectGrant = IsAnyWord("OBJECT");
+        while (Symb != syMSDoubleColon && IsNameToken()) NextToken();
+        ExpectAndNext(syMSDoubleColon);
+    }
+    ParseObjectName(dboTable, false);
+    Grant.ObjectName = NameObject;
+    Grant.SetSchema(NameOwner);
+    if (FindObject(dboTable, NameOwner, NameObject) != nullptr) Grant.ObjectKind = dboTable;
+    else if (FindObject(dboView, NameOwner, NameObject) != nullptr) Grant.ObjectKind = dboView;
+    else if (FindObject(dboProcedure, NameOwner, NameObject) != nullptr) Grant.ObjectKind = dboProcedure;
+    return objectGrant;
+}
+
+// Files Grant for the first grantee and a copy of it for each other one.
+void TMSSQLParser::FileGrants(std::unique_ptr<TGntData> Grant, const std::vector<std::string>& Grantees)
+{
     // TO a, b: one grant each.
-    for (std::size_t i = 1; i < grantees.size(); ++i) {
+    for (std::size_t i = 1; i < Grantees.size(); ++i) {
         auto other = std::make_unique<TGntData>(Objs());
-        other->Privileges = grant->Privileges;
-        other->Columns.Assign(grant->Columns);
-        other->ObjectName = grant->ObjectName;
-        other->ObjectKind = grant->ObjectKind;
-        other->SetSchema(grant->Schema());
-        other->GrantOption = grant->GrantOption;
-        other->Grantee = grantees[i];
+        other->Privileges = Grant->Privileges;
+        other->Columns.Assign(Grant->Columns);
+        other->ObjectName = Grant->ObjectName;
+        other->ObjectKind = Grant->ObjectKind;
+        other->SetSchema(Grant->Schema());
+        other->GrantOption = Grant->GrantOption;
+        other->Grantee = Grantees[i];
         other->QuotedIdentifier = QuotedIdentifier;
         other->AnsiNulls = AnsiNulls;
         Objs()->AddGrant(std::move(other));
     }
-    grant->QuotedIdentifier = QuotedIdentifier;
-    grant->AnsiNulls = AnsiNulls;
-    Objs()->AddGrant(std::move(grant));
+    Grant->QuotedIdentifier = QuotedIdentifier;
+    Grant->AnsiNulls = AnsiNulls;
+    Objs()->AddGrant(std::move(Grant));
 }
 
 // ---- SET --------------------------------------------------------------------------
@@ -925,16 +943,9 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         }
         break;
     case int(syMSDump):
-        ExpectAndNext(syMSTransaction);
-        NextToken();
-        if (Symb == syMSWith) {
-            Skip(2);
-        }
-        break;
     case int(syMSSave):
-        ExpectAndNext(syMSTransaction);
-        NextToken();
-        break;
+    case int(syMSCommit):
+    case int(syMSRollback): ParseTransactionStatement(first); break;
     case int(syMSOpen):
     case int(syMSClose):
         if (IsWord("SYMMETRIC") || IsWord("MASTER") || (first == syMSClose && Symb == syMSAll)) {
@@ -975,43 +986,8 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
             ExpectWords({"NOWAIT"});
         }
         break;
-    case int(syMSCommit):
-    case int(syMSRollback):
-        if (IsWord("WORK")) {
-            NextToken();
-        } else if (Symb == syMSTransaction) {
-            NextToken();
-            if (Symb == syIdent) NextToken();
-        }
-        if (Symb == syMSWith) {
-            // WITH ( DELAYED_DURABILITY = ON )
-            NextToken();
-            SkipParens();
-        }
-        break;
     case int(syMSPrint):
-        ParseExpression(Context);
-        while (Symb == syComma) {
-            NextToken();
-            ParseExpression(Context);
-        }
-        break;
-    case int(syMSRaiserror):
-        if (Symb == syLParen) {
-            NextToken();
-            ParseExpressionList(Context);
-            ExpectAndNext(syRParen);
-        } else {
-            ParseExpression(Context);
-            if (Symb == syString || Symb == syIdent) ParseExpression(Context);
-        }
-        if (Symb == syMSWith) {
-            NextToken();
-            ForEachListed([&] {
-                NextToken();
-            });
-        }
-        break;
+    case int(syMSRaiserror): ParseMessageStatement(first, Context); break;
     case int(syMSReturn):
         if (StartsExpression()) ParseExpression(Context);
         break;
@@ -1030,37 +1006,8 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         break;
     case int(syMSReadtext):
     case int(syMSUpdatetext):
-    case int(syMSWritetext):
-        // table.column, then the text pointer, offsets and data.
-        ParseObjectName(dboField, false);
-        for (TLoopGuard guard(*this); StartsExpression() || Symb == syMSWith || Symb == syMSHoldlock; guard.Turn()) {
-            if (Symb == syMSWith) {
-                NextToken();
-                ExpectWords({"LOG"});
-            } else if (Symb == syMSHoldlock) {
-                NextToken();
-            } else {
-                ParseFactor(Context);
-            }
-        }
-        break;
-    case int(syMSWaitfor):
-        if (IsWord("DELAY") || IsWord("TIME")) {
-            NextToken();
-            ParseExpression(Context);
-        } else if (Symb == syLParen) {
-            NextToken();
-            ParseStatement(Context);
-            ExpectAndNext(syRParen);
-            if (Symb == syComma) {
-                NextToken();
-                ExpectWords({"TIMEOUT"});
-                ParseExpression(Context);
-            }
-        } else {
-            ParseError("Must be: DELAY/TIME / (...)");
-        }
-        break;
+    case int(syMSWritetext): ParseTextPointerStatement(Context); break;
+    case int(syMSWaitfor): ParseWaitfor(Context); break;
     case int(syMSSetuser):
         if (Symb == syString) {
             NextToken();
@@ -1070,22 +1017,118 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
             }
         }
         break;
-    case int(syMSEndConversation):
-        ParseFactor(Context);
+    case int(syMSEndConversation): ParseEndConversation(Context); break;
+    default: ParseError("Missing / unknown: DDL-statement: " + SymbolName(first)); break;
+    }
+}
+
+// DUMP TRANSACTION, SAVE TRANSACTION, COMMIT and ROLLBACK, the first word
+// passed: DUMP TRANSACTION db WITH NO_LOG, COMMIT TRANSACTION t WITH
+// (DELAYED_DURABILITY = ON).
+void TMSSQLParser::ParseTransactionStatement(TSymb First)
+{
+    if (First == syMSDump || First == syMSSave) {
+        ExpectAndNext(syMSTransaction);
+        NextToken();
+        if (First == syMSDump && Symb == syMSWith) {
+            Skip(2);
+        }
+        return;
+    }
+    if (IsWord("WORK")) {
+        NextToken();
+    } else if (Symb == syMSTransaction) {
+        NextToken();
+        if (Symb == syIdent) NextToken();
+    }
+    if (Symb == syMSWith) {
+        // WITH ( DELAYED_DURABILITY = ON )
+        NextToken();
+        SkipParens();
+    }
+}
+
+// PRINT and RAISERROR, the first word passed: PRINT 'a', @b;
+// RAISERROR ('text', 16, 1) WITH NOWAIT; RAISERROR 50001 'text'.
+void TMSSQLParser::ParseMessageStatement(TSymb First, TDbObj* Context)
+{
+    if (First == syMSPrint) {
+        ParseExpression(Context);
+        while (Symb == syComma) {
+            NextToken();
+            ParseExpression(Context);
+        }
+        return;
+    }
+    if (Symb == syLParen) {
+        NextToken();
+        ParseExpressionList(Context);
+        ExpectAndNext(syRParen);
+    } else {
+        ParseExpression(Context);
+        if (Symb == syString || Symb == syIdent) ParseExpression(Context);
+    }
+    if (Symb == syMSWith) {
+        NextToken();
+        ForEachListed([&] {
+            NextToken();
+        });
+    }
+}
+
+// READTEXT, UPDATETEXT and WRITETEXT, the first word passed: table.column,
+// then the text pointer, offsets and data.
+void TMSSQLParser::ParseTextPointerStatement(TDbObj* Context)
+{
+    ParseObjectName(dboField, false);
+    for (TLoopGuard guard(*this); StartsExpression() || Symb == syMSWith || Symb == syMSHoldlock; guard.Turn()) {
         if (Symb == syMSWith) {
             NextToken();
-            if (IsWord("CLEANUP")) {
-                NextToken();
-            } else {
-                for (TLoopGuard guard(*this); IsWord("ERROR") || IsWord("DESCRIPTION"); guard.Turn()) {
-                    NextToken();
-                    ExpectAndNext(syEqual);
-                    ParseFactor(Context);
-                }
-            }
+            ExpectWords({"LOG"});
+        } else if (Symb == syMSHoldlock) {
+            NextToken();
+        } else {
+            ParseFactor(Context);
         }
-        break;
-    default: ParseError("Missing / unknown: DDL-statement: " + SymbolName(first)); break;
+    }
+}
+
+// WAITFOR, the word passed: DELAY '00:01', TIME '22:00', or ( RECEIVE ... )
+// [, TIMEOUT n].
+void TMSSQLParser::ParseWaitfor(TDbObj* Context)
+{
+    if (IsWord("DELAY") || IsWord("TIME")) {
+        NextToken();
+        ParseExpression(Context);
+    } else if (Symb == syLParen) {
+        NextToken();
+        ParseStatement(Context);
+        ExpectAndNext(syRParen);
+        if (Symb == syComma) {
+            NextToken();
+            ExpectWords({"TIMEOUT"});
+            ParseExpression(Context);
+        }
+    } else {
+        ParseError("Must be: DELAY/TIME / (...)");
+    }
+}
+
+// END CONVERSATION, the words passed: the handle, then WITH CLEANUP or
+// WITH ERROR = n DESCRIPTION = 'text'.
+void TMSSQLParser::ParseEndConversation(TDbObj* Context)
+{
+    ParseFactor(Context);
+    if (Symb != syMSWith) return;
+    NextToken();
+    if (IsWord("CLEANUP")) {
+        NextToken();
+        return;
+    }
+    for (TLoopGuard guard(*this); IsWord("ERROR") || IsWord("DESCRIPTION"); guard.Turn()) {
+        NextToken();
+        ExpectAndNext(syEqual);
+        ParseFactor(Context);
     }
 }
 

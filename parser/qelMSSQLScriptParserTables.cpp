@@ -658,99 +658,23 @@ void TMSSQLParser::ParseAlterTable()
     TTblData* target = table != nullptr ? table : scratch.get();
     // A local temporary table keeps what it gets to itself.
     const bool keep = !(name.size() >= 2 && name[0] == '#' && name[1] != '#');
-    const auto addConstraints = [&](bool NoCheck, bool Check, bool Strict) {
-        for (TLoopGuard guard(*this);; guard.Turn()) {
-            if (Symb == syMSConstraint) {
-                auto ctr = std::make_unique<TCtrData>(Objs());
-                ParseNamedConstraint(keep, std::move(ctr), NoCheck, Check, nullptr, target);
-            } else if (Symb == syMSDefault || Symb == syMSPrimary || Symb == syMSForeign || Symb == syMSUnique ||
-                       Symb == syMSCheck) {
-                auto ctr = std::make_unique<TCtrData>(Objs());
-                ctr->WithNoCheck = NoCheck;
-                ctr->WithCheck = Check;
-                ParseConstraint(keep, std::move(ctr), target, nullptr);
-            } else if (!Strict && IsWord("PERIOD") && PeekWord() == "FOR") {
-                // ADD PERIOD FOR SYSTEM_TIME (start, end)
-                Skip(3);
-                SkipParens();
-            } else if (!Strict && Symb == syIdent) {
-                ParseColumn(*target, keep);
-            } else if (!Strict && Symb == syMSIndex) {
-                // ADD INDEX ix ... of a memory-optimized table
-                ParseInlineIndex(*target, keep, nullptr);
-            } else if (Strict) {
-                ParseError("Unknown constraint.");
-            } else {
-                // Left to the statement's end check: one error, the
-                // statement whole.
-                return;
-            }
-            if (Symb != syComma) return;
-            NextToken();
-        }
-    };
     // One action a statement; WITH CHECK | NOCHECK stands before the ADD or
     // CHECK CONSTRAINT it qualifies. The next ALTER is the next statement.
     for (TLoopGuard guard(*this);; guard.Turn()) {
         bool prefix = false;
         if (Symb == syMSAdd) {
             NextToken();
-            addConstraints(false, false, false);
+            ParseAlterTableAdd(*target, keep, false, false, false);
         } else if (Symb == syMSAlter && PeekWord() == "INDEX") {
             // ALTER INDEX ix REBUILD WITH (BUCKET_COUNT = n) of a
             // memory-optimized table
             NextToken();
             SkipClause(true);
         } else if (Symb == syMSAlter) {
-            NextToken();
-            ExpectAndNext(syMSColumn);
-            NextToken();
-            auto field = std::make_unique<TFldData>(Objs(), nullptr);
-            if (Symb == syMSAdd || Symb == syMSDrop) {
-                // ADD | DROP ROWGUIDCOL, PERSISTED, SPARSE, HIDDEN, NOT FOR
-                // REPLICATION, MASKED [WITH (FUNCTION = '...')]
-                NextToken();
-                if (Symb == syMSNot) Skip(3);
-                else if (IsNameToken()) NextToken();
-                if (Symb == syMSWith && PeekNonBlank() == '(') {
-                    NextToken();
-                    SkipParens();
-                }
-            } else {
-                ParseColumnType(*field, false, false);
-            }
-            if (Symb == syMSWith && PeekNonBlank() == '(') {
-                // WITH (ONLINE = ON)
-                NextToken();
-                SkipParens();
-            }
+            ParseAlterColumn();
         } else if (Symb == syMSDrop) {
             NextToken();
-            ForEachListed([&] {
-                if (IsWord("PERIOD")) {
-                    // DROP PERIOD FOR SYSTEM_TIME
-                    Skip(3);
-                    return;
-                }
-                const bool column = Symb == syMSColumn;
-                // DROP INDEX ix of a memory-optimized table
-                if (column || Symb == syMSConstraint || Symb == syMSIndex) NextToken();
-                else if (Symb != syIdent) ParseError("Unknown ALTER TABLE ... DROP statement");
-                if (Symb == syMSIf) {
-                    NextToken();
-                    ExpectAndNext(syMSExists);
-                }
-                if (!IsNameToken()) Expect(syIdent);
-                const std::string item = NameCase(TokenText);
-                NextToken();
-                if (column && table != nullptr)
-                    if (const int i = table->Fields.IndexOf(item); i >= 0) table->Fields.Delete(i);
-                // DROP CONSTRAINT pk WITH (ONLINE = ON, MOVE TO fg)
-                if (Symb == syMSWith && PeekNonBlank() == '(') {
-                    NextToken();
-                    SkipParens();
-                }
-            });
+            ParseAlterTableDrop(table);
         } else if (Symb == syMSWith) {
             NextToken();
             if (Symb != syMSCheck && Symb != syMSNocheck) ParseError("Must be: CHECK / NOCHECK.");
@@ -758,7 +682,7 @@ void TMSSQLParser::ParseAlterTable()
             NextToken();
             if (Symb == syMSAdd) {
                 NextToken();
-                addConstraints(!check, check, true);
+                ParseAlterTableAdd(*target, keep, !check, check, true);
             } else {
                 prefix = true;
             }
@@ -795,6 +719,101 @@ void TMSSQLParser::ParseAlterTable()
         }
         if (!prefix) break;
     }
+}
+
+// ADD's list: columns, constraints, periods and indexes, or constraints alone
+// when Strict (WITH CHECK ADD ...). Keep files what it makes; a temporary
+// table's constraints stay with it.
+void TMSSQLParser::ParseAlterTableAdd(TTblData& Target, bool Keep, bool NoCheck, bool Check, bool Strict)
+{
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (Symb == syMSConstraint) {
+            auto ctr = std::make_unique<TCtrData>(Objs());
+            ParseNamedConstraint(Keep, std::move(ctr), NoCheck, Check, nullptr, &Target);
+        } else if (Symb == syMSDefault || Symb == syMSPrimary || Symb == syMSForeign || Symb == syMSUnique ||
+                   Symb == syMSCheck) {
+            auto ctr = std::make_unique<TCtrData>(Objs());
+            ctr->WithNoCheck = NoCheck;
+            ctr->WithCheck = Check;
+            ParseConstraint(Keep, std::move(ctr), &Target, nullptr);
+        } else if (!Strict && IsWord("PERIOD") && PeekWord() == "FOR") {
+            // ADD PERIOD FOR SYSTEM_TIME (start, end)
+            Skip(3);
+            SkipParens();
+        } else if (!Strict && Symb == syIdent) {
+            ParseColumn(Target, Keep);
+        } else if (!Strict && Symb == syMSIndex) {
+            // ADD INDEX ix ... of a memory-optimized table
+            ParseInlineIndex(Target, Keep, nullptr);
+        } else if (Strict) {
+            ParseError("Unknown constraint.");
+        } else {
+            // Left to the statement's end check: one error, the statement
+            // whole.
+            return;
+        }
+        if (Symb != syComma) return;
+        NextToken();
+    }
+}
+
+// ALTER COLUMN c type ..., or ADD | DROP of one of its properties: read,
+// nothing of it kept.
+void TMSSQLParser::ParseAlterColumn()
+{
+    NextToken();
+    ExpectAndNext(syMSColumn);
+    NextToken();
+    auto field = std::make_unique<TFldData>(Objs(), nullptr);
+    if (Symb == syMSAdd || Symb == syMSDrop) {
+        // ADD | DROP ROWGUIDCOL, PERSISTED, SPARSE, HIDDEN, NOT FOR
+        // REPLICATION, MASKED [WITH (FUNCTION = '...')]
+        NextToken();
+        if (Symb == syMSNot) Skip(3);
+        else if (IsNameToken()) NextToken();
+        if (Symb == syMSWith && PeekNonBlank() == '(') {
+            NextToken();
+            SkipParens();
+        }
+    } else {
+        ParseColumnType(*field, false, false);
+    }
+    if (Symb == syMSWith && PeekNonBlank() == '(') {
+        // WITH (ONLINE = ON)
+        NextToken();
+        SkipParens();
+    }
+}
+
+// DROP's list of columns, constraints, indexes and periods; a column dropped
+// leaves Table, when the script made it.
+void TMSSQLParser::ParseAlterTableDrop(TTblData* Table)
+{
+    ForEachListed([&] {
+        if (IsWord("PERIOD")) {
+            // DROP PERIOD FOR SYSTEM_TIME
+            Skip(3);
+            return;
+        }
+        const bool column = Symb == syMSColumn;
+        // DROP INDEX ix of a memory-optimized table
+        if (column || Symb == syMSConstraint || Symb == syMSIndex) NextToken();
+        else if (Symb != syIdent) ParseError("Unknown ALTER TABLE ... DROP statement");
+        if (Symb == syMSIf) {
+            NextToken();
+            ExpectAndNext(syMSExists);
+        }
+        if (!IsNameToken()) Expect(syIdent);
+        const std::string item = NameCase(TokenText);
+        NextToken();
+        if (column && Table != nullptr)
+            if (const int i = Table->Fields.IndexOf(item); i >= 0) Table->Fields.Delete(i);
+        // DROP CONSTRAINT pk WITH (ONLINE = ON, MOVE TO fg)
+        if (Symb == syMSWith && PeekNonBlank() == '(') {
+            NextToken();
+            SkipParens();
+        }
+    });
 }
 
 } // namespace qel
