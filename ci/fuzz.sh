@@ -11,7 +11,10 @@
 # folder's fuzz/: corpus, dictionaries, logs), FUZZ_SECONDS (120), FUZZ_JOBS
 # (1: libFuzzer workers per target), FUZZ_TARGETS ("ib mssql"),
 # FUZZ_BUILD_JOBS (nproc), FUZZ_SEED (libFuzzer's random seed; unset: a new
-# one each run; the test command sets one so that a run can be repeated).
+# one each run), FUZZ_RUNS (inputs run per target at most; unset: no bound).
+# With one worker, a seed and a bound, a run tries the same inputs in the
+# same order wherever it runs, and a slower machine runs a prefix of them:
+# the test command sets both, so that what passed here passes there.
 set -uo pipefail
 shopt -s nullglob
 
@@ -40,6 +43,11 @@ SAMPLES=("$ROOT"/samples/*.sql)
 if [ -f "$EMPLOYEE" ]; then gzip -dc "$EMPLOYEE" > "$WORK/employee.sql" && SAMPLES+=("$WORK/employee.sql"); fi
 if [ -d "$EXAMPLES" ]; then while IFS= read -r f; do SAMPLES+=("$f"); done < <(find "$EXAMPLES" -name '*.sql'); fi
 
+# Without address randomisation the same inputs take the same paths (the
+# parsers keep some sets ordered by address), so that a run repeats.
+norandom=()
+if setarch "$(uname -m)" -R true 2>/dev/null; then norandom=(setarch "$(uname -m)" -R); fi
+
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=0
@@ -66,8 +74,9 @@ for t in $TARGETS; do
     parallel=()
     if [ "$JOBS" -gt 1 ]; then parallel=(-jobs="$JOBS" -workers="$JOBS"); fi
     if [ -n "${FUZZ_SEED:-}" ]; then parallel+=(-seed="$FUZZ_SEED"); fi
+    if [ -n "${FUZZ_RUNS:-}" ]; then parallel+=(-runs="$FUZZ_RUNS"); fi
     rm -f "$findings"/fuzz-*.log
-    (cd "$findings" && "$exe" "$corpus" "$WORK/seeds-$t" -dict="$WORK/$t.dict" -max_total_time="$SECONDS_EACH" \
+    (cd "$findings" && "${norandom[@]}" "$exe" "$corpus" "$WORK/seeds-$t" -dict="$WORK/$t.dict" -max_total_time="$SECONDS_EACH" \
         -max_len=65536 -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$findings/$t-" "${parallel[@]}" > "$log" 2>&1)
     rc=$?
