@@ -129,11 +129,18 @@ protected:
     void ParseValueExpression();
     void ParseTerm();
     void ParseFactor();
+    // Parts of ParseFactor, the function's word current (qelIBExParserExpr.cpp).
+    void ParseCast();
+    void ParseStringFunction();
+    void ParseCase();
+    void ParseAggregate();
     // Variable: written with ":", never linked as a column or sequence.
     void ParseIdentifierFactor(bool Variable);
     void ParseWindowClause();
     // A built-in function's arguments from its "(".
     void ParseBuiltin(const TIbBuiltin& Builtin);
+    // DATEDIFF's and DATEADD's; False when the call was stepped over.
+    bool ParseDateArguments(const TIbBuiltin& Builtin);
     // An external (or stored) function the body calls.
     void LinkFunction(const std::string& Name);
     // Links the body's object to the routine or package it calls; a

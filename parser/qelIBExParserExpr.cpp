@@ -288,15 +288,6 @@ void TIbExParser::ParseFactor()
 {
     const bool variable = Symb == syColon;
     if (variable) NextToken();
-    const V version = ServerVersion();
-    // "(" expression ")" after the current word.
-    const auto parenthesised = [this] {
-        const TNestingLevel sqlLevel(*this);
-        NextToken();
-        Take(syLParen);
-        ParseExpression();
-        Take(syRParen);
-    };
     switch (SymbCode(Symb)) {
     case SymbCode(syIdent): ParseIdentifierFactor(variable); break;
     case SymbCode(syLParen): {
@@ -306,75 +297,26 @@ void TIbExParser::ParseFactor()
         Take(syRParen);
         break;
     }
-    case SymbCode(syIBCast): {
+    case SymbCode(syIBCast): ParseCast(); break;
+    case SymbCode(syIBGenId): ParseIdentifierFactor(false); break;
+    case SymbCode(syIBUpper): {
+        // UPPER ( expression )
         const TNestingLevel sqlLevel(*this);
         NextToken();
         Take(syLParen);
         ParseExpression();
-        Take(syIBAs);
-        // TYPE OF COLUMN t.c is a column the body uses.
-        TFldData type(nullptr, m_bodyObj);
-        ParseDataType(type, false);
         Take(syRParen);
         break;
     }
-    case SymbCode(syIBGenId): ParseIdentifierFactor(false); break;
-    case SymbCode(syIBUpper): parenthesised(); break;
     case SymbCode(syIBLeft):
     case SymbCode(syIBRight):
-    case SymbCode(syIBPosition): {
-        const bool position = Symb == syIBPosition;
-        const TNestingLevel sqlLevel(*this);
-        if (version < V::st_Yaffil_1x || (position && !In(kYaffilFB20To40, version))) {
-            ParseError("Invalid factor in expression (" + SymbName + ")");
-            Skip();
-            break;
-        }
-        NextToken();
-        Take(syLParen);
-        ParseValueExpression();
-        if (position && Symb == syIBIn) {
-            NextToken();
-            ParseValueExpression();
-        } else {
-            Take(syComma);
-            ParseValueExpression();
-            if (position && Symb == syComma) {
-                NextToken();
-                ParseValueExpression();
-            }
-        }
-        Take(syRParen);
-        break;
-    }
-    case SymbCode(syIBCase): {
-        const TNestingLevel sqlLevel(*this);
-        NextToken();
-        if (Symb != syIBWhen) ParseExpression();
-        for (TLoopGuard guard(*this); Symb == syIBWhen; guard.Turn()) {
-            NextToken();
-            ParseExpression();
-            Take(syIBThen);
-            ParseExpression();
-        }
-        OptionalExpression(syIBElse);
-        Take(syIBEnd);
-        break;
-    }
+    case SymbCode(syIBPosition): ParseStringFunction(); break;
+    case SymbCode(syIBCase): ParseCase(); break;
     case SymbCode(syIBAvg):
     case SymbCode(syIBCount):
     case SymbCode(syIBMax):
     case SymbCode(syIBMin):
-    case SymbCode(syIBSum): {
-        const TNestingLevel sqlLevel(*this);
-        NextToken();
-        Take(syLParen);
-        if (Symb == syIBAll || Symb == syIBDistinct) NextToken();
-        ParseExpression();
-        Take(syRParen);
-        if (IsWord("OVER")) ParseWindowClause();
-        break;
-    }
+    case SymbCode(syIBSum): ParseAggregate(); break;
     case SymbCode(syIBSelect):
         NextToken();
         ParseSelect();
@@ -418,7 +360,7 @@ void TIbExParser::ParseFactor()
     case SymbCode(syIBUser): NextToken(); break;
     default:
         if ((Symb == syIBValue && dynamic_cast<TDmnData*>(m_grammarObj) != nullptr) ||
-            (Symb == syIBDefault && version == V::st_Firebird_40)) {
+            (Symb == syIBDefault && ServerVersion() == V::st_Firebird_40)) {
             NextToken();
             break;
         }
@@ -432,6 +374,78 @@ void TIbExParser::ParseFactor()
         NextToken();
         Take(syIdent);
     }
+}
+
+// CAST ( expression AS type ); the type of a TYPE OF COLUMN t.c is a column
+// the body uses.
+void TIbExParser::ParseCast()
+{
+    const TNestingLevel sqlLevel(*this);
+    NextToken();
+    Take(syLParen);
+    ParseExpression();
+    Take(syIBAs);
+    TFldData type(nullptr, m_bodyObj);
+    ParseDataType(type, false);
+    Take(syRParen);
+}
+
+// LEFT ( value, length ), RIGHT ( value, length ) and POSITION ( value IN
+// value ) or ( value, value [, start] ): from Yaffil on, POSITION only where
+// the version knows it.
+void TIbExParser::ParseStringFunction()
+{
+    const V version = ServerVersion();
+    const bool position = Symb == syIBPosition;
+    const TNestingLevel sqlLevel(*this);
+    if (version < V::st_Yaffil_1x || (position && !In(kYaffilFB20To40, version))) {
+        ParseError("Invalid factor in expression (" + SymbName + ")");
+        Skip();
+        return;
+    }
+    NextToken();
+    Take(syLParen);
+    ParseValueExpression();
+    if (position && Symb == syIBIn) {
+        NextToken();
+        ParseValueExpression();
+    } else {
+        Take(syComma);
+        ParseValueExpression();
+        if (position && Symb == syComma) {
+            NextToken();
+            ParseValueExpression();
+        }
+    }
+    Take(syRParen);
+}
+
+// CASE [value] WHEN ... THEN ... [ELSE ...] END
+void TIbExParser::ParseCase()
+{
+    const TNestingLevel sqlLevel(*this);
+    NextToken();
+    if (Symb != syIBWhen) ParseExpression();
+    for (TLoopGuard guard(*this); Symb == syIBWhen; guard.Turn()) {
+        NextToken();
+        ParseExpression();
+        Take(syIBThen);
+        ParseExpression();
+    }
+    OptionalExpression(syIBElse);
+    Take(syIBEnd);
+}
+
+// AVG, COUNT, MAX, MIN and SUM: ( [ALL | DISTINCT] expression ) [OVER (...)]
+void TIbExParser::ParseAggregate()
+{
+    const TNestingLevel sqlLevel(*this);
+    NextToken();
+    Take(syLParen);
+    if (Symb == syIBAll || Symb == syIBDistinct) NextToken();
+    ParseExpression();
+    Take(syRParen);
+    if (IsWord("OVER")) ParseWindowClause();
 }
 
 void TIbExParser::ParseIdentifierFactor(bool Variable)
@@ -568,12 +582,6 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
     const auto part = [&](std::initializer_list<std::string_view> Parts) {
         return std::any_of(Parts.begin(), Parts.end(), [&](std::string_view p) { return TokenIs(p); });
     };
-    const auto datePart = [&](bool WithWeekday) {
-        const auto* end = std::end(kDateParts) - (WithWeekday ? 0 : 1);
-        // WEEK from Firebird 3 on.
-        if (TokenIs("WEEK")) return In(kFB30To40, version);
-        return std::any_of(std::begin(kDateParts), end, [&](std::string_view p) { return TokenIs(p); });
-    };
     const TNestingLevel sqlLevel(*this);
     Take(syLParen);
     switch (Builtin.Form) {
@@ -637,12 +645,42 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
         }
         break;
     case TForm::DateDiff:
+    case TForm::DateAdd:
+        if (!ParseDateArguments(Builtin)) return;
+        break;
+    }
+    Take(syRParen);
+    // The window functions: NTH_VALUE (...) [FROM FIRST | LAST] OVER (...)
+    if (!In(kFB30On, version) || (Builtin.Name != "LAG" && Builtin.Name != "LEAD" &&
+                                  !Builtin.Name.ends_with("_VALUE")))
+        return;
+    if (Builtin.Name == "NTH_VALUE" && Symb == syIBFrom) {
+        NextToken();
+        Skip();
+    }
+    ParseWindowClause();
+}
+
+// The arguments of DATEDIFF ( part FROM value TO value ), ( part, value,
+// value ) and of DATEADD ( part, value, value ), ( value [part TO value] ).
+// False when DATEDIFF's part is none: the rest of the call is then stepped
+// over, its ")" too.
+bool TIbExParser::ParseDateArguments(const TIbBuiltin& Builtin)
+{
+    const V version = ServerVersion();
+    const auto value = [this] { ParseValueExpression(); };
+    const auto datePart = [&](bool WithWeekday) {
+        const auto* end = std::end(kDateParts) - (WithWeekday ? 0 : 1);
+        // WEEK from Firebird 3 on.
+        if (TokenIs("WEEK")) return In(kFB30To40, version);
+        return std::any_of(std::begin(kDateParts), end, [&](std::string_view p) { return TokenIs(p); });
+    };
+    if (Builtin.Form == TForm::DateDiff) {
         if (!datePart(true)) {
             ParseError("Invalid timestamp part in DATEDIFF function.");
-            // The rest of the call is stepped over.
             for (int depth = 1; depth > 0 && !AtStatementEnd(); NextToken())
                 depth += Symb == syLParen ? 1 : Symb == syRParen ? -1 : 0;
-            return;
+            return false;
         }
         NextToken();
         if (Symb == syIBFrom) {
@@ -656,34 +694,21 @@ void TIbExParser::ParseBuiltin(const TIbBuiltin& Builtin)
             Take(syComma);
             value();
         }
-        break;
-    case TForm::DateAdd:
+    } else if (datePart(false)) {
+        NextToken();
+        Take(syComma);
+        value();
+        Take(syComma);
+        value();
+    } else {
+        value();
         if (datePart(false)) {
             NextToken();
-            Take(syComma);
+            Take(syIBTo);
             value();
-            Take(syComma);
-            value();
-        } else {
-            value();
-            if (datePart(false)) {
-                NextToken();
-                Take(syIBTo);
-                value();
-            }
         }
-        break;
     }
-    Take(syRParen);
-    // The window functions: NTH_VALUE (...) [FROM FIRST | LAST] OVER (...)
-    if (!In(kFB30On, version) || (Builtin.Name != "LAG" && Builtin.Name != "LEAD" &&
-                                  !Builtin.Name.ends_with("_VALUE")))
-        return;
-    if (Builtin.Name == "NTH_VALUE" && Symb == syIBFrom) {
-        NextToken();
-        Skip();
-    }
-    ParseWindowClause();
+    return true;
 }
 
 } // namespace qel
