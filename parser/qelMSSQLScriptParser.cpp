@@ -213,6 +213,7 @@ void TMSSQLParser::ScanToken()
     } else if (c == '[') {
         ScanBracketedName();
     } else if (c == '0' && (PeekChar() == 'x' || PeekChar() == 'X')) {
+        // 0x1F02: a binary constant, read as the string of its bytes.
         NextChar();
         NextChar();
         std::string digits;
@@ -226,6 +227,7 @@ void TMSSQLParser::ScanToken()
             ValueText += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
         Symb = syString;
     } else if (!ScanOperator()) {
+        // The base scanner read the token, and ended it.
         return;
     }
     AfterScanToken();
