@@ -70,6 +70,17 @@ std::string StoredName(const std::string& Name, int Dialect)
     return Dialect < 3 ? Name : QuoteDelimited(Name, '"', '"');
 }
 
+// A CONNECT's database and login replace the options' four, a login it
+// leaves out included.
+void UseConnectTarget(TConnectionOptions& Co, const TConnectionOptions& Named)
+{
+    Co.DatabaseName = Named.DatabaseName;
+    Co.UserName = Named.UserName;
+    Co.Password = Named.Password;
+    Co.RoleName = Named.RoleName;
+    SplitHost(Co);
+}
+
 } // namespace
 
 TIBSQLExec::TIBSQLExec(TComponent* AOwner) : TSQLExec(AOwner) { m_databaseType = TDatabaseType::dbInterBase; }
@@ -108,28 +119,29 @@ void TIBSQLExec::Disconnect()
 
 void TIBSQLExec::ParseConnectString(const std::string& Text)
 {
-    TConnectionOptions& co = ConnectionOptions();
-    co.DatabaseName.clear();
-    co.UserName.clear();
-    co.Password.clear();
-    co.RoleName.clear();
-
+    TConnectionOptions named;
     std::string s = Text;
     const std::string upper = UpperCase(s);
     const size_t kw = upper.find("CONNECT '");
     if (kw != std::string::npos) s.erase(kw, 9);
     // The name runs to the next quote (the opening one went with CONNECT).
     const size_t end = s.find('\'');
-    co.DatabaseName = s.substr(0, end);
+    named.DatabaseName = s.substr(0, end);
     size_t pos = end == std::string::npos ? s.size() : end + 1;
     // Then the quoted values by position: user, password, role.
-    std::string* fields[] = {&co.UserName, &co.Password, &co.RoleName};
+    std::string* fields[] = {&named.UserName, &named.Password, &named.RoleName};
     for (std::string* f : fields) {
         std::string v;
         if (!NextQuotedValue(s, pos, v)) break;
         *f = v;
     }
-    SplitHost(co);
+    UseConnectTarget(ConnectionOptions(), named);
+}
+
+void TIBSQLExec::ReadConnectStatement(const TStatement& St)
+{
+    if (St.ConnectsTo) UseConnectTarget(ConnectionOptions(), *St.ConnectsTo);
+    else ParseConnectString(St.SQL.Text());
 }
 
 void TIBSQLExec::ParseCreateDatabaseString(const std::string& Text)
@@ -183,6 +195,9 @@ std::unique_ptr<TCustomSQLParser> TIBSQLExec::CreateParser()
 {
     auto parser = MakeParser<TIbExParser>();
     parser->OnDescribeStatement = [](TStatement& St, const std::string& Text) { St.Description = Text; };
+    parser->OnConnectStatement = [](TStatement& St, const TConnectionOptions& Named) {
+        St.ConnectsTo = std::make_unique<const TConnectionOptions>(Named);
+    };
     return parser;
 }
 

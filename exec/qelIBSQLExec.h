@@ -29,6 +29,10 @@ public:
     // A database name with a host part ("srv:/db.fdb", "srv/3051:/db.fdb")
     // gives HostName, Port and the name on that host.
     void ParseConnectString(const std::string& Text) override;
+    // ConnectsTo's database and login where the script's parser kept them
+    // (keywords in any order, the login left out empty), with the host part
+    // split off as above; else the text by position.
+    void ReadConnectStatement(const TStatement& St) override;
     // Reads a CREATE DATABASE text into the options: name (as for CONNECT),
     // USER, PASSWORD, PAGE_SIZE and DEFAULT CHARACTER SET.
     //   "CREATE DATABASE 'x.fdb' USER 'SYSDBA' PASSWORD 'pw' PAGE_SIZE 8192
@@ -43,7 +47,8 @@ public:
     // script says them. Errors and warnings reach OnErrorMessage and
     // OnLogNextLine while the script is read and stay in Messages.
     void ParseScript(TStringList& Lines) override;
-    // The InterBase script parser; a description statement keeps its text.
+    // The InterBase script parser; a description statement keeps its text,
+    // a CONNECT what the parser read of it.
     std::unique_ptr<TCustomSQLParser> CreateParser() override;
     // SET NAMES changes IBServerOptions.DBCharSet; nothing is sent.
     bool ExecuteStatement(TStatement& St) override;

@@ -184,6 +184,8 @@ void TCustomSQLExec::LoadFromStream(std::istream* Stream)
 
 void TCustomSQLExec::ParseScript(TStringList&) {}
 void TCustomSQLExec::ParseConnectString(const std::string&) {}
+
+void TCustomSQLExec::ReadConnectStatement(const TStatement& St) { ParseConnectString(St.SQL.Text()); }
 void TCustomSQLExec::Connect() {}
 void TCustomSQLExec::Disconnect() {}
 void TCustomSQLExec::ExecSingleStatement(TStatement&) {}

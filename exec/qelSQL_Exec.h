@@ -63,6 +63,10 @@ public:
     // The message of the last failure of this statement.
     std::string ErrorText;
     std::string Terminator;
+    // The database and login a CONNECT names, as the script's parser read
+    // them when it handed the statement on; null when only the text is
+    // known (the executor reads the text then).
+    std::unique_ptr<const TConnectionOptions> ConnectsTo;
 
     // The statement in one line for the log:
     //   ObjName ORDERS, odbUpdate          -> "ORDERS: update"
@@ -137,6 +141,10 @@ public:
     virtual void LoadFromStream(std::istream* Stream);
     virtual void ParseScript(TStringList& Lines);
     virtual void ParseConnectString(const std::string& Text);
+    // The connection options of a CONNECT statement: what its parser read
+    // (ConnectsTo) where the dialect keeps that, else ParseConnectString of
+    // its text.
+    virtual void ReadConnectStatement(const TStatement& St);
 
     // ---- running ----
     virtual void Connect();

@@ -460,7 +460,7 @@ bool TSQLExec::ExecConnect()
     try {
         DisconnectForStatement();
         if (m_currentStatement->StatType == TStatType::stConnect)
-            ParseConnectString(m_currentStatement->SQL.Text());
+            ReadConnectStatement(*m_currentStatement);
         ApplyOptions();
         if (!ConnectForStatement()) return false;
         LogNextLine("Connect: " + QuotedForLog(ConnectionOptions().DatabaseName));

@@ -671,6 +671,10 @@ void TIbParser::ParseConnect(bool Create)
     TConnectionOptions& co = ConnectionOptions();
     TIBServerOptions& ib = IBOptions();
     co.DatabaseName = ValueText;
+    // What this statement names alone: the parser's options keep a login
+    // the statement leaves out, the statement's runner does not.
+    TConnectionOptions named;
+    named.DatabaseName = ValueText;
     StatementKind.ObjName = ValueText;
     DoLogNextLine("Database connect: " + ValueText);
     // A database created without a default character set has NONE; the
@@ -707,16 +711,20 @@ void TIbParser::ParseConnect(bool Create)
             NextToken();
         } else if (Is(syIBUser, "USER")) {
             stringValue(co.UserName);
+            named.UserName = co.UserName;
         } else if (Is(syIBPassword, "PASSWORD")) {
             stringValue(co.Password);
+            named.Password = co.Password;
         } else if (Is(syIBRole, "ROLE")) {
             stringValue(co.RoleName);
+            named.RoleName = co.RoleName;
         } else {
             break;
         }
     }
     if (Symb != syTerminator && Symb != syEOF) ParseError("Unknown token in DB-declaration.");
     Emit(false);
+    if (!Create && StatementRef != nullptr && OnConnectStatement) OnConnectStatement(*StatementRef, named);
 }
 
 // ---- INPUT ----
@@ -794,6 +802,7 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
     };
     inner->OnLogNextLine = [this](TObject&, const std::string& Text) { DoLogNextLine(Text); };
     inner->OnWarning = [this](TObject&, const std::string& Text) { DoWarning(Text); };
+    inner->OnConnectStatement = OnConnectStatement;
     inner->OnAddStatement = [this](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
         DoAddStatement(Parsed.SQL, Parsed.StatType, Parsed.ObjName, Parsed.ObjType, Parsed.Operation,
                        Parsed.ParentName, Statement);

@@ -27,6 +27,7 @@
 
 namespace qel {
 
+class TConnectionOptions;
 class TCtrData;
 class TDbObj;
 class TDmnData;
@@ -110,6 +111,10 @@ public:
     // Gives the statement a DESCRIBE handed on (StatementRef) its text; the
     // statement is the executor's, which the parser does not know.
     std::function<void(TStatement& Statement, const std::string& Text)> OnDescribeStatement;
+    // Gives the CONNECT statement handed on the database and login it names,
+    // as read here, so that whoever runs it need not read its text again;
+    // what the statement leaves out is empty in Named.
+    std::function<void(TStatement& Statement, const TConnectionOptions& Named)> OnConnectStatement;
 
     // What the script set itself, so that a caller copies back only that.
     struct TScriptSettings {

@@ -262,6 +262,61 @@ TEST_F(IBExecTest, ConnectToAMissingDatabaseIsReported)
     EXPECT_TRUE(connectionErrors.empty());
 }
 
+// A script's CONNECT runs with what the parser read of it, whatever its
+// layout and the order of its keywords; a name read again from the text by
+// position took the password for the user, or "CONNECT" and the line break
+// for the database name.
+struct ScriptConnectCase {
+    const char* name;
+    std::string connect; // DB stands for the database file
+    bool inInput;        // the CONNECT is in a file the script INPUTs
+    std::string user, password, role;
+};
+
+class ScriptConnectTest : public IBExecTest, public ::testing::WithParamInterface<ScriptConnectCase> {};
+
+TEST_P(ScriptConnectTest, RunsOnTheDatabaseAndLoginTheParserRead)
+{
+    const ScriptConnectCase& k = GetParam();
+    const std::string other = NewDatabase("b.fdb");
+    std::string connect = k.connect;
+    connect.replace(connect.find("DB"), 2, "'" + other + "'");
+    std::string script = connect + ";\r\nINSERT INTO T (ID, NOTE) VALUES (2, 'n');\r\n";
+    if (k.inInput) {
+        qeltest::WriteFile(dir.File("connect.sql"), connect + ";\r\n");
+        script = "INPUT '" + dir.File("connect.sql") + "';\r\nINSERT INTO T (ID, NOTE) VALUES (2, 'n');\r\n";
+    }
+    qeltest::WriteFile(dir.File("s.sql"), script);
+    x.LoadScript(dir.File("s.sql"));
+    ASSERT_EQ(x.ErrorCount(), 0) << rec.AllErrors();
+    // What the load left in the options is not what the run takes.
+    x.ConnectionOptions().UserName = x.ConnectionOptions().Password = x.ConnectionOptions().RoleName = "stale";
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, other);
+    EXPECT_EQ(x.ConnectionOptions().UserName, k.user);
+    EXPECT_EQ(x.ConnectionOptions().Password, k.password);
+    EXPECT_EQ(x.ConnectionOptions().RoleName, k.role);
+    EXPECT_EQ(Ids(other), std::vector<std::string>{"2"});
+    EXPECT_TRUE(Ids(path).empty());
+    EXPECT_TRUE(NoPasswordLogged());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, ScriptConnectTest,
+    ::testing::Values(
+        ScriptConnectCase{"Plain", "CONNECT DB USER 'SYSDBA' PASSWORD 'masterkey'", false, "SYSDBA", "masterkey", ""},
+        ScriptConnectCase{"NameOnTheNextLine", "CONNECT\r\n  DB USER 'SYSDBA' PASSWORD 'masterkey'", false, "SYSDBA",
+                          "masterkey", ""},
+        ScriptConnectCase{"DatabaseWord", "connect database DB user 'SYSDBA' password 'masterkey'", false, "SYSDBA",
+                          "masterkey", ""},
+        ScriptConnectCase{"PasswordFirst", "CONNECT DB PASSWORD 'masterkey' USER 'SYSDBA'", false, "SYSDBA",
+                          "masterkey", ""},
+        ScriptConnectCase{"RoleFirstNoPassword", "CONNECT DB ROLE 'RDB$ADMIN' USER 'SYSDBA'", false, "SYSDBA", "",
+                          "RDB$ADMIN"},
+        ScriptConnectCase{"InAnInputFile", "CONNECT /* where */ DB PASSWORD 'masterkey' USER 'SYSDBA'", true, "SYSDBA",
+                          "masterkey", ""}),
+    [](const ::testing::TestParamInfo<ScriptConnectCase>& i) { return std::string(i.param.name); });
+
 TEST_F(IBExecTest, ReconnectKeepsWhatRanBeforeIt)
 {
     Insert(1);
