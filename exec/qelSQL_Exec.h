@@ -354,6 +354,16 @@ protected:
     // Runs the query's text: a SELECT (stSelect) has its rows read and
     // dropped, as the server's own tool reads them; anything else ExecSQL.
     void RunQuery(TStatType StatType);
+    // The frame ExecSQL and ExecDML share: without a connection "Disconnected
+    // from database..." and False; else Run on the current statement, a
+    // failure it raises handed to Failed; the query left without text and
+    // with its parameter check on, whatever happened.
+    bool RunOnQuery(const std::function<bool(TStatement&)>& Run,
+                    const std::function<void(const std::exception&)>& Failed);
+    // The bodies: a statement run on its own and committed (data still open
+    // committed first), and a data statement run in the open transaction.
+    bool RunStatementText(TStatement& St);
+    bool RunDataStatement(TStatement& St);
 
     // Helpers for the descendants.
     bool Connected();

@@ -314,51 +314,18 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
     return ok;
 }
 
-bool TSQLExec::ExecSQL()
+bool TSQLExec::RunOnQuery(const std::function<bool(TStatement&)>& Run,
+                          const std::function<void(const std::exception&)>& Failed)
 {
     if (!Connected()) {
         ErrorMessage("Disconnected from database...");
         return false;
     }
-    TStatement& st = *m_currentStatement;
-    bool ok = true;
+    bool ok = false;
     try {
-        EnsureQuery();
-        // Data statements still open are committed before the DDL runs, so
-        // that a DDL statement that fails (here or at its commit) cannot
-        // take them along when it is undone.
-        if (InTransaction() && !CommitPending()) ok = false;
-        if (!InTransaction() && m_databaseType != TDatabaseType::dbMSSQL &&
-            m_databaseType != TDatabaseType::dbSybaseASE)
-            m_connection->StartTransaction();
-        m_query->SetParamCheck(false);
-        if (TParams* p = m_query->GetParams()) p->Clear();
-        std::string text = st.ExactText();
-        if (m_databaseType == TDatabaseType::dbOracle &&
-            (st.StatType == TStatType::stProcedure || st.StatType == TStatType::stTrigger)) {
-            std::string lf;
-            for (size_t i = 0; i < text.size(); ++i)
-                if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
-            text = lf + "/";
-        }
-        m_query->SetSQLText(text);
-        RunQuery(st.StatType);
-        m_query->SetSQLText({});
-        if (InTransaction()) m_connection->Commit();
-        // Kept even when committing the data before it failed: it must not
-        // run a second time.
-        if (RunsOnce(st.StatType)) st.Executed = true;
+        ok = Run(*m_currentStatement);
     } catch (const std::exception& e) {
-        ErrorMessage(e.what());
-        try {
-            if (m_query) m_query->SetSQLText({});
-        } catch (const std::exception&) {
-        }
-        try {
-            if (InTransaction()) m_connection->Rollback();
-        } catch (const std::exception&) {
-            // Nothing of this statement can be left: its connection is gone.
-        }
+        Failed(e);
         ok = false;
     }
     try {
@@ -368,6 +335,54 @@ bool TSQLExec::ExecSQL()
         }
     } catch (const std::exception&) {
     }
+    return ok;
+}
+
+bool TSQLExec::ExecSQL()
+{
+    return RunOnQuery([this](TStatement& st) { return RunStatementText(st); },
+                      [this](const std::exception& e) {
+                          ErrorMessage(e.what());
+                          try {
+                              if (m_query) m_query->SetSQLText({});
+                          } catch (const std::exception&) {
+                          }
+                          try {
+                              if (InTransaction()) m_connection->Rollback();
+                          } catch (const std::exception&) {
+                              // Nothing of this statement can be left: its connection is gone.
+                          }
+                      });
+}
+
+bool TSQLExec::RunStatementText(TStatement& St)
+{
+    bool ok = true;
+    EnsureQuery();
+    // Data statements still open are committed before the DDL runs, so
+    // that a DDL statement that fails (here or at its commit) cannot
+    // take them along when it is undone.
+    if (InTransaction() && !CommitPending()) ok = false;
+    if (!InTransaction() && m_databaseType != TDatabaseType::dbMSSQL &&
+        m_databaseType != TDatabaseType::dbSybaseASE)
+        m_connection->StartTransaction();
+    m_query->SetParamCheck(false);
+    if (TParams* p = m_query->GetParams()) p->Clear();
+    std::string text = St.ExactText();
+    if (m_databaseType == TDatabaseType::dbOracle &&
+        (St.StatType == TStatType::stProcedure || St.StatType == TStatType::stTrigger)) {
+        std::string lf;
+        for (size_t i = 0; i < text.size(); ++i)
+            if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+        text = lf + "/";
+    }
+    m_query->SetSQLText(text);
+    RunQuery(St.StatType);
+    m_query->SetSQLText({});
+    if (InTransaction()) m_connection->Commit();
+    // Kept even when committing the data before it failed: it must not
+    // run a second time.
+    if (RunsOnce(St.StatType)) St.Executed = true;
     return ok;
 }
 
@@ -385,38 +400,30 @@ void TSQLExec::RunQuery(TStatType StatType)
 
 bool TSQLExec::ExecDML()
 {
-    if (!Connected()) {
-        ErrorMessage("Disconnected from database...");
-        return false;
-    }
-    TStatement& st = *m_currentStatement;
+    // The server undid a failed statement alone; the statements before it
+    // stay in the transaction unless the error took that along.
+    return RunOnQuery([this](TStatement& st) { return RunDataStatement(st); },
+                      [this](const std::exception& e) { StatementFailed(e); });
+}
+
+bool TSQLExec::RunDataStatement(TStatement& St)
+{
     bool ok = true;
-    try {
-        EnsureQuery();
-        if (!InTransaction()) m_connection->StartTransaction();
-        m_query->SetParamCheck(true);
-        if (TParams* p = m_query->GetParams()) p->Clear();
-        if (TStringList* sql = m_query->GetSQL()) sql->SetLines({st.ExactText()});
-        TParams* params = m_query->GetParams();
-        // A value that cannot be read is never replaced by Null or part of
-        // itself: the statement is not run.
-        if (params != nullptr && params->Count() > 0 && !FillBlobParams()) ok = false;
-        if (ok) {
-            // Nothing is read back from a data statement: without parameters
-            // the back end may run it in one call instead of preparing it.
-            if (params != nullptr && params->Count() > 0) m_query->ExecSQL();
-            else m_query->ExecSQLDirect();
-            if (InTransaction()) m_pending.push_back(&st);
-        }
-    } catch (const std::exception& e) {
-        // The server undid the failed statement alone; the statements before
-        // it stay in the transaction unless the error took that along.
-        StatementFailed(e);
-        ok = false;
-    }
-    try {
-        if (m_query) m_query->SetSQLText({});
-    } catch (const std::exception&) {
+    EnsureQuery();
+    if (!InTransaction()) m_connection->StartTransaction();
+    m_query->SetParamCheck(true);
+    if (TParams* p = m_query->GetParams()) p->Clear();
+    if (TStringList* sql = m_query->GetSQL()) sql->SetLines({St.ExactText()});
+    TParams* params = m_query->GetParams();
+    // A value that cannot be read is never replaced by Null or part of
+    // itself: the statement is not run.
+    if (params != nullptr && params->Count() > 0 && !FillBlobParams()) ok = false;
+    if (ok) {
+        // Nothing is read back from a data statement: without parameters
+        // the back end may run it in one call instead of preparing it.
+        if (params != nullptr && params->Count() > 0) m_query->ExecSQL();
+        else m_query->ExecSQLDirect();
+        if (InTransaction()) m_pending.push_back(&St);
     }
     return ok;
 }
