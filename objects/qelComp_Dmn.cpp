@@ -342,9 +342,8 @@ void TDmnData::DropDependents()
         // key they hang on.
         if (firebird && objs != nullptr) {
             std::vector<TCtrData*> keys;
-            for (const auto& item : objs->Constraints) {
-                auto* key = dynamic_cast<TCtrData*>(item.Object);
-                if (key == nullptr || !key->GetExists()) continue;
+            for (TCtrData* key : objs->Constraints.ObjectsOf<TCtrData>()) {
+                if (!key->GetExists()) continue;
                 const bool onColumn = SameObjectName(*this, key->TableName(), table->Name()) &&
                                       HoldsColumn(key->Fields, *this, column->Name());
                 const bool toColumn = SameObjectName(*this, key->RefTableName(), table->Name()) &&

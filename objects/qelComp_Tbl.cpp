@@ -61,12 +61,9 @@ std::string TTblData::TableText(bool Placeholders) const
     // columns declared NOT NULL.
     std::vector<std::string> keyColumns;
     if (TCustomObjs* objs = Objs(); objs != nullptr && db == dbInterBase)
-        for (const auto& [key, obj] : objs->Constraints) {
-            const auto* constraint = dynamic_cast<const TCtrData*>(obj);
-            if (constraint != nullptr && (constraint->ConstraintKind() & 0x7F) == ckPrimaryKey &&
-                constraint->TableName() == Name())
+        for (const TCtrData* constraint : objs->Constraints.ObjectsOf<TCtrData>())
+            if ((constraint->ConstraintKind() & 0x7F) == ckPrimaryKey && constraint->TableName() == Name())
                 for (const auto& column : constraint->Fields) keyColumns.push_back(column.Name);
-        }
     const auto isKey = [&keyColumns](const std::string& Column) {
         return std::find(keyColumns.begin(), keyColumns.end(), Column) != keyColumns.end();
     };
@@ -117,9 +114,8 @@ std::string TTblData::MySQLCreateText(bool MarkExisting) const
         for (const auto& [name, field] : Fields)
             if (field != nullptr) items.push_back(field->GetCreateDDL());
         if (TCustomObjs* objs = Objs()) {
-            for (const auto& [key, obj] : objs->Constraints) {
-                auto* constraint = dynamic_cast<TCtrData*>(obj);
-                const int kind = constraint == nullptr ? -1 : constraint->ConstraintKind() & 0x7F;
+            for (TCtrData* constraint : objs->Constraints.ObjectsOf<TCtrData>()) {
+                const int kind = constraint->ConstraintKind() & 0x7F;
                 if ((kind != ckPrimaryKey && kind != ckUnique) || constraint->TableName() != Name()) continue;
                 const char* word = kind == ckPrimaryKey ? "PRIMARY KEY" : "UNIQUE";
                 std::string item = constraint->Name().empty()
@@ -128,9 +124,8 @@ std::string TTblData::MySQLCreateText(bool MarkExisting) const
                 items.push_back(item + "(" + constraint->GetFieldsText() + ")");
                 if (MarkExisting) constraint->SetExists(true);
             }
-            for (const auto& [key, obj] : objs->Indexes) {
-                auto* index = dynamic_cast<TIdxData*>(obj);
-                if (index == nullptr || index->TableName != Name()) continue;
+            for (TIdxData* index : objs->Indexes.ObjectsOf<TIdxData>()) {
+                if (index->TableName != Name()) continue;
                 std::string item = std::string(index->Unique ? "UNIQUE " : "") + "KEY " + QuoteName(index->Name());
                 if (!index->Options.IndexMethod.empty()) item += " USING " + index->Options.IndexMethod;
                 items.push_back(item + " (" + index->GetFieldsText() + ")");
@@ -216,16 +211,11 @@ void TTblData::CreateDependencies()
 void TTblData::DropDependents()
 {
     if (const TObjs* target = TargetSideOf(*this)) {
-        for (const auto& item : target->Triggers) {
-            auto* trigger = dynamic_cast<TTrgData*>(item.Object);
-            if (trigger != nullptr && trigger->GetExists() &&
-                (trigger->Table() == this || SameObjectName(*this, trigger->TableName(), Name())))
+        for (TTrgData* trigger : target->Triggers.ObjectsOf<TTrgData>())
+            if (trigger->GetExists() && (trigger->Table() == this || SameObjectName(*this, trigger->TableName(), Name())))
                 trigger->DropObject();
-        }
-        for (const auto& item : target->Indexes) {
-            auto* index = dynamic_cast<TIdxData*>(item.Object);
-            if (index != nullptr && SameObjectName(*this, index->TableName, Name())) index->DropObject();
-        }
+        for (TIdxData* index : target->Indexes.ObjectsOf<TIdxData>())
+            if (SameObjectName(*this, index->TableName, Name())) index->DropObject();
     }
     ForEachActiveLink(*this, UsedBy, [](TDependObj& Link, TDbObj& User) {
         if (dynamic_cast<TCtrData*>(&User) != nullptr || dynamic_cast<TPblData*>(&User) != nullptr) {
@@ -246,10 +236,8 @@ void TTblData::AfterDrop()
 {
     TDbObj::AfterDrop();
     if (const TCustomObjs* objs = Objs())
-        for (const auto& item : objs->Constraints)
-            if (const auto* constraint = dynamic_cast<const TCtrData*>(item.Object);
-                constraint != nullptr && SameObjectName(*this, constraint->TableName(), Name()))
-                item.Object->SetExists(false);
+        for (TCtrData* constraint : objs->Constraints.ObjectsOf<TCtrData>())
+            if (SameObjectName(*this, constraint->TableName(), Name())) constraint->SetExists(false);
 }
 
 // ---- publications and schemas ----

@@ -118,9 +118,8 @@ void TViwData::CreateObject()
     if (GetDatabaseType() == TDatabaseType::dbPostgreSQL) {
         for (const TObjs* side : {SourceSideOf(*this), TargetSideOf(*this)}) {
             if (side == nullptr) continue;
-            for (const auto& item : side->Triggers) {
-                auto* trigger = dynamic_cast<TTrgData*>(item.Object);
-                const TDbObj* on = trigger == nullptr ? nullptr : trigger->Table();
+            for (TTrgData* trigger : side->Triggers.ObjectsOf<TTrgData>()) {
+                const TDbObj* on = trigger->Table();
                 if (on != nullptr && (on == this || on == Counterpart()) && !trigger->GetExists()) trigger->CreateObject();
             }
         }
@@ -130,9 +129,8 @@ void TViwData::CreateObject()
     // The source side's triggers on the view come as stubs now, their bodies
     // when they are created themselves.
     if (const TObjs* source = SourceSideOf(*this))
-        for (const auto& item : source->Triggers) {
-            auto* trigger = dynamic_cast<TTrgData*>(item.Object);
-            const TDbObj* on = trigger == nullptr ? nullptr : trigger->Table();
+        for (TTrgData* trigger : source->Triggers.ObjectsOf<TTrgData>()) {
+            const TDbObj* on = trigger->Table();
             if (on == nullptr || (on != this && on != Counterpart()) || trigger->GetExists()) continue;
             const std::string stub = trigger->GetStubCreateScript();
             EmitStatement(*trigger, stub, TStatType::stTrigger, trigger->Name(), TDbObject::dboTrigger,
@@ -205,10 +203,8 @@ void TViwData::DropDependents()
         Link.Active = false;
     });
     if (const TObjs* target = TargetSideOf(*this))
-        for (const auto& item : target->Triggers) {
-            auto* trigger = dynamic_cast<TTrgData*>(item.Object);
-            if (trigger != nullptr && trigger->Table() == this && trigger->GetExists()) trigger->DropObject();
-        }
+        for (TTrgData* trigger : target->Triggers.ObjectsOf<TTrgData>())
+            if (trigger->Table() == this && trigger->GetExists()) trigger->DropObject();
     TDbObj::DropDependents();
 }
 
@@ -216,10 +212,8 @@ void TViwData::AfterDrop()
 {
     TDbObj::AfterDrop();
     if (const TObjs* source = SourceSideOf(*this))
-        for (const auto& item : source->Grants)
-            if (const auto* grant = dynamic_cast<const TGntData*>(item.Object);
-                grant != nullptr && SameObjectName(*this, grant->ObjectName, Name()))
-                item.Object->SetExists(false);
+        for (TGntData* grant : source->Grants.ObjectsOf<TGntData>())
+            if (SameObjectName(*this, grant->ObjectName, Name())) grant->SetExists(false);
 }
 
 void TViwData::MarkPartsDropped()

@@ -252,8 +252,7 @@ std::string TCustomObjs::GrantGroupKey(const TGntData& Grant) const
 void TCustomObjs::RegroupGrants()
 {
     m_grantGroups.clear();
-    for (const auto& item : Grants)
-        if (auto* g = dynamic_cast<TGntData*>(item.Object)) m_grantGroups[GrantGroupKey(*g)].push_back(g);
+    for (TGntData* g : Grants.ObjectsOf<TGntData>()) m_grantGroups[GrantGroupKey(*g)].push_back(g);
 }
 
 TGntData* TCustomObjs::AddGrant(std::unique_ptr<TGntData> Grant)

@@ -27,6 +27,8 @@
 namespace qel {
 
 class TGntData;
+template <class T>
+class TKindView;
 
 // A sorted index of object keys; each key names one object, which the index
 // does not own. Duplicate keys are not filed (the first stays). The case rule
@@ -59,6 +61,18 @@ public:
     // Position of Key by the case rule, or -1.
     int IndexOf(std::string_view Key) const;
     TDbObj* Find(std::string_view Key) const;
+    // The object filed under Key when it is a T, else nullptr.
+    template <class T>
+    T* Find(std::string_view Key) const
+    {
+        return dynamic_cast<T*>(Find(Key));
+    }
+    // The objects of the index that are T, in key order:
+    //   for (TTblData* table : objs.Tables.ObjectsOf<TTblData>()) ...
+    // Each index files one kind, so a loop over an index's own kind skips
+    // nothing; the kind is recovered here, in one place, not by each caller.
+    template <class T>
+    TKindView<T> ObjectsOf() const;
     void Clear();
     // Gives every entry the key KeyOf answers for its object and sorts again;
     // entries whose new keys are equal all stay (Find answers the first).
@@ -81,6 +95,50 @@ private:
     std::unordered_map<std::string, TDbObj*> m_byKey;
     bool m_caseSensitive = true;
 };
+
+// A view of the objects of one kind in a TObjIndex (see ObjectsOf): it reads
+// the index as it stands when the loop starts, as a loop over the index does.
+template <class T>
+class TKindView {
+public:
+    using TItems = std::vector<TObjIndex::TItem>;
+
+    class iterator {
+    public:
+        iterator(TItems::const_iterator At, TItems::const_iterator End) : m_at(At), m_end(End) { SkipOthers(); }
+        T* operator*() const { return m_object; }
+        iterator& operator++()
+        {
+            ++m_at;
+            SkipOthers();
+            return *this;
+        }
+        bool operator==(const iterator& Other) const { return m_at == Other.m_at; }
+
+    private:
+        void SkipOthers()
+        {
+            for (m_object = nullptr; m_at != m_end; ++m_at)
+                if ((m_object = dynamic_cast<T*>(m_at->Object)) != nullptr) return;
+        }
+        TItems::const_iterator m_at;
+        TItems::const_iterator m_end;
+        T* m_object = nullptr;
+    };
+
+    explicit TKindView(const TItems& Items) : m_items(Items) {}
+    iterator begin() const { return {m_items.begin(), m_items.end()}; }
+    iterator end() const { return {m_items.end(), m_items.end()}; }
+
+private:
+    const TItems& m_items;
+};
+
+template <class T>
+TKindView<T> TObjIndex::ObjectsOf() const
+{
+    return TKindView<T>(Sorted());
+}
 
 // Asked before an object is filed; clearing Accept refuses it.
 using TAcceptObjectEvent = std::function<void(TObject& Sender, TDbObj& Obj, bool& Accept)>;

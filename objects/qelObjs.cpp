@@ -16,16 +16,6 @@
 
 namespace qel {
 
-namespace {
-
-template <class T>
-T* FindIn(const TObjIndex& Index, std::string_view Name)
-{
-    return dynamic_cast<T*>(Index.Find(Name));
-}
-
-} // namespace
-
 TObjs::TObjs() : m_scriptOptions(std::make_unique<TScriptOptions>()) {}
 
 TObjs::~TObjs() { TObjs::Clear(); }
@@ -47,18 +37,18 @@ void TObjs::SaveSourceTexts()
         }
 }
 
-TDmnData* TObjs::FindDomain(std::string_view Name) const { return FindIn<TDmnData>(Domains, Name); }
-TTblData* TObjs::FindTable(std::string_view Name) const { return FindIn<TTblData>(Tables, Name); }
-TViwData* TObjs::FindView(std::string_view Name) const { return FindIn<TViwData>(Views, Name); }
-TPrcData* TObjs::FindProcedure(std::string_view Name) const { return FindIn<TPrcData>(Procedures, Name); }
-TTrgData* TObjs::FindTrigger(std::string_view Name) const { return FindIn<TTrgData>(Triggers, Name); }
-TGnrData* TObjs::FindGenerator(std::string_view Name) const { return FindIn<TGnrData>(Generators, Name); }
-TExcData* TObjs::FindException(std::string_view Name) const { return FindIn<TExcData>(Exceptions, Name); }
-TIdxData* TObjs::FindIndex(std::string_view Name) const { return FindIn<TIdxData>(Indexes, Name); }
-TUdfData* TObjs::FindUDF(std::string_view Name) const { return FindIn<TUdfData>(UDFs, Name); }
-TPkgData* TObjs::FindPackage(std::string_view Name) const { return FindIn<TPkgData>(Packages, Name); }
-TCtrData* TObjs::FindConstraint(std::string_view Name) const { return FindIn<TCtrData>(Constraints, Name); }
-TSchData* TObjs::FindSchema(std::string_view Name) const { return FindIn<TSchData>(Schemas, Name); }
+TDmnData* TObjs::FindDomain(std::string_view Name) const { return Domains.Find<TDmnData>(Name); }
+TTblData* TObjs::FindTable(std::string_view Name) const { return Tables.Find<TTblData>(Name); }
+TViwData* TObjs::FindView(std::string_view Name) const { return Views.Find<TViwData>(Name); }
+TPrcData* TObjs::FindProcedure(std::string_view Name) const { return Procedures.Find<TPrcData>(Name); }
+TTrgData* TObjs::FindTrigger(std::string_view Name) const { return Triggers.Find<TTrgData>(Name); }
+TGnrData* TObjs::FindGenerator(std::string_view Name) const { return Generators.Find<TGnrData>(Name); }
+TExcData* TObjs::FindException(std::string_view Name) const { return Exceptions.Find<TExcData>(Name); }
+TIdxData* TObjs::FindIndex(std::string_view Name) const { return Indexes.Find<TIdxData>(Name); }
+TUdfData* TObjs::FindUDF(std::string_view Name) const { return UDFs.Find<TUdfData>(Name); }
+TPkgData* TObjs::FindPackage(std::string_view Name) const { return Packages.Find<TPkgData>(Name); }
+TCtrData* TObjs::FindConstraint(std::string_view Name) const { return Constraints.Find<TCtrData>(Name); }
+TSchData* TObjs::FindSchema(std::string_view Name) const { return Schemas.Find<TSchData>(Name); }
 
 TFldData* TObjs::FindTableField(std::string_view TableName, std::string_view FieldName) const
 {
@@ -82,10 +72,8 @@ TFldData* TObjs::FindProcedureParam(std::string_view ProcName, std::string_view 
 
 TRolData* TObjs::FindRoleOfKind(std::string_view Name, int Kind) const
 {
-    for (const auto& item : Roles) {
-        auto* role = dynamic_cast<TRolData*>(item.Object);
-        if (role != nullptr && role->Name() == Name && role->RoleKind == Kind) return role;
-    }
+    for (TRolData* role : Roles.ObjectsOf<TRolData>())
+        if (role->Name() == Name && role->RoleKind == Kind) return role;
     return nullptr;
 }
 

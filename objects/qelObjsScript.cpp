@@ -144,16 +144,13 @@ void LogDialectOneTypes(TObjs& Objs)
                    (Field->Name().empty() ? std::string() : "." + Field->Name()) + " is written as " +
                    Field->GetTypeText());
     };
-    for (const auto& item : Objs.Domains)
-        if (const auto* domain = dynamic_cast<const TDmnData*>(item.Object)) check(domain->BaseField.get(), domain->Name());
-    for (const auto& item : Objs.Tables)
-        if (const auto* table = dynamic_cast<const TTblData*>(item.Object))
-            for (const auto& field : table->Fields)
-                if (field.Object && field.Object->Body().empty()) check(field.Object.get(), table->Name());
-    for (const auto& item : Objs.Procedures)
-        if (const auto* routine = dynamic_cast<const TPrcData*>(item.Object))
-            for (const auto* params : {&routine->InputParams, &routine->OutputParams})
-                for (const auto& param : *params) check(param.Object.get(), routine->Name());
+    for (const TDmnData* domain : Objs.Domains.ObjectsOf<TDmnData>()) check(domain->BaseField.get(), domain->Name());
+    for (const TTblData* table : Objs.Tables.ObjectsOf<TTblData>())
+        for (const auto& field : table->Fields)
+            if (field.Object && field.Object->Body().empty()) check(field.Object.get(), table->Name());
+    for (const TPrcData* routine : Objs.Procedures.ObjectsOf<TPrcData>())
+        for (const auto* params : {&routine->InputParams, &routine->OutputParams})
+            for (const auto& param : *params) check(param.Object.get(), routine->Name());
 }
 
 } // namespace
@@ -292,9 +289,7 @@ void TObjs::WritePackages()
 {
     if (DatabaseType() != dbOracle || Packages.Empty()) return;
     const std::string end = TScriptFormat(dbOracle).BlockTerminator();
-    for (const auto& item : Packages) {
-        auto* package = dynamic_cast<TPkgData*>(item.Object);
-        if (package == nullptr) continue;
+    for (TPkgData* package : Packages.ObjectsOf<TPkgData>()) {
         SaveObjectFiles(*package);
         Script.Add(package->GetHeaderText() + end);
         Script.Add("");
@@ -321,9 +316,7 @@ void TObjs::WriteConstraintKinds(std::initializer_list<int> Kinds)
 
 void TObjs::WriteConstraintPass(int Kind, bool SaveAll)
 {
-    for (const auto& item : Constraints) {
-        auto* constraint = dynamic_cast<TCtrData*>(item.Object);
-        if (constraint == nullptr) continue;
+    for (TCtrData* constraint : Constraints.ObjectsOf<TCtrData>()) {
         if (SaveAll) SaveObjectFiles(*constraint);
         if ((constraint->ConstraintKind() & 0x7F) != Kind || WrittenInLine(*constraint)) continue;
         if (!SaveAll) SaveObjectFiles(*constraint);

@@ -101,9 +101,7 @@ void TObjs::WriteInterBaseScript()
     WriteObjects(UDFs, false, true);
     Script.Add("");
     // Domains without their checks: a check may read tables or call routines.
-    for (const auto& item : Domains) {
-        auto* domain = dynamic_cast<TDmnData*>(item.Object);
-        if (domain == nullptr) continue;
+    for (TDmnData* domain : Domains.ObjectsOf<TDmnData>()) {
         SaveObjectFiles(*domain);
         if (domain->NoScript) continue;
         const TCheckLeftOut check(domain->BaseField.get());
@@ -114,9 +112,7 @@ void TObjs::WriteInterBaseScript()
     WriteObjects(Roles, true, false);
     Script.Add("");
     // Tables with their computed columns held as placeholders, then keys.
-    for (const auto& item : Tables) {
-        auto* table = dynamic_cast<TTblData*>(item.Object);
-        if (table == nullptr) continue;
+    for (TTblData* table : Tables.ObjectsOf<TTblData>()) {
         SaveObjectFiles(*table);
         if (!table->NoScript) WriteStatement(*table, table->GetPlaceholderCreateDDL(), true);
     }
@@ -130,16 +126,14 @@ void TObjs::WriteInterBaseScript()
     WriteViewsInOrder();
     WriteRoutineBodies(true);
     // What may call routines or read views and other tables.
-    for (const auto& item : Domains) {
-        auto* domain = dynamic_cast<TDmnData*>(item.Object);
-        if (domain == nullptr || domain->NoScript || domain->BaseField == nullptr) continue;
+    for (TDmnData* domain : Domains.ObjectsOf<TDmnData>()) {
+        if (domain->NoScript || domain->BaseField == nullptr) continue;
         const std::string check = Trim(domain->BaseField->CheckText);
         if (!check.empty()) WriteStatement(*domain, "ALTER DOMAIN " + domain->QuoteName(domain->Name()) + " ADD CHECK " + check, false);
     }
     WriteConstraintKinds({ckCheck});
-    for (const auto& item : Tables) {
-        auto* table = dynamic_cast<TTblData*>(item.Object);
-        if (table == nullptr || table->NoScript) continue;
+    for (TTblData* table : Tables.ObjectsOf<TTblData>()) {
+        if (table->NoScript) continue;
         for (const auto& field : table->Fields)
             if (field.Object && !field.Object->Body().empty())
                 WriteStatement(*field.Object, field.Object->GetComputedAlterScript(), false);
@@ -157,20 +151,17 @@ void TObjs::WriteRoutineStubs()
     const bool packages = WritesPackagesWithRoutines();
     if (Procedures.Empty() && (Packages.Empty() || !packages)) return;
     OpenBlock();
-    for (const auto& item : Procedures) {
-        auto* routine = dynamic_cast<TPrcData*>(item.Object);
-        if (routine == nullptr) continue;
+    for (TPrcData* routine : Procedures.ObjectsOf<TPrcData>()) {
         SaveObjectFiles(*routine);
         if (routine->NoScript) continue;
         WriteStatement(*routine,
                        HasBodyToComplete(*routine) ? routine->GetStubCreateScript() : routine->GetCreateDDL(), true);
     }
     if (packages)
-        for (const auto& item : Packages)
-            if (auto* package = dynamic_cast<TPkgData*>(item.Object)) {
-                SaveObjectFiles(*package);
-                WriteStatement(*package, package->GetHeaderText(), true);
-            }
+        for (TPkgData* package : Packages.ObjectsOf<TPkgData>()) {
+            SaveObjectFiles(*package);
+            WriteStatement(*package, package->GetHeaderText(), true);
+        }
     CloseBlock();
 }
 
@@ -180,16 +171,13 @@ void TObjs::WriteRoutineBodies(bool AfterViews)
 {
     const bool packages = WritesPackagesWithRoutines();
     std::vector<TPrcData*> routines;
-    for (const auto& item : Procedures)
-        if (auto* routine = dynamic_cast<TPrcData*>(item.Object); routine != nullptr && !routine->NoScript &&
-                                                                   HasBodyToComplete(*routine) &&
-                                                                   ReadsAView(*routine) == AfterViews)
+    for (TPrcData* routine : Procedures.ObjectsOf<TPrcData>())
+        if (!routine->NoScript && HasBodyToComplete(*routine) && ReadsAView(*routine) == AfterViews)
             routines.push_back(routine);
     std::vector<TPkgData*> bodies;
     if (packages && AfterViews)
-        for (const auto& item : Packages)
-            if (auto* package = dynamic_cast<TPkgData*>(item.Object); package != nullptr && !package->Body().empty())
-                bodies.push_back(package);
+        for (TPkgData* package : Packages.ObjectsOf<TPkgData>())
+            if (!package->Body().empty()) bodies.push_back(package);
     if (routines.empty() && bodies.empty()) return;
     OpenBlock();
     for (TPrcData* routine : routines) WriteStatement(*routine, routine->GetAlterScript(), false);
@@ -210,8 +198,7 @@ void TObjs::WriteViewsInOrder()
         WriteMSSQLSetOptions(View.QuotedIdentifier, View.AnsiNulls);
         if (!View.NoScript) WriteStatement(View, View.GetCreateDDL(), true);
     };
-    for (const auto& item : Views)
-        if (auto* view = dynamic_cast<TViwData*>(item.Object)) visit(visit, *view);
+    for (TViwData* view : Views.ObjectsOf<TViwData>()) visit(visit, *view);
 }
 
 } // namespace qel

@@ -270,9 +270,8 @@ void TIbExParser::AfterParse()
         for (const TObjIndex* list : {&objs->Tables, &objs->Views, &objs->Procedures, &objs->Triggers, &objs->Indexes,
                                       &objs->Constraints, &objs->Domains, &objs->Packages})
             for (const auto& item : *list) live.insert(item.Object);
-        for (const auto& item : objs->Tables)
-            if (const auto* table = dynamic_cast<const TTblData*>(item.Object))
-                for (const auto& field : table->Fields) live.insert(field.Object.get());
+        for (const TTblData* table : objs->Tables.ObjectsOf<TTblData>())
+            for (const auto& field : table->Fields) live.insert(field.Object.get());
     }
     for (int i = 0; i < Messages().Count(); ++i) {
         TMsgData& m = Messages().Items(i);

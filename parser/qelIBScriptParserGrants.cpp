@@ -361,9 +361,8 @@ void TIbParser::RevokeGrants(const TGrantWhat& What, bool OptionOnly)
         return G.ObjectKind == What.ObjectKind || (relation(G.ObjectKind) && relation(What.ObjectKind));
     };
     std::vector<TGntData*> hit;
-    for (const auto& item : objs->Grants)
-        if (auto* g = dynamic_cast<TGntData*>(item.Object); g != nullptr && grantee(*g) && object(*g))
-            if (!OptionOnly || g->GrantOption != 0) hit.push_back(g);
+    for (TGntData* g : objs->Grants.ObjectsOf<TGntData>())
+        if (grantee(*g) && object(*g) && (!OptionOnly || g->GrantOption != 0)) hit.push_back(g);
     for (TGntData* g : hit) {
         // What stays as it was (Kept) and what loses its grant option (Lost).
         std::unique_ptr<TGntData> kept = CopyGrant(*g);
@@ -493,17 +492,14 @@ void TIbParser::DropObject(TDbObj* Obj, const char* Statement)
     if (auto* routine = dynamic_cast<TPrcData*>(Obj)) kind = routine->IsFunction ? dboFunction : dboProcedure;
     if (dynamic_cast<TTblData*>(Obj) != nullptr) {
         kind = dboTable;
-        for (const auto& item : objs->Constraints)
-            if (auto* ctr = dynamic_cast<TCtrData*>(item.Object); ctr != nullptr && ctr->TableName() == name)
-                gone.push_back(ctr);
-        for (const auto& item : objs->Indexes)
-            if (auto* index = dynamic_cast<TIdxData*>(item.Object); index != nullptr && index->TableName == name)
-                gone.push_back(index);
+        for (TCtrData* ctr : objs->Constraints.ObjectsOf<TCtrData>())
+            if (ctr->TableName() == name) gone.push_back(ctr);
+        for (TIdxData* index : objs->Indexes.ObjectsOf<TIdxData>())
+            if (index->TableName == name) gone.push_back(index);
     }
     if (kind == dboTable || kind == dboView)
-        for (const auto& item : objs->Triggers)
-            if (auto* trigger = dynamic_cast<TTrgData*>(item.Object); trigger != nullptr && trigger->TableName() == name)
-                gone.push_back(trigger);
+        for (TTrgData* trigger : objs->Triggers.ObjectsOf<TTrgData>())
+            if (trigger->TableName() == name) gone.push_back(trigger);
     if (const TDbObj* user = StillUsedBy(*Obj, gone)) {
         AddWarning(Statement + (" " + name) + ": still used by " + UserName(*user) +
                    "; the server refuses the drop, and the collection keeps it.");
@@ -604,12 +600,10 @@ void TIbParser::DropGrants(const std::string& Name, TDbObject Kind)
         return (Kind == dboTable || Kind == dboView) && (Of == dboTable || Of == dboView);
     };
     std::vector<TDbObj*> grants;
-    for (const auto& item : objs->Grants) {
-        const auto* g = dynamic_cast<const TGntData*>(item.Object);
-        if (g == nullptr) continue;
+    for (TGntData* g : objs->Grants.ObjectsOf<TGntData>()) {
         const bool on = g->ObjectName == Name && sameKind(g->ObjectKind) && (g->ObjectKind != dboRole || Kind == dboRole);
         const bool to = g->Grantee == Name && Kind != dboUnknown && g->GranteeKind == Kind;
-        if (on || to) grants.push_back(item.Object);
+        if (on || to) grants.push_back(g);
     }
     for (TDbObj* g : grants) objs->DeleteObject(g);
 }

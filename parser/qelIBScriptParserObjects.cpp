@@ -193,13 +193,11 @@ void TIbParser::RenameDomain(TDmnData& Domain, const std::string& Name)
             if (item.Object && item.Object->DataType == dtDomain && item.Object->DomainName == old)
                 item.Object->DomainName = Name;
     };
-    for (const auto& item : objs->Tables)
-        if (auto* table = dynamic_cast<TTblData*>(item.Object)) follow(table->Fields);
-    for (const auto& item : objs->Procedures)
-        if (auto* routine = dynamic_cast<TPrcData*>(item.Object)) {
-            follow(routine->InputParams);
-            follow(routine->OutputParams);
-        }
+    for (TTblData* table : objs->Tables.ObjectsOf<TTblData>()) follow(table->Fields);
+    for (TPrcData* routine : objs->Procedures.ObjectsOf<TPrcData>()) {
+        follow(routine->InputParams);
+        follow(routine->OutputParams);
+    }
 }
 
 void TIbParser::ParseGenerator()

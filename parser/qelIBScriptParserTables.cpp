@@ -953,10 +953,8 @@ void TIbParser::RenameLinks(TDbObj& Obj)
 static int DropGrantColumn(TObjs& Objs, const std::string& Table, const std::string& Column)
 {
     std::vector<TGntData*> named;
-    for (const auto& item : Objs.Grants)
-        if (auto* g = dynamic_cast<TGntData*>(item.Object);
-            g != nullptr && g->Text.empty() && g->ObjectName == Table && g->Columns.IndexOf(Column) >= 0)
-            named.push_back(g);
+    for (TGntData* g : Objs.Grants.ObjectsOf<TGntData>())
+        if (g->Text.empty() && g->ObjectName == Table && g->Columns.IndexOf(Column) >= 0) named.push_back(g);
     for (TGntData* g : named) {
         g->Columns.Delete(g->Columns.IndexOf(Column));
         if (g->Columns.Empty()) Objs.DeleteObject(g);
@@ -980,9 +978,8 @@ void TIbParser::RenameColumn(TTblData& Table, TFldData& Field, const std::string
         AddWarning("ALTER COLUMN " + OldName + " TO " + name + ": the server keeps the privileges on " + OldName +
                    " under that name, which no GRANT can give while " + Table.Name() +
                    " has no such column; the collection drops them.");
-    for (const auto& item : Collection()->Indexes) {
-        auto* index = dynamic_cast<TIdxData*>(item.Object);
-        if (index == nullptr || index->TableName != Table.Name()) continue;
+    for (TIdxData* index : Collection()->Indexes.ObjectsOf<TIdxData>()) {
+        if (index->TableName != Table.Name()) continue;
         RenameEntries(index->Fields, [&](TFldData& F) {
             if (F.Name() != OldName) return false;
             F.SetName(name);
@@ -1029,10 +1026,8 @@ void TIbParser::DropConstraint(TCtrData& Ctr)
         return true;
     };
     if (key)
-        for (const auto& item : Collection()->Constraints)
-            if (const auto* fk = dynamic_cast<const TCtrData*>(item.Object);
-                fk != nullptr && fk->ConstraintKind() == ckForeignKey && fk->RefTableName() == Ctr.TableName() &&
-                sameColumns(*fk)) {
+        for (const TCtrData* fk : Collection()->Constraints.ObjectsOf<TCtrData>())
+            if (fk->ConstraintKind() == ckForeignKey && fk->RefTableName() == Ctr.TableName() && sameColumns(*fk)) {
                 AddWarning("DROP CONSTRAINT " + Ctr.Name() + ": the key is used by " + fk->Name() +
                            "; the server refuses the drop, and the collection keeps it.");
                 return;
@@ -1069,26 +1064,21 @@ std::string TIbParser::ColumnUser(const TTblData& Table, const TFldData& Field, 
     }
     if (Collection() == nullptr) return {};
     std::vector<const TCtrData*> keys;
-    for (const auto& item : Collection()->Constraints) {
-        auto* ctr = dynamic_cast<TCtrData*>(item.Object);
-        if (ctr == nullptr || ctr->ConstraintKind() == ckCheck || ctr->TableName() != Table.Name() || !holds(ctr->Fields))
-            continue;
+    for (TCtrData* ctr : Collection()->Constraints.ObjectsOf<TCtrData>()) {
+        if (ctr->ConstraintKind() == ckCheck || ctr->TableName() != Table.Name() || !holds(ctr->Fields)) continue;
         if (!alone(ctr->Fields) || !goes(ctr)) return ctr->Name().empty() ? ctr->GetCreateDDL() : ctr->Name();
         keys.push_back(ctr);
     }
     // A foreign key on the column, or on a key that goes with it.
-    for (const auto& item : Collection()->Constraints) {
-        const auto* ctr = dynamic_cast<const TCtrData*>(item.Object);
-        if (ctr == nullptr || ctr->ConstraintKind() != ckForeignKey || ctr->RefTableName() != Table.Name()) continue;
+    for (const TCtrData* ctr : Collection()->Constraints.ObjectsOf<TCtrData>()) {
+        if (ctr->ConstraintKind() != ckForeignKey || ctr->RefTableName() != Table.Name()) continue;
         if (std::find(keys.begin(), keys.end(), ctr) != keys.end()) continue;
         if (holds(ctr->RefFields) || (ctr->RefFields.Empty() && !keys.empty()))
             return ctr->Name().empty() ? ctr->GetCreateDDL() : ctr->Name();
     }
     if (Gone != nullptr)
-        for (const auto& item : Collection()->Indexes)
-            if (const auto* index = dynamic_cast<const TIdxData*>(item.Object);
-                index != nullptr && index->TableName == Table.Name() && holds(index->Fields))
-                return index->Name();
+        for (const TIdxData* index : Collection()->Indexes.ObjectsOf<TIdxData>())
+            if (index->TableName == Table.Name() && holds(index->Fields)) return index->Name();
     return {};
 }
 

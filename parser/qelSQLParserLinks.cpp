@@ -184,18 +184,14 @@ void TCustomSQLParser::AfterParse()
     TCustomParser::AfterParse();
     if (objs == nullptr) return;
 
-    for (const auto& item : objs->Indexes) {
-        auto* index = dynamic_cast<TIdxData*>(item.Object);
-        if (index == nullptr) continue;
+    for (TIdxData* index : objs->Indexes.ObjectsOf<TIdxData>()) {
         LinkTableColumns(*this, *index, objs->FindTable(TableKey(*this, index->TableName, index->Schema(), index->Owner)),
                          index->Fields);
     }
 
     std::vector<TCtrData*> foreignKeys;
     std::vector<TCtrData*> keys;
-    for (const auto& item : objs->Constraints) {
-        auto* constraint = dynamic_cast<TCtrData*>(item.Object);
-        if (constraint == nullptr) continue;
+    for (TCtrData* constraint : objs->Constraints.ObjectsOf<TCtrData>()) {
         LinkTableColumns(*this, *constraint,
                          objs->FindTable(TableKey(*this, constraint->TableName(), constraint->Schema(), constraint->Owner)),
                          constraint->Fields);
@@ -218,17 +214,13 @@ void TCustomSQLParser::AfterParse()
                 AddDepend(fk, key, {});
     }
 
-    for (const auto& item : objs->Grants) {
-        auto* grant = dynamic_cast<TGntData*>(item.Object);
-        if (grant == nullptr) continue;
+    for (TGntData* grant : objs->Grants.ObjectsOf<TGntData>()) {
         AddDepend(grant, FindOfKind(*objs, grant->ObjectKind, grant->ObjectName), {});
         if (grant->GranteeKind != dboTable) AddDepend(grant, FindOfKind(*objs, grant->GranteeKind, grant->Grantee), {});
     }
 
-    for (const auto& item : objs->Roles) {
-        auto* user = dynamic_cast<TRolData*>(item.Object);
-        if (user != nullptr && user->RoleKind == rkUser) AddDepend(user, objs->FindLogin(user->LoginName), {});
-    }
+    for (TRolData* user : objs->Roles.ObjectsOf<TRolData>())
+        if (user->RoleKind == rkUser) AddDepend(user, objs->FindLogin(user->LoginName), {});
 }
 
 } // namespace qel

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -325,6 +326,53 @@ INSTANTIATE_TEST_SUITE_P(
         IndexCase{"rekeyed_to_one_key", {"+B", "+A", "rk", "-1"}, {"K"}, {{"K", 0}, {"A", -1}}},
         IndexCase{"rekeyed_first_found", {"+B", "+A", "rk"}, {"K", "K"}, {{"K", 0}}}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// The typed lookups answer the objects of the kind asked only, in key order,
+// wherever the others stand (first, last, in runs, none, all), and a key
+// filed under another kind is not found as this one. Kinds: one letter a
+// key, 't' table, 'v' view; the keys Z, Y, X ... are filed in that order, so
+// that the walk merges an unsorted tail.
+struct KindCase {
+    const char* label;
+    std::string kinds;
+    std::string tables; // the tables' keys, as walked
+};
+
+class TypedLookup : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(TypedLookup, AnswersOnlyTheKindAsked)
+{
+    const KindCase& c = GetParam();
+    TObjs owner;
+    std::vector<std::unique_ptr<TDbObj>> objects;
+    std::map<const TDbObj*, std::string> keyOf;
+    TObjIndex index;
+    for (std::size_t i = 0; i < c.kinds.size(); ++i) {
+        if (c.kinds[i] == 't')
+            objects.push_back(std::make_unique<TTblData>(&owner));
+        else
+            objects.push_back(std::make_unique<TViwData>(&owner));
+        const std::string key(1, static_cast<char>('Z' - i));
+        keyOf[objects.back().get()] = key;
+        index.Add(key, objects.back().get());
+    }
+    std::string walked;
+    for (TTblData* table : index.ObjectsOf<TTblData>()) walked += keyOf.at(table);
+    EXPECT_EQ(walked, c.tables);
+    for (std::size_t i = 0; i < c.kinds.size(); ++i) {
+        const std::string key(1, static_cast<char>('Z' - i));
+        EXPECT_EQ(index.Find<TTblData>(key), c.kinds[i] == 't' ? objects[i].get() : nullptr) << key;
+        EXPECT_EQ(index.Find<TViwData>(key), c.kinds[i] == 'v' ? objects[i].get() : nullptr) << key;
+    }
+    EXPECT_EQ(index.Find<TTblData>("none"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TypedLookup,
+                         ::testing::Values(KindCase{"empty", "", ""}, KindCase{"tables_only", "ttt", "XYZ"},
+                                           KindCase{"views_only", "vv", ""},
+                                           KindCase{"others_at_both_ends", "vttv", "XY"},
+                                           KindCase{"others_between", "tvvtvt", "UWZ"}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // ---- sides and lifetimes (what the leak checker watches) ----
 
