@@ -377,6 +377,9 @@ void TIbParser::ParseStatement()
     } else if (IsIsqlCommand()) {
         // isql's own commands: kept, never sent. isql stops reading at EXIT
         // and QUIT, also inside an INPUT file: what follows is never run.
+        // One with a character in it that begins no token fails as any
+        // statement does and ends nothing (isql sends "QUIT" run into such
+        // a character to the server, which refuses it, and reads on).
         const bool quit = IsWord("QUIT");
         const bool exits = quit || IsWord("EXIT");
         SetKind(stSet, {}, dboUnknown, odbSet);
