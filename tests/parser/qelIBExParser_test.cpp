@@ -13,6 +13,7 @@
 #include "qelIBSQLExec.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
+#include "qelParseTestSupport.h"
 #include "qelText.h"
 
 #include <gtest/gtest.h>
@@ -32,29 +33,13 @@ namespace {
 
 // A script read into a collection: its statements as "name|SQL", the error
 // events, and every stored message as "text @line:column".
-struct TRun {
+struct TRun : qeltest::TParseRun<TIbExParser> {
     explicit TRun(const std::string& Text, V Version = V::st_Firebird_25, const std::string& Name = "s.sql")
+        : TParseRun(TDatabaseType::dbInterBase, Name)
     {
-        objs.SetDatabaseType(TDatabaseType::dbInterBase);
         objs.IBServerOptions().SQLServerVersion = Version;
-        parser = MakeParser<TIbExParser>();
-        parser->ScriptName = Name;
-        parser->OnErrorMessage = [this](TObject&, const std::string& t) { Events.push_back(t); };
-        parser->OnAddStatement = [this](TObject&, const TParsedStatement& S, TStatement*&) {
-            Statements.push_back(S.ObjName + "|" + S.SQL);
-        };
-        TStringList lines;
-        lines.SetText(Text);
-        parser->ParseScript(lines, &objs);
-    }
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> out;
-        for (int i = 0; i < parser->Messages().Count(); ++i) {
-            const TMsgData& m = parser->Messages().Items(i);
-            out.push_back(m.Text + " @" + std::to_string(m.Line) + ":" + std::to_string(m.Column));
-        }
-        return out;
+        ParseScript(Text);
+        for (const TParsedStatement& s : Parsed) Statements.push_back(s.ObjName + "|" + s.SQL);
     }
     // The statements' object names.
     std::vector<std::string> Names() const
@@ -78,9 +63,7 @@ struct TRun {
         return nullptr;
     }
 
-    TObjs objs;
-    std::unique_ptr<TIbExParser> parser;
-    std::vector<std::string> Statements, Events;
+    std::vector<std::string> Statements;
 };
 
 // What an object uses: "T" for an object, "T.A" for a column of it, in the

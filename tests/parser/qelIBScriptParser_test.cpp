@@ -16,6 +16,7 @@
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
 #include "qelIBScriptTestSupport.h"
+#include "qelParseTestSupport.h"
 #include "qelSQLParserTestSupport.h"
 #include "qelTestSupport.h"
 #include "qelText.h"
@@ -41,28 +42,23 @@ using qeltest::kStatTypes;
 
 // Parses a script into a collection and records what the parser reports:
 // statements as "StatType|ObjName|ObjType|Operation|ParentName|SQL".
-struct TRun {
+struct TRun : qeltest::TParseRun<TIbParser> {
     explicit TRun(const std::string& Text, V Version = V::st_Firebird_25, const std::string& Name = "s.sql")
+        : TParseRun(TDatabaseType::dbInterBase, Name)
     {
-        objs.SetDatabaseType(TDatabaseType::dbInterBase);
         objs.IBServerOptions().SQLServerVersion = Version;
-        parser = MakeParser<TIbParser>();
-        parser->ScriptName = Name;
-        parser->OnErrorMessage = [this](TObject&, const std::string& t) { Events.push_back(t); };
-        parser->OnLogNextLine = [this](TObject&, const std::string& t) { Log.push_back(t); };
-        parser->OnAddStatement = [this](TObject&, const TParsedStatement& S, TStatement*&) {
-            const auto ot = static_cast<std::size_t>(S.ObjType);
-            const std::string kind = std::string(kStatTypes[static_cast<int>(S.StatType)]) + "|" + S.ObjName + "|" +
+        ParseScript(Text);
+        for (const TParsedStatement& s : Parsed) {
+            const auto ot = static_cast<std::size_t>(s.ObjType);
+            const std::string kind = std::string(kStatTypes[static_cast<int>(s.StatType)]) + "|" + s.ObjName + "|" +
                                      (ot < std::size(kObjects) ? kObjects[ot] : std::to_string(ot)) + "|" +
-                                     kOperations[static_cast<int>(S.Operation)] + "|" + S.ParentName;
+                                     kOperations[static_cast<int>(s.Operation)] + "|" + s.ParentName;
             KindList.push_back(kind);
-            Statements.push_back(kind + "|" + S.SQL);
-        };
-        TStringList lines;
-        lines.SetText(Text);
-        parser->ParseScript(lines, &objs);
+            Statements.push_back(kind + "|" + s.SQL);
+        }
     }
-    // Every stored message as "kind text @line:column".
+    // Every stored message as "kind text @line:column" (the base leaves the
+    // kind out).
     std::vector<std::string> Messages() const
     {
         std::vector<std::string> out;
@@ -76,9 +72,7 @@ struct TRun {
     // The statements cut to "StatType|ObjName|ObjType|Operation|ParentName".
     const std::vector<std::string>& Kinds() const { return KindList; }
 
-    TObjs objs;
-    std::unique_ptr<TIbParser> parser;
-    std::vector<std::string> Statements, KindList, Events, Log;
+    std::vector<std::string> Statements, KindList;
 };
 
 } // namespace

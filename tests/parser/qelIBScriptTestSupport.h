@@ -29,26 +29,18 @@ namespace qeltest {
 
 // A script read into a collection as the executor reads it (dialect 3 unless
 // the script says otherwise).
-struct TIBScriptRun {
+struct TIBScriptRun : TParseRun<qel::TIbExParser> {
     explicit TIBScriptRun(const std::string& Text,
                           qel::TIBSQLServerVersionType Version = qel::TIBSQLServerVersionType::st_Firebird_30,
                           const std::string& Name = "s.sql")
+        : TParseRun(qel::TDatabaseType::dbInterBase, Name)
     {
-        objs.SetDatabaseType(qel::TDatabaseType::dbInterBase);
         objs.IBServerOptions().SQLServerVersion = Version;
-        parser = qel::MakeParser<qel::TIbExParser>();
-        parser->ScriptName = Name;
-        parser->OnAddStatement = [this](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
-            Statements.push_back({static_cast<int>(S.StatType), static_cast<int>(S.ObjType), S.ObjName,
-                                  S.ParentName, S.SQL});
-        };
-        qel::TStringList lines;
-        lines.SetText(Text);
-        parser->ParseScript(lines, &objs);
+        ParseScript(Text);
+        for (const qel::TParsedStatement& s : Parsed)
+            Statements.push_back(
+                {static_cast<int>(s.StatType), static_cast<int>(s.ObjType), s.ObjName, s.ParentName, s.SQL});
     }
-
-    // Every stored message as "text @line:column".
-    std::vector<std::string> Messages() const { return MessageTexts(parser->Messages()); }
 
     // Every filed object as "kind:name" (kind TABLE, VIEW, PROCEDURE,
     // FUNCTION, TRIGGER, DOMAIN, GENERATOR, EXCEPTION, INDEX, CONSTRAINT,
@@ -119,8 +111,6 @@ struct TIBScriptRun {
         std::string Name, Parent, SQL;
     };
 
-    qel::TObjs objs;
-    std::unique_ptr<qel::TIbExParser> parser;
     std::vector<TStatementRow> Statements;
 };
 

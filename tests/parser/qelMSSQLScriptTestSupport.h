@@ -16,31 +16,17 @@ namespace qeltest {
 
 // Parses a script (split and object-source pass, or Parse alone in full mode)
 // into a collection of its own and records what the parser reports.
-struct TRun {
+struct TRun : TParseRun<qel::TMSSQLParser> {
     explicit TRun(const std::string& Text, bool Full = false,
                   qel::TMSSQLServerVersionType Version = qel::TMSSQLServerVersionType::st_MSSQL2017)
+        : TParseRun(qel::TDatabaseType::dbMSSQL)
     {
-        objs.SetDatabaseType(qel::TDatabaseType::dbMSSQL);
         objs.MSSQLServerOptions().SQLServerVersion = Version;
-        parser = qel::MakeParser<qel::TMSSQLParser>();
-        parser->ScriptName = "s.sql";
-        parser->OnErrorMessage = [this](qel::TObject&, const std::string& t) { Events.push_back(t); };
-        parser->OnWarning = [this](qel::TObject&, const std::string& t) { Warnings.push_back(t); };
-        parser->OnAddStatement = [this](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
-            Statements.push_back(qeltest::StatementText(S.StatType, S.ObjName, S.ObjType, S.Operation, S.ParentName, S.SQL));
-        };
-        if (Full) {
-            parser->SetObjs(&objs);
-            parser->SetSource(Text);
-            parser->Parse();
-            return;
-        }
-        qel::TStringList lines;
-        lines.SetText(Text);
-        parser->ParseScript(lines, &objs);
+        if (Full) ParseWhole(Text);
+        else ParseScript(Text);
+        for (const qel::TParsedStatement& s : Parsed)
+            Statements.push_back(StatementText(s.StatType, s.ObjName, s.ObjType, s.Operation, s.ParentName, s.SQL));
     }
-    // Every stored message as "text @line:column".
-    std::vector<std::string> Messages() const { return MessageTexts(parser->Messages()); }
     // What Obj uses, as "NAME" or "NAME.FIELD", in order.
     static std::vector<std::string> Uses(const qel::TDbObj* Obj)
     {
@@ -50,9 +36,7 @@ struct TRun {
                 out.push_back(use.Name + (use.Object->FieldName.empty() ? "" : "." + use.Object->FieldName));
         return out;
     }
-    qel::TObjs objs;
-    std::unique_ptr<qel::TMSSQLParser> parser;
-    std::vector<std::string> Statements, Events, Warnings;
+    std::vector<std::string> Statements;
 };
 
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "qelEnumNames.h"
-#include "qelMsgMngr.h"
+#include "qelParseTestSupport.h"
 #include "qelTypes.h"
 
 #include <iterator>
@@ -11,17 +11,6 @@
 #include <vector>
 
 namespace qeltest {
-
-// Every stored message as "text @line:column".
-inline std::vector<std::string> MessageTexts(const qel::TMsgManager& Messages)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < Messages.Count(); ++i) {
-        const qel::TMsgData& m = Messages.Items(i);
-        out.push_back(m.Text + " @" + std::to_string(m.Line) + ":" + std::to_string(m.Column));
-    }
-    return out;
-}
 
 inline std::string StatementText(qel::TStatType StatType, const std::string& ObjName, qel::TDbObject ObjType,
                                  qel::TDbOperation Operation, const std::string& ParentName, const std::string& SQL)
