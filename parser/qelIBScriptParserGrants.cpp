@@ -375,8 +375,7 @@ void TIbParser::RevokeGrants(const TGrantWhat& What, bool OptionOnly)
             const TPrivileges taken = What.All ? g->Privileges : g->Privileges & What.Plain;
             if (taken.Empty()) continue;
             lost->Privileges = taken;
-            for (std::size_t p = 0; p <= static_cast<std::size_t>(TPrivilege::prUsage); ++p)
-                if (taken.Contains(static_cast<TPrivilege>(p))) kept->Privileges.Exclude(static_cast<TPrivilege>(p));
+            kept->Privileges = kept->Privileges - taken;
             if (kept->Privileges.Empty()) kept.reset();
         } else {
             if (What.All || !(g->Privileges & What.Plain).Empty()) {

@@ -31,6 +31,8 @@ public:
 
     friend TSet operator|(TSet a, const TSet& b) { a.m_bits |= b.m_bits; return a; }
     friend TSet operator&(TSet a, const TSet& b) { a.m_bits &= b.m_bits; return a; }
+    // The members of a that are not in b.
+    friend TSet operator-(TSet a, const TSet& b) { a.m_bits &= ~b.m_bits; return a; }
     friend bool operator==(const TSet& a, const TSet& b) { return a.m_bits == b.m_bits; }
 
 private:
