@@ -3,6 +3,7 @@
 // DATABASE, INPUT, COMMIT), DML, the plain body reader and the passes after
 // the script.
 #include "qelIBScriptParser.h"
+#include "qelIBScriptParserPrivate.h"
 
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
@@ -22,12 +23,6 @@
 #include <limits>
 
 namespace qel {
-
-using enum TSymb;
-using enum TStatType;
-using enum TDbObject;
-using enum TDbOperation;
-using TVersion = TIBSQLServerVersionType;
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The InterBase script parser: GRANT, REVOKE, DROP, COMMENT ON and DESCRIBE.
 #include "qelIBScriptParser.h"
+#include "qelIBScriptParserPrivate.h"
 
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
@@ -23,11 +24,6 @@
 #include <vector>
 
 namespace qel {
-
-using enum TSymb;
-using enum TStatType;
-using enum TDbObject;
-using enum TDbOperation;
 
 namespace {
 

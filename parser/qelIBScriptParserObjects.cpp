@@ -1,6 +1,7 @@
 // The InterBase script parser: indexes, domains, generators and sequences,
 // exceptions, roles, collations and external functions.
 #include "qelIBScriptParser.h"
+#include "qelIBScriptParserPrivate.h"
 
 #include "qelComp_Def.h"
 #include "qelComp_Dmn.h"
@@ -18,12 +19,6 @@
 #include <limits>
 
 namespace qel {
-
-using enum TSymb;
-using enum TStatType;
-using enum TDbObject;
-using enum TDbOperation;
-using TVersion = TIBSQLServerVersionType;
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The InterBase script parser: the heads of procedures, functions, packages,
 // triggers, views and EXECUTE BLOCK; their bodies go to ReadBodyText.
 #include "qelIBScriptParser.h"
+#include "qelIBScriptParserPrivate.h"
 
 #include "qelComp_Fld.h"
 #include "qelComp_Pkg.h"
@@ -15,12 +16,6 @@
 #include <vector>
 
 namespace qel {
-
-using enum TSymb;
-using enum TStatType;
-using enum TDbObject;
-using enum TDbOperation;
-using TVersion = TIBSQLServerVersionType;
 
 namespace {
 

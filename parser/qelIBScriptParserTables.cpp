@@ -2,6 +2,7 @@
 // parameters with their data types and attributes, DEFAULT values and
 // constraints.
 #include "qelIBScriptParser.h"
+#include "qelIBScriptParserPrivate.h"
 
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
@@ -22,12 +23,6 @@
 #include <vector>
 
 namespace qel {
-
-using enum TSymb;
-using enum TStatType;
-using enum TDbObject;
-using enum TDbOperation;
-using TVersion = TIBSQLServerVersionType;
 
 namespace {
 
