@@ -800,6 +800,7 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
     };
     inner->OnLogNextLine = [this](TObject&, const std::string& Text) { DoLogNextLine(Text); };
     inner->OnWarning = [this](TObject&, const std::string& Text) { DoWarning(Text); };
+    inner->OnDescribeStatement = OnDescribeStatement;
     inner->OnConnectStatement = OnConnectStatement;
     inner->OnAddStatement = [this](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
         DoAddStatement(Parsed.SQL, Parsed.StatType, Parsed.ObjName, Parsed.ObjType, Parsed.Operation,

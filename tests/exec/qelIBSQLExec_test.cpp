@@ -317,6 +317,26 @@ INSTANTIATE_TEST_SUITE_P(
                           "masterkey", ""}),
     [](const ::testing::TestParamInfo<ScriptConnectCase>& i) { return std::string(i.param.name); });
 
+// A DESCRIBE read from an INPUT file keeps its text like one of the script
+// itself; without it the run stored an empty description.
+TEST_F(IBExecTest, DescribeInAnInputFileStoresItsText)
+{
+    qeltest::WriteFile(dir.File("d.sql"), "DESCRIBE TABLE T 'from the input file';\r\n");
+    qeltest::WriteFile(dir.File("s.sql"), "DESCRIBE FIELD ID TABLE T 'in the script';\r\nINPUT '" + dir.File("d.sql") +
+                                              "';\r\n");
+    x.LoadScript(dir.File("s.sql"));
+    ASSERT_EQ(x.Count(), 2) << rec.AllErrors();
+    EXPECT_EQ(x.Statements(0).Description, "in the script");
+    EXPECT_EQ(x.Statements(1).Description, "from the input file");
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    qeltest::TInspector look(path);
+    EXPECT_EQ(look.Value("SELECT RDB$DESCRIPTION FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'T'"),
+              "from the input file");
+    EXPECT_EQ(look.Value("SELECT RDB$DESCRIPTION FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'T' AND "
+                         "RDB$FIELD_NAME = 'ID'"),
+              "in the script");
+}
+
 TEST_F(IBExecTest, ReconnectKeepsWhatRanBeforeIt)
 {
     Insert(1);
