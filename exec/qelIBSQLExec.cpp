@@ -12,6 +12,7 @@
 #include "qelText.h"
 #include "qelWords.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -128,12 +129,23 @@ void TIBSQLExec::ParseConnectString(const std::string& Text)
     const size_t end = s.find('\'');
     named.DatabaseName = s.substr(0, end);
     size_t pos = end == std::string::npos ? s.size() : end + 1;
-    // Then the quoted values by position: user, password, role.
+    // Then the quoted values, each named by the word before it (USER,
+    // PASSWORD, ROLE); one without such a word takes the next place of
+    // user, password, role. Read by position alone, a text with a password
+    // and no user logged in with the password for the user name.
     std::string* fields[] = {&named.UserName, &named.Password, &named.RoleName};
-    for (std::string* f : fields) {
-        std::string v;
+    const std::string_view names[] = {"USER", "PASSWORD", "ROLE"};
+    std::size_t place = 0;
+    for (std::string v;;) {
+        const std::size_t before = pos;
         if (!NextQuotedValue(s, pos, v)) break;
-        *f = v;
+        const std::vector<TStatementWord> words = StatementWords(s.substr(before, s.find('\'', before) - before));
+        const std::string word = words.empty() ? std::string() : UpperCase(words.back().Text);
+        const auto label = std::find(std::begin(names), std::end(names), word);
+        const std::size_t at = label != std::end(names) ? static_cast<std::size_t>(label - std::begin(names)) : place;
+        if (at >= std::size(fields)) break;
+        *fields[at] = v;
+        place = at + 1;
     }
     UseConnectTarget(ConnectionOptions(), named);
 }

@@ -53,8 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectCase{"CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'pw' ROLE 'R'", "db.fdb", "SYSDBA", "pw", "R", "keep", 0},
         ConnectCase{"connect 'db.fdb' user 'SYSDBA' password 'pw' role 'R'", "db.fdb", "SYSDBA", "pw", "R", "keep", 0},
         ConnectCase{"Connect '/data/db.fdb'\r\n", "/data/db.fdb", "", "", "", "keep", 0},
-        // Values are read by position.
-        ConnectCase{"CONNECT 'db.fdb' PASSWORD 'pw'", "db.fdb", "pw", "", "", "keep", 0},
+        // A value is what the word before it names; one without such a
+        // word takes the next place of user, password, role.
+        ConnectCase{"CONNECT 'db.fdb' PASSWORD 'pw'", "db.fdb", "", "pw", "", "keep", 0},
+        ConnectCase{"CONNECT 'db.fdb' ROLE 'R' PASSWORD 'pw' USER 'U'", "db.fdb", "U", "pw", "R", "keep", 0},
+        ConnectCase{"CONNECT 'db.fdb' 'U' 'pw' 'R'", "db.fdb", "U", "pw", "R", "keep", 0},
+        ConnectCase{"CONNECT 'db.fdb' USER 'U' 'pw'", "db.fdb", "U", "pw", "", "keep", 0},
+        ConnectCase{"CONNECT 'db.fdb' PASSWORD 'pw' 'R'", "db.fdb", "", "pw", "R", "keep", 0},
         ConnectCase{"CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'it''s'", "db.fdb", "SYSDBA", "it's", "", "keep", 0},
         ConnectCase{"CONNECT 'srv:/data/db.fdb' USER 'U'", "/data/db.fdb", "U", "", "", "srv", 0},
         ConnectCase{"CONNECT 'srv/3051:C:\\data\\db.fdb'", "C:\\data\\db.fdb", "", "", "", "srv", 3051},
