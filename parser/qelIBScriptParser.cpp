@@ -803,8 +803,7 @@ void TIbParser::ReadInputFile(const std::string& Name, const TParseContext& At)
     inner->OnDescribeStatement = OnDescribeStatement;
     inner->OnConnectStatement = OnConnectStatement;
     inner->OnAddStatement = [this](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
-        DoAddStatement(Parsed.SQL, Parsed.StatType, Parsed.ObjName, Parsed.ObjType, Parsed.Operation,
-                       Parsed.ParentName, Statement);
+        DoAddStatement(Parsed, Statement);
     };
     inner->ParseFile(path.string(), Collection());
     m_exited = inner->m_exited;

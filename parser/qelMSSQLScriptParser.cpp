@@ -148,8 +148,7 @@ void TMSSQLParser::FinishBatch()
             for (const TReadState::TBatchStatement& s : m_read->batch) {
                 TStatement* statement = nullptr;
                 RepeatOf = s.Statement;
-                TCustomSQLParser::DoAddStatement(s.SQL, s.StatType, s.ObjName, s.ObjType, s.Operation, s.ParentName,
-                                                 statement);
+                TCustomSQLParser::DoAddStatement(s.Parsed, statement);
                 RepeatOf = nullptr;
                 LastStatement = statement;
             }
@@ -616,16 +615,15 @@ void TMSSQLParser::SkipToStatementEnd()
     else SkipClause(false);
 }
 
-void TMSSQLParser::DoAddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                  TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                  TStatement*& Statement)
+void TMSSQLParser::DoAddStatement(const TParsedStatement& Parsed, TStatement*& Statement)
 {
     Statement = nullptr;
     if (FullMode || SourceObject != nullptr) return;
-    const std::string sql = m_read->keepSemicolon && Symb == sySemicolon && !SQL.empty() ? SQL + ";" : SQL;
-    TCustomSQLParser::DoAddStatement(sql, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+    TParsedStatement parsed = Parsed;
+    if (m_read->keepSemicolon && Symb == sySemicolon && !parsed.SQL.empty()) parsed.SQL += ";";
+    TCustomSQLParser::DoAddStatement(parsed, Statement);
     LastStatement = Statement;
-    m_read->batch.push_back({Statement, sql, StatType, ObjName, ObjType, Operation, ParentName});
+    m_read->batch.push_back({Statement, std::move(parsed)});
 }
 
 bool TMSSQLParser::StartsStatement(TSymb S)

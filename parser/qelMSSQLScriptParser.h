@@ -99,8 +99,7 @@ public:
     void NextToken() override;
     void ParseObjectSource(TDbObj& Obj) override;
     // Nothing is handed on in full mode or while a stored source is read.
-    void DoAddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName, TDbObject ObjType,
-                        TDbOperation Operation, const std::string& ParentName, TStatement*& Statement) override;
+    void DoAddStatement(const TParsedStatement& Parsed, TStatement*& Statement) override;
 
     // ---- statements ----
     // One statement; Context is the object whose body is read (none at the

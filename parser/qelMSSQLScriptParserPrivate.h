@@ -29,12 +29,7 @@ struct TMSSQLParser::TReadState {
     // A statement of the batch as it was handed on, for GO's copies.
     struct TBatchStatement {
         TStatement* Statement;
-        std::string SQL;
-        TStatType StatType;
-        std::string ObjName;
-        TDbObject ObjType;
-        TDbOperation Operation;
-        std::string ParentName;
+        TParsedStatement Parsed;
     };
     std::vector<TBatchStatement> batch;
     bool goPending = false;

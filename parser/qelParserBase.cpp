@@ -876,12 +876,9 @@ void TCustomParser::ReportException(const std::string& What)
 
 // ---- statements ----
 
-void TCustomParser::DoAddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                   TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                   TStatement*& Statement)
+void TCustomParser::DoAddStatement(const TParsedStatement& Parsed, TStatement*& Statement)
 {
-    if (OnAddStatement)
-        OnAddStatement(*this, TParsedStatement{{StatType, ObjName, ObjType, Operation, ParentName}, SQL}, Statement);
+    if (OnAddStatement) OnAddStatement(*this, Parsed, Statement);
 }
 
 void TCustomParser::AddStatement(TStatType StatType, const std::string& ObjName, TDbObject ObjType,
@@ -892,7 +889,7 @@ void TCustomParser::AddStatement(TStatType StatType, const std::string& ObjName,
                                                         : std::string();
     m_emittedStart = StatementStart;
     m_emittedEnd = TokenStart;
-    DoAddStatement(sql, StatType, ObjName, ObjType, Operation, ParentName, Statement);
+    DoAddStatement(TParsedStatement{{StatType, ObjName, ObjType, Operation, ParentName}, sql}, Statement);
 }
 
 TStatement* TCustomParser::AddStatement()

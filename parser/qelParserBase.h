@@ -179,9 +179,7 @@ public:
     virtual void DoLogNextLine(const std::string& Text);
     virtual void DoErrorMessage(const std::string& Text);
     virtual void DoWarning(const std::string& Text);
-    virtual void DoAddStatement(const std::string& SQL, TStatType StatType, const std::string& ObjName,
-                                TDbObject ObjType, TDbOperation Operation, const std::string& ParentName,
-                                TStatement*& Statement);
+    virtual void DoAddStatement(const TParsedStatement& Parsed, TStatement*& Statement);
     // The source from StatementStart to the current token, trimmed, to
     // OnAddStatement. Call it while the statement's terminator (or the token
     // after the statement) is current.
