@@ -157,6 +157,12 @@ public:
     virtual void DropObject();
     virtual void DropDependents();
     virtual void AfterDrop();
+    // A kind whose body a drop walk empties instead of dropping the object
+    // (routines and triggers); none in the base.
+    virtual bool HasEmptiableBody() const { return false; }
+    // The body given back after a drop for a moment emptied it: its ALTER
+    // text to the executor; nothing in the base.
+    virtual void WriteRestoredBody() {}
     virtual void CreateDependencies();
     virtual void AfterCreate();
     // Tells the executor the object's schema; then the CREATE text, or

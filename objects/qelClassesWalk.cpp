@@ -4,9 +4,7 @@
 #include "qelClasses.h"
 
 #include "qelComp_Fld.h"
-#include "qelComp_Prc.h"
 #include "qelComp_Tbl.h"
-#include "qelComp_Trg.h"
 #include "qelCustomObjs.h"
 #include "qelObjs.h"
 #include "qelWalk.h"
@@ -210,8 +208,7 @@ void TTemporaryDrops::Drop(TDbObj& Obj)
         TDbObj* o = watched[i];
         if (existed[i] && !o->GetExists()) {
             if (o != &Obj) group.push_back(o);
-        } else if (o->Body() != bodies[i] &&
-                   (dynamic_cast<TPrcData*>(o) != nullptr || dynamic_cast<TTrgData*>(o) != nullptr)) {
+        } else if (o->Body() != bodies[i] && o->HasEmptiableBody()) {
             m_emptied.emplace_back(o, bodies[i]);
         }
     }
@@ -229,12 +226,7 @@ void TTemporaryDrops::Restore()
         if (o->Body() == body || !o->GetExists()) continue;
         o->SetBody(body);
         SetLinksActive(o->Uses, true);
-        if (auto* routine = dynamic_cast<TPrcData*>(o)) {
-            routine->SetStubCreated(false);
-            EmitStatement(*o, o->GetAlterScript(), stProcedure, o->Name(), TDbObject::dboProcedure, odbAlter);
-        } else {
-            EmitStatement(*o, o->GetAlterScript(), stTrigger, o->Name(), TDbObject::dboTrigger, odbAlter);
-        }
+        o->WriteRestoredBody();
         o->SavedText = o->GetCreateDDL();
     }
     m_dropped.clear();

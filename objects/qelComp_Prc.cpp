@@ -419,4 +419,11 @@ void TPrcData::DropForUsed(const TDbObj& Used)
     if (Used.GetDatabaseType() != TDatabaseType::dbSybaseASE) EmptyBody(true);
 }
 
+void TPrcData::WriteRestoredBody()
+{
+    SetStubCreated(false);
+    EmitStatement(*this, GetAlterScript(), TStatType::stProcedure, Name(), TDbObject::dboProcedure,
+                  TDbOperation::odbAlter);
+}
+
 } // namespace qel

@@ -78,6 +78,9 @@ public:
     // is marked StubCreated, and with Emit its ALTER text goes to the
     // executor (odbEmpty) and SavedText becomes its CREATE text.
     void EmptyBody(bool Emit);
+    bool HasEmptiableBody() const override { return true; }
+    // "ALTER PROCEDURE P ..." with the real body; no longer a stub.
+    void WriteRestoredBody() override;
 
     TOwnedNameList<TFldData> InputParams;
     TOwnedNameList<TFldData> OutputParams;

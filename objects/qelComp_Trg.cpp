@@ -391,4 +391,9 @@ void TTrgData::DropForUsed(const TDbObj& Used)
         EmptyTriggerBody(TDbOperation::odbEmpty);
 }
 
+void TTrgData::WriteRestoredBody()
+{
+    EmitStatement(*this, GetAlterScript(), TStatType::stTrigger, Name(), TDbObject::dboTrigger, TDbOperation::odbAlter);
+}
+
 } // namespace qel

@@ -72,6 +72,9 @@ public:
     // is marked StubPending, and "ALTER TRIGGER TR\r\n<stub>" goes to the
     // executor with Operation (odbEmpty when the base walk empties it).
     void EmptyTriggerBody(TDbOperation Operation = TDbOperation::odbAlter);
+    bool HasEmptiableBody() const override { return true; }
+    // "ALTER TRIGGER TR ..." with the real body.
+    void WriteRestoredBody() override;
 
     const std::string& TableName() const { return m_tableName; }
     // Stores the name and resolves Table: a table of that name, else a view,
