@@ -3,6 +3,7 @@
 #include "qelVelmorin.h"
 #include "qelVelmorinPrivate.h"
 
+#include "qelConnectionErrorCapture.h"
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
 #include "qelMsg.h"

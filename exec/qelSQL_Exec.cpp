@@ -6,57 +6,6 @@ namespace qel {
 
 using namespace sqlexec;
 
-// ---- TConnectionErrorCapture ----------------------------------------------
-
-TConnectionErrorCapture::TConnectionErrorCapture(TQELCustomConnection& Connection, TPassOn PassOn)
-    : m_connection(Connection), m_saved(std::move(Connection.OnErrorMessage))
-{
-    m_connection.OnErrorMessage = [this, PassOn](TObject& Sender, const std::string& Text) {
-        if (!m_text.empty()) m_text += CRLF;
-        m_text += Text;
-        m_last = Text;
-        if (PassOn == TPassOn::Yes && m_saved) m_saved(Sender, Text);
-    };
-}
-
-TConnectionErrorCapture::~TConnectionErrorCapture() { m_connection.OnErrorMessage = std::move(m_saved); }
-
-// ---- TStatement ------------------------------------------------------------
-
-TStatement::TStatement(TCustomSQLExec* Owner) : m_owner(Owner)
-{
-    SQL.OnChange = [this](TStringList&) {
-        m_hasExact = false;
-        m_exact.reset();
-    };
-}
-
-void TStatement::SetExactText(const std::string& Text)
-{
-    SQL.SetText(Text);
-    m_exact = std::make_shared<const std::string>(Text);
-    m_hasExact = true;
-}
-
-void TStatement::ShareTextOf(const TStatement& Other)
-{
-    SQL = Other.SQL;
-    m_exact = Other.m_exact;
-    m_hasExact = Other.m_hasExact;
-    LineCount = Other.LineCount;
-}
-
-TStatement::~TStatement() { SQL.Clear(); }
-
-std::string TStatement::GetSummary() const
-{
-    std::string r;
-    if (ObjType == TDbObject::dboField) r = ParentName + " (" + ObjName + ")" + ": alter";
-    else r = ObjName + OperationText(Operation);
-    if (r.empty() && SQL.Count() > 0) r = SQL[0];
-    return r;
-}
-
 // ---- TCustomSQLExec --------------------------------------------------------
 
 TCustomSQLExec::TCustomSQLExec(TComponent* AOwner)

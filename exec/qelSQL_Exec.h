@@ -1,6 +1,6 @@
 // The executor half of qelClasses (the object half lives in objects/):
-// TStatement, one statement of a script, and TCustomSQLExec, the statement
-// list every producer of SQL fills and every consumer writes or runs.
+// TCustomSQLExec, the statement list every producer of SQL fills and every
+// consumer writes or runs, of TStatements (qelStatement.h).
 // Also TSQLExec, the executor that runs the list against a connection, writes
 // it as script text and reads BLOB parameters from a side file.
 //
@@ -11,8 +11,10 @@
 #pragma once
 
 #include "qelClasses.h"
+#include "qelConnectionErrorCapture.h"
 #include "qelComponent.h"
 #include "qelDBOptions.h"
+#include "qelStatement.h"
 #include "qelStrings.h"
 #include "qelTypes.h"
 
@@ -35,60 +37,6 @@ class TObjs;
 class TParam;
 class TQELCustomConnection;
 class TQELQuery;
-
-// One statement of a script: its lines and what is known about it. Created by
-// the executor (CreateStatement) and owned by its list.
-class TStatement : public TObject {
-public:
-    explicit TStatement(TCustomSQLExec* Owner);
-    ~TStatement() override;
-    std::string ClassName() const override { return "TStatement"; }
-
-    TCustomSQLExec* Owner() const { return m_owner; }
-
-    TStringList SQL;
-    TStatType StatType = TStatType::stStatement;
-    // 0-based index of the first line in the last script written with line
-    // numbers recorded.
-    std::int32_t LineNo = 0;
-    // Lines of SQL when the statement was added.
-    std::int32_t LineCount = 0;
-    // Already run: skipped by Execute and left out of a written script.
-    bool Executed = false;
-    TDbObject ObjType = TDbObject::dboUnknown;
-    TDbOperation Operation = TDbOperation::odbUnknown;
-    std::string ObjName;
-    std::string ParentName;
-    std::string Description;
-    // The message of the last failure of this statement.
-    std::string ErrorText;
-    std::string Terminator;
-    // The database and login a CONNECT names, as the script's parser read
-    // them when it handed the statement on; null when only the text is
-    // known (the executor reads the text then).
-    std::unique_ptr<const TConnectionOptions> ConnectsTo;
-
-    // The statement in one line for the log:
-    //   ObjName ORDERS, odbUpdate          -> "ORDERS: update"
-    //   ObjName NAME, dboField, parent T   -> "T (NAME): alter"
-    //   no name, text "SET SQL DIALECT 3"  -> "SET SQL DIALECT 3"
-    std::string GetSummary() const;
-
-    // The text exactly as it was added, as long as nobody changed the lines
-    // since; else the lines joined by CR LF. Splitting into lines turns a lone
-    // LF or CR inside a string literal into a line break of its own, so what
-    // runs against a database is this text, never the re-joined lines.
-    std::string ExactText() const { return m_hasExact && m_exact ? *m_exact : SQL.Text(); }
-    void SetExactText(const std::string& Text);
-    // The text of Other, shared rather than copied (a batch that GO n runs
-    // n times holds its text once).
-    void ShareTextOf(const TStatement& Other);
-
-private:
-    TCustomSQLExec* m_owner;
-    std::shared_ptr<const std::string> m_exact;
-    bool m_hasExact = false;
-};
 
 // Sender first; Delphi var parameters are references.
 using TStatementExecuteEvent = std::function<void(TObject& Sender, int Index)>;
@@ -209,31 +157,6 @@ protected:
 
 private:
     std::unique_ptr<TMsgManager> m_messages;
-};
-
-// Collects what a connection reports through OnErrorMessage while its
-// owner drives it, and gives the connection its own handler back when it
-// goes. Kept, the reports stay here for the owner to report as its own
-// (counted) error; passed on, each one also reaches the handler that was
-// there before.
-class TConnectionErrorCapture {
-public:
-    enum class TPassOn { No, Yes };
-    explicit TConnectionErrorCapture(TQELCustomConnection& Connection, TPassOn PassOn = TPassOn::No);
-    ~TConnectionErrorCapture();
-    TConnectionErrorCapture(const TConnectionErrorCapture&) = delete;
-    TConnectionErrorCapture& operator=(const TConnectionErrorCapture&) = delete;
-
-    // Every report, one to a line (CR LF between them).
-    const std::string& Text() const { return m_text; }
-    // The last report alone.
-    const std::string& LastText() const { return m_last; }
-
-private:
-    TQELCustomConnection& m_connection;
-    TErrorMessageEvent m_saved;
-    std::string m_text;
-    std::string m_last;
 };
 
 // An object-name filter: a name passes when no exclude mask matches and
