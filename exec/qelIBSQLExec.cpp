@@ -139,8 +139,11 @@ void TIBSQLExec::ParseConnectString(const std::string& Text)
     for (std::string v;;) {
         const std::size_t before = pos;
         if (!NextQuotedValue(s, pos, v)) break;
-        const std::vector<TStatementWord> words = StatementWords(s.substr(before, s.find('\'', before) - before));
-        const std::string word = words.empty() ? std::string() : UpperCase(words.back().Text);
+        const std::string gap = s.substr(before, s.find('\'', before) - before);
+        // A word inside a comment names nothing: such a value goes by place.
+        const bool comment = gap.find("--") != std::string::npos || gap.find("/*") != std::string::npos;
+        const std::vector<TStatementWord> words = StatementWords(gap);
+        const std::string word = words.empty() || comment ? std::string() : UpperCase(words.back().Text);
         const auto label = std::find(std::begin(names), std::end(names), word);
         const std::size_t at = label != std::end(names) ? static_cast<std::size_t>(label - std::begin(names)) : place;
         if (at >= std::size(fields)) break;
@@ -207,8 +210,10 @@ std::unique_ptr<TCustomSQLParser> TIBSQLExec::CreateParser()
 {
     auto parser = MakeParser<TIbExParser>();
     parser->OnDescribeStatement = [](TStatement& St, const std::string& Text) { St.Description = Text; };
-    parser->OnConnectStatement = [](TStatement& St, const TConnectionOptions& Named) {
-        St.ConnectsTo = std::make_unique<const TConnectionOptions>(Named);
+    // A handler of OnStatementAdd may have changed the text: the reading is
+    // kept only for the text it was read from.
+    parser->OnConnectStatement = [](TStatement& St, const std::string& SQL, const TConnectionOptions& Named) {
+        if (St.ExactText() == SQL) St.ConnectsTo = std::make_unique<const TConnectionOptions>(Named);
     };
     return parser;
 }

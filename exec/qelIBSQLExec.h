@@ -23,7 +23,8 @@ public:
     // expected to be connected.
     void ExecSingleStatement(TStatement& St) override;
     // Fills DatabaseName, UserName, Password and RoleName from the quoted
-    // values of a CONNECT text, by position:
+    // values of a CONNECT text, each named by the word before it, by place
+    // where no word names it:
     //   "CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'pw' ROLE 'R'"
     //     -> db.fdb, SYSDBA, pw, R
     // A database name with a host part ("srv:/db.fdb", "srv/3051:/db.fdb")

@@ -10,6 +10,8 @@ TStatement::TStatement(TCustomSQLExec* Owner) : m_owner(Owner)
     SQL.OnChange = [this](TStringList&) {
         m_hasExact = false;
         m_exact.reset();
+        // What the parser read is of the text it read.
+        ConnectsTo.reset();
     };
 }
 

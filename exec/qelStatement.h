@@ -43,7 +43,8 @@ public:
     std::string Terminator;
     // The database and login a CONNECT names, as the script's parser read
     // them when it handed the statement on; null when only the text is
-    // known (the executor reads the text then).
+    // known (the executor reads the text then), and again once the text
+    // changes.
     std::unique_ptr<const TConnectionOptions> ConnectsTo;
 
     // The statement in one line for the log:

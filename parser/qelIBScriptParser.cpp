@@ -722,7 +722,8 @@ void TIbParser::ParseConnect(bool Create)
     }
     if (Symb != syTerminator && Symb != syEOF) ParseError("Unknown token in DB-declaration.");
     Emit(false);
-    if (!Create && StatementRef != nullptr && OnConnectStatement) OnConnectStatement(*StatementRef, named);
+    if (!Create && StatementRef != nullptr && OnConnectStatement)
+        OnConnectStatement(*StatementRef, EmittedText(), named);
 }
 
 // ---- INPUT ----

@@ -114,7 +114,8 @@ public:
     // Gives the CONNECT statement handed on the database and login it names,
     // as read here, so that whoever runs it need not read its text again;
     // what the statement leaves out is empty in Named.
-    std::function<void(TStatement& Statement, const TConnectionOptions& Named)> OnConnectStatement;
+    std::function<void(TStatement& Statement, const std::string& SQL, const TConnectionOptions& Named)>
+        OnConnectStatement;
 
     // What the script set itself, so that a caller copies back only that.
     struct TScriptSettings {

@@ -885,11 +885,15 @@ void TCustomParser::AddStatement(TStatType StatType, const std::string& ObjName,
                                  TDbOperation Operation, const std::string& ParentName, TStatement*& Statement)
 {
     Statement = nullptr;
-    const std::string sql = StatementStart < TokenStart ? TrimBlanks(GetText(StatementStart, TokenStart - StatementStart))
-                                                        : std::string();
     m_emittedStart = StatementStart;
     m_emittedEnd = TokenStart;
-    DoAddStatement(TParsedStatement{{StatType, ObjName, ObjType, Operation, ParentName}, sql}, Statement);
+    DoAddStatement(TParsedStatement{{StatType, ObjName, ObjType, Operation, ParentName}, EmittedText()}, Statement);
+}
+
+std::string TCustomParser::EmittedText()
+{
+    if (m_emittedStart < 0 || m_emittedEnd <= m_emittedStart) return {};
+    return TrimBlanks(GetText(m_emittedStart, m_emittedEnd - m_emittedStart));
 }
 
 TStatement* TCustomParser::AddStatement()

@@ -187,6 +187,8 @@ public:
                               TDbOperation Operation, const std::string& ParentName, TStatement*& Statement);
     // The same with StatementKind, which is reset for the next statement.
     TStatement* AddStatement();
+    // The text of the statement handed on last, as AddStatement took it.
+    std::string EmittedText();
     virtual std::string SymbolName(TSymb S) const;
     // The collection's AddObject; freed without one. Answers the object
     // while it lives.

@@ -60,6 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectCase{"CONNECT 'db.fdb' 'U' 'pw' 'R'", "db.fdb", "U", "pw", "R", "keep", 0},
         ConnectCase{"CONNECT 'db.fdb' USER 'U' 'pw'", "db.fdb", "U", "pw", "", "keep", 0},
         ConnectCase{"CONNECT 'db.fdb' PASSWORD 'pw' 'R'", "db.fdb", "", "pw", "R", "keep", 0},
+        // A word inside a comment names nothing.
+        ConnectCase{"CONNECT 'db.fdb' 'U' -- no ROLE\r\n 'pw'", "db.fdb", "U", "pw", "", "keep", 0},
         ConnectCase{"CONNECT 'db.fdb' USER 'SYSDBA' PASSWORD 'it''s'", "db.fdb", "SYSDBA", "it's", "", "keep", 0},
         ConnectCase{"CONNECT 'srv:/data/db.fdb' USER 'U'", "/data/db.fdb", "U", "", "", "srv", 0},
         ConnectCase{"CONNECT 'srv/3051:C:\\data\\db.fdb'", "C:\\data\\db.fdb", "", "", "", "srv", 3051},
@@ -321,6 +323,32 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptConnectCase{"InAnInputFile", "CONNECT /* where */ DB PASSWORD 'masterkey' USER 'SYSDBA'", true, "SYSDBA",
                           "masterkey", ""}),
     [](const ::testing::TestParamInfo<ScriptConnectCase>& i) { return std::string(i.param.name); });
+
+// What the parser read of a CONNECT holds for the text it read: a text
+// changed when added or after the load connects as it now says.
+TEST_F(IBExecTest, AChangedConnectTextRunsAsItNowReads)
+{
+    const std::string other = NewDatabase("b.fdb");
+    const std::string now = "CONNECT '" + other + "' USER 'SYSDBA' PASSWORD 'masterkey'";
+    qeltest::WriteFile(dir.File("s.sql"), "CONNECT '" + path + "' USER 'NOBODY' PASSWORD 'none';\r\n"
+                                          "INSERT INTO T (ID, NOTE) VALUES (2, 'n');\r\n");
+    for (const bool whenAdded : {true, false}) {
+        SCOPED_TRACE(whenAdded ? "changed when added" : "changed after the load");
+        x.Clear();
+        x.OnStatementAdd = [&](TStatement& St, bool&) {
+            if (whenAdded && St.StatType == ST::stConnect) St.SQL.SetText(now);
+        };
+        x.LoadScript(dir.File("s.sql"));
+        ASSERT_EQ(x.Count(), 2) << rec.AllErrors();
+        if (!whenAdded) x.Statements(0).SQL.SetText(now);
+        EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+        EXPECT_EQ(x.ConnectionOptions().DatabaseName, other);
+        EXPECT_EQ(x.ConnectionOptions().UserName, "SYSDBA");
+        EXPECT_EQ(Ids(other), std::vector<std::string>{"2"});
+        qeltest::TInspector(other).Run("DELETE FROM T");
+    }
+    EXPECT_TRUE(Ids(path).empty());
+}
 
 // A DESCRIBE read from an INPUT file keeps its text like one of the script
 // itself; without it the run stored an empty description.
