@@ -164,7 +164,7 @@ void TIbExParser::ParseExpression()
 
 void TIbExParser::ParseComparison()
 {
-    const auto isOperator = [this](TSymb S) {
+    const auto isOperator = [](TSymb S) {
         return S == syEqual || S == syLess || S == syGreater || S == syLessEqual || S == syGreaterEqual ||
                S == syNotEqual || S == syDoubleEqual;
     };
