@@ -903,9 +903,8 @@ void TIbParser::AfterParse()
 void TIbParser::ResolveGrantees()
 {
     TObjs& objs = *Collection();
-    for (const auto& item : objs.Grants) {
-        auto* grant = dynamic_cast<TGntData*>(item.Object);
-        if (grant == nullptr || grant->GranteeType != 10) continue;
+    for (TGntData* grant : objs.Grants.ObjectsOf<TGntData>()) {
+        if (grant->GranteeType != 10) continue;
         const std::string& name = grant->Grantee;
         if (objs.FindRole(name) != nullptr) grant->GranteeType = 11;
         else if (objs.FindTable(name) != nullptr || objs.FindView(name) != nullptr ||
@@ -935,9 +934,7 @@ void TIbParser::LinkDomains()
     TObjs& objs = *Collection();
     for (const auto& d : objs.Domains) {
         TDbObj* domain = d.Object;
-        for (const auto& t : objs.Tables) {
-            auto* table = dynamic_cast<TTblData*>(t.Object);
-            if (table == nullptr) continue;
+        for (TTblData* table : objs.Tables.ObjectsOf<TTblData>()) {
             for (const auto& f : table->Fields) {
                 TFldData* field = f.Object.get();
                 if (field == nullptr || field->DataType != dtDomain || field->DomainName != domain->Name()) continue;

@@ -1051,9 +1051,7 @@ void TMSSQLParser::LinkAfterParse()
 {
     TObjs* objs = Objs();
     if (objs == nullptr) return;
-    for (const auto& item : objs->Tables) {
-        auto* table = dynamic_cast<TTblData*>(item.Object);
-        if (table == nullptr) continue;
+    for (TTblData* table : objs->Tables.ObjectsOf<TTblData>()) {
         for (const auto& column : table->Fields) {
             TFldData* field = column.Object.get();
             if (field == nullptr) continue;
@@ -1067,22 +1065,18 @@ void TMSSQLParser::LinkAfterParse()
                 if (TDbObj* value = FindObject(dboDefault, {}, field->DefaultValue)) AddDepend(field, value, {});
         }
     }
-    for (const auto& item : objs->Triggers) {
-        auto* trigger = dynamic_cast<TTrgData*>(item.Object);
-        if (trigger == nullptr || trigger->IsDatabaseTrigger()) continue;
+    for (TTrgData* trigger : objs->Triggers.ObjectsOf<TTrgData>()) {
+        if (trigger->IsDatabaseTrigger()) continue;
         if (TDbObj* table = FindObject(dboTable, trigger->Schema(), trigger->TableName())) AddDepend(trigger, table, {});
         else if (TDbObj* view = FindObject(dboView, trigger->Schema(), trigger->TableName())) AddDepend(trigger, view, {});
     }
-    for (const auto& item : objs->Indexes) {
-        auto* index = dynamic_cast<TIdxData*>(item.Object);
-        if (index == nullptr) continue;
+    for (TIdxData* index : objs->Indexes.ObjectsOf<TIdxData>()) {
         if (TDbObj* table = FindObject(dboTable, index->Schema(), index->TableName)) AddDepend(index, table, {});
         else if (TDbObj* view = FindObject(dboView, index->Schema(), index->TableName)) AddDepend(index, view, {});
     }
     // Grants keep the owner of their object as their schema.
-    for (const auto& item : objs->Grants) {
-        auto* grant = dynamic_cast<TGntData*>(item.Object);
-        if (grant == nullptr || grant->ObjectName.empty()) continue;
+    for (TGntData* grant : objs->Grants.ObjectsOf<TGntData>()) {
+        if (grant->ObjectName.empty()) continue;
         if (grant->ObjectKind == dboTable || grant->ObjectKind == dboView || grant->ObjectKind == dboProcedure)
             AddDepend(grant, FindObject(grant->ObjectKind, grant->Schema(), grant->ObjectName), {});
     }
