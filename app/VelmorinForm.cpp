@@ -8,6 +8,7 @@
 #include "qelStrings.h"
 #include "qelVelmorin.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -28,11 +29,19 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <exception>
+#include <stdexcept>
+#include <utility>
 
 using namespace qel;
 
@@ -51,6 +60,8 @@ std::string Key(const char* Name, char Suffix) { return std::string(Name) + Suff
 
 QString FromBytes(const std::string& Bytes) { return QString::fromUtf8(Bytes.data(), static_cast<qsizetype>(Bytes.size())); }
 
+// A pane the user reads, selects and copies from but cannot change: the
+// script pane shows what Update will run, not something Update reads back.
 QPlainTextEdit* CreatePane(const QString& Name, const QString& FirstLine, QWidget* Parent)
 {
     auto* pane = new QPlainTextEdit(Parent);
@@ -58,9 +69,19 @@ QPlainTextEdit* CreatePane(const QString& Name, const QString& FirstLine, QWidge
     pane->setLineWrapMode(QPlainTextEdit::NoWrap);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane->setReadOnly(true);
+    pane->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    pane->setUndoRedoEnabled(false);
     pane->setPlainText(FirstLine);
     return pane;
 }
+
+// Thrown out of the comparer's progress report when the window is to close:
+// the comparer's merge stops there and withdraws what it made so far.
+class ECompareStopped : public std::runtime_error {
+public:
+    ECompareStopped() : std::runtime_error("Comparing stopped: the window is closing.") {}
+};
 
 // The window knows two server types; any other stored number is InterBase.
 TDatabaseType TypeFromSetting(int Value)
@@ -81,15 +102,19 @@ T* Named(T* Widget, const char* Name)
 // asked for meanwhile happens once the run has ended.
 class TForm1::TBusyScope {
 public:
-    explicit TBusyScope(TForm1& Form) : m_form(Form)
+    TBusyScope(TForm1& Form, TRun Run) : m_form(Form)
     {
         m_form.m_busy = true;
+        m_form.m_run = Run;
+        m_form.m_stopRequested = false;
         m_form.BtnCompare->setEnabled(false);
         m_form.BtnUpdate->setEnabled(false);
     }
     ~TBusyScope()
     {
+        m_form.FlushDisplay();
         m_form.m_busy = false;
+        m_form.m_run = TRun::None;
         m_form.BtnCompare->setEnabled(true);
         m_form.BtnUpdate->setEnabled(true);
         if (m_form.m_closePending) {
@@ -116,7 +141,12 @@ TForm1::TForm1(const QString& SettingsFolder, QWidget* Parent)
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         QMessageBox::information(isVisible() ? this : nullptr, windowTitle(), text);
     });
-    m_previousProcessMessages = SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
+    // The executor asks after every statement: during a run only every 50 ms
+    // is honoured, or repainting would cost more than the statements.
+    m_previousProcessMessages = SetProcessMessagesHook([this] {
+        if (m_busy) KeepResponsive();
+        else QCoreApplication::processEvents();
+    });
 
     FormCreate();
 }
@@ -251,7 +281,9 @@ void TForm1::CreateControls()
     // The script pane keeps its height; the log takes what the window gains.
     MemoScript->setFixedHeight(150);
     MemoLog = CreatePane("MemoLog", QStringLiteral("< Log >"), this);
-    MemoLog->setReadOnly(true);
+    // Long error texts wrap instead of running past the pane's edge.
+    MemoLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemoLog->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -292,11 +324,15 @@ void TForm1::CreateComponents()
     IBSQLExec->SetQELConnection(QELConnectionT.get());
     IBSQLExec->OnLogNextLine = logLine;
     IBSQLExec->OnErrorMessage = logError;
+    IBSQLExec->OnProgressUpdate = [this](TObject& Sender, int Value, int MaxValue) {
+        SQLExecProgressUpdate(Sender, Value, MaxValue);
+    };
     MSSQLExec = std::make_unique<TMSSQLExec>();
     MSSQLExec->SetName("MSSQLExec");
     MSSQLExec->SetQELConnection(QELConnectionT.get());
     MSSQLExec->OnLogNextLine = logLine;
     MSSQLExec->OnErrorMessage = logError;
+    MSSQLExec->OnProgressUpdate = IBSQLExec->OnProgressUpdate;
 
     Velmorin = std::make_unique<TVelmorin>();
     Velmorin->SetName("Velmorin");
@@ -390,8 +426,9 @@ void TForm1::FormDestroy()
     TIniFile ini(QFile::encodeName(GetIniFileName()).toStdString());
     if (!ini.Readable()) {
         // Replacing a file we cannot read would lose whatever else it holds.
-        qWarning("Velmorin: the settings file %s cannot be read; the settings are not saved.",
-                 qPrintable(GetIniFileName()));
+        m_settingsError = QStringLiteral("The settings file \"%1\" cannot be read; the settings are not saved.")
+                              .arg(GetIniFileName());
+        qWarning("Velmorin: %s", qPrintable(m_settingsError));
         return;
     }
     try {
@@ -420,6 +457,7 @@ void TForm1::FormDestroy()
     try {
         ini.UpdateFile();
     } catch (const std::exception& e) {
+        m_settingsError = FromBytes(e.what());
         qWarning("Velmorin: %s", e.what());
     }
 }
@@ -489,7 +527,7 @@ void TForm1::ConfigureConnection(TQELConnection& Connection, TDatabaseType Type,
 void TForm1::BtnCompareClick()
 {
     if (m_busy) return;
-    TBusyScope busy(*this);
+    TBusyScope busy(*this, TRun::Compare);
     try {
         ConfigureConnection(*QELConnectionM, GetDatabaseTypeM(), SideM());
         ConfigureConnection(*QELConnectionT, GetDatabaseTypeT(), SideT());
@@ -510,7 +548,7 @@ void TForm1::BtnCompareClick()
         Velmorin->SetTableNameTarget(EditBytes(EditTableT));
 
         MemoScript->clear();
-        if (Velmorin->Execute()) {
+        if (Velmorin->Execute() && !m_stopRequested) {
             TStringList lines;
             Velmorin->SQLExec()->WriteScript(lines, true);
             QStringList text;
@@ -535,7 +573,10 @@ void TForm1::BtnCompareClick()
 void TForm1::BtnUpdateClick()
 {
     if (m_busy || Velmorin->SQLExec() == nullptr) return;
-    TBusyScope busy(*this);
+    TBusyScope busy(*this, TRun::Update);
+    // The master's bar has nothing to do with an update.
+    ShowProgress(ProgressBarM, 0, 1);
+    m_execProgressStarted = false;
     try {
         QELConnectionT->SetConnected(true);
         Velmorin->SQLExec()->Execute();
@@ -553,10 +594,50 @@ void TForm1::AddLog(const QString& Text)
     QString text = Text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (m_lastLogCount > 0 && text == m_lastLogLine) {
+        ++m_lastLogCount;
+        if (!m_busy) ShowRepeatCount();
+        KeepResponsive();
+        return;
+    }
+    ShowRepeatCount();
     MemoLog->appendPlainText(text);
-    MemoLog->moveCursor(QTextCursor::End);
-    MemoLog->ensureCursorVisible();
+    // Only a line of its own can be counted in place.
+    const bool single = !text.contains(QLatin1Char('\n'));
+    m_lastLogLine = single ? text : QString();
+    m_lastLogCount = m_lastLogShown = single ? 1 : 0;
+    m_scrollPending = true;
+    if (!m_busy) FlushDisplay();
     KeepResponsive();
+}
+
+void TForm1::ShowRepeatCount()
+{
+    if (m_lastLogCount == m_lastLogShown) return;
+    m_lastLogShown = m_lastLogCount;
+    QTextCursor cursor(MemoLog->document()->lastBlock());
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(m_lastLogLine + QStringLiteral(" (%1 times)").arg(m_lastLogCount));
+    m_scrollPending = true;
+}
+
+void TForm1::FlushDisplay()
+{
+    for (auto [bar, progress] : {std::pair{ProgressBarM, &m_progressM}, std::pair{ProgressBarT, &m_progressT}}) {
+        if (!progress->Pending) continue;
+        progress->Pending = false;
+        // A maximum of 0 would turn Qt's bar into a busy indicator; an empty
+        // table shows an empty bar instead.
+        const int maximum = progress->MaxValue > 0 ? progress->MaxValue : 1;
+        bar->setMaximum(maximum);
+        bar->setValue(std::clamp(progress->Value, 0, maximum));
+    }
+    ShowRepeatCount();
+    if (m_scrollPending) {
+        m_scrollPending = false;
+        MemoLog->moveCursor(QTextCursor::End);
+        MemoLog->ensureCursorVisible();
+    }
 }
 
 void TForm1::LogNextLine(TObject& /*Sender*/, const std::string& LogText) { AddLog(FromBytes(LogText)); }
@@ -565,41 +646,92 @@ void TForm1::LogErrorMessage(TObject& /*Sender*/, const std::string& ErrText) { 
 
 void TForm1::ShowProgress(QProgressBar* Bar, int Value, int MaxValue)
 {
-    // A maximum of 0 would turn Qt's bar into a busy indicator; an empty
-    // table shows an empty bar instead.
-    const int maximum = MaxValue > 0 ? MaxValue : 1;
-    Bar->setMaximum(maximum);
-    Bar->setValue(Value < 0 ? 0 : (Value > maximum ? maximum : Value));
+    // A run reports on every row or statement; the bar follows at the pace
+    // the window repaints.
+    TPendingProgress& progress = Bar == ProgressBarM ? m_progressM : m_progressT;
+    progress = {true, Value, MaxValue};
+    if (!m_busy) FlushDisplay();
     KeepResponsive();
 }
 
 void TForm1::KeepResponsive()
 {
-    // The comparer reports progress on every row but does not let the window
-    // repaint; a few times a second is enough for the bars to move.
+    // The comparer reports progress on every row and the executor asks after
+    // every statement; a few times a second is enough for the bars to move.
     if (!m_busy) return;
     if (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < 50) return;
-    m_sinceRepaint.start();
+    FlushDisplay();
     QCoreApplication::processEvents();
+    m_sinceRepaint.start();
+}
+
+void TForm1::ThrowIfCompareStopped() const
+{
+    if (m_stopRequested && m_run == TRun::Compare) throw ECompareStopped();
 }
 
 void TForm1::VelmorinProgressUpdateMaster(TObject& /*Sender*/, int Value, int MaxValue)
 {
     ShowProgress(ProgressBarM, Value, MaxValue);
+    ThrowIfCompareStopped();
 }
 
 void TForm1::VelmorinProgressUpdateTarget(TObject& /*Sender*/, int Value, int MaxValue)
 {
     ShowProgress(ProgressBarT, Value, MaxValue);
+    ThrowIfCompareStopped();
+}
+
+void TForm1::SQLExecProgressUpdate(TObject& /*Sender*/, int Value, int MaxValue)
+{
+    // The executor reports statement Value after running it, and once with 0
+    // before the first: the bar counts statements done.
+    if (!m_execProgressStarted) {
+        m_execProgressStarted = true;
+        ShowProgress(ProgressBarT, 0, MaxValue + 1);
+    } else {
+        ShowProgress(ProgressBarT, Value + 1, MaxValue + 1);
+    }
+}
+
+void TForm1::RequestStop()
+{
+    if (m_stopRequested) return;
+    m_stopRequested = true;
+    if (m_run == TRun::Update) {
+        AddLog(QStringLiteral("< Closing: the update stops before its next statement. >"));
+        IBSQLExec->Stop();
+        MSSQLExec->Stop();
+    } else {
+        AddLog(QStringLiteral("< Closing: the comparison stops; its statements are withdrawn. >"));
+    }
+}
+
+void TForm1::QuitOnSignal(int Signal)
+{
+    m_quitBySignal = true;
+    const char* name = Signal == SIGINT ? "SIGINT" : Signal == SIGTERM ? "SIGTERM" : "a signal";
+    AddLog(QStringLiteral("< %1 received: the program ends. >").arg(QLatin1String(name)));
+    std::fprintf(stderr, "velmorin: %s received: the program ends.\n", name);
+    // A message box open now would hold the close up.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == this || !modal->close()) break;
+    }
+    close();
 }
 
 void TForm1::closeEvent(QCloseEvent* Event)
 {
     if (m_busy) {
         m_closePending = true;
+        RequestStop();
         Event->ignore();
         return;
     }
+    FormDestroy();
+    // Nobody is there to answer a box when a signal ends the program; the
+    // reason went to standard error already.
+    if (!m_settingsError.isEmpty() && !m_quitBySignal) ShowMessage(m_settingsError.toStdString());
     QWidget::closeEvent(Event);
 }
 

@@ -8,15 +8,21 @@
 // window is made and written when it goes.
 //
 // While it lives, the window is the system's user interface: modal messages
-// become a message box and long runs let Qt process pending events, so the
-// progress bars and the log repaint. A run cannot be started again, and the
-// window cannot be closed, until the run under way has ended.
+// become a message box and long runs let Qt process pending events every
+// 50 ms, so the progress bars and the log repaint while costing the run next
+// to nothing. A run cannot be started again until the run under way has
+// ended; a close asked for meanwhile stops the run at its next step (the
+// executor between statements, the comparer at its next row) and the window
+// closes once it has. Closing saves the settings; a file that cannot be
+// saved is said in a message box, unless the close came from a signal.
 #pragma once
 
 #include "qelMsg.h"
 #include "qelTypes.h"
 
 #include <QElapsedTimer>
+
+#include <cstdint>
 #include <QString>
 #include <QWidget>
 
@@ -61,6 +67,12 @@ public:
     void LogErrorMessage(qel::TObject& Sender, const std::string& ErrText);
     void VelmorinProgressUpdateMaster(qel::TObject& Sender, int Value, int MaxValue);
     void VelmorinProgressUpdateTarget(qel::TObject& Sender, int Value, int MaxValue);
+    // The executors' progress during Update: statements run of all, on the
+    // target's bar.
+    void SQLExecProgressUpdate(qel::TObject& Sender, int Value, int MaxValue);
+    // SIGINT or SIGTERM arrived: the window closes as if the user closed it
+    // (a run under way stops first), without asking anything.
+    void QuitOnSignal(int Signal);
 
     // ---- routines ----
     qel::TDatabaseType GetDatabaseTypeM() const;
@@ -68,6 +80,8 @@ public:
     void SetDatabaseTypeM(qel::TDatabaseType Type);
     void SetDatabaseTypeT(qel::TDatabaseType Type);
     // Appends Text (CR LF inside it starts new lines) and shows the last line.
+    // A line equal to the one before is not repeated: the line shows how
+    // many times it came instead, "< Exec SQL >: T: insert (3 times)".
     void AddLog(const QString& Text);
     QString GetIniFileName() const;
     // A comparison or an update is running.
@@ -135,6 +149,7 @@ private:
         char Suffix; // 'M' or 'T' in the settings keys
     };
     class TBusyScope;
+    enum class TRun : std::uint8_t { None, Compare, Update };
 
     void CreateControls();
     void CreateComponents();
@@ -147,8 +162,16 @@ private:
     void UpdateLoginEnabling(const TSide& Side);
     void ConfigureConnection(qel::TQELConnection& Connection, qel::TDatabaseType Type, const TSide& Side);
     void ShowProgress(QProgressBar* Bar, int Value, int MaxValue);
-    // During a run: lets Qt handle pending events, at most every 50 ms.
+    // During a run: shows what the run reported since the last time and lets
+    // Qt handle pending events, at most every 50 ms.
     void KeepResponsive();
+    // Puts the progress and log repeat count a run holds back on screen.
+    void FlushDisplay();
+    void ShowRepeatCount();
+    // A close during a run: the executor stops before its next statement,
+    // the comparer at its next progress report.
+    void RequestStop();
+    void ThrowIfCompareStopped() const;
 
     // The bytes of an edit's text. A value read from the settings file that
     // the user has not changed keeps its bytes, even ones that are not UTF-8.
@@ -158,9 +181,29 @@ private:
     QString m_settingsFolder;
     std::map<const QLineEdit*, std::string> m_loadedBytes;
     bool m_busy = false;
+    TRun m_run = TRun::None;
     bool m_closePending = false;
+    bool m_stopRequested = false;
+    bool m_quitBySignal = false;
     bool m_destroyed = false;
+    // Why the settings were not saved at close; empty when they were.
+    QString m_settingsError;
     QElapsedTimer m_sinceRepaint;
+    // What a run reported and the screen does not show yet.
+    struct TPendingProgress {
+        bool Pending = false;
+        int Value = 0;
+        int MaxValue = 0;
+    };
+    TPendingProgress m_progressM, m_progressT;
+    bool m_scrollPending = false;
+    // The last line of the log, how many times it came and how many of them
+    // the pane shows.
+    QString m_lastLogLine;
+    int m_lastLogCount = 0;
+    int m_lastLogShown = 0;
+    // The executors' first report of a run comes before any statement.
+    bool m_execProgressStarted = false;
     qel::TShowMessageHook m_previousShowMessage;
     qel::TProcessMessagesHook m_previousProcessMessages;
 };

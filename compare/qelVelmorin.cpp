@@ -12,6 +12,9 @@
 #include "qelText.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -352,9 +355,8 @@ void TVelmorin::RunCompare()
                 T.DataList.Assign(M.DataList);
             }
             if (!m_messages->HasErrors() && !m_scriptFileName.empty() && m_scriptOptions->GenerateScript) {
-                auto stream =
-                    std::make_unique<std::ofstream>(m_scriptFileName, std::ios::binary | std::ios::trunc);
-                if (*stream) m_scriptStream = std::move(stream);
+                auto stream = CreateOwnerOnlyFile(m_scriptFileName);
+                if (stream) m_scriptStream = std::move(stream);
                 else ErrorMessage("Cannot create file \"" + m_scriptFileName + "\". " + std::strerror(errno));
             }
             if (!m_messages->HasErrors()) {
@@ -622,6 +624,23 @@ bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
 // Statements held back
 
 namespace velmorin {
+
+std::unique_ptr<std::ofstream> CreateOwnerOnlyFile(const std::string& Path)
+{
+    const int fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0) return nullptr;
+    // An existing file keeps its mode through open: it is narrowed here.
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    ::close(fd);
+    auto stream = std::make_unique<std::ofstream>(Path, std::ios::binary | std::ios::trunc);
+    if (!*stream) return nullptr;
+    return stream;
+}
 
 namespace {
 

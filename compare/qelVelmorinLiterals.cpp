@@ -162,8 +162,8 @@ std::string TVelmorin::GetBlobLiteral(TField& Field)
         throw EStatementWithdrawn("A BLOB value could not be saved.", true);
     }
     if (!m_blobStream) {
-        auto stream = std::make_unique<std::ofstream>(m_blobFileName, std::ios::binary | std::ios::trunc);
-        if (!*stream) {
+        auto stream = CreateOwnerOnlyFile(m_blobFileName);
+        if (!stream) {
             ErrorMessage("Cannot create file \"" + m_blobFileName + "\". " + std::strerror(errno));
             BlobSaveFailed = true;
             throw EStatementWithdrawn("A BLOB value could not be saved.", true);

@@ -8,7 +8,9 @@
 #include "qelText.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace qel {
 
@@ -648,8 +650,8 @@ void TVelmorin::FinishMerge()
     // so that running the script finds it.
     if (MasterHasBlobs && !m_blobStream && !BlobSaveFailed && m_scriptOptions->GenerateScript &&
         !m_blobFileName.empty()) {
-        std::ofstream empty(m_blobFileName, std::ios::binary | std::ios::trunc);
-        if (!empty) ErrorMessage("Cannot create file \"" + m_blobFileName + "\".");
+        if (!CreateOwnerOnlyFile(m_blobFileName))
+            ErrorMessage("Cannot create file \"" + m_blobFileName + "\". " + std::strerror(errno));
     }
     for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
         if (c != nullptr && c->GetConnected() && c->InTransaction()) c->Commit();

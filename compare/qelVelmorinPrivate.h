@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <fstream>
 #include <exception>
 #include <functional>
 #include <map>
@@ -269,6 +270,12 @@ private:
     std::exception_ptr m_error;
     bool m_opened = false, m_done = false, m_stop = false;
 };
+
+// The script and its side file, opened empty for writing and readable by
+// their owner only, whatever the umask and whatever mode an old file had:
+// the script's CONNECT line carries the target's password. Null, with errno
+// set, when the file cannot be created or its mode not set.
+std::unique_ptr<std::ofstream> CreateOwnerOnlyFile(const std::string& Path);
 
 } // namespace velmorin
 

@@ -19,4 +19,6 @@ bool IsRemoteDatabaseName(std::string_view Name) { return IBIsRemoteName(Name); 
 
 std::string NameWithoutPassword(std::string_view NameOrConnectionString) { return HidePassword(NameOrConnectionString); }
 
+void KeepConnectionsOnSignals() { IBRefuseShutdownOnSignal(); }
+
 } // namespace qel

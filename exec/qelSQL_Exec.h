@@ -227,6 +227,11 @@ public:
     void Disconnect() override;
     void ExecSingleStatement(TStatement& St) override;
     bool Execute() override;
+    // Asks the run under way to stop before its next statement: what ran is
+    // committed as at a run's end, the rest is not started, the log says how
+    // many statements were left and the run answers False. Outside a run it
+    // does nothing.
+    void Stop() { m_stopRequested = m_running; }
 
     // Splits Text at every CR LF and appends the pieces, the one after the
     // last CR LF too (so "a\r\n" appends "a" and ""). Returns the count.
@@ -326,6 +331,7 @@ private:
 
     TQELCustomConnection* m_connection = nullptr;
     bool m_running = false;
+    bool m_stopRequested = false;
     std::string m_blobFileName;
     std::unique_ptr<TBlobFile> m_blobFile;
 };

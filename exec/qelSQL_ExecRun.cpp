@@ -197,6 +197,8 @@ bool TSQLExec::Execute()
     } guard(*this);
 
     bool result = true;
+    bool stopped = false;
+    m_stopRequested = false;
     ConnectionOptions().Assign(m_connection->ConnectionOptions());
     const bool wasConnected = Connected();
     m_pending.clear();
@@ -211,6 +213,13 @@ bool TSQLExec::Execute()
     for (int i = 0; m_query && i < Count(); ++i) {
         if (!result && BreakOnError) {
             LogNextLine("< Break on Error! >");
+            break;
+        }
+        if (m_stopRequested) {
+            LogNextLine("< Update stopped: " + IntToStr(Count() - i) +
+                        " statements not run; the statements run before are committed >");
+            stopped = true;
+            result = false;
             break;
         }
         DoBeforeStatementExecute(i);
@@ -240,7 +249,7 @@ bool TSQLExec::Execute()
     if (m_errorCount > 0) {
         LogNextLine("< Script executed: " + IntToStr(m_errorCount) + " errors... >");
         result = false;
-    } else {
+    } else if (!stopped) {
         LogNextLine("< Script executed succesfully! >");
     }
     return result;

@@ -655,6 +655,21 @@ std::string IBClientVersion()
     return IntToStr(v >> 8) + "." + IntToStr(v & 0xFF);
 }
 
+void IBRefuseShutdownOnSignal()
+{
+    // A non-zero answer to the confirmation call cancels the shutdown before
+    // anything is closed.
+    static const FB_SHUTDOWN_CALLBACK refuse = [](const int Reason, const int, void*) -> int {
+        return Reason == fb_shutrsn_signal ? 1 : 0;
+    };
+    static bool registered = false;
+    if (registered) return;
+    ibclient::TStatus st;
+    fb_shutdown_callback(&st, refuse, fb_shut_confirmation, nullptr);
+    st.Check();
+    registered = true;
+}
+
 } // namespace qel
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -221,4 +221,12 @@ std::string IBClientVersionText();
 // Its Firebird version: "3.0".
 std::string IBClientVersion();
 
+// The client library answers SIGINT and SIGTERM by shutting its engine and
+// every attachment down on its first attach, and leaves the process running
+// with nothing usable ("connection shutdown"). A program that ends itself
+// cleanly on those signals calls this once, before any attach: the library's
+// shutdown for a signal is refused, every other shutdown (at exit) proceeds.
+// Throws EDatabaseError when the library refuses the request.
+void IBRefuseShutdownOnSignal();
+
 } // namespace qel

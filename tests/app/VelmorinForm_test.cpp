@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,12 +24,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 using namespace qel;
@@ -428,6 +433,69 @@ TEST_F(FormTest, ARunCannotBeStartedAgainNorTheWindowClosedWhileItLasts)
     EXPECT_FALSE(form->isVisible());
 }
 
+// What Update runs is the executor's list: the pane shows it and takes no
+// edit, but its text can still be selected and copied.
+TEST_F(FormTest, ScriptPaneIsReadOnlyButSelectableAndCopyable)
+{
+    auto form = Open();
+    const QString before = form->MemoScript->toPlainText();
+    form->MemoScript->setFocus();
+    QTest::keyClicks(form->MemoScript, Q("-- replaced"));
+    QTest::keyClick(form->MemoScript, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->MemoScript, Qt::Key_Delete);
+    QTest::keyClick(form->MemoScript, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->MemoScript->toPlainText(), before);
+    EXPECT_TRUE(form->MemoScript->isReadOnly());
+    QApplication::clipboard()->clear();
+    QTest::keyClick(form->MemoScript, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form->MemoScript, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), before);
+    // The log wraps its long lines instead of running past the edge.
+    EXPECT_EQ(form->MemoLog->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    form->AddLog(QString(2000, QLatin1Char('x')));
+    EXPECT_EQ(form->MemoLog->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(FormTest, RepeatedLogLinesAreCountedInPlace)
+{
+    auto form = Open();
+    for (const char* line : {"a", "b", "b", "b", "a\r\nmore", "a\r\nmore", "c", "c"}) form->AddLog(Q(line));
+    EXPECT_EQ(LogLines(*form), QStringList({Q("< Log >"), Q("a"), Q("b (3 times)"), Q("a"), Q("more"), Q("a"),
+                                            Q("more"), Q("c (2 times)")}));
+}
+
+// The settings are saved when the window closes; a file that cannot be
+// written is said in a box, except when a signal ends the program and no
+// one is there to answer it.
+TEST_F(FormTest, SettingsThatCannotBeSavedAreSaidAtCloseUnlessASignalCloses)
+{
+    for (const bool bySignal : {false, true}) {
+        shown.clear();
+        const std::filesystem::path missing = dir.Path() / "no-such-folder";
+        auto form = std::make_unique<TForm1>(QString::fromStdString(missing.string()));
+        SetShowMessageHook([this](const std::string& Text) { shown.push_back(Text); });
+        form->show();
+        if (bySignal) form->QuitOnSignal(SIGTERM);
+        else EXPECT_TRUE(form->close());
+        EXPECT_FALSE(form->isVisible()) << bySignal;
+        if (bySignal) {
+            EXPECT_TRUE(shown.empty());
+            EXPECT_TRUE(LogLines(*form).contains(Q("< SIGTERM received: the program ends. >")));
+        } else {
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_TRUE(shown[0].starts_with("Cannot write the settings file \"" + (missing / "Kestrova.Ini").string()))
+                << shown[0];
+        }
+        form.reset();
+        EXPECT_EQ(shown.size(), bySignal ? 0u : 1u) << "reported once";
+    }
+    // Where the folder exists, closing saves at once.
+    auto form = Open();
+    form->EditTableM->setText(Q("SAVED"));
+    EXPECT_TRUE(form->close());
+    EXPECT_NE(ReadFile(IniFile()).find("TableNameM=SAVED"), std::string::npos);
+}
+
 // ---- comparisons of two embedded Firebird databases in the window ----
 
 const char* const TableDDL = "CREATE TABLE PRODUCTS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), "
@@ -640,11 +708,136 @@ TEST_F(FormDatabaseTest, SecondUpdateSkipsWhatTheFirstDidOnATableWithoutKey)
     const qsizetype firstUpdateEnd = LogLines(*form).size();
     Click(form->BtnUpdate);
     log = LogLines(*form).mid(firstUpdateEnd);
-    EXPECT_EQ(log.count(Q("< Skipping statement >: NOTES: insert")), 2) << log.join('\n').toStdString();
+    EXPECT_EQ(log.count(Q("< Skipping statement >: NOTES: insert (2 times)")), 1) << log.join('\n').toStdString();
     EXPECT_FALSE(HasLineStartingWith(log, Q("< Exec SQL >"))) << log.join('\n').toStdString();
     EXPECT_EQ(log.back(), Q("< Script executed succesfully! >"));
     // Rows that repeat would stop the comparison of a table keyed by all its columns.
     Click(form->BtnCompare);
     log = LogLines(*form);
     EXPECT_TRUE(log.contains(Q("Equal: 3, Inserted: 0, Updated: 0, Deleted: 0, All: 3."))) << log.join('\n').toStdString();
+}
+
+// Rows of the master the target lacks, added with one statement.
+void AddMasterRows(const std::string& Master, int Count)
+{
+    qeltest::TInspector db(Master);
+    db.Run("EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN WHILE (I < " + std::to_string(100 + Count) +
+           ") DO BEGIN INSERT INTO PRODUCTS (ID, NAME, PRICE, NOTES, PICTURE) VALUES (:I, 'row ' || :I, :I / 100.0, "
+           "'notes ' || :I, x'0102'); I = I + 1; END END");
+}
+
+long long CountRows(const std::string& Path)
+{
+    return std::stoll(qeltest::TInspector(Path).Rows("SELECT COUNT(*) FROM PRODUCTS").at(0).at(0));
+}
+
+mode_t FileMode(const std::filesystem::path& Path)
+{
+    struct stat st {};
+    return ::stat(Path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
+}
+
+// Update of a few thousand statements: the target's bar follows the
+// executor, the master's is empty, the log counts the repeated statement
+// lines, and the script and its BLOB file, which hold the target's
+// password, are the owner's only, even where they existed readable by all.
+TEST_F(FormDatabaseTest, UpdateOfThousandsOfStatementsShowsItsProgress)
+{
+    AddMasterRows(master, 4000);
+    for (const char* name : {"Result.SQL", "Result.LOB"}) {
+        WriteFile(dir.File(name), "old");
+        ::chmod(dir.File(name).c_str(), 0644);
+    }
+    auto form = Open();
+    Enter(*form, master, target);
+    const mode_t oldMask = ::umask(022);
+    Click(form->BtnCompare);
+    ::umask(oldMask);
+    for (const char* name : {"Result.SQL", "Result.LOB"}) {
+        EXPECT_EQ(FileMode(dir.Path() / name), 0600u) << name;
+        EXPECT_GT(std::filesystem::file_size(dir.Path() / name), 3u) << name;
+    }
+    TIBSQLExec& exec = *form->IBSQLExec;
+    int inserts = 0;
+    for (int i = 0; i < exec.Count(); ++i) inserts += exec.Statements(i).StatType == TStatType::stInsert;
+    ASSERT_EQ(inserts, 4001);
+
+    std::vector<int> values;
+    QObject::connect(form->ProgressBarT, &QProgressBar::valueChanged, [&](int Value) { values.push_back(Value); });
+    // Half-way the run pauses longer than the window waits between repaints,
+    // so that the bar shows a value between the ends however fast the disk.
+    exec.OnAfterStatementExecute = [&](TObject&, int Index) {
+        if (Index == exec.Count() / 2) std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    };
+    Click(form->BtnUpdate);
+    const QStringList log = LogLines(*form);
+    EXPECT_EQ(log.back(), Q("< Script executed succesfully! >")) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.contains(Q("< Exec SQL >: PRODUCTS: insert (4001 times)"))) << log.join('\n').toStdString();
+    EXPECT_EQ(Rows(target), Rows(master));
+
+    EXPECT_EQ(form->ProgressBarT->maximum(), exec.Count());
+    EXPECT_EQ(form->ProgressBarT->value(), exec.Count());
+    EXPECT_EQ(form->ProgressBarM->value(), 0);
+    ASSERT_FALSE(values.empty());
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_TRUE(std::any_of(values.begin(), values.end(), [&](int v) { return v > 0 && v < exec.Count(); }));
+    // The bar follows at the window's pace, not on every statement.
+    EXPECT_LT(values.size(), 200u);
+}
+
+// A close during Update stops it between two statements: what ran is
+// committed, the rest is not started, the log says how many, and then the
+// window closes.
+TEST_F(FormDatabaseTest, CloseDuringUpdateStopsBetweenStatements)
+{
+    AddMasterRows(master, 2000);
+    auto form = Open();
+    Enter(*form, master, target);
+    Click(form->BtnCompare);
+    TIBSQLExec& exec = *form->IBSQLExec;
+    const int count = exec.Count();
+    ASSERT_GT(count, 2000);
+    bool closed = true;
+    exec.OnAfterStatementExecute = [&](TObject&, int Index) {
+        if (Index == 1000) closed = form->close();
+    };
+    Click(form->BtnUpdate);
+    EXPECT_FALSE(closed);
+    const QStringList log = LogLines(*form);
+    const QString stopped = QStringLiteral("< Update stopped: %1 statements not run; the statements run before are "
+                                           "committed >").arg(count - 1001);
+    EXPECT_TRUE(log.contains(Q("< Closing: the update stops before its next statement. >")))
+        << log.join('\n').toStdString();
+    EXPECT_TRUE(log.contains(stopped)) << log.join('\n').toStdString();
+    EXPECT_FALSE(log.contains(Q("< Script executed succesfully! >")));
+    EXPECT_FALSE(form->QELConnectionT->GetConnected());
+    // The statements not run are all inserts (they come last).
+    EXPECT_EQ(CountRows(target), CountRows(master) - (count - 1001));
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 2000);
+    EXPECT_NE(ReadFile(IniFile()).find("TableNameM=PRODUCTS"), std::string::npos);
+}
+
+// A close during Compare stops the comparison at its next row: nothing it
+// made so far is kept, the connections are closed, the window closes.
+TEST_F(FormDatabaseTest, CloseDuringCompareStopsItAndWithdrawsItsStatements)
+{
+    AddMasterRows(master, 2000);
+    auto form = Open();
+    Enter(*form, master, target);
+    int reports = 0;
+    const TProgressUpdateEvent progress = form->Velmorin->OnProgressUpdateMaster;
+    form->Velmorin->OnProgressUpdateMaster = [&](TObject& Sender, int Value, int MaxValue) {
+        if (++reports == 500) form->close();
+        progress(Sender, Value, MaxValue);
+    };
+    Click(form->BtnCompare);
+    const QStringList log = LogLines(*form);
+    EXPECT_TRUE(log.contains(Q("Error: Comparing stopped: the window is closing."))) << log.join('\n').toStdString();
+    EXPECT_EQ(log.back(), Q("< Comparing finished abnormally! >")) << log.join('\n').toStdString();
+    EXPECT_LT(reports, 600);
+    EXPECT_EQ(form->IBSQLExec->Count(), 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "Result.SQL"), 0u);
+    EXPECT_FALSE(form->QELConnectionM->GetConnected());
+    EXPECT_FALSE(form->QELConnectionT->GetConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isVisible(), 2000);
 }
