@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <thread>
 
 using namespace qel;
 using qeltest::ErrorOf;
@@ -221,6 +223,27 @@ protected:
 
     TEmbeddedDatabase d;
 };
+
+// After its first attach the client library answers SIGTERM by shutting
+// every attachment down behind the program's back. Refused, the attachment
+// and its open transaction stay usable and the process goes on.
+TEST_F(IBTransactionTest, ShutdownOnASignalCanBeRefused)
+{
+    IBRefuseShutdownOnSignal();
+    IBRefuseShutdownOnSignal();
+    Insert(1);
+    struct sigaction current {};
+    ASSERT_EQ(::sigaction(SIGTERM, nullptr, &current), 0);
+    // Without the library's handler the signal would end this program.
+    ASSERT_TRUE(current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN)
+        << "the client library set no SIGTERM handler";
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    // The library shuts down on a thread of its own: it is given the time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Insert(2);
+    d.Transaction.Commit();
+    EXPECT_EQ(Count(d.Database, "T"), 2);
+}
 
 TEST_F(IBTransactionTest, RollbackUndoesAnInsert)
 {
