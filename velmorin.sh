@@ -2,6 +2,7 @@
 # Installs what is missing, builds the program and opens its window.
 #   ./velmorin.sh                      the window (needs a display)
 #   xvfb-run -a ./velmorin.sh          under a virtual display
+#   ./velmorin.sh --compare            "Compare" run at once with the entries
 #   xvfb-run -a ./velmorin.sh --screenshot docs/velmorin.png --compare
 #                                      a picture of the window after "Compare"
 # On the first run (no settings file yet) it makes two small sample Firebird

@@ -40,7 +40,8 @@ echo "== building (Release) in $BUILD_DIR"
 mkdir -p "$BUILD_DIR"
 cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release > "$BUILD_DIR/bench-cmake.log" 2>&1 ||
     { cat "$BUILD_DIR/bench-cmake.log"; exit 1; }
-cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench qelObjsLoad_bench qelParser_bench ||
+cmake --build "$BUILD_DIR" --target qelBenchData qelVelmorin_bench qelSQL_Exec_bench qelObjsLoad_bench qelParser_bench \
+    qelVelmorinForm_bench ||
     exit 1
 B=$BUILD_DIR/bench
 
@@ -433,6 +434,22 @@ else
     skip "8. parse employee.sql x10 MB (MB/s)" "info" "(no employee.sql)"
 fi
 
+# ---- 9. the window's Update beside the executor and isql-fb ----------------
+# The window under the offscreen platform, its handlers bound as the program
+# binds them, runs "Compare" and then "Update" on a copy of a target of the
+# seeded row table; the executor alone and isql-fb run the same statements
+# on fresh copies, in the same run (best of REPS each).
+echo "== 9. the window's Update: $ROWS rows"
+if run form "$B/qelVelmorinForm_bench" "$ROWS" "$REPS"; then
+    r=$(calc "$(val form window_vs_exec)" 4)
+    row "9. window Update, $(val form statements) statements (s)" "$(val form window_s)" "$(val form exec_s)" \
+        "$(calc "$r")" "<= 1.20" "$(judge "$r" "<=" 1.2)"
+    row "   window vs isql-fb on the same script (s)" "$(val form window_s)" "$(val form isql_s)" \
+        "$(calc "$(val form window_vs_isql)")" "info" ""
+else
+    skip "9. window Update vs the executor (s)" "<= 1.20" "NO"
+fi
+
 echo
 echo "Velmorin benchmarks: $(nproc) cores ($(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)), seed $SEED," \
     "best of $REPS ($UPDATE_REPS for the update)"
@@ -459,7 +476,9 @@ applied by the target's executor; 7, the same load of the smallest size
 the T-SQL script parsers; "grants1" puts every GRANT in one batch), time
 and peak memory above the start per object, and the whole-database script
 of the loaded collection per object; the collection is freed inside the
-timing of the load.
+timing of the load; 9, the executor alone running the statements the
+window's Update runs (connect, Execute, disconnect), on a fresh copy of
+the same target, isql-fb on its Result.SQL in the row below.
 EOF
 if [ -n "$LITE_CHECK" ]; then
     echo
