@@ -108,6 +108,33 @@ TEST_F(FirebirdExecTest, BreakOnErrorStopsAfterTheFailureAndKeepsWhatRan)
     EXPECT_EQ(rec.Log.back(), "< Script executed: 1 errors... >");
 }
 
+// A stop asked for during a run (the window closing) ends it before the
+// next statement: what ran is committed and kept as run, the rest is left
+// for a later run; outside a run a stop asks nothing of the next one.
+TEST_F(FirebirdExecTest, StopEndsTheRunBeforeTheNextStatementAndKeepsWhatRan)
+{
+    x.Stop();
+    for (int id = 1; id <= 5; ++id) Insert(id);
+    x.OnAfterStatementExecute = [&](qel::TObject&, int Index) {
+        if (Index == 1) x.Stop();
+    };
+    EXPECT_FALSE(x.Execute());
+    EXPECT_EQ(rec.LogCount("< Exec SQL >: T: insert"), 2);
+    EXPECT_TRUE(rec.Logged("< Update stopped: 3 statements not run; the statements run before are committed >"));
+    EXPECT_FALSE(rec.Logged("< Script executed succesfully! >"));
+    EXPECT_EQ(x.ErrorCount(), 0);
+    EXPECT_FALSE(x.QELConnection()->GetConnected());
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"1", "2"}));
+
+    x.OnAfterStatementExecute = nullptr;
+    rec.Log.clear();
+    EXPECT_TRUE(x.Execute());
+    EXPECT_EQ(rec.LogCount("< Skipping statement >: T: insert"), 2);
+    EXPECT_EQ(rec.LogCount("< Exec SQL >: T: insert"), 3);
+    EXPECT_TRUE(rec.Logged("< Script executed succesfully! >"));
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+}
+
 TEST_F(FirebirdExecTest, DDLCommitsTheDataStatementsBeforeIt)
 {
     Insert(1);
