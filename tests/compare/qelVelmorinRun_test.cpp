@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace qel;
 using namespace cmptest;
@@ -376,6 +377,34 @@ TEST_F(CompareRun, BlobsGoToTheSideFileNamedByTheHeader)
     run->C.SetBlobFileName(other.File("b.lob"));
     ASSERT_TRUE(run->C.Execute());
     EXPECT_EQ(Script().substr(0, Script().find(";")), "SET BLOBFILE '" + other.File("b.lob") + "'");
+}
+
+// The script's CONNECT line carries the target's password: the script and
+// its side file are the owner's only, whatever the umask, an old file's
+// mode, or whether the side file holds values or is left empty.
+TEST_F(CompareRun, ScriptAndSideFileAreReadableByTheirOwnerOnly)
+{
+    Both("T5", "ID INTEGER NOT NULL PRIMARY KEY, PIC BLOB SUB_TYPE BINARY");
+    auto run = NewRun("T5");
+    const std::string files[] = {run->C.ScriptFileName(), run->C.BlobFileName()};
+    for (const char* row : {"(1, x'01')", "(2, Null)"}) {
+        master->Exec("DELETE FROM T5");
+        master->Insert("T5", {row});
+        for (const std::string& f : files) {
+            qeltest::WriteFile(f, "old");
+            ::chmod(f.c_str(), 0644);
+        }
+        const mode_t oldMask = ::umask(022);
+        const bool ok = run->C.Execute();
+        ::umask(oldMask);
+        ASSERT_TRUE(ok) << Joined(run->errors);
+        for (const std::string& f : files) {
+            struct stat st {};
+            ASSERT_EQ(::stat(f.c_str(), &st), 0) << f;
+            EXPECT_EQ(st.st_mode & 0777, 0600u) << f << " " << row;
+            EXPECT_NE(qeltest::ReadFile(f), "old") << f << " " << row;
+        }
+    }
 }
 
 TEST_F(CompareRun, BlobThatCannotBeSavedWithdrawsItsStatementOnly)
