@@ -596,28 +596,40 @@ void TForm1::AddLog(const QString& Text)
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (m_lastLogCount > 0 && text == m_lastLogLine) {
         ++m_lastLogCount;
-        if (!m_busy) ShowRepeatCount();
-        KeepResponsive();
-        return;
+    } else {
+        // The line before is complete: in the pane it gets its final count,
+        // else it waits with the others for the next repaint.
+        if (m_lastLogCount > 0) {
+            if (m_lastInPane) ShowRepeatCount();
+            else m_pendingLog.append(CountedLine());
+        }
+        // Only a line of its own can be counted.
+        if (text.contains(QLatin1Char('\n'))) {
+            m_pendingLog.append(text);
+            m_lastLogLine.clear();
+            m_lastLogCount = 0;
+        } else {
+            m_lastLogLine = text;
+            m_lastLogCount = 1;
+        }
+        m_lastInPane = false;
     }
-    ShowRepeatCount();
-    MemoLog->appendPlainText(text);
-    // Only a line of its own can be counted in place.
-    const bool single = !text.contains(QLatin1Char('\n'));
-    m_lastLogLine = single ? text : QString();
-    m_lastLogCount = m_lastLogShown = single ? 1 : 0;
-    m_scrollPending = true;
     if (!m_busy) FlushDisplay();
     KeepResponsive();
 }
 
+QString TForm1::CountedLine() const
+{
+    return m_lastLogCount > 1 ? m_lastLogLine + QStringLiteral(" (%1 times)").arg(m_lastLogCount) : m_lastLogLine;
+}
+
 void TForm1::ShowRepeatCount()
 {
-    if (m_lastLogCount == m_lastLogShown) return;
+    if (!m_lastInPane || m_lastLogCount == m_lastLogShown) return;
     m_lastLogShown = m_lastLogCount;
     QTextCursor cursor(MemoLog->document()->lastBlock());
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(m_lastLogLine + QStringLiteral(" (%1 times)").arg(m_lastLogCount));
+    cursor.insertText(CountedLine());
     m_scrollPending = true;
 }
 
@@ -631,6 +643,18 @@ void TForm1::FlushDisplay()
         const int maximum = progress->MaxValue > 0 ? progress->MaxValue : 1;
         bar->setMaximum(maximum);
         bar->setValue(std::clamp(progress->Value, 0, maximum));
+    }
+    // The lines that came since the last repaint go in with one edit: one
+    // edit a line costs more than the statements they stand for.
+    if (m_lastLogCount > 0 && !m_lastInPane) {
+        m_pendingLog.append(CountedLine());
+        m_lastInPane = true;
+        m_lastLogShown = m_lastLogCount;
+    }
+    if (!m_pendingLog.isEmpty()) {
+        MemoLog->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
+        m_pendingLog.clear();
+        m_scrollPending = true;
     }
     ShowRepeatCount();
     if (m_scrollPending) {

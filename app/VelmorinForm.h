@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <map>
@@ -168,6 +169,8 @@ private:
     // Puts the progress and log repeat count a run holds back on screen.
     void FlushDisplay();
     void ShowRepeatCount();
+    // The last line with its count when it came more than once.
+    QString CountedLine() const;
     // A close during a run: the executor stops before its next statement,
     // the comparer at its next progress report.
     void RequestStop();
@@ -197,10 +200,13 @@ private:
     };
     TPendingProgress m_progressM, m_progressT;
     bool m_scrollPending = false;
-    // The last line of the log, how many times it came and how many of them
-    // the pane shows.
+    // Complete log lines the pane does not show yet, then the last line (0
+    // when it cannot be counted), how many times it came, whether the pane
+    // shows it and with which count.
+    QStringList m_pendingLog;
     QString m_lastLogLine;
     int m_lastLogCount = 0;
+    bool m_lastInPane = false;
     int m_lastLogShown = 0;
     // The executors' first report of a run comes before any statement.
     bool m_execProgressStarted = false;

@@ -446,6 +446,8 @@ if run form "$B/qelVelmorinForm_bench" "$ROWS" "$REPS"; then
         "$(calc "$r")" "<= 1.20" "$(judge "$r" "<=" 1.2)"
     row "   window vs isql-fb on the same script (s)" "$(val form window_s)" "$(val form isql_s)" \
         "$(calc "$(val form window_vs_isql)")" "info" ""
+    row "   processor time, window vs executor (s)" "$(val form window_cpu_s)" "$(val form exec_cpu_s)" \
+        "$(calc "$(val form window_vs_exec_cpu)")" "info" ""
 else
     skip "9. window Update vs the executor (s)" "<= 1.20" "NO"
 fi
