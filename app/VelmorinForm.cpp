@@ -548,7 +548,10 @@ void TForm1::BtnCompareClick()
         Velmorin->SetTableNameTarget(EditBytes(EditTableT));
 
         MemoScript->clear();
-        if (Velmorin->Execute() && !m_stopRequested) {
+        m_compareStopped = false;
+        // A comparison stopped half-way reports the stop as its error and
+        // withdraws its statements, yet counts as run.
+        if (Velmorin->Execute() && !m_compareStopped) {
             TStringList lines;
             Velmorin->SQLExec()->WriteScript(lines, true);
             QStringList text;
@@ -689,9 +692,11 @@ void TForm1::KeepResponsive()
     m_sinceRepaint.start();
 }
 
-void TForm1::ThrowIfCompareStopped() const
+void TForm1::ThrowIfCompareStopped()
 {
-    if (m_stopRequested && m_run == TRun::Compare) throw ECompareStopped();
+    if (!m_stopRequested || m_run != TRun::Compare) return;
+    m_compareStopped = true;
+    throw ECompareStopped();
 }
 
 void TForm1::VelmorinProgressUpdateMaster(TObject& /*Sender*/, int Value, int MaxValue)
@@ -727,7 +732,7 @@ void TForm1::RequestStop()
         IBSQLExec->Stop();
         MSSQLExec->Stop();
     } else {
-        AddLog(QStringLiteral("< Closing: the comparison stops; its statements are withdrawn. >"));
+        AddLog(QStringLiteral("< Closing: the comparison stops at its next row. >"));
     }
 }
 

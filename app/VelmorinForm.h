@@ -174,7 +174,7 @@ private:
     // A close during a run: the executor stops before its next statement,
     // the comparer at its next progress report.
     void RequestStop();
-    void ThrowIfCompareStopped() const;
+    void ThrowIfCompareStopped();
 
     // The bytes of an edit's text. A value read from the settings file that
     // the user has not changed keeps its bytes, even ones that are not UTF-8.
@@ -187,6 +187,7 @@ private:
     TRun m_run = TRun::None;
     bool m_closePending = false;
     bool m_stopRequested = false;
+    bool m_compareStopped = false;
     bool m_quitBySignal = false;
     bool m_destroyed = false;
     // Why the settings were not saved at close; empty when they were.

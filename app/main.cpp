@@ -53,7 +53,10 @@ int main(int argc, char** argv)
     }
 
     TForm1 form;
-    if (quitSignals) QObject::connect(quitSignals.get(), &TSignalQuit::Received, &form, [&form](int Signal) { form.QuitOnSignal(Signal); });
+    if (quitSignals) {
+        QObject::connect(quitSignals.get(), &TSignalQuit::Received, &form,
+                         [&form](int Signal) { form.QuitOnSignal(Signal); });
+    }
     form.show();
 
     int result = 0;

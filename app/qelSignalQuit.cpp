@@ -29,7 +29,8 @@ extern "C" void OnQuitSignal(int Signal)
 
 TSignalQuit::TSignalQuit(QObject* Parent) : QObject(Parent)
 {
-    if (TheWriteEnd.load() >= 0) throw std::system_error(EBUSY, std::generic_category(), "TSignalQuit: already installed");
+    if (TheWriteEnd.load() >= 0)
+        throw std::system_error(EBUSY, std::generic_category(), "TSignalQuit: already installed");
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
     m_readEnd = fds[0];

@@ -124,7 +124,10 @@ TRun RunWindow(const std::string& Master, const std::string& Target, const fs::p
     r.Cpu = CpuSeconds(RUSAGE_SELF) - c0;
     const QStringList log = form.MemoLog->toPlainText().split(QLatin1Char('\n'));
     r.Ok = log.back() == QLatin1String("< Script executed succesfully! >");
-    if (!r.Ok) std::cerr << "window: " << log.mid(std::max<qsizetype>(0, log.size() - 5)).join('\n').toStdString() << "\n";
+    if (!r.Ok) {
+        const QStringList last = log.mid(std::max<qsizetype>(0, log.size() - 5));
+        std::cerr << "window: " << last.join('\n').toStdString() << '\n';
+    }
     return r;
 }
 

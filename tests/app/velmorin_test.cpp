@@ -100,8 +100,8 @@ TEST_P(ProgramTest, SignalEndsTheProgramWithItsSettingsSaved)
     if (c.Connected) {
         // The comparison writes its script once both databases are attached.
         const auto end = std::chrono::steady_clock::now() + 30s;
-        while (std::chrono::steady_clock::now() < end && ReadFile(dir.File("Result.SQL")).find("UPDATE") == std::string::npos)
-            std::this_thread::sleep_for(20ms);
+        auto compared = [&] { return ReadFile(dir.File("Result.SQL")).find("UPDATE") != std::string::npos; };
+        while (std::chrono::steady_clock::now() < end && !compared()) std::this_thread::sleep_for(20ms);
         ASSERT_NE(ReadFile(dir.File("Result.SQL")).find("UPDATE"), std::string::npos) << ReadFile(dir.File("output"));
     }
     std::this_thread::sleep_for(500ms);
@@ -124,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Signals, ProgramTest,
                          ::testing::Values(TSignalCase{SIGTERM, "SIGTERM", true}, TSignalCase{SIGINT, "SIGINT", true},
                                            TSignalCase{SIGTERM, "SIGTERM", false}),
                          [](const auto& Info) {
-                             return std::string(Info.param.Name) + (Info.param.Connected ? "AfterConnecting" : "AtStart");
+                             const TSignalCase& c = Info.param;
+                             return std::string(c.Name) + (c.Connected ? "AfterConnecting" : "AtStart");
                          });
 
 } // namespace
