@@ -295,8 +295,7 @@ std::string NameWithoutPassword(std::string_view NameOrConnectionString);
 
 // For a program that ends itself on SIGINT and SIGTERM: the back ends'
 // client libraries are kept from shutting their connections down on those
-// signals behind the program's back (IBRefuseShutdownOnSignal). Call once,
-// before the first connect.
+// signals behind the program's back (IBRefuseShutdownOnSignal).
 void KeepConnectionsOnSignals();
 
 } // namespace qel

@@ -224,7 +224,7 @@ std::string IBClientVersion();
 // The client library answers SIGINT and SIGTERM by shutting its engine and
 // every attachment down on its first attach, and leaves the process running
 // with nothing usable ("connection shutdown"). A program that ends itself
-// cleanly on those signals calls this once, before any attach: the library's
+// cleanly on those signals calls this (again changes nothing): the library's
 // shutdown for a signal is refused, every other shutdown (at exit) proceeds.
 // Throws EDatabaseError when the library refuses the request.
 void IBRefuseShutdownOnSignal();
