@@ -436,6 +436,12 @@ void TMSSQLParser::ParseMerge(TDbObj* Context)
 TStatType TMSSQLParser::ParseWith(TDbObj* Context)
 {
     NextToken();
+    // WITH CHANGE_TRACKING_CONTEXT ( 0x... ) before INSERT, UPDATE, DELETE
+    // or MERGE
+    if (IsWord("CHANGE_TRACKING_CONTEXT") && PeekNonBlank() == '(') {
+        NextToken();
+        SkipParens();
+    }
     if (IsWord("XMLNAMESPACES")) {
         NextToken();
         SkipParens();
