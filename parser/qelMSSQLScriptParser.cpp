@@ -715,6 +715,23 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
         if (IsWord("SEND") || IsWord("RECEIVE")) ParseReceiveOrSend(Context, IsWord("RECEIVE"));
         else if (IsWord("MERGE")) ParseMerge(Context);
         else if (IsWord("REVERT") || IsWord("ENABLE") || IsWord("DISABLE")) ParseSimpleStatement(Context);
+        else if (IsWord("THROW")) {
+            // THROW [n, 'text', state]
+            NextToken();
+            if (StartsExpression()) ParseExpressionList(Context);
+        } else if (IsWord("MOVE") && PeekWord() == "CONVERSATION") {
+            // MOVE CONVERSATION @h TO @g
+            Skip(2);
+            ParseExpression(Context);
+            ExpectAndNext(syMSTo);
+            ParseExpression(Context);
+        } else if (IsWord("GET") && PeekWord() == "CONVERSATION") {
+            // GET CONVERSATION GROUP @g FROM queue
+            Skip(3);
+            ParseExpression(Context);
+            ExpectAndNext(syMSFrom);
+            ParseObjectName(dboUnknown, false);
+        }
         else ParseProcedureCall(Context, false);
         break;
     case int(syLParen): ParseQuery(Context); break;

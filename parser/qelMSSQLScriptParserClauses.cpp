@@ -100,6 +100,10 @@ void TMSSQLParser::SkipClause(bool Known)
     // predicate, FOR UPDATE of a cursor, ON DELETE of a foreign key, THEN
     // UPDATE of a MERGE, INSTEAD OF INSERT.
     static constexpr std::string_view dmlAfter[] = {"ON", "THEN"};
+    // ... and ON DELETE | UPDATE of a foreign key has its action next: a
+    // clause that ends with ON (INCREMENTAL = ON) may be followed by an
+    // UPDATE statement.
+    static constexpr std::string_view fkActions[] = {"CASCADE", "NO", "SET", "RESTRICT"};
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syEOF || Symb == syTerminator || Symb == sySemicolon) return;
         if (Symb == syLParen) {
@@ -127,10 +131,10 @@ void TMSSQLParser::SkipClause(bool Known)
             // use SET, SELECT and ALTER as well.
             bool continues = Symb == syMSWith || (!Known && (Symb == syMSSet || Symb == syMSSelect || Symb == syMSAlter));
             if ((Symb == syMSInsert || Symb == syMSUpdate || Symb == syMSDelete) &&
-                std::find(std::begin(dmlAfter), std::end(dmlAfter), m_read->prevWord) != std::end(dmlAfter))
+                std::find(std::begin(dmlAfter), std::end(dmlAfter), m_read->prevWord) != std::end(dmlAfter) &&
+                (m_read->prevWord != "ON" ||
+                 std::find(std::begin(fkActions), std::end(fkActions), PeekWord()) != std::end(fkActions)))
                 continues = true;
-            // EXECUTE AS of a routine or queue
-            if (Symb == syMSExecute && PeekWord() == "AS") continues = true;
             if (!continues && !ClauseGoesOn()) return;
         }
         NextToken();
@@ -149,8 +153,7 @@ bool JoinsNext(const std::string& Word)
     static constexpr std::string_view words[] = {
         "WITH", "AS", "NO", "BY", "=", ",", ".", "::", "UNION", "EXCEPT", "INTERSECT", "AND", "OR",
         "NOT", "FOR", "AFTER", "BEFORE", "OF", "TO", "FROM", "INTO", "IN", "IS", "LIKE", "BETWEEN", "GOVERNOR",
-        "SET", "ADD", "GRANT", "REVOKE", "DENY", "CREATE", "ALTER", "DROP", "EXECUTE", "EXEC", "INSERT", "DELETE",
-        "UPDATE", "SELECT", "TRUNCATE", "BACKUP", "RESTORE", "OPEN", "CLOSE", "DEALLOCATE", "FETCH", "DECLARE",
+        "SET", "ADD", "GRANT", "REVOKE", "DENY", "CREATE", "ALTER", "DROP", "EXECUTE", "EXEC", "TRUNCATE", "BACKUP", "RESTORE", "OPEN", "CLOSE", "DEALLOCATE", "FETCH", "DECLARE",
         "USE", "BULK", "KILL", "DBCC", "PRINT", "RAISERROR", "WAITFOR"};
     return std::find(std::begin(words), std::end(words), Word) != std::end(words);
 }
