@@ -220,7 +220,7 @@ protected:
     // CREATE, ALTER and DROP of kinds the model does not hold, the kind's
     // first word current: read whole, handed on as plain statements. False
     // when the words name no such kind.
-    bool ParseOtherKind();
+    bool ParseOtherKind(bool IsAlter);
     // A securable class and "::" stand next: SCHEMA::, XML SCHEMA
     // COLLECTION::, ASYMMETRIC KEY:: (GRANT ... ON class::name).
     bool ClassBeforeDoubleColon();

@@ -236,7 +236,7 @@ bool TMSSQLParser::NamesKind(const std::string& Words, bool Create)
     return false;
 }
 
-bool TMSSQLParser::ParseOtherKind()
+bool TMSSQLParser::ParseOtherKind(bool IsAlter)
 {
     // Which kind of the table stands next: its first word is current.
     for (const TKind& kind : OtherKinds()) {
@@ -254,6 +254,16 @@ bool TMSSQLParser::ParseOtherKind()
         }
         if (!match) continue;
         for (std::size_t i = 0; i < kind.size(); ++i) NextToken();
+        // ALTER kind name is never the whole statement: the word after the
+        // name is its action, even one that begins statements elsewhere
+        // (ALTER AVAILABILITY GROUP ag GRANT CREATE ANY DATABASE, ALTER
+        // SERVER CONFIGURATION SET ..., ALTER RESOURCE GOVERNOR RECONFIGURE).
+        const bool nameless = kind.back() == "GOVERNOR" || kind.back() == "CONFIGURATION" || kind.front() == "MASTER" ||
+                              (kind.front() == "DATABASE" && kind.back() == "KEY") || kind.front() == "AUTHORIZATION";
+        if (IsAlter && !nameless && Symb == syIdent) {
+            ParseObjectName(dboUnknown, false);
+            if (Symb != syIdent && Symb != syMSCreate && StartsStatement(Symb) && Symb != syLParen) NextToken();
+        }
         SkipClause(true);
         return true;
     }

@@ -507,14 +507,23 @@ void TMSSQLParser::ParseAlterDatabase()
 
 void TMSSQLParser::ParseDeviceOptions(bool Backup)
 {
-    // Devices: DISK | TAPE | URL = expression, or a logical name.
-    ForEachListed([&] {
-        if (Symb == syMSDisk || IsWord("TAPE") || IsWord("URL")) {
-            NextToken();
-            ExpectAndNext(syEqual);
-        }
-        ParseFactor(nullptr);
-    });
+    // Devices: DISK | TAPE | URL = expression, or a logical name; then
+    // MIRROR TO devices, as often as mirrors are written.
+    const auto devices = [this] {
+        ForEachListed([&] {
+            if (Symb == syMSDisk || IsWord("TAPE") || IsWord("URL")) {
+                NextToken();
+                ExpectAndNext(syEqual);
+            }
+            ParseFactor(nullptr);
+        });
+    };
+    devices();
+    for (TLoopGuard guard(*this); Backup && IsWord("MIRROR"); guard.Turn()) {
+        NextToken();
+        ExpectAndNext(syMSTo);
+        devices();
+    }
     if (Symb != syMSWith) return;
     NextToken();
     ForEachListed([&] {

@@ -100,7 +100,7 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     case int(syMSUser): ParseUser(); return;
     case int(syMSDatabase):
         // CREATE DATABASE AUDIT SPECIFICATION, ENCRYPTION KEY, SCOPED CREDENTIAL
-        if (ParseOtherKind()) return;
+        if (ParseOtherKind(false)) return;
         ParseCreateDatabase();
         return;
     case int(syMSStatistics): ParseCreateStatistics(); return;
@@ -119,7 +119,7 @@ void TMSSQLParser::ParseCreate(TDbObj* Context)
     else if (IsWord("TYPE")) ParseCreateType();
     else if (IsWord("SEQUENCE")) ParseCreateSequence();
     else if (IsWord("ROLE")) ParseRole(false);
-    else if (ParseOtherKind()) return;
+    else if (ParseOtherKind(false)) return;
     else {
         ParseError("Unknown CREATE-statement: " + (Symb == syIdent ? TokenText : SymbName));
         NextToken();
@@ -136,7 +136,7 @@ void TMSSQLParser::ParseAlter()
     case int(syMSTrigger): ParseCreateTrigger(true, false); return;
     case int(syMSView): ParseCreateView(true, false); return;
     case int(syMSDatabase):
-        if (ParseOtherKind()) return;
+        if (ParseOtherKind(true)) return;
         ParseAlterDatabase();
         return;
     default: break;
@@ -146,7 +146,7 @@ void TMSSQLParser::ParseAlter()
     else if (IsWord("CERTIFICATE")) ParseCertificate(true);
     else if (IsWord("LOGIN")) ParseLogin(true);
     else if (IsWord("ROLE")) ParseRole(true);
-    else if (!ParseOtherKind()) ParseError("Unknown/Invalid ALTER-statement");
+    else if (!ParseOtherKind(true)) ParseError("Unknown/Invalid ALTER-statement");
 }
 
 void TMSSQLParser::ParseDrop()
@@ -154,7 +154,7 @@ void TMSSQLParser::ParseDrop()
     NextToken();
     TDbObject kind = dboUnknown;
     // DROP DATABASE SCOPED CREDENTIAL, ENCRYPTION KEY, AUDIT SPECIFICATION
-    if (Symb == syMSDatabase && ParseOtherKind()) {
+    if (Symb == syMSDatabase && ParseOtherKind(false)) {
         StatementKind.Operation = TDbOperation::odbDrop;
         return;
     }
@@ -180,7 +180,7 @@ void TMSSQLParser::ParseDrop()
             ExpectWord("TYPE");
         } else if (!IsWord("LOGIN") && !IsWord("SERVICE") && !IsWord("QUEUE") && !IsWord("CONTRACT") &&
                    !IsWord("CERTIFICATE") && !IsWord("ROLE") && !IsWord("SYNONYM")) {
-            if (ParseOtherKind()) {
+            if (ParseOtherKind(false)) {
                 StatementKind.Operation = TDbOperation::odbDrop;
                 return;
             }
@@ -747,7 +747,17 @@ void TMSSQLParser::ParseExec(TDbObj* Context)
         ParseProcedureCall(Context, true);
         return;
     }
-    ParseExpression(Context);
+    if (Symb == syLParen) {
+        // ( 'text' + ... [, argument [OUTPUT]] ... ): pass-through arguments
+        NextToken();
+        ForEachListed([&] {
+            ParseExpression(Context);
+            if (IsWord("OUT") || IsWord("OUTPUT")) NextToken();
+        });
+        ExpectAndNext(syRParen);
+    } else {
+        ParseExpression(Context);
+    }
     // EXEC ('...') [AS LOGIN | USER = 'name'] [AT server | AT DATA_SOURCE name]
     if (Symb == syMSAs && (PeekWord() == "USER" || PeekWord() == "LOGIN")) {
         Skip(2);
@@ -1133,8 +1143,13 @@ void TMSSQLParser::ParseMessageStatement(TSymb First, TDbObj* Context)
         ParseExpressionList(Context);
         ExpectAndNext(syRParen);
     } else {
+        // RAISERROR 50001 'text' [, argument ...], the form of old servers
         ParseExpression(Context);
         if (Symb == syString || Symb == syIdent) ParseExpression(Context);
+        while (Symb == syComma) {
+            NextToken();
+            ParseExpression(Context);
+        }
     }
     if (Symb == syMSWith) {
         NextToken();

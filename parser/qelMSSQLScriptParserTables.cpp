@@ -426,6 +426,13 @@ void TMSSQLParser::ParseNamedConstraint(bool Register, std::unique_ptr<TCtrData>
         SkipEdgeConnection();
         return;
     }
+    // CONSTRAINT name [NOT] NULL PRIMARY KEY | UNIQUE
+    const std::string next = PeekWord();
+    const std::string key = Symb == syMSNull ? next : Symb == syMSNot && next == "NULL" ? PeekWords(2) : std::string();
+    if (Field != nullptr && (key == "PRIMARY" || key == "UNIQUE" || key == "NULL PRIMARY" || key == "NULL UNIQUE")) {
+        Field->Nullable = Symb == syMSNull;
+        Skip(Symb == syMSNull ? 1 : 2);
+    }
     ParseConstraint(Register, std::move(Ctr), Table, Field);
 }
 
