@@ -74,9 +74,11 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
         if (Symb == syMSWith) {
             NextToken();
             for (TLoopGuard guard(*this);; guard.Turn()) {
+                // RELATED_CONVERSATION = @h, LIFETIME = 60, ENCRYPTION = ON | OFF
                 NextToken();
                 ExpectAndNext(syEqual);
-                ParseExpression(Context);
+                if (IsOnOff(Symb)) NextToken();
+                else ParseExpression(Context);
                 if (Symb != syComma) break;
                 NextToken();
             }
