@@ -143,16 +143,14 @@ void TMSSQLParser::SkipClause(bool Known)
 
 namespace {
 
-// Words after which no statement ends: what follows them belongs to the
-// same statement, even a word that could begin one (WITH ROLLBACK
-// IMMEDIATE, WITH NO REVERT, AS SELECT, WITH GRANT
-// OPTION, UNION ALL SELECT, ENCRYPTION BY ..., ALTER RESOURCE GOVERNOR
-// RECONFIGURE).
+// Reserved words after which no statement ends: what follows them belongs
+// to the same statement, even a word that could begin one (WITH ROLLBACK
+// IMMEDIATE, AS SELECT, WITH GRANT OPTION, ENCRYPTION BY ..., FOR UPDATE).
 bool JoinsNext(const std::string& Word)
 {
     static constexpr std::string_view words[] = {
-        "WITH", "AS", "NO", "BY", "=", ",", ".", "::", "UNION", "EXCEPT", "INTERSECT", "AND", "OR",
-        "NOT", "FOR", "AFTER", "BEFORE", "OF", "TO", "FROM", "INTO", "IN", "IS", "LIKE", "BETWEEN", "GOVERNOR",
+        "WITH", "AS", "BY", "=", ",", ".", "::", "UNION", "EXCEPT", "INTERSECT", "AND", "OR",
+        "NOT", "FOR", "OF", "TO", "FROM", "INTO", "IN", "IS", "LIKE", "BETWEEN",
         "SET", "ADD", "GRANT", "REVOKE", "DENY", "CREATE", "ALTER", "DROP", "EXECUTE", "EXEC", "TRUNCATE", "BACKUP", "RESTORE", "OPEN", "CLOSE", "DEALLOCATE", "FETCH", "DECLARE",
         "USE", "BULK", "KILL", "DBCC", "PRINT", "RAISERROR", "WAITFOR"};
     return std::find(std::begin(words), std::end(words), Word) != std::end(words);
@@ -178,7 +176,15 @@ bool IsSessionOption(const std::string& Word)
 
 bool TMSSQLParser::ClauseGoesOn()
 {
-    if (JoinsNext(m_read->prevWord)) return true;
+    // Reserved words only: a name may end a statement, whatever it spells.
+    const std::string& previous = m_read->prevWord;
+    if (JoinsNext(previous)) return true;
+    // ... and the words that are no reserved ones, before the word they
+    // take: WITH NO REVERT, AFTER INSERT, ALTER RESOURCE GOVERNOR RECONFIGURE.
+    if (Symb == syIdent && IsWord("REVERT")) return previous == "NO";
+    if ((Symb == syMSInsert || Symb == syMSUpdate || Symb == syMSDelete) && (previous == "AFTER" || previous == "BEFORE"))
+        return true;
+    if (Symb == syMSReconfigure) return previous == "GOVERNOR";
     switch (static_cast<int>(Symb)) {
     case int(syMSCreate):
     case int(syMSAlter):
