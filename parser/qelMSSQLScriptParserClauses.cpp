@@ -96,13 +96,11 @@ const std::vector<TKind>& OtherKinds()
 
 void TMSSQLParser::SkipClause(bool Known)
 {
-    // DML words stand inside clauses after these: AFTER INSERT of a block
-    // predicate, FOR UPDATE of a cursor, ON DELETE of a foreign key, THEN
-    // UPDATE of a MERGE, INSTEAD OF INSERT.
+    // DML words stand inside clauses after these too (ClauseGoesOn knows
+    // AFTER INSERT, FOR UPDATE, INSTEAD OF DELETE): ON DELETE of a foreign
+    // key, THEN UPDATE of a MERGE. ON DELETE | UPDATE has its action next,
+    // for a clause may end with ON (INCREMENTAL = ON) before an UPDATE.
     static constexpr std::string_view dmlAfter[] = {"ON", "THEN"};
-    // ... and ON DELETE | UPDATE of a foreign key has its action next: a
-    // clause that ends with ON (INCREMENTAL = ON) may be followed by an
-    // UPDATE statement.
     static constexpr std::string_view fkActions[] = {"CASCADE", "NO", "SET", "RESTRICT"};
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syEOF || Symb == syTerminator || Symb == sySemicolon) return;
@@ -149,10 +147,12 @@ namespace {
 bool JoinsNext(const std::string& Word)
 {
     static constexpr std::string_view words[] = {
-        "WITH", "AS", "BY", "=", ",", ".", "::", "UNION", "EXCEPT", "INTERSECT", "AND", "OR",
-        "NOT", "FOR", "OF", "TO", "FROM", "INTO", "IN", "IS", "LIKE", "BETWEEN",
-        "SET", "ADD", "GRANT", "REVOKE", "DENY", "CREATE", "ALTER", "DROP", "EXECUTE", "EXEC", "TRUNCATE", "BACKUP", "RESTORE", "OPEN", "CLOSE", "DEALLOCATE", "FETCH", "DECLARE",
-        "USE", "BULK", "KILL", "DBCC", "PRINT", "RAISERROR", "WAITFOR"};
+        "WITH",   "AS",      "BY",      "=",      ",",          ".",     "::",      "UNION",   "EXCEPT",
+        "INTERSECT", "AND",  "OR",      "NOT",    "FOR",        "OF",    "TO",      "FROM",    "INTO",
+        "IN",     "IS",      "LIKE",    "BETWEEN", "SET",       "ADD",   "GRANT",   "REVOKE",  "DENY",
+        "CREATE", "ALTER",   "DROP",    "EXECUTE", "EXEC",      "TRUNCATE", "BACKUP", "RESTORE", "OPEN",
+        "CLOSE",  "DEALLOCATE", "FETCH", "DECLARE", "USE",      "BULK",  "KILL",    "DBCC",    "PRINT",
+        "RAISERROR", "WAITFOR"};
     return std::find(std::begin(words), std::end(words), Word) != std::end(words);
 }
 
@@ -262,8 +262,9 @@ bool TMSSQLParser::ParseOtherKind(bool IsAlter)
         for (std::size_t i = 0; i < kind.size(); ++i) NextToken();
         // ALTER kind name is never the whole statement: the word after the
         // name is its action, even one that begins statements elsewhere
-        // (ALTER AVAILABILITY GROUP ag GRANT CREATE ANY DATABASE, ALTER
-        // SERVER CONFIGURATION SET ..., ALTER RESOURCE GOVERNOR RECONFIGURE).
+        // (ALTER AVAILABILITY GROUP ag GRANT CREATE ANY DATABASE). Kinds
+        // without a name (ALTER SERVER CONFIGURATION SET ..., ALTER MASTER
+        // KEY DROP ...) are left to ClauseGoesOn.
         const bool nameless = kind.back() == "GOVERNOR" || kind.back() == "CONFIGURATION" || kind.front() == "MASTER" ||
                               (kind.front() == "DATABASE" && kind.back() == "KEY") || kind.front() == "AUTHORIZATION";
         if (IsAlter && !nameless && Symb == syIdent) {
