@@ -110,8 +110,8 @@ void TMSSQLParser::SkipClause(bool Known)
         }
         // AS SELECT ..., AS WITH cte AS ( ... ) SELECT ...: the query is read
         // by its rule, so that it ends where it ends (CREATE EXTERNAL TABLE
-        // ... AS SELECT).
-        if ((Symb == syMSSelect || (Symb == syMSWith && PeekNonBlank() != '(')) && m_read->prevWord == "AS") {
+        // ... AS SELECT); never after an error, when rules no longer stop.
+        if (Known && (Symb == syMSSelect || (Symb == syMSWith && PeekNonBlank() != '(')) && m_read->prevWord == "AS") {
             if (Symb == syMSWith) ParseWith(nullptr);
             else ParseQuery(nullptr);
             continue;

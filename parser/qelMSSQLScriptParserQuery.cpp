@@ -725,7 +725,9 @@ void TMSSQLParser::ParseTableHints()
 {
     if (Symb == syMSWith) NextToken();
     ExpectAndNext(syLParen);
-    for (TLoopGuard guard(*this);; guard.Turn()) {
+    // The end of the batch ends the list too: a rule read on after an error
+    // (when errors no longer end it) must not wait there for its ")".
+    for (TLoopGuard guard(*this); Symb != syEOF && Symb != syTerminator; guard.Turn()) {
         if (Symb == syMSIndex) {
             NextToken();
             if (Symb == syEqual) {
