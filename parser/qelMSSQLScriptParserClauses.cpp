@@ -176,6 +176,14 @@ bool IsSessionOption(const std::string& Word)
 
 bool TMSSQLParser::ClauseGoesOn()
 {
+    // A statement that must stand first in its batch is never taken into
+    // the one before, whatever word ends that.
+    if (Symb == syMSCreate || Symb == syMSAlter) {
+        const std::string next = PeekWord();
+        if (next == "VIEW" || next == "PROC" || next == "PROCEDURE" || next == "FUNCTION" || next == "TRIGGER" ||
+            next == "RULE" || next == "DEFAULT" || (Symb == syMSCreate && (next == "SCHEMA" || next == "OR")))
+            return false;
+    }
     // Reserved words only: a name may end a statement, whatever it spells.
     const std::string& previous = m_read->prevWord;
     if (JoinsNext(previous)) return true;

@@ -309,13 +309,17 @@ const TItemCase kItemCases[] = {
      "ALTER AVAILABILITY GROUP ag1 GRANT CREATE ANY DATABASE\n"
      "ALTER EXTERNAL RESOURCE POOL p1 WITH (MAX_CPU_PERCENT = 10)\n"
      "ALTER SERVER ROLE r1 DROP MEMBER l1\nALTER SERVER ROLE r1 ADD MEMBER l2\n"
-     "ALTER DATABASE d1 SET PARTNER RESUME\nSET NOCOUNT ON\nROLLBACK\nGO\n",
+     "ALTER DATABASE d1 SET PARTNER RESUME\nSET NOCOUNT ON\nROLLBACK\nGO\n"
+     "GRANT SELECT ON t TO u WITH\nCREATE VIEW v AS SELECT 1\n",
      {S + "ALTER AVAILABILITY GROUP ag1 GRANT CREATE ANY DATABASE",
       S + "ALTER EXTERNAL RESOURCE POOL p1 WITH (MAX_CPU_PERCENT = 10)", S + "ALTER SERVER ROLE r1 DROP MEMBER l1",
       S + "ALTER SERVER ROLE r1 ADD MEMBER l2", "stStatement|D1|dboDatabase|odbAlter||ALTER DATABASE d1 SET PARTNER RESUME",
-      S + "SET NOCOUNT ON", S + "ROLLBACK"},
-     {},
-     {}},
+      S + "SET NOCOUNT ON", S + "ROLLBACK", "stStatement|T|dboGrant|odbCreate||GRANT SELECT ON t TO u WITH",
+      "stStatement|V|dboView|odbCreate||CREATE VIEW v AS SELECT 1"},
+     // ... but a statement that must stand first in its batch is never
+     // taken into the one before.
+     {"Unknown statement: WITH @9:28"},
+     {"V DBO.V"}},
     // Lines of the command-line tool, ":!!" too, are comments, never sent.
     {"ToolLinesAreComments", ":!! echo x\n!! dir\n  :!!dir\nPRINT 1\nGO\n",
      {"stComment||dboUnknown|odbComment||:!! echo x", "stComment||dboUnknown|odbComment||!! dir",
