@@ -311,11 +311,14 @@ private:
         End = p;
         while (p < m_s.size() && IsLineBlank(m_s[p], true)) ++p;
         if (!lineEnds(p)) return false;
-        // A count that is no number from 1 to 1000 is reported; the batch
+        // A count that is no positive 32-bit number is reported; the batch
         // then runs once.
         Count = 1;
-        if (!count.empty() && count.size() <= 4 && std::stoi(count) >= 1 && std::stoi(count) <= 1000)
-            Count = std::stoi(count);
+        const std::size_t first = count.find_first_not_of('0');
+        if (first != std::string::npos && count.size() - first <= 10) {
+            const long long value = std::stoll(count);
+            if (value <= 2147483647) Count = static_cast<int>(value);
+        }
         return true;
     }
 
@@ -425,7 +428,9 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             int goCount = 0;
             TGapReader probeReader(Source, true, &Reported.InvalidChars);
             probeReader.Read(lastEnd, Source.size(), goCount);
-            if (goCount > 1 && sql == batch.front()) {
+            // (Copies past a million statements are refused and reported.)
+            if (goCount > 1 && sql == batch.front() &&
+                (static_cast<long long>(goCount) - 1) * static_cast<long long>(batch.size()) <= 1000000) {
                 for (int round = 1; round < goCount; ++round) owed.insert(owed.end(), batch.begin(), batch.end());
                 owed.erase(owed.begin());
                 batch.clear();
