@@ -214,9 +214,6 @@ protected:
     // ADD SIGNATURE, ADD COUNTER SIGNATURE, ADD SENSITIVITY CLASSIFICATION
     // stand next (ADD current).
     bool StartsAddStatement();
-    // Words (upper case, one blank apart) begin a kind of object that
-    // CREATE, ALTER or DROP takes; Create admits OR ALTER too.
-    static bool NamesKind(const std::string& Words, bool Create);
     // CREATE, ALTER and DROP of kinds the model does not hold, the kind's
     // first word current: read whole, handed on as plain statements. False
     // when the words name no such kind.

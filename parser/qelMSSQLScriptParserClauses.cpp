@@ -172,6 +172,27 @@ bool IsSessionOption(const std::string& Word)
     return std::find(std::begin(words), std::end(words), Word) != std::end(words);
 }
 
+// Words (upper case, one blank apart) begin a kind of object that CREATE,
+// ALTER or DROP takes; Create admits OR ALTER too.
+bool NamesKind(const std::string& Words, bool Create)
+{
+    // The kinds the parser reads by rules of their own, by their first word.
+    static constexpr std::string_view kinds[] = {
+        "TABLE",    "VIEW",     "PROC",        "PROCEDURE", "FUNCTION",   "TRIGGER",     "INDEX",   "DEFAULT",
+        "RULE",     "TYPE",     "SCHEMA",      "SEQUENCE",  "SYNONYM",    "STATISTICS",  "DATABASE", "USER",
+        "LOGIN",    "ROLE",     "XML",         "FULLTEXT",  "COLUMNSTORE", "ASSEMBLY",   "MESSAGE", "CONTRACT",
+        "QUEUE",    "SERVICE",  "CERTIFICATE", "UNIQUE",    "CLUSTERED",  "NONCLUSTERED", "PRIMARY", "AGGREGATE"};
+    const std::string first = Words.substr(0, Words.find(' '));
+    if (std::find(std::begin(kinds), std::end(kinds), first) != std::end(kinds)) return true;
+    if (Create && Words.starts_with("OR ALTER")) return true;
+    for (const TKind& kind : OtherKinds()) {
+        std::string joined;
+        for (const std::string_view w : kind) joined += (joined.empty() ? "" : " ") + std::string(w);
+        if (Words == joined || Words.starts_with(joined + " ")) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool TMSSQLParser::ClauseGoesOn()
@@ -229,25 +250,6 @@ bool TMSSQLParser::StartsAddStatement()
 {
     const std::string words = PeekWords(2);
     return words == "SIGNATURE TO" || words.starts_with("COUNTER SIGNATURE") || words == "SENSITIVITY CLASSIFICATION";
-}
-
-bool TMSSQLParser::NamesKind(const std::string& Words, bool Create)
-{
-    // The kinds the parser reads by rules of their own, by their first word.
-    static constexpr std::string_view kinds[] = {
-        "TABLE",    "VIEW",     "PROC",        "PROCEDURE", "FUNCTION",   "TRIGGER",     "INDEX",   "DEFAULT",
-        "RULE",     "TYPE",     "SCHEMA",      "SEQUENCE",  "SYNONYM",    "STATISTICS",  "DATABASE", "USER",
-        "LOGIN",    "ROLE",     "XML",         "FULLTEXT",  "COLUMNSTORE", "ASSEMBLY",   "MESSAGE", "CONTRACT",
-        "QUEUE",    "SERVICE",  "CERTIFICATE", "UNIQUE",    "CLUSTERED",  "NONCLUSTERED", "PRIMARY", "AGGREGATE"};
-    const std::string first = Words.substr(0, Words.find(' '));
-    if (std::find(std::begin(kinds), std::end(kinds), first) != std::end(kinds)) return true;
-    if (Create && Words.starts_with("OR ALTER")) return true;
-    for (const TKind& kind : OtherKinds()) {
-        std::string joined;
-        for (const std::string_view w : kind) joined += (joined.empty() ? "" : " ") + std::string(w);
-        if (Words == joined || Words.starts_with(joined + " ")) return true;
-    }
-    return false;
 }
 
 bool TMSSQLParser::ParseOtherKind(bool IsAlter)
