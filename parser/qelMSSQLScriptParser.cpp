@@ -148,7 +148,7 @@ void TMSSQLParser::FinishBatch()
     // Each copy is a statement of the list the executor keeps: a count that
     // would fill memory with copies is refused, naming the bound, rather
     // than running the batch fewer times than the script says.
-    constexpr std::int64_t maxCopies = 1000000;
+    constexpr std::int64_t maxCopies = 100000;
     std::string limit;
     if (!m_read->goCountBad && m_read->goCount > 1 &&
         (m_read->goCount - std::int64_t{1}) * static_cast<std::int64_t>(m_read->batch.size()) > maxCopies) {

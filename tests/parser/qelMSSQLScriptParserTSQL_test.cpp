@@ -394,7 +394,7 @@ TEST(MSSQLRealScripts, GoCounts)
         {"0001", 1, {}},
         {"0", 1, {"Invalid count after GO: 0 @2:1"}},
         {"2147483647", 1,
-         {"Invalid count after GO: 2147483647 (at most 1000000 copies of the batch's statements) @2:1"}},
+         {"Invalid count after GO: 2147483647 (at most 100000 copies of the batch's statements) @2:1"}},
         {"2147483648", 1, {"Invalid count after GO: 2147483648 @2:1"}},
         {"99999999999", 1, {"Invalid count after GO: 99999999999 @2:1"}},
     };
