@@ -112,8 +112,13 @@ bool TMSSQLParser::CheckTerminator()
     m_read->goCountText = count;
     m_read->goCountBad = false;
     if (!count.empty()) {
-        const bool valid = count.size() <= 4 && std::stoi(count) >= 1 && std::stoi(count) <= 1000;
-        if (valid) m_read->goCount = std::stoi(count);
+        // Any positive count the command-line tool takes: a 32-bit integer.
+        std::int64_t value = 0;
+        const std::size_t digits = count.find_first_not_of('0') == std::string::npos
+                                       ? 0
+                                       : count.size() - count.find_first_not_of('0');
+        if (digits <= 10) value = std::stoll(count);
+        if (value >= 1 && value <= 2147483647) m_read->goCount = static_cast<std::int32_t>(value);
         else m_read->goCountBad = true;
     }
     return true;
@@ -128,18 +133,36 @@ void TMSSQLParser::NextToken()
         m_read->goPending = false;
         FinishBatch();
     }
+    std::string& previous = m_read->prevWord;
+    previous.clear();
+    if (Symb == syComma) previous = ",";
+    else if (Symb == syEqual) previous = "=";
+    else if (Symb == syDot) previous = ".";
+    else if (Symb == syMSDoubleColon) previous = "::";
+    else if (IsNameToken() && QuoteChar == '\0') previous = Word();
     TCustomSQLParser::NextToken();
 }
 
 void TMSSQLParser::FinishBatch()
 {
+    // Each copy is a statement of the list the executor keeps: a count that
+    // would fill memory with copies is refused, naming the bound, rather
+    // than running the batch fewer times than the script says.
+    constexpr std::int64_t maxCopies = 100000;
+    std::string limit;
+    if (!m_read->goCountBad && m_read->goCount > 1 &&
+        (m_read->goCount - std::int64_t{1}) * static_cast<std::int64_t>(m_read->batch.size()) > maxCopies) {
+        m_read->goCountBad = true;
+        m_read->goCount = 1;
+        limit = " (at most " + std::to_string(maxCopies) + " copies of the batch's statements)";
+    }
     if (m_read->goCountBad) {
         m_read->goCountBad = false;
         const std::int32_t line = Line;
         const std::int32_t column = Column;
         Line = m_read->goLine;
         Column = m_read->goColumn;
-        ParseError("Invalid count after GO: " + m_read->goCountText);
+        ParseError("Invalid count after GO: " + m_read->goCountText + limit);
         Line = line;
         Column = column;
     }
@@ -499,7 +522,10 @@ void TMSSQLParser::ReadToGo(std::string& Text)
 
 void TMSSQLParser::ParseScript(TStringList& Script, TObjs* AObjs)
 {
-    QuotedIdentifier = AnsiNulls = false;
+    // The script is read as the executor's session runs it, and an ODBC
+    // session starts with QUOTED_IDENTIFIER on.
+    QuotedIdentifier = true;
+    AnsiNulls = false;
     FullMode = false;
     m_read->sourcePassDue = true;
     TCustomSQLParser::ParseScript(Script, AObjs);
@@ -508,7 +534,8 @@ void TMSSQLParser::ParseScript(TStringList& Script, TObjs* AObjs)
 
 void TMSSQLParser::ParseFile(const std::string& FileName, TObjs* AObjs)
 {
-    QuotedIdentifier = AnsiNulls = false;
+    QuotedIdentifier = true;
+    AnsiNulls = false;
     FullMode = false;
     m_read->sourcePassDue = true;
     TCustomSQLParser::ParseFile(FileName, AObjs);
@@ -568,14 +595,24 @@ void TMSSQLParser::ParseTopStatement()
     // What follows must end the batch or begin the next statement; else it
     // is a clause the grammar does not know, and the statement runs on to
     // its real end with one error.
-    if (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon && !StartsNextStatement())
-        ParseError("Unknown statement: " + SymbName);
+    if (Symb != syEOF && Symb != syTerminator && Symb != sySemicolon) {
+        if (!StartsNextStatement()) ParseError("Unknown statement: " + SymbName);
+        // A word that could begin a statement but here goes on with this one
+        // (WITH NO REVERT, ... DROP MEMBER m): the statement is read on to
+        // its end, never cut.
+        if (ClauseGoesOn()) {
+            TRule rule(m_read->inStatementRule);
+            SkipClause(true);
+        }
+    }
     AddStatement();
 }
 
 bool TMSSQLParser::AtSqlCmdLine()
 {
-    if (Symb != syColon || !(std::isalpha(static_cast<unsigned char>(CharAt(TokenStart + 1))) != 0 || TokenText == "!!"))
+    const char next = CharAt(TokenStart + 1);
+    if (Symb != syColon || !(std::isalpha(static_cast<unsigned char>(next)) != 0 || TokenText == "!!" ||
+                             (next == '!' && CharAt(TokenStart + 2) == '!')))
         return false;
     return LineStartOf(TokenStart) >= 0;
 }
@@ -600,6 +637,7 @@ bool TMSSQLParser::StartsNextStatement()
     // A common table expression needs a ";" before it; without one, WITH
     // belongs to the statement before.
     if (Symb == syMSWith) return false;
+    if (Symb == syMSAdd) return StartsAddStatement();
     if (Symb != syIdent) return StartsStatement(Symb);
     if (QuoteChar != '\0') return false;
     static constexpr std::string_view words[] = {"MERGE", "SEND",  "RECEIVE", "ENABLE", "DISABLE",
@@ -654,7 +692,7 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
             if (!top) p.StatementKind = kind;
         }
     } scope{*this, top, StatementKind};
-    if (!StartsStatement(Symb)) {
+    if (!StartsStatement(Symb) && !(Symb == syMSAdd && StartsAddStatement())) {
         if (Symb != syEOF && Symb != syTerminator) ParseError("Unknown statement: " + SymbName);
         return false;
     }
@@ -668,10 +706,32 @@ bool TMSSQLParser::ParseStatement(TDbObj* Context)
         return true;
     }
     switch (static_cast<int>(Symb)) {
+    case int(syMSAdd):
+        // ADD SIGNATURE, ADD COUNTER SIGNATURE, ADD SENSITIVITY CLASSIFICATION
+        NextToken();
+        SkipClause(true);
+        break;
     case int(syIdent):
         if (IsWord("SEND") || IsWord("RECEIVE")) ParseReceiveOrSend(Context, IsWord("RECEIVE"));
         else if (IsWord("MERGE")) ParseMerge(Context);
         else if (IsWord("REVERT") || IsWord("ENABLE") || IsWord("DISABLE")) ParseSimpleStatement(Context);
+        else if (IsWord("THROW")) {
+            // THROW [n, 'text', state]
+            NextToken();
+            if (StartsExpression()) ParseExpressionList(Context);
+        } else if (IsWord("MOVE") && PeekWord() == "CONVERSATION") {
+            // MOVE CONVERSATION @h TO @g
+            Skip(2);
+            ParseExpression(Context);
+            ExpectAndNext(syMSTo);
+            ParseExpression(Context);
+        } else if (IsWord("GET") && PeekWord() == "CONVERSATION") {
+            // GET CONVERSATION GROUP @g FROM queue
+            Skip(3);
+            ParseExpression(Context);
+            ExpectAndNext(syMSFrom);
+            ParseObjectName(dboUnknown, false);
+        }
         else ParseProcedureCall(Context, false);
         break;
     case int(syLParen): ParseQuery(Context); break;
@@ -836,7 +896,7 @@ void TMSSQLParser::ParseObjectName(TDbObject Kind, bool DefaultOwner)
     std::string** order = Kind == dboIndex || Kind == dboField ? indexSlots : slots;
     for (std::size_t i = 0; i < parts.size(); ++i)
         if (std::string* slot = order[i]) *slot = parts[parts.size() - 1 - i];
-    if (NameOwner.empty() && DefaultOwner) NameOwner = "dbo";
+    if (NameOwner.empty() && DefaultOwner) NameOwner = m_read->elementSchema.empty() ? "dbo" : m_read->elementSchema;
     for (std::string* part : indexSlots) *part = NameCase(*part);
 }
 

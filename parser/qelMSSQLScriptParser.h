@@ -76,7 +76,8 @@ public:
     // The bracket rule of the MS SQL word tables: Order -> [Order].
     std::string QuoteName(const std::string& Name) const override;
     // Split pass, object-source pass and the links, with QUOTED_IDENTIFIER
-    // and ANSI_NULLS off at the start.
+    // on at the start, as the executor's ODBC session has it, and ANSI_NULLS
+    // off.
     void ParseScript(TStringList& Script, TObjs* AObjs) override;
     void ParseFile(const std::string& FileName, TObjs* AObjs) override;
     // The statement loop: batch after batch.
@@ -200,10 +201,19 @@ protected:
     // kind for (...Clauses.cpp) ----
     // Passes a clause up to the statement's real end: the first ";" outside
     // parentheses, the batch's end, or a word that begins a statement and
-    // cannot stand inside the clause. Known: the clause is one the server
-    // has, read by its shape, where WITH and SET ( ... ) continue it; else
-    // SET, SELECT and ALTER continue it too. The words of Continue always do.
-    void SkipClause(bool Known, std::span<const std::string_view> Continue = {});
+    // cannot stand inside the clause where it stands (ClauseGoesOn). Known:
+    // the clause is one the server has, read by its shape; else SET, SELECT
+    // and ALTER continue it too.
+    void SkipClause(bool Known);
+    // The current token could begin a statement, but where it stands it
+    // goes on with the statement before: after a word no statement ends
+    // with (WITH, AS, NO, BY, START, "=", ...), or followed by what no such
+    // statement has next (DROP MEMBER, ALTER COLUMN c, UPDATE POPULATION,
+    // SET LOCATION, ROLLBACK IMMEDIATE, "(" without a query).
+    bool ClauseGoesOn();
+    // ADD SIGNATURE, ADD COUNTER SIGNATURE, ADD SENSITIVITY CLASSIFICATION
+    // stand next (ADD current).
+    bool StartsAddStatement();
     // CREATE, ALTER and DROP of kinds the model does not hold, the kind's
     // first word current: read whole, handed on as plain statements. False
     // when the words name no such kind.
@@ -230,6 +240,9 @@ protected:
     void ParseNamedConstraint(bool Register, std::unique_ptr<TCtrData> Ctr, bool NoCheck, bool Check, TFldData* Field,
                               TTblData* Table);
     void ParseConstraint(bool Register, std::unique_ptr<TCtrData> Ctr, TTblData* Table, TFldData* Field);
+    // CONNECTION ( a TO b, ... ) [ON DELETE ...] of a graph edge table, the
+    // word current: the model keeps no such kind.
+    void SkipEdgeConnection();
     // "(" name [ASC | DESC] {, ...} ")" into List, each column owned by Owner.
     void ParseColumnList(TOwnedNameList<TFldData>& List, TDbObj* Owner);
     std::uint8_t ParseFKAction();
@@ -291,6 +304,9 @@ protected:
     void ParseAlterDatabase();
     // One option after ALTER DATABASE ... SET.
     void ParseDatabaseOption();
+    // The rest of an option whose words the parser does not know: up to
+    // ",", ")", WITH, the statement's end or a word that begins the next.
+    void SkipOptionTail();
     void ParseFileSpecs();
     void ParseSet(TDbObj* Context);
     void ParseExec(TDbObj* Context);

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,24 +86,34 @@ const std::vector<TKind>& OtherKinds()
         {"STATISTICS"},
         {"SIGNATURE"},
         {"COUNTER", "SIGNATURE"},
+        {"SENSITIVITY", "CLASSIFICATION"},
+        {"CRYPTOGRAPHIC", "PROVIDER"},
     };
     return kinds;
 }
 
 } // namespace
 
-void TMSSQLParser::SkipClause(bool Known, std::span<const std::string_view> Continue)
+void TMSSQLParser::SkipClause(bool Known)
 {
-    // DML words stand inside clauses after these: AFTER INSERT of a block
-    // predicate, FOR UPDATE of a cursor, ON DELETE of a foreign key, THEN
-    // UPDATE of a MERGE, INSTEAD OF INSERT.
-    static constexpr std::string_view dmlAfter[] = {"AFTER", "BEFORE", "FOR", ",", "ON", "THEN", "OF"};
-    std::string previous;
+    // DML words stand inside clauses after these too (ClauseGoesOn knows
+    // AFTER INSERT, FOR UPDATE, INSTEAD OF DELETE): ON DELETE of a foreign
+    // key, THEN UPDATE of a MERGE. ON DELETE | UPDATE has its action next,
+    // for a clause may end with ON (INCREMENTAL = ON) before an UPDATE.
+    static constexpr std::string_view dmlAfter[] = {"ON", "THEN"};
+    static constexpr std::string_view fkActions[] = {"CASCADE", "NO", "SET", "RESTRICT"};
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syEOF || Symb == syTerminator || Symb == sySemicolon) return;
         if (Symb == syLParen) {
             SkipParens();
-            previous.clear();
+            continue;
+        }
+        // AS SELECT ..., AS WITH cte AS ( ... ) SELECT ...: the query is read
+        // by its rule, so that it ends where it ends (CREATE EXTERNAL TABLE
+        // ... AS SELECT); never after an error, when rules no longer stop.
+        if (Known && (Symb == syMSSelect || (Symb == syMSWith && PeekNonBlank() != '(')) && m_read->prevWord == "AS") {
+            if (Symb == syMSWith) ParseWith(nullptr);
+            else ParseQuery(nullptr);
             continue;
         }
         // Words that begin statements without being keywords end a clause
@@ -112,33 +121,135 @@ void TMSSQLParser::SkipClause(bool Known, std::span<const std::string_view> Cont
         // RANGE of a partition function), THROW.
         if (Symb == syIdent && QuoteChar == '\0' &&
             (((IsWord("ENABLE") || IsWord("DISABLE")) && PeekWord() == "TRIGGER") ||
-             (IsWord("MERGE") && PeekWord() != "RANGE") || IsWord("THROW")))
+             (IsWord("MERGE") && PeekWord() != "RANGE") || IsWord("THROW")) &&
+            !ClauseGoesOn())
             return;
-        if (Symb != syIdent && StartsStatement(Symb)) {
+        if ((Symb == syMSAdd && StartsAddStatement()) || (Symb != syIdent && StartsStatement(Symb))) {
             // Clauses use WITH, and SET ( ... ); a clause nobody knows may
             // use SET, SELECT and ALTER as well.
-            bool continues = Symb == syMSWith || (Symb == syMSSet && PeekNonBlank() == '(') ||
-                             (!Known && (Symb == syMSSet || Symb == syMSSelect || Symb == syMSAlter));
+            bool continues = Symb == syMSWith || (!Known && (Symb == syMSSet || Symb == syMSSelect || Symb == syMSAlter));
             if ((Symb == syMSInsert || Symb == syMSUpdate || Symb == syMSDelete) &&
-                std::find(std::begin(dmlAfter), std::end(dmlAfter), previous) != std::end(dmlAfter))
+                std::find(std::begin(dmlAfter), std::end(dmlAfter), m_read->prevWord) != std::end(dmlAfter) &&
+                (m_read->prevWord != "ON" ||
+                 std::find(std::begin(fkActions), std::end(fkActions), PeekWord()) != std::end(fkActions)))
                 continues = true;
-            // IF EXISTS of a DROP, EXECUTE AS of a routine or queue
-            if ((Symb == syMSIf && PeekWord() == "EXISTS") || (Symb == syMSExecute && PeekWord() == "AS"))
-                continues = true;
-            // "DROP EVENT": DROP continues the clause when EVENT follows it.
-            for (const std::string_view w : Continue) {
-                const std::size_t blank = w.find(' ');
-                if (IsAnyWord(w.substr(0, blank)) && (blank == std::string_view::npos || PeekWord() == w.substr(blank + 1)))
-                    continues = true;
-            }
-            // ... but DROP EVENT SESSION is a statement of its own.
-            if (Symb == syMSDrop && (PeekWords(2) == "EVENT SESSION" || PeekWords(2) == "EVENT NOTIFICATION"))
-                continues = false;
-            if (!continues) return;
+            if (!continues && !ClauseGoesOn()) return;
         }
-        previous = Symb == syComma ? std::string(",") : IsNameToken() ? Word() : std::string();
         NextToken();
     }
+}
+
+namespace {
+
+// Reserved words after which no statement ends: what follows them belongs
+// to the same statement, even a word that could begin one (WITH ROLLBACK
+// IMMEDIATE, AS SELECT, WITH GRANT OPTION, ENCRYPTION BY ..., FOR UPDATE).
+bool JoinsNext(const std::string& Word)
+{
+    static constexpr std::string_view words[] = {
+        "WITH",   "AS",      "BY",      "=",      ",",          ".",     "::",      "UNION",   "EXCEPT",
+        "INTERSECT", "AND",  "OR",      "NOT",    "FOR",        "OF",    "TO",      "FROM",    "INTO",
+        "IN",     "IS",      "LIKE",    "BETWEEN", "SET",       "ADD",   "GRANT",   "REVOKE",  "DENY",
+        "CREATE", "ALTER",   "DROP",    "EXECUTE", "EXEC",      "TRUNCATE", "BACKUP", "RESTORE", "OPEN",
+        "CLOSE",  "DEALLOCATE", "FETCH", "DECLARE", "USE",      "BULK",  "KILL",    "DBCC",    "PRINT",
+        "RAISERROR", "WAITFOR"};
+    return std::find(std::begin(words), std::end(words), Word) != std::end(words);
+}
+
+// The options of the session's own SET statement: SET followed by any
+// other word is a clause (SET LOCATION = ..., SET STOPLIST ..., SET
+// OFFLINE).
+bool IsSessionOption(const std::string& Word)
+{
+    static constexpr std::string_view words[] = {
+        "ANSI_DEFAULTS", "ANSI_NULL_DFLT_OFF", "ANSI_NULL_DFLT_ON", "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS",
+        "ARITHABORT", "ARITHIGNORE", "CONCAT_NULL_YIELDS_NULL", "CONTEXT_INFO", "CURSOR_CLOSE_ON_COMMIT",
+        "DATEFIRST", "DATEFORMAT", "DEADLOCK_PRIORITY", "FIPS_FLAGGER", "FMTONLY", "FORCEPLAN", "IDENTITY_INSERT",
+        "IMPLICIT_TRANSACTIONS", "LANGUAGE", "LOCK_TIMEOUT", "NOCOUNT", "NOEXEC", "NUMERIC_ROUNDABORT", "OFFSETS",
+        "PARSEONLY", "QUERY_GOVERNOR_COST_LIMIT", "QUOTED_IDENTIFIER", "REMOTE_PROC_TRANSACTIONS", "ROWCOUNT",
+        "SHOWPLAN_ALL", "SHOWPLAN_TEXT", "SHOWPLAN_XML", "STATISTICS", "TEXTSIZE", "TRANSACTION", "XACT_ABORT",
+        "NO_BROWSETABLE", "BLOBFILE", "RESULT_SET_CACHING", "DISABLE_DEF_CNST_CHK"};
+    return std::find(std::begin(words), std::end(words), Word) != std::end(words);
+}
+
+// Words (upper case, one blank apart) begin a kind of object that CREATE,
+// ALTER or DROP takes; Create admits OR ALTER too.
+bool NamesKind(const std::string& Words, bool Create)
+{
+    // The kinds the parser reads by rules of their own, by their first word.
+    static constexpr std::string_view kinds[] = {
+        "TABLE",    "VIEW",     "PROC",        "PROCEDURE", "FUNCTION",   "TRIGGER",     "INDEX",   "DEFAULT",
+        "RULE",     "TYPE",     "SCHEMA",      "SEQUENCE",  "SYNONYM",    "STATISTICS",  "DATABASE", "USER",
+        "LOGIN",    "ROLE",     "XML",         "FULLTEXT",  "COLUMNSTORE", "ASSEMBLY",   "MESSAGE", "CONTRACT",
+        "QUEUE",    "SERVICE",  "CERTIFICATE", "UNIQUE",    "CLUSTERED",  "NONCLUSTERED", "PRIMARY", "AGGREGATE"};
+    const std::string first = Words.substr(0, Words.find(' '));
+    if (std::find(std::begin(kinds), std::end(kinds), first) != std::end(kinds)) return true;
+    if (Create && Words.starts_with("OR ALTER")) return true;
+    for (const TKind& kind : OtherKinds()) {
+        std::string joined;
+        for (const std::string_view w : kind) joined += (joined.empty() ? "" : " ") + std::string(w);
+        if (Words == joined || Words.starts_with(joined + " ")) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool TMSSQLParser::ClauseGoesOn()
+{
+    // A statement that must stand first in its batch is never taken into
+    // the one before, whatever word ends that.
+    if (Symb == syMSCreate || Symb == syMSAlter) {
+        const std::string next = PeekWord();
+        if (next == "VIEW" || next == "PROC" || next == "PROCEDURE" || next == "FUNCTION" || next == "TRIGGER" ||
+            next == "RULE" || next == "DEFAULT" || (Symb == syMSCreate && (next == "SCHEMA" || next == "OR")))
+            return false;
+    }
+    // Reserved words only: a name may end a statement, whatever it spells.
+    const std::string& previous = m_read->prevWord;
+    if (JoinsNext(previous)) return true;
+    // ... and the words that are no reserved ones, before the word they
+    // take: WITH NO REVERT, AFTER INSERT, ALTER RESOURCE GOVERNOR RECONFIGURE.
+    if (Symb == syIdent && IsWord("REVERT")) return previous == "NO";
+    if ((Symb == syMSInsert || Symb == syMSUpdate || Symb == syMSDelete) && (previous == "AFTER" || previous == "BEFORE"))
+        return true;
+    if (Symb == syMSReconfigure) return previous == "GOVERNOR";
+    switch (static_cast<int>(Symb)) {
+    case int(syMSCreate):
+    case int(syMSAlter):
+    case int(syMSDrop): {
+        // Only a kind of object makes them a statement: DROP MEMBER, DROP
+        // ENCRYPTION BY, DROP (c), DROP VALUE, ALTER COLUMN c, ALTER FILTER
+        // PREDICATE are clauses.
+        const std::string words = PeekWords(3);
+        return !NamesKind(words, Symb == syMSCreate);
+    }
+    case int(syMSUpdate): return PeekWord() == "POPULATION";
+    case int(syMSRollback): {
+        const std::string next = PeekWord();
+        return next == "IMMEDIATE" || next == "AFTER";
+    }
+    case int(syMSSet): {
+        if (PeekNonBlank() == '(') return true;
+        const std::string next = PeekWord();
+        return !next.empty() && next.front() != '@' && !IsSessionOption(next);
+    }
+    case int(syMSIf): return PeekWord() == "EXISTS";
+    // UNION ALL SELECT (a statement may end with ALL: CLEAR ALL)
+    case int(syMSSelect): return m_read->prevWord == "ALL";
+    case int(syLParen): {
+        // A query in parentheses begins a statement; options do not.
+        const std::string next = PeekWord();
+        return m_read->prevWord == "ALL" || (next != "SELECT" && next != "WITH" && PeekNonBlank() != '(');
+    }
+    default: return false;
+    }
+}
+
+bool TMSSQLParser::StartsAddStatement()
+{
+    const std::string words = PeekWords(2);
+    return words == "SIGNATURE TO" || words.starts_with("COUNTER SIGNATURE") || words == "SENSITIVITY CLASSIFICATION";
 }
 
 bool TMSSQLParser::ParseOtherKind(bool IsAlter)
@@ -159,20 +270,18 @@ bool TMSSQLParser::ParseOtherKind(bool IsAlter)
         }
         if (!match) continue;
         for (std::size_t i = 0; i < kind.size(); ++i) NextToken();
-        // Clause words that begin statements elsewhere: ALTER EVENT SESSION
-        // ... DROP EVENT, ALTER RESOURCE GOVERNOR RECONFIGURE, ALTER SECURITY
-        // POLICY ... ALTER FILTER PREDICATE, ALTER DATABASE SCOPED
-        // CONFIGURATION SET MAXDOP = 1, ALTER FULLTEXT INDEX ... SET STOPLIST.
-        static constexpr std::string_view alter[] = {"DROP EVENT", "DROP TARGET", "DROP MEMBER", "RECONFIGURE"};
-        static constexpr std::string_view policy[] = {"DROP FILTER", "DROP BLOCK", "ALTER FILTER", "ALTER BLOCK"};
-        static constexpr std::string_view set[] = {"DROP REPLICA", "DROP DATABASE", "DROP LISTENER", "SET"};
-        std::span<const std::string_view> words;
-        if (IsAlter) words = alter;
-        if (IsAlter && kind.front() == "SECURITY") words = policy;
-        else if (IsAlter && (kind.back() == "CONFIGURATION" || kind.front() == "FULLTEXT" ||
-                             kind.front() == "AVAILABILITY" || kind.front() == "SERVER"))
-            words = set;
-        SkipClause(true, words);
+        // ALTER kind name is never the whole statement: the word after the
+        // name is its action, even one that begins statements elsewhere
+        // (ALTER AVAILABILITY GROUP ag GRANT CREATE ANY DATABASE). Kinds
+        // without a name (ALTER SERVER CONFIGURATION SET ..., ALTER MASTER
+        // KEY DROP ...) are left to ClauseGoesOn.
+        const bool nameless = kind.back() == "GOVERNOR" || kind.back() == "CONFIGURATION" || kind.front() == "MASTER" ||
+                              (kind.front() == "DATABASE" && kind.back() == "KEY") || kind.front() == "AUTHORIZATION";
+        if (IsAlter && !nameless && Symb == syIdent) {
+            ParseObjectName(dboUnknown, false);
+            if (Symb != syIdent && Symb != syMSCreate && StartsStatement(Symb) && Symb != syLParen) NextToken();
+        }
+        SkipClause(true);
         return true;
     }
     return false;

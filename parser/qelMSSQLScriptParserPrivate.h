@@ -58,6 +58,12 @@ struct TMSSQLParser::TReadState {
     bool keepSemicolon = false;
     // No statement of the batch has been read yet.
     bool firstInBatch = true;
+    // The token before the current one: an unquoted word in upper case, or
+    // ",", "=", "." and "::"; empty for anything else.
+    std::string prevWord;
+    // The schema that CREATE SCHEMA's own elements are created in (empty:
+    // dbo).
+    std::string elementSchema;
 };
 
 } // namespace qel

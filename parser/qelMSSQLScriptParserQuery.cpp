@@ -74,9 +74,11 @@ void TMSSQLParser::ParseBegin(TDbObj* Context)
         if (Symb == syMSWith) {
             NextToken();
             for (TLoopGuard guard(*this);; guard.Turn()) {
+                // RELATED_CONVERSATION = @h, LIFETIME = 60, ENCRYPTION = ON | OFF
                 NextToken();
                 ExpectAndNext(syEqual);
-                ParseExpression(Context);
+                if (IsOnOff(Symb)) NextToken();
+                else ParseExpression(Context);
                 if (Symb != syComma) break;
                 NextToken();
             }
@@ -436,6 +438,12 @@ void TMSSQLParser::ParseMerge(TDbObj* Context)
 TStatType TMSSQLParser::ParseWith(TDbObj* Context)
 {
     NextToken();
+    // WITH CHANGE_TRACKING_CONTEXT ( 0x... ) before INSERT, UPDATE, DELETE
+    // or MERGE
+    if (IsWord("CHANGE_TRACKING_CONTEXT") && PeekNonBlank() == '(') {
+        NextToken();
+        SkipParens();
+    }
     if (IsWord("XMLNAMESPACES")) {
         NextToken();
         SkipParens();
@@ -717,7 +725,9 @@ void TMSSQLParser::ParseTableHints()
 {
     if (Symb == syMSWith) NextToken();
     ExpectAndNext(syLParen);
-    for (TLoopGuard guard(*this);; guard.Turn()) {
+    // The end of the batch ends the list too: a rule read on after an error
+    // (when errors no longer end it) must not wait there for its ")".
+    for (TLoopGuard guard(*this); Symb != syEOF && Symb != syTerminator; guard.Turn()) {
         if (Symb == syMSIndex) {
             NextToken();
             if (Symb == syEqual) {

@@ -239,12 +239,10 @@ void TMSSQLParser::ParseCreateStatistics()
     }
     if (Symb != syMSWith) return;
     NextToken();
+    // FULLSCAN, SAMPLE n PERCENT | ROWS, INCREMENTAL = ON, NORECOMPUTE
     ForEachListed([&] {
         NextToken();
-        if (Symb == syInteger) {
-            // SAMPLE n PERCENT | ROWS
-            Skip(2);
-        }
+        SkipOptionTail();
     });
 }
 

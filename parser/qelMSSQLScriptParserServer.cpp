@@ -60,7 +60,12 @@ void TMSSQLParser::ParseLogin(bool IsAlter)
                 SkipOptionList();
             }
         } else {
+            // CERTIFICATE c | ASYMMETRIC KEY k | EXTERNAL PROVIDER [WITH ...]
             Skip(IsWord("ASYMMETRIC") ? 3 : 2);
+            if (Symb == syMSWith) {
+                NextToken();
+                SkipOptionList();
+            }
         }
         return;
     }
@@ -89,8 +94,8 @@ void TMSSQLParser::ParseUser()
     Skip(2);
     if (Symb == syMSFor || Symb == syMSFrom) {
         NextToken();
-        if (!IsWord("LOGIN") && !IsWord("CERTIFICATE") && !IsWord("ASYMMETRIC"))
-            ParseError("Must be: LOGIN / CERTIFICATE / ASYMMETRIC KEY");
+        if (!IsWord("LOGIN") && !IsWord("CERTIFICATE") && !IsWord("ASYMMETRIC") && !IsAnyWord("EXTERNAL"))
+            ParseError("Must be: LOGIN / CERTIFICATE / ASYMMETRIC KEY / EXTERNAL PROVIDER");
         Skip(IsWord("ASYMMETRIC") ? 3 : 2);
     } else if (IsWord("WITHOUT")) {
         NextToken();
@@ -124,9 +129,10 @@ void TMSSQLParser::ParseAssembly()
     SkipNameAndOwner();
     if (Symb == syMSFrom) {
         NextToken();
+        // 'path', 0x4D5A..., @bits or any expression of those
         ForEachListed([&] {
-            if (Symb != syString && Symb != syMSAll && Symb != syIdent) ParseError("Must be: <filename>, ALL");
-            NextToken();
+            if (Symb == syMSAll) NextToken();
+            else ParseExpression(nullptr);
         });
     }
     if (Symb == syMSWith) {
@@ -183,14 +189,27 @@ void TMSSQLParser::ParseQueue()
 {
     NextToken();
     ParseObjectName(dboUnknown, false);
-    if (Symb != syMSWith) return;
+    // ALTER QUEUE q REBUILD | REORGANIZE | MOVE TO ... [WITH ( ... )]
+    if (IsWord("REBUILD") || IsWord("REORGANIZE") || IsWord("MOVE")) {
+        SkipClause(true);
+        return;
+    }
+    if (Symb != syMSWith) {
+        if (Symb == syMSOn) Skip(2);
+        return;
+    }
     NextToken();
     // STATUS = ON, RETENTION = OFF, ACTIVATION ( STATUS = ON, PROCEDURE_NAME = p,
-    // MAX_QUEUE_READERS = n, EXECUTE AS SELF )
+    // MAX_QUEUE_READERS = n, EXECUTE AS SELF | DROP ), POISON_MESSAGE_HANDLING
+    // ( STATUS = ON ); then ON filegroup | DEFAULT
     ForEachListed([&] {
         const std::string option = Word();
         NextToken();
         if (option != "ACTIVATION") {
+            if (Symb == syLParen) {
+                SkipParens();
+                return;
+            }
             ExpectAndNext(syEqual);
             if (option == "STATUS" || option == "RETENTION") ExpectOnOff("Must be: ON / OFF");
             else NextToken();
@@ -199,6 +218,10 @@ void TMSSQLParser::ParseQueue()
         ExpectAndNext(syLParen);
         ForEachListed([&] {
             const std::string item = Word();
+            if (Symb == syMSDrop) {
+                NextToken();
+                return;
+            }
             if (Symb == syMSExecute) {
                 NextToken();
                 ExpectAndNext(syMSAs);
@@ -213,6 +236,7 @@ void TMSSQLParser::ParseQueue()
         });
         ExpectAndNext(syRParen);
     });
+    if (Symb == syMSOn) Skip(2);
 }
 
 void TMSSQLParser::ParseService()
@@ -334,9 +358,19 @@ void TMSSQLParser::ParseCreateDatabase()
             ServerOptions().MSSQLServerOptions().MSSQLDatabaseOptions().Collation = collation;
             NextToken();
         } else if (Symb == syMSWith) {
-            // CATALOG_COLLATION = ..., LEDGER = OFF, FILESTREAM ( ... )
+            // CATALOG_COLLATION = ..., LEDGER = OFF, FILESTREAM ( ... ),
+            // TRUSTWORTHY OFF, DB_CHAINING ON
             NextToken();
-            SkipOptionList();
+            ForEachListed([this] {
+                NextToken();
+                SkipOptionTail();
+            });
+        } else if (Symb == syMSAs) {
+            // AS SNAPSHOT OF source
+            NextToken();
+            ExpectWords({"SNAPSHOT"});
+            ExpectAndNext(syMSOf);
+            NextToken();
         } else if (Symb == syMSFor) {
             // FOR ATTACH | FOR ATTACH_REBUILD_LOG
             Skip(2);
@@ -374,12 +408,25 @@ void TMSSQLParser::ParseDatabaseOption()
     } else if (option == "DELAYED_DURABILITY") {
         if (!IsWord("DISABLED") && !IsWord("ALLOWED") && !IsWord("FORCED")) ParseError("Myst be: DISABLED | ALLOWED | FORCED");
         NextToken();
-    } else if (Symb == syLParen) {
-        SkipParens();
-    } else if ((IsNameToken() && Symb != syMSWith) || Symb == syInteger || Symb == syString) {
-        // A word, ON, OFF, FULL or a number; QUERY_STORE = ON ( ... ) too.
+    } else {
+        SkipOptionTail();
+    }
+}
+
+void TMSSQLParser::SkipOptionTail()
+{
+    // One word may be the whole option (SET OFFLINE, WITH TRUSTWORTHY OFF,
+    // SET NEW_BROKER), so a word that begins a statement is never taken as
+    // its value.
+    for (TLoopGuard guard(*this); Symb != syEOF && Symb != syTerminator && Symb != sySemicolon && Symb != syComma &&
+                                  Symb != syMSWith && Symb != syRParen;
+         guard.Turn()) {
+        if (Symb == syLParen) {
+            SkipParens();
+            continue;
+        }
+        if (StartsNextStatement() && !ClauseGoesOn()) return;
         NextToken();
-        if (Symb == syLParen) SkipParens();
     }
 }
 
@@ -390,17 +437,24 @@ void TMSSQLParser::ParseAlterDatabase()
     StatementKind = {TStatType::stStatement, NameCase(Symb == syString ? ValueText : TokenText), dboDatabase,
                      TDbOperation::odbAlter, {}};
     NextToken();
+    // One action, then WITH ROLLBACK ...: a SET after it is a statement of
+    // its own.
+    bool acted = false;
     for (TLoopGuard guard(*this);; guard.Turn()) {
+        if (acted && Symb != syMSWith) return;
+        const bool first = !acted;
+        acted = true;
         if (Symb == syMSSet) {
             NextToken();
-            ForEachListed([this] { ParseDatabaseOption(); });
-            if (Symb == syMSWith) {
-                // WITH ROLLBACK IMMEDIATE | AFTER n [SECONDS], WITH NO_WAIT
-                Skip(2);
-                if (IsWord("IMMEDIATE") || IsWord("AFTER")) NextToken();
-                if (Symb == syInteger) NextToken();
-                if (IsWord("SECONDS")) NextToken();
-            }
+            if (Symb == syLParen) SkipParens();
+            else ForEachListed([this] { ParseDatabaseOption(); });
+        } else if (Symb == syMSWith) {
+            // WITH ROLLBACK IMMEDIATE | AFTER n [SECONDS], WITH NO_WAIT after
+            // SET and MODIFY FILEGROUP
+            Skip(2);
+            if (IsWord("IMMEDIATE") || IsWord("AFTER")) NextToken();
+            if (Symb == syInteger) NextToken();
+            if (IsWord("SECONDS")) NextToken();
         } else if (Symb == syMSCollate) {
             NextToken();
             ServerOptions().MSSQLServerOptions().MSSQLDatabaseOptions().Collation = UpperCase(TokenText);
@@ -418,14 +472,21 @@ void TMSSQLParser::ParseAlterDatabase()
                 // MODIFY FILEGROUP name DEFAULT | READ_ONLY | NAME = new
                 Skip(3);
                 if (Symb == syEqual) Skip(2);
+            } else if (Symb == syLParen) {
+                // MODIFY ( EDITION = ..., MAXSIZE = ... )
+                SkipParens();
             } else {
-                ParseError("Must be: FILE / NAME");
+                // MODIFY BACKUP_STORAGE_REDUNDANCY = '...' and the like
+                SkipClause(true);
             }
         } else if ((Symb == syMSAdd || IsWord("REMOVE")) && PeekWord() == "FILEGROUP") {
             // ADD FILEGROUP name [CONTAINS FILESTREAM | MEMORY_OPTIMIZED_DATA],
             // REMOVE FILEGROUP name
             Skip(3);
             if (Symb == syMSContains) Skip(2);
+        } else if ((Symb == syMSAdd || IsWord("REMOVE")) && PeekWord() != "FILE" && PeekWord() != "LOG") {
+            // ADD | REMOVE SECONDARY ON SERVER s [WITH ( ... )]
+            SkipClause(true);
         } else if (Symb == syMSAdd || IsWord("REMOVE")) {
             // ADD [LOG] FILE ( ... ) [TO FILEGROUP name], REMOVE FILE name
             NextToken();
@@ -435,6 +496,8 @@ void TMSSQLParser::ParseAlterDatabase()
             else NextToken();
             if (Symb == syMSTo) Skip(3);
         } else {
+            // An action the parser does not know (FAILOVER, PERFORM_CUTOVER)
+            if (first) SkipClause(true);
             return;
         }
     }
@@ -444,14 +507,23 @@ void TMSSQLParser::ParseAlterDatabase()
 
 void TMSSQLParser::ParseDeviceOptions(bool Backup)
 {
-    // Devices: DISK | TAPE | URL = expression, or a logical name.
-    ForEachListed([&] {
-        if (Symb == syMSDisk || IsWord("TAPE") || IsWord("URL")) {
-            NextToken();
-            ExpectAndNext(syEqual);
-        }
-        ParseFactor(nullptr);
-    });
+    // Devices: DISK | TAPE | URL = expression, or a logical name; then
+    // MIRROR TO devices, as often as mirrors are written.
+    const auto devices = [this] {
+        ForEachListed([&] {
+            if (Symb == syMSDisk || IsWord("TAPE") || IsWord("URL")) {
+                NextToken();
+                ExpectAndNext(syEqual);
+            }
+            ParseFactor(nullptr);
+        });
+    };
+    devices();
+    for (TLoopGuard guard(*this); Backup && IsWord("MIRROR"); guard.Turn()) {
+        NextToken();
+        ExpectAndNext(syMSTo);
+        devices();
+    }
     if (Symb != syMSWith) return;
     NextToken();
     ForEachListed([&] {
@@ -465,15 +537,32 @@ void TMSSQLParser::ParseDeviceOptions(bool Backup)
         }
         if (!IsNameToken()) ParseError(Backup ? "Unknown BACKUP-statement" : "Unknown RESTORE statement");
         NextToken();
+        // ENCRYPTION ( ALGORITHM = AES_256, SERVER CERTIFICATE = c )
+        if (Symb == syLParen) {
+            SkipParens();
+            return;
+        }
         if (Symb != syEqual) return;
         NextToken();
         ParseFactor(nullptr);
+        // STOPAT = '...', STOPATMARK = 'lsn:...' AFTER '...'
+        if (IsWord("AFTER")) {
+            NextToken();
+            ParseFactor(nullptr);
+        }
     });
 }
 
 void TMSSQLParser::ParseBackupRestore(bool Backup)
 {
     const bool log = IsWord("LOG");
+    if (IsWord("CERTIFICATE") || IsWord("MASTER") || (IsWord("SERVICE") && PeekWord() == "MASTER")) {
+        // BACKUP CERTIFICATE c TO FILE = '...' WITH PRIVATE KEY ( ... ),
+        // BACKUP | RESTORE [SERVICE] MASTER KEY TO | FROM FILE = '...'
+        // ENCRYPTION | DECRYPTION BY PASSWORD = '...' [FORCE]
+        SkipClause(true);
+        return;
+    }
     if (Symb != syMSDatabase && !log) {
         if (Backup) ParseError("Unknown BACKUP-statement");
         // RESTORE HEADERONLY | FILELISTONLY | VERIFYONLY | LABELONLY FROM ...

@@ -153,6 +153,11 @@ void TMSSQLParser::ParseDrop()
 {
     NextToken();
     TDbObject kind = dboUnknown;
+    // DROP DATABASE SCOPED CREDENTIAL, ENCRYPTION KEY, AUDIT SPECIFICATION
+    if (Symb == syMSDatabase && ParseOtherKind(false)) {
+        StatementKind.Operation = TDbOperation::odbDrop;
+        return;
+    }
     switch (static_cast<int>(Symb)) {
     case int(syMSDatabase): kind = dboDatabase; break;
     case int(syMSProcedure):
@@ -203,8 +208,23 @@ void TMSSQLParser::ParseDrop()
                 ParseObjectName(dboTable, false);
                 name = NameObject + "." + index;
             }
+            // WITH ( ONLINE = ON, MOVE TO fg, MAXDOP = 2 )
+            if (Symb == syMSWith && PeekNonBlank() == '(') {
+                NextToken();
+                SkipParens();
+            }
         }
     });
+    // DROP TRIGGER t ON DATABASE | ON ALL SERVER
+    if (kind == dboTrigger && Symb == syMSOn) {
+        NextToken();
+        if (Symb == syMSAll) {
+            NextToken();
+            ExpectWords({"SERVER"});
+        } else {
+            ExpectAndNext(syMSDatabase);
+        }
+    }
     StatementKind = {TStatType::stStatement, name, kind, TDbOperation::odbDrop, {}};
 }
 
@@ -308,7 +328,21 @@ void TMSSQLParser::ParseCreateSchema()
     schema->SetName(name.empty() ? owner : name);
     schema->Authorization = owner.empty() ? name : owner;
     StatementKind = {TStatType::stStatement, schema->Name(), dboSchema, TDbOperation::odbCreate, {}};
+    const std::string schemaName = schema->Name();
     Register(std::move(schema));
+    // The schema's own elements belong to its statement, and what they
+    // create without a schema name is created in it: CREATE SCHEMA s
+    // AUTHORIZATION o CREATE TABLE t (...) GRANT SELECT ON t TO u.
+    struct TElements {
+        std::string& schema;
+        ~TElements() { schema.clear(); }
+    } elements{m_read->elementSchema};
+    elements.schema = schemaName;
+    for (TLoopGuard guard(*this);; guard.Turn()) {
+        const bool create = Symb == syMSCreate && (PeekWord() == "TABLE" || PeekWord() == "VIEW");
+        if (!create && Symb != syMSGrant && Symb != syMSRevoke && Symb != syMSDeny) break;
+        ParseStatement(nullptr);
+    }
 }
 
 void TMSSQLParser::ParseCreateSequence()
@@ -511,6 +545,13 @@ bool TMSSQLParser::ParsePermissions(TGntData& Grant)
             break;
         }
         NextToken();
+        // A known word that begins a longer permission (SELECT ALL USER
+        // SECURABLES, EXECUTE ANY EXTERNAL SCRIPT, DELETE HISTORY): a
+        // permission the model keeps no element for.
+        if (IsNameToken() && Symb != syMSOn && Symb != syMSTo && Symb != syMSFrom) {
+            modelled = false;
+            while (IsNameToken() && Symb != syMSOn && Symb != syMSTo && Symb != syMSFrom) NextToken();
+        }
         if (Symb == syLParen) {
             NextToken();
             for (TLoopGuard columns(*this);; columns.Turn()) {
@@ -540,8 +581,19 @@ bool TMSSQLParser::ParseGrantObject(TGntData& Grant)
         ExpectAndNext(syMSDoubleColon);
     }
     ParseObjectName(dboTable, false);
+    // Inside CREATE SCHEMA a name without schema is the new schema's.
+    if (NameOwner.empty() && !m_read->elementSchema.empty()) NameOwner = m_read->elementSchema;
     Grant.ObjectName = NameObject;
     Grant.SetSchema(NameOwner);
+    // ON t ( c1, c2 ): the columns after the object.
+    if (Symb == syLParen) {
+        NextToken();
+        ForEachListed([&] {
+            Grant.Columns.Add(NameCase(TokenText));
+            NextToken();
+        });
+        ExpectAndNext(syRParen);
+    }
     if (FindObject(dboTable, NameOwner, NameObject) != nullptr) Grant.ObjectKind = dboTable;
     else if (FindObject(dboView, NameOwner, NameObject) != nullptr) Grant.ObjectKind = dboView;
     else if (FindObject(dboProcedure, NameOwner, NameObject) != nullptr) Grant.ObjectKind = dboProcedure;
@@ -619,7 +671,8 @@ void TMSSQLParser::ParseSet(TDbObj* Context)
             const bool compound = ServerOptions().MSSQLServerOptions().SQLServerVersion >=
                                       TMSSQLServerVersionType::st_MSSQL2008 &&
                                   (Symb == syMSAddAssign || Symb == syMSSubAssign || Symb == syMSStarEqual ||
-                                   Symb == syMSDivAssign || Symb == syMSModAssign);
+                                   Symb == syMSDivAssign || Symb == syMSModAssign || Symb == syMSAndAssign ||
+                                   Symb == syMSOrAssign || Symb == syMSXorAssign);
             if (Symb == syEqual || compound) {
                 NextToken();
                 if (Symb == syMSCursor) ParseCursorDefinition(Context);
@@ -671,7 +724,17 @@ void TMSSQLParser::ParseExec(TDbObj* Context)
             ExpectAndNext(syEqual);
             ParseExpression(Context);
             if (Symb == syMSWith) {
-                Skip(2);
+                // WITH NO REVERT | WITH COOKIE INTO @cookie
+                NextToken();
+                if (IsWord("COOKIE")) {
+                    NextToken();
+                    ExpectAndNext(syMSInto);
+                    NextToken();
+                } else {
+                    ExpectWords({"NO"});
+                    if (!IsWord("REVERT")) ExpectWord("REVERT");
+                    NextToken();
+                }
             }
         }
         return;
@@ -684,7 +747,17 @@ void TMSSQLParser::ParseExec(TDbObj* Context)
         ParseProcedureCall(Context, true);
         return;
     }
-    ParseExpression(Context);
+    if (Symb == syLParen) {
+        // ( 'text' + ... [, argument [OUTPUT]] ... ): pass-through arguments
+        NextToken();
+        ForEachListed([&] {
+            ParseExpression(Context);
+            if (IsWord("OUT") || IsWord("OUTPUT")) NextToken();
+        });
+        ExpectAndNext(syRParen);
+    } else {
+        ParseExpression(Context);
+    }
     // EXEC ('...') [AS LOGIN | USER = 'name'] [AT server | AT DATA_SOURCE name]
     if (Symb == syMSAs && (PeekWord() == "USER" || PeekWord() == "LOGIN")) {
         Skip(2);
@@ -752,8 +825,7 @@ void TMSSQLParser::ParseExecArgs(TDbObj* Context)
     if (Symb == sySemicolon && IsDigitChar(PeekNonBlank())) {
         Skip(2);
     }
-    if (!StartsExpression() && Symb != syMSDefault) return;
-    ForEachListed([&] {
+    if (StartsExpression() || Symb == syMSDefault) ForEachListed([&] {
         if (Symb == syIdent && !TokenText.empty() && TokenText.front() == '@' && PeekNonBlank() == '=') {
             Skip(2);
         }
@@ -763,14 +835,16 @@ void TMSSQLParser::ParseExecArgs(TDbObj* Context)
     });
     if (Symb == syMSWith) {
         NextToken();
-        if (IsWord("RECOMPILE")) {
-            NextToken();
-        } else {
-            // WITH RESULT SETS ( ... ) | NONE | UNDEFINED
-            Skip(2);
-            if (Symb == syLParen) SkipParens();
-            else NextToken();
-        }
+        ForEachListed([&] {
+            if (IsWord("RECOMPILE")) {
+                NextToken();
+            } else {
+                // WITH RESULT SETS ( ... ) | NONE | UNDEFINED
+                ExpectWords({"RESULT", "SETS"});
+                if (Symb == syLParen) SkipParens();
+                else NextToken();
+            }
+        });
     }
 }
 
@@ -919,9 +993,11 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
     if (first == syIdent) {
         if (IsWord("REVERT")) {
             NextToken();
-            if (Symb == syMSWith) {
+            // REVERT WITH COOKIE = @c; a WITH of anything else begins the
+            // next statement.
+            if (Symb == syMSWith && PeekWord() == "COOKIE") {
                 NextToken();
-                if (!IsWord("COOKIE")) ExpectWord("GOOKIE");
+                if (!IsWord("COOKIE")) ExpectWord("COOKIE");
                 NextToken();
                 ExpectAndNext(syEqual);
                 ParseExpression(Context);
@@ -998,9 +1074,11 @@ void TMSSQLParser::ParseSimpleStatement(TDbObj* Context)
         if (IsNameToken()) NextToken();
         if (Symb == syLParen) SkipParens();
         if (Symb == syMSWith) {
+            // NO_INFOMSGS, TABLERESULTS, MAXDOP = 8
             NextToken();
             ForEachListed([&] {
                 NextToken();
+                if (Symb == syEqual) Skip(2);
             });
         }
         break;
@@ -1065,8 +1143,13 @@ void TMSSQLParser::ParseMessageStatement(TSymb First, TDbObj* Context)
         ParseExpressionList(Context);
         ExpectAndNext(syRParen);
     } else {
+        // RAISERROR 50001 'text' [, argument ...], the form of old servers
         ParseExpression(Context);
         if (Symb == syString || Symb == syIdent) ParseExpression(Context);
+        while (Symb == syComma) {
+            NextToken();
+            ParseExpression(Context);
+        }
     }
     if (Symb == syMSWith) {
         NextToken();

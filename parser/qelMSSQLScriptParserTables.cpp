@@ -87,7 +87,10 @@ void TMSSQLParser::ParseCreateTable(TTblData* Context, bool Scratch)
     // keep their constraints to themselves.
     const bool script = Context == nullptr && !temporary && !Scratch;
     if (Context == nullptr) StatementKind = {TStatType::stStatement, table->Name(), dboTable, TDbOperation::odbCreate, {}};
-    ParseTableElements(*table, script);
+    // A graph table may have no columns of its own (CREATE TABLE e AS
+    // EDGE), a FileTable never has (AS FILETABLE WITH ( ... )).
+    if (Symb == syMSAs && (PeekWord() == "NODE" || PeekWord() == "EDGE" || PeekWord() == "FILETABLE")) Skip(2);
+    else ParseTableElements(*table, script);
     std::string fileGroup;
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (IsWord("LOCK")) {
@@ -116,7 +119,10 @@ void TMSSQLParser::ParseTableElements(TTblData& Table, bool Register)
 {
     ExpectAndNext(syLParen);
     for (TLoopGuard guard(*this);; guard.Turn()) {
-        if (Symb == syIdent && !(IsWord("PERIOD") && PeekWord() == "FOR")) {
+        if (IsWord("CONNECTION") && PeekNonBlank() == '(') {
+            // The edge constraint of a graph table left unnamed.
+            SkipEdgeConnection();
+        } else if (Symb == syIdent && !(IsWord("PERIOD") && PeekWord() == "FOR")) {
             ParseColumn(Table, Register);
         } else if (Symb == syMSConstraint) {
             ParseNamedConstraint(Register, nullptr, false, false, nullptr, &Table);
@@ -160,8 +166,10 @@ void TMSSQLParser::ParseInlineIndex(TTblData& Table, bool Register, TFldData* Fi
     // index of a memory-optimized table states its bucket count.
     const bool columnstore = IsWord("COLUMNSTORE");
     if (IsWord("HASH") || columnstore) NextToken();
-    if (Field != nullptr) index->Fields.Add(Field->Name(), KeyColumn(Objs(), index.get(), Field->Name(), 0));
-    else if (Symb == syLParen || !columnstore) ParseColumnList(index->Fields, index.get());
+    // A column's own index names its columns too when it has a list of
+    // them: d datetime2 INDEX ix HASH (id) WITH (BUCKET_COUNT = 1024).
+    if (Symb == syLParen || (Field == nullptr && !columnstore)) ParseColumnList(index->Fields, index.get());
+    else if (Field != nullptr) index->Fields.Add(Field->Name(), KeyColumn(Objs(), index.get(), Field->Name(), 0));
     ParseIncludeAndFilter(*index);
     if (Symb == syMSWith) ParseIndexOptions(index->Options);
     if (Symb == syMSOn || IsWord("FILESTREAM_ON")) ParseFileGroup(index->FileGroup);
@@ -210,7 +218,12 @@ void TMSSQLParser::ParseColumnType(TFldData& Field, bool Register, bool AllowCom
         ParseColumnOptions(Field, Register);
         return;
     }
+    // NATIONAL CHAR[ACTER] [VARYING], NATIONAL TEXT: the N types.
+    const bool national = IsAnyWord("NATIONAL") && (PeekWord() == "CHAR" || PeekWord() == "CHARACTER" ||
+                                                    PeekWord() == "TEXT");
+    if (national) NextToken();
     int code = DataTypeCode();
+    if (national) code = code == dtChar ? dtNChar : 52;
     Field.DomainName.clear();
     Field.DomainSchema.clear();
     if (code == 0) {
@@ -410,17 +423,27 @@ void TMSSQLParser::ParseNamedConstraint(bool Register, std::unique_ptr<TCtrData>
     Ctr->SetName(NameCase(TokenText));
     NextToken();
     if (IsWord("CONNECTION")) {
-        // The edge constraint of a graph table: CONNECTION (a TO b, ...)
-        // [ON DELETE CASCADE | NO ACTION]; the model keeps no such kind.
-        NextToken();
-        SkipParens();
-        if (Symb == syMSOn && PeekWord() == "DELETE") {
-            Skip(2);
-            ParseFKAction();
-        }
+        SkipEdgeConnection();
         return;
     }
+    // CONSTRAINT name [NOT] NULL PRIMARY KEY | UNIQUE
+    const std::string next = PeekWord();
+    const std::string key = Symb == syMSNull ? next : Symb == syMSNot && next == "NULL" ? PeekWords(2) : std::string();
+    if (Field != nullptr && (key == "PRIMARY" || key == "UNIQUE" || key == "NULL PRIMARY" || key == "NULL UNIQUE")) {
+        Field->Nullable = Symb == syMSNull;
+        Skip(Symb == syMSNull ? 1 : 2);
+    }
     ParseConstraint(Register, std::move(Ctr), Table, Field);
+}
+
+void TMSSQLParser::SkipEdgeConnection()
+{
+    NextToken();
+    SkipParens();
+    if (Symb == syMSOn && PeekWord() == "DELETE") {
+        Skip(2);
+        ParseFKAction();
+    }
 }
 
 void TMSSQLParser::ParseConstraint(bool Register, std::unique_ptr<TCtrData> Ctr, TTblData* Table, TFldData* Field)
@@ -606,6 +629,8 @@ void TMSSQLParser::ParseIndexOptions(TIndexOptions& Options)
             if (flag != nullptr) *flag = Symb == syMSOn;
             NextToken();
             if (Symb == syLParen) SkipParens();
+            // MAX_DURATION = 10 MINUTES, COMPRESSION_DELAY = 10 MINUTES
+            if (IsWord("MINUTES") || IsWord("MINUTE")) NextToken();
             if (Symb == syMSOn && other) {
                 // DATA_COMPRESSION = PAGE ON PARTITIONS (1 TO 4)
                 Skip(2);

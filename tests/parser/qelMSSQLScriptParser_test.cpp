@@ -126,14 +126,14 @@ const TSplitCase kSplitCases[] = {
      {}},
     {"ErrorsKeepTheRestOfTheBatch",
      "ORDER BY x\nGO\nSELECT 1 ! 2\nGO\nGRANT SELECT ON t TO a, b\nGO\nALTER TABLE t DROP COLUMN a, b\nGO\n"
-     "PRINT 1\nGO 1001\nCREATE TABLE [broken (a int)\nGO\nPRINT 2",
+     "PRINT 1\nGO 2147483648\nCREATE TABLE [broken (a int)\nGO\nPRINT 2",
      {"stStatement||dboUnknown|odbUnknown||ORDER BY x", "stStatement||dboUnknown|odbUnknown||SELECT 1 ! 2",
       "stStatement|T|dboGrant|odbCreate||GRANT SELECT ON t TO a, b",
       "stStatement||dboUnknown|odbUnknown||ALTER TABLE t DROP COLUMN a, b",
       "stStatement||dboUnknown|odbUnknown||PRINT 1",
       "stStatement||dboUnknown|odbUnknown||CREATE TABLE [broken (a int)\r\nGO\r\nPRINT 2"},
      {"Unknown statement: ORDER @1:6", "Invalid char in source text: \"!\". @3:10",
-      "Invalid count after GO: 1001 @10:1", "Unterminated bracket Identifier @11:14"}},
+      "Invalid count after GO: 2147483648 @10:1", "Unterminated bracket Identifier @11:14"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, MSSQLSplit, ::testing::ValuesIn(kSplitCases),

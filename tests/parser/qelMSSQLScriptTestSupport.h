@@ -9,6 +9,7 @@
 #include "qelStatementText.h"
 
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,18 @@ struct TRun : TParseRun<qel::TMSSQLParser> {
         if (Obj != nullptr)
             for (const auto& use : Obj->Uses)
                 out.push_back(use.Name + (use.Object->FieldName.empty() ? "" : "." + use.Object->FieldName));
+        return out;
+    }
+    // "T DBO.T1", "V DBO.V", "I IX1", "D DBO.TT", "P DBO.P", "R DBO.TR": every
+    // table, view, index, type, routine and trigger filed, by kind and key.
+    std::vector<std::string> Filed() const
+    {
+        std::vector<std::string> out;
+        const std::pair<const char*, const qel::TObjIndex*> kinds[] = {
+            {"T", &objs.Tables},  {"V", &objs.Views},      {"I", &objs.Indexes},
+            {"D", &objs.Domains}, {"P", &objs.Procedures}, {"R", &objs.Triggers}};
+        for (const auto& [kind, index] : kinds)
+            for (int i = 0; i < index->Count(); ++i) out.push_back(std::string(kind) + " " + index->Keys(i));
         return out;
     }
     std::vector<std::string> Statements;

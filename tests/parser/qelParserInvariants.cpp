@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <set>
@@ -311,11 +312,14 @@ private:
         End = p;
         while (p < m_s.size() && IsLineBlank(m_s[p], true)) ++p;
         if (!lineEnds(p)) return false;
-        // A count that is no number from 1 to 1000 is reported; the batch
+        // A count that is no positive 32-bit number is reported; the batch
         // then runs once.
         Count = 1;
-        if (!count.empty() && count.size() <= 4 && std::stoi(count) >= 1 && std::stoi(count) <= 1000)
-            Count = std::stoi(count);
+        const std::size_t first = count.find_first_not_of('0');
+        if (first != std::string::npos && count.size() - first <= 10) {
+            const long long value = std::stoll(count);
+            if (value <= 2147483647) Count = static_cast<int>(value);
+        }
         return true;
     }
 
@@ -383,7 +387,8 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
     // The statements of the MS SQL batch being read, and the copies of them
     // a "GO n" still owes.
     std::vector<std::string> batch;
-    std::vector<std::string> owed;
+    // (A deque: a count may owe a hundred thousand copies, taken from the front.)
+    std::deque<std::string> owed;
     const auto readGap = [&](std::size_t To) {
         To = std::min(To, swallowedFrom);
         if (lastEnd >= To) return;
@@ -400,7 +405,7 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
         const std::string label = "statement " + std::to_string(n + 1) + " " + Excerpt(sql);
         if (!owed.empty()) {
             if (sql != owed.front()) Faults.push_back(label + " is not the copy GO owes: " + Excerpt(owed.front()));
-            owed.erase(owed.begin());
+            owed.pop_front();
             continue;
         }
         const std::size_t anchor =
@@ -425,7 +430,10 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             int goCount = 0;
             TGapReader probeReader(Source, true, &Reported.InvalidChars);
             probeReader.Read(lastEnd, Source.size(), goCount);
-            if (goCount > 1 && sql == batch.front()) {
+            // (Copies past a hundred thousand statements are refused and
+            // reported.)
+            if (goCount > 1 && sql == batch.front() &&
+                (static_cast<long long>(goCount) - 1) * static_cast<long long>(batch.size()) <= 100000) {
                 for (int round = 1; round < goCount; ++round) owed.insert(owed.end(), batch.begin(), batch.end());
                 owed.erase(owed.begin());
                 batch.clear();
