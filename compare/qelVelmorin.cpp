@@ -389,6 +389,14 @@ void TVelmorin::AlignCharSets()
 {
     m_charSetsAligned = false;
     m_charSetsChanged.clear();
+    // A side attached without a character set (NONE, as isql attaches) is
+    // read through its database's own set, which its options took at
+    // connect: text of every column then arrives in that one set.
+    for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
+        if (c == nullptr || c->DatabaseType() != TDatabaseType::dbInterBase || !c->GetConnected()) continue;
+        const std::string own = c->IBServerOptions().DBCharSet();
+        if (!own.empty() && own != "NONE" && UpperCase(c->ClientCharSet()) == "NONE") c->ChangeCharSet(own);
+    }
     if (m_connectionTarget == nullptr) return;
     const std::string csM = UpperCase(m_connectionMaster->ClientCharSet());
     const std::string csT = UpperCase(m_connectionTarget->ClientCharSet());

@@ -26,10 +26,6 @@ TIBProtocol ClientProtocol(TQELProtocol p)
     return TIBProtocol::Local;
 }
 
-// A database whose options never settle would reconnect forever; two
-// alignments are all a consistent server can need.
-constexpr int MaxConnectAttempts = 3;
-
 } // namespace
 
 TQELIBXDatabase::TQELIBXDatabase(TQELCustomConnection* Connection)
@@ -114,18 +110,22 @@ void TQELIBXDatabase::SetConnected(bool Value)
         m_database->Close();
         return;
     }
+    // One attachment, as isql makes: a second one would fire the database's
+    // ON CONNECT and ON DISCONNECT triggers again. Without a character set
+    // in the options it is made with none (NONE), as isql's without SET
+    // NAMES; the options then take the database's own set and dialect, so
+    // that the next attachment and the scripts written for it use them. The
+    // dialect is the client's for each statement: no attachment is needed
+    // to change it.
     TIBEngineOptions& ib = Connection()->IBServerOptions();
-    for (m_attempts = 1;; ++m_attempts) {
-        ConnectOnce();
-        const std::string charSet = GetDatabaseCharSet();
-        const int dialect = ib.IBDatabaseOptions().DBSQLDialect;
-        if ((charSet == ib.DBCharSet() && dialect == ib.SQLDialect) || m_attempts >= MaxConnectAttempts) return;
-        // The options follow the database, and the connection is made again
-        // with its own character set and dialect.
-        ib.SetDBCharSet(charSet);
+    m_attempts = 1;
+    ConnectOnce();
+    const std::string charSet = GetDatabaseCharSet();
+    const int dialect = ib.IBDatabaseOptions().DBSQLDialect;
+    if (ib.DBCharSet().empty() && !charSet.empty()) ib.SetDBCharSet(charSet);
+    if (dialect >= 1 && dialect <= 3 && dialect != ib.SQLDialect) {
         ib.SQLDialect = static_cast<TIBSQLDialectType>(dialect);
-        if (m_transaction->InTransaction()) m_transaction->Rollback();
-        m_database->Close();
+        m_database->SetSQLDialect(dialect);
     }
 }
 

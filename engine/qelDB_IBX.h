@@ -3,10 +3,11 @@
 //
 // TQELIBXDatabase owns a client database, a transaction ("concurrency",
 // "nowait"), a database-information object and a server-properties object.
-// On connect it fills the connection's TIBDatabaseOptions from the server and
-// aligns the connection's character set and dialect options with the
-// database, reconnecting until they agree. Client-layer errors are raised to
-// the connection, which reports them.
+// On connect it attaches once (with the options' character set, or none as
+// isql does), fills the connection's TIBDatabaseOptions from the server and
+// aligns the connection's character set (when none was given) and dialect
+// options with the database. Client-layer errors are raised to the
+// connection, which reports them.
 #pragma once
 
 #include "qelDBEngine.h"
@@ -45,8 +46,8 @@ public:
     TIBDatabase& ClientDatabase() { return *m_database; }
     TIBTransaction& Transaction() { return *m_transaction; }
 
-    // How many attaches the last connect needed (1, or 2 after the options
-    // were aligned with the database).
+    // How many attaches the last connect made: 1, whatever the options were,
+    // so that the database's ON CONNECT triggers fire once.
     int ConnectAttempts() const { return m_attempts; }
 
 private:

@@ -120,34 +120,41 @@ void TIBSQLExec::Disconnect()
 
 void TIBSQLExec::ParseConnectString(const std::string& Text)
 {
+    // CONNECT [DATABASE] name [USER u] [PASSWORD p] [ROLE r] [CACHE n], each
+    // value quoted or a plain word, as isql reads it. A quoted value without
+    // such a word before it takes the next place of user, password, role.
+    const std::vector<TStatementWord> w = StatementWords(Text);
+    auto is = [&](size_t k, const char* word) { return k < w.size() && !w[k].Quoted && SameText(w[k].Text, word); };
+    size_t i = 0;
+    if (is(i, "CONNECT")) ++i;
+    if (is(i, "DATABASE")) ++i;
     TConnectionOptions named;
-    std::string s = Text;
-    const std::string upper = UpperCase(s);
-    const size_t kw = upper.find("CONNECT '");
-    if (kw != std::string::npos) s.erase(kw, 9);
-    // The name runs to the next quote (the opening one went with CONNECT).
-    const size_t end = s.find('\'');
-    named.DatabaseName = s.substr(0, end);
-    size_t pos = end == std::string::npos ? s.size() : end + 1;
-    // Then the quoted values, each named by the word before it (USER,
-    // PASSWORD, ROLE); one without such a word takes the next place of
-    // user, password, role. Read by position alone, a text with a password
-    // and no user logged in with the password for the user name.
+    if (i < w.size()) named.DatabaseName = w[i++].Text;
     std::string* fields[] = {&named.UserName, &named.Password, &named.RoleName};
-    const std::string_view names[] = {"USER", "PASSWORD", "ROLE"};
+    const char* const names[] = {"USER", "PASSWORD", "ROLE"};
     std::size_t place = 0;
-    for (std::string v;;) {
-        const std::size_t before = pos;
-        if (!NextQuotedValue(s, pos, v)) break;
-        const std::string gap = s.substr(before, s.find('\'', before) - before);
-        // A word inside a comment names nothing: such a value goes by place.
-        const bool comment = gap.find("--") != std::string::npos || gap.find("/*") != std::string::npos;
-        const std::vector<TStatementWord> words = StatementWords(gap);
-        const std::string word = words.empty() || comment ? std::string() : UpperCase(words.back().Text);
-        const auto label = std::find(std::begin(names), std::end(names), word);
-        const std::size_t at = label != std::end(names) ? static_cast<std::size_t>(label - std::begin(names)) : place;
-        if (at >= std::size(fields)) break;
-        *fields[at] = v;
+    while (i < w.size()) {
+        if (is(i, "CACHE")) {
+            i += 2;
+            continue;
+        }
+        std::size_t at = std::size(fields);
+        for (std::size_t k = 0; k < std::size(names); ++k)
+            if (is(i, names[k])) at = k;
+        if (at < std::size(fields)) {
+            if (is(++i, "=")) ++i;
+        } else if (w[i].Quoted) {
+            at = place;
+        } else {
+            ++i;
+            continue;
+        }
+        if (at >= std::size(fields) || i >= w.size()) break;
+        // A user or role name in double quotes keeps them: the server then
+        // takes its case as written, as isql's login does.
+        const bool name = at != 1 && w[i].Quote == '"';
+        *fields[at] = name ? QuoteDelimited(w[i].Text, '"', '"') : w[i].Text;
+        ++i;
         place = at + 1;
     }
     UseConnectTarget(ConnectionOptions(), named);

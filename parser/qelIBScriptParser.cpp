@@ -665,24 +665,53 @@ void TIbParser::ParseSetTerm()
 void TIbParser::ParseConnect(bool Create)
 {
     SetKind(Create ? stCreateDb : stConnect, {}, dboUnknown, odbSet);
-    Expect(syString);
+    // isql reads its CONNECT itself: a value is in single or double quotes
+    // or, without them, runs to the next blank (an alias, a user name as a
+    // plain word). The server reads CREATE DATABASE, and wants quotes.
+    const auto value = [&]() {
+        if (Symb == syString) return ValueText;
+        if (QuoteChar == '"' && !Create) return TokenText;
+        const bool plain = !Create && QuoteChar == '\0' && Symb != syTerminator && Symb != syEOF;
+        if (!plain) {
+            Expect(syString);
+            return ValueText;
+        }
+        const std::int64_t start = TokenStart;
+        std::int64_t end = NextPos - 1;
+        // The tokens that touch make up the value; the one after it is left
+        // current, so the caller must not step over it.
+        for (;;) {
+            const TParseContext here(this);
+            NextToken();
+            if (Symb == syTerminator || Symb == syEOF || TokenStart != end) {
+                here.Restore();
+                break;
+            }
+            end = NextPos - 1;
+        }
+        return GetText(start, end - start);
+    };
+    const std::string name = value();
     TConnectionOptions& co = ConnectionOptions();
     TIBServerOptions& ib = IBOptions();
-    co.DatabaseName = ValueText;
+    co.DatabaseName = name;
     // What this statement names alone: the parser's options keep a login
     // the statement leaves out, the statement's runner does not.
     TConnectionOptions named;
-    named.DatabaseName = ValueText;
-    StatementKind.ObjName = ValueText;
-    DoLogNextLine("Database connect: " + ValueText);
+    named.DatabaseName = name;
+    StatementKind.ObjName = name;
+    DoLogNextLine("Database connect: " + name);
     // A database created without a default character set has NONE; the
     // default of one connected to is not known from the script.
     ib.SetDefaultCharSet(Create ? "NONE" : "");
     NextToken();
-    const auto stringValue = [&](std::string& Field) {
+    // A user or role name in double quotes keeps them, so that the server
+    // takes its case as written, as isql's login does.
+    const auto stringValue = [&](std::string& Field, bool Name) {
         NextToken();
-        Expect(syString);
-        Field = ValueText;
+        const bool delimited = QuoteChar == '"';
+        Field = value();
+        if (delimited && Name) Field = QuoteDelimited(Field, '"', '"');
         NextToken();
     };
     for (;;) {
@@ -707,14 +736,18 @@ void TIbParser::ParseConnect(bool Create)
             NextToken();
             Expect(syIdent);
             NextToken();
+        } else if (!Create && Is(syIBCache, "CACHE")) {
+            NextToken();
+            Expect(syInteger);
+            NextToken();
         } else if (Is(syIBUser, "USER")) {
-            stringValue(co.UserName);
+            stringValue(co.UserName, true);
             named.UserName = co.UserName;
         } else if (Is(syIBPassword, "PASSWORD")) {
-            stringValue(co.Password);
+            stringValue(co.Password, false);
             named.Password = co.Password;
         } else if (Is(syIBRole, "ROLE")) {
-            stringValue(co.RoleName);
+            stringValue(co.RoleName, true);
             named.RoleName = co.RoleName;
         } else {
             break;

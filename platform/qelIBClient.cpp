@@ -124,17 +124,19 @@ isc_db_handle* RequireHandle(TDatabaseState* Db, std::string_view What)
 
 std::string DatabaseInfoItem(isc_db_handle* Handle, char Item)
 {
+    // The buffer's length goes to the library as a short.
+    constexpr size_t MaxBuffer = 32767;
     std::vector<char> buffer(1024);
     for (;;) {
         TStatus st;
         isc_database_info(&st, Handle, 1, &Item, static_cast<short>(buffer.size()), buffer.data());
         st.Check();
-        if (buffer[0] == isc_info_truncated && buffer.size() < 32768) {
-            buffer.resize(buffer.size() * 4);
+        if (buffer[0] == isc_info_truncated && buffer.size() < MaxBuffer) {
+            buffer.resize(std::min(buffer.size() * 4, MaxBuffer));
             continue;
         }
         if (buffer[0] != Item) return {};
-        const auto len = static_cast<size_t>(isc_vax_integer(buffer.data() + 1, 2));
+        const auto len = static_cast<size_t>(InfoNumber(buffer.data() + 1, 2));
         return std::string(buffer.data() + 3, std::min(len, buffer.size() - 3));
     }
 }
@@ -614,11 +616,12 @@ void TIBServerProperties::FetchVersionInfo()
     TIBVersionInfo info;
     for (size_t pos = 0; pos < buffer.size() && buffer[pos] != isc_info_end;) {
         const char item = buffer[pos++];
-        if (item == isc_info_svc_version) {
-            info.ServiceVersion = static_cast<int>(isc_vax_integer(&buffer[pos], 4));
+        if (item == isc_info_svc_version && buffer.size() - pos >= 4) {
+            info.ServiceVersion = static_cast<int>(InfoNumber(&buffer[pos], 4));
             pos += 4;
-        } else if (item == isc_info_svc_server_version || item == isc_info_svc_implementation) {
-            const size_t len = static_cast<unsigned short>(isc_vax_integer(&buffer[pos], 2));
+        } else if ((item == isc_info_svc_server_version || item == isc_info_svc_implementation) &&
+                   buffer.size() - pos >= 2) {
+            const auto len = static_cast<size_t>(InfoNumber(&buffer[pos], 2));
             pos += 2;
             std::string text(&buffer[pos], std::min(len, buffer.size() - pos));
             pos += len;

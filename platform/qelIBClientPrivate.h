@@ -9,6 +9,8 @@
 
 #include <ibase.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,21 @@ struct TStatus {
         if (Failed()) RaiseStatus(Vector);
     }
 };
+
+// A number of an information buffer: Length bytes, least significant
+// first, unsigned. The library's isc_vax_integer takes the top byte as a
+// sign, so a length of 32768 bytes or more would come out negative.
+inline std::uint64_t InfoNumber(const char* P, std::size_t Length)
+{
+    std::uint64_t n = 0;
+    for (std::size_t i = Length; i-- > 0;) n = n << 8 | static_cast<unsigned char>(P[i]);
+    return n;
+}
+
+// The byte length a column or parameter description gives: a short in the
+// structure, an unsigned count up to 65535 in fact (a literal of 65,533
+// bytes is described with a length the short reads as -3).
+inline std::size_t VarLength(const XSQLVAR& Var) { return static_cast<unsigned short>(Var.sqllen); }
 
 struct TDatabaseState;
 struct TTransactionState;

@@ -26,6 +26,8 @@ constexpr int CharsetUtf8 = 4;
 
 // The longest text a parameter can carry (its length is a short).
 constexpr size_t MaxTextParam = 32767;
+// The longest column the client library copies as it is described.
+constexpr int MaxShortLength = 32767;
 // isc_put_segment takes at most this many bytes at a time.
 constexpr size_t MaxSegment = 65535;
 
@@ -195,6 +197,7 @@ struct TStatementState final : TDatabaseLink, TTransactionUser {
     TParams Params;
     std::vector<std::uint64_t> OutBuffer;
     std::vector<short> OutIndicators;
+    std::vector<char> OutAsBlob; // per column: a long text fetched as a text BLOB
     std::vector<TInputSlot> InSlots;
     std::string BlobScratch;
 
@@ -343,8 +346,8 @@ void TStatementState::Prepare()
     st.Check();
     Type = TIBStatementType::stUnknown;
     if (info[0] == isc_info_sql_stmt_type) {
-        const auto len2 = static_cast<short>(isc_vax_integer(info + 1, 2));
-        const auto code = isc_vax_integer(info + 3, len2);
+        const size_t len2 = std::min<size_t>(InfoNumber(info + 1, 2), 4);
+        const auto code = static_cast<int>(InfoNumber(info + 3, len2));
         if (code >= 1 && code <= static_cast<int>(TIBStatementType::stSavePoint)) Type = static_cast<TIBStatementType>(code);
     }
     Describe();
@@ -362,13 +365,14 @@ void TStatementState::Describe()
         c.Nullable = (v.sqltype & 1) != 0;
         c.SubType = v.sqlsubtype;
         c.Scale = v.sqlscale;
-        c.Length = v.sqllen;
+        c.Length = static_cast<int>(VarLength(v));
         c.FieldType = MapFieldType(c.SQLType, c.SubType, c.Scale);
         return c;
     };
 
     FieldInfo.clear();
     Fields.Clear();
+    OutAsBlob.clear();
     const int columns = Out.Count();
     std::vector<size_t> offsets;
     size_t total = 0;
@@ -386,7 +390,9 @@ void TStatementState::Describe()
         }
         Fields.Add(std::make_unique<TField>(c.Name, c.FieldType, size, precision, scale));
         offsets.push_back(total);
-        total += (BufferSize(c.SQLType, c.Length) + 7) / 8 * 8;
+        const bool asBlob = (c.SQLType == SQL_TEXT || c.SQLType == SQL_VARYING) && c.Length > MaxShortLength;
+        OutAsBlob.push_back(asBlob ? 1 : 0);
+        total += ((asBlob ? sizeof(ISC_QUAD) : BufferSize(c.SQLType, c.Length)) + 7) / 8 * 8;
         FieldInfo.push_back(std::move(c));
     }
     OutBuffer.assign(std::max<size_t>(total / 8, 1), 0);
@@ -396,6 +402,17 @@ void TStatementState::Describe()
         XSQLVAR& v = Out.Var(i);
         v.sqldata = base + offsets[static_cast<size_t>(i)];
         v.sqlind = &OutIndicators[static_cast<size_t>(i)];
+        if (OutAsBlob[static_cast<size_t>(i)] != 0) {
+            // The client library copies a text of 32,768 bytes or more (a
+            // long literal) with its length taken as negative, and writes
+            // far outside the buffer: the server hands such a column over
+            // as a text BLOB of its character set instead.
+            const auto charset = static_cast<ISC_SHORT>(v.sqlsubtype & 0xFF);
+            v.sqltype = static_cast<ISC_SHORT>(SQL_BLOB | (v.sqltype & 1));
+            v.sqlsubtype = 1;
+            v.sqlscale = charset;
+            v.sqllen = sizeof(ISC_QUAD);
+        }
     }
 
     ParamInfo.clear();
@@ -556,15 +573,15 @@ void TStatementState::DecodeRow(TTransactionState* Tr)
             break;
         }
         case SQL_TEXT: {
-            const std::string_view text(data, static_cast<size_t>(v.sqllen));
+            const std::string_view text(data, VarLength(v));
             if ((v.sqlsubtype & 0xFF) == CharsetOctets) value.SetBytes(text);
-            else value.SetString(CutFixedChar(text, v.sqlsubtype & 0xFF, v.sqllen));
+            else value.SetString(CutFixedChar(text, v.sqlsubtype & 0xFF, static_cast<int>(VarLength(v))));
             break;
         }
         case SQL_VARYING: {
             std::uint16_t len;
             std::memcpy(&len, data, sizeof len);
-            const std::string_view text(data + 2, std::min<size_t>(len, static_cast<size_t>(v.sqllen)));
+            const std::string_view text(data + 2, std::min<size_t>(len, VarLength(v)));
             if ((v.sqlsubtype & 0xFF) == CharsetOctets) value.SetBytes(text);
             else value.SetString(text);
             break;
@@ -575,7 +592,11 @@ void TStatementState::DecodeRow(TTransactionState* Tr)
             size_t size = 0;
             ReadBlob(id, Tr, size);
             const std::string_view bytes(BlobScratch.data(), size);
-            if (v.sqlsubtype == 1) value.SetString(bytes);
+            const TIBColumnInfo& c = FieldInfo[static_cast<size_t>(i)];
+            if (OutAsBlob[static_cast<size_t>(i)] != 0 && (c.SubType & 0xFF) == CharsetOctets) value.SetBytes(bytes);
+            else if (OutAsBlob[static_cast<size_t>(i)] != 0 && c.SQLType == SQL_TEXT)
+                value.SetString(CutFixedChar(bytes, c.SubType & 0xFF, c.Length));
+            else if (v.sqlsubtype == 1) value.SetString(bytes);
             else value.SetBytes(bytes);
             break;
         }
@@ -782,14 +803,15 @@ TIBRowCounts TStatementState::Counts()
     isc_dsql_sql_info(&st, &Handle, 1, &item, sizeof buffer, buffer);
     st.Check();
     if (buffer[0] != isc_info_sql_records) return counts;
-    const auto total = static_cast<size_t>(isc_vax_integer(buffer + 1, 2));
+    const auto total = static_cast<size_t>(InfoNumber(buffer + 1, 2));
     const char* p = buffer + 3;
     const char* end = buffer + std::min(sizeof buffer, total + 3);
     while (p + 3 <= end && *p != isc_info_end) {
         const char code = *p++;
-        const auto len = static_cast<short>(isc_vax_integer(p, 2));
+        const auto len = static_cast<size_t>(InfoNumber(p, 2));
         p += 2;
-        const std::int64_t n = isc_portable_integer(reinterpret_cast<const ISC_UCHAR*>(p), len);
+        if (len > 8 || len > static_cast<size_t>(end - p)) break;
+        const auto n = static_cast<std::int64_t>(InfoNumber(p, len));
         p += len;
         switch (code) {
         case isc_info_req_select_count: counts.Selected = n; break;

@@ -46,21 +46,29 @@ bool NextQuotedValue(std::string_view Text, std::size_t& Pos, std::string& Value
 
 std::vector<TStatementWord> StatementWords(std::string_view Text)
 {
-    const auto separates = [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == ';'; };
+    const auto comment = [Text](std::size_t At) {
+        return Text.substr(At, 2) == "/*" || Text.substr(At, 2) == "--";
+    };
+    const auto separates = [&](std::size_t At) {
+        return static_cast<unsigned char>(Text[At]) <= ' ' || Text[At] == ';' || comment(At);
+    };
     std::vector<TStatementWord> words;
     std::size_t i = 0;
     while (i < Text.size()) {
         const char c = Text[i];
-        if (separates(c)) {
+        if (comment(i)) {
+            const std::size_t end = c == '/' ? Text.find("*/", i + 2) : Text.find('\n', i + 2);
+            i = end == std::string_view::npos ? Text.size() : end + (c == '/' ? 2 : 1);
+        } else if (separates(i)) {
             ++i;
         } else if (c == '\'' || c == '"') {
-            words.push_back({QuotedValue(Text, i, c, &i), true});
+            words.push_back({QuotedValue(Text, i, c, &i), true, c});
         } else if (c == '=') {
             words.push_back({"=", false});
             ++i;
         } else {
             std::size_t j = i;
-            while (j < Text.size() && !separates(Text[j]) && Text[j] != '=' && Text[j] != '\'' && Text[j] != '"') ++j;
+            while (j < Text.size() && !separates(j) && Text[j] != '=' && Text[j] != '\'' && Text[j] != '"') ++j;
             words.push_back({std::string(Text.substr(i, j - i)), false});
             i = j;
         }

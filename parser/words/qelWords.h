@@ -38,12 +38,14 @@ bool NextQuotedValue(std::string_view Text, std::size_t& Pos, std::string& Value
 struct TStatementWord {
     std::string Text;
     bool Quoted = false;
+    char Quote = '\0'; // the quote a quoted value stood in
 };
 
-// The words of a statement: values in single or double quotes, "=" as a
-// word of its own, and runs of other characters; blanks, control characters
-// and ";" separate them.
-//   "CREATE DATABASE 'a.fdb' PAGE_SIZE=4096;" ->
+// The words of a statement: values in single or double quotes (a doubled
+// quote inside read as one), "=" as a word of its own, and runs of other
+// characters; blanks, control characters, ";" and comments ("/* */", "--"
+// to the end of the line) separate them.
+//   "CREATE DATABASE /* c */ 'a.fdb' PAGE_SIZE=4096;" ->
 //   CREATE, DATABASE, a.fdb (quoted), PAGE_SIZE, =, 4096
 std::vector<TStatementWord> StatementWords(std::string_view Text);
 

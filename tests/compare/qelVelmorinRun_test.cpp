@@ -127,6 +127,34 @@ TEST_F(CompareRun, ConnectsWhatWasClosedAndClosesItAgain)
     EXPECT_FALSE(target->Connection().Connected());
 }
 
+// A target whose path holds a quote and a blank: the script's CONNECT
+// doubles the quote, and the executor must read it back so, or every
+// statement runs against a file named up to the quote.
+TEST_F(CompareRun, ScriptForATargetWhosePathHoldsAQuoteRunsOnIt)
+{
+    Both("T1", "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(10)");
+    master->Insert("T1", {"(1, 'a')", "(2, 'it''s')"});
+    target->Insert("T1", {"(2, 'b')", "(3, 'c')"});
+    TQELConnection& tc = target->Connection();
+    tc.SetConnected(false);
+    const std::string odd = target->Dir().File("o'b x.fdb");
+    std::filesystem::rename(TargetPath(), odd);
+    tc.ConnectionOptions().DatabaseName = odd;
+    auto run = NewRun("T1", true);
+    auto exec = target->NewExecutor();
+    run->C.SetSQLExec(exec.get());
+    ASSERT_TRUE(run->C.Execute()) << Joined(run->errors);
+    EXPECT_NE(Script().find("o''b x.fdb"), std::string::npos) << Script();
+    std::vector<std::string> execErrors;
+    exec->OnErrorMessage = [&](TObject&, const std::string& t) { execErrors.push_back(t); };
+    EXPECT_TRUE(exec->Execute()) << Joined(execErrors);
+    EXPECT_TRUE(execErrors.empty()) << Joined(execErrors);
+    EXPECT_EQ(tc.ConnectionOptions().DatabaseName, odd);
+    tc.SetConnected(true);
+    const std::string rows = "select ID, A from T1 order by ID";
+    EXPECT_EQ(target->Rows(rows), master->Rows(rows));
+}
+
 // The summary counts what the target took; a statement it refused is
 // named with its row.
 TEST_F(CompareRun, ImmediateModeCountsWhatTheTargetTook)

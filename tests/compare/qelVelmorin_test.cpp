@@ -235,6 +235,9 @@ struct TCharSetCase {
     TServer Target;
     const char* TargetSet;
     bool Immediate;
+    // The connections name no set: each attaches with none (as isql does)
+    // and learns its database's.
+    bool Unnamed = false;
 };
 
 class CharSets : public ::testing::TestWithParam<TCharSetCase> {};
@@ -273,6 +276,7 @@ TEST_P(CharSets, SameTextsWhateverTheSets)
                        "('ü', 'chängéd', 'y')", "('ñ', 'extra', 'ñ')"});
     for (TTestDatabase* db : {&master, &target}) {
         db->Connection().SetConnected(false);
+        if (p.Unnamed) db->Connection().IBServerOptions().SetDBCharSet("");
         db->Connection().SetConnected(true);
     }
     TSync s;
@@ -288,12 +292,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TCharSetCase{"UTF8", TServer::FbEmbedded, "WIN1252", false},
                       TCharSetCase{"UTF8", TServer::FbEmbedded, "WIN1252", true},
                       TCharSetCase{"WIN1252", TServer::FbEmbedded, "UTF8", false},
+                      TCharSetCase{"WIN1252", TServer::FbEmbedded, "UTF8", false, true},
+                      TCharSetCase{"UTF8", TServer::FbEmbedded, "WIN1252", true, true},
                       TCharSetCase{"NONE", TServer::FbEmbedded, "UTF8", false},
                       TCharSetCase{"NONE", TServer::FbEmbedded, "UTF8", true},
                       TCharSetCase{"WIN1252", TServer::PostgreSQL, "", false}),
     [](const ::testing::TestParamInfo<TCharSetCase>& info) {
         return std::string(info.param.Master) + "To" + ServerName(info.param.Target) + info.param.TargetSet +
-               Mode(info.param.Immediate);
+               Mode(info.param.Immediate) + (info.param.Unnamed ? "Unnamed" : "");
     });
 
 // SQLite keeps a value's storage class per cell: the target must get the

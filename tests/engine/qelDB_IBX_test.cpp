@@ -103,13 +103,14 @@ TEST_F(IBXConnectionTest, ConnectLogsNameAndServerVersionThenDisconnects)
     EXPECT_EQ(db->ConnectAttempts(), 1);
 }
 
-TEST_F(IBXConnectionTest, EmptyCharSetFollowsTheDatabaseDefaultWithASecondAttach)
+TEST_F(IBXConnectionTest, EmptyCharSetAttachesOnceWithNoneAndLearnsTheDatabaseSet)
 {
     Connect("w.fdb", "WIN1252");
     EXPECT_EQ(c.IBServerOptions().DBCharSet(), "WIN1252");
     auto* db = dynamic_cast<TQELIBXDatabase*>(c.Database());
-    EXPECT_EQ(db->ConnectAttempts(), 2);
-    EXPECT_NE(db->ClientDatabase().Params().IndexOf("lc_ctype=WIN1252"), -1);
+    EXPECT_EQ(db->ConnectAttempts(), 1);
+    EXPECT_EQ(db->ClientDatabase().Params().IndexOf("lc_ctype=WIN1252"), -1);
+    EXPECT_EQ(c.ClientCharSet(), "NONE");
     // Text in the database's own character set arrives as that character set.
     Exec(c, "create table t (s varchar(10))");
     c.Commit();
@@ -139,7 +140,47 @@ TEST_F(IBXConnectionTest, DatabaseWithoutDefaultCharSetConnectsOnce)
     const std::string dbCharSet = db->GetDatabaseCharSet();
     // Firebird records NONE for a database created without a character set.
     EXPECT_EQ(c.IBServerOptions().DBCharSet(), dbCharSet);
-    EXPECT_EQ(db->ConnectAttempts(), dbCharSet.empty() ? 1 : 2);
+    EXPECT_EQ(db->ConnectAttempts(), 1);
+}
+
+// Each attachment fires the database's ON CONNECT and ON DISCONNECT triggers:
+// a connect that aligns character set or dialect must still attach once,
+// and a named character set is the one attached with.
+TEST_F(IBXConnectionTest, EveryConnectAttachesOnceWhateverTheOptionsSay)
+{
+    const std::string path = Create("trg.fdb", "WIN1252");
+    {
+        qeltest::TInspector setup(path);
+        setup.Run("create sequence g");
+        setup.Run("create table log_ (id int, ev varchar(10), cs varchar(31))");
+        setup.Run("create trigger on_c on connect as begin insert into log_ select next value for g, 'C', "
+                  "s.rdb$character_set_name from mon$attachments a join rdb$character_sets s on "
+                  "s.rdb$character_set_id = a.mon$character_set_id where a.mon$attachment_id = current_connection; "
+                  "end");
+        setup.Run("create trigger on_d on disconnect as begin insert into log_ values (next value for g, 'D', "
+                  "null); end");
+    }
+    struct Case {
+        std::string charSet;
+        int dialect;
+        std::string attachedWith;
+    };
+    const Case cases[] = {{"", 3, "NONE"}, {"", 1, "NONE"}, {"UTF8", 3, "UTF8"}, {"WIN1252", 1, "WIN1252"}};
+    c.ConnectionOptions().DatabaseName = path;
+    for (const Case& k : cases) {
+        c.IBServerOptions().SetDBCharSet(k.charSet);
+        c.IBServerOptions().SQLDialect = static_cast<TIBSQLDialectType>(k.dialect);
+        c.SetConnected(true);
+        ASSERT_TRUE(c.Connected()) << (errors.empty() ? "" : errors[0]);
+        EXPECT_EQ(c.ClientCharSet(), k.attachedWith);
+        EXPECT_EQ(c.IBServerOptions().DBCharSet(), k.charSet.empty() ? "WIN1252" : k.charSet);
+        EXPECT_EQ(c.IBServerOptions().SQLDialect, 3);
+        c.SetConnected(false);
+    }
+    qeltest::TInspector look(path);
+    // The first D is the setting up's own disconnect.
+    EXPECT_EQ(look.Column("select ev || coalesce(trim(cs), '') from log_ where id < 10 order by id"),
+              (std::vector<std::string>{"D", "CNONE", "D", "CNONE", "D", "CUTF8", "D", "CWIN1252", "D"}));
 }
 
 TEST_F(IBXConnectionTest, DisconnectCommitsTheOpenTransaction)

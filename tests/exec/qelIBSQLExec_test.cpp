@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <iterator>
 #include <ostream>
+#include <random>
 
 using namespace qel;
 using qeltest::TRecorder;
@@ -66,7 +67,21 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectCase{"CONNECT 'srv:/data/db.fdb' USER 'U'", "/data/db.fdb", "U", "", "", "srv", 0},
         ConnectCase{"CONNECT 'srv/3051:C:\\data\\db.fdb'", "C:\\data\\db.fdb", "", "", "", "srv", 3051},
         ConnectCase{"CONNECT '\\\\srv\\share\\db.fdb'", "share\\db.fdb", "", "", "", "srv", 0},
-        ConnectCase{"CONNECT 'inet://srv/db.fdb'", "inet://srv/db.fdb", "", "", "", "", 0}));
+        ConnectCase{"CONNECT 'inet://srv/db.fdb'", "inet://srv/db.fdb", "", "", "", "", 0},
+        // Values without quotes, as isql takes them; CACHE names no login.
+        ConnectCase{"connect 'db.fdb' user tmp$u1 password 'x';", "db.fdb", "tmp$u1", "x", "", "keep", 0},
+        ConnectCase{"CONNECT db.fdb USER SYSDBA PASSWORD masterKey CACHE 100 ROLE r1", "db.fdb", "SYSDBA", "masterKey",
+                    "r1", "keep", 0},
+        // A name in double quotes keeps them: the server takes its case as
+        // written. A password is only ever its text.
+        ConnectCase{"CONNECT \"db.fdb\" USER \"low\" PASSWORD \"p\"\"w\" ROLE \"r\"", "db.fdb", "\"low\"", "p\"w",
+                    "\"r\"", "keep", 0},
+        // Doubled quotes in the name, as a written CONNECT doubles them.
+        ConnectCase{"CONNECT '/data/o''b x.fdb' USER 'U'", "/data/o'b x.fdb", "U", "", "", "keep", 0},
+        // Comments and line breaks anywhere between the words.
+        ConnectCase{"connect /* c */ 'db.fdb' /* USER 'no' */ user -- ROLE 'no'\r\n 'U'\r\npassword\n/**/'pw'--",
+                    "db.fdb", "U", "pw", "", "keep", 0},
+        ConnectCase{"CONNECT -- 'no.fdb'\r\n'db.fdb'", "db.fdb", "", "", "", "keep", 0}));
 
 TEST(ParseCreateDatabaseString, ReadsNameUserPasswordPageSizeAndCharacterSet)
 {
@@ -87,6 +102,11 @@ TEST(ParseCreateDatabaseString, ReadsNameUserPasswordPageSizeAndCharacterSet)
     EXPECT_EQ(x.ConnectionOptions().UserName, "SYSDBA");
     EXPECT_EQ(x.ConnectionOptions().Password, "p'w");
     EXPECT_EQ(x.IBServerOptions().IBDatabaseOptions().PageSize, 4096);
+    // A comment is no part of any value.
+    x.ParseCreateDatabaseString("create database /* c */ 'a.fdb' -- 'b.fdb'\r\n user /**/ 'U' page_size\n= 16384");
+    EXPECT_EQ(x.ConnectionOptions().DatabaseName, "a.fdb");
+    EXPECT_EQ(x.ConnectionOptions().UserName, "U");
+    EXPECT_EQ(x.IBServerOptions().IBDatabaseOptions().PageSize, 16384);
 }
 
 // ---- description statements ------------------------------------------------
@@ -397,9 +417,10 @@ TEST_F(IBExecTest, SetNamesTakesEffectBeforeTheNextStatement)
     ASSERT_NE(db, nullptr);
     // The first attach already used WIN1252: nothing had to be aligned.
     EXPECT_EQ(db->ConnectAttempts(), 1);
-    // Four characters in the database's own character set.
+    // Four characters in the database's own character set, read through
+    // the inspector's UTF8.
     qeltest::TInspector look(latin);
-    EXPECT_EQ(look.Value("SELECT NOTE FROM T"), "caf\xE9");
+    EXPECT_EQ(look.Value("SELECT NOTE FROM T"), "caf\xC3\xA9");
     EXPECT_EQ(look.Value("SELECT CHAR_LENGTH(NOTE) FROM T"), "4");
     EXPECT_FALSE(rec.AnyLogContains("SET NAMES")); // nothing is sent for it
 
@@ -408,6 +429,9 @@ TEST_F(IBExecTest, SetNamesTakesEffectBeforeTheNextStatement)
     y.AddStatement("SET NAMES ISO8859_1;", ST::stSetNames);
     y.ExecuteStatement(y.Statements(0));
     EXPECT_EQ(y.IBServerOptions().DBCharSet(), "ISO8859_1");
+    y.AddStatement("SET /* NAMES UTF8 */ NAMES -- UTF8\r\n WIN1250;", ST::stSetNames);
+    y.ExecuteStatement(y.Statements(1));
+    EXPECT_EQ(y.IBServerOptions().DBCharSet(), "WIN1250");
 }
 
 namespace {
@@ -743,5 +767,231 @@ TEST_F(ScriptLoadTest, ScriptIsReadInTheExecutorsDialect)
         EXPECT_EQ(x.Messages().Count(), r.Messages) << r.Script;
         EXPECT_EQ(x.IBServerOptions().SQLDialect, r.DialectAfter) << r.Script;
         EXPECT_EQ(x.Count(), r.Script[0] == 'S' ? 2 : 1) << r.Script;
+    }
+}
+
+// ---- as isql-fb runs the same script ---------------------------------------
+
+namespace {
+
+// A log of the attachments of a database: each ON CONNECT with the
+// attachment's character set, each ON DISCONNECT.
+void AddAttachmentLog(const std::string& File)
+{
+    qeltest::TInspector db(File);
+    db.Run("CREATE SEQUENCE LOG_NO");
+    db.Run("CREATE TABLE LOG_ (N INTEGER, EV VARCHAR(40))");
+    db.Run("CREATE TRIGGER ON_C ON CONNECT AS BEGIN INSERT INTO LOG_ SELECT NEXT VALUE FOR LOG_NO, 'C ' || "
+           "TRIM(S.RDB$CHARACTER_SET_NAME) FROM MON$ATTACHMENTS A JOIN RDB$CHARACTER_SETS S ON "
+           "S.RDB$CHARACTER_SET_ID = A.MON$CHARACTER_SET_ID WHERE A.MON$ATTACHMENT_ID = CURRENT_CONNECTION; END");
+    db.Run("CREATE TRIGGER ON_D ON DISCONNECT AS BEGIN INSERT INTO LOG_ VALUES (NEXT VALUE FOR LOG_NO, 'D'); END");
+}
+
+std::vector<std::string> AttachmentLog(const std::string& File)
+{
+    return qeltest::TInspector(File).Column("SELECT EV FROM LOG_ ORDER BY N");
+}
+
+// Runs Script with isql-fb in Dir, as a user runs it: no database named on
+// the command line. Answers what isql-fb wrote.
+std::string RunIsqlIn(const qeltest::TempDir& Dir, const std::string& Script)
+{
+    qeltest::WriteFile(Dir.File("isql.sql"), Script);
+    std::system(("cd '" + Dir.Path().string() + "' && isql-fb -q -i isql.sql >isql.out 2>&1").c_str());
+    return qeltest::ReadFile(Dir.File("isql.out"));
+}
+
+} // namespace
+
+// Each attachment fires the database's ON CONNECT and ON DISCONNECT
+// triggers: the run attaches as often as isql-fb, with the character set it
+// uses, SET NAMES or none.
+TEST_F(ScriptLoadTest, AttachesAsOftenAndAsIsqlDoes)
+{
+    if (std::system("command -v isql-fb >/dev/null 2>&1") != 0) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+    const std::string login = " USER 'SYSDBA' PASSWORD 'masterkey';\n";
+    const std::string scripts[] = {
+        "CONNECT 'trg.fdb'" + login + "INSERT INTO T VALUES (1);\nCOMMIT;\n",
+        "SET NAMES UTF8;\nCONNECT 'trg.fdb' USER SYSDBA PASSWORD masterkey;\nINSERT INTO T VALUES (2);\n",
+        "CONNECT 'trg.fdb'" + login + "INSERT INTO T VALUES (3);\nCOMMIT;\nCONNECT 'trg.fdb'" + login +
+            "INSERT INTO T VALUES (4);\n",
+    };
+    for (const std::string& script : scripts) {
+        SCOPED_TRACE(script);
+        qeltest::TempDir isqlDir;
+        for (const std::string& file : {isqlDir.File("trg.fdb"), dir.File("trg.fdb")}) {
+            std::filesystem::remove(file);
+            qeltest::CreateFirebird(file, "WIN1252");
+            qeltest::TInspector(file).Run("CREATE TABLE T (ID INTEGER)");
+            AddAttachmentLog(file);
+        }
+        const std::string out = RunIsqlIn(isqlDir, script);
+        EXPECT_EQ(out.find("Statement failed"), std::string::npos) << out;
+        qeltest::WriteFile(dir.File("trg.sql"), script);
+        TIBSQLExec run;
+        run.SetQELConnection(&c);
+        run.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+        run.LoadScript(dir.File("trg.sql"));
+        EXPECT_TRUE(run.Execute());
+        const auto ours = AttachmentLog(dir.File("trg.fdb"));
+        EXPECT_EQ(ours, AttachmentLog(isqlDir.File("trg.fdb")));
+        // The setting up's own disconnect, then one a CONNECT.
+        EXPECT_EQ(std::count(ours.begin(), ours.end(), "D"), script.find("(4)") != std::string::npos ? 3 : 2);
+    }
+}
+
+// The longest literal Firebird takes (65,533 bytes) and the longest VARCHAR
+// were read with a negative length: a crash, or a refused allocation.
+TEST_F(IBExecTest, LongestLiteralsAndTextsRunInAScript)
+{
+    const std::string longest(65533, 'x'), long40k(40000, 'y'), varchar(32765, 'v');
+    qeltest::WriteFile(dir.File("long.sql"),
+                       "SELECT '" + longest + "' FROM RDB$DATABASE;\nSELECT '" + long40k + "' FROM RDB$DATABASE;\n"
+                       "CREATE TABLE V (S VARCHAR(32765) CHARACTER SET NONE);\n"
+                       "CREATE TABLE U (U VARCHAR(8191) CHARACTER SET UTF8);\n"
+                       "INSERT INTO V VALUES ('" + varchar + "');\nINSERT INTO U VALUES ('" + std::string(8191, 'u') +
+                       "');\nSELECT S, U FROM V, U;\nINSERT INTO T (ID, NOTE) VALUES (5, 'n');\n");
+    x.LoadScript(dir.File("long.sql"));
+    ASSERT_EQ(x.Messages().Count(), 0);
+    EXPECT_TRUE(x.Execute()) << rec.AllErrors();
+    EXPECT_EQ(Ids(), std::vector<std::string>{"5"});
+    EXPECT_EQ(qeltest::TInspector(path).Value("SELECT OCTET_LENGTH(S) || '/' || CHAR_LENGTH(U) FROM V, U"), "32765/8191");
+}
+
+// ---- logins and databases as isql-fb reads them, on the Firebird server -----
+
+namespace {
+
+// Two copies of a server database for each run of a script (one for isql-fb,
+// one for the executor), users made for the test and dropped after it.
+class IsqlLoginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const std::string why = server.Unusable(); !why.empty()) QEL_SKIP_OR_FAIL(why);
+        if (std::system("command -v isql-fb >/dev/null 2>&1") != 0) QEL_SKIP_OR_FAIL("isql-fb is not installed");
+        const std::string unique = std::to_string(::getpid()) + "_" + std::to_string(std::random_device()() % 100000);
+        plainUser = "VLM_P" + unique;
+        lowerUser = "vlm_l" + unique;
+        qeltest::TInspector admin([&](TQELConnection& t) { qeltest::ConfigureFirebirdServer(t, server, NewCopy()); });
+        admin.Run("CREATE USER " + plainUser + " PASSWORD 'pw1'");
+        usersMade.push_back(plainUser);
+        admin.Run("CREATE USER \"" + lowerUser + "\" PASSWORD 'pw2'");
+        usersMade.push_back("\"" + lowerUser + "\"");
+    }
+
+    void TearDown() override
+    {
+        if (!usersMade.empty()) {
+            qeltest::TInspector admin([&](TQELConnection& t) { qeltest::ConfigureFirebirdServer(t, server, NewCopy()); });
+            for (const std::string& u : usersMade) admin.Run("DROP USER " + u);
+        }
+        for (const std::string& f : files) std::filesystem::remove(f);
+    }
+
+    // A new database on the server in which the test's users may create
+    // tables; its file name.
+    std::string NewCopy()
+    {
+        const std::string file = server.FileOf(server.NewDatabaseName("i36login"));
+        files.push_back(file);
+        TQELConnection maker;
+        qeltest::ConfigureFirebirdServer(maker, server, file);
+        if (!qeltest::CreateDatabase(maker, "UTF8")) return file;
+        qeltest::TInspector db([&](TQELConnection& t) { qeltest::ConfigureFirebirdServer(t, server, file); });
+        for (const std::string& u : usersMade) db.Run("GRANT CREATE TABLE TO USER " + u);
+        return file;
+    }
+
+    // What a run left: "owner:table" for each table of Db, and the same for
+    // the database the script creates ("-" when it was not created).
+    std::string Outcome(const std::string& Db, const std::string& Created)
+    {
+        std::string r;
+        for (const std::string& file : {Db, Created}) {
+            if (!std::filesystem::exists(file)) {
+                r += "-|";
+                continue;
+            }
+            qeltest::TInspector db([&](TQELConnection& t) { qeltest::ConfigureFirebirdServer(t, server, file); });
+            r += db.Value("SELECT COALESCE(LIST(O, ','), '') FROM (SELECT TRIM(RDB$OWNER_NAME) || ':' || "
+                          "TRIM(RDB$RELATION_NAME) AS O FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 AND "
+                          "RDB$RELATION_NAME <> 'T0' ORDER BY 1)") + "|";
+        }
+        return r;
+    }
+
+    qeltest::TServerConfig server;
+    std::string plainUser, lowerUser;
+    std::vector<std::string> usersMade, files;
+};
+
+} // namespace
+
+// The same script, run by isql-fb and by the executor (read by the parser,
+// and read from its text alone, as a CONNECT the comparer writes is), leaves
+// the same tables with the same owners in the same databases. A login the
+// executor misread ran under the previous one.
+TEST_F(IsqlLoginTest, OwnersAndCreatedDatabasesAreIsqls)
+{
+    const struct {
+        const char* Script; // {DB}: the database, {NEW}: one to create, {P}, {L}: the users
+        const char* Expected;
+        bool Isql; // isql-fb 3 takes no comment inside a CONNECT ("Command error")
+    } rows[] = {
+        {"CONNECT {DB} USER {P} PASSWORD 'pw1';\nCREATE TABLE TA (I INTEGER);\n", "{P}:TA|-|", true},
+        {"CONNECT {DB} USER '{P}' PASSWORD pw1 CACHE 50;\nCREATE TABLE TA (I INTEGER);\n", "{P}:TA|-|", true},
+        {"connect {DB}\nuser \"{L}\"\npassword \"pw2\";\nCREATE TABLE TB (I INTEGER);\n", "{L}:TB|-|", true},
+        {"CONNECT /* c */ {DB} -- USER 'SYSDBA'\n USER /* x */ \"{L}\"\n PASSWORD \"pw2\";\n"
+         "CREATE TABLE TB (I INTEGER);\n",
+         "{L}:TB|-|", false},
+        // A user whose name is stored in lower case, named without quotes:
+        // the server looks for it in upper case and refuses the login.
+        {"CONNECT {DB} USER {L} PASSWORD 'pw2';\nCREATE TABLE TC (I INTEGER);\n", "|-|", true},
+        {"CREATE DATABASE /* {DB} */ {NEW} -- x\n USER 'SYSDBA' PASSWORD 'masterkey';\nCREATE TABLE TD (I INTEGER);\n",
+         "|SYSDBA:TD|", true},
+    };
+    for (const auto& row : rows) {
+        for (const int way : {0, 1, 2}) { // isql-fb, the parser's reading, the text's
+            if (way == 0 && !row.Isql) continue;
+            const std::string db = NewCopy();
+            const std::string created = server.FileOf(server.NewDatabaseName("i36new"));
+            files.push_back(created);
+            const auto put = [&](std::string Text) {
+                const std::pair<std::string, std::string> marks[] = {
+                    {"{NEW}", "'" + server.Host + ":" + created + "'"},
+                    {"{DB}", "'" + server.Host + ":" + db + "'"},
+                    {"{L}", lowerUser},
+                    // Unquoted in mixed case, quoted as stored.
+                    {" {P} ", " " + plainUser.substr(0, 1) + LowerCase(plainUser.substr(1)) + " "},
+                    {"{P}", plainUser}};
+                for (const auto& [mark, value] : marks)
+                    for (size_t at; (at = Text.find(mark)) != std::string::npos;) Text.replace(at, mark.size(), value);
+                return Text;
+            };
+            const std::string script = put(row.Script);
+            SCOPED_TRACE(script + " way " + std::to_string(way));
+            if (way == 0) {
+                qeltest::TempDir isqlDir;
+                RunIsqlIn(isqlDir, script);
+            } else {
+                // The executor starts from another login, as a run that
+                // follows another does.
+                TQELConnection c;
+                qeltest::ConfigureFirebirdServer(c, server, db);
+                TIBSQLExec x;
+                x.SetQELConnection(&c);
+                x.IBServerOptions().SQLServerVersion = TIBSQLServerVersionType::st_Firebird_30;
+                qeltest::TempDir scriptDir;
+                qeltest::WriteFile(scriptDir.File("s.sql"), script);
+                x.LoadScript(scriptDir.File("s.sql"));
+                EXPECT_EQ(x.Messages().Count(), 0);
+                if (way == 2)
+                    for (int i = 0; i < x.Count(); ++i) x.Statements(i).SQL.SetText(x.Statements(i).SQL.Text() + " ");
+                x.Execute();
+                c.SetConnected(false);
+            }
+            EXPECT_EQ(Outcome(db, created), put(row.Expected));
+        }
     }
 }

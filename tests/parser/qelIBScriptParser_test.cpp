@@ -188,6 +188,44 @@ const TStatementCase kStatementCases[] = {
 INSTANTIATE_TEST_SUITE_P(Scripts, IBScriptStatements, ::testing::ValuesIn(kStatementCases),
                          [](const auto& info) { return info.param.Name; });
 
+// ---- CONNECT as isql reads it ------------------------------------------------
+
+// isql takes a CONNECT's values in single or double quotes or as plain words
+// (an alias, an unquoted user name), with comments between them; a user or
+// role in double quotes keeps them, so that the server takes its case.
+struct TConnectCase {
+    std::string Script;
+    std::string Database, User, Password, Role;
+    friend void PrintTo(const TConnectCase& c, std::ostream* os) { *os << c.Script; }
+};
+
+class IBScriptConnect : public ::testing::TestWithParam<TConnectCase> {};
+
+TEST_P(IBScriptConnect, ReadsTheDatabaseAndLoginWithoutAnError)
+{
+    const TConnectCase& c = GetParam();
+    TRun run(c.Script + "\nCREATE TABLE T (A INTEGER);\n");
+    EXPECT_TRUE(run.Events.empty()) << run.Events.front();
+    ASSERT_EQ(run.Statements.size(), 2u);
+    const qel::TConnectionOptions& co = run.parser->ConnectionOptions();
+    EXPECT_EQ(co.DatabaseName, c.Database);
+    EXPECT_EQ(co.UserName, c.User);
+    EXPECT_EQ(co.Password, c.Password);
+    EXPECT_EQ(co.RoleName, c.Role);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, IBScriptConnect,
+    ::testing::Values(
+        TConnectCase{"connect 'db.fdb' user tmp$u1 password 'x';", "db.fdb", "tmp$u1", "x", ""},
+        TConnectCase{"CONNECT employee USER SYSDBA PASSWORD masterKey CACHE 5 ROLE r1;", "employee", "SYSDBA",
+                     "masterKey", "r1"},
+        TConnectCase{"connect 127.0.0.1/3050:/tmp/a-1.fdb user \"low\" password \"p w\" role \"R\";",
+                     "127.0.0.1/3050:/tmp/a-1.fdb", "\"low\"", "p w", "\"R\""},
+        TConnectCase{"CONNECT /* c */ 'o''b x.fdb' USER /* ROLE 'no' */ 'U' -- PASSWORD 'no'\n PASSWORD\n'p';",
+                     "o'b x.fdb", "U", "p", ""},
+        TConnectCase{"SET TERM ^ ;\nconnect 'db.fdb' user u password p^\nSET TERM ; ^", "db.fdb", "u", "p", ""}));
+
 // ---- messages -------------------------------------------------------------
 
 struct TMessageCase {

@@ -450,6 +450,91 @@ TEST(IBCharacterSets, Win1252DatabaseWorksEmbeddedThroughBothConnectionCharacter
     EXPECT_EQ(raw.Fields()[2].AsString(), "\xe9\x80");
 }
 
+// ---- long texts ----------------------------------------------------------------
+
+// The client library describes a text of 32,768 bytes or more with a length
+// its short field reads as negative (65,533 as -3): every such text must
+// read back whole, in every character set of database and connection.
+struct LongTextCase {
+    std::string DatabaseSet, ConnectionSet;
+    std::vector<size_t> Literals;    // lengths of literals, up to the longest the set takes
+    std::vector<size_t> Refused;     // longer ones the server refuses (as with isql-fb)
+    int LongestVarchar, LongestChar; // in characters, as the set allows
+    friend void PrintTo(const LongTextCase& c, std::ostream* os) { *os << c.DatabaseSet << "/" << c.ConnectionSet; }
+};
+
+class IBLongTextTest : public ::testing::TestWithParam<LongTextCase> {
+protected:
+    static void SetUpTestSuite() { qeltest::UsePrivateFirebirdLock(); }
+};
+
+TEST_P(IBLongTextTest, LiteralsAndLongestColumnsReadBackWhole)
+{
+    const LongTextCase& k = GetParam();
+    TEmbeddedDatabase d(k.DatabaseSet, 8192, 3, k.ConnectionSet);
+    auto readOne = [&](const std::string& Sql) {
+        TIBSQL s(&d.Database);
+        s.SetSQL(Sql);
+        s.ExecQuery();
+        EXPECT_FALSE(s.Eof()) << Sql.substr(0, 60);
+        return s.Eof() ? std::string("<no row>") : s.Fields()[0].AsString();
+    };
+    for (const size_t n : k.Literals) {
+        const std::string text(n, 'x');
+        EXPECT_EQ(readOne("select '" + text + "' from rdb$database"), text) << n;
+        // Padded to the longer of the two, as CHAR values are.
+        EXPECT_EQ(readOne("select '" + text + "' from rdb$database union all select 'y' from rdb$database"), text) << n;
+    }
+    for (const size_t n : k.Refused) {
+        const auto e = ErrorOf<EDatabaseError>([&] { readOne("select '" + std::string(n, 'x') + "' from rdb$database"); });
+        EXPECT_NE(std::string(e.what()).find("string right truncation"), std::string::npos) << e.what();
+    }
+    if (k.ConnectionSet == "UTF8") {
+        std::string wide;
+        for (int i = 0; i < 8191; ++i) wide += "\xc3\xa9";
+        EXPECT_EQ(readOne("select '" + wide + "' from rdb$database"), wide);
+    }
+    d.Run("create table v (id int, vc varchar(" + std::to_string(k.LongestVarchar) + "))");
+    d.Run("create table c (id int, ch char(" + std::to_string(k.LongestChar) + "))");
+    const std::string longest(static_cast<size_t>(k.LongestVarchar), 'v');
+    const std::string fixed(static_cast<size_t>(k.LongestChar), 'c');
+    d.Run("insert into v values (1, '" + longest + "')");
+    d.Run("insert into c values (1, '" + fixed + "')");
+    {
+        TIBSQL ins(&d.Database);
+        ins.SetSQL("insert into v values (2, ?)");
+        ins.Prepare();
+        ins.Params()[0].SetAsString(longest);
+        ins.ExecQuery();
+        ins.SetSQL("insert into c values (2, ?)");
+        ins.Prepare();
+        ins.Params()[0].SetAsString(fixed);
+        ins.ExecQuery();
+        d.Transaction.Commit();
+    }
+    TIBSQL s(&d.Database);
+    s.SetSQL("select v.vc, c.ch, octet_length(v.vc) from v join c on c.id = v.id order by v.id");
+    s.ExecQuery();
+    for (int row = 1; row <= 2; ++row) {
+        ASSERT_FALSE(s.Eof()) << row;
+        EXPECT_EQ(s.Fields()[0].AsString(), longest) << row;
+        EXPECT_EQ(s.Fields()[1].AsString(), fixed) << row;
+        EXPECT_EQ(s.Fields()[2].AsString(), std::to_string(k.LongestVarchar)) << row;
+        s.Next();
+    }
+    EXPECT_TRUE(s.Eof());
+}
+
+// The longest literal is 65,533 bytes; through a connection with a character
+// set the server describes at most 32,767 bytes and refuses a longer one,
+// as isql-fb sees too.
+INSTANTIATE_TEST_SUITE_P(
+    Sets, IBLongTextTest,
+    ::testing::Values(LongTextCase{"NONE", "NONE", {32767, 32768, 40000, 65533}, {}, 32765, 32767},
+                      LongTextCase{"WIN1252", "WIN1252", {32767}, {32768, 65533}, 32765, 32767},
+                      LongTextCase{"UTF8", "UTF8", {8191}, {8192, 16383}, 8191, 8191},
+                      LongTextCase{"UTF8", "NONE", {32767, 32768, 40000, 65533}, {}, 8191, 8191}));
+
 // ---- statement kinds and counts ----------------------------------------------
 
 TEST_F(IBQueryTest, StatementTypeAndRowsAffected)
