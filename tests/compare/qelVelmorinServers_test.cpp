@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <functional>
 #include <filesystem>
+#include <fstream>
 
 using namespace qel;
 using namespace cmptest;
@@ -155,12 +156,177 @@ TEST(Discovery, SQLiteColumnsFromTheSchemaListing)
     // every column.
     EXPECT_EQ(run.log[1], "Select-SQL for master table:\r\nselect B, A, C\r\nfrom ITEMS\r\n"
                           " Order by B NULLS LAST, A COLLATE BINARY, C NULLS LAST\r\n");
-    // The listing matches the table name exactly: a table stored in lower
-    // case is not found through the upper-cased name.
-    run.C.SetTableNameMaster("items2");
+    // A table stored in lower case is found by its name in any case.
+    run.C.SetTableNameMaster("ITEMS2");
     run.errors.clear();
+    run.log.clear();
     ASSERT_TRUE(run.C.Execute());
-    EXPECT_EQ(run.errors.size(), 2u) << Joined(run.errors);
+    EXPECT_TRUE(run.errors.empty()) << Joined(run.errors);
+    EXPECT_EQ(run.C.TableOptionsMaster().TableName, "items2");
+    EXPECT_EQ(run.log[0], "items2: X");
+}
+
+// ---------------------------------------------------------------------------
+// Names as the catalogue stores them: tables found by their stored name,
+// else by the one name that differs in case alone, and every name quoted
+// where the server needs it, in the SELECTs, the row counts, the script and
+// immediate mode.
+
+namespace {
+
+// The table's rows as the server's own tool prints them, in key order.
+std::string ToolRows(TTestDatabase& Db, const std::string& QuotedTable)
+{
+    const std::string sql = Db.Dir().File("tool.sql"), out = Db.Dir().File("tool.out");
+    std::ofstream(sql) << "select * from " << QuotedTable << " order by 1;\n";
+    const std::string command =
+        Db.Kind() == TServer::SQLite
+            ? "sqlite3 -quote '" + Db.Dir().File("db.sqlite") + "' <'" + sql + "'"
+            : "PGPASSWORD=x psql -X -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " + qeltest::Env("PGPORT", "55432") +
+                  " -U postgres -d velmorin -f '" + sql + "'";
+    const int rc = std::system((command + " >'" + out + "' 2>&1").c_str());
+    return (rc == 0 ? "" : "exit " + std::to_string(rc) + ": ") + qeltest::ReadFile(out);
+}
+
+// "it's \"q\"" -> "\"it's \"\"q\"\"\"".
+std::string DoubleQuoted(const std::string& Name)
+{
+    std::string r = "\"";
+    for (const char c : Name) r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
+}
+
+struct TStoredNameCase {
+    const char* Name;
+    const char* Stored; // the table's name as created, {} standing for the run's suffix
+    const char* Typed;  // as given to the comparer, {U} standing for the suffix in upper case
+};
+
+std::string WithSuffix(std::string Text, const std::string& Suffix)
+{
+    for (size_t at = Text.find("{U}"); at != std::string::npos; at = Text.find("{U}"))
+        Text.replace(at, 3, UpperCase(Suffix));
+    for (size_t at = Text.find("{}"); at != std::string::npos; at = Text.find("{}"))
+        Text.replace(at, 2, Suffix);
+    return Text;
+}
+
+class StoredNames : public ::testing::TestWithParam<std::tuple<TServer, TStoredNameCase, bool>> {};
+
+} // namespace
+
+// Every column name needs quotes somewhere: a reserved word, mixed case, a
+// blank, a quote of each kind and a dot.
+TEST_P(StoredNames, AreFoundQuotedAndRoundTrip)
+{
+    const auto& [server, c, immediate] = GetParam();
+    TTestDatabase m(server), t(server);
+    if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+    // PostgreSQL tables share one database: the suffix keeps them apart.
+    const std::string suffix = server == TServer::PostgreSQL ? m.Table("") : "";
+    const std::string tableM = WithSuffix(c.Stored, suffix + "m"), tableT = WithSuffix(c.Stored, suffix + "t");
+    const std::string typedM = WithSuffix(c.Typed, suffix + "m"), typedT = WithSuffix(c.Typed, suffix + "t");
+    const auto quoted = DoubleQuoted;
+    const std::string body = server == TServer::SQLite
+                                 ? "\"order\" integer primary key, \"Desc\" text, \"a b\" text, \"it's\" real, "
+                                   "\"q\"\"c\" blob, \"x.y\" text"
+                                 : "\"order\" integer primary key, \"Desc\" text, \"a b\" text, \"it's\" float8, "
+                                   "\"q\"\"c\" bytea, \"x.y\" text";
+    const std::string bytes = server == TServer::SQLite ? "x'00ff'" : "'\\x00ff'::bytea";
+    m.CreateTable(quoted(tableM), body);
+    t.CreateTable(quoted(tableT), body);
+    m.Insert(quoted(tableM), {"(1, 'one', 'a', 1.5, " + bytes + ", 'x')", "(2, 'two', 'b', -0.25, Null, 'y')",
+                              "(3, 'three', Null, 3, " + bytes + ", 'z')"});
+    t.Insert(quoted(tableT), {"(1, 'one', 'a', 1.5, " + bytes + ", 'x')", "(2, 'TWO', 'c', 2, " + bytes + ", 'y')",
+                              "(4, 'four', 'd', 4, Null, 'w')"});
+    TSync counts;
+    // A progress handler makes the comparer count the rows first.
+    SyncAndCompareAgain(m, typedM, t, typedT, immediate, &counts, [](TVelmorin& C) {
+        C.OnProgressUpdateMaster = [](TObject&, int, int) {};
+        C.OnProgressUpdateTarget = [](TObject&, int, int) {};
+    });
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(counts.Equal, 1);
+    EXPECT_EQ(counts.Inserted, 1);
+    EXPECT_EQ(counts.Updated, 1);
+    EXPECT_EQ(counts.Deleted, 1);
+    EXPECT_EQ(counts.EqualAfter, 3);
+    const std::string rowsM = ToolRows(m, quoted(tableM));
+    EXPECT_EQ(rowsM.find("exit"), std::string::npos) << rowsM;
+    EXPECT_EQ(ToolRows(t, quoted(tableT)), rowsM);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, StoredNames,
+    ::testing::Combine(::testing::Values(TServer::SQLite, TServer::PostgreSQL),
+                       ::testing::Values(TStoredNameCase{"LowerTypedUpper", "items{}", "ITEMS{U}"},
+                                         TStoredNameCase{"MixedTypedLower", "Items{}", "items{}"},
+                                         TStoredNameCase{"MixedTypedQuoted", "Items{}", "\"Items{}\""},
+                                         TStoredNameCase{"BlankAndDot", "order items.v{}", "Order Items.V{U}"},
+                                         TStoredNameCase{"Quotes", "it's \"q\"{}", "it's \"q\"{}"}),
+                       ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(ServerName(std::get<0>(info.param))) + std::get<1>(info.param).Name +
+               Mode(std::get<2>(info.param));
+    });
+
+// A column declared with no type keeps each cell's class: x'616263' and
+// 'abc' differ, and so do 7, 7.0 and '7', whatever the first row holds.
+TEST(UntypedColumns, EveryCellKeepsItsClassThroughTheRoundTrip)
+{
+    for (const bool immediate : {false, true}) {
+        TTestDatabase m(TServer::SQLite), t(TServer::SQLite);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        for (TTestDatabase* db : {&m, &t}) db->CreateTable("u", "k integer primary key, x, y");
+        m.Insert("u", {"(1, x'616263', 7)", "(2, x'616263', 7.0)", "(3, 'abc', '7')", "(4, 7, x'37')"});
+        t.Insert("u", {"(1, x'616263', 7)", "(2, 'abc', 7)", "(3, x'616263', 7.0)", "(4, '7', '7')"});
+        TSync counts;
+        SyncAndCompareAgain(m, "U", t, "U", immediate, &counts);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(counts.Equal, 1) << Mode(immediate);
+        EXPECT_EQ(counts.Updated, 3) << Mode(immediate);
+        EXPECT_EQ(ToolRows(t, "u"), ToolRows(m, "u")) << Mode(immediate);
+        EXPECT_EQ(ToolRows(t, "u"), "1,X'616263',7\n2,X'616263',7.0\n3,'abc','7'\n4,7,X'37'\n") << Mode(immediate);
+    }
+}
+
+// SQLite keeps one table for names that differ in case alone; PostgreSQL
+// may have several, and then only the exact name chooses.
+TEST(StoredNamesAmbiguous, PostgreSQLTablesThatDifferInCaseAlone)
+{
+    TTestDatabase db(TServer::PostgreSQL);
+    if (!db.Unavailable().empty()) QEL_SKIP_OR_FAIL(db.Unavailable());
+    const std::string lower = db.Table("amb"), mixed = "Amb" + lower.substr(3);
+    db.CreateTable(lower, "id integer primary key, \"Val\" text, val text");
+    db.CreateTable("\"" + mixed + "\"", "id integer primary key");
+    {
+        TRun run(db.Connection(), UpperCase(lower), nullptr, "", db.Dir().Path().string());
+        run.C.Execute();
+        ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+        EXPECT_EQ(run.errors[0], "Error: Table: " + UpperCase(lower) +
+                                     " matches several tables that differ in case alone: " + mixed + ", " + lower +
+                                     ".\r\nDatabase: velmorin");
+    }
+    for (const std::string& exact : {lower, mixed}) {
+        TRun run(db.Connection(), exact, nullptr, "", db.Dir().Path().string());
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        EXPECT_TRUE(run.errors.empty()) << Joined(run.errors);
+        EXPECT_EQ(run.C.TableOptionsMaster().TableName, exact);
+    }
+    // Columns typed by the user: the exact name, else the one that differs
+    // in case alone; VAL stands for both Val and val.
+    TRun run(db.Connection(), lower, nullptr, "", db.Dir().Path().string());
+    run.C.SetCustomKeyFields(TStringList{"ID"});
+    run.C.SetCustomDataFields(TStringList{"ID", "Val", "VAL"});
+    run.C.Execute();
+    ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+    EXPECT_EQ(run.errors[0], "Error: Field VAL of table " + lower + " matches several columns that differ in case alone: Val, val.");
+    run.errors.clear();
+    run.log.clear();
+    run.C.SetCustomDataFields(TStringList{"ID", "Val", "val"});
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    EXPECT_TRUE(run.errors.empty()) << Joined(run.errors);
+    EXPECT_EQ(run.log[0], "Select-SQL for master table:\r\nselect id, \"Val\", val\r\nfrom " + lower + "\r\n Order by id\r\n");
 }
 
 // A double quote inside a string literal must not hide the parameters that

@@ -120,6 +120,35 @@ TEST_F(ADOSqlite, ValuesOfAnotherStorageClassAreKeptAsStored)
     }
 }
 
+// A column without affinity (declared with no type, or BLOB) and an
+// expression keep each cell's own class, whatever the first row holds.
+TEST_F(ADOSqlite, CellsWithoutAffinityKeepTheirOwnClass)
+{
+    m_conn.Execute("CREATE TABLE u (k INTEGER, x, b BLOB)");
+    m_conn.Execute("INSERT INTO u VALUES (1, x'616263', x'616263'), (2, 'abc', 'abc'), (3, 7, 7), (4, 7.5, 7.5), "
+                   "(5, Null, Null), (6, '7', '7')");
+    struct TCell {
+        TValueKind Kind;
+        const char* Text;
+    };
+    const TCell expected[] = {{TValueKind::vkBytes, "abc"},   {TValueKind::vkString, "abc"},
+                              {TValueKind::vkInteger, "7"},   {TValueKind::vkFloat, "7.5"},
+                              {TValueKind::vkNull, ""},       {TValueKind::vkString, "7"}};
+    for (const char* column : {"x", "b", "coalesce(x, Null)"}) {
+        TADOQuery q;
+        q.SetConnection(&m_conn);
+        q.SetSQL(std::string("SELECT ") + column + " AS v FROM u ORDER BY k");
+        q.Open();
+        for (const TCell& e : expected) {
+            ASSERT_FALSE(q.Eof()) << column;
+            const TField& f = q.FieldByName("v");
+            EXPECT_EQ(f.Value().Kind(), e.Kind) << column << " " << e.Text;
+            if (!f.IsNull()) EXPECT_EQ(f.Value().AsString(), e.Text) << column;
+            q.Next();
+        }
+    }
+}
+
 TEST_F(ADOSqlite, TextParametersAreStoredAsTextAndBinaryAsBlobs)
 {
     m_conn.Execute("CREATE TABLE s (k TEXT, v)");
