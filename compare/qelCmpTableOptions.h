@@ -122,6 +122,8 @@ private:
         long long CharLength = 0;
         // A single-byte text column too wide to read through UTF8 as a string.
         bool WideForUtf8 = false;
+        // A time stamp with time zone (PostgreSQL).
+        bool Zoned = false;
     };
 
     bool IsMaster() const;

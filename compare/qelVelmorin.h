@@ -225,6 +225,14 @@ private:
     // so equal texts compare equal; RestoreCharSets undoes it afterwards.
     void AlignCharSets();
     void RestoreCharSets();
+    // PostgreSQL sessions read and write time stamps with time zone in UTC
+    // for the run, so that every value is an instant whatever zone the
+    // session had; RestoreTimeZones gives each its own zone back.
+    void PinTimeZones();
+    void RestoreTimeZones();
+    // True when the target column of TargetField keeps a time zone
+    // (PostgreSQL's timestamptz).
+    bool TargetColumnZoned(const TField* TargetField) const;
     bool PairDataColumns();
     bool PairKeyColumns();
     void CloseStreams();
@@ -299,6 +307,8 @@ private:
     std::vector<std::string> m_unfilledTargetColumns; // "UTF8", or "NONE" when a side holds bytes in no set
     // Connections switched to UTF8 for the run, with their own set.
     std::vector<std::pair<TQELCustomConnection*, std::string>> m_charSetsChanged;
+    // Connections pinned to UTC for the run, with their own time zone.
+    std::vector<std::pair<TQELCustomConnection*, std::string>> m_timeZonesChanged;
 };
 
 } // namespace qel

@@ -669,7 +669,7 @@ public:
         // A nondeterministic collation (case-blind ICU ones) makes "="
         // blind too; servers before 12 have no such collations, and
         // reading the flag through to_jsonb keeps the query valid there.
-        SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
+        SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat, t.typname as tname,",
                      "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
                      "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
                      "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
@@ -689,6 +689,7 @@ public:
             info.Text = Trim(FieldText(Q, "cat")) == "S";
             if (info.Text) info.Collate = " COLLATE \"C\"";
             if (info.Text && !TruthOf(Q, "determ")) info.ExactCollate = info.Collate;
+            info.Zoned = Trim(FieldText(Q, "tname")) == "timestamptz";
             S.m_columnInfo[FieldText(Q, "fname")] = info;
             Q.Next();
         }

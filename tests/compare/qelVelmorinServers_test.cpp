@@ -18,6 +18,8 @@
 #include <functional>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <unistd.h>
 
 using namespace qel;
 using namespace cmptest;
@@ -183,7 +185,7 @@ std::string ToolRows(TTestDatabase& Db, const std::string& QuotedTable)
         Db.Kind() == TServer::SQLite
             ? "sqlite3 -quote '" + Db.Dir().File("db.sqlite") + "' <'" + sql + "'"
             : "PGPASSWORD=x psql -X -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " + qeltest::Env("PGPORT", "55432") +
-                  " -U postgres -d velmorin -f '" + sql + "'";
+                  " -U postgres -d " + Db.PgDatabase() + " -f '" + sql + "'";
     const int rc = std::system((command + " >'" + out + "' 2>&1").c_str());
     return (rc == 0 ? "" : "exit " + std::to_string(rc) + ": ") + qeltest::ReadFile(out);
 }
@@ -288,6 +290,103 @@ TEST(UntypedColumns, EveryCellKeepsItsClassThroughTheRoundTrip)
         EXPECT_EQ(ToolRows(t, "u"), ToolRows(m, "u")) << Mode(immediate);
         EXPECT_EQ(ToolRows(t, "u"), "1,X'616263',7\n2,X'616263',7.0\n3,'abc','7'\n4,7,X'37'\n") << Mode(immediate);
     }
+}
+
+// ---------------------------------------------------------------------------
+// Time stamps with time zone: a session zone with summer time (from PGTZ or
+// the database's own setting) reads two instants of the autumn change alike
+// unless the run pins its sessions to UTC.
+
+namespace {
+
+// Sets an environment variable (or unsets it: nullptr) for the life of the
+// object.
+class TEnvironment {
+public:
+    TEnvironment(const char* Name, const char* Value) : m_name(Name)
+    {
+        if (const char* old = std::getenv(Name)) m_old = old;
+        if (Value != nullptr) setenv(Name, Value, 1);
+        else unsetenv(Name);
+    }
+    ~TEnvironment()
+    {
+        if (m_old) setenv(m_name.c_str(), m_old->c_str(), 1);
+        else unsetenv(m_name.c_str());
+    }
+    TEnvironment(const TEnvironment&) = delete;
+    TEnvironment& operator=(const TEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+std::string RunPsql(const std::string& Database, const std::string& SQL)
+{
+    qeltest::TempDir dir;
+    std::ofstream(dir.File("in.sql")) << SQL << "\n";
+    const std::string command = "PGPASSWORD=x psql -X -q -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " +
+                                qeltest::Env("PGPORT", "55432") + " -U postgres -d " + Database + " -f '" +
+                                dir.File("in.sql") + "' >'" + dir.File("out.txt") + "' 2>&1";
+    const int rc = std::system(command.c_str());
+    return (rc == 0 ? "" : "exit " + std::to_string(rc) + ": ") + qeltest::ReadFile(dir.File("out.txt"));
+}
+
+// Both sides in Database, the rows around both changes of 2024 in Berlin.
+void ExpectInstantsRoundTrip(const std::string& Database)
+{
+    for (const bool immediate : {false, true}) {
+        TTestDatabase m(TServer::PostgreSQL, "UTF8", Database), t(TServer::PostgreSQL, "UTF8", Database);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        // The sessions really are in summer-time zones: else nothing is tested.
+        ASSERT_EQ(m.Rows("select current_setting('TimeZone')"), (TRows{{"Europe/Berlin"}}));
+        const std::string tableM = m.Table("tzm"), tableT = t.Table("tzt");
+        m.CreateTable(tableM, "k integer primary key, ts timestamptz, plain timestamp");
+        t.CreateTable(tableT, "k integer primary key, ts timestamptz, plain timestamp");
+        m.Insert(tableM, {"(1, '2024-10-27 00:30:00+00', '2024-10-27 02:30:00')",
+                          "(2, '2024-10-27 01:30:00+00', '2024-10-27 02:30:00')",
+                          "(3, '2024-03-31 00:59:59.5+00', '2024-03-31 02:30:00')",
+                          "(4, '2024-03-31 01:00:00+00', Null)", "(5, '2024-10-27 01:00:00+00', Null)"});
+        t.Insert(tableT, {"(1, '2024-10-27 00:30:00+00', '2024-10-27 02:30:00')",
+                          "(2, '2024-10-27 00:30:00+00', '2024-10-27 02:30:00')",
+                          "(4, '2024-03-31 02:00:00+00', Null)", "(6, '2024-10-27 01:00:00+00', Null)"});
+        TSync counts;
+        SyncAndCompareAgain(m, UpperCase(tableM), t, UpperCase(tableT), immediate, &counts);
+        if (::testing::Test::HasFatalFailure()) return;
+        EXPECT_EQ(counts.Equal, 1) << Mode(immediate);
+        EXPECT_EQ(counts.Updated, 2) << Mode(immediate);
+        EXPECT_EQ(counts.Inserted, 2) << Mode(immediate);
+        EXPECT_EQ(counts.Deleted, 1) << Mode(immediate);
+        const std::string select = "select k, ts at time zone 'UTC', plain from ";
+        EXPECT_EQ(RunPsql(Database, select + tableT + " order by k"), RunPsql(Database, select + tableM + " order by k"))
+            << Mode(immediate);
+        // The sessions keep their own zone after the run.
+        EXPECT_EQ(t.Rows("select current_setting('TimeZone')"), (TRows{{"Europe/Berlin"}}));
+    }
+}
+
+} // namespace
+
+TEST(TimeZones, SessionZoneFromTheEnvironment)
+{
+    const TEnvironment zone("PGTZ", "Europe/Berlin");
+    ExpectInstantsRoundTrip("velmorin");
+}
+
+TEST(TimeZones, SessionZoneOfTheDatabase)
+{
+    if (qeltest::PostgreSQLString().empty()) QEL_SKIP_OR_FAIL("no PostgreSQL server: VELMORIN_PG_CONN is not set");
+    const TEnvironment zone("PGTZ", nullptr);
+    const std::string db = "velmorin_tz_" + std::to_string(::getpid());
+    RunPsql("velmorin", "drop database if exists " + db);
+    ASSERT_EQ(RunPsql("velmorin", "create database " + db), "");
+    struct TDrop {
+        std::string Db;
+        ~TDrop() { RunPsql("velmorin", "drop database if exists " + Db); }
+    } drop{db};
+    ASSERT_EQ(RunPsql("velmorin", "alter database " + db + " set timezone to 'Europe/Berlin'"), "");
+    ExpectInstantsRoundTrip(db);
 }
 
 // SQLite keeps one table for names that differ in case alone; PostgreSQL
