@@ -124,6 +124,10 @@ private:
         bool WideForUtf8 = false;
         // A time stamp with time zone (PostgreSQL).
         bool Zoned = false;
+        // A date or time stamp (PostgreSQL), and whether this run reads it
+        // as its text because a value lies outside the years 1 to 9999.
+        bool Moment = false;
+        bool AsText = false;
     };
 
     bool IsMaster() const;

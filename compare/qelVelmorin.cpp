@@ -348,7 +348,8 @@ void TVelmorin::RunCompare()
 
         // Column resolution: an error of a catalogue listing is reported
         // like any other error of the run, and the clean-up still runs.
-        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && PairColumns()) {
+        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && PairColumns() &&
+            CheckMomentRanges()) {
             if (!m_targetQuery) {
                 T.TableName = M.TableName;
                 T.DataList.Assign(M.DataList);

@@ -221,6 +221,12 @@ private:
     // catalogue, and settles one key for both sides; False after reporting
     // a column one side lacks.
     bool PairColumns();
+    // PostgreSQL dates and time stamps outside the years 1 to 9999 (BC,
+    // 12000, infinity), which the driver cannot hand over as dates: such a
+    // data column is read as PostgreSQL's text of it on both sides when both
+    // are PostgreSQL; otherwise, or in a key, the run stops naming the table,
+    // the column and the row. False after reporting.
+    bool CheckMomentRanges();
     // Sides of two character sets are both read and written through UTF8,
     // so equal texts compare equal; RestoreCharSets undoes it afterwards.
     void AlignCharSets();

@@ -689,7 +689,9 @@ public:
             info.Text = Trim(FieldText(Q, "cat")) == "S";
             if (info.Text) info.Collate = " COLLATE \"C\"";
             if (info.Text && !TruthOf(Q, "determ")) info.ExactCollate = info.Collate;
-            info.Zoned = Trim(FieldText(Q, "tname")) == "timestamptz";
+            const std::string typeName = Trim(FieldText(Q, "tname"));
+            info.Zoned = typeName == "timestamptz";
+            info.Moment = info.Zoned || typeName == "timestamp" || typeName == "date";
             S.m_columnInfo[FieldText(Q, "fname")] = info;
             Q.Next();
         }
@@ -1163,7 +1165,8 @@ std::string TCmpTableOptions::GetSelectSQL() const
             columns += (i > 0 ? ", " : "") +
                        (info != nullptr && info->WideForUtf8
                             ? "CAST(" + q + " AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8) AS " + q
-                            : q);
+                        : info != nullptr && info->AsText ? "CAST(" + q + " AS VARCHAR(64)) AS " + q
+                                                          : q);
         }
         return "select " + columns + CRLF + "from " + QuoteName(TableName) + CRLF + order;
     }

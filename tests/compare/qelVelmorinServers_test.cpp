@@ -389,6 +389,84 @@ TEST(TimeZones, SessionZoneOfTheDatabase)
     ExpectInstantsRoundTrip(db);
 }
 
+// ---------------------------------------------------------------------------
+// PostgreSQL dates beyond the years 1 to 9999, which the driver cannot hand
+// over as dates: exact between PostgreSQL tables, a stop naming the row
+// where the target cannot hold them.
+
+TEST(FarDates, PostgreSQLToPostgreSQLRoundTripsExactly)
+{
+    for (const bool immediate : {false, true}) {
+        TTestDatabase m(TServer::PostgreSQL), t(TServer::PostgreSQL);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        const std::string tableM = m.Table("farm"), tableT = t.Table("fart");
+        const std::string body = "k integer primary key, d date, ts timestamp(6), tz timestamptz";
+        m.CreateTable(tableM, body);
+        t.CreateTable(tableT, body);
+        m.Insert(tableM, {"(1, '0044-03-15 BC', '0044-03-15 12:00:00 BC', '0044-03-15 12:00:00+00 BC')",
+                          "(2, '12000-01-01', '12000-01-01 00:00:00.5', '12000-01-01 00:00:00+00')",
+                          "(3, 'infinity', 'infinity', 'infinity')", "(4, '-infinity', '-infinity', '-infinity')",
+                          "(5, '2024-02-29', '9999-12-31 23:59:59.999999', '2024-10-27 00:30:00+00')",
+                          "(6, '0001-01-01', '0001-01-01 00:00:00', Null)"});
+        // Each value against its twin the driver would make of it.
+        t.Insert(tableT, {"(1, '0044-03-15', '0044-03-15 12:00:00', '0044-03-15 12:00:00+00')",
+                          "(2, current_date, current_date, Null)",
+                          "(3, '9999-12-31', '9999-12-31 23:59:59', '9999-12-31 23:59:59+00')",
+                          "(4, '0001-01-01', '0001-01-01 00:00:00', '0001-01-01 00:00:00+00')",
+                          "(6, '0001-01-01 BC', '0001-01-01 00:00:00 BC', '0001-01-01 00:00:00+00 BC')"});
+        TSync counts;
+        SyncAndCompareAgain(m, tableM, t, tableT, immediate, &counts);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(counts.Updated, 5) << Mode(immediate);
+        EXPECT_EQ(counts.Inserted, 1) << Mode(immediate);
+        EXPECT_EQ(counts.EqualAfter, 6) << Mode(immediate);
+        const std::string select = "select k, d, ts, tz at time zone 'UTC' from ";
+        const std::string rowsM = RunPsql("velmorin", select + tableM + " order by k");
+        EXPECT_EQ(rowsM.find("exit"), std::string::npos) << rowsM;
+        EXPECT_EQ(RunPsql("velmorin", select + tableT + " order by k"), rowsM) << Mode(immediate);
+    }
+}
+
+TEST(FarDates, TargetsThatCannotHoldThemStopTheRun)
+{
+    struct TCase {
+        TServer Master, Target;
+        const char* Row;   // into k, d, ts
+        const char* Error; // after "Table <the PostgreSQL table>, column "
+    };
+    const TCase cases[] = {
+        {TServer::PostgreSQL, TServer::FbEmbedded, "(7, '0044-03-15 BC', Null)",
+         "d, row k = 7: the value 0044-03-15 BC lies outside the years 1 to 9999, and the column D of the target "
+         "table FAR cannot hold it. No statements were produced."},
+        {TServer::PostgreSQL, TServer::SQLite, "(7, Null, 'infinity')",
+         "ts, row k = 7: the value infinity lies outside the years 1 to 9999, and the column TS of the target table "
+         "FAR cannot hold it. No statements were produced."},
+        {TServer::FbEmbedded, TServer::PostgreSQL, "(7, Null, '12000-01-01 10:00')",
+         "ts, row k = 7: the value 12000-01-01 10:00:00 lies outside the years 1 to 9999, and it can be compared "
+         "exactly only with a PostgreSQL master. No statements were produced."},
+    };
+    for (const TCase& c : cases) {
+        TTestDatabase m(c.Master), t(c.Target);
+        for (TTestDatabase* db : {&m, &t})
+            if (!db->Unavailable().empty()) QEL_SKIP_OR_FAIL(db->Unavailable());
+        TTestDatabase& pg = c.Master == TServer::PostgreSQL ? m : t;
+        TTestDatabase& other = c.Master == TServer::PostgreSQL ? t : m;
+        const std::string table = pg.Table("far");
+        pg.CreateTable(table, "k integer primary key, d date, ts timestamp");
+        other.CreateTable("FAR", "K integer not null primary key, D date, TS timestamp");
+        pg.Insert(table, {"(1, '2024-01-02', '2024-01-02 03:04:05')", c.Row});
+        other.Insert("FAR", {"(1, '2024-01-02', '2024-01-02 03:04:05')"});
+        const std::string tableM = &pg == &m ? table : "FAR", tableT = &pg == &m ? "FAR" : table;
+        TRun run(m, tableM, t, tableT);
+        std::unique_ptr<TSQLExec> exec = t.NewExecutor();
+        run.C.SetSQLExec(exec.get());
+        run.C.Execute();
+        ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+        EXPECT_EQ(run.errors[0], "Error: Table " + table + ", column " + c.Error);
+        EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
+    }
+}
+
 // SQLite keeps one table for names that differ in case alone; PostgreSQL
 // may have several, and then only the exact name chooses.
 TEST(StoredNamesAmbiguous, PostgreSQLTablesThatDifferInCaseAlone)
