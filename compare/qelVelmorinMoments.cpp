@@ -9,43 +9,72 @@
 #include "qelDBOptions.h"
 #include "qelText.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace qel {
 
 using namespace velmorin;
 
 namespace {
 
-// The first row of Table whose Column holds a value outside the years 1 to
-// 9999, as "K = 5, value 0044-03-15 BC"; empty when there is none.
-// "select K, cast(D as varchar(64)) as V from T where D is not null and
-// (not isfinite(D) or extract(year from D) not between 1 and 9999) limit 1"
-struct TOutOfRange {
-    std::string Key, Value;
-    bool Found = false;
-};
-
-TOutOfRange FirstOutOfRange(TQELQuery& Query, const TCmpTableOptions& Side, const std::string& Column,
-                            const std::string& Table)
+// "D is not null and (not isfinite(D) or extract(year from D) not between 1
+// and 9999)": D holds a value the driver cannot hand over as a date.
+std::string OutOfRange(const std::string& Quoted)
 {
-    TOutOfRange r;
+    return Quoted + " is not null and (not isfinite(" + Quoted + ") or extract(year from " + Quoted +
+           ") not between 1 and 9999)";
+}
+
+void Reset(TQELQuery& Query)
+{
+    Query.Close();
+    if (TStringList* sql = Query.GetSQL()) sql->Clear();
+}
+
+// Which of Columns hold such a value anywhere, in one reading of the table:
+// "select bool_or(...) as c0, bool_or(...) as c1 from T".
+std::vector<bool> ColumnsOutOfRange(TQELQuery& Query, const TCmpTableOptions& Side,
+                                    const std::vector<std::string>& Columns)
+{
+    std::string terms;
+    for (size_t j = 0; j < Columns.size(); ++j)
+        terms += (j > 0 ? ", " : "") + std::string("bool_or(") + OutOfRange(Side.QuoteFieldName(Columns[j])) +
+                 ") as c" + IntToStr(static_cast<long long>(j));
+    Query.SetParamCheck(false);
+    Query.SetSQLText("select " + terms + " from " + Side.QuoteName(Side.TableName));
+    Query.Open();
+    std::vector<bool> r(Columns.size(), false);
+    if (!Query.Eof())
+        for (size_t j = 0; j < Columns.size(); ++j) {
+            const TField& f = (*Query.GetFields())[static_cast<int>(j)];
+            r[j] = !f.IsNull() && f.AsBoolean();
+        }
+    Reset(Query);
+    return r;
+}
+
+// The first such row of Column: "K = 7" and the value's text.
+std::pair<std::string, std::string> FirstOutOfRange(TQELQuery& Query, const TCmpTableOptions& Side,
+                                                    const std::string& Column)
+{
     const std::string c = Side.QuoteFieldName(Column);
     std::string keys;
     for (const std::string& k : Side.KeyList.Lines()) keys += Side.QuoteFieldName(k) + ", ";
     Query.SetParamCheck(false);
     Query.SetSQLText("select " + keys + "cast(" + c + " as varchar(64)) as velmorin_value from " +
-                     Side.QuoteName(Table) + " where " + c + " is not null and (not isfinite(" + c +
-                     ") or extract(year from " + c + ") not between 1 and 9999) limit 1");
+                     Side.QuoteName(Side.TableName) + " where " + OutOfRange(c) + " limit 1");
     Query.Open();
+    std::string key, value;
     if (!Query.Eof()) {
-        r.Found = true;
         TFields& f = *Query.GetFields();
         for (int i = 0; i + 1 < f.Count(); ++i)
-            r.Key += (i > 0 ? ", " : "") + f[i].FieldName() + " = " + (f[i].IsNull() ? "Null" : f[i].AsString());
-        r.Value = f[f.Count() - 1].AsString();
+            key += (i > 0 ? ", " : "") + f[i].FieldName() + " = " + (f[i].IsNull() ? "Null" : f[i].AsString());
+        value = f[f.Count() - 1].AsString();
     }
-    Query.Close();
-    if (TStringList* sql = Query.GetSQL()) sql->Clear();
-    return r;
+    Reset(Query);
+    return {key, value};
 }
 
 } // namespace
@@ -56,20 +85,24 @@ bool TVelmorin::CheckMomentRanges()
     TCmpTableOptions& T = *m_tableOptionsTarget;
     const bool pgM = M.DatabaseType() == TDatabaseType::dbPostgreSQL;
     const bool pgT = m_targetQuery && T.DatabaseType() == TDatabaseType::dbPostgreSQL;
-    if (!pgM && !pgT) return true;
-    const int count = M.DataList.Count();
-    for (int i = 0; i < count; ++i) {
-        for (TCmpTableOptions* side : {&M, &T}) {
-            const bool master = side == &M;
-            if (master ? !pgM : !pgT) continue;
-            TQELQuery* query = master ? m_masterQuery.get() : m_targetQuery.get();
-            if (query == nullptr || i >= side->DataList.Count()) continue;
-            const std::string& column = side->DataList[i];
-            const TCmpTableOptions::TColumnInfo* info = side->ColumnInfoOf(column);
-            if (info == nullptr || !info->Moment || info->AsText) continue;
-            const TOutOfRange found = FirstOutOfRange(*query, *side, column, side->TableName);
-            if (!found.Found) continue;
-            const bool key = MatchColumnByName(side->KeyList, column) >= 0;
+    for (TCmpTableOptions* side : {&M, &T}) {
+        const bool master = side == &M;
+        TQELQuery* query = master ? m_masterQuery.get() : m_targetQuery.get();
+        if ((master ? !pgM : !pgT) || query == nullptr) continue;
+        std::vector<std::string> columns;
+        std::vector<int> positions;
+        for (int i = 0; i < side->DataList.Count(); ++i) {
+            const TCmpTableOptions::TColumnInfo* info = side->ColumnInfoOf(side->DataList[i]);
+            if (info == nullptr || !info->Moment) continue;
+            columns.push_back(side->DataList[i]);
+            positions.push_back(i);
+        }
+        if (columns.empty()) continue;
+        const std::vector<bool> far = ColumnsOutOfRange(*query, *side, columns);
+        for (size_t j = 0; j < columns.size(); ++j) {
+            if (!far[j]) continue;
+            const int i = positions[j];
+            const bool key = MatchColumnByName(side->KeyList, columns[j]) >= 0;
             if (pgM && pgT && !key) {
                 // Both sides read the column as text: PostgreSQL writes one
                 // text for each value and reads it back as the same value.
@@ -79,14 +112,15 @@ bool TVelmorin::CheckMomentRanges()
                             it->second.AsText = true;
                 continue;
             }
+            const auto [row, value] = FirstOutOfRange(*query, *side, columns[j]);
             std::string why;
             if (key) why = "a key column cannot be compared by such a value";
-            else if (master)
+            else if (master && i < T.DataList.Count())
                 why = "the column " + T.DataList[i] + " of the target table " + T.TableName + " cannot hold it";
+            else if (master) why = "the target cannot hold it";
             else why = "it can be compared exactly only with a PostgreSQL master";
-            ErrorMessage("Table " + side->TableName + ", column " + column + ", row " + found.Key + ": the value " +
-                         found.Value + " lies outside the years 1 to 9999, and " + why +
-                         ". No statements were produced.");
+            ErrorMessage("Table " + side->TableName + ", column " + columns[j] + ", row " + row + ": the value " +
+                         value + " lies outside the years 1 to 9999, and " + why + ". No statements were produced.");
             return false;
         }
     }
