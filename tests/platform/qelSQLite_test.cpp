@@ -144,7 +144,9 @@ TEST_F(ADOSqlite, CellsWithoutAffinityKeepTheirOwnClass)
             ASSERT_FALSE(q.Eof()) << column;
             const TField& f = q.FieldByName("v");
             EXPECT_EQ(f.Value().Kind(), e.Kind) << column << " " << e.Text;
-            if (!f.IsNull()) EXPECT_EQ(f.Value().AsString(), e.Text) << column;
+            if (!f.IsNull()) {
+                EXPECT_EQ(f.Value().AsString(), e.Text) << column;
+            }
             q.Next();
         }
     }
