@@ -122,6 +122,12 @@ private:
         long long CharLength = 0;
         // A single-byte text column too wide to read through UTF8 as a string.
         bool WideForUtf8 = false;
+        // A time stamp with time zone (PostgreSQL).
+        bool Zoned = false;
+        // A date or time stamp (PostgreSQL), and whether this run reads it
+        // as its text because a value lies outside the years 1 to 9999.
+        bool Moment = false;
+        bool AsText = false;
     };
 
     bool IsMaster() const;
@@ -131,6 +137,12 @@ private:
     const TColumnInfo* ColumnInfoOf(const std::string& Name) const;
     // TableName in the case the server stores it.
     std::string NormalizedTableName() const;
+    // Sets TableName to the name the catalogue stores: the name as given
+    // when a table bears it, else the one table whose name differs from it
+    // in ASCII case alone, else NormalizedTableName. False, reported, when
+    // several tables differ from it in case alone.
+    bool ResolveTableName(TQELQuery& Query);
+    bool ResolveColumnNames(TStringList& List);
     // The catalogue's readers of column names and column facts
     // (qelVelmorinFields.cpp).
     class TColumnNames;
@@ -163,6 +175,7 @@ private:
     TStringList m_dataFields;
     TStringList m_excludeFields;
     std::map<std::string, TColumnInfo> m_columnInfo; // by the name as stored
+    std::string m_storedTableName; // the TableName the catalogue was found to store
     bool m_keysFromColumns = false; // KeyList defaulted to every column
     bool m_keysFromCatalogue = false; // KeyList is the primary or unique key
     bool m_dataFromUser = false; // DataList came from an event or a given list

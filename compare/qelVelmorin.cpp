@@ -294,10 +294,12 @@ bool TVelmorin::Execute()
 
     try {
         AlignCharSets();
+        PinTimeZones();
     } catch (const std::exception& e) {
         ErrorMessage(e.what());
     }
     if (!m_messages->HasErrors()) RunCompare();
+    RestoreTimeZones();
     RestoreCharSets();
 
     if (m_connectionTarget != nullptr && !TargetWasConnected) {
@@ -350,7 +352,8 @@ void TVelmorin::RunCompare()
 
         // Column resolution: an error of a catalogue listing is reported
         // like any other error of the run, and the clean-up still runs.
-        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && PairColumns()) {
+        if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && PairColumns() &&
+            CheckMomentRanges()) {
             if (!m_targetQuery) {
                 T.TableName = M.TableName;
                 T.DataList.Assign(M.DataList);
@@ -431,6 +434,54 @@ void TVelmorin::RestoreCharSets()
         }
     }
     m_charSetsChanged.clear();
+}
+
+// psqlODBC hands a time stamp with time zone over as the session's local
+// time without its offset: in a zone with summer time two instants of the
+// autumn change read alike, and a local time written back is taken in that
+// zone. In UTC each instant has one reading.
+void TVelmorin::PinTimeZones()
+{
+    m_timeZonesChanged.clear();
+    for (TQELCustomConnection* c : {m_connectionMaster, m_connectionTarget}) {
+        if (c == nullptr || c->DatabaseType() != TDatabaseType::dbPostgreSQL) continue;
+        if (c == m_connectionTarget && c == m_connectionMaster) continue; // pinned as the master
+        std::unique_ptr<TQELQuery> q = c->CreateQuery();
+        if (!q) continue;
+        q->SetParamCheck(false);
+        q->SetSQLText("select current_setting('TimeZone') as tz");
+        q->Open();
+        const std::string zone = q->Eof() ? std::string() : q->FieldByName("tz")->AsString();
+        q->Close();
+        if (zone == "UTC") continue;
+        q->SetSQLText("SET TIME ZONE 'UTC'");
+        q->ExecSQL();
+        m_timeZonesChanged.emplace_back(c, zone);
+    }
+}
+
+bool TVelmorin::TargetColumnZoned(const TField* TargetField) const
+{
+    if (TargetField == nullptr) return false;
+    const TCmpTableOptions::TColumnInfo* info = m_tableOptionsTarget->ColumnInfoOf(TargetField->FieldName());
+    return info != nullptr && info->Zoned;
+}
+
+void TVelmorin::RestoreTimeZones()
+{
+    for (auto& [c, zone] : m_timeZonesChanged) {
+        const bool stays = c == m_connectionTarget ? TargetWasConnected : MasterWasConnected;
+        if (!stays || !c->GetConnected()) continue;
+        try {
+            std::unique_ptr<TQELQuery> q = c->CreateQuery();
+            q->SetParamCheck(false);
+            q->SetSQLText("SET TIME ZONE " + Quoted(zone));
+            q->ExecSQL();
+        } catch (const std::exception& e) {
+            ErrorMessage(e.what());
+        }
+    }
+    m_timeZonesChanged.clear();
 }
 
 // The reading threads end before anything else touches their connections.

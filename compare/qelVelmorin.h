@@ -221,10 +221,24 @@ private:
     // catalogue, and settles one key for both sides; False after reporting
     // a column one side lacks.
     bool PairColumns();
+    // PostgreSQL dates and time stamps outside the years 1 to 9999 (BC,
+    // 12000, infinity), which the driver cannot hand over as dates: such a
+    // data column is read as PostgreSQL's text of it on both sides when both
+    // are PostgreSQL; otherwise, or in a key, the run stops naming the table,
+    // the column and the row. False after reporting.
+    bool CheckMomentRanges();
     // Sides of two character sets are both read and written through UTF8,
     // so equal texts compare equal; RestoreCharSets undoes it afterwards.
     void AlignCharSets();
     void RestoreCharSets();
+    // PostgreSQL sessions read and write time stamps with time zone in UTC
+    // for the run, so that every value is an instant whatever zone the
+    // session had; RestoreTimeZones gives each its own zone back.
+    void PinTimeZones();
+    void RestoreTimeZones();
+    // True when the target column of TargetField keeps a time zone
+    // (PostgreSQL's timestamptz).
+    bool TargetColumnZoned(const TField* TargetField) const;
     bool PairDataColumns();
     bool PairKeyColumns();
     void CloseStreams();
@@ -299,6 +313,8 @@ private:
     std::vector<std::string> m_unfilledTargetColumns; // "UTF8", or "NONE" when a side holds bytes in no set
     // Connections switched to UTF8 for the run, with their own set.
     std::vector<std::pair<TQELCustomConnection*, std::string>> m_charSetsChanged;
+    // Connections pinned to UTC for the run, with their own time zone.
+    std::vector<std::pair<TQELCustomConnection*, std::string>> m_timeZonesChanged;
 };
 
 } // namespace qel

@@ -9,6 +9,7 @@
 #include "qelDBOptions.h"
 #include "qelIBParser.h"
 #include "qelLocalSQLParser.h"
+#include "qelSQLiteParser.h"
 #include "qelText.h"
 
 #include <algorithm>
@@ -160,6 +161,8 @@ bool TCmpTableOptions::IsSQLite() const
 
 std::string TCmpTableOptions::NormalizedTableName() const
 {
+    // A name found in the catalogue stays as stored.
+    if (!m_storedTableName.empty() && TableName == m_storedTableName) return TableName;
     switch (DatabaseType()) {
     case TDatabaseType::dbInterBase:
         return IBNeedsQuotes(TableName, m_comparer->IBOptions().SQLServerVersion) ? TableName : UpperCase(TableName);
@@ -167,6 +170,81 @@ std::string TCmpTableOptions::NormalizedTableName() const
     case TDatabaseType::dbPostgreSQL: return LowerCase(TableName);
     default: return UpperCase(TableName);
     }
+}
+
+bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
+{
+    m_storedTableName.clear();
+    const std::string given = BareName(TableName);
+    // The tables whose names differ from the given one in case at most, as
+    // the catalogue stores them.
+    std::vector<std::string> names;
+    auto add = [&](const std::string& Name) {
+        if (SameText(Name, given) && std::find(names.begin(), names.end(), Name) == names.end())
+            names.push_back(Name);
+    };
+    {
+        TResetGuard guard{Query};
+        try {
+            if (Query.IsActive()) Query.Close();
+            if (TStringList* sql = Query.GetSQL()) sql->Clear();
+            auto read = [&](const char* Column, bool Trimmed) {
+                Query.Open();
+                for (; !Query.Eof(); Query.Next())
+                    add(Trimmed ? TrimRight(FieldText(Query, Column)) : FieldText(Query, Column));
+            };
+            switch (DatabaseType()) {
+            case TDatabaseType::dbInterBase:
+                SetLines(Query, {"select rdb$relation_name as NAME from rdb$relations",
+                                 "where upper(rdb$relation_name) = upper(" + Quoted(given) + ")"});
+                read("NAME", true);
+                break;
+            case TDatabaseType::dbPostgreSQL:
+                SetLines(Query, {"select c.relname as name from pg_catalog.pg_class c",
+                                 "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
+                                 "where c.relkind = 'r'",
+                                 "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
+                                 "and lower(c.relname) = lower(" + Quoted(given) + ")"});
+                read("name", false);
+                break;
+            case TDatabaseType::dbCustomOLEDB:
+            case TDatabaseType::dbMSAccess: {
+                std::vector<TColumnListing> columns;
+                if (m_connection != nullptr && m_connection->ListColumns(given, columns))
+                    for (const TColumnListing& c : columns) add(c.TableName);
+                break;
+            }
+            default: break;
+            }
+        } catch (const std::exception&) {
+            // A catalogue that cannot be read: the name as before, and the
+            // reading of the columns reports what is wrong.
+            names.clear();
+        }
+    }
+    const bool exact = std::find(names.begin(), names.end(), given) != names.end();
+    // A name in double quotes means exactly that name.
+    if (exact || given != TableName) {
+        TableName = given;
+        m_storedTableName = given;
+        return true;
+    }
+    if (names.size() == 1) {
+        TableName = names.front();
+        m_storedTableName = names.front();
+        return true;
+    }
+    if (names.empty()) {
+        TableName = NormalizedTableName();
+        return true;
+    }
+    std::sort(names.begin(), names.end());
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ", ") + n;
+    const std::string databaseName = m_connection != nullptr ? m_connection->ConnectionOptions().DatabaseName : "";
+    m_comparer->ErrorMessage("Table: " + TableName + " matches several tables that differ in case alone: " + list +
+                             "." + CRLF + "Database: " + databaseName);
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -591,7 +669,7 @@ public:
         // A nondeterministic collation (case-blind ICU ones) makes "="
         // blind too; servers before 12 have no such collations, and
         // reading the flag through to_jsonb keeps the query valid there.
-        SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
+        SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat, t.typname as tname,",
                      "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
                      "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
                      "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
@@ -611,6 +689,9 @@ public:
             info.Text = Trim(FieldText(Q, "cat")) == "S";
             if (info.Text) info.Collate = " COLLATE \"C\"";
             if (info.Text && !TruthOf(Q, "determ")) info.ExactCollate = info.Collate;
+            const std::string typeName = Trim(FieldText(Q, "tname"));
+            info.Zoned = typeName == "timestamptz";
+            info.Moment = info.Zoned || typeName == "timestamp" || typeName == "date";
             S.m_columnInfo[FieldText(Q, "fname")] = info;
             Q.Next();
         }
@@ -814,9 +895,9 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     Normalise(KeyList);
     Normalise(ExcludeList);
 
-    // The table name in the server's case, as discovery would make it, also
-    // when the user named every column: the same name reaches the SELECT.
-    if (Query != nullptr) TableName = NormalizedTableName();
+    // The table name as the catalogue stores it, also when the user named
+    // every column: the same name reaches the SELECT and every statement.
+    if (Query != nullptr && !ResolveTableName(*Query)) return false;
     bool loaded = false;
     const bool dataFromUser = !DataList.Empty(), keysFromUser = !KeyList.Empty();
     if (DataList.Empty()) {
@@ -852,15 +933,9 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
     // the statements depend on it.
     if (Query != nullptr) LoadColumnInfo(*Query);
 
-    // PostgreSQL folds names written without quotes to lower case, so a
-    // name the user typed is taken that way. Names read from the catalogue
-    // are already exact: lower-casing "Desc" would name another column.
-    if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
-        if (dataFromUser)
-            for (int i = 0; i < DataList.Count(); ++i) DataList.SetString(i, LowerCase(DataList[i]));
-        if (keysFromUser)
-            for (int i = 0; i < KeyList.Count(); ++i) KeyList.SetString(i, LowerCase(KeyList[i]));
-    }
+    // Names the user typed are taken as the catalogue stores them.
+    if (dataFromUser && !ResolveColumnNames(DataList)) Result = false;
+    if (keysFromUser && !ResolveColumnNames(KeyList)) Result = false;
 
     if (Query != nullptr) {
         const std::string databaseName =
@@ -875,6 +950,37 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
         }
     }
     return Result;
+}
+
+// The column named exactly, else the one column whose name differs in ASCII
+// case alone; PostgreSQL folds a name the catalogue does not know to lower
+// case, as it folds names written without quotes. Names in double quotes
+// are taken as they stand. False, reported, for a name that several
+// columns differ from in case alone.
+bool TCmpTableOptions::ResolveColumnNames(TStringList& List)
+{
+    bool ok = true;
+    for (int i = 0; i < List.Count(); ++i) {
+        const std::string name = List[i];
+        if (name.empty() || name[0] == '"' || m_columnInfo.count(name) != 0) continue;
+        std::string folded;
+        int matches = 0;
+        for (const auto& [column, info] : m_columnInfo) {
+            if (!SameText(column, name)) continue;
+            folded += (folded.empty() ? "" : ", ") + column;
+            ++matches;
+        }
+        if (matches == 1) {
+            List.SetString(i, folded);
+        } else if (matches > 1) {
+            m_comparer->ErrorMessage("Field " + name + " of table " + TableName +
+                                     " matches several columns that differ in case alone: " + folded + ".");
+            ok = false;
+        } else if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
+            List.SetString(i, LowerCase(name));
+        }
+    }
+    return ok;
 }
 
 // Identity columns (Firebird 3 and later) and the columns of a table with
@@ -940,6 +1046,8 @@ bool TCmpTableOptions::KeyNotOrderable(const std::string& Name) const
 std::string TCmpTableOptions::QuoteName(const std::string& Name) const
 {
     if (m_connection == nullptr) return Name;
+    const TDatabaseType t = m_connection->DatabaseType();
+    if ((t == TDatabaseType::dbCustomOLEDB || t == TDatabaseType::dbMSAccess) && IsSQLite()) return SQLiteQuoteName(Name);
     return QuoteIdentifier(Name, m_connection->DatabaseType(), m_connection->IBServerOptions().SQLServerVersion,
                            m_connection->IBServerOptions().SQLDialect);
 }
@@ -1057,7 +1165,8 @@ std::string TCmpTableOptions::GetSelectSQL() const
             columns += (i > 0 ? ", " : "") +
                        (info != nullptr && info->WideForUtf8
                             ? "CAST(" + q + " AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8) AS " + q
-                            : q);
+                        : info != nullptr && info->AsText ? "CAST(" + q + " AS VARCHAR(64)) AS " + q
+                                                          : q);
         }
         return "select " + columns + CRLF + "from " + QuoteName(TableName) + CRLF + order;
     }

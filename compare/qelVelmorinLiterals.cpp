@@ -347,7 +347,13 @@ std::string TCmpTableOptions::TypedLiteral(TField& Field, const TField* TargetFi
         return date(o.DateFormat, interBase ? "dd/mm/yyyy" : dateIntoDateTime ? dateTimePattern : "yyyy-mm-dd", false);
     case TFieldType::ftTime: return date(o.TimeFormat, "hh:mm:ss", true);
     case TFieldType::ftDateTime:
-    case TFieldType::ftTimeStamp: return date(o.DateTimeFormat, dateTimePattern, true);
+    case TFieldType::ftTimeStamp: {
+        std::string lit = date(o.DateTimeFormat, dateTimePattern, true);
+        // The run reads such a column in UTC; the session that runs the
+        // script may keep another zone.
+        if (T == TDatabaseType::dbPostgreSQL && C.TargetColumnZoned(TargetField)) lit.insert(lit.size() - 1, "+00");
+        return lit;
+    }
     case TFieldType::ftBytes:
     case TFieldType::ftVarBytes:
     case TFieldType::ftBlob:

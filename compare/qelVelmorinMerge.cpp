@@ -426,8 +426,9 @@ void TVelmorin::CountRows(TStringList& SQLM, TStringList& SQLT)
     if (OnGetCountSQL) {
         OnGetCountSQL(*this, SQLM, SQLT);
     } else {
-        SQLM.SetText("Select count(*) from " + m_tableOptionsMaster->QuoteName(m_tableNameMaster));
-        SQLT.SetText("Select count(*) from " + m_tableOptionsTarget->QuoteName(m_tableNameTarget));
+        // The names as discovery found them, which the SELECTs use too.
+        SQLM.SetText("Select count(*) from " + m_tableOptionsMaster->QuoteName(m_tableOptionsMaster->TableName));
+        SQLT.SetText("Select count(*) from " + m_tableOptionsTarget->QuoteName(m_tableOptionsTarget->TableName));
     }
     auto count = [](TQELQuery* q, const TStringList& sql, int& max) {
         if (q == nullptr) return;

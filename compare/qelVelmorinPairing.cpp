@@ -15,19 +15,6 @@ using namespace velmorin;
 
 namespace {
 
-// A name from a given list may be written as the SQL text wants it:
-// "\"Order\"" stands for the column Order.
-std::string BareName(const std::string& Name)
-{
-    if (Name.size() < 2 || Name.front() != '"' || Name.back() != '"') return Name;
-    std::string r;
-    for (size_t i = 1; i + 1 < Name.size(); ++i) {
-        r += Name[i];
-        if (Name[i] == '"' && Name[i + 1] == '"') ++i;
-    }
-    return r;
-}
-
 const char* SideName(const TCmpTableOptions& Side, const TCmpTableOptions& Master)
 {
     return &Side == &Master ? "master" : "target";
@@ -43,6 +30,17 @@ bool HasExactly(const TStringList& List, const std::string& Name)
 } // namespace
 
 namespace velmorin {
+
+std::string BareName(const std::string& Name)
+{
+    if (Name.size() < 2 || Name.front() != '"' || Name.back() != '"') return Name;
+    std::string r;
+    for (size_t i = 1; i + 1 < Name.size(); ++i) {
+        r += Name[i];
+        if (Name[i] == '"' && Name[i + 1] == '"') ++i;
+    }
+    return r;
+}
 
 int MatchColumnByName(const TStringList& Columns, const std::string& Name)
 {

@@ -158,6 +158,10 @@ TFieldType SQLiteCellType(const TValue& v, TFieldType Otherwise);
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
 
+// A name from a given list may be written as the SQL text wants it:
+// "\"Order\"" stands for the column Order, "\"a\"\"b\"" for a"b.
+std::string BareName(const std::string& Name);
+
 // The column of Columns that Name stands for: the same name, else the only
 // one that differs from it in ASCII case alone ("NAME" on Firebird is
 // "name" on PostgreSQL); -1 when there is none, AmbiguousColumn when

@@ -150,8 +150,13 @@ bool TQELADODatabase::StoredValue(const std::string& DeclaredType, TValue& Value
 void ListADOColumns(TADOConnection& Connection, const std::string& Table, std::vector<TColumnListing>& Columns)
 {
     Columns.clear();
-    for (const TADOColumn& c : Connection.GetColumns(Table)) {
-        if (c.TableName != Table) continue;
+    const std::vector<TADOColumn> listed = Connection.GetColumns(Table);
+    // SQLite's catalogue matches names without regard to ASCII case, and
+    // so may other drivers': the table named exactly wins over the others.
+    bool exact = false;
+    for (const TADOColumn& c : listed) exact = exact || c.TableName == Table;
+    for (const TADOColumn& c : listed) {
+        if (exact ? c.TableName != Table : !SameText(c.TableName, Table)) continue;
         Columns.push_back({c.TableName, c.ColumnName, c.FieldType, c.Nullable == TColumnNullable::cnNoNulls,
                            c.TypeName, c.Filled});
     }

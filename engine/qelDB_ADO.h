@@ -49,8 +49,10 @@ private:
     std::unique_ptr<TADOConnection> m_connection;
 };
 
-// The columns of Table as an ADO connection's catalogue lists them, exact
-// name matches only; what TQELADODatabase and TQELConnectionADO answer.
+// The columns of Table as an ADO connection's catalogue lists them: of the
+// table named exactly, else of every table whose name differs from it in
+// ASCII case alone (each column names its table as stored); what
+// TQELADODatabase and TQELConnectionADO answer.
 void ListADOColumns(TADOConnection& Connection, const std::string& Table, std::vector<TColumnListing>& Columns);
 // Value as a column of DeclaredType stores it, when Connection reaches SQLite.
 bool ADOStoredValue(TADOConnection& Connection, const std::string& DeclaredType, TValue& Value);

@@ -732,7 +732,10 @@ bool TSQLiteStatement::Open(const std::vector<TSQLiteParam>& Params, int Timeout
         const char* name = sqlite3_column_name(s, c);
         // A REAL is a double: its size is the 17 digits that keep it exact.
         TField& f = Fields.Add(std::make_unique<TField>(name ? name : "", type, type == TFieldType::ftFloat ? 17 : size));
-        const bool keepsClasses = declared && SQLiteAffinityOf(declared) == TSQLiteAffinity::Blob;
+        // A column declared BLOB or with no type at all (and an expression)
+        // has no affinity: each cell keeps the class it was stored in, which
+        // the first row's class says nothing about.
+        const bool keepsClasses = !declared || SQLiteAffinityOf(declared) == TSQLiteAffinity::Blob;
         m_readers.push_back(TReader{&f, keepsClasses ? TReadKind::Any : ReadKindOf(type)});
     }
     if (row) ReadRow();

@@ -50,7 +50,8 @@ const char* KeyKindName(TKeyKind k)
 // ---------------------------------------------------------------------------
 // TTestDatabase
 
-TTestDatabase::TTestDatabase(TServer Kind, const std::string& CharSet) : m_kind(Kind), m_connection(std::make_unique<TQELConnection>())
+TTestDatabase::TTestDatabase(TServer Kind, const std::string& CharSet, const std::string& PgDatabase)
+    : m_kind(Kind), m_connection(std::make_unique<TQELConnection>()), m_pgDatabase(PgDatabase)
 {
     std::random_device rd;
     m_suffix = std::to_string(::getpid()) + "_" + std::to_string(rd() % 100000);
@@ -80,7 +81,7 @@ TTestDatabase::TTestDatabase(TServer Kind, const std::string& CharSet) : m_kind(
         c.SetDatabaseType(TDatabaseType::dbPostgreSQL);
         c.SetConnectionType(TconnectionType::cnADO);
         c.ConnectionOptions().HostName = "127.0.0.1:" + qeltest::Env("PGPORT", "55432");
-        c.ConnectionOptions().DatabaseName = "velmorin";
+        c.ConnectionOptions().DatabaseName = PgDatabase;
         c.ConnectionOptions().UserName = "postgres";
         c.ConnectionOptions().Password = "x";
     } else {

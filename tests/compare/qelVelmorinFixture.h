@@ -33,8 +33,10 @@ using TRows = std::vector<std::vector<std::string>>;
 // SQLite file through ODBC. Connected after construction when usable.
 class TTestDatabase {
 public:
-    // A Firebird database is created with CharSet as its default set.
-    explicit TTestDatabase(TServer Kind, const std::string& CharSet = "UTF8");
+    // A Firebird database is created with CharSet as its default set;
+    // PostgreSQL is reached in database PgDatabase of the test cluster.
+    explicit TTestDatabase(TServer Kind, const std::string& CharSet = "UTF8",
+                           const std::string& PgDatabase = "velmorin");
     ~TTestDatabase();
     TTestDatabase(const TTestDatabase&) = delete;
     TTestDatabase& operator=(const TTestDatabase&) = delete;
@@ -43,6 +45,7 @@ public:
     const std::string& Unavailable() const { return m_unavailable; }
     TServer Kind() const { return m_kind; }
     qel::TQELConnection& Connection() { return *m_connection; }
+    const std::string& PgDatabase() const { return m_pgDatabase; }
 
     // The name a test table gets on this server: upper case for Firebird and
     // SQLite, lower case and unique per process for PostgreSQL.
@@ -73,6 +76,7 @@ private:
     std::unique_ptr<qel::TQELConnection> m_connection;
     std::vector<std::string> m_tables;
     std::string m_suffix;
+    std::string m_pgDatabase;
 };
 
 // A value as text that means the same on every server: numbers by value,

@@ -17,6 +17,9 @@
 #include <algorithm>
 #include <functional>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <unistd.h>
 
 using namespace qel;
 using namespace cmptest;
@@ -155,12 +158,360 @@ TEST(Discovery, SQLiteColumnsFromTheSchemaListing)
     // every column.
     EXPECT_EQ(run.log[1], "Select-SQL for master table:\r\nselect B, A, C\r\nfrom ITEMS\r\n"
                           " Order by B NULLS LAST, A COLLATE BINARY, C NULLS LAST\r\n");
-    // The listing matches the table name exactly: a table stored in lower
-    // case is not found through the upper-cased name.
-    run.C.SetTableNameMaster("items2");
+    // A table stored in lower case is found by its name in any case.
+    run.C.SetTableNameMaster("ITEMS2");
     run.errors.clear();
+    run.log.clear();
     ASSERT_TRUE(run.C.Execute());
-    EXPECT_EQ(run.errors.size(), 2u) << Joined(run.errors);
+    EXPECT_TRUE(run.errors.empty()) << Joined(run.errors);
+    EXPECT_EQ(run.C.TableOptionsMaster().TableName, "items2");
+    EXPECT_EQ(run.log[0], "items2: X");
+}
+
+// ---------------------------------------------------------------------------
+// Names as the catalogue stores them: tables found by their stored name,
+// else by the one name that differs in case alone, and every name quoted
+// where the server needs it, in the SELECTs, the row counts, the script and
+// immediate mode.
+
+namespace {
+
+// The table's rows as the server's own tool prints them, in key order.
+std::string ToolRows(TTestDatabase& Db, const std::string& QuotedTable)
+{
+    const std::string sql = Db.Dir().File("tool.sql"), out = Db.Dir().File("tool.out");
+    std::ofstream(sql) << "select * from " << QuotedTable << " order by 1;\n";
+    const std::string command =
+        Db.Kind() == TServer::SQLite
+            ? "sqlite3 -quote '" + Db.Dir().File("db.sqlite") + "' <'" + sql + "'"
+            : "PGPASSWORD=x psql -X -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " + qeltest::Env("PGPORT", "55432") +
+                  " -U postgres -d " + Db.PgDatabase() + " -f '" + sql + "'";
+    const int rc = std::system((command + " >'" + out + "' 2>&1").c_str());
+    return (rc == 0 ? "" : "exit " + std::to_string(rc) + ": ") + qeltest::ReadFile(out);
+}
+
+// "it's \"q\"" -> "\"it's \"\"q\"\"\"".
+std::string DoubleQuoted(const std::string& Name)
+{
+    std::string r = "\"";
+    for (const char c : Name) r += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return r + "\"";
+}
+
+struct TStoredNameCase {
+    const char* Name;
+    const char* Stored; // the table's name as created, {} standing for the run's suffix
+    const char* Typed;  // as given to the comparer, {U} standing for the suffix in upper case
+};
+
+std::string WithSuffix(std::string Text, const std::string& Suffix)
+{
+    for (size_t at = Text.find("{U}"); at != std::string::npos; at = Text.find("{U}"))
+        Text.replace(at, 3, UpperCase(Suffix));
+    for (size_t at = Text.find("{}"); at != std::string::npos; at = Text.find("{}"))
+        Text.replace(at, 2, Suffix);
+    return Text;
+}
+
+class StoredNames : public ::testing::TestWithParam<std::tuple<TServer, TStoredNameCase, bool>> {};
+
+} // namespace
+
+// Every column name needs quotes somewhere: a reserved word, mixed case, a
+// blank, a quote of each kind and a dot.
+TEST_P(StoredNames, AreFoundQuotedAndRoundTrip)
+{
+    const auto& [server, c, immediate] = GetParam();
+    TTestDatabase m(server), t(server);
+    if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+    // PostgreSQL tables share one database: the suffix keeps them apart.
+    const std::string suffix = server == TServer::PostgreSQL ? m.Table("") : "";
+    const std::string tableM = WithSuffix(c.Stored, suffix + "m"), tableT = WithSuffix(c.Stored, suffix + "t");
+    const std::string typedM = WithSuffix(c.Typed, suffix + "m"), typedT = WithSuffix(c.Typed, suffix + "t");
+    const auto quoted = DoubleQuoted;
+    const std::string body =
+        server == TServer::SQLite ? "\"order\" integer primary key, \"Desc\" text, \"a b\" text, \"it's\" real, "
+                                    "\"q\"\"c\" blob, \"x.y\" text"
+        : server == TServer::PostgreSQL
+            ? "\"order\" integer primary key, \"Desc\" text, \"a b\" text, \"it's\" float8, \"q\"\"c\" bytea, "
+              "\"x.y\" text"
+            : "\"order\" integer not null primary key, \"Desc\" varchar(10), \"a b\" varchar(10), \"it's\" double "
+              "precision, \"q\"\"c\" blob sub_type binary, \"x.y\" varchar(10)";
+    const std::string bytes = server == TServer::PostgreSQL ? "'\\x00ff'::bytea" : "x'00ff'";
+    m.CreateTable(quoted(tableM), body);
+    t.CreateTable(quoted(tableT), body);
+    m.Insert(quoted(tableM), {"(1, 'one', 'a', 1.5, " + bytes + ", 'x')", "(2, 'two', 'b', -0.25, Null, 'y')",
+                              "(3, 'three', Null, 3, " + bytes + ", 'z')"});
+    t.Insert(quoted(tableT), {"(1, 'one', 'a', 1.5, " + bytes + ", 'x')", "(2, 'TWO', 'c', 2, " + bytes + ", 'y')",
+                              "(4, 'four', 'd', 4, Null, 'w')"});
+    TSync counts;
+    // A progress handler makes the comparer count the rows first.
+    SyncAndCompareAgain(m, typedM, t, typedT, immediate, &counts, [](TVelmorin& C) {
+        C.OnProgressUpdateMaster = [](TObject&, int, int) {};
+        C.OnProgressUpdateTarget = [](TObject&, int, int) {};
+    });
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(counts.Equal, 1);
+    EXPECT_EQ(counts.Inserted, 1);
+    EXPECT_EQ(counts.Updated, 1);
+    EXPECT_EQ(counts.Deleted, 1);
+    EXPECT_EQ(counts.EqualAfter, 3);
+    if (IsFirebird(server)) {
+        EXPECT_EQ(t.Rows("select * from " + quoted(tableT) + " order by 1"),
+                  m.Rows("select * from " + quoted(tableM) + " order by 1"));
+        return;
+    }
+    const std::string rowsM = ToolRows(m, quoted(tableM));
+    EXPECT_EQ(rowsM.find("exit"), std::string::npos) << rowsM;
+    EXPECT_EQ(ToolRows(t, quoted(tableT)), rowsM);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, StoredNames,
+    ::testing::Combine(::testing::Values(TServer::SQLite, TServer::PostgreSQL, TServer::FbEmbedded),
+                       ::testing::Values(TStoredNameCase{"LowerTypedUpper", "items{}", "ITEMS{U}"},
+                                         TStoredNameCase{"MixedTypedLower", "Items{}", "items{}"},
+                                         TStoredNameCase{"MixedTypedQuoted", "Items{}", "\"Items{}\""},
+                                         TStoredNameCase{"BlankAndDot", "order items.v{}", "Order Items.V{U}"},
+                                         TStoredNameCase{"Quotes", "it's \"q\"{}", "it's \"q\"{}"}),
+                       ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(ServerName(std::get<0>(info.param))) + std::get<1>(info.param).Name +
+               Mode(std::get<2>(info.param));
+    });
+
+// A column declared with no type keeps each cell's class: x'616263' and
+// 'abc' differ, and so do 7, 7.0 and '7', whatever the first row holds.
+TEST(UntypedColumns, EveryCellKeepsItsClassThroughTheRoundTrip)
+{
+    for (const bool immediate : {false, true}) {
+        TTestDatabase m(TServer::SQLite), t(TServer::SQLite);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        for (TTestDatabase* db : {&m, &t}) db->CreateTable("u", "k integer primary key, x, y");
+        m.Insert("u", {"(1, x'616263', 7)", "(2, x'616263', 7.0)", "(3, 'abc', '7')", "(4, 7, x'37')"});
+        t.Insert("u", {"(1, x'616263', 7)", "(2, 'abc', 7)", "(3, x'616263', 7.0)", "(4, '7', '7')"});
+        TSync counts;
+        SyncAndCompareAgain(m, "U", t, "U", immediate, &counts);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(counts.Equal, 1) << Mode(immediate);
+        EXPECT_EQ(counts.Updated, 3) << Mode(immediate);
+        EXPECT_EQ(ToolRows(t, "u"), ToolRows(m, "u")) << Mode(immediate);
+        EXPECT_EQ(ToolRows(t, "u"), "1,X'616263',7\n2,X'616263',7.0\n3,'abc','7'\n4,7,X'37'\n") << Mode(immediate);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Time stamps with time zone: a session zone with summer time (from PGTZ or
+// the database's own setting) reads two instants of the autumn change alike
+// unless the run pins its sessions to UTC.
+
+namespace {
+
+// Sets an environment variable (or unsets it: nullptr) for the life of the
+// object.
+class TEnvironment {
+public:
+    TEnvironment(const char* Name, const char* Value) : m_name(Name)
+    {
+        if (const char* old = std::getenv(Name)) m_old = old;
+        if (Value != nullptr) setenv(Name, Value, 1);
+        else unsetenv(Name);
+    }
+    ~TEnvironment()
+    {
+        if (m_old) setenv(m_name.c_str(), m_old->c_str(), 1);
+        else unsetenv(m_name.c_str());
+    }
+    TEnvironment(const TEnvironment&) = delete;
+    TEnvironment& operator=(const TEnvironment&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+std::string RunPsql(const std::string& Database, const std::string& SQL)
+{
+    qeltest::TempDir dir;
+    std::ofstream(dir.File("in.sql")) << SQL << "\n";
+    const std::string command = "PGPASSWORD=x psql -X -q -A -t -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " +
+                                qeltest::Env("PGPORT", "55432") + " -U postgres -d " + Database + " -f '" +
+                                dir.File("in.sql") + "' >'" + dir.File("out.txt") + "' 2>&1";
+    const int rc = std::system(command.c_str());
+    return (rc == 0 ? "" : "exit " + std::to_string(rc) + ": ") + qeltest::ReadFile(dir.File("out.txt"));
+}
+
+// Both sides in Database, the rows around both changes of 2024 in Berlin.
+void ExpectInstantsRoundTrip(const std::string& Database)
+{
+    for (const bool immediate : {false, true}) {
+        TTestDatabase m(TServer::PostgreSQL, "UTF8", Database), t(TServer::PostgreSQL, "UTF8", Database);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        // The sessions really are in summer-time zones: else nothing is tested.
+        ASSERT_EQ(m.Rows("select current_setting('TimeZone')"), (TRows{{"Europe/Berlin"}}));
+        const std::string tableM = m.Table("tzm"), tableT = t.Table("tzt");
+        m.CreateTable(tableM, "k integer primary key, ts timestamptz, plain timestamp");
+        t.CreateTable(tableT, "k integer primary key, ts timestamptz, plain timestamp");
+        m.Insert(tableM, {"(1, '2024-10-27 00:30:00+00', '2024-10-27 02:30:00')",
+                          "(2, '2024-10-27 01:30:00+00', '2024-10-27 02:30:00')",
+                          "(3, '2024-03-31 00:59:59.5+00', '2024-03-31 02:30:00')",
+                          "(4, '2024-03-31 01:00:00+00', Null)", "(5, '2024-10-27 01:00:00+00', Null)"});
+        t.Insert(tableT, {"(1, '2024-10-27 00:30:00+00', '2024-10-27 02:30:00')",
+                          "(2, '2024-10-27 00:30:00+00', '2024-10-27 02:30:00')",
+                          "(4, '2024-03-31 02:00:00+00', Null)", "(6, '2024-10-27 01:00:00+00', Null)"});
+        TSync counts;
+        SyncAndCompareAgain(m, UpperCase(tableM), t, UpperCase(tableT), immediate, &counts);
+        if (::testing::Test::HasFatalFailure()) return;
+        EXPECT_EQ(counts.Equal, 1) << Mode(immediate);
+        EXPECT_EQ(counts.Updated, 2) << Mode(immediate);
+        EXPECT_EQ(counts.Inserted, 2) << Mode(immediate);
+        EXPECT_EQ(counts.Deleted, 1) << Mode(immediate);
+        const std::string select = "select k, ts at time zone 'UTC', plain from ";
+        EXPECT_EQ(RunPsql(Database, select + tableT + " order by k"), RunPsql(Database, select + tableM + " order by k"))
+            << Mode(immediate);
+        // The sessions keep their own zone after the run.
+        EXPECT_EQ(t.Rows("select current_setting('TimeZone')"), (TRows{{"Europe/Berlin"}}));
+    }
+}
+
+} // namespace
+
+TEST(TimeZones, SessionZoneFromTheEnvironment)
+{
+    const TEnvironment zone("PGTZ", "Europe/Berlin");
+    ExpectInstantsRoundTrip("velmorin");
+}
+
+TEST(TimeZones, SessionZoneOfTheDatabase)
+{
+    if (qeltest::PostgreSQLString().empty()) QEL_SKIP_OR_FAIL("no PostgreSQL server: VELMORIN_PG_CONN is not set");
+    const TEnvironment zone("PGTZ", nullptr);
+    const std::string db = "velmorin_tz_" + std::to_string(::getpid());
+    RunPsql("velmorin", "drop database if exists " + db);
+    ASSERT_EQ(RunPsql("velmorin", "create database " + db), "");
+    struct TDrop {
+        std::string Db;
+        ~TDrop() { RunPsql("velmorin", "drop database if exists " + Db); }
+    } drop{db};
+    ASSERT_EQ(RunPsql("velmorin", "alter database " + db + " set timezone to 'Europe/Berlin'"), "");
+    ExpectInstantsRoundTrip(db);
+}
+
+// ---------------------------------------------------------------------------
+// PostgreSQL dates beyond the years 1 to 9999, which the driver cannot hand
+// over as dates: exact between PostgreSQL tables, a stop naming the row
+// where the target cannot hold them.
+
+TEST(FarDates, PostgreSQLToPostgreSQLRoundTripsExactly)
+{
+    for (const bool immediate : {false, true}) {
+        TTestDatabase m(TServer::PostgreSQL), t(TServer::PostgreSQL);
+        if (!m.Unavailable().empty()) QEL_SKIP_OR_FAIL(m.Unavailable());
+        const std::string tableM = m.Table("farm"), tableT = t.Table("fart");
+        const std::string body = "k integer primary key, d date, ts timestamp(6), tz timestamptz";
+        m.CreateTable(tableM, body);
+        t.CreateTable(tableT, body);
+        m.Insert(tableM, {"(1, '0044-03-15 BC', '0044-03-15 12:00:00 BC', '0044-03-15 12:00:00+00 BC')",
+                          "(2, '12000-01-01', '12000-01-01 00:00:00.5', '12000-01-01 00:00:00+00')",
+                          "(3, 'infinity', 'infinity', 'infinity')", "(4, '-infinity', '-infinity', '-infinity')",
+                          "(5, '2024-02-29', '9999-12-31 23:59:59.999999', '2024-10-27 00:30:00+00')",
+                          "(6, '0001-01-01', '0001-01-01 00:00:00', Null)"});
+        // Each value against its twin the driver would make of it.
+        t.Insert(tableT, {"(1, '0044-03-15', '0044-03-15 12:00:00', '0044-03-15 12:00:00+00')",
+                          "(2, current_date, current_date, Null)",
+                          "(3, '9999-12-31', '9999-12-31 23:59:59', '9999-12-31 23:59:59+00')",
+                          "(4, '0001-01-01', '0001-01-01 00:00:00', '0001-01-01 00:00:00+00')",
+                          "(6, '0001-01-01 BC', '0001-01-01 00:00:00 BC', '0001-01-01 00:00:00+00 BC')"});
+        TSync counts;
+        SyncAndCompareAgain(m, tableM, t, tableT, immediate, &counts);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(counts.Updated, 5) << Mode(immediate);
+        EXPECT_EQ(counts.Inserted, 1) << Mode(immediate);
+        EXPECT_EQ(counts.EqualAfter, 6) << Mode(immediate);
+        const std::string select = "select k, d, ts, tz at time zone 'UTC' from ";
+        const std::string rowsM = RunPsql("velmorin", select + tableM + " order by k");
+        EXPECT_EQ(rowsM.find("exit"), std::string::npos) << rowsM;
+        EXPECT_EQ(RunPsql("velmorin", select + tableT + " order by k"), rowsM) << Mode(immediate);
+    }
+}
+
+TEST(FarDates, TargetsThatCannotHoldThemStopTheRun)
+{
+    struct TCase {
+        TServer Master, Target;
+        const char* Row;   // into k, d, ts
+        const char* Error; // after "Table <the PostgreSQL table>, column "
+    };
+    const TCase cases[] = {
+        {TServer::PostgreSQL, TServer::FbEmbedded, "(7, '0044-03-15 BC', Null)",
+         "d, row k = 7: the value 0044-03-15 BC lies outside the years 1 to 9999, and the column D of the target "
+         "table FAR cannot hold it. No statements were produced."},
+        {TServer::PostgreSQL, TServer::SQLite, "(7, Null, 'infinity')",
+         "ts, row k = 7: the value infinity lies outside the years 1 to 9999, and the column TS of the target table "
+         "FAR cannot hold it. No statements were produced."},
+        {TServer::FbEmbedded, TServer::PostgreSQL, "(7, Null, '12000-01-01 10:00')",
+         "ts, row k = 7: the value 12000-01-01 10:00:00 lies outside the years 1 to 9999, and it can be compared "
+         "exactly only with a PostgreSQL master. No statements were produced."},
+    };
+    for (const TCase& c : cases) {
+        TTestDatabase m(c.Master), t(c.Target);
+        for (TTestDatabase* db : {&m, &t})
+            if (!db->Unavailable().empty()) QEL_SKIP_OR_FAIL(db->Unavailable());
+        TTestDatabase& pg = c.Master == TServer::PostgreSQL ? m : t;
+        TTestDatabase& other = c.Master == TServer::PostgreSQL ? t : m;
+        const std::string table = pg.Table("far");
+        pg.CreateTable(table, "k integer primary key, d date, ts timestamp");
+        other.CreateTable("FAR", "K integer not null primary key, D date, TS timestamp");
+        pg.Insert(table, {"(1, '2024-01-02', '2024-01-02 03:04:05')", c.Row});
+        other.Insert("FAR", {"(1, '2024-01-02', '2024-01-02 03:04:05')"});
+        const std::string tableM = &pg == &m ? table : "FAR", tableT = &pg == &m ? "FAR" : table;
+        TRun run(m, tableM, t, tableT);
+        std::unique_ptr<TSQLExec> exec = t.NewExecutor();
+        run.C.SetSQLExec(exec.get());
+        run.C.Execute();
+        ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+        EXPECT_EQ(run.errors[0], "Error: Table " + table + ", column " + c.Error);
+        EXPECT_TRUE(OnlyHeaderStatements(*exec)) << StatementTexts(*exec);
+    }
+}
+
+// SQLite keeps one table for names that differ in case alone; PostgreSQL
+// may have several, and then only the exact name chooses.
+TEST(StoredNamesAmbiguous, PostgreSQLTablesThatDifferInCaseAlone)
+{
+    TTestDatabase db(TServer::PostgreSQL);
+    if (!db.Unavailable().empty()) QEL_SKIP_OR_FAIL(db.Unavailable());
+    const std::string lower = db.Table("amb"), mixed = "Amb" + lower.substr(3);
+    db.CreateTable(lower, "id integer primary key, \"Val\" text, val text");
+    db.CreateTable("\"" + mixed + "\"", "id integer primary key");
+    {
+        TRun run(db.Connection(), UpperCase(lower), nullptr, "", db.Dir().Path().string());
+        run.C.Execute();
+        ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+        EXPECT_EQ(run.errors[0], "Error: Table: " + UpperCase(lower) +
+                                     " matches several tables that differ in case alone: " + mixed + ", " + lower +
+                                     ".\r\nDatabase: velmorin");
+    }
+    for (const std::string& exact : {lower, mixed}) {
+        TRun run(db.Connection(), exact, nullptr, "", db.Dir().Path().string());
+        ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+        EXPECT_TRUE(run.errors.empty()) << Joined(run.errors);
+        EXPECT_EQ(run.C.TableOptionsMaster().TableName, exact);
+    }
+    // Columns typed by the user: the exact name, else the one that differs
+    // in case alone; VAL stands for both Val and val.
+    TRun run(db.Connection(), lower, nullptr, "", db.Dir().Path().string());
+    run.C.SetCustomKeyFields(TStringList{"ID"});
+    run.C.SetCustomDataFields(TStringList{"ID", "Val", "VAL"});
+    run.C.Execute();
+    ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+    EXPECT_EQ(run.errors[0], "Error: Field VAL of table " + lower + " matches several columns that differ in case alone: Val, val.");
+    run.errors.clear();
+    run.log.clear();
+    run.C.SetCustomDataFields(TStringList{"ID", "Val", "val"});
+    ASSERT_TRUE(run.C.Execute()) << Joined(run.errors);
+    EXPECT_TRUE(run.errors.empty()) << Joined(run.errors);
+    EXPECT_EQ(run.log[0], "Select-SQL for master table:\r\nselect id, \"Val\", val\r\nfrom " + lower + "\r\n Order by id\r\n");
 }
 
 // A double quote inside a string literal must not hide the parameters that

@@ -4,6 +4,7 @@
 #include "qelADO.h"
 #include "qelADOTestSupport.h"
 #include "qelErrors.h"
+#include "qelSQLite.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,74 @@ TEST_F(ADOSqlite, ValuesOfAnotherStorageClassAreKeptAsStored)
         FAIL() << "1e10 read as a date";
     } catch (const EConvertError& e) {
         EXPECT_NE(std::string(e.what()).find("Column \"d\""), std::string::npos) << e.what();
+    }
+}
+
+// A column without affinity (declared with no type, or BLOB) and an
+// expression keep each cell's own class, whatever the first row holds.
+TEST_F(ADOSqlite, CellsWithoutAffinityKeepTheirOwnClass)
+{
+    m_conn.Execute("CREATE TABLE u (k INTEGER, x, b BLOB)");
+    m_conn.Execute("INSERT INTO u VALUES (1, x'616263', x'616263'), (2, 'abc', 'abc'), (3, 7, 7), (4, 7.5, 7.5), "
+                   "(5, Null, Null), (6, '7', '7')");
+    struct TCell {
+        TValueKind Kind;
+        const char* Text;
+    };
+    const TCell expected[] = {{TValueKind::vkBytes, "abc"},   {TValueKind::vkString, "abc"},
+                              {TValueKind::vkInteger, "7"},   {TValueKind::vkFloat, "7.5"},
+                              {TValueKind::vkNull, ""},       {TValueKind::vkString, "7"}};
+    for (const char* column : {"x", "b", "coalesce(x, Null)"}) {
+        TADOQuery q;
+        q.SetConnection(&m_conn);
+        q.SetSQL(std::string("SELECT ") + column + " AS v FROM u ORDER BY k");
+        q.Open();
+        for (const TCell& e : expected) {
+            ASSERT_FALSE(q.Eof()) << column;
+            const TField& f = q.FieldByName("v");
+            EXPECT_EQ(f.Value().Kind(), e.Kind) << column << " " << e.Text;
+            if (!f.IsNull()) {
+                EXPECT_EQ(f.Value().AsString(), e.Text) << column;
+            }
+            q.Next();
+        }
+    }
+}
+
+// The affinity the layer gives a declared type against the one SQLite
+// applies: the class of the text '12' and of the integer 12 once stored
+// tells INTEGER or NUMERIC, REAL, TEXT and none apart.
+TEST_F(ADOSqlite, AffinitiesFollowSQLitesOwnRules)
+{
+    const char* const declared[] = {"INTEGER", "int8", "FLOATING POINT", "CHARINT", "BLOBINT", "VARCHAR(10)",
+                                    "nchar", "CLOB", "TEXT INT", "BLOB", "", "BLOB TEXT", "REAL", "DOUBLE PRECISION",
+                                    "FLOAT(8)", "NUMERIC(10,2)", "DECIMAL", "DATE", "DATETIME", "BOOLEAN", "STRING",
+                                    "BINARY(8)", "VARBINARY", "TIMESTAMP WITH TIME ZONE", "Real Text"};
+    auto group = [](TSQLiteAffinity a) {
+        switch (a) {
+        case TSQLiteAffinity::Integer:
+        case TSQLiteAffinity::Numeric: return "integer";
+        case TSQLiteAffinity::Real: return "real";
+        case TSQLiteAffinity::Text: return "text";
+        case TSQLiteAffinity::Blob: break;
+        }
+        return "none";
+    };
+    int n = 0;
+    for (const char* type : declared) {
+        const std::string table = "a" + std::to_string(n++);
+        m_conn.Execute("CREATE TABLE " + table + " (v " + type + ")");
+        m_conn.Execute("INSERT INTO " + table + " VALUES ('12'), (12)");
+        TADOQuery q;
+        q.SetConnection(&m_conn);
+        q.SetSQL("SELECT group_concat(typeof(v)) AS c FROM " + table);
+        q.Open();
+        const std::string classes = q.FieldByName("c").AsString();
+        const std::string expected = classes == "integer,integer" ? "integer"
+                                     : classes == "real,real"     ? "real"
+                                     : classes == "text,text"     ? "text"
+                                                                  : "none";
+        EXPECT_EQ(group(SQLiteAffinityOf(type)), expected) << "'" << type << "': " << classes;
     }
 }
 
