@@ -127,7 +127,64 @@ INSTANTIATE_TEST_SUITE_P(
         TChangeRow{"QuitRunIntoAControlCharacterIsNoQuit",
                    "CREATE TABLE T1 (A INTEGER);\nQUIT\x01;\nCREATE TABLE T2 (A INTEGER);\n", {},
                    {"Invalid char in source text: \"#1\". @2:5"},
-                   true}));
+                   true},
+        // SET TERM with the current terminator right after TERM: ";" again,
+        // and the next statements are what they say.
+        TChangeRow{"SetTermCurrentTerminatorGoesBackToSemicolon",
+                   kTerm + "CREATE TABLE T (A INTEGER)^\nSET TERM ^;\nCREATE TABLE U (B INTEGER);\n"
+                           "CREATE VIEW V AS SELECT B FROM U;\n" + kTerm +
+                       "CREATE TRIGGER TR FOR U BEFORE INSERT AS BEGIN NEW.B = 1; END^\nSET TERM ^\n"
+                       "CREATE TABLE W (C INTEGER);\n",
+                   {{"VIEW:V", {"U", "U.B"}}, {"TRIGGER:TR", {"U", "U.B"}}}},
+        TChangeRow{"SetTermCurrentTerminatorTwiceFailsTheNextStatement",
+                   kTerm + "SET TERM ^ ^\nCREATE TABLE T (A INTEGER);\nCREATE TABLE U (B INTEGER);\n", {},
+                   {"Invalid char in source text: \"^\". @2:12"},
+                   true},
+        // A statement's own ";" (or several) before the "^" that ends it.
+        TChangeRow{"SemicolonsBeforeTheTerminator",
+                   kTerm + "CREATE TABLE T (A INTEGER);^\nCREATE TABLE U (B INTEGER)\n;\n^\n"
+                           "CREATE VIEW V AS SELECT A FROM T;;^\nINSERT INTO T VALUES (1) ; ; ^\n"
+                           "CREATE PROCEDURE P AS BEGIN DELETE FROM U; END;^\n" + kTermBack,
+                   {{"VIEW:V", {"T", "T.A"}}, {"PROCEDURE:P", {"U"}}}},
+        // The type names the language also takes: the later columns and
+        // their domains stay.
+        TChangeRow{"NationalCharactersAndLongFloat",
+                   "CREATE DOMAIN D AS INTEGER;\nCREATE TABLE T (A NATIONAL CHARACTER (5), B NATIONAL CHAR VARYING (6),"
+                   " C NCHAR (3), D NCHAR VARYING (4), E LONG FLOAT, F FLOAT (20), G NATIONAL CHAR, H INTEGER,"
+                   " I NATIONAL CHARACTER VARYING (7), J LONG FLOAT (3), K D);\n"
+                   "CREATE VIEW V AS SELECT H, K FROM T;\n",
+                   {{"TABLE:T", {"D"}}, {"VIEW:V", {"T", "T.H", "T.K"}}}},
+        TChangeRow{"IndexComputedWithoutBy",
+                   "CREATE TABLE T (A INTEGER, B VARCHAR(5));\nCREATE INDEX IX ON T COMPUTED (A + 1);\n"
+                   "CREATE DESCENDING INDEX IX2 ON T COMPUTED (UPPER(B));\n",
+                   {{"INDEX:IX", {"T", "T.A"}}, {"INDEX:IX2", {"T", "T.B"}}}},
+        // Mappings of this database; users and global mappings need the
+        // security database, which the embedded engine shares with none.
+        TChangeRow{"DatabaseMappings",
+                   "CREATE MAPPING M1 USING ANY PLUGIN FROM ANY USER TO USER U1;\n"
+                   "CREATE OR ALTER MAPPING M1 USING PLUGIN SRP FROM USER BOB TO ROLE RDB$ADMIN;\n"
+                   "ALTER MAPPING M1 USING ANY PLUGIN FROM ANY USER TO USER U2;\nDROP MAPPING M1;\n"
+                   "CREATE TABLE T (A INTEGER);\n"},
+        TChangeRow{"OtherSpellingsOfNegatedComparisons",
+                   "CREATE TABLE T (A INTEGER, B INTEGER, C COMPUTED BY (IIF(A ~= B, 1, 0)));\n"
+                   "CREATE VIEW V AS SELECT A FROM T WHERE A ^= B AND A !< B AND B ~> A AND A ^< 0 OR B !> 1;\n",
+                   {{"VIEW:V", {"T", "T.A", "T.B"}}}},
+        // PSQL: FETCH that only moves a cursor, FOR SELECT's cursor after
+        // ORDER BY, WHEN SQLSTATE.
+        TChangeRow{"PsqlCursorsAndSqlstate",
+                   "CREATE TABLE T (A INTEGER, B INTEGER);\n" + kTerm +
+                       "CREATE PROCEDURE P RETURNS (X INTEGER) AS\n"
+                       "DECLARE C SCROLL CURSOR FOR (SELECT A FROM T);\nDECLARE NEXT CURSOR FOR (SELECT B FROM T);\n"
+                       "BEGIN\n  OPEN C;\n  FETCH NEXT FROM C;\n  FETCH C INTO :X;\n  FETCH C;\n  FETCH PRIOR FROM C;\n"
+                       "  FETCH FIRST FROM C INTO X;\n  FETCH LAST FROM C;\n  FETCH ABSOLUTE 2 FROM C;\n"
+                       "  FETCH RELATIVE -1 FROM C INTO :X;\n  X = C.A;\n  CLOSE C;\n"
+                       "  OPEN NEXT;\n  FETCH NEXT;\n  FETCH NEXT INTO :X;\n  CLOSE NEXT;\n"
+                       "  FOR SELECT A FROM T ORDER BY A AS CURSOR D DO X = D.A;\n"
+                       "  FOR WITH W AS (SELECT B FROM T) SELECT B FROM W ORDER BY B AS CURSOR E DO X = E.B;\n"
+                       "  BEGIN\n    X = 1 / 0;\n  WHEN SQLSTATE '22003' DO X = 0;\n"
+                       "  WHEN SQLSTATE '22012', GDSCODE ARITH_EXCEPT DO X = 2;\n  END\n  SUSPEND;\nEND^\n" +
+                       kTermBack,
+                   {{"PROCEDURE:P", {"T", "T.A", "T.B"}}}}));
 
 // EXIT inside an INPUT file ends the script that reads it too.
 TEST(IBScriptExit, ExitInAnInputFileEndsTheWholeScript)
