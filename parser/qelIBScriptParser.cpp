@@ -214,12 +214,15 @@ void TIbParser::SetKind(TStatType StatType, const std::string& ObjName, TDbObjec
 
 void TIbParser::Emit(bool Required)
 {
-    // The server takes a statement's own ";" before another terminator, as
-    // in "create table t (a int);^": part of the statement handed on.
-    if (Terminator() != ";")
-        while (Symb == sySemicolon) NextToken();
+    SkipOwnSemicolons();
     if (Symb != syTerminator && (Required || Symb != syEOF)) Expect(syTerminator);
     StatementRef = AddStatement();
+}
+
+void TIbParser::SkipOwnSemicolons()
+{
+    if (Terminator() != ";")
+        while (Symb == sySemicolon) NextToken();
 }
 
 void TIbParser::SkipToEnd() { SkipUntil(TSymbSet{syTerminator, syEOF}); }
@@ -318,6 +321,7 @@ bool TIbParser::ParseOwnStatement()
             NextToken();
             if (IsWord("SNAPSHOT")) NextToken();
         }
+        SkipOwnSemicolons();
         if (Symb != syTerminator && Symb != syEOF) Expect(syTerminator);
     } else if (IsWord("INPUT")) {
         ParseInput();
@@ -338,6 +342,7 @@ bool TIbParser::ParseOwnStatement()
         NextToken();
         ExpectWord("RESET");
         NextToken();
+        SkipOwnSemicolons();
         if (Symb != syTerminator && Symb != syEOF) Expect(syTerminator);
     } else {
         return false;

@@ -191,6 +191,9 @@ protected:
     // Hands the statement on at its terminator (or at the end of the script
     // unless Required); anything else is "Missing: <TERM> ...".
     void Emit(bool Required = true);
+    // The server takes a statement's own ";" before another terminator, as
+    // in "create table t (a int);^": steps over them, part of the statement.
+    void SkipOwnSemicolons();
     // Tokens up to the terminator or the end.
     void SkipToEnd();
     // The balanced parenthesised text at the current "(" with its

@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A statement's own ";" (or several) before the "^" that ends it.
         TChangeRow{"SemicolonsBeforeTheTerminator",
                    kTerm + "CREATE TABLE T (A INTEGER);^\nCREATE TABLE U (B INTEGER)\n;\n^\n"
-                           "CREATE VIEW V AS SELECT A FROM T;;^\nINSERT INTO T VALUES (1) ; ; ^\n"
+                           "CREATE VIEW V AS SELECT A FROM T;;^\nINSERT INTO T VALUES (1) ; ; ^\nCOMMIT;^\n"
                            "CREATE PROCEDURE P AS BEGIN DELETE FROM U; END;^\n" + kTermBack,
                    {{"VIEW:V", {"T", "T.A"}}, {"PROCEDURE:P", {"U"}}}},
         // The type names the language also takes: the later columns and
