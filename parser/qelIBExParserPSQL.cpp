@@ -151,19 +151,24 @@ void TIbExParser::ParseStatementKind()
         break;
     case SymbCode(syIBFetch):
         NextToken();
-        // A scrollable cursor's orientation: FETCH LAST FROM C, FETCH ABSOLUTE n FROM C
-        if (fb3 && Symb != syIdent && (TokenIs("NEXT") || TokenIs("PRIOR") || TokenIs("FIRST") || TokenIs("LAST"))) {
+        // A scrollable cursor's orientation: FETCH LAST FROM C, FETCH
+        // ABSOLUTE n FROM C; the orientation's words also name cursors
+        // (FETCH NEXT INTO ...).
+        if (fb3 && (TokenIs("NEXT") || TokenIs("PRIOR") || TokenIs("FIRST") || TokenIs("LAST")) &&
+            PeekIs(syIBFrom)) {
             NextToken();
-        } else if (fb3 && (TokenIs("ABSOLUTE") || TokenIs("RELATIVE")) && !PeekIs(syIBInto)) {
+        } else if (fb3 && (TokenIs("ABSOLUTE") || TokenIs("RELATIVE")) && !PeekIs(syIBInto) &&
+                   !PeekIs(sySemicolon) && !PeekIs(syTerminator)) {
             NextToken();
             ParseExpression();
-        } else if (fb3 && Symb == syIdent && !PeekIs(syIBInto)) {
-            NextToken();
         }
         if (Symb == syIBFrom) NextToken();
         Expect(syIdent);
-        NextAndExpect(syIBInto);
         NextToken();
+        // From Firebird 3 a fetch may only move the cursor: its row is read
+        // through the cursor's name.
+        if (fb3 && Symb != syIBInto) break;
+        Take(syIBInto);
         ParseIntoList();
         break;
     default:
@@ -417,13 +422,15 @@ void TIbExParser::ParseIntoList()
 void TIbExParser::ParseWhen()
 {
     NextToken();
-    if (Symb != syIBAny && !Is(syIBException, "EXCEPTION") && Symb != syIBGdscode && Symb != syIBSqlcode) return;
+    if (Symb != syIBAny && !Is(syIBException, "EXCEPTION") && Symb != syIBGdscode && Symb != syIBSqlcode &&
+        !IsWord("SQLSTATE"))
+        return;
     if (Symb == syIBAny) {
         NextToken();
     } else {
         // Each item has its own keyword: after "," anything else ends the list.
         for (;;) {
-            if (Symb == syIBGdscode || Symb == syIBSqlcode) {
+            if (Symb == syIBGdscode || Symb == syIBSqlcode || IsWord("SQLSTATE")) {
                 NextToken();
                 ParseValueExpression();
             } else if (Is(syIBException, "EXCEPTION")) {

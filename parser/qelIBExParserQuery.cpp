@@ -306,7 +306,8 @@ void TIbExParser::ParseValueList(std::vector<std::string>* Names)
         const std::int64_t start = TokenStart;
         ParseExpression();
         const std::string item = Trim(GetText(start, m_prevTokenEnd - start));
-        if (Symb == syIBAs) NextToken();
+        // AS CURSOR after the last ORDER BY item names FOR SELECT's cursor.
+        if (Symb == syIBAs && !PeekIs(syIBCursor)) NextToken();
         if (Symb == syIdent && !IsWord("NULLS") && !IsWord("ASC") && !IsWord("ASCENDING") && !IsWord("DESC") &&
             !IsWord("DESCENDING") && !IsWord("ROWS")) {
             if (Names != nullptr) Names->push_back(TokenText);
@@ -317,7 +318,8 @@ void TIbExParser::ParseValueList(std::vector<std::string>* Names)
         if (Symb == syIBAsc || Symb == syIBDesc || IsWord("ASC") || IsWord("ASCENDING") || IsWord("DESC") ||
             IsWord("DESCENDING"))
             NextToken();
-        if (IsWord("ROWS")) {
+        // ROWS as a word, where the version has no ROWS clause of its own.
+        if (Symb == syIdent && IsWord("ROWS")) {
             NextToken();
             Skip();
         }

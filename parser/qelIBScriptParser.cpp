@@ -62,6 +62,13 @@ void TIbParser::FillResWords()
 
 TSymb TIbParser::LookupResWord() { return IBFilterTokenSymb(TCustomSQLParser::LookupResWord(), ServerVersion()); }
 
+bool TIbParser::IsWord(std::string_view Word) const
+{
+    // The keyword symbols follow the punctuation; a quoted name is syIdent
+    // already.
+    return (Symb == syIdent || static_cast<int>(Symb) >= 30) && SameText(TokenText, Word);
+}
+
 bool TIbParser::FirebirdFrom(TVersion V)
 {
     const TVersion v = ServerVersion();
@@ -114,6 +121,19 @@ void TIbParser::ScanToken()
         }
         Symb = syString;
         QuoteChar = '\'';
+        AfterScanToken();
+        return;
+    }
+    // Firebird's other spellings of the negated comparisons: ~= and ^= for
+    // <>, !< ~< ^< for >=, !> ~> ^> for <=; a terminator that begins so
+    // ends the statement first, as isql reads it.
+    if ((c == '~' || c == '^' || c == '!') && (PeekChar() == '=' || PeekChar() == '<' || PeekChar() == '>')) {
+        if (!CheckTerminator()) {
+            const char next = PeekChar();
+            NextChar();
+            NextChar();
+            Symb = next == '=' ? syNotEqual : next == '<' ? syGreaterEqual : syLessEqual;
+        }
         AfterScanToken();
         return;
     }
@@ -194,8 +214,15 @@ void TIbParser::SetKind(TStatType StatType, const std::string& ObjName, TDbObjec
 
 void TIbParser::Emit(bool Required)
 {
+    SkipOwnSemicolons();
     if (Symb != syTerminator && (Required || Symb != syEOF)) Expect(syTerminator);
     StatementRef = AddStatement();
+}
+
+void TIbParser::SkipOwnSemicolons()
+{
+    if (Terminator() != ";")
+        while (Symb == sySemicolon) NextToken();
 }
 
 void TIbParser::SkipToEnd() { SkipUntil(TSymbSet{syTerminator, syEOF}); }
@@ -294,6 +321,7 @@ bool TIbParser::ParseOwnStatement()
             NextToken();
             if (IsWord("SNAPSHOT")) NextToken();
         }
+        SkipOwnSemicolons();
         if (Symb != syTerminator && Symb != syEOF) Expect(syTerminator);
     } else if (IsWord("INPUT")) {
         ParseInput();
@@ -314,6 +342,7 @@ bool TIbParser::ParseOwnStatement()
         NextToken();
         ExpectWord("RESET");
         NextToken();
+        SkipOwnSemicolons();
         if (Symb != syTerminator && Symb != syEOF) Expect(syTerminator);
     } else {
         return false;
@@ -418,7 +447,10 @@ void TIbParser::ParseCreate()
     } keep{*this, Objs()};
     if (Symb == syIBRecreate && !DropForRecreate()) SetObjs(nullptr);
     NextToken();
-    if (Symb == syIBTable || Symb == syIBGlobal) {
+    if (IsWord("GLOBAL") && PeekWord("MAPPING") && FirebirdFrom(TVersion::st_Firebird_30)) {
+        // The server's own object, of which the model keeps none.
+        ServerStatement();
+    } else if (Symb == syIBTable || Symb == syIBGlobal) {
         const bool temporary = Symb == syIBGlobal;
         if (temporary) {
             NextToken();
@@ -451,7 +483,7 @@ void TIbParser::ParseCreate()
             ParseAlterException();
         else if ((Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) && FirebirdFrom(TVersion::st_Firebird_30))
             ParseGenerator();
-        else if ((IsWord("USER") || IsWord("MAPPING")) && FirebirdFrom(TVersion::st_Firebird_30))
+        else if ((IsWord("USER") || IsWord("MAPPING") || IsWord("GLOBAL")) && FirebirdFrom(TVersion::st_Firebird_30))
             ServerStatement();
         else ParseError("Unknown ALTER-statement");
     } else if (Is(syIBGenerator, "GENERATOR") || IsWord("SEQUENCE")) {
@@ -638,26 +670,37 @@ void TIbParser::ParseSet()
     Emit();
 }
 
-// The new terminator is read as characters, not tokens: everything up to a
-// blank or the first character of the current terminator.
+// The new terminator is read as characters, not tokens, as isql reads it:
+// the first word of what stands between TERM and the current terminator.
+// With no word the terminator goes back to ";" (SET TERM ^; while "^" is
+// current); what follows the word up to the current terminator is ignored.
+// A word with a character that would begin a comment or a quoted text is
+// refused, and the terminator stays.
 void TIbParser::ParseSetTerm()
 {
     const std::string old = Terminator();
-    while (!AtEnd() && IsLineBlank(CurChar)) NextChar();
+    const auto atOld = [&] {
+        for (std::size_t i = 0; i < old.size(); ++i)
+            if (CharAt(NextPos - 1 + static_cast<std::int64_t>(i)) != old[i]) return false;
+        return !old.empty();
+    };
+    while (!AtEnd() && IsLineBlank(CurChar) && !atOld()) NextChar();
     std::string term;
-    while (!AtEnd() && CurChar != '\0' && !IsLineBlank(CurChar) && (old.empty() || CurChar != old[0])) {
+    while (!AtEnd() && CurChar != '\0' && !IsLineBlank(CurChar) && !atOld()) {
         term += CurChar;
         NextChar();
     }
-    // An empty terminator would never match: the rest of the script was lost.
-    if (term.empty()) ParseError("Missing: terminator in \"SET TERM...\"");
+    const bool refused = term.find_first_of("-*/'\"") != std::string::npos;
+    if (refused)
+        ParseError("Invalid characters for SET TERMINATOR are <ENTER>, -, *, /, SINGLE_QUOTE, DOUBLE_QUOTE");
     NextToken();
+    SkipToEnd();
     if (Symb != syTerminator) {
         Expect(syTerminator);
-        SkipToEnd();
+        return;
     }
-    if (!term.empty()) SetTerminator(term);
-    if (Symb == syTerminator) NextToken();
+    if (!refused) SetTerminator(term.empty() ? ";" : term);
+    NextToken();
 }
 
 // ---- CONNECT and CREATE DATABASE ----

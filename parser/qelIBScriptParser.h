@@ -138,6 +138,10 @@ public:
     std::string GetPositionText() const override;
     // The keyword list, then the server version's keyword set.
     TSymb LookupResWord() override;
+    // Also a word the version reserves, which scans as a symbol of its own
+    // (USER, GLOBAL, CURRENT): where a statement asks for the word, the
+    // keyword reads as it.
+    bool IsWord(std::string_view Word) const override;
     // Grantees resolved, indexes that only back a constraint removed, the
     // base passes, then columns linked to their domains.
     void AfterParse() override;
@@ -187,6 +191,9 @@ protected:
     // Hands the statement on at its terminator (or at the end of the script
     // unless Required); anything else is "Missing: <TERM> ...".
     void Emit(bool Required = true);
+    // The server takes a statement's own ";" before another terminator, as
+    // in "create table t (a int);^": steps over them, part of the statement.
+    void SkipOwnSemicolons();
     // Tokens up to the terminator or the end.
     void SkipToEnd();
     // The balanced parenthesised text at the current "(" with its

@@ -686,6 +686,14 @@ void TIbParser::ParseComment()
         NextToken();
         name = ExpectName();
         NextToken();
+        // A user of a given security plugin: USER U USING PLUGIN SRP.
+        if (IsWord("USING")) {
+            NextToken();
+            ExpectWord("PLUGIN");
+            NextToken();
+            ExpectName();
+            NextToken();
+        }
     } else if (Is(syIBChar, "CHARACTER")) {
         NextToken();
         ExpectIs(syIBSet, "SET");

@@ -53,9 +53,9 @@ void TIbParser::ParseCreateIndex()
     index->TableName = ExpectName();
     NextToken();
     if (Is(syIBComputed, "COMPUTED")) {
+        // BY may go, as in a computed column.
         NextToken();
-        ExpectIs(syIBBy, "BY");
-        NextToken();
+        if (Is(syIBBy, "BY")) NextToken();
         ReadBodyText(index.get(), TokenStart);
     } else {
         ParseColumnList(index->Fields);

@@ -45,6 +45,15 @@ std::unique_ptr<TFldData> TIbParser::ParseColumn(TDbObj* Owner, bool AllowString
 
 bool TIbParser::IsDataTypeWord()
 {
+    // NATIONAL CHAR[ACTER] is NCHAR; LONG FLOAT a double, read as DOUBLE at
+    // its FLOAT.
+    if (Is(syIBNational, "NATIONAL") && PeekIs(syIBChar, "CHARACTER")) {
+        NextToken();
+        Symb = syIBNchar;
+    } else if (IsWord("LONG") && PeekIs(syIBFloat, "FLOAT")) {
+        NextToken();
+        Symb = syIBDouble;
+    }
     if (Symb == syIdent) {
         const TVersion v = ServerVersion();
         if (v == TVersion::st_Yaffil_1x) {
@@ -102,12 +111,22 @@ bool TIbParser::ReadTypeName(TFldData& Field, bool IsDomain)
     case SymbCode(syIBBigint): simple(2); break;
     case SymbCode(syIBBoolean): simple(96); break;
     case SymbCode(syIBReal): simple(9); break;
-    case SymbCode(syIBFloat): simple(3); break;
-    case SymbCode(syIBDouble):
-        simple(4);
-        ExpectIs(syIBPrecision, "PRECISION");
-        NextToken();
+    case SymbCode(syIBFloat):
+    case SymbCode(syIBDouble): {
+        // FLOAT(p) is a double past 7 digits, LONG FLOAT [(p)] always.
+        const bool longFloat = Symb == syIBDouble && SameText(TokenText, "FLOAT");
+        simple(Symb == syIBFloat ? 3 : 4);
+        if (Field.DataType == 4 && !longFloat) {
+            ExpectIs(syIBPrecision, "PRECISION");
+            NextToken();
+        } else if (Symb == syLParen) {
+            NextAndExpect(syInteger);
+            if (IntValue > 7) Field.DataType = 4;
+            NextAndExpect(syRParen);
+            NextToken();
+        }
         break;
+    }
     case SymbCode(syIBDate): simple(18); break;
     case SymbCode(syIBTime): simple(19); break;
     case SymbCode(syIBTimestamp): simple(20); break;

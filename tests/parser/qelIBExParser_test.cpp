@@ -289,6 +289,16 @@ const TMessageCase kMessageCases[] = {
      {"View V: Must be: NULL/DISTINCT FROM. @2:46", "Missing: <TERM> (<Integer value>) @2:46"}},
     {"WhenItemsEachWithTheirKeyword", V::st_Firebird_25,
      "CREATE PROCEDURE P AS BEGIN EXIT; WHEN EXCEPTION E1, E2 DO EXIT; END", {"Procedure P: Must be: DO @2:56"}},
+    // Firebird 3 fetches may only move a cursor; earlier ones need INTO.
+    {"FetchWithoutIntoBeforeFirebird3", V::st_Firebird_25,
+     "CREATE PROCEDURE P AS DECLARE C CURSOR FOR (SELECT A FROM T); BEGIN OPEN C; FETCH C; END",
+     {"Procedure P: Missing: INTO (<;>) @2:85"}},
+    {"FetchWithoutIntoOnFirebird3", V::st_Firebird_30,
+     "CREATE PROCEDURE P AS DECLARE C SCROLL CURSOR FOR (SELECT A FROM T); BEGIN OPEN C; FETCH C; "
+     "FETCH NEXT FROM C; FETCH ABSOLUTE 1 + 1 FROM C; FETCH RELATIVE -1 FROM C; END",
+     {}},
+    {"WhenSqlstateOnFirebird3", V::st_Firebird_30,
+     "CREATE PROCEDURE P AS BEGIN EXIT; WHEN SQLSTATE '22003', SQLCODE -1 DO EXIT; END", {}},
     {"ForWhat", V::st_Firebird_25, "CREATE PROCEDURE P AS BEGIN FOR UPDATE T DO EXIT; END",
      {"Procedure P: Must be: SELECT / EXECUTE / WITH @2:39"}},
     {"AlterWhat", V::st_Firebird_25, "CREATE PROCEDURE P AS BEGIN ALTER TABLE T; END",

@@ -127,7 +127,113 @@ INSTANTIATE_TEST_SUITE_P(
         TChangeRow{"QuitRunIntoAControlCharacterIsNoQuit",
                    "CREATE TABLE T1 (A INTEGER);\nQUIT\x01;\nCREATE TABLE T2 (A INTEGER);\n", {},
                    {"Invalid char in source text: \"#1\". @2:5"},
-                   true}));
+                   true},
+        // SET TERM with the current terminator right after TERM: ";" again,
+        // and the next statements are what they say.
+        TChangeRow{"SetTermCurrentTerminatorGoesBackToSemicolon",
+                   kTerm + "CREATE TABLE T (A INTEGER)^\nSET TERM ^;\nCREATE TABLE U (B INTEGER);\n"
+                           "CREATE VIEW V AS SELECT B FROM U;\n" + kTerm +
+                       "CREATE TRIGGER TR FOR U BEFORE INSERT AS BEGIN NEW.B = 1; END^\nSET TERM ^\n"
+                       "CREATE TABLE W (C INTEGER);\n",
+                   {{"VIEW:V", {"U", "U.B"}}, {"TRIGGER:TR", {"U", "U.B"}}}},
+        TChangeRow{"SetTermCurrentTerminatorTwiceFailsTheNextStatement",
+                   kTerm + "SET TERM ^ ^\nCREATE TABLE T (A INTEGER);\nCREATE TABLE U (B INTEGER);\n", {},
+                   {"Invalid char in source text: \"^\". @2:12"},
+                   true},
+        // A statement's own ";" (or several) before the "^" that ends it.
+        TChangeRow{"SemicolonsBeforeTheTerminator",
+                   kTerm + "CREATE TABLE T (A INTEGER);^\nCREATE TABLE U (B INTEGER)\n;\n^\n"
+                           "CREATE VIEW V AS SELECT A FROM T;;^\nINSERT INTO T VALUES (1) ; ; ^\nCOMMIT;^\n"
+                           "CREATE PROCEDURE P AS BEGIN DELETE FROM U; END;^\n" + kTermBack,
+                   {{"VIEW:V", {"T", "T.A"}}, {"PROCEDURE:P", {"U"}}}},
+        // The type names the language also takes: the later columns and
+        // their domains stay.
+        TChangeRow{"NationalCharactersAndLongFloat",
+                   "CREATE DOMAIN D AS INTEGER;\nCREATE TABLE T (A NATIONAL CHARACTER (5), B NATIONAL CHAR VARYING (6),"
+                   " C NCHAR (3), D NCHAR VARYING (4), E LONG FLOAT, F FLOAT (20), G NATIONAL CHAR, H INTEGER,"
+                   " I NATIONAL CHARACTER VARYING (7), J LONG FLOAT (3), K D);\n"
+                   "CREATE VIEW V AS SELECT H, K FROM T;\n",
+                   {{"TABLE:T", {"D"}}, {"VIEW:V", {"T", "T.H", "T.K"}}}},
+        TChangeRow{"IndexComputedWithoutBy",
+                   "CREATE TABLE T (A INTEGER, B VARCHAR(5));\nCREATE INDEX IX ON T COMPUTED (A + 1);\n"
+                   "CREATE DESCENDING INDEX IX2 ON T COMPUTED (UPPER(B));\n",
+                   {{"INDEX:IX", {"T", "T.A"}}, {"INDEX:IX2", {"T", "T.B"}}}},
+        // Mappings of this database; users and global mappings need the
+        // security database, which the embedded engine shares with none.
+        TChangeRow{"DatabaseMappings",
+                   "CREATE MAPPING M1 USING ANY PLUGIN FROM ANY USER TO USER U1;\n"
+                   "CREATE OR ALTER MAPPING M1 USING PLUGIN SRP FROM USER BOB TO ROLE RDB$ADMIN;\n"
+                   "ALTER MAPPING M1 USING ANY PLUGIN FROM ANY USER TO USER U2;\nDROP MAPPING M1;\n"
+                   "CREATE TABLE T (A INTEGER);\n"},
+        TChangeRow{"OtherSpellingsOfNegatedComparisons",
+                   "CREATE TABLE T (A INTEGER, B INTEGER, C COMPUTED BY (IIF(A ~= B, 1, 0)));\n"
+                   "CREATE VIEW V AS SELECT A FROM T WHERE A ^= B AND A !< B AND B ~> A AND A ^< 0 OR B !> 1;\n",
+                   {{"VIEW:V", {"T", "T.A", "T.B"}}}},
+        // Routines, packages and exceptions made again in each way the
+        // language has, external functions, grants to routines, comments.
+        TChangeRow{"EveryWayToMakeARoutineAgain",
+                   "CREATE TABLE T (ID INTEGER, A INTEGER);\n"
+                   "RECREATE GLOBAL TEMPORARY TABLE GT (X INTEGER);\n"
+                   "RECREATE TABLE T2 (X INTEGER);\n"
+                   "DECLARE EXTERNAL FUNCTION RPAD2 CSTRING(255) NULL, INTEGER, CSTRING(255) RETURNS CSTRING(255) "
+                   "FREE_IT ENTRY_POINT 'IB_UDF_rpad' MODULE_NAME 'ib_udf';\n"
+                   "DECLARE EXTERNAL FUNCTION DOW DATE RETURNS PARAMETER 1 ENTRY_POINT 'x' MODULE_NAME 'y';\n"
+                   "SET TERM ^;\n"
+                   "CREATE OR ALTER PROCEDURE P1 (X INTEGER) RETURNS (Y INTEGER) AS BEGIN Y = X; SUSPEND; END^\n"
+                   "ALTER PROCEDURE P1 (X INTEGER) RETURNS (Y INTEGER, Z INTEGER) AS BEGIN Y = X; Z = 1; SUSPEND; "
+                   "END^\n"
+                   "RECREATE PROCEDURE P2 AS BEGIN END^\n"
+                   "CREATE OR ALTER FUNCTION F1 RETURNS INTEGER AS BEGIN RETURN 1; END^\n"
+                   "ALTER FUNCTION F1 RETURNS BIGINT AS BEGIN RETURN 2; END^\n"
+                   "RECREATE FUNCTION F2 (A INTEGER) RETURNS INTEGER AS BEGIN RETURN A; END^\n"
+                   "CREATE OR ALTER PACKAGE PK AS BEGIN PROCEDURE PP; END^\n"
+                   "RECREATE PACKAGE BODY PK AS BEGIN PROCEDURE PP AS BEGIN END END^\n"
+                   "ALTER PACKAGE PK AS BEGIN PROCEDURE PP; FUNCTION PF RETURNS INTEGER; END^\n"
+                   "RECREATE PACKAGE BODY PK AS BEGIN PROCEDURE PP AS BEGIN END FUNCTION PF RETURNS INTEGER AS "
+                   "BEGIN RETURN 1; END END^\n"
+                   "RECREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN NEW.A = 1; END^\n"
+                   "ALTER TRIGGER TR AS BEGIN NEW.A = 2; END^\n"
+                   "CREATE OR ALTER TRIGGER TR2 FOR T AFTER DELETE AS BEGIN END^\n"
+                   "SET TERM ;^\n"
+                   "CREATE OR ALTER EXCEPTION E1 'x';\n"
+                   "RECREATE EXCEPTION E1 'y';\n"
+                   "CREATE OR ALTER SEQUENCE S1 START WITH 1;\n"
+                   "RECREATE SEQUENCE S1 START WITH 5;\n"
+                   "ALTER SEQUENCE S1 RESTART;\n"
+                   "GRANT EXECUTE ON PROCEDURE P1 TO PROCEDURE P2;\n"
+                   "GRANT EXECUTE ON FUNCTION F1 TO TRIGGER TR;\n"
+                   "GRANT SELECT ON T TO PACKAGE PK;\n"
+                   "GRANT INSERT ON T TO FUNCTION F2;\n"
+                   "GRANT SELECT ON TABLE T TO PUBLIC;\n"
+                   "REVOKE EXECUTE ON PROCEDURE P1 FROM PROCEDURE P2;\n"
+                   "COMMENT ON PROCEDURE PARAMETER P1.X IS 'x';\n"
+                   "COMMENT ON FUNCTION PARAMETER F2.A IS 'a';\n"
+                   "COMMENT ON PARAMETER P1.Y IS 'y';\n"
+                   "COMMENT ON FUNCTION F1 IS 'f';\n"
+                   "COMMENT ON PROCEDURE P1 IS 'p';\n"
+                   "COMMENT ON EXTERNAL FUNCTION DOW IS 'd';\n"
+                   "COMMENT ON TABLE GT IS 'gt';\n"
+                   "DROP FUNCTION F2;\n"
+                   "DROP PROCEDURE P2;\n"
+                   "DROP PACKAGE PK;\n"
+                   "DROP TABLE T2;\n",
+                   {{"PROCEDURE:P1", {}}, {"TRIGGER:TR", {"T", "T.A"}}}},
+        // PSQL: FETCH that only moves a cursor, FOR SELECT's cursor after
+        // ORDER BY, WHEN SQLSTATE.
+        TChangeRow{"PsqlCursorsAndSqlstate",
+                   "CREATE TABLE T (A INTEGER, B INTEGER);\n" + kTerm +
+                       "CREATE PROCEDURE P RETURNS (X INTEGER) AS\n"
+                       "DECLARE C SCROLL CURSOR FOR (SELECT A FROM T);\nDECLARE NEXT CURSOR FOR (SELECT B FROM T);\n"
+                       "BEGIN\n  OPEN C;\n  FETCH NEXT FROM C;\n  FETCH C INTO :X;\n  FETCH C;\n  FETCH PRIOR FROM C;\n"
+                       "  FETCH FIRST FROM C INTO X;\n  FETCH LAST FROM C;\n  FETCH ABSOLUTE 2 FROM C;\n"
+                       "  FETCH RELATIVE -1 FROM C INTO :X;\n  X = C.A;\n  CLOSE C;\n"
+                       "  OPEN NEXT;\n  FETCH NEXT;\n  FETCH NEXT INTO :X;\n  CLOSE NEXT;\n"
+                       "  FOR SELECT A FROM T ORDER BY A AS CURSOR D DO X = D.A;\n"
+                       "  FOR WITH W AS (SELECT B FROM T) SELECT B FROM W ORDER BY B AS CURSOR E DO X = E.B;\n"
+                       "  BEGIN\n    X = 1 / 0;\n  WHEN SQLSTATE '22003' DO X = 0;\n"
+                       "  WHEN SQLSTATE '22012', GDSCODE ARITH_EXCEPT DO X = 2;\n  END\n  SUSPEND;\nEND^\n" +
+                       kTermBack,
+                   {{"PROCEDURE:P", {"T", "T.A", "T.B"}}}}));
 
 // EXIT inside an INPUT file ends the script that reads it too.
 TEST(IBScriptExit, ExitInAnInputFileEndsTheWholeScript)
@@ -539,7 +645,8 @@ INSTANTIATE_TEST_SUITE_P(
     Firebird3, IBScriptRevokes,
     ::testing::Values(
         TRevokeRow{"PrivilegesAndColumns",
-                   "GRANT SELECT, UPDATE ON T TO U1;\nGRANT UPDATE (A, B) ON T TO U2;\nGRANT UPDATE (A, B) ON T TO U3;\n"
+                   "GRANT SELECT, UPDATE ON T TO U1;\nGRANT UPDATE (A, B) ON T TO U2;\nGRANT UPDATE (A, B) ON T TO "
+                   "U3;\n"
                    "GRANT UPDATE, REFERENCES (ID) ON T TO U4;\nREVOKE UPDATE ON T FROM U1;\n"
                    "REVOKE UPDATE ON T FROM U2;\nREVOKE UPDATE (A) ON T FROM U3;\nREVOKE UPDATE (A) ON T FROM U4;\n"
                    "REVOKE REFERENCES (ID) ON T FROM U4;\n",

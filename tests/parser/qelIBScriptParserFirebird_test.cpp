@@ -229,3 +229,35 @@ TEST(IBScriptValues, SequenceAlteredInPlace)
     EXPECT_EQ(run.objs.FindGenerator("Q")->StartWith + "/" + run.objs.FindGenerator("Q")->IncrementBy, "9/2");
     EXPECT_EQ(run.objs.FindGenerator("R")->StartWith + "/" + run.objs.FindGenerator("R")->IncrementBy, "/");
 }
+
+// Each spelling of a type the language takes reads as the type the server
+// makes of it (as isql-fb's SHOW TABLE has it), also in a domain and a
+// parameter.
+TEST(IBScriptTypes, EverySpellingIsItsType)
+{
+    // The spelling, then the type and character set as the model writes them.
+    const std::pair<const char*, const char*> rows[] = {
+        {"NATIONAL CHARACTER (5)", "CHAR(5)/ISO8859_1"},
+        {"NATIONAL CHAR VARYING (6)", "VARCHAR(6)/ISO8859_1"},
+        {"NATIONAL CHARACTER VARYING (7)", "VARCHAR(7)/ISO8859_1"},
+        {"NATIONAL CHAR", "CHAR/ISO8859_1"},
+        {"NCHAR VARYING (4)", "VARCHAR(4)/ISO8859_1"},
+        {"LONG FLOAT", "DOUBLE PRECISION/"},
+        {"LONG FLOAT (3)", "DOUBLE PRECISION/"},
+        {"FLOAT (7)", "FLOAT/"},
+        {"FLOAT (8)", "DOUBLE PRECISION/"},
+        {"CHARACTER VARYING (3)", "VARCHAR(3)/"},
+    };
+    for (const auto& [spelling, type] : rows) {
+        const std::string t = spelling;
+        TIBScriptRun run("CREATE TABLE T (A " + t + ", B INTEGER);\nCREATE DOMAIN D AS " + t +
+                         ";\nSET TERM ^;\nCREATE PROCEDURE P (X " + t + ") AS BEGIN END^\n");
+        EXPECT_EQ(run.Messages(), std::vector<std::string>{}) << spelling;
+        const TTblData* table = run.objs.FindTable("T");
+        ASSERT_NE(table, nullptr) << spelling;
+        ASSERT_NE(table->Fields.Find("B"), nullptr) << spelling;
+        EXPECT_EQ(table->Fields.Find("A")->GetTypeText() + "/" + table->Fields.Find("A")->CharSet, type) << spelling;
+        EXPECT_NE(run.objs.FindDomain("D"), nullptr) << spelling;
+        EXPECT_NE(run.objs.FindProcedureParam("P", "X"), nullptr) << spelling;
+    }
+}

@@ -181,8 +181,58 @@ const TStatementCase kStatementCases[] = {
      {"stInsert|T|dboTable|odbInsert||INSERT INTO T VALUES (q'{a;'b}', Q'!x;!')",
       "stStatement|P|dboProcedure|odbCreate||CREATE PROCEDURE P AS BEGIN X = q'[^;']'; END"},
      {}},
-    {"EmptyTerminatorIsRefused", "SET TERM ;\nSELECT 1 FROM T;", V::st_Firebird_25,
-     {"stSelect||dboUnknown|odbUnknown||SELECT 1 FROM T"}, {"E Missing: terminator in \"SET TERM...\" @1:10"}},
+    // isql takes the first word before the current terminator; with none
+    // the terminator is ";" again, and a word that would begin a comment or
+    // a text leaves it as it was.
+    {"EmptyTerminatorGoesBackToSemicolon", "SET TERM ;\nSELECT 1 FROM T;", V::st_Firebird_25,
+     {"stSelect||dboUnknown|odbUnknown||SELECT 1 FROM T"}, {}},
+    {"CurrentTerminatorAfterTermGoesBackToSemicolon",
+     "SET TERM ^ ;\nSET TERM ^;\nSELECT 1 FROM T;\nSET TERM ^ ;\nSET TERM ^\nSELECT 2 FROM T;\nSET TERM ^ ;\n"
+     "SET TERM\n^\nSELECT 3 FROM T;",
+     V::st_Firebird_30,
+     {"stSelect||dboUnknown|odbUnknown||SELECT 1 FROM T", "stSelect||dboUnknown|odbUnknown||SELECT 2 FROM T",
+      "stSelect||dboUnknown|odbUnknown||SELECT 3 FROM T"},
+     {}},
+    {"CurrentTerminatorTwiceBeginsTheNextStatement", "SET TERM ^ ;\nSET TERM ^ ^\nSELECT 1 FROM T;",
+     V::st_Firebird_30, {"stStatement||dboUnknown|odbUnknown||^\r\nSELECT 1 FROM T"},
+     {"E Invalid char in source text: \"^\". @2:12"}},
+    {"TermWordsAfterTheFirstAreIgnored",
+     "SET TERM !! x y;\nSELECT 1 FROM T!!\nSET TERM\n## !!\nSELECT 2 FROM T##\nSET TERM ;##",
+     V::st_Firebird_30,
+     {"stSelect||dboUnknown|odbUnknown||SELECT 1 FROM T", "stSelect||dboUnknown|odbUnknown||SELECT 2 FROM T"}, {}},
+    {"TermWithCommentOrQuoteCharactersIsRefused", "SET TERM a-;\nSET TERM */;\nSELECT 1 FROM T;", V::st_Firebird_30,
+     {"stSelect||dboUnknown|odbUnknown||SELECT 1 FROM T"},
+     {"E Invalid characters for SET TERMINATOR are <ENTER>, -, *, /, SINGLE_QUOTE, DOUBLE_QUOTE @1:12",
+      "E Invalid characters for SET TERMINATOR are <ENTER>, -, *, /, SINGLE_QUOTE, DOUBLE_QUOTE @2:12"}},
+    // Users and global mappings live in the security database; every
+    // option isql-fb 3 takes, and the reserved words among them.
+    {"UsersAndGlobalMappings",
+     "CREATE USER TMP$U1 PASSWORD 'abc' FIRSTNAME 'A' MIDDLENAME 'B' LASTNAME 'C' ACTIVE USING PLUGIN Srp "
+     "GRANT ADMIN ROLE TAGS (A = '1', B = 'x');\n"
+     "ALTER USER TMP$U1 SET PASSWORD 'def' INACTIVE REVOKE ADMIN ROLE TAGS (DROP A, C = '2');\n"
+     "CREATE OR ALTER USER TMP$U2 SET PASSWORD 'x';\nALTER CURRENT USER SET FIRSTNAME 'S';\n"
+     "COMMENT ON USER TMP$U1 IS 'one';\nCOMMENT ON USER TMP$U2 USING PLUGIN Srp IS 'two';\n"
+     "CREATE GLOBAL MAPPING GM USING PLUGIN Srp FROM ANY USER TO USER TMP$U1;\n"
+     "CREATE OR ALTER GLOBAL MAPPING GM USING PLUGIN Srp FROM USER BOB TO ROLE RDB$ADMIN;\n"
+     "ALTER GLOBAL MAPPING GM USING ANY PLUGIN FROM ANY USER TO USER TMP$U2;\nDROP GLOBAL MAPPING GM;\n"
+     "DROP USER TMP$U1;\nDROP USER TMP$U2 USING PLUGIN Srp;",
+     V::st_Firebird_30,
+     {"stStatement||dboUnknown|odbUnknown||CREATE USER TMP$U1 PASSWORD 'abc' FIRSTNAME 'A' MIDDLENAME 'B' "
+      "LASTNAME 'C' ACTIVE USING PLUGIN Srp GRANT ADMIN ROLE TAGS (A = '1', B = 'x')",
+      "stStatement||dboUnknown|odbUnknown||ALTER USER TMP$U1 SET PASSWORD 'def' INACTIVE REVOKE ADMIN ROLE "
+      "TAGS (DROP A, C = '2')",
+      "stStatement||dboUnknown|odbUnknown||CREATE OR ALTER USER TMP$U2 SET PASSWORD 'x'",
+      "stStatement||dboUnknown|odbUnknown||ALTER CURRENT USER SET FIRSTNAME 'S'",
+      "stStatement|TMP$U1|dboUnknown|odbDescription||COMMENT ON USER TMP$U1 IS 'one'",
+      "stStatement|TMP$U2|dboUnknown|odbDescription||COMMENT ON USER TMP$U2 USING PLUGIN Srp IS 'two'",
+      "stStatement||dboUnknown|odbUnknown||CREATE GLOBAL MAPPING GM USING PLUGIN Srp FROM ANY USER TO USER TMP$U1",
+      "stStatement||dboUnknown|odbUnknown||CREATE OR ALTER GLOBAL MAPPING GM USING PLUGIN Srp FROM USER BOB TO "
+      "ROLE RDB$ADMIN",
+      "stStatement||dboUnknown|odbUnknown||ALTER GLOBAL MAPPING GM USING ANY PLUGIN FROM ANY USER TO USER TMP$U2",
+      "stStatement||dboUnknown|odbUnknown||DROP GLOBAL MAPPING GM",
+      "stStatement||dboUnknown|odbUnknown||DROP USER TMP$U1",
+      "stStatement||dboUnknown|odbUnknown||DROP USER TMP$U2 USING PLUGIN Srp"},
+     {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, IBScriptStatements, ::testing::ValuesIn(kStatementCases),

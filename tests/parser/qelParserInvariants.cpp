@@ -234,14 +234,17 @@ private:
         if (first == "SET") {
             std::size_t q = p;
             if (NextWord(q, To) != "TERM") return std::string::npos;
-            // The new terminator: characters up to a blank or the first
-            // character of the one in force.
-            while (q < To && IsBlank(m_s[q], false)) ++q;
+            // The new terminator: the first word before the one in force;
+            // none sets ";" again, one with a comment or quote character is
+            // refused.
+            const auto blank = [&](std::size_t At) {
+                return m_s[At] == ' ' || m_s[At] == '\t' || m_s[At] == '\r' || m_s[At] == '\n';
+            };
+            while (q < To && blank(q) && !AtTerminator(q)) ++q;
             std::string term;
-            while (q < To && m_s[q] != '\0' && !IsBlank(m_s[q], false) && (m_term.empty() || m_s[q] != m_term[0]))
-                term += m_s[q++];
+            while (q < To && m_s[q] != '\0' && !blank(q) && !AtTerminator(q)) term += m_s[q++];
             const std::size_t end = ToTerminator(q, To);
-            if (!term.empty()) m_term = term;
+            if (term.find_first_of("-*/'\"") == std::string::npos) m_term = term.empty() ? ";" : term;
             return end;
         }
         if (first == "ALTER") {
