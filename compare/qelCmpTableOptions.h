@@ -122,6 +122,10 @@ private:
         long long CharLength = 0;
         // A single-byte text column too wide to read through UTF8 as a string.
         bool WideForUtf8 = false;
+        // PostgreSQL: the type's name and modifier (numeric(9,2), varchar(20),
+        // timestamp(3)); -1 where the declaration sets no limit.
+        std::string TypeName;
+        int TypeModifier = -1;
     };
 
     bool IsMaster() const;

@@ -57,6 +57,7 @@ class TScriptOptions;
 class TVelmorin;
 namespace velmorin {
 struct TProducedStatement;
+struct TTargetColumn;
 }
 
 enum class TDataCompareOperation : std::uint8_t { dcopInsert, dcopUpdate, dcopDelete };
@@ -252,6 +253,13 @@ private:
     // A master value as target column PosT (in the SELECT) stores it: on
     // SQLite with the column's affinity, elsewhere unchanged.
     TValue StoredAsTarget(const TValue& Value, int PosT) const;
+    // A master value of column PosM as a statement writes it into target
+    // column PosT: a 32-bit float's value where either column is one, then
+    // as the target stores it.
+    TValue WrittenValue(const TValue& Value, int PosM, int PosT) const;
+    // What a target column holds (qelVelmorinMerge.cpp).
+    velmorin::TTargetColumn TargetColumnOf(const TField& Field, const TCmpTableOptions::TColumnInfo* Info,
+                                           bool Single) const;
     // The parameter type that binds Value in its own cell class on SQLite.
     TFieldType CellParamType(const TValue& Value, TFieldType Type) const;
     // The veto, the immediate execution, the executor and the script.

@@ -594,7 +594,8 @@ public:
         SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat,",
                      "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
                      "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
-                     "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
+                     "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ,",
+                     "t.typname as tname, a.atttypmod as tmod",
                      "from pg_catalog.pg_attribute a",
                      "join pg_catalog.pg_class c on c.oid = a.attrelid",
                      "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
@@ -611,6 +612,8 @@ public:
             info.Text = Trim(FieldText(Q, "cat")) == "S";
             if (info.Text) info.Collate = " COLLATE \"C\"";
             if (info.Text && !TruthOf(Q, "determ")) info.ExactCollate = info.Collate;
+            info.TypeName = FieldText(Q, "tname");
+            info.TypeModifier = Q.FieldByName("tmod")->AsInteger();
             S.m_columnInfo[FieldText(Q, "fname")] = info;
             Q.Next();
         }

@@ -461,10 +461,11 @@ TEST(ImmediateTransaction, FailingStatementIsUndoneAlone)
 // ---------------------------------------------------------------------------
 // Dates and times at the target's precision
 
-// Microseconds from PostgreSQL and SQLite: Firebird keeps ten-thousandths
-// and rejects more digits, the SQLite driver stores a time stamp parameter
-// to the millisecond. Written to that precision and compared at it, the
-// second run finds the tables equal. Dates reach SQLite as ISO text.
+// Fractions of a second from PostgreSQL and SQLite: Firebird keeps
+// ten-thousandths, a SQLite time stamp milliseconds. What the target keeps
+// lands exactly and the second run finds the tables equal; a finer value
+// stops the run naming its row, with the target untouched. Dates reach
+// SQLite as ISO text.
 TEST(TimeValues, FractionsAtTheTargetsPrecision)
 {
     for (TServer from : {TServer::PostgreSQL, TServer::SQLite})
@@ -476,29 +477,37 @@ TEST(TimeValues, FractionsAtTheTargetsPrecision)
             const std::string tm = m.Table("tv"), tt = t.Table("TV");
             m.CreateTable(tm, "id integer not null primary key, d date, tm time, ts timestamp");
             t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, D DATE, TM TIME, TS TIMESTAMP");
-            m.Exec("insert into " + tm + " values (1, '2024-02-27', '10:11:12.123456', '2024-02-27 10:11:12.123456'), "
-                   "(2, '1999-12-31', '23:59:59.999999', '1999-12-31 23:59:59.999999'), "
+            m.Exec("insert into " + tm + " values (1, '2024-02-27', '10:11:12.1234', '2024-02-27 10:11:12.123'), "
+                   "(2, '1999-12-31', '23:59:59.9999', '1999-12-31 23:59:59.999'), "
                    "(3, '2024-01-02', '00:00:00.5', '2024-01-02 03:04:05.5')");
             t.Exec("insert into " + tt + " values (3, '2020-01-01', '01:00:00', '2020-01-01 00:00:00')");
-            SyncAndCompareAgain(m, tm, t, tt, immediate, nullptr, [&](TVelmorin& c) {
+            const auto keys = [&](TVelmorin& c) {
                 for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
                     side->SetKeyFields(TStringList{"ID"});
                     side->SetDataFields(TStringList{"ID", "D", "TM", "TS"});
                 }
-            });
-            const bool fb = IsFirebird(server), stamp4 = fb;
-            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"),
-                      (TRows{
-                          {"1", "2024-02-27", fb ? "10:11:12.1234" : "10:11:12.123456",
-                           stamp4 ? "2024-02-27 10:11:12.1234" : "2024-02-27 10:11:12.123"},
-                          {"2", "1999-12-31", fb ? "23:59:59.9999" : "23:59:59.999999",
-                           stamp4 ? "1999-12-31 23:59:59.9999" : "1999-12-31 23:59:59.999"},
-                          {"3", "2024-01-02", "00:00:00.5", "2024-01-02 03:04:05.5"}}));
-            if (!fb) {
+            };
+            SyncAndCompareAgain(m, tm, t, tt, immediate, nullptr, keys);
+            const TRows landed{{"1", "2024-02-27", "10:11:12.1234", "2024-02-27 10:11:12.123"},
+                               {"2", "1999-12-31", "23:59:59.9999", "1999-12-31 23:59:59.999"},
+                               {"3", "2024-01-02", "00:00:00.5", "2024-01-02 03:04:05.5"}};
+            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"), landed);
+            if (!IsFirebird(server)) {
                 // SQLite keeps what the literal says: ISO text, which its date functions read.
                 EXPECT_EQ(t.Rows("select date(D), TS from " + tt + " where ID = 3"),
                           (TRows{{"2024-01-02", "2024-01-02 03:04:05.5"}}));
             }
+            // Microseconds: more than either target keeps.
+            m.Exec("update " + tm + " set tm = '10:11:12.123456', ts = '2024-02-27 10:11:12.123456' where id = 1");
+            TRun run(m, tm, t, tt);
+            keys(run.C);
+            if (immediate) run.C.SetUpdateImmediately(true);
+            ASSERT_TRUE(run.C.Execute());
+            ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+            EXPECT_NE(run.errors[0].find("Table " + tm + ", column "), std::string::npos) << run.errors[0];
+            EXPECT_NE(run.errors[0].find(", row id = 1: the value "), std::string::npos) << run.errors[0];
+            EXPECT_NE(run.errors[0].find("decimals of a second"), std::string::npos) << run.errors[0];
+            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"), landed);
         }
     }
 }
