@@ -120,10 +120,11 @@ std::string WhyDoubleNotHeld(double v, const TTargetColumn& C)
     // An exact column takes the double's own binary value, every digit.
     const std::string exact = ExactDoubleText(v);
     TDecimal d;
-    if (!TDecimal::TryFromString(exact, d))
-        return "the value " + FloatToText(v) + " (exactly " + exact + ") has more digits than the column holds";
-    const std::string why = WhyDecimalNotHeld(d, C);
-    return why.empty() ? why : why + (exact != FloatToText(v) ? " (the double " + FloatToText(v) + " is exactly " + exact + ")" : "");
+    if (TDecimal::TryFromString(exact, d) && (C.Scale < 0 || d.Normalized().Scale() <= C.Scale))
+        return WhyDecimalNotHeld(d, C);
+    if (C.Scale < 0) return "the double " + FloatToText(v) + " is exactly " + exact + ", more digits than the column holds";
+    return "the double " + FloatToText(v) + " is exactly " + exact + ", more decimals than the " + IntToStr(C.Scale) +
+           " the column keeps";
 }
 
 } // namespace
