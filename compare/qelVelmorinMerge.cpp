@@ -330,9 +330,15 @@ void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM)
         const int posM = IndexOfField(s.allM, &FieldM);
         const bool single = posM >= 0 && s.singleM[static_cast<size_t>(posM)] && FieldM.Value().Kind() == TValueKind::vkFloat &&
                             !std::isinf(static_cast<float>(FieldM.AsFloat()));
-        const std::string why =
-            WhyNotHeld(single ? TValue::Float(static_cast<double>(static_cast<float>(FieldM.AsFloat()))) : FieldM.Value(),
-                       FieldM.DataType(), s.limitsT[PosT]);
+        const TValue value =
+            single ? TValue::Float(static_cast<double>(static_cast<float>(FieldM.AsFloat()))) : FieldM.Value();
+        std::string why = WhyNotHeld(value, FieldM.DataType(), s.limitsT[PosT]);
+        // SQLite writes a double into a text column with 15 digits.
+        if (why.empty() && value.Kind() == TValueKind::vkFloat) {
+            const TValue stored = StoredAsTarget(value, static_cast<int>(PosT));
+            if (stored.Kind() == TValueKind::vkString && !(TextToFloat(stored.RawString()) == value.AsFloat()))
+                why = "the value " + FloatToText(value.AsFloat()) + " would be stored as the text " + stored.RawString();
+        }
         if (!why.empty())
             throw ERowOrderError(RowContext() + ": " + why + ", so the target column " + s.allT[PosT]->FieldName() +
                                  " of table " + m_tableOptionsTarget->TableName +

@@ -134,7 +134,18 @@ std::string WhyNotHeld(const TValue& v, TFieldType SourceType, const TTargetColu
     if (v.IsNull() || !C.Checked) return {};
     const TValueClass source = ClassOfValue(v, SourceType);
     if (C.AnyClass) {
-        // A SQLite cell keeps the class it is given; numbers must be its own.
+        // A SQLite cell keeps the class it is given; numbers must be its own,
+        // and a date or time column must read back what it holds as one.
+        const bool dated = source == TValueClass::DateTime || source == TValueClass::Time;
+        if ((C.Class == TValueClass::DateTime || C.Class == TValueClass::Time) && !dated) {
+            if (v.Kind() != TValueKind::vkString)
+                return std::string("the value is ") + ClassName(source) + " and the column holds " + ClassName(C.Class);
+            try {
+                (void)TDateTimeValue::Parse(Trim(v.RawString()));
+            } catch (const EConvertError&) {
+                return "the text '" + v.RawString() + "' is no " + (C.Class == TValueClass::Time ? "time" : "date");
+            }
+        }
         if (v.Kind() == TValueKind::vkDecimal) return WhyDecimalNotHeld(v.AsDecimal(), C);
         if (v.Kind() == TValueKind::vkFloat) return WhyDoubleNotHeld(v.AsFloat(), C);
         if ((source == TValueClass::DateTime || source == TValueClass::Time) &&
