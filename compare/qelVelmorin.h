@@ -243,9 +243,9 @@ private:
     void StopReaders();
     // "Table T, column C, row ID = 5": where the merge stands, for messages.
     std::string RowContext() const;
-    // Stops the run before a master value reaches a target column that
-    // would refuse it (bytes that are no UTF-8 for a UTF8 column).
-    void CheckWritable(size_t PosT, const TField& FieldM);
+    // Stops the run before a master value (of master column PosM) reaches
+    // a target column that would refuse it or not hold it exactly.
+    void CheckWritable(size_t PosT, const TField& FieldM, int PosM);
     // Decimals of a second the target column keeps: Firebird's 1/10000 s,
     // the milliseconds of a time stamp the SQLite driver reads, an MS SQL
     // column's scale. Value is the type written when the column is unknown.

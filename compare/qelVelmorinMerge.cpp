@@ -321,14 +321,13 @@ std::string TVelmorin::RowContext() const
     return r;
 }
 
-void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM)
+void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM, int PosM)
 {
     const TMergeState& s = *m_merge;
     if (PosT >= s.allT.size()) return;
     if (PosT < s.limitsT.size()) {
         // A 32-bit float read as a double means the float.
-        const int posM = IndexOfField(s.allM, &FieldM);
-        const bool single = posM >= 0 && s.singleM[static_cast<size_t>(posM)] && FieldM.Value().Kind() == TValueKind::vkFloat &&
+        const bool single = PosM >= 0 && s.singleM[static_cast<size_t>(PosM)] && FieldM.Value().Kind() == TValueKind::vkFloat &&
                             !std::isinf(static_cast<float>(FieldM.AsFloat()));
         const TValue value =
             single ? TValue::Float(static_cast<double>(static_cast<float>(FieldM.AsFloat()))) : FieldM.Value();
@@ -783,7 +782,7 @@ void TVelmorin::WriteInsertSQL()
     try {
         for (size_t i = 0; i < s.allM.size(); ++i) {
             s.currentPos = static_cast<int>(i);
-            CheckWritable(i, *s.allM[i]);
+            CheckWritable(i, *s.allM[i], static_cast<int>(i));
             if (i > 0) {
                 values += ", ";
                 parameters += ", ";
@@ -839,7 +838,7 @@ void TVelmorin::WriteUpdateSQL()
             const int pm = s.dataPosM[static_cast<size_t>(i)], pt = s.dataPosT[static_cast<size_t>(i)];
             s.currentPos = pm;
             if (CompareValues(fm, ft, true, pm, pt) == 0) continue;
-            if (pt >= 0) CheckWritable(static_cast<size_t>(pt), fm);
+            if (pt >= 0) CheckWritable(static_cast<size_t>(pt), fm, pm);
             const std::string name = CRLF + T.QuoteName(ft.FieldName()) + "=";
             if (!parameters.empty() || !items.empty()) {
                 items += ",";

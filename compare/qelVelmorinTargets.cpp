@@ -89,14 +89,20 @@ std::string WhyDecimalNotHeld(const TDecimal& d, const TTargetColumn& C)
     const int scale = n.Scale();
     if (C.Scale >= 0 && scale > C.Scale)
         return "the value " + text + " has more than the " + IntToStr(C.Scale) + " decimals the column keeps";
-    const __int128 unscaled = n.Rescaled(std::max(scale, std::max(C.Scale, 0))).Unscaled();
-    const __int128 magnitude = unscaled < 0 ? -unscaled : unscaled;
-    if (C.Digits > 0 && magnitude >= PowerOfTen(C.Digits))
+    // Digits before the point, and the value's digits at the column's scale.
+    const __int128 magnitude = n.Unscaled() < 0 ? -n.Unscaled() : n.Unscaled();
+    int digits = 0;
+    for (__int128 m = magnitude; m != 0; m /= 10) ++digits;
+    const int whole = std::max(digits - scale, 0);
+    const int columnScale = std::max(C.Scale, 0);
+    if (C.Digits > 0 && whole > C.Digits - columnScale)
         return "the value " + text + " has more than the " + IntToStr(C.Digits) + " digits the column holds";
     if (C.StorageBits > 0) {
         const __int128 max = (static_cast<__int128>(1) << (C.StorageBits - 1)) - 1;
-        if (unscaled > max || unscaled < -max - 1)
-            return "the value " + text + " is beyond the range of the column";
+        // Past 38 digits at the column's scale is past any 64-bit integer.
+        if (whole + columnScale > 38) return "the value " + text + " is beyond the range of the column";
+        const __int128 unscaled = n.Unscaled() * PowerOfTen(columnScale - std::min(scale, columnScale));
+        if (unscaled > max || unscaled < -max - 1) return "the value " + text + " is beyond the range of the column";
     }
     return {};
 }

@@ -202,6 +202,10 @@ int CompareExactWithDouble(const TDecimal& a, double d)
 {
     if (std::isnan(d)) return -1;
     if (std::isinf(d)) return d > 0 ? -1 : 1;
+    // Far apart, the nearest doubles say it; only near ones need every digit.
+    const double ad = a.ToDouble();
+    const double ulp = std::nextafter(std::fmax(std::fabs(ad), std::fabs(d)), INFINITY) - std::fmax(std::fabs(ad), std::fabs(d));
+    if (std::fabs(ad - d) > 4 * ulp) return ad < d ? -1 : 1;
     const TDecimalText x = SplitDecimalText(a.ToString()), y = SplitDecimalText(ExactDoubleText(d));
     if (x.Negative != y.Negative) return x.Negative ? -1 : 1;
     const int r = CompareMagnitudes(x, y);
