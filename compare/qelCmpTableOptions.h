@@ -128,6 +128,10 @@ private:
         // as its text because a value lies outside the years 1 to 9999.
         bool Moment = false;
         bool AsText = false;
+        // PostgreSQL: the type's name and modifier (numeric(9,2), varchar(20),
+        // timestamp(3)); -1 where the declaration sets no limit.
+        std::string TypeName;
+        int TypeModifier = -1;
     };
 
     bool IsMaster() const;

@@ -652,7 +652,7 @@ bool TVelmorin::ExecuteImmediate(const TProducedStatement& S)
                 if (m_merge && m_masterQuery && !MasterEof() && S.StatType != TStatType::stDelete) {
                     for (size_t i = 0; i < m_merge->dataM.size(); ++i) {
                         const TField& f = *m_merge->dataM[i];
-                        const TValue stored = StoredAsTarget(f.Value(), m_merge->dataPosT[i]);
+                        const TValue stored = WrittenValue(f.Value(), m_merge->dataPosM[i], m_merge->dataPosT[i]);
                         set("DATA" + IntToStr(static_cast<long long>(i)), CellParamType(stored, f.DataType()), stored);
                     }
                 }

@@ -57,6 +57,7 @@ class TScriptOptions;
 class TVelmorin;
 namespace velmorin {
 struct TProducedStatement;
+struct TTargetColumn;
 }
 
 enum class TDataCompareOperation : std::uint8_t { dcopInsert, dcopUpdate, dcopDelete };
@@ -256,9 +257,9 @@ private:
     void StopReaders();
     // "Table T, column C, row ID = 5": where the merge stands, for messages.
     std::string RowContext() const;
-    // Stops the run before a master value reaches a target column that
-    // would refuse it (bytes that are no UTF-8 for a UTF8 column).
-    void CheckWritable(size_t PosT, const TField& FieldM);
+    // Stops the run before a master value (of master column PosM) reaches
+    // a target column that would refuse it or not hold it exactly.
+    void CheckWritable(size_t PosT, const TField& FieldM, int PosM);
     // Decimals of a second the target column keeps: Firebird's 1/10000 s,
     // the milliseconds of a time stamp the SQLite driver reads, an MS SQL
     // column's scale. Value is the type written when the column is unknown.
@@ -266,6 +267,13 @@ private:
     // A master value as target column PosT (in the SELECT) stores it: on
     // SQLite with the column's affinity, elsewhere unchanged.
     TValue StoredAsTarget(const TValue& Value, int PosT) const;
+    // A master value of column PosM as a statement writes it into target
+    // column PosT: a 32-bit float's value where either column is one, then
+    // as the target stores it.
+    TValue WrittenValue(const TValue& Value, int PosM, int PosT) const;
+    // What a target column holds (qelVelmorinMerge.cpp).
+    velmorin::TTargetColumn TargetColumnOf(const TField& Field, const TCmpTableOptions::TColumnInfo* Info,
+                                           bool Single) const;
     // The parameter type that binds Value in its own cell class on SQLite.
     TFieldType CellParamType(const TValue& Value, TFieldType Type) const;
     // The veto, the immediate execution, the executor and the script.

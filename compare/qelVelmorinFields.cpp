@@ -672,7 +672,8 @@ public:
         SetLines(Q, {"select a.attname as fname, a.attnotnull as notnull, t.typcategory as cat, t.typname as tname,",
                      "a.atthasdef or coalesce(to_jsonb(a) ->> 'attidentity', '') <> ''",
                      "or coalesce(to_jsonb(a) ->> 'attgenerated', '') <> '' as filled,",
-                     "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ",
+                     "coalesce(cast(to_jsonb(co) ->> 'collisdeterministic' as boolean), true) as determ,",
+                     "a.atttypmod as tmod",
                      "from pg_catalog.pg_attribute a",
                      "join pg_catalog.pg_class c on c.oid = a.attrelid",
                      "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
@@ -692,6 +693,8 @@ public:
             const std::string typeName = Trim(FieldText(Q, "tname"));
             info.Zoned = typeName == "timestamptz";
             info.Moment = info.Zoned || typeName == "timestamp" || typeName == "date";
+            info.TypeName = typeName;
+            info.TypeModifier = Q.FieldByName("tmod")->AsInteger();
             S.m_columnInfo[FieldText(Q, "fname")] = info;
             Q.Next();
         }

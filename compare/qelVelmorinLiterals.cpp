@@ -334,7 +334,18 @@ std::string TCmpTableOptions::TypedLiteral(TField& Field, const TField* TargetFi
     // Exact decimals are written exactly: a double on the way would lose
     // digits beyond the fifteenth.
     case TFieldType::ftBCD:
-    case TFieldType::ftFMTBcd: return Field.AsBCD().Normalized().ToString();
+    case TFieldType::ftFMTBcd: {
+        // Firebird reads no exact literal past 18 digits ("Token unknown"):
+        // such a value can only be bound for a floating column there, which
+        // takes it as its nearest double.
+        const std::string text = Field.AsBCD().Normalized().ToString();
+        int digits = 0;
+        for (const char c : text) {
+            if (c >= '0' && c <= '9' && (digits > 0 || c != '0')) ++digits;
+        }
+        if (interBase && digits > 18) return C.FloatLiteral(Field.AsFloat());
+        return text;
+    }
     case TFieldType::ftCurrency: return Field.AsCurrency().Normalized().ToString();
     case TFieldType::ftBoolean: {
         const bool v = Field.AsBoolean();

@@ -150,18 +150,8 @@ int TVelmorin::CompareValues(TField& FieldM, TField& FieldT, bool ForData, int P
     }
     if (ForData && SameAtTargetPrecision(FieldM.Value(), FieldM.DataType(), FieldT.Value(), FieldT.DataType(), false))
         return 0;
-    // A time the target keeps to fewer decimals is written cut to them: it
-    // is the same value when the cut one is.
-    const TValueClass kind = ValueClassOf(FieldM.DataType());
-    if (ForData && (kind == TValueClass::DateTime || kind == TValueClass::Time) &&
-        ValueClassOf(FieldT.DataType()) == kind) {
-        const int digits = TargetTimeDigits(&FieldT, FieldM.DataType());
-        if (digits < 6) {
-            const TDateTimeValue m = TruncatedToDigits(FieldM.Value().AsDateTime(), digits);
-            const TValue cut = kind == TValueClass::Time ? TValue::Time(m) : TValue::DateTime(m);
-            if (CompareNonNull(cut, FieldM.DataType(), FieldT.Value(), FieldT.DataType(), false) == 0) return 0;
-        }
-    }
+    // A time finer than the target keeps is a difference: writing it is
+    // refused, never cut.
     return r;
 }
 
@@ -176,7 +166,7 @@ void TVelmorin::HoldRowValues(TProducedStatement& p)
     if (p.StatType == TStatType::stUpdate)
         for (size_t i = 0; i < s.dataM.size(); ++i) {
             const TField& f = *s.dataM[i];
-            const TValue stored = StoredAsTarget(f.Value(), s.dataPosT[i]);
+            const TValue stored = WrittenValue(f.Value(), s.dataPosM[i], s.dataPosT[i]);
             p.Params.push_back(TImmediateParam{"DATA" + IntToStr(static_cast<long long>(i)),
                                                CellParamType(stored, f.DataType()), stored});
         }
@@ -193,6 +183,23 @@ bool TVelmorin::TargetEof() const
 {
     if (m_merge && m_merge->readerT) return m_merge->readerT->Eof();
     return m_targetQuery == nullptr || m_targetQuery->Eof();
+}
+
+TValue TVelmorin::WrittenValue(const TValue& Value, int PosM, int PosT) const
+{
+    // A value of a 32-bit float column, or bound for one, is the float it
+    // stands for, in a statement's text and as a parameter alike: the
+    // server would otherwise round a literal and refuse a parameter.
+    const auto single = [](const std::vector<bool>& v, int pos) {
+        return pos >= 0 && static_cast<size_t>(pos) < v.size() && v[static_cast<size_t>(pos)];
+    };
+    if (m_merge && Value.Kind() == TValueKind::vkFloat &&
+        (single(m_merge->singleM, PosM) || single(m_merge->singleT, PosT))) {
+        const double d = Value.AsFloat();
+        if (!std::isnan(d) && !std::isinf(static_cast<float>(d)))
+            return StoredAsTarget(TValue::Float(static_cast<double>(static_cast<float>(d))), PosT);
+    }
+    return StoredAsTarget(Value, PosT);
 }
 
 TValue TVelmorin::StoredAsTarget(const TValue& Value, int PosT) const
@@ -316,10 +323,29 @@ std::string TVelmorin::RowContext() const
     return r;
 }
 
-void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM)
+void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM, int PosM)
 {
     const TMergeState& s = *m_merge;
-    if (PosT >= s.allT.size() || FieldM.Value().Kind() != TValueKind::vkString) return;
+    if (PosT >= s.allT.size()) return;
+    if (PosT < s.limitsT.size()) {
+        // A 32-bit float read as a double means the float.
+        const bool single = PosM >= 0 && s.singleM[static_cast<size_t>(PosM)] && FieldM.Value().Kind() == TValueKind::vkFloat &&
+                            !std::isinf(static_cast<float>(FieldM.AsFloat()));
+        const TValue value =
+            single ? TValue::Float(static_cast<double>(static_cast<float>(FieldM.AsFloat()))) : FieldM.Value();
+        std::string why = WhyNotHeld(value, FieldM.DataType(), s.limitsT[PosT]);
+        // SQLite writes a double into a text column with 15 digits.
+        if (why.empty() && value.Kind() == TValueKind::vkFloat) {
+            const TValue stored = StoredAsTarget(value, static_cast<int>(PosT));
+            if (stored.Kind() == TValueKind::vkString && !(TextToFloat(stored.RawString()) == value.AsFloat()))
+                why = "the value " + FloatToText(value.AsFloat()) + " would be stored as the text " + stored.RawString();
+        }
+        if (!why.empty())
+            throw ERowOrderError(RowContext() + ": " + why + ", so the target column " + s.allT[PosT]->FieldName() +
+                                 " of table " + m_tableOptionsTarget->TableName +
+                                 " cannot take it as it is. No statements were produced.");
+    }
+    if (FieldM.Value().Kind() != TValueKind::vkString) return;
     // Text bound for a number column of a server that converts it (a SQLite
     // cell keeps it as text): a text that is no number stops the run here,
     // in immediate mode as in a script, rather than at the server.
@@ -503,6 +529,8 @@ void TVelmorin::PairMergeFields()
         const TFieldType targetType = i < s.allT.size() ? s.allT[i]->DataType() : TFieldType::ftUnknown;
         if (WritesBlobReference(s.allM[i]->DataType(), targetType, scriptType)) MasterHasBlobs = true;
     }
+    for (const int pos : s.keyPosT)
+        if (pos >= 0 && static_cast<size_t>(pos) < s.limitsT.size()) s.limitsT[static_cast<size_t>(pos)].Key = true;
     if (target) {
         if (!MasterEof()) RememberKeys(true);
         if (!TargetEof()) RememberKeys(false);
@@ -534,7 +562,67 @@ void TVelmorin::CollectTargetFields()
         s.wideT.push_back(info != nullptr && info->WideForUtf8
                               ? info->DeclaredType + "(" + IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet
                               : std::string());
+        s.limitsT.push_back(TargetColumnOf(ft[i], info, s.singleT.back()));
     }
+}
+
+// What target column Field holds, from its server, the field's shape and
+// the catalogue's facts (Info, nullptr when unknown). Servers not reached
+// here keep no limits of their own.
+velmorin::TTargetColumn TVelmorin::TargetColumnOf(const TField& Field, const TCmpTableOptions::TColumnInfo* Info,
+                                                  bool Single) const
+{
+    const TCmpTableOptions& T = *m_tableOptionsTarget;
+    velmorin::TTargetColumn c;
+    c.Type = Field.DataType();
+    c.Class = ValueClassOf(c.Type);
+    c.Single = Single;
+    c.TimeDigits = TargetTimeDigits(&Field, c.Type);
+    const TDatabaseType server = T.DatabaseType();
+    if (T.IsSQLite() && (server == TDatabaseType::dbCustomOLEDB || server == TDatabaseType::dbMSAccess)) {
+        c.Checked = c.AnyClass = true;
+        return c;
+    }
+    if (server != TDatabaseType::dbInterBase && server != TDatabaseType::dbPostgreSQL) return c;
+    c.Checked = true;
+    switch (c.Type) {
+    case TFieldType::ftSmallint: c.StorageBits = 16, c.Scale = 0; break;
+    case TFieldType::ftInteger: c.StorageBits = 32, c.Scale = 0; break;
+    case TFieldType::ftLargeint: c.StorageBits = 64, c.Scale = 0; break;
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd:
+        c.Scale = Field.Scale();
+        // Firebird keeps a NUMERIC as a scaled integer of 16, 32 or 64 bits
+        // and takes any value that integer holds; PostgreSQL holds the
+        // declared digits.
+        if (server == TDatabaseType::dbInterBase)
+            c.StorageBits = Field.Precision() <= 4 ? 16 : (Field.Precision() <= 9 ? 32 : 64);
+        else
+            c.Digits = Field.Precision();
+        break;
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes: c.Size = Field.Size(); break;
+    case TFieldType::ftFloat: c.NaNAndInfinity = server == TDatabaseType::dbPostgreSQL; break;
+    default: break;
+    }
+    if (server == TDatabaseType::dbPostgreSQL && Info != nullptr && !Info->TypeName.empty()) {
+        // The catalogue knows what the driver guesses: numeric with no
+        // limit, varchar with none, a time's decimals.
+        const int mod = Info->TypeModifier;
+        if (Info->TypeName == "numeric") {
+            c.Digits = mod >= 4 ? ((mod - 4) >> 16) & 0xFFFF : -1;
+            c.Scale = mod >= 4 ? (mod - 4) & 0xFFFF : -1;
+        } else if (Info->TypeName == "varchar" || Info->TypeName == "bpchar") {
+            c.Size = mod >= 4 ? mod - 4 : 0;
+        } else if (Info->TypeName == "time" || Info->TypeName == "timetz" || Info->TypeName == "timestamp" ||
+                   Info->TypeName == "timestamptz") {
+            c.TimeDigits = mod >= 0 ? std::min(mod, 6) : 6;
+        }
+    }
+    return c;
 }
 
 // The key and data fields of both sides by the paired lists, and their
@@ -697,7 +785,7 @@ void TVelmorin::WriteInsertSQL()
     try {
         for (size_t i = 0; i < s.allM.size(); ++i) {
             s.currentPos = static_cast<int>(i);
-            CheckWritable(i, *s.allM[i]);
+            CheckWritable(i, *s.allM[i], static_cast<int>(i));
             if (i > 0) {
                 values += ", ";
                 parameters += ", ";
@@ -706,7 +794,8 @@ void TVelmorin::WriteInsertSQL()
             if (literals) {
                 const TField* target = i < s.allT.size() ? s.allT[i] : nullptr;
                 const TValue stored = StoredAsTarget(s.allM[i]->Value(), static_cast<int>(i));
-                values += M.ValueLiteral(*s.allM[i], target, s.singleM[i], false, &stored);
+                const bool single = s.singleM[i] || (i < s.singleT.size() && s.singleT[i]);
+                values += M.ValueLiteral(*s.allM[i], target, single, false, &stored);
             }
         }
     } catch (const EStatementWithdrawn& e) {
@@ -728,7 +817,7 @@ void TVelmorin::WriteInsertSQL()
         // The parameters are numbered as the VALUES list above.
         for (size_t i = 0; i < s.allM.size(); ++i) {
             const TField& f = *s.allM[i];
-            const TValue stored = StoredAsTarget(f.Value(), static_cast<int>(i));
+            const TValue stored = WrittenValue(f.Value(), static_cast<int>(i), static_cast<int>(i));
             p.Params.push_back(TImmediateParam{"DATA" + IntToStr(static_cast<long long>(i)),
                                                CellParamType(stored, f.DataType()), stored});
         }
@@ -752,7 +841,7 @@ void TVelmorin::WriteUpdateSQL()
             const int pm = s.dataPosM[static_cast<size_t>(i)], pt = s.dataPosT[static_cast<size_t>(i)];
             s.currentPos = pm;
             if (CompareValues(fm, ft, true, pm, pt) == 0) continue;
-            if (pt >= 0) CheckWritable(static_cast<size_t>(pt), fm);
+            if (pt >= 0) CheckWritable(static_cast<size_t>(pt), fm, pm);
             const std::string name = CRLF + T.QuoteName(ft.FieldName()) + "=";
             if (!parameters.empty() || !items.empty()) {
                 items += ",";
@@ -761,7 +850,9 @@ void TVelmorin::WriteUpdateSQL()
             if (m_updateImmediately) parameters += name + ":DATA" + IntToStr(i);
             if (literals) {
                 const TValue stored = StoredAsTarget(fm.Value(), pt);
-                items += name + M.ValueLiteral(fm, &ft, pm >= 0 && s.singleM[static_cast<size_t>(pm)], false, &stored);
+                const bool single = (pm >= 0 && s.singleM[static_cast<size_t>(pm)]) ||
+                                    (pt >= 0 && s.singleT[static_cast<size_t>(pt)]);
+                items += name + M.ValueLiteral(fm, &ft, single, false, &stored);
             }
         }
         if (items.empty() && parameters.empty()) return;

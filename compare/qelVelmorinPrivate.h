@@ -68,6 +68,13 @@ bool IsTextBlobType(TFieldType t);
 // Sign of a byte-wise comparison; a proper prefix is smaller.
 int CompareBytes(std::string_view a, std::string_view b);
 
+// The exact decimal value of a double, every digit: 0.1 ->
+// "0.1000000000000000055511151231257827021181583404541015625", 2.5 -> "2.5".
+std::string ExactDoubleText(double v);
+// Sign of a - d, exactly: the decimal against the double's binary value.
+// NaN comes after every number.
+int CompareExactWithDouble(const TDecimal& a, double d);
+
 // Three-way comparison of two non-null values by their classes: numbers by
 // value, text and binary byte by byte (text trimmed when Trim), dates and
 // times by value, False before True; values of unrelated classes by text.
@@ -154,6 +161,26 @@ int CompareInSQLiteOrder(const TValue& a, const TValue& b);
 std::string SQLiteCellLiteral(const TValue& v, TDatabaseType T);
 // A field type that a SQLite parameter binds in v's class.
 TFieldType SQLiteCellType(const TValue& v, TFieldType Otherwise);
+
+// What a target column holds, as far as its server and catalogue tell.
+struct TTargetColumn {
+    bool Checked = false;  // a server whose limits are known here
+    bool AnyClass = false; // a SQLite cell: any class, numbers as 64-bit integers or doubles
+    TValueClass Class = TValueClass::Other;
+    TFieldType Type = TFieldType::ftUnknown;
+    bool Single = false;         // a 32-bit float
+    bool NaNAndInfinity = false; // a float column that keeps NaN and the infinities
+    bool Key = false;            // a key column: its value must land exactly to be found again
+    int Size = 0;                // characters of text, bytes of a binary column; 0: no limit known
+    int Digits = -1, Scale = -1; // exact numbers: declared digits and decimals; -1: no limit
+    int StorageBits = 0;         // exact numbers: the bits of the integer that holds them unscaled
+    int TimeDigits = 6;          // decimals of a second
+};
+// Why column C cannot hold master value v (of field type SourceType)
+// exactly, as the end of a sentence: "the value 2.5 has more than the 0
+// decimals the column keeps"; empty when it lands exactly. Float columns
+// take any finite value in their range, at their own precision.
+std::string WhyNotHeld(const TValue& v, TFieldType SourceType, const TTargetColumn& C);
 
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
@@ -308,6 +335,8 @@ struct TVelmorin::TMergeState {
     // Target columns, by position in allT, read as text BLOBs because a
     // UTF8 string cannot hold them: "VARCHAR(10000) CHARACTER SET WIN1252".
     std::vector<std::string> wideT;
+    // What each target column holds, by position in allT.
+    std::vector<velmorin::TTargetColumn> limitsT;
     int withdrawn = 0;
     std::set<std::string> reported;
     // INSERTs wait for the merge's end: a DELETE of a target row the server

@@ -52,7 +52,15 @@ TDecimal ExactOf(const TValue& v)
 int CompareNumbers(const TValue& a, const TValue& b)
 {
     const bool fa = a.Kind() == TValueKind::vkFloat, fb = b.Kind() == TValueKind::vkFloat;
-    if (!fa && !fb) {
+    if (fa != fb) {
+        // An exact value against a double: the double's own binary value,
+        // never the exact value's nearest double, which would make
+        // 9007199254740993 equal to the double 9007199254740992.
+        try {
+            return fa ? -CompareExactWithDouble(ExactOf(b), a.AsFloat()) : CompareExactWithDouble(ExactOf(a), b.AsFloat());
+        } catch (const EConvertError&) {
+        }
+    } else if (!fa) {
         try {
             return OrderingSign(ExactOf(a) <=> ExactOf(b));
         } catch (const EConvertError&) {
@@ -60,9 +68,6 @@ int CompareNumbers(const TValue& a, const TValue& b)
             // falls back to the double comparison below.
         }
     }
-    // With a double on either side: an exact value is taken as its nearest
-    // double. Rounding to nearest keeps the order, and two values that meet
-    // in one double are the same value for a double column.
     return CompareDoubles(a.AsFloat(), b.AsFloat());
 }
 
@@ -137,6 +142,74 @@ int CompareBytes(std::string_view a, std::string_view b)
         if (r != 0) return r < 0 ? -1 : 1;
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+std::string ExactDoubleText(double v)
+{
+    if (v == 0) return "0";
+    int exp = 0;
+    (void)std::frexp(v, &exp);
+    // A double is m * 2^(exp - 53): its decimal expansion ends after at most
+    // 53 - exp places, all of them written.
+    const int places = std::clamp(53 - exp, 0, 1100);
+    char buf[1500];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, places);
+    std::string s(buf, res.ptr);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    return s;
+}
+
+namespace {
+
+// Sign, whole digits without leading zeros, fraction without trailing zeros.
+struct TDecimalText {
+    bool Negative = false;
+    std::string Whole, Fraction;
+};
+
+TDecimalText SplitDecimalText(std::string_view s)
+{
+    TDecimalText r;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        r.Negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    const size_t dot = s.find('.');
+    std::string_view whole = s.substr(0, dot);
+    std::string_view fraction = dot == std::string_view::npos ? std::string_view() : s.substr(dot + 1);
+    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    r.Whole = whole;
+    r.Fraction = fraction;
+    if (r.Whole.empty() && r.Fraction.empty()) r.Negative = false;
+    return r;
+}
+
+int CompareMagnitudes(const TDecimalText& a, const TDecimalText& b)
+{
+    if (a.Whole.size() != b.Whole.size()) return a.Whole.size() < b.Whole.size() ? -1 : 1;
+    if (const int r = a.Whole.compare(b.Whole); r != 0) return r < 0 ? -1 : 1;
+    const int r = a.Fraction.compare(b.Fraction);
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+} // namespace
+
+int CompareExactWithDouble(const TDecimal& a, double d)
+{
+    if (std::isnan(d)) return -1;
+    if (std::isinf(d)) return d > 0 ? -1 : 1;
+    // Far apart, the nearest doubles say it; only near ones need every digit.
+    const double ad = a.ToDouble();
+    const double ulp = std::nextafter(std::fmax(std::fabs(ad), std::fabs(d)), INFINITY) - std::fmax(std::fabs(ad), std::fabs(d));
+    if (std::fabs(ad - d) > 4 * ulp) return ad < d ? -1 : 1;
+    const TDecimalText x = SplitDecimalText(a.ToString()), y = SplitDecimalText(ExactDoubleText(d));
+    if (x.Negative != y.Negative) return x.Negative ? -1 : 1;
+    const int r = CompareMagnitudes(x, y);
+    return x.Negative ? -r : r;
 }
 
 int CompareNonNull(const TValue& a, TFieldType ta, const TValue& b, TFieldType tb, bool Trim)

@@ -350,8 +350,9 @@ TValue TAllTypesTable::RandomValue(std::mt19937& r, const TColumnSpec& c)
         return TValue::Integer(pick(INT64_MIN, INT64_MAX));
     }
     if (c.Name == "C_NUM") {
-        const std::int64_t bound = m_options.Modest ? 100000000000LL : 900000000000000000LL;
-        return TValue::Decimal(TDecimal(pick(-bound, bound), 4));
+        // A SQLite number is a double: sixteenths, which a double holds exactly.
+        if (m_options.Modest) return TValue::Decimal(TDecimal(pick(-160000000, 160000000) * 625, 4));
+        return TValue::Decimal(TDecimal(pick(-900000000000000000LL, 900000000000000000LL), 4));
     }
     if (c.Name == "C_NUM2") return TValue::Decimal(TDecimal(pick(-999999999, 999999999), 2));
     if (c.Name == "C_DBL" && m_options.Modest) {

@@ -155,12 +155,12 @@ TEST_F(CompareRun, ScriptForATargetWhosePathHoldsAQuoteRunsOnIt)
     EXPECT_EQ(target->Rows(rows), master->Rows(rows));
 }
 
-// The summary counts what the target took; a statement it refused is
-// named with its row.
+// The summary counts what the target took; a statement it refused (by a
+// rule of its own, which the comparer cannot foresee) is named with its row.
 TEST_F(CompareRun, ImmediateModeCountsWhatTheTargetTook)
 {
     master->CreateTable("T14", "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(10)");
-    target->CreateTable("T14", "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(3)");
+    target->CreateTable("T14", "ID INTEGER NOT NULL PRIMARY KEY, A VARCHAR(10) CHECK (CHAR_LENGTH(A) <= 3)");
     master->Insert("T14", {"(1, 'ok')", "(2, 'too long')", "(3, 'yes')", "(4, 'very long!')"});
     target->Insert("T14", {"(3, 'no')", "(4, 'old')", "(5, 'del')"});
     auto run = NewRun("T14");

@@ -812,10 +812,11 @@ TEST(ImmediateTransaction, FailingStatementIsUndoneAlone)
 // ---------------------------------------------------------------------------
 // Dates and times at the target's precision
 
-// Microseconds from PostgreSQL and SQLite: Firebird keeps ten-thousandths
-// and rejects more digits, the SQLite driver stores a time stamp parameter
-// to the millisecond. Written to that precision and compared at it, the
-// second run finds the tables equal. Dates reach SQLite as ISO text.
+// Fractions of a second from PostgreSQL and SQLite: Firebird keeps
+// ten-thousandths, a SQLite time stamp milliseconds. What the target keeps
+// lands exactly and the second run finds the tables equal; a finer value
+// stops the run naming its row, with the target untouched. Dates reach
+// SQLite as ISO text.
 TEST(TimeValues, FractionsAtTheTargetsPrecision)
 {
     for (TServer from : {TServer::PostgreSQL, TServer::SQLite})
@@ -827,29 +828,173 @@ TEST(TimeValues, FractionsAtTheTargetsPrecision)
             const std::string tm = m.Table("tv"), tt = t.Table("TV");
             m.CreateTable(tm, "id integer not null primary key, d date, tm time, ts timestamp");
             t.CreateTable(tt, "ID INTEGER NOT NULL PRIMARY KEY, D DATE, TM TIME, TS TIMESTAMP");
-            m.Exec("insert into " + tm + " values (1, '2024-02-27', '10:11:12.123456', '2024-02-27 10:11:12.123456'), "
-                   "(2, '1999-12-31', '23:59:59.999999', '1999-12-31 23:59:59.999999'), "
+            m.Exec("insert into " + tm + " values (1, '2024-02-27', '10:11:12.1234', '2024-02-27 10:11:12.123'), "
+                   "(2, '1999-12-31', '23:59:59.9999', '1999-12-31 23:59:59.999'), "
                    "(3, '2024-01-02', '00:00:00.5', '2024-01-02 03:04:05.5')");
             t.Exec("insert into " + tt + " values (3, '2020-01-01', '01:00:00', '2020-01-01 00:00:00')");
-            SyncAndCompareAgain(m, tm, t, tt, immediate, nullptr, [&](TVelmorin& c) {
+            const auto keys = [&](TVelmorin& c) {
                 for (TCmpTableOptions* side : {&c.TableOptionsMaster(), &c.TableOptionsTarget()}) {
                     side->SetKeyFields(TStringList{"ID"});
                     side->SetDataFields(TStringList{"ID", "D", "TM", "TS"});
                 }
-            });
-            const bool fb = IsFirebird(server), stamp4 = fb;
-            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"),
-                      (TRows{
-                          {"1", "2024-02-27", fb ? "10:11:12.1234" : "10:11:12.123456",
-                           stamp4 ? "2024-02-27 10:11:12.1234" : "2024-02-27 10:11:12.123"},
-                          {"2", "1999-12-31", fb ? "23:59:59.9999" : "23:59:59.999999",
-                           stamp4 ? "1999-12-31 23:59:59.9999" : "1999-12-31 23:59:59.999"},
-                          {"3", "2024-01-02", "00:00:00.5", "2024-01-02 03:04:05.5"}}));
-            if (!fb) {
+            };
+            SyncAndCompareAgain(m, tm, t, tt, immediate, nullptr, keys);
+            const TRows landed{{"1", "2024-02-27", "10:11:12.1234", "2024-02-27 10:11:12.123"},
+                               {"2", "1999-12-31", "23:59:59.9999", "1999-12-31 23:59:59.999"},
+                               {"3", "2024-01-02", "00:00:00.5", "2024-01-02 03:04:05.5"}};
+            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"), landed);
+            if (!IsFirebird(server)) {
                 // SQLite keeps what the literal says: ISO text, which its date functions read.
                 EXPECT_EQ(t.Rows("select date(D), TS from " + tt + " where ID = 3"),
                           (TRows{{"2024-01-02", "2024-01-02 03:04:05.5"}}));
             }
+            // Microseconds: more than either target keeps.
+            m.Exec("update " + tm + " set tm = '10:11:12.123456', ts = '2024-02-27 10:11:12.123456' where id = 1");
+            TRun run(m, tm, t, tt);
+            keys(run.C);
+            if (immediate) run.C.SetUpdateImmediately(true);
+            ASSERT_TRUE(run.C.Execute());
+            ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+            EXPECT_NE(run.errors[0].find("Table " + tm + ", column "), std::string::npos) << run.errors[0];
+            EXPECT_NE(run.errors[0].find(", row id = 1: the value "), std::string::npos) << run.errors[0];
+            EXPECT_NE(run.errors[0].find("decimals of a second"), std::string::npos) << run.errors[0];
+            EXPECT_EQ(t.Rows("select ID, D, TM, TS from " + tt + " order by ID"), landed);
         }
     }
 }
+
+// ---------------------------------------------------------------------------
+// Every value lands exactly or the run stops: what a target column cannot
+// hold stops the run, naming table, column and row, in both modes, before
+// anything is written or applied.
+
+namespace {
+
+struct TLandingCase {
+    const char* Name;
+    TServer Master;
+    const char* MasterBody;
+    std::vector<std::string> MasterRows;
+    TServer Target;
+    const char* TargetBody;
+    std::vector<std::string> TargetRows;
+    // Empty: the values land, and the target reads Landed; else the end of
+    // the refusal, after "Table <master>, column <Column>, row ".
+    const char* Column;
+    const char* Refusal;
+    TRows Landed;
+};
+
+class ExactLanding : public ::testing::TestWithParam<std::tuple<TLandingCase, bool>> {};
+
+const std::vector<TLandingCase> LandingCases = {
+    // Exact against double: 9007199254740993 is no double, so the two keys
+    // differ and the target's row goes.
+    {"DoubleKeyAgainstBigint", TServer::FbEmbedded, "ID DOUBLE PRECISION NOT NULL PRIMARY KEY, V INTEGER",
+     {"(9007199254740992, 1)"}, TServer::FbEmbedded, "ID BIGINT NOT NULL PRIMARY KEY, V INTEGER",
+     {"(9007199254740993, 1)"}, "", "", {{"9007199254740992", "1"}}},
+    {"DecimalKeyIntoInteger", TServer::PostgreSQL, "id numeric(18,2) not null primary key, v integer",
+     {"(2.50, 1)", "(-2.50, 2)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V INTEGER", {"(7, 7)"}, "id",
+     "-2.5 has more than the 0 decimals the column keeps", {}},
+    {"TinyFractionIntoScale4", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
+     {"(1, -0.0000000001)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(18,4)", {}, "v",
+     "-0.0000000001 has more than the 4 decimals the column keeps", {}},
+    // Past 18 digits: no "Token unknown" from a literal Firebird cannot read.
+    {"TwentyDigitsIntoFirebird", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
+     {"(1, 1234567890123456789012.5)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(18,1)", {},
+     "v", "1234567890123456789012.5 is beyond the range of the column", {}},
+    {"WideDecimalIntoADouble", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
+     {"(1, 1234567890123456789012.5)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V DOUBLE PRECISION", {},
+     "", "", {{"1", "1234567890123456774144"}}},
+    {"WideDecimalThatFits", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
+     {"(1, -12345678901234.5678)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(18,4)", {}, "",
+     "", {{"1", "-12345678901234.5678"}}},
+    {"SQLiteRealIntoNumeric52", TServer::SQLite, "ID INTEGER NOT NULL PRIMARY KEY, V REAL", {"(1, 123.456)"},
+     TServer::PostgreSQL, "id integer not null primary key, v numeric(5,2)", {}, "V",
+     "the double 123.456 is exactly 123.4560000000000030695446184836328029632568359375, more decimals than the 2 the "
+     "column keeps", {}},
+    {"DoubleOneTenthIntoNumeric", TServer::PostgreSQL, "id integer not null primary key, v double precision",
+     {"(1, 0.1)"}, TServer::PostgreSQL, "id integer not null primary key, v numeric(18,4)", {}, "v",
+     "the double 0.1 is exactly 0.1000000000000000055511151231257827021181583404541015625, more decimals than the 4 "
+     "the column keeps", {}},
+    {"DyadicDoubleIntoNumeric", TServer::PostgreSQL, "id integer not null primary key, v double precision",
+     {"(1, 2.5)", "(2, -1024.0625)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(9,4)", {}, "", "",
+     {{"1", "2.5"}, {"2", "-1024.0625"}}},
+    {"NumericPastItsDigits", TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(18,2)", {"(1, 1000.5)"},
+     TServer::PostgreSQL, "id integer not null primary key, v numeric(5,2)", {"(1, 1)"}, "V",
+     "has more than the 5 digits the column holds", {}},
+    {"SmallintRange", TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V INTEGER", {"(1, 32768)"},
+     TServer::PostgreSQL, "id integer not null primary key, v smallint", {}, "V", "32768 is beyond the range", {}},
+    {"TextLongerThanTheColumn", TServer::PostgreSQL, "id integer not null primary key, v varchar(20)",
+     {"(1, '\xC5\xBC\xC3\xB3\xC5\x82w')", "(2, 'longer text')"}, TServer::FbEmbedded,
+     "ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(4)", {}, "v",
+     "the text of 11 characters is longer than the 4 the column holds", {}},
+    {"TextThatFitsInCharacters", TServer::PostgreSQL, "id integer not null primary key, v varchar(20)",
+     {"(1, '\xC5\xBC\xC3\xB3\xC5\x82w')"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(4)", {}, "",
+     "", {{"1", "\xC5\xBC\xC3\xB3\xC5\x82w"}}},
+    {"TimeOfDayIntoADate", TServer::PostgreSQL, "id integer not null primary key, v timestamp",
+     {"(1, '2024-02-27 00:00:00')", "(2, '2024-02-27 10:11:12')"}, TServer::FbEmbedded,
+     "ID INTEGER NOT NULL PRIMARY KEY, V DATE", {}, "v", "has a time of day, which the date column does not keep", {}},
+    {"NumberIntoText", TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V INTEGER", {"(1, 5)"},
+     TServer::PostgreSQL, "id integer not null primary key, v varchar(10)", {}, "V",
+     "the value is a number and the column holds text", {}},
+    // A 32-bit float at the edge of its range: one rule for both modes.
+    {"LargestRealIntoFloat", TServer::PostgreSQL, "id integer not null primary key, v real", {"(1, 3.4028235e38)", "(2, -3.4028235e38)"},
+     TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V FLOAT", {}, "", "",
+     {{"1", "3.4028235e+38"}, {"2", "-3.4028235e+38"}}},
+    {"DoubleBeyondAFloat", TServer::PostgreSQL, "id integer not null primary key, v double precision",
+     {"(1, 1e300)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V FLOAT", {}, "v",
+     "is beyond the range of the 32-bit float column", {}},
+    {"InfinityTextFromSQLite", TServer::SQLite, "ID INTEGER NOT NULL PRIMARY KEY, V REAL", {"(1, 'Infinity')"},
+     TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V DOUBLE PRECISION", {}, "V", "", {}},
+    {"NaNTextFromSQLite", TServer::SQLite, "ID INTEGER NOT NULL PRIMARY KEY, V REAL", {"(1, 'NaN')"},
+     TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V DOUBLE PRECISION", {}, "V", "", {}},
+    {"DecimalIntoSQLite", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
+     {"(1, 12345678901234.56785)"}, TServer::SQLite, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(38,10)", {}, "v",
+     "is neither a 64-bit integer nor a double, the numbers a SQLite cell holds", {}},
+};
+
+std::string ColumnsOf(TTestDatabase& Db, const std::string& Table)
+{
+    return Db.Column("ID") + ", " + Db.Column("V") + " from " + Table + " order by 1";
+}
+
+} // namespace
+
+TEST_P(ExactLanding, OrTheRunStops)
+{
+    const auto& [p, immediate] = GetParam();
+    TTestDatabase m(p.Master), t(p.Target);
+    for (TTestDatabase* d : {&m, &t})
+        if (!d->Unavailable().empty()) QEL_SKIP_OR_FAIL(d->Unavailable());
+    const std::string tm = m.Table("XL"), tt = t.Table("XLT");
+    m.CreateTable(tm, p.MasterBody);
+    t.CreateTable(tt, p.TargetBody);
+    m.Insert(tm, p.MasterRows);
+    t.Insert(tt, p.TargetRows);
+    const std::string select = "select " + ColumnsOf(t, tt);
+    if (std::string(p.Column).empty()) {
+        SyncAndCompareAgain(m, tm, t, tt, immediate);
+        EXPECT_EQ(t.Rows(select), p.Landed);
+        return;
+    }
+    const TRows before = t.Rows(select);
+    TRun run(m, tm, t, tt);
+    TCustomSQLExec sink;
+    if (immediate) run.C.SetUpdateImmediately(true);
+    else run.C.SetSQLExec(&sink);
+    ASSERT_TRUE(run.C.Execute());
+    ASSERT_EQ(run.errors.size(), 1u) << Joined(run.errors);
+    const std::string& e = run.errors[0];
+    EXPECT_EQ(e.find("Error: Table " + tm + ", column " + p.Column + ", row "), 0u) << e;
+    EXPECT_NE(e.find(p.Refusal), std::string::npos) << e;
+    EXPECT_NE(e.find(" of table " + tt + " cannot take it as it is. No statements were produced."), std::string::npos) << e;
+    EXPECT_EQ(sink.Count(), 0);
+    EXPECT_EQ(run.C.Inserted + run.C.Updated + run.C.Deleted, 0);
+    EXPECT_EQ(t.Rows(select), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Velmorin, ExactLanding, ::testing::Combine(::testing::ValuesIn(LandingCases), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<TLandingCase, bool>>& i) {
+                             return std::string(std::get<0>(i.param).Name) + Mode(std::get<1>(i.param));
+                         });

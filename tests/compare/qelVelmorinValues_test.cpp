@@ -3,6 +3,7 @@
 // where a value cannot go.
 #include "qelVelmorin.h"
 #include "qelVelmorinFixture.h"
+#include "qelVelmorinPrivate.h"
 
 #include "qelEngineTestSupport.h"
 #include "qelSQL_Exec.h"
@@ -298,4 +299,143 @@ TEST(WideSingleByteText, ReadWholeAsDataAndRefusedAsKey)
               std::string::npos)
         << Joined(run.errors);
     EXPECT_EQ(sink.Count(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// Exact numbers against doubles, and what a target column holds
+
+namespace {
+
+struct TExactCase {
+    const char* Decimal;
+    double Double;
+    int Sign; // of decimal - double
+};
+
+} // namespace
+
+// The decimal against the double's own binary value: 9007199254740993 is no
+// double, 0.1 as a double is a little more than 0.1.
+TEST(ExactAgainstDouble, ComparesTheBinaryValue)
+{
+    const TExactCase cases[] = {
+        {"9007199254740993", 9007199254740992.0, 1},
+        {"9007199254740992", 9007199254740992.0, 0},
+        {"-9007199254740993", -9007199254740992.0, -1},
+        {"0.1", 0.1, -1},
+        {"0.1000000000000000055511151231257827021181583404541015625", 0.1, -1}, // cut to 38 digits: below
+        {"2.5", 2.5, 0},
+        {"-0.0001", -0.0001, 1},
+        {"0", -0.0, 0},
+        {"12345678901234567890123456789012345678", 1e300, -1},
+        {"-1", -INFINITY, 1},
+        {"1", NAN, -1},
+    };
+    for (const TExactCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Decimal) + " against " + FloatToText(c.Double));
+        TDecimal d;
+        if (!TDecimal::TryFromString(c.Decimal, d)) d = TDecimal::FromString(std::string(c.Decimal).substr(0, 39));
+        EXPECT_EQ(velmorin::CompareExactWithDouble(d, c.Double), c.Sign);
+    }
+    EXPECT_EQ(velmorin::ExactDoubleText(0.1), "0.1000000000000000055511151231257827021181583404541015625");
+    EXPECT_EQ(velmorin::ExactDoubleText(-1024.0625), "-1024.0625");
+    EXPECT_EQ(velmorin::ExactDoubleText(1e23), "99999999999999991611392");
+    // The smallest double has 1074 decimals.
+    EXPECT_EQ(velmorin::ExactDoubleText(4.9406564584124654e-324).size(), 1076u);
+    // Field values of both kinds, either way round.
+    EXPECT_EQ(velmorin::CompareNonNull(TValue::Float(9007199254740992.0), TFieldType::ftFloat,
+                                       TValue::Integer(9007199254740993), TFieldType::ftLargeint, false),
+              -1);
+    EXPECT_EQ(velmorin::CompareNonNull(TValue::Decimal(TDecimal::FromString("2.50")), TFieldType::ftBCD,
+                                       TValue::Float(2.5), TFieldType::ftFloat, false),
+              0);
+}
+
+namespace {
+
+velmorin::TTargetColumn Column(TFieldType Type, int Digits = -1, int Scale = -1, int Bits = 0, int Size = 0)
+{
+    velmorin::TTargetColumn c;
+    c.Checked = true;
+    c.Type = Type;
+    c.Class = velmorin::ValueClassOf(Type);
+    c.Digits = Digits;
+    c.Scale = Scale;
+    c.StorageBits = Bits;
+    c.Size = Size;
+    return c;
+}
+
+struct THeldCase {
+    const char* Name;
+    TValue Value;
+    TFieldType Source;
+    velmorin::TTargetColumn Target;
+    const char* Why; // empty: held exactly
+};
+
+} // namespace
+
+TEST(TargetColumns, HoldTheValueExactlyOrSayWhyNot)
+{
+    using FT = TFieldType;
+    auto dec = [](const char* t) { return TValue::Decimal(TDecimal::FromString(t)); };
+    velmorin::TTargetColumn single = Column(FT::ftFloat);
+    single.Single = true;
+    velmorin::TTargetColumn singleKey = single;
+    singleKey.Key = true;
+    velmorin::TTargetColumn pgDouble = Column(FT::ftFloat);
+    pgDouble.NaNAndInfinity = true;
+    velmorin::TTargetColumn fbTime = Column(FT::ftTime);
+    fbTime.TimeDigits = 4;
+    velmorin::TTargetColumn sqlite = Column(FT::ftBCD);
+    sqlite.AnyClass = true;
+    const TDateTimeValue noon = TDateTimeValue::Parse("2024-02-27 12:00:00");
+    const THeldCase cases[] = {
+        {"integer", TValue::Integer(2147483647), FT::ftLargeint, Column(FT::ftInteger, -1, 0, 32), ""},
+        {"integer past its range", TValue::Integer(2147483648), FT::ftLargeint, Column(FT::ftInteger, -1, 0, 32),
+         "the value 2147483648 is beyond the range of the column"},
+        {"fraction into an integer", dec("2.50"), FT::ftBCD, Column(FT::ftInteger, -1, 0, 32),
+         "the value 2.5 has more than the 0 decimals the column keeps"},
+        {"trailing zeros are no decimals", dec("3.000"), FT::ftBCD, Column(FT::ftSmallint, -1, 0, 16), ""},
+        {"Firebird NUMERIC(4,2) past its smallint", dec("327.68"), FT::ftBCD, Column(FT::ftBCD, -1, 2, 16),
+         "the value 327.68 is beyond the range of the column"},
+        {"PostgreSQL numeric(5,2)", dec("999.99"), FT::ftBCD, Column(FT::ftBCD, 5, 2), ""},
+        {"PostgreSQL numeric(5,2) past its digits", dec("1000"), FT::ftBCD, Column(FT::ftBCD, 5, 2),
+         "the value 1000 has more than the 5 digits the column holds"},
+        {"unconstrained numeric", dec("-12345678901234567890.123456789"), FT::ftFMTBcd, Column(FT::ftFMTBcd), ""},
+        {"dyadic double into a decimal", TValue::Float(-1024.0625), FT::ftFloat, Column(FT::ftBCD, 9, 4), ""},
+        {"double past the digits of a decimal", TValue::Float(0.1), FT::ftFloat, Column(FT::ftBCD, 18, 4),
+         "the double 0.1 is exactly 0.1000000000000000055511151231257827021181583404541015625, more decimals than "
+         "the 4 the column keeps"},
+        {"text as a number", TValue::String("12"), FT::ftString, Column(FT::ftInteger, -1, 0, 32), ""},
+        {"decimal into a double", dec("0.1"), FT::ftBCD, Column(FT::ftFloat), ""},
+        {"largest float", TValue::Float(3.4028235e38), FT::ftFloat, single, ""},
+        {"past the largest float", TValue::Float(3.5e38), FT::ftFloat, single,
+         "the value 3.5e+38 is beyond the range of the 32-bit float column"},
+        {"a key must be found again", TValue::Float(0.1), FT::ftFloat, singleKey,
+         "the key value 0.1 has no exact value in the 32-bit float key column"},
+        {"NaN into Firebird", TValue::Float(NAN), FT::ftFloat, Column(FT::ftFloat), "the value NaN has no place in the column"},
+        {"NaN into PostgreSQL", TValue::Float(NAN), FT::ftFloat, pgDouble, ""},
+        {"text within its characters", TValue::String("\xC5\xBC\xC3\xB3\xC5\x82w"), FT::ftString,
+         Column(FT::ftString, -1, -1, 0, 4), ""},
+        {"text past its characters", TValue::String("abcde"), FT::ftString, Column(FT::ftString, -1, -1, 0, 4),
+         "the text of 5 characters is longer than the 4 the column holds"},
+        {"CHAR padding is no part of the text", TValue::String("abc   "), FT::ftFixedChar,
+         Column(FT::ftFixedChar, -1, -1, 0, 4), ""},
+        {"a number is no text", TValue::Integer(5), FT::ftInteger, Column(FT::ftString, -1, -1, 0, 10),
+         "the value is a number and the column holds text"},
+        {"time of day into a date", TValue::DateTime(noon), FT::ftDateTime, Column(FT::ftDate),
+         "the value 2024-02-27 12:00:00 has a time of day, which the date column does not keep"},
+        {"microseconds into Firebird", TValue::Time(TDateTimeValue::Parse("10:11:12.123456")), FT::ftTime, fbTime,
+         "the value 10:11:12.123456 has more decimals of a second than the 4 the column keeps"},
+        {"ten-thousandths into Firebird", TValue::Time(TDateTimeValue::Parse("10:11:12.1234")), FT::ftTime, fbTime, ""},
+        {"a SQLite cell holds doubles", dec("0.5"), FT::ftBCD, sqlite, ""},
+        {"but no decimal beyond them", dec("0.1"), FT::ftBCD, sqlite,
+         "the value 0.1 is neither a 64-bit integer nor a double, the numbers a SQLite cell holds"},
+    };
+    for (const THeldCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(velmorin::WhyNotHeld(c.Value, c.Source, c.Target), c.Why);
+    }
 }
