@@ -354,8 +354,13 @@ std::string TCmpTableOptions::TypedLiteral(TField& Field, const TField* TargetFi
                               (TargetField == nullptr || TargetField->DataType() == TFieldType::ftBoolean);
         return keywords ? (v ? "TRUE" : "FALSE") : TVelmorin::BoolLiteral(v);
     }
-    case TFieldType::ftDate:
-        return date(o.DateFormat, interBase ? "dd/mm/yyyy" : dateIntoDateTime ? dateTimePattern : "yyyy-mm-dd", false);
+    case TFieldType::ftDate: {
+        std::string lit =
+            date(o.DateFormat, interBase ? "dd/mm/yyyy" : dateIntoDateTime ? dateTimePattern : "yyyy-mm-dd", false);
+        // Midnight of a date is read back in UTC, as time stamps are.
+        if (T == TDatabaseType::dbPostgreSQL && C.TargetColumnZoned(TargetField)) lit.insert(lit.size() - 1, "+00");
+        return lit;
+    }
     case TFieldType::ftTime: return date(o.TimeFormat, "hh:mm:ss", true);
     case TFieldType::ftDateTime:
     case TFieldType::ftTimeStamp: {
