@@ -340,10 +340,13 @@ bool TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
             Field.DefaultWord = Symb == syEqual ? "=" : GetText(TokenStart, 7);
             NextToken();
             std::string text;
+            const std::int64_t start = TokenStart;
             ParseDefault(Field, text);
             // Kept even where it repeats the domain's: a parameter never takes
             // its domain's default, and a column's own stays the column's.
-            Field.DefaultValue = text;
+            // The server keeps the comments up to the next token with it.
+            const std::int64_t end = start + static_cast<std::int64_t>(text.size());
+            Field.DefaultValue = text + CommentsBetween(end, TokenStart);
         } else if (Symb == syIBNot) {
             NextToken();
             ExpectIs(syIBNull, "NULL");
@@ -382,6 +385,21 @@ bool TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
         }
     }
     return false;
+}
+
+// The comments of the source from From to To, as written; a "--" comment
+// that reaches To keeps its line break, so that nothing after it joins it.
+// Empty when there are none: "null -- x\n" keeps " -- x\n".
+std::string TIbParser::CommentsBetween(std::int64_t From, std::int64_t To)
+{
+    if (To <= From) return {};
+    const std::string gap = GetText(From, To - From);
+    if (gap.find("--") == std::string::npos && gap.find("/*") == std::string::npos) return {};
+    std::string text = TrimRight(gap);
+    const std::size_t lineStart = text.find_last_of('\n');
+    const std::string lastLine = text.substr(lineStart == std::string::npos ? 0 : lineStart + 1);
+    if (lastLine.find("--") != std::string::npos) text += "\n";
+    return text;
 }
 
 // "(START WITH n INCREMENT [BY] n)", either part alone, in either order.
