@@ -29,16 +29,18 @@ class SchemaRoundTrip : public ::testing::TestWithParam<TRoundTripRow> {};
 TEST_P(SchemaRoundTrip, RebuildsTheSameMetadata) { qeltest::ExpectRoundTrip(GetParam()); }
 
 // A parameter never takes its domain's default, and a column keeps its own:
-// every default is written, defaults after defaults stay in place, and a
-// caller that leaves them out still compiles.
+// every default is written with its word and the comments after it (the
+// server keeps both), defaults after defaults stay in place, and a caller
+// that leaves them out still compiles.
 const char* const kDomainDefaults = R"(SET SQL DIALECT 3;
 CREATE DATABASE 'x.fdb';
 CREATE DOMAIN DM_SIGN SMALLINT DEFAULT 0;
 CREATE DOMAIN DM_NAME VARCHAR(20) DEFAULT 'none' NOT NULL;
-CREATE TABLE T (A DM_SIGN DEFAULT 0, B DM_SIGN, C DM_SIGN DEFAULT 1, N DM_NAME DEFAULT 'none');
+CREATE TABLE T (A DM_SIGN DEFAULT 0, B DM_SIGN, C DM_SIGN default 1 /* lower case */, N DM_NAME DEFAULT 'none');
 SET TERM ^ ;
-CREATE PROCEDURE Z_P (A DM_SIGN DEFAULT 1, B DM_SIGN DEFAULT 0, C INT DEFAULT 1, D DM_NAME = 'none')
-  RETURNS (R INTEGER) AS BEGIN R = A + B + C; SUSPEND; END^
+CREATE PROCEDURE Z_P (A DM_SIGN DEFAULT 1, B DM_SIGN DEFAULT 0 -- kept with the default
+  , C INT DEFAULT 1, D DM_NAME = 'none' -- the last
+  ) RETURNS (R INTEGER) AS BEGIN R = A + B + C; SUSPEND; END^
 CREATE FUNCTION Z_F (A DM_SIGN = 0, B DM_SIGN = 0) RETURNS INTEGER AS BEGIN RETURN A - B; END^
 CREATE PROCEDURE A_CALLER RETURNS (R INTEGER) AS
 BEGIN
