@@ -73,6 +73,15 @@ public:
     // expression's type:
     //   "VARCHAR(30) CHARACTER SET UTF8 ", ""
     std::string IBComputedTypeText() const;
+    // The type a computed column declared without one takes from its
+    // expression where that can be told from the text and the collection
+    // (Firebird 3 on, dialect 3); empty otherwise:
+    //   "(IIF(A = 1, 1, 0))" -> "INTEGER", "(B || 'x')" -> "VARCHAR(11)"
+    std::string IBExpressionTypeText() const;
+    // The type of the placeholder "C <type> COMPUTED BY (NULL)" that holds a
+    // computed column's place: the declared one, else the expression's, with
+    // a blank after it; empty when neither is known.
+    std::string IBPlaceholderTypeText() const;
     // "ALTER TABLE T DROP C"; MS SQL "... DROP COLUMN C", Oracle "... DROP (C)".
     std::string GetDropScript() const override;
     // DefaultValue; one in double quotes becomes a single-quoted literal:
@@ -98,6 +107,10 @@ public:
     void CreateDomain();
 
     std::string DefaultValue;
+    // The word a script gave the default with ("DEFAULT" in any case, or "="
+    // for a parameter): Firebird keeps the clause as written. Empty: the
+    // usual one.
+    std::string DefaultWord;
     std::uint8_t DataType = 0;
     std::int32_t Length = 0; // -1 means MAX
     std::int32_t Precision = 0;
@@ -173,6 +186,7 @@ private:
     std::string IBDefaultClause() const;
     // The column definitions of each server family.
     std::string IBColumnDefinition(bool KeyColumn = false) const;
+    std::string IBIdentityOptionsText(TIBSQLServerVersionType Version) const;
     std::string ColumnText(bool KeyColumn) const;
     std::string ASAColumnDefinition() const;
     std::string MySQLColumnDefinition() const;

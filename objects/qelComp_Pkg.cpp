@@ -2,6 +2,8 @@
 
 #include "qelCompText.h"
 
+#include <algorithm>
+
 namespace qel {
 
 TPkgData::TPkgData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboPackage); }
@@ -33,5 +35,36 @@ std::string TPkgData::GetCreateDDL() const
 }
 
 std::string TPkgData::GetDropScript() const { return "DROP PACKAGE " + Name(); }
+
+void TPkgData::SetMemberDescription(bool Function, const std::string& Routine, const std::string& Param,
+                                    const std::string& Text)
+{
+    std::erase_if(MemberDescriptions, [&](const TMemberDescription& D) {
+        return D.Function == Function && D.Routine == Routine && D.Param == Param;
+    });
+    if (!Text.empty()) MemberDescriptions.push_back({Function, Routine, Param, Text});
+}
+
+void TPkgData::KeepMemberDescriptions(const std::vector<std::pair<bool, std::string>>& Members)
+{
+    std::erase_if(MemberDescriptions, [&](const TMemberDescription& D) {
+        return std::find(Members.begin(), Members.end(), std::make_pair(D.Function, D.Routine)) == Members.end();
+    });
+}
+
+std::vector<std::string> TPkgData::GetMemberDescriptionScripts() const
+{
+    std::vector<std::string> scripts;
+    if (NoScript || Objs() == nullptr || (GetScriptFlags() & sfDescriptions) == 0 ||
+        GetDatabaseType() != TDatabaseType::dbInterBase)
+        return scripts;
+    for (const TMemberDescription& d : MemberDescriptions) {
+        std::string text = std::string("COMMENT ON ") + (d.Function ? "FUNCTION " : "PROCEDURE ");
+        text += d.Param.empty() ? QuoteName(Name()) + "." + QuoteName(d.Routine)
+                                : "PARAMETER " + QuoteName(Name()) + "." + QuoteName(d.Routine) + "." + QuoteName(d.Param);
+        scripts.push_back(text + " IS" + CRLF + SQLQuotedStr(d.Text, TDatabaseType::dbAbstract));
+    }
+    return scripts;
+}
 
 } // namespace qel

@@ -296,6 +296,12 @@ std::string TGntData::GetCreateDDL() const
     case dbSybaseASE: return GetMSSQLGrantText();
     default:
         if (ObjectKind == dboUnknown && !Text.empty()) return Text;
+        // Firebird 3 grants a role to a user name only ("TO ROLE" it
+        // refuses): a grantee named like a role is that user, as it was.
+        if (ObjectKind == dboRole && GranteeKind == dboRole && GetDatabaseType() == dbInterBase &&
+            IBVersionOf(*this) <= TIBSQLServerVersionType::st_Firebird_30)
+            return "GRANT " + GetPrivilegeText() + " TO " + QuoteName(Grantee) +
+                   (GrantOption == 1 ? " WITH ADMIN OPTION" : "");
         return "GRANT " + GetPrivilegeText() + " TO " + GetGranteeText() +
                (GrantOption != 1 ? "" : ObjectKind == dboRole ? " WITH ADMIN OPTION" : " WITH GRANT OPTION");
     }

@@ -71,7 +71,7 @@ std::string TTblData::TableText(bool Placeholders) const
     for (const auto& [name, field] : Fields) {
         if (field == nullptr || (DeferComputedFields && !field->Body().empty())) continue;
         if (Placeholders && !field->Body().empty())
-            items.push_back(field->GetQualifiedName() + " " + field->IBComputedTypeText() + "COMPUTED BY (NULL)");
+            items.push_back(field->GetQualifiedName() + " " + field->IBPlaceholderTypeText() + "COMPUTED BY (NULL)");
         else
             items.push_back(isKey(field->Name()) ? field->GetKeyColumnDDL() : field->GetCreateDDL());
     }

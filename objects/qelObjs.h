@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -142,6 +143,7 @@ private:
     void WriteRoutineStubs();
     void WriteRoutineBodies(bool AfterViews);
     void WriteViewsInOrder();
+    void WriteViewsAndComputedColumns(bool WithViews, std::vector<const TDbObj*>& Done);
     // Text + Terminator and an empty line; with OwnerLines the object's
     // owner and description statements after it. Nothing for no text.
     void WriteStatement(TDbObj& Obj, const std::string& Text, bool OwnerLines);

@@ -504,6 +504,11 @@ void TObjs::WriteOwnerStatement(TDbObj& Obj, TStringList& Lines)
         for (const auto* params : {&routine->InputParams, &routine->OutputParams})
             for (const auto& param : *params)
                 if (param.Object) describe(*param.Object);
+    if (const auto* package = dynamic_cast<const TPkgData*>(&Obj))
+        for (const std::string& text : package->GetMemberDescriptionScripts()) {
+            Lines.Add(TScriptFormat::Terminated(text, Terminator));
+            Lines.Add("");
+        }
 }
 
 // ---- files ----

@@ -18,7 +18,6 @@
 #include "qelText.h"
 
 #include <algorithm>
-#include <unordered_set>
 #include <vector>
 
 namespace qel {
@@ -57,11 +56,27 @@ TViwData* ViewOf(const TDependObj* Link)
     return dynamic_cast<TViwData*>(target);
 }
 
-// Whether the object's text reads a view, which must exist before it.
-bool ReadsAView(const TDbObj& Obj)
+// A computed column of a table the script writes, which a placeholder holds
+// until it is completed.
+TFldData* ComputedColumnOf(const TDependObj* Link)
 {
-    return std::any_of(Obj.Uses.begin(), Obj.Uses.end(),
-                       [](const auto& Link) { return ViewOf(Link.Object.get()) != nullptr; });
+    auto* field = dynamic_cast<TFldData*>(Link != nullptr ? Link->Target : nullptr);
+    if (field == nullptr || field->Body().empty()) return nullptr;
+    const auto* table = dynamic_cast<const TTblData*>(field->Parent);
+    return table != nullptr && !table->NoScript ? field : nullptr;
+}
+
+// Whether the object's text reads a view, which must exist before it, or
+// a computed column that is completed only once a view it reads exists.
+bool ReadsAView(const TDbObj& Obj, int Depth = 0)
+{
+    // Computed columns that read each other in a ring end the search.
+    if (Depth > 64) return false;
+    return std::any_of(Obj.Uses.begin(), Obj.Uses.end(), [Depth](const auto& Link) {
+        if (ViewOf(Link.Object.get()) != nullptr) return true;
+        const TFldData* computed = ComputedColumnOf(Link.Object.get());
+        return computed != nullptr && ReadsAView(*computed, Depth + 1);
+    });
 }
 
 } // namespace
@@ -118,12 +133,17 @@ void TObjs::WriteInterBaseScript()
     }
     WriteConstraintKinds({ckPrimaryKey, ckUnique, ckForeignKey});
     WriteRoutineStubs();
+    // Computed columns are completed before what reads them takes their
+    // type: a view, routine or index compiled over a placeholder keeps the
+    // placeholder's type. The stubs are all they may call.
+    std::vector<const TDbObj*> done;
+    WriteViewsAndComputedColumns(false, done);
     WriteObjects(Indexes, true, false);
     Script.Add("");
     // Bodies that read no view are completed before the views: Firebird
     // refuses to alter a procedure once a view over a view reads it.
     WriteRoutineBodies(false);
-    WriteViewsInOrder();
+    WriteViewsAndComputedColumns(true, done);
     WriteRoutineBodies(true);
     // What may call routines or read views and other tables.
     for (TDmnData* domain : Domains.ObjectsOf<TDmnData>()) {
@@ -132,12 +152,6 @@ void TObjs::WriteInterBaseScript()
         if (!check.empty()) WriteStatement(*domain, "ALTER DOMAIN " + domain->QuoteName(domain->Name()) + " ADD CHECK " + check, false);
     }
     WriteConstraintKinds({ckCheck});
-    for (TTblData* table : Tables.ObjectsOf<TTblData>()) {
-        if (table->NoScript) continue;
-        for (const auto& field : table->Fields)
-            if (field.Object && !field.Object->Body().empty())
-                WriteStatement(*field.Object, field.Object->GetComputedAlterScript(), false);
-    }
     Script.Add("");
     WriteRoutines(Triggers);
     Script.Add("");
@@ -185,20 +199,49 @@ void TObjs::WriteRoutineBodies(bool AfterViews)
     CloseBlock();
 }
 
-// Each view after the views it reads; a cycle (which no database holds)
-// is broken where it closes.
+// Each computed column after the computed columns it reads, and with
+// WithViews each view after the views and computed columns it reads, the
+// computed columns that read views among them; without WithViews the
+// computed columns that read a view wait. Done holds what is written
+// already. A cycle (which no database holds) is broken where it closes.
+// Only Firebird's tables hold placeholders to complete.
+void TObjs::WriteViewsAndComputedColumns(bool WithViews, std::vector<const TDbObj*>& Done)
+{
+    const bool computedColumns = DatabaseType() == TDatabaseType::dbInterBase;
+    const auto visit = [&](auto& Self, TDbObj& Obj) -> void {
+        if (std::find(Done.begin(), Done.end(), &Obj) != Done.end()) return;
+        auto* view = dynamic_cast<TViwData*>(&Obj);
+        if (view == nullptr && !WithViews && ReadsAView(Obj)) return;
+        Done.push_back(&Obj);
+        for (const auto& link : Obj.Uses) {
+            TFldData* computed = computedColumns ? ComputedColumnOf(link.Object.get()) : nullptr;
+            if (TViwData* used = ViewOf(link.Object.get()); WithViews && used != nullptr && used->Objs() == this)
+                Self(Self, *used);
+            else if (computed != nullptr && computed != &Obj && computed->Objs() == this)
+                Self(Self, *computed);
+        }
+        if (view == nullptr) {
+            WriteStatement(Obj, static_cast<TFldData&>(Obj).GetComputedAlterScript(), false);
+            return;
+        }
+        SaveObjectFiles(*view);
+        WriteMSSQLSetOptions(view->QuotedIdentifier, view->AnsiNulls);
+        if (!view->NoScript) WriteStatement(*view, view->GetCreateDDL(), true);
+    };
+    if (computedColumns)
+        for (TTblData* table : Tables.ObjectsOf<TTblData>()) {
+            if (table->NoScript) continue;
+            for (const auto& field : table->Fields)
+                if (field.Object && !field.Object->Body().empty()) visit(visit, *field.Object);
+        }
+    if (WithViews)
+        for (TViwData* view : Views.ObjectsOf<TViwData>()) visit(visit, *view);
+}
+
 void TObjs::WriteViewsInOrder()
 {
-    std::unordered_set<const TDbObj*> started;
-    const auto visit = [&](auto& Self, TViwData& View) -> void {
-        if (!started.insert(&View).second) return;
-        for (const auto& link : View.Uses)
-            if (TViwData* used = ViewOf(link.Object.get()); used != nullptr && used->Objs() == this) Self(Self, *used);
-        SaveObjectFiles(View);
-        WriteMSSQLSetOptions(View.QuotedIdentifier, View.AnsiNulls);
-        if (!View.NoScript) WriteStatement(View, View.GetCreateDDL(), true);
-    };
-    for (TViwData* view : Views.ObjectsOf<TViwData>()) visit(visit, *view);
+    std::vector<const TDbObj*> done;
+    WriteViewsAndComputedColumns(true, done);
 }
 
 } // namespace qel

@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qel {
@@ -172,6 +173,11 @@ protected:
     // Reads a package body into Body, anything else of a package into its
     // header text.
     bool m_packageBody = false;
+    // Source comments between two positions, for the texts the server keeps
+    // with them.
+    std::string CommentsBetween(std::int64_t From, std::int64_t To);
+    // The members a package header declares, (function, name), as read.
+    std::vector<std::pair<bool, std::string>> m_packageMembers;
 
     // ---- helpers shared by the statement routines ----
     // The symbol, or (where the version's keyword set lacks it) the word.

@@ -633,7 +633,11 @@ void TIbParser::ParseComment()
         name = ExpectName();
         NextToken();
     };
-    // [package.]routine: a package's member is no object of its own.
+    // [package.]routine: a package's member is no object of its own, its
+    // package keeps the description.
+    TPkgData* package = nullptr;
+    bool memberFunction = false;
+    std::string member, memberParam;
     const auto routine = [&](bool Function) {
         kind = Function ? dboFunction : dboProcedure;
         NextToken();
@@ -644,6 +648,9 @@ void TIbParser::ParseComment()
             NextToken();
             name = ExpectName();
             NextToken();
+            if (objs != nullptr) package = objs->FindPackage(parent);
+            memberFunction = Function;
+            member = name;
         } else if (objs != nullptr) {
             target = Function ? objs->FindProcedure(TPrcData::FunctionKey(name)) : objs->FindProcedure(name);
             if (target == nullptr && Function) target = objs->FindUDF(name);
@@ -655,9 +662,12 @@ void TIbParser::ParseComment()
         twoParts(dboParam);
         if (Symb == syDot) {
             // PKG.ROUTINE.PARAM: a parameter of a package's member.
+            if (objs != nullptr) package = objs->FindPackage(parent);
+            memberFunction = Function && !Procedure;
+            member = name;
             parent += "." + name;
             NextToken();
-            name = ExpectName();
+            name = memberParam = ExpectName();
             NextToken();
             return;
         }
@@ -731,6 +741,7 @@ void TIbParser::ParseComment()
     NextToken();
     Emit();
     if (target != nullptr) target->SetDescription(text);
+    if (package != nullptr) package->SetMemberDescription(memberFunction, member, memberParam, text);
 }
 
 void TIbParser::ParseDescribe()

@@ -74,7 +74,10 @@ void TIbParser::ParseCreateProcedure(bool IsFunction, bool InPackage)
     if (Symb != sySemicolon) ReadBodyText(routine, TokenStart);
     KeepDescriptions(routine->InputParams, inputs);
     KeepDescriptions(routine->OutputParams, outputs);
-    if (InPackage) return;
+    if (InPackage) {
+        m_packageMembers.emplace_back(IsFunction, name);
+        return;
+    }
     Emit();
 }
 
@@ -133,8 +136,12 @@ void TIbParser::ParseCreatePackage()
     }
     NextToken();
     m_packageBody = body;
+    m_packageMembers.clear();
     ReadBodyText(package, TokenStart);
     m_packageBody = false;
+    // A header read again: a member it no longer declares loses its
+    // description with it.
+    if (!body && !m_packageMembers.empty()) package->KeepMemberDescriptions(m_packageMembers);
     Emit(false);
     made.File();
 }

@@ -7,6 +7,7 @@
 #include "qelComp_Ctr.h"
 #include "qelComp_Dmn.h"
 #include "qelComp_Fld.h"
+#include "qelComp_Gnr.h"
 #include "qelComp_Idx.h"
 #include "qelComp_Pkg.h"
 #include "qelComp_Prc.h"
@@ -355,14 +356,16 @@ bool TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
     }
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Is(syIBDefault, "DEFAULT") || Symb == syEqual) {
+            Field.DefaultWord = Symb == syEqual ? "=" : GetText(TokenStart, 7);
             NextToken();
             std::string text;
+            const std::int64_t start = TokenStart;
             ParseDefault(Field, text);
-            Field.DefaultValue = text;
-            if (Field.DataType == dtDomain && Collection() != nullptr)
-                if (TDmnData* domain = Collection()->FindDomain(Field.DomainName))
-                    if (domain->BaseField && domain->BaseField->DefaultValue == Field.DefaultValue)
-                        Field.DefaultValue.clear();
+            // Kept even where it repeats the domain's: a parameter never takes
+            // its domain's default, and a column's own stays the column's.
+            // The server keeps the comments up to the next token with it.
+            const std::int64_t end = start + static_cast<std::int64_t>(text.size());
+            Field.DefaultValue = text + CommentsBetween(end, TokenStart);
         } else if (Symb == syIBNot) {
             NextToken();
             ExpectIs(syIBNull, "NULL");
@@ -403,26 +406,48 @@ bool TIbParser::ParseColumnAttributes(TFldData& Field, bool IsDomain)
     return false;
 }
 
+// The comments of the source from From to To, as written; a "--" comment
+// that reaches To keeps its line break, so that nothing after it joins it.
+// Empty when there are none: "null -- x\n" keeps " -- x\n".
+std::string TIbParser::CommentsBetween(std::int64_t From, std::int64_t To)
+{
+    if (To <= From) return {};
+    const std::string gap = GetText(From, To - From);
+    if (gap.find("--") == std::string::npos && gap.find("/*") == std::string::npos) return {};
+    std::string text = TrimRight(gap);
+    const std::size_t lineStart = text.find_last_of('\n');
+    const std::string lastLine = text.substr(lineStart == std::string::npos ? 0 : lineStart + 1);
+    if (lastLine.find("--") != std::string::npos) text += "\n";
+    return text;
+}
+
 // "(START WITH n INCREMENT [BY] n)", either part alone, in either order.
+// The identity's generator keeps each as written (64 bits, a sign), so
+// that the column is written again with what it was given.
 void TIbParser::ParseIdentityOptions(TFldData& Field)
 {
     NextToken();
     for (TLoopGuard guard(*this); Symb != syRParen; guard.Turn()) {
         std::int32_t* value = nullptr;
+        std::string* text = nullptr;
+        TGnrData* generator = Field.IdentityGenerator.get();
         if (IsWord("START")) {
             NextToken();
             ExpectIs(syIBWith, "WITH");
             value = &Field.IdentitySeed;
+            if (generator != nullptr) text = &generator->StartWith;
         } else if (IsWord("INCREMENT")) {
             if (PeekWord("BY")) NextToken();
             value = &Field.IdentityIncrement;
+            if (generator != nullptr) text = &generator->IncrementBy;
         } else {
             ParseError("Must be: START WITH / INCREMENT BY");
         }
         NextAndExpect(syInteger);
         const std::int64_t n = IntValueInRange(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
-        // The model keeps 32 bits; a larger start stays in the statement.
-        if (n >= kMinInt32 && n <= kMaxInt32) *value = static_cast<std::int32_t>(n);
+        // The model's numbers keep 32 bits; the text keeps any start.
+        if (value != nullptr && n >= kMinInt32 && n <= kMaxInt32) *value = static_cast<std::int32_t>(n);
+        if (text != nullptr) *text = ValueText;
         NextToken();
         if (Symb == syComma) NextToken();
     }
@@ -842,6 +867,7 @@ bool TIbParser::ParseNullOrDefault(TFldData& Field)
     if (!PeekIs(syIBDefault, "DEFAULT") && !PeekIs(syIBNot, "NOT")) return false;
     NextToken();
     if (Is(syIBDefault, "DEFAULT")) {
+        Field.DefaultWord = GetText(TokenStart, 7);
         NextToken();
         if (!set) {
             Field.DefaultValue.clear();

@@ -261,8 +261,10 @@ TEST(ObjectFiles, HoldTheTextsUnderSafeNames)
 
 // The Firebird order, marker by marker: what an object uses comes before
 // it whatever the names say, routines as stubs first and completed after
-// the views that need none of their bodies, checks and computed columns
-// last but for triggers and grants.
+// the views that need none of their bodies; computed columns completed
+// once the stubs they call exist, before the bodies and views that read
+// them, one that reads a view after that view; checks last but for
+// triggers and grants.
 TEST(FirebirdScriptOrder, WhatIsUsedComesFirst)
 {
     TObjs o;
@@ -287,6 +289,9 @@ TEST(FirebirdScriptOrder, WhatIsUsedComesFirst)
     under.SetBody("SELECT A FROM T");
     qeltest::AddFields(o, under.Columns, &under, {{"A", 0}});
     qeltest::Uses(over, under, "A"), qeltest::Uses(reader, over);
+    TFldData* counted = qeltest::AddFields(o, t.Fields, &t, {{"N", 0}});
+    counted->SetBody("((SELECT COUNT(*) FROM B_VIEW))");
+    qeltest::Uses(*counted, under);
     File<TTrgData>(o, "A_TRIGGER").SetTableName("T");
     TGntData& grant = File<TGntData>(o, "");
     grant.ObjectName = "A_VIEW", grant.ObjectKind = TDbObject::dboView, grant.Privileges = {TPrivilege::prSelect};
@@ -297,16 +302,17 @@ TEST(FirebirdScriptOrder, WhatIsUsedComesFirst)
     const std::string text = lines.Text();
     const std::vector<std::string> order = {
         "CREATE DOMAIN D AS INTEGER;",
-        "CREATE TABLE T(A INTEGER,\r\nC INTEGER COMPUTED BY (NULL));",
+        "CREATE TABLE T(A INTEGER,\r\nC INTEGER COMPUTED BY (NULL),\r\nN COMPUTED BY (NULL));",
         "CREATE PROCEDURE A_READER RETURNS(R INTEGER)",
         "CREATE FUNCTION F(A INTEGER)",
+        "ALTER TABLE T ALTER C TYPE INTEGER COMPUTED BY (F(A));",
         "ALTER FUNCTION F(A INTEGER)",
         "CREATE VIEW B_VIEW",
+        "ALTER TABLE T ALTER N COMPUTED BY ((SELECT COUNT(*) FROM B_VIEW));",
         "CREATE VIEW A_VIEW",
         "ALTER PROCEDURE A_READER",
         "ALTER DOMAIN D ADD CHECK (VALUE > (SELECT COUNT(*) FROM T));",
         "ALTER TABLE T ADD CONSTRAINT CK CHECK (F(A) > 0);",
-        "ALTER TABLE T ALTER C TYPE INTEGER COMPUTED BY (F(A));",
         "CREATE TRIGGER A_TRIGGER FOR T",
         "GRANT SELECT ON A_VIEW TO PUBLIC;",
     };
