@@ -1,8 +1,10 @@
 // The database object and query of the InterBase/Firebird back end, over the
 // platform's Firebird client layer.
 //
-// TQELIBXDatabase owns a client database, a transaction ("concurrency",
-// "nowait"), a database-information object and a server-properties object.
+// TQELIBXDatabase owns a client database, the main transaction and the one
+// each DDL statement of a script is committed in (both isql's default:
+// "concurrency", "wait", read and write), a database-information object and
+// a server-properties object.
 // On connect it fills the connection's TIBDatabaseOptions from the server and
 // aligns the connection's character set and dialect options with the
 // database, reconnecting until they agree. Client-layer errors are raised to
@@ -21,7 +23,7 @@ class TIBDatabaseInfo;
 class TIBServerProperties;
 class TIBTransaction;
 
-class TQELIBXDatabase : public TQELDatabase {
+class TQELIBXDatabase : public TQELDatabase, public TScriptTransactions {
 public:
     explicit TQELIBXDatabase(TQELCustomConnection* Connection);
     ~TQELIBXDatabase() override;
@@ -33,6 +35,13 @@ public:
     void Commit() override;
     void Rollback() override;
     bool InTransaction() override;
+    TScriptTransactions* ScriptTransactions() override { return this; }
+    void CommitRetaining() override;
+    void RollbackRetaining() override;
+    void StartTransactionAs(const std::string& SetTransactionSQL) override;
+    bool InDDLTransaction() override;
+    void StartDDLTransaction() override;
+    void CommitDDLTransaction() override;
     // Reconnects with lc_ctype CharSet; the transaction is not restarted and
     // the connection's options are not changed.
     void ChangeCharSet(const std::string& CharSet) override;
@@ -44,6 +53,7 @@ public:
 
     TIBDatabase& ClientDatabase() { return *m_database; }
     TIBTransaction& Transaction() { return *m_transaction; }
+    TIBTransaction& DDLTransaction() { return *m_ddlTransaction; }
 
     // How many attaches the last connect needed (1, or 2 after the options
     // were aligned with the database).
@@ -52,9 +62,13 @@ public:
 private:
     void SetConnectParams(const std::string& CharSet);
     void ConnectOnce();
+    // Commits the DDL transaction before the attachment ends, as isql does
+    // at its exit (the server would roll it back).
+    void EndDDLTransaction();
 
     std::unique_ptr<TIBDatabase> m_database;
     std::unique_ptr<TIBTransaction> m_transaction;
+    std::unique_ptr<TIBTransaction> m_ddlTransaction;
     std::unique_ptr<TIBDatabaseInfo> m_info;
     std::unique_ptr<TIBServerProperties> m_service;
     int m_attempts = 0;
@@ -107,6 +121,9 @@ public:
     TParam* ParamByName(const std::string& Name) override;
     void Prepare() override;
     bool IsSingleFloatField(int Index) override;
+    TPreparedKind PrepareKind() override;
+    std::string Plan() override;
+    void UseDDLTransaction(bool Value) override;
 
     T_IBQuery& Inner() { return *m_query; }
 

@@ -37,6 +37,7 @@ class TObjs;
 class TParam;
 class TQELCustomConnection;
 class TQELQuery;
+enum class TPreparedKind : std::uint8_t;
 
 // Sender first; Delphi var parameters are references.
 using TStatementExecuteEvent = std::function<void(TObject& Sender, int Index)>;
@@ -260,6 +261,7 @@ protected:
     // and takes back what else it needs in AfterScriptParse.
     void LoadScriptLines(TStringList& Lines);
     virtual void BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs);
+    static int CountLoadErrors(const TMsgManager& Messages);
     // Logs "Script loaded.".
     virtual void AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, const TStringList& Lines);
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -287,6 +289,37 @@ protected:
     // committed first), and a data statement run in the open transaction.
     bool RunStatementText(TStatement& St);
     bool RunDataStatement(TStatement& St);
+
+    // isql's transactions, for an InterBase run over a back end that has
+    // them (TScriptTransactions): data statements, queries and procedures
+    // stay pending in the main transaction until the script's COMMIT or
+    // ROLLBACK (or the run's end, which commits as isql does at its exit);
+    // with AUTODDL on each DDL statement is run and committed in a
+    // transaction of its own, as the server's prepare names it. Under
+    // PLANONLY statements are prepared and their plan logged, nothing runs.
+    bool IsqlTransactions();
+    // A statement sent to the server in those transactions.
+    bool RunIsqlStatement(TStatement& St);
+    // COMMIT [RETAIN] or ROLLBACK [RETAIN] (st_Commit).
+    bool ExecEndTransaction();
+    // SET AUTODDL, SET PLANONLY and SET TRANSACTION; other isql commands
+    // send nothing.
+    bool ExecIsqlSet();
+    // Starts the DDL transaction when AUTODDL is on and it is not active,
+    // as isql keeps one ready; False after reporting a failure.
+    bool ReadyDDLTransaction();
+    // Commits an active DDL transaction (isql does so before the main one
+    // at its end and at a new connection); False after reporting a failure.
+    bool CommitDDLTransaction();
+    // Prepares the query's text as isql does (in the DDL transaction while
+    // AUTODDL is on, both transactions started) and answers its kind.
+    TPreparedKind PrepareAsIsql();
+    // Prepares the query's text and logs the server's plan.
+    void LogPlan();
+    // At a run's end: the statements with a load error that ran (Sent; those
+    // no failure of the run counted yet, Uncounted) and the errors whose
+    // statements were kept back are reported once and counted each.
+    void ReportLoadErrors(int Sent, int Uncounted);
 
     // Helpers for the descendants.
     bool Connected();
@@ -320,6 +353,14 @@ protected:
     TStatement* m_currentStatement = nullptr;
     // Data statements run in the open transaction and not yet committed.
     std::vector<TStatement*> m_pending;
+    // isql's switches in the current run: SET AUTODDL (on at the start of
+    // a run) and SET PLANONLY (off).
+    bool m_autoDDL = true;
+    bool m_planOnly = false;
+    // Errors of the last script load that no statement of the list carries
+    // (what they named was kept back), and those counted while it loads.
+    int m_loadErrorsKeptBack = 0;
+    int m_loadErrorsSeen = 0;
 
 private:
     struct TBlobFile;
