@@ -311,6 +311,10 @@ protected:
     // Commits an active DDL transaction (isql does so before the main one
     // at its end and at a new connection); False after reporting a failure.
     bool CommitDDLTransaction();
+    // The pending statements were undone by the script's own ROLLBACK (or
+    // SET TRANSACTION), or kept by its COMMIT RETAIN: either way done.
+    void DropPendingUndone();
+    void MarkPendingKept();
     // Prepares the query's text as isql does (in the DDL transaction while
     // AUTODDL is on, both transactions started) and answers its kind.
     TPreparedKind PrepareAsIsql();

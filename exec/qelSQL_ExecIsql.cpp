@@ -26,6 +26,22 @@ bool HasWord(const std::vector<std::string>& Words, std::string_view Word)
 
 } // namespace
 
+void TSQLExec::DropPendingUndone()
+{
+    // Undone as the script says: done, and never run again.
+    for (TStatement* st : m_pending) {
+        st->Executed = true;
+        LogNextLine("< Rolled back >: " + HideStatementPassword(st->GetSummary()));
+    }
+    m_pending.clear();
+}
+
+void TSQLExec::MarkPendingKept()
+{
+    for (TStatement* st : m_pending) st->Executed = true;
+    m_pending.clear();
+}
+
 bool TSQLExec::IsqlTransactions()
 {
     return m_databaseType == TDatabaseType::dbInterBase && m_connection != nullptr &&
@@ -154,12 +170,8 @@ bool TSQLExec::ExecEndTransaction()
             if (!rollback) tx.CommitRetaining();
             else if (retain) tx.RollbackRetaining();
             else m_connection->Rollback();
-            for (TStatement* st : m_pending) {
-                // Undone as the script says: done, and never run again.
-                st->Executed = true;
-                if (rollback) LogNextLine("< Rolled back >: " + HideStatementPassword(st->GetSummary()));
-            }
-            m_pending.clear();
+            if (rollback) DropPendingUndone();
+            else MarkPendingKept();
         } catch (const std::exception& e) {
             StatementFailed(e);
             ok = false;
@@ -172,9 +184,12 @@ bool TSQLExec::ExecIsqlSet()
 {
     const std::vector<std::string> words = UpperWords(m_currentStatement->SQL.Text());
     if (words.size() < 2 || words[0] != "SET") return true;
+    // Without ON or OFF isql turns the switch over; with another word it
+    // refuses the command (the load has reported it) and leaves it.
     const auto switchValue = [&](bool Current) {
         if (words.size() < 3) return !Current;
-        return words[2] == "ON";
+        if (words[2] == "ON") return true;
+        return words[2] == "OFF" ? false : Current;
     };
     if (words[1] == "AUTODDL") {
         m_autoDDL = switchValue(m_autoDDL);
@@ -198,11 +213,7 @@ bool TSQLExec::ExecIsqlSet()
             ErrorMessage(e.what());
             ok = false;
         }
-        for (TStatement* st : m_pending) {
-            st->Executed = true;
-            LogNextLine("< Rolled back >: " + HideStatementPassword(st->GetSummary()));
-        }
-        m_pending.clear();
+        DropPendingUndone();
     }
     ok = CommitDDLTransaction() && ok;
     try {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -55,6 +56,11 @@ CREATE TRIGGER ON_ROLLBACK ON TRANSACTION ROLLBACK AS BEGIN EXECUTE PROCEDURE LG
 SET TERM ;^
 COMMIT;
 )";
+
+// Records the main transaction's isolation, lock timeout and read-only flag.
+const char* const kParameters =
+    "insert into t0 select mon$isolation_mode * 1000 + mon$lock_timeout * 10 + mon$read_only + 10 from "
+    "mon$transactions where mon$transaction_id = current_transaction;\n";
 
 // What a dump session reads without logging itself further.
 const char* const kQuiet =
@@ -271,6 +277,119 @@ INSTANTIATE_TEST_SUITE_P(
                              "set planonly; insert into t0 values (3);"},
         TIsqlRow{"FailingDDLKeepsData", "insert into t0 values (1); create table t0(j int);\n"
                                         "create table t(i int); create index ti on t(i); create index ti on t(i);\n"
-                                        "insert into t values (1); drop table nosuch; commit;"}));
+                                        "insert into t values (1); drop table nosuch; commit;"},
+        // The main transaction's parameters as the server reports them:
+        // isql's default, then each SET TRANSACTION's for one transaction.
+        TIsqlRow{"TransactionParameters",
+                 std::string(kParameters) + "commit;\nset transaction read committed record_version no wait;\n" +
+                     kParameters + "commit;\nset transaction snapshot wait lock timeout 7;\n" + kParameters +
+                     "commit;\nset transaction read only read committed;\n" + kParameters + "commit;\n" +
+                     kParameters}));
+
+// Scripts drawn from the statements isql scripts are made of, a fixed seed
+// for each: data, DDL, the ends of transactions, savepoints, AUTODDL and
+// statements the server refuses, in orders nobody picked by hand.
+std::vector<TIsqlRow> GeneratedRows()
+{
+    static const std::vector<std::string> names = {"Generated1", "Generated2", "Generated3", "Generated4"};
+    std::vector<TIsqlRow> rows;
+    std::uint32_t state = 20261207;
+    // A small generator of its own, so that every platform draws the same.
+    const auto next = [&](std::uint32_t n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    for (const std::string& name : names) {
+        std::string script;
+        int tables = 0, savepoints = 0;
+        for (int i = 0; i < 14; ++i) {
+            const std::string n = std::to_string(next(50));
+            switch (next(16)) {
+            case 0:
+            case 1:
+            case 2: script += "insert into t0 values (" + n + ");\n"; break;
+            case 3: script += "update t0 set i = i + 100 where i < " + n + ";\n"; break;
+            case 4: script += "delete from t0 where i > " + n + ";\n"; break;
+            case 5: script += "create table x" + std::to_string(++tables) + " (i int);\n"; break;
+            case 6:
+                script += "insert into x" + std::to_string(tables > 0 ? 1 + next(static_cast<std::uint32_t>(tables)) : 1) +
+                          " values (" + n + ");\n";
+                break;
+            case 7: script += "commit;\n"; break;
+            case 8: script += "rollback;\n"; break;
+            case 9: script += next(2) == 0 ? "commit retain;\n" : "rollback retain;\n"; break;
+            case 10: script += "savepoint s" + std::to_string(++savepoints) + ";\n"; break;
+            case 11:
+                script += "rollback to s" + std::to_string(savepoints > 0 ? savepoints : 1) + ";\n";
+                break;
+            case 12: script += next(2) == 0 ? "set autoddl off;\n" : "set autoddl on;\n"; break;
+            case 13: script += "set generator g0 to " + n + ";\n"; break;
+            case 14: script += "select gen_id(g0, 1) from rdb$database;\n"; break;
+            default: script += "insert into nosuch values (" + n + ");\n"; break;
+            }
+        }
+        rows.push_back({name.c_str(), script});
+    }
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Generated, IsqlDifferential, ::testing::ValuesIn(GeneratedRows()));
+
+// ---- what the log says -------------------------------------------------------
+
+class IsqlScriptRun : public qeltest::TFirebirdExecFixture {
+protected:
+    IsqlScriptRun() : TFirebirdExecFixture("isql.fdb") {}
+
+    bool Run(const std::string& Script)
+    {
+        TStringList lines;
+        lines.SetText(Script);
+        x.ParseScript(lines);
+        return x.Execute();
+    }
+};
+
+// Under PLANONLY nothing runs, a marker needs no value, and the plan is
+// in the log.
+TEST_F(IsqlScriptRun, PlanOnlyPreparesAndLogsThePlan)
+{
+    EXPECT_TRUE(Run("set planonly;\nselect * from t where id = ?;\ninsert into t (id) values (?);\n"
+                    "delete from t;\nset planonly off;\ninsert into t (id) values (2);"))
+        << rec.AllErrors();
+    EXPECT_EQ(x.Messages().Count(), 0);
+    EXPECT_TRUE(rec.AnyLogContains("PLAN (T INDEX ("));
+    EXPECT_TRUE(rec.AnyLogContains("PLAN (T NATURAL)"));
+    EXPECT_EQ(Ids(), std::vector<std::string>{"2"});
+}
+
+// Each statement the script's parser found an error in counts, once, and
+// the run's end says how many ran as read and how many were kept back.
+TEST_F(IsqlScriptRun, LoadErrorsAreCountedAtTheEnd)
+{
+    EXPECT_FALSE(Run("insert into t (id) values (1);\nset autoddl maybe;\nfoo bar;\ninsert into t (id) values (2);\n"
+                     "/* never closed"));
+    EXPECT_EQ(x.ErrorCount(), 3) << rec.AllErrors();
+    EXPECT_EQ(rec.Errors.back(), "The script loaded with errors: 2 statements with an error sent as read, 1 kept "
+                                 "back (see the messages of the load).");
+    EXPECT_EQ(rec.Log.back(), "< Script executed: 3 errors... >");
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"1", "2"}));
+}
+
+// The run's end commits what the script left open, as isql's exit does,
+// and says so.
+TEST_F(IsqlScriptRun, OpenWorkIsCommittedAtTheEnd)
+{
+    EXPECT_TRUE(Run("insert into t (id) values (1);\ninsert into t (id) values (2);\ncommit;\n"
+                    "insert into t (id) values (3);"))
+        << rec.AllErrors();
+    EXPECT_TRUE(rec.Logged("The script ends with work not committed: committed, as isql does at its end (1 "
+                           "statements)."));
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"1", "2", "3"}));
+    // A second run has nothing left to do.
+    rec.Log.clear();
+    EXPECT_TRUE(x.Execute());
+    EXPECT_EQ(rec.LogCount("< Skipping statement >: T: insert"), 3);
+}
 
 } // namespace
