@@ -61,6 +61,7 @@ public:
     virtual void StartDDLTransaction() = 0;
     // A commit that fails rolls the DDL transaction back before raising.
     virtual void CommitDDLTransaction() = 0;
+    virtual void RollbackDDLTransaction() = 0;
 };
 
 // What the server says a prepared statement is: a data change (INSERT,

@@ -166,6 +166,8 @@ void TQELIBXDatabase::CommitDDLTransaction()
     }
 }
 
+void TQELIBXDatabase::RollbackDDLTransaction() { m_ddlTransaction->Rollback(); }
+
 void TQELIBXDatabase::EndDDLTransaction()
 {
     if (m_ddlTransaction->InTransaction()) m_ddlTransaction->Commit();

@@ -42,6 +42,7 @@ public:
     bool InDDLTransaction() override;
     void StartDDLTransaction() override;
     void CommitDDLTransaction() override;
+    void RollbackDDLTransaction() override;
     // Reconnects with lc_ctype CharSet; the transaction is not restarted and
     // the connection's options are not changed.
     void ChangeCharSet(const std::string& CharSet) override;

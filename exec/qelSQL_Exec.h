@@ -185,8 +185,10 @@ bool ParseBlobParamName(std::string_view Name, std::uint64_t& Offset, std::uint6
 //
 // Data statements of a run share one transaction, committed by the next
 // DDL statement or at the end; each DDL statement runs and is committed on
-// its own. A statement that fails is undone alone: the statements before it
-// keep their effect. When a transaction is lost (a commit fails, the
+// its own. An InterBase run whose back end has the script transactions runs
+// as isql does instead (see IsqlTransactions): the script's COMMIT and
+// ROLLBACK end the data's transaction, DDL never does. A statement that
+// fails is undone alone: the statements before it keep their effect. When a transaction is lost (a commit fails, the
 // connection drops), the statements it held are reported as rolled back
 // ("< Rolled back >: " + summary) and their ErrorText set. A statement whose
 // work was kept is marked Executed, so a second run skips it; the set-up
@@ -302,9 +304,10 @@ protected:
     bool RunIsqlStatement(TStatement& St);
     // COMMIT [RETAIN] or ROLLBACK [RETAIN] (st_Commit).
     bool ExecEndTransaction();
-    // SET AUTODDL, SET PLANONLY and SET TRANSACTION; other isql commands
-    // send nothing.
+    // SET AUTODDL, SET PLANONLY, SET TRANSACTION and QUIT; other isql
+    // commands send nothing.
     bool ExecIsqlSet();
+    bool QuitAsIsql();
     // Starts the DDL transaction when AUTODDL is on and it is not active,
     // as isql keeps one ready; False after reporting a failure.
     bool ReadyDDLTransaction();

@@ -180,9 +180,36 @@ bool TSQLExec::ExecEndTransaction()
     return CommitDDLTransaction() && ok;
 }
 
+// isql's QUIT rolls back its transactions (EXIT commits, as the end of the
+// script does).
+bool TSQLExec::QuitAsIsql()
+{
+    if (!Connected()) return true;
+    bool ok = true;
+    try {
+        TScriptTransactions& tx = *m_connection->ScriptTransactions();
+        // It holds nothing: each DDL statement was committed at once.
+        if (tx.InDDLTransaction()) tx.RollbackDDLTransaction();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        ok = false;
+    }
+    if (!InTransaction()) return ok;
+    LogNextLine("QUIT: the work not committed is rolled back.");
+    try {
+        m_connection->Rollback();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        ok = false;
+    }
+    DropPendingUndone();
+    return ok;
+}
+
 bool TSQLExec::ExecIsqlSet()
 {
     const std::vector<std::string> words = UpperWords(m_currentStatement->SQL.Text());
+    if (words.size() == 1 && words[0] == "QUIT") return QuitAsIsql();
     if (words.size() < 2 || words[0] != "SET") return true;
     // Without ON or OFF isql turns the switch over; with another word it
     // refuses the command (the load has reported it) and leaves it.

@@ -377,11 +377,10 @@ void TIbParser::ParseStatement()
         // statement does and ends nothing (isql sends "QUIT" run into such
         // a character to the server, which refuses it, and reads on).
         const bool quit = IsWord("QUIT");
-        const bool exits = quit || IsWord("EXIT");
+        const bool exits = quit || Is(syIBExit, "EXIT");
         SetKind(stSet, {}, dboUnknown, odbSet);
         SkipToEnd();
         Emit(false);
-        if (quit) AddWarning("QUIT: the statements before it are committed by the executor, not undone.");
         if (!exits) return;
         m_exitWord = quit ? "QUIT" : "EXIT";
         EndAfterExit();
@@ -544,6 +543,8 @@ void TIbParser::ParseAlter()
 
 bool TIbParser::IsIsqlCommand() const
 {
+    // EXIT is a keyword of PSQL in some versions: the symbol is isql's too.
+    if (Symb == syIBExit) return true;
     for (const char* word :
          {"SHOW", "OUTPUT", "SHELL", "EDIT", "HELP", "BLOBDUMP", "BLOBVIEW", "ADD", "COPY", "EXIT", "QUIT"})
         if (IsWord(word)) return true;

@@ -251,6 +251,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "insert into t values (1); insert into t values (1); insert into t values (2);"},
         TIsqlRow{"NoFinalCommit", "create table t(i int); insert into t values (1); insert into t0 values (5);"},
         TIsqlRow{"CommitsOnly", "commit; commit; rollback; insert into t0 values (1); commit;"},
+        TIsqlRow{"QuitRollsBack", "insert into t0 values (1); create table x (i int); insert into x values (2);\n"
+                                  "quit;\ninsert into t0 values (3);"},
+        TIsqlRow{"ExitCommits", "insert into t0 values (1); exit;\ninsert into t0 values (3);"},
         TIsqlRow{"ExecuteBlockAutonomous",
                  "insert into t0 values (1);\nset term ^;\n"
                  "execute block as begin in autonomous transaction do insert into t0 values (2); end^\n"
