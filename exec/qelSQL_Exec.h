@@ -304,8 +304,8 @@ protected:
     bool RunIsqlStatement(TStatement& St);
     // COMMIT [RETAIN] or ROLLBACK [RETAIN] (st_Commit).
     bool ExecEndTransaction();
-    // SET AUTODDL, SET PLANONLY, SET TRANSACTION and QUIT; other isql
-    // commands send nothing.
+    // SET AUTODDL, SET PLANONLY, SET BAIL, SET TRANSACTION and QUIT; other
+    // isql commands send nothing.
     bool ExecIsqlSet();
     bool QuitAsIsql();
     // Starts the DDL transaction when AUTODDL is on and it is not active,
@@ -318,6 +318,9 @@ protected:
     // SET TRANSACTION), or kept by its COMMIT RETAIN: either way done.
     void DropPendingUndone();
     void MarkPendingKept();
+    // Logs Reason, rolls the main transaction back and drops its pending
+    // statements as undone; False after reporting a failure.
+    bool RollbackMain(const std::string& Reason);
     // Prepares the query's text as isql does (in the DDL transaction while
     // AUTODDL is on, both transactions started) and answers its kind.
     TPreparedKind PrepareAsIsql();
@@ -361,9 +364,10 @@ protected:
     // Data statements run in the open transaction and not yet committed.
     std::vector<TStatement*> m_pending;
     // isql's switches in the current run: SET AUTODDL (on at the start of
-    // a run) and SET PLANONLY (off).
+    // a run), SET PLANONLY and SET BAIL (off).
     bool m_autoDDL = true;
     bool m_planOnly = false;
+    bool m_bail = false;
     // Errors of the last script load that no statement of the list carries
     // (what they named was kept back), and those counted while it loads.
     int m_loadErrorsKeptBack = 0;

@@ -36,6 +36,20 @@ void TSQLExec::DropPendingUndone()
     m_pending.clear();
 }
 
+bool TSQLExec::RollbackMain(const std::string& Reason)
+{
+    LogNextLine(Reason);
+    bool ok = true;
+    try {
+        m_connection->Rollback();
+    } catch (const std::exception& e) {
+        ErrorMessage(e.what());
+        ok = false;
+    }
+    DropPendingUndone();
+    return ok;
+}
+
 void TSQLExec::MarkPendingKept()
 {
     for (TStatement* st : m_pending) st->Executed = true;
@@ -195,15 +209,7 @@ bool TSQLExec::QuitAsIsql()
         ok = false;
     }
     if (!InTransaction()) return ok;
-    LogNextLine("QUIT: the work not committed is rolled back.");
-    try {
-        m_connection->Rollback();
-    } catch (const std::exception& e) {
-        ErrorMessage(e.what());
-        ok = false;
-    }
-    DropPendingUndone();
-    return ok;
+    return RollbackMain("QUIT: the work not committed is rolled back.") && ok;
 }
 
 bool TSQLExec::ExecIsqlSet()
@@ -226,22 +232,17 @@ bool TSQLExec::ExecIsqlSet()
         m_planOnly = switchValue(m_planOnly);
         return true;
     }
+    if (words[1] == "BAIL") {
+        m_bail = switchValue(m_bail);
+        return true;
+    }
     if (words[1] != "TRANSACTION" || m_planOnly) return true;
     if (!Connected()) Connect();
     if (!Connected()) return false;
     bool ok = true;
     // isql rolls back the open transaction before it starts the one the
     // script describes.
-    if (InTransaction()) {
-        LogNextLine("Rolling back work.");
-        try {
-            m_connection->Rollback();
-        } catch (const std::exception& e) {
-            ErrorMessage(e.what());
-            ok = false;
-        }
-        DropPendingUndone();
-    }
+    if (InTransaction()) ok = RollbackMain("Rolling back work.");
     ok = CommitDDLTransaction() && ok;
     try {
         m_connection->ScriptTransactions()->StartTransactionAs(m_currentStatement->ExactText());

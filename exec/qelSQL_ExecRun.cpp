@@ -201,6 +201,7 @@ bool TSQLExec::Execute()
     bool result = true;
     m_autoDDL = true;
     m_planOnly = false;
+    m_bail = false;
     ConnectionOptions().Assign(m_connection->ConnectionOptions());
     const bool wasConnected = Connected();
     m_pending.clear();
@@ -230,6 +231,12 @@ bool TSQLExec::Execute()
             if (st.LoadError) {
                 ++loadErrorsSent;
                 if (m_errorCount == errorsBefore) ++loadErrorsUncounted;
+            }
+            if (!ok && m_bail) {
+                // SET BAIL ON: isql stops at the first failure and rolls back.
+                LogNextLine("< Break on Error! >");
+                QuitAsIsql();
+                break;
             }
         } else if (GetLogFullSQL()) {
             LogNextLine("< Skipping statement >:");

@@ -253,6 +253,9 @@ INSTANTIATE_TEST_SUITE_P(
         TIsqlRow{"CommitsOnly", "commit; commit; rollback; insert into t0 values (1); commit;"},
         TIsqlRow{"QuitRollsBack", "insert into t0 values (1); create table x (i int); insert into x values (2);\n"
                                   "quit;\ninsert into t0 values (3);"},
+        TIsqlRow{"BailStopsAndRollsBack",
+                 "insert into t0 values (1); insert into nosuch values (1); set bail on; insert into t0 values (2);\n"
+                 "create table x (i int); create table x (i int); insert into t0 values (3);"},
         TIsqlRow{"ExitCommits", "insert into t0 values (1); exit;\ninsert into t0 values (3);"},
         TIsqlRow{"ExecuteBlockAutonomous",
                  "insert into t0 values (1);\nset term ^;\n"
