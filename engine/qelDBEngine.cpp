@@ -434,6 +434,7 @@ void TQELConnection::StartTransaction() { if (m_database) m_database->StartTrans
 void TQELConnection::Commit() { if (m_database) m_database->Commit(); }
 void TQELConnection::Rollback() { if (m_database) m_database->Rollback(); }
 bool TQELConnection::InTransaction() { return m_database ? m_database->InTransaction() : false; }
+TScriptTransactions* TQELConnection::ScriptTransactions() { return m_database ? m_database->ScriptTransactions() : nullptr; }
 void TQELConnection::ChangeCharSet(const std::string& CharSet) { if (m_database) m_database->ChangeCharSet(CharSet); }
 std::string TQELConnection::ClientCharSet() { return m_database ? m_database->ClientCharSet() : std::string(); }
 std::string TQELConnection::DBMSName() { return m_database ? m_database->DBMSName() : std::string(); }

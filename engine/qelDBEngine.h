@@ -46,6 +46,28 @@ struct TColumnListing {
     bool Filled = false;
 };
 
+// What an isql script asks of a back end beyond the connection's one main
+// transaction: the retaining ends, a main transaction started by the
+// script's own SET TRANSACTION text, and the transaction in which each DDL
+// statement is committed on its own (isql's AUTODDL). Errors are the
+// server's, raised.
+class TScriptTransactions {
+public:
+    virtual ~TScriptTransactions() = default;
+    virtual void CommitRetaining() = 0;
+    virtual void RollbackRetaining() = 0;
+    virtual void StartTransactionAs(const std::string& SetTransactionSQL) = 0;
+    virtual bool InDDLTransaction() = 0;
+    virtual void StartDDLTransaction() = 0;
+    // A commit that fails rolls the DDL transaction back before raising.
+    virtual void CommitDDLTransaction() = 0;
+    virtual void RollbackDDLTransaction() = 0;
+};
+
+// What the server says a prepared statement is: a data change (INSERT,
+// UPDATE, DELETE), DDL, or anything else (a query, a procedure, a savepoint).
+enum class TPreparedKind : std::uint8_t { pkOther, pkData, pkDDL };
+
 // The database object of one back end for one connection.
 class TQELDatabase : public TComponent {
 public:
@@ -62,6 +84,7 @@ public:
     virtual void Commit() {}
     virtual void Rollback() {}
     virtual bool InTransaction() { return false; }
+    virtual TScriptTransactions* ScriptTransactions() { return nullptr; }
     virtual void ChangeCharSet(const std::string& /*CharSet*/) {}
     // What a caller may ask of the server reached, without knowing the back
     // end: see TQELCustomConnection.
@@ -136,6 +159,8 @@ public:
     virtual void Commit() {}
     virtual void Rollback() {}
     virtual bool InTransaction() { return false; }
+    // The script transactions of the back end; nullptr where it has none.
+    virtual TScriptTransactions* ScriptTransactions() { return nullptr; }
     virtual bool CreateDatabase();
     virtual void ChangeCharSet(const std::string& /*CharSet*/) {}
     // The character set text values are read and written in while
@@ -196,6 +221,7 @@ public:
     void Commit() override;
     void Rollback() override;
     bool InTransaction() override;
+    TScriptTransactions* ScriptTransactions() override;
     bool CreateDatabase() override;
     void ChangeCharSet(const std::string& CharSet) override;
     std::string ClientCharSet() override;
@@ -250,6 +276,14 @@ public:
     // True when result column Index holds 32-bit floats, whose values are
     // compared and written at that precision.
     virtual bool IsSingleFloatField(int /*Index*/) { return false; }
+    // Prepares the current text in the main transaction and answers what the
+    // server made of it: the kind isql chooses a statement's transaction by.
+    virtual TPreparedKind PrepareKind() { return TPreparedKind::pkOther; }
+    // The access plan of the prepared statement; empty when it has none.
+    virtual std::string Plan() { return {}; }
+    // Runs what follows in the back end's DDL transaction (see
+    // TScriptTransactions) or, with False, in the main one again.
+    virtual void UseDDLTransaction(bool /*Value*/) {}
 
     // Replaces the SQL text (no effect without a SQL list).
     void SetSQLText(const std::string& Text);

@@ -32,11 +32,16 @@ TQELIBXDatabase::TQELIBXDatabase(TQELCustomConnection* Connection)
     : TQELDatabase(Connection),
       m_database(std::make_unique<TIBDatabase>()),
       m_transaction(std::make_unique<TIBTransaction>()),
+      m_ddlTransaction(std::make_unique<TIBTransaction>()),
       m_info(std::make_unique<TIBDatabaseInfo>()),
       m_service(std::make_unique<TIBServerProperties>())
 {
-    m_transaction->Params().SetLines({"concurrency", "nowait"});
+    // isql's transactions: a script that meets a lock waits for it, as it
+    // does in isql, instead of failing at once.
+    m_transaction->Params().SetLines({"concurrency", "wait", "write"});
     m_transaction->SetDefaultDatabase(m_database.get());
+    m_ddlTransaction->Params().SetLines({"concurrency", "wait", "write"});
+    m_ddlTransaction->SetDefaultDatabase(m_database.get());
     m_database->SetDefaultTransaction(m_transaction.get());
     m_info->SetDatabase(m_database.get());
 }
@@ -45,6 +50,7 @@ TQELIBXDatabase::~TQELIBXDatabase()
 {
     // Never commits here: an open transaction is rolled back by the client layer.
     m_info.reset();
+    m_ddlTransaction.reset();
     m_transaction.reset();
     m_database.reset();
 }
@@ -106,6 +112,7 @@ void TQELIBXDatabase::SetConnected(bool Value)
 {
     if (Value == m_database->Connected()) return;
     if (!Value) {
+        EndDDLTransaction();
         if (m_transaction->InTransaction()) m_transaction->Commit();
         m_database->Close();
         return;
@@ -133,6 +140,38 @@ void TQELIBXDatabase::StartTransaction() { m_transaction->StartTransaction(); }
 void TQELIBXDatabase::Commit() { m_transaction->Commit(); }
 void TQELIBXDatabase::Rollback() { m_transaction->Rollback(); }
 bool TQELIBXDatabase::InTransaction() { return m_transaction->InTransaction(); }
+void TQELIBXDatabase::CommitRetaining() { m_transaction->CommitRetaining(); }
+void TQELIBXDatabase::RollbackRetaining() { m_transaction->RollbackRetaining(); }
+
+void TQELIBXDatabase::StartTransactionAs(const std::string& SetTransactionSQL)
+{
+    m_transaction->StartTransaction(SetTransactionSQL, static_cast<int>(Connection()->IBServerOptions().SQLDialect));
+}
+
+bool TQELIBXDatabase::InDDLTransaction() { return m_ddlTransaction->InTransaction(); }
+void TQELIBXDatabase::StartDDLTransaction() { m_ddlTransaction->StartTransaction(); }
+
+void TQELIBXDatabase::CommitDDLTransaction()
+{
+    try {
+        m_ddlTransaction->Commit();
+    } catch (const std::exception&) {
+        // What the commit refused stays undone, and the next DDL statement
+        // gets a transaction of its own.
+        try {
+            if (m_ddlTransaction->InTransaction()) m_ddlTransaction->Rollback();
+        } catch (const std::exception&) {
+        }
+        throw;
+    }
+}
+
+void TQELIBXDatabase::RollbackDDLTransaction() { m_ddlTransaction->Rollback(); }
+
+void TQELIBXDatabase::EndDDLTransaction()
+{
+    if (m_ddlTransaction->InTransaction()) m_ddlTransaction->Commit();
+}
 
 void TQELIBXDatabase::ChangeCharSet(const std::string& CharSet)
 {
@@ -140,6 +179,7 @@ void TQELIBXDatabase::ChangeCharSet(const std::string& CharSet)
     // in its one transaction: the new attachment gets a new one, or the
     // next query would find none.
     const bool hadTransaction = m_transaction->InTransaction();
+    EndDDLTransaction();
     if (hadTransaction) m_transaction->Commit();
     if (m_database->Connected()) m_database->Close();
     if (!CharSet.empty()) SetConnectParams(CharSet);
@@ -226,6 +266,28 @@ bool TQELIBXQuery::IsSingleFloatField(int Index)
     // SQL_FLOAT of the client library: a 4-byte float.
     constexpr int SqlFloat = 482;
     return Index >= 0 && Index < static_cast<int>(info.size()) && info[static_cast<size_t>(Index)].SQLType == SqlFloat;
+}
+
+TPreparedKind TQELIBXQuery::PrepareKind()
+{
+    m_query->Prepare();
+    switch (m_query->StatementType()) {
+    case TIBStatementType::stInsert:
+    case TIBStatementType::stUpdate:
+    case TIBStatementType::stDelete: return TPreparedKind::pkData;
+    case TIBStatementType::stDDL:
+    case TIBStatementType::stSetGenerator: return TPreparedKind::pkDDL;
+    default: return TPreparedKind::pkOther;
+    }
+}
+
+std::string TQELIBXQuery::Plan() { return m_query->Statement().Plan(); }
+
+void TQELIBXQuery::UseDDLTransaction(bool Value)
+{
+    auto* db = dynamic_cast<TQELIBXDatabase*>(Database());
+    if (db == nullptr) return;
+    m_query->SetTransaction(Value ? &db->DDLTransaction() : &db->Transaction());
 }
 
 void TQELIBXQuery::SetDatabase(TQELDatabase* Value)

@@ -1,13 +1,14 @@
 // The database object and query of the InterBase/Firebird back end, over the
 // platform's Firebird client layer.
 //
-// TQELIBXDatabase owns a client database, a transaction ("concurrency",
-// "nowait"), a database-information object and a server-properties object.
-// On connect it attaches once (with the options' character set, or none as
-// isql does), fills the connection's TIBDatabaseOptions from the server and
-// aligns the connection's character set (when none was given) and dialect
-// options with the database. Client-layer errors are raised to the
-// connection, which reports them.
+// TQELIBXDatabase owns a client database, the main transaction and the one
+// each DDL statement of a script is committed in (both isql's default:
+// "concurrency", "wait", read and write), a database-information object and
+// a server-properties object. On connect it attaches once (with the
+// options' character set, or none as isql does), fills the connection's
+// TIBDatabaseOptions from the server and aligns the connection's character
+// set (when none was given) and dialect options with the database.
+// Client-layer errors are raised to the connection, which reports them.
 #pragma once
 
 #include "qelDBEngine.h"
@@ -22,7 +23,7 @@ class TIBDatabaseInfo;
 class TIBServerProperties;
 class TIBTransaction;
 
-class TQELIBXDatabase : public TQELDatabase {
+class TQELIBXDatabase : public TQELDatabase, public TScriptTransactions {
 public:
     explicit TQELIBXDatabase(TQELCustomConnection* Connection);
     ~TQELIBXDatabase() override;
@@ -34,6 +35,14 @@ public:
     void Commit() override;
     void Rollback() override;
     bool InTransaction() override;
+    TScriptTransactions* ScriptTransactions() override { return this; }
+    void CommitRetaining() override;
+    void RollbackRetaining() override;
+    void StartTransactionAs(const std::string& SetTransactionSQL) override;
+    bool InDDLTransaction() override;
+    void StartDDLTransaction() override;
+    void CommitDDLTransaction() override;
+    void RollbackDDLTransaction() override;
     // Reconnects with lc_ctype CharSet; the transaction is not restarted and
     // the connection's options are not changed.
     void ChangeCharSet(const std::string& CharSet) override;
@@ -45,6 +54,7 @@ public:
 
     TIBDatabase& ClientDatabase() { return *m_database; }
     TIBTransaction& Transaction() { return *m_transaction; }
+    TIBTransaction& DDLTransaction() { return *m_ddlTransaction; }
 
     // How many attaches the last connect made: 1, whatever the options were,
     // so that the database's ON CONNECT triggers fire once.
@@ -53,9 +63,13 @@ public:
 private:
     void SetConnectParams(const std::string& CharSet);
     void ConnectOnce();
+    // Commits the DDL transaction before the attachment ends, as isql does
+    // at its exit (the server would roll it back).
+    void EndDDLTransaction();
 
     std::unique_ptr<TIBDatabase> m_database;
     std::unique_ptr<TIBTransaction> m_transaction;
+    std::unique_ptr<TIBTransaction> m_ddlTransaction;
     std::unique_ptr<TIBDatabaseInfo> m_info;
     std::unique_ptr<TIBServerProperties> m_service;
     int m_attempts = 0;
@@ -108,6 +122,9 @@ public:
     TParam* ParamByName(const std::string& Name) override;
     void Prepare() override;
     bool IsSingleFloatField(int Index) override;
+    TPreparedKind PrepareKind() override;
+    std::string Plan() override;
+    void UseDDLTransaction(bool Value) override;
 
     T_IBQuery& Inner() { return *m_query; }
 

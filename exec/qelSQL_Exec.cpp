@@ -295,6 +295,7 @@ void TSQLExec::Notification(TComponent* AComponent, TOperation Operation)
 void TSQLExec::Clear()
 {
     ClearOptions();
+    m_loadErrorsKeptBack = 0;
     m_pending.clear();
     m_currentStatement = nullptr;
     TCustomSQLExec::Clear();
@@ -338,6 +339,14 @@ std::string TSQLExec::QuoteName(const std::string& Name) const
 
 std::unique_ptr<TCustomSQLParser> TSQLExec::CreateParser() { return MakeParser<TCustomSQLParser>(); }
 
+int TSQLExec::CountLoadErrors(const TMsgManager& Messages)
+{
+    int errors = 0;
+    for (int i = 0; i < Messages.Count(); ++i)
+        if (Messages.Items(i).Kind == TMsgKind::mkError) ++errors;
+    return errors;
+}
+
 void TSQLExec::LoadScriptLines(TStringList& Lines)
 {
     TObjs objs;
@@ -346,6 +355,9 @@ void TSQLExec::LoadScriptLines(TStringList& Lines)
     BeforeScriptParse(*parser, objs);
     LogNextLine("Loading script...");
     parser->ParseScript(Lines, &objs);
+    // Errors after the last statement handed on name nothing that runs.
+    m_loadErrorsKeptBack += CountLoadErrors(parser->Messages()) - m_loadErrorsSeen;
+    m_loadErrorsSeen = 0;
     ConnectionOptions().Assign(parser->ConnectionOptions());
     Messages().AddMessages(&parser->Messages());
     AfterScriptParse(*parser, objs, Lines);
@@ -367,9 +379,21 @@ void TSQLExec::PrepareScriptLoad(TCustomSQLParser& Parser)
     Parser.OnErrorMessage = OnErrorMessage;
     Parser.OnLogNextLine = OnLogNextLine;
     Parser.OnProgressUpdate = OnProgressUpdate;
-    Parser.OnAddStatement = [this](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
+    m_loadErrorsKeptBack = 0;
+    m_loadErrorsSeen = 0;
+    Parser.OnAddStatement = [this, &Parser](TObject&, const TParsedStatement& Parsed, TStatement*& Statement) {
         Statement = AddStatement(Parsed.SQL, Parsed.StatType, Parsed.ObjName, Parsed.ObjType, Parsed.Operation,
                                  Parsed.ParentName);
+        // An error reported since the statement before belongs to this one,
+        // which the parser hands on whole so that the server judges it.
+        const int errors = CountLoadErrors(Parser.Messages());
+        if (errors > m_loadErrorsSeen && Statement != nullptr) {
+            Statement->LoadError = true;
+            m_loadErrorsKeptBack += errors - m_loadErrorsSeen - 1;
+        } else {
+            m_loadErrorsKeptBack += errors - m_loadErrorsSeen;
+        }
+        m_loadErrorsSeen = errors;
     };
 }
 

@@ -37,6 +37,7 @@ class TObjs;
 class TParam;
 class TQELCustomConnection;
 class TQELQuery;
+enum class TPreparedKind : std::uint8_t;
 
 // Sender first; Delphi var parameters are references.
 using TStatementExecuteEvent = std::function<void(TObject& Sender, int Index)>;
@@ -184,8 +185,10 @@ bool ParseBlobParamName(std::string_view Name, std::uint64_t& Offset, std::uint6
 //
 // Data statements of a run share one transaction, committed by the next
 // DDL statement or at the end; each DDL statement runs and is committed on
-// its own. A statement that fails is undone alone: the statements before it
-// keep their effect. When a transaction is lost (a commit fails, the
+// its own. An InterBase run whose back end has the script transactions runs
+// as isql does instead (see IsqlTransactions): the script's COMMIT and
+// ROLLBACK end the data's transaction, DDL never does. A statement that
+// fails is undone alone: the statements before it keep their effect. When a transaction is lost (a commit fails, the
 // connection drops), the statements it held are reported as rolled back
 // ("< Rolled back >: " + summary) and their ErrorText set. A statement whose
 // work was kept is marked Executed, so a second run skips it; the set-up
@@ -265,6 +268,7 @@ protected:
     // and takes back what else it needs in AfterScriptParse.
     void LoadScriptLines(TStringList& Lines);
     virtual void BeforeScriptParse(TCustomSQLParser& Parser, TObjs& Objs);
+    static int CountLoadErrors(const TMsgManager& Messages);
     // Logs "Script loaded.".
     virtual void AfterScriptParse(TCustomSQLParser& Parser, const TObjs& Objs, const TStringList& Lines);
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -292,6 +296,45 @@ protected:
     // committed first), and a data statement run in the open transaction.
     bool RunStatementText(TStatement& St);
     bool RunDataStatement(TStatement& St);
+
+    // isql's transactions, for an InterBase run over a back end that has
+    // them (TScriptTransactions): data statements, queries and procedures
+    // stay pending in the main transaction until the script's COMMIT or
+    // ROLLBACK (or the run's end, which commits as isql does at its exit);
+    // with AUTODDL on each DDL statement is run and committed in a
+    // transaction of its own, as the server's prepare names it. Under
+    // PLANONLY statements are prepared and their plan logged, nothing runs.
+    bool IsqlTransactions();
+    // A statement sent to the server in those transactions.
+    bool RunIsqlStatement(TStatement& St);
+    // COMMIT [RETAIN] or ROLLBACK [RETAIN] (st_Commit).
+    bool ExecEndTransaction();
+    // SET AUTODDL, SET PLANONLY, SET BAIL, SET TRANSACTION and QUIT; other
+    // isql commands send nothing.
+    bool ExecIsqlSet();
+    bool QuitAsIsql();
+    // Starts the DDL transaction when AUTODDL is on and it is not active,
+    // as isql keeps one ready; False after reporting a failure.
+    bool ReadyDDLTransaction();
+    // Commits an active DDL transaction (isql does so before the main one
+    // at its end and at a new connection); False after reporting a failure.
+    bool CommitDDLTransaction();
+    // The pending statements were undone by the script's own ROLLBACK (or
+    // SET TRANSACTION), or kept by its COMMIT RETAIN: either way done.
+    void DropPendingUndone();
+    void MarkPendingKept();
+    // Logs Reason, rolls the main transaction back and drops its pending
+    // statements as undone; False after reporting a failure.
+    bool RollbackMain(const std::string& Reason);
+    // Prepares the query's text as isql does (in the DDL transaction while
+    // AUTODDL is on, both transactions started) and answers its kind.
+    TPreparedKind PrepareAsIsql();
+    // Prepares the query's text and logs the server's plan.
+    void LogPlan();
+    // At a run's end: the statements with a load error that ran (Sent; those
+    // no failure of the run counted yet, Uncounted) and the errors whose
+    // statements were kept back are reported once and counted each.
+    void ReportLoadErrors(int Sent, int Uncounted);
 
     // Helpers for the descendants.
     bool Connected();
@@ -325,6 +368,15 @@ protected:
     TStatement* m_currentStatement = nullptr;
     // Data statements run in the open transaction and not yet committed.
     std::vector<TStatement*> m_pending;
+    // isql's switches in the current run: SET AUTODDL (on at the start of
+    // a run), SET PLANONLY and SET BAIL (off).
+    bool m_autoDDL = true;
+    bool m_planOnly = false;
+    bool m_bail = false;
+    // Errors of the last script load that no statement of the list carries
+    // (what they named was kept back), and those counted while it loads.
+    int m_loadErrorsKeptBack = 0;
+    int m_loadErrorsSeen = 0;
 
 private:
     struct TBlobFile;

@@ -67,6 +67,7 @@ void TSQLExec::Connect()
     TConnectionErrorCapture capture(*m_connection);
     try {
         if (m_connection->Connected()) {
+            CommitDDLTransaction();
             CommitPending();
             m_connection->SetConnected(false);
         }
@@ -90,6 +91,7 @@ void TSQLExec::Disconnect()
     LogNextLine("Disconnect: " + QuotedForLog(m_connection->ConnectionOptions().DatabaseName));
     TConnectionErrorCapture capture(*m_connection);
     try {
+        CommitDDLTransaction();
         CommitPending();
         m_connection->SetConnected(false);
     } catch (const std::exception& e) {
@@ -199,6 +201,9 @@ bool TSQLExec::Execute()
     bool result = true;
     bool stopped = false;
     m_stopRequested = false;
+    m_autoDDL = true;
+    m_planOnly = false;
+    m_bail = false;
     ConnectionOptions().Assign(m_connection->ConnectionOptions());
     const bool wasConnected = Connected();
     m_pending.clear();
@@ -210,6 +215,9 @@ bool TSQLExec::Execute()
         result = false;
     }
 
+    // Statements the script's parser found an error in run as they were
+    // read; the run is no success for that, and says so at its end.
+    int loadErrorsSent = 0, loadErrorsUncounted = 0;
     for (int i = 0; m_query && i < Count(); ++i) {
         if (!result && BreakOnError) {
             LogNextLine("< Break on Error! >");
@@ -226,8 +234,19 @@ bool TSQLExec::Execute()
         if (i >= Count()) break;
         TStatement& st = Statements(i);
         if (!st.Executed) {
+            const std::int32_t errorsBefore = m_errorCount;
             const bool ok = ExecuteStatement(st);
             result = result && ok;
+            if (st.LoadError) {
+                ++loadErrorsSent;
+                if (m_errorCount == errorsBefore) ++loadErrorsUncounted;
+            }
+            if (!ok && m_bail) {
+                // SET BAIL ON: isql stops at the first failure and rolls back.
+                LogNextLine("< Break on Error! >");
+                QuitAsIsql();
+                break;
+            }
         } else if (GetLogFullSQL()) {
             LogNextLine("< Skipping statement >:");
             for (const auto& line : st.SQL.Lines()) LogNextLine("// " + HideStatementPassword(line));
@@ -242,10 +261,18 @@ bool TSQLExec::Execute()
     m_currentStatement = nullptr;
     ClearBlobFile();
     if (m_connection != nullptr) {
+        if (IsqlTransactions() && Connected()) {
+            // isql commits what a script leaves open when it ends.
+            if (!m_pending.empty())
+                LogNextLine("The script ends with work not committed: committed, as isql does at its end (" +
+                            IntToStr(static_cast<int>(m_pending.size())) + " statements).");
+            if (!CommitDDLTransaction()) result = false;
+        }
         if (InTransaction() && !CommitPending()) result = false;
         if (!wasConnected) Disconnect();
     }
     if (m_query) MarkFinishedList(m_statements);
+    ReportLoadErrors(loadErrorsSent, loadErrorsUncounted);
     if (m_errorCount > 0) {
         LogNextLine("< Script executed: " + IntToStr(m_errorCount) + " errors... >");
         result = false;
@@ -253,6 +280,22 @@ bool TSQLExec::Execute()
         LogNextLine("< Script executed succesfully! >");
     }
     return result;
+}
+
+void TSQLExec::ReportLoadErrors(int Sent, int Uncounted)
+{
+    if (Sent == 0 && m_loadErrorsKeptBack == 0) return;
+    const std::string text = "The script loaded with errors: " + IntToStr(Sent) +
+                             (Sent == 1 ? " statement" : " statements") + " with an error sent as read, " +
+                             IntToStr(m_loadErrorsKeptBack) + " kept back (see the messages of the load).";
+    // Each counts once: a statement the server refused as well is counted already.
+    const int count = Uncounted + m_loadErrorsKeptBack;
+    if (count == 0) {
+        LogNextLine(text);
+        return;
+    }
+    ErrorMessage(text);
+    m_errorCount += count - 1;
 }
 
 void TSQLExec::ExecSingleStatement(TStatement& St)
@@ -291,7 +334,8 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
         return false;
     }
     // An EXECUTE BLOCK does its work in the database too.
-    if (!Connected() && (IsModifying(St.StatType) || St.StatType == stExecuteBlock || St.StatType == stSelect)) {
+    if (!Connected() && (IsModifying(St.StatType) || St.StatType == stExecuteBlock || St.StatType == stSelect ||
+                         (St.StatType == st_Commit && IsqlTransactions()))) {
         Connect();
         // A failed connect has been reported; the statement is not tried.
         if (!Connected()) return false;
@@ -302,7 +346,11 @@ bool TSQLExec::ExecuteStatement(TStatement& St)
     case stConnect: ok = ExecConnect(); break;
     case stReconnect: ok = ExecReconnect(); break;
     case stCreateDb: ok = ExecCreateDatabase(); break;
-    case stSet: ok = m_databaseType != TDatabaseType::dbOracle || ExecSQL(); break;
+    case stSet:
+        if (IsqlTransactions()) ok = ExecIsqlSet();
+        else ok = m_databaseType != TDatabaseType::dbOracle || ExecSQL();
+        break;
+    case st_Commit: ok = !IsqlTransactions() || ExecEndTransaction(); break;
     case stSetBlobFile: ok = ExecSetBlobFile(); break;
     case stStatement:
     case stProcedure:
@@ -349,6 +397,11 @@ bool TSQLExec::RunOnQuery(const std::function<bool(TStatement&)>& Run,
 
 bool TSQLExec::ExecSQL()
 {
+    // In isql's transactions the server undid the failed statement alone,
+    // as it does a failed data statement.
+    if (IsqlTransactions())
+        return RunOnQuery([this](TStatement& st) { return RunIsqlStatement(st); },
+                          [this](const std::exception& e) { StatementFailed(e); });
     return RunOnQuery([this](TStatement& st) { return RunStatementText(st); },
                       [this](const std::exception& e) {
                           ErrorMessage(e.what());
@@ -420,6 +473,16 @@ bool TSQLExec::RunDataStatement(TStatement& St)
     bool ok = true;
     EnsureQuery();
     if (!InTransaction()) m_connection->StartTransaction();
+    const bool isql = IsqlTransactions();
+    if (m_planOnly && isql) {
+        // A "?" needs no value where nothing runs.
+        m_query->SetParamCheck(false);
+        m_query->SetSQLText(St.ExactText());
+        LogPlan();
+        m_query->SetSQLText({});
+        St.Executed = true;
+        return true;
+    }
     m_query->SetParamCheck(true);
     if (TParams* p = m_query->GetParams()) p->Clear();
     if (TStringList* sql = m_query->GetSQL()) sql->SetLines({St.ExactText()});
@@ -427,7 +490,11 @@ bool TSQLExec::RunDataStatement(TStatement& St)
     // A value that cannot be read is never replaced by Null or part of
     // itself: the statement is not run.
     if (params != nullptr && params->Count() > 0 && !FillBlobParams()) ok = false;
-    if (ok) {
+    if (ok && isql) {
+        PrepareAsIsql();
+        m_query->ExecSQL();
+        m_pending.push_back(&St);
+    } else if (ok) {
         // Nothing is read back from a data statement: without parameters
         // the back end may run it in one call instead of preparing it.
         if (params != nullptr && params->Count() > 0) m_query->ExecSQL();
@@ -459,12 +526,13 @@ bool TSQLExec::ConnectForStatement()
                                             : capture.Text());
         return false;
     }
-    return AfterConnect();
+    return AfterConnect() && ReadyDDLTransaction();
 }
 
 void TSQLExec::DisconnectForStatement()
 {
     if (!Connected()) return;
+    CommitDDLTransaction();
     CommitPending();
     TConnectionErrorCapture capture(*m_connection);
     m_connection->SetConnected(false);

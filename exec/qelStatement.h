@@ -40,6 +40,8 @@ public:
     std::string Description;
     // The message of the last failure of this statement.
     std::string ErrorText;
+    // The script's parser reported an error in it; it runs as it was read.
+    bool LoadError = false;
     std::string Terminator;
     // The database and login a CONNECT names, as the script's parser read
     // them when it handed the statement on; null when only the text is

@@ -137,6 +137,16 @@ void TIbParser::ScanToken()
         AfterScanToken();
         return;
     }
+    if (c == '?') {
+        // A parameter marker: isql sends it to the server, which prepares it
+        // (under SET PLANONLY nothing more is asked of it) or refuses it for
+        // want of a value. The statement keeps it, with no error of ours.
+        Symb = syInvalidChar;
+        TokenText = "?";
+        NextChar();
+        AfterScanToken();
+        return;
+    }
     if (fb25 && c == ':' && PeekChar() == '=') {
         NextChar();
         NextChar();
@@ -306,24 +316,11 @@ void TIbParser::Parse()
     }
 }
 
-// COMMIT, SET TERM, INPUT, REINSERT and ALTER SESSION RESET: read here,
-// outside the statement guard, since nothing of them is handed on.
+// SET TERM, INPUT, REINSERT and ALTER SESSION RESET: read here, outside the
+// statement guard, since nothing of them is handed on.
 bool TIbParser::ParseOwnStatement()
 {
-    if (Is(syIBCommit, "COMMIT") || IsWord("ROLLBACK")) {
-        // The executor commits each statement itself. What a ROLLBACK would
-        // undo is committed by then: said, not hidden.
-        if (!Is(syIBCommit, "COMMIT"))
-            AddWarning("ROLLBACK: the statements before it are committed by the executor, not undone.");
-        NextToken();
-        if (Is(syIBWork, "WORK")) NextToken();
-        if (IsWord("RETAIN")) {
-            NextToken();
-            if (IsWord("SNAPSHOT")) NextToken();
-        }
-        SkipOwnSemicolons();
-        if (Symb != syTerminator && Symb != syEOF) Expect(syTerminator);
-    } else if (IsWord("INPUT")) {
+    if (IsWord("INPUT")) {
         ParseInput();
         return true;
     } else if (IsWord("REINSERT")) {
@@ -386,7 +383,10 @@ void TIbParser::ParseStatement()
     case SymbCode(syIBDelete): ParseDML(); return;
     default: break;
     }
-    if (IsWord("CONNECT")) {
+    if (Is(syIBCommit, "COMMIT") || IsWord("ROLLBACK") || Is(syIBSavepoint, "SAVEPOINT") ||
+        Is(syIBRelease, "RELEASE")) {
+        ParseTransactionStatement();
+    } else if (IsWord("CONNECT")) {
         NextToken();
         if (Is(syIBDatabase, "DATABASE")) NextToken();
         ParseConnect(false);
@@ -405,11 +405,10 @@ void TIbParser::ParseStatement()
         // statement does and ends nothing (isql sends "QUIT" run into such
         // a character to the server, which refuses it, and reads on).
         const bool quit = IsWord("QUIT");
-        const bool exits = quit || IsWord("EXIT");
+        const bool exits = quit || Is(syIBExit, "EXIT");
         SetKind(stSet, {}, dboUnknown, odbSet);
         SkipToEnd();
         Emit(false);
-        if (quit) AddWarning("QUIT: the statements before it are committed by the executor, not undone.");
         if (!exits) return;
         m_exitWord = quit ? "QUIT" : "EXIT";
         EndAfterExit();
@@ -418,6 +417,45 @@ void TIbParser::ParseStatement()
     } else {
         UnknownStatement();
     }
+}
+
+// COMMIT [WORK] [RETAIN [SNAPSHOT]] and ROLLBACK [WORK] [RETAIN] end the
+// script's main transaction and are handed on as st_Commit, for the executor
+// to run as isql does. ROLLBACK [WORK] TO [SAVEPOINT] s, SAVEPOINT s and
+// RELEASE SAVEPOINT s [ONLY] are the server's, run in that transaction.
+void TIbParser::ParseTransactionStatement()
+{
+    const bool commit = Is(syIBCommit, "COMMIT");
+    const bool rollback = !commit && IsWord("ROLLBACK");
+    if (commit || rollback) {
+        NextToken();
+        if (Is(syIBWork, "WORK")) NextToken();
+        if (rollback && Is(syIBTo, "TO")) {
+            NextToken();
+            if (Is(syIBSavepoint, "SAVEPOINT")) NextToken();
+            SetKind(stStatement, ExpectName(), dboUnknown, odbUnknown);
+            NextToken();
+            Emit(false);
+            return;
+        }
+        SetKind(st_Commit, {}, dboUnknown, odbCommit);
+        if (IsWord("RETAIN")) {
+            NextToken();
+            if (commit && IsWord("SNAPSHOT")) NextToken();
+        }
+        Emit(false);
+        return;
+    }
+    const bool release = Is(syIBRelease, "RELEASE");
+    NextToken();
+    if (release) {
+        ExpectIs(syIBSavepoint, "SAVEPOINT");
+        NextToken();
+    }
+    SetKind(stStatement, ExpectName(), dboUnknown, odbUnknown);
+    NextToken();
+    if (release && IsWord("ONLY")) NextToken();
+    Emit(false);
 }
 
 // A statement of the server that the model keeps nothing of: handed on
@@ -536,6 +574,8 @@ void TIbParser::ParseAlter()
 
 bool TIbParser::IsIsqlCommand() const
 {
+    // EXIT is a keyword of PSQL in some versions: the symbol is isql's too.
+    if (Symb == syIBExit) return true;
     for (const char* word :
          {"SHOW", "OUTPUT", "SHELL", "EDIT", "HELP", "BLOBDUMP", "BLOBVIEW", "ADD", "COPY", "EXIT", "QUIT"})
         if (IsWord(word)) return true;
@@ -607,10 +647,15 @@ void TIbParser::ParseSet()
     if (IsWord("AUTODDL")) {
         SetKind(stSet, {}, dboUnknown, odbSet);
         NextToken();
-        if (Symb == syIBOn) AutoDDL = true;
-        else if (IsWord("OFF")) AutoDDL = false;
-        else ParseError("Missing: ON/OFF in \"SET AUTODDL...\"");
-        NextToken();
+        // Without ON or OFF isql turns the switch over.
+        if (Symb == syTerminator || Symb == syEOF) {
+            AutoDDL = !AutoDDL;
+        } else {
+            if (Symb == syIBOn) AutoDDL = true;
+            else if (IsWord("OFF")) AutoDDL = false;
+            else ParseError("Missing: ON/OFF in \"SET AUTODDL...\"");
+            NextToken();
+        }
     } else if (IsWord("SQL")) {
         SetKind(stSqlDialect, {}, dboUnknown, odbSet);
         NextToken();

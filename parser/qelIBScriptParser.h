@@ -7,8 +7,9 @@
 //
 // A statement always ends at its terminator: one that cannot be read is
 // reported once, skipped to its terminator and handed on whole with the kind
-// read so far, so that the server judges it. COMMIT, SET TERM, INPUT,
-// REINSERT and ALTER SESSION RESET are the parser's own and hand nothing on.
+// read so far, so that the server judges it. COMMIT and ROLLBACK are handed
+// on as st_Commit for the executor; SET TERM, INPUT, REINSERT and ALTER
+// SESSION RESET are the parser's own and hand nothing on.
 // The dialect settings (server version, SQL dialect, character set) are the
 // collection's; ScriptSettings says which of them the script itself set.
 // Owns the parser that reads an INPUT file while it runs; raises nothing
@@ -213,6 +214,7 @@ protected:
     // ---- statements (qelIBScriptParser.cpp) ----
     void ParseStatement();
     bool ParseOwnStatement();
+    void ParseTransactionStatement();
     void ParseCreate();
     void ParseAlter();
     void ParseSet();

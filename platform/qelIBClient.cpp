@@ -228,6 +228,19 @@ void TTransactionState::Start()
     st.Check();
 }
 
+void TTransactionState::StartAs(std::string_view SetTransactionSQL, int Dialect)
+{
+    if (Active()) throw EUsageError("Transaction is already active");
+    isc_db_handle* db = RequireHandle(LinkedDatabase(), "start a transaction");
+    const std::string text(SetTransactionSQL);
+    TStatus st;
+    // With no transaction handle, the server starts the transaction the
+    // statement describes and hands its handle back.
+    isc_dsql_execute_immediate(&st, db, &Handle, 0, text.c_str(), static_cast<unsigned short>(Dialect), nullptr);
+    if (st.Failed()) Handle = 0;
+    st.Check();
+}
+
 void TTransactionState::End(bool Commit, bool Retaining)
 {
     if (!Active()) throw EUsageError("Transaction is not active");
@@ -459,6 +472,10 @@ void TIBTransaction::SetDefaultDatabase(TIBDatabase* Database)
 }
 
 void TIBTransaction::StartTransaction() { m->Start(); }
+void TIBTransaction::StartTransaction(std::string_view SetTransactionSQL, int Dialect)
+{
+    m->StartAs(SetTransactionSQL, Dialect);
+}
 void TIBTransaction::Commit() { m->End(true, false); }
 void TIBTransaction::CommitRetaining() { m->End(true, true); }
 void TIBTransaction::Rollback() { m->End(false, false); }

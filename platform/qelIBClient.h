@@ -120,6 +120,10 @@ public:
     void SetDefaultDatabase(TIBDatabase* Database);
 
     void StartTransaction();
+    // Starts the transaction with the server's own SET TRANSACTION text
+    // ("SET TRANSACTION READ COMMITTED NO WAIT"), as isql does for a script
+    // that sets its own; Params are not used.
+    void StartTransaction(std::string_view SetTransactionSQL, int Dialect);
     // Commit and Rollback close the cursors of the statements open in the
     // transaction first; the retaining forms keep transaction and cursors.
     void Commit();

@@ -117,6 +117,7 @@ struct TTransactionState : TDatabaseLink {
 
     bool Active() const { return Handle != 0; }
     void Start();
+    void StartAs(std::string_view SetTransactionSQL, int Dialect);
     // Commit (Commit true) or rollback; Retaining keeps the transaction open.
     void End(bool Commit, bool Retaining);
     void RollbackQuietly() noexcept;

@@ -930,6 +930,20 @@ void TIBSQL::Close() { m->CloseResultQuietly(); }
 
 TIBRowCounts TIBSQL::RowCounts() const { return m->Counts(); }
 
+std::string TIBSQL::Plan() const
+{
+    if (!m->Prepared || m->Handle == 0) throw EUsageError("Cannot read the plan of a statement that is not prepared");
+    const char item = isc_info_sql_get_plan;
+    // The largest buffer the call takes; a plan longer than that is cut.
+    std::vector<char> info(32767, 0);
+    TStatus st;
+    isc_dsql_sql_info(&st, &m->Handle, 1, &item, static_cast<short>(info.size()), info.data());
+    st.Check();
+    if (info[0] != isc_info_sql_get_plan) return {};
+    const auto len = static_cast<std::size_t>(static_cast<unsigned short>(isc_vax_integer(info.data() + 1, 2)));
+    return Trim(std::string(info.data() + 3, std::min(len, info.size() - 3)));
+}
+
 std::int64_t TIBSQL::RowsAffected() const
 {
     const TIBRowCounts c = m->Counts();

@@ -129,6 +129,9 @@ public:
     // execution.
     std::int64_t RowsAffected() const;
     TIBRowCounts RowCounts() const;
+    // The server's access plan of the prepared statement ("PLAN (T NATURAL)",
+    // one line a plan); empty when it has none (an INSERT ... VALUES).
+    std::string Plan() const;
 
     // For the query object of this layer.
     ibclient::TStatementState& State() const { return *m; }

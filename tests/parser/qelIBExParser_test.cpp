@@ -534,7 +534,7 @@ TEST(IBExParserSample, EmployeeLinksAreWhatFirebirdRecords)
     for (V version : {V::st_Firebird_25, V::st_Firebird_30}) {
         TRun run(text, version, "employee.sql");
         EXPECT_EQ(run.Messages(), std::vector<std::string>{});
-        EXPECT_EQ(run.Statements.size(), 397u);
+        EXPECT_EQ(run.Statements.size(), 415u);
     }
     const auto rows = BuiltDependencies("employee.sql", "employee.fdb", {});
     ASSERT_FALSE(rows.empty());

@@ -114,20 +114,32 @@ const TStatementCase kStatementCases[] = {
      V::st_Firebird_25,
      {"stStatement|E|dboException|odbCreate||CREATE EXCEPTION E 'a -- y; b'",
       "stStatement|P|dboProcedure|odbCreate||CREATE PROCEDURE P AS\r\nDECLARE S VARCHAR(5) = ';';\r\nBEGIN\r\n"
-      "  BEGIN S = ';'; /* ; !! */ END -- !!\r\nEND",
+      "  BEGIN S = ';'; /* ; !! */ END -- !!\r\nEND", "st_Commit||dboUnknown|odbCommit||COMMIT",
       "stStatement|P|dboProcedure|odbUnknown||execute procedure p"},
      {}},
-    {"OwnStatementsHandNothingOn", "COMMIT;\nCOMMIT WORK;\n;;\nREINSERT INTO T VALUES (1);\nALTER SESSION RESET;",
-     V::st_Firebird_40, {}, {}},
+    {"OwnStatementsHandNothingOn", ";;\nREINSERT INTO T VALUES (1);\nALTER SESSION RESET;", V::st_Firebird_40, {}, {}},
+    // The ends of the main transaction go to the executor; the savepoint
+    // statements, ROLLBACK TO among them, to the server.
+    {"TransactionStatements",
+     "COMMIT;\ncommit work retain snapshot;\nROLLBACK;\nrollback work retain;\nSAVEPOINT S1;\n"
+     "ROLLBACK TO S1;\nrollback work to savepoint s1;\nRELEASE SAVEPOINT S1;\nrelease savepoint s1 only;\nCOMMIT",
+     V::st_Firebird_30,
+     {"st_Commit||dboUnknown|odbCommit||COMMIT", "st_Commit||dboUnknown|odbCommit||commit work retain snapshot",
+      "st_Commit||dboUnknown|odbCommit||ROLLBACK", "st_Commit||dboUnknown|odbCommit||rollback work retain",
+      "stStatement|S1|dboUnknown|odbUnknown||SAVEPOINT S1", "stStatement|S1|dboUnknown|odbUnknown||ROLLBACK TO S1",
+      "stStatement|S1|dboUnknown|odbUnknown||rollback work to savepoint s1",
+      "stStatement|S1|dboUnknown|odbUnknown||RELEASE SAVEPOINT S1",
+      "stStatement|S1|dboUnknown|odbUnknown||release savepoint s1 only", "st_Commit||dboUnknown|odbCommit||COMMIT"},
+     {}},
     {"UnknownStatementsGoWholeToTheServer",
      "FOO BAR;\nCREATE FOO X (A);\nALTER FOO;\n( 1 );\nCOMMIT WORK RETAIN;\nCREATE TABLE T (A INTEGER) X Y;",
      V::st_Firebird_25,
      {"stStatement||dboUnknown|odbUnknown||FOO BAR", "stStatement||dboUnknown|odbUnknown||CREATE FOO X (A)",
       "stStatement||dboUnknown|odbUnknown||ALTER FOO", "stStatement||dboUnknown|odbUnknown||( 1 )",
+      "st_Commit||dboUnknown|odbCommit||COMMIT WORK RETAIN",
       "stStatement|T|dboTable|odbCreate||CREATE TABLE T (A INTEGER) X Y"},
      {"E Unknown statement: <Ident> @1:4", "E Unknown CREATE-statement @2:11",
       "E Unknown ALTER statement. @3:10", "E Missing/unknown: DDL-statement: <(> @4:2",
-      // COMMIT WORK RETAIN is isql's own, as COMMIT is.
       "E Missing: <TERM> (<Ident>: X) @6:29"}},
     {"Execute",
      "EXECUTE PROCEDURE PKG.P 1, 'a;b';\nEXECUTE BLOCK (X INTEGER = 1) RETURNS (Y INTEGER) AS BEGIN Y = X; "
@@ -634,12 +646,13 @@ TEST(IBScriptParserSample, EmployeeScript)
     for (V version : {V::st_Firebird_25, V::st_Firebird_30}) {
         TRun run(text, version, "employee.sql");
         EXPECT_TRUE(run.Messages().empty()) << run.Messages().front();
-        ASSERT_EQ(run.Statements.size(), 397u);
+        ASSERT_EQ(run.Statements.size(), 415u);
         EXPECT_EQ(run.Kinds()[0], "stSqlDialect|3|dboUnknown|odbSet|");
         EXPECT_EQ(run.Kinds()[1], "stCreateDb|employee.fdb|dboUnknown|odbSet|");
         EXPECT_EQ(KindCounts(run),
                   (std::map<std::string, int>{
-                      {"stCreateDb|dboUnknown|odbSet", 1},        {"stInsert|dboTable|odbInsert", 216},
+                      {"st_Commit|dboUnknown|odbCommit", 18},     {"stCreateDb|dboUnknown|odbSet", 1},
+                      {"stInsert|dboTable|odbInsert", 216},
                       {"stSqlDialect|dboUnknown|odbSet", 1},      {"stStatement|dboDomain|odbCreate", 15},
                       {"stStatement|dboException|odbCreate", 5},  {"stStatement|dboFKey|odbCreate", 1},
                       {"stStatement|dboGenerator|odbAlter", 3},   {"stStatement|dboGenerator|odbCreate", 2},

@@ -254,9 +254,7 @@ private:
             if (NextWord(q, To) != "SESSION") return std::string::npos;
             return ToTerminator(q, To);
         }
-        // ROLLBACK is kept back with a warning: the executor has committed
-        // what it would undo.
-        if (first == "COMMIT" || first == "ROLLBACK" || first == "INPUT" || first == "REINSERT")
+        if (first == "INPUT" || first == "REINSERT")
             return ToTerminator(p, To);
         return std::string::npos;
     }

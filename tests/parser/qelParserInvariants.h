@@ -8,8 +8,7 @@
 //     text the parser read (a batch ended by "GO n" handed on n times);
 //   - nothing is lost: outside the statements there are only blanks,
 //     comments, terminators, GO lines and the statements the parser keeps to
-//     itself (COMMIT, ROLLBACK, SET TERM, INPUT, REINSERT, ALTER SESSION
-//     RESET);
+//     itself (SET TERM, INPUT, REINSERT, ALTER SESSION RESET);
 //   - every stored message has a line and column inside the text;
 //   - every index entry and link of the collection points to a live object
 //     of it, each link has its mirror, and the collection is freed cleanly.
