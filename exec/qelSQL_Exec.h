@@ -75,7 +75,7 @@ public:
     // parameter; nullptr when the object has no description script.
     TStatement* AddDescription(TDbObj& Obj) override;
     TStatement* AddComment(const std::string& Text) override;
-    virtual TStatement* AddCommit();
+    TStatement* AddCommit() override;
     void AddConnectStatement() override;
     virtual void Clear();
     virtual void DeleteStatement(int Index);
