@@ -10,7 +10,7 @@ PKGS=(
     libgtest-dev libgmock-dev libbenchmark-dev
     firebird3.0-server firebird3.0-server-core firebird3.0-utils libfbclient2 firebird-dev
     firebird3.0-examples
-    unixodbc-dev odbcinst odbc-postgresql libsqliteodbc tdsodbc libsqlite3-dev sqlite3-tools
+    unixodbc-dev odbcinst odbc-postgresql libsqliteodbc tdsodbc libsqlite3-dev sqlite3 sqlite3-tools
     postgresql-15 postgresql-client-15
     qt6-base-dev xvfb xauth x11-apps netpbm fonts-dejavu-core
 )
