@@ -102,10 +102,30 @@ void TMSSQLParser::SkipClause(bool Known)
     // for a clause may end with ON (INCREMENTAL = ON) before an UPDATE.
     static constexpr std::string_view dmlAfter[] = {"ON", "THEN"};
     static constexpr std::string_view fkActions[] = {"CASCADE", "NO", "SET", "RESTRICT"};
+    // A common table expression taken into the statement before it (no ";"
+    // between them, which the server refuses whole): its query or DML
+    // stays with it, for sent alone a DELETE would lose the CTE's filter.
+    // How far "WITH name [(columns)] AS ( ... )" has been read.
+    enum class TCte : std::uint8_t { None, Name, AfterName, AfterAs, Done } cte = TCte::None;
     for (TLoopGuard guard(*this);; guard.Turn()) {
         if (Symb == syEOF || Symb == syTerminator || Symb == sySemicolon) return;
         if (Symb == syLParen) {
             SkipParens();
+            cte = cte == TCte::AfterAs || cte == TCte::Done ? TCte::Done
+                  : cte == TCte::AfterName            ? TCte::AfterName
+                                                      : TCte::None;
+            continue;
+        }
+        const TCte seen = cte;
+        cte = TCte::None;
+        if (Symb == syMSWith && PeekNonBlank() != '(') cte = TCte::Name;
+        else if (seen == TCte::Name && Symb == syIdent)
+            cte = QuoteChar == '\0' && IsWord("XMLNAMESPACES") ? TCte::AfterAs : TCte::AfterName;
+        else if (seen == TCte::AfterName && Symb == syMSAs) cte = TCte::AfterAs;
+        else if (seen == TCte::Done && Symb == syComma) cte = TCte::Name;
+        if (seen == TCte::Done && (Symb == syMSSelect || Symb == syMSInsert || Symb == syMSUpdate ||
+                                   Symb == syMSDelete || (Symb == syIdent && QuoteChar == '\0' && IsWord("MERGE")))) {
+            NextToken();
             continue;
         }
         // AS SELECT ..., AS WITH cte AS ( ... ) SELECT ...: the query is read

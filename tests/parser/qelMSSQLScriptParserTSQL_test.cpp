@@ -320,6 +320,18 @@ const TItemCase kItemCases[] = {
      // taken into the one before.
      {"Unknown statement: WITH @9:28"},
      {"V DBO.V"}},
+    // A common table expression with no ";" before it goes with the
+    // statement before (the server refuses the batch whole); its query or
+    // DML goes with it, never sent alone without the CTE's filter.
+    {"CteWithoutSemicolonStaysWithItsQuery",
+     "SET NOCOUNT ON\nWITH d AS (SELECT * FROM t1 WHERE a = 1) DELETE FROM d\nGO\n"
+     "PRINT 1\nWITH x (a) AS (SELECT 1), y AS (SELECT 2) UPDATE x SET a = 2\nGO\n"
+     "PRINT 2\nWITH XMLNAMESPACES ('urn:a' AS a) SELECT 1\nGO\n",
+     {S + "SET NOCOUNT ON\r\nWITH d AS (SELECT * FROM t1 WHERE a = 1) DELETE FROM d",
+      S + "PRINT 1\r\nWITH x (a) AS (SELECT 1), y AS (SELECT 2) UPDATE x SET a = 2",
+      S + "PRINT 2\r\nWITH XMLNAMESPACES ('urn:a' AS a) SELECT 1"},
+     {"Unknown statement: WITH @2:5", "Unknown statement: WITH @5:5", "Unknown statement: WITH @8:5"},
+     {}},
     // Lines of the command-line tool, ":!!" too, are comments, never sent.
     {"ToolLinesAreComments", ":!! echo x\n!! dir\n  :!!dir\nPRINT 1\nGO\n",
      {"stComment||dboUnknown|odbComment||:!! echo x", "stComment||dboUnknown|odbComment||!! dir",
