@@ -335,15 +335,18 @@ std::string TCmpTableOptions::TypedLiteral(TField& Field, const TField* TargetFi
     // digits beyond the fifteenth.
     case TFieldType::ftBCD:
     case TFieldType::ftFMTBcd: {
-        // Firebird reads no exact literal past 18 digits ("Token unknown"):
-        // such a value can only be bound for a floating column there, which
-        // takes it as its nearest double.
+        // Firebird reads an exact literal whose digits, the point left out,
+        // make a 64-bit integer (12345678901234567.89 too); a longer one is
+        // "Token unknown", and such a value can only be bound for a floating
+        // column there, which takes it as its nearest double.
         const std::string text = Field.AsBCD().Normalized().ToString();
-        int digits = 0;
+        std::string digits;
         for (const char c : text) {
-            if (c >= '0' && c <= '9' && (digits > 0 || c != '0')) ++digits;
+            if (c >= '0' && c <= '9' && (!digits.empty() || c != '0')) digits += c;
         }
-        if (interBase && digits > 18) return C.FloatLiteral(Field.AsFloat());
+        const std::string_view limit = text.starts_with('-') ? "9223372036854775808" : "9223372036854775807";
+        const bool fits = digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
+        if (interBase && !fits) return C.FloatLiteral(Field.AsFloat());
         return text;
     }
     case TFieldType::ftCurrency: return Field.AsCurrency().Normalized().ToString();

@@ -906,6 +906,16 @@ const std::vector<TLandingCase> LandingCases = {
     {"WideDecimalIntoADouble", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
      {"(1, 1234567890123456789012.5)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V DOUBLE PRECISION", {},
      "", "", {{"1", "1234567890123456774144"}}},
+    // Nineteen digits whose unscaled value is a 64-bit integer: Firebird
+    // reads the literal exactly, so it is no double on the way.
+    {"NineteenDigitsIntoFirebird", TServer::PostgreSQL, "id integer not null primary key, v numeric(19,2)",
+     {"(1, 12345678901234567.89)", "(2, -92233720368547758.08)"}, TServer::FbEmbedded,
+     "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(18,2)", {}, "", "",
+     {{"1", "12345678901234567.89"}, {"2", "-92233720368547758.08"}}},
+    {"NineteenDigitIntegersIntoBigint", TServer::PostgreSQL, "id integer not null primary key, v numeric(19,0)",
+     {"(1, 1234567890123456789)", "(2, -9223372036854775808)"}, TServer::FbEmbedded,
+     "ID INTEGER NOT NULL PRIMARY KEY, V BIGINT", {}, "", "",
+     {{"1", "1234567890123456789"}, {"2", "-9223372036854775808"}}},
     {"WideDecimalThatFits", TServer::PostgreSQL, "id integer not null primary key, v numeric(38,10)",
      {"(1, -12345678901234.5678)"}, TServer::FbEmbedded, "ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(18,4)", {}, "",
      "", {{"1", "-12345678901234.5678"}}},
