@@ -55,7 +55,8 @@ struct TInput {
     bool MSSQL = true;
     // Nesting past the limit may cost a rescan per level the limit allows.
     bool Nests = false;
-    friend void PrintTo(const TInput& c, std::ostream* os) { *os << c.Name; }
+    // Called by the test framework when it names a failing input.
+    [[maybe_unused]] friend void PrintTo(const TInput& c, std::ostream* os) { *os << c.Name; }
 };
 
 // Every recursive construct far past the nesting limit, and every run that
