@@ -20,6 +20,7 @@
 #include <memory>
 #include <set>
 #include <type_traits>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace qeltest {
@@ -68,9 +69,11 @@ protected:
 using TCountingMSSQLParser = TCounting<qel::TMSSQLParser>;
 
 // A statement as the parser handed it on, with where the parser said it
-// starts (1-based, StatementStart).
+// starts (1-based, StatementStart). Equal texts share one string: a GO count
+// hands a batch on up to a hundred thousand times, and copies of a long
+// batch would fill memory.
 struct TEmitted {
-    std::string SQL;
+    std::shared_ptr<const std::string> SQL;
     std::int64_t Anchor = 1;
 };
 
@@ -387,9 +390,9 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
     std::size_t lastEnd = 0;
     // The statements of the MS SQL batch being read, and the copies of them
     // a "GO n" still owes.
-    std::vector<std::string> batch;
+    std::vector<const std::string*> batch;
     // (A deque: a count may owe a hundred thousand copies, taken from the front.)
-    std::deque<std::string> owed;
+    std::deque<const std::string*> owed;
     const auto readGap = [&](std::size_t To) {
         To = std::min(To, swallowedFrom);
         if (lastEnd >= To) return;
@@ -402,10 +405,10 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
         if (goCount > 0) batch.clear();
     };
     for (std::size_t n = 0; n < Emitted.size(); ++n) {
-        const std::string& sql = Emitted[n].SQL;
+        const std::string& sql = *Emitted[n].SQL;
         const std::string label = "statement " + std::to_string(n + 1) + " " + Excerpt(sql);
         if (!owed.empty()) {
-            if (sql != owed.front()) Faults.push_back(label + " is not the copy GO owes: " + Excerpt(owed.front()));
+            if (sql != *owed.front()) Faults.push_back(label + " is not the copy GO owes: " + Excerpt(*owed.front()));
             owed.pop_front();
             continue;
         }
@@ -433,7 +436,7 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             probeReader.Read(lastEnd, Source.size(), goCount);
             // (Copies past a hundred thousand statements are refused and
             // reported.)
-            if (goCount > 1 && sql == batch.front() &&
+            if (goCount > 1 && sql == *batch.front() &&
                 (static_cast<long long>(goCount) - 1) * static_cast<long long>(batch.size()) <= 100000) {
                 for (int round = 1; round < goCount; ++round) owed.insert(owed.end(), batch.begin(), batch.end());
                 owed.erase(owed.begin());
@@ -458,7 +461,8 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
             }
         }
         if (pos == std::string::npos) {
-            if (MSSQL && std::find(batch.begin(), batch.end(), sql) != batch.end())
+            if (MSSQL && std::find_if(batch.begin(), batch.end(), [&](const std::string* b) { return *b == sql; }) !=
+                             batch.end())
                 Faults.push_back("go-copies-early: " + label +
                                  " is a GO count's copy handed on before the batch's last statement, which runs on "
                                  "over the GO line");
@@ -468,7 +472,7 @@ void CheckStatements(const std::string& Source, const std::vector<TEmitted>& Emi
         }
         readGap(pos);
         lastEnd = pos + length;
-        batch.push_back(sql);
+        batch.push_back(&sql);
         // An EXIT or QUIT with a character in it that begins no token fails
         // as a statement and ends nothing: the parse reads on after it.
         const auto invalid = Reported.InvalidChars.lower_bound(pos);
@@ -607,14 +611,23 @@ void NothingEscapes(const char* What, std::vector<std::string>& Faults, F&& Body
     }
 }
 
+// The texts handed on so far, each held once (keys view the values).
+using TTextPool = std::unordered_map<std::string_view, std::shared_ptr<const std::string>>;
+
 template <class P>
-void Record(P& Parser, std::vector<TEmitted>& Emitted)
+void Record(P& Parser, std::vector<TEmitted>& Emitted, TTextPool& Pool)
 {
     Parser.ScriptName = kScriptName;
     Parser.OnErrorMessage = [](qel::TObject&, const std::string&) {};
     Parser.OnWarning = [](qel::TObject&, const std::string&) {};
-    Parser.OnAddStatement = [&Parser, &Emitted](qel::TObject&, const qel::TParsedStatement& S, qel::TStatement*&) {
-        Emitted.push_back({S.SQL, Parser.StatementStart});
+    Parser.OnAddStatement = [&Parser, &Emitted, &Pool](qel::TObject&, const qel::TParsedStatement& S,
+                                                       qel::TStatement*&) {
+        auto found = Pool.find(S.SQL);
+        if (found == Pool.end()) {
+            auto text = std::make_shared<const std::string>(S.SQL);
+            found = Pool.emplace(std::string_view(*text), text).first;
+        }
+        Emitted.push_back({found->second, Parser.StatementStart});
     };
 }
 
@@ -624,8 +637,9 @@ void ParseAndCheck(P& Parser, const qel::TStringList& Lines, TInspectedObjs& Obj
                    TParseStats& Stats)
 {
     std::vector<TEmitted> emitted;
+    TTextPool pool;
     const std::string source = ParsedSource(Lines);
-    Record(Parser, emitted);
+    Record(Parser, emitted, pool);
     qel::TStringList lines = Lines;
     Parser.ParseScript(lines, &Objs);
     CheckStatements(source, emitted, std::is_same_v<P, TCountingMSSQLParser>, QStrings, ReportedAt(Parser, source),
@@ -670,7 +684,8 @@ void CheckMSSQL(const TParseSetup& Setup, std::string_view Script, const qel::TS
         objs.MSSQLServerOptions().SQLServerVersion = Setup.MSVersion;
         auto parser = qel::MakeParser<TCountingMSSQLParser>();
         std::vector<TEmitted> full;
-        Record(*parser, full);
+        TTextPool pool;
+        Record(*parser, full, pool);
         parser->QuotedIdentifier = Setup.QuotedIdentifier;
         parser->SetObjs(&objs);
         parser->SetSource(Script);
