@@ -53,16 +53,16 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=0
 for t in $TARGETS; do
     case $t in
-        ib) exe=$BUILD/tests/fuzz/qelIBParser_fuzz; tests=("$ROOT"/tests/parser/qelIB*_test.cpp "$ROOT"/tests/exec/qelIBSQLExec_test.cpp) ;;
+        ib) exe=$BUILD/tests/fuzz/qelIBParser_fuzz; tests=("$ROOT"/tests/parser/qelIB*_test.cpp "$ROOT"/tests/words/qelIB*_test.cpp "$ROOT"/tests/exec/qelIBSQLExec_test.cpp) ;;
         mssql) exe=$BUILD/tests/fuzz/qelMSSQLParser_fuzz
-            tests=("$ROOT"/tests/parser/qelMSSQL*_test.cpp "$ROOT"/tests/exec/qelMSSQLExec_test.cpp "$ROOT"/tests/parser/mssql/*.sql) ;;
+            tests=("$ROOT"/tests/parser/qelMSSQL*_test.cpp "$ROOT"/tests/words/qelMSSQL*_test.cpp "$ROOT"/tests/exec/qelMSSQLExec_test.cpp "$ROOT"/tests/parser/mssql/*.sql) ;;
         *) echo "unknown target $t" >&2; exit 2 ;;
     esac
     corpus=$WORK/corpus-$t
     findings=$WORK/findings
     mkdir -p "$corpus" "$findings"
     "$BUILD/tests/fuzz/qelFuzzCorpus" dict "$t" > "$WORK/$t.dict"
-    "$BUILD/tests/fuzz/qelFuzzCorpus" seeds "$t" "$WORK/seeds-$t" "${tests[@]}" "$ROOT"/tests/parser/qelParser*_test.cpp \
+    "$BUILD/tests/fuzz/qelFuzzCorpus" seeds "$t" "$WORK/seeds-$t" "${tests[@]}" "$ROOT"/tests/parser/qelParser*_test.cpp "$ROOT"/tests/words/qelWordTable_test.cpp \
         "${SAMPLES[@]}" || exit 1
     for f in "$ROOT"/tests/parser/regress/"$t"-*; do
         case $f in *.txt | *'*'*) ;; *) cp "$f" "$WORK/seeds-$t/" ;; esac

@@ -7,9 +7,9 @@
 #include "qelClasses.h"
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
-#include "qelIBParser.h"
-#include "qelLocalSQLParser.h"
-#include "qelSQLiteParser.h"
+#include "qelIBWords.h"
+#include "qelLocalSQLWords.h"
+#include "qelSQLiteWords.h"
 #include "qelText.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "qelDataSet.h"
 #include "qelVelmorin.h"
 #include "qelErrors.h"
-#include "qelParser.h"
+#include "qelWordTable.h"
 #include "qelTypes.h"
 #include "qelValue.h"
 

@@ -8,7 +8,7 @@
 #include "qelIBExParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"
-#include "qelParser.h"
+#include "qelWordTable.h"
 #include "qelText.h"
 #include "qelWords.h"
 

@@ -1,7 +1,7 @@
 #include "qelMSSQLExec.h"
 
 #include "qelDBEngine.h"
-#include "qelMSSQLParser.h"
+#include "qelMSSQLWords.h"
 #include "qelMSSQLScriptParser.h"
 #include "qelMsgMngr.h"
 #include "qelObjs.h"

@@ -1,6 +1,6 @@
 #include "qelComp_Def.h"
 
-#include "qelParser.h"
+#include "qelWordTable.h"
 #include "qelText.h"
 
 namespace qel {

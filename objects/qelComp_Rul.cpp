@@ -1,6 +1,6 @@
 #include "qelComp_Rul.h"
 
-#include "qelParser.h"
+#include "qelWordTable.h"
 #include "qelCompText.h"
 #include "qelText.h"
 

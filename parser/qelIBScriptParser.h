@@ -1,5 +1,5 @@
 // TIbParser, the script half of the InterBase/Firebird parser unit (its
-// keyword tables stay in qelIBParser.h, below the object model): reads an
+// keyword tables stay in qelIBWords.h, below the object model): reads an
 // isql script - DDL, grants, comments, SET, CONNECT, CREATE DATABASE, INPUT
 // and DML - one statement per terminator, hands every statement on through
 // the statement event and files the objects the DDL declares in the
@@ -16,7 +16,7 @@
 // past ParseScript.
 #pragma once
 
-#include "qelIBParser.h"
+#include "qelIBWords.h"
 #include "qelSQLParser.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// The parser half of the MS SQL unit (its words stay in qelMSSQLParser.h):
+// The parser half of the MS SQL unit (its words stay in qelMSSQLWords.h):
 // reads a Transact-SQL script into typed statements, batch by batch as the
 // server's command-line tool sends them, and files the objects its DDL
 // creates in the collection with their links.
@@ -22,7 +22,7 @@
 #pragma once
 
 #include "qelClasses.h"
-#include "qelMSSQLParser.h"
+#include "qelMSSQLWords.h"
 #include "qelSQLParser.h"
 
 #include <cstdint>

@@ -11,7 +11,7 @@
 // rule; the statement is skipped to its end and handed on whole.
 #pragma once
 
-#include "qelParser.h"
+#include "qelWordTable.h"
 #include "qelStrings.h"
 #include "qelTypes.h"
 
