@@ -3,7 +3,8 @@
 # builds and runs every test. Run as root on a fresh Debian 12 machine:
 #   ./test.sh            (extra arguments go to ctest, e.g. -R Decimal)
 # VELMORIN_SANITIZE=1 ./test.sh builds with the address and UB sanitizers;
-# VELMORIN_FUZZ=0 ./test.sh leaves out fuzzing the script parsers.
+# VELMORIN_FUZZ=0 ./test.sh leaves out fuzzing the script parsers;
+# VELMORIN_CLANG=0 ./test.sh leaves out the second build with clang.
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
@@ -34,8 +35,14 @@ trap stop_servers EXIT
 if ! port_open 3050; then started+=(fb); bash ci/fb-server.sh start; fi
 if ! port_open "${PGPORT:-55432}"; then started+=(pg); bash ci/pg-server.sh start; fi
 
-cmake -S . -B "$BUILD" -G Ninja -DVELMORIN_SANITIZE=$SAN >/dev/null
+# Warnings are errors, and the whole tree is built with clang too (in
+# build-clang/, not run): a warning only one compiler gives stops the run.
+cmake -S . -B "$BUILD" -G Ninja -DVELMORIN_SANITIZE=$SAN -DVELMORIN_WERROR=ON >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
+if [ "${VELMORIN_CLANG:-1}" != 0 ]; then
+    CC=clang CXX=clang++ cmake -S . -B "${CLANG_BUILD_DIR:-$ROOT/build-clang}" -G Ninja -DVELMORIN_WERROR=ON >/dev/null
+    cmake --build "${CLANG_BUILD_DIR:-$ROOT/build-clang}" -j"$(nproc)"
+fi
 
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" "$@"
