@@ -15,11 +15,11 @@
 //   qelSQL_Exec_bench isql SCRIPT
 //       isql-fb runs the file, its start included
 // each printing "name value" lines (seconds, statements, errors).
+#include "qelBenchCompare.h"
 #include "qelBenchSupport.h"
 #include "qelDBEngine.h"
 #include "qelDataSet.h"
 #include "qelIBSQLExec.h"
-#include "qelVelmorin.h"
 
 #include <unistd.h>
 
@@ -100,24 +100,8 @@ int RunUpdate(const std::string& Master, const std::string& Target, const std::s
     const bool firebird = target.Kind == bench::TDbKind::FirebirdEmbedded || target.Kind == bench::TDbKind::FirebirdServer;
     const std::unique_ptr<TSQLExec> owner = firebird ? std::make_unique<TIBSQLExec>() : std::make_unique<TSQLExec>();
     TSQLExec& x = *owner;
-    x.SetQELConnection(&t);
     int errors = 0;
-    x.OnErrorMessage = [&](TObject&, const std::string& text) {
-        if (++errors <= 3) std::cerr << "executor: " << text << "\n";
-    };
-    {
-        TVelmorin c;
-        c.SetQELConnectionMaster(&m);
-        c.SetQELConnectionTarget(&t);
-        c.SetTableNameMaster(Table);
-        c.SetTableNameTarget(Table);
-        c.SetScriptFileName(Script);
-        c.SetSQLExec(&x);
-        c.OnErrorMessage = [&](TObject&, const std::string& text) {
-            if (++errors <= 3) std::cerr << "comparer: " << text << "\n";
-        };
-        if (!c.Execute()) return 1;
-    }
+    if (!bench::CompareIntoExecutor(m, t, x, Table, Script, errors)) return 1;
     m.SetConnected(false);
     bench::Report("statements", static_cast<long long>(x.Count()));
     const auto t1 = std::chrono::steady_clock::now();

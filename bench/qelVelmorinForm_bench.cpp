@@ -19,6 +19,7 @@
 // times of the three (isql-fb's engine works in isql-fb's process, ours in
 // this one) with window_vs_exec_cpu.
 #include "VelmorinForm.h"
+#include "qelBenchCompare.h"
 #include "qelBenchSupport.h"
 #include "qelDBEngine.h"
 #include "qelIBSQLExec.h"
@@ -139,21 +140,8 @@ TRun RunExecutor(const std::string& Master, const std::string& Target, const fs:
     ConfigureAsWindow(m, Master);
     ConfigureAsWindow(t, Target);
     TIBSQLExec x;
-    x.SetQELConnection(&t);
     int errors = 0;
-    x.OnErrorMessage = [&](TObject&, const std::string& text) {
-        if (++errors <= 3) std::cerr << "executor: " << text << "\n";
-    };
-    {
-        TVelmorin c;
-        c.SetQELConnectionMaster(&m);
-        c.SetQELConnectionTarget(&t);
-        c.SetTableNameMaster(Table);
-        c.SetTableNameTarget(Table);
-        c.SetScriptFileName((Dir / "Result.SQL").string());
-        c.SetSQLExec(&x);
-        if (!c.Execute()) return r;
-    }
+    if (!bench::CompareIntoExecutor(m, t, x, Table, (Dir / "Result.SQL").string(), errors)) return r;
     r.Statements = x.Count();
     const double c0 = CpuSeconds(RUSAGE_SELF);
     const auto t0 = std::chrono::steady_clock::now();
