@@ -44,6 +44,13 @@ void TMSSQLParser::ParseCreateIndex(bool Unique, bool Clustered, bool Xml, bool 
     index->SetSchema(NameOwner);
     index->SetName(name);
     if (Symb == syLParen || !columnstore) ParseColumnList(index->Fields, index.get());
+    if (columnstore && Symb == syMSOrder) {
+        // ORDER (columns) of a columnstore index: how its segments are
+        // sorted, which the model keeps nothing of.
+        NextToken();
+        if (Symb == syLParen) SkipParens();
+        else ParseError("Must be: ORDER (<columns>)");
+    }
     ParseIncludeAndFilter(*index);
     if (Xml && IsWord("USING")) {
         // USING XML INDEX name [FOR VALUE | PATH | PROPERTY], with options of its own

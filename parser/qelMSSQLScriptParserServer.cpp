@@ -518,7 +518,7 @@ void TMSSQLParser::ParseDeviceOptions(bool Backup)
             ParseFactor(nullptr);
         });
     };
-    devices();
+    if (Backup || Symb != syMSWith) devices();
     for (TLoopGuard guard(*this); Backup && IsWord("MIRROR"); guard.Turn()) {
         NextToken();
         ExpectAndNext(syMSTo);
@@ -585,7 +585,9 @@ void TMSSQLParser::ParseBackupRestore(bool Backup)
     }
     if (Backup) ExpectAndNext(syMSTo);
     else if (Symb == syMSFrom) NextToken();
-    else ParseError("Unknown RESTORE statement");
+    // RESTORE DATABASE d WITH RECOVERY: no devices; the database left
+    // restoring is brought on line.
+    else if (Symb != syMSWith || PeekWord() != "RECOVERY") ParseError("Unknown RESTORE statement");
     ParseDeviceOptions(Backup);
 }
 

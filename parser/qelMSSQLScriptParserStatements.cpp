@@ -661,6 +661,17 @@ void TMSSQLParser::ParseSet(TDbObj* Context)
                    IsWord("DEADLOCK_PRIORITY") || IsWord("CONTEXT_INFO")) {
             NextToken();
             ParseFactor(Context);
+        } else if (Symb == syMSOffsets) {
+            // SET OFFSETS SELECT, FROM, ORDER, ... ON | OFF: keywords the
+            // server reports the positions of, each one word.
+            NextToken();
+            for (TLoopGuard words(*this);; words.Turn()) {
+                NextToken();
+                if (Symb != syComma) break;
+                NextToken();
+            }
+            if (!IsOnOff(Symb)) ParseError("Must be: ON / OFF.");
+            NextToken();
         } else if (IsWord("BLOBFILE")) {
             NextToken();
             Expect(syString);

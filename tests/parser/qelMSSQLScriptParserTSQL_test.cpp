@@ -781,6 +781,13 @@ SELECT 1)",
     R"(EXEC ('SELECT 1') AT [LinkedServer])",
     R"(EXEC @rc = [dbo].[p1] @a = @x OUTPUT, @b = DEFAULT)",
     R"(EXECUTE dbo.p2 1, 2 WITH RESULT SETS ((a int, b int)))",
+    R"(RESTORE DATABASE d1 WITH RECOVERY)",
+    R"(RESTORE LOG d1 FROM DISK = N'/var/backups/d1.trn' WITH NORECOVERY, STATS = 10)",
+    R"(BACKUP DATABASE d1 TO DISK = N'/var/backups/d1.bak' WITH COMPRESSION, INIT)",
+    R"(CREATE CLUSTERED COLUMNSTORE INDEX cci ON t1 ORDER (a))",
+    R"(CREATE NONCLUSTERED COLUMNSTORE INDEX ncci ON dbo.t1 (a, b) WHERE a > 0 WITH (DROP_EXISTING = OFF) ON [PRIMARY])",
+    R"(SET OFFSETS SELECT ON)",
+    R"(SET FMTONLY OFF)",
 };
 
 INSTANTIATE_TEST_SUITE_P(Batches, MSSQLCurrentBatches, ::testing::ValuesIn(kCurrentBatches));
