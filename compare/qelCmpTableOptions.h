@@ -148,7 +148,7 @@ private:
     bool ResolveTableName(TQELQuery& Query);
     bool ResolveColumnNames(TStringList& List);
     // The catalogue's readers of column names and column facts
-    // (qelVelmorinFields.cpp).
+    // (qelCmpTableOptionsCatalogue.cpp).
     class TColumnNames;
     class TColumnFacts;
     void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);

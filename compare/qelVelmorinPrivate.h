@@ -7,6 +7,7 @@
 #include "qelVelmorin.h"
 #include "qelErrors.h"
 #include "qelWordTable.h"
+#include "qelServerVersions.h"
 #include "qelTypes.h"
 #include "qelValue.h"
 
@@ -137,6 +138,9 @@ std::string BinaryLiteral(std::string_view bytes, TDatabaseType t);
 // becomes a BLOB when BlobAllowed. "it's" -> 'it''s', "a\0b" ->
 // ('a' || ASCII_CHAR(0) || 'b'), 40,000 x "a" -> ('a..a' || 'a..a' || 'a..a').
 std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed);
+// Built-in functions (ASCII_CHAR, POWER) came with Firebird 2.1; InterBase
+// has none of them.
+bool HasFirebird21Functions(TIBSQLServerVersionType v);
 
 // True when a master value of type Master, bound for a target column of
 // type Target (ftUnknown when not known) on server T, is written to the
