@@ -72,6 +72,15 @@ std::string FractionText(int Microsecond)
     return "." + f;
 }
 
+// Letters, digits and underscores, not starting with a digit; not empty.
+bool IsPlainName(const std::string& Name)
+{
+    if (Name[0] >= '0' && Name[0] <= '9') return false;
+    for (const char c : Name)
+        if (c != '_' && !(c >= '0' && c <= '9') && !(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z')) return false;
+    return true;
+}
+
 } // namespace
 
 TCmpTableOptions::TCmpTableOptions(TVelmorin* Comparer) : m_comparer(Comparer) {}
@@ -83,6 +92,8 @@ void TCmpTableOptions::Assign(const TPersistent& Source)
     if (const auto* s = dynamic_cast<const TCmpTableOptions*>(&Source)) {
         if (s == this) return;
         if (TableName != s->TableName) TableName = s->TableName;
+        m_storedTableName = s->m_storedTableName;
+        m_storedFromCatalogue = s->m_storedFromCatalogue;
         AllFields.Assign(s->AllFields);
         DataList.Assign(s->DataList);
         KeyList.Assign(s->KeyList);
@@ -184,11 +195,13 @@ bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
         const std::string databaseName =
             m_connection != nullptr ? m_connection->ConnectionOptions().DatabaseName : std::string();
         if (DataList.Empty()) {
-            C.ErrorMessage("There are no data-fields for comparison. Table: " + TableName + " Database: " + databaseName);
+            C.ErrorMessage("There are no data-fields for comparison. Table: " + StoredTableName() +
+                           " Database: " + databaseName);
             Result = false;
         }
         if (KeyList.Empty()) {
-            C.ErrorMessage("There are no key-fields for comparison. Table: " + TableName + " Database: " + databaseName);
+            C.ErrorMessage("There are no key-fields for comparison. Table: " + StoredTableName() +
+                           " Database: " + databaseName);
             Result = false;
         }
     }
@@ -216,7 +229,7 @@ bool TCmpTableOptions::ResolveColumnNames(TStringList& List)
         if (matches == 1) {
             List.SetString(i, folded);
         } else if (matches > 1) {
-            m_comparer->ErrorMessage("Field " + name + " of table " + TableName +
+            m_comparer->ErrorMessage("Field " + name + " of table " + StoredTableName() +
                                      " matches several columns that differ in case alone: " + folded + ".");
             ok = false;
         } else if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
@@ -253,15 +266,25 @@ std::string TCmpTableOptions::QuoteName(const std::string& Name) const
     if (m_connection == nullptr) return Name;
     const TDatabaseType t = m_connection->DatabaseType();
     if ((t == TDatabaseType::dbCustomOLEDB || t == TDatabaseType::dbMSAccess) && IsSQLite()) return SQLiteQuoteName(Name);
+    // Local SQL reads a table's file name ("order items", "orders.db") only
+    // in quotes; its word table quotes keywords alone.
+    if ((t == TDatabaseType::dbParadox || t == TDatabaseType::dbDBASE) && !Name.empty() && !IsPlainName(Name))
+        return QuoteDelimited(Name, '"', '"');
     return QuoteIdentifier(Name, m_connection->DatabaseType(), m_connection->IBServerOptions().SQLServerVersion,
                            m_connection->IBServerOptions().SQLDialect);
+}
+
+std::string TCmpTableOptions::NameLiteral(const std::string& Name) const
+{
+    return SQLQuotedStr(Name, DatabaseType());
 }
 
 std::string TCmpTableOptions::QuoteFieldName(const std::string& Name) const
 {
     const TDatabaseType t = DatabaseType();
     if (t == TDatabaseType::dbParadox || t == TDatabaseType::dbDBASE) {
-        if (LocalSQLResWordSymb(Name) != TSymb::syIdent) return TableName + "." + QuoteDelimited(Name, '"', '"');
+        if (LocalSQLResWordSymb(Name) != TSymb::syIdent)
+            return QuoteName(StoredTableName()) + "." + QuoteDelimited(Name, '"', '"');
         return Name;
     }
     return QuoteName(Name);
@@ -373,9 +396,9 @@ std::string TCmpTableOptions::GetSelectSQL() const
                         : info != nullptr && info->AsText ? "CAST(" + q + " AS VARCHAR(64)) AS " + q
                                                           : q);
         }
-        return "select " + columns + CRLF + "from " + QuoteName(TableName) + CRLF + order;
+        return "select " + columns + CRLF + "from " + QuoteName(StoredTableName()) + CRLF + order;
     }
-    return std::string("select *") + CRLF + " from " + QuoteName(TableName) + CRLF + order;
+    return std::string("select *") + CRLF + " from " + QuoteName(StoredTableName()) + CRLF + order;
 }
 
 // ---------------------------------------------------------------------------

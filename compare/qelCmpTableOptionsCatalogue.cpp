@@ -11,7 +11,6 @@
 #include "qelText.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <optional>
 
 namespace qel {
@@ -20,7 +19,7 @@ using namespace velmorin;
 
 namespace {
 
-void SetLines(TQELQuery& Query, std::initializer_list<std::string> Lines)
+void SetLines(TQELQuery& Query, const std::vector<std::string>& Lines)
 {
     TStringList* sql = Query.GetSQL();
     if (sql == nullptr) return;
@@ -70,22 +69,55 @@ bool TruthOf(TQELQuery& Query, const std::string& Name)
 
 } // namespace
 
+namespace velmorin {
+
+std::string EveryColumnSQL(const TCmpTableOptions& Side)
+{
+    return "Select * from " + Side.QuoteName(Side.StoredTableName());
+}
+
+std::vector<std::string> InformationSchemaKeysSQL(const TCmpTableOptions& Side, const std::string& Table)
+{
+    return {"select t.CONSTRAINT_TYPE as KIND, t.CONSTRAINT_NAME as CNAME, k.COLUMN_NAME",
+            "from INFORMATION_SCHEMA.TABLE_CONSTRAINTS t",
+            "join INFORMATION_SCHEMA.KEY_COLUMN_USAGE k on k.CONSTRAINT_NAME = t.CONSTRAINT_NAME",
+            "and k.TABLE_NAME = t.TABLE_NAME and k.TABLE_SCHEMA = t.TABLE_SCHEMA",
+            "where t.TABLE_NAME = " + Side.NameLiteral(Table),
+            "and t.CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE')",
+            "order by t.CONSTRAINT_TYPE, t.CONSTRAINT_NAME, k.ORDINAL_POSITION"};
+}
+
+std::vector<std::string> InformationSchemaColumnsSQL(const TCmpTableOptions& Side, const std::string& Table)
+{
+    return {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
+            "where TABLE_NAME = " + Side.NameLiteral(Table)};
+}
+
+} // namespace velmorin
+
 std::string TCmpTableOptions::NormalizedTableName() const
 {
+    const std::string& name = StoredTableName();
     // A name found in the catalogue stays as stored.
-    if (!m_storedTableName.empty() && TableName == m_storedTableName) return TableName;
+    if (m_storedFromCatalogue) return name;
     switch (DatabaseType()) {
     case TDatabaseType::dbInterBase:
-        return IBNeedsQuotes(TableName, m_comparer->IBOptions().SQLServerVersion) ? TableName : UpperCase(TableName);
-    case TDatabaseType::dbMySQL: return TableName;
-    case TDatabaseType::dbPostgreSQL: return LowerCase(TableName);
-    default: return UpperCase(TableName);
+        return IBNeedsQuotes(name, m_comparer->IBOptions().SQLServerVersion) ? name : UpperCase(name);
+    case TDatabaseType::dbMySQL: return name;
+    case TDatabaseType::dbPostgreSQL: return LowerCase(name);
+    default: return UpperCase(name);
     }
+}
+
+void TCmpTableOptions::ForgetStoredTableName()
+{
+    m_storedTableName.reset();
+    m_storedFromCatalogue = false;
 }
 
 bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
 {
-    m_storedTableName.clear();
+    ForgetStoredTableName();
     const std::string given = BareName(TableName);
     // The tables whose names differ from the given one in case at most, as
     // the catalogue stores them.
@@ -107,7 +139,7 @@ bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
             switch (DatabaseType()) {
             case TDatabaseType::dbInterBase:
                 SetLines(Query, {"select rdb$relation_name as NAME from rdb$relations",
-                                 "where upper(rdb$relation_name) = upper(" + Quoted(given) + ")"});
+                                 "where upper(rdb$relation_name) = upper(" + NameLiteral(given) + ")"});
                 read("NAME", true);
                 break;
             case TDatabaseType::dbPostgreSQL:
@@ -115,7 +147,7 @@ bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
                                  "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
                                  "where c.relkind = 'r'",
                                  "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
-                                 "and lower(c.relname) = lower(" + Quoted(given) + ")"});
+                                 "and lower(c.relname) = lower(" + NameLiteral(given) + ")"});
                 read("name", false);
                 break;
             case TDatabaseType::dbCustomOLEDB:
@@ -136,17 +168,17 @@ bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
     const bool exact = std::find(names.begin(), names.end(), given) != names.end();
     // A name in double quotes means exactly that name.
     if (exact || given != TableName) {
-        TableName = given;
         m_storedTableName = given;
+        m_storedFromCatalogue = true;
         return true;
     }
     if (names.size() == 1) {
-        TableName = names.front();
         m_storedTableName = names.front();
+        m_storedFromCatalogue = true;
         return true;
     }
     if (names.empty()) {
-        TableName = NormalizedTableName();
+        m_storedTableName = NormalizedTableName();
         return true;
     }
     std::sort(names.begin(), names.end());
@@ -176,7 +208,7 @@ public:
     {
         switch (Type) {
         case TDatabaseType::dbInterBase:
-            if (!S.TableName.empty()) Guarded([&] { InterBase(); });
+            if (!S.StoredTableName().empty()) Guarded([&] { InterBase(); });
             break;
         case TDatabaseType::dbSybaseASA: Guarded([&] { SybaseASA(); }); break;
         case TDatabaseType::dbMySQL: Guarded([&] { MySQL(); }); break;
@@ -186,7 +218,7 @@ public:
         case TDatabaseType::dbPostgreSQL: Guarded([&] { PostgreSQL(); }); break;
         case TDatabaseType::dbPervasiveSQL:
             Guarded([&] {
-                SetLines(Q, {"call psp_columns (null, " + Quoted(S.TableName) + ", null)"});
+                SetLines(Q, {"call psp_columns (null, " + S.NameLiteral(S.StoredTableName()) + ", null)"});
                 ReadColumns("COLUMN_NAME", false);
             });
             break;
@@ -234,7 +266,7 @@ private:
     {
         const std::string databaseName =
             S.m_connection != nullptr ? S.m_connection->ConnectionOptions().DatabaseName : "";
-        C.ErrorMessage("Table: " + S.TableName + " not exists." + CRLF + "Database: " + databaseName);
+        C.ErrorMessage("Table: " + S.StoredTableName() + " not exists." + CRLF + "Database: " + databaseName);
         m_ok = false;
     }
 
@@ -281,8 +313,9 @@ private:
 
     void InterBase()
     {
-        const std::string& table = S.TableName;
-        SetLines(Q, {"Select rdb$relation_name", "from rdb$relations", "where rdb$relation_name = " + Quoted(table)});
+        const std::string& table = S.StoredTableName();
+        SetLines(Q, {"Select rdb$relation_name", "from rdb$relations",
+                     "where rdb$relation_name = " + S.NameLiteral(table)});
         Q.Open();
         const bool exists = !Q.Eof() && UpperCase(Trim(FieldText(Q, "RDB$RELATION_NAME"))) == UpperCase(table);
         Reset(Q);
@@ -292,7 +325,7 @@ private:
         }
         SetLines(Q, {"Select rf.rdb$field_position, rf.rdb$field_name", "from rdb$relation_fields rf",
                      "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
-                     "where rf.rdb$relation_name = " + Quoted(table)});
+                     "where rf.rdb$relation_name = " + S.NameLiteral(table)});
         if (C.IgnoreComputedFields) AddLine(Q, "and f.rdb$computed_blr is Null");
         AddLine(Q, "order by rf.rdb$field_position, rf.rdb$field_name");
         ReadColumns("RDB$FIELD_NAME", true);
@@ -301,7 +334,8 @@ private:
 
     void SybaseASA()
     {
-        SetLines(Q, {"Select table_name, table_id", "from SYS.SYSTABLE", "where table_name = " + Quoted(S.TableName)});
+        SetLines(Q, {"Select table_name, table_id", "from SYS.SYSTABLE",
+                     "where table_name = " + S.NameLiteral(S.StoredTableName())});
         const std::optional<std::string> id = Exists("TABLE_NAME", "TABLE_ID");
         if (!id) return;
         SetLines(Q, {"Select c.column_id, c.column_name", "from SYS.SYSCOLUMN c", "where c.table_id = " + *id,
@@ -317,7 +351,7 @@ private:
         bool exists = false;
         while (!Q.Eof() && !exists) {
             const TField& f = (*Q.GetFields())[0];
-            exists = UpperCase(f.AsString()) == UpperCase(S.TableName);
+            exists = UpperCase(f.AsString()) == UpperCase(S.StoredTableName());
             Q.Next();
         }
         Reset(Q);
@@ -325,26 +359,26 @@ private:
             Missing();
             return;
         }
-        SetLines(Q, {"Select * from " + S.TableName});
+        SetLines(Q, {EveryColumnSQL(S)});
         Q.Open();
         for (int i = 0; i < Q.GetFields()->Count(); ++i) S.AllFields.Add((*Q.GetFields())[i].FieldName());
         Reset(Q);
-        S.LoadKeyCatalogue(Q, S.TableName);
+        S.LoadKeyCatalogue(Q, S.StoredTableName());
     }
 
     // MS SQL, or Sybase ASE when Ase.
     void MSSQL(bool Ase)
     {
-        const std::string& table = S.TableName;
+        const std::string& table = S.StoredTableName();
         if (Ase) {
             SetLines(Q, {"Select o.id, o.name", "from sysobjects o", "where o.type = " + Quoted("U "),
-                         "and o.name = " + Quoted(table)});
+                         "and o.name = " + S.NameLiteral(table)});
         } else {
             SetLines(Q, {"Select o.id, o.name,", "objectproperty(o.id, " + Quoted("ExecIsQuotedIdentOn") + ") QI,",
                          "objectproperty(o.id, " + Quoted("ExecIsAnsiNullsOn") + ") AN", "from sysobjects o",
                          "where o.xtype = " + Quoted("U "),
                          "and isnull(objectproperty(o.id, " + Quoted("ISMSShipped") + "), 1) <> 1",
-                         "and o.name = " + Quoted(table)});
+                         "and o.name = " + S.NameLiteral(table)});
         }
         const std::optional<std::string> id = Exists("NAME", "ID");
         if (!id) return;
@@ -356,13 +390,14 @@ private:
 
     void Oracle()
     {
-        const std::string& table = S.TableName;
+        const std::string& table = S.StoredTableName();
         SetLines(Q, {"Select t.table_name as name, t.tablespace_name", "from user_tables t",
-                     "where t.table_name = " + Quoted(table)});
+                     "where t.table_name = " + S.NameLiteral(table)});
         if (!Exists("NAME", "")) return;
         SetLines(Q, {"select c.column_name, c.data_type, c.data_length,", "c.data_precision, c.data_scale, c.column_id,",
                      "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
-                     "from user_tab_columns c", "where c.table_name = " + Quoted(table), "order by c.column_id"});
+                     "from user_tab_columns c", "where c.table_name = " + S.NameLiteral(table),
+                     "order by c.column_id"});
         ReadColumns("COLUMN_NAME", false);
         S.LoadKeyCatalogue(Q, table);
     }
@@ -377,7 +412,7 @@ private:
                      "   LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace",
                      "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace", "  WHERE c.relkind = 'r'",
                      "  AND n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
-                     "  and c.relname not like 'pg_%'", "  and c.relname = " + Quoted(S.TableName)});
+                     "  and c.relname not like 'pg_%'", "  and c.relname = " + S.NameLiteral(S.StoredTableName())});
         Q.Open();
         const bool exists = !Q.Eof() && !FieldText(Q, "TABLENAME").empty();
         // An oid is unsigned: taken over as text.
@@ -405,9 +440,9 @@ private:
     void Listed()
     {
         std::vector<TColumnListing> columns;
-        if (S.m_connection != nullptr && S.m_connection->ListColumns(S.TableName, columns)) {
+        if (S.m_connection != nullptr && S.m_connection->ListColumns(S.StoredTableName(), columns)) {
             for (const TColumnListing& col : columns) S.AllFields.Add(col.ColumnName);
-            S.LoadKeyCatalogue(Q, S.TableName);
+            S.LoadKeyCatalogue(Q, S.StoredTableName());
         }
     }
 
@@ -416,7 +451,7 @@ private:
     void Desktop()
     {
         const bool fillKeys = S.KeyList.Empty();
-        SetLines(Q, {"Select * from " + S.TableName});
+        SetLines(Q, {EveryColumnSQL(S)});
         Q.Open();
         for (int i = 0; i < Q.GetFields()->Count(); ++i) {
             const TField& f = (*Q.GetFields())[i];
@@ -437,13 +472,13 @@ bool TCmpTableOptions::LoadAllFields(TQELQuery* Query)
     if (Query == nullptr) return true;
     if (Query->IsActive()) Query->Close();
     if (TStringList* sql = Query->GetSQL()) sql->Clear();
-    TableName = NormalizedTableName();
+    m_storedTableName = NormalizedTableName();
 
     TColumnNames names(*this, *Query);
     names.Read(Query->Connection() != nullptr ? Query->Connection()->DatabaseType() : DatabaseType());
     if (!m_comparer->IncludeBlobs) names.LeaveOutBlobs();
 
-    std::string line = TableName + ": ";
+    std::string line = StoredTableName() + ": ";
     for (int i = 0; i < AllFields.Count(); ++i) line += (i == 0 ? "" : " ") + AllFields[i];
     m_comparer->LogNextLine(line);
     return names.Ok();
@@ -473,7 +508,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
             SetLines(Query, {"select rc.rdb$constraint_type as KIND, rc.rdb$constraint_name as CNAME,",
                              "s.rdb$field_name as COLUMN_NAME", "from rdb$relation_constraints rc",
                              "join rdb$index_segments s on s.rdb$index_name = rc.rdb$index_name",
-                             "where rc.rdb$relation_name = " + Quoted(Table),
+                             "where rc.rdb$relation_name = " + NameLiteral(Table),
                              "and rc.rdb$constraint_type in ('PRIMARY KEY', 'UNIQUE')",
                              "order by rc.rdb$constraint_type, rc.rdb$constraint_name, s.rdb$field_position"});
             read("KIND", "CNAME", "COLUMN_NAME", true);
@@ -494,13 +529,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
             break;
         case TDatabaseType::dbMSSQL:
         case TDatabaseType::dbMySQL:
-            SetLines(Query, {"select t.CONSTRAINT_TYPE as KIND, t.CONSTRAINT_NAME as CNAME, k.COLUMN_NAME",
-                             "from INFORMATION_SCHEMA.TABLE_CONSTRAINTS t",
-                             "join INFORMATION_SCHEMA.KEY_COLUMN_USAGE k on k.CONSTRAINT_NAME = t.CONSTRAINT_NAME",
-                             "and k.TABLE_NAME = t.TABLE_NAME and k.TABLE_SCHEMA = t.TABLE_SCHEMA",
-                             "where t.TABLE_NAME = " + Quoted(Table),
-                             "and t.CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE')",
-                             "order by t.CONSTRAINT_TYPE, t.CONSTRAINT_NAME, k.ORDINAL_POSITION"});
+            SetLines(Query, InformationSchemaKeysSQL(*this, Table));
             read("KIND", "CNAME", "COLUMN_NAME", false);
             break;
         case TDatabaseType::dbOracle:
@@ -508,7 +537,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
                              "c.constraint_name as CNAME, cc.column_name as COLUMN_NAME",
                              "from user_constraints c",
                              "join user_cons_columns cc on cc.constraint_name = c.constraint_name",
-                             "where c.table_name = " + Quoted(Table) + " and c.constraint_type in ('P', 'U')",
+                             "where c.table_name = " + NameLiteral(Table) + " and c.constraint_type in ('P', 'U')",
                              "order by 1, 2, cc.position"});
             read("KIND", "CNAME", "COLUMN_NAME", false);
             break;
@@ -523,7 +552,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
         case TDatabaseType::dbMSAccess:
             if (!IsSQLite()) break;
             SetLines(Query, {"select 'PRIMARY KEY' as KIND, 'PK' as CNAME, name as COLUMN_NAME",
-                             "from pragma_table_info(" + Quoted(Table) + ")", "where pk > 0", "order by pk"});
+                             "from pragma_table_info(" + NameLiteral(Table) + ")", "where pk > 0", "order by pk"});
             read("KIND", "CNAME", "COLUMN_NAME", false);
             break;
         default: break;
@@ -543,7 +572,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
     if (!PrimaryKeyList.Empty()) UniqueKeyList.Clear();
 }
 
-// Reads what each server's catalogue tells of the columns of TableName into
+// Reads what each server's catalogue tells of the columns of the table into
 // the side's column facts; a failure is thrown to LoadColumnInfo.
 class TCmpTableOptions::TColumnFacts {
 public:
@@ -564,7 +593,7 @@ public:
                      "from rdb$relation_fields rf",
                      "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
                      "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
-                     "where rf.rdb$relation_name = " + Quoted(m_table)});
+                     "where rf.rdb$relation_name = " + S.NameLiteral(m_table)});
         Q.Open();
         const std::string client = S.m_connection != nullptr ? UpperCase(S.m_connection->ClientCharSet()) : "";
         while (!Q.Eof()) {
@@ -590,7 +619,7 @@ public:
                      "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
                      "join pg_catalog.pg_type t on t.oid = a.atttypid",
                      "left join pg_catalog.pg_collation co on co.oid = a.attcollation",
-                     "where c.relname = " + Quoted(m_table) + " and c.relkind = 'r'",
+                     "where c.relname = " + S.NameLiteral(m_table) + " and c.relkind = 'r'",
                      "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast')",
                      "and a.attnum >= 1 and not a.attisdropped"});
         Q.Open();
@@ -614,8 +643,7 @@ public:
     // MS SQL, or MySQL when not MSSQL: both have INFORMATION_SCHEMA.
     void InformationSchema(bool MSSQL)
     {
-        SetLines(Q, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
-                     "where TABLE_NAME = " + Quoted(m_table)});
+        SetLines(Q, InformationSchemaColumnsSQL(S, m_table));
         Q.Open();
         const std::string binary =
             S.m_connection != nullptr &&
@@ -631,7 +659,7 @@ public:
     void Oracle()
     {
         SetLines(Q, {"select c.column_name, c.data_type, c.nullable", "from user_tab_columns c",
-                     "where c.table_name = " + Quoted(m_table)});
+                     "where c.table_name = " + S.NameLiteral(m_table)});
         Q.Open();
         while (!Q.Eof()) {
             TColumnInfo info;
@@ -799,7 +827,7 @@ void TCmpTableOptions::LoadFilledByServer(TQELQuery& Query, const std::string& T
 {
     try {
         SetLines(Query, {"select rdb$field_name as FNAME from rdb$relation_fields",
-                         "where rdb$relation_name = " + Quoted(Table) + " and rdb$identity_type is not null"});
+                         "where rdb$relation_name = " + NameLiteral(Table) + " and rdb$identity_type is not null"});
         Query.Open();
         while (!Query.Eof()) {
             if (auto it = m_columnInfo.find(Trim(FieldText(Query, "FNAME"))); it != m_columnInfo.end())
@@ -811,7 +839,7 @@ void TCmpTableOptions::LoadFilledByServer(TQELQuery& Query, const std::string& T
         Reset(Query);
     }
     SetLines(Query, {"select rdb$trigger_type as TTYPE from rdb$triggers",
-                     "where rdb$relation_name = " + Quoted(Table) + " and coalesce(rdb$trigger_inactive, 0) = 0",
+                     "where rdb$relation_name = " + NameLiteral(Table) + " and coalesce(rdb$trigger_inactive, 0) = 0",
                      "and rdb$trigger_type < 8192"});
     Query.Open();
     bool beforeInsert = false;

@@ -189,6 +189,16 @@ std::string WhyNotHeld(const TValue& v, TFieldType SourceType, const TTargetColu
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
 
+// Catalogue texts that name a side's table, quoted or as a string literal
+// as the side's server needs it (qelCmpTableOptionsCatalogue.cpp).
+// Every column of the side's table, where a SELECT is how the columns are
+// read (MySQL, Paradox, dBASE): "Select * from `order items`".
+std::string EveryColumnSQL(const TCmpTableOptions& Side);
+// The primary and unique keys' columns of Table (MySQL, MS SQL).
+std::vector<std::string> InformationSchemaKeysSQL(const TCmpTableOptions& Side, const std::string& Table);
+// The facts of Table's columns (MySQL, MS SQL).
+std::vector<std::string> InformationSchemaColumnsSQL(const TCmpTableOptions& Side, const std::string& Table);
+
 // A name from a given list may be written as the SQL text wants it:
 // "\"Order\"" stands for the column Order, "\"a\"\"b\"" for a"b.
 std::string BareName(const std::string& Name);
