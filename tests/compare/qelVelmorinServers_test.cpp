@@ -325,7 +325,9 @@ TEST(DesktopTableNames, ColumnsAreReadAndTheStatementsRun)
     const std::pair<TDatabaseType, const char*> cases[] = {{TDatabaseType::dbParadox, "Order Items"},
                                                            {TDatabaseType::dbParadox, "order"},
                                                            {TDatabaseType::dbDBASE, "it's \"q\".dbf"}};
-    for (const auto& [type, name] : cases) {
+    for (const auto& [type, typed] : cases) {
+        // Copied: clang before 16 cannot capture a structured binding.
+        const std::string name = typed;
         SCOPED_TRACE(name);
         TStandIn master(type), target(type);
         if (!master.Unavailable.empty()) QEL_SKIP_OR_FAIL(master.Unavailable);
