@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace qel {
@@ -29,8 +30,9 @@ public:
     TCmpTableOptions& operator=(const TCmpTableOptions&) = delete;
 
     std::string ClassName() const override { return "TCmpTableOptions"; }
-    // Copies TableName and the lists AllFields, DataList, KeyList,
-    // DataFields, KeyFields, ExcludeFields, PrimaryKeyList, UniqueKeyList.
+    // Copies TableName, StoredTableName and the lists AllFields, DataList,
+    // KeyList, DataFields, KeyFields, ExcludeFields, PrimaryKeyList,
+    // UniqueKeyList.
     void Assign(const TPersistent& Source) override;
 
     // Effective lists of the run and what column discovery found.
@@ -42,7 +44,13 @@ public:
     // unique key only when the table has no primary key.
     TStringList PrimaryKeyList;
     TStringList UniqueKeyList;
+    // The table as the user named it ("items", "\"Items\""); a run never
+    // changes it.
     std::string TableName;
+    // The table's name as the catalogue stores it ("ITEMS" for "items" on
+    // Firebird), found afresh by each run; TableName until then. Every SQL
+    // text names the table so, quoted by QuoteName.
+    const std::string& StoredTableName() const { return m_storedTableName ? *m_storedTableName : TableName; }
 
     // The user's choices; setters copy the list.
     TStringList& KeyFields() { return m_keyFields; }
@@ -72,6 +80,9 @@ public:
     // Name quoted for this side's server ("Order" -> "\"Order\"" on
     // Firebird dialect 3); unchanged without a connection.
     std::string QuoteName(const std::string& Name) const;
+    // Name as a string literal of this side's server, as the catalogue's
+    // queries compare it: "it's" -> 'it''s'; MySQL escapes backslashes.
+    std::string NameLiteral(const std::string& Name) const;
     // As QuoteName; Paradox and dBASE qualify keywords: DATE of ORDERS ->
     // ORDERS."DATE".
     std::string QuoteFieldName(const std::string& Name) const;
@@ -139,16 +150,18 @@ private:
     // The catalogue's facts of a column: by its exact name, else the one
     // column that differs from it in ASCII case alone; nullptr for none.
     const TColumnInfo* ColumnInfoOf(const std::string& Name) const;
-    // TableName in the case the server stores it.
+    // StoredTableName in the case the server stores names.
     std::string NormalizedTableName() const;
-    // Sets TableName to the name the catalogue stores: the name as given
-    // when a table bears it, else the one table whose name differs from it
-    // in ASCII case alone, else NormalizedTableName. False, reported, when
+    // Sets StoredTableName to the name the catalogue stores: TableName when
+    // a table bears it, else the one table whose name differs from it in
+    // ASCII case alone, else NormalizedTableName. False, reported, when
     // several tables differ from it in case alone.
     bool ResolveTableName(TQELQuery& Query);
+    // Back to TableName until the next resolving: a run starts so.
+    void ForgetStoredTableName();
     bool ResolveColumnNames(TStringList& List);
     // The catalogue's readers of column names and column facts
-    // (qelVelmorinFields.cpp).
+    // (qelCmpTableOptionsCatalogue.cpp).
     class TColumnNames;
     class TColumnFacts;
     void LoadKeyCatalogue(TQELQuery& Query, const std::string& Table);
@@ -179,7 +192,8 @@ private:
     TStringList m_dataFields;
     TStringList m_excludeFields;
     std::map<std::string, TColumnInfo> m_columnInfo; // by the name as stored
-    std::string m_storedTableName; // the TableName the catalogue was found to store
+    std::optional<std::string> m_storedTableName; // none until resolved
+    bool m_storedFromCatalogue = false; // the catalogue holds a table of that name
     bool m_keysFromColumns = false; // KeyList defaulted to every column
     bool m_keysFromCatalogue = false; // KeyList is the primary or unique key
     bool m_dataFromUser = false; // DataList came from an event or a given list

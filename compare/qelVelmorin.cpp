@@ -69,13 +69,11 @@ TVelmorin::~TVelmorin()
 
 void TVelmorin::SetTableNameMaster(const std::string& Value)
 {
-    m_tableNameMaster = Value;
     m_tableOptionsMaster->TableName = Value;
 }
 
 void TVelmorin::SetTableNameTarget(const std::string& Value)
 {
-    m_tableNameTarget = Value;
     m_tableOptionsTarget->TableName = Value;
 }
 
@@ -221,7 +219,7 @@ bool TVelmorin::Execute()
         ErrorMessage("TVelmorin: Master connection not assigned...");
         return false;
     }
-    if (!m_tableNameTarget.empty() && m_connectionTarget == nullptr) {
+    if (!TableNameTarget().empty() && m_connectionTarget == nullptr) {
         ErrorMessage("TVelmorin: Target connection not assigned...");
         return false;
     }
@@ -342,8 +340,8 @@ void TVelmorin::RunCompare()
         }
     };
     clearLists();
-    M.TableName = m_tableNameMaster;
-    T.TableName = m_tableNameTarget;
+    M.ForgetStoredTableName();
+    T.ForgetStoredTableName();
 
     try {
         if (OnGetDataFields) OnGetDataFields(*this, M.DataList, T.DataList);
@@ -355,7 +353,9 @@ void TVelmorin::RunCompare()
         if (T.PrepareFields(m_targetQuery.get()) && M.PrepareFields(m_masterQuery.get()) && PairColumns() &&
             CheckMomentRanges()) {
             if (!m_targetQuery) {
-                T.TableName = M.TableName;
+                // Without a target the target side stands for the master's table.
+                T.m_storedTableName = M.StoredTableName();
+                T.m_storedFromCatalogue = M.m_storedFromCatalogue;
                 T.DataList.Assign(M.DataList);
             }
             if (!m_messages->HasErrors() && !m_scriptFileName.empty() && m_scriptOptions->GenerateScript) {

@@ -80,9 +80,10 @@ public:
     std::string ClassName() const override { return "TVelmorin"; }
 
     // ---- published ----
-    const std::string& TableNameMaster() const { return m_tableNameMaster; }
+    // The tables as the user named them: the sides' TableName.
+    const std::string& TableNameMaster() const { return m_tableOptionsMaster->TableName; }
     void SetTableNameMaster(const std::string& Value);
-    const std::string& TableNameTarget() const { return m_tableNameTarget; }
+    const std::string& TableNameTarget() const { return m_tableOptionsTarget->TableName; }
     void SetTableNameTarget(const std::string& Value);
     // Switches ScriptOptions.GenerateScript to the opposite value.
     bool UpdateImmediately() const { return m_updateImmediately; }
@@ -286,8 +287,6 @@ private:
     // With Parameters: ":KEY0" in place of each value.
     std::string WhereClause(TQELQuery* Query, const TStringList& KeyList, bool Parameters);
 
-    std::string m_tableNameMaster;
-    std::string m_tableNameTarget;
     bool m_updateImmediately = false;
     TQELCustomConnection* m_connectionMaster = nullptr;
     TQELCustomConnection* m_connectionTarget = nullptr;

@@ -1,6 +1,6 @@
-// Value literals of the produced statements, the script header and the BLOB
-// side file. Every number and date is formatted here by locale-free code
-// with "." as the decimal and date separator.
+// The comparer's literals of numbers, Firebird text and BLOB references, the
+// script header and the BLOB side file. Numbers are formatted by locale-free
+// code with "." as the decimal separator.
 #include "qelVelmorin.h"
 #include "qelVelmorinPrivate.h"
 
@@ -18,29 +18,6 @@ namespace qel {
 using namespace velmorin;
 
 namespace {
-
-// ".1234" for 123400 microseconds; empty for none.
-std::string FractionText(int Microsecond)
-{
-    if (Microsecond == 0) return {};
-    std::string f = IntToStr(Microsecond);
-    f.insert(0, 6 - f.size(), '0');
-    while (!f.empty() && f.back() == '0') f.pop_back();
-    return "." + f;
-}
-
-// Built-in functions (ASCII_CHAR, POWER) came with Firebird 2.1; InterBase
-// has none of them.
-bool HasFirebird21Functions(TIBSQLServerVersionType v)
-{
-    switch (v) {
-    case TIBSQLServerVersionType::st_Firebird_21:
-    case TIBSQLServerVersionType::st_Firebird_25:
-    case TIBSQLServerVersionType::st_Firebird_30:
-    case TIBSQLServerVersionType::st_Firebird_40: return true;
-    default: return false;
-    }
-}
 
 bool ReadsBackAs(const std::string& Text, double Value)
 {
@@ -93,6 +70,17 @@ std::string TVelmorin::FloatLiteral(double Value) const
 }
 
 namespace velmorin {
+
+bool HasFirebird21Functions(TIBSQLServerVersionType v)
+{
+    switch (v) {
+    case TIBSQLServerVersionType::st_Firebird_21:
+    case TIBSQLServerVersionType::st_Firebird_25:
+    case TIBSQLServerVersionType::st_Firebird_30:
+    case TIBSQLServerVersionType::st_Firebird_40: return true;
+    default: return false;
+    }
+}
 
 std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed)
 {
@@ -201,216 +189,6 @@ std::string TVelmorin::GetBlobLiteral(TField& Field)
         }
     }
     return BlobParamName(start, size);
-}
-
-std::string TCmpTableOptions::GetValueLiteral(TField& Field)
-{
-    return ValueLiteral(Field, nullptr, false, false);
-}
-
-std::string TCmpTableOptions::GetValuesList(TQELQuery* Query)
-{
-    std::string r;
-    if (Query == nullptr || Query->GetFields() == nullptr) return r;
-    TFields& fields = *Query->GetFields();
-    for (int i = 0; i < fields.Count(); ++i) {
-        if (i > 0) r += ", ";
-        r += m_comparer->UpdateImmediately() ? ":DATA" + IntToStr(i) : GetValueLiteral(fields[i]);
-    }
-    return r;
-}
-
-namespace {
-
-// A date, time or time stamp as a quoted literal: by the user's pattern
-// Custom, else by Pattern with the fraction of a second when HasTime.
-// The fraction goes no further than the target column keeps (Firebird
-// rejects a fifth digit): Digits.
-std::string DateLiteral(TField& Field, int Digits, const std::string& Custom, const char* Pattern, bool HasTime)
-{
-    const TDateTimeValue v = TruncatedToDigits(Field.AsDateTime(), Digits);
-    std::string text;
-    if (!Custom.empty()) {
-        text = FormatDateTimePattern(Custom, v);
-    } else {
-        text = FormatDateTimePattern(Pattern, v);
-        if (HasTime) text += FractionText(v.Microsecond);
-    }
-    return Quoted(text);
-}
-
-} // namespace
-
-// TargetField: the target column the value goes to (nullptr when unknown);
-// Single: the value comes from a 32-bit float column; ForWhere: the value
-// identifies a target row and is written as it stands.
-std::string TCmpTableOptions::ValueLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere,
-                                           const TValue* Stored)
-{
-    TVelmorin& C = *m_comparer;
-    const TDatabaseType T = C.GetScriptDatabaseType();
-    const TFieldType type = Field.DataType();
-    std::string lit;
-    const TFieldType targetType = TargetField != nullptr ? TargetField->DataType() : TFieldType::ftUnknown;
-    const std::string cell = Field.IsNull() ? std::string() : StorageClassLiteral(Field, Stored);
-    if (Field.IsNull()) {
-        lit = "Null";
-    } else if (!cell.empty()) {
-        lit = cell;
-    } else if (!ForWhere && WritesBlobReference(type, targetType, T)) {
-        lit = C.GetBlobLiteral(Field);
-    } else if (ForWhere && IsBlobType(type) && !IsTextBlobType(type)) {
-        lit = C.GetBlobLiteral(Field);
-    } else if (!C.ScriptOptions().GenerateScript) {
-        lit = ":" + Field.FieldName();
-    } else {
-        lit = TypedLiteral(Field, TargetField, Single, ForWhere);
-    }
-    if (IsMaster() && C.OnGetDataValue) C.OnGetDataValue(C, Field, lit);
-    return lit;
-}
-
-// A SQLite cell gets the class of the value, whatever the field's type;
-// empty where the value goes the usual way.
-std::string TCmpTableOptions::StorageClassLiteral(TField& Field, const TValue* Stored) const
-{
-    const TVelmorin& C = *m_comparer;
-    if (!C.m_merge || !C.m_merge->storageClasses || !C.ScriptOptions().GenerateScript) return {};
-    const TDatabaseType T = C.GetScriptDatabaseType();
-    const TFieldType type = Field.DataType();
-    const TValue& v = Stored != nullptr ? *Stored : Field.Value();
-    std::string cell = SQLiteCellLiteral(v, T);
-    // Bytes in a column of another type (a BLOB in an INTEGER column) stay
-    // bytes; a BLOB column's own go the usual way.
-    if (cell.empty() && v.Kind() == TValueKind::vkBytes && ValueClassOf(type) != TValueClass::Binary &&
-        !IsBlobType(type))
-        cell = BinaryLiteral(v.RawString(), T);
-    return cell;
-}
-
-// The literal of a value of the script's server by its field type.
-std::string TCmpTableOptions::TypedLiteral(TField& Field, const TField* TargetField, bool Single, bool ForWhere)
-{
-    TVelmorin& C = *m_comparer;
-    const TDatabaseType T = C.GetScriptDatabaseType();
-    const TFieldType type = Field.DataType();
-    const TFieldType targetType = TargetField != nullptr ? TargetField->DataType() : TFieldType::ftUnknown;
-    const TScriptOptions& o = C.ScriptOptions();
-    // InterBase reads day.month.year; every other server gets the ISO form,
-    // which SQLite stores as its dates and MySQL requires. MS SQL reads
-    // "yyyy-mm-dd hh:nn:ss" by its session's language for a datetime
-    // column: the form with "T" is read the same everywhere.
-    const bool interBase = T == TDatabaseType::dbInterBase, msSQL = T == TDatabaseType::dbMSSQL;
-    const char* dateTimePattern =
-        interBase ? "dd/mm/yyyy hh:mm:ss" : msSQL ? "yyyy-mm-dd'T'hh:mm:ss" : "yyyy-mm-dd hh:mm:ss";
-    const bool dateIntoDateTime =
-        msSQL && (targetType == TFieldType::ftDateTime || targetType == TFieldType::ftTimeStamp);
-    const auto date = [&](const std::string& Custom, const char* Pattern, bool HasTime) {
-        return DateLiteral(Field, C.TargetTimeDigits(TargetField, type), Custom, Pattern, HasTime);
-    };
-    switch (type) {
-    case TFieldType::ftString:
-    case TFieldType::ftFixedChar:
-    case TFieldType::ftWideString:
-    case TFieldType::ftMemo:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftWideMemo:
-    case TFieldType::ftOraClob: return TextLiteral(Field, ForWhere);
-    case TFieldType::ftGuid: return SQLQuotedStr(Field.AsString(), T);
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint: return IntToStr(Field.AsLargeInt());
-    case TFieldType::ftFloat: {
-        double v = Field.AsFloat();
-        // A 32-bit float is written as the double it stands for, which a
-        // REAL column reads back exactly and a comparison matches.
-        if (Single) v = static_cast<double>(static_cast<float>(v));
-        if ((std::isnan(v) || std::isinf(v)) && T == TDatabaseType::dbPostgreSQL)
-            return std::isnan(v) ? "'NaN'" : (v < 0 ? "'-Infinity'" : "'Infinity'");
-        return C.FloatLiteral(v);
-    }
-    // Exact decimals are written exactly: a double on the way would lose
-    // digits beyond the fifteenth.
-    case TFieldType::ftBCD:
-    case TFieldType::ftFMTBcd: {
-        // Firebird reads an exact literal whose digits, the point left out,
-        // make a 64-bit integer (12345678901234567.89 too); a longer one is
-        // "Token unknown", and such a value can only be bound for a floating
-        // column there, which takes it as its nearest double.
-        const std::string text = Field.AsBCD().Normalized().ToString();
-        std::string digits;
-        for (const char c : text) {
-            if (c >= '0' && c <= '9' && (!digits.empty() || c != '0')) digits += c;
-        }
-        const std::string_view limit = text.starts_with('-') ? "9223372036854775808" : "9223372036854775807";
-        const bool fits = digits.size() < limit.size() || (digits.size() == limit.size() && digits <= limit);
-        if (interBase && !fits) return C.FloatLiteral(Field.AsFloat());
-        return text;
-    }
-    case TFieldType::ftCurrency: return Field.AsCurrency().Normalized().ToString();
-    case TFieldType::ftBoolean: {
-        const bool v = Field.AsBoolean();
-        // Firebird's and PostgreSQL's BOOLEAN take no numbers.
-        const bool keywords = (T == TDatabaseType::dbInterBase || T == TDatabaseType::dbPostgreSQL) &&
-                              (TargetField == nullptr || TargetField->DataType() == TFieldType::ftBoolean);
-        return keywords ? (v ? "TRUE" : "FALSE") : TVelmorin::BoolLiteral(v);
-    }
-    case TFieldType::ftDate: {
-        std::string lit =
-            date(o.DateFormat, interBase ? "dd/mm/yyyy" : dateIntoDateTime ? dateTimePattern : "yyyy-mm-dd", false);
-        // Midnight of a date is read back in UTC, as time stamps are.
-        if (T == TDatabaseType::dbPostgreSQL && C.TargetColumnZoned(TargetField)) lit.insert(lit.size() - 1, "+00");
-        return lit;
-    }
-    case TFieldType::ftTime: return date(o.TimeFormat, "hh:mm:ss", true);
-    case TFieldType::ftDateTime:
-    case TFieldType::ftTimeStamp: {
-        std::string lit = date(o.DateTimeFormat, dateTimePattern, true);
-        // The run reads such a column in UTC; the session that runs the
-        // script may keep another zone.
-        if (T == TDatabaseType::dbPostgreSQL && C.TargetColumnZoned(TargetField)) lit.insert(lit.size() - 1, "+00");
-        return lit;
-    }
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftOraBlob:
-        // A binary value bound for a BLOB column went through the side file
-        // above; elsewhere it is the server's binary literal.
-        return BinaryLiteral(Field.Value().RawString(), T);
-    default:
-        throw EStatementWithdrawn("Column " + Field.FieldName() + " has the type " + FieldTypeName(type) +
-                                  ", which has no literal in SQL.");
-    }
-}
-
-// A character value: trimmed by TrimCharFields (not in a condition); on
-// Firebird in pieces of the lengths a literal may have.
-std::string TCmpTableOptions::TextLiteral(TField& Field, bool ForWhere)
-{
-    TVelmorin& C = *m_comparer;
-    const TDatabaseType T = C.GetScriptDatabaseType();
-    std::string trimmed;
-    std::string_view text = Field.Value().RawString();
-    if (C.TrimCharFields && !ForWhere) text = trimmed = Trim(Field.Value().RawString());
-    if (T == TDatabaseType::dbInterBase) {
-        const bool functions = HasFirebird21Functions(C.IBOptions().SQLServerVersion);
-        if (!functions && text.find('\0') != std::string_view::npos)
-            throw EStatementWithdrawn("Column " + Field.FieldName() +
-                                      " holds a NUL character, which this server reads in no string "
-                                      "literal (ASCII_CHAR needs Firebird 2.1 or later).");
-        // A column takes a BLOB longer than a string expression holds; a
-        // comparison with a BLOB fails (BLOBs are no keys).
-        return FirebirdTextLiteral(text, functions && !ForWhere);
-    }
-    // SQLite keeps a BLOB in a text column as a BLOB: the target cell gets
-    // the master's storage class.
-    if (Field.Value().Kind() == TValueKind::vkBytes && C.TableOptionsTarget().IsSQLite())
-        return BinaryLiteral(text, T);
-    return SQLQuotedStr(text, T);
 }
 
 void TVelmorin::WriteScriptHeader()

@@ -315,7 +315,7 @@ std::string TVelmorin::RowContext() const
 {
     const TMergeState& s = *m_merge;
     const bool master = m_masterQuery && !MasterEof();
-    std::string r = "Table " + (master ? m_tableOptionsMaster->TableName : m_tableOptionsTarget->TableName);
+    std::string r = "Table " + (master ? m_tableOptionsMaster : m_tableOptionsTarget)->StoredTableName();
     const std::vector<TField*>& fields = master ? s.allM : s.allT;
     if (s.currentPos >= 0 && static_cast<size_t>(s.currentPos) < fields.size())
         r += ", column " + fields[static_cast<size_t>(s.currentPos)]->FieldName();
@@ -342,7 +342,7 @@ void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM, int PosM)
         }
         if (!why.empty())
             throw ERowOrderError(RowContext() + ": " + why + ", so the target column " + s.allT[PosT]->FieldName() +
-                                 " of table " + m_tableOptionsTarget->TableName +
+                                 " of table " + m_tableOptionsTarget->StoredTableName() +
                                  " cannot take it as it is. No statements were produced.");
     }
     if (FieldM.Value().Kind() != TValueKind::vkString) return;
@@ -359,18 +359,18 @@ void TVelmorin::CheckWritable(size_t PosT, const TField& FieldM, int PosM)
         std::size_t chars = 0;
         for (const unsigned char c : FieldM.Value().RawString()) chars += (c & 0xC0) != 0x80 ? 1 : 0;
         if (chars > 8191)
-            throw ERowOrderError("Table " + m_tableOptionsMaster->TableName + ", column " + FieldM.FieldName() +
+            throw ERowOrderError("Table " + m_tableOptionsMaster->StoredTableName() + ", column " + FieldM.FieldName() +
                                  ", row " + KeyText(true) + ": the value holds " + IntToStr(static_cast<long long>(chars)) +
                                  " characters, more than can be written through UTF8 into the column " +
                                  s.allT[PosT]->FieldName() + " " + s.wideT[PosT] + " of the target table " +
-                                 m_tableOptionsTarget->TableName + ". No statements were produced.");
+                                 m_tableOptionsTarget->StoredTableName() + ". No statements were produced.");
     }
     if (PosT >= s.utf8OnlyT.size() || s.utf8OnlyT[PosT].empty() || IsWellFormedUtf8(FieldM.Value().RawString()))
         return;
-    throw ERowOrderError("Table " + m_tableOptionsMaster->TableName + ", column " + FieldM.FieldName() + ", row " +
-                         KeyText(true) + ": the value is no text in " + s.utf8OnlyT[PosT] + ", which the column " +
-                         s.allT[PosT]->FieldName() + " of the target table " + m_tableOptionsTarget->TableName +
-                         " takes. No statements were produced.");
+    throw ERowOrderError("Table " + m_tableOptionsMaster->StoredTableName() + ", column " + FieldM.FieldName() +
+                         ", row " + KeyText(true) + ": the value is no text in " + s.utf8OnlyT[PosT] +
+                         ", which the column " + s.allT[PosT]->FieldName() + " of the target table " +
+                         m_tableOptionsTarget->StoredTableName() + " takes. No statements were produced.");
 }
 
 std::string TVelmorin::KeyText(bool Master) const
@@ -395,7 +395,7 @@ void TVelmorin::CheckRowOrder(bool Master)
     const int r = CompareSideKeys(Master);
     if (r >= 0) {
         const std::string side = Master ? "Master" : "Target";
-        const std::string table = Master ? m_tableOptionsMaster->TableName : m_tableOptionsTarget->TableName;
+        const std::string table = (Master ? m_tableOptionsMaster : m_tableOptionsTarget)->StoredTableName();
         if (r == 0)
             throw ERowOrderError(side + " table " + table + ": the key " + KeyText(Master) +
                                  " occurs more than once. No statements were produced.");
@@ -453,8 +453,9 @@ void TVelmorin::CountRows(TStringList& SQLM, TStringList& SQLT)
         OnGetCountSQL(*this, SQLM, SQLT);
     } else {
         // The names as discovery found them, which the SELECTs use too.
-        SQLM.SetText("Select count(*) from " + m_tableOptionsMaster->QuoteName(m_tableOptionsMaster->TableName));
-        SQLT.SetText("Select count(*) from " + m_tableOptionsTarget->QuoteName(m_tableOptionsTarget->TableName));
+        const TCmpTableOptions &M = *m_tableOptionsMaster, &T = *m_tableOptionsTarget;
+        SQLM.SetText("Select count(*) from " + M.QuoteName(M.StoredTableName()));
+        SQLT.SetText("Select count(*) from " + T.QuoteName(T.StoredTableName()));
     }
     auto count = [](TQELQuery* q, const TStringList& sql, int& max) {
         if (q == nullptr) return;
@@ -639,20 +640,21 @@ void TVelmorin::PairKeyAndDataFields()
     if (s.allM.size() != s.allT.size())
         throw ERowOrderError("The master SELECT returns " + IntToStr(static_cast<long long>(s.allM.size())) +
                              " columns and the target SELECT " + IntToStr(static_cast<long long>(s.allT.size())) +
-                             ". Table: " + M.TableName + ", " + T.TableName + ". No statements were produced.");
+                             ". Table: " + M.StoredTableName() + ", " + T.StoredTableName() +
+                             ". No statements were produced.");
     for (int i = 0; i < GetKeyFieldCount(); ++i) {
-        s.keyM.push_back(PairedField(fm, M.KeyList[i], M.TableName));
-        s.keyT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
+        s.keyM.push_back(PairedField(fm, M.KeyList[i], M.StoredTableName()));
+        s.keyT.push_back(PairedField(ft, T.KeyList[i], T.StoredTableName()));
         s.keyPosM.push_back(IndexOfField(s.allM, s.keyM.back()));
         s.keyPosT.push_back(IndexOfField(s.allT, s.keyT.back()));
     }
     for (int i = 0; i < GetDataFieldCount(); ++i) {
-        s.dataM.push_back(PairedField(fm, M.DataList[i], M.TableName));
-        s.dataT.push_back(PairedField(ft, T.DataList[i], T.TableName));
+        s.dataM.push_back(PairedField(fm, M.DataList[i], M.StoredTableName()));
+        s.dataT.push_back(PairedField(ft, T.DataList[i], T.StoredTableName()));
         s.dataPosM.push_back(IndexOfField(s.allM, s.dataM.back()));
         s.dataPosT.push_back(IndexOfField(s.allT, s.dataT.back()));
     }
-    for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(ft, T.KeyList[i], T.TableName));
+    for (int i = 0; i < T.KeyList.Count(); ++i) s.whereT.push_back(PairedField(ft, T.KeyList[i], T.StoredTableName()));
     // Each server sorts a key by its own type: text "10" before "9", the
     // number 9 before 10. Rows of two such keys cannot be paired.
     const bool keys = GetKeyFieldCount() != 0;
@@ -663,9 +665,10 @@ void TVelmorin::PairKeyAndDataFields()
         const TField& t = *orderT[i];
         if (!CompareBlobs && m.IsBlob()) continue;
         if (OrderKind(m.DataType()) != OrderKind(t.DataType()))
-            throw ERowOrderError(std::string("The key columns differ in kind: master ") + M.TableName + "." +
-                                 m.FieldName() + " is " + KindName(m.DataType()) + ", target " + T.TableName + "." +
-                                 t.FieldName() + " is " + KindName(t.DataType()) + ". No statements were produced.");
+            throw ERowOrderError(std::string("The key columns differ in kind: master ") + M.StoredTableName() + "." +
+                                 m.FieldName() + " is " + KindName(m.DataType()) + ", target " +
+                                 T.StoredTableName() + "." + t.FieldName() + " is " + KindName(t.DataType()) +
+                                 ". No statements were produced.");
     }
 }
 
@@ -775,7 +778,7 @@ void TVelmorin::WriteInsertSQL()
     if (columns.empty()) return;
     TMergeState& s = *m_merge;
     if (!m_unfilledTargetColumns.empty())
-        throw ERowOrderError("Table " + T.TableName + ", column " + m_unfilledTargetColumns.front() +
+        throw ERowOrderError("Table " + T.StoredTableName() + ", column " + m_unfilledTargetColumns.front() +
                              ": the target column takes no Null, has no default and the master table has no such "
                              "column, so the row " + KeyText(true) + " cannot be inserted. No statements were produced.");
     // The script takes literals; the target at once takes parameters, and
@@ -802,11 +805,12 @@ void TVelmorin::WriteInsertSQL()
         Withdraw(*this, s.reported, s.withdrawn, e);
         return;
     }
-    const std::string head = "INSERT INTO " + T.QuoteName(T.TableName) + " (" + columns + ")" + CRLF + "VALUES(";
+    const std::string head =
+        "INSERT INTO " + T.QuoteName(T.StoredTableName()) + " (" + columns + ")" + CRLF + "VALUES(";
     TProducedStatement p;
     if (literals) p.ScriptSQL = head + values + ")";
     p.StatType = TStatType::stInsert;
-    p.ObjName = T.TableName;
+    p.ObjName = T.StoredTableName();
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbInsert;
     p.KeyText = KeyText(true);
@@ -864,12 +868,12 @@ void TVelmorin::WriteUpdateSQL()
     }
     // The table name as discovery found it: a name given in another case
     // would not be found on a server that keeps case (PostgreSQL).
-    const std::string head = "UPDATE " + T.QuoteName(T.TableName) + " SET ";
+    const std::string head = "UPDATE " + T.QuoteName(T.StoredTableName()) + " SET ";
     TProducedStatement p;
     if (literals) p.ScriptSQL = head + items + CRLF + "WHERE " + where;
     if (m_updateImmediately) p.ImmediateSQL = head + parameters + CRLF + "WHERE " + whereParameters;
     p.StatType = TStatType::stUpdate;
-    p.ObjName = m_tableNameTarget;
+    p.ObjName = T.TableName;
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbUpdate;
     p.KeyText = KeyText(false);
@@ -891,12 +895,12 @@ void TVelmorin::WriteDeleteSQL()
         Withdraw(*this, s.reported, s.withdrawn, e);
         return;
     }
-    const std::string head = "DELETE FROM " + T.QuoteName(T.TableName) + " WHERE ";
+    const std::string head = "DELETE FROM " + T.QuoteName(T.StoredTableName()) + " WHERE ";
     TProducedStatement p;
     if (literals) p.ScriptSQL = head + where;
     if (m_updateImmediately) p.ImmediateSQL = head + whereParameters;
     p.StatType = TStatType::stDelete;
-    p.ObjName = m_tableNameTarget;
+    p.ObjName = T.TableName;
     p.ObjType = TDbObject::dboTable;
     p.Operation = TDbOperation::odbDelete;
     p.KeyText = KeyText(false);

@@ -43,7 +43,7 @@ std::vector<bool> ColumnsOutOfRange(TQELQuery& Query, const TCmpTableOptions& Si
         terms += (j > 0 ? ", " : "") + std::string("bool_or(") + OutOfRange(Side.QuoteFieldName(Columns[j])) +
                  ") as c" + IntToStr(static_cast<long long>(j));
     Query.SetParamCheck(false);
-    Query.SetSQLText("select " + terms + " from " + Side.QuoteName(Side.TableName));
+    Query.SetSQLText("select " + terms + " from " + Side.QuoteName(Side.StoredTableName()));
     Query.Open();
     std::vector<bool> r(Columns.size(), false);
     if (!Query.Eof())
@@ -64,7 +64,7 @@ std::pair<std::string, std::string> FirstOutOfRange(TQELQuery& Query, const TCmp
     for (const std::string& k : Side.KeyList.Lines()) keys += Side.QuoteFieldName(k) + ", ";
     Query.SetParamCheck(false);
     Query.SetSQLText("select " + keys + "cast(" + c + " as varchar(64)) as velmorin_value from " +
-                     Side.QuoteName(Side.TableName) + " where " + OutOfRange(c) + " limit 1");
+                     Side.QuoteName(Side.StoredTableName()) + " where " + OutOfRange(c) + " limit 1");
     Query.Open();
     std::string key, value;
     if (!Query.Eof()) {
@@ -116,11 +116,12 @@ bool TVelmorin::CheckMomentRanges()
             std::string why;
             if (key) why = "a key column cannot be compared by such a value";
             else if (master && i < T.DataList.Count())
-                why = "the column " + T.DataList[i] + " of the target table " + T.TableName + " cannot hold it";
+                why = "the column " + T.DataList[i] + " of the target table " + T.StoredTableName() + " cannot hold it";
             else if (master) why = "the target cannot hold it";
             else why = "it can be compared exactly only with a PostgreSQL master";
-            ErrorMessage("Table " + side->TableName + ", column " + columns[j] + ", row " + row + ": the value " +
-                         value + " lies outside the years 1 to 9999, and " + why + ". No statements were produced.");
+            ErrorMessage("Table " + side->StoredTableName() + ", column " + columns[j] + ", row " + row +
+                         ": the value " + value + " lies outside the years 1 to 9999, and " + why +
+                         ". No statements were produced.");
             return false;
         }
     }

@@ -107,15 +107,16 @@ bool TVelmorin::PairColumns()
         if (side == &T && !m_targetQuery) continue;
         const std::string db = side->Connection() != nullptr ? side->Connection()->ConnectionOptions().DatabaseName : "";
         if (side->KeyList.Empty()) {
-            ErrorMessage("There are no key-fields for comparison. Table: " + side->TableName + " Database: " + db);
+            ErrorMessage("There are no key-fields for comparison. Table: " + side->StoredTableName() +
+                         " Database: " + db);
             ok = false;
             continue;
         }
         for (const std::string& key : side->KeyList.Lines()) {
             const TCmpTableOptions::TColumnInfo* info = side->ColumnInfoOf(key);
             if (info == nullptr || !info->WideForUtf8) continue;
-            ErrorMessage("Key field " + key + " of table " + side->TableName + " is " + info->DeclaredType + "(" +
-                         IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet +
+            ErrorMessage("Key field " + key + " of table " + side->StoredTableName() + " is " + info->DeclaredType +
+                         "(" + IntToStr(info->CharLength) + ") CHARACTER SET " + info->CharSet +
                          ", which cannot be ordered through UTF8 (at most 8191 characters). Compare through "
                          "connections of one character set.");
             ok = false;
@@ -124,7 +125,7 @@ bool TVelmorin::PairColumns()
         if (side->DataList.Empty()) continue;
         for (const std::string& key : side->KeyList.Lines()) {
             if (MatchColumnByName(side->DataList, key) >= 0) continue;
-            ErrorMessage("Key field " + key + " of table " + side->TableName +
+            ErrorMessage("Key field " + key + " of table " + side->StoredTableName() +
                          " is not among the data fields of the comparison.");
             ok = false;
         }
@@ -149,7 +150,8 @@ bool TVelmorin::PairDataColumns()
     for (const std::string& name : leader.DataList.Lines()) {
         const int at = MatchColumnByName(follower.AllFields, name);
         if (at < 0 || HasExactly(follow, follower.AllFields[at])) {
-            ErrorMessage(UnmatchedText("Field", name, leader.TableName, SideName(follower, M), follower.AllFields, at));
+            ErrorMessage(
+                UnmatchedText("Field", name, leader.StoredTableName(), SideName(follower, M), follower.AllFields, at));
             ok = false;
             continue;
         }
@@ -176,7 +178,8 @@ bool TVelmorin::PairDataColumns()
             if (!HasExactly(T.DataList, name) && !ExcludesColumn(T.ExcludeList, name, T.AllFields))
                 extra += (extra.empty() ? "" : ", ") + name;
         if (!extra.empty())
-            LogNextLine("Fields of table " + T.TableName + " that the master table lacks are left out: " + extra);
+            LogNextLine("Fields of table " + T.StoredTableName() + " that the master table lacks are left out: " +
+                        extra);
     }
     return true;
 }
@@ -232,7 +235,8 @@ bool TVelmorin::PairKeyColumns()
         const TStringList& columns = follower.AllFields.Empty() ? follower.DataList : follower.AllFields;
         const int at = MatchColumnByName(columns, name);
         if (at < 0 || HasExactly(follow, columns[at])) {
-            ErrorMessage(UnmatchedText("Key field", name, leader->TableName, SideName(follower, M), columns, at));
+            ErrorMessage(
+                UnmatchedText("Key field", name, leader->StoredTableName(), SideName(follower, M), columns, at));
             ok = false;
             continue;
         }

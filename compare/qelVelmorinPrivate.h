@@ -7,6 +7,7 @@
 #include "qelVelmorin.h"
 #include "qelErrors.h"
 #include "qelWordTable.h"
+#include "qelServerVersions.h"
 #include "qelTypes.h"
 #include "qelValue.h"
 
@@ -137,6 +138,9 @@ std::string BinaryLiteral(std::string_view bytes, TDatabaseType t);
 // becomes a BLOB when BlobAllowed. "it's" -> 'it''s', "a\0b" ->
 // ('a' || ASCII_CHAR(0) || 'b'), 40,000 x "a" -> ('a..a' || 'a..a' || 'a..a').
 std::string FirebirdTextLiteral(std::string_view Value, bool BlobAllowed);
+// Built-in functions (ASCII_CHAR, POWER) came with Firebird 2.1; InterBase
+// has none of them.
+bool HasFirebird21Functions(TIBSQLServerVersionType v);
 
 // True when a master value of type Master, bound for a target column of
 // type Target (ftUnknown when not known) on server T, is written to the
@@ -184,6 +188,16 @@ std::string WhyNotHeld(const TValue& v, TFieldType SourceType, const TTargetColu
 
 // True when column Index of Query's result is a 32-bit float.
 bool IsSingleFloatColumn(TQELQuery* Query, int Index);
+
+// Catalogue texts that name a side's table, quoted or as a string literal
+// as the side's server needs it (qelCmpTableOptionsCatalogue.cpp).
+// Every column of the side's table, where a SELECT is how the columns are
+// read (MySQL, Paradox, dBASE): "Select * from `order items`".
+std::string EveryColumnSQL(const TCmpTableOptions& Side);
+// The primary and unique keys' columns of Table (MySQL, MS SQL).
+std::vector<std::string> InformationSchemaKeysSQL(const TCmpTableOptions& Side, const std::string& Table);
+// The facts of Table's columns (MySQL, MS SQL).
+std::vector<std::string> InformationSchemaColumnsSQL(const TCmpTableOptions& Side, const std::string& Table);
 
 // A name from a given list may be written as the SQL text wants it:
 // "\"Order\"" stands for the column Order, "\"a\"\"b\"" for a"b.

@@ -1,7 +1,8 @@
 // The comparer's texts without a run: value literals, BLOB references and
-// the side file, SELECT texts.
+// the side file, SELECT texts, the texts that name the table.
 #include "qelVelmorin.h"
 #include "qelVelmorinFixture.h"
+#include "qelVelmorinPrivate.h"
 
 #include "qelADO.h"
 #include "qelConnection_ADO.h"
@@ -324,3 +325,64 @@ INSTANTIATE_TEST_SUITE_P(
         TSelectCase{"ParadoxKeyword", TDatabaseType::dbParadox, {"ID"}, {"ID"}, {"ID", "DATE"}, "ORDERS",
                     "select ID, ORDERS.\"DATE\"\r\nfrom ORDERS\r\n Order by ID"}),
     [](const ::testing::TestParamInfo<TSelectCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------------------
+// Texts that name the table, for servers the tests do not reach
+
+namespace {
+
+struct TTableNameCase {
+    const char* Name;
+    TDatabaseType Server;
+    std::string Table;
+    std::string Quoted;  // as an identifier
+    std::string Literal; // as a string literal of the catalogue's queries
+};
+
+class TableNameTexts : public ::testing::TestWithParam<TTableNameCase> {};
+
+} // namespace
+
+// A blank, a quote of each kind, a backslash or a keyword: the SELECTs name
+// the table as an identifier of the server, the catalogue's queries as one
+// of its string literals (MySQL reads a backslash as an escape).
+TEST_P(TableNameTexts, QuotedAsTheServerReadsThem)
+{
+    const TTableNameCase& p = GetParam();
+    TVelmorin c;
+    TQELConnectionADO conn;
+    conn.SetDatabaseType(p.Server);
+    c.SetQELConnectionMaster(&conn);
+    TCmpTableOptions& side = c.TableOptionsMaster();
+    side.TableName = p.Table;
+    side.KeyList.SetLines({"ID"});
+    side.DataList.SetLines({"ID", "DATE"});
+    EXPECT_EQ(velmorin::EveryColumnSQL(side), "Select * from " + p.Quoted);
+    EXPECT_EQ(velmorin::InformationSchemaKeysSQL(side, p.Table).at(4), "where t.TABLE_NAME = " + p.Literal);
+    EXPECT_EQ(velmorin::InformationSchemaColumnsSQL(side, p.Table).back(), "where TABLE_NAME = " + p.Literal);
+    const std::string select = side.GetSelectSQL();
+    EXPECT_NE(select.find("\r\nfrom " + p.Quoted + "\r\n"), std::string::npos) << select;
+    // Local SQL qualifies a keyword column by its table.
+    if (p.Server == TDatabaseType::dbParadox || p.Server == TDatabaseType::dbDBASE) {
+        EXPECT_EQ(select.substr(0, select.find('\r')), "select ID, " + p.Quoted + ".\"DATE\"");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Velmorin, TableNameTexts,
+    ::testing::Values(
+        TTableNameCase{"MySQLPlain", DB::dbMySQL, "CUSTOMER", "CUSTOMER", "'CUSTOMER'"},
+        TTableNameCase{"MySQLBlank", DB::dbMySQL, "order items", "`order items`", "'order items'"},
+        TTableNameCase{"MySQLKeyword", DB::dbMySQL, "select", "`select`", "'select'"},
+        TTableNameCase{"MySQLQuotes", DB::dbMySQL, "it's \"q\"", "`it's \"q\"`", "'it''s \\\"q\\\"'"},
+        TTableNameCase{"MySQLBackQuote", DB::dbMySQL, "a`b", "`a``b`", "'a`b'"},
+        TTableNameCase{"MySQLBackslash", DB::dbMySQL, "a\\b", "`a\\b`", "'a\\\\b'"},
+        TTableNameCase{"MSSQLBlankAndBracket", DB::dbMSSQL, "it's a]b", "[it's a]]b]", "'it''s a]b'"},
+        TTableNameCase{"PostgreSQLBackslash", DB::dbPostgreSQL, "a\\b", "\"a\\b\"", "E'a\\x5Cb'"},
+        TTableNameCase{"FirebirdKeyword", DB::dbInterBase, "ORDER", "\"ORDER\"", "'ORDER'"},
+        TTableNameCase{"ParadoxPlain", DB::dbParadox, "ORDERS", "ORDERS", "'ORDERS'"},
+        TTableNameCase{"ParadoxKeyword", DB::dbParadox, "ORDER", "\"ORDER\"", "'ORDER'"},
+        TTableNameCase{"ParadoxBlank", DB::dbParadox, "order items", "\"order items\"", "'order items'"},
+        TTableNameCase{"ParadoxFileName", DB::dbParadox, "orders.db", "\"orders.db\"", "'orders.db'"},
+        TTableNameCase{"DBASEQuotes", DB::dbDBASE, "it's \"q\"", "\"it's \"\"q\"\"\"", "'it''s \"q\"'"}),
+    [](const ::testing::TestParamInfo<TTableNameCase>& i) { return std::string(i.param.Name); });

@@ -1,19 +1,16 @@
-// One side of a comparison: column discovery from the server's catalogue,
-// the effective key, data and excluded columns, name quoting and the SELECT
-// text.
+// One side of a comparison: the table and its columns as the server's
+// catalogue stores them, its primary or unique key and what the catalogue
+// tells of each column.
+#include "qelCmpTableOptions.h"
 #include "qelVelmorin.h"
 #include "qelVelmorinPrivate.h"
 
-#include "qelClasses.h"
 #include "qelDBEngine.h"
 #include "qelDBOptions.h"
 #include "qelIBWords.h"
-#include "qelLocalSQLWords.h"
-#include "qelSQLiteWords.h"
 #include "qelText.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <optional>
 
 namespace qel {
@@ -22,7 +19,7 @@ using namespace velmorin;
 
 namespace {
 
-void SetLines(TQELQuery& Query, std::initializer_list<std::string> Lines)
+void SetLines(TQELQuery& Query, const std::vector<std::string>& Lines)
 {
     TStringList* sql = Query.GetSQL();
     if (sql == nullptr) return;
@@ -70,111 +67,57 @@ bool TruthOf(TQELQuery& Query, const std::string& Name)
     return t == "1" || t == "T" || t == "TRUE" || t == "Y" || t == "YES";
 }
 
-// A name the list holds as written goes alone; else every entry that
-// differs from it in ASCII case alone ("val" leaves VAL in place).
-void DeleteAll(TStringList& List, const std::string& Name)
-{
-    bool exact = false;
-    for (const std::string& s : List.Lines()) exact = exact || s == Name;
-    for (int i = List.Count() - 1; i >= 0; --i)
-        if (exact ? List[i] == Name : SameText(List[i], Name)) List.Delete(i);
-}
-
-void Normalise(TStringList& List)
-{
-    List.SetText(List.TrimmedText());
-}
-
-// Servers that cannot sort by a BLOB column: such a column never becomes a
-// default key.
-bool CannotOrderBlobs(TDatabaseType t)
-{
-    switch (t) {
-    case TDatabaseType::dbPostgreSQL:
-    case TDatabaseType::dbCustomOLEDB:
-    case TDatabaseType::dbAbstract: return false;
-    default: return true;
-    }
-}
-
-// Firebird from 1.5 on sorts NULLs first; InterBase and Firebird 1.0 last.
-bool SortsNullsFirst(TIBSQLServerVersionType v)
-{
-    switch (v) {
-    case TIBSQLServerVersionType::st_FireBird_15:
-    case TIBSQLServerVersionType::st_Firebird_20:
-    case TIBSQLServerVersionType::st_Firebird_21:
-    case TIBSQLServerVersionType::st_Firebird_25:
-    case TIBSQLServerVersionType::st_Firebird_30:
-    case TIBSQLServerVersionType::st_Firebird_40: return true;
-    default: return false;
-    }
-}
-
 } // namespace
 
-TCmpTableOptions::TCmpTableOptions(TVelmorin* Comparer) : m_comparer(Comparer) {}
+namespace velmorin {
 
-TCmpTableOptions::~TCmpTableOptions() = default;
-
-void TCmpTableOptions::Assign(const TPersistent& Source)
+std::string EveryColumnSQL(const TCmpTableOptions& Side)
 {
-    if (const auto* s = dynamic_cast<const TCmpTableOptions*>(&Source)) {
-        if (s == this) return;
-        if (TableName != s->TableName) TableName = s->TableName;
-        AllFields.Assign(s->AllFields);
-        DataList.Assign(s->DataList);
-        KeyList.Assign(s->KeyList);
-        m_dataFields.Assign(s->m_dataFields);
-        m_keyFields.Assign(s->m_keyFields);
-        m_excludeFields.Assign(s->m_excludeFields);
-        PrimaryKeyList.Assign(s->PrimaryKeyList);
-        UniqueKeyList.Assign(s->UniqueKeyList);
-        return;
-    }
-    TPersistent::Assign(Source);
+    return "Select * from " + Side.QuoteName(Side.StoredTableName());
 }
 
-void TCmpTableOptions::AssignTo(TPersistent& Dest) const
+std::vector<std::string> InformationSchemaKeysSQL(const TCmpTableOptions& Side, const std::string& Table)
 {
-    if (auto* d = dynamic_cast<TCmpTableOptions*>(&Dest)) {
-        d->Assign(*this);
-        return;
-    }
-    TPersistent::AssignTo(Dest);
+    return {"select t.CONSTRAINT_TYPE as KIND, t.CONSTRAINT_NAME as CNAME, k.COLUMN_NAME",
+            "from INFORMATION_SCHEMA.TABLE_CONSTRAINTS t",
+            "join INFORMATION_SCHEMA.KEY_COLUMN_USAGE k on k.CONSTRAINT_NAME = t.CONSTRAINT_NAME",
+            "and k.TABLE_NAME = t.TABLE_NAME and k.TABLE_SCHEMA = t.TABLE_SCHEMA",
+            "where t.TABLE_NAME = " + Side.NameLiteral(Table),
+            "and t.CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE')",
+            "order by t.CONSTRAINT_TYPE, t.CONSTRAINT_NAME, k.ORDINAL_POSITION"};
 }
 
-bool TCmpTableOptions::IsMaster() const
+std::vector<std::string> InformationSchemaColumnsSQL(const TCmpTableOptions& Side, const std::string& Table)
 {
-    return m_comparer != nullptr && &m_comparer->TableOptionsMaster() == this;
+    return {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
+            "where TABLE_NAME = " + Side.NameLiteral(Table)};
 }
 
-TDatabaseType TCmpTableOptions::DatabaseType() const
-{
-    return m_connection != nullptr ? m_connection->DatabaseType() : TDatabaseType::dbAbstract;
-}
-
-bool TCmpTableOptions::IsSQLite() const
-{
-    return m_connection != nullptr && SameText(m_connection->DBMSName(), "SQLite");
-}
+} // namespace velmorin
 
 std::string TCmpTableOptions::NormalizedTableName() const
 {
+    const std::string& name = StoredTableName();
     // A name found in the catalogue stays as stored.
-    if (!m_storedTableName.empty() && TableName == m_storedTableName) return TableName;
+    if (m_storedFromCatalogue) return name;
     switch (DatabaseType()) {
     case TDatabaseType::dbInterBase:
-        return IBNeedsQuotes(TableName, m_comparer->IBOptions().SQLServerVersion) ? TableName : UpperCase(TableName);
-    case TDatabaseType::dbMySQL: return TableName;
-    case TDatabaseType::dbPostgreSQL: return LowerCase(TableName);
-    default: return UpperCase(TableName);
+        return IBNeedsQuotes(name, m_comparer->IBOptions().SQLServerVersion) ? name : UpperCase(name);
+    case TDatabaseType::dbMySQL: return name;
+    case TDatabaseType::dbPostgreSQL: return LowerCase(name);
+    default: return UpperCase(name);
     }
+}
+
+void TCmpTableOptions::ForgetStoredTableName()
+{
+    m_storedTableName.reset();
+    m_storedFromCatalogue = false;
 }
 
 bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
 {
-    m_storedTableName.clear();
+    ForgetStoredTableName();
     const std::string given = BareName(TableName);
     // The tables whose names differ from the given one in case at most, as
     // the catalogue stores them.
@@ -196,7 +139,7 @@ bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
             switch (DatabaseType()) {
             case TDatabaseType::dbInterBase:
                 SetLines(Query, {"select rdb$relation_name as NAME from rdb$relations",
-                                 "where upper(rdb$relation_name) = upper(" + Quoted(given) + ")"});
+                                 "where upper(rdb$relation_name) = upper(" + NameLiteral(given) + ")"});
                 read("NAME", true);
                 break;
             case TDatabaseType::dbPostgreSQL:
@@ -204,7 +147,7 @@ bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
                                  "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
                                  "where c.relkind = 'r'",
                                  "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
-                                 "and lower(c.relname) = lower(" + Quoted(given) + ")"});
+                                 "and lower(c.relname) = lower(" + NameLiteral(given) + ")"});
                 read("name", false);
                 break;
             case TDatabaseType::dbCustomOLEDB:
@@ -225,17 +168,17 @@ bool TCmpTableOptions::ResolveTableName(TQELQuery& Query)
     const bool exact = std::find(names.begin(), names.end(), given) != names.end();
     // A name in double quotes means exactly that name.
     if (exact || given != TableName) {
-        TableName = given;
         m_storedTableName = given;
+        m_storedFromCatalogue = true;
         return true;
     }
     if (names.size() == 1) {
-        TableName = names.front();
         m_storedTableName = names.front();
+        m_storedFromCatalogue = true;
         return true;
     }
     if (names.empty()) {
-        TableName = NormalizedTableName();
+        m_storedTableName = NormalizedTableName();
         return true;
     }
     std::sort(names.begin(), names.end());
@@ -265,7 +208,7 @@ public:
     {
         switch (Type) {
         case TDatabaseType::dbInterBase:
-            if (!S.TableName.empty()) Guarded([&] { InterBase(); });
+            if (!S.StoredTableName().empty()) Guarded([&] { InterBase(); });
             break;
         case TDatabaseType::dbSybaseASA: Guarded([&] { SybaseASA(); }); break;
         case TDatabaseType::dbMySQL: Guarded([&] { MySQL(); }); break;
@@ -275,7 +218,7 @@ public:
         case TDatabaseType::dbPostgreSQL: Guarded([&] { PostgreSQL(); }); break;
         case TDatabaseType::dbPervasiveSQL:
             Guarded([&] {
-                SetLines(Q, {"call psp_columns (null, " + Quoted(S.TableName) + ", null)"});
+                SetLines(Q, {"call psp_columns (null, " + S.NameLiteral(S.StoredTableName()) + ", null)"});
                 ReadColumns("COLUMN_NAME", false);
             });
             break;
@@ -323,7 +266,7 @@ private:
     {
         const std::string databaseName =
             S.m_connection != nullptr ? S.m_connection->ConnectionOptions().DatabaseName : "";
-        C.ErrorMessage("Table: " + S.TableName + " not exists." + CRLF + "Database: " + databaseName);
+        C.ErrorMessage("Table: " + S.StoredTableName() + " not exists." + CRLF + "Database: " + databaseName);
         m_ok = false;
     }
 
@@ -370,8 +313,9 @@ private:
 
     void InterBase()
     {
-        const std::string& table = S.TableName;
-        SetLines(Q, {"Select rdb$relation_name", "from rdb$relations", "where rdb$relation_name = " + Quoted(table)});
+        const std::string& table = S.StoredTableName();
+        SetLines(Q, {"Select rdb$relation_name", "from rdb$relations",
+                     "where rdb$relation_name = " + S.NameLiteral(table)});
         Q.Open();
         const bool exists = !Q.Eof() && UpperCase(Trim(FieldText(Q, "RDB$RELATION_NAME"))) == UpperCase(table);
         Reset(Q);
@@ -381,7 +325,7 @@ private:
         }
         SetLines(Q, {"Select rf.rdb$field_position, rf.rdb$field_name", "from rdb$relation_fields rf",
                      "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
-                     "where rf.rdb$relation_name = " + Quoted(table)});
+                     "where rf.rdb$relation_name = " + S.NameLiteral(table)});
         if (C.IgnoreComputedFields) AddLine(Q, "and f.rdb$computed_blr is Null");
         AddLine(Q, "order by rf.rdb$field_position, rf.rdb$field_name");
         ReadColumns("RDB$FIELD_NAME", true);
@@ -390,7 +334,8 @@ private:
 
     void SybaseASA()
     {
-        SetLines(Q, {"Select table_name, table_id", "from SYS.SYSTABLE", "where table_name = " + Quoted(S.TableName)});
+        SetLines(Q, {"Select table_name, table_id", "from SYS.SYSTABLE",
+                     "where table_name = " + S.NameLiteral(S.StoredTableName())});
         const std::optional<std::string> id = Exists("TABLE_NAME", "TABLE_ID");
         if (!id) return;
         SetLines(Q, {"Select c.column_id, c.column_name", "from SYS.SYSCOLUMN c", "where c.table_id = " + *id,
@@ -406,7 +351,7 @@ private:
         bool exists = false;
         while (!Q.Eof() && !exists) {
             const TField& f = (*Q.GetFields())[0];
-            exists = UpperCase(f.AsString()) == UpperCase(S.TableName);
+            exists = UpperCase(f.AsString()) == UpperCase(S.StoredTableName());
             Q.Next();
         }
         Reset(Q);
@@ -414,26 +359,26 @@ private:
             Missing();
             return;
         }
-        SetLines(Q, {"Select * from " + S.TableName});
+        SetLines(Q, {EveryColumnSQL(S)});
         Q.Open();
         for (int i = 0; i < Q.GetFields()->Count(); ++i) S.AllFields.Add((*Q.GetFields())[i].FieldName());
         Reset(Q);
-        S.LoadKeyCatalogue(Q, S.TableName);
+        S.LoadKeyCatalogue(Q, S.StoredTableName());
     }
 
     // MS SQL, or Sybase ASE when Ase.
     void MSSQL(bool Ase)
     {
-        const std::string& table = S.TableName;
+        const std::string& table = S.StoredTableName();
         if (Ase) {
             SetLines(Q, {"Select o.id, o.name", "from sysobjects o", "where o.type = " + Quoted("U "),
-                         "and o.name = " + Quoted(table)});
+                         "and o.name = " + S.NameLiteral(table)});
         } else {
             SetLines(Q, {"Select o.id, o.name,", "objectproperty(o.id, " + Quoted("ExecIsQuotedIdentOn") + ") QI,",
                          "objectproperty(o.id, " + Quoted("ExecIsAnsiNullsOn") + ") AN", "from sysobjects o",
                          "where o.xtype = " + Quoted("U "),
                          "and isnull(objectproperty(o.id, " + Quoted("ISMSShipped") + "), 1) <> 1",
-                         "and o.name = " + Quoted(table)});
+                         "and o.name = " + S.NameLiteral(table)});
         }
         const std::optional<std::string> id = Exists("NAME", "ID");
         if (!id) return;
@@ -445,13 +390,14 @@ private:
 
     void Oracle()
     {
-        const std::string& table = S.TableName;
+        const std::string& table = S.StoredTableName();
         SetLines(Q, {"Select t.table_name as name, t.tablespace_name", "from user_tables t",
-                     "where t.table_name = " + Quoted(table)});
+                     "where t.table_name = " + S.NameLiteral(table)});
         if (!Exists("NAME", "")) return;
         SetLines(Q, {"select c.column_name, c.data_type, c.data_length,", "c.data_precision, c.data_scale, c.column_id,",
                      "c.character_set_name, c.char_col_decl_length,", "c.char_length, c.Nullable",
-                     "from user_tab_columns c", "where c.table_name = " + Quoted(table), "order by c.column_id"});
+                     "from user_tab_columns c", "where c.table_name = " + S.NameLiteral(table),
+                     "order by c.column_id"});
         ReadColumns("COLUMN_NAME", false);
         S.LoadKeyCatalogue(Q, table);
     }
@@ -466,7 +412,7 @@ private:
                      "   LEFT JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace",
                      "   LEFT JOIN pg_catalog.pg_tablespace t ON t.oid = c.reltablespace", "  WHERE c.relkind = 'r'",
                      "  AND n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast', 'pg_temp_1')",
-                     "  and c.relname not like 'pg_%'", "  and c.relname = " + Quoted(S.TableName)});
+                     "  and c.relname not like 'pg_%'", "  and c.relname = " + S.NameLiteral(S.StoredTableName())});
         Q.Open();
         const bool exists = !Q.Eof() && !FieldText(Q, "TABLENAME").empty();
         // An oid is unsigned: taken over as text.
@@ -494,9 +440,9 @@ private:
     void Listed()
     {
         std::vector<TColumnListing> columns;
-        if (S.m_connection != nullptr && S.m_connection->ListColumns(S.TableName, columns)) {
+        if (S.m_connection != nullptr && S.m_connection->ListColumns(S.StoredTableName(), columns)) {
             for (const TColumnListing& col : columns) S.AllFields.Add(col.ColumnName);
-            S.LoadKeyCatalogue(Q, S.TableName);
+            S.LoadKeyCatalogue(Q, S.StoredTableName());
         }
     }
 
@@ -505,7 +451,7 @@ private:
     void Desktop()
     {
         const bool fillKeys = S.KeyList.Empty();
-        SetLines(Q, {"Select * from " + S.TableName});
+        SetLines(Q, {EveryColumnSQL(S)});
         Q.Open();
         for (int i = 0; i < Q.GetFields()->Count(); ++i) {
             const TField& f = (*Q.GetFields())[i];
@@ -526,13 +472,13 @@ bool TCmpTableOptions::LoadAllFields(TQELQuery* Query)
     if (Query == nullptr) return true;
     if (Query->IsActive()) Query->Close();
     if (TStringList* sql = Query->GetSQL()) sql->Clear();
-    TableName = NormalizedTableName();
+    m_storedTableName = NormalizedTableName();
 
     TColumnNames names(*this, *Query);
     names.Read(Query->Connection() != nullptr ? Query->Connection()->DatabaseType() : DatabaseType());
     if (!m_comparer->IncludeBlobs) names.LeaveOutBlobs();
 
-    std::string line = TableName + ": ";
+    std::string line = StoredTableName() + ": ";
     for (int i = 0; i < AllFields.Count(); ++i) line += (i == 0 ? "" : " ") + AllFields[i];
     m_comparer->LogNextLine(line);
     return names.Ok();
@@ -562,7 +508,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
             SetLines(Query, {"select rc.rdb$constraint_type as KIND, rc.rdb$constraint_name as CNAME,",
                              "s.rdb$field_name as COLUMN_NAME", "from rdb$relation_constraints rc",
                              "join rdb$index_segments s on s.rdb$index_name = rc.rdb$index_name",
-                             "where rc.rdb$relation_name = " + Quoted(Table),
+                             "where rc.rdb$relation_name = " + NameLiteral(Table),
                              "and rc.rdb$constraint_type in ('PRIMARY KEY', 'UNIQUE')",
                              "order by rc.rdb$constraint_type, rc.rdb$constraint_name, s.rdb$field_position"});
             read("KIND", "CNAME", "COLUMN_NAME", true);
@@ -583,13 +529,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
             break;
         case TDatabaseType::dbMSSQL:
         case TDatabaseType::dbMySQL:
-            SetLines(Query, {"select t.CONSTRAINT_TYPE as KIND, t.CONSTRAINT_NAME as CNAME, k.COLUMN_NAME",
-                             "from INFORMATION_SCHEMA.TABLE_CONSTRAINTS t",
-                             "join INFORMATION_SCHEMA.KEY_COLUMN_USAGE k on k.CONSTRAINT_NAME = t.CONSTRAINT_NAME",
-                             "and k.TABLE_NAME = t.TABLE_NAME and k.TABLE_SCHEMA = t.TABLE_SCHEMA",
-                             "where t.TABLE_NAME = " + Quoted(Table),
-                             "and t.CONSTRAINT_TYPE in ('PRIMARY KEY', 'UNIQUE')",
-                             "order by t.CONSTRAINT_TYPE, t.CONSTRAINT_NAME, k.ORDINAL_POSITION"});
+            SetLines(Query, InformationSchemaKeysSQL(*this, Table));
             read("KIND", "CNAME", "COLUMN_NAME", false);
             break;
         case TDatabaseType::dbOracle:
@@ -597,7 +537,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
                              "c.constraint_name as CNAME, cc.column_name as COLUMN_NAME",
                              "from user_constraints c",
                              "join user_cons_columns cc on cc.constraint_name = c.constraint_name",
-                             "where c.table_name = " + Quoted(Table) + " and c.constraint_type in ('P', 'U')",
+                             "where c.table_name = " + NameLiteral(Table) + " and c.constraint_type in ('P', 'U')",
                              "order by 1, 2, cc.position"});
             read("KIND", "CNAME", "COLUMN_NAME", false);
             break;
@@ -612,7 +552,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
         case TDatabaseType::dbMSAccess:
             if (!IsSQLite()) break;
             SetLines(Query, {"select 'PRIMARY KEY' as KIND, 'PK' as CNAME, name as COLUMN_NAME",
-                             "from pragma_table_info(" + Quoted(Table) + ")", "where pk > 0", "order by pk"});
+                             "from pragma_table_info(" + NameLiteral(Table) + ")", "where pk > 0", "order by pk"});
             read("KIND", "CNAME", "COLUMN_NAME", false);
             break;
         default: break;
@@ -632,7 +572,7 @@ void TCmpTableOptions::LoadKeyCatalogue(TQELQuery& Query, const std::string& Tab
     if (!PrimaryKeyList.Empty()) UniqueKeyList.Clear();
 }
 
-// Reads what each server's catalogue tells of the columns of TableName into
+// Reads what each server's catalogue tells of the columns of the table into
 // the side's column facts; a failure is thrown to LoadColumnInfo.
 class TCmpTableOptions::TColumnFacts {
 public:
@@ -653,7 +593,7 @@ public:
                      "from rdb$relation_fields rf",
                      "join rdb$fields f on f.rdb$field_name = rf.rdb$field_source",
                      "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id",
-                     "where rf.rdb$relation_name = " + Quoted(m_table)});
+                     "where rf.rdb$relation_name = " + S.NameLiteral(m_table)});
         Q.Open();
         const std::string client = S.m_connection != nullptr ? UpperCase(S.m_connection->ClientCharSet()) : "";
         while (!Q.Eof()) {
@@ -679,7 +619,7 @@ public:
                      "join pg_catalog.pg_namespace n on n.oid = c.relnamespace",
                      "join pg_catalog.pg_type t on t.oid = a.atttypid",
                      "left join pg_catalog.pg_collation co on co.oid = a.attcollation",
-                     "where c.relname = " + Quoted(m_table) + " and c.relkind = 'r'",
+                     "where c.relname = " + S.NameLiteral(m_table) + " and c.relkind = 'r'",
                      "and n.nspname not in ('information_schema', 'pg_catalog', 'pg_toast')",
                      "and a.attnum >= 1 and not a.attisdropped"});
         Q.Open();
@@ -703,8 +643,7 @@ public:
     // MS SQL, or MySQL when not MSSQL: both have INFORMATION_SCHEMA.
     void InformationSchema(bool MSSQL)
     {
-        SetLines(Q, {"select COLUMN_NAME, IS_NULLABLE, DATA_TYPE, COLLATION_NAME", "from INFORMATION_SCHEMA.COLUMNS",
-                     "where TABLE_NAME = " + Quoted(m_table)});
+        SetLines(Q, InformationSchemaColumnsSQL(S, m_table));
         Q.Open();
         const std::string binary =
             S.m_connection != nullptr &&
@@ -720,7 +659,7 @@ public:
     void Oracle()
     {
         SetLines(Q, {"select c.column_name, c.data_type, c.nullable", "from user_tab_columns c",
-                     "where c.table_name = " + Quoted(m_table)});
+                     "where c.table_name = " + S.NameLiteral(m_table)});
         Q.Open();
         while (!Q.Eof()) {
             TColumnInfo info;
@@ -880,112 +819,6 @@ void TCmpTableOptions::LoadColumnInfo(TQELQuery& Query)
     }
 }
 
-// ---------------------------------------------------------------------------
-// Effective lists
-
-bool TCmpTableOptions::PrepareFields(TQELQuery* Query)
-{
-    TVelmorin& C = *m_comparer;
-    AllFields.Clear();
-    PrimaryKeyList.Clear();
-    UniqueKeyList.Clear();
-    m_columnInfo.clear();
-    if (DataList.Empty()) DataList.Assign(!m_dataFields.Empty() ? m_dataFields : C.CustomDataFields());
-    if (KeyList.Empty()) KeyList.Assign(!m_keyFields.Empty() ? m_keyFields : C.CustomKeyFields());
-    if (ExcludeList.Empty()) ExcludeList.Assign(!m_excludeFields.Empty() ? m_excludeFields : C.ExcludeDataFields());
-    bool Result = true;
-    Normalise(DataList);
-    Normalise(KeyList);
-    Normalise(ExcludeList);
-
-    // The table name as the catalogue stores it, also when the user named
-    // every column: the same name reaches the SELECT and every statement.
-    if (Query != nullptr && !ResolveTableName(*Query)) return false;
-    bool loaded = false;
-    const bool dataFromUser = !DataList.Empty(), keysFromUser = !KeyList.Empty();
-    if (DataList.Empty()) {
-        Result = LoadAllFields(Query);
-        loaded = true;
-        DataList.Assign(AllFields);
-        for (const std::string& name : ExcludeList.Lines()) DeleteAll(DataList, name);
-    }
-    bool keysFromColumns = false, keysFromCatalogue = false;
-    if (KeyList.Empty()) {
-        // One reading of the catalogue per run: a missing table is reported once.
-        if (AllFields.Empty() && !loaded) Result = LoadAllFields(Query);
-        if (!KeyList.Empty()) {
-            // Paradox and dBASE discovery already made every non-BLOB column a key.
-        } else if (!PrimaryKeyList.Empty()) {
-            KeyList.Assign(PrimaryKeyList);
-            keysFromCatalogue = true;
-        } else if (!UniqueKeyList.Empty()) {
-            KeyList.Assign(UniqueKeyList);
-            keysFromCatalogue = true;
-        } else {
-            KeyList.Assign(AllFields);
-            keysFromColumns = true;
-        }
-        for (const std::string& name : ExcludeList.Lines()) DeleteAll(KeyList, name);
-    }
-
-    m_keysFromColumns = keysFromColumns;
-    m_keysFromCatalogue = keysFromCatalogue;
-    m_dataFromUser = dataFromUser;
-    m_keysFromUser = keysFromUser;
-    // Read also when the SELECT comes from the event: the key conditions of
-    // the statements depend on it.
-    if (Query != nullptr) LoadColumnInfo(*Query);
-
-    // Names the user typed are taken as the catalogue stores them.
-    if (dataFromUser && !ResolveColumnNames(DataList)) Result = false;
-    if (keysFromUser && !ResolveColumnNames(KeyList)) Result = false;
-
-    if (Query != nullptr) {
-        const std::string databaseName =
-            m_connection != nullptr ? m_connection->ConnectionOptions().DatabaseName : std::string();
-        if (DataList.Empty()) {
-            C.ErrorMessage("There are no data-fields for comparison. Table: " + TableName + " Database: " + databaseName);
-            Result = false;
-        }
-        if (KeyList.Empty()) {
-            C.ErrorMessage("There are no key-fields for comparison. Table: " + TableName + " Database: " + databaseName);
-            Result = false;
-        }
-    }
-    return Result;
-}
-
-// The column named exactly, else the one column whose name differs in ASCII
-// case alone; PostgreSQL folds a name the catalogue does not know to lower
-// case, as it folds names written without quotes. Names in double quotes
-// are taken as they stand. False, reported, for a name that several
-// columns differ from in case alone.
-bool TCmpTableOptions::ResolveColumnNames(TStringList& List)
-{
-    bool ok = true;
-    for (int i = 0; i < List.Count(); ++i) {
-        const std::string name = List[i];
-        if (name.empty() || name[0] == '"' || m_columnInfo.count(name) != 0) continue;
-        std::string folded;
-        int matches = 0;
-        for (const auto& [column, info] : m_columnInfo) {
-            if (!SameText(column, name)) continue;
-            folded += (folded.empty() ? "" : ", ") + column;
-            ++matches;
-        }
-        if (matches == 1) {
-            List.SetString(i, folded);
-        } else if (matches > 1) {
-            m_comparer->ErrorMessage("Field " + name + " of table " + TableName +
-                                     " matches several columns that differ in case alone: " + folded + ".");
-            ok = false;
-        } else if (DatabaseType() == TDatabaseType::dbPostgreSQL) {
-            List.SetString(i, LowerCase(name));
-        }
-    }
-    return ok;
-}
-
 // Identity columns (Firebird 3 and later) and the columns of a table with
 // an active BEFORE INSERT trigger, which may set any of them: the server
 // fills them. A server without identities fails the first query, which
@@ -994,7 +827,7 @@ void TCmpTableOptions::LoadFilledByServer(TQELQuery& Query, const std::string& T
 {
     try {
         SetLines(Query, {"select rdb$field_name as FNAME from rdb$relation_fields",
-                         "where rdb$relation_name = " + Quoted(Table) + " and rdb$identity_type is not null"});
+                         "where rdb$relation_name = " + NameLiteral(Table) + " and rdb$identity_type is not null"});
         Query.Open();
         while (!Query.Eof()) {
             if (auto it = m_columnInfo.find(Trim(FieldText(Query, "FNAME"))); it != m_columnInfo.end())
@@ -1006,7 +839,7 @@ void TCmpTableOptions::LoadFilledByServer(TQELQuery& Query, const std::string& T
         Reset(Query);
     }
     SetLines(Query, {"select rdb$trigger_type as TTYPE from rdb$triggers",
-                     "where rdb$relation_name = " + Quoted(Table) + " and coalesce(rdb$trigger_inactive, 0) = 0",
+                     "where rdb$relation_name = " + NameLiteral(Table) + " and coalesce(rdb$trigger_inactive, 0) = 0",
                      "and rdb$trigger_type < 8192"});
     Query.Open();
     bool beforeInsert = false;
@@ -1022,158 +855,6 @@ void TCmpTableOptions::LoadFilledByServer(TQELQuery& Query, const std::string& T
     Reset(Query);
     if (beforeInsert)
         for (auto& [name, info] : m_columnInfo) info.Filled = true;
-}
-
-const TCmpTableOptions::TColumnInfo* TCmpTableOptions::ColumnInfoOf(const std::string& Name) const
-{
-    if (const auto it = m_columnInfo.find(Name); it != m_columnInfo.end()) return &it->second;
-    const TColumnInfo* folded = nullptr;
-    for (const auto& [column, info] : m_columnInfo) {
-        if (!SameText(column, Name)) continue;
-        if (folded != nullptr) return nullptr;
-        folded = &info;
-    }
-    return folded;
-}
-
-bool TCmpTableOptions::KeyNotOrderable(const std::string& Name) const
-{
-    if (!CannotOrderBlobs(DatabaseType())) return false;
-    const TColumnInfo* info = ColumnInfoOf(Name);
-    return info != nullptr && info->Blob;
-}
-
-// ---------------------------------------------------------------------------
-// Names and SELECT text
-
-std::string TCmpTableOptions::QuoteName(const std::string& Name) const
-{
-    if (m_connection == nullptr) return Name;
-    const TDatabaseType t = m_connection->DatabaseType();
-    if ((t == TDatabaseType::dbCustomOLEDB || t == TDatabaseType::dbMSAccess) && IsSQLite()) return SQLiteQuoteName(Name);
-    return QuoteIdentifier(Name, m_connection->DatabaseType(), m_connection->IBServerOptions().SQLServerVersion,
-                           m_connection->IBServerOptions().SQLDialect);
-}
-
-std::string TCmpTableOptions::QuoteFieldName(const std::string& Name) const
-{
-    const TDatabaseType t = DatabaseType();
-    if (t == TDatabaseType::dbParadox || t == TDatabaseType::dbDBASE) {
-        if (LocalSQLResWordSymb(Name) != TSymb::syIdent) return TableName + "." + QuoteDelimited(Name, '"', '"');
-        return Name;
-    }
-    return QuoteName(Name);
-}
-
-std::string TCmpTableOptions::GetFieldList(const TStringList& List) const
-{
-    std::string r;
-    for (int i = 0; i < List.Count(); ++i) {
-        const std::string& name = List[i];
-        if (i > 0) r += ", ";
-        r += name.empty() || name[0] == '"' ? name : QuoteFieldName(name);
-    }
-    return r;
-}
-
-std::string TCmpTableOptions::OrderTerm(const std::string& Name) const
-{
-    const std::string q = Name.empty() || Name[0] == '"' ? Name : QuoteFieldName(Name);
-    const TDatabaseType t = DatabaseType();
-    TColumnInfo info;
-    if (const TColumnInfo* found = ColumnInfoOf(Name)) info = *found;
-    std::string term = q;
-    if (!info.OrderCast.empty()) {
-        term = "CAST(" + q + info.OrderCast;
-    } else if (info.Text) {
-        if (t == TDatabaseType::dbMySQL) term = "BINARY " + q;
-        else if (t == TDatabaseType::dbOracle) term = "NLSSORT(" + q + ", 'NLS_SORT=BINARY')";
-        else term += info.Collate;
-    }
-    if (info.NotNull) return term;
-    // NULLs after every value, as the comparer orders them.
-    switch (t) {
-    case TDatabaseType::dbInterBase:
-        if (m_connection != nullptr && SortsNullsFirst(m_connection->IBServerOptions().SQLServerVersion))
-            term += " NULLS LAST";
-        return term;
-    case TDatabaseType::dbCustomOLEDB:
-        if (IsSQLite()) return term + " NULLS LAST";
-        return "CASE WHEN " + q + " IS NULL THEN 1 ELSE 0 END, " + term;
-    case TDatabaseType::dbMSSQL:
-    case TDatabaseType::dbSybaseASE:
-    case TDatabaseType::dbSybaseASA:
-    case TDatabaseType::dbMySQL:
-    case TDatabaseType::dbPervasiveSQL: return "CASE WHEN " + q + " IS NULL THEN 1 ELSE 0 END, " + term;
-    case TDatabaseType::dbMSAccess: return "IIF(" + q + " IS NULL, 1, 0), " + term;
-    default: return term;
-    }
-}
-
-// "CODE = 'a'" reaches "A" under a case-blind collation and "a " under the
-// blank-padding comparison of Firebird, MS SQL and MySQL: the merge paired
-// exactly one target row, and the statement must reach only that one. The
-// plain term stays first so that the server can use its index.
-// CODE, 'a' (Firebird UNICODE_CI) -> " and CODE COLLATE UTF8 = 'a' and
-// OCTET_LENGTH(CODE) = 1".
-std::string TCmpTableOptions::ExactKeyTerms(const std::string& Name, const std::string& Quoted, const TField& Field,
-                                            const std::string& Value) const
-{
-    const TValueClass kind = ValueClassOf(Field.DataType());
-    if (Field.IsNull() || Field.IsBlob() || (kind != TValueClass::Text && kind != TValueClass::Binary)) return {};
-    const TColumnInfo* found = ColumnInfoOf(Name);
-    if (found == nullptr || !found->Text) return {};
-    const TColumnInfo& info = *found;
-    std::string r;
-    if (!info.ExactPrefix.empty() || !info.ExactCollate.empty())
-        r += " and " + info.ExactPrefix + Quoted + info.ExactCollate + " = " + Value;
-    if (!info.LengthFunction.empty()) {
-        // The value arrives as UTF-8; the length in the unit the function counts.
-        const std::string& text = Field.Value().RawString();
-        long long length = static_cast<long long>(text.size());
-        if (info.LengthUnit != TColumnInfo::TLengthUnit::Bytes) {
-            long long points = 0, pairs = 0;
-            for (const unsigned char c : text) {
-                if ((c & 0xC0) != 0x80) ++points;
-                if (c >= 0xF0) ++pairs; // beyond the BMP: two UTF-16 units
-            }
-            length = info.LengthUnit == TColumnInfo::TLengthUnit::CodePoints ? points : 2 * (points + pairs);
-        }
-        r += " and " + info.LengthFunction + "(" + Quoted + ") = " + IntToStr(length);
-    }
-    return r;
-}
-
-std::string TCmpTableOptions::OrderList(const TStringList& List) const
-{
-    std::string r;
-    for (int i = 0; i < List.Count(); ++i) r += (i > 0 ? ", " : "") + OrderTerm(List[i]);
-    return r;
-}
-
-std::string TCmpTableOptions::GetSelectSQL() const
-{
-    std::string order;
-    if (m_comparer->GetKeyFieldCount() != 0) {
-        if (!KeyList.Empty()) order = " Order by " + OrderList(KeyList);
-    } else if (!DataList.Empty()) {
-        order = " Order by " + OrderList(DataList);
-    }
-    if (!DataList.Empty()) {
-        std::string columns;
-        for (int i = 0; i < DataList.Count(); ++i) {
-            const std::string& name = DataList[i];
-            const std::string q = name.empty() || name[0] == '"' ? name : QuoteFieldName(name);
-            const TColumnInfo* info = ColumnInfoOf(name);
-            columns += (i > 0 ? ", " : "") +
-                       (info != nullptr && info->WideForUtf8
-                            ? "CAST(" + q + " AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8) AS " + q
-                        : info != nullptr && info->AsText ? "CAST(" + q + " AS VARCHAR(64)) AS " + q
-                                                          : q);
-        }
-        return "select " + columns + CRLF + "from " + QuoteName(TableName) + CRLF + order;
-    }
-    return std::string("select *") + CRLF + " from " + QuoteName(TableName) + CRLF + order;
 }
 
 } // namespace qel
