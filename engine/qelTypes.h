@@ -8,6 +8,7 @@
 #include "qelSet.h"
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,6 +54,9 @@ enum class TDbObject : std::uint8_t {
     dboViwList, dboFldList, dboTblLIst, dboPblList, dboOprList, dboOpcList, dboCnvList, dboEvtList, dboCltList,
     dboUseInList, dboUseOfList
 };
+// How many kinds there are; names the last value, so a kind added at the end
+// moves it along.
+inline constexpr std::size_t kDbObjectCount = static_cast<std::size_t>(TDbObject::dboUseOfList) + 1;
 
 using TDatabaseSetType = TSet<TDatabaseType, 16>;
 using TConnectionSetType = TSet<TconnectionType, 32>;

@@ -44,7 +44,7 @@ bool IsUpperHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <
 
 // ---- construction ----
 
-TDbObj::TDbObj(TCustomObjs* Objs) : m_objs(Objs) {}
+TDbObj::TDbObj(TCustomObjs* Objs, TDbObject ClassKind) : m_objs(Objs), m_classKind(ClassKind), m_objectType(ClassKind) {}
 
 TDbObj::~TDbObj()
 {

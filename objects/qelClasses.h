@@ -61,13 +61,16 @@ inline constexpr std::uint32_t sfAllScriptFlags = 0x7FFFFF;
 inline constexpr std::uint32_t sfDescriptions = 0x400000;
 
 // One database object: name, schema, kind, texts and dependency links. Every
-// object kind derives from it, calls the constructor with its collection
-// and then sets its kind (SetObjectType). The kinds say how they are written
-// per server type; the base writes only comments and the drop statements of
-// the simplest kinds.
+// object kind derives from it, names its kind in a tag (`static constexpr
+// TDbObject Kind`) and hands the tag to the constructor with its collection.
+// The kinds say how they are written per server type; the base writes only
+// comments and the drop statements of the simplest kinds.
 class TDbObj : public TObject {
 public:
-    explicit TDbObj(TCustomObjs* Objs = nullptr);
+    // A plain object is of no kind.
+    static constexpr TDbObject Kind = TDbObject::dboUnknown;
+
+    explicit TDbObj(TCustomObjs* Objs = nullptr) : TDbObj(Objs, Kind) {}
     ~TDbObj() override;
     TDbObj(const TDbObj&) = delete;
     TDbObj& operator=(const TDbObj&) = delete;
@@ -118,9 +121,15 @@ public:
 
     std::int32_t Id = -1;
 
+    // The kind the object stands for: its class's tag, except for the
+    // classes that stand for several kinds (constraints by their constraint
+    // kind, columns that are parameters, links by their target).
     TDbObject ObjectType() const { return m_objectType; }
     TDbObject GetObjectType() const { return m_objectType; }
-    void SetObjectType(TDbObject Value) { m_objectType = Value; }
+    // The tag of the object's class, fixed at construction; tells the
+    // classes apart where a kind is shared (a default constraint and a
+    // default are both dboDefault, a link carries its target's kind).
+    TDbObject ClassKind() const { return m_classKind; }
 
     // A stored display text, used when the object has no name (an unnamed
     // constraint as the server reported it).
@@ -237,6 +246,10 @@ public:
     bool CheckSystemConstraintName();
 
 protected:
+    TDbObj(TCustomObjs* Objs, TDbObject ClassKind);
+    // For the classes that stand for several kinds only.
+    void SetObjectType(TDbObject Value) { m_objectType = Value; }
+
     // ---- the kinds' own steps of the create and drop walks ----
     // The CREATE text to the executor: a plain statement named by the
     // qualified name in the base; routines and triggers go as blocks.
@@ -289,7 +302,8 @@ private:
     std::string m_body;
     std::string m_name;
     std::string m_schema;
-    TDbObject m_objectType = TDbObject::dboUnknown;
+    TDbObject m_classKind;
+    TDbObject m_objectType;
     bool m_inCreate = false;
     bool m_inDrop = false;
 
@@ -299,11 +313,13 @@ private:
     void DetachLinks();
 };
 
-// One dependency link: its Name and ObjectType are those of its target. A
-// link lives in exactly one list and is freed with it.
+// One dependency link: its Name and ObjectType are those of its target
+// (dboDepend without one). A link lives in exactly one list and is freed
+// with it.
 class TDependObj : public TDbObj {
 public:
-    explicit TDependObj(TCustomObjs* Objs = nullptr);
+    static constexpr TDbObject Kind = TDbObject::dboDepend;
+    explicit TDependObj(TCustomObjs* Objs = nullptr, TDbObject TargetKind = Kind);
     std::string ClassName() const override { return "TDependObj"; }
 
     // "T (field: A)" with a field name, else the target's display name.

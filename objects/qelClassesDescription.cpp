@@ -18,6 +18,7 @@
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
 #include "qelCustomObjs.h"
+#include "qelObjKinds.h"
 #include "qelObjs.h"
 
 #include <cstdint>
@@ -27,18 +28,6 @@ namespace qel {
 namespace {
 
 using enum TDatabaseType;
-
-// What a description is stored on.
-enum class TDescribed : std::uint8_t {
-    None, Domain, Table, View, Procedure, Function, Trigger, Exception, Index, ExternalFunction, Generator, Role,
-    Collation, Package, Schema, Constraint, Column, ViewColumn, Param
-};
-
-template <class T>
-bool Is(const TDbObj& Obj)
-{
-    return dynamic_cast<const T*>(&Obj) != nullptr;
-}
 
 TDescribed DescribedKind(const TDbObj& Obj)
 {
@@ -50,20 +39,7 @@ TDescribed DescribedKind(const TDbObj& Obj)
         return Is<TTblData>(*field->Parent) ? Column : None;
     }
     if (const auto* routine = dynamic_cast<const TPrcData*>(&Obj)) return routine->IsFunction ? Function : Procedure;
-    if (Is<TDmnData>(Obj)) return Domain;
-    if (Is<TTblData>(Obj)) return Table;
-    if (Is<TViwData>(Obj)) return View;
-    if (Is<TTrgData>(Obj)) return Trigger;
-    if (Is<TExcData>(Obj)) return Exception;
-    if (Is<TIdxData>(Obj)) return Index;
-    if (Is<TUdfData>(Obj)) return ExternalFunction;
-    if (Is<TGnrData>(Obj)) return Generator;
-    if (Is<TRolData>(Obj)) return Role;
-    if (Is<TCltData>(Obj)) return Collation;
-    if (Is<TPkgData>(Obj)) return Package;
-    if (Is<TSchData>(Obj)) return Schema;
-    if (Is<TCtrData>(Obj)) return Constraint;
-    return None;
+    return KindInfo(Obj.ClassKind()).Described;
 }
 
 bool IsColumn(TDescribed Kind) { return Kind == TDescribed::Column || Kind == TDescribed::ViewColumn; }

@@ -13,7 +13,7 @@ namespace qel {
 
 // ---- links ----
 
-TDependObj::TDependObj(TCustomObjs* Objs) : TDbObj(Objs) { SetObjectType(TDbObject::dboDepend); }
+TDependObj::TDependObj(TCustomObjs* Objs, TDbObject TargetKind) : TDbObj(Objs, Kind) { SetObjectType(TargetKind); }
 
 std::string TDependObj::GetDisplayName() const
 {
@@ -56,9 +56,8 @@ bool HasLink(const TDbObj& User, const TDbObj* Used, const std::string& FieldNam
 
 std::unique_ptr<TDependObj> NewLink(TCustomObjs* Objs, TDbObj* Target)
 {
-    auto link = std::make_unique<TDependObj>(Objs);
+    auto link = std::make_unique<TDependObj>(Objs, Target->ObjectType());
     link->SetName(Target->Name());
-    link->SetObjectType(Target->ObjectType());
     link->Target = Target;
     return link;
 }

@@ -8,11 +8,7 @@
 
 namespace qel {
 
-TCtrData::TCtrData(TCustomObjs* AObjs) : TDbObj(AObjs)
-{
-    SetConstraintKind(ckForeignKey);
-    SetObjectType(TDbObject::dboConstraint);
-}
+TCtrData::TCtrData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TCtrData::~TCtrData() = default;
 
@@ -138,7 +134,7 @@ std::string TCtrData::GetConstraintText(bool InColumn) const
 {
     const TDatabaseType db = GetDatabaseType();
     std::string text = Name().empty() ? "" : "CONSTRAINT " + QuoteName(Name()) + " ";
-    switch (Kind()) {
+    switch (BareKind()) {
     case ckForeignKey: text += ForeignKeyText(); break;
     case ckCheck: text += std::string("CHECK") + (NotForReplication ? " NOT FOR REPLICATION" : "") + Body(); break;
     case ckPrimaryKey:
@@ -160,7 +156,7 @@ std::string TCtrData::GetConstraintText(bool InColumn) const
     default: break;
     }
     if (DeferredConstraint) text += CRLF + std::string("DEFERRABLE INITIALLY DEFERRED");
-    if ((db == dbMSSQL || db == dbSybaseASE) && Kind() == ckDefault) {
+    if ((db == dbMSSQL || db == dbSybaseASE) && BareKind() == ckDefault) {
         text += "DEFAULT " + Body();
         if (!Fields.Empty() && !(InColumn && Fields.Count() == 1)) text += " FOR " + GetFieldsText();
     }
@@ -175,7 +171,7 @@ std::string TCtrData::GetConstraintText(bool InColumn) const
 std::string TCtrData::GetCreateDDL() const
 {
     std::string text = "ALTER TABLE " + TableText();
-    if (GetDatabaseType() == dbOracle && Kind() == ckNotNull) {
+    if (GetDatabaseType() == dbOracle && BareKind() == ckNotNull) {
         if (Fields.Empty()) return text;
         return text + " MODIFY (" + QuoteName(Fields.Names(0)) +
                (Name().empty() ? "" : " CONSTRAINT " + QuoteName(Name())) + " NOT NULL)";
@@ -188,7 +184,7 @@ std::string TCtrData::GetDropScript() const
     const TDatabaseType db = GetDatabaseType();
     const std::string table = "ALTER TABLE " + TableText();
     if (db == dbMySQL) {
-        switch (Kind()) {
+        switch (BareKind()) {
         case ckPrimaryKey: return table + " DROP PRIMARY KEY";
         case ckUnique:
             if (!Name().empty()) return table + " DROP CONSTRAINT " + QuoteName(Name());
@@ -200,7 +196,7 @@ std::string TCtrData::GetDropScript() const
     if (!Name().empty() || (!DisplayName.empty() && !DropsByServerName()))
         return table + " DROP CONSTRAINT " + QuoteName(Name().empty() ? DisplayName : Name());
     if (db == dbSybaseASA) {
-        switch (Kind()) {
+        switch (BareKind()) {
         case ckPrimaryKey: return table + " DROP PRIMARY KEY";
         case ckUnique: return table + " DROP UNIQUE(" + GetFieldsText() + ")";
         case ckForeignKey: return table + " DROP FOREIGN KEY " + QuoteName(RoleName.empty() ? m_refTableName : RoleName);
@@ -211,7 +207,7 @@ std::string TCtrData::GetDropScript() const
     if (DropsByServerName()) return GetServerNamedDropText();
     // InterBase gives an unnamed primary key a made-up name that no script
     // knows; its row in the system table is what there is to drop.
-    if (db == dbInterBase && Kind() == ckPrimaryKey)
+    if (db == dbInterBase && BareKind() == ckPrimaryKey)
         return "Delete from Rdb$Relation_Constraints" + std::string(CRLF) + "where Rdb$Relation_Name = " +
                SQLQuotedStr(m_tableName, db) + CRLF + "and Rdb$Constraint_Type = " + SQLQuotedStr("PRIMARY KEY", db);
     return "/* drop constraint: " + BlockCommentText(GetCreateDDL()) + " */" + CRLF;
@@ -225,7 +221,7 @@ bool TCtrData::DropsByServerName() const
     if (version != st_Firebird_20 && version != st_Firebird_21 && version != st_Firebird_25 &&
         version != st_Firebird_30 && version != st_Firebird_40)
         return false;
-    switch (Kind()) {
+    switch (BareKind()) {
     case ckPrimaryKey:
     case ckUnique:
     case ckForeignKey: return !Fields.Empty();
@@ -259,7 +255,7 @@ std::string TCtrData::GetServerNamedDropText() const
     const std::string nl = CRLF;
     std::string where = "RC.RDB$RELATION_NAME = " + literal(m_tableName);
     std::string from = "RDB$RELATION_CONSTRAINTS RC";
-    switch (Kind()) {
+    switch (BareKind()) {
     case ckPrimaryKey: where += " AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'"; break;
     case ckUnique: where += " AND RC.RDB$CONSTRAINT_TYPE = 'UNIQUE'"; break;
     case ckForeignKey: where += " AND RC.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'"; break;
@@ -273,7 +269,7 @@ std::string TCtrData::GetServerNamedDropText() const
                  literal(Unspaced("CHECK" + Body()));
         break;
     }
-    if (Kind() != ckCheck) {
+    if (BareKind() != ckCheck) {
         where += nl + "  AND (SELECT COUNT(*) FROM RDB$INDEX_SEGMENTS S WHERE S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME) = " +
                  IntToStr(Fields.Count());
         int position = 0;
@@ -282,7 +278,7 @@ std::string TCtrData::GetServerNamedDropText() const
                      " AND S.RDB$FIELD_POSITION = " + IntToStr(position++) +
                      " AND S.RDB$FIELD_NAME = " + literal(field.Name) + ")";
     }
-    if (Kind() == ckForeignKey)
+    if (BareKind() == ckForeignKey)
         where += nl + "  AND EXISTS (SELECT 1 FROM RDB$REF_CONSTRAINTS RF JOIN RDB$RELATION_CONSTRAINTS UQ" +
                  " ON UQ.RDB$CONSTRAINT_NAME = RF.RDB$CONST_NAME_UQ WHERE RF.RDB$CONSTRAINT_NAME ="
                  " RC.RDB$CONSTRAINT_NAME AND UQ.RDB$RELATION_NAME = " + literal(m_refTableName) + ")";
@@ -306,10 +302,10 @@ std::string TCtrData::GetServerNamedDropText() const
 // counts its key as used until it reconnects.
 void TCtrData::DropDependents()
 {
-    if (Kind() != ckPrimaryKey && Kind() != ckUnique) return;
+    if (BareKind() != ckPrimaryKey && BareKind() != ckUnique) return;
     for (const auto& item : UsedBy) {
         auto* foreignKey = item.Object ? dynamic_cast<TCtrData*>(item.Object->Target) : nullptr;
-        if (foreignKey != nullptr && foreignKey->Kind() == ckForeignKey) foreignKey->DropObject();
+        if (foreignKey != nullptr && foreignKey->BareKind() == ckForeignKey) foreignKey->DropObject();
     }
     if (GetDatabaseType() == TDatabaseType::dbInterBase)
         if (TStatementSink* executor = GetExecutor()) executor->AddConnectStatement();
@@ -332,7 +328,7 @@ void TCtrData::CreateDependencies()
 
 const char* TCtrData::SystemConstraintPrefix() const
 {
-    switch (Kind()) {
+    switch (BareKind()) {
     case ckPrimaryKey: return "PK__";
     case ckUnique: return "UQ__";
     case ckForeignKey: return "FK__";

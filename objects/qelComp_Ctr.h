@@ -25,9 +25,12 @@ inline constexpr TConstraintKind ckReferences = 7;
 // One constraint. Owns its column lists (constrained and referenced) and its
 // option objects. Body is the check condition or the default value. A new
 // constraint is a foreign key of object type dboConstraint until its kind is
-// set.
+// set; the object type then follows the constraint kind, which the parsers
+// and catalogue readers learn only after they made the object, so the type
+// stays a run-time value here.
 class TCtrData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboConstraint;
     explicit TCtrData(TCustomObjs* AObjs);
     ~TCtrData() override;
     std::string ClassName() const override { return "TCtrData"; }
@@ -114,7 +117,7 @@ public:
 
 private:
     // The kind without its top bit.
-    int Kind() const { return m_constraintKind & 0x7F; }
+    int BareKind() const { return m_constraintKind & 0x7F; }
     // The constrained table as the statements write it.
     std::string TableText() const;
     // The referenced table of a foreign key.

@@ -5,7 +5,7 @@
 
 namespace qel {
 
-TDefData::TDefData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboDefault); }
+TDefData::TDefData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 std::string TDefData::GetCreateDDL() const
 {
@@ -14,7 +14,7 @@ std::string TDefData::GetCreateDDL() const
     return "CREATE DEFAULT " + QuoteDelimited(Name(), '[', ']') + " AS " + Value;
 }
 
-TCltData::TCltData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboCollation); }
+TCltData::TCltData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 std::string TCltData::GetCreateDDL() const
 {

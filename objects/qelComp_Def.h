@@ -11,6 +11,7 @@ namespace qel {
 // One CREATE DEFAULT ... AS value.
 class TDefData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboDefault;
     explicit TDefData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TDefData"; }
 
@@ -29,6 +30,7 @@ public:
 // names one.
 class TCltData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboCollation;
     explicit TCltData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TCltData"; }
 

@@ -62,10 +62,9 @@ std::string TPGTypeOptions::GetText() const
 
 // ---- domains and types ----
 
-TDmnData::TDmnData(TCustomObjs* AObjs) : TDbObj(AObjs), PGTypeOptions(this)
+TDmnData::TDmnData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind), PGTypeOptions(this)
 {
     BaseField = std::make_unique<TFldData>(AObjs, this);
-    SetObjectType(TDbObject::dboDomain);
 }
 
 TDmnData::~TDmnData() = default;

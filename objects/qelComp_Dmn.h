@@ -53,6 +53,7 @@ public:
 // the XML of an XML schema collection.
 class TDmnData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboDomain;
     explicit TDmnData(TCustomObjs* AObjs);
     ~TDmnData() override;
     std::string ClassName() const override { return "TDmnData"; }

@@ -12,13 +12,13 @@ std::string Literal(const std::string& Value) { return SQLQuotedStr(Value, TData
 
 } // namespace
 
-TExcData::TExcData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboException); }
+TExcData::TExcData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 std::string TExcData::GetCreateDDL() const { return "CREATE EXCEPTION " + QuoteName(Name()) + " " + Literal(Message); }
 
 std::string TExcData::GetAlterScript() const { return "ALTER EXCEPTION " + QuoteName(Name()) + " " + Literal(Message); }
 
-TEvtData::TEvtData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboEvent); }
+TEvtData::TEvtData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TEvtData::~TEvtData() = default;
 

@@ -16,6 +16,7 @@ class TEvtData;
 // One exception and its message (kept unquoted).
 class TExcData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboException;
     explicit TExcData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TExcData"; }
 
@@ -51,6 +52,7 @@ public:
 // One event; owns its schedules. Body is the handler.
 class TEvtData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboEvent;
     explicit TEvtData(TCustomObjs* AObjs);
     ~TEvtData() override;
     std::string ClassName() const override { return "TEvtData"; }

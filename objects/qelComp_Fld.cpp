@@ -36,9 +36,8 @@ std::string_view DataTypeName(int Code)
     return Code >= 0 && Code < DataTypeCount ? DataTypeNames[static_cast<std::size_t>(Code)] : std::string_view{};
 }
 
-TFldData::TFldData(TCustomObjs* AObjs, TDbObj* AParent) : TDbObj(AObjs), Parent(AParent)
+TFldData::TFldData(TCustomObjs* AObjs, TDbObj* AParent) : TDbObj(AObjs, Kind), Parent(AParent)
 {
-    SetObjectType(TDbObject::dboField);
     // Only a table column can be an identity; its generator never has a
     // value field of its own, so the two constructors cannot recurse.
     if (dynamic_cast<TTblData*>(AParent) != nullptr) IdentityGenerator = std::make_unique<TGnrData>(AObjs, this);

@@ -39,8 +39,12 @@ struct TArrayBound {
 // owned. The computed expression is Body, the comment Description.
 class TFldData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboField;
     explicit TFldData(TCustomObjs* AObjs, TDbObj* AParent = nullptr);
     ~TFldData() override;
+    // A column by its tag; a routine's parameter, which is written and
+    // described as one, once its parser says so.
+    void MarkAsParam() { SetObjectType(TDbObject::dboParam); }
     std::string ClassName() const override { return "TFldData"; }
 
     std::string GetDisplayName() const override { return Name(); }

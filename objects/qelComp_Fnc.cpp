@@ -9,10 +9,7 @@
 
 namespace qel {
 
-TUdfData::TUdfData(TCustomObjs* AObjs) : TDbObj(AObjs), ResultField(std::make_unique<TFldData>(AObjs))
-{
-    SetObjectType(TDbObject::dboFunction);
-}
+TUdfData::TUdfData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind), ResultField(std::make_unique<TFldData>(AObjs)) {}
 
 TUdfData::~TUdfData() = default;
 

@@ -14,6 +14,7 @@ class TFldData;
 // describes its result.
 class TUdfData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboFunction;
     explicit TUdfData(TCustomObjs* AObjs);
     ~TUdfData() override;
     std::string ClassName() const override { return "TUdfData"; }

@@ -13,9 +13,8 @@ namespace {
 constexpr std::string_view NoMaximum = "999999999999999999999999999";
 }
 
-TGnrData::TGnrData(TCustomObjs* AObjs, TDbObj* AOwner) : TDbObj(AObjs)
+TGnrData::TGnrData(TCustomObjs* AObjs, TDbObj* AOwner) : TDbObj(AObjs, Kind)
 {
-    SetObjectType(TDbObject::dboGenerator);
     SetNoCache(false);
     SetCache("20");
     SetMaxValue({});

@@ -18,6 +18,7 @@ class TFldData;
 // generator of a column).
 class TGnrData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboGenerator;
     // AOwner is the column whose identity this generator is, or anything
     // else (nullptr included) for a generator of its own.
     explicit TGnrData(TCustomObjs* AObjs, TDbObj* AOwner = nullptr);

@@ -11,7 +11,7 @@ namespace {
 using enum TDatabaseType;
 }
 
-TIdxData::TIdxData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboIndex); }
+TIdxData::TIdxData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TIdxData::~TIdxData() = default;
 

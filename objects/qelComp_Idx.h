@@ -14,6 +14,7 @@ class TFldData;
 // option objects. Body is the expression of an expression index.
 class TIdxData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboIndex;
     explicit TIdxData(TCustomObjs* AObjs);
     ~TIdxData() override;
     std::string ClassName() const override { return "TIdxData"; }

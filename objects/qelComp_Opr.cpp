@@ -25,7 +25,7 @@ std::string TOprData::GetSymbolText() const
     return Schema().empty() ? Name() : QuoteName(Schema()) + "." + Name();
 }
 
-TOprData::TOprData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboOperator); }
+TOprData::TOprData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 std::string TOprData::GetArgsText() const { return "(" + OrNone(LeftArg) + ", " + OrNone(RightArg) + ")"; }
 
@@ -84,7 +84,7 @@ std::string TOpcFncData::GetText() const
     return "FUNCTION " + IntToStr(SupportNumber) + " " + name + GetArgsText();
 }
 
-TOpcData::TOpcData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboOperatorClass); }
+TOpcData::TOpcData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TOpcData::~TOpcData() = default;
 

@@ -16,6 +16,7 @@ class TOpcData;
 // One operator; its symbol is Name.
 class TOprData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboOperator;
     explicit TOprData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TOprData"; }
 
@@ -87,6 +88,7 @@ public:
 // One operator class; owns its operator and function entries.
 class TOpcData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboOperatorClass;
     explicit TOpcData(TCustomObjs* AObjs);
     ~TOpcData() override;
     std::string ClassName() const override { return "TOpcData"; }

@@ -6,7 +6,7 @@
 
 namespace qel {
 
-TPkgData::TPkgData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboPackage); }
+TPkgData::TPkgData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 // The InterBase server version chooses the syntax whatever the server type:
 // an Oracle collection keeps the default version, which is before Firebird 3.

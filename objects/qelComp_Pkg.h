@@ -13,6 +13,7 @@ namespace qel {
 // One package; the body is the inherited Body.
 class TPkgData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboPackage;
     explicit TPkgData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TPkgData"; }
 

@@ -52,7 +52,7 @@ constexpr const char* MySQLCharacteristics[] = {
 
 } // namespace
 
-TPrcData::TPrcData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboProcedure); }
+TPrcData::TPrcData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TPrcData::~TPrcData() = default;
 

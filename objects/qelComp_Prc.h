@@ -16,6 +16,7 @@ class TFldData;
 // Parent is the routine; a function's result is its first output parameter.
 class TPrcData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboProcedure;
     explicit TPrcData(TCustomObjs* AObjs);
     ~TPrcData() override;
     std::string ClassName() const override { return "TPrcData"; }

@@ -33,7 +33,7 @@ std::string RandomPassword()
 
 } // namespace
 
-TRolData::TRolData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboRole); }
+TRolData::TRolData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 std::string TRolData::GetKey() const
 {
@@ -211,7 +211,7 @@ const char* KindWord(TDbObject Kind)
 
 } // namespace
 
-TGntData::TGntData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboGrant); }
+TGntData::TGntData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 std::string TGntData::GetKey() const
 {

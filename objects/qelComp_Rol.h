@@ -19,6 +19,7 @@ inline constexpr TRoleKind rkUser = 2;
 // One role, login or user.
 class TRolData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboRole;
     explicit TRolData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TRolData"; }
 
@@ -68,6 +69,7 @@ using TPrivileges = TSet<TPrivilege, 48>;
 // kept from the script.
 class TGntData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboGrant;
     explicit TGntData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TGntData"; }
 

@@ -6,7 +6,7 @@
 
 namespace qel {
 
-TRulData::TRulData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboRule); }
+TRulData::TRulData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 namespace {
 

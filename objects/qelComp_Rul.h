@@ -12,6 +12,7 @@ namespace qel {
 // commands.
 class TRulData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboRule;
     explicit TRulData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TRulData"; }
 

@@ -12,10 +12,9 @@
 
 namespace qel {
 
-TTblData::TTblData(TCustomObjs* AObjs) : TDbObj(AObjs)
+TTblData::TTblData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind)
 {
     Fields.CaseSensitive = GetDatabaseType() != TDatabaseType::dbMSSQL;
-    SetObjectType(TDbObject::dboTable);
 }
 
 TTblData::~TTblData() = default;
@@ -24,7 +23,7 @@ TPblArtData::TPblArtData(TPblData* APublication) : Publication(APublication) {}
 
 TPblArtData::~TPblArtData() = default;
 
-TPblData::TPblData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboPublication); }
+TPblData::TPblData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TPblData::~TPblData() = default;
 
@@ -34,7 +33,7 @@ TPblArtData* TPblData::AddArticle()
     return Articles.back().get();
 }
 
-TSchData::TSchData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboSchema); }
+TSchData::TSchData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 // ---- table texts ----
 

@@ -19,6 +19,7 @@ class TFldData;
 // type stood when the table was made) and its storage and MySQL options.
 class TTblData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboTable;
     explicit TTblData(TCustomObjs* AObjs);
     ~TTblData() override;
     std::string ClassName() const override { return "TTblData"; }
@@ -124,6 +125,7 @@ public:
 // A Sybase ASA publication; owns its articles. Its owner name is Owner.
 class TPblData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboPublication;
     explicit TPblData(TCustomObjs* AObjs);
     ~TPblData() override;
     std::string ClassName() const override { return "TPblData"; }
@@ -145,6 +147,7 @@ public:
 // A schema and the owner CREATE SCHEMA names.
 class TSchData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboSchema;
     explicit TSchData(TCustomObjs* AObjs);
     std::string ClassName() const override { return "TSchData"; }
 

@@ -37,7 +37,7 @@ TTriggerRefs::~TTriggerRefs()
     }
 }
 
-TTrgData::TTrgData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboTrigger); }
+TTrgData::TTrgData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TTrgData::~TTrgData() { LinkTable(nullptr); }
 

@@ -33,6 +33,7 @@ private:
 // or when the table or view has gone).
 class TTrgData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboTrigger;
     explicit TTrgData(TCustomObjs* AObjs);
     ~TTrgData() override;
     std::string ClassName() const override { return "TTrgData"; }

@@ -13,7 +13,7 @@
 
 namespace qel {
 
-TViwData::TViwData(TCustomObjs* AObjs) : TDbObj(AObjs) { SetObjectType(TDbObject::dboView); }
+TViwData::TViwData(TCustomObjs* AObjs) : TDbObj(AObjs, Kind) {}
 
 TViwData::~TViwData() = default;
 

@@ -15,6 +15,7 @@ class TFldData;
 // Oracle, MS SQL and MySQL view options.
 class TViwData : public TDbObj {
 public:
+    static constexpr TDbObject Kind = TDbObject::dboView;
     explicit TViwData(TCustomObjs* AObjs);
     ~TViwData() override;
     std::string ClassName() const override { return "TViwData"; }

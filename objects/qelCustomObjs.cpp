@@ -16,6 +16,7 @@
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
+#include "qelObjKinds.h"
 #include "qelText.h"
 
 #include <algorithm>
@@ -200,41 +201,12 @@ TDbObj* TCustomObjs::AddObject(std::unique_ptr<TDbObj> Obj)
     return m_objects.back().get();
 }
 
-namespace {
-
-template <class T>
-bool Is(const TDbObj& Obj)
-{
-    return dynamic_cast<const T*>(&Obj) != nullptr;
-}
-
-// Which index files which class; a derived class goes where its first
-// listed base goes. No class is made for the databases index.
-struct TFiling {
-    bool (*Test)(const TDbObj&);
-    TObjIndex TCustomObjs::*Index;
-};
-const TFiling kFilings[] = {
-    {Is<TUdfData>, &TCustomObjs::UDFs},           {Is<TDmnData>, &TCustomObjs::Domains},
-    {Is<TTblData>, &TCustomObjs::Tables},         {Is<TViwData>, &TCustomObjs::Views},
-    {Is<TPrcData>, &TCustomObjs::Procedures},     {Is<TTrgData>, &TCustomObjs::Triggers},
-    {Is<TIdxData>, &TCustomObjs::Indexes},        {Is<TGnrData>, &TCustomObjs::Generators},
-    {Is<TCtrData>, &TCustomObjs::Constraints},    {Is<TExcData>, &TCustomObjs::Exceptions},
-    {Is<TGntData>, &TCustomObjs::Grants},         {Is<TDefData>, &TCustomObjs::Defaults},
-    {Is<TRulData>, &TCustomObjs::Rules},          {Is<TPkgData>, &TCustomObjs::Packages},
-    {Is<TRolData>, &TCustomObjs::Roles},          {Is<TPblData>, &TCustomObjs::Publications},
-    {Is<TSchData>, &TCustomObjs::Schemas},        {Is<TOprData>, &TCustomObjs::Operators},
-    {Is<TOpcData>, &TCustomObjs::OperatorClasses}, {Is<TEvtData>, &TCustomObjs::Events},
-    {Is<TCltData>, &TCustomObjs::Collations},
-};
-
-} // namespace
-
+// The class's kind row names the index; no class is made for the databases
+// index.
 TObjIndex* TCustomObjs::IndexFor(const TDbObj& Obj)
 {
-    for (const TFiling& filing : kFilings)
-        if (filing.Test(Obj)) return &(this->*filing.Index);
-    return nullptr;
+    TObjIndex TCustomObjs::*const index = KindInfo(Obj.ClassKind()).Filing;
+    return index != nullptr ? &(this->*index) : nullptr;
 }
 
 std::string TCustomObjs::GrantGroupKey(const TGntData& Grant) const

@@ -17,6 +17,7 @@
 #include "qelComp_Tbl.h"
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
+#include "qelObjKinds.h"
 #include "qelObjsScriptFormat.h"
 #include "qelText.h"
 
@@ -29,12 +30,6 @@ namespace qel {
 namespace {
 
 using enum TDatabaseType;
-
-template <class T>
-bool Is(const TDbObj& Obj)
-{
-    return dynamic_cast<const T*>(&Obj) != nullptr;
-}
 
 // The single-quoted literal, inner quotes doubled.
 std::string L(const std::string& Text) { return SQLQuotedStr(Text, dbAbstract); }
@@ -80,26 +75,6 @@ public:
 private:
     bool& m_flag;
 };
-
-// The kind word of an object's files, by the first class that matches.
-const char* FileKindWord(const TDbObj& Obj)
-{
-    if (Is<TPrcData>(Obj)) return "procedure";
-    if (Is<TViwData>(Obj)) return "view";
-    if (Is<TTrgData>(Obj)) return "trigger";
-    if (Is<TTblData>(Obj)) return "table";
-    if (Is<TIdxData>(Obj)) return "index";
-    if (Is<TEvtData>(Obj)) return "event";
-    if (Is<TDmnData>(Obj)) return "domain";
-    if (Is<TRolData>(Obj)) return "role";
-    if (Is<TGntData>(Obj)) return "grant";
-    if (Is<TUdfData>(Obj)) return "udf";
-    if (Is<TExcData>(Obj)) return "exception";
-    if (Is<TCtrData>(Obj)) return "constraint";
-    if (Is<TGnrData>(Obj)) return "generator";
-    if (Is<TCltData>(Obj)) return "collation";
-    return "";
-}
 
 // A name as one part of a file name, so that no name can leave the folder,
 // break a line or make the name too long: "../x" -> "%2E%2E%2Fx".
@@ -520,7 +495,7 @@ void TObjs::SaveObjectFiles(TDbObj& Obj)
     std::string header;
     if (const auto* routine = dynamic_cast<const TPrcData*>(&Obj)) header = routine->GetStubCreateScript();
     if (const auto* trigger = dynamic_cast<const TTrgData*>(&Obj)) header = trigger->GetStubCreateScript();
-    const std::string stem = OutputFolder + "/" + FileKindWord(Obj) + "_" +
+    const std::string stem = OutputFolder + "/" + KindInfo(Obj.ClassKind()).FileWord + "_" +
                              FileNamePart(Obj.Name().empty() ? Obj.GetKey() : Obj.Name()) + "_";
     if (!header.empty()) SaveTextToFile(stem + "header.sql", header);
     if (!body.empty()) SaveTextToFile(stem + "body.sql", body);

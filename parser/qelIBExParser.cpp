@@ -13,6 +13,7 @@
 #include "qelComp_Trg.h"
 #include "qelComp_Viw.h"
 #include "qelMsgMngr.h"
+#include "qelObjKinds.h"
 #include "qelObjs.h"
 #include "qelText.h"
 
@@ -29,8 +30,7 @@ namespace {
 // A body that is one parenthesised expression rather than PSQL or a query.
 bool IsExpressionBody(const TDbObj& Obj)
 {
-    return dynamic_cast<const TFldData*>(&Obj) != nullptr || dynamic_cast<const TCtrData*>(&Obj) != nullptr ||
-           dynamic_cast<const TIdxData*>(&Obj) != nullptr || dynamic_cast<const TDmnData*>(&Obj) != nullptr;
+    return Is<TFldData>(Obj) || Is<TCtrData>(Obj) || Is<TIdxData>(Obj) || Is<TDmnData>(Obj);
 }
 
 // The table an expression body's columns belong to.
@@ -48,16 +48,10 @@ std::string OwnerTableName(const TDbObj& Obj)
 std::string MessagePrefix(const TDbObj& Obj)
 {
     if (Obj.Name().empty()) return {};
-    std::string kind;
-    if (dynamic_cast<const TPrcData*>(&Obj) != nullptr) kind = "Procedure ";
-    else if (dynamic_cast<const TTrgData*>(&Obj) != nullptr) kind = "Trigger ";
-    else if (dynamic_cast<const TViwData*>(&Obj) != nullptr) kind = "View ";
-    else if (dynamic_cast<const TIdxData*>(&Obj) != nullptr) kind = "Index ";
-    else if (const auto* ctr = dynamic_cast<const TCtrData*>(&Obj); ctr != nullptr && ctr->ConstraintKind() == ckCheck)
-        kind = "Check-constraint ";
-    else if (const auto* field = dynamic_cast<const TFldData*>(&Obj))
+    if (const auto* field = dynamic_cast<const TFldData*>(&Obj))
         return "Field " + OwnerTableName(*field) + "/" + field->Name() + ": ";
-    return kind + Obj.Name() + ": ";
+    const std::string word = KindInfo(Obj.ObjectType()).MessageWord;
+    return (word.empty() ? word : word + " ") + Obj.Name() + ": ";
 }
 
 } // namespace
@@ -294,11 +288,11 @@ void TIbExParser::ParseObjectBody(TDbObj& Obj)
     if (Symb == syIBExternal) {
         // A routine of an external engine has no body to read.
         SkipUntil(TSymbSet{sySemicolon, syTerminator, syEOF});
-    } else if (dynamic_cast<TTrgData*>(&Obj) != nullptr || dynamic_cast<TPrcData*>(&Obj) != nullptr) {
+    } else if (qel::Is<TTrgData>(Obj) || qel::Is<TPrcData>(Obj)) {
         if (Is(syIBAs, "AS")) NextToken();
         ParseDeclarations();
         ParseBlock();
-    } else if (dynamic_cast<TPkgData*>(&Obj) != nullptr) {
+    } else if (qel::Is<TPkgData>(Obj)) {
         if (Is(syIBAs, "AS")) NextToken();
         ParseBlock();
     } else if (auto* view = dynamic_cast<TViwData*>(&Obj)) {
@@ -336,8 +330,7 @@ std::string TIbExParser::ReadBody(TDbObj& Obj)
     // A routine or view without a body stores none, as the plain reader
     // does; a missing expression is reported.
     if (AtStatementEnd() && !expression) return {};
-    const bool block = dynamic_cast<TPrcData*>(&Obj) != nullptr || dynamic_cast<TTrgData*>(&Obj) != nullptr ||
-                       dynamic_cast<TPkgData*>(&Obj) != nullptr;
+    const bool block = qel::Is<TPrcData>(Obj) || qel::Is<TTrgData>(Obj) || qel::Is<TPkgData>(Obj);
     const std::string saved = Terminator();
     // PSQL statements end in ";": a block is read with "^" then. A query or
     // an expression holds no ";", which ends its statement as ever.

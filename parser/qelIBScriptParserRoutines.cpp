@@ -92,7 +92,7 @@ void TIbParser::ParseRoutineHeader(TPrcData& Routine)
         }
         for (;;) {
             std::unique_ptr<TFldData> param = ParseColumn(&Routine);
-            param->SetObjectType(dboParam);
+            param->MarkAsParam();
             const std::string paramName = param->Name();
             List.Add(paramName, std::move(param));
             if (Symb != syComma) break;
@@ -110,7 +110,7 @@ void TIbParser::ParseRoutineHeader(TPrcData& Routine)
     }
     auto result = std::make_unique<TFldData>(Objs(), &Routine);
     result->TableName = Routine.Name();
-    result->SetObjectType(dboParam);
+    result->MarkAsParam();
     ParseDataType(*result, false);
     if (FirebirdFrom(TVersion::st_Firebird_30) && IsWord("DETERMINISTIC")) {
         result->Deterministic = true;

@@ -15,6 +15,7 @@
 #include "qelComp_Viw.h"
 #include "qelMsg.h"
 #include "qelMsgMngr.h"
+#include "qelObjKinds.h"
 #include "qelObjs.h"
 #include "qelText.h"
 
@@ -1018,12 +1019,8 @@ void TMSSQLParser::ParseError(const std::string& Msg)
     }
     std::string prefix = object->Name() + ": ";
     if (auto* field = dynamic_cast<TFldData*>(object)) prefix = "Field " + field->GetParentName() + "/" + prefix;
-    else if (dynamic_cast<TPrcData*>(object) != nullptr) prefix = "Procedure " + prefix;
-    else if (dynamic_cast<TTrgData*>(object) != nullptr) prefix = "Trigger " + prefix;
-    else if (dynamic_cast<TViwData*>(object) != nullptr) prefix = "View " + prefix;
-    else if (dynamic_cast<TIdxData*>(object) != nullptr) prefix = "Index " + prefix;
-    else if (auto* ctr = dynamic_cast<TCtrData*>(object); ctr != nullptr && (ctr->ConstraintKind() & 0x7F) == ckCheck)
-        prefix = "Check-constraint " + prefix;
+    else if (const std::string word = KindInfo(object->ObjectType()).MessageWord; !word.empty())
+        prefix = word + " " + prefix;
     if (!ScriptName.empty()) {
         TCustomSQLParser::ParseError(prefix + Msg);
         return;

@@ -121,9 +121,19 @@ TEST(QuoteIdentifier, InterBaseDialectOneWritesReservedWordsBare)
             EXPECT_EQ(QuoteIdentifier(name, DT::dbInterBase, v, 1), name) << name;
 }
 
+namespace {
+
+// A plain object whose kind a test sets.
+class TKindSetObj : public TDbObj {
+public:
+    using TDbObj::SetObjectType;
+};
+
+} // namespace
+
 TEST(DbObj, KeepsNameKindAndANormalisedDescription)
 {
-    TDbObj o;
+    TKindSetObj o;
     EXPECT_EQ(o.ObjectType(), TDbObject::dboUnknown);
     EXPECT_EQ(o.GetParentObj(), nullptr);
     EXPECT_EQ(o.GetParentName(), "");
@@ -208,7 +218,7 @@ namespace {
 // An object of any kind the base writes, named as a column of table T.
 class TPlainObj : public TDbObj {
 public:
-    using TDbObj::TDbObj;
+    TPlainObj(TCustomObjs* Objs, TDbObject Kind) : TDbObj(Objs) { SetObjectType(Kind); }
     std::string GetParentName() const override { return "T"; }
 };
 
@@ -230,9 +240,9 @@ TEST_P(DbObjTexts, WriteExactText)
     const TextCase& c = GetParam();
     TObjs objs;
     objs.SetDatabaseType(c.type);
-    std::unique_ptr<TDbObj> o = std::make_unique<TPlainObj>(&objs);
+    std::unique_ptr<TDbObj> o;
     if (c.kind == TDbObject::dboException) o = std::make_unique<TExcData>(&objs);
-    o->SetObjectType(c.kind);
+    else o = std::make_unique<TPlainObj>(&objs, c.kind);
     o->SetName(c.name);
     const std::string text = c.comment.empty() ? o->GetDropScript()
                              : c.comment == "-" ? o->GetAlterScript()
